@@ -1,0 +1,85 @@
+#include "app/application.h"
+
+#include <cstdlib>
+
+#include <QDir>
+
+#include "addressbook/address_book_window.h"
+#include "addressbook/address_editor_window.h"
+#include "app/main_window.h"
+#include "app/seams.h"
+#include "app/splash_window.h"
+#include "calendar/activities_window.h"
+#include "calendar/appointment_editor_window.h"
+#include "calendar/appointment_file.h"
+#include "calendar/day_schedule_window.h"
+#include "calendar/month_calendar_window.h"
+#include "calendar/reminder_window.h"
+#include "help/help_page_window.h"
+#include "help/help_topics_window.h"
+#include "notes/notes_window.h"
+
+namespace quorvel {
+
+Application::Application() = default;
+
+Application::~Application() {
+  // Tool windows first, the main window last.
+  delete help_page_;
+  delete help_topics_;
+  delete address_editor_;
+  delete address_book_;
+  delete notes_;
+  delete reminder_;
+  delete day_schedule_;
+  delete appointment_editor_;
+  delete activities_;
+  delete month_calendar_;
+  delete splash_;
+  delete main_;
+}
+
+template <class Window>
+Window& Application::Lazy(QPointer<Window>& slot) {
+  if (slot.isNull()) slot = new Window(*this);
+  return *slot;
+}
+
+MainWindow& Application::Main() { return Lazy(main_); }
+SplashWindow& Application::Splash() { return Lazy(splash_); }
+MonthCalendarWindow& Application::MonthCalendar() { return Lazy(month_calendar_); }
+ActivitiesWindow& Application::Activities() { return Lazy(activities_); }
+AppointmentEditorWindow& Application::AppointmentEditor() { return Lazy(appointment_editor_); }
+DayScheduleWindow& Application::DaySchedule() { return Lazy(day_schedule_); }
+ReminderWindow& Application::Reminder() { return Lazy(reminder_); }
+NotesWindow& Application::Notes() { return Lazy(notes_); }
+AddressBookWindow& Application::AddressBook() { return Lazy(address_book_); }
+AddressEditorWindow& Application::AddressEditor() { return Lazy(address_editor_); }
+HelpTopicsWindow& Application::HelpTopics() { return Lazy(help_topics_); }
+HelpPageWindow& Application::HelpPage() { return Lazy(help_page_); }
+
+void Application::OpenDataIn(const QString& dir) {
+  files_.SetDataDir(dir);
+  files_.OpenDataFiles();
+}
+
+void Application::Start() {
+  OpenDataIn(QDir::currentPath());
+  UpdateTodayIndicator();
+  Main().show();
+}
+
+void Application::ExitProgram() {
+  files_.CloseDataFiles();
+  if (process_end_) {
+    process_end_();
+  } else {
+    std::_Exit(EXIT_SUCCESS);
+  }
+}
+
+void Application::UpdateTodayIndicator() {
+  Main().ShowTodayIndicator(HasAppointmentOn(files_, Now().date()));
+}
+
+}  // namespace quorvel

@@ -1,0 +1,14 @@
+#include <QApplication>
+
+#include "app/application.h"
+#include "app/seams.h"
+#include "store/fatal.h"
+
+int main(int argc, char* argv[]) {
+  QApplication qt(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Quorvel"));
+  quorvel::store::SetFatalHandler(quorvel::ReportFatalAndExit);
+  quorvel::Application app;
+  app.Start();
+  return QApplication::exec();
+}

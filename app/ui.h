@@ -1,0 +1,30 @@
+// Geometry, fonts and window showing shared by every window.
+#pragma once
+
+#include <QFont>
+#include <QRect>
+
+class QWidget;
+
+namespace quorvel {
+
+inline constexpr int kTwipsPerPixel = 15;
+
+// Pixels for a length in twips, rounded to the nearest pixel.
+constexpr int Px(int twips) {
+  return (twips + (twips >= 0 ? kTwipsPerPixel / 2 : -kTwipsPerPixel / 2)) / kTwipsPerPixel;
+}
+// Twips for a length in pixels.
+constexpr int Twips(int pixels) { return pixels * kTwipsPerPixel; }
+
+// A rectangle given as left, top, width, height in twips.
+QRect TwipsRect(int left, int top, int width, int height);
+
+// Arial (Liberation Sans here) at `points`.
+QFont ArialFont(double points, bool bold = false);
+
+// Shows a tool window without blocking: restored if minimised, in front and
+// active if it was already open.
+void OpenToolWindow(QWidget& window);
+
+}  // namespace quorvel

@@ -1,0 +1,73 @@
+// Shared fixtures: a fresh data folder, captured messages, a fixed clock.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include "app/application.h"
+#include "app/seams.h"
+#include "store/data_files.h"
+#include "store/fatal.h"
+
+namespace quorvel::testing {
+
+inline QByteArray FileBytes(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return QByteArray();
+  return file.readAll();
+}
+
+// One record of a data file as stored on disk (zero-filled past the end).
+inline QByteArray RecordBytes(const QString& path, int record_length, int record) {
+  QByteArray bytes = FileBytes(path).mid(qsizetype(record - 1) * record_length, record_length);
+  bytes.append(QByteArray(record_length - bytes.size(), '\0'));
+  return bytes;
+}
+
+// Messages go to `messages`, fatal errors throw, the clock reads `now`.
+class SeamsFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    SetMessageSink([this](const QString& text) { messages_.append(text); });
+    SetClock([this] { return now_; });
+    store::SetFatalHandler([this](const QString& message) { fatal_.append(message); });
+  }
+  void TearDown() override {
+    SetMessageSink({});
+    SetClock({});
+    store::SetFatalHandler({});
+  }
+  QString Path(const QString& name) const { return dir_.filePath(name); }
+
+  QTemporaryDir dir_;
+  QStringList messages_;
+  QStringList fatal_;
+  QDateTime now_{QDate(2026, 1, 7), QTime(8, 0)};
+};
+
+// A running application on an empty data folder, without the splash wait.
+class AppFixture : public SeamsFixture {
+ protected:
+  void SetUp() override {
+    SeamsFixture::SetUp();
+    app_ = std::make_unique<Application>();
+    app_->SetProcessEnd([this] { ended_ = true; });
+    app_->OpenDataIn(dir_.path());
+  }
+  void TearDown() override {
+    app_.reset();
+    SeamsFixture::TearDown();
+  }
+  store::DataFiles& files() { return app_->files(); }
+
+  std::unique_ptr<Application> app_;
+  bool ended_ = false;
+};
+
+}  // namespace quorvel::testing
