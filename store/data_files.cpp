@@ -363,8 +363,9 @@ void DataFiles::Apply(const std::vector<Write>& writes) {
       const Open& file = Require(where.first);
       const int length = Info(where.first).record_length;
       QString error;
+      const Channel channel = where.first;
       if (std::none_of(plans.begin(), plans.end(),
-                       [&](const Plan& p) { return p.channel == where.first; })) {
+                       [channel](const Plan& p) { return p.channel == channel; })) {
         const qint64 size = file_system_->Size(file.handle, &error);
         if (size < 0) ReportFatal(error, file.path);
         plans.push_back(Plan{where.first, Journal{length, size, {}}, false});
@@ -383,8 +384,9 @@ void DataFiles::Apply(const std::vector<Write>& writes) {
   for (const auto& where : first_seen) {
     const OnDisk& now = disk[where];
     if (!now.changes) continue;
+    const Channel channel = where.first;
     Plan& plan = *std::find_if(plans.begin(), plans.end(),
-                               [&](const Plan& p) { return p.channel == where.first; });
+                               [channel](const Plan& p) { return p.channel == channel; });
     plan.changes = true;
     const int length = Info(where.first).record_length;
     if (qint64(where.second - 1) * length < plan.journal.original_length) {
