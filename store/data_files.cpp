@@ -322,6 +322,13 @@ void DataFiles::RollBack(Channel channel) {
     if (!file_system_->Close(handle.release(), &error)) ReportFatal(error, journal_path);
   }
   if (journal) {
+    // Files only grow while an operation runs: a journal recording a longer
+    // file than there is belongs to some other file and is not applied.
+    const qint64 size = file_system_->Size(file.handle, &error);
+    if (size < 0) ReportFatal(error, file.path);
+    if (journal->original_length > size) journal.reset();
+  }
+  if (journal) {
     // The operation may have written any of its records: put back every one
     // it was going to overwrite, then cut off what it appended.
     for (const Journal::Entry& entry : journal->entries) {

@@ -193,9 +193,12 @@ TEST_F(StoreJournalTest, TornEmptyOrDamagedJournalsAreRemovedAndTheFileKept) {
       store::EncodeJournal({128, 0, {{1, QByteArray(128, 'x')}, {2, QByteArray(128, 'y')}}});
   QByteArray flipped = whole;
   flipped[30] = char(flipped[30] ^ 1);
-  QByteArray wrong_length = store::EncodeJournal({500, 0, {{1, QByteArray(500, 'x')}}});
+  const QByteArray wrong_length = store::EncodeJournal({500, 0, {{1, QByteArray(500, 'x')}}});
+  // Intact, but recording a far longer file than there is.
+  const QByteArray longer = store::EncodeJournal({128, qint64(1) << 40, {}});
   for (const QByteArray& bad : {QByteArray(), whole.left(whole.size() - 1), whole.left(10),
-                                flipped, wrong_length, whole + "x", QByteArray(4096, '\0')}) {
+                                flipped, wrong_length, whole + "x", QByteArray(4096, '\0'),
+                                longer}) {
     files_.CloseDataFiles();
     WriteFile(QStringLiteral("AddBook.dat-journal"), bad);
     files_.OpenDataFiles();
