@@ -15,13 +15,14 @@
 #include "calendar/day_schedule_window.h"
 #include "calendar/month_calendar_window.h"
 #include "calendar/reminder_window.h"
+#include "calendar/reminders.h"
 #include "help/help_page_window.h"
 #include "help/help_topics_window.h"
 #include "notes/notes_window.h"
 
 namespace quorvel {
 
-Application::Application() = default;
+Application::Application() : reminders_(std::make_unique<ReminderSchedule>(Now())) {}
 
 Application::~Application() {
   // Tool windows first, the main window last.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include <QPointer>
 #include <QString>
@@ -24,6 +25,7 @@ class AddressBookWindow;
 class AddressEditorWindow;
 class HelpTopicsWindow;
 class HelpPageWindow;
+class ReminderSchedule;
 
 class Application {
  public:
@@ -46,6 +48,10 @@ class Application {
 
   // Shows the today indicator exactly while an appointment falls on today.
   void UpdateTodayIndicator();
+
+  // Which clock minutes the next reminder check covers; starts with the
+  // minute the application was created in.
+  ReminderSchedule& Reminders() { return *reminders_; }
 
   // Yes (true) while an editor was opened by Edit, no when by Add.
   bool EditMode() const { return edit_mode_; }
@@ -76,6 +82,7 @@ class Application {
   Window& Lazy(QPointer<Window>& slot);
 
   store::DataFiles files_;
+  std::unique_ptr<ReminderSchedule> reminders_;
   bool edit_mode_ = false;
   std::function<void()> process_end_;
 
