@@ -75,6 +75,7 @@ class Application {
   bool HasMonthCalendar() const { return !month_calendar_.isNull(); }
   bool HasActivities() const { return !activities_.isNull(); }
   bool HasNotes() const { return !notes_.isNull(); }
+  bool HasReminder() const { return !reminder_.isNull(); }
   bool HasHelpTopics() const { return !help_topics_.isNull(); }
 
  private:
