@@ -114,7 +114,7 @@ NotesWindow::NotesWindow(Application& app) : app_(app) {
   pad_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   pad_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   pad_->setTabChangesFocus(true);
-  pad_->setAccessibleName(QStringLiteral("Note"));
+  pad_->setAccessibleName(QStringLiteral("Note pad"));
 
   list_ = new QTableWidget(0, 2, this);
   list_->setObjectName(QStringLiteral("MSFlexGrid1"));

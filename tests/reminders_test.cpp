@@ -237,28 +237,5 @@ TEST_F(CheckRemindersTest, NothingFromBeforeTheProgramStarted) {
   EXPECT_TRUE(Tick(QTime(9, 46, 40)));
 }
 
-TEST_F(CheckRemindersTest, ThePopUpIsLaidOutAsValuesOnWhite) {
-  Store({{"20260107-1", "Review", "10:00", "10:30", true, "15"}});
-  ASSERT_TRUE(Tick(QTime(9, 45, 30)));
-  ReminderWindow& pop_up = app_->Reminder();
-  EXPECT_EQ(pop_up.objectName(), QStringLiteral("Form8"));
-  EXPECT_EQ(pop_up.size(), QSize(311, 126));
-  auto label = [&](const char* name) { return pop_up.findChild<QLabel*>(QLatin1String(name)); };
-  EXPECT_EQ(label("Label2")->geometry().topLeft(), QPoint(136, 8));
-  EXPECT_EQ(label("Label7(0)")->geometry().topLeft(), QPoint(88, 48));
-  EXPECT_EQ(label("Label7(2)")->geometry().topLeft(), QPoint(88, 104));
-  EXPECT_EQ(pop_up.findChild<QPushButton*>(QStringLiteral("Command1"))->geometry(),
-            QRect(224, 96, 81, 25));
-  for (const char* name : {"Label1", "Label2", "Label4", "Label7(0)", "Label7(1)"}) {
-    EXPECT_TRUE(label(name)->font().bold()) << name;
-  }
-  for (const char* name : {"Label2", "Label7(0)", "Label7(1)", "Label7(2)"}) {
-    EXPECT_EQ(label(name)->palette().color(QPalette::WindowText), QColor(0, 0, 192)) << name;
-  }
-  EXPECT_TRUE(label("Label7(1)")->autoFillBackground());
-  EXPECT_EQ(label("Label7(1)")->palette().color(QPalette::Window), QColor(Qt::white));
-  EXPECT_FALSE(label("Label2")->autoFillBackground());
-}
-
 }  // namespace
 }  // namespace quorvel::testing
