@@ -105,11 +105,12 @@ HelpPageWindow::HelpPageWindow(Application& app)
       page->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
       page->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
       page->document()->setDefaultFont(ArialFont(10));
+      page->document()->setIndentWidth(20);
       page->setGeometry(TwipsRect(kPageLeft, kPageTop, kPageWidth, kPageHeight));
       if (IsRealPage(n)) {
         QFile file(PageResource(n));
         if (file.open(QIODevice::ReadOnly)) page->setHtml(QString::fromUtf8(file.readAll()));
-        page->setAccessibleName(page->document()->firstBlock().text());
+        page->setAccessibleName(page->document()->firstBlock().text().trimmed());
       } else {
         // An empty slot holds only its own key in small type.
         page->setHtml(QStringLiteral("<p style=\"font-size:7pt\">%1-%2</p>").arg(chapter).arg(topic));

@@ -15,6 +15,9 @@
 #include "help/help_topics_window.h"
 #include "test_support.h"
 
+// Readable failure messages for texts.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
 namespace quorvel::testing {
 namespace {
 
@@ -110,7 +113,9 @@ class HelpTest : public AppFixture {
     }
     return visible;
   }
-  QString Title(QTextBrowser* page) { return page == nullptr ? QString() : page->document()->firstBlock().text(); }
+  QString Title(QTextBrowser* page) {
+    return page == nullptr ? QString() : page->document()->firstBlock().text().trimmed();
+  }
   QString PageNumber(HelpPageWindow& viewer) {
     return viewer.findChild<QLineEdit*>(QStringLiteral("Text1"))->text();
   }
@@ -318,7 +323,7 @@ TEST_F(HelpTest, PagesHaveTheirTitleStyleAPictureAndPlaceholdersOnlyTheirKey) {
       }
       QTextDocument* document = page->document();
       const QTextBlock title = document->firstBlock();
-      EXPECT_EQ(title.text(), PageTitle(n));
+      EXPECT_EQ(title.text().trimmed(), PageTitle(n));
       const QTextCharFormat format = title.begin().fragment().charFormat();
       EXPECT_TRUE(format.font().bold());
       EXPECT_EQ(format.font().pointSizeF(), 14.0);
