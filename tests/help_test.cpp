@@ -349,7 +349,7 @@ TEST_F(HelpTest, PagesHaveTheirTitleStyleAPictureAndPlaceholdersOnlyTheirKey) {
   EXPECT_EQ(viewer.findChildren<QTextBrowser*>().size(), 24);
 }
 
-TEST_F(HelpTest, ShowHelpPageIgnoresNumbersWithoutAPage) {
+TEST_F(HelpTest, ShowHelpPageIgnoresNumbersWithoutAPageAndFitsTheWindow) {
   HelpPageWindow& viewer = app_->HelpPage();
   viewer.ShowHelpPage(12);
   viewer.ShowHelpPage(16);
@@ -357,6 +357,12 @@ TEST_F(HelpTest, ShowHelpPageIgnoresNumbersWithoutAPage) {
   viewer.ShowHelpPage(99);
   EXPECT_EQ(PageNumber(viewer), QStringLiteral("12"));
   EXPECT_EQ(VisiblePage(viewer), viewer.HelpFile(12));
+
+  // A larger window gives the page the extra room; paging keeps it.
+  viewer.resize(viewer.width() + 200, viewer.height() + 100);
+  QTest::mouseClick(Button(viewer, "Command3"), Qt::LeftButton);
+  const QRect standard = TwipsRect(120, 600, 5775, 4335);
+  EXPECT_EQ(viewer.HelpFile(13)->geometry(), standard.adjusted(0, 0, 200, 100));
 }
 
 TEST_F(HelpTest, ClosingTheWindowsDestroysThem) {
