@@ -4,6 +4,7 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 
 #include "app/application.h"
@@ -79,6 +80,19 @@ SplashWindow::SplashWindow(Application& app)
 void SplashWindow::SetCloseVisible(bool visible) {
   close_->setVisible(visible);
   if (visible) close_->setFocus();
+}
+
+void SplashWindow::paintEvent(QPaintEvent* /*event*/) {
+  // The window has no title bar; a raised edge keeps it apart from what lies
+  // behind it.
+  QPainter painter(this);
+  const QRect edge = rect().adjusted(0, 0, -1, -1);
+  painter.setPen(QColor(255, 255, 255));
+  painter.drawLine(edge.topLeft(), edge.topRight());
+  painter.drawLine(edge.topLeft(), edge.bottomLeft());
+  painter.setPen(QColor(64, 64, 64));
+  painter.drawLine(edge.bottomLeft(), edge.bottomRight());
+  painter.drawLine(edge.topRight(), edge.bottomRight());
 }
 
 void SplashWindow::closeEvent(QCloseEvent* event) {

@@ -23,6 +23,7 @@ class SplashWindow : public QWidget {
   void SetCloseVisible(bool visible);
 
  protected:
+  void paintEvent(QPaintEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
