@@ -242,6 +242,11 @@ TEST_F(MainWindowTest, FileMenuOpensOnRightButtonReleaseOverTheTabOnly) {
   EXPECT_TRUE(menu.isVisible());
   menu.hide();
 
+  // From the keyboard: the menu key on the focused tab.
+  QTest::keyClick(tab, Qt::Key_Menu);
+  EXPECT_TRUE(menu.isVisible());
+  menu.hide();
+
   // Items, submenus and separators in order.
   QStringList items;
   for (QAction* action : menu.actions()) {
