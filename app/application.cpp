@@ -2,13 +2,20 @@
 
 #include <cstdlib>
 
+#include <algorithm>
+
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_editor_window.h"
 #include "app/main_window.h"
 #include "app/seams.h"
 #include "app/splash_window.h"
+#include "app/startup.h"
+#include "app/ui.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
 #include "calendar/appointment_file.h"
@@ -65,8 +72,24 @@ void Application::OpenDataIn(const QString& dir) {
 }
 
 void Application::Start() {
-  OpenDataIn(QDir::currentPath());
-  UpdateTodayIndicator();
+  Splash().SetCloseVisible(false);
+  CentreOnScreen(Splash());
+  Splash().show();
+
+  const qint64 wait_ms = SplashWaitMs(Now().time());
+  QElapsedTimer elapsed;
+  elapsed.start();
+  do {
+    OpenDataIn(QDir::currentPath());
+    UpdateTodayIndicator();
+    QCoreApplication::processEvents();
+    const qint64 left = wait_ms - elapsed.elapsed();
+    if (left > 0) QThread::msleep(static_cast<unsigned long>(std::min<qint64>(left, kStartPassPauseMs)));
+  } while (elapsed.elapsed() < wait_ms);
+
+  Splash().hide();
+  Splash().SetCloseVisible(true);
+  CentreOnScreen(Main());
   Main().show();
 }
 
