@@ -74,7 +74,12 @@ DayScheduleWindow::DayScheduleWindow(Application& app) : app_(app) {
   grid_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   grid_->setHorizontalHeaderLabels(QStringList{QStringLiteral("Appointment")} + TimeLabels());
   grid_->setColumnWidth(0, Px(3000));
-  for (int k = 1; k <= kTimeColumns; ++k) grid_->setColumnWidth(k, Px(500));
+  for (int k = 1; k <= kTimeColumns; ++k) {
+    grid_->setColumnWidth(k, Px(500));
+    grid_->horizontalHeaderItem(k)->setTextAlignment(Qt::AlignCenter);
+  }
+  grid_->horizontalHeader()->setFont(ArialFont(8));
+  grid_->horizontalHeader()->setMinimumSectionSize(Px(450));
 
   date_ = new QDateEdit(this);
   date_->setObjectName(QStringLiteral("DTPicker1"));

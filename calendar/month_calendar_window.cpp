@@ -28,6 +28,7 @@ constexpr int kMarkStep = 16;  // 240 twips: the appointment mark's offset
 
 void PaintDisc(QPainter& painter, const QRect& square, const QColor& colour) {
   painter.save();
+  painter.fillRect(square, Qt::white);
   painter.setRenderHint(QPainter::Antialiasing, true);
   painter.setPen(Qt::NoPen);
   painter.setBrush(colour);
@@ -78,6 +79,10 @@ MonthCalendarView::MonthCalendarView(QWidget* parent) : QCalendarWidget(parent) 
   }
   if (auto* bar = findChild<QWidget*>(QStringLiteral("qt_calendar_navigationbar"))) {
     bar->setFixedHeight(Px(570));
+    // A plain title: the legend and the spinner lie over it.
+    bar->setStyleSheet(QStringLiteral(
+        "#qt_calendar_navigationbar { background-color: palette(window); }"
+        "QToolButton { color: palette(window-text); }"));
   }
 }
 
@@ -90,10 +95,25 @@ void MonthCalendarView::SetMarks(int year, int month, const MonthMarks& marks) {
   }
 }
 
+// The day number sits in the lower part of the cell so that the marks in
+// its upper left never cover it.
 void MonthCalendarView::paintCell(QPainter* painter, const QRect& rect, QDate date) const {
-  QCalendarWidget::paintCell(painter, rect, date);
+  const bool in_month = date.year() == yearShown() && date.month() == monthShown();
+  const bool selected = date == selectedDate();
+  painter->save();
+  painter->fillRect(rect, palette().brush(selected ? QPalette::Highlight : QPalette::Base));
+  QFont number = font();
+  number.setBold(date == Now().date());
+  painter->setFont(number);
+  QColor ink = palette().color(selected ? QPalette::HighlightedText : QPalette::Text);
+  if (!in_month && !selected) ink = palette().color(QPalette::Disabled, QPalette::Text);
+  painter->setPen(ink);
+  painter->drawText(rect.adjusted(0, rect.height() / 3, 0, 0), Qt::AlignCenter,
+                    QString::number(date.day()));
+  painter->restore();
+
   if (date.year() != year_ || date.month() != month_) return;
-  const QRect birthday(rect.left() + 3, rect.top() + 2, kMarkSize, kMarkSize);
+  const QRect birthday(rect.left() + 14, rect.top() + 4, kMarkSize, kMarkSize);
   if (marks_.birthday_days.contains(date.day())) PaintDisc(*painter, birthday, kBirthdayBlue);
   if (marks_.appointment_days.contains(date.day())) {
     PaintDisc(*painter, birthday.translated(kMarkStep, 0), kAppointmentRed);
