@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextCursor>
 
 #include "app/application.h"
@@ -56,7 +57,6 @@ QStringList AppointmentEditorWindow::EndTimes() { return HalfHours(true); }
 AppointmentEditorWindow::AppointmentEditorWindow(Application& app) : app_(app) {
   setObjectName(QStringLiteral("Form5"));
   setWindowTitle(QStringLiteral("Add Appointment"));
-  setWindowFlag(Qt::Tool, true);
   setFixedSize(360, 292);
   setFont(ArialFont(9));
 
@@ -110,6 +110,9 @@ AppointmentEditorWindow::AppointmentEditorWindow(Application& app) : app_(app) {
   });
   connect(description_, &QPlainTextEdit::textChanged, this, [this] { LimitDescription(); });
   connect(ok, &QPushButton::clicked, this, [this] { Ok(); });
+  // Escape leaves the way the title bar's close control does.
+  auto* cancel = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(cancel, &QShortcut::activated, this, &QWidget::close);
 }
 
 void AppointmentEditorWindow::ShowReminderMinutes(bool shown) {

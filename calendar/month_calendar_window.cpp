@@ -1,5 +1,7 @@
 #include "calendar/month_calendar_window.h"
 
+#include <algorithm>
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -173,8 +175,18 @@ MonthCalendarWindow::MonthCalendarWindow(Application& app) : app_(app) {
   connect(calendar_, &QCalendarWidget::selectionChanged, this, [this] {
     if (!marking_) MarkMonthCalendar();
   });
-  connect(calendar_, &QCalendarWidget::currentPageChanged, this, [this] {
-    if (!marking_) MarkMonthCalendar();
+  // The title's month and year selectors move the selected date along, to
+  // the same day of the new month (or its last day).
+  connect(calendar_, &QCalendarWidget::currentPageChanged, this, [this](int year, int month) {
+    if (marking_) return;
+    const QDate selected = calendar_->selectedDate();
+    if (selected.year() != year || selected.month() != month) {
+      const QDate first(year, month, 1);
+      marking_ = true;
+      calendar_->setSelectedDate(first.addDays(std::min(selected.day(), first.daysInMonth()) - 1));
+      marking_ = false;
+    }
+    MarkMonthCalendar();
   });
   connect(calendar_, &QCalendarWidget::activated, this,
           [this](QDate date) { OpenActivitiesFor(date); });

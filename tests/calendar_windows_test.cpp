@@ -163,10 +163,15 @@ TEST_F(CalendarWindowsTest, MarksShowAppointmentsAndFlaggedBirthdaysOfTheShownMo
 }
 
 TEST_F(CalendarWindowsTest, SpinnerStepsToTheFirstOfTheNeighbouringMonthAndCloseHides) {
-  now_ = QDateTime(QDate(2027, 1, 20), QTime(9, 0));
+  now_ = QDateTime(QDate(2026, 12, 31), QTime(9, 0));
   MonthCalendarWindow& calendar = app_->MonthCalendar();
   calendar.show();
-  EXPECT_EQ(calendar.SelectedDate(), QDate(2027, 1, 20));
+  EXPECT_EQ(calendar.SelectedDate(), QDate(2026, 12, 31));
+  // The title's own month selector takes the selected date along.
+  calendar.calendar().setCurrentPage(2027, 2);
+  EXPECT_EQ(calendar.SelectedDate(), QDate(2027, 2, 28));
+  calendar.calendar().setCurrentPage(2027, 1);
+  EXPECT_EQ(calendar.SelectedDate(), QDate(2027, 1, 28));
   QWidget* spinner = Find<QWidget>(calendar, "UpDown1");
   ASSERT_NE(spinner, nullptr);
   Click(*spinner, "Down");
