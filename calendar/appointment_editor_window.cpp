@@ -151,6 +151,7 @@ void AppointmentEditorWindow::OpenForAdd(const QString& id) {
   setWindowTitle(QStringLiteral("Add Appointment"));
   Reset();
   id_->setText(id);
+  subject_->selectAll();
   subject_->setFocus();
 }
 
@@ -165,6 +166,7 @@ void AppointmentEditorWindow::OpenForEdit(const Appointment& appointment) {
   ShowReminderMinutes(appointment.reminder);
   minutes_->setText(appointment.minutes);
   id_->setText(appointment.id);
+  subject_->selectAll();
   subject_->setFocus();
 }
 
