@@ -247,6 +247,7 @@ void ActivitiesWindow::Add() {
   app_.SetEditMode(false);
   AppointmentEditorWindow& editor = app_.AppointmentEditor();
   editor.OpenForAdd(NextAppointmentId(app_.files(), Date()));
+  editor_open_ = true;
   hide();
   OpenToolWindow(editor);
 }
@@ -263,6 +264,7 @@ void ActivitiesWindow::Edit() {
   shown.description = DescriptionForStorage(description_->toPlainText());
   AppointmentEditorWindow& editor = app_.AppointmentEditor();
   editor.OpenForEdit(shown);
+  editor_open_ = true;
   hide();
   OpenToolWindow(editor);
 }

@@ -41,6 +41,11 @@ class ActivitiesWindow : public QWidget {
   QStringList StartTimes() const;
   QStringList EndTimes() const;
 
+  // Whether the appointment editor opened from here is still open; the
+  // editor reports its return.
+  bool EditorOpen() const { return editor_open_; }
+  void EditorClosed() { editor_open_ = false; }
+
  private:
   void ShowReminderMinutes(bool shown);
   void Add();
@@ -64,6 +69,7 @@ class ActivitiesWindow : public QWidget {
   QLineEdit* id_;
   QPushButton* delete_;
   QPushButton* edit_;
+  bool editor_open_ = false;
 };
 
 // A description as a text box shows it (line feeds) and as it is stored

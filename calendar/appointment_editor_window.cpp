@@ -49,6 +49,13 @@ QComboBox* TimeList(QWidget* parent, const char* name, const QRect& rect, const 
   return combo;
 }
 
+// A time from the list is selected there; any other text is shown as it is.
+void SetTime(QComboBox* combo, const QString& time) {
+  const int index = combo->findText(time, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  combo->setCurrentIndex(index);
+  if (index < 0) combo->setEditText(time);
+}
+
 }  // namespace
 
 QStringList AppointmentEditorWindow::StartTimes() { return HalfHours(false); }
@@ -158,8 +165,8 @@ void AppointmentEditorWindow::OpenForAdd(const QString& id) {
 void AppointmentEditorWindow::OpenForEdit(const Appointment& appointment) {
   setWindowTitle(QStringLiteral("Edit Appointment"));
   Reset();
-  start_->setEditText(appointment.start);
-  end_->setEditText(appointment.end);
+  SetTime(start_, appointment.start);
+  SetTime(end_, appointment.end);
   description_->setPlainText(DescriptionForDisplay(appointment.description));
   subject_->setText(appointment.subject);
   reminder_->setChecked(appointment.reminder);
@@ -210,6 +217,7 @@ void AppointmentEditorWindow::Ok() {
   }
   activities.FillActivities();
   hide();
+  activities.EditorClosed();
   OpenToolWindow(activities);
 }
 
@@ -218,7 +226,10 @@ void AppointmentEditorWindow::Ok() {
 void AppointmentEditorWindow::closeEvent(QCloseEvent* event) {
   const bool shown = isVisible();
   event->accept();
-  if (shown) OpenToolWindow(app_.Activities());
+  if (!shown) return;
+  ActivitiesWindow& activities = app_.Activities();
+  activities.EditorClosed();
+  OpenToolWindow(activities);
 }
 
 }  // namespace quorvel

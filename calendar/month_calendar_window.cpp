@@ -16,6 +16,7 @@
 #include "app/seams.h"
 #include "app/ui.h"
 #include "calendar/activities_window.h"
+#include "calendar/appointment_editor_window.h"
 
 namespace quorvel {
 
@@ -234,8 +235,15 @@ bool MonthCalendarWindow::HasBirthdayMark(int cell) const {
   return calendar_->marks().birthday_days.contains(cell - FirstDayOffset());
 }
 
+// While the appointment editor is open the Activities window stays hidden,
+// so that no appointment is deleted or renumbered under the editor; the
+// editor comes to the front instead.
 void MonthCalendarWindow::OpenActivitiesFor(const QDate& date) {
   ActivitiesWindow& activities = app_.Activities();
+  if (activities.EditorOpen()) {
+    OpenToolWindow(app_.AppointmentEditor());
+    return;
+  }
   activities.SetDate(date);
   OpenToolWindow(activities);
   activities.FillActivities();

@@ -394,6 +394,18 @@ TEST_F(CalendarWindowsTest, ClosingTheEditorStoresNothingAndShowsActivitiesAgain
   // Opening again starts afresh.
   Click(activities, "Command3");
   EXPECT_TRUE(Find<QComboBox>(editor, "Combo1")->currentText().isEmpty());
+
+  // A day opened in the calendar meanwhile brings the editor forward
+  // instead of the Activities window.
+  MonthCalendarWindow& calendar = app_->MonthCalendar();
+  emit calendar.calendar().activated(QDate(2026, 1, 9));
+  EXPECT_FALSE(activities.isVisible());
+  EXPECT_TRUE(editor.isVisible());
+  EXPECT_EQ(activities.Date(), QDate(2026, 1, 7));
+  editor.close();
+  emit calendar.calendar().activated(QDate(2026, 1, 9));
+  EXPECT_TRUE(activities.isVisible());
+  EXPECT_EQ(activities.Date(), QDate(2026, 1, 9));
 }
 
 TEST_F(CalendarWindowsTest, DeleteRemovesTheSelectedAppointmentAndOkMarksAndHides) {
