@@ -66,12 +66,6 @@ MonthCalendarView::MonthCalendarView(QWidget* parent) : QCalendarWidget(parent) 
   setHorizontalHeaderFormat(QCalendarWidget::ShortDayNames);
   setGridVisible(true);
   setFont(ArialFont(10));
-  // Weekends look like any other day; the month's own days stand out from
-  // the neighbouring months' days by Qt's greyed text.
-  QTextCharFormat plain;
-  plain.setForeground(palette().color(QPalette::Text));
-  setWeekdayTextFormat(Qt::Saturday, plain);
-  setWeekdayTextFormat(Qt::Sunday, plain);
   QTextCharFormat header;
   header.setFontWeight(QFont::Bold);
   setHeaderTextFormat(header);
@@ -99,7 +93,8 @@ void MonthCalendarView::SetMarks(int year, int month, const MonthMarks& marks) {
 }
 
 // The day number sits in the lower part of the cell so that the marks in
-// its upper left never cover it.
+// its upper left never cover it; days of the neighbouring months are grey,
+// today is bold.
 void MonthCalendarView::paintCell(QPainter* painter, const QRect& rect, QDate date) const {
   const bool in_month = date.year() == yearShown() && date.month() == monthShown();
   const bool selected = date == selectedDate();
