@@ -199,9 +199,9 @@ void ActivitiesWindow::FillActivities() {
     const QSignalBlocker block(subjects_);
     for (int k = 0; k < count; ++k) {
       if (files.ReadText(file, store::FieldRecord(file, k, 1)).left(8) != key) continue;
-      subjects_->addItem(TrimSpaces(files.ReadText(file, store::FieldRecord(file, k, 2))));
-      starts_->addItem(TrimSpaces(files.ReadText(file, store::FieldRecord(file, k, 3))));
-      ends_->addItem(TrimSpaces(files.ReadText(file, store::FieldRecord(file, k, 4))));
+      subjects_->addItem(TrimmedOfSpaces(files.ReadText(file, store::FieldRecord(file, k, 2))));
+      starts_->addItem(TrimmedOfSpaces(files.ReadText(file, store::FieldRecord(file, k, 3))));
+      ends_->addItem(TrimmedOfSpaces(files.ReadText(file, store::FieldRecord(file, k, 4))));
       ++listed;
     }
   }
@@ -235,10 +235,10 @@ void ActivitiesWindow::ShowSelectedAppointment() {
   if (found < 0) return;
   const Appointment a = ReadAppointment(files, found);
   id_->setText(a.id);
-  start_->setText(TrimSpaces(a.start));
-  end_->setText(TrimSpaces(a.end));
-  minutes_->setText(TrimSpaces(a.minutes));
-  description_->setPlainText(DescriptionForDisplay(TrimSpaces(a.description)));
+  start_->setText(TrimmedOfSpaces(a.start));
+  end_->setText(TrimmedOfSpaces(a.end));
+  minutes_->setText(TrimmedOfSpaces(a.minutes));
+  description_->setPlainText(DescriptionForDisplay(TrimmedOfSpaces(a.description)));
   reminder_->setChecked(a.reminder);
   ShowReminderMinutes(a.reminder);
 }

@@ -74,7 +74,7 @@ double LeadingNumber(const QString& text) {
   return ok ? value : 0;
 }
 
-QString TrimSpaces(const QString& text) {
+QString TrimmedOfSpaces(const QString& text) {
   qsizetype begin = 0;
   qsizetype end = text.size();
   while (begin < end && text[begin] == QLatin1Char(' ')) ++begin;

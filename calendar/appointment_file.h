@@ -26,7 +26,7 @@ QString BirthdayKey(const QDate& date);
 double LeadingNumber(const QString& text);
 
 // `text` without leading and trailing spaces (other white space stays).
-QString TrimSpaces(const QString& text);
+QString TrimmedOfSpaces(const QString& text);
 
 struct Appointment {
   QString id;

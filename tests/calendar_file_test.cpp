@@ -210,7 +210,7 @@ TEST_F(AppointmentFileTest, IdsAndKeys) {
   EXPECT_EQ(LeadingNumber(QStringLiteral(" 15")), 15);
   EXPECT_EQ(LeadingNumber(QStringLiteral("abc")), 0);
   EXPECT_EQ(LeadingNumber(QStringLiteral("10x")), 10);
-  EXPECT_EQ(TrimSpaces(QStringLiteral("  a b \n ")), QStringLiteral("a b \n"));
+  EXPECT_EQ(TrimmedOfSpaces(QStringLiteral("  a b \n ")), QStringLiteral("a b \n"));
 }
 
 TEST_F(AppointmentFileTest, MonthMarksFollowAppointmentsAndFlaggedBirthdays) {
