@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "app/main_window.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
 #include "calendar/appointment_file.h"
@@ -422,13 +423,18 @@ TEST_F(CalendarWindowsTest, DeleteRemovesTheSelectedAppointmentAndOkMarksAndHide
   EXPECT_EQ(Id(1), QStringLiteral("20260107-2"));
 
   EXPECT_TRUE(calendar.HasAppointmentMark(calendar.FirstDayOffset() + 7));
+  QWidget* indicator = Find<QWidget>(app_->Main(), "Image43");
+  ASSERT_NE(indicator, nullptr);
+  EXPECT_FALSE(indicator->isHidden());  // the clock reads 7 January 2026
   Click(activities, "Command4");
   Click(activities, "Command4");
   EXPECT_FALSE(Find<QPushButton>(activities, "Command4")->isEnabled());
   EXPECT_TRUE(calendar.HasAppointmentMark(calendar.FirstDayOffset() + 7));  // not yet re-marked
+  EXPECT_FALSE(indicator->isHidden());  // until the next marking
   Click(activities, "Command1");
   EXPECT_FALSE(activities.isVisible());
   EXPECT_FALSE(calendar.HasAppointmentMark(calendar.FirstDayOffset() + 7));
+  EXPECT_TRUE(indicator->isHidden());
 }
 
 // --- Day schedule --------------------------------------------------------------
