@@ -4,6 +4,8 @@
 //
 // Input: up to eight parts separated by "@@@@": Appoint.dat, Notes.dat,
 // AddBook.dat, PhotoF.dat, then a journal for each of them in that order.
+// With QUORVEL_FUZZ_WINDOWS=1 the same files also fill every window (in a
+// folder in memory, headless).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -104,8 +106,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   Check(!files.ReadText(Channel::kPhotoF, 1).isEmpty());
 
+  const std::uint8_t selector = input.size() > 0 ? data[0] : 0;
   ReadEverything(files);
-  quorvel::fuzz::RunReaders(files, input.size() > 0 ? data[0] : 0);
+  quorvel::fuzz::RunReaders(files, selector);
+  quorvel::fuzz::FillWindows(parts, selector);
 
   // A change on top of whatever is there: the first item's texts rewritten
   // and the last item removed, as the owners' operations do.
