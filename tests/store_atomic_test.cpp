@@ -223,3 +223,21 @@ TEST_F(StoreJournalTest, AnOperationThatChangesNothingTouchesNoFile) {
 
 }  // namespace
 }  // namespace quorvel::testing
+
+namespace quorvel::testing {
+namespace {
+
+// How many crash points and failing calls the sweeps of this run checked.
+class SweepReport : public ::testing::Environment {
+ public:
+  void TearDown() override {
+    if (Totals().crash_points + Totals().failures == 0) return;
+    std::cout << "[ sweeps   ] " << Totals().crash_points << " crash points (change x disk image) and "
+              << Totals().failures << " failing calls checked\n";
+  }
+};
+[[maybe_unused]] const ::testing::Environment* const kSweepReport =
+    ::testing::AddGlobalTestEnvironment(new SweepReport);
+
+}  // namespace
+}  // namespace quorvel::testing
