@@ -17,6 +17,7 @@
 #include "faulty_file_system.h"
 #include "store/data_files.h"
 #include "store/fatal.h"
+#include "store/journal.h"
 #include "test_support.h"
 
 namespace quorvel::testing {
@@ -134,11 +135,30 @@ inline int RunSweep(const char* name, const Sweep& sweep) {
     EXPECT_EQ(now.size(), after.size()) << name << where.toStdString() << ": files left over";
   };
 
+  // What the machine finds on restart, before anything is rolled back: a
+  // data file that is neither as before nor as after has an intact journal
+  // beside it.
+  auto check_found = [&](const QString& where) {
+    const FolderState found = ReadFolder(dir);
+    for (store::Channel channel : store::kAllChannels) {
+      const QString file = QString::fromLatin1(store::Info(channel).file_name);
+      const QByteArray bytes = found.count(file) ? found.at(file) : QByteArray();
+      const QByteArray was = before.count(file) ? before.at(file) : QByteArray();
+      if (bytes == was || (after.count(file) && bytes == after.at(file))) continue;
+      const QString journal = store::JournalPath(file);
+      EXPECT_TRUE(found.count(journal) &&
+                  store::DecodeJournal(found.at(journal), store::Info(channel).record_length))
+          << name << where.toStdString() << ": " << file.toStdString()
+          << " changed halfway without an intact journal";
+    }
+  };
+
   for (int n = 1; n <= changes; ++n) {
     for (CrashImage image : kAllCrashImages) {
       const auto fs = run([n](FaultyFileSystem& f) { f.CrashAtChange(n); });
       EXPECT_TRUE(fs->crashed()) << name << " change " << n;
       fs->Materialize(image);
+      check_found(QStringLiteral(", crash at change %1, image %2").arg(n).arg(int(image)));
       check(QStringLiteral(", crash at change %1, image %2").arg(n).arg(int(image)));
       ++Totals().crash_points;
     }
