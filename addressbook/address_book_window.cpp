@@ -14,6 +14,7 @@
 
 #include "addressbook/address_editor_window.h"
 #include "addressbook/address_file.h"
+#include "addressbook/address_ui.h"
 #include "addressbook/limited_text_edit.h"
 #include "app/application.h"
 #include "app/seams.h"
@@ -24,6 +25,10 @@ namespace quorvel {
 
 namespace {
 
+using address_ui::Caption;
+using address_ui::Frame;
+using address_ui::Indexed;
+
 const char* const kGroupTexts[AddressBookWindow::kGroupCount] = {
     "A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K",   "L",
     "M", "N", "O", "P", "QR", "S", "T", "U", "V", "W", "XYZ", "123"};
@@ -31,36 +36,12 @@ const char* const kGroupTexts[AddressBookWindow::kGroupCount] = {
 const char* const kPhoneCaptions[6] = {"Home", "Business #1", "Business #2",
                                        "Mobile", "Fax", "Other"};
 
-QString Indexed(const char* name, int index) {
-  return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
-}
-
-// The accessible name a box takes from its label: the caption without the
-// trailing colon.
-QString NameFromCaption(const QString& caption) {
-  QString name = caption;
-  if (name.endsWith(QLatin1Char(':'))) name.chop(1);
-  return name;
-}
-
 QLineEdit* ReadOnlyBox(QWidget* parent, const char* object_name, const QRect& rect) {
   auto* box = new QLineEdit(parent);
   box->setObjectName(QLatin1String(object_name));
   box->setReadOnly(true);
   box->setGeometry(rect);
   return box;
-}
-
-QLabel* Caption(QWidget* parent, const QString& object_name, const QString& text,
-                const QRect& rect, QWidget* buddy) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(object_name);
-  label->setGeometry(rect);
-  if (buddy != nullptr) {
-    label->setBuddy(buddy);
-    buddy->setAccessibleName(NameFromCaption(text));
-  }
-  return label;
 }
 
 QPushButton* Button(QWidget* parent, const char* object_name, const QString& caption,
@@ -99,9 +80,7 @@ AddressBookWindow::AddressBookWindow(Application& app) : app_(app) {
   current_group_->setObjectName(QStringLiteral("Label2"));
   current_group_->hide();
 
-  auto* name_frame = new QGroupBox(QStringLiteral("Name"), this);
-  name_frame->setObjectName(QStringLiteral("Frame1"));
-  name_frame->setGeometry(TwipsRect(0, 600, 5775, 735));
+  auto* name_frame = Frame(this, "Frame1", QStringLiteral("Name"), TwipsRect(0, 600, 5775, 735));
   names_ = new QComboBox(name_frame);
   names_->setObjectName(QStringLiteral("Combo1"));
   names_->setEditable(false);
@@ -113,9 +92,8 @@ AddressBookWindow::AddressBookWindow(Application& app) : app_(app) {
                         TwipsRect(5880, 960, 1215, 375));
   connect(view_toggle_, &QPushButton::clicked, this, &AddressBookWindow::ToggleView);
 
-  auto* phone_frame = new QGroupBox(QStringLiteral("Telephone Numbers"), this);
-  phone_frame->setObjectName(QStringLiteral("Frame3"));
-  phone_frame->setGeometry(TwipsRect(0, 1440, 3375, 2775));
+  auto* phone_frame =
+      Frame(this, "Frame3", QStringLiteral("Telephone Numbers"), TwipsRect(0, 1440, 3375, 2775));
   for (int i = 0; i < 6; ++i) {
     const int top = 360 + 360 * i;
     phones_[i] = new QLineEdit(phone_frame);
@@ -126,18 +104,16 @@ AddressBookWindow::AddressBookWindow(Application& app) : app_(app) {
             TwipsRect(120, top, 1095, 255), phones_[i]);
   }
 
-  address_frame_ = new QGroupBox(QStringLiteral("Address"), this);
-  address_frame_->setObjectName(QStringLiteral("Frame2"));
-  address_frame_->setGeometry(TwipsRect(3480, 1440, 4215, 2775));
+  address_frame_ =
+      Frame(this, "Frame2", QStringLiteral("Address"), TwipsRect(3480, 1440, 4215, 2775));
   address_ = new LimitedTextEdit(kAddressLimit, address_frame_);
   address_->setObjectName(QStringLiteral("Text1"));
   address_->setReadOnly(true);
   address_->setGeometry(TwipsRect(120, 240, 3975, 2415));
   address_->setAccessibleName(QStringLiteral("Address"));
 
-  details_frame_ = new QGroupBox(QStringLiteral("Details"), this);
-  details_frame_->setObjectName(QStringLiteral("Frame4"));
-  details_frame_->setGeometry(TwipsRect(3480, 1440, 4215, 2775));
+  details_frame_ =
+      Frame(this, "Frame4", QStringLiteral("Details"), TwipsRect(3480, 1440, 4215, 2775));
   birthday_ = ReadOnlyBox(details_frame_, "Text8", TwipsRect(1200, 240, 1935, 285));
   email_ = ReadOnlyBox(details_frame_, "Text5", TwipsRect(1200, 600, 2895, 285));
   home_page_ = ReadOnlyBox(details_frame_, "Text6", TwipsRect(1200, 960, 2895, 285));

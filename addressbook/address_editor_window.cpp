@@ -9,6 +9,7 @@
 #include <QPushButton>
 
 #include "addressbook/address_book_window.h"
+#include "addressbook/address_ui.h"
 #include "addressbook/limited_text_edit.h"
 #include "app/application.h"
 #include "app/seams.h"
@@ -19,22 +20,15 @@ namespace quorvel {
 
 namespace {
 
+using address_ui::Indexed;
+
 const char* const kCaptions[12] = {"Name:", "Surname:",    "Address:",    "e-mail:",
                                    "Home Page:", "Notes:", "Home",        "Business #1",
                                    "Business #2", "Mobile", "Fax",        "Other"};
 
-QString Indexed(const char* name, int index) {
-  return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
-}
-
 QLabel* Caption(QWidget* parent, int index, const QRect& rect, QWidget* buddy) {
-  const QString text = QLatin1String(kCaptions[index]);
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(Indexed("Label1", index));
-  label->setGeometry(rect);
-  label->setBuddy(buddy);
-  buddy->setAccessibleName(text.endsWith(QLatin1Char(':')) ? text.chopped(1) : text);
-  return label;
+  return address_ui::Caption(parent, Indexed("Label1", index), QLatin1String(kCaptions[index]),
+                             rect, buddy);
 }
 
 QLineEdit* Box(QWidget* parent, int index, int limit, const QRect& rect) {
@@ -85,9 +79,8 @@ AddressEditorWindow::AddressEditorWindow(Application& app) : app_(app) {
   Caption(this, 4, TwipsRect(120, 3000, 1095, 255), home_page_);
   Caption(this, 5, TwipsRect(120, 3360, 1095, 255), notes_);
 
-  auto* phone_frame = new QGroupBox(QStringLiteral("Phone Numbers"), this);
-  phone_frame->setObjectName(QStringLiteral("Frame3"));
-  phone_frame->setGeometry(TwipsRect(120, 4680, 7455, 1575));
+  auto* phone_frame = address_ui::Frame(this, "Frame3", QStringLiteral("Phone Numbers"),
+                                        TwipsRect(120, 4680, 7455, 1575));
   for (int i = 0; i < 6; ++i) {
     const int top = 360 + 360 * (i % 3);
     const bool left_column = i < 3;
