@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGroupBox>
@@ -411,6 +412,13 @@ TEST_F(AddressBookWindowTest, EditorLimitsAndTabOrder) {
   QTest::keyClicks(address, QStringLiteral("bcd"));
   EXPECT_EQ(address->toPlainText(), QString(97, QLatin1Char('a')) + QStringLiteral("\nb"));
   EXPECT_EQ(editor.TypedEntry().address, QString(97, QLatin1Char('a')) + QStringLiteral("\r\nb"));
+
+  // A paste keeps what fits.
+  auto* notes = Editor<QPlainTextEdit>(QStringLiteral("Text2(5)"));
+  QApplication::clipboard()->setText(QStringLiteral("x\r\n") + QString(120, QLatin1Char('y')));
+  notes->setFocus();
+  notes->paste();
+  EXPECT_EQ(editor.TypedEntry().notes, QStringLiteral("x\r\n") + QString(97, QLatin1Char('y')));
 
   const QStringList order = {QStringLiteral("Text2(0)"), QStringLiteral("Text2(1)"),
                              QStringLiteral("Text2(2)"), QStringLiteral("Check1"),
