@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDateEdit>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -99,6 +100,7 @@ AddressEditorWindow::AddressEditorWindow(Application& app) : app_(app) {
   cancel_button_->setObjectName(QStringLiteral("Command3"));
   cancel_button_->setGeometry(TwipsRect(6240, 720, 1335, 375));
   cancel_button_->setAutoDefault(false);
+  cancel_button_->setShortcut(QKeySequence(Qt::Key_Escape));
   connect(ok_button_, &QPushButton::clicked, this, &AddressEditorWindow::Confirm);
   connect(cancel_button_, &QPushButton::clicked, this, &AddressEditorWindow::Abandon);
 
