@@ -2,26 +2,34 @@
 
 #include <cstdlib>
 
+#include <algorithm>
+
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_editor_window.h"
 #include "app/main_window.h"
 #include "app/seams.h"
 #include "app/splash_window.h"
+#include "app/startup.h"
+#include "app/ui.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
 #include "calendar/appointment_file.h"
 #include "calendar/day_schedule_window.h"
 #include "calendar/month_calendar_window.h"
 #include "calendar/reminder_window.h"
+#include "calendar/reminders.h"
 #include "help/help_page_window.h"
 #include "help/help_topics_window.h"
 #include "notes/notes_window.h"
 
 namespace quorvel {
 
-Application::Application() = default;
+Application::Application() : reminders_(std::make_unique<ReminderSchedule>(Now())) {}
 
 Application::~Application() {
   // Tool windows first, the main window last.
@@ -64,8 +72,24 @@ void Application::OpenDataIn(const QString& dir) {
 }
 
 void Application::Start() {
-  OpenDataIn(QDir::currentPath());
-  UpdateTodayIndicator();
+  Splash().SetCloseVisible(false);
+  CentreOnScreen(Splash());
+  Splash().show();
+
+  const qint64 wait_ms = SplashWaitMs(Now().time());
+  QElapsedTimer elapsed;
+  elapsed.start();
+  do {
+    OpenDataIn(QDir::currentPath());
+    UpdateTodayIndicator();
+    QCoreApplication::processEvents();
+    const qint64 left = wait_ms - elapsed.elapsed();
+    if (left > 0) QThread::msleep(static_cast<unsigned long>(std::min<qint64>(left, kStartPassPauseMs)));
+  } while (elapsed.elapsed() < wait_ms);
+
+  Splash().hide();
+  Splash().SetCloseVisible(true);
+  CentreOnScreen(Main());
   Main().show();
 }
 

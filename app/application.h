@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include <QPointer>
 #include <QString>
@@ -24,6 +25,7 @@ class AddressBookWindow;
 class AddressEditorWindow;
 class HelpTopicsWindow;
 class HelpPageWindow;
+class ReminderSchedule;
 
 class Application {
  public:
@@ -47,6 +49,10 @@ class Application {
   // Shows the today indicator exactly while an appointment falls on today.
   void UpdateTodayIndicator();
 
+  // Which clock minutes the next reminder check covers; starts with the
+  // minute the application was created in.
+  ReminderSchedule& Reminders() { return *reminders_; }
+
   // Yes (true) while an editor was opened by Edit, no when by Add.
   bool EditMode() const { return edit_mode_; }
   void SetEditMode(bool edit) { edit_mode_ = edit; }
@@ -69,6 +75,7 @@ class Application {
   bool HasMonthCalendar() const { return !month_calendar_.isNull(); }
   bool HasActivities() const { return !activities_.isNull(); }
   bool HasNotes() const { return !notes_.isNull(); }
+  bool HasReminder() const { return !reminder_.isNull(); }
   bool HasHelpTopics() const { return !help_topics_.isNull(); }
 
  private:
@@ -76,6 +83,7 @@ class Application {
   Window& Lazy(QPointer<Window>& slot);
 
   store::DataFiles files_;
+  std::unique_ptr<ReminderSchedule> reminders_;
   bool edit_mode_ = false;
   std::function<void()> process_end_;
 

@@ -1,11 +1,261 @@
 #include "app/main_window.h"
 
+#include <QAction>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+
+#include "addressbook/address_book_window.h"
 #include "app/application.h"
+#include "app/artwork.h"
+#include "app/picture.h"
+#include "app/splash_window.h"
+#include "app/ui.h"
+#include "calendar/month_calendar_window.h"
+#include "calendar/reminders.h"
+#include "help/help_topics_window.h"
+#include "notes/notes_window.h"
 
 namespace quorvel {
+namespace {
 
-MainWindow::MainWindow(Application& app) : app_(app) { setObjectName(QStringLiteral("Form")); }
+constexpr int kClientWidth = 5040;   // twips
+constexpr int kClientHeight = 5025;  // twips
+constexpr int kTileSize = 810;       // twips
+constexpr int kTilesTop = 2400;      // twips: the floor starts at the cabinet's top
+constexpr int kTimerInterval = 60000;  // ms
 
-void MainWindow::ShowTodayIndicator(bool visible) { (void)visible; }
+// Wall colour behind the desk.
+const QColor kWall(203, 216, 220);
+
+// A name plate inside the cabinet: a click on it (left button) is reported.
+class NamePlate : public QLabel {
+ public:
+  NamePlate(const QString& text, QWidget* parent, std::function<void()> on_click)
+      : QLabel(text, parent), on_click_(std::move(on_click)) {}
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+      on_click_();
+    }
+    event->accept();
+  }
+  void mousePressEvent(QMouseEvent* event) override { event->accept(); }
+
+ private:
+  std::function<void()> on_click_;
+};
+
+}  // namespace
+
+MainWindow::MainWindow(Application& app)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      app_(app),
+      tile_renderer_(QStringLiteral(":/resources/floor_tile.svg")) {
+  setObjectName(QStringLiteral("frmMain"));
+  setWindowTitle(QStringLiteral("Quorvel"));
+  setAccessibleName(QStringLiteral("Quorvel"));
+  setWindowIcon(ProgramIcon());
+  setFixedSize(Px(kClientWidth), Px(kClientHeight));
+
+  // Children are created from the back to the front: a later sibling is drawn
+  // over an earlier one. The floor tiles are painted by the window itself,
+  // behind every control.
+  AddPicture("Image18", "cabinet.svg", 120, 2400, 1335, 1455);
+  AddPicture("Image1", "work_surface.svg", 120, 240, 4695, 2175);
+  AddPicture("Image8", "calendar.svg", 1680, 1200, 1575, 1095, QStringLiteral("Calendar"));
+  AddPicture("Image9", "telephone.svg", 3480, 1320, 1215, 540, QStringLiteral("Contacts"));
+  AddPicture("Image11", "contacts.svg", 4080, 480, 600, 600, QStringLiteral("Contacts"));
+  AddPicture("Image13", "calendar_icon.svg", 2880, 840, 480, 600, QStringLiteral("Calendar"));
+  AddPicture("Image14", "clipboard.svg", 360, 960, 735, 900, QStringLiteral("Notes"));
+  Picture* file_tab =
+      AddPicture("Image12", "file_tab.svg", 240, 120, 840, 600, QStringLiteral("File"));
+  AddNamePlate("Label4", QStringLiteral("Calendar"), 1, 2520);
+  AddNamePlate("Label5", QStringLiteral("Contacts"), 2, 3000);
+  AddNamePlate("Label6", QStringLiteral("Notes"), 3, 3480);
+  Picture* front3 = AddPicture("Image7", "drawer3.svg", 120, 3360, 1335, 495);
+  Picture* front2 = AddPicture("Image6", "drawer2.svg", 120, 2880, 1335, 495);
+  Picture* front1 = AddPicture("Image5", "drawer1.svg", 120, 2400, 1335, 495);
+  AddPicture("Image4", "bookcase.svg", 3480, 2400, 1335, 1455);
+  today_indicator_ = AddPicture("Image43", "today.svg", 2520, 960, 480, 465,
+                                QStringLiteral("You have an appointment today!"));
+  today_indicator_->hide();
+  QWidget* handle3 = AddHandle("Command6", QStringLiteral("Notes"), 3, 3600);
+  QWidget* handle2 = AddHandle("Command5", QStringLiteral("Address Book"), 2, 3120);
+  QWidget* handle1 = AddHandle("Command4", QStringLiteral("Calendar"), 1, 2640);
+
+  drawers_ = std::make_unique<DrawerCabinet>(std::array<DrawerCabinet::Drawer, 3>{{
+      {front1, handle1, 2400, 2640},
+      {front2, handle2, 2880, 3120},
+      {front3, handle3, 3360, 3600},
+  }});
+
+  for (const char* name : {"Image8", "Image13", "Image43"}) {
+    auto* spot = findChild<Picture*>(QLatin1String(name));
+    connect(spot, &Picture::doubleClicked, this, &MainWindow::OpenCalendar);
+    connect(spot, &Picture::keyActivated, this, &MainWindow::OpenCalendar);
+  }
+  for (const char* name : {"Image9", "Image11"}) {
+    auto* spot = findChild<Picture*>(QLatin1String(name));
+    connect(spot, &Picture::doubleClicked, this, &MainWindow::OpenAddressBook);
+    connect(spot, &Picture::keyActivated, this, &MainWindow::OpenAddressBook);
+  }
+  auto* clipboard = findChild<Picture*>(QStringLiteral("Image14"));
+  connect(clipboard, &Picture::doubleClicked, this, &MainWindow::OpenNotes);
+  connect(clipboard, &Picture::keyActivated, this, &MainWindow::OpenNotes);
+
+  BuildMenu();
+  connect(file_tab, &Picture::released, this, [this](Qt::MouseButton button, QPoint pos) {
+    if (button == Qt::RightButton) PopUpFileMenu(pos);
+  });
+  connect(file_tab, &Picture::keyActivated, this, [this, file_tab] {
+    PopUpFileMenu(file_tab->mapToGlobal(QPoint(0, file_tab->height())));
+  });
+
+  // Keyboard order: left to right across the desk, then the drawer handles.
+  QWidget* order[] = {file_tab,
+                      clipboard,
+                      findChild<QWidget*>(QStringLiteral("Image8")),
+                      today_indicator_,
+                      findChild<QWidget*>(QStringLiteral("Image13")),
+                      findChild<QWidget*>(QStringLiteral("Image11")),
+                      findChild<QWidget*>(QStringLiteral("Image9")),
+                      handle1,
+                      handle2,
+                      handle3};
+  for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+
+  timer_ = new QTimer(this);
+  timer_->setObjectName(QStringLiteral("Timer1"));
+  timer_->setTimerType(Qt::PreciseTimer);
+  timer_->setInterval(kTimerInterval);
+  connect(timer_, &QTimer::timeout, this, [this] { CheckReminders(app_); });
+  timer_->start();
+}
+
+MainWindow::~MainWindow() = default;
+
+Picture* MainWindow::AddPicture(const char* name, const char* resource, int left, int top,
+                                int width, int height, const QString& tip) {
+  auto* picture = new Picture(QStringLiteral(":/resources/") + QLatin1String(resource), this);
+  picture->setObjectName(QLatin1String(name));
+  picture->setGeometry(TwipsRect(left, top, width, height));
+  if (!tip.isEmpty()) picture->MakeHotSpot(tip);
+  return picture;
+}
+
+QLabel* MainWindow::AddNamePlate(const char* name, const QString& text, int drawer, int top) {
+  auto* plate = new NamePlate(text, this, [this, drawer] { ClickNamePlate(drawer); });
+  plate->setObjectName(QLatin1String(name));
+  plate->setAccessibleName(text);
+  plate->setGeometry(TwipsRect(240, top, 855, 255));
+  plate->setFont(ArialFont(8.25, true));
+  plate->setAlignment(Qt::AlignCenter);
+  plate->setAutoFillBackground(true);
+  QPalette palette = plate->palette();
+  palette.setColor(QPalette::Window, QColor(255, 255, 192));
+  palette.setColor(QPalette::WindowText, Qt::black);
+  plate->setPalette(palette);
+  return plate;
+}
+
+QWidget* MainWindow::AddHandle(const char* name, const QString& tip, int drawer, int top) {
+  auto* handle = new QPushButton(this);
+  handle->setObjectName(QLatin1String(name));
+  handle->setToolTip(tip);
+  handle->setAccessibleName(tip);
+  handle->setFlat(true);
+  handle->setFocusPolicy(Qt::TabFocus);
+  handle->setGeometry(TwipsRect(600, top, 375, 135));
+  handle->setStyleSheet(QStringLiteral(
+      "QPushButton { background-color: rgb(128, 0, 0); border: 1px solid rgb(72, 0, 0);"
+      " border-radius: 1px; padding: 0; }"
+      "QPushButton:hover { background-color: rgb(150, 16, 16); }"
+      "QPushButton:pressed { background-color: rgb(96, 0, 0); }"
+      "QPushButton:focus { border: 1px solid rgb(255, 255, 192); }"));
+  connect(handle, &QPushButton::clicked, this, [this, drawer] { drawers_->ClickHandle(drawer); });
+  return handle;
+}
+
+void MainWindow::BuildMenu() {
+  file_menu_ = new QMenu(QStringLiteral("File"), this);
+  file_menu_->setObjectName(QStringLiteral("mnuFile"));
+
+  QMenu* view = file_menu_->addMenu(QStringLiteral("View"));
+  view->setObjectName(QStringLiteral("View"));
+  view->menuAction()->setObjectName(QStringLiteral("View"));
+  QAction* calendar = view->addAction(QStringLiteral("Calendar"), this, &MainWindow::OpenCalendar);
+  calendar->setObjectName(QStringLiteral("Calendar"));
+  QAction* book = view->addAction(QStringLiteral("Address Book"), this, &MainWindow::OpenAddressBook);
+  book->setObjectName(QStringLiteral("AddBook"));
+  QAction* notes = view->addAction(QStringLiteral("Notes"), this, &MainWindow::OpenNotes);
+  notes->setObjectName(QStringLiteral("Notes"));
+
+  file_menu_->addSeparator()->setObjectName(QStringLiteral("Space"));
+
+  QMenu* help = file_menu_->addMenu(QStringLiteral("Help"));
+  help->setObjectName(QStringLiteral("Help"));
+  help->menuAction()->setObjectName(QStringLiteral("Help"));
+  QAction* about = help->addAction(QStringLiteral("About"), this, &MainWindow::ShowAbout);
+  about->setObjectName(QStringLiteral("About"));
+  QAction* topics = help->addAction(QStringLiteral("Help Topics"), this,
+                                    [this] { OpenToolWindow(app_.HelpTopics()); });
+  topics->setObjectName(QStringLiteral("HTopics"));
+
+  file_menu_->addSeparator()->setObjectName(QStringLiteral("Space2"));
+
+  QAction* exit = file_menu_->addAction(QStringLiteral("Exit"), this, [this] { app_.ExitProgram(); });
+  exit->setObjectName(QStringLiteral("Exit"));
+}
+
+void MainWindow::PopUpFileMenu(const QPoint& global_pos) { file_menu_->popup(global_pos); }
+
+void MainWindow::OpenCalendar() { OpenToolWindow(app_.MonthCalendar()); }
+void MainWindow::OpenAddressBook() { OpenToolWindow(app_.AddressBook()); }
+void MainWindow::OpenNotes() { OpenToolWindow(app_.Notes()); }
+
+void MainWindow::ShowAbout() {
+  SplashWindow& splash = app_.Splash();
+  splash.SetCloseVisible(true);
+  if (!splash.isVisible()) CentreOnScreen(splash);
+  OpenToolWindow(splash);
+}
+
+void MainWindow::ClickNamePlate(int drawer) {
+  drawers_->SlideIn(drawer);
+  switch (drawer) {
+    case 1: OpenCalendar(); break;
+    case 2: OpenAddressBook(); break;
+    default: OpenNotes(); break;
+  }
+}
+
+void MainWindow::ShowTodayIndicator(bool visible) { today_indicator_->setVisible(visible); }
+
+void MainWindow::paintEvent(QPaintEvent* /*event*/) {
+  QPainter painter(this);
+  painter.fillRect(rect(), kWall);
+  const QSize tile(Px(kTileSize), Px(kTileSize));
+  const qreal dpr = devicePixelRatioF();
+  if (tile_cache_.isNull() || tile_cache_.size() != tile * dpr) {
+    tile_cache_ = RenderSvg(tile_renderer_, tile, dpr);
+  }
+  for (int top = kTilesTop; top < kClientHeight; top += kTileSize) {
+    for (int left = 0; left < kClientWidth; left += kTileSize) {
+      painter.drawPixmap(Px(left), Px(top), tile_cache_);
+    }
+  }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  event->accept();
+  app_.ExitProgram();
+}
 
 }  // namespace quorvel

@@ -1,10 +1,114 @@
 #include "app/splash_window.h"
 
+#include <QCloseEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+
 #include "app/application.h"
+#include "app/artwork.h"
+#include "app/picture.h"
+#include "app/ui.h"
 
 namespace quorvel {
+namespace {
 
-SplashWindow::SplashWindow(Application& app) : app_(app) { setObjectName(QStringLiteral("frmSplash")); }
+QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, QRect twips,
+                 const QFont& font) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(QLatin1String(name));
+  label->setGeometry(twips);
+  label->setFont(font);
+  return label;
+}
 
+}  // namespace
+
+SplashWindow::SplashWindow(Application& app)
+    : QWidget(nullptr, Qt::Dialog | Qt::FramelessWindowHint), app_(app) {
+  setObjectName(QStringLiteral("frmSplash"));
+  // No title bar is drawn; the title only names the window to the desktop.
+  setWindowTitle(QStringLiteral("Quorvel"));
+  setAccessibleName(QStringLiteral("About Quorvel"));
+  setWindowIcon(ProgramIcon());
+  setAttribute(Qt::WA_DeleteOnClose);
+  setFixedSize(Px(5805), Px(3240));
+  setAutoFillBackground(true);
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Window, QColor(192, 255, 255));
+  palette.setColor(QPalette::WindowText, Qt::black);
+  setPalette(palette);
+
+  auto* frame = new QFrame(this);
+  frame->setObjectName(QStringLiteral("Frame1"));
+  frame->setFrameShape(QFrame::Box);
+  frame->setFrameShadow(QFrame::Sunken);
+  frame->setGeometry(TwipsRect(120, 60, 5565, 3060));
+
+  auto* logo = new Picture(QStringLiteral(":/resources/logo.svg"), frame);
+  logo->setObjectName(QStringLiteral("imgLogo"));
+  logo->setAccessibleName(QStringLiteral("Quorvel logo"));
+  logo->setGeometry(TwipsRect(240, 420, 1440, 1440));
+
+  // Positions below are relative to the frame.
+  AddLabel(frame, "lblProductName", QStringLiteral("Quorvel"), TwipsRect(1980, 360, 3360, 600),
+           ArialFont(20.25, true));
+  AddLabel(frame, "lblVersion", QStringLiteral("Version 1.0"), TwipsRect(1980, 960, 3360, 300),
+           ArialFont(10, true));
+  AddLabel(frame, "lblContact", QStringLiteral("Contact us:"), TwipsRect(1980, 1500, 3360, 255),
+           ArialFont(8.25, true));
+  QLabel* email = AddLabel(frame, "lblEmail", QLatin1String(kSupportEmail),
+                           TwipsRect(1980, 1755, 3360, 255), ArialFont(8.25));
+  QLabel* web = AddLabel(frame, "lblWebsite", QLatin1String(kWebAddress),
+                         TwipsRect(1980, 2010, 3360, 255), ArialFont(8.25));
+  for (QLabel* contact : {email, web}) {
+    contact->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  }
+
+  close_ = new QPushButton(QStringLiteral("Close"), frame);
+  close_->setObjectName(QStringLiteral("Command1"));
+  close_->setAccessibleName(QStringLiteral("Close"));
+  close_->setGeometry(TwipsRect(4200, 2520, 1215, 375));
+  connect(close_, &QPushButton::clicked, this, [this] {
+    // Unloads the window; the next About makes a new one.
+    close();
+  });
+}
+
+void SplashWindow::SetCloseVisible(bool visible) {
+  close_->setVisible(visible);
+  if (visible) close_->setFocus();
+}
+
+void SplashWindow::paintEvent(QPaintEvent* /*event*/) {
+  // The window has no title bar; a raised edge keeps it apart from what lies
+  // behind it.
+  QPainter painter(this);
+  const QRect edge = rect().adjusted(0, 0, -1, -1);
+  painter.setPen(QColor(255, 255, 255));
+  painter.drawLine(edge.topLeft(), edge.topRight());
+  painter.drawLine(edge.topLeft(), edge.bottomLeft());
+  painter.setPen(QColor(64, 64, 64));
+  painter.drawLine(edge.bottomLeft(), edge.bottomRight());
+  painter.drawLine(edge.topRight(), edge.bottomRight());
+}
+
+void SplashWindow::closeEvent(QCloseEvent* event) {
+  if (close_->isHidden()) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+}
+
+void SplashWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && !close_->isHidden()) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
 
 }  // namespace quorvel

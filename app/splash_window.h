@@ -1,6 +1,9 @@
+// frmSplash: the window shown while the program starts, and the About box.
 #pragma once
 
 #include <QWidget>
+
+class QPushButton;
 
 namespace quorvel {
 
@@ -10,11 +13,23 @@ class SplashWindow : public QWidget {
   Q_OBJECT
 
  public:
+  static constexpr const char* kSupportEmail = "support@quorvel.org";
+  static constexpr const char* kWebAddress = "https://www.quorvel.org";
+
   explicit SplashWindow(Application& app);
 
+  // Shows or hides the "Close" button Command1. While it is hidden the
+  // window cannot be closed at all (the program is starting).
+  void SetCloseVisible(bool visible);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   Application& app_;
+  QPushButton* close_ = nullptr;
 };
 
 }  // namespace quorvel

@@ -1,5 +1,7 @@
 #include "app/ui.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 
 namespace quorvel {
@@ -20,6 +22,14 @@ void OpenToolWindow(QWidget& window) {
   window.show();
   window.raise();
   window.activateWindow();
+}
+
+void CentreOnScreen(QWidget& window) {
+  QScreen* screen = window.screen() != nullptr ? window.screen() : QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  QRect frame = window.frameGeometry();
+  frame.moveCenter(screen->availableGeometry().center());
+  window.move(frame.topLeft());
 }
 
 }  // namespace quorvel

@@ -27,4 +27,7 @@ QFont ArialFont(double points, bool bold = false);
 // active if it was already open.
 void OpenToolWindow(QWidget& window);
 
+// Moves a top-level window to the middle of the screen it is on.
+void CentreOnScreen(QWidget& window);
+
 }  // namespace quorvel

@@ -1,9 +1,123 @@
 #include "calendar/reminders.h"
 
 #include "app/application.h"
+#include "app/seams.h"
+#include "calendar/appointment_file.h"
+#include "calendar/reminder_window.h"
 
 namespace quorvel {
 
-void CheckReminders(Application& app) { (void)app; }
+using store::Channel;
+
+namespace {
+
+constexpr Channel kAppoint = Channel::kAppoint;
+constexpr int kMinutesPerDay = 1440;
+constexpr int kSubjectShown = 30;
+
+QString TrimSpaces(const QString& text) {
+  qsizetype first = 0;
+  qsizetype last = text.size();
+  while (first < last && text.at(first) == QLatin1Char(' ')) ++first;
+  while (last > first && text.at(last - 1) == QLatin1Char(' ')) --last;
+  return text.mid(first, last - first);
+}
+
+bool IsDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+
+// The number written by `text`'s digits; nothing when it holds anything else.
+std::optional<int> WholeNumber(const QString& text) {
+  if (text.isEmpty() || text.size() > 9) return std::nullopt;
+  int value = 0;
+  for (QChar c : text) {
+    if (!IsDigit(c)) return std::nullopt;
+    value = value * 10 + (c.unicode() - '0');
+  }
+  return value;
+}
+
+}  // namespace
+
+std::optional<int> DueMinute(const QString& start, const QString& lead) {
+  const QString time = start.left(5);
+  if (time.size() != 5 || time.at(2) != QLatin1Char(':')) return std::nullopt;
+  const std::optional<int> hour = WholeNumber(time.left(2));
+  const std::optional<int> minute = WholeNumber(time.mid(3, 2));
+  if (!hour || !minute || *hour > 23 || *minute > 59) return std::nullopt;
+  // Spaces around a typed number are no reason to drop the reminder.
+  const std::optional<int> minutes = WholeNumber(TrimSpaces(lead));
+  if (!minutes) return std::nullopt;
+  const int due = 60 * *hour + *minute - *minutes;
+  if (due < 0 || due >= kMinutesPerDay) return std::nullopt;
+  return due;
+}
+
+QString DisplaySubject(const QString& subject) {
+  const QString trimmed = TrimSpaces(subject);
+  if (trimmed.size() <= kSubjectShown) return trimmed;
+  return trimmed.left(kSubjectShown) + QStringLiteral(" ...");
+}
+
+std::vector<ReminderRow> RemindersOf(const store::DataFiles& files, const QDate& date) {
+  std::vector<ReminderRow> rows;
+  const QString key = DayKey(date);
+  const int count = files.ReadCount(kAppoint);
+  for (int k = 0; k < count; ++k) {
+    auto field = [&](int f) { return store::FieldRecord(kAppoint, k, f); };
+    if (files.ReadText(kAppoint, field(1)).left(8) != key) continue;
+    if (files.ReadInteger(kAppoint, field(5)) != -1) continue;
+    const QString start = files.ReadText(kAppoint, field(3));
+    const QString lead = files.ReadText(kAppoint, field(6));
+    const std::optional<int> due = DueMinute(start, lead);
+    if (!due) continue;
+    rows.push_back(ReminderRow{*due, start, files.ReadText(kAppoint, field(4)),
+                               DisplaySubject(files.ReadText(kAppoint, field(2))),
+                               QString::number(*WholeNumber(TrimSpaces(lead)))});
+  }
+  return rows;
+}
+
+// ---------------------------------------------------------------- schedule
+
+ReminderSchedule::ReminderSchedule(const QDateTime& started) : last_checked_(Key(started) - 1) {}
+
+qint64 ReminderSchedule::Key(const QDateTime& moment) {
+  const QTime time = moment.time();
+  return moment.date().toJulianDay() * kMinutesPerDay + time.hour() * 60 + time.minute();
+}
+
+std::vector<ReminderSchedule::Minute> ReminderSchedule::MinutesFor(const QDateTime& now) {
+  const qint64 current = Key(now);
+  qint64 first = last_checked_ + 1;
+  if (current < last_checked_ || current - last_checked_ > kLongestCatchUp) {
+    // Slept, or the clock was changed: this minute alone, as if just started.
+    first = current;
+  }
+  std::vector<Minute> minutes;
+  for (qint64 key = first; key <= current; ++key) {
+    minutes.push_back(Minute{QDate::fromJulianDay(key / kMinutesPerDay),
+                             int(key % kMinutesPerDay)});
+  }
+  if (current >= first) last_checked_ = current;
+  return minutes;
+}
+
+// ---------------------------------------------------------------- the check
+
+void CheckReminders(Application& app) {
+  const std::vector<ReminderSchedule::Minute> minutes = app.Reminders().MinutesFor(Now());
+  QDate listed;
+  std::vector<ReminderRow> rows;
+  for (const ReminderSchedule::Minute& minute : minutes) {
+    if (minute.date != listed) {
+      rows = RemindersOf(app.files(), minute.date);
+      listed = minute.date;
+    }
+    // A later due row refills the same pop-up: the last one stays.
+    for (const ReminderRow& row : rows) {
+      if (row.due_minute == minute.minute_of_day) app.Reminder().ShowReminder(row);
+    }
+  }
+}
 
 }  // namespace quorvel

@@ -1,10 +1,284 @@
 #include "notes/notes_window.h"
 
+#include <algorithm>
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTextCursor>
+#include <QTextDocument>
+
 #include "app/application.h"
+#include "app/seams.h"
+#include "app/ui.h"
+#include "notes/note_file.h"
 
 namespace quorvel {
 
-NotesWindow::NotesWindow(Application& app) : app_(app) { setObjectName(QStringLiteral("Form2")); }
+namespace {
 
+const QString kCrLf = QStringLiteral("\r\n");
+
+// Stored length of pad text: a line break is stored as two bytes.
+int StoredLength(const QString& text) {
+  return int(text.size() + text.count(QLatin1Char('\n')));
+}
+
+// A multi-line text box that takes no more than `limit` stored characters
+// from the user. Text set by the program is taken whole.
+class NotePad : public QPlainTextEdit {
+ public:
+  NotePad(int limit, QWidget* parent) : QPlainTextEdit(parent), limit_(limit) {
+    connect(document(), &QTextDocument::contentsChange, this,
+            [this](int position, int, int added) {
+              pending_position_ = position;
+              pending_added_ = added;
+            });
+    connect(this, &QPlainTextEdit::textChanged, this, [this] { KeepWithinLimit(); });
+  }
+
+  void SetText(const QString& text) {
+    taking_whole_ = true;
+    setPlainText(text);
+    taking_whole_ = false;
+  }
+
+  // The text with line breaks as '\n' and non-breaking spaces kept.
+  QString Text() const {
+    QString text = document()->toRawText();
+    text.replace(QChar(QChar::ParagraphSeparator), QLatin1Char('\n'));
+    text.replace(QChar(QChar::LineSeparator), QLatin1Char('\n'));
+    return text;
+  }
+
+ private:
+  // Drops the end of what was just typed or pasted until the pad fits.
+  void KeepWithinLimit() {
+    const int position = pending_position_;
+    const int added = pending_added_;
+    pending_added_ = 0;
+    if (taking_whole_ || trimming_ || added <= 0) return;
+    const QString text = Text();
+    int over = StoredLength(text) - limit_;
+    if (over <= 0) return;
+    const int end = std::min<int>(position + added, int(text.size()));
+    int cut = end;
+    while (cut > position && over > 0) {
+      over -= text.at(cut - 1) == QLatin1Char('\n') ? 2 : 1;
+      --cut;
+    }
+    if (cut == end) return;
+    trimming_ = true;
+    QTextCursor cursor(document());
+    cursor.setPosition(cut);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    trimming_ = false;
+    QTextCursor caret = textCursor();
+    caret.setPosition(cut);
+    setTextCursor(caret);
+  }
+
+  int limit_;
+  int pending_position_ = 0;
+  int pending_added_ = 0;
+  bool taking_whole_ = false;
+  bool trimming_ = false;
+};
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption,
+                        const QRect& geometry) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(QLatin1String(name));
+  button->setGeometry(geometry);
+  button->setAccessibleName(caption);
+  return button;
+}
+
+}  // namespace
+
+NotesWindow::NotesWindow(Application& app) : app_(app) {
+  setObjectName(QStringLiteral("Form2"));
+  setWindowTitle(QStringLiteral("Notes"));
+  setFont(ArialFont(8));
+  setFixedSize(Px(7470), Px(4890));
+
+  auto* pad = new NotePad(kNoteBodyLength, this);
+  pad_ = pad;
+  pad_->setObjectName(QStringLiteral("Text1"));
+  pad_->setGeometry(TwipsRect(120, 120, 3135, 3615));
+  pad_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  pad_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  pad_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  pad_->setTabChangesFocus(true);
+  pad_->setAccessibleName(QStringLiteral("Note pad"));
+
+  list_ = new QTableWidget(0, 2, this);
+  list_->setObjectName(QStringLiteral("MSFlexGrid1"));
+  list_->setGeometry(TwipsRect(3360, 120, 3975, 3615));
+  list_->setHorizontalHeaderLabels({QStringLiteral("Nr."), QStringLiteral("Description")});
+  list_->setColumnWidth(0, Px(500));
+  list_->setColumnWidth(1, Px(3360));
+  list_->horizontalHeader()->setSectionsClickable(false);
+  list_->horizontalHeader()->setHighlightSections(false);
+  list_->horizontalHeader()->setFixedHeight(Px(240) + 2);
+  list_->horizontalHeader()->setStretchLastSection(false);
+  list_->verticalHeader()->hide();
+  list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  list_->verticalHeader()->setDefaultSectionSize(Px(240));
+  list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  list_->setTabKeyNavigation(false);
+  list_->setWordWrap(false);
+  list_->setAccessibleName(QStringLiteral("Saved notes"));
+
+  clear_ = MakeButton(this, "Command4", QStringLiteral("Clear Pad"),
+                      TwipsRect(120, 3840, 1335, 375));
+  view_ = MakeButton(this, "Command2", QStringLiteral("<< View Note"),
+                     TwipsRect(4920, 3840, 1215, 375));
+  delete_ = MakeButton(this, "Command3", QStringLiteral("Delete Note"),
+                       TwipsRect(6240, 3840, 1095, 375));
+  save_ = MakeButton(this, "Command1", QStringLiteral("Save Note As:"),
+                     TwipsRect(120, 4320, 1335, 375));
+
+  title_ = new QLineEdit(this);
+  title_->setObjectName(QStringLiteral("Text2"));
+  title_->setGeometry(TwipsRect(1560, 4320, 2895, 375));
+  title_->setMaxLength(kNoteTitleLength);
+  title_->setAccessibleName(QStringLiteral("Note title"));
+
+  close_ = MakeButton(this, "Command5", QStringLiteral("Close"),
+                      TwipsRect(6240, 4440, 1095, 375));
+
+  connect(pad_, &QPlainTextEdit::textChanged, this, &NotesWindow::OnPadChanged);
+  connect(title_, &QLineEdit::textChanged, this, &NotesWindow::OnTitleChanged);
+  connect(list_, &QTableWidget::currentCellChanged, this,
+          [this](int row, int, int, int) { OnCurrentRowChanged(row); });
+  connect(list_, &QTableWidget::cellDoubleClicked, this, [this](int, int) { ViewNote(); });
+  connect(clear_, &QPushButton::clicked, this, [this] { SetPadText(QString()); });
+  connect(view_, &QPushButton::clicked, this, &NotesWindow::ViewNote);
+  connect(delete_, &QPushButton::clicked, this, &NotesWindow::DeleteNote);
+  connect(save_, &QPushButton::clicked, this, [this] {
+    SaveNote();
+    save_->setEnabled(false);
+  });
+  connect(close_, &QPushButton::clicked, this, &QWidget::hide);
+
+  LoadNotesList();
+}
+
+QString NotesWindow::PadText() const {
+  QString text = static_cast<const NotePad*>(pad_)->Text();
+  text.replace(QLatin1Char('\n'), kCrLf);
+  return text;
+}
+
+void NotesWindow::SetPadText(const QString& stored) {
+  QString text = stored;
+  text.replace(kCrLf, QStringLiteral("\n"));
+  static_cast<NotePad*>(pad_)->SetText(text);
+}
+
+int NotesWindow::CurrentNote() const {
+  const int row = list_->currentRow();
+  return row >= 0 && row < list_->rowCount() ? row : -1;
+}
+
+bool NotesWindow::event(QEvent* event) {
+  if (event->type() == QEvent::WindowActivate) ResetCurrentRow();
+  return QWidget::event(event);
+}
+
+void NotesWindow::ResetCurrentRow() {
+  moving_row_ = true;
+  list_->setCurrentCell(-1, -1);
+  list_->clearSelection();
+  moving_row_ = false;
+}
+
+void NotesWindow::OnCurrentRowChanged(int row) {
+  if (moving_row_ || row < 0 || row >= list_->rowCount()) return;
+  const QTableWidgetItem* item = list_->item(row, 1);
+  title_->setText(item != nullptr ? item->text() : QString());
+}
+
+void NotesWindow::OnPadChanged() {
+  const QString text = PadText();
+  if (text == last_pad_text_) return;
+  last_pad_text_ = text;
+  save_->setEnabled(true);
+}
+
+void NotesWindow::OnTitleChanged() { save_->setEnabled(true); }
+
+void NotesWindow::AppendRow(int number, const QString& title) {
+  const int row = list_->rowCount();
+  list_->insertRow(row);
+  auto* number_item = new QTableWidgetItem(QString::number(number));
+  number_item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  list_->setItem(row, 0, number_item);
+  list_->setItem(row, 1, new QTableWidgetItem(title));
+}
+
+void NotesWindow::FillList(const QStringList& titles) {
+  moving_row_ = true;
+  list_->clearContents();
+  list_->setRowCount(0);
+  for (int i = 0; i < titles.size(); ++i) AppendRow(i + 1, titles.at(i));
+  list_->setCurrentCell(-1, -1);
+  moving_row_ = false;
+}
+
+void NotesWindow::LoadNotesList() {
+  FillList(quorvel::LoadNotesList(app_.files()));
+  SetPadText(QString());
+  title_->setText(QStringLiteral("Note"));
+  save_->setEnabled(false);
+}
+
+void NotesWindow::SaveNote() {
+  int appended = 0;
+  const QString title = title_->text();
+  const store::Outcome outcome = quorvel::SaveNote(app_.files(), title, PadText(), &appended);
+  if (outcome.refused()) {
+    ShowMessage(outcome.reason());
+    return;
+  }
+  if (appended > 0) {
+    moving_row_ = true;
+    AppendRow(appended, title);
+    moving_row_ = false;
+  }
+}
+
+void NotesWindow::ViewNote() {
+  const int index = CurrentNote();
+  if (index < 0) return;
+  const std::optional<Note> note = quorvel::ViewNote(app_.files(), index);
+  if (!note) return;
+  SetPadText(note->body);
+  title_->setText(note->title);
+  save_->setEnabled(false);
+}
+
+void NotesWindow::DeleteNote() {
+  const int index = CurrentNote();
+  if (index < 0) return;
+  const store::Outcome outcome = quorvel::DeleteNote(app_.files(), index);
+  if (outcome.refused()) {
+    ShowMessage(outcome.reason());
+    // The list no longer matches the file: show what it holds, keeping the
+    // pad and the title box as the user left them.
+    const bool save_enabled = save_->isEnabled();
+    FillList(quorvel::LoadNotesList(app_.files()));
+    save_->setEnabled(save_enabled);
+    return;
+  }
+  LoadNotesList();
+}
 
 }  // namespace quorvel

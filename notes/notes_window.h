@@ -1,6 +1,13 @@
+// The note pad with its list of saved notes.
 #pragma once
 
+#include <QString>
 #include <QWidget>
+
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTableWidget;
 
 namespace quorvel {
 
@@ -12,9 +19,45 @@ class NotesWindow : public QWidget {
  public:
   explicit NotesWindow(Application& app);
 
+  // Rebuilds the list from the file and resets pad, title box and Save.
+  void LoadNotesList();
+  // Saves the pad under the title in the title box.
+  void SaveNote();
+  // Puts the note of the current row onto the pad and into the title box.
+  void ViewNote();
+  // Removes the note of the current row from the file and rebuilds the list.
+  void DeleteNote();
+
+  // The pad's text as stored: line breaks as carriage return + line feed.
+  QString PadText() const;
+  void SetPadText(const QString& stored);
+
+  // The note of the list's current row (from 0), or -1 while none is.
+  int CurrentNote() const;
+
+ protected:
+  bool event(QEvent* event) override;
 
  private:
+  void FillList(const QStringList& titles);
+  void AppendRow(int number, const QString& title);
+  // Makes no row current without copying anything into the title box.
+  void ResetCurrentRow();
+  void OnCurrentRowChanged(int row);
+  void OnPadChanged();
+  void OnTitleChanged();
+
   Application& app_;
+  QPlainTextEdit* pad_ = nullptr;       // Text1
+  QTableWidget* list_ = nullptr;        // MSFlexGrid1
+  QPushButton* clear_ = nullptr;        // Command4
+  QPushButton* view_ = nullptr;         // Command2
+  QPushButton* delete_ = nullptr;       // Command3
+  QPushButton* save_ = nullptr;         // Command1
+  QLineEdit* title_ = nullptr;          // Text2
+  QPushButton* close_ = nullptr;        // Command5
+  QString last_pad_text_;
+  bool moving_row_ = false;  // the window itself is setting the current row
 };
 
 }  // namespace quorvel

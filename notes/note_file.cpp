@@ -1,0 +1,92 @@
+#include "notes/note_file.h"
+
+namespace quorvel {
+
+using store::Channel;
+
+namespace {
+
+constexpr Channel kNotes = Channel::kNotes;
+
+int TitleRecord(int index) { return store::FieldRecord(kNotes, index, 1); }
+int BodyRecord(int index) { return store::FieldRecord(kNotes, index, 2); }
+
+// Leading and trailing spaces only; line breaks and tabs stay.
+QString TrimSpaces(const QString& text) {
+  qsizetype first = 0;
+  qsizetype last = text.size();
+  while (first < last && text.at(first) == QLatin1Char(' ')) ++first;
+  while (last > first && text.at(last - 1) == QLatin1Char(' ')) --last;
+  return text.mid(first, last - first);
+}
+
+}  // namespace
+
+QStringList LoadNotesList(const store::DataFiles& files) {
+  QStringList titles;
+  const int count = files.ReadCount(kNotes);
+  titles.reserve(count);
+  for (int k = 0; k < count; ++k) titles.append(files.ReadText(kNotes, TitleRecord(k)));
+  return titles;
+}
+
+store::Outcome SaveNote(store::DataFiles& files, const QString& title, const QString& body,
+                        int* appended_number) {
+  if (appended_number != nullptr) *appended_number = 0;
+  if (body.size() > 1000) {
+    return store::Outcome::Refused(
+        QStringLiteral("The size of the Note must not exceed 1000 characters"));
+  }
+  store::Operation op(files);
+  const int count = op.ReadCount(kNotes);
+  int match = -1;
+  for (int k = 0; k < count; ++k) {
+    if (op.ReadText(kNotes, TitleRecord(k)) == title) match = k;  // the last match wins
+  }
+  if (match >= 0) {
+    op.WriteText(kNotes, BodyRecord(match), body);
+    return op.Commit();
+  }
+  const int most = store::Info(kNotes).max_items;
+  if (count >= most) {
+    op.Refuse(QStringLiteral("The note pad is full: it already holds %1 notes, the most it "
+                             "can keep. Delete a note you no longer need, or save under the "
+                             "title of an existing note to replace it.")
+                  .arg(most));
+    return op.Commit();
+  }
+  op.WriteCount(kNotes, count + 1);
+  op.WriteText(kNotes, TitleRecord(count), title);
+  op.WriteText(kNotes, BodyRecord(count), body);
+  store::Outcome outcome = op.Commit();
+  if (outcome.stored() && appended_number != nullptr) *appended_number = count + 1;
+  return outcome;
+}
+
+std::optional<Note> ViewNote(const store::DataFiles& files, int index) {
+  const int count = files.ReadCount(kNotes);
+  if (index < 0 || index >= count) return std::nullopt;
+  return Note{TrimSpaces(files.ReadText(kNotes, TitleRecord(index))),
+              TrimSpaces(files.ReadText(kNotes, BodyRecord(index)))};
+}
+
+store::Outcome DeleteNote(store::DataFiles& files, int index) {
+  store::Operation op(files);
+  const int count = op.ReadCount(kNotes);
+  if (index < 0 || index >= count) {
+    op.Refuse(QStringLiteral("This note is no longer stored, so it cannot be deleted."));
+    return op.Commit();
+  }
+  // Later notes move down one place; the notes before `index` are left as
+  // they are, since rewriting them would change no byte.
+  for (int k = index; k + 1 < count; ++k) {
+    op.WriteText(kNotes, TitleRecord(k), op.ReadText(kNotes, TitleRecord(k + 1)));
+    op.WriteText(kNotes, BodyRecord(k), op.ReadText(kNotes, BodyRecord(k + 1)));
+  }
+  op.WriteText(kNotes, TitleRecord(count - 1), QString());
+  op.WriteText(kNotes, BodyRecord(count - 1), QString());
+  op.WriteCount(kNotes, count - 1);
+  return op.Commit();
+}
+
+}  // namespace quorvel

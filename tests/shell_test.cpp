@@ -1,0 +1,479 @@
+#include <QAction>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "addressbook/address_book_window.h"
+#include "app/main_window.h"
+#include "app/picture.h"
+#include "app/splash_window.h"
+#include "app/startup.h"
+#include "app/ui.h"
+#include "calendar/month_calendar_window.h"
+#include "help/help_topics_window.h"
+#include "notes/notes_window.h"
+#include "test_support.h"
+
+namespace quorvel::testing {
+namespace {
+
+using store::Channel;
+
+// Stores appointments with the given IDs as the whole appointment file.
+void SeedAppointments(store::DataFiles& files, const QStringList& ids) {
+  store::Operation op(files);
+  for (int k = 0; k < ids.size(); ++k) {
+    op.WriteText(Channel::kAppoint, store::FieldRecord(Channel::kAppoint, k, 1), ids[k]);
+  }
+  op.WriteCount(Channel::kAppoint, static_cast<int>(ids.size()));
+  ASSERT_TRUE(op.Commit().stored());
+}
+
+TEST(SplashWaitTest, LastsUntilTheRoundedSecondPlusTwo) {
+  EXPECT_EQ(SplashWaitMs(QTime(8, 0, 0, 0)), 2000);
+  EXPECT_EQ(SplashWaitMs(QTime(8, 0, 0, 499)), 1501);
+  EXPECT_EQ(SplashWaitMs(QTime(8, 0, 0, 501)), 2499);
+  // Halves go to the even second: 28800.5 -> 28800, 28801.5 -> 28802.
+  EXPECT_EQ(SplashWaitMs(QTime(8, 0, 0, 500)), 1500);
+  EXPECT_EQ(SplashWaitMs(QTime(8, 0, 1, 500)), 2500);
+  // Just before midnight the wait is as long as at any other time.
+  EXPECT_EQ(SplashWaitMs(QTime(23, 59, 59, 700)), 2300);
+  EXPECT_EQ(SplashWaitMs(QTime(23, 59, 59, 999)), 2001);
+}
+
+class StartTest : public SeamsFixture {
+ protected:
+  void SetUp() override {
+    SeamsFixture::SetUp();
+    previous_dir_ = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir_.path()));
+    now_ = QDateTime(QDate(2026, 1, 7), QTime(8, 0, 0, 499));
+    app_ = std::make_unique<Application>();
+    app_->SetProcessEnd([this] { ended_ = true; });
+  }
+  void TearDown() override {
+    app_.reset();
+    QDir::setCurrent(previous_dir_);
+    SeamsFixture::TearDown();
+  }
+
+  QString previous_dir_;
+  std::unique_ptr<Application> app_;
+  bool ended_ = false;
+};
+
+TEST_F(StartTest, FirstStartShowsTheSplashCreatesTheFilesThenShowsTheMainWindow) {
+  struct Seen {
+    bool checked = false, splash_visible = false, close_hidden = false, main_visible = true;
+    bool files_there = false, splash_closable = true;
+  } seen;
+  QTimer::singleShot(300, [&] {
+    seen.checked = true;
+    SplashWindow& splash = app_->Splash();
+    seen.splash_visible = splash.isVisible();
+    seen.close_hidden = splash.findChild<QPushButton*>(QStringLiteral("Command1"))->isHidden();
+    seen.main_visible = app_->Main().isVisible();
+    seen.files_there = QFile::exists(Path("Appoint.dat"));
+    // Nothing may close the splash while the program starts.
+    seen.splash_closable = splash.close();
+  });
+
+  QElapsedTimer timer;
+  timer.start();
+  app_->Start();
+  const qint64 took = timer.elapsed();
+
+  EXPECT_TRUE(seen.checked);
+  EXPECT_TRUE(seen.splash_visible);
+  EXPECT_TRUE(seen.close_hidden);
+  EXPECT_FALSE(seen.main_visible);
+  EXPECT_TRUE(seen.files_there);
+  EXPECT_FALSE(seen.splash_closable);
+
+  EXPECT_GE(took, 1501);
+  EXPECT_LT(took, 2400);
+  ASSERT_TRUE(app_->HasSplash());
+  EXPECT_FALSE(app_->Splash().isVisible());
+  EXPECT_FALSE(app_->Splash().findChild<QPushButton*>(QStringLiteral("Command1"))->isHidden());
+  EXPECT_TRUE(app_->Main().isVisible());
+  EXPECT_TRUE(app_->Main().findChild<QWidget*>(QStringLiteral("Image43"))->isHidden());
+
+  EXPECT_EQ(QFileInfo(Path("Appoint.dat")).size(), 1024);
+  EXPECT_EQ(QFileInfo(Path("Notes.dat")).size(), 1500);
+  EXPECT_EQ(QFileInfo(Path("AddBook.dat")).size(), 2048);
+  EXPECT_EQ(FileBytes(Path("PhotoF.dat")), QByteArray::fromHex("0400") + "none" + QByteArray(122, '\0'));
+  for (Channel channel : store::kAllChannels) EXPECT_TRUE(app_->files().IsOpen(channel));
+}
+
+TEST_F(StartTest, StartWithTodaysAppointmentShowsTheIndicatorAndKeepsTheData) {
+  {
+    store::DataFiles files;
+    files.SetDataDir(dir_.path());
+    files.OpenDataFiles();
+    SeedAppointments(files, {QStringLiteral("20260106-1"), QStringLiteral("20260107-1")});
+  }
+  const QByteArray before = FileBytes(Path("Appoint.dat"));
+  app_->Start();
+  EXPECT_TRUE(app_->Main().findChild<QWidget*>(QStringLiteral("Image43"))->isVisible());
+  EXPECT_EQ(FileBytes(Path("Appoint.dat")), before);
+}
+
+class MainWindowTest : public AppFixture {
+ protected:
+  void SetUp() override {
+    AppFixture::SetUp();
+    main_ = &app_->Main();
+    main_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main_));
+  }
+  template <class T = QWidget>
+  T* Child(const char* name) {
+    T* child = main_->findChild<T*>(QLatin1String(name));
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+  }
+  QAction* MenuItem(const char* name) { return main_->FileMenu().findChild<QAction*>(QLatin1String(name)); }
+  static void Flush() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+  MainWindow* main_ = nullptr;
+};
+
+TEST_F(MainWindowTest, ControlsSitAtTheirPlacesWithTipsAndStackFrontToBack) {
+  EXPECT_EQ(main_->objectName(), QStringLiteral("frmMain"));
+  EXPECT_EQ(main_->windowTitle(), QStringLiteral("Quorvel"));
+  EXPECT_EQ(main_->size(), QSize(336, 335));
+  EXPECT_EQ(main_->minimumSize(), main_->maximumSize());
+  EXPECT_FALSE(main_->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+
+  struct Expected {
+    const char* name;
+    QRect twips;
+    const char* tip;
+  };
+  const Expected expected[] = {
+      {"Image1", QRect(120, 240, 4695, 2175), ""},
+      {"Image8", QRect(1680, 1200, 1575, 1095), "Calendar"},
+      {"Image13", QRect(2880, 840, 480, 600), "Calendar"},
+      {"Image43", QRect(2520, 960, 480, 465), "You have an appointment today!"},
+      {"Image9", QRect(3480, 1320, 1215, 540), "Contacts"},
+      {"Image11", QRect(4080, 480, 600, 600), "Contacts"},
+      {"Image14", QRect(360, 960, 735, 900), "Notes"},
+      {"Image12", QRect(240, 120, 840, 600), "File"},
+      {"Image18", QRect(120, 2400, 1335, 1455), ""},
+      {"Image5", QRect(120, 2400, 1335, 495), ""},
+      {"Image7", QRect(120, 3360, 1335, 495), ""},
+      {"Command5", QRect(600, 3120, 375, 135), "Address Book"},
+      {"Label6", QRect(240, 3480, 855, 255), ""},
+      {"Image4", QRect(3480, 2400, 1335, 1455), ""},
+  };
+  for (const Expected& e : expected) {
+    QWidget* widget = Child(e.name);
+    ASSERT_NE(widget, nullptr);
+    const QRect& t = e.twips;
+    EXPECT_EQ(widget->geometry(), TwipsRect(t.x(), t.y(), t.width(), t.height())) << e.name;
+    EXPECT_EQ(widget->toolTip(), QLatin1String(e.tip)) << e.name;
+    if (*e.tip != '\0') {
+      EXPECT_EQ(widget->accessibleName(), QLatin1String(e.tip)) << e.name;
+    }
+  }
+  EXPECT_EQ(Child<QLabel>("Label5")->text(), QStringLiteral("Contacts"));
+  EXPECT_EQ(Child<QLabel>("Label5")->accessibleName(), QStringLiteral("Contacts"));
+  EXPECT_TRUE(Child<QLabel>("Label4")->font().bold());
+
+  // Sibling order is drawing order: later siblings are in front.
+  const QStringList back_to_front = {
+      "Image18", "Image1",  "Image8", "Image9",  "Image11", "Image13", "Image14",
+      "Image12", "Label4",  "Label5", "Label6",  "Image7",  "Image6",  "Image5",
+      "Image4",  "Image43", "Command6", "Command5", "Command4"};
+  QStringList actual;
+  for (QObject* child : main_->children()) {
+    if (child->isWidgetType() && !qobject_cast<QMenu*>(child)) actual << child->objectName();
+  }
+  EXPECT_EQ(actual, back_to_front);
+
+  auto* timer = main_->findChild<QTimer*>(QStringLiteral("Timer1"));
+  ASSERT_NE(timer, nullptr);
+  EXPECT_EQ(timer->interval(), 60000);
+  EXPECT_EQ(timer->timerType(), Qt::PreciseTimer);
+  EXPECT_TRUE(timer->isActive());
+  EXPECT_FALSE(timer->isSingleShot());
+}
+
+TEST_F(MainWindowTest, TodayIndicatorShowsExactlyWhileTodayHasAnAppointment) {
+  auto* indicator = Child("Image43");
+  app_->UpdateTodayIndicator();
+  EXPECT_FALSE(indicator->isVisible());
+
+  SeedAppointments(files(), {QStringLiteral("20260106-1"), QStringLiteral("20260107-1")});
+  app_->UpdateTodayIndicator();
+  EXPECT_TRUE(indicator->isVisible());
+
+  now_ = QDateTime(QDate(2026, 1, 8), QTime(0, 0));
+  app_->UpdateTodayIndicator();
+  EXPECT_FALSE(indicator->isVisible());
+
+  // Groups past the count are stale and do not count.
+  now_ = QDateTime(QDate(2026, 1, 7), QTime(23, 59));
+  SeedAppointments(files(), {QStringLiteral("20260106-1")});
+  app_->UpdateTodayIndicator();
+  EXPECT_FALSE(indicator->isVisible());
+}
+
+TEST_F(MainWindowTest, FileMenuOpensOnRightButtonReleaseOverTheTabOnly) {
+  QMenu& menu = main_->FileMenu();
+  EXPECT_EQ(menu.objectName(), QStringLiteral("mnuFile"));
+  auto* tab = Child("Image12");
+  const QPoint inside = tab->rect().center();
+
+  QTest::mouseRelease(tab, Qt::LeftButton, {}, inside);
+  EXPECT_FALSE(menu.isVisible());
+  QTest::mouseRelease(tab, Qt::MiddleButton, {}, inside);
+  EXPECT_FALSE(menu.isVisible());
+  QTest::mouseRelease(tab, Qt::RightButton, {}, tab->rect().bottomRight() + QPoint(5, 5));
+  EXPECT_FALSE(menu.isVisible());
+  QTest::mouseRelease(Child("Image14"), Qt::RightButton, {}, QPoint(5, 5));
+  EXPECT_FALSE(menu.isVisible());
+
+  QTest::mouseRelease(tab, Qt::RightButton, {}, inside);
+  EXPECT_TRUE(menu.isVisible());
+  menu.hide();
+
+  // From the keyboard: the menu key on the focused tab.
+  QTest::keyClick(tab, Qt::Key_Menu);
+  EXPECT_TRUE(menu.isVisible());
+  menu.hide();
+
+  // Items, submenus and separators in order.
+  QStringList items;
+  for (QAction* action : menu.actions()) {
+    items << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    if (QMenu* sub = action->menu()) {
+      for (QAction* inner : sub->actions()) items << QStringLiteral(">") + inner->text();
+    }
+  }
+  EXPECT_EQ(items, QStringList({"View", ">Calendar", ">Address Book", ">Notes", "-", "Help",
+                                ">About", ">Help Topics", "-", "Exit"}));
+  for (const char* name : {"Calendar", "AddBook", "Notes", "About", "HTopics", "Exit"}) {
+    EXPECT_NE(MenuItem(name), nullptr) << name;
+  }
+  EXPECT_NE(menu.findChild<QMenu*>(QStringLiteral("View")), nullptr);
+  EXPECT_NE(menu.findChild<QMenu*>(QStringLiteral("Help")), nullptr);
+}
+
+TEST_F(MainWindowTest, MenuItemsOpenTheirToolWindows) {
+  MenuItem("Calendar")->trigger();
+  EXPECT_TRUE(app_->MonthCalendar().isVisible());
+  MenuItem("AddBook")->trigger();
+  EXPECT_TRUE(app_->AddressBook().isVisible());
+  MenuItem("Notes")->trigger();
+  EXPECT_TRUE(app_->Notes().isVisible());
+  MenuItem("HTopics")->trigger();
+  EXPECT_TRUE(app_->HelpTopics().isVisible());
+}
+
+TEST_F(MainWindowTest, AboutShowsTheSplashWithCloseAndCloseUnloadsIt) {
+  MenuItem("About")->trigger();
+  ASSERT_TRUE(app_->HasSplash());
+  SplashWindow* splash = &app_->Splash();
+  EXPECT_TRUE(splash->isVisible());
+  EXPECT_EQ(splash->size(), QSize(387, 216));
+  auto* close = splash->findChild<QPushButton*>(QStringLiteral("Command1"));
+  ASSERT_NE(close, nullptr);
+  EXPECT_TRUE(close->isVisible());
+  EXPECT_EQ(splash->findChild<QLabel*>(QStringLiteral("lblProductName"))->text(), "Quorvel");
+
+  QTest::mouseClick(close, Qt::LeftButton);
+  Flush();
+  EXPECT_FALSE(app_->HasSplash());
+
+  MenuItem("About")->trigger();
+  ASSERT_TRUE(app_->HasSplash());
+  EXPECT_TRUE(app_->Splash().isVisible());
+  EXPECT_TRUE(app_->Splash().findChild<QPushButton*>(QStringLiteral("Command1"))->isVisible());
+
+  // Escape works as Close.
+  QTest::keyClick(&app_->Splash(), Qt::Key_Escape);
+  Flush();
+  EXPECT_FALSE(app_->HasSplash());
+}
+
+TEST_F(MainWindowTest, ExitAndClosingTheMainWindowCloseTheFilesAndEnd) {
+  MenuItem("Exit")->trigger();
+  EXPECT_TRUE(ended_);
+  for (Channel channel : store::kAllChannels) EXPECT_FALSE(app_->files().IsOpen(channel));
+
+  ended_ = false;
+  app_->OpenDataIn(dir_.path());
+  app_->Notes().show();  // an open tool window is not asked
+  main_->close();
+  EXPECT_TRUE(ended_);
+  for (Channel channel : store::kAllChannels) EXPECT_FALSE(app_->files().IsOpen(channel));
+}
+
+TEST_F(MainWindowTest, HotSpotsRestoreTheOneExistingToolWindow) {
+  SeedAppointments(files(), {QStringLiteral("20260107-1")});
+  app_->UpdateTodayIndicator();
+
+  MonthCalendarWindow* calendar = &app_->MonthCalendar();
+  for (const char* name : {"Image8", "Image13", "Image43"}) {
+    calendar->showMinimized();
+    QTest::mouseDClick(Child(name), Qt::LeftButton);
+    EXPECT_EQ(&app_->MonthCalendar(), calendar) << name;
+    EXPECT_TRUE(calendar->isVisible()) << name;
+    EXPECT_FALSE(calendar->isMinimized()) << name;
+  }
+  for (const char* name : {"Image9", "Image11"}) {
+    app_->AddressBook().hide();
+    QTest::mouseDClick(Child(name), Qt::LeftButton);
+    EXPECT_TRUE(app_->AddressBook().isVisible()) << name;
+  }
+  QTest::mouseDClick(Child("Image14"), Qt::LeftButton);
+  EXPECT_TRUE(app_->Notes().isVisible());
+
+  // A right double-click opens nothing; the keyboard opens as a double-click.
+  app_->Notes().hide();
+  QTest::mouseDClick(Child("Image14"), Qt::RightButton);
+  EXPECT_FALSE(app_->Notes().isVisible());
+  Child("Image14")->setFocus();
+  QTest::keyClick(Child("Image14"), Qt::Key_Return);
+  EXPECT_TRUE(app_->Notes().isVisible());
+}
+
+class DrawerTest : public MainWindowTest {
+ protected:
+  struct Step {
+    int drawer;
+    int step;
+    bool command5_visible;
+    bool command6_visible;
+  };
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    cabinet_ = &main_->Drawers();
+    cabinet_->SetStepObserver([this](int drawer, int step) {
+      steps_.push_back({drawer, step, !Child("Command5")->isHidden(), !Child("Command6")->isHidden()});
+    });
+  }
+  void Click(const char* name) { QTest::mouseClick(Child(name), Qt::LeftButton); }
+  void ExpectDrawer(int drawer, bool out) {
+    const int home = 2400 + 480 * (drawer - 1);
+    const int offset = out ? 360 : 0;
+    EXPECT_EQ(cabinet_->FrontTop(drawer), home + offset) << drawer;
+    EXPECT_EQ(cabinet_->HandleTop(drawer), home + 240 + offset) << drawer;
+    const QString front = QStringLiteral("Image%1").arg(4 + drawer);
+    const QString handle = QStringLiteral("Command%1").arg(3 + drawer);
+    EXPECT_EQ(main_->findChild<QWidget*>(front)->y(), Px(home + offset)) << drawer;
+    EXPECT_EQ(main_->findChild<QWidget*>(handle)->y(), Px(home + 240 + offset)) << drawer;
+  }
+  // The drawers the recorded steps moved, one entry per slide.
+  std::vector<int> Slides() const {
+    std::vector<int> slides;
+    for (const Step& s : steps_) {
+      if (s.step == 0) slides.push_back(s.drawer);
+    }
+    return slides;
+  }
+
+  DrawerCabinet* cabinet_ = nullptr;
+  std::vector<Step> steps_;
+};
+
+TEST_F(DrawerTest, HandleSlidesTheDrawerOutInTwelveStepsAndUncoversItsPlate) {
+  // A closed drawer's front covers its name plate.
+  QWidget* plate = Child("Label4");
+  const QPoint plate_middle(plate->x() + 6, plate->geometry().center().y());
+  EXPECT_EQ(main_->childAt(plate_middle)->objectName(), QStringLiteral("Image5"));
+
+  bool other_event_ran = false;
+  QTimer::singleShot(0, [&] { other_event_ran = true; });
+  std::vector<bool> ran_during_slide;
+  cabinet_->SetStepObserver([&](int drawer, int step) {
+    ran_during_slide.push_back(other_event_ran);
+    steps_.push_back({drawer, step, !Child("Command5")->isHidden(), true});
+  });
+  QElapsedTimer timer;
+  timer.start();
+  cabinet_->ClickHandle(1);
+  EXPECT_GE(timer.elapsed(), 60);
+  EXPECT_EQ(ran_during_slide, std::vector<bool>(12, false));
+
+  ASSERT_EQ(steps_.size(), 12u);
+  for (const Step& s : steps_) {
+    EXPECT_EQ(s.drawer, 1);
+    EXPECT_EQ(s.command5_visible, s.step < 8) << s.step;
+  }
+  ExpectDrawer(1, true);
+  EXPECT_TRUE(Child("Command5")->isHidden());
+  EXPECT_EQ(main_->childAt(plate_middle), plate);
+  // The hidden handle below cannot be reached: the front is there instead.
+  EXPECT_EQ(main_->childAt(Child("Command5")->geometry().center())->objectName(), "Image5");
+}
+
+TEST_F(DrawerTest, DrawerOneOutThenCommand6SlidesOneInThenThreeOut) {
+  Click("Command4");
+  steps_.clear();
+  Click("Command6");
+  EXPECT_EQ(Slides(), std::vector<int>({1, 3}));
+  ASSERT_EQ(steps_.size(), 24u);
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(steps_[i].command5_visible, i >= 2) << i;
+  ExpectDrawer(1, false);
+  ExpectDrawer(2, false);
+  ExpectDrawer(3, true);
+  EXPECT_FALSE(Child("Command5")->isHidden());
+  EXPECT_FALSE(Child("Command6")->isHidden());
+}
+
+TEST_F(DrawerTest, DrawerTwoOutThenCommand4SlidesTwoInThenOneOut) {
+  Click("Command5");
+  EXPECT_TRUE(Child("Command6")->isHidden());
+  steps_.clear();
+  Click("Command4");
+  EXPECT_EQ(Slides(), std::vector<int>({2, 1}));
+  ASSERT_EQ(steps_.size(), 24u);
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(steps_[i].command6_visible, i >= 2) << i;
+  for (int i = 12; i < 24; ++i) EXPECT_EQ(steps_[i].command5_visible, i - 12 < 8) << i;
+  ExpectDrawer(1, true);
+  ExpectDrawer(2, false);
+  ExpectDrawer(3, false);
+  EXPECT_TRUE(Child("Command5")->isHidden());
+  EXPECT_FALSE(Child("Command6")->isHidden());
+}
+
+TEST_F(DrawerTest, AnOutDrawersHandleSlidesOnlyThatDrawerIn) {
+  Click("Command6");
+  ExpectDrawer(3, true);
+  steps_.clear();
+  Click("Command6");
+  EXPECT_EQ(Slides(), std::vector<int>({3}));
+  for (int drawer = 1; drawer <= 3; ++drawer) ExpectDrawer(drawer, false);
+  EXPECT_FALSE(Child("Command5")->isHidden());
+  EXPECT_FALSE(Child("Command6")->isHidden());
+}
+
+TEST_F(DrawerTest, NamePlatesSlideTheDrawerInAndOpenTheirTools) {
+  Click("Command4");
+  Click("Label4");
+  ExpectDrawer(1, false);
+  EXPECT_TRUE(app_->MonthCalendar().isVisible());
+  EXPECT_FALSE(Child("Command5")->isHidden());
+
+  Click("Command5");
+  Click("Label5");
+  ExpectDrawer(2, false);
+  EXPECT_TRUE(app_->AddressBook().isVisible());
+
+  Click("Command6");
+  app_->Notes().showMinimized();
+  Click("Label6");
+  ExpectDrawer(3, false);
+  EXPECT_TRUE(app_->Notes().isVisible());
+  EXPECT_FALSE(app_->Notes().isMinimized());
+  EXPECT_EQ(Slides(), std::vector<int>({1, 1, 2, 2, 3, 3}));
+}
+
+}  // namespace
+}  // namespace quorvel::testing
