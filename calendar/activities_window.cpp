@@ -1,11 +1,290 @@
 #include "calendar/activities_window.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+
 #include "app/application.h"
+#include "app/seams.h"
+#include "app/ui.h"
+#include "calendar/appointment_editor_window.h"
+#include "calendar/appointment_file.h"
+#include "calendar/day_schedule_window.h"
+#include "calendar/month_calendar_window.h"
 
 namespace quorvel {
 
-ActivitiesWindow::ActivitiesWindow(Application& app) : app_(app) { setObjectName(QStringLiteral("Form4")); }
+namespace {
 
-void ActivitiesWindow::FillActivities() {}
+template <class Widget>
+Widget* Place(Widget* widget, const char* name, const QRect& rect) {
+  widget->setObjectName(QLatin1String(name));
+  widget->setGeometry(rect);
+  return widget;
+}
+
+QLabel* Caption(QWidget* parent, const char* name, const QString& text, const QRect& rect,
+                QWidget* buddy) {
+  auto* label = Place(new QLabel(text, parent), name, rect);
+  label->setBuddy(buddy);
+  if (buddy) buddy->setAccessibleName(text);
+  return label;
+}
+
+QLineEdit* ReadOnlyBox(QWidget* parent, const char* name, const QRect& rect) {
+  auto* box = Place(new QLineEdit(parent), name, rect);
+  box->setReadOnly(true);
+  box->setFocusPolicy(Qt::ClickFocus);
+  return box;
+}
+
+}  // namespace
+
+QString DescriptionForDisplay(const QString& stored) {
+  QString shown = stored;
+  shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  return shown;
+}
+
+QString DescriptionForStorage(const QString& shown) {
+  QString stored = DescriptionForDisplay(shown);
+  stored.replace(QLatin1String("\n"), QLatin1String("\r\n"));
+  return stored;
+}
+
+ActivitiesWindow::ActivitiesWindow(Application& app) : app_(app) {
+  setObjectName(QStringLiteral("Form4"));
+  setWindowTitle(QStringLiteral("Activities"));
+  setFixedSize(480, 392);
+  setFont(ArialFont(9));
+
+  date_ = Place(new QDateEdit(this), "DTPicker1", QRect(8, 8, 120, 24));
+  date_->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+  date_->setCalendarPopup(true);
+  date_->setAccessibleName(QStringLiteral("Date"));
+  date_->setDate(Now().date());
+  auto* schedule = Place(new QPushButton(QStringLiteral("View Schedule"), this), "Command6",
+                         QRect(136, 8, 110, 24));
+
+  auto* frame = Place(new QGroupBox(QStringLiteral("Appointments"), this), "Frame1",
+                      QRect(8, 40, 464, 236));
+  subjects_ = Place(new QComboBox(frame), "Combo3", QRect(12, 24, 240, 24));
+  subjects_->setAccessibleName(QStringLiteral("Appointments"));
+  auto* add = Place(new QPushButton(QStringLiteral("Add"), frame), "Command3", QRect(264, 24, 60, 24));
+  delete_ = Place(new QPushButton(QStringLiteral("Delete"), frame), "Command4", QRect(328, 24, 60, 24));
+  edit_ = Place(new QPushButton(QStringLiteral("Edit"), frame), "Command5", QRect(392, 24, 60, 24));
+
+  start_ = ReadOnlyBox(frame, "Text4", QRect(84, 60, 64, 22));
+  Caption(frame, "Label2", QStringLiteral("Start Time"), QRect(12, 61, 70, 20), start_);
+  end_ = ReadOnlyBox(frame, "Text5", QRect(236, 60, 64, 22));
+  Caption(frame, "Label3", QStringLiteral("End Time"), QRect(170, 61, 64, 20), end_);
+
+  reminder_ = Place(new QCheckBox(frame), "Check1", QRect(12, 94, 18, 20));
+  reminder_->setEnabled(false);
+  Caption(frame, "Label1", QStringLiteral("Reminder"), QRect(32, 94, 64, 20), reminder_);
+  minutes_ = ReadOnlyBox(frame, "Text2", QRect(104, 93, 44, 22));
+  minutes_->setText(QStringLiteral("15"));
+  minutes_label_ = Caption(frame, "Label4", QStringLiteral("Minutes before meeting"),
+                           QRect(154, 94, 180, 20), minutes_);
+
+  description_ = Place(new QPlainTextEdit(frame), "Text1", QRect(12, 124, 440, 100));
+  description_->setReadOnly(true);
+  description_->setFocusPolicy(Qt::ClickFocus);
+  description_->setPlainText(QStringLiteral("Description"));
+  description_->setAccessibleName(QStringLiteral("Description"));
+
+  auto* memos = Place(new QGroupBox(QStringLiteral("Memos"), this), "Frame2", QRect(8, 284, 464, 60));
+  birthdays_ = Place(new QComboBox(memos), "Combo4", QRect(12, 24, 440, 24));
+  birthdays_->setAccessibleName(QStringLiteral("Memos"));
+
+  auto* ok = Place(new QPushButton(QStringLiteral("OK"), this), "Command1", QRect(392, 354, 80, 28));
+
+  id_ = Place(new QLineEdit(QStringLiteral("ID"), this), "Text3", QRect(8, 354, 60, 22));
+  id_->hide();
+  starts_ = Place(new QComboBox(this), "Combo1", QRect(80, 354, 60, 22));
+  ends_ = Place(new QComboBox(this), "Combo2", QRect(150, 354, 60, 22));
+  for (QComboBox* hidden : {starts_, ends_}) {
+    hidden->setFocusPolicy(Qt::NoFocus);
+    hidden->hide();
+  }
+
+  ShowReminderMinutes(false);
+  delete_->setEnabled(false);
+  edit_->setEnabled(false);
+
+  setTabOrder(date_, schedule);
+  setTabOrder(schedule, subjects_);
+  setTabOrder(subjects_, add);
+  setTabOrder(add, delete_);
+  setTabOrder(delete_, edit_);
+  setTabOrder(edit_, birthdays_);
+  setTabOrder(birthdays_, ok);
+
+  connect(date_, &QDateEdit::dateChanged, this, [this] { FillActivities(); });
+  connect(subjects_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (index >= 0) ShowSelectedAppointment();
+  });
+  connect(reminder_, &QCheckBox::toggled, this, [this](bool on) { ShowReminderMinutes(on); });
+  connect(add, &QPushButton::clicked, this, [this] { Add(); });
+  connect(edit_, &QPushButton::clicked, this, [this] { Edit(); });
+  connect(delete_, &QPushButton::clicked, this, [this] { Delete(); });
+  connect(schedule, &QPushButton::clicked, this, [this] { ViewSchedule(); });
+  connect(ok, &QPushButton::clicked, this, [this] { Ok(); });
+}
+
+QDate ActivitiesWindow::Date() const { return date_->date(); }
+
+void ActivitiesWindow::SetDate(const QDate& date) {
+  const QSignalBlocker block(date_);
+  date_->setDate(date);
+}
+
+QStringList ActivitiesWindow::Subjects() const {
+  QStringList items;
+  for (int i = 0; i < subjects_->count(); ++i) items.append(subjects_->itemText(i));
+  return items;
+}
+
+QStringList ActivitiesWindow::StartTimes() const {
+  QStringList items;
+  for (int i = 0; i < starts_->count(); ++i) items.append(starts_->itemText(i));
+  return items;
+}
+
+QStringList ActivitiesWindow::EndTimes() const {
+  QStringList items;
+  for (int i = 0; i < ends_->count(); ++i) items.append(ends_->itemText(i));
+  return items;
+}
+
+void ActivitiesWindow::ShowReminderMinutes(bool shown) {
+  minutes_->setVisible(shown);
+  minutes_label_->setVisible(shown);
+}
+
+void ActivitiesWindow::ResetActivities() {
+  {
+    const QSignalBlocker block(subjects_);
+    subjects_->clear();
+  }
+  starts_->clear();
+  ends_->clear();
+  birthdays_->clear();
+  id_->setText(QStringLiteral("ID"));
+  description_->clear();
+  start_->clear();
+  end_->clear();
+  reminder_->setChecked(false);
+  ShowReminderMinutes(false);
+  delete_->setEnabled(false);
+  edit_->setEnabled(false);
+}
+
+void ActivitiesWindow::FillActivities() {
+  const QDate date = Date();
+  const QString key = DayKey(date);
+  ResetActivities();
+
+  const store::DataFiles& files = app_.files();
+  const store::Channel file = store::Channel::kAppoint;
+  const int count = files.ReadCount(file);
+  int listed = 0;
+  {
+    const QSignalBlocker block(subjects_);
+    for (int k = 0; k < count; ++k) {
+      if (files.ReadText(file, store::FieldRecord(file, k, 1)).left(8) != key) continue;
+      subjects_->addItem(TrimmedOfSpaces(files.ReadText(file, store::FieldRecord(file, k, 2))));
+      starts_->addItem(TrimmedOfSpaces(files.ReadText(file, store::FieldRecord(file, k, 3))));
+      ends_->addItem(TrimmedOfSpaces(files.ReadText(file, store::FieldRecord(file, k, 4))));
+      ++listed;
+    }
+  }
+  if (listed > 0) {
+    {
+      const QSignalBlocker block(subjects_);
+      subjects_->setCurrentIndex(0);
+    }
+    starts_->setCurrentIndex(0);
+    ends_->setCurrentIndex(0);
+    ShowSelectedAppointment();
+    delete_->setEnabled(true);
+    edit_->setEnabled(true);
+  }
+
+  birthdays_->addItems(BirthdaysOn(files, date));
+  if (birthdays_->count() > 0) birthdays_->setCurrentIndex(0);
+}
+
+void ActivitiesWindow::ShowSelectedAppointment() {
+  const int index = subjects_->currentIndex();
+  if (index < 0) return;
+  const QString id = DayKey(Date()) + QLatin1Char('-') + QString::number(index + 1);
+  const store::DataFiles& files = app_.files();
+  const store::Channel file = store::Channel::kAppoint;
+  const int count = files.ReadCount(file);
+  int found = -1;
+  for (int k = 0; k < count; ++k) {
+    if (files.ReadText(file, store::FieldRecord(file, k, 1)) == id) found = k;
+  }
+  if (found < 0) return;
+  const Appointment a = ReadAppointment(files, found);
+  id_->setText(a.id);
+  start_->setText(TrimmedOfSpaces(a.start));
+  end_->setText(TrimmedOfSpaces(a.end));
+  minutes_->setText(TrimmedOfSpaces(a.minutes));
+  description_->setPlainText(DescriptionForDisplay(TrimmedOfSpaces(a.description)));
+  reminder_->setChecked(a.reminder);
+  ShowReminderMinutes(a.reminder);
+}
+
+void ActivitiesWindow::Add() {
+  app_.SetEditMode(false);
+  AppointmentEditorWindow& editor = app_.AppointmentEditor();
+  editor.OpenForAdd(NextAppointmentId(app_.files(), Date()));
+  editor_open_ = true;
+  hide();
+  OpenToolWindow(editor);
+}
+
+void ActivitiesWindow::Edit() {
+  app_.SetEditMode(true);
+  Appointment shown;
+  shown.id = id_->text();
+  shown.subject = subjects_->currentText();
+  shown.start = start_->text();
+  shown.end = end_->text();
+  shown.reminder = reminder_->isChecked();
+  shown.minutes = minutes_->text();
+  shown.description = DescriptionForStorage(description_->toPlainText());
+  AppointmentEditorWindow& editor = app_.AppointmentEditor();
+  editor.OpenForEdit(shown);
+  editor_open_ = true;
+  hide();
+  OpenToolWindow(editor);
+}
+
+void ActivitiesWindow::Delete() {
+  const store::Outcome outcome = DeleteAppointment(app_.files(), id_->text());
+  if (outcome.refused()) ShowMessage(outcome.reason());
+  FillActivities();
+}
+
+void ActivitiesWindow::ViewSchedule() {
+  DayScheduleWindow& schedule = app_.DaySchedule();
+  OpenToolWindow(schedule);
+  schedule.SetDate(Date());
+  schedule.FillDaySchedule();
+}
+
+void ActivitiesWindow::Ok() {
+  app_.MonthCalendar().MarkMonthCalendar();
+  hide();
+}
 
 }  // namespace quorvel

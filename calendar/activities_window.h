@@ -1,6 +1,18 @@
+// Activities: one day's appointments, the details of the selected one, and
+// the day's birthdays from the address book.
 #pragma once
 
+#include <QDate>
+#include <QStringList>
 #include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
 
 namespace quorvel {
 
@@ -14,9 +26,55 @@ class ActivitiesWindow : public QWidget {
 
   // Fills the window for the date in its date picker.
   void FillActivities();
+  // Shows the details of the appointment selected in the subject list.
+  void ShowSelectedAppointment();
+  // Empties the lists and details, as for a day with nothing on it.
+  void ResetActivities();
+
+  // The date shown; setting it does not refill the window.
+  QDate Date() const;
+  void SetDate(const QDate& date);
+
+  // The listed appointments: item i of each list is the appointment with
+  // ordinal i + 1 of the date, trimmed of leading and trailing spaces.
+  QStringList Subjects() const;
+  QStringList StartTimes() const;
+  QStringList EndTimes() const;
+
+  // Whether the appointment editor opened from here is still open; the
+  // editor reports its return.
+  bool EditorOpen() const { return editor_open_; }
+  void EditorClosed() { editor_open_ = false; }
 
  private:
+  void ShowReminderMinutes(bool shown);
+  void Add();
+  void Edit();
+  void Delete();
+  void ViewSchedule();
+  void Ok();
+
   Application& app_;
+  QDateEdit* date_;
+  QComboBox* subjects_;
+  QComboBox* starts_;
+  QComboBox* ends_;
+  QComboBox* birthdays_;
+  QLineEdit* start_;
+  QLineEdit* end_;
+  QCheckBox* reminder_;
+  QLineEdit* minutes_;
+  QLabel* minutes_label_;
+  QPlainTextEdit* description_;
+  QLineEdit* id_;
+  QPushButton* delete_;
+  QPushButton* edit_;
+  bool editor_open_ = false;
 };
+
+// A description as a text box shows it (line feeds) and as it is stored
+// (carriage return and line feed).
+QString DescriptionForDisplay(const QString& stored);
+QString DescriptionForStorage(const QString& shown);
 
 }  // namespace quorvel

@@ -1,10 +1,235 @@
 #include "calendar/appointment_editor_window.h"
 
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTextCursor>
+
 #include "app/application.h"
+#include "app/seams.h"
+#include "app/ui.h"
+#include "calendar/activities_window.h"
 
 namespace quorvel {
 
-AppointmentEditorWindow::AppointmentEditorWindow(Application& app) : app_(app) { setObjectName(QStringLiteral("Form5")); }
+namespace {
 
+template <class Widget>
+Widget* Place(Widget* widget, const char* name, const QRect& rect) {
+  widget->setObjectName(QLatin1String(name));
+  widget->setGeometry(rect);
+  return widget;
+}
+
+QStringList HalfHours(bool with_midnight) {
+  QStringList times;
+  for (int hour = 7; hour < 24; ++hour) {
+    for (int minute : {0, 30}) {
+      times.append(QStringLiteral("%1:%2").arg(hour, 2, 10, QLatin1Char('0')).arg(minute, 2, 10, QLatin1Char('0')));
+    }
+  }
+  if (with_midnight) times.append(QStringLiteral("24:00"));
+  return times;
+}
+
+QComboBox* TimeList(QWidget* parent, const char* name, const QRect& rect, const QStringList& times) {
+  auto* combo = Place(new QComboBox(parent), name, rect);
+  combo->setEditable(true);
+  combo->setInsertPolicy(QComboBox::NoInsert);
+  combo->setCompleter(nullptr);
+  combo->addItems(times);
+  combo->setMaxVisibleItems(12);
+  combo->lineEdit()->setMaxLength(AppointmentEditorWindow::kTimeLimit);
+  return combo;
+}
+
+// A time from the list is selected there; any other text is shown as it is.
+void SetTime(QComboBox* combo, const QString& time) {
+  const int index = combo->findText(time, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  combo->setCurrentIndex(index);
+  if (index < 0) combo->setEditText(time);
+}
+
+}  // namespace
+
+QStringList AppointmentEditorWindow::StartTimes() { return HalfHours(false); }
+QStringList AppointmentEditorWindow::EndTimes() { return HalfHours(true); }
+
+AppointmentEditorWindow::AppointmentEditorWindow(Application& app) : app_(app) {
+  setObjectName(QStringLiteral("Form5"));
+  setWindowTitle(QStringLiteral("Add Appointment"));
+  setFixedSize(360, 292);
+  setFont(ArialFont(9));
+
+  auto* frame = Place(new QGroupBox(QStringLiteral("Appointments"), this), "Frame1",
+                      QRect(8, 8, 344, 240));
+  subject_ = Place(new QLineEdit(frame), "Text4", QRect(12, 24, 320, 24));
+  subject_->setMaxLength(kSubjectLimit);
+  subject_->setAccessibleName(QStringLiteral("Subject"));
+
+  start_ = TimeList(frame, "Combo1", QRect(84, 58, 76, 24), StartTimes());
+  auto* start_label = Place(new QLabel(QStringLiteral("Start Time"), frame), "Label2", QRect(12, 60, 70, 20));
+  start_label->setBuddy(start_);
+  start_->setAccessibleName(QStringLiteral("Start Time"));
+  end_ = TimeList(frame, "Combo2", QRect(256, 58, 76, 24), EndTimes());
+  auto* end_label = Place(new QLabel(QStringLiteral("End Time"), frame), "Label3", QRect(186, 60, 66, 20));
+  end_label->setBuddy(end_);
+  end_->setAccessibleName(QStringLiteral("End Time"));
+
+  reminder_ = Place(new QCheckBox(QStringLiteral("Reminder"), frame), "Check1", QRect(12, 92, 84, 22));
+  minutes_ = Place(new QLineEdit(QStringLiteral("15"), frame), "Text2", QRect(104, 92, 44, 22));
+  minutes_->setMaxLength(kMinutesLimit);
+  minutes_->setAccessibleName(QStringLiteral("Minutes before meeting"));
+  minutes_label_ = Place(new QLabel(QStringLiteral("Minutes before meeting"), frame), "Label4",
+                         QRect(154, 93, 180, 20));
+  minutes_label_->setBuddy(minutes_);
+
+  description_ = Place(new QPlainTextEdit(frame), "Text1", QRect(12, 124, 320, 104));
+  description_->setTabChangesFocus(true);
+  description_->setAccessibleName(QStringLiteral("Description"));
+
+  auto* ok = Place(new QPushButton(QStringLiteral("OK"), this), "Command2", QRect(272, 256, 80, 28));
+  ok->setDefault(true);
+
+  id_ = Place(new QLineEdit(QStringLiteral("ID"), this), "Text3", QRect(8, 256, 100, 22));
+  id_->hide();
+
+  setTabOrder(subject_, start_);
+  setTabOrder(start_, end_);
+  setTabOrder(end_, reminder_);
+  setTabOrder(reminder_, minutes_);
+  setTabOrder(minutes_, description_);
+  setTabOrder(description_, ok);
+
+  ShowReminderMinutes(false);
+  Reset();
+
+  connect(reminder_, &QCheckBox::toggled, this, [this](bool on) { ShowReminderMinutes(on); });
+  // Picking a start proposes an end half an hour later; typing does not.
+  connect(start_, &QComboBox::activated, this, [this](int index) {
+    if (index >= 0 && index + 1 < end_->count()) end_->setCurrentIndex(index + 1);
+  });
+  connect(description_, &QPlainTextEdit::textChanged, this, [this] { LimitDescription(); });
+  connect(ok, &QPushButton::clicked, this, [this] { Ok(); });
+  // Escape leaves the way the title bar's close control does.
+  auto* cancel = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(cancel, &QShortcut::activated, this, &QWidget::close);
+}
+
+void AppointmentEditorWindow::ShowReminderMinutes(bool shown) {
+  minutes_->setVisible(shown);
+  minutes_label_->setVisible(shown);
+}
+
+void AppointmentEditorWindow::Reset() {
+  description_->setPlainText(QStringLiteral("Description"));
+  minutes_->setText(QStringLiteral("15"));
+  subject_->setText(QStringLiteral("Subject"));
+  start_->setCurrentIndex(-1);
+  start_->setEditText(QString());
+  end_->setCurrentIndex(-1);
+  end_->setEditText(QString());
+}
+
+// The description box takes at most 100 characters as stored (a line
+// break counts as two); an insertion that would pass that is not taken.
+void AppointmentEditorWindow::LimitDescription() {
+  const QString text = description_->toPlainText();
+  if (DescriptionForStorage(text).size() <= kDescriptionBoxLimit) {
+    last_description_ = text;
+    return;
+  }
+  const int position = description_->textCursor().position() -
+                       static_cast<int>(text.size() - last_description_.size());
+  const QSignalBlocker block(description_);
+  description_->setPlainText(last_description_);
+  QTextCursor cursor = description_->textCursor();
+  cursor.setPosition(std::clamp(position, 0, static_cast<int>(last_description_.size())));
+  description_->setTextCursor(cursor);
+}
+
+void AppointmentEditorWindow::OpenForAdd(const QString& id) {
+  setWindowTitle(QStringLiteral("Add Appointment"));
+  Reset();
+  id_->setText(id);
+  subject_->selectAll();
+  subject_->setFocus();
+}
+
+void AppointmentEditorWindow::OpenForEdit(const Appointment& appointment) {
+  setWindowTitle(QStringLiteral("Edit Appointment"));
+  Reset();
+  SetTime(start_, appointment.start);
+  SetTime(end_, appointment.end);
+  description_->setPlainText(DescriptionForDisplay(appointment.description));
+  subject_->setText(appointment.subject);
+  reminder_->setChecked(appointment.reminder);
+  ShowReminderMinutes(appointment.reminder);
+  minutes_->setText(appointment.minutes);
+  id_->setText(appointment.id);
+  subject_->selectAll();
+  subject_->setFocus();
+}
+
+Appointment AppointmentEditorWindow::Values() const {
+  Appointment a;
+  a.id = id_->text();
+  a.subject = subject_->text();
+  a.start = start_->currentText();
+  a.end = end_->currentText();
+  a.reminder = reminder_->isChecked();
+  a.minutes = minutes_->text();
+  a.description = DescriptionForStorage(description_->toPlainText());
+  return a;
+}
+
+void AppointmentEditorWindow::Ok() {
+  const Appointment a = Values();
+  if (a.start.isEmpty()) {
+    ShowMessage(QStringLiteral("You need to specify a Start-Time for the Appointment"));
+    return;
+  }
+  if (a.end.isEmpty()) {
+    ShowMessage(QStringLiteral("You need to specify an End-Time for the Appointment"));
+    return;
+  }
+  // Times compare as texts, character by character.
+  if (!(a.start < a.end)) {
+    ShowMessage(QStringLiteral("The duration of the meeting must be greater than 0 minutes!"));
+    return;
+  }
+  if (a.subject.isEmpty()) {
+    ShowMessage(QStringLiteral("You need to specify a Subject for the Appointment"));
+    return;
+  }
+  const store::Outcome outcome =
+      app_.EditMode() ? UpdateAppointment(app_.files(), a) : AddAppointment(app_.files(), a);
+  ActivitiesWindow& activities = app_.Activities();
+  if (outcome.refused()) {
+    ShowMessage(outcome.reason());
+    return;
+  }
+  activities.FillActivities();
+  hide();
+  activities.EditorClosed();
+  OpenToolWindow(activities);
+}
+
+// The title bar's close control cancels: nothing is stored and the day's
+// Activities come back.
+void AppointmentEditorWindow::closeEvent(QCloseEvent* event) {
+  const bool shown = isVisible();
+  event->accept();
+  if (!shown) return;
+  ActivitiesWindow& activities = app_.Activities();
+  activities.EditorClosed();
+  OpenToolWindow(activities);
+}
 
 }  // namespace quorvel

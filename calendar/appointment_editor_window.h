@@ -1,6 +1,16 @@
+// The appointment editor: enters a new appointment or changes the selected
+// one, then returns to the Activities window.
 #pragma once
 
 #include <QWidget>
+
+#include "calendar/appointment_file.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
 
 namespace quorvel {
 
@@ -12,9 +22,44 @@ class AppointmentEditorWindow : public QWidget {
  public:
   explicit AppointmentEditorWindow(Application& app);
 
+  // Prepares the editor for a new appointment with `id`: default texts,
+  // empty times; the Reminder box keeps its last state.
+  void OpenForAdd(const QString& id);
+  // Prepares the editor with the values of a stored appointment.
+  void OpenForEdit(const Appointment& appointment);
+
+  // The seven values as they stand in the controls.
+  Appointment Values() const;
+
+  // Checks the input, stores it and returns to the Activities window.
+  void Ok();
+
+  static QStringList StartTimes();
+  static QStringList EndTimes();
+
+  static constexpr int kSubjectLimit = 100;
+  static constexpr int kDescriptionBoxLimit = 100;
+  static constexpr int kTimeLimit = 5;
+  static constexpr int kMinutesLimit = 4;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
 
  private:
+  void Reset();
+  void ShowReminderMinutes(bool shown);
+  void LimitDescription();
+
   Application& app_;
+  QLineEdit* subject_;
+  QComboBox* start_;
+  QComboBox* end_;
+  QCheckBox* reminder_;
+  QLineEdit* minutes_;
+  QLabel* minutes_label_;
+  QPlainTextEdit* description_;
+  QLineEdit* id_;
+  QString last_description_;
 };
 
 }  // namespace quorvel

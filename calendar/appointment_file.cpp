@@ -1,8 +1,42 @@
 #include "calendar/appointment_file.h"
 
+#include <QHash>
+
 namespace quorvel {
 
 using store::Channel;
+using store::FieldRecord;
+
+const char kDescriptionTooLong[] = "The size of the Note must not exceed 1000 characters";
+const char kAppointmentFileFull[] =
+    "The appointment file is full: it holds 4096 appointments, the most it can "
+    "store. Delete an appointment before adding another.";
+const char kAppointmentNotStored[] =
+    "This appointment is no longer stored. The list has been read again.";
+
+namespace {
+
+constexpr Channel kFile = Channel::kAppoint;
+constexpr int kIdField = 1;
+constexpr int kReminderField = 5;
+constexpr int kFieldsPerAppointment = 7;
+
+int Record(int k, int field) { return FieldRecord(kFile, k, field); }
+
+void WriteFields(store::Operation& op, int k, const Appointment& a) {
+  op.WriteText(kFile, Record(k, 2), a.subject);
+  op.WriteText(kFile, Record(k, 3), a.start);
+  op.WriteText(kFile, Record(k, 4), a.end);
+  op.WriteInteger(kFile, Record(k, 5), a.reminder ? -1 : 0);
+  op.WriteText(kFile, Record(k, 6), a.minutes);
+  op.WriteText(kFile, Record(k, 7), a.description);
+}
+
+// The ordinal after the hyphen: the number the text from the tenth
+// character on starts with.
+int Ordinal(const QString& id) { return static_cast<int>(LeadingNumber(id.mid(9))); }
+
+}  // namespace
 
 QString DayKey(const QDate& date) {
   return QStringLiteral("%1%2%3")
@@ -11,16 +45,204 @@ QString DayKey(const QDate& date) {
       .arg(date.day(), 2, 10, QLatin1Char('0'));
 }
 
-bool HasAppointmentOn(const store::DataFiles& files, const QDate& date) {
-  const QString key = DayKey(date);
-  const int count = files.ReadCount(Channel::kAppoint);
-  for (int k = 0; k < count; ++k) {
-    if (files.ReadText(Channel::kAppoint, store::FieldRecord(Channel::kAppoint, k, 1))
-            .left(8) == key) {
-      return true;
+QString BirthdayKey(const QDate& date) {
+  return QStringLiteral("%1/%2")
+      .arg(date.day(), 2, 10, QLatin1Char('0'))
+      .arg(date.month(), 2, 10, QLatin1Char('0'));
+}
+
+double LeadingNumber(const QString& text) {
+  qsizetype i = 0;
+  while (i < text.size() && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t'))) ++i;
+  const qsizetype begin = i;
+  if (i < text.size() && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) ++i;
+  bool digits = false;
+  while (i < text.size() && text[i].isDigit() && text[i].unicode() < 128) {
+    ++i;
+    digits = true;
+  }
+  if (i < text.size() && text[i] == QLatin1Char('.')) {
+    ++i;
+    while (i < text.size() && text[i].isDigit() && text[i].unicode() < 128) {
+      ++i;
+      digits = true;
     }
   }
+  if (!digits) return 0;
+  bool ok = false;
+  const double value = text.mid(begin, i - begin).toDouble(&ok);
+  return ok ? value : 0;
+}
+
+QString TrimmedOfSpaces(const QString& text) {
+  qsizetype begin = 0;
+  qsizetype end = text.size();
+  while (begin < end && text[begin] == QLatin1Char(' ')) ++begin;
+  while (end > begin && text[end - 1] == QLatin1Char(' ')) --end;
+  return text.mid(begin, end - begin);
+}
+
+store::Outcome AddAppointment(store::DataFiles& files, const Appointment& appointment) {
+  if (appointment.description.size() > kDescriptionLimit) {
+    return store::Outcome::Refused(QString::fromLatin1(kDescriptionTooLong));
+  }
+  store::Operation op(files);
+  const int count = op.ReadCount(kFile);
+  if (count >= store::Info(kFile).max_items) {
+    return store::Outcome::Refused(QString::fromLatin1(kAppointmentFileFull));
+  }
+  op.WriteText(kFile, Record(count, kIdField), appointment.id);
+  WriteFields(op, count, appointment);
+  op.WriteCount(kFile, count + 1);
+  return op.Commit();
+}
+
+store::Outcome UpdateAppointment(store::DataFiles& files, const Appointment& appointment) {
+  if (appointment.description.size() > kDescriptionLimit) {
+    return store::Outcome::Refused(QString::fromLatin1(kDescriptionTooLong));
+  }
+  store::Operation op(files);
+  const int count = op.ReadCount(kFile);
+  bool found = false;
+  for (int k = 0; k < count; ++k) {
+    if (op.ReadText(kFile, Record(k, kIdField)) == appointment.id) {
+      WriteFields(op, k, appointment);
+      found = true;
+    }
+  }
+  if (!found) return store::Outcome::Refused(QString::fromLatin1(kAppointmentNotStored));
+  return op.Commit();
+}
+
+store::Outcome DeleteAppointment(store::DataFiles& files, const QString& id) {
+  store::Operation op(files);
+  const int count = op.ReadCount(kFile);
+  int position = -1;
+  for (int k = 0; k < count; ++k) {
+    if (op.ReadText(kFile, Record(k, kIdField)) == id) position = k;
+  }
+  if (position < 0) return store::Outcome::Refused(QString::fromLatin1(kAppointmentNotStored));
+
+  // Close the gap: every later group moves down one place.
+  for (int j = position; j <= count - 2; ++j) {
+    QString texts[kFieldsPerAppointment + 1];
+    std::int16_t reminder = 0;
+    for (int field = 1; field <= kFieldsPerAppointment; ++field) {
+      if (field == kReminderField) {
+        reminder = op.ReadInteger(kFile, Record(j + 1, field));
+      } else {
+        texts[field] = op.ReadText(kFile, Record(j + 1, field));
+      }
+    }
+    for (int field = 1; field <= kFieldsPerAppointment; ++field) {
+      if (field == kReminderField) {
+        op.WriteInteger(kFile, Record(j, field), reminder);
+      } else {
+        op.WriteText(kFile, Record(j, field), texts[field]);
+      }
+    }
+  }
+  // The old last group becomes empty texts (the reminder reads back as 0).
+  for (int field = 1; field <= kFieldsPerAppointment; ++field) {
+    op.WriteText(kFile, Record(count - 1, field), QString());
+  }
+  op.WriteCount(kFile, count - 1);
+
+  // Later ordinals of the same date move down by one, compared as numbers.
+  const QString day = id.left(8);
+  const int deleted = Ordinal(id);
+  for (int k = 0; k <= count - 2; ++k) {
+    const QString other = op.ReadText(kFile, Record(k, kIdField));
+    if (other.left(8) != day) continue;
+    const int ordinal = Ordinal(other);
+    if (ordinal > deleted) {
+      op.WriteText(kFile, Record(k, kIdField), other.left(9) + QString::number(ordinal - 1));
+    }
+  }
+  return op.Commit();
+}
+
+Appointment ReadAppointment(const store::DataFiles& files, int k) {
+  Appointment a;
+  a.id = files.ReadText(kFile, Record(k, 1));
+  a.subject = files.ReadText(kFile, Record(k, 2));
+  a.start = files.ReadText(kFile, Record(k, 3));
+  a.end = files.ReadText(kFile, Record(k, 4));
+  a.reminder = files.ReadInteger(kFile, Record(k, 5)) == -1;
+  a.minutes = files.ReadText(kFile, Record(k, 6));
+  a.description = files.ReadText(kFile, Record(k, 7));
+  return a;
+}
+
+int CountAppointmentsOn(const store::DataFiles& files, const QDate& date) {
+  const QString key = DayKey(date);
+  const int count = files.ReadCount(kFile);
+  int n = 0;
+  for (int k = 0; k < count; ++k) {
+    if (files.ReadText(kFile, Record(k, kIdField)).left(8) == key) ++n;
+  }
+  return n;
+}
+
+QString NextAppointmentId(const store::DataFiles& files, const QDate& date) {
+  return DayKey(date) + QLatin1Char('-') + QString::number(CountAppointmentsOn(files, date) + 1);
+}
+
+bool HasAppointmentOn(const store::DataFiles& files, const QDate& date) {
+  const QString key = DayKey(date);
+  const int count = files.ReadCount(kFile);
+  for (int k = 0; k < count; ++k) {
+    if (files.ReadText(kFile, Record(k, kIdField)).left(8) == key) return true;
+  }
   return false;
+}
+
+MonthMarks ComputeMonthMarks(const store::DataFiles& files, int year, int month) {
+  MonthMarks marks;
+  const QDate first(year, month, 1);
+  if (!first.isValid()) return marks;
+  QHash<QString, int> day_of_key;
+  QHash<QString, int> day_of_birthday;
+  for (int d = 1; d <= first.daysInMonth(); ++d) {
+    const QDate date(year, month, d);
+    day_of_key.insert(DayKey(date), d);
+    day_of_birthday.insert(BirthdayKey(date), d);
+  }
+
+  const int count = files.ReadCount(kFile);
+  for (int k = 0; k < count; ++k) {
+    const auto it = day_of_key.constFind(files.ReadText(kFile, Record(k, kIdField)).left(8));
+    if (it != day_of_key.constEnd()) marks.appointment_days.insert(*it);
+  }
+
+  const Channel book = Channel::kAddBook;
+  const int entries = files.ReadCount(book);
+  for (int g = 0; g < entries; ++g) {
+    const QString born = files.ReadText(book, FieldRecord(book, g, 11));
+    const auto it = day_of_birthday.constFind(born.left(5));
+    if (it == day_of_birthday.constEnd()) continue;
+    if (LeadingNumber(files.ReadText(book, FieldRecord(book, g, 12))) == 1) {
+      marks.birthday_days.insert(*it);
+    }
+  }
+  return marks;
+}
+
+QStringList BirthdaysOn(const store::DataFiles& files, const QDate& date) {
+  QStringList lines;
+  const QString key = BirthdayKey(date);
+  const Channel book = Channel::kAddBook;
+  const int entries = files.ReadCount(book);
+  for (int g = 0; g < entries; ++g) {
+    const QString born = files.ReadText(book, FieldRecord(book, g, 11));
+    if (born.left(5) != key) continue;
+    if (LeadingNumber(files.ReadText(book, FieldRecord(book, g, 12))) != 1) continue;
+    const QString name = files.ReadText(book, FieldRecord(book, g, 1));
+    const int age = date.year() - static_cast<int>(LeadingNumber(born.right(4)));
+    lines.append(QStringLiteral("Birthday - ") + name + QStringLiteral(" ( ") +
+                 QString::number(age) + QStringLiteral(" ) "));
+  }
+  return lines;
 }
 
 }  // namespace quorvel

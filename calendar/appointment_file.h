@@ -1,8 +1,15 @@
 // Appoint.dat: one appointment per group of eight records, count in record 8.
+//
+// Record 8k+1 holds the ID (day key, "-", ordinal within the date), then
+// subject, start time, end time, reminder flag (16-bit, -1 = on), reminder
+// minutes and description. The first eight characters of the ID are the
+// appointment's only record of its date.
 #pragma once
 
 #include <QDate>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include "store/data_files.h"
 
@@ -10,8 +17,63 @@ namespace quorvel {
 
 // The eight-digit day key of `date`: year, month and day run together.
 QString DayKey(const QDate& date);
+// The five-character birthday key of `date`: day, "/", month.
+QString BirthdayKey(const QDate& date);
+
+// The number a text starts with, read the way a user would read it: leading
+// spaces skipped, an optional sign, digits and an optional fraction; 0 when
+// the text does not start with a number.
+double LeadingNumber(const QString& text);
+
+// `text` without leading and trailing spaces (other white space stays).
+QString TrimmedOfSpaces(const QString& text);
+
+struct Appointment {
+  QString id;
+  QString subject;
+  QString start;
+  QString end;
+  bool reminder = false;
+  QString minutes;
+  QString description;
+};
+
+inline constexpr int kDescriptionLimit = 1000;
+extern const char kDescriptionTooLong[];
+extern const char kAppointmentFileFull[];
+extern const char kAppointmentNotStored[];
+
+// Appends `appointment` after the last stored one and raises the count.
+store::Outcome AddAppointment(store::DataFiles& files, const Appointment& appointment);
+// Rewrites fields 2 to 7 of every stored appointment whose ID equals
+// `appointment.id`; the ID itself is never rewritten.
+store::Outcome UpdateAppointment(store::DataFiles& files, const Appointment& appointment);
+// Removes the appointment with `id`, moves the later ones down one group,
+// empties the old last group, lowers the count and renumbers the later
+// ordinals of the same date. An ID that is not stored changes nothing.
+store::Outcome DeleteAppointment(store::DataFiles& files, const QString& id);
+
+// Group k (from 0) as stored.
+Appointment ReadAppointment(const store::DataFiles& files, int k);
+// How many stored appointments fall on `date`.
+int CountAppointmentsOn(const store::DataFiles& files, const QDate& date);
+// The ID an appointment added to `date` gets: the next ordinal of the date.
+QString NextAppointmentId(const store::DataFiles& files, const QDate& date);
 
 // Whether a stored appointment's ID starts with the day key of `date`.
 bool HasAppointmentOn(const store::DataFiles& files, const QDate& date);
+
+// Days (1 to 31) of one month that carry an appointment and that carry a
+// birthday from the address book. One pass over the appointment IDs and one
+// over the address book's birthday fields.
+struct MonthMarks {
+  QSet<int> appointment_days;
+  QSet<int> birthday_days;
+};
+MonthMarks ComputeMonthMarks(const store::DataFiles& files, int year, int month);
+
+// The birthday lines of `date` from the address book, in file order:
+// "Birthday - <key> ( <age> ) ".
+QStringList BirthdaysOn(const store::DataFiles& files, const QDate& date);
 
 }  // namespace quorvel

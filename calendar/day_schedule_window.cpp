@@ -1,10 +1,155 @@
 #include "calendar/day_schedule_window.h"
 
+#include <QDateEdit>
+#include <QHeaderView>
+#include <QLocale>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTableWidget>
+
 #include "app/application.h"
+#include "app/ui.h"
+#include "calendar/activities_window.h"
 
 namespace quorvel {
 
-DayScheduleWindow::DayScheduleWindow(Application& app) : app_(app) { setObjectName(QStringLiteral("Form6")); }
+const QColor DayScheduleWindow::kBusy(0, 0, 255);
+const QColor DayScheduleWindow::kOccupied(255, 0, 0);
+const QColor DayScheduleWindow::kOverbooked(192, 0, 0);
+const QColor DayScheduleWindow::kTotalCaption(128, 255, 255);
 
+namespace {
+
+constexpr int kTimeColumns = 34;
+
+QTableWidgetItem* Cell(QTableWidget& grid, int row, int column) {
+  QTableWidgetItem* item = grid.item(row, column);
+  if (!item) {
+    item = new QTableWidgetItem;
+    item->setFlags(Qt::ItemIsEnabled);
+    grid.setItem(row, column, item);
+  }
+  return item;
+}
+
+}  // namespace
+
+QStringList DayScheduleWindow::TimeLabels() {
+  QStringList labels;
+  QString t = QStringLiteral("07:00");
+  while (t != QLatin1String("24:00")) {
+    labels.append(t);
+    int hour = t.left(2).toInt();
+    QString minutes = t.mid(3, 2);
+    if (minutes == QLatin1String("00")) {
+      minutes = QStringLiteral("30");
+    } else {
+      minutes = QStringLiteral("00");
+      ++hour;
+    }
+    t = QStringLiteral("%1:%2").arg(hour, 2, 10, QLatin1Char('0')).arg(minutes);
+  }
+  return labels;
+}
+
+DayScheduleWindow::DayScheduleWindow(Application& app) : app_(app) {
+  setObjectName(QStringLiteral("Form6"));
+  setWindowTitle(QStringLiteral("Day Schedule"));
+  setFixedSize(Px(8040), Px(3795));
+  setFont(ArialFont(9));
+
+  grid_ = new QTableWidget(0, kTimeColumns + 1, this);
+  grid_->setObjectName(QStringLiteral("MSFlexGrid1"));
+  grid_->setAccessibleName(QStringLiteral("Day schedule"));
+  grid_->setGeometry(TwipsRect(120, 120, 7815, 3135));
+  grid_->verticalHeader()->hide();
+  grid_->verticalHeader()->setDefaultSectionSize(Px(285));
+  grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  grid_->horizontalHeader()->setHighlightSections(false);
+  grid_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  grid_->setSelectionMode(QAbstractItemView::NoSelection);
+  grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  grid_->setFocusPolicy(Qt::StrongFocus);
+  grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  grid_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  grid_->setHorizontalHeaderLabels(QStringList{QStringLiteral("Appointment")} + TimeLabels());
+  grid_->setColumnWidth(0, Px(3000));
+  for (int k = 1; k <= kTimeColumns; ++k) {
+    grid_->setColumnWidth(k, Px(500));
+    grid_->horizontalHeaderItem(k)->setTextAlignment(Qt::AlignCenter);
+  }
+  grid_->horizontalHeader()->setFont(ArialFont(8));
+  grid_->horizontalHeader()->setMinimumSectionSize(Px(450));
+
+  date_ = new QDateEdit(this);
+  date_->setObjectName(QStringLiteral("DTPicker1"));
+  date_->setGeometry(TwipsRect(120, 3360, 3135, 375));
+  date_->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+  date_->setCalendarPopup(true);
+  date_->setAccessibleName(QStringLiteral("Date"));
+
+  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  ok->setObjectName(QStringLiteral("Command1"));
+  ok->setGeometry(TwipsRect(6720, 3360, 1215, 375));
+  connect(ok, &QPushButton::clicked, this, &QWidget::hide);
+
+  setTabOrder(grid_, date_);
+  setTabOrder(date_, ok);
+
+  // Another day: the Activities window follows, then the schedule.
+  connect(date_, &QDateEdit::dateChanged, this, [this](QDate date) {
+    ActivitiesWindow& activities = app_.Activities();
+    activities.SetDate(date);
+    activities.FillActivities();
+    FillDaySchedule();
+  });
+}
+
+QDate DayScheduleWindow::Date() const { return date_->date(); }
+
+void DayScheduleWindow::SetDate(const QDate& date) {
+  const QSignalBlocker block(date_);
+  date_->setDate(date);
+}
+
+void DayScheduleWindow::FillDaySchedule() {
+  ActivitiesWindow& activities = app_.Activities();
+  setWindowTitle(QStringLiteral("Day Schedule for - ") +
+                 QLocale::system().toString(activities.Date(), QLocale::ShortFormat));
+
+  // The header row holds "Appointment" and the 34 half-hours; one row per
+  // listed appointment follows, then the total.
+  grid_->clearContents();
+  grid_->setRowCount(0);
+  const QStringList times = TimeLabels();
+  const QStringList subjects = activities.Subjects();
+  const QStringList starts = activities.StartTimes();
+  const QStringList ends = activities.EndTimes();
+  const int n = static_cast<int>(subjects.size());
+  if (n < 1) return;
+
+  // Column k stands for the half-hour beginning at its label; an
+  // appointment covers it when start <= label < end, compared as texts.
+  auto covers = [&](int j, int k) {
+    const QString& label = times[k - 1];
+    return starts.value(j) <= label && label < ends.value(j);
+  };
+  grid_->setRowCount(n + 1);
+  for (int j = 0; j < n; ++j) {
+    Cell(*grid_, j, 0)->setText(subjects[j]);
+    for (int k = 1; k <= kTimeColumns; ++k) {
+      if (covers(j, k)) Cell(*grid_, j, k)->setBackground(kBusy);
+    }
+  }
+  QTableWidgetItem* total = Cell(*grid_, n, 0);
+  total->setText(QStringLiteral("Total Occupation"));
+  total->setBackground(kTotalCaption);
+  for (int k = 1; k <= kTimeColumns; ++k) {
+    int covering = 0;
+    for (int j = 0; j < n; ++j) covering += covers(j, k) ? 1 : 0;
+    if (covering == 1) Cell(*grid_, n, k)->setBackground(kOccupied);
+    if (covering >= 2) Cell(*grid_, n, k)->setBackground(kOverbooked);
+  }
+}
 
 }  // namespace quorvel

@@ -1,6 +1,12 @@
+// The day schedule: the Activities window's appointments as bars on a
+// half-hour time line from 07:00 to 24:00, with the day's total occupation.
 #pragma once
 
+#include <QDate>
 #include <QWidget>
+
+class QDateEdit;
+class QTableWidget;
 
 namespace quorvel {
 
@@ -12,9 +18,25 @@ class DayScheduleWindow : public QWidget {
  public:
   explicit DayScheduleWindow(Application& app);
 
+  // Refills the grid and the caption from the Activities window.
+  void FillDaySchedule();
+
+  // The date shown; setting it does not refill anything.
+  QDate Date() const;
+  void SetDate(const QDate& date);
+
+  // The 34 half-hours the columns 1 to 34 stand for, "07:00" … "23:30".
+  static QStringList TimeLabels();
+
+  static const QColor kBusy;          // an appointment's half-hours
+  static const QColor kOccupied;      // one appointment in the total row
+  static const QColor kOverbooked;    // two or more
+  static const QColor kTotalCaption;  // the total row's caption cell
 
  private:
   Application& app_;
+  QTableWidget* grid_;
+  QDateEdit* date_;
 };
 
 }  // namespace quorvel

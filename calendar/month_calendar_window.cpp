@@ -1,13 +1,247 @@
 #include "calendar/month_calendar_window.h"
 
+#include <algorithm>
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSvgRenderer>
+#include <QTableView>
+#include <QTextCharFormat>
+#include <QToolButton>
+
 #include "app/application.h"
+#include "app/seams.h"
+#include "app/ui.h"
+#include "calendar/activities_window.h"
+#include "calendar/appointment_editor_window.h"
 
 namespace quorvel {
 
-MonthCalendarWindow::MonthCalendarWindow(Application& app) : app_(app) { setObjectName(QStringLiteral("Form1")); }
+namespace {
 
-void MonthCalendarWindow::MarkMonthCalendar() { app_.UpdateTodayIndicator(); }
+const QColor kBirthdayBlue(0, 0, 255);
+const QColor kAppointmentRed(255, 0, 0);
 
-QDate MonthCalendarWindow::SelectedDate() const { return QDate::currentDate(); }
+// One mark: a disc of 18 × 17 pixels shown in a 17-pixel square.
+constexpr int kMarkSize = 17;
+constexpr int kMarkStep = 16;  // 240 twips: the appointment mark's offset
+
+void PaintDisc(QPainter& painter, const QRect& square, const QColor& colour) {
+  painter.save();
+  painter.fillRect(square, Qt::white);
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(colour);
+  painter.drawEllipse(QRectF(square).adjusted(1.5, 2.0, -1.5, -1.0));
+  painter.restore();
+}
+
+QPixmap RenderSvg(const QString& path, const QSize& size) {
+  QPixmap pixmap(size);
+  pixmap.fill(Qt::transparent);
+  QSvgRenderer renderer(path);
+  QPainter painter(&pixmap);
+  renderer.render(&painter);
+  return pixmap;
+}
+
+QLabel* Picture(QWidget* parent, const QString& name, const QString& svg, const QRect& rect,
+                const QString& tip) {
+  auto* label = new QLabel(parent);
+  label->setObjectName(name);
+  label->setGeometry(rect);
+  label->setPixmap(RenderSvg(svg, rect.size()));
+  label->setAccessibleName(tip);
+  return label;
+}
+
+}  // namespace
+
+MonthCalendarView::MonthCalendarView(QWidget* parent) : QCalendarWidget(parent) {
+  setFirstDayOfWeek(Qt::Sunday);
+  setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+  setHorizontalHeaderFormat(QCalendarWidget::ShortDayNames);
+  setGridVisible(true);
+  setFont(ArialFont(10));
+  QTextCharFormat header;
+  header.setFontWeight(QFont::Bold);
+  setHeaderTextFormat(header);
+  // Months are stepped by the window's own spinner, which lies over the
+  // title; the month and year selectors in the title stay.
+  for (const char* name : {"qt_calendar_prevmonth", "qt_calendar_nextmonth"}) {
+    if (auto* button = findChild<QToolButton*>(QLatin1String(name))) button->hide();
+  }
+  if (auto* bar = findChild<QWidget*>(QStringLiteral("qt_calendar_navigationbar"))) {
+    bar->setFixedHeight(Px(570));
+    // A plain title: the legend and the spinner lie over it.
+    bar->setStyleSheet(QStringLiteral(
+        "#qt_calendar_navigationbar { background-color: palette(window); }"
+        "QToolButton { color: palette(window-text); }"));
+  }
+}
+
+void MonthCalendarView::SetMarks(int year, int month, const MonthMarks& marks) {
+  year_ = year;
+  month_ = month;
+  marks_ = marks;
+  if (auto* view = findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview"))) {
+    view->viewport()->update();
+  }
+}
+
+// The day number sits in the lower part of the cell so that the marks in
+// its upper left never cover it; days of the neighbouring months are grey,
+// today is bold.
+void MonthCalendarView::paintCell(QPainter* painter, const QRect& rect, QDate date) const {
+  const bool in_month = date.year() == yearShown() && date.month() == monthShown();
+  const bool selected = date == selectedDate();
+  painter->save();
+  painter->fillRect(rect, palette().brush(selected ? QPalette::Highlight : QPalette::Base));
+  QFont number = font();
+  number.setBold(date == Now().date());
+  painter->setFont(number);
+  QColor ink = palette().color(selected ? QPalette::HighlightedText : QPalette::Text);
+  if (!in_month && !selected) ink = palette().color(QPalette::Disabled, QPalette::Text);
+  painter->setPen(ink);
+  painter->drawText(rect.adjusted(0, rect.height() / 3, 0, 0), Qt::AlignCenter,
+                    QString::number(date.day()));
+  painter->restore();
+
+  if (date.year() != year_ || date.month() != month_) return;
+  const QRect birthday(rect.left() + 14, rect.top() + 4, kMarkSize, kMarkSize);
+  if (marks_.birthday_days.contains(date.day())) PaintDisc(*painter, birthday, kBirthdayBlue);
+  if (marks_.appointment_days.contains(date.day())) {
+    PaintDisc(*painter, birthday.translated(kMarkStep, 0), kAppointmentRed);
+  }
+}
+
+MonthCalendarWindow::MonthCalendarWindow(Application& app) : app_(app) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral("Calendar"));
+  setFixedSize(Px(7890), Px(5385));
+
+  calendar_ = new MonthCalendarView(this);
+  calendar_->setObjectName(QStringLiteral("Calendar1"));
+  calendar_->setAccessibleName(QStringLiteral("Calendar"));
+  calendar_->setGeometry(TwipsRect(-120, 0, 7935, 5295));
+
+  // Legend: the two discs and the words beside them, over the title.
+  Picture(this, QStringLiteral("Picture1(0)"), QStringLiteral(":/resources/calendar_birthday_mark.svg"),
+          TwipsRect(240, 0, 255, 255), QStringLiteral("Birthday"));
+  Picture(this, QStringLiteral("Picture2(0)"),
+          QStringLiteral(":/resources/calendar_appointment_mark.svg"), TwipsRect(240, 240, 255, 255),
+          QStringLiteral("Appointment"));
+  Picture(this, QStringLiteral("Picture3"), QStringLiteral(":/resources/calendar_legend.svg"),
+          TwipsRect(480, 0, 1695, 495), QStringLiteral("Legend: Birthday, Appointment"));
+
+  auto* spinner = new QWidget(this);
+  spinner->setObjectName(QStringLiteral("UpDown1"));
+  spinner->setGeometry(TwipsRect(4920, 120, 852, 240));
+  auto* spin_layout = new QHBoxLayout(spinner);
+  spin_layout->setContentsMargins(0, 0, 0, 0);
+  spin_layout->setSpacing(0);
+  const struct {
+    const char* name;
+    Qt::ArrowType arrow;
+    const char* tip;
+    int step;
+  } kButtons[] = {{"Down", Qt::LeftArrow, "Previous month", -1},
+                  {"Up", Qt::RightArrow, "Next month", 1}};
+  for (const auto& b : kButtons) {
+    auto* button = new QToolButton(spinner);
+    button->setObjectName(QLatin1String(b.name));
+    button->setArrowType(b.arrow);
+    button->setToolTip(QLatin1String(b.tip));
+    button->setAccessibleName(QLatin1String(b.tip));
+    button->setAutoRepeat(true);
+    button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    spin_layout->addWidget(button);
+    const int step = b.step;
+    connect(button, &QToolButton::clicked, this, [this, step] { StepMonth(step); });
+  }
+
+  auto* close = new QPushButton(QStringLiteral("Close"), this);
+  close->setObjectName(QStringLiteral("Command1"));
+  close->setGeometry(TwipsRect(6600, 120, 1095, 375));
+  connect(close, &QPushButton::clicked, this, &QWidget::hide);
+
+  connect(calendar_, &QCalendarWidget::selectionChanged, this, [this] {
+    if (!marking_) MarkMonthCalendar();
+  });
+  // The title's month and year selectors move the selected date along, to
+  // the same day of the new month (or its last day).
+  connect(calendar_, &QCalendarWidget::currentPageChanged, this, [this](int year, int month) {
+    if (marking_) return;
+    const QDate selected = calendar_->selectedDate();
+    if (selected.year() != year || selected.month() != month) {
+      const QDate first(year, month, 1);
+      marking_ = true;
+      calendar_->setSelectedDate(first.addDays(std::min(selected.day(), first.daysInMonth()) - 1));
+      marking_ = false;
+    }
+    MarkMonthCalendar();
+  });
+  connect(calendar_, &QCalendarWidget::activated, this,
+          [this](QDate date) { OpenActivitiesFor(date); });
+
+  // Load: today selected, its month marked.
+  {
+    const QSignalBlocker block(calendar_);
+    calendar_->setSelectedDate(Now().date());
+    calendar_->setCurrentPage(Now().date().year(), Now().date().month());
+  }
+  MarkMonthCalendar();
+}
+
+void MonthCalendarWindow::MarkMonthCalendar() {
+  app_.UpdateTodayIndicator();
+  const int year = calendar_->yearShown();
+  const int month = calendar_->monthShown();
+  app_.Activities().ResetActivities();
+  calendar_->SetMarks(year, month, ComputeMonthMarks(app_.files(), year, month));
+}
+
+QDate MonthCalendarWindow::SelectedDate() const { return calendar_->selectedDate(); }
+
+void MonthCalendarWindow::StepMonth(int months) {
+  const QDate first = QDate(calendar_->yearShown(), calendar_->monthShown(), 1).addMonths(months);
+  {
+    marking_ = true;
+    calendar_->setSelectedDate(first);
+    calendar_->setCurrentPage(first.year(), first.month());
+    marking_ = false;
+  }
+  MarkMonthCalendar();
+}
+
+int MonthCalendarWindow::FirstDayOffset() const {
+  return QDate(calendar_->yearShown(), calendar_->monthShown(), 1).dayOfWeek();
+}
+
+bool MonthCalendarWindow::HasAppointmentMark(int cell) const {
+  const MonthMarks& marks = calendar_->marks();
+  return marks.appointment_days.contains(cell - FirstDayOffset());
+}
+
+bool MonthCalendarWindow::HasBirthdayMark(int cell) const {
+  return calendar_->marks().birthday_days.contains(cell - FirstDayOffset());
+}
+
+// While the appointment editor is open the Activities window stays hidden,
+// so that no appointment is deleted or renumbered under the editor; the
+// editor comes to the front instead.
+void MonthCalendarWindow::OpenActivitiesFor(const QDate& date) {
+  ActivitiesWindow& activities = app_.Activities();
+  if (activities.EditorOpen()) {
+    OpenToolWindow(app_.AppointmentEditor());
+    return;
+  }
+  activities.SetDate(date);
+  OpenToolWindow(activities);
+  activities.FillActivities();
+}
 
 }  // namespace quorvel

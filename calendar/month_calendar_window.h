@@ -1,11 +1,40 @@
+// The month calendar: one month of days, Sunday first, with a red disc on
+// every day that has an appointment and a blue one on every birthday.
 #pragma once
 
+#include <QCalendarWidget>
 #include <QDate>
 #include <QWidget>
+
+#include "calendar/appointment_file.h"
+
+class QPushButton;
 
 namespace quorvel {
 
 class Application;
+
+// The month view. Marks are drawn into the day cells of the shown month:
+// the birthday disc at the cell's upper left, the appointment disc to its
+// right.
+class MonthCalendarView : public QCalendarWidget {
+  Q_OBJECT
+
+ public:
+  explicit MonthCalendarView(QWidget* parent = nullptr);
+
+  // Marks of the month `year`/`month`; other months' cells carry none.
+  void SetMarks(int year, int month, const MonthMarks& marks);
+  const MonthMarks& marks() const { return marks_; }
+
+ protected:
+  void paintCell(QPainter* painter, const QRect& rect, QDate date) const override;
+
+ private:
+  int year_ = 0;
+  int month_ = 0;
+  MonthMarks marks_;
+};
 
 class MonthCalendarWindow : public QWidget {
   Q_OBJECT
@@ -18,8 +47,24 @@ class MonthCalendarWindow : public QWidget {
   void MarkMonthCalendar();
   QDate SelectedDate() const;
 
+  // Steps the shown month back or forward by one, to its first day.
+  void StepMonth(int months);
+
+  // Cells are numbered 1 to 42 row by row from the top left; day d of the
+  // shown month lies in cell f + d, f being the weekday of day 1
+  // (Monday 1 … Sunday 7).
+  int FirstDayOffset() const;
+  bool HasAppointmentMark(int cell) const;
+  bool HasBirthdayMark(int cell) const;
+
+  MonthCalendarView& calendar() { return *calendar_; }
+
  private:
+  void OpenActivitiesFor(const QDate& date);
+
   Application& app_;
+  MonthCalendarView* calendar_;
+  bool marking_ = false;
 };
 
 }  // namespace quorvel

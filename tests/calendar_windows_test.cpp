@@ -1,0 +1,532 @@
+#include <QAbstractItemModel>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTest>
+#include <QToolButton>
+
+#include "app/main_window.h"
+#include "calendar/activities_window.h"
+#include "calendar/appointment_editor_window.h"
+#include "calendar/appointment_file.h"
+#include "calendar/day_schedule_window.h"
+#include "calendar/month_calendar_window.h"
+#include "test_support.h"
+
+namespace quorvel::testing {
+namespace {
+
+using store::Channel;
+
+template <class T>
+T* Find(QWidget& window, const char* name) {
+  T* child = window.findChild<T*>(QLatin1String(name));
+  EXPECT_NE(child, nullptr) << name;
+  return child;
+}
+
+class CalendarWindowsTest : public AppFixture {
+ protected:
+  void Store(const QString& id, const QString& subject, const QString& start, const QString& end,
+             bool reminder = false, const QString& minutes = QStringLiteral("15")) {
+    ASSERT_TRUE(AddAppointment(files(), Appointment{id, subject, start, end, reminder, minutes,
+                                                    QStringLiteral("Notes")})
+                    .stored());
+  }
+  void AddBirthday(const QString& key, const QString& born, const QString& flag) {
+    store::Operation op(files());
+    const int c = op.ReadCount(Channel::kAddBook);
+    op.WriteText(Channel::kAddBook, 16 * c + 1, key);
+    op.WriteText(Channel::kAddBook, 16 * c + 11, born);
+    op.WriteText(Channel::kAddBook, 16 * c + 12, flag);
+    op.WriteCount(Channel::kAddBook, c + 1);
+    ASSERT_TRUE(op.Commit().stored());
+  }
+  QString Id(int k) { return files().ReadText(Channel::kAppoint, 8 * k + 1); }
+
+  // The Activities window opened on `date`, as a double-click leaves it.
+  ActivitiesWindow& OpenDay(const QDate& date) {
+    ActivitiesWindow& activities = app_->Activities();
+    activities.SetDate(date);
+    activities.show();
+    activities.FillActivities();
+    return activities;
+  }
+  static void Click(QWidget& window, const char* name) {
+    QAbstractButton* button = window.findChild<QAbstractButton*>(QLatin1String(name));
+    ASSERT_NE(button, nullptr) << name;
+    QTest::mouseClick(button, Qt::LeftButton);
+  }
+  static void Pick(QComboBox* combo, const QString& text) {
+    const int index = combo->findText(text);
+    ASSERT_GE(index, 0) << text.toStdString();
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+  }
+  static QStringList Items(QComboBox* combo) {
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i) items.append(combo->itemText(i));
+    return items;
+  }
+
+  // The 42 day cells of the calendar, cell n at index n - 1.
+  static QStringList CellTexts(MonthCalendarWindow& calendar) {
+    auto* view = calendar.findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview"));
+    EXPECT_NE(view, nullptr);
+    QStringList texts;
+    if (!view) return texts;
+    QAbstractItemModel* model = view->model();
+    EXPECT_EQ(model->rowCount(), 7);  // the day names, then six weeks
+    EXPECT_EQ(model->columnCount(), 7);
+    EXPECT_EQ(model->index(0, 0).data().toString(), QLocale().dayName(7, QLocale::ShortFormat));
+    for (int row = 1; row <= 6; ++row) {
+      for (int column = 0; column < 7; ++column) {
+        texts.append(model->index(row, column).data().toString());
+      }
+    }
+    return texts;
+  }
+  static QColor PixelOfCell(MonthCalendarWindow& calendar, int cell, const QPoint& offset) {
+    auto* view = calendar.findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview"));
+    const QRect rect = view->visualRect(view->model()->index(1 + (cell - 1) / 7, (cell - 1) % 7));
+    return view->viewport()->grab().toImage().pixelColor(rect.topLeft() + offset);
+  }
+};
+
+// --- Month calendar ---------------------------------------------------------
+
+TEST_F(CalendarWindowsTest, DaysLieInCellFirstDayOffsetPlusDay) {
+  MonthCalendarWindow& calendar = app_->MonthCalendar();
+  struct Case {
+    int year, month, offset;
+  } cases[] = {{2026, 2, 7}, {2026, 6, 1}, {2026, 12, 2}, {2028, 2, 2}};
+  for (const Case& c : cases) {
+    calendar.calendar().setCurrentPage(c.year, c.month);
+    ASSERT_EQ(calendar.FirstDayOffset(), c.offset) << c.year << "-" << c.month;
+    const QStringList texts = CellTexts(calendar);
+    ASSERT_EQ(texts.size(), 42);
+    const int days = QDate(c.year, c.month, 1).daysInMonth();
+    for (int d = 1; d <= days; ++d) {
+      EXPECT_EQ(texts[c.offset + d - 1], QString::number(d)) << c.month << " day " << d;
+    }
+    // The cells before day 1 belong to the previous month.
+    EXPECT_GT(texts[c.offset - 1].toInt(), 20);
+  }
+  // February 2026 begins on a Sunday: the first row is January's last week.
+  calendar.calendar().setCurrentPage(2026, 2);
+  EXPECT_EQ(CellTexts(calendar).mid(0, 7),
+            (QStringList{"25", "26", "27", "28", "29", "30", "31"}));
+}
+
+TEST_F(CalendarWindowsTest, MarksShowAppointmentsAndFlaggedBirthdaysOfTheShownMonth) {
+  Store(QStringLiteral("20260603-1"), QStringLiteral("A"), QStringLiteral("09:00"), QStringLiteral("10:00"));
+  Store(QStringLiteral("20261225-1"), QStringLiteral("B"), QStringLiteral("09:00"), QStringLiteral("10:00"));
+  AddBirthday(QStringLiteral("Smith, John"), QStringLiteral("25/12/1980"), QStringLiteral("1"));
+  AddBirthday(QStringLiteral("Doe, Jane"), QStringLiteral("03/06/1980"), QStringLiteral("0"));
+  AddBirthday(QStringLiteral("Leap, Lee"), QStringLiteral("29/02/2000"), QStringLiteral("1"));
+  MonthCalendarWindow& calendar = app_->MonthCalendar();
+  calendar.show();
+  auto marked = [&](bool appointments) {
+    QList<int> cells;
+    for (int n = 1; n <= 42; ++n) {
+      if (appointments ? calendar.HasAppointmentMark(n) : calendar.HasBirthdayMark(n)) cells.append(n);
+    }
+    return cells;
+  };
+
+  calendar.calendar().setSelectedDate(QDate(2026, 6, 20));
+  EXPECT_EQ(marked(true), QList<int>{4});
+  EXPECT_TRUE(marked(false).isEmpty());
+  EXPECT_EQ(PixelOfCell(calendar, 4, QPoint(14 + 16 + 8, 4 + 8)), QColor(255, 0, 0));
+  EXPECT_NE(PixelOfCell(calendar, 3, QPoint(14 + 16 + 8, 4 + 8)), QColor(255, 0, 0));
+
+  calendar.calendar().setSelectedDate(QDate(2026, 12, 1));
+  EXPECT_EQ(marked(true), QList<int>{27});
+  EXPECT_EQ(marked(false), QList<int>{27});
+  EXPECT_EQ(PixelOfCell(calendar, 27, QPoint(14 + 8, 4 + 8)), QColor(0, 0, 255));
+  EXPECT_EQ(PixelOfCell(calendar, 27, QPoint(14 + 16 + 8, 4 + 8)), QColor(255, 0, 0));
+
+  calendar.calendar().setSelectedDate(QDate(2027, 2, 1));
+  EXPECT_TRUE(marked(false).isEmpty());
+  calendar.calendar().setSelectedDate(QDate(2028, 2, 1));
+  EXPECT_EQ(marked(false), QList<int>{31});
+  // A date of the next month shown in the last rows carries no mark.
+  calendar.calendar().setSelectedDate(QDate(2026, 5, 1));
+  EXPECT_TRUE(marked(true).isEmpty());
+}
+
+TEST_F(CalendarWindowsTest, SpinnerStepsToTheFirstOfTheNeighbouringMonthAndCloseHides) {
+  now_ = QDateTime(QDate(2026, 12, 31), QTime(9, 0));
+  MonthCalendarWindow& calendar = app_->MonthCalendar();
+  calendar.show();
+  EXPECT_EQ(calendar.SelectedDate(), QDate(2026, 12, 31));
+  // The title's own month selector takes the selected date along.
+  calendar.calendar().setCurrentPage(2027, 2);
+  EXPECT_EQ(calendar.SelectedDate(), QDate(2027, 2, 28));
+  calendar.calendar().setCurrentPage(2027, 1);
+  EXPECT_EQ(calendar.SelectedDate(), QDate(2027, 1, 28));
+  QWidget* spinner = Find<QWidget>(calendar, "UpDown1");
+  ASSERT_NE(spinner, nullptr);
+  Click(*spinner, "Down");
+  EXPECT_EQ(calendar.SelectedDate(), QDate(2026, 12, 1));
+  EXPECT_EQ(calendar.calendar().monthShown(), 12);
+  EXPECT_EQ(calendar.calendar().yearShown(), 2026);
+  Click(*spinner, "Up");
+  EXPECT_EQ(calendar.SelectedDate(), QDate(2027, 1, 1));
+  EXPECT_EQ(calendar.calendar().yearShown(), 2027);
+
+  Click(calendar, "Command1");
+  EXPECT_FALSE(calendar.isVisible());
+  EXPECT_EQ(calendar.SelectedDate(), QDate(2027, 1, 1));
+}
+
+TEST_F(CalendarWindowsTest, DoubleClickOpensTheDayAndMarkingResetsActivities) {
+  Store(QStringLiteral("20260107-1"), QStringLiteral("Dentist"), QStringLiteral("14:00"), QStringLiteral("15:00"));
+  MonthCalendarWindow& calendar = app_->MonthCalendar();
+  calendar.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&calendar));
+  auto* view = calendar.findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview"));
+  const int cell = calendar.FirstDayOffset() + 7;  // 7 January 2026
+  const QRect rect = view->visualRect(view->model()->index(1 + (cell - 1) / 7, (cell - 1) % 7));
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
+  QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, rect.center());
+
+  ActivitiesWindow& activities = app_->Activities();
+  EXPECT_TRUE(activities.isVisible());
+  EXPECT_EQ(activities.Date(), QDate(2026, 1, 7));
+  EXPECT_EQ(activities.Subjects(), QStringList{QStringLiteral("Dentist")});
+  EXPECT_TRUE(calendar.isVisible());
+
+  calendar.MarkMonthCalendar();
+  EXPECT_EQ(Find<QComboBox>(activities, "Combo3")->count(), 0);
+  EXPECT_EQ(Find<QLineEdit>(activities, "Text3")->text(), QStringLiteral("ID"));
+  EXPECT_TRUE(Find<QLineEdit>(activities, "Text4")->text().isEmpty());
+  EXPECT_FALSE(Find<QPushButton>(activities, "Command4")->isEnabled());
+  EXPECT_FALSE(Find<QPushButton>(activities, "Command5")->isEnabled());
+}
+
+// --- Activities ----------------------------------------------------------------
+
+TEST_F(CalendarWindowsTest, ActivitiesListsTheDayInEntryOrder) {
+  ActivitiesWindow& empty = OpenDay(QDate(2026, 1, 7));
+  EXPECT_EQ(Find<QComboBox>(empty, "Combo3")->count(), 0);
+  EXPECT_EQ(Find<QComboBox>(empty, "Combo4")->count(), 0);
+  EXPECT_EQ(Find<QLineEdit>(empty, "Text3")->text(), QStringLiteral("ID"));
+  EXPECT_TRUE(Find<QPlainTextEdit>(empty, "Text1")->toPlainText().isEmpty());
+  EXPECT_FALSE(Find<QPushButton>(empty, "Command5")->isEnabled());
+
+  Store(QStringLiteral("20260107-1"), QStringLiteral(" Review "), QStringLiteral("14:00"), QStringLiteral("15:00"));
+  Store(QStringLiteral("20260108-1"), QStringLiteral("Other day"), QStringLiteral("08:00"), QStringLiteral("09:00"));
+  Store(QStringLiteral("20260107-2"), QStringLiteral("Standup"), QStringLiteral(" 09:00"), QStringLiteral("09:30"),
+        true, QStringLiteral("10"));
+  AddBirthday(QStringLiteral("Smith, John"), QStringLiteral("07/01/1990"), QStringLiteral("1"));
+  AddBirthday(QStringLiteral("Doe, Jane"), QStringLiteral("07/01/1985"), QStringLiteral("0"));
+  ActivitiesWindow& activities = OpenDay(QDate(2026, 1, 7));
+  QComboBox* subjects = Find<QComboBox>(activities, "Combo3");
+  EXPECT_EQ(Items(subjects), (QStringList{"Review", "Standup"}));
+  EXPECT_EQ(activities.StartTimes(), (QStringList{"14:00", "09:00"}));
+  EXPECT_EQ(activities.EndTimes(), (QStringList{"15:00", "09:30"}));
+  EXPECT_EQ(Items(Find<QComboBox>(activities, "Combo4")),
+            QStringList{QStringLiteral("Birthday - Smith, John ( 36 ) ")});
+  EXPECT_EQ(Find<QLineEdit>(activities, "Text3")->text(), QStringLiteral("20260107-1"));
+  EXPECT_TRUE(Find<QPushButton>(activities, "Command5")->isEnabled());
+  EXPECT_FALSE(Find<QLineEdit>(activities, "Text2")->isVisible());
+  EXPECT_FALSE(Find<QLabel>(activities, "Label4")->isVisible());
+
+  subjects->setCurrentIndex(1);
+  EXPECT_EQ(Find<QLineEdit>(activities, "Text3")->text(), QStringLiteral("20260107-2"));
+  EXPECT_EQ(Find<QLineEdit>(activities, "Text4")->text(), QStringLiteral("09:00"));
+  EXPECT_TRUE(Find<QCheckBox>(activities, "Check1")->isChecked());
+  EXPECT_TRUE(Find<QLineEdit>(activities, "Text2")->isVisible());
+  EXPECT_EQ(Find<QLineEdit>(activities, "Text2")->text(), QStringLiteral("10"));
+  EXPECT_EQ(Find<QPlainTextEdit>(activities, "Text1")->toPlainText(), QStringLiteral("Notes"));
+
+  // The user's own change of date refills the window.
+  Find<QDateEdit>(activities, "DTPicker1")->setDate(QDate(2026, 1, 8));
+  EXPECT_EQ(Items(subjects), QStringList{QStringLiteral("Other day")});
+}
+
+TEST_F(CalendarWindowsTest, AddStoresThroughTheEditorAndReturnsToActivities) {
+  Store(QStringLiteral("20260107-1"), QStringLiteral("One"), QStringLiteral("08:00"), QStringLiteral("09:00"));
+  Store(QStringLiteral("20260107-2"), QStringLiteral("Two"), QStringLiteral("10:00"), QStringLiteral("11:00"));
+  ActivitiesWindow& activities = OpenDay(QDate(2026, 1, 7));
+  Click(activities, "Command3");
+  AppointmentEditorWindow& editor = app_->AppointmentEditor();
+  EXPECT_FALSE(app_->EditMode());
+  EXPECT_FALSE(activities.isVisible());
+  EXPECT_TRUE(editor.isVisible());
+  EXPECT_EQ(editor.windowTitle(), QStringLiteral("Add Appointment"));
+  EXPECT_EQ(Find<QLineEdit>(editor, "Text3")->text(), QStringLiteral("20260107-3"));
+  EXPECT_EQ(Find<QLineEdit>(editor, "Text4")->text(), QStringLiteral("Subject"));
+  EXPECT_EQ(Find<QPlainTextEdit>(editor, "Text1")->toPlainText(), QStringLiteral("Description"));
+
+  QComboBox* start = Find<QComboBox>(editor, "Combo1");
+  QComboBox* end = Find<QComboBox>(editor, "Combo2");
+  EXPECT_EQ(start->count(), 34);
+  EXPECT_EQ(end->count(), 35);
+  EXPECT_EQ(start->itemText(33), QStringLiteral("23:30"));
+  EXPECT_EQ(end->itemText(34), QStringLiteral("24:00"));
+  Pick(start, QStringLiteral("23:30"));
+  EXPECT_EQ(end->currentText(), QStringLiteral("24:00"));
+  Pick(start, QStringLiteral("09:00"));
+  EXPECT_EQ(end->currentText(), QStringLiteral("09:30"));
+  Find<QCheckBox>(editor, "Check1")->setChecked(true);
+  EXPECT_TRUE(Find<QLineEdit>(editor, "Text2")->isVisible());
+
+  // Untouched subject and description are stored as they stand.
+  Click(editor, "Command2");
+  EXPECT_TRUE(messages_.isEmpty());
+  EXPECT_FALSE(editor.isVisible());
+  EXPECT_TRUE(activities.isVisible());
+  EXPECT_EQ(activities.Subjects(), (QStringList{"One", "Two", "Subject"}));
+  const Appointment stored = ReadAppointment(files(), 2);
+  EXPECT_EQ(stored.id, QStringLiteral("20260107-3"));
+  EXPECT_EQ(stored.start, QStringLiteral("09:00"));
+  EXPECT_EQ(stored.end, QStringLiteral("09:30"));
+  EXPECT_TRUE(stored.reminder);
+  EXPECT_EQ(stored.minutes, QStringLiteral("15"));
+  EXPECT_EQ(stored.description, QStringLiteral("Description"));
+}
+
+TEST_F(CalendarWindowsTest, EditorChecksRunInOrderAndKeepTheInput) {
+  ActivitiesWindow& activities = OpenDay(QDate(2026, 1, 7));
+  Click(activities, "Command3");
+  AppointmentEditorWindow& editor = app_->AppointmentEditor();
+  QComboBox* start = Find<QComboBox>(editor, "Combo1");
+  QComboBox* end = Find<QComboBox>(editor, "Combo2");
+  QLineEdit* subject = Find<QLineEdit>(editor, "Text4");
+
+  Click(editor, "Command2");
+  start->setEditText(QStringLiteral("10:00"));
+  Click(editor, "Command2");
+  end->setEditText(QStringLiteral("10:00"));
+  Click(editor, "Command2");
+  end->setEditText(QStringLiteral("09:30"));
+  Click(editor, "Command2");
+  start->setEditText(QString());
+  QTest::keyClicks(start->lineEdit(), QStringLiteral("9:00"));
+  end->setEditText(QStringLiteral("10:00"));
+  Click(editor, "Command2");
+  start->setEditText(QStringLiteral("09:00"));
+  subject->clear();
+  Click(editor, "Command2");
+  EXPECT_EQ(messages_, (QStringList{"You need to specify a Start-Time for the Appointment",
+                                    "You need to specify an End-Time for the Appointment",
+                                    "The duration of the meeting must be greater than 0 minutes!",
+                                    "The duration of the meeting must be greater than 0 minutes!",
+                                    "The duration of the meeting must be greater than 0 minutes!",
+                                    "You need to specify a Subject for the Appointment"}));
+  EXPECT_TRUE(editor.isVisible());
+  EXPECT_EQ(start->currentText(), QStringLiteral("09:00"));
+  EXPECT_EQ(files().ReadCount(Channel::kAppoint), 0);
+
+  // Typed times and minutes are held to what their records take.
+  start->setEditText(QString());
+  QTest::keyClicks(start->lineEdit(), QStringLiteral("123456789"));
+  EXPECT_EQ(start->currentText(), QStringLiteral("12345"));
+  QLineEdit* minutes = Find<QLineEdit>(editor, "Text2");
+  minutes->clear();
+  QTest::keyClicks(minutes, QStringLiteral("1234567"));
+  EXPECT_EQ(minutes->text().size(), AppointmentEditorWindow::kMinutesLimit);
+  QPlainTextEdit* description = Find<QPlainTextEdit>(editor, "Text1");
+  description->clear();
+  QTest::keyClicks(description, QString(120, QLatin1Char('d')));
+  EXPECT_EQ(description->toPlainText().size(), 100);
+}
+
+TEST_F(CalendarWindowsTest, EditRewritesTheSameAppointmentAndIsNotResetByActivation) {
+  Store(QStringLiteral("20260107-1"), QStringLiteral("One"), QStringLiteral("08:00"), QStringLiteral("09:00"));
+  Store(QStringLiteral("20260107-2"), QStringLiteral("Two"), QStringLiteral("10:00"), QStringLiteral("11:00"),
+        true, QStringLiteral("30"));
+  ActivitiesWindow& activities = OpenDay(QDate(2026, 1, 7));
+  Find<QComboBox>(activities, "Combo3")->setCurrentIndex(1);
+  Click(activities, "Command5");
+  AppointmentEditorWindow& editor = app_->AppointmentEditor();
+  EXPECT_TRUE(app_->EditMode());
+  EXPECT_EQ(editor.windowTitle(), QStringLiteral("Edit Appointment"));
+  EXPECT_EQ(Find<QLineEdit>(editor, "Text4")->text(), QStringLiteral("Two"));
+  EXPECT_EQ(Find<QComboBox>(editor, "Combo1")->currentText(), QStringLiteral("10:00"));
+  EXPECT_EQ(Find<QComboBox>(editor, "Combo2")->currentText(), QStringLiteral("11:00"));
+  EXPECT_TRUE(Find<QCheckBox>(editor, "Check1")->isChecked());
+  EXPECT_EQ(Find<QLineEdit>(editor, "Text2")->text(), QStringLiteral("30"));
+  EXPECT_EQ(Find<QLineEdit>(editor, "Text3")->text(), QStringLiteral("20260107-2"));
+
+  // Coming back to the editor from another window keeps what it holds.
+  QEvent deactivate(QEvent::WindowDeactivate);
+  QEvent activate(QEvent::WindowActivate);
+  QCoreApplication::sendEvent(&editor, &deactivate);
+  QCoreApplication::sendEvent(&editor, &activate);
+  EXPECT_EQ(Find<QLineEdit>(editor, "Text4")->text(), QStringLiteral("Two"));
+
+  Find<QLineEdit>(editor, "Text4")->setText(QStringLiteral("Two, moved"));
+  Click(editor, "Command2");
+  EXPECT_EQ(files().ReadCount(Channel::kAppoint), 2);
+  EXPECT_EQ(ReadAppointment(files(), 1).id, QStringLiteral("20260107-2"));
+  EXPECT_EQ(ReadAppointment(files(), 1).subject, QStringLiteral("Two, moved"));
+  EXPECT_EQ(ReadAppointment(files(), 1).description, QStringLiteral("Notes"));
+  EXPECT_EQ(ReadAppointment(files(), 0).subject, QStringLiteral("One"));
+  EXPECT_TRUE(activities.isVisible());
+
+  // The next Add keeps the Reminder box as it was, with the default minutes.
+  Click(activities, "Command3");
+  EXPECT_TRUE(Find<QCheckBox>(editor, "Check1")->isChecked());
+  EXPECT_EQ(Find<QLineEdit>(editor, "Text2")->text(), QStringLiteral("15"));
+  EXPECT_TRUE(Find<QComboBox>(editor, "Combo1")->currentText().isEmpty());
+}
+
+TEST_F(CalendarWindowsTest, ClosingTheEditorStoresNothingAndShowsActivitiesAgain) {
+  ActivitiesWindow& activities = OpenDay(QDate(2026, 1, 7));
+  Click(activities, "Command3");
+  AppointmentEditorWindow& editor = app_->AppointmentEditor();
+  Pick(Find<QComboBox>(editor, "Combo1"), QStringLiteral("09:00"));
+  const QByteArray before = FileBytes(Path("Appoint.dat"));
+  editor.close();
+  EXPECT_FALSE(editor.isVisible());
+  EXPECT_TRUE(activities.isVisible());
+  EXPECT_EQ(FileBytes(Path("Appoint.dat")), before);
+  // Opening again starts afresh.
+  Click(activities, "Command3");
+  EXPECT_TRUE(Find<QComboBox>(editor, "Combo1")->currentText().isEmpty());
+
+  // A day opened in the calendar meanwhile brings the editor forward
+  // instead of the Activities window.
+  MonthCalendarWindow& calendar = app_->MonthCalendar();
+  emit calendar.calendar().activated(QDate(2026, 1, 9));
+  EXPECT_FALSE(activities.isVisible());
+  EXPECT_TRUE(editor.isVisible());
+  EXPECT_EQ(activities.Date(), QDate(2026, 1, 7));
+  editor.close();
+  emit calendar.calendar().activated(QDate(2026, 1, 9));
+  EXPECT_TRUE(activities.isVisible());
+  EXPECT_EQ(activities.Date(), QDate(2026, 1, 9));
+}
+
+TEST_F(CalendarWindowsTest, DeleteRemovesTheSelectedAppointmentAndOkMarksAndHides) {
+  Store(QStringLiteral("20260107-1"), QStringLiteral("One"), QStringLiteral("08:00"), QStringLiteral("09:00"));
+  Store(QStringLiteral("20260107-2"), QStringLiteral("Two"), QStringLiteral("10:00"), QStringLiteral("11:00"));
+  Store(QStringLiteral("20260107-3"), QStringLiteral("Three"), QStringLiteral("12:00"), QStringLiteral("13:00"));
+  MonthCalendarWindow& calendar = app_->MonthCalendar();
+  ActivitiesWindow& activities = OpenDay(QDate(2026, 1, 7));
+  Click(activities, "Command4");
+  EXPECT_TRUE(messages_.isEmpty());
+  EXPECT_EQ(activities.Subjects(), (QStringList{"Two", "Three"}));
+  EXPECT_EQ(Find<QLineEdit>(activities, "Text3")->text(), QStringLiteral("20260107-1"));
+  EXPECT_EQ(Find<QLineEdit>(activities, "Text4")->text(), QStringLiteral("10:00"));
+  EXPECT_EQ(Id(1), QStringLiteral("20260107-2"));
+
+  EXPECT_TRUE(calendar.HasAppointmentMark(calendar.FirstDayOffset() + 7));
+  QWidget* indicator = Find<QWidget>(app_->Main(), "Image43");
+  ASSERT_NE(indicator, nullptr);
+  EXPECT_FALSE(indicator->isHidden());  // the clock reads 7 January 2026
+  Click(activities, "Command4");
+  Click(activities, "Command4");
+  EXPECT_FALSE(Find<QPushButton>(activities, "Command4")->isEnabled());
+  EXPECT_TRUE(calendar.HasAppointmentMark(calendar.FirstDayOffset() + 7));  // not yet re-marked
+  EXPECT_FALSE(indicator->isHidden());  // until the next marking
+  Click(activities, "Command1");
+  EXPECT_FALSE(activities.isVisible());
+  EXPECT_FALSE(calendar.HasAppointmentMark(calendar.FirstDayOffset() + 7));
+  EXPECT_TRUE(indicator->isHidden());
+}
+
+// --- Day schedule --------------------------------------------------------------
+
+class DayScheduleTest : public CalendarWindowsTest {
+ protected:
+  DayScheduleWindow& View(const QDate& date) {
+    ActivitiesWindow& activities = OpenDay(date);
+    Click(activities, "Command6");
+    return app_->DaySchedule();
+  }
+  // Columns of `row` by colour: "." white, "B" blue, "R" red, "D" dark red.
+  static QString Colours(DayScheduleWindow& schedule, int row) {
+    auto* grid = schedule.findChild<QTableWidget*>(QStringLiteral("MSFlexGrid1"));
+    QString line;
+    for (int k = 1; k <= 34; ++k) {
+      QTableWidgetItem* item = grid->item(row, k);
+      const QBrush brush = item ? item->background() : QBrush();
+      if (brush.style() == Qt::NoBrush) {
+        line += QLatin1Char('.');
+      } else if (brush.color() == DayScheduleWindow::kBusy) {
+        line += QLatin1Char('B');
+      } else if (brush.color() == DayScheduleWindow::kOccupied) {
+        line += QLatin1Char('R');
+      } else if (brush.color() == DayScheduleWindow::kOverbooked) {
+        line += QLatin1Char('D');
+      } else {
+        line += QLatin1Char('?');
+      }
+    }
+    return line;
+  }
+  // The 34 columns with `marks` placed from the column of `from`.
+  static QString Line(const char* from, const char* marks) {
+    QString line(34, QLatin1Char('.'));
+    const int at = static_cast<int>(DayScheduleWindow::TimeLabels().indexOf(QLatin1String(from)));
+    line.replace(at, static_cast<int>(qstrlen(marks)), QLatin1String(marks));
+    return line;
+  }
+};
+
+TEST_F(DayScheduleTest, RowsAreColouredByCoverageWithTheTotalBelow) {
+  Store(QStringLiteral("20260107-1"), QStringLiteral("A"), QStringLiteral("09:00"), QStringLiteral("10:00"));
+  Store(QStringLiteral("20260107-2"), QStringLiteral("B"), QStringLiteral("09:30"), QStringLiteral("11:00"));
+  Store(QStringLiteral("20260107-3"), QStringLiteral("C"), QStringLiteral("23:00"), QStringLiteral("24:00"));
+  Store(QStringLiteral("20260107-4"), QStringLiteral("D"), QStringLiteral("09:15"), QStringLiteral("10:15"));
+  Store(QStringLiteral("20260107-5"), QStringLiteral("E"), QStringLiteral("9:00"), QStringLiteral("10:00"));
+  Store(QStringLiteral("20260107-6"), QStringLiteral("F"), QStringLiteral("12:00"), QStringLiteral("12:00"));
+  DayScheduleWindow& schedule = View(QDate(2026, 1, 7));
+  EXPECT_TRUE(schedule.isVisible());
+  EXPECT_TRUE(app_->Activities().isVisible());
+  EXPECT_EQ(schedule.windowTitle(),
+            QStringLiteral("Day Schedule for - ") + QLocale::system().toString(QDate(2026, 1, 7), QLocale::ShortFormat));
+  auto* grid = schedule.findChild<QTableWidget*>(QStringLiteral("MSFlexGrid1"));
+  ASSERT_EQ(grid->columnCount(), 35);
+  EXPECT_EQ(grid->horizontalHeaderItem(0)->text(), QStringLiteral("Appointment"));
+  EXPECT_EQ(grid->horizontalHeaderItem(1)->text(), QStringLiteral("07:00"));
+  EXPECT_EQ(grid->horizontalHeaderItem(34)->text(), QStringLiteral("23:30"));
+  ASSERT_EQ(grid->rowCount(), 7);
+  EXPECT_EQ(grid->item(0, 0)->text(), QStringLiteral("A"));
+  EXPECT_EQ(Colours(schedule, 0), Line("09:00", "BB"));
+  EXPECT_EQ(Colours(schedule, 1), Line("09:30", "BBB"));
+  EXPECT_EQ(Colours(schedule, 2), Line("23:00", "BB"));
+  EXPECT_EQ(Colours(schedule, 3), Line("09:30", "BB"));
+  EXPECT_EQ(Colours(schedule, 4), Line("07:00", ""));
+  EXPECT_EQ(Colours(schedule, 5), Line("07:00", ""));
+  EXPECT_EQ(grid->item(6, 0)->text(), QStringLiteral("Total Occupation"));
+  EXPECT_EQ(grid->item(6, 0)->background().color(), DayScheduleWindow::kTotalCaption);
+  QString total = Line("09:00", "RDDR");
+  total.replace(32, 2, QStringLiteral("RR"));
+  EXPECT_EQ(Colours(schedule, 6), total);
+}
+
+TEST_F(DayScheduleTest, ChangingTheDateRefillsBothWindows) {
+  Store(QStringLiteral("20260108-1"), QStringLiteral("First"), QStringLiteral("09:00"), QStringLiteral("10:30"));
+  Store(QStringLiteral("20260108-2"), QStringLiteral("Second"), QStringLiteral("14:00"), QStringLiteral("15:00"));
+  DayScheduleWindow& schedule = View(QDate(2026, 1, 7));
+  auto* grid = schedule.findChild<QTableWidget*>(QStringLiteral("MSFlexGrid1"));
+  EXPECT_EQ(grid->rowCount(), 0);  // the header only
+
+  Find<QDateEdit>(schedule, "DTPicker1")->setDate(QDate(2026, 1, 8));
+  ActivitiesWindow& activities = app_->Activities();
+  EXPECT_EQ(activities.Date(), QDate(2026, 1, 8));
+  EXPECT_EQ(activities.Subjects(), (QStringList{"First", "Second"}));
+  EXPECT_EQ(Find<QLineEdit>(activities, "Text3")->text(), QStringLiteral("20260108-1"));
+  ASSERT_EQ(grid->rowCount(), 3);
+  EXPECT_EQ(Colours(schedule, 0), Line("09:00", "BBB"));
+  EXPECT_EQ(Colours(schedule, 2), Line("09:00", "RRR").replace(14, 2, QStringLiteral("RR")));
+
+  Click(schedule, "Command1");
+  EXPECT_FALSE(schedule.isVisible());
+}
+
+}  // namespace
+}  // namespace quorvel::testing
