@@ -440,5 +440,34 @@ TEST_F(AddressBookWindowTest, EditorLimitsAndTabOrder) {
   EXPECT_EQ(visited, order);
 }
 
+TEST_F(AddressBookWindowTest, TheMonthCalendarFollowsBirthdaysAddedEditedAndDeleted) {
+  MonthCalendarWindow& calendar = app_->MonthCalendar();  // January 2026, the 7th selected
+  const int the_15th = calendar.FirstDayOffset() + 15;
+  ASSERT_FALSE(calendar.HasBirthdayMark(the_15th));
+
+  ClickGroup(QStringLiteral("S"));
+  Click(Book<QPushButton>(QStringLiteral("Command3")));
+  EXPECT_EQ(Editor<QDateEdit>(QStringLiteral("DTPicker1"))->date(), QDate(2026, 1, 7));
+  QTest::keyClicks(Editor(QStringLiteral("Text2(1)")), QStringLiteral("Smith"));
+  Editor<QDateEdit>(QStringLiteral("DTPicker1"))->setDate(QDate(1980, 1, 15));
+  Editor<QCheckBox>(QStringLiteral("Check1"))->setChecked(true);
+  Click(Editor<QPushButton>(QStringLiteral("Command1")));
+  EXPECT_TRUE(calendar.HasBirthdayMark(the_15th));
+
+  // Untick the birthday in an edit, tick it again in another.
+  Click(Book<QPushButton>(QStringLiteral("Command2")));
+  Editor<QCheckBox>(QStringLiteral("Check1"))->setChecked(false);
+  Click(Editor<QPushButton>(QStringLiteral("Command1")));
+  EXPECT_FALSE(calendar.HasBirthdayMark(the_15th));
+  Click(Book<QPushButton>(QStringLiteral("Command2")));
+  Editor<QCheckBox>(QStringLiteral("Check1"))->setChecked(true);
+  Click(Editor<QPushButton>(QStringLiteral("Command1")));
+  EXPECT_TRUE(calendar.HasBirthdayMark(the_15th));
+
+  Click(Book<QPushButton>(QStringLiteral("Command1")));
+  EXPECT_EQ(files().ReadCount(Channel::kAddBook), 0);
+  EXPECT_FALSE(calendar.HasBirthdayMark(the_15th));
+}
+
 }  // namespace
 }  // namespace quorvel::testing
