@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "addressbook/address_book_window.h"
+#include "addressbook/address_file.h"
 #include "app/application.h"
 #include "app/seams.h"
 #include "calendar/activities_window.h"
@@ -80,6 +82,14 @@ void RunReaders(const store::DataFiles& files, std::uint8_t selector) {
   for (const ReminderRow& row : RemindersOf(files, day)) {
     Trap(row.due_minute >= 0 && row.due_minute < 1440);
   }
+  const int entries = files.ReadCount(store::Channel::kAddBook);
+  for (int k : {0, selector % 16, entries - 1}) {
+    if (k < 0 || k >= entries) continue;
+    const QString key = ReadAddressKey(files, k);
+    ReadAddressEntry(files, k);
+    Trap(FindAddressEntry(files, key) >= 0);
+    ParseBirthdayText(ReadAddressEntry(files, k).birthday_date);
+  }
   const QStringList titles = LoadNotesList(files);
   Trap(titles.size() == files.ReadCount(store::Channel::kNotes));
   for (int i : {0, selector % 4, int(titles.size()) - 1, int(titles.size())}) {
@@ -110,6 +120,8 @@ void FillWindows(const QList<QByteArray>& parts, std::uint8_t selector) {
   app.DaySchedule().SetDate(day);
   app.DaySchedule().FillDaySchedule();
   app.Notes().LoadNotesList();
+  app.AddressBook().FillNameList();
+  app.AddressBook().ShowAddressEntry();
   CheckReminders(app);
   app.files().CloseDataFiles();
 }

@@ -1,4 +1,5 @@
 // Crash and failure sweeps over the owners' real operations on their files.
+#include "addressbook/address_file.h"
 #include "calendar/appointment_file.h"
 #include "notes/note_file.h"
 #include "store_sweep.h"
@@ -41,7 +42,46 @@ std::function<void(const QString&)> WithNotes() {
   };
 }
 
+AddressEntry MakeEntry(const QString& surname, const QString& name) {
+  AddressEntry e;
+  e.surname = surname;
+  e.name = name;
+  e.address = QStringLiteral("Main Street 1\r\nSpringfield");
+  e.phones[0] = QStringLiteral("555 0100");
+  e.phones[3] = QStringLiteral("555 0199");
+  e.birthday_date = QStringLiteral("07/01/1980");
+  e.birthday_flag = QStringLiteral("1");
+  e.email = name.toLower() + QStringLiteral("@example.org");
+  e.notes = QStringLiteral("Notes on ") + name;
+  return e;
+}
+
+std::function<void(const QString&)> WithEntries() {
+  return [](const QString& dir) {
+    Fill(dir, [](DataFiles& files) {
+      AddAddressEntry(files, MakeEntry(QStringLiteral("Smith"), QStringLiteral("John")));
+      AddAddressEntry(files, MakeEntry(QStringLiteral("Brown"), QStringLiteral("Anna")));
+      AddAddressEntry(files, MakeEntry(QStringLiteral("Young"), QStringLiteral("Carl")));
+    });
+  };
+}
+
 class StoreOwnerOpsTest : public SeamsFixture {};
+
+TEST_F(StoreOwnerOpsTest, AddressOperationsAreAllOrNothingAtEveryCrashPoint) {
+  RunSweep("AddAddressEntry", {WithEntries(), [](DataFiles& f) {
+             AddAddressEntry(f, MakeEntry(QStringLiteral("Adams"), QStringLiteral("Dora")));
+           }});
+  RunSweep("DeleteAddressEntry", {WithEntries(), [](DataFiles& f) {
+             DeleteAddressEntry(f, AddressKey(QStringLiteral("Smith"), QStringLiteral("John")));
+           }});
+  RunSweep("ReplaceAddressEntry (edit)", {WithEntries(), [](DataFiles& f) {
+             AddressEntry edited = MakeEntry(QStringLiteral("Brown"), QStringLiteral("Anne"));
+             edited.phones[1] = QStringLiteral("555 0142");
+             ReplaceAddressEntry(f, AddressKey(QStringLiteral("Brown"), QStringLiteral("Anna")),
+                                 edited);
+           }});
+}
 
 TEST_F(StoreOwnerOpsTest, AppointmentOperationsAreAllOrNothingAtEveryCrashPoint) {
   RunSweep("AddAppointment", {WithAppointments(), [](DataFiles& f) {
