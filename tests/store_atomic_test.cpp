@@ -2,6 +2,9 @@
 // operations shaped like the ones every file's owner performs (append an
 // item, delete one by moving the later ones down, rewrite one), plus the
 // journal's own edge cases.
+#include <iostream>
+#include <string>
+
 #include <QDir>
 #include <QFile>
 
@@ -91,7 +94,8 @@ TEST_F(StoreAtomicTest, OpeningIsAllOrNothingAtEveryCrashPoint) {
 
 TEST_F(StoreAtomicTest, AppendingIsAllOrNothingInEveryFile) {
   for (Channel channel : {Channel::kAppoint, Channel::kNotes, Channel::kAddBook}) {
-    RunSweep(store::Info(channel).file_name,
+    const std::string name = std::string("append to ") + store::Info(channel).file_name;
+    RunSweep(name.c_str(),
              {WithItems(channel, 2), [channel](DataFiles& f) { AppendItem(f, channel, 9); }});
   }
 }
@@ -112,7 +116,8 @@ TEST_F(StoreAtomicTest, CompactingDeletesAreAllOrNothingInEveryFile) {
 
 TEST_F(StoreAtomicTest, RewritesAreAllOrNothingInEveryFile) {
   for (Channel channel : {Channel::kAppoint, Channel::kNotes, Channel::kAddBook}) {
-    RunSweep(store::Info(channel).file_name,
+    const std::string name = std::string("rewrite in ") + store::Info(channel).file_name;
+    RunSweep(name.c_str(),
              {WithItems(channel, 3), [channel](DataFiles& f) { RewriteItem(f, channel, 1, 7); }});
   }
 }
