@@ -176,6 +176,7 @@ OpenResult DataFiles::OpenDataFiles() {
     // rolled back before this process holds it.
     switch (file_system_->Lock(handle, &error)) {
       case LockResult::kLocked:
+      case LockResult::kUnsupported:
         break;
       case LockResult::kInUse:
         CloseDataFiles();

@@ -142,6 +142,7 @@ LockResult PosixFileSystem::Lock(int handle, QString* error) {
   } while (result != 0 && errno == EINTR);
   if (result == 0) return LockResult::kLocked;
   if (errno == EACCES || errno == EAGAIN) return LockResult::kInUse;
+  if (errno == ENOLCK || errno == EOPNOTSUPP || errno == ENOSYS) return LockResult::kUnsupported;
   Failed(error);
   return LockResult::kFailed;
 }

@@ -10,6 +10,9 @@ enum class LockResult {
   kLocked,  // this process now holds the lock
   kInUse,   // another process holds it
   kFailed,  // the system refused; the reason is in `error`
+  // The file system keeps no locks (some network shares): the program runs
+  // unprotected rather than not at all.
+  kUnsupported,
 };
 
 class FileSystem {

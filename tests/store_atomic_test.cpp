@@ -226,6 +226,38 @@ TEST_F(StoreJournalTest, AnOperationThatChangesNothingTouchesNoFile) {
   EXPECT_EQ(fs->changes(), 0);
 }
 
+// A file system that keeps no locks, as some network shares.
+class LocklessFileSystem : public store::PosixFileSystem {
+ public:
+  store::LockResult Lock(int, QString*) override { return store::LockResult::kUnsupported; }
+};
+
+// A system that cannot lock at all.
+class LockFailingFileSystem : public store::PosixFileSystem {
+ public:
+  store::LockResult Lock(int, QString* error) override {
+    *error = QStringLiteral("Bad file descriptor");
+    return store::LockResult::kFailed;
+  }
+};
+
+TEST_F(StoreJournalTest, AFolderWithoutLocksStillOpensAndAFailingLockEndsTheProgram) {
+  files_.CloseDataFiles();
+  DataFiles lockless(std::make_shared<LocklessFileSystem>());
+  lockless.SetDataDir(dir_.path());
+  EXPECT_EQ(lockless.OpenDataFiles(), store::OpenResult::kOpened);
+  lockless.CloseDataFiles();
+
+  const FolderState before = ReadFolder(dir_.path());
+  DataFiles failing(std::make_shared<LockFailingFileSystem>());
+  failing.SetDataDir(dir_.path());
+  EXPECT_THROW(failing.OpenDataFiles(), store::FatalError);
+  ASSERT_FALSE(fatal_.isEmpty());
+  EXPECT_TRUE(fatal_.back().contains(QStringLiteral("Bad file descriptor")));
+  EXPECT_FALSE(failing.IsOpen(Channel::kAppoint));
+  EXPECT_EQ(ReadFolder(dir_.path()), before);
+}
+
 }  // namespace
 }  // namespace quorvel::testing
 
