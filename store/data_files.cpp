@@ -184,8 +184,6 @@ OpenResult DataFiles::OpenDataFiles() {
       case LockResult::kFailed:
         CloseDataFiles();
         ReportFatal(error, path);
-      default:
-        break;
     }
   }
   for (Channel channel : kAllChannels) RollBack(channel);
