@@ -342,6 +342,32 @@ TEST_F(CalendarWindowsTest, EditorChecksRunInOrderAndKeepTheInput) {
   EXPECT_EQ(description->toPlainText().size(), 100);
 }
 
+// Only a pick from the start list moves the end; a typed start that happens
+// to be a list time leaves the end alone when the box is left or Return is
+// pressed.
+TEST_F(CalendarWindowsTest, TypingAStartTimeLeavesTheEndAlone) {
+  ActivitiesWindow& activities = OpenDay(QDate(2026, 1, 7));
+  Click(activities, "Command3");
+  AppointmentEditorWindow& editor = app_->AppointmentEditor();
+  QComboBox* start = Find<QComboBox>(editor, "Combo1");
+  QComboBox* end = Find<QComboBox>(editor, "Combo2");
+
+  QTest::keyClicks(start->lineEdit(), QStringLiteral("10:00"));
+  emit start->lineEdit()->editingFinished();  // what leaving the box does
+  EXPECT_EQ(start->currentText(), QStringLiteral("10:00"));
+  EXPECT_EQ(end->currentText(), QString());
+  start->setEditText(QString());
+  QTest::keyClicks(start->lineEdit(), QStringLiteral("11:00"));
+  QTest::keyClick(start, Qt::Key_Return);
+  EXPECT_EQ(end->currentText(), QString());
+
+  // The arrow keys step through the list: that is a pick.
+  QTest::keyClick(start, Qt::Key_Down);
+  EXPECT_EQ(start->currentText(), QStringLiteral("11:30"));
+  EXPECT_EQ(end->currentText(), QStringLiteral("12:00"));
+  EXPECT_TRUE(messages_.isEmpty());
+}
+
 TEST_F(CalendarWindowsTest, EditRewritesTheSameAppointmentAndIsNotResetByActivation) {
   Store(QStringLiteral("20260107-1"), QStringLiteral("One"), QStringLiteral("08:00"), QStringLiteral("09:00"));
   Store(QStringLiteral("20260107-2"), QStringLiteral("Two"), QStringLiteral("10:00"), QStringLiteral("11:00"),
