@@ -342,6 +342,27 @@ TEST_F(CalendarWindowsTest, EditorChecksRunInOrderAndKeepTheInput) {
   EXPECT_EQ(description->toPlainText().size(), 100);
 }
 
+// Tab runs subject, start, end, Reminder, minutes, description, OK.
+TEST_F(CalendarWindowsTest, EditorTabOrder) {
+  ActivitiesWindow& activities = OpenDay(QDate(2026, 1, 7));
+  Click(activities, "Command3");
+  AppointmentEditorWindow& editor = app_->AppointmentEditor();
+  Find<QCheckBox>(editor, "Check1")->setChecked(true);
+  QWidget* subject = Find<QWidget>(editor, "Text4");
+  QStringList order;
+  QWidget* w = subject;
+  do {
+    QWidget* owner = w;
+    while (owner && owner->objectName().isEmpty()) owner = owner->parentWidget();
+    if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&editor) && w->isEnabled() &&
+        w->focusProxy() == nullptr && owner && (order.isEmpty() || order.last() != owner->objectName())) {
+      order.append(owner->objectName());
+    }
+    w = w->nextInFocusChain();
+  } while (w != subject);
+  EXPECT_EQ(order, (QStringList{"Text4", "Combo1", "Combo2", "Check1", "Text2", "Text1", "Command2"}));
+}
+
 // Only a pick from the start list moves the end; a typed start that happens
 // to be a list time leaves the end alone when the box is left or Return is
 // pressed.
