@@ -1,5 +1,6 @@
 // Where the address book and the entry editor put their controls, what they
 // say, and the colours the letter buttons really paint.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QImage>
 #include <QPushButton>
@@ -154,6 +155,36 @@ TEST_F(AddressLayoutTest, TheChosenLetterButtonIsPaintedPureYellowAndTheOthersBu
   QTest::mouseClick(button(23), Qt::LeftButton);  // "123"
   EXPECT_EQ(FaceColour(button(23)), QColor(255, 255, 0));
   EXPECT_EQ(FaceColour(button(16)), face);
+}
+
+// What a screen reader announces for a control: its accessible name, or
+// failing that the caption it shows.
+QString SpokenName(QWidget* widget) {
+  if (!widget->accessibleName().isEmpty()) return widget->accessibleName();
+  if (auto* button = qobject_cast<QAbstractButton*>(widget)) return button->text();
+  return QString();
+}
+
+TEST_F(AddressLayoutTest, EveryControlTheKeyboardReachesHasAName) {
+  AddressBookWindow& book = app_->AddressBook();
+  book.show();
+  AddressEditorWindow& editor = app_->AddressEditor();
+  editor.PrepareAdd(QDate(2026, 1, 7));
+  editor.show();
+  int checked = 0;
+  for (QWidget* window : {static_cast<QWidget*>(&book), static_cast<QWidget*>(&editor)}) {
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+      if (!widget->isVisibleTo(window) || !(widget->focusPolicy() & Qt::TabFocus)) continue;
+      if (widget->parentWidget() != nullptr && widget->parentWidget()->focusProxy() == widget) {
+        continue;
+      }
+      if (widget->objectName().startsWith(QLatin1String("qt_"))) continue;
+      ++checked;
+      EXPECT_FALSE(SpokenName(widget).isEmpty())
+          << window->objectName().toStdString() << " " << widget->objectName().toStdString();
+    }
+  }
+  EXPECT_GE(checked, 50);  // the book's 37 controls and the editor's 16
 }
 
 }  // namespace
