@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -452,6 +453,28 @@ TEST_F(DrawerTest, AnOutDrawersHandleSlidesOnlyThatDrawerIn) {
   for (int drawer = 1; drawer <= 3; ++drawer) ExpectDrawer(drawer, false);
   EXPECT_FALSE(Child("Command5")->isHidden());
   EXPECT_FALSE(Child("Command6")->isHidden());
+}
+
+TEST_F(DrawerTest, AHandleShownAgainMidSlideReachesTheScreenWhole) {
+  // The lower rows of a handle lie below the upper front's area at the step
+  // that shows the handle again; they must be on screen from that step on.
+  QPoint probe;
+  std::vector<QColor> seen;
+  cabinet_->SetStepObserver([&](int, int) {
+    const QImage pixel = main_->screen()->grabWindow(main_->winId(), probe.x(), probe.y(), 1, 1).toImage();
+    seen.push_back(pixel.pixelColor(0, 0));
+  });
+  for (int upper : {1, 2}) {
+    auto* below = Child(upper == 1 ? "Command5" : "Command6");
+    probe = below->geometry().center() + QPoint(0, below->height() / 2 - 1);
+    Click(upper == 1 ? "Command4" : "Command5");
+    seen.clear();
+    Click(upper == 1 ? "Command4" : "Command5");
+    ASSERT_EQ(seen.size(), 12u);
+    for (std::size_t step = 2; step < seen.size(); ++step) {
+      EXPECT_EQ(seen[step], QColor(128, 0, 0)) << "drawer " << upper << " step " << step;
+    }
+  }
 }
 
 TEST_F(DrawerTest, NamePlatesSlideTheDrawerInAndOpenTheirTools) {
