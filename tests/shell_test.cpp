@@ -166,8 +166,13 @@ TEST_F(MainWindowTest, ControlsSitAtTheirPlacesWithTipsAndStackFrontToBack) {
       {"Image12", QRect(240, 120, 840, 600), "File"},
       {"Image18", QRect(120, 2400, 1335, 1455), ""},
       {"Image5", QRect(120, 2400, 1335, 495), ""},
+      {"Image6", QRect(120, 2880, 1335, 495), ""},
       {"Image7", QRect(120, 3360, 1335, 495), ""},
+      {"Command4", QRect(600, 2640, 375, 135), "Calendar"},
       {"Command5", QRect(600, 3120, 375, 135), "Address Book"},
+      {"Command6", QRect(600, 3600, 375, 135), "Notes"},
+      {"Label4", QRect(240, 2520, 855, 255), ""},
+      {"Label5", QRect(240, 3000, 855, 255), ""},
       {"Label6", QRect(240, 3480, 855, 255), ""},
       {"Image4", QRect(3480, 2400, 1335, 1455), ""},
   };
@@ -181,9 +186,13 @@ TEST_F(MainWindowTest, ControlsSitAtTheirPlacesWithTipsAndStackFrontToBack) {
       EXPECT_EQ(widget->accessibleName(), QLatin1String(e.tip)) << e.name;
     }
   }
-  EXPECT_EQ(Child<QLabel>("Label5")->text(), QStringLiteral("Contacts"));
-  EXPECT_EQ(Child<QLabel>("Label5")->accessibleName(), QStringLiteral("Contacts"));
-  EXPECT_TRUE(Child<QLabel>("Label4")->font().bold());
+  const std::pair<const char*, const char*> plates[] = {
+      {"Label4", "Calendar"}, {"Label5", "Contacts"}, {"Label6", "Notes"}};
+  for (const auto& [name, text] : plates) {
+    EXPECT_EQ(Child<QLabel>(name)->text(), QLatin1String(text)) << name;
+    EXPECT_EQ(Child<QLabel>(name)->accessibleName(), QLatin1String(text)) << name;
+    EXPECT_TRUE(Child<QLabel>(name)->font().bold()) << name;
+  }
 
   // Sibling order is drawing order: later siblings are in front.
   const QStringList back_to_front = {
