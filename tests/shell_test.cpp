@@ -295,6 +295,12 @@ TEST_F(MainWindowTest, AboutShowsTheSplashWithCloseAndCloseUnloadsIt) {
   ASSERT_NE(close, nullptr);
   EXPECT_TRUE(close->isVisible());
   EXPECT_EQ(splash->findChild<QLabel*>(QStringLiteral("lblProductName"))->text(), "Quorvel");
+  // Pale cyan inside a raised edge on the outermost pixels.
+  const QImage look = splash->grab().toImage();
+  EXPECT_EQ(look.pixelColor(10, 100), QColor(192, 255, 255));
+  EXPECT_EQ(look.pixelColor(0, 100), QColor(255, 255, 255));
+  EXPECT_EQ(look.pixelColor(386, 100), QColor(64, 64, 64));
+  EXPECT_EQ(look.pixelColor(200, 215), QColor(64, 64, 64));
 
   QTest::mouseClick(close, Qt::LeftButton);
   Flush();
