@@ -22,13 +22,6 @@ namespace quorvel {
 
 namespace {
 
-template <class Widget>
-Widget* Place(Widget* widget, const char* name, const QRect& rect) {
-  widget->setObjectName(QLatin1String(name));
-  widget->setGeometry(rect);
-  return widget;
-}
-
 QStringList HalfHours(bool with_midnight) {
   QStringList times;
   for (int hour = 7; hour < 24; ++hour) {

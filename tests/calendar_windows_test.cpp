@@ -42,13 +42,7 @@ class CalendarWindowsTest : public AppFixture {
                     .stored());
   }
   void AddBirthday(const QString& key, const QString& born, const QString& flag) {
-    store::Operation op(files());
-    const int c = op.ReadCount(Channel::kAddBook);
-    op.WriteText(Channel::kAddBook, 16 * c + 1, key);
-    op.WriteText(Channel::kAddBook, 16 * c + 11, born);
-    op.WriteText(Channel::kAddBook, 16 * c + 12, flag);
-    op.WriteCount(Channel::kAddBook, c + 1);
-    ASSERT_TRUE(op.Commit().stored());
+    SeedBirthday(files(), key, born, flag);
   }
   QString Id(int k) { return files().ReadText(Channel::kAppoint, 8 * k + 1); }
 
