@@ -1,5 +1,9 @@
 #include "fuzz/readers.h"
 
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -9,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_file.h"
@@ -29,7 +32,7 @@ namespace {
 
 struct Windows {
   std::unique_ptr<QApplication> qt;
-  std::unique_ptr<QTemporaryDir> dir;
+  QString dir;
   std::unique_ptr<Application> app;
 };
 
@@ -54,10 +57,20 @@ void InitializeReaders() {
   static char name[] = "quorvel_store_fuzz";
   static char* argv[] = {name, nullptr};
   State().qt = std::make_unique<QApplication>(argc, argv);
-  State().dir = std::make_unique<QTemporaryDir>(
-      QFileInfo(QStringLiteral("/dev/shm")).isWritable()
-          ? QStringLiteral("/dev/shm/quorvel-fuzz-XXXXXX")
-          : QDir::tempPath() + QStringLiteral("/quorvel-fuzz-XXXXXX"));
+  // libFuzzer ends the process without unwinding, so the folder is named
+  // for the process and the folders of ended runs are removed here.
+  const QString base = QFileInfo(QStringLiteral("/dev/shm")).isWritable()
+                           ? QStringLiteral("/dev/shm")
+                           : QDir::tempPath();
+  for (const QString& name :
+       QDir(base).entryList({QStringLiteral("quorvel-fuzz-*")}, QDir::Dirs)) {
+    const long pid = name.mid(13).toLong();
+    if (pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH) {
+      QDir(base + '/' + name).removeRecursively();
+    }
+  }
+  State().dir = base + QStringLiteral("/quorvel-fuzz-") + QString::number(::getpid());
+  QDir().mkpath(State().dir);
   State().app = std::make_unique<Application>();
   State().app->SetProcessEnd([] { __builtin_trap(); });
   // Every window once on an empty folder: what they allocate for good (fonts,
@@ -101,7 +114,7 @@ void RunReaders(const store::DataFiles& files, std::uint8_t selector) {
 void FillWindows(const QList<QByteArray>& parts, std::uint8_t selector) {
   if (!State().app) return;
   Application& app = *State().app;
-  const QString dir = State().dir->path();
+  const QString dir = State().dir;
   for (const QString& name : QDir(dir).entryList(QDir::Files)) QFile::remove(dir + '/' + name);
   for (int i = 0; i < parts.size(); ++i) {
     QString name = QString::fromLatin1(store::Info(store::kAllChannels[i % 4]).file_name);
