@@ -92,6 +92,45 @@ TEST_F(StoreAtomicTest, OpeningIsAllOrNothingAtEveryCrashPoint) {
             {}});
 }
 
+TEST_F(StoreAtomicTest, RollingBackIsItselfSafeAtEveryCrashPoint) {
+  // The folder as a crash left it in the middle of moving records down: the
+  // delete's journal, and records of Appoint.dat and AddBook.dat half moved.
+  RunSweep("open rolling back a half-done delete", {[](const QString& dir) {
+             WithItems(Channel::kAppoint, 4)(dir);
+             Fill(dir, [](DataFiles& files) {
+               for (int i = 0; i < 3; ++i) AppendItem(files, Channel::kAddBook, i);
+             });
+             auto fs = std::make_shared<FaultyFileSystem>();
+             {
+               DataFiles files(fs);
+               files.SetDataDir(dir);
+               files.OpenDataFiles();
+               fs->Arm();
+               fs->CrashAtChange(14);  // journals, folder flush, then record writes
+               try {
+                 Operation op(files);
+                 const int count = op.ReadCount(Channel::kAppoint);
+                 for (int j = 1; j < count; ++j) {
+                   for (int f = 1; f <= 7; ++f) {
+                     op.WriteText(Channel::kAppoint, store::FieldRecord(Channel::kAppoint, j - 1, f),
+                                  op.ReadText(Channel::kAppoint,
+                                              store::FieldRecord(Channel::kAppoint, j, f)));
+                   }
+                 }
+                 op.WriteCount(Channel::kAppoint, count - 1);
+                 op.WriteText(Channel::kAddBook, 1, QStringLiteral("moved"));
+                 op.Commit();
+               } catch (const SimulatedCrash&) {
+               }
+             }
+             ASSERT_TRUE(fs->crashed());
+             fs->Materialize(CrashImage::kKeepAll);
+             ASSERT_TRUE(QFile::exists(QDir(dir).filePath(QStringLiteral("Appoint.dat-journal"))));
+             ASSERT_TRUE(QFile::exists(QDir(dir).filePath(QStringLiteral("AddBook.dat-journal"))));
+           },
+           {}});
+}
+
 TEST_F(StoreAtomicTest, AppendingIsAllOrNothingInEveryFile) {
   for (Channel channel : {Channel::kAppoint, Channel::kNotes, Channel::kAddBook}) {
     const std::string name = std::string("append to ") + store::Info(channel).file_name;
