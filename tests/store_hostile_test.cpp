@@ -9,6 +9,7 @@
 #include "calendar/appointment_file.h"
 #include "notes/note_file.h"
 #include "store/data_files.h"
+#include "store/text_codec.h"
 #include "test_support.h"
 
 namespace quorvel::testing {
@@ -75,6 +76,22 @@ TEST_F(StoreHostileTest, CountsTextsAndTagsOutOfLineAreReadWithinTheLimits) {
   EXPECT_EQ(files.ReadText(Channel::kNotes, 1), second);
   EXPECT_EQ(FileBytes(Path("Notes.dat")).size(), qint64(10922 * 3 - 1) * 500);
   EXPECT_FALSE(QFile::exists(Path("Notes.dat-journal")));
+}
+
+TEST_F(StoreHostileTest, EveryByteReadsAsACharacterThatWritesBackAsThatByte) {
+  for (int b = 0; b < 256; ++b) {
+    const QByteArray byte(1, char(b));
+    const QString text = store::DecodeText(byte);
+    ASSERT_EQ(text.size(), 1) << b;
+    EXPECT_EQ(store::EncodeText(text), std::optional<QByteArray>(byte)) << b;
+  }
+  EXPECT_EQ(store::DecodeText("\x80\x8a\x9f\x81\xe9"),
+            QString::fromUtf8("€Š") + QChar(0x178) + QChar(0x81) + QString::fromUtf8("é"));
+  // Characters with no byte of their own are refused, never replaced.
+  for (char16_t c : {char16_t(0x80), char16_t(0x9F), char16_t(0x100), char16_t(0x2260),
+                     char16_t(0xFFFD)}) {
+    EXPECT_FALSE(store::EncodeText(QString(QChar(c))).has_value()) << int(c);
+  }
 }
 
 TEST_F(StoreHostileTest, APipeOrAFolderInPlaceOfADataFileIsRefusedWithoutHanging) {
