@@ -555,30 +555,6 @@ def desk(name):
 
 
 def main():
-    desk("desk.svg")
-    month_calendar("month_calendar.svg")
-    appointment_editor("appointment_add.svg", "Add Appointment", {
-        "subject": "Dentist", "start": "09:00", "end": "09:30", "reminder": True, "minutes": "15",
-        "description": "Check-up with Dr Ellis,\nbring the insurance card."})
-    activities("activities_view.svg", mark_button=["list", "schedule", "memos"],
-               badges=[(1, "list", -8, 12), (2, "schedule", 110, 12), (3, "memos", -8, 12)])
-    appointment_editor("appointment_edit.svg", "Edit Appointment", {
-        "subject": "Dentist", "start": "10:00", "end": "10:30", "reminder": True, "minutes": "30",
-        "description": "Check-up moved to ten o'clock."})
-    activities("activities_delete.svg", mark_button=["list", "delete", "ok"],
-               badges=[(1, "list", -8, 12), (2, "delete", -10, 14), (3, "ok", -10, 15)])
-    day_schedule("day_schedule.svg")
-    notes("notes_add.svg", "Buy:\n- bread\n- tea\n- stamps", "Shopping",
-          ["Ideas", "Phone numbers"], marks=["clear", "save", "title"],
-          badges=[(1, "clear", -8, 12), (2, "pad", -8, 12), (3, "title", 193, 12), (4, "save", -8, 12)])
-    notes("notes_view.svg", "Ask about the\nnew timetable.", "Phone numbers",
-          ["Ideas", "Phone numbers", "Shopping"], selected=2, marks=["list", "view"],
-          badges=[(1, "list", -8, 50), (2, "view", -10, 12)])
-    notes("notes_edit.svg", "Buy:\n- bread\n- tea\n- stamps\n- milk", "Shopping",
-          ["Ideas", "Phone numbers", "Shopping"], selected=3, marks=["pad", "title", "save"],
-          badges=[(1, "pad", -8, 12), (2, "title", 193, 12), (3, "save", -8, 12)])
-    notes("notes_delete.svg", "", "Ideas", ["Ideas", "Phone numbers", "Shopping"], selected=1,
-          marks=["delete"], badges=[(1, "list", -8, 28), (2, "delete", -10, 12)])
     address_editor("address_add.svg", "Add Address Book Entry", {
         "name": "Anne", "surname": "Sutton", "address": "14 Elm Row\nNorthgate\nManchester M4 6BD",
         "birthday": True, "date": "07/03/1990", "email": "anne.sutton@example.org",
