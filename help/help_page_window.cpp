@@ -50,6 +50,8 @@ class PageBox : public QTextBrowser {
                      QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
         QPainter painter(&image);
+        // Pictures of windows are scaled down to fit the page: smoothly.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
         renderer.render(&painter);
         painter.end();
         image.setDevicePixelRatio(ratio);

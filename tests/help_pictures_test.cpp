@@ -284,7 +284,7 @@ TEST_F(HelpPictures, DISABLED_Calendar) {
   SavePicture(activities, QStringLiteral("activities_view.svg"),
               {{PlaceOf(activities, "Combo3"), 1},
                {PlaceOf(activities, "Command6"), 2},
-               {PlaceOf(activities, "Frame2"), 3}});
+               {PlaceOf(activities, "Frame2"), 3, Corner::kTopRight}});
   SavePicture(activities, QStringLiteral("activities_delete.svg"),
               {{PlaceOf(activities, "Combo3"), 1},
                {PlaceOf(activities, "Command4"), 2},
@@ -330,7 +330,7 @@ TEST_F(HelpPictures, DISABLED_Calendar) {
   const QRect busy = CellPlace(schedule, *grid, 1, 7).united(CellPlace(schedule, *grid, 1, 10));
   const QRect total = CellPlace(schedule, *grid, 3, 0).united(CellPlace(schedule, *grid, 3, 10));
   SavePicture(schedule, QStringLiteral("day_schedule.svg"),
-              {{busy, 1}, {total, 2}, {PlaceOf(schedule, "DTPicker1"), 3}});
+              {{busy, 1}, {total, 2, Corner::kTopRight}, {PlaceOf(schedule, "DTPicker1"), 3, Corner::kTopRight}});
 }
 
 TEST_F(HelpPictures, DISABLED_Notes) {
