@@ -1,10 +1,302 @@
 #include "addressbook/address_book_window.h"
 
+#include <algorithm>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPushButton>
+#include <QStringList>
+
+#include "addressbook/address_editor_window.h"
+#include "addressbook/address_file.h"
+#include "addressbook/address_ui.h"
+#include "addressbook/limited_text_edit.h"
 #include "app/application.h"
+#include "app/seams.h"
+#include "app/ui.h"
+#include "calendar/month_calendar_window.h"
 
 namespace quorvel {
 
-AddressBookWindow::AddressBookWindow(Application& app) : app_(app) { setObjectName(QStringLiteral("Form3")); }
+namespace {
 
+using address_ui::Caption;
+using address_ui::Frame;
+using address_ui::Indexed;
+
+const char* const kGroupTexts[AddressBookWindow::kGroupCount] = {
+    "A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K",   "L",
+    "M", "N", "O", "P", "QR", "S", "T", "U", "V", "W", "XYZ", "123"};
+
+const char* const kPhoneCaptions[6] = {"Home", "Business #1", "Business #2",
+                                       "Mobile", "Fax", "Other"};
+
+QLineEdit* ReadOnlyBox(QWidget* parent, const char* object_name, const QRect& rect) {
+  auto* box = new QLineEdit(parent);
+  box->setObjectName(QLatin1String(object_name));
+  box->setReadOnly(true);
+  box->setGeometry(rect);
+  return box;
+}
+
+QPushButton* Button(QWidget* parent, const char* object_name, const QString& caption,
+                    const QRect& rect) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(QLatin1String(object_name));
+  button->setGeometry(rect);
+  button->setAutoDefault(false);
+  return button;
+}
+
+}  // namespace
+
+AddressBookWindow::AddressBookWindow(Application& app) : app_(app) {
+  setObjectName(QStringLiteral("Form3"));
+  setWindowTitle(QStringLiteral("Address Book"));
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  setFont(ArialFont(8));
+  setFixedSize(Px(7830), Px(4815));
+
+  for (int i = 0; i < kGroupCount; ++i) {
+    auto* button = new QPushButton(GroupText(i), this);
+    button->setObjectName(Indexed("Command4", i));
+    button->setGeometry(TwipsRect(480 * (i % 12), i < 12 ? 0 : 240, 495, 255));
+    button->setAutoDefault(false);
+    button->setAutoFillBackground(true);
+    button->setToolTip(QStringLiteral("Entries whose surname starts with %1")
+                           .arg(GroupInitials(GroupText(i)).split(QString(), Qt::SkipEmptyParts)
+                                    .join(QStringLiteral(", "))));
+    connect(button, &QPushButton::clicked, this, [this, i] { ChooseGroup(i); });
+    group_buttons_[i] = button;
+  }
+
+  current_group_ = new QLabel(QStringLiteral("A"), this);
+  current_group_->setObjectName(QStringLiteral("Label2"));
+  current_group_->hide();
+
+  auto* name_frame = Frame(this, "Frame1", QStringLiteral("Name"), TwipsRect(0, 600, 5775, 735));
+  names_ = new QComboBox(name_frame);
+  names_->setObjectName(QStringLiteral("Combo1"));
+  names_->setEditable(false);
+  names_->setGeometry(TwipsRect(120, 240, 5535, 315));
+  names_->setAccessibleName(QStringLiteral("Name"));
+  connect(names_, &QComboBox::activated, this, [this] { ShowAddressEntry(); });
+
+  view_toggle_ = Button(this, "Command5", QStringLiteral("View Details"),
+                        TwipsRect(5880, 960, 1215, 375));
+  connect(view_toggle_, &QPushButton::clicked, this, &AddressBookWindow::ToggleView);
+
+  auto* phone_frame =
+      Frame(this, "Frame3", QStringLiteral("Telephone Numbers"), TwipsRect(0, 1440, 3375, 2775));
+  for (int i = 0; i < 6; ++i) {
+    const int top = 360 + 360 * i;
+    phones_[i] = new QLineEdit(phone_frame);
+    phones_[i]->setObjectName(Indexed("Text3", i));
+    phones_[i]->setReadOnly(true);
+    phones_[i]->setGeometry(TwipsRect(1320, top, 1935, 285));
+    Caption(phone_frame, Indexed("Label3", i), QLatin1String(kPhoneCaptions[i]),
+            TwipsRect(120, top, 1095, 255), phones_[i]);
+  }
+
+  address_frame_ =
+      Frame(this, "Frame2", QStringLiteral("Address"), TwipsRect(3480, 1440, 4215, 2775));
+  address_ = new LimitedTextEdit(kAddressLimit, address_frame_);
+  address_->setObjectName(QStringLiteral("Text1"));
+  address_->setReadOnly(true);
+  address_->setGeometry(TwipsRect(120, 240, 3975, 2415));
+  address_->setAccessibleName(QStringLiteral("Address"));
+
+  details_frame_ =
+      Frame(this, "Frame4", QStringLiteral("Details"), TwipsRect(3480, 1440, 4215, 2775));
+  birthday_ = ReadOnlyBox(details_frame_, "Text8", TwipsRect(1200, 240, 1935, 285));
+  email_ = ReadOnlyBox(details_frame_, "Text5", TwipsRect(1200, 600, 2895, 285));
+  home_page_ = ReadOnlyBox(details_frame_, "Text6", TwipsRect(1200, 960, 2895, 285));
+  notes_ = new LimitedTextEdit(kNotesLimit, details_frame_);
+  notes_->setObjectName(QStringLiteral("Text7"));
+  notes_->setReadOnly(true);
+  notes_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  notes_->setGeometry(TwipsRect(1200, 1320, 2895, 1335));
+  birthday_label_ = Caption(details_frame_, Indexed("Label1", 0), QStringLiteral("Birthday:"),
+                            TwipsRect(120, 240, 975, 255), birthday_);
+  Caption(details_frame_, Indexed("Label1", 1), QStringLiteral("e-mail:"),
+          TwipsRect(120, 600, 975, 255), email_);
+  Caption(details_frame_, Indexed("Label1", 2), QStringLiteral("Home Page:"),
+          TwipsRect(120, 960, 975, 255), home_page_);
+  Caption(details_frame_, Indexed("Label1", 3), QStringLiteral("Notes:"),
+          TwipsRect(120, 1320, 975, 255), notes_);
+  birthday_flag_ = new QCheckBox(details_frame_);
+  birthday_flag_->setObjectName(QStringLiteral("Check1"));
+  birthday_flag_->hide();
+  name_holder_ = new QLineEdit(details_frame_);
+  name_holder_->setObjectName(QStringLiteral("Text4"));
+  name_holder_->hide();
+  surname_holder_ = new QLineEdit(details_frame_);
+  surname_holder_->setObjectName(QStringLiteral("Text10"));
+  surname_holder_->hide();
+  details_frame_->hide();
+
+  close_button_ = Button(this, "Command6", QStringLiteral("Close"), TwipsRect(120, 4320, 1215, 375));
+  add_button_ = Button(this, "Command3", QStringLiteral("Add Entry"), TwipsRect(3840, 4320, 1215, 375));
+  edit_button_ = Button(this, "Command2", QStringLiteral("Edit Entry"), TwipsRect(5160, 4320, 1215, 375));
+  delete_button_ =
+      Button(this, "Command1", QStringLiteral("Delete Entry"), TwipsRect(6480, 4320, 1215, 375));
+  connect(close_button_, &QPushButton::clicked, this, &QWidget::hide);
+  connect(add_button_, &QPushButton::clicked, this, &AddressBookWindow::AddEntry);
+  connect(edit_button_, &QPushButton::clicked, this, &AddressBookWindow::EditEntry);
+  connect(delete_button_, &QPushButton::clicked, this, &AddressBookWindow::DeleteEntry);
+
+  // Keyboard order: groups, list, toggle, phones, the shown frame, buttons.
+  QWidget* previous = group_buttons_[0];
+  auto chain = [&previous](QWidget* next) {
+    QWidget::setTabOrder(previous, next);
+    previous = next;
+  };
+  for (int i = 1; i < kGroupCount; ++i) chain(group_buttons_[i]);
+  chain(names_);
+  chain(view_toggle_);
+  for (QLineEdit* phone : phones_) chain(phone);
+  chain(address_);
+  chain(birthday_);
+  chain(email_);
+  chain(home_page_);
+  chain(notes_);
+  chain(close_button_);
+  chain(add_button_);
+  chain(edit_button_);
+  chain(delete_button_);
+}
+
+QString AddressBookWindow::GroupText(int index) { return QLatin1String(kGroupTexts[index]); }
+
+QString AddressBookWindow::GroupInitials(const QString& group) {
+  if (group == QLatin1String("123")) return QStringLiteral("1234567890");
+  if (group == QLatin1String("QR") || group == QLatin1String("XYZ")) return group;
+  return group.left(1);
+}
+
+QString AddressBookWindow::CurrentGroup() const { return current_group_->text(); }
+
+void AddressBookWindow::ChooseGroup(int index) {
+  const QPalette face = QApplication::palette(group_buttons_[index]);
+  for (QPushButton* button : group_buttons_) button->setPalette(face);
+  QPalette yellow = face;
+  yellow.setColor(QPalette::Button, QColor(255, 255, 0));
+  group_buttons_[index]->setPalette(yellow);
+  SetCurrentGroup(GroupText(index));
+}
+
+void AddressBookWindow::SetCurrentGroup(const QString& group) {
+  if (current_group_->text() == group) return;
+  current_group_->setText(group);
+  FillNameList();
+}
+
+void AddressBookWindow::FillNameList() {
+  names_->clear();
+  const store::DataFiles& files = app_.files();
+  const int count = files.ReadCount(store::Channel::kAddBook);
+  QStringList keys;
+  for (int k = 0; k < count; ++k) {
+    const QString key = ReadAddressKey(files, k);
+    if (!key.isEmpty() && GroupInitials(CurrentGroup()).contains(key.at(0))) keys.append(key);
+  }
+  // Alphabetical, as a sorted list box orders them: letters regardless of
+  // case first, then exactly.
+  std::sort(keys.begin(), keys.end(), [](const QString& a, const QString& b) {
+    const int folded = QString::compare(a, b, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : QString::compare(a, b, Qt::CaseSensitive) < 0;
+  });
+  names_->addItems(keys);
+  names_->setCurrentIndex(keys.isEmpty() ? -1 : 0);
+  ShowAddressEntry();
+}
+
+void AddressBookWindow::ClearDisplay() {
+  for (QLineEdit* phone : phones_) phone->clear();
+  address_->clear();
+  birthday_->clear();
+  email_->clear();
+  home_page_->clear();
+  notes_->clear();
+}
+
+void AddressBookWindow::ShowAddressEntry() {
+  const QString key = names_->currentText();
+  const int item = key.isEmpty() ? -1 : FindAddressEntry(app_.files(), key);
+  if (item < 0) {
+    ClearDisplay();
+    return;
+  }
+  const AddressEntry entry = ReadAddressEntry(app_.files(), item);
+  address_->SetStoredText(entry.address);
+  const bool has_birthday = BirthdayFlagSet(entry.birthday_flag);
+  birthday_->setVisible(has_birthday);
+  birthday_label_->setVisible(has_birthday);
+  birthday_flag_->setChecked(has_birthday);
+  birthday_->setText(entry.birthday_date);
+  email_->setText(entry.email);
+  home_page_->setText(entry.home_page);
+  notes_->SetStoredText(entry.notes);
+  for (int i = 0; i < 6; ++i) phones_[i]->setText(entry.phones[i]);
+  name_holder_->setText(entry.name);
+  surname_holder_->setText(entry.surname);
+}
+
+void AddressBookWindow::ToggleView() {
+  const bool show_details = view_toggle_->text() == QLatin1String("View Details");
+  view_toggle_->setText(show_details ? QStringLiteral("View Address")
+                                     : QStringLiteral("View Details"));
+  address_frame_->setVisible(!show_details);
+  details_frame_->setVisible(show_details);
+}
+
+void AddressBookWindow::SetEntryButtonsEnabled(bool enabled) {
+  delete_button_->setEnabled(enabled);
+  edit_button_->setEnabled(enabled);
+  add_button_->setEnabled(enabled);
+}
+
+void AddressBookWindow::AddEntry() {
+  app_.SetEditMode(false);
+  SetEntryButtonsEnabled(false);
+  AddressEditorWindow& editor = app_.AddressEditor();
+  editor.PrepareAdd(app_.MonthCalendar().SelectedDate());
+  OpenToolWindow(editor);
+}
+
+void AddressBookWindow::EditEntry() {
+  const QString key = names_->currentText();
+  if (key.isEmpty()) return;
+  const int item = FindAddressEntry(app_.files(), key);
+  if (item < 0) {
+    // The list no longer matches the file: show what it now holds.
+    FillNameList();
+    return;
+  }
+  app_.SetEditMode(true);
+  SetEntryButtonsEnabled(false);
+  AddressEditorWindow& editor = app_.AddressEditor();
+  editor.PrepareEdit(key, ReadAddressEntry(app_.files(), item));
+  OpenToolWindow(editor);
+}
+
+void AddressBookWindow::DeleteEntry() {
+  const QString key = names_->currentText();
+  if (!key.isEmpty() && FindAddressEntry(app_.files(), key) >= 0) {
+    const store::Outcome outcome = DeleteAddressEntry(app_.files(), key);
+    if (outcome.refused()) {
+      ShowMessage(outcome.reason());
+    } else {
+      app_.MonthCalendar().MarkMonthCalendar();
+    }
+  }
+  FillNameList();
+}
 
 }  // namespace quorvel

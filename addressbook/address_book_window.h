@@ -1,20 +1,78 @@
+// The address book: entries browsed by letter group, one shown at a time.
 #pragma once
 
+#include <array>
+
+#include <QString>
 #include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
 
 namespace quorvel {
 
 class Application;
+class LimitedTextEdit;
 
 class AddressBookWindow : public QWidget {
   Q_OBJECT
 
  public:
+  static constexpr int kGroupCount = 24;
+
   explicit AddressBookWindow(Application& app);
 
+  // Refills the list with the keys of the current group and selects the
+  // first one.
+  void FillNameList();
+  // Shows the selected entry, or empties the display when none is.
+  void ShowAddressEntry();
+
+  // The current letter group ("A" until another is chosen).
+  QString CurrentGroup() const;
+  // The caption of letter button `index`.
+  static QString GroupText(int index);
+  // The first characters a group offers, in the order they are listed.
+  static QString GroupInitials(const QString& group);
+
+  // Enables or disables "Add Entry", "Edit Entry" and "Delete Entry"
+  // together; the entry editor disables them while it is open.
+  void SetEntryButtonsEnabled(bool enabled);
 
  private:
+  void ChooseGroup(int index);
+  void SetCurrentGroup(const QString& group);
+  void ToggleView();
+  void AddEntry();
+  void EditEntry();
+  void DeleteEntry();
+  void ClearDisplay();
+
   Application& app_;
+  std::array<QPushButton*, kGroupCount> group_buttons_{};
+  QLabel* current_group_ = nullptr;  // Label2
+  QComboBox* names_ = nullptr;       // Combo1
+  QPushButton* view_toggle_ = nullptr;
+  std::array<QLineEdit*, 6> phones_{};
+  QGroupBox* address_frame_ = nullptr;
+  LimitedTextEdit* address_ = nullptr;
+  QGroupBox* details_frame_ = nullptr;
+  QLabel* birthday_label_ = nullptr;
+  QLineEdit* birthday_ = nullptr;
+  QLineEdit* email_ = nullptr;
+  QLineEdit* home_page_ = nullptr;
+  LimitedTextEdit* notes_ = nullptr;
+  QCheckBox* birthday_flag_ = nullptr;
+  QLineEdit* name_holder_ = nullptr;
+  QLineEdit* surname_holder_ = nullptr;
+  QPushButton* close_button_ = nullptr;
+  QPushButton* add_button_ = nullptr;
+  QPushButton* edit_button_ = nullptr;
+  QPushButton* delete_button_ = nullptr;
 };
 
 }  // namespace quorvel

@@ -1,0 +1,151 @@
+#include "addressbook/address_file.h"
+
+#include <QStringList>
+
+namespace quorvel {
+
+namespace {
+
+constexpr store::Channel kBook = store::Channel::kAddBook;
+
+int Record(int item, int field) { return store::FieldRecord(kBook, item, field); }
+
+// The last entry, other than `skip`, whose key equals `key` exactly; -1 when
+// there is none. Works on the file set and on an operation alike.
+template <class Reader>
+int FindKey(const Reader& reader, const QString& key, int skip = -1) {
+  const int count = reader.ReadCount(kBook);
+  int found = -1;
+  for (int k = 0; k < count; ++k) {
+    if (k != skip && reader.ReadText(kBook, Record(k, kFieldKey)) == key) found = k;
+  }
+  return found;
+}
+
+// Moves every entry after `gap` down one group, blanks the old last group
+// and stores the smaller count.
+void CloseGap(store::Operation& op, int gap, int count) {
+  for (int j = gap; j + 1 < count; ++j) {
+    for (int f = 1; f <= kAddressFieldCount; ++f) {
+      op.WriteText(kBook, Record(j, f), op.ReadText(kBook, Record(j + 1, f)));
+    }
+  }
+  for (int f = 1; f <= kAddressFieldCount; ++f) {
+    op.WriteText(kBook, Record(count - 1, f), QString(""));
+  }
+  op.WriteCount(kBook, count - 1);
+}
+
+void Append(store::Operation& op, const AddressEntry& entry, int count) {
+  const auto fields = entry.Fields();
+  for (int f = 1; f <= kAddressFieldCount; ++f) {
+    op.WriteText(kBook, Record(count, f), fields[f - 1]);
+  }
+  op.WriteCount(kBook, count + 1);
+}
+
+}  // namespace
+
+QString AddressKey(const QString& surname, const QString& name) {
+  return surname + QStringLiteral(", ") + name;
+}
+
+QString BirthdayText(const QDate& date) {
+  return QStringLiteral("%1/%2/%3")
+      .arg(date.day(), 2, 10, QLatin1Char('0'))
+      .arg(date.month(), 2, 10, QLatin1Char('0'))
+      .arg(date.year());
+}
+
+QDate ParseBirthdayText(const QString& text) {
+  const QStringList parts = text.split(QLatin1Char('/'));
+  if (parts.size() != 3) return QDate();
+  bool day_ok = false;
+  bool month_ok = false;
+  bool year_ok = false;
+  const int day = parts[0].toInt(&day_ok);
+  const int month = parts[1].toInt(&month_ok);
+  const int year = parts[2].toInt(&year_ok);
+  if (!day_ok || !month_ok || !year_ok) return QDate();
+  return QDate(year, month, day);
+}
+
+bool BirthdayFlagSet(const QString& flag) {
+  bool ok = false;
+  const double value = flag.trimmed().toDouble(&ok);
+  return ok && value == 1.0;
+}
+
+std::array<QString, kAddressFieldCount> AddressEntry::Fields() const {
+  return {Key(),     name,      surname,   address,       phones[0],
+          phones[1], phones[2], phones[3], phones[4],     phones[5],
+          birthday_date, birthday_flag, email, home_page, notes};
+}
+
+QString ReadAddressKey(const store::DataFiles& files, int item) {
+  return files.ReadText(kBook, Record(item, kFieldKey));
+}
+
+AddressEntry ReadAddressEntry(const store::DataFiles& files, int item) {
+  auto field = [&](int f) { return files.ReadText(kBook, Record(item, f)); };
+  AddressEntry entry;
+  entry.name = field(kFieldName);
+  entry.surname = field(kFieldSurname);
+  entry.address = field(kFieldAddress);
+  for (int i = 0; i < kAddressPhoneCount; ++i) entry.phones[i] = field(kFieldFirstPhone + i);
+  entry.birthday_date = field(kFieldBirthdayDate);
+  entry.birthday_flag = field(kFieldBirthdayFlag);
+  entry.email = field(kFieldEmail);
+  entry.home_page = field(kFieldHomePage);
+  entry.notes = field(kFieldNotes);
+  return entry;
+}
+
+int FindAddressEntry(const store::DataFiles& files, const QString& key) {
+  return FindKey(files, key);
+}
+
+QString DuplicateEntryMessage() { return QStringLiteral("Entry Already Exists!"); }
+
+QString AddressBookFullMessage() {
+  return QStringLiteral(
+      "The address book is full: it can hold no more than %1 entries. "
+      "Delete an entry to make room.")
+      .arg(store::Info(kBook).max_items);
+}
+
+store::Outcome AddAddressEntry(store::DataFiles& files, const AddressEntry& entry) {
+  return ReplaceAddressEntry(files, QString(), entry);
+}
+
+store::Outcome DeleteAddressEntry(store::DataFiles& files, const QString& key) {
+  if (key.isEmpty()) return store::Outcome::Stored();
+  store::Operation op(files);
+  const int count = op.ReadCount(kBook);
+  const int gap = FindKey(op, key);
+  if (gap < 0) return store::Outcome::Stored();
+  CloseGap(op, gap, count);
+  return op.Commit();
+}
+
+store::Outcome ReplaceAddressEntry(store::DataFiles& files, const QString& old_key,
+                                   const AddressEntry& entry) {
+  store::Operation op(files);
+  const int count = op.ReadCount(kBook);
+  const int old_item = old_key.isEmpty() ? -1 : FindKey(op, old_key);
+  if (FindKey(op, entry.Key(), old_item) >= 0) {
+    return store::Outcome::Refused(DuplicateEntryMessage());
+  }
+  if (old_item >= 0) {
+    CloseGap(op, old_item, count);
+    Append(op, entry, count - 1);
+  } else {
+    if (count >= store::Info(kBook).max_items) {
+      return store::Outcome::Refused(AddressBookFullMessage());
+    }
+    Append(op, entry, count);
+  }
+  return op.Commit();
+}
+
+}  // namespace quorvel

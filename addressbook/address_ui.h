@@ -1,0 +1,50 @@
+// Small pieces shared by the address book window and the entry editor.
+#pragma once
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QString>
+
+namespace quorvel::address_ui {
+
+// The object name of element `index` of a control array: "Text3(2)".
+inline QString Indexed(const char* name, int index) {
+  return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+// A frame whose caption sits in its top border line, so that controls
+// placed a little below the top stay clear of the border.
+inline QGroupBox* Frame(QWidget* parent, const char* object_name, const QString& caption,
+                        const QRect& rect) {
+  auto* frame = new QGroupBox(caption, parent);
+  frame->setObjectName(QLatin1String(object_name));
+  frame->setGeometry(rect);
+  // A style sheet keeps the window's font from reaching the frame's
+  // contents, so it names the font itself.
+  const QFont font = parent->font();
+  frame->setStyleSheet(
+      QStringLiteral(
+          "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 7px; }"
+          "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+          " left: 7px; padding: 0 2px; }"
+          "QGroupBox, QGroupBox * { font-family: \"%1\"; font-size: %2pt; }")
+          .arg(font.family())
+          .arg(font.pointSizeF()));
+  return frame;
+}
+
+// A label for `buddy`; the box takes the caption, without its colon, as its
+// accessible name.
+inline QLabel* Caption(QWidget* parent, const QString& object_name, const QString& text,
+                       const QRect& rect, QWidget* buddy) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(object_name);
+  label->setGeometry(rect);
+  if (buddy != nullptr) {
+    label->setBuddy(buddy);
+    buddy->setAccessibleName(text.endsWith(QLatin1Char(':')) ? text.chopped(1) : text);
+  }
+  return label;
+}
+
+}  // namespace quorvel::address_ui
