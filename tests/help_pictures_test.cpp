@@ -23,6 +23,9 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include "addressbook/address_book_window.h"
+#include "addressbook/address_editor_window.h"
+#include "addressbook/address_file.h"
 #include "app/main_window.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
@@ -238,6 +241,43 @@ class HelpPictures : public AppFixture {
     }
   }
 
+  void AddSampleEntries() {
+    const struct {
+      const char* name;
+      const char* surname;
+      const char* address;
+      const char* home;
+      const char* mobile;
+      const char* birthday;  // empty: none
+      const char* email;
+      const char* home_page;
+      const char* notes;
+    } kSamples[] = {
+        {"Anne", "Sutton", "14 Elm Row\r\nNorthgate\r\nManchester M4 6BD", "0161 496 0732",
+         "07700 900461", "10/03/1990", "anne.sutton@example.org", "www.example.org/anne",
+         "Prefers calls after 6 pm."},
+        {"Tom", "Shaw", "2 Mill Lane\r\nHebden Bridge HX7 8AB", "01422 555 013", "", "", "", "", ""},
+        {"Ruth", "Stone", "9 Quay Street\r\nWhitby YO21 3PU", "01947 555 208", "07700 900118",
+         "23/03/1984", "ruth@example.net", "", ""},
+        {"Paul", "Baker", "31 Hill Road\r\nLeeds LS6 2QF", "0113 496 0555", "", "", "", "", ""},
+    };
+    for (const auto& s : kSamples) {
+      AddressEntry entry;
+      entry.name = QLatin1String(s.name);
+      entry.surname = QLatin1String(s.surname);
+      entry.address = QLatin1String(s.address);
+      entry.phones[0] = QLatin1String(s.home);
+      entry.phones[3] = QLatin1String(s.mobile);
+      const bool birthday = *s.birthday != '\0';
+      entry.birthday_date = birthday ? QLatin1String(s.birthday) : BirthdayText(kToday);
+      entry.birthday_flag = birthday ? QStringLiteral("1") : QStringLiteral("0");
+      entry.email = QLatin1String(s.email);
+      entry.home_page = QLatin1String(s.home_page);
+      entry.notes = QLatin1String(s.notes);
+      ASSERT_TRUE(AddAddressEntry(files(), entry).stored());
+    }
+  }
+
   const QDate kToday{2026, 3, 2};
   const QDate kDay{2026, 3, 10};
 };
@@ -258,6 +298,7 @@ TEST_F(HelpPictures, DISABLED_Desk) {
 
 TEST_F(HelpPictures, DISABLED_Calendar) {
   AddSampleAppointments();
+  AddSampleEntries();
   MonthCalendarWindow& calendar = app_->MonthCalendar();
   Settle(calendar);
   auto* view = calendar.findChild<QCalendarWidget*>(QStringLiteral("Calendar1"));
@@ -369,6 +410,58 @@ TEST_F(HelpPictures, DISABLED_Notes) {
   const QRect last = CellPlace(notes, *list, 3, 0).united(CellPlace(notes, *list, 3, 1));
   SavePicture(notes, QStringLiteral("notes_delete.svg"),
               {{last, 1}, {PlaceOf(notes, "Command3"), 2}});
+}
+
+TEST_F(HelpPictures, DISABLED_AddressBook) {
+  AddSampleEntries();
+  app_->MonthCalendar().findChild<QCalendarWidget*>(QStringLiteral("Calendar1"))->setSelectedDate(kDay);
+  AddressBookWindow& book = app_->AddressBook();
+  Settle(book);
+  book.findChild<QPushButton*>(QStringLiteral("Command4(17)"))->click();  // "S"
+  auto* names = book.findChild<QComboBox*>(QStringLiteral("Combo1"));
+  names->setCurrentIndex(names->findText(QStringLiteral("Sutton, Anne")));
+  book.ShowAddressEntry();
+  QApplication::processEvents();
+  SavePicture(book, QStringLiteral("address_view.svg"),
+              {{PlaceOf(book, "Command4(17)"), 1},
+               {PlaceOf(book, "Combo1"), 2},
+               {PlaceOf(book, "Command5"), 3, Corner::kTopRight}});
+  SavePicture(book, QStringLiteral("address_delete.svg"),
+              {{PlaceOf(book, "Combo1"), 1}, {PlaceOf(book, "Command1"), 2, Corner::kTopRight}});
+  book.findChild<QPushButton*>(QStringLiteral("Command5"))->click();
+  QApplication::processEvents();
+  SavePicture(book, QStringLiteral("address_details.svg"),
+              {{PlaceOf(book, "Command5"), 3, Corner::kTopRight}});
+  book.findChild<QPushButton*>(QStringLiteral("Command5"))->click();
+
+  AddressEditorWindow& editor = app_->AddressEditor();
+  app_->SetEditMode(false);
+  editor.PrepareAdd(kDay);
+  const struct {
+    const char* name;
+    const char* text;
+  } kTyped[] = {{"Text2(0)", "Clare"}, {"Text2(1)", "Lewis"},         {"Text2(3)", "clare.lewis@example.com"},
+                {"Text3(0)", "0161 496 0377"}, {"Text3(3)", "07700 900777"}};
+  for (const auto& t : kTyped) {
+    editor.findChild<QLineEdit*>(QLatin1String(t.name))->setText(QLatin1String(t.text));
+  }
+  editor.findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(true);
+  Settle(editor);
+  SavePicture(editor, QStringLiteral("address_add.svg"),
+              {{PlaceOf(editor, {"Label1(0)", "Text2(1)"}), 1},
+               {PlaceOf(editor, {"Check1", "DTPicker1"}), 2},
+               {PlaceOf(editor, "Command1"), 3, Corner::kTopRight}});
+  editor.hide();
+
+  app_->SetEditMode(true);
+  editor.PrepareEdit(QStringLiteral("Sutton, Anne"),
+                     ReadAddressEntry(files(), FindAddressEntry(files(), QStringLiteral("Sutton, Anne"))));
+  Settle(editor);
+  SavePicture(editor, QStringLiteral("address_edit.svg"),
+              {{PlaceOf(editor, {"Label1(0)", "Text2(1)"}), 1},
+               {PlaceOf(editor, {"Check1", "DTPicker1"}), 2},
+               {PlaceOf(editor, "Command1"), 3, Corner::kTopRight}});
+  editor.hide();
 }
 
 }  // namespace
