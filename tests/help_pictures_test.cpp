@@ -388,7 +388,7 @@ TEST_F(HelpPictures, DISABLED_Notes) {
   SavePicture(notes, QStringLiteral("notes_add.svg"),
               {{PlaceOf(notes, "Command4"), 1, Corner::kTopRight},
                {PlaceOf(notes, "Text1"), 2},
-               {PlaceOf(notes, "Text2"), 3},
+               {PlaceOf(notes, "Text2"), 3, Corner::kTopRight},
                {PlaceOf(notes, "Command1"), 4}});
 
   list->setCurrentCell(1, 1);
@@ -402,7 +402,7 @@ TEST_F(HelpPictures, DISABLED_Notes) {
   pad->setPlainText(QStringLiteral("Lake District in May?\nAsk Anne about the cottage.\nBook the train by March."));
   SavePicture(notes, QStringLiteral("notes_edit.svg"),
               {{PlaceOf(notes, "Text1"), 1},
-               {PlaceOf(notes, "Text2"), 2},
+               {PlaceOf(notes, "Text2"), 2, Corner::kTopRight},
                {PlaceOf(notes, "Command1"), 3}});
 
   list->setCurrentCell(3, 1);
