@@ -53,6 +53,25 @@ QPushButton* Button(QWidget* parent, const char* object_name, const QString& cap
   return button;
 }
 
+// Gives a letter button a flat background of `colour`: the style's shaded
+// face would show a lighter yellow than the one chosen.
+void PaintGroupButton(QPushButton* button, const QColor& colour) {
+  QPalette palette = button->palette();
+  palette.setColor(QPalette::Button, colour);
+  button->setPalette(palette);
+  const QFont font = button->font();
+  button->setStyleSheet(
+      QStringLiteral(
+          "QPushButton { background-color: %1; border: 1px solid palette(dark);"
+          " border-radius: 2px; font-family: \"%2\"; font-size: %3pt; }"
+          "QPushButton:focus { border-color: palette(highlight); }"
+          "QPushButton:pressed { background-color: palette(mid); }")
+          .arg(colour.name(), font.family())
+          .arg(font.pointSizeF()));
+}
+
+QColor ButtonFace() { return QApplication::palette().color(QPalette::Button); }
+
 }  // namespace
 
 AddressBookWindow::AddressBookWindow(Application& app) : app_(app) {
@@ -68,12 +87,12 @@ AddressBookWindow::AddressBookWindow(Application& app) : app_(app) {
     button->setObjectName(Indexed("Command4", i));
     button->setGeometry(TwipsRect(480 * (i % 12), i < 12 ? 0 : 240, 495, 255));
     button->setAutoDefault(false);
-    button->setAutoFillBackground(true);
     button->setToolTip(QStringLiteral("Entries whose surname starts with %1")
                            .arg(GroupInitials(GroupText(i)).split(QString(), Qt::SkipEmptyParts)
                                     .join(QStringLiteral(", "))));
     connect(button, &QPushButton::clicked, this, [this, i] { ChooseGroup(i); });
     group_buttons_[i] = button;
+    PaintGroupButton(button, ButtonFace());
   }
 
   current_group_ = new QLabel(QStringLiteral("A"), this);
@@ -183,11 +202,8 @@ QString AddressBookWindow::GroupInitials(const QString& group) {
 QString AddressBookWindow::CurrentGroup() const { return current_group_->text(); }
 
 void AddressBookWindow::ChooseGroup(int index) {
-  const QPalette face = QApplication::palette(group_buttons_[index]);
-  for (QPushButton* button : group_buttons_) button->setPalette(face);
-  QPalette yellow = face;
-  yellow.setColor(QPalette::Button, QColor(255, 255, 0));
-  group_buttons_[index]->setPalette(yellow);
+  for (QPushButton* button : group_buttons_) PaintGroupButton(button, ButtonFace());
+  PaintGroupButton(group_buttons_[index], QColor(255, 255, 0));
   SetCurrentGroup(GroupText(index));
 }
 

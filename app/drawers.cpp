@@ -99,7 +99,12 @@ void DrawerCabinet::Slide(int number, int per_step) {
     MoveToTwips(handle, drawer.handle_top);
     dirty |= front->geometry() | handle->geometry();
     // Draw the step now: no event loop runs until the slide ends.
-    if (surface != nullptr && surface->isVisible()) surface->repaint(dirty);
+    if (surface != nullptr && surface->isVisible()) {
+      surface->repaint(dirty);
+      // A handle just shown again is not fully drawn by its parent's repaint
+      // while no event loop runs; draw it whole itself.
+      if (handle_below != nullptr && i == change_step && !out) handle_below->repaint();
+    }
     if (observer_) observer_(number, i);
   }
 }

@@ -85,14 +85,16 @@ void SplashWindow::SetCloseVisible(bool visible) {
 void SplashWindow::paintEvent(QPaintEvent* /*event*/) {
   // The window has no title bar; a raised edge keeps it apart from what lies
   // behind it.
+  // Filled one-pixel strips stay on the outermost pixels at any screen scale.
   QPainter painter(this);
-  const QRect edge = rect().adjusted(0, 0, -1, -1);
-  painter.setPen(QColor(255, 255, 255));
-  painter.drawLine(edge.topLeft(), edge.topRight());
-  painter.drawLine(edge.topLeft(), edge.bottomLeft());
-  painter.setPen(QColor(64, 64, 64));
-  painter.drawLine(edge.bottomLeft(), edge.bottomRight());
-  painter.drawLine(edge.topRight(), edge.bottomRight());
+  const int w = width();
+  const int h = height();
+  const QColor light(255, 255, 255);
+  const QColor dark(64, 64, 64);
+  painter.fillRect(0, 0, w, 1, light);
+  painter.fillRect(0, 0, 1, h, light);
+  painter.fillRect(0, h - 1, w, 1, dark);
+  painter.fillRect(w - 1, 0, 1, h, dark);
 }
 
 void SplashWindow::closeEvent(QCloseEvent* event) {

@@ -20,6 +20,14 @@ constexpr int Twips(int pixels) { return pixels * kTwipsPerPixel; }
 // A rectangle given as left, top, width, height in twips.
 QRect TwipsRect(int left, int top, int width, int height);
 
+// Names `widget` with its design name and puts it at `rect`.
+template <class Widget>
+Widget* Place(Widget* widget, const char* name, const QRect& rect) {
+  widget->setObjectName(QLatin1String(name));
+  widget->setGeometry(rect);
+  return widget;
+}
+
 // Arial (Liberation Sans here) at `points`.
 QFont ArialFont(double points, bool bold = false);
 

@@ -22,13 +22,6 @@ namespace quorvel {
 
 namespace {
 
-template <class Widget>
-Widget* Place(Widget* widget, const char* name, const QRect& rect) {
-  widget->setObjectName(QLatin1String(name));
-  widget->setGeometry(rect);
-  return widget;
-}
-
 QLabel* Caption(QWidget* parent, const char* name, const QString& text, const QRect& rect,
                 QWidget* buddy) {
   auto* label = Place(new QLabel(text, parent), name, rect);
@@ -199,9 +192,9 @@ void ActivitiesWindow::FillActivities() {
     const QSignalBlocker block(subjects_);
     for (int k = 0; k < count; ++k) {
       if (files.ReadText(file, store::FieldRecord(file, k, 1)).left(8) != key) continue;
-      subjects_->addItem(TrimmedOfSpaces(files.ReadText(file, store::FieldRecord(file, k, 2))));
-      starts_->addItem(TrimmedOfSpaces(files.ReadText(file, store::FieldRecord(file, k, 3))));
-      ends_->addItem(TrimmedOfSpaces(files.ReadText(file, store::FieldRecord(file, k, 4))));
+      subjects_->addItem(store::TrimSpaces(files.ReadText(file, store::FieldRecord(file, k, 2))));
+      starts_->addItem(store::TrimSpaces(files.ReadText(file, store::FieldRecord(file, k, 3))));
+      ends_->addItem(store::TrimSpaces(files.ReadText(file, store::FieldRecord(file, k, 4))));
       ++listed;
     }
   }
@@ -235,10 +228,10 @@ void ActivitiesWindow::ShowSelectedAppointment() {
   if (found < 0) return;
   const Appointment a = ReadAppointment(files, found);
   id_->setText(a.id);
-  start_->setText(TrimmedOfSpaces(a.start));
-  end_->setText(TrimmedOfSpaces(a.end));
-  minutes_->setText(TrimmedOfSpaces(a.minutes));
-  description_->setPlainText(DescriptionForDisplay(TrimmedOfSpaces(a.description)));
+  start_->setText(store::TrimSpaces(a.start));
+  end_->setText(store::TrimSpaces(a.end));
+  minutes_->setText(store::TrimSpaces(a.minutes));
+  description_->setPlainText(DescriptionForDisplay(store::TrimSpaces(a.description)));
   reminder_->setChecked(a.reminder);
   ShowReminderMinutes(a.reminder);
 }

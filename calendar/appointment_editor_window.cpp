@@ -4,12 +4,14 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTextCursor>
+#include <QWheelEvent>
 
 #include "app/application.h"
 #include "app/seams.h"
@@ -19,13 +21,6 @@
 namespace quorvel {
 
 namespace {
-
-template <class Widget>
-Widget* Place(Widget* widget, const char* name, const QRect& rect) {
-  widget->setObjectName(QLatin1String(name));
-  widget->setGeometry(rect);
-  return widget;
-}
 
 QStringList HalfHours(bool with_midnight) {
   QStringList times;
@@ -38,14 +33,54 @@ QStringList HalfHours(bool with_midnight) {
   return times;
 }
 
-QComboBox* TimeList(QWidget* parent, const char* name, const QRect& rect, const QStringList& times) {
-  auto* combo = Place(new QComboBox(parent), name, rect);
+// A time list the user may also type into. Qt reports a typed text that
+// matches an item as an activation when the box is left or Return is
+// pressed; Picked() tells a real pick (the drop-down, the arrow keys, the
+// wheel) from that.
+class TimeCombo : public QComboBox {
+ public:
+  explicit TimeCombo(QWidget* parent) : QComboBox(parent) {}
+  void WatchTyping() {
+    connect(lineEdit(), &QLineEdit::textEdited, this, [this] { typed_ = true; });
+  }
+  bool Picked() const { return !typed_; }
+  void showPopup() override {
+    typed_ = false;
+    QComboBox::showPopup();
+  }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    switch (event->key()) {
+      case Qt::Key_Up:
+      case Qt::Key_Down:
+      case Qt::Key_PageUp:
+      case Qt::Key_PageDown:
+        typed_ = false;
+        break;
+      default:
+        break;
+    }
+    QComboBox::keyPressEvent(event);
+  }
+  void wheelEvent(QWheelEvent* event) override {
+    typed_ = false;
+    QComboBox::wheelEvent(event);
+  }
+
+ private:
+  bool typed_ = false;
+};
+
+TimeCombo* TimeList(QWidget* parent, const char* name, const QRect& rect, const QStringList& times) {
+  auto* combo = Place(new TimeCombo(parent), name, rect);
   combo->setEditable(true);
   combo->setInsertPolicy(QComboBox::NoInsert);
   combo->setCompleter(nullptr);
   combo->addItems(times);
   combo->setMaxVisibleItems(12);
   combo->lineEdit()->setMaxLength(AppointmentEditorWindow::kTimeLimit);
+  combo->WatchTyping();
   return combo;
 }
 
@@ -73,7 +108,8 @@ AppointmentEditorWindow::AppointmentEditorWindow(Application& app) : app_(app) {
   subject_->setMaxLength(kSubjectLimit);
   subject_->setAccessibleName(QStringLiteral("Subject"));
 
-  start_ = TimeList(frame, "Combo1", QRect(84, 58, 76, 24), StartTimes());
+  TimeCombo* start = TimeList(frame, "Combo1", QRect(84, 58, 76, 24), StartTimes());
+  start_ = start;
   auto* start_label = Place(new QLabel(QStringLiteral("Start Time"), frame), "Label2", QRect(12, 60, 70, 20));
   start_label->setBuddy(start_);
   start_->setAccessibleName(QStringLiteral("Start Time"));
@@ -112,7 +148,8 @@ AppointmentEditorWindow::AppointmentEditorWindow(Application& app) : app_(app) {
 
   connect(reminder_, &QCheckBox::toggled, this, [this](bool on) { ShowReminderMinutes(on); });
   // Picking a start proposes an end half an hour later; typing does not.
-  connect(start_, &QComboBox::activated, this, [this](int index) {
+  connect(start_, &QComboBox::activated, this, [this, start](int index) {
+    if (!start->Picked()) return;
     if (index >= 0 && index + 1 < end_->count()) end_->setCurrentIndex(index + 1);
   });
   connect(description_, &QPlainTextEdit::textChanged, this, [this] { LimitDescription(); });

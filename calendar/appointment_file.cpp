@@ -74,14 +74,6 @@ double LeadingNumber(const QString& text) {
   return ok ? value : 0;
 }
 
-QString TrimmedOfSpaces(const QString& text) {
-  qsizetype begin = 0;
-  qsizetype end = text.size();
-  while (begin < end && text[begin] == QLatin1Char(' ')) ++begin;
-  while (end > begin && text[end - 1] == QLatin1Char(' ')) --end;
-  return text.mid(begin, end - begin);
-}
-
 store::Outcome AddAppointment(store::DataFiles& files, const Appointment& appointment) {
   if (appointment.description.size() > kDescriptionLimit) {
     return store::Outcome::Refused(QString::fromLatin1(kDescriptionTooLong));

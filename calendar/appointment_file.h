@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include "store/data_files.h"
+#include "store/trim.h"
 
 namespace quorvel {
 
@@ -24,9 +25,6 @@ QString BirthdayKey(const QDate& date);
 // spaces skipped, an optional sign, digits and an optional fraction; 0 when
 // the text does not start with a number.
 double LeadingNumber(const QString& text);
-
-// `text` without leading and trailing spaces (other white space stays).
-QString TrimmedOfSpaces(const QString& text);
 
 struct Appointment {
   QString id;

@@ -4,6 +4,7 @@
 #include "app/seams.h"
 #include "calendar/appointment_file.h"
 #include "calendar/reminder_window.h"
+#include "store/trim.h"
 
 namespace quorvel {
 
@@ -14,14 +15,6 @@ namespace {
 constexpr Channel kAppoint = Channel::kAppoint;
 constexpr int kMinutesPerDay = 1440;
 constexpr int kSubjectShown = 30;
-
-QString TrimSpaces(const QString& text) {
-  qsizetype first = 0;
-  qsizetype last = text.size();
-  while (first < last && text.at(first) == QLatin1Char(' ')) ++first;
-  while (last > first && text.at(last - 1) == QLatin1Char(' ')) --last;
-  return text.mid(first, last - first);
-}
 
 bool IsDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 
@@ -45,7 +38,7 @@ std::optional<int> DueMinute(const QString& start, const QString& lead) {
   const std::optional<int> minute = WholeNumber(time.mid(3, 2));
   if (!hour || !minute || *hour > 23 || *minute > 59) return std::nullopt;
   // Spaces around a typed number are no reason to drop the reminder.
-  const std::optional<int> minutes = WholeNumber(TrimSpaces(lead));
+  const std::optional<int> minutes = WholeNumber(store::TrimSpaces(lead));
   if (!minutes) return std::nullopt;
   const int due = 60 * *hour + *minute - *minutes;
   if (due < 0 || due >= kMinutesPerDay) return std::nullopt;
@@ -53,7 +46,7 @@ std::optional<int> DueMinute(const QString& start, const QString& lead) {
 }
 
 QString DisplaySubject(const QString& subject) {
-  const QString trimmed = TrimSpaces(subject);
+  const QString trimmed = store::TrimSpaces(subject);
   if (trimmed.size() <= kSubjectShown) return trimmed;
   return trimmed.left(kSubjectShown) + QStringLiteral(" ...");
 }
@@ -72,7 +65,7 @@ std::vector<ReminderRow> RemindersOf(const store::DataFiles& files, const QDate&
     if (!due) continue;
     rows.push_back(ReminderRow{*due, start, files.ReadText(kAppoint, field(4)),
                                DisplaySubject(files.ReadText(kAppoint, field(2))),
-                               QString::number(*WholeNumber(TrimSpaces(lead)))});
+                               QString::number(*WholeNumber(store::TrimSpaces(lead)))});
   }
   return rows;
 }

@@ -1,5 +1,7 @@
 #include "notes/note_file.h"
 
+#include "store/trim.h"
+
 namespace quorvel {
 
 using store::Channel;
@@ -10,15 +12,6 @@ constexpr Channel kNotes = Channel::kNotes;
 
 int TitleRecord(int index) { return store::FieldRecord(kNotes, index, 1); }
 int BodyRecord(int index) { return store::FieldRecord(kNotes, index, 2); }
-
-// Leading and trailing spaces only; line breaks and tabs stay.
-QString TrimSpaces(const QString& text) {
-  qsizetype first = 0;
-  qsizetype last = text.size();
-  while (first < last && text.at(first) == QLatin1Char(' ')) ++first;
-  while (last > first && text.at(last - 1) == QLatin1Char(' ')) --last;
-  return text.mid(first, last - first);
-}
 
 }  // namespace
 
@@ -66,8 +59,8 @@ store::Outcome SaveNote(store::DataFiles& files, const QString& title, const QSt
 std::optional<Note> ViewNote(const store::DataFiles& files, int index) {
   const int count = files.ReadCount(kNotes);
   if (index < 0 || index >= count) return std::nullopt;
-  return Note{TrimSpaces(files.ReadText(kNotes, TitleRecord(index))),
-              TrimSpaces(files.ReadText(kNotes, BodyRecord(index)))};
+  return Note{store::TrimSpaces(files.ReadText(kNotes, TitleRecord(index))),
+              store::TrimSpaces(files.ReadText(kNotes, BodyRecord(index)))};
 }
 
 store::Outcome DeleteNote(store::DataFiles& files, int index) {

@@ -45,13 +45,7 @@ class AppointmentFileTest : public SeamsFixture {
   QString Id(int k) { return files_.ReadText(Channel::kAppoint, 8 * k + 1); }
 
   void AddBirthday(const QString& key, const QString& born, const QString& flag) {
-    store::Operation op(files_);
-    const int c = op.ReadCount(Channel::kAddBook);
-    op.WriteText(Channel::kAddBook, 16 * c + 1, key);
-    op.WriteText(Channel::kAddBook, 16 * c + 11, born);
-    op.WriteText(Channel::kAddBook, 16 * c + 12, flag);
-    op.WriteCount(Channel::kAddBook, c + 1);
-    ASSERT_TRUE(op.Commit().stored());
+    SeedBirthday(files_, key, born, flag);
   }
 
   store::DataFiles files_;
@@ -210,7 +204,7 @@ TEST_F(AppointmentFileTest, IdsAndKeys) {
   EXPECT_EQ(LeadingNumber(QStringLiteral(" 15")), 15);
   EXPECT_EQ(LeadingNumber(QStringLiteral("abc")), 0);
   EXPECT_EQ(LeadingNumber(QStringLiteral("10x")), 10);
-  EXPECT_EQ(TrimmedOfSpaces(QStringLiteral("  a b \n ")), QStringLiteral("a b \n"));
+  EXPECT_EQ(store::TrimSpaces(QStringLiteral("  a b \n ")), QStringLiteral("a b \n"));
 }
 
 TEST_F(AppointmentFileTest, MonthMarksFollowAppointmentsAndFlaggedBirthdays) {

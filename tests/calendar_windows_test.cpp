@@ -42,13 +42,7 @@ class CalendarWindowsTest : public AppFixture {
                     .stored());
   }
   void AddBirthday(const QString& key, const QString& born, const QString& flag) {
-    store::Operation op(files());
-    const int c = op.ReadCount(Channel::kAddBook);
-    op.WriteText(Channel::kAddBook, 16 * c + 1, key);
-    op.WriteText(Channel::kAddBook, 16 * c + 11, born);
-    op.WriteText(Channel::kAddBook, 16 * c + 12, flag);
-    op.WriteCount(Channel::kAddBook, c + 1);
-    ASSERT_TRUE(op.Commit().stored());
+    SeedBirthday(files(), key, born, flag);
   }
   QString Id(int k) { return files().ReadText(Channel::kAppoint, 8 * k + 1); }
 
@@ -340,6 +334,53 @@ TEST_F(CalendarWindowsTest, EditorChecksRunInOrderAndKeepTheInput) {
   description->clear();
   QTest::keyClicks(description, QString(120, QLatin1Char('d')));
   EXPECT_EQ(description->toPlainText().size(), 100);
+}
+
+// Tab runs subject, start, end, Reminder, minutes, description, OK.
+TEST_F(CalendarWindowsTest, EditorTabOrder) {
+  ActivitiesWindow& activities = OpenDay(QDate(2026, 1, 7));
+  Click(activities, "Command3");
+  AppointmentEditorWindow& editor = app_->AppointmentEditor();
+  Find<QCheckBox>(editor, "Check1")->setChecked(true);
+  QWidget* subject = Find<QWidget>(editor, "Text4");
+  QStringList order;
+  QWidget* w = subject;
+  do {
+    QWidget* owner = w;
+    while (owner && owner->objectName().isEmpty()) owner = owner->parentWidget();
+    if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&editor) && w->isEnabled() &&
+        w->focusProxy() == nullptr && owner && (order.isEmpty() || order.last() != owner->objectName())) {
+      order.append(owner->objectName());
+    }
+    w = w->nextInFocusChain();
+  } while (w != subject);
+  EXPECT_EQ(order, (QStringList{"Text4", "Combo1", "Combo2", "Check1", "Text2", "Text1", "Command2"}));
+}
+
+// Only a pick from the start list moves the end; a typed start that happens
+// to be a list time leaves the end alone when the box is left or Return is
+// pressed.
+TEST_F(CalendarWindowsTest, TypingAStartTimeLeavesTheEndAlone) {
+  ActivitiesWindow& activities = OpenDay(QDate(2026, 1, 7));
+  Click(activities, "Command3");
+  AppointmentEditorWindow& editor = app_->AppointmentEditor();
+  QComboBox* start = Find<QComboBox>(editor, "Combo1");
+  QComboBox* end = Find<QComboBox>(editor, "Combo2");
+
+  QTest::keyClicks(start->lineEdit(), QStringLiteral("10:00"));
+  emit start->lineEdit()->editingFinished();  // what leaving the box does
+  EXPECT_EQ(start->currentText(), QStringLiteral("10:00"));
+  EXPECT_EQ(end->currentText(), QString());
+  start->setEditText(QString());
+  QTest::keyClicks(start->lineEdit(), QStringLiteral("11:00"));
+  QTest::keyClick(start, Qt::Key_Return);
+  EXPECT_EQ(end->currentText(), QString());
+
+  // The arrow keys step through the list: that is a pick.
+  QTest::keyClick(start, Qt::Key_Down);
+  EXPECT_EQ(start->currentText(), QStringLiteral("11:30"));
+  EXPECT_EQ(end->currentText(), QStringLiteral("12:00"));
+  EXPECT_TRUE(messages_.isEmpty());
 }
 
 TEST_F(CalendarWindowsTest, EditRewritesTheSameAppointmentAndIsNotResetByActivation) {

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -165,8 +166,13 @@ TEST_F(MainWindowTest, ControlsSitAtTheirPlacesWithTipsAndStackFrontToBack) {
       {"Image12", QRect(240, 120, 840, 600), "File"},
       {"Image18", QRect(120, 2400, 1335, 1455), ""},
       {"Image5", QRect(120, 2400, 1335, 495), ""},
+      {"Image6", QRect(120, 2880, 1335, 495), ""},
       {"Image7", QRect(120, 3360, 1335, 495), ""},
+      {"Command4", QRect(600, 2640, 375, 135), "Calendar"},
       {"Command5", QRect(600, 3120, 375, 135), "Address Book"},
+      {"Command6", QRect(600, 3600, 375, 135), "Notes"},
+      {"Label4", QRect(240, 2520, 855, 255), ""},
+      {"Label5", QRect(240, 3000, 855, 255), ""},
       {"Label6", QRect(240, 3480, 855, 255), ""},
       {"Image4", QRect(3480, 2400, 1335, 1455), ""},
   };
@@ -180,9 +186,13 @@ TEST_F(MainWindowTest, ControlsSitAtTheirPlacesWithTipsAndStackFrontToBack) {
       EXPECT_EQ(widget->accessibleName(), QLatin1String(e.tip)) << e.name;
     }
   }
-  EXPECT_EQ(Child<QLabel>("Label5")->text(), QStringLiteral("Contacts"));
-  EXPECT_EQ(Child<QLabel>("Label5")->accessibleName(), QStringLiteral("Contacts"));
-  EXPECT_TRUE(Child<QLabel>("Label4")->font().bold());
+  const std::pair<const char*, const char*> plates[] = {
+      {"Label4", "Calendar"}, {"Label5", "Contacts"}, {"Label6", "Notes"}};
+  for (const auto& [name, text] : plates) {
+    EXPECT_EQ(Child<QLabel>(name)->text(), QLatin1String(text)) << name;
+    EXPECT_EQ(Child<QLabel>(name)->accessibleName(), QLatin1String(text)) << name;
+    EXPECT_TRUE(Child<QLabel>(name)->font().bold()) << name;
+  }
 
   // Sibling order is drawing order: later siblings are in front.
   const QStringList back_to_front = {
@@ -285,6 +295,12 @@ TEST_F(MainWindowTest, AboutShowsTheSplashWithCloseAndCloseUnloadsIt) {
   ASSERT_NE(close, nullptr);
   EXPECT_TRUE(close->isVisible());
   EXPECT_EQ(splash->findChild<QLabel*>(QStringLiteral("lblProductName"))->text(), "Quorvel");
+  // Pale cyan inside a raised edge on the outermost pixels.
+  const QImage look = splash->grab().toImage();
+  EXPECT_EQ(look.pixelColor(10, 100), QColor(192, 255, 255));
+  EXPECT_EQ(look.pixelColor(0, 100), QColor(255, 255, 255));
+  EXPECT_EQ(look.pixelColor(386, 100), QColor(64, 64, 64));
+  EXPECT_EQ(look.pixelColor(200, 215), QColor(64, 64, 64));
 
   QTest::mouseClick(close, Qt::LeftButton);
   Flush();
@@ -452,6 +468,28 @@ TEST_F(DrawerTest, AnOutDrawersHandleSlidesOnlyThatDrawerIn) {
   for (int drawer = 1; drawer <= 3; ++drawer) ExpectDrawer(drawer, false);
   EXPECT_FALSE(Child("Command5")->isHidden());
   EXPECT_FALSE(Child("Command6")->isHidden());
+}
+
+TEST_F(DrawerTest, AHandleShownAgainMidSlideReachesTheScreenWhole) {
+  // The lower rows of a handle lie below the upper front's area at the step
+  // that shows the handle again; they must be on screen from that step on.
+  QPoint probe;
+  std::vector<QColor> seen;
+  cabinet_->SetStepObserver([&](int, int) {
+    const QImage pixel = main_->screen()->grabWindow(main_->winId(), probe.x(), probe.y(), 1, 1).toImage();
+    seen.push_back(pixel.pixelColor(0, 0));
+  });
+  for (int upper : {1, 2}) {
+    auto* below = Child(upper == 1 ? "Command5" : "Command6");
+    probe = below->geometry().center() + QPoint(0, below->height() / 2 - 1);
+    Click(upper == 1 ? "Command4" : "Command5");
+    seen.clear();
+    Click(upper == 1 ? "Command4" : "Command5");
+    ASSERT_EQ(seen.size(), 12u);
+    for (std::size_t step = 2; step < seen.size(); ++step) {
+      EXPECT_EQ(seen[step], QColor(128, 0, 0)) << "drawer " << upper << " step " << step;
+    }
+  }
 }
 
 TEST_F(DrawerTest, NamePlatesSlideTheDrawerInAndOpenTheirTools) {

@@ -29,6 +29,20 @@ inline QByteArray RecordBytes(const QString& path, int record_length, int record
   return bytes;
 }
 
+// Stores an address book entry holding only what the calendar reads: the
+// key (field 1), the birthday text (field 11) and its flag (field 12).
+inline void SeedBirthday(store::DataFiles& files, const QString& key, const QString& born,
+                         const QString& flag) {
+  using store::Channel;
+  store::Operation op(files);
+  const int c = op.ReadCount(Channel::kAddBook);
+  op.WriteText(Channel::kAddBook, 16 * c + 1, key);
+  op.WriteText(Channel::kAddBook, 16 * c + 11, born);
+  op.WriteText(Channel::kAddBook, 16 * c + 12, flag);
+  op.WriteCount(Channel::kAddBook, c + 1);
+  ASSERT_TRUE(op.Commit().stored());
+}
+
 // Messages go to `messages`, fatal errors throw, the clock reads `now`.
 class SeamsFixture : public ::testing::Test {
  protected:
