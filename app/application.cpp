@@ -68,7 +68,15 @@ HelpPageWindow& Application::HelpPage() { return Lazy(help_page_); }
 
 void Application::OpenDataIn(const QString& dir) {
   files_.SetDataDir(dir);
-  files_.OpenDataFiles();
+  if (files_.OpenDataFiles() == store::OpenResult::kInUse) {
+    // Another Quorvel holds this folder: nothing was written; say so and end.
+    ShowMessage(store::FolderInUseMessage(dir));
+    if (process_end_) {
+      process_end_();
+    } else {
+      std::_Exit(EXIT_FAILURE);
+    }
+  }
 }
 
 void Application::Start() {

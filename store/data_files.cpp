@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <utility>
 
 #include <QDir>
 
 #include "store/fatal.h"
+#include "store/journal.h"
 #include "store/text_codec.h"
 
 namespace quorvel::store {
@@ -149,15 +152,42 @@ QString DataFiles::PathOf(Channel channel) const {
   return JoinPath(data_dir_, QString::fromLatin1(Info(channel).file_name));
 }
 
-void DataFiles::OpenDataFiles() {
+QString FolderInUseMessage(const QString& dir) {
+  return QStringLiteral(
+             "Quorvel is already running with the data in this folder:\n\n%1\n\n"
+             "Only one Quorvel at a time can use a folder. Please switch to the "
+             "one that is already open.")
+      .arg(QDir::toNativeSeparators(dir));
+}
+
+OpenResult DataFiles::OpenDataFiles() {
   CloseDataFiles();
   for (Channel channel : kAllChannels) {
     const QString path = PathOf(channel);
     QString error;
     const int handle = file_system_->Open(path, &error);
-    if (handle < 0) ReportFatal(error, path);
+    if (handle < 0) {
+      CloseDataFiles();
+      ReportFatal(error, path);
+    }
     open_[channel] = Open{handle, path};
+    if (channel != Channel::kAppoint) continue;
+    // Appoint.dat stands for the folder. Nothing else is opened, read or
+    // rolled back before this process holds it.
+    switch (file_system_->Lock(handle, &error)) {
+      case LockResult::kLocked:
+      case LockResult::kUnsupported:
+        break;
+      case LockResult::kInUse:
+        CloseDataFiles();
+        return OpenResult::kInUse;
+      case LockResult::kFailed:
+        CloseDataFiles();
+        ReportFatal(error, path);
+    }
   }
+  for (Channel channel : kAllChannels) RollBack(channel);
+
   Operation op(*this);
   for (Channel channel : {Channel::kAppoint, Channel::kNotes, Channel::kAddBook}) {
     Variant count = op.ReadVariant(channel, CountRecord(channel));
@@ -168,6 +198,7 @@ void DataFiles::OpenDataFiles() {
   if (photo.isEmpty()) photo = QStringLiteral("none");
   op.WriteText(Channel::kPhotoF, 1, photo);
   op.Commit();
+  return OpenResult::kOpened;
 }
 
 void DataFiles::CloseDataFiles() {
@@ -236,20 +267,180 @@ int DataFiles::ReadCount(Channel channel) const {
   return CountOf(channel, ReadVariant(channel, CountRecord(channel)));
 }
 
-bool DataFiles::WriteRecord(Channel channel, int record, const QByteArray& bytes) {
-  const Open& file = Require(channel);
-  const int length = Info(channel).record_length;
-  const qint64 offset = qint64(record - 1) * length;
-  QString error;
-  // A record already holding exactly these bytes is left alone.
-  QByteArray current(length, '\0');
-  const qint64 got = file_system_->Read(file.handle, offset, current.data(), length, &error);
-  if (got < 0) ReportFatal(error, file.path);
-  if (got == length && current == bytes) return false;
-  if (!file_system_->Write(file.handle, offset, bytes.constData(), length, &error)) {
-    ReportFatal(error, file.path);
+QString DataFiles::DirPath() const {
+  return data_dir_.isEmpty() ? QStringLiteral("/") : data_dir_;
+}
+
+namespace {
+
+// Closes a journal's handle when it goes out of scope unclosed (the
+// operation ended with an error and the process is ending anyway).
+class HandleGuard {
+ public:
+  HandleGuard(FileSystem& file_system, int handle) : fs_(file_system), handle_(handle) {}
+  ~HandleGuard() {
+    if (handle_ >= 0) {
+      QString ignored;
+      fs_.Close(handle_, &ignored);
+    }
   }
-  return true;
+  HandleGuard(const HandleGuard&) = delete;
+  HandleGuard& operator=(const HandleGuard&) = delete;
+  int get() const { return handle_; }
+  int release() { return std::exchange(handle_, -1); }
+
+ private:
+  FileSystem& fs_;
+  int handle_;
+};
+
+}  // namespace
+
+void DataFiles::RollBack(Channel channel) {
+  const Open& file = Require(channel);
+  const QString journal_path = JournalPath(file.path);
+  QString error;
+  const int exists = file_system_->Exists(journal_path, &error);
+  if (exists < 0) ReportFatal(error, journal_path);
+  if (exists == 0) return;
+
+  std::optional<Journal> journal;
+  {
+    HandleGuard handle(*file_system_, file_system_->Open(journal_path, &error));
+    if (handle.get() < 0) ReportFatal(error, journal_path);
+    const qint64 size = file_system_->Size(handle.get(), &error);
+    if (size < 0) ReportFatal(error, journal_path);
+    const int length = Info(channel).record_length;
+    if (size <= LargestJournalSize(length)) {
+      QByteArray bytes(size, '\0');
+      const qint64 got = file_system_->Read(handle.get(), 0, bytes.data(), size, &error);
+      if (got < 0) ReportFatal(error, journal_path);
+      bytes.truncate(got);
+      journal = DecodeJournal(bytes, length);
+    }
+    if (!file_system_->Close(handle.release(), &error)) ReportFatal(error, journal_path);
+  }
+  if (journal) {
+    // Files only grow while an operation runs: a journal recording a longer
+    // file than there is belongs to some other file and is not applied.
+    const qint64 size = file_system_->Size(file.handle, &error);
+    if (size < 0) ReportFatal(error, file.path);
+    if (journal->original_length > size) journal.reset();
+  }
+  if (journal) {
+    // The operation may have written any of its records: put back every one
+    // it was going to overwrite, then cut off what it appended.
+    for (const Journal::Entry& entry : journal->entries) {
+      if (!file_system_->Write(file.handle, qint64(entry.record - 1) * journal->record_length,
+                               entry.bytes.constData(), entry.bytes.size(), &error)) {
+        ReportFatal(error, file.path);
+      }
+    }
+    if (!file_system_->Truncate(file.handle, journal->original_length, &error)) {
+      ReportFatal(error, file.path);
+    }
+    Sync(channel);
+  }
+  // Only now may the journal go: the file is whole again.
+  if (!file_system_->Remove(journal_path, &error)) ReportFatal(error, journal_path);
+  if (!file_system_->SyncDir(DirPath(), &error)) ReportFatal(error, DirPath());
+}
+
+void DataFiles::Apply(const std::vector<Write>& writes) {
+  struct Plan {
+    Channel channel;
+    Journal journal;
+    bool changes = false;
+  };
+  std::vector<Plan> plans;
+  // What each written record holds on disk; `whole` is false where the file
+  // ends inside or before the record.
+  struct OnDisk {
+    QByteArray bytes;
+    bool whole = false;
+    bool changes = false;  // some write of the operation differs from it
+  };
+  std::map<std::pair<Channel, int>, OnDisk> disk;
+  std::vector<std::pair<Channel, int>> first_seen;
+
+  for (const auto& [where, bytes] : writes) {
+    auto [it, first_time] = disk.try_emplace(where);
+    if (first_time) {
+      const Open& file = Require(where.first);
+      const int length = Info(where.first).record_length;
+      QString error;
+      const Channel channel = where.first;
+      if (std::none_of(plans.begin(), plans.end(),
+                       [channel](const Plan& p) { return p.channel == channel; })) {
+        const qint64 size = file_system_->Size(file.handle, &error);
+        if (size < 0) ReportFatal(error, file.path);
+        plans.push_back(Plan{where.first, Journal{length, size, {}}, false});
+      }
+      it->second.bytes = QByteArray(length, '\0');
+      const qint64 got = file_system_->Read(file.handle, qint64(where.second - 1) * length,
+                                            it->second.bytes.data(), length, &error);
+      if (got < 0) ReportFatal(error, file.path);
+      it->second.whole = got == length;
+      first_seen.push_back(where);
+    }
+    if (!it->second.whole || it->second.bytes != bytes) it->second.changes = true;
+  }
+  // The journal keeps each record that will change as it is now, unless it
+  // lies wholly beyond the end (cutting the file back restores that).
+  for (const auto& where : first_seen) {
+    const OnDisk& now = disk[where];
+    if (!now.changes) continue;
+    const Channel channel = where.first;
+    Plan& plan = *std::find_if(plans.begin(), plans.end(),
+                               [channel](const Plan& p) { return p.channel == channel; });
+    plan.changes = true;
+    const int length = Info(where.first).record_length;
+    if (qint64(where.second - 1) * length < plan.journal.original_length) {
+      plan.journal.entries.push_back({where.second, now.bytes});
+    }
+  }
+  // A file none of whose records changes is left alone entirely.
+  std::erase_if(plans, [](const Plan& p) { return !p.changes; });
+  if (plans.empty()) return;
+
+  // 1. The journals, durable before any data file is touched.
+  for (const Plan& plan : plans) {
+    const QString path = JournalPath(Require(plan.channel).path);
+    QString error;
+    HandleGuard handle(*file_system_, file_system_->Open(path, &error));
+    if (handle.get() < 0) ReportFatal(error, path);
+    const qint64 stale = file_system_->Size(handle.get(), &error);
+    if (stale < 0) ReportFatal(error, path);
+    if (stale > 0 && !file_system_->Truncate(handle.get(), 0, &error)) ReportFatal(error, path);
+    const QByteArray bytes = EncodeJournal(plan.journal);
+    if (!file_system_->Write(handle.get(), 0, bytes.constData(), bytes.size(), &error) ||
+        !file_system_->Sync(handle.get(), &error) ||
+        !file_system_->Close(handle.release(), &error)) {
+      ReportFatal(error, path);
+    }
+  }
+  QString error;
+  if (!file_system_->SyncDir(DirPath(), &error)) ReportFatal(error, DirPath());
+
+  // 2. The records, in the order they were made.
+  for (const auto& [where, bytes] : writes) {
+    OnDisk& now = disk[where];
+    if (now.whole && now.bytes == bytes) continue;
+    const Open& file = Require(where.first);
+    const qint64 offset = qint64(where.second - 1) * Info(where.first).record_length;
+    if (!file_system_->Write(file.handle, offset, bytes.constData(), bytes.size(), &error)) {
+      ReportFatal(error, file.path);
+    }
+    now = OnDisk{bytes, true};
+  }
+  for (const Plan& plan : plans) Sync(plan.channel);
+
+  // 3. Done: the journals go.
+  for (const Plan& plan : plans) {
+    const QString path = JournalPath(Require(plan.channel).path);
+    if (!file_system_->Remove(path, &error)) ReportFatal(error, path);
+  }
+  if (!file_system_->SyncDir(DirPath(), &error)) ReportFatal(error, DirPath());
 }
 
 void DataFiles::Sync(Channel channel) {
@@ -330,14 +521,7 @@ Outcome Operation::Commit() {
   Q_ASSERT(!committed_);
   committed_ = true;
   if (refused()) return Outcome::Refused(refusal_);
-  std::vector<Channel> touched;
-  for (const auto& [where, bytes] : writes_) {
-    if (files_.WriteRecord(where.first, where.second, bytes) &&
-        std::find(touched.begin(), touched.end(), where.first) == touched.end()) {
-      touched.push_back(where.first);
-    }
-  }
-  for (Channel channel : touched) files_.Sync(channel);
+  files_.Apply(writes_);
   return Outcome::Stored();
 }
 

@@ -64,6 +64,17 @@ QString JoinPath(const QString& dir, const QString& file_name);
 
 class Operation;
 
+// What OpenDataFiles found.
+enum class OpenResult {
+  kOpened,  // the four files are open and this process holds the folder
+  // Another running Quorvel holds the folder: nothing was opened, created or
+  // written, and the set stays closed. Show FolderInUseMessage and end.
+  kInUse,
+};
+
+// The sentence shown when the folder `dir` is in use by another Quorvel.
+QString FolderInUseMessage(const QString& dir);
+
 // The open file set. Reads go to the disk every time; nothing is cached from
 // one call to the next. Writes happen only inside an Operation.
 class DataFiles {
@@ -81,7 +92,16 @@ class DataFiles {
   // Closes the set, then opens (creating what is missing) the four files in
   // channel order and makes sure every count record holds a value and
   // PhotoF.dat holds a text. Leaves existing data untouched.
-  void OpenDataFiles();
+  //
+  // One process per folder: opening takes an advisory lock on Appoint.dat
+  // (the system releases it when the process ends, however it ends). When
+  // another process holds it, returns OpenResult::kInUse having written
+  // nothing. The same process may open the folder again at any time.
+  //
+  // Before anything reads a file, a rollback journal left beside it by an
+  // operation that never finished (the program ended or the machine went
+  // down) puts the file back as it was before that operation.
+  OpenResult OpenDataFiles();
   // Closes channels 11 to 14 in that order; a closed channel is skipped.
   void CloseDataFiles();
   bool IsOpen(Channel channel) const;
@@ -107,10 +127,14 @@ class DataFiles {
     int handle = -1;
     QString path;
   };
+  using Write = std::pair<std::pair<Channel, int>, QByteArray>;
+
   const Open& Require(Channel channel) const;
-  // Writes one whole record unless it already holds exactly these bytes;
-  // true when it wrote. Ends the program when the system refuses.
-  bool WriteRecord(Channel channel, int record, const QByteArray& bytes);
+  QString DirPath() const;
+  // Puts the file back as its journal recorded it, if a journal is there.
+  void RollBack(Channel channel);
+  // Puts `writes` on disk in order, all or nothing per file (see Commit).
+  void Apply(const std::vector<Write>& writes);
   void Sync(Channel channel);
 
   std::shared_ptr<FileSystem> file_system_;
@@ -122,6 +146,14 @@ class DataFiles {
 // One user action's writes. Reads through the operation see its own pending
 // writes. Commit() puts them on disk in the order they were made and makes
 // them durable; an operation destroyed without Commit() writes nothing.
+//
+// Commit() is all or nothing for each file: it first writes a journal
+// holding the original bytes of every record it will overwrite and the
+// file's length, makes it durable, then writes the records (skipping those
+// that already hold the same bytes), flushes the file and removes the
+// journal. If the program or the machine stops in between, the next
+// OpenDataFiles rolls the file back. A system error on the way ends the
+// program with the system's message, and the next start rolls back.
 // A text that does not fit its record, or holds a character the code page
 // cannot store, refuses the whole operation: nothing is written at all.
 class Operation {
@@ -153,7 +185,7 @@ class Operation {
   void Stage(Channel channel, int record, QByteArray bytes);
 
   DataFiles& files_;
-  std::vector<std::pair<std::pair<Channel, int>, QByteArray>> writes_;
+  std::vector<DataFiles::Write> writes_;
   std::map<std::pair<Channel, int>, QByteArray> latest_;
   QString refusal_;
   bool committed_ = false;
