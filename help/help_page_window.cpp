@@ -50,6 +50,8 @@ class PageBox : public QTextBrowser {
                      QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
         QPainter painter(&image);
+        // Pictures of windows are scaled down to fit the page: smoothly.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
         renderer.render(&painter);
         painter.end();
         image.setDevicePixelRatio(ratio);
@@ -86,10 +88,12 @@ HelpPageWindow::HelpPageWindow(Application& app)
   index_ = make_button("Command1", QStringLiteral("Index"), 120);
   previous_ = make_button("Command2", QStringLiteral("<<"), 1200);
   next_ = make_button("Command3", QStringLiteral(">>"), 2280);
+  // The arrows keep their captions as names; the tool tips and the
+  // descriptions say where they lead.
   previous_->setToolTip(QStringLiteral("Previous page"));
-  previous_->setAccessibleName(QStringLiteral("Previous page"));
+  previous_->setAccessibleDescription(QStringLiteral("Previous page"));
   next_->setToolTip(QStringLiteral("Next page"));
-  next_->setAccessibleName(QStringLiteral("Next page"));
+  next_->setAccessibleDescription(QStringLiteral("Next page"));
 
   page_number_ = new QLineEdit(QStringLiteral("11"), this);
   page_number_->setObjectName(QStringLiteral("Text1"));

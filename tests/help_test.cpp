@@ -258,6 +258,10 @@ TEST_F(HelpTest, GettingStartedOpensOnPageOneWithOnlyForwardPaging) {
   EXPECT_EQ(Title(VisiblePage(viewer)), PageTitle(1));
   EXPECT_FALSE(Button(viewer, "Command2")->isEnabled());
   EXPECT_TRUE(Button(viewer, "Command3")->isEnabled());
+  // Each button is named by its caption, as a screen reader reads it.
+  for (const char* name : {"Command1", "Command2", "Command3"}) {
+    EXPECT_EQ(Button(viewer, name)->accessibleName(), Button(viewer, name)->text()) << name;
+  }
   const QString text = viewer.HelpFile(1)->toPlainText();
   EXPECT_TRUE(text.contains(QStringLiteral("support@quorvel.org")));
   EXPECT_TRUE(text.contains(QStringLiteral("https://www.quorvel.org")));
