@@ -66,7 +66,7 @@ AddressEditorWindow& Application::AddressEditor() { return Lazy(address_editor_)
 HelpTopicsWindow& Application::HelpTopics() { return Lazy(help_topics_); }
 HelpPageWindow& Application::HelpPage() { return Lazy(help_page_); }
 
-void Application::OpenDataIn(const QString& dir) {
+bool Application::OpenDataIn(const QString& dir) {
   files_.SetDataDir(dir);
   if (files_.OpenDataFiles() == store::OpenResult::kInUse) {
     // Another Quorvel holds this folder: nothing was written; say so and end.
@@ -76,7 +76,9 @@ void Application::OpenDataIn(const QString& dir) {
     } else {
       std::_Exit(EXIT_FAILURE);
     }
+    return false;
   }
+  return true;
 }
 
 void Application::Start() {
@@ -88,7 +90,10 @@ void Application::Start() {
   QElapsedTimer elapsed;
   elapsed.start();
   do {
-    OpenDataIn(QDir::currentPath());
+    if (!OpenDataIn(QDir::currentPath())) {
+      Splash().hide();
+      return;
+    }
     UpdateTodayIndicator();
     QCoreApplication::processEvents();
     const qint64 left = wait_ms - elapsed.elapsed();

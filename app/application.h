@@ -39,8 +39,9 @@ class Application {
   // The start-up sequence: splash, files, today indicator, main window.
   void Start();
   // Points the data files at `dir` and opens them, as one pass of the
-  // start-up wait does.
-  void OpenDataIn(const QString& dir);
+  // start-up wait does. False when another Quorvel holds the folder: the
+  // user has been told and the process ends.
+  bool OpenDataIn(const QString& dir);
   // Closes the data files and ends the process at once.
   void ExitProgram();
   // Tests end "the process" without ending the test run.

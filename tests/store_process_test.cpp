@@ -5,6 +5,7 @@
 #include <QThread>
 
 #include "app/application.h"
+#include "app/main_window.h"
 #include "store/data_files.h"
 #include "store_sweep.h"
 #include "test_support.h"
@@ -122,6 +123,22 @@ TEST_F(StoreProcessTest, ASecondProgramInAFolderInUseIsRefusedAndWritesNothing) 
     EXPECT_EQ(messages_.front(), store::FolderInUseMessage(dir));
     EXPECT_TRUE(messages_.front().contains(QStringLiteral("already running")));
     EXPECT_FALSE(app.files().IsOpen(Channel::kAppoint));
+  }
+  EXPECT_EQ(ReadFolder(dir), before);
+
+  // The whole start-up stops at the first refused pass: no main window.
+  {
+    messages_.clear();
+    Application app;
+    bool ended = false;
+    app.SetProcessEnd([&] { ended = true; });
+    const QString started_in = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir));
+    app.Start();
+    QDir::setCurrent(started_in);
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(messages_.size(), 1);
+    EXPECT_FALSE(app.Main().isVisible());
   }
   EXPECT_EQ(ReadFolder(dir), before);
 
