@@ -154,6 +154,11 @@ AppointmentEditorWindow::AppointmentEditorWindow(Application& app) : app_(app) {
   });
   connect(description_, &QPlainTextEdit::textChanged, this, [this] { LimitDescription(); });
   connect(ok, &QPushButton::clicked, this, [this] { Ok(); });
+  // OK is the default button: Enter in the subject or the minutes presses it.
+  // (In a time box Enter only takes the typed time; the description keeps it
+  // for new lines.)
+  connect(subject_, &QLineEdit::returnPressed, ok, &QPushButton::click);
+  connect(minutes_, &QLineEdit::returnPressed, ok, &QPushButton::click);
   // Escape leaves the way the title bar's close control does.
   auto* cancel = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(cancel, &QShortcut::activated, this, &QWidget::close);

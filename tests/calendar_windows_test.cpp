@@ -11,6 +11,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
+#include <QTextCursor>
 #include <QToolButton>
 
 #include "app/main_window.h"
@@ -567,6 +568,32 @@ TEST_F(DayScheduleTest, ChangingTheDateRefillsBothWindows) {
 
   Click(schedule, "Command1");
   EXPECT_FALSE(schedule.isVisible());
+}
+
+TEST_F(CalendarWindowsTest, EnterPressesOkExceptInTheDescription) {
+  ActivitiesWindow& activities = OpenDay(QDate(2026, 1, 7));
+  Click(activities, "Command3");
+  AppointmentEditorWindow& editor = app_->AppointmentEditor();
+  QLineEdit* subject = Find<QLineEdit>(editor, "Text4");
+  QPlainTextEdit* description = Find<QPlainTextEdit>(editor, "Text1");
+  Pick(Find<QComboBox>(editor, "Combo1"), QStringLiteral("09:00"));
+
+  // Enter in the description is a new line, nothing is stored.
+  description->setPlainText(QStringLiteral("Bring"));
+  description->moveCursor(QTextCursor::End);
+  QTest::keyClick(description, Qt::Key_Return);
+  EXPECT_TRUE(editor.isVisible());
+  EXPECT_EQ(files().ReadCount(Channel::kAppoint), 0);
+  EXPECT_TRUE(description->toPlainText().contains(QLatin1Char('\n')));
+
+  // Enter in the subject stores, as OK does.
+  subject->setText(QStringLiteral("Dentist"));
+  QTest::keyClick(subject, Qt::Key_Return);
+  EXPECT_TRUE(messages_.isEmpty());
+  EXPECT_FALSE(editor.isVisible());
+  EXPECT_TRUE(activities.isVisible());
+  EXPECT_EQ(files().ReadCount(Channel::kAppoint), 1);
+  EXPECT_EQ(ReadAppointment(files(), 0).subject, QStringLiteral("Dentist"));
 }
 
 }  // namespace
