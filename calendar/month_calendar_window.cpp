@@ -11,6 +11,7 @@
 #include <QTableView>
 #include <QTextCharFormat>
 #include <QToolButton>
+#include <QtMath>
 
 #include "app/application.h"
 #include "app/seams.h"
@@ -39,12 +40,14 @@ void PaintDisc(QPainter& painter, const QRect& square, const QColor& colour) {
   painter.restore();
 }
 
-QPixmap RenderSvg(const QString& path, const QSize& size) {
-  QPixmap pixmap(size);
+// Drawn at the screen's pixel ratio so the legend stays sharp on scaled displays.
+QPixmap RenderSvg(const QString& path, const QSize& size, qreal ratio) {
+  QPixmap pixmap(QSize(qCeil(size.width() * ratio), qCeil(size.height() * ratio)));
+  pixmap.setDevicePixelRatio(ratio);
   pixmap.fill(Qt::transparent);
   QSvgRenderer renderer(path);
   QPainter painter(&pixmap);
-  renderer.render(&painter);
+  renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
   return pixmap;
 }
 
@@ -53,7 +56,7 @@ QLabel* Picture(QWidget* parent, const QString& name, const QString& svg, const 
   auto* label = new QLabel(parent);
   label->setObjectName(name);
   label->setGeometry(rect);
-  label->setPixmap(RenderSvg(svg, rect.size()));
+  label->setPixmap(RenderSvg(svg, rect.size(), parent->devicePixelRatioF()));
   label->setAccessibleName(tip);
   return label;
 }
