@@ -51,6 +51,10 @@ class AddressFileTest : public AppFixture {
     return bytes;
   }
   void Add(const AddressEntry& entry) { ASSERT_TRUE(AddAddressEntry(files(), entry).stored()); }
+
+  const AddressEntry a = Entry(QStringLiteral("A"), QStringLiteral("Able"), "a");
+  const AddressEntry b = Entry(QStringLiteral("B"), QStringLiteral("Baker"), "b");
+  const AddressEntry c = Entry(QStringLiteral("C"), QStringLiteral("Cole"), "c");
 };
 
 TEST_F(AddressFileTest, JohnSmithIntoAnEmptyFileWritesFifteenFieldsThenTheCount) {
@@ -118,9 +122,6 @@ TEST_F(AddressFileTest, BirthdayTextIsDayMonthYearAndStoredWhateverTheFlag) {
 }
 
 TEST_F(AddressFileTest, DeletingTheFirstOfThreeMovesTheOthersDownAndBlanksTheLastGroup) {
-  const AddressEntry a = Entry(QStringLiteral("A"), QStringLiteral("Able"), "a");
-  const AddressEntry b = Entry(QStringLiteral("B"), QStringLiteral("Baker"), "b");
-  const AddressEntry c = Entry(QStringLiteral("C"), QStringLiteral("Cole"), "c");
   Add(a);
   Add(b);
   Add(c);
@@ -152,9 +153,6 @@ TEST_F(AddressFileTest, DeletingAnEmptyOrUnknownKeyChangesNothing) {
 }
 
 TEST_F(AddressFileTest, ReplacingMovesTheEntryToTheEndInOneStep) {
-  const AddressEntry a = Entry(QStringLiteral("A"), QStringLiteral("Able"), "a");
-  const AddressEntry b = Entry(QStringLiteral("B"), QStringLiteral("Baker"), "b");
-  const AddressEntry c = Entry(QStringLiteral("C"), QStringLiteral("Cole"), "c");
   Add(a);
   Add(b);
   Add(c);
@@ -177,8 +175,6 @@ TEST_F(AddressFileTest, ReplacingMovesTheEntryToTheEndInOneStep) {
 }
 
 TEST_F(AddressFileTest, ReplacingWithAnotherEntrysKeyIsRefusedAndBothStay) {
-  const AddressEntry a = Entry(QStringLiteral("A"), QStringLiteral("Able"), "a");
-  const AddressEntry b = Entry(QStringLiteral("B"), QStringLiteral("Baker"), "b");
   Add(a);
   Add(b);
   const QByteArray before = Book();

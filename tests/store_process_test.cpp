@@ -36,6 +36,14 @@ class StoreProcessTest : public SeamsFixture {
       out += child.readAllStandardOutput();
     }
   }
+  // What a new start finds in `dir`, after its rollback.
+  FolderState RestartIn(const QString& dir) {
+    DataFiles files;
+    files.SetDataDir(dir);
+    EXPECT_EQ(files.OpenDataFiles(), store::OpenResult::kOpened);
+    files.CloseDataFiles();
+    return ReadFolder(dir);
+  }
   void Kill(QProcess& child) {
     child.kill();  // SIGKILL
     ASSERT_TRUE(child.waitForFinished(60000));
@@ -66,11 +74,7 @@ TEST_F(StoreProcessTest, AWriterKilledDuringALargeDeleteLeavesBeforeOrAfter) {
     StartChild(child, {QStringLiteral("delete"), dir, QStringLiteral("0"), QString::number(point)},
                "paused");
     Kill(child);
-    DataFiles files;
-    files.SetDataDir(dir);
-    ASSERT_EQ(files.OpenDataFiles(), store::OpenResult::kOpened);
-    files.CloseDataFiles();
-    const FolderState now = ReadFolder(dir);
+    const FolderState now = RestartIn(dir);
     EXPECT_TRUE(now == before || now == after) << "killed after change " << point;
     as_before += now == before;
     as_after += now == after;
@@ -87,11 +91,7 @@ TEST_F(StoreProcessTest, AWriterKilledDuringALargeDeleteLeavesBeforeOrAfter) {
     ASSERT_TRUE(child.waitForStarted());
     QThread::msleep(delay_ms);
     Kill(child);
-    DataFiles files;
-    files.SetDataDir(dir);
-    ASSERT_EQ(files.OpenDataFiles(), store::OpenResult::kOpened);
-    files.CloseDataFiles();
-    const FolderState now = ReadFolder(dir);
+    const FolderState now = RestartIn(dir);
     EXPECT_TRUE(now == before || now == after) << "killed after " << delay_ms << " ms";
   }
 }
