@@ -42,11 +42,13 @@ const ChannelInfo& Info(Channel channel) {
   static const ChannelInfo kNotes{"Notes.dat", 500, 3, 10922};
   static const ChannelInfo kAddBook{"AddBook.dat", 128, 16, 2048};
   static const ChannelInfo kPhotoF{"PhotoF.dat", 128, 0, 0};
+  static const ChannelInfo kSync{"Sync.dat", 512, 0, 0};
   switch (channel) {
     case Channel::kAppoint: return kAppoint;
     case Channel::kNotes: return kNotes;
     case Channel::kAddBook: return kAddBook;
     case Channel::kPhotoF: break;
+    case Channel::kSync: return kSync;
   }
   return kPhotoF;
 }
@@ -187,6 +189,12 @@ OpenResult DataFiles::OpenDataFiles() {
     }
   }
   for (Channel channel : kAllChannels) RollBack(channel);
+  {
+    QString error;
+    const int exists = file_system_->Exists(PathOf(Channel::kSync), &error);
+    if (exists < 0) ReportFatal(error, PathOf(Channel::kSync));
+    if (exists == 1) OpenExtraFile(Channel::kSync);
+  }
 
   Operation op(*this);
   for (Channel channel : {Channel::kAppoint, Channel::kNotes, Channel::kAddBook}) {
@@ -201,8 +209,19 @@ OpenResult DataFiles::OpenDataFiles() {
   return OpenResult::kOpened;
 }
 
+void DataFiles::OpenExtraFile(Channel channel) {
+  if (IsOpen(channel)) return;
+  const QString path = PathOf(channel);
+  QString error;
+  const int handle = file_system_->Open(path, &error);
+  if (handle < 0) ReportFatal(error, path);
+  open_[channel] = Open{handle, path};
+  RollBack(channel);
+}
+
 void DataFiles::CloseDataFiles() {
-  for (Channel channel : kAllChannels) {
+  for (Channel channel : {Channel::kAppoint, Channel::kNotes, Channel::kAddBook,
+                          Channel::kPhotoF, Channel::kSync}) {
     auto it = open_.find(channel);
     if (it == open_.end()) continue;
     const Open file = it->second;
@@ -511,6 +530,14 @@ void Operation::WriteVariant(Channel channel, int record, const Variant& value) 
 void Operation::WriteCount(Channel channel, int count) {
   WriteVariant(channel, CountRecord(channel),
                Variant{Variant::kInt16, static_cast<std::int16_t>(count)});
+}
+
+void Operation::WriteRecord(Channel channel, int record, const QByteArray& bytes) {
+  const int length = Info(channel).record_length;
+  Q_ASSERT(bytes.size() <= length);
+  QByteArray padded = bytes.left(length);
+  padded.append(QByteArray(length - padded.size(), '\0'));
+  Stage(channel, record, std::move(padded));
 }
 
 void Operation::Refuse(const QString& reason) {

@@ -21,7 +21,17 @@
 
 namespace quorvel::store {
 
-enum class Channel : int { kAppoint = 11, kNotes = 12, kAddBook = 13, kPhotoF = 14 };
+enum class Channel : int {
+  kAppoint = 11,
+  kNotes = 12,
+  kAddBook = 13,
+  kPhotoF = 14,
+  // The sync settings and state: an extra file beside the four, present
+  // only once sync has been set up. Its 512-byte records hold raw bytes
+  // whose meaning belongs to sync/; it changes only through an Operation,
+  // so it is journaled and rolled back together with the others.
+  kSync = 15,
+};
 
 inline constexpr std::array<Channel, 4> kAllChannels = {
     Channel::kAppoint, Channel::kNotes, Channel::kAddBook, Channel::kPhotoF};
@@ -102,8 +112,14 @@ class DataFiles {
   // operation that never finished (the program ended or the machine went
   // down) puts the file back as it was before that operation.
   OpenResult OpenDataFiles();
-  // Closes channels 11 to 14 in that order; a closed channel is skipped.
+  // Closes channels 11 to 14 in that order, then the sync file if open; a
+  // closed channel is skipped.
   void CloseDataFiles();
+  // Opens (creating it when missing) an extra file such as the sync file,
+  // rolling back a journal an unfinished operation left beside it. Does
+  // nothing when it is open already. OpenDataFiles opens the sync file by
+  // itself when the folder has one.
+  void OpenExtraFile(Channel channel);
   bool IsOpen(Channel channel) const;
 
   QString ReadText(Channel channel, int record) const;
@@ -173,6 +189,13 @@ class Operation {
   void WriteVariant(Channel channel, int record, const Variant& value);
   // The item count, as a variant with tag 2.
   void WriteCount(Channel channel, int count);
+
+  // Raw access to whole records, for the extra files: `bytes` is padded
+  // with zero bytes to the record length (it must not be longer).
+  QByteArray ReadRecord(Channel channel, int record) const { return Record(channel, record); }
+  bool HasFile(Channel channel) const { return files_.IsOpen(channel); }
+  DataFiles& files() const { return files_; }
+  void WriteRecord(Channel channel, int record, const QByteArray& bytes);
 
   // Refuses the operation with `reason` (nothing will be written).
   void Refuse(const QString& reason);
