@@ -80,9 +80,11 @@ TEST_F(SyncStateTest, StoredBesideTheDataFilesWithoutTouchingThem) {
   // A smaller state later reads back as itself, not with the old tail.
   SyncState small;
   small.settings.user = QStringLiteral("bob");
-  store::Operation op(again);
-  SaveState(again, op, small);
-  ASSERT_TRUE(op.Commit().stored());
+  {
+    store::Operation op(again);
+    SaveState(again, op, small);
+    ASSERT_TRUE(op.Commit().stored());
+  }
   EXPECT_EQ(*LoadState(again), small);
   again.CloseDataFiles();
 
