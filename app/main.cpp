@@ -10,6 +10,7 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationName(QStringLiteral("Quorvel"));
   QApplication::setWindowIcon(quorvel::ProgramIcon());
   quorvel::store::SetFatalHandler(quorvel::ReportFatalAndExit);
+  quorvel::store::SetNoticeHandler(quorvel::ShowMessage);
   quorvel::Application app;
   app.Start();
   return QApplication::exec();
