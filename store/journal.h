@@ -23,12 +23,12 @@ struct Journal {
   };
   int record_length = 0;
   qint64 original_length = 0;
+  std::vector<Entry> entries = {};
   // Journals of earlier versions name no file; they are judged by their
   // contents alone.
   bool legacy = false;
-  FileIdentity identity;  // of the data file, when it was written
-  QByteArray file_name;   // "Notes.dat"
-  std::vector<Entry> entries;
+  FileIdentity identity = {};  // of the data file, when it was written
+  QByteArray file_name = {};   // "Notes.dat"
 };
 
 // "Appoint.dat" -> "Appoint.dat-journal".
