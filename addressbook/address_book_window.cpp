@@ -15,7 +15,7 @@
 #include "addressbook/address_editor_window.h"
 #include "addressbook/address_file.h"
 #include "addressbook/address_ui.h"
-#include "addressbook/limited_text_edit.h"
+#include "app/limited_text_edit.h"
 #include "app/application.h"
 #include "app/seams.h"
 #include "app/ui.h"

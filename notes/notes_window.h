@@ -5,13 +5,13 @@
 #include <QWidget>
 
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QTableWidget;
 
 namespace quorvel {
 
 class Application;
+class LimitedTextEdit;
 
 class NotesWindow : public QWidget {
   Q_OBJECT
@@ -48,7 +48,7 @@ class NotesWindow : public QWidget {
   void OnTitleChanged();
 
   Application& app_;
-  QPlainTextEdit* pad_ = nullptr;       // Text1
+  LimitedTextEdit* pad_ = nullptr;      // Text1
   QTableWidget* list_ = nullptr;        // MSFlexGrid1
   QPushButton* clear_ = nullptr;        // Command4
   QPushButton* view_ = nullptr;         // Command2
