@@ -17,6 +17,7 @@ namespace quorvel {
 
 class Application;
 class DateBox;
+struct Appointment;
 
 class ActivitiesWindow : public QWidget {
   Q_OBJECT
@@ -52,6 +53,7 @@ class ActivitiesWindow : public QWidget {
 
  private:
   void ShowReminderMinutes(bool shown);
+  void ShowAppointment(const Appointment& appointment);
   void Add();
   void Edit();
   void Delete();
