@@ -43,6 +43,10 @@ extern const char kAppointmentNotStored[];
 
 // Appends `appointment` after the last stored one and raises the count.
 store::Outcome AddAppointment(store::DataFiles& files, const Appointment& appointment);
+// The same as one step of a larger operation: the appointment's writes are
+// added to `op`, which the caller commits. A refusal adds nothing to `op`,
+// so the caller may go on with other steps.
+store::Outcome AddAppointment(store::Operation& op, const Appointment& appointment);
 // Rewrites fields 2 to 7 of every stored appointment whose ID equals
 // `appointment.id`; the ID itself is never rewritten.
 store::Outcome UpdateAppointment(store::DataFiles& files, const Appointment& appointment);
