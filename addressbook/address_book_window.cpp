@@ -16,6 +16,7 @@
 #include "addressbook/address_file.h"
 #include "addressbook/address_ui.h"
 #include "addressbook/limited_text_edit.h"
+#include "addressbook/name_list_model.h"
 #include "app/application.h"
 #include "app/seams.h"
 #include "app/ui.h"
@@ -103,6 +104,8 @@ AddressBookWindow::AddressBookWindow(Application& app) : app_(app) {
   names_ = new QComboBox(name_frame);
   names_->setObjectName(QStringLiteral("Combo1"));
   names_->setEditable(false);
+  names_model_ = new NameListModel(names_);
+  names_->setModel(names_model_);
   names_->setGeometry(TwipsRect(120, 240, 5535, 315));
   names_->setAccessibleName(QStringLiteral("Name"));
   connect(names_, &QComboBox::activated, this, [this] { ShowAddressEntry(); });
@@ -214,7 +217,16 @@ void AddressBookWindow::SetCurrentGroup(const QString& group) {
 }
 
 void AddressBookWindow::FillNameList() {
-  names_->clear();
+  names_model_->SetKeys(GroupKeys());
+  SelectFirst();
+}
+
+void AddressBookWindow::SelectFirst() {
+  names_->setCurrentIndex(names_model_->rowCount() > 0 ? 0 : -1);
+  ShowAddressEntry();
+}
+
+QStringList AddressBookWindow::GroupKeys() const {
   const store::DataFiles& files = app_.files();
   const int count = files.ReadCount(store::Channel::kAddBook);
   QStringList keys;
@@ -228,9 +240,7 @@ void AddressBookWindow::FillNameList() {
     const int folded = QString::compare(a, b, Qt::CaseInsensitive);
     return folded != 0 ? folded < 0 : QString::compare(a, b, Qt::CaseSensitive) < 0;
   });
-  names_->addItems(keys);
-  names_->setCurrentIndex(keys.isEmpty() ? -1 : 0);
-  ShowAddressEntry();
+  return keys;
 }
 
 void AddressBookWindow::ClearDisplay() {
@@ -304,15 +314,28 @@ void AddressBookWindow::EditEntry() {
 
 void AddressBookWindow::DeleteEntry() {
   const QString key = names_->currentText();
+  const int row = names_->currentIndex();
+  bool deleted = false;
   if (!key.isEmpty() && FindAddressEntry(app_.files(), key) >= 0) {
     const store::Outcome outcome = DeleteAddressEntry(app_.files(), key);
     if (outcome.refused()) {
       ShowMessage(outcome.reason());
     } else {
+      deleted = true;
       app_.MonthCalendar().MarkMonthCalendar();
     }
   }
-  FillNameList();
+  // The list is read again; when it differs from what was shown only by the
+  // deleted key, that one row goes instead of the whole list being rebuilt.
+  const QStringList stored = GroupKeys();
+  QStringList shown = names_model_->Keys();
+  if (deleted && row >= 0 && row < shown.size()) shown.removeAt(row);
+  if (stored == shown && deleted && row >= 0) {
+    names_model_->Remove(row);
+  } else if (stored != names_model_->Keys()) {
+    names_model_->SetKeys(stored);
+  }
+  SelectFirst();
 }
 
 }  // namespace quorvel

@@ -4,6 +4,7 @@
 #include <array>
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 class QCheckBox;
@@ -17,6 +18,7 @@ namespace quorvel {
 
 class Application;
 class LimitedTextEdit;
+class NameListModel;
 
 class AddressBookWindow : public QWidget {
   Q_OBJECT
@@ -51,11 +53,16 @@ class AddressBookWindow : public QWidget {
   void EditEntry();
   void DeleteEntry();
   void ClearDisplay();
+  // The stored keys of the current group, in the list's order.
+  QStringList GroupKeys() const;
+  // Selects the first key (or none) and shows its entry.
+  void SelectFirst();
 
   Application& app_;
   std::array<QPushButton*, kGroupCount> group_buttons_{};
   QLabel* current_group_ = nullptr;  // Label2
   QComboBox* names_ = nullptr;       // Combo1
+  NameListModel* names_model_ = nullptr;
   QPushButton* view_toggle_ = nullptr;
   std::array<QLineEdit*, 6> phones_{};
   QGroupBox* address_frame_ = nullptr;

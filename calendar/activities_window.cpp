@@ -181,31 +181,22 @@ void ActivitiesWindow::ResetActivities() {
 
 void ActivitiesWindow::FillActivities() {
   const QDate date = Date();
-  const QString key = DayKey(date);
   ResetActivities();
 
   const store::DataFiles& files = app_.files();
-  const store::Channel file = store::Channel::kAppoint;
-  const int count = files.ReadCount(file);
-  int listed = 0;
-  {
-    const QSignalBlocker block(subjects_);
-    for (int k = 0; k < count; ++k) {
-      if (files.ReadText(file, store::FieldRecord(file, k, 1)).left(8) != key) continue;
-      subjects_->addItem(store::TrimSpaces(files.ReadText(file, store::FieldRecord(file, k, 2))));
-      starts_->addItem(store::TrimSpaces(files.ReadText(file, store::FieldRecord(file, k, 3))));
-      ends_->addItem(store::TrimSpaces(files.ReadText(file, store::FieldRecord(file, k, 4))));
-      ++listed;
-    }
-  }
-  if (listed > 0) {
+  const DayAppointments day = ReadDayAppointments(files, date);
+  if (!day.subjects.isEmpty()) {
     {
       const QSignalBlocker block(subjects_);
+      subjects_->addItems(day.subjects);
       subjects_->setCurrentIndex(0);
     }
+    starts_->addItems(day.starts);
+    ends_->addItems(day.ends);
     starts_->setCurrentIndex(0);
     ends_->setCurrentIndex(0);
-    ShowSelectedAppointment();
+    // The first item's appointment came with the list: no second pass.
+    if (day.first) ShowAppointment(*day.first);
     delete_->setEnabled(true);
     edit_->setEnabled(true);
   }
@@ -218,15 +209,11 @@ void ActivitiesWindow::ShowSelectedAppointment() {
   const int index = subjects_->currentIndex();
   if (index < 0) return;
   const QString id = DayKey(Date()) + QLatin1Char('-') + QString::number(index + 1);
-  const store::DataFiles& files = app_.files();
-  const store::Channel file = store::Channel::kAppoint;
-  const int count = files.ReadCount(file);
-  int found = -1;
-  for (int k = 0; k < count; ++k) {
-    if (files.ReadText(file, store::FieldRecord(file, k, 1)) == id) found = k;
-  }
-  if (found < 0) return;
-  const Appointment a = ReadAppointment(files, found);
+  const int found = FindAppointment(app_.files(), id);
+  if (found >= 0) ShowAppointment(ReadAppointment(app_.files(), found));
+}
+
+void ActivitiesWindow::ShowAppointment(const Appointment& a) {
   id_->setText(a.id);
   start_->setText(store::TrimSpaces(a.start));
   end_->setText(store::TrimSpaces(a.end));

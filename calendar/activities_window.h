@@ -17,6 +17,7 @@ class QPushButton;
 namespace quorvel {
 
 class Application;
+struct Appointment;
 
 class ActivitiesWindow : public QWidget {
   Q_OBJECT
@@ -48,6 +49,7 @@ class ActivitiesWindow : public QWidget {
 
  private:
   void ShowReminderMinutes(bool shown);
+  void ShowAppointment(const Appointment& appointment);
   void Add();
   void Edit();
   void Delete();

@@ -1,6 +1,8 @@
 #include "calendar/appointment_file.h"
 
-#include <QHash>
+#include <algorithm>
+
+#include <QByteArrayView>
 
 namespace quorvel {
 
@@ -178,12 +180,49 @@ Appointment ReadAppointment(const store::DataFiles& files, int k) {
   return a;
 }
 
+namespace {
+
+// The bytes of a stored text, not decoded. Day keys, ordinals and birthday
+// keys are ASCII, which the code page stores as the same bytes, so they are
+// compared as bytes and only what matches is decoded.
+QByteArrayView TextBytes(const QByteArray& record) {
+  if (record.size() < 2) return {};
+  const int stored = static_cast<unsigned char>(record[0]) |
+                     static_cast<unsigned char>(record[1]) << 8;
+  return QByteArrayView(record.constData() + 2, std::min<qsizetype>(stored, record.size() - 2));
+}
+
+bool StartsWith(QByteArrayView text, QByteArrayView prefix) {
+  return text.size() >= prefix.size() && text.first(prefix.size()) == prefix;
+}
+
+QByteArray Ascii(const QString& text) { return text.toLatin1(); }
+
+// Whether an ID's first eight characters equal the day key `key`.
+bool OnDay(QByteArrayView id, const QByteArray& key) {
+  return key.size() == 8 && StartsWith(id, key);
+}
+
+}  // namespace
+
+int FindAppointment(const store::DataFiles& files, const QString& id) {
+  const int count = files.ReadCount(kFile);
+  int found = -1;
+  const bool ascii = std::all_of(id.begin(), id.end(), [](QChar c) { return c.unicode() < 0x80; });
+  const QByteArray bytes = Ascii(id);
+  for (int k = 0; k < count; ++k) {
+    const QByteArray record = files.ReadRecord(kFile, Record(k, kIdField));
+    if (ascii ? TextBytes(record) == bytes : store::DecodeTextRecord(record) == id) found = k;
+  }
+  return found;
+}
+
 int CountAppointmentsOn(const store::DataFiles& files, const QDate& date) {
-  const QString key = DayKey(date);
+  const QByteArray key = Ascii(DayKey(date));
   const int count = files.ReadCount(kFile);
   int n = 0;
   for (int k = 0; k < count; ++k) {
-    if (files.ReadText(kFile, Record(k, kIdField)).left(8) == key) ++n;
+    if (OnDay(TextBytes(files.ReadRecord(kFile, Record(k, kIdField))), key)) ++n;
   }
   return n;
 }
@@ -193,43 +232,76 @@ QString NextAppointmentId(const store::DataFiles& files, const QDate& date) {
 }
 
 bool HasAppointmentOn(const store::DataFiles& files, const QDate& date) {
-  const QString key = DayKey(date);
+  const QByteArray key = Ascii(DayKey(date));
   const int count = files.ReadCount(kFile);
   for (int k = 0; k < count; ++k) {
-    if (files.ReadText(kFile, Record(k, kIdField)).left(8) == key) return true;
+    if (OnDay(TextBytes(files.ReadRecord(kFile, Record(k, kIdField))), key)) return true;
   }
   return false;
 }
 
-MonthMarks ComputeMonthMarks(const store::DataFiles& files, int year, int month) {
+MonthMarks ComputeMonthMarks(const store::DataFiles& files, int year, int month,
+                             const QDate& today) {
   MonthMarks marks;
   const QDate first(year, month, 1);
-  if (!first.isValid()) return marks;
-  QHash<QString, int> day_of_key;
-  QHash<QString, int> day_of_birthday;
-  for (int d = 1; d <= first.daysInMonth(); ++d) {
-    const QDate date(year, month, d);
-    day_of_key.insert(DayKey(date), d);
-    day_of_birthday.insert(BirthdayKey(date), d);
-  }
+  // An ID's first eight characters are compared with eight-character day
+  // keys: the month's (year, month) prefix, then two digits of the day.
+  const QByteArray prefix = first.isValid() ? Ascii(DayKey(first)).chopped(2) : QByteArray();
+  const bool month_keys = prefix.size() == 6;
+  const QByteArray today_key = today.isValid() ? Ascii(DayKey(today)) : QByteArray();
 
   const int count = files.ReadCount(kFile);
   for (int k = 0; k < count; ++k) {
-    const auto it = day_of_key.constFind(files.ReadText(kFile, Record(k, kIdField)).left(8));
-    if (it != day_of_key.constEnd()) marks.appointment_days.insert(*it);
+    const QByteArray record = files.ReadRecord(kFile, Record(k, kIdField));
+    const QByteArrayView id = TextBytes(record);
+    if (id.size() < 8) continue;
+    if (OnDay(id, today_key)) marks.today = true;
+    if (!month_keys || id.first(6) != prefix) continue;
+    const char tens = id[6];
+    const char ones = id[7];
+    if (tens < '0' || tens > '9' || ones < '0' || ones > '9') continue;
+    const int day = (tens - '0') * 10 + (ones - '0');
+    if (day >= 1 && day <= first.daysInMonth()) marks.appointment_days.insert(day);
   }
+  if (!first.isValid()) return marks;
 
+  // Birthday keys: two digits of the day, "/", two of the month.
+  const QByteArray month_part = Ascii(BirthdayKey(first)).mid(2);
   const Channel book = Channel::kAddBook;
   const int entries = files.ReadCount(book);
   for (int g = 0; g < entries; ++g) {
-    const QString born = files.ReadText(book, FieldRecord(book, g, 11));
-    const auto it = day_of_birthday.constFind(born.left(5));
-    if (it == day_of_birthday.constEnd()) continue;
+    const QByteArray record = files.ReadRecord(book, FieldRecord(book, g, 11));
+    const QByteArrayView born = TextBytes(record);
+    if (born.size() < 5 || born.sliced(2, 3) != month_part) continue;
+    const char tens = born[0];
+    const char ones = born[1];
+    if (tens < '0' || tens > '9' || ones < '0' || ones > '9') continue;
+    const int day = (tens - '0') * 10 + (ones - '0');
+    if (day < 1 || day > first.daysInMonth()) continue;
     if (LeadingNumber(files.ReadText(book, FieldRecord(book, g, 12))) == 1) {
-      marks.birthday_days.insert(*it);
+      marks.birthday_days.insert(day);
     }
   }
   return marks;
+}
+
+DayAppointments ReadDayAppointments(const store::DataFiles& files, const QDate& date) {
+  DayAppointments day;
+  const QByteArray key = Ascii(DayKey(date));
+  const QByteArray first_id = key + "-1";
+  const int count = files.ReadCount(kFile);
+  int first = -1;
+  for (int k = 0; k < count; ++k) {
+    const QByteArray record = files.ReadRecord(kFile, Record(k, kIdField));
+    const QByteArrayView id = TextBytes(record);
+    if (!OnDay(id, key)) continue;
+    if (id == first_id) first = k;
+    day.subjects.append(store::TrimSpaces(files.ReadText(kFile, Record(k, 2))));
+    day.starts.append(store::TrimSpaces(files.ReadText(kFile, Record(k, 3))));
+    day.ends.append(store::TrimSpaces(files.ReadText(kFile, Record(k, 4))));
+  }
+  if (first >= 0) day.first = ReadAppointment(files, first);
+  return day;
 }
 
 QStringList BirthdaysOn(const store::DataFiles& files, const QDate& date) {

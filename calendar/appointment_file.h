@@ -6,6 +6,8 @@
 // appointment's only record of its date.
 #pragma once
 
+#include <optional>
+
 #include <QDate>
 #include <QSet>
 #include <QString>
@@ -57,6 +59,8 @@ store::Outcome DeleteAppointment(store::DataFiles& files, const QString& id);
 
 // Group k (from 0) as stored.
 Appointment ReadAppointment(const store::DataFiles& files, int k);
+// The last stored appointment whose ID equals `id` exactly, or -1.
+int FindAppointment(const store::DataFiles& files, const QString& id);
 // How many stored appointments fall on `date`.
 int CountAppointmentsOn(const store::DataFiles& files, const QDate& date);
 // The ID an appointment added to `date` gets: the next ordinal of the date.
@@ -66,13 +70,28 @@ QString NextAppointmentId(const store::DataFiles& files, const QDate& date);
 bool HasAppointmentOn(const store::DataFiles& files, const QDate& date);
 
 // Days (1 to 31) of one month that carry an appointment and that carry a
-// birthday from the address book. One pass over the appointment IDs and one
-// over the address book's birthday fields.
+// birthday from the address book, and whether an appointment falls on
+// `today`. One pass over the appointment IDs and one over the address
+// book's birthday fields.
 struct MonthMarks {
   QSet<int> appointment_days;
   QSet<int> birthday_days;
+  bool today = false;
 };
-MonthMarks ComputeMonthMarks(const store::DataFiles& files, int year, int month);
+MonthMarks ComputeMonthMarks(const store::DataFiles& files, int year, int month,
+                             const QDate& today = QDate());
+
+// One day's appointments as the Activities window lists them, from one pass
+// over the IDs: subjects, start and end times with leading and trailing
+// spaces removed, in file order, and the appointment with ordinal 1 (the
+// last one stored under exactly that ID).
+struct DayAppointments {
+  QStringList subjects;
+  QStringList starts;
+  QStringList ends;
+  std::optional<Appointment> first;
+};
+DayAppointments ReadDayAppointments(const store::DataFiles& files, const QDate& date);
 
 // The birthday lines of `date` from the address book, in file order:
 // "Birthday - <key> ( <age> ) ".

@@ -14,6 +14,7 @@
 #include <QtMath>
 
 #include "app/application.h"
+#include "app/main_window.h"
 #include "app/seams.h"
 #include "app/ui.h"
 #include "calendar/activities_window.h"
@@ -51,7 +52,7 @@ QPixmap RenderSvg(const QString& path, const QSize& size, qreal ratio) {
   return pixmap;
 }
 
-QLabel* Picture(QWidget* parent, const QString& name, const QString& svg, const QRect& rect,
+QLabel* LegendPicture(QWidget* parent, const QString& name, const QString& svg, const QRect& rect,
                 const QString& tip) {
   auto* label = new QLabel(parent);
   label->setObjectName(name);
@@ -132,12 +133,12 @@ MonthCalendarWindow::MonthCalendarWindow(Application& app) : app_(app) {
   calendar_->setGeometry(TwipsRect(-120, 0, 7935, 5295));
 
   // Legend: the two discs and the words beside them, over the title.
-  Picture(this, QStringLiteral("Picture1(0)"), QStringLiteral(":/resources/calendar_birthday_mark.svg"),
+  LegendPicture(this, QStringLiteral("Picture1(0)"), QStringLiteral(":/resources/calendar_birthday_mark.svg"),
           TwipsRect(240, 0, 255, 255), QStringLiteral("Birthday"));
-  Picture(this, QStringLiteral("Picture2(0)"),
+  LegendPicture(this, QStringLiteral("Picture2(0)"),
           QStringLiteral(":/resources/calendar_appointment_mark.svg"), TwipsRect(240, 240, 255, 255),
           QStringLiteral("Appointment"));
-  Picture(this, QStringLiteral("Picture3"), QStringLiteral(":/resources/calendar_legend.svg"),
+  LegendPicture(this, QStringLiteral("Picture3"), QStringLiteral(":/resources/calendar_legend.svg"),
           TwipsRect(480, 0, 1695, 495), QStringLiteral("Legend: Birthday, Appointment"));
 
   auto* spinner = new QWidget(this);
@@ -199,12 +200,14 @@ MonthCalendarWindow::MonthCalendarWindow(Application& app) : app_(app) {
   MarkMonthCalendar();
 }
 
+// The today indicator comes from the same pass over the IDs as the marks.
 void MonthCalendarWindow::MarkMonthCalendar() {
-  app_.UpdateTodayIndicator();
   const int year = calendar_->yearShown();
   const int month = calendar_->monthShown();
+  const MonthMarks marks = ComputeMonthMarks(app_.files(), year, month, Now().date());
+  app_.Main().ShowTodayIndicator(marks.today);
   app_.Activities().ResetActivities();
-  calendar_->SetMarks(year, month, ComputeMonthMarks(app_.files(), year, month));
+  calendar_->SetMarks(year, month, marks);
 }
 
 QDate MonthCalendarWindow::SelectedDate() const { return calendar_->selectedDate(); }

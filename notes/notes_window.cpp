@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -15,6 +15,7 @@
 #include "app/seams.h"
 #include "app/ui.h"
 #include "notes/note_file.h"
+#include "notes/notes_list_model.h"
 
 namespace quorvel {
 
@@ -116,10 +117,11 @@ NotesWindow::NotesWindow(Application& app) : app_(app) {
   pad_->setTabChangesFocus(true);
   pad_->setAccessibleName(QStringLiteral("Note pad"));
 
-  list_ = new QTableWidget(0, 2, this);
+  model_ = new NotesListModel(this);
+  list_ = new QTableView(this);
   list_->setObjectName(QStringLiteral("MSFlexGrid1"));
   list_->setGeometry(TwipsRect(3360, 120, 3975, 3615));
-  list_->setHorizontalHeaderLabels({QStringLiteral("Nr."), QStringLiteral("Description")});
+  list_->setModel(model_);
   list_->setColumnWidth(0, Px(500));
   list_->setColumnWidth(1, Px(3360));
   list_->horizontalHeader()->setSectionsClickable(false);
@@ -156,9 +158,9 @@ NotesWindow::NotesWindow(Application& app) : app_(app) {
 
   connect(pad_, &QPlainTextEdit::textChanged, this, &NotesWindow::OnPadChanged);
   connect(title_, &QLineEdit::textChanged, this, &NotesWindow::OnTitleChanged);
-  connect(list_, &QTableWidget::currentCellChanged, this,
-          [this](int row, int, int, int) { OnCurrentRowChanged(row); });
-  connect(list_, &QTableWidget::cellDoubleClicked, this, [this](int, int) { ViewNote(); });
+  connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) { OnCurrentRowChanged(current.row()); });
+  connect(list_, &QTableView::doubleClicked, this, [this] { ViewNote(); });
   connect(clear_, &QPushButton::clicked, this, [this] { SetPadText(QString()); });
   connect(view_, &QPushButton::clicked, this, &NotesWindow::ViewNote);
   connect(delete_, &QPushButton::clicked, this, &NotesWindow::DeleteNote);
@@ -184,8 +186,8 @@ void NotesWindow::SetPadText(const QString& stored) {
 }
 
 int NotesWindow::CurrentNote() const {
-  const int row = list_->currentRow();
-  return row >= 0 && row < list_->rowCount() ? row : -1;
+  const QModelIndex current = list_->currentIndex();
+  return current.isValid() && current.row() < model_->rowCount() ? current.row() : -1;
 }
 
 bool NotesWindow::event(QEvent* event) {
@@ -195,15 +197,14 @@ bool NotesWindow::event(QEvent* event) {
 
 void NotesWindow::ResetCurrentRow() {
   moving_row_ = true;
-  list_->setCurrentCell(-1, -1);
+  list_->setCurrentIndex(QModelIndex());
   list_->clearSelection();
   moving_row_ = false;
 }
 
 void NotesWindow::OnCurrentRowChanged(int row) {
-  if (moving_row_ || row < 0 || row >= list_->rowCount()) return;
-  const QTableWidgetItem* item = list_->item(row, 1);
-  title_->setText(item != nullptr ? item->text() : QString());
+  if (moving_row_ || row < 0 || row >= model_->rowCount()) return;
+  title_->setText(model_->Titles().at(row));
 }
 
 void NotesWindow::OnPadChanged() {
@@ -215,26 +216,19 @@ void NotesWindow::OnPadChanged() {
 
 void NotesWindow::OnTitleChanged() { save_->setEnabled(true); }
 
-void NotesWindow::AppendRow(int number, const QString& title) {
-  const int row = list_->rowCount();
-  list_->insertRow(row);
-  auto* number_item = new QTableWidgetItem(QString::number(number));
-  number_item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  list_->setItem(row, 0, number_item);
-  list_->setItem(row, 1, new QTableWidgetItem(title));
-}
-
 void NotesWindow::FillList(const QStringList& titles) {
   moving_row_ = true;
-  list_->clearContents();
-  list_->setRowCount(0);
-  for (int i = 0; i < titles.size(); ++i) AppendRow(i + 1, titles.at(i));
-  list_->setCurrentCell(-1, -1);
+  model_->SetTitles(titles);
+  list_->setCurrentIndex(QModelIndex());
   moving_row_ = false;
 }
 
 void NotesWindow::LoadNotesList() {
   FillList(quorvel::LoadNotesList(app_.files()));
+  ResetPad();
+}
+
+void NotesWindow::ResetPad() {
   SetPadText(QString());
   title_->setText(QStringLiteral("Note"));
   save_->setEnabled(false);
@@ -250,7 +244,12 @@ void NotesWindow::SaveNote() {
   }
   if (appended > 0) {
     moving_row_ = true;
-    AppendRow(appended, title);
+    if (appended == model_->rowCount() + 1) {
+      model_->Append(title);
+    } else {
+      // The file held other notes than the list showed: show what it holds.
+      model_->SetTitles(quorvel::LoadNotesList(app_.files()));
+    }
     moving_row_ = false;
   }
 }
@@ -278,7 +277,19 @@ void NotesWindow::DeleteNote() {
     save_->setEnabled(save_enabled);
     return;
   }
-  LoadNotesList();
+  // One row goes, as long as the list then shows exactly what the file holds.
+  QStringList shown = model_->Titles();
+  shown.removeAt(index);
+  const QStringList stored = quorvel::LoadNotesList(app_.files());
+  moving_row_ = true;
+  if (stored == shown) {
+    model_->Remove(index);
+  } else {
+    model_->SetTitles(stored);
+  }
+  list_->setCurrentIndex(QModelIndex());
+  moving_row_ = false;
+  ResetPad();
 }
 
 }  // namespace quorvel

@@ -7,11 +7,12 @@
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class QTableWidget;
+class QTableView;
 
 namespace quorvel {
 
 class Application;
+class NotesListModel;
 
 class NotesWindow : public QWidget {
   Q_OBJECT
@@ -25,7 +26,7 @@ class NotesWindow : public QWidget {
   void SaveNote();
   // Puts the note of the current row onto the pad and into the title box.
   void ViewNote();
-  // Removes the note of the current row from the file and rebuilds the list.
+  // Removes the note of the current row from the file and from the list.
   void DeleteNote();
 
   // The pad's text as stored: line breaks as carriage return + line feed.
@@ -40,7 +41,8 @@ class NotesWindow : public QWidget {
 
  private:
   void FillList(const QStringList& titles);
-  void AppendRow(int number, const QString& title);
+  // Empties the pad, puts "Note" in the title box and disables Save.
+  void ResetPad();
   // Makes no row current without copying anything into the title box.
   void ResetCurrentRow();
   void OnCurrentRowChanged(int row);
@@ -49,7 +51,8 @@ class NotesWindow : public QWidget {
 
   Application& app_;
   QPlainTextEdit* pad_ = nullptr;       // Text1
-  QTableWidget* list_ = nullptr;        // MSFlexGrid1
+  QTableView* list_ = nullptr;         // MSFlexGrid1
+  NotesListModel* model_ = nullptr;
   QPushButton* clear_ = nullptr;        // Command4
   QPushButton* view_ = nullptr;         // Command2
   QPushButton* delete_ = nullptr;       // Command3

@@ -21,9 +21,9 @@ void PutU16(QByteArray& bytes, int at, std::uint16_t value) {
   bytes[at + 1] = static_cast<char>(value >> 8);
 }
 
-std::uint16_t GetU16(const QByteArray& bytes, int at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
-                                    static_cast<unsigned char>(bytes[at + 1]) << 8);
+std::uint16_t GetU16At(const char* bytes) {
+  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[0]) |
+                                    static_cast<unsigned char>(bytes[1]) << 8);
 }
 
 QString Abbreviated(const QString& text) {
@@ -77,35 +77,51 @@ QByteArray EncodeVariantRecord(const Variant& value, int length) {
   return record;
 }
 
-QString DecodeTextRecord(const QByteArray& record) {
-  if (record.size() < 2) return QString();
-  const int length = std::min<int>(GetU16(record, 0), record.size() - 2);
-  return DecodeText(record.mid(2, length));
+QByteArrayView TextBytesAt(const char* record, int length) {
+  if (length < 2) return {};
+  const int size = std::min<int>(GetU16At(record), length - 2);
+  return QByteArrayView(record + 2, size);
 }
 
-std::int16_t DecodeIntegerRecord(const QByteArray& record) {
-  if (record.size() < 2) return 0;
-  return static_cast<std::int16_t>(GetU16(record, 0));
+QString DecodeTextAt(const char* record, int length) {
+  return DecodeText(TextBytesAt(record, length));
 }
 
-Variant DecodeVariantRecord(const QByteArray& record) {
+std::int16_t DecodeIntegerAt(const char* record, int length) {
+  if (length < 2) return 0;
+  return static_cast<std::int16_t>(GetU16At(record));
+}
+
+Variant DecodeVariantAt(const char* record, int length) {
   Variant value;
-  if (record.size() < 6) return value;
-  switch (GetU16(record, 0)) {
+  if (length < 6) return value;
+  switch (GetU16At(record)) {
     case Variant::kInt16:
       value.tag = Variant::kInt16;
-      value.value = static_cast<std::int16_t>(GetU16(record, 2));
+      value.value = static_cast<std::int16_t>(GetU16At(record + 2));
       break;
     case Variant::kInt32:
       value.tag = Variant::kInt32;
       value.value = static_cast<std::int32_t>(
-          static_cast<std::uint32_t>(GetU16(record, 2)) |
-          static_cast<std::uint32_t>(GetU16(record, 4)) << 16);
+          static_cast<std::uint32_t>(GetU16At(record + 2)) |
+          static_cast<std::uint32_t>(GetU16At(record + 4)) << 16);
       break;
     default:  // no value, or a tag this program never writes
       break;
   }
   return value;
+}
+
+QString DecodeTextRecord(const QByteArray& record) {
+  return DecodeTextAt(record.constData(), int(record.size()));
+}
+
+std::int16_t DecodeIntegerRecord(const QByteArray& record) {
+  return DecodeIntegerAt(record.constData(), int(record.size()));
+}
+
+Variant DecodeVariantRecord(const QByteArray& record) {
+  return DecodeVariantAt(record.constData(), int(record.size()));
 }
 
 QString JoinPath(const QString& dir, const QString& file_name) {
@@ -232,6 +248,23 @@ QByteArray DataFiles::ReadRecord(Channel channel, int record) const {
       file.handle, qint64(record - 1) * length, bytes.data(), length, &error);
   if (got < 0) ReportFatal(error, file.path);
   return bytes;  // bytes past the end of the file stay zero: never written
+}
+
+QByteArray DataFiles::ReadRecords(Channel channel, int first_record, int count) const {
+  const int length = Info(channel).record_length;
+  if (count <= 0) return QByteArray();
+  QByteArray bytes(qint64(count) * length, '\0');
+  // Only records 1 to 32767 exist; the rest read as never written.
+  const int from = std::max(first_record, 1);
+  const int to = std::min<qint64>(qint64(first_record) + count - 1, kLargestRecordNumber);
+  if (from > to) return bytes;
+  const Open& file = Require(channel);
+  QString error;
+  const qint64 got = file_system_->Read(file.handle, qint64(from - 1) * length,
+                                        bytes.data() + qint64(from - first_record) * length,
+                                        qint64(to - from + 1) * length, &error);
+  if (got < 0) ReportFatal(error, file.path);
+  return bytes;
 }
 
 qint64 DataFiles::FileSize(Channel channel) const {

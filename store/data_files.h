@@ -59,6 +59,14 @@ QString DecodeTextRecord(const QByteArray& record);
 std::int16_t DecodeIntegerRecord(const QByteArray& record);
 Variant DecodeVariantRecord(const QByteArray& record);
 
+// Decoding straight from raw bytes without copying them: `record` points at
+// the first of `length` bytes of one whole record, for example inside what
+// DataFiles::ReadRecords returned.
+QByteArrayView TextBytesAt(const char* record, int length);  // Windows-1252
+QString DecodeTextAt(const char* record, int length);
+std::int16_t DecodeIntegerAt(const char* record, int length);
+Variant DecodeVariantAt(const char* record, int length);
+
 // `dir` and `file_name` joined by exactly one separator.
 QString JoinPath(const QString& dir, const QString& file_name);
 
@@ -115,6 +123,11 @@ class DataFiles {
 
   // The raw bytes of one record, zero-filled where the file ends early.
   QByteArray ReadRecord(Channel channel, int record) const;
+  // The raw bytes of `count` records from `first_record` on, read with one
+  // system call: count × record length bytes, record r at offset
+  // (r - first_record) × record length, zero-filled where the file ends
+  // early (records never written). For scans that only read.
+  QByteArray ReadRecords(Channel channel, int first_record, int count) const;
   // Length of the file in bytes.
   qint64 FileSize(Channel channel) const;
 

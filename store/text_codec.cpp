@@ -15,7 +15,7 @@ bool IsAscii(const QString& text) {
   return true;
 }
 
-bool IsAscii(const QByteArray& bytes) {
+bool IsAscii(QByteArrayView bytes) {
   for (const char b : bytes) {
     if (static_cast<unsigned char>(b) >= 0x80) return false;
   }
@@ -46,7 +46,7 @@ std::optional<QByteArray> EncodeText(const QString& text) {
   return bytes;
 }
 
-QString DecodeText(const QByteArray& bytes) {
+QString DecodeText(QByteArrayView bytes) {
   if (IsAscii(bytes)) return QString::fromLatin1(bytes);
   QStringDecoder& decoder = Decoder();
   decoder.resetState();

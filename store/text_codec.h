@@ -13,7 +13,7 @@ namespace quorvel::store {
 std::optional<QByteArray> EncodeText(const QString& text);
 
 // The characters of Windows-1252 `bytes`.
-QString DecodeText(const QByteArray& bytes);
+QString DecodeText(QByteArrayView bytes);
 
 // The first character of `text` that Windows-1252 cannot hold, if any.
 std::optional<QChar> FirstUnstorableCharacter(const QString& text);

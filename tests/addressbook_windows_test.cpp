@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 #include "addressbook/address_book_window.h"
@@ -467,6 +468,32 @@ TEST_F(AddressBookWindowTest, TheMonthCalendarFollowsBirthdaysAddedEditedAndDele
   Click(Book<QPushButton>(QStringLiteral("Command1")));
   EXPECT_EQ(files().ReadCount(Channel::kAddBook), 0);
   EXPECT_FALSE(calendar.HasBirthdayMark(the_15th));
+}
+
+TEST_F(AddressBookWindowTest, DeleteTakesOneRowOutUnlessTheFileChangedUnderneath) {
+  Store(QStringLiteral("Ann"), QStringLiteral("Smith"));
+  Store(QStringLiteral("Bob"), QStringLiteral("Smith"));
+  Store(QStringLiteral("Cy"), QStringLiteral("Smith"));
+  ClickGroup(QStringLiteral("S"));
+  auto* combo = Book<QComboBox>(QStringLiteral("Combo1"));
+  combo->setCurrentIndex(1);
+  QSignalSpy removed(combo->model(), &QAbstractItemModel::rowsRemoved);
+  QSignalSpy reset(combo->model(), &QAbstractItemModel::modelReset);
+  Click(Book<QPushButton>(QStringLiteral("Command1")));
+  EXPECT_EQ(removed.count(), 1);
+  EXPECT_EQ(reset.count(), 0);
+  EXPECT_EQ(Listed(), (QStringList{QStringLiteral("Smith, Ann"), QStringLiteral("Smith, Cy")}));
+  EXPECT_EQ(Selected(), QStringLiteral("Smith, Ann"));
+
+  // Another program adds an entry meanwhile: the list shows what the file
+  // holds after the delete.
+  Store(QStringLiteral("Dee"), QStringLiteral("Smith"));
+  Click(Book<QPushButton>(QStringLiteral("Command1")));
+  EXPECT_EQ(reset.count(), 1);
+  EXPECT_EQ(Listed(), (QStringList{QStringLiteral("Smith, Cy"), QStringLiteral("Smith, Dee")}));
+  EXPECT_EQ(StoredKeys(), (QStringList{QStringLiteral("Smith, Cy"), QStringLiteral("Smith, Dee")}));
+  EXPECT_EQ(Selected(), QStringLiteral("Smith, Cy"));
+  EXPECT_EQ(combo->accessibleName(), QStringLiteral("Name"));
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QSignalSpy>
+#include <QTableView>
 #include <QTest>
 
 #include "notes/note_file.h"
@@ -173,7 +174,7 @@ class NotesWindowTest : public AppFixture {
     AppFixture::SetUp();
     window_ = &app_->Notes();
     pad_ = window_->findChild<QPlainTextEdit*>(QStringLiteral("Text1"));
-    list_ = window_->findChild<QTableWidget*>(QStringLiteral("MSFlexGrid1"));
+    list_ = window_->findChild<QTableView*>(QStringLiteral("MSFlexGrid1"));
     title_ = window_->findChild<QLineEdit*>(QStringLiteral("Text2"));
     save_ = Button("Command1");
     ASSERT_TRUE(pad_ && list_ && title_ && save_);
@@ -183,8 +184,8 @@ class NotesWindowTest : public AppFixture {
   }
   void Click(const char* name) { QTest::mouseClick(Button(name), Qt::LeftButton); }
   QString Cell(int row, int column) {
-    const QTableWidgetItem* item = list_->item(row, column);
-    return item != nullptr ? item->text() : QStringLiteral("<none>");
+    const QModelIndex index = list_->model()->index(row, column);
+    return index.isValid() ? index.data().toString() : QStringLiteral("<none>");
   }
   void Activate() {
     QEvent activate(QEvent::WindowActivate);
@@ -202,15 +203,16 @@ class NotesWindowTest : public AppFixture {
 
   NotesWindow* window_ = nullptr;
   QPlainTextEdit* pad_ = nullptr;
-  QTableWidget* list_ = nullptr;
+  QTableView* list_ = nullptr;
+  int Rows() const { return list_->model()->rowCount(); }
   QLineEdit* title_ = nullptr;
   QPushButton* save_ = nullptr;
 };
 
 TEST_F(NotesWindowTest, FirstUseShowsTheHeaderOnlyAndWritingEnablesSave) {
-  EXPECT_EQ(list_->rowCount(), 0);
-  EXPECT_EQ(list_->horizontalHeaderItem(0)->text(), QStringLiteral("Nr."));
-  EXPECT_EQ(list_->horizontalHeaderItem(1)->text(), QStringLiteral("Description"));
+  EXPECT_EQ(Rows(), 0);
+  EXPECT_EQ(list_->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Nr."));
+  EXPECT_EQ(list_->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Description"));
   EXPECT_EQ(list_->columnWidth(0), 33);
   EXPECT_EQ(list_->columnWidth(1), 224);
   EXPECT_TRUE(pad_->toPlainText().isEmpty());
@@ -227,7 +229,7 @@ TEST_F(NotesWindowTest, FirstUseShowsTheHeaderOnlyAndWritingEnablesSave) {
   EXPECT_TRUE(save_->isEnabled());
   Click("Command1");
   EXPECT_FALSE(save_->isEnabled());
-  ASSERT_EQ(list_->rowCount(), 1);
+  ASSERT_EQ(Rows(), 1);
   EXPECT_EQ(Cell(0, 0), QStringLiteral("1"));
   EXPECT_EQ(Cell(0, 1), QStringLiteral("Note"));
   EXPECT_EQ(RecordBytes(Path("Notes.dat"), kLength, 2), TextRecord("Dentist\r\nFriday"));
@@ -237,11 +239,11 @@ TEST_F(NotesWindowTest, FirstUseShowsTheHeaderOnlyAndWritingEnablesSave) {
   // Saving again under the default title replaces; a lower-case title adds.
   window_->SetPadText(QStringLiteral("Dentist moved"));
   Click("Command1");
-  EXPECT_EQ(list_->rowCount(), 1);
+  EXPECT_EQ(Rows(), 1);
   title_->setText(QStringLiteral("note"));
   EXPECT_TRUE(save_->isEnabled());
   Click("Command1");
-  ASSERT_EQ(list_->rowCount(), 2);
+  ASSERT_EQ(Rows(), 2);
   EXPECT_EQ(Cell(1, 0), QStringLiteral("2"));
   EXPECT_EQ(Cell(1, 1), QStringLiteral("note"));
   EXPECT_EQ(files().ReadText(Channel::kNotes, 2), QStringLiteral("Dentist moved"));
@@ -279,14 +281,14 @@ TEST_F(NotesWindowTest, ChoosingARowCopiesItsTitleButTheWindowsOwnRowResetDoesNo
   title_->setText(QStringLiteral("Mine"));
   Activate();
   EXPECT_EQ(window_->CurrentNote(), -1);
-  EXPECT_TRUE(list_->selectedItems().isEmpty());
+  EXPECT_FALSE(list_->selectionModel()->hasSelection());
   EXPECT_EQ(title_->text(), QStringLiteral("Mine"));
   // With no note chosen, View and Delete do nothing.
   const QByteArray before = FileBytes(Path("Notes.dat"));
   Click("Command2");
   Click("Command3");
   EXPECT_EQ(FileBytes(Path("Notes.dat")), before);
-  EXPECT_EQ(list_->rowCount(), 2);
+  EXPECT_EQ(Rows(), 2);
 
   // Rebuilding the list does not put the header caption anywhere.
   window_->LoadNotesList();
@@ -308,7 +310,7 @@ TEST_F(NotesWindowTest, ViewingFillsPadAndTitleAndDisablesSave) {
   // The trimmed title no longer matches the stored one: saving adds a note.
   QTest::keyClicks(pad_, QStringLiteral("!"));
   Click("Command1");
-  ASSERT_EQ(list_->rowCount(), 2);
+  ASSERT_EQ(Rows(), 2);
   EXPECT_EQ(Cell(1, 1), QStringLiteral("Trip"));
 
   // Double-clicking a row views it as well.
@@ -324,7 +326,7 @@ TEST_F(NotesWindowTest, DeletingRenumbersTheListAndResetsThePad) {
   SaveAs(QStringLiteral("C"), QStringLiteral("3"));
   ClickRow(1);
   Click("Command3");
-  ASSERT_EQ(list_->rowCount(), 2);
+  ASSERT_EQ(Rows(), 2);
   EXPECT_EQ(Cell(0, 0), QStringLiteral("1"));
   EXPECT_EQ(Cell(1, 0), QStringLiteral("2"));
   EXPECT_EQ(Cell(1, 1), QStringLiteral("C"));
@@ -343,7 +345,7 @@ TEST_F(NotesWindowTest, RefusalIsShownAndTheListStaysAsTheFile) {
   ASSERT_EQ(messages_.size(), 1);
   EXPECT_TRUE(messages_.at(0).contains(QStringLiteral("\u03b1")));
   EXPECT_EQ(FileBytes(Path("Notes.dat")), before);
-  EXPECT_EQ(list_->rowCount(), 1);
+  EXPECT_EQ(Rows(), 1);
   EXPECT_FALSE(save_->isEnabled());  // disabled after every click, as after a save
 }
 
@@ -369,6 +371,36 @@ TEST_F(NotesWindowTest, PadAndTitleTakeNoMoreThanTheirLimits) {
   // Text the program puts there is taken whole.
   window_->SetPadText(QString(495, QLatin1Char('y')));
   EXPECT_EQ(window_->PadText().size(), 495);
+}
+
+TEST_F(NotesWindowTest, DeleteTakesOneRowOutUnlessTheFileChangedUnderneath) {
+  SaveAs(QStringLiteral("A"), QStringLiteral("1"));
+  SaveAs(QStringLiteral("B"), QStringLiteral("2"));
+  SaveAs(QStringLiteral("C"), QStringLiteral("3"));
+  QSignalSpy removed(list_->model(), &QAbstractItemModel::rowsRemoved);
+  QSignalSpy reset(list_->model(), &QAbstractItemModel::modelReset);
+  ClickRow(0);
+  Click("Command3");
+  EXPECT_EQ(removed.count(), 1);
+  EXPECT_EQ(reset.count(), 0);
+  ASSERT_EQ(Rows(), 2);
+  EXPECT_EQ(Cell(0, 0), QStringLiteral("1"));
+  EXPECT_EQ(Cell(0, 1), QStringLiteral("B"));
+  EXPECT_EQ(Cell(1, 0), QStringLiteral("2"));
+  EXPECT_EQ(Cell(1, 1), QStringLiteral("C"));
+
+  // Another program saves a note meanwhile: the list shows what the file
+  // holds after the delete.
+  ASSERT_TRUE(quorvel::SaveNote(files(), QStringLiteral("D"), QStringLiteral("4")).stored());
+  ClickRow(0);
+  Click("Command3");
+  EXPECT_EQ(reset.count(), 1);
+  ASSERT_EQ(Rows(), 2);
+  EXPECT_EQ(Cell(0, 1), QStringLiteral("C"));
+  EXPECT_EQ(Cell(1, 0), QStringLiteral("2"));
+  EXPECT_EQ(Cell(1, 1), QStringLiteral("D"));
+  EXPECT_EQ(window_->CurrentNote(), -1);
+  EXPECT_EQ(list_->accessibleName(), QStringLiteral("Saved notes"));
 }
 
 }  // namespace

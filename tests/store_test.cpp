@@ -121,6 +121,36 @@ TEST_F(StoreTest, NeverWrittenRecordsReadEmptyAndWritingPastTheEndExtends) {
   EXPECT_EQ(files_.ReadText(Channel::kAppoint, 17), QString());
 }
 
+TEST_F(StoreTest, ABulkReadGivesTheSameRecordsAsOneByOneAndZerosPastTheEnd) {
+  Open();
+  {
+    Operation op(files_);
+    op.WriteText(Channel::kAppoint, 9, QStringLiteral("20260107-1 caf\u00e9"));
+    op.WriteInteger(Channel::kAppoint, 14, -1);
+    op.WriteCount(Channel::kAppoint, 2);
+    ASSERT_TRUE(op.Commit().stored());
+  }
+  const int length = 128;
+  // Runs inside, across and wholly past the end (the file has 15 records),
+  // and runs reaching below record 1 or beyond the last record number.
+  for (const auto& [first, count] : std::vector<std::pair<int, int>>{
+           {1, 15}, {8, 3}, {14, 5}, {40, 2}, {-1, 4}, {32766, 3}}) {
+    const QByteArray run = files_.ReadRecords(Channel::kAppoint, first, count);
+    ASSERT_EQ(run.size(), count * length) << first;
+    for (int i = 0; i < count; ++i) {
+      const QByteArray one = files_.ReadRecord(Channel::kAppoint, first + i);
+      EXPECT_EQ(run.mid(i * length, length), one) << first << "+" << i;
+    }
+  }
+  const QByteArray run = files_.ReadRecords(Channel::kAppoint, 8, 7);
+  EXPECT_EQ(store::DecodeVariantAt(run.constData(), length).value, 2);
+  EXPECT_EQ(store::TextBytesAt(run.constData() + length, length), "20260107-1 caf\xe9");
+  EXPECT_EQ(store::DecodeTextAt(run.constData() + length, length),
+            QStringLiteral("20260107-1 caf\u00e9"));
+  EXPECT_EQ(store::DecodeIntegerAt(run.constData() + 6 * length, length), -1);
+  EXPECT_TRUE(files_.ReadRecords(Channel::kAppoint, 1, 0).isEmpty());
+}
+
 TEST_F(StoreTest, TextsThatFillTheirRecordFitAndOneByteMoreIsRefused) {
   Open();
   struct Case {
