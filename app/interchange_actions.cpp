@@ -1,0 +1,86 @@
+#include "app/interchange_actions.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include "addressbook/address_book_window.h"
+#include "app/application.h"
+#include "app/seams.h"
+#include "calendar/activities_window.h"
+#include "calendar/month_calendar_window.h"
+#include "interchange/transfer.h"
+
+namespace quorvel {
+namespace {
+
+FileChooser& Chooser() {
+  static FileChooser chooser;
+  return chooser;
+}
+
+const char kCalendarFilter[] = "iCalendar files (*.ics)";
+const char kContactsFilter[] = "vCard files (*.vcf)";
+
+QStringList Choose(QWidget* parent, const FileDialogRequest& request, QString* filter) {
+  if (Chooser()) return Chooser()(request, filter);
+  const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (request.save) {
+    const QString path =
+        QFileDialog::getSaveFileName(parent, request.caption, folder, request.filters, filter);
+    return path.isEmpty() ? QStringList() : QStringList{path};
+  }
+  return QFileDialog::getOpenFileNames(parent, request.caption, folder, request.filters, filter);
+}
+
+// Every open window shows the files as they are now.
+void RefreshWindows(Application& app) {
+  app.UpdateTodayIndicator();
+  if (app.HasMonthCalendar()) app.MonthCalendar().MarkMonthCalendar();
+  if (app.HasActivities()) app.Activities().FillActivities();
+  if (app.HasAddressBook()) app.AddressBook().FillNameList();
+}
+
+}  // namespace
+
+void SetFileChooser(FileChooser chooser) { Chooser() = std::move(chooser); }
+
+void ImportFromFiles(Application& app, QWidget* parent) {
+  QString filter;
+  const QStringList paths = Choose(
+      parent,
+      {false, QStringLiteral("Import"),
+       QStringLiteral("Calendars and address books (*.ics *.vcf);;%1;;%2")
+           .arg(QLatin1String(kCalendarFilter), QLatin1String(kContactsFilter))},
+      &filter);
+  if (paths.isEmpty()) return;
+  interchange::EventOptions options;
+  options.first_day = Now().date();
+  const interchange::ImportSummary summary = interchange::ImportFiles(app.files(), paths, options);
+  if (summary.ok()) RefreshWindows(app);
+  ShowMessage(summary.Text());
+}
+
+void ExportToFile(Application& app, QWidget* parent) {
+  QString filter = QString::fromLatin1(kCalendarFilter);
+  const QStringList chosen = Choose(
+      parent,
+      {true, QStringLiteral("Export"),
+       QStringLiteral("%1;;%2").arg(QLatin1String(kCalendarFilter), QLatin1String(kContactsFilter))},
+      &filter);
+  if (chosen.isEmpty()) return;
+  QString path = chosen.front();
+  // The name's extension decides; without one, the filter chosen.
+  interchange::FileKind kind = interchange::KindOf(path);
+  if (kind == interchange::FileKind::kUnknown) {
+    const bool contacts = filter == QLatin1String(kContactsFilter);
+    kind = contacts ? interchange::FileKind::kContacts : interchange::FileKind::kCalendar;
+    if (QFileInfo(path).suffix().isEmpty()) path += contacts ? QStringLiteral(".vcf") : QStringLiteral(".ics");
+  }
+  const interchange::ExportResult result = kind == interchange::FileKind::kContacts
+                                               ? interchange::ExportAddressBook(app.files(), path)
+                                               : interchange::ExportCalendar(app.files(), path);
+  ShowMessage(result.Text(path));
+}
+
+}  // namespace quorvel
