@@ -1,5 +1,7 @@
 #include "app/interchange_actions.h"
 
+#include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -9,6 +11,7 @@
 #include "app/seams.h"
 #include "calendar/activities_window.h"
 #include "calendar/month_calendar_window.h"
+#include "interchange/command.h"
 #include "interchange/transfer.h"
 
 namespace quorvel {
@@ -81,6 +84,49 @@ void ExportToFile(Application& app, QWidget* parent) {
                                                ? interchange::ExportAddressBook(app.files(), path)
                                                : interchange::ExportCalendar(app.files(), path);
   ShowMessage(result.Text(path));
+}
+
+CommandLineOptions InterchangeCommandLine() {
+  auto tr = [](const char* text) { return QCoreApplication::translate("Interchange", text); };
+  CommandLineOptions o;
+  o.options = {
+      QCommandLineOption(QStringLiteral("export-ics"),
+                         tr("Write every appointment, and the address book's birthdays, to an "
+                            "iCalendar file, without opening a window."),
+                         tr("file")),
+      QCommandLineOption(QStringLiteral("export-vcf"),
+                         tr("Write the address book to a vCard file, without opening a window."),
+                         tr("file")),
+      QCommandLineOption(QStringLiteral("import"),
+                         tr("Import iCalendar (.ics) and vCard (.vcf) files, all or nothing, "
+                            "without opening a window; more files may follow."),
+                         tr("file")),
+  };
+  o.positional_name = tr("file");
+  o.positional_description = tr("More files to import after --import.");
+  o.take = [](const QCommandLineParser& parser, QStringList& unclaimed,
+              QString& error) -> HeadlessCommand {
+    interchange::CommandRequest request;
+    request.export_ics = parser.value(QStringLiteral("export-ics"));
+    request.export_vcf = parser.value(QStringLiteral("export-vcf"));
+    if (parser.isSet(QStringLiteral("import"))) {
+      request.import = parser.values(QStringLiteral("import"));
+      request.import += unclaimed;
+      unclaimed.clear();
+    }
+    if ((parser.isSet(QStringLiteral("export-ics")) && request.export_ics.isEmpty()) ||
+        (parser.isSet(QStringLiteral("export-vcf")) && request.export_vcf.isEmpty())) {
+      error = QCoreApplication::translate("Interchange", "An export needs the name of a file.");
+      return {};
+    }
+    if (!interchange::HasCommand(request)) return {};
+    return [request](HeadlessContext& context) mutable {
+      request.options.first_day = Now().date();
+      const int status = interchange::RunCommandOn(context.files, request, context.out, context.err);
+      return status;
+    };
+  };
+  return o;
 }
 
 }  // namespace quorvel

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "app/command_line.h"
+
 class QWidget;
 
 namespace quorvel {
@@ -28,5 +30,9 @@ void SetFileChooser(FileChooser chooser);
 
 void ImportFromFiles(Application& app, QWidget* parent);
 void ExportToFile(Application& app, QWidget* parent);
+
+// The command-line forms, without a window: --export-ics FILE,
+// --export-vcf FILE, --import FILE… (imports run first, in one step).
+CommandLineOptions InterchangeCommandLine();
 
 }  // namespace quorvel

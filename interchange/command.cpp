@@ -12,6 +12,13 @@ int RunCommand(const CommandRequest& request, QTextStream& out, QTextStream& err
     err << store::FolderInUseMessage(request.data_dir) << Qt::endl;
     return kCommandFolderInUse;
   }
+  const int status = RunCommandOn(files, request, out, err);
+  files.CloseDataFiles();
+  return status;
+}
+
+int RunCommandOn(store::DataFiles& files, const CommandRequest& request, QTextStream& out,
+                 QTextStream& err) {
   int status = kCommandOk;
   if (!request.import.isEmpty()) {
     const ImportSummary summary = ImportFiles(files, request.import, request.options);
@@ -38,7 +45,6 @@ int RunCommand(const CommandRequest& request, QTextStream& out, QTextStream& err
   if (status == kCommandOk && !request.export_vcf.isEmpty()) {
     report(ExportAddressBook(files, request.export_vcf), request.export_vcf);
   }
-  files.CloseDataFiles();
   return status;
 }
 

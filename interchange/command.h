@@ -7,6 +7,7 @@
 #include <QTextStream>
 
 #include "interchange/mapping.h"
+#include "store/data_files.h"
 
 namespace quorvel::interchange {
 
@@ -27,6 +28,9 @@ inline constexpr int kCommandFolderInUse = 2;  // another Quorvel holds the fold
 // import in one all-or-nothing step, then writes the exports. Summaries go
 // to `out`, failures to `err`.
 int RunCommand(const CommandRequest& request, QTextStream& out, QTextStream& err);
+// The same on files already open (`request.data_dir` unused).
+int RunCommandOn(store::DataFiles& files, const CommandRequest& request, QTextStream& out,
+                 QTextStream& err);
 
 // Whether any of the interchange options was given.
 inline bool HasCommand(const CommandRequest& r) {

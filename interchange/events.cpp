@@ -637,12 +637,31 @@ EventReading ReadEvents(const QByteArray& input, const EventOptions& options) {
   if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
   out.error = ShapeProblem(bytes);
   if (!out.error.isNull()) return out;
-  Component calendar(icalparser_parse_string(bytes.constData()));
-  if (!calendar || icalcomponent_isa(calendar.get()) != ICAL_VCALENDAR_COMPONENT) {
-    out.error = QStringLiteral("It is not a valid iCalendar file: libical could not read it.");
-    return out;
+  // Some programs put several calendars one after the other in a file.
+  std::vector<QByteArray> calendars;
+  qsizetype begin = 0;
+  const QByteArray upper = bytes.toUpper();
+  for (qsizetype at = upper.indexOf("BEGIN:VCALENDAR", 1); at > 0;
+       at = upper.indexOf("BEGIN:VCALENDAR", at + 1)) {
+    if (bytes[at - 1] != '\n' && bytes[at - 1] != '\r') continue;
+    calendars.push_back(bytes.mid(begin, at - begin));
+    begin = at;
   }
-  EventReader(calendar.get(), options, out).ReadAll();
+  calendars.push_back(bytes.mid(begin));
+  std::vector<Component> parsed;
+  for (const QByteArray& text : calendars) {
+    if (QString problem = ShapeProblem(text); !problem.isNull()) {
+      out.error = problem;
+      return out;
+    }
+    Component calendar(icalparser_parse_string(text.constData()));
+    if (!calendar || icalcomponent_isa(calendar.get()) != ICAL_VCALENDAR_COMPONENT) {
+      out.error = QStringLiteral("It is not a valid iCalendar file: libical could not read it.");
+      return out;
+    }
+    parsed.push_back(std::move(calendar));
+  }
+  for (Component& calendar : parsed) EventReader(calendar.get(), options, out).ReadAll();
   return out;
 }
 

@@ -378,3 +378,76 @@ TEST_F(InterchangeTransferTest, ARefusedStepLeavesTheOperationAsItWas) {
 
 }  // namespace
 }  // namespace quorvel::testing
+
+namespace quorvel::testing {
+namespace {
+
+// The program itself, without a display: export, then import elsewhere.
+TEST(InterchangeProgramTest, ExportsAndImportsFromTheCommandLineWithoutAWindow) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString source = dir.filePath(QStringLiteral("source"));
+  const QString target = dir.filePath(QStringLiteral("target"));
+  ASSERT_TRUE(QDir().mkpath(source) && QDir().mkpath(target));
+  {
+    DataFiles files;
+    files.SetDataDir(source);
+    ASSERT_EQ(files.OpenDataFiles(), store::OpenResult::kOpened);
+    ASSERT_TRUE(AddAppointment(files, Make("20260110-1", "09:00", "10:00", "Dentist")).stored());
+    AddressEntry e;
+    e.surname = QStringLiteral("Adams");
+    e.birthday_flag = QStringLiteral("1");
+    e.birthday_date = QStringLiteral("20/01/1980");
+    ASSERT_TRUE(AddAddressEntry(files, e).stored());
+    files.CloseDataFiles();
+  }
+  auto run = [](const QStringList& arguments, QString* out, QString* err) {
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(QUORVEL_BINARY), arguments);
+    EXPECT_TRUE(program.waitForFinished(60000));
+    *out = QString::fromLocal8Bit(program.readAllStandardOutput());
+    *err = QString::fromLocal8Bit(program.readAllStandardError());
+    return program.exitCode();
+  };
+  const QString ics = dir.filePath(QStringLiteral("all.ics"));
+  const QString vcf = dir.filePath(QStringLiteral("all.vcf"));
+  QString out;
+  QString err;
+  EXPECT_EQ(run({QStringLiteral("--data-folder"), source, QStringLiteral("--export-ics"), ics,
+                 QStringLiteral("--export-vcf"), vcf},
+                &out, &err),
+            0)
+      << S(err);
+  EXPECT_EQ(out, QStringLiteral("1 appointment and 1 birthday exported to %1.\n"
+                                "1 contact exported to %2.\n")
+                     .arg(ics, vcf));
+  EXPECT_EQ(run({QStringLiteral("--data-folder"), target, QStringLiteral("--import"), ics, vcf},
+                &out, &err),
+            0)
+      << S(err);
+  EXPECT_EQ(out, QStringLiteral("%1: 1 appointment and 0 contacts imported; 1 skipped: 1 already "
+                                "present.\n%2: 0 appointments and 1 contact imported.\n")
+                     .arg(ics, vcf));
+  // Again: nothing new, and a file that is not there fails the lot.
+  EXPECT_EQ(run({QStringLiteral("--data-folder"), target, QStringLiteral("--import"), ics},
+                &out, &err),
+            0);
+  EXPECT_TRUE(out.contains(QStringLiteral("0 appointments and 0 contacts imported; 2 skipped: 2 "
+                                          "already present.")))
+      << S(out);
+  const FolderState before = ReadFolder(target);
+  EXPECT_EQ(run({QStringLiteral("--data-folder"), target, QStringLiteral("--import"), ics,
+                 dir.filePath(QStringLiteral("missing.vcf"))},
+                &out, &err),
+            1);
+  EXPECT_TRUE(err.contains(QStringLiteral("Nothing was imported."))) << S(err);
+  EXPECT_EQ(ReadFolder(target), before);
+  EXPECT_EQ(run({QStringLiteral("--export-ics")}, &out, &err), 2);
+}
+
+}  // namespace
+}  // namespace quorvel::testing
