@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <QTextStream>
 
+#include "app/interchange_actions.h"
 #include "app/seams.h"
 #include "store/data_files.h"
 
@@ -36,6 +37,7 @@ std::vector<CommandLineOptions> SubsystemCommandLines() {
   // Each subsystem adds one line here, in the order its commands run.
 
   // Import and export.
+  all.push_back(InterchangeCommandLine());
 
   // Sync with a server.
 

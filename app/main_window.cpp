@@ -12,6 +12,7 @@
 #include "addressbook/address_book_window.h"
 #include "app/application.h"
 #include "app/artwork.h"
+#include "app/interchange_actions.h"
 #include "app/picture.h"
 #include "app/splash_window.h"
 #include "app/ui.h"
@@ -196,6 +197,13 @@ void MainWindow::BuildMenu() {
   book->setObjectName(QStringLiteral("AddBook"));
   QAction* notes = view->addAction(QStringLiteral("Notes"), this, &MainWindow::OpenNotes);
   notes->setObjectName(QStringLiteral("Notes"));
+
+  QAction* import = file_menu_->addAction(QStringLiteral("Import…"), this,
+                                          [this] { ImportFromFiles(app_, this); });
+  import->setObjectName(QStringLiteral("Import"));
+  QAction* export_ = file_menu_->addAction(QStringLiteral("Export…"), this,
+                                           [this] { ExportToFile(app_, this); });
+  export_->setObjectName(QStringLiteral("Export"));
 
   file_menu_->addSeparator()->setObjectName(QStringLiteral("Space"));
 
