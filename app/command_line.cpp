@@ -11,6 +11,7 @@
 #include "app/interchange_actions.h"
 #include "app/seams.h"
 #include "store/data_files.h"
+#include "sync/sync_command_line.h"
 
 namespace quorvel {
 namespace {
@@ -40,6 +41,7 @@ std::vector<CommandLineOptions> SubsystemCommandLines() {
   all.push_back(InterchangeCommandLine());
 
   // Sync with a server.
+  all.push_back(sync::SyncCommandLine());
 
   return all;
 }
