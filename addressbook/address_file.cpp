@@ -2,6 +2,9 @@
 
 #include <QStringList>
 
+#include "store/scan.h"
+#include "store/text_codec.h"
+
 namespace quorvel {
 
 namespace {
@@ -19,6 +22,21 @@ int FindKey(const Reader& reader, const QString& key, int skip = -1) {
   for (int k = 0; k < count; ++k) {
     if (k != skip && reader.ReadText(kBook, Record(k, kFieldKey)) == key) found = k;
   }
+  return found;
+}
+
+// The same for the file set, in runs of records. A key the code page can
+// store is compared as its bytes (decoding is one to one on those).
+int FindKey(const store::DataFiles& files, const QString& key, int skip = -1) {
+  const std::optional<QByteArray> bytes = store::EncodeText(key);
+  int found = -1;
+  store::ScanItems(files, kBook, files.ReadCount(kBook), [&](int k, const char* group) {
+    if (k == skip) return;
+    if (bytes ? store::FieldBytes(kBook, group, kFieldKey) == *bytes
+              : store::FieldText(kBook, group, kFieldKey) == key) {
+      found = k;
+    }
+  });
   return found;
 }
 
@@ -87,7 +105,8 @@ QString ReadAddressKey(const store::DataFiles& files, int item) {
 }
 
 AddressEntry ReadAddressEntry(const store::DataFiles& files, int item) {
-  auto field = [&](int f) { return files.ReadText(kBook, Record(item, f)); };
+  const QByteArray group = files.ReadRecords(kBook, Record(item, 1), kAddressFieldCount);
+  auto field = [&](int f) { return store::FieldText(kBook, group.constData(), f); };
   AddressEntry entry;
   entry.name = field(kFieldName);
   entry.surname = field(kFieldSurname);
