@@ -12,7 +12,7 @@ namespace quorvel::store {
 
 // Bytes read per call: few calls, and small enough that the buffer comes
 // from the heap again each time rather than being mapped afresh.
-inline constexpr int kScanRunBytes = 120 * 1024;
+inline constexpr int kScanRunBytes = 32 * 1024;
 
 // Calls visit(item, group) for items 0 … count - 1 in order, `group`
 // pointing at the raw bytes of the item's records; field f starts at
