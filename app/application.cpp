@@ -86,11 +86,12 @@ void Application::Start() {
   CentreOnScreen(Splash());
   Splash().show();
 
+  const QString folder = data_folder_.isNull() ? QDir::currentPath() : data_folder_;
   const qint64 wait_ms = SplashWaitMs(Now().time());
   QElapsedTimer elapsed;
   elapsed.start();
   do {
-    if (!OpenDataIn(QDir::currentPath())) {
+    if (!OpenDataIn(folder)) {
       Splash().hide();
       return;
     }

@@ -36,6 +36,10 @@ class Application {
 
   store::DataFiles& files() { return files_; }
 
+  // The folder the data files live in, chosen once at start-up; without
+  // one, the working folder at the time Start() runs.
+  void SetDataFolder(const QString& folder) { data_folder_ = folder; }
+
   // The start-up sequence: splash, files, today indicator, main window.
   void Start();
   // Points the data files at `dir` and opens them, as one pass of the
@@ -87,6 +91,7 @@ class Application {
   std::unique_ptr<ReminderSchedule> reminders_;
   bool edit_mode_ = false;
   std::function<void()> process_end_;
+  QString data_folder_;
 
   QPointer<MainWindow> main_;
   QPointer<SplashWindow> splash_;

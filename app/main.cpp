@@ -1,16 +1,100 @@
+#include <cstdio>
+#include <cstdlib>
+
 #include <QApplication>
+#include <QDir>
+#include <QTextStream>
 
 #include "app/application.h"
 #include "app/artwork.h"
+#include "app/command_line.h"
 #include "app/seams.h"
+#include "app/translation.h"
 #include "store/fatal.h"
 
+namespace {
+
+QStringList ArgumentsOf(int argc, char* argv[]) {
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  return arguments;
+}
+
+void NameApplication() {
+  QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
+  QCoreApplication::setOrganizationDomain(QStringLiteral("quorvel.org"));
+}
+
+// Everything that opens no window: help, version, errors and the commands
+// that work on the data files directly.
+int RunWithoutWindow(const quorvel::Invocation& invocation) {
+  QTextStream out(stdout);
+  QTextStream err(stderr);
+  switch (invocation.action) {
+    case quorvel::Invocation::Action::kPrint:
+      out << invocation.text;
+      return EXIT_SUCCESS;
+    case quorvel::Invocation::Action::kError:
+      err << invocation.text;
+      return invocation.exit_code;
+    case quorvel::Invocation::Action::kHeadless:
+      break;
+    case quorvel::Invocation::Action::kWindow:
+      return EXIT_FAILURE;
+  }
+  // No window to show a message in: say it on standard error.
+  quorvel::SetMessageSink([](const QString& text) {
+    QTextStream(stderr) << text << '\n';
+  });
+  quorvel::store::SetFatalHandler([](const QString& message) {
+    QTextStream(stderr) << message << '\n';
+    std::fflush(stderr);
+    std::_Exit(EXIT_FAILURE);
+  });
+  if (invocation.create_folder && !quorvel::MakeDataFolder(invocation.data_folder)) {
+    return EXIT_FAILURE;
+  }
+  return quorvel::RunHeadless(invocation.data_folder, invocation.commands, out, err);
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+  const QStringList arguments = ArgumentsOf(argc, argv);
+  // Decided once: the working folder of the start.
+  const QString current_folder = QDir::currentPath();
+  const quorvel::Invocation first =
+      quorvel::ParseCommandLine(arguments, current_folder, quorvel::StandardDataFolder());
+  const bool window = first.action == quorvel::Invocation::Action::kWindow ||
+                      (first.action == quorvel::Invocation::Action::kError &&
+                       quorvel::HasWindowingOption(arguments));
+  if (!window) {
+    // No display is needed for these.
+    QCoreApplication core(argc, argv);
+    NameApplication();
+    quorvel::LoadTranslation();
+    return RunWithoutWindow(quorvel::ParseCommandLine(
+        QCoreApplication::arguments(), current_folder, quorvel::StandardDataFolder()));
+  }
+
   QApplication qt(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Quorvel"));
+  NameApplication();
+  quorvel::LoadTranslation();
+  // Parsed again without the windowing layer's own options, and translated.
+  const quorvel::Invocation invocation = quorvel::ParseCommandLine(
+      QCoreApplication::arguments(), current_folder, quorvel::StandardDataFolder());
+  if (invocation.action != quorvel::Invocation::Action::kWindow) {
+    return RunWithoutWindow(invocation);
+  }
   QApplication::setWindowIcon(quorvel::ProgramIcon());
+  QApplication::setDesktopFileName(QStringLiteral("org.quorvel.Quorvel"));
   quorvel::store::SetFatalHandler(quorvel::ReportFatalAndExit);
+  if (invocation.create_folder && !quorvel::MakeDataFolder(invocation.data_folder)) {
+    return EXIT_FAILURE;
+  }
   quorvel::Application app;
+  app.SetDataFolder(invocation.data_folder);
   app.Start();
   return QApplication::exec();
 }

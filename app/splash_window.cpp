@@ -1,6 +1,7 @@
 #include "app/splash_window.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -67,6 +68,16 @@ SplashWindow::SplashWindow(Application& app)
     contact->setTextInteractionFlags(Qt::TextSelectableByMouse);
   }
 
+  // Where the data files are, so a user can find them and back them up.
+  folder_caption_ = AddLabel(frame, "lblDataFolderCaption", QStringLiteral("Data folder:"),
+                             TwipsRect(240, 2280, 3840, 255), ArialFont(8.25, true));
+  folder_ = AddLabel(frame, "lblDataFolder", QString(), TwipsRect(240, 2535, 3840, 255),
+                     ArialFont(8.25));
+  folder_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  folder_caption_->setBuddy(folder_);
+  folder_caption_->hide();
+  folder_->hide();
+
   close_ = new QPushButton(QStringLiteral("Close"), frame);
   close_->setObjectName(QStringLiteral("Command1"));
   close_->setAccessibleName(QStringLiteral("Close"));
@@ -79,6 +90,14 @@ SplashWindow::SplashWindow(Application& app)
 
 void SplashWindow::SetCloseVisible(bool visible) {
   close_->setVisible(visible);
+  const QString folder = QDir::toNativeSeparators(app_.files().DataDir());
+  folder_->setText(
+      folder_->fontMetrics().elidedText(folder, Qt::ElideMiddle, folder_->width()));
+  folder_->setToolTip(folder);
+  folder_->setAccessibleName(QStringLiteral("Data folder"));
+  folder_->setAccessibleDescription(folder);
+  folder_caption_->setVisible(visible && !folder.isEmpty());
+  folder_->setVisible(visible && !folder.isEmpty());
   if (visible) close_->setFocus();
 }
 

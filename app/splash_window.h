@@ -3,6 +3,7 @@
 
 #include <QWidget>
 
+class QLabel;
 class QPushButton;
 
 namespace quorvel {
@@ -19,7 +20,8 @@ class SplashWindow : public QWidget {
   explicit SplashWindow(Application& app);
 
   // Shows or hides the "Close" button Command1. While it is hidden the
-  // window cannot be closed at all (the program is starting).
+  // window cannot be closed at all (the program is starting). As the About
+  // box, with "Close" shown, the window also names the data folder.
   void SetCloseVisible(bool visible);
 
  protected:
@@ -30,6 +32,8 @@ class SplashWindow : public QWidget {
  private:
   Application& app_;
   QPushButton* close_ = nullptr;
+  QLabel* folder_caption_ = nullptr;
+  QLabel* folder_ = nullptr;
 };
 
 }  // namespace quorvel

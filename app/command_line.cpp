@@ -1,0 +1,208 @@
+#include "app/command_line.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTextStream>
+
+#include "app/seams.h"
+#include "store/data_files.h"
+
+namespace quorvel {
+namespace {
+
+QString Tr(const char* text) { return QCoreApplication::translate("CommandLine", text); }
+
+QString UsageHint(const QString& program) {
+  return Tr("Usage: %1 [options]\nTry '%1 --help' for more information.").arg(program);
+}
+
+Invocation Error(const QString& program, const QString& message) {
+  Invocation result;
+  result.action = Invocation::Action::kError;
+  result.exit_code = 2;
+  result.text = program + QStringLiteral(": ") + message + QLatin1Char('\n') + UsageHint(program) +
+                QLatin1Char('\n');
+  return result;
+}
+
+}  // namespace
+
+std::vector<CommandLineOptions> SubsystemCommandLines() {
+  std::vector<CommandLineOptions> all;
+  // Each subsystem adds one line here, in the order its commands run.
+
+  // Import and export.
+
+  // Sync with a server.
+
+  return all;
+}
+
+QString StandardDataFolder() {
+  const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  if (base.isEmpty()) return QString();
+  return QDir(base).absoluteFilePath(QStringLiteral("quorvel"));
+}
+
+Invocation ParseCommandLine(const QStringList& arguments, const QString& current_folder,
+                            const QString& standard_folder,
+                            const std::vector<CommandLineOptions>& subsystems) {
+  const QString program = QStringLiteral("quorvel");
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription(Tr("Quorvel, a personal organiser: appointments with "
+                                      "reminders, an address book with birthdays, and notes."));
+  parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+  const QCommandLineOption help_option({QStringLiteral("h"), QStringLiteral("help")},
+                                       Tr("Show this help and exit."));
+  const QCommandLineOption version_option({QStringLiteral("v"), QStringLiteral("version")},
+                                          Tr("Show the version and exit."));
+  const QCommandLineOption folder_option(
+      {QStringLiteral("d"), QStringLiteral("data-folder")},
+      Tr("Keep the data files in <folder> (which must exist) instead of the current folder."),
+      Tr("folder"));
+  const QCommandLineOption standard_option(
+      QStringLiteral("standard-folder"),
+      Tr("Keep the data files in your standard data folder, %1, created on first use. "
+         "The desktop menu starts Quorvel this way.")
+          .arg(standard_folder.isEmpty() ? QStringLiteral("~/.local/share/quorvel")
+                                         : standard_folder));
+  parser.addOptions({help_option, version_option, folder_option, standard_option});
+  for (const CommandLineOptions& subsystem : subsystems) {
+    parser.addOptions(subsystem.options);
+    if (!subsystem.positional_name.isEmpty()) {
+      parser.addPositionalArgument(subsystem.positional_name, subsystem.positional_description,
+                                   QStringLiteral("[%1…]").arg(subsystem.positional_name));
+    }
+  }
+
+  if (!parser.parse(arguments)) return Error(program, parser.errorText());
+
+  Invocation result;
+  if (parser.isSet(help_option)) {
+    result.action = Invocation::Action::kPrint;
+    result.text = parser.helpText();
+    // The usage line names the program as a user types it, not by its path.
+    if (QCoreApplication::instance() != nullptr) {
+      const QString path = QCoreApplication::arguments().value(0);
+      const qsizetype at = path.isEmpty() ? -1 : result.text.indexOf(path);
+      if (at >= 0 && at < result.text.indexOf(QLatin1Char('\n'))) {
+        result.text.replace(at, path.size(), program);
+      }
+    }
+    return result;
+  }
+  if (parser.isSet(version_option)) {
+    result.action = Invocation::Action::kPrint;
+    result.text = QStringLiteral("Quorvel %1\n").arg(QStringLiteral(QUORVEL_VERSION));
+    return result;
+  }
+
+  if (parser.isSet(folder_option) && parser.isSet(standard_option)) {
+    return Error(program, Tr("Give either --data-folder or --standard-folder, not both."));
+  }
+  if (parser.values(folder_option).size() > 1) {
+    return Error(program, Tr("Give --data-folder only once."));
+  }
+  if (parser.isSet(folder_option)) {
+    const QString folder = parser.value(folder_option);
+    if (folder.isEmpty()) return Error(program, Tr("The data folder's name is empty."));
+    // A relative name is taken from the working folder, once, here.
+    result.data_folder = QDir::cleanPath(
+        current_folder.isEmpty() ? folder : QDir(current_folder).absoluteFilePath(folder));
+  } else if (parser.isSet(standard_option)) {
+    if (standard_folder.isEmpty()) {
+      return Error(program, Tr("There is no standard data folder for this account."));
+    }
+    result.data_folder = QDir::cleanPath(standard_folder);
+    result.create_folder = true;
+  } else {
+    result.data_folder = current_folder;
+  }
+
+  QStringList unclaimed = parser.positionalArguments();
+  for (const CommandLineOptions& subsystem : subsystems) {
+    if (!subsystem.take) continue;
+    QString error;
+    HeadlessCommand command = subsystem.take(parser, unclaimed, error);
+    if (!error.isEmpty()) return Error(program, error);
+    if (command) result.commands.push_back(std::move(command));
+  }
+  if (!unclaimed.isEmpty()) {
+    return Error(program, Tr("Unexpected argument '%1'.").arg(unclaimed.first()));
+  }
+  result.action = result.commands.empty() ? Invocation::Action::kWindow
+                                          : Invocation::Action::kHeadless;
+  return result;
+}
+
+int RunHeadless(const QString& folder, const std::vector<HeadlessCommand>& commands,
+                QTextStream& out, QTextStream& err) {
+  store::DataFiles files;
+  files.SetDataDir(folder);
+  if (files.OpenDataFiles() == store::OpenResult::kInUse) {
+    err << store::FolderInUseMessage(folder) << '\n';
+    err.flush();
+    return 1;
+  }
+  HeadlessContext context{files, out, err};
+  int status = 0;
+  for (const HeadlessCommand& command : commands) {
+    status = command(context);
+    out.flush();
+    err.flush();
+    if (status != 0) break;
+  }
+  files.CloseDataFiles();
+  return status;
+}
+
+bool MakeDataFolder(const QString& folder) {
+  if (QFileInfo(folder).isDir()) return true;
+  if (!QDir().mkpath(folder) ||
+      !QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                         QFileDevice::ExeOwner)) {
+    ShowMessage(Tr("Quorvel could not create its data folder %1.")
+                    .arg(QDir::toNativeSeparators(folder)));
+    return false;
+  }
+  return true;
+}
+
+bool HasWindowingOption(const QStringList& arguments) {
+  // The options QGuiApplication and QApplication remove from the arguments.
+  static const QStringList kWindowing = {
+      QStringLiteral("platform"),    QStringLiteral("platformpluginpath"),
+      QStringLiteral("platformtheme"), QStringLiteral("plugin"),
+      QStringLiteral("qwindowgeometry"), QStringLiteral("qwindowicon"),
+      QStringLiteral("qwindowtitle"), QStringLiteral("reverse"),
+      QStringLiteral("session"),     QStringLiteral("style"),
+      QStringLiteral("stylesheet"),  QStringLiteral("widgetcount"),
+      QStringLiteral("display"),     QStringLiteral("geometry"),
+      QStringLiteral("name"),        QStringLiteral("title"),
+      QStringLiteral("visual"),      QStringLiteral("ncols"),
+      QStringLiteral("cmap"),        QStringLiteral("nograb"),
+      QStringLiteral("dograb"),      QStringLiteral("sync"),
+      QStringLiteral("fn"),          QStringLiteral("font"),
+      QStringLiteral("bg"),          QStringLiteral("background"),
+      QStringLiteral("fg"),          QStringLiteral("foreground"),
+      QStringLiteral("btn"),         QStringLiteral("button"),
+  };
+  for (qsizetype i = 1; i < arguments.size(); ++i) {
+    const QString& argument = arguments[i];
+    if (argument == QStringLiteral("--")) break;
+    // Qt takes these with one dash only; "--sync" stays an option of ours.
+    if (!argument.startsWith(QLatin1Char('-')) || argument.startsWith(QStringLiteral("--"))) {
+      continue;
+    }
+    const QString name = argument.mid(1).section(QLatin1Char('='), 0, 0);
+    if (kWindowing.contains(name)) return true;
+  }
+  return false;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,112 @@
+// The command line: which folder holds the data, whether a window opens at
+// all, and the commands that run without one.
+//
+// Parsing is a pure function of the arguments and two folders, so it is
+// tested without starting anything. Subsystems add their own options through
+// CommandLineOptions (see SubsystemCommandLines in command_line.cpp); a
+// subsystem whose options ask for work without a window returns a
+// HeadlessCommand, which RunHeadless runs with the data folder open and held
+// by this process, exactly as the window would hold it.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include <QCommandLineOption>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QCommandLineParser;
+class QTextStream;
+
+namespace quorvel {
+
+namespace store {
+class DataFiles;
+}
+
+// What a command without a window works with.
+struct HeadlessContext {
+  store::DataFiles& files;  // open; this process holds the folder
+  QTextStream& out;         // one-line summaries (standard output)
+  QTextStream& err;         // failures (standard error)
+};
+
+// A command that runs without a window. Returns the process's exit status:
+// 0 for success, non-zero for failure (after saying why on `err`).
+using HeadlessCommand = std::function<int(HeadlessContext&)>;
+
+// What one subsystem adds to the command line.
+struct CommandLineOptions {
+  // Its options, shown by --help in this order.
+  QList<QCommandLineOption> options;
+  // Shown by --help as "[name…]" with the description, when the subsystem
+  // takes plain arguments (such as file names after an option).
+  QString positional_name;
+  QString positional_description;
+  // Called after the arguments parsed cleanly. Returns the command to run
+  // when this subsystem's options ask for one, or an empty function.
+  // `unclaimed` holds the plain arguments no subsystem has taken yet: remove
+  // those this subsystem uses; any left over at the end are an error.
+  // Sets `error` (one sentence) for a bad value or combination; the usage
+  // line follows it and the exit status is 2.
+  std::function<HeadlessCommand(const QCommandLineParser& parser, QStringList& unclaimed,
+                                QString& error)>
+      take;
+};
+
+// The options of every subsystem, in the order their commands run.
+std::vector<CommandLineOptions> SubsystemCommandLines();
+
+// What the command line asks for.
+struct Invocation {
+  enum class Action {
+    kWindow,    // start the organiser on `data_folder`
+    kHeadless,  // run `commands` on `data_folder`, no window
+    kPrint,     // print `text` on standard output and exit with 0 (--help, --version)
+    kError,     // print `text` on standard error and exit with `exit_code`
+  };
+  Action action = Action::kWindow;
+  QString text;
+  int exit_code = 0;
+  // Absolute path of the data folder (kWindow, kHeadless). Empty when the
+  // working folder could not be read (it was removed): the store refuses it.
+  QString data_folder;
+  // True when the data folder is the standard one, which is created on first
+  // use; any other folder must exist already.
+  bool create_folder = false;
+  std::vector<HeadlessCommand> commands;
+};
+
+// Parses `arguments` (the program's name first). `current_folder` is the
+// working folder, `standard_folder` the account's standard data folder
+// ($XDG_DATA_HOME/quorvel). Without a folder option the data stays in the
+// working folder, as it always has.
+Invocation ParseCommandLine(const QStringList& arguments, const QString& current_folder,
+                            const QString& standard_folder,
+                            const std::vector<CommandLineOptions>& subsystems =
+                                SubsystemCommandLines());
+
+// The account's standard data folder: $XDG_DATA_HOME/quorvel, which is
+// ~/.local/share/quorvel unless the user moved it.
+QString StandardDataFolder();
+
+// Opens the data files in `folder`, holding it against other Quorvel
+// processes, runs `commands` in order until one fails, and closes the files.
+// Returns the exit status: that of the failed command, 1 when the folder is
+// in use by another Quorvel, else 0.
+int RunHeadless(const QString& folder, const std::vector<HeadlessCommand>& commands,
+                QTextStream& out, QTextStream& err);
+
+// Creates the standard data folder `folder` (and the folders above it),
+// readable by its owner only, unless it exists. False, after telling the
+// user, when it cannot be made.
+bool MakeDataFolder(const QString& folder);
+
+// True when `arguments` hold one of the options Qt's windowing layer takes
+// for itself (-platform, -style, -display …): those arguments are only
+// understood once the windowing layer has removed them.
+bool HasWindowingOption(const QStringList& arguments);
+
+}  // namespace quorvel

@@ -1,0 +1,25 @@
+#include "app/translation.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace quorvel {
+
+void LoadTranslation() {
+  const QLocale locale;
+  // Owned by the application object, which outlives every text shown.
+  auto* own = new QTranslator(QCoreApplication::instance());
+  if (own->load(locale, QStringLiteral("quorvel"), QStringLiteral("_"),
+                QStringLiteral(":/i18n"))) {
+    QCoreApplication::installTranslator(own);
+    auto* qt = new QTranslator(QCoreApplication::instance());
+    if (qt->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+      QCoreApplication::installTranslator(qt);
+    }
+  }
+}
+
+}  // namespace quorvel
