@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include "store/scan.h"
+#include "store/text_codec.h"
 #include "sync/sync_state.h"
 
 namespace quorvel {
@@ -21,6 +23,21 @@ int FindKey(const Reader& reader, const QString& key, int skip = -1) {
   for (int k = 0; k < count; ++k) {
     if (k != skip && reader.ReadText(kBook, Record(k, kFieldKey)) == key) found = k;
   }
+  return found;
+}
+
+// The same for the file set, in runs of records. A key the code page can
+// store is compared as its bytes (decoding is one to one on those).
+int FindKey(const store::DataFiles& files, const QString& key, int skip = -1) {
+  const std::optional<QByteArray> bytes = store::EncodeText(key);
+  int found = -1;
+  store::ScanItems(files, kBook, files.ReadCount(kBook), [&](int k, const char* group) {
+    if (k == skip) return;
+    if (bytes ? store::FieldBytes(kBook, group, kFieldKey) == *bytes
+              : store::FieldText(kBook, group, kFieldKey) == key) {
+      found = k;
+    }
+  });
   return found;
 }
 
