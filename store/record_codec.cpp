@@ -55,7 +55,7 @@ int CountOf(Channel channel, const Variant& count) {
 void EncodeTextAt(char* record, int length, QByteArrayView text) {
   std::memset(record, 0, length);
   PutU16At(record, static_cast<std::uint16_t>(text.size()));
-  std::memcpy(record + 2, text.data(), text.size());
+  if (!text.isEmpty()) std::memcpy(record + 2, text.data(), text.size());
 }
 
 void EncodeVariantAt(char* record, int length, const Variant& value) {
