@@ -148,6 +148,26 @@ store::Outcome AddAddressEntry(store::DataFiles& files, const AddressEntry& entr
   return ReplaceAddressEntry(files, QString(), entry);
 }
 
+store::Outcome AddAddressEntry(store::Operation& op, const AddressEntry& entry,
+                               QSet<QString>* keys) {
+  const QString key = entry.Key();
+  if (keys ? keys->contains(key) : FindKey(op, key) >= 0) {
+    return store::Outcome::Refused(DuplicateEntryMessage());
+  }
+  const int count = op.ReadCount(kBook);
+  if (count >= store::Info(kBook).max_items) {
+    return store::Outcome::Refused(AddressBookFullMessage());
+  }
+  // Checked before anything is written, so a refusal leaves `op` untouched.
+  for (const QString& field : entry.Fields()) {
+    const QString refusal = store::TextRefusal(kBook, field);
+    if (!refusal.isNull()) return store::Outcome::Refused(refusal);
+  }
+  Append(op, entry, count);
+  if (keys) keys->insert(key);
+  return store::Outcome::Stored();
+}
+
 store::Outcome DeleteAddressEntry(store::DataFiles& files, const QString& key) {
   if (key.isEmpty()) return store::Outcome::Stored();
   store::Operation op(files);
@@ -181,11 +201,8 @@ void ReplaceAddressEntry(store::Operation& op, const QString& old_key, const Add
     CloseGap(op, old_item, count);
     Append(op, entry, count - 1);
   } else {
-    if (count >= store::Info(kBook).max_items) {
-      op.Refuse(AddressBookFullMessage());
-      return;
-    }
-    Append(op, entry, count);
+    const store::Outcome outcome = AddAddressEntry(op, entry);
+    if (outcome.refused()) op.Refuse(outcome.reason());
   }
 }
 

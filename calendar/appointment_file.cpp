@@ -80,23 +80,30 @@ double LeadingNumber(const QString& text) {
 }
 
 store::Outcome AddAppointment(store::DataFiles& files, const Appointment& appointment) {
-  if (appointment.description.size() > kDescriptionLimit) {
-    return store::Outcome::Refused(QString::fromLatin1(kDescriptionTooLong));
-  }
   store::Operation op(files);
-  AppendAppointment(op, appointment);
+  const store::Outcome outcome = AddAppointment(op, appointment);
+  if (outcome.refused()) return outcome;
   return op.Commit();
 }
 
-void AppendAppointment(store::Operation& op, const Appointment& appointment) {
+store::Outcome AddAppointment(store::Operation& op, const Appointment& appointment) {
+  if (appointment.description.size() > kDescriptionLimit) {
+    return store::Outcome::Refused(QString::fromLatin1(kDescriptionTooLong));
+  }
   const int count = op.ReadCount(kFile);
   if (count >= store::Info(kFile).max_items) {
-    op.Refuse(QString::fromLatin1(kAppointmentFileFull));
-    return;
+    return store::Outcome::Refused(QString::fromLatin1(kAppointmentFileFull));
+  }
+  // Checked before anything is written, so a refusal leaves `op` untouched.
+  for (const QString* text : {&appointment.id, &appointment.subject, &appointment.start,
+                              &appointment.end, &appointment.minutes, &appointment.description}) {
+    const QString refusal = store::TextRefusal(kFile, *text);
+    if (!refusal.isNull()) return store::Outcome::Refused(refusal);
   }
   op.WriteText(kFile, Record(count, kIdField), appointment.id);
   WriteFields(op, count, appointment);
   op.WriteCount(kFile, count + 1);
+  return store::Outcome::Stored();
 }
 
 void RewriteAppointment(store::Operation& op, int k, const Appointment& appointment) {
