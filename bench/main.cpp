@@ -292,18 +292,7 @@ void Run::DeleteAppointmentFigure() {
   const QByteArray id = data_.appointments[0].id.toLatin1();
   row.floor = Measure(
       slow(), [&] { floor_appoint_->Put(appoint_image_); },
-      [&] {
-        const QByteArray before = floor_appoint_->ReadAll();
-        QByteArray image = before;
-        const int count = RawCount(image, 128, 8);
-        int index = -1;
-        for (int k = 0; k < count; ++k) {
-          if (RawText(image, 128, 8 * k + 1) == id) index = k;
-        }
-        const auto ranges = RemoveGroup(image, 128, 8, 7, index, count);
-        RenumberIds(image, count - 1, id);
-        floor_appoint_->JournaledWrite(before, image, ranges);
-      },
+      [&] { RawDeleteByKey(*floor_appoint_, 8, 7, id, true); },
       [&](Row& r) {
         if (FileBytes(FloorPath("Appoint.dat")) != expected) r.Wrong(QStringLiteral("floor's file"));
       },
@@ -344,17 +333,7 @@ void Run::DeleteAddressFigure() {
       row);
   row.floor = Measure(
       slow(), [&] { floor_book_->Put(book_image_); },
-      [&] {
-        const QByteArray before = floor_book_->ReadAll();
-        QByteArray image = before;
-        const QByteArray raw_key = key.toLatin1();
-        const int count = RawCount(image, 128, 16);
-        int index = -1;
-        for (int k = 0; k < count; ++k) {
-          if (RawText(image, 128, 16 * k + 1) == raw_key) index = k;
-        }
-        floor_book_->JournaledWrite(before, image, RemoveGroup(image, 128, 16, 15, index, count));
-      },
+      [&] { RawDeleteByKey(*floor_book_, 16, 15, key.toLatin1(), false); },
       [&](Row& r) {
         if (FileBytes(FloorPath("AddBook.dat")) != expected) r.Wrong(QStringLiteral("floor's file"));
       },

@@ -171,6 +171,22 @@ void RenumberIds(QByteArray& image, int count, const QByteArray& deleted_id) {
   }
 }
 
+void RawDeleteByKey(RawFile& file, int group_size, int fields, const QByteArray& key,
+                    bool renumber_ids) {
+  const int length = file.record_length();
+  const QByteArray before = file.ReadAll();
+  QByteArray image = before;
+  const int count = RawCount(image, length, group_size);
+  int index = -1;
+  for (int k = 0; k < count; ++k) {
+    if (RawText(image, length, group_size * k + 1) == key) index = k;
+  }
+  if (index < 0) std::abort();
+  const auto ranges = RemoveGroup(image, length, group_size, fields, index, count);
+  if (renumber_ids) RenumberIds(image, count - 1, key);
+  file.JournaledWrite(before, image, ranges);
+}
+
 RawMarks RawMonthScan(const RawFile& appoint, const RawFile& book, int year, int month,
                       const QDate& today) {
   RawMarks marks;

@@ -59,6 +59,12 @@ std::vector<RawFile::Range> RemoveGroup(QByteArray& image, int record_length, in
 // move down by one (IDs compared as raw bytes).
 void RenumberIds(QByteArray& image, int count, const QByteArray& deleted_id);
 
+// The floor of a delete: one read, the last item whose field 1 holds `key`
+// found on raw bytes, its group removed (and with `renumber_ids` the later
+// ordinals of its date renumbered), the change written under a journal.
+void RawDeleteByKey(RawFile& file, int group_size, int fields, const QByteArray& key,
+                    bool renumber_ids);
+
 // Month marks from one bulk read of each file: days with an appointment,
 // days with a birthday, and whether `today` has an appointment.
 struct RawMarks {
