@@ -17,6 +17,7 @@
 #include "addressbook/address_ui.h"
 #include "addressbook/name_list_model.h"
 #include "app/application.h"
+#include "app/contrast.h"
 #include "app/limited_text_edit.h"
 #include "app/seams.h"
 #include "app/ui.h"
@@ -60,16 +61,20 @@ QPushButton* Button(QWidget* parent, const char* object_name, const QString& cap
 void PaintGroupButton(QPushButton* button, const QColor& colour) {
   QPalette palette = button->palette();
   palette.setColor(QPalette::Button, colour);
+  // The caption stays readable on the yellow in a dark palette too.
+  const QColor ink = ReadableOn(QApplication::palette().color(QPalette::ButtonText), colour);
+  palette.setColor(QPalette::ButtonText, ink);
   button->setPalette(palette);
   const QFont font = button->font();
   button->setStyleSheet(
       QStringLiteral(
-          "QPushButton { background-color: %1; border: 1px solid palette(dark);"
+          "QPushButton { background-color: %1; color: %4; border: 1px solid palette(dark);"
           " border-radius: 2px; font-family: \"%2\"; font-size: %3pt; }"
           "QPushButton:focus { border-color: palette(highlight); }"
           "QPushButton:pressed { background-color: palette(mid); }")
           .arg(colour.name(), font.family())
-          .arg(font.pointSizeF()));
+          .arg(font.pointSizeF())
+          .arg(ink.name()));
 }
 
 QColor ButtonFace() { return QApplication::palette().color(QPalette::Button); }
@@ -193,6 +198,11 @@ AddressBookWindow::AddressBookWindow(Application& app) : app_(app) {
   chain(add_button_);
   chain(edit_button_);
   chain(delete_button_);
+
+  // The window opens on its current group, "A", chosen and listed: a first
+  // click on "A" would otherwise change nothing and show nothing.
+  PaintGroupButton(group_buttons_[0], QColor(255, 255, 0));
+  FillNameList();
 }
 
 QString AddressBookWindow::GroupText(int index) { return QLatin1String(kGroupTexts[index]); }

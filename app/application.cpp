@@ -11,6 +11,7 @@
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_editor_window.h"
+#include "app/accessibility.h"
 #include "app/main_window.h"
 #include "app/seams.h"
 #include "app/splash_window.h"
@@ -29,7 +30,9 @@
 
 namespace quorvel {
 
-Application::Application() : reminders_(std::make_unique<ReminderSchedule>(Now())) {}
+Application::Application() : reminders_(std::make_unique<ReminderSchedule>(Now())) {
+  InstallAccessibility();
+}
 
 Application::~Application() {
   // Tool windows first, the main window last.

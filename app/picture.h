@@ -19,6 +19,9 @@ class Picture : public QWidget {
 
   // Makes the picture a hot spot with tool tip `tip`.
   void MakeHotSpot(const QString& tip);
+  // Does what Enter on the focused hot spot does (assistive technology's
+  // press action).
+  void Activate() { emit keyActivated(); }
 
  signals:
   // Left-button double-click.

@@ -3,6 +3,9 @@
 #include <cstdlib>
 #include <utility>
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 
 namespace quorvel {
@@ -25,7 +28,10 @@ void ShowMessage(const QString& text) {
     Sink()(text);
     return;
   }
-  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Quorvel"), text, QMessageBox::Ok);
+  // Over the window it belongs to, with a plain OK like every other button.
+  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Quorvel"), text, QMessageBox::Ok,
+                  QApplication::activeWindow());
+  if (QAbstractButton* ok = box.button(QMessageBox::Ok)) ok->setIcon(QIcon());
   box.exec();
 }
 

@@ -1,7 +1,9 @@
 // Geometry, fonts and window showing shared by every window.
 #pragma once
 
+#include <QDate>
 #include <QFont>
+#include <QString>
 #include <QRect>
 
 class QWidget;
@@ -28,12 +30,18 @@ Widget* Place(Widget* widget, const char* name, const QRect& rect) {
   return widget;
 }
 
+// A date as every date box shows it: dd/MM/yyyy.
+QString DateText(const QDate& date);
+
 // Arial (Liberation Sans here) at `points`.
 QFont ArialFont(double points, bool bold = false);
 
 // Shows a tool window without blocking: restored if minimised, in front and
 // active if it was already open.
 void OpenToolWindow(QWidget& window);
+
+// Centres `window` over `anchor`, kept on the anchor's screen.
+void PlaceOver(QWidget& window, const QWidget& anchor);
 
 // Moves a top-level window to the middle of the screen it is on.
 void CentreOnScreen(QWidget& window);

@@ -13,6 +13,7 @@
 #include <QTextCursor>
 #include <QWheelEvent>
 
+#include "app/accessibility.h"
 #include "app/application.h"
 #include "app/seams.h"
 #include "app/ui.h"
@@ -37,9 +38,9 @@ QStringList HalfHours(bool with_midnight) {
 // matches an item as an activation when the box is left or Return is
 // pressed; Picked() tells a real pick (the drop-down, the arrow keys, the
 // wheel) from that.
-class TimeCombo : public QComboBox {
+class TimeCombo : public NamedComboBox {
  public:
-  explicit TimeCombo(QWidget* parent) : QComboBox(parent) {}
+  explicit TimeCombo(QWidget* parent) : NamedComboBox(parent) {}
   void WatchTyping() {
     connect(lineEdit(), &QLineEdit::textEdited, this, [this] { typed_ = true; });
   }

@@ -1,12 +1,13 @@
 #include "calendar/day_schedule_window.h"
 
 #include <QHeaderView>
-#include <QLocale>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 
 #include "app/application.h"
+#include "app/contrast.h"
 #include "app/date_box.h"
 #include "app/ui.h"
 #include "calendar/activities_window.h"
@@ -31,6 +32,19 @@ QTableWidgetItem* Cell(QTableWidget& grid, int row, int column) {
   }
   return item;
 }
+
+// Cells cannot be chosen: none is drawn with a focus frame, a tint or the
+// hover shade; the grid as a whole shows the focus.
+class PlainCells : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
+    QStyleOptionViewItem plain(option);
+    plain.state &= ~(QStyle::State_HasFocus | QStyle::State_Selected | QStyle::State_MouseOver);
+    QStyledItemDelegate::paint(painter, plain, index);
+  }
+};
 
 }  // namespace
 
@@ -70,6 +84,9 @@ DayScheduleWindow::DayScheduleWindow(Application& app) : app_(app) {
   grid_->setSelectionMode(QAbstractItemView::NoSelection);
   grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   grid_->setFocusPolicy(Qt::StrongFocus);
+  // Tab leaves the grid; the arrow keys move (and scroll) inside it.
+  grid_->setTabKeyNavigation(false);
+  grid_->setItemDelegate(new PlainCells(grid_));
   grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   grid_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   grid_->setHorizontalHeaderLabels(QStringList{QStringLiteral("Appointment")} + TimeLabels());
@@ -115,7 +132,7 @@ void DayScheduleWindow::SetDate(const QDate& date) {
 void DayScheduleWindow::FillDaySchedule() {
   ActivitiesWindow& activities = app_.Activities();
   setWindowTitle(QStringLiteral("Day Schedule for - ") +
-                 QLocale::system().toString(activities.Date(), QLocale::ShortFormat));
+                 DateText(activities.Date()));
 
   // The header row holds "Appointment" and the 34 half-hours; one row per
   // listed appointment follows, then the total.
@@ -144,6 +161,8 @@ void DayScheduleWindow::FillDaySchedule() {
   QTableWidgetItem* total = Cell(*grid_, n, 0);
   total->setText(QStringLiteral("Total Occupation"));
   total->setBackground(kTotalCaption);
+  // The caption's pale cyan is fixed; its text stays dark on it.
+  total->setForeground(ReadableOn(grid_->palette().color(QPalette::Text), kTotalCaption));
   for (int k = 1; k <= kTimeColumns; ++k) {
     int covering = 0;
     for (int j = 0; j < n; ++j) covering += covers(j, k) ? 1 : 0;

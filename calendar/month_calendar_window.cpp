@@ -83,7 +83,15 @@ MonthCalendarView::MonthCalendarView(QWidget* parent) : QCalendarWidget(parent) 
     // A plain title: the legend and the spinner lie over it.
     bar->setStyleSheet(QStringLiteral(
         "#qt_calendar_navigationbar { background-color: palette(window); }"
-        "QToolButton { color: palette(window-text); }"));
+        "QToolButton { color: palette(window-text); }"
+        // The month's drop-down arrow beside its name, not under it.
+        "QToolButton#qt_calendar_monthbutton { padding-right: 14px; }"
+        "QToolButton#qt_calendar_monthbutton::menu-indicator {"
+        " subcontrol-origin: padding; subcontrol-position: right center; }"));
+  }
+  // Tab leaves the day grid; the arrow keys move inside it.
+  if (auto* view = findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview"))) {
+    view->setTabKeyNavigation(false);
   }
 }
 
@@ -138,8 +146,15 @@ MonthCalendarWindow::MonthCalendarWindow(Application& app) : app_(app) {
   LegendPicture(this, QStringLiteral("Picture2(0)"),
           QStringLiteral(":/resources/calendar_appointment_mark.svg"), TwipsRect(240, 240, 255, 255),
           QStringLiteral("Appointment"));
-  LegendPicture(this, QStringLiteral("Picture3"), QStringLiteral(":/resources/calendar_legend.svg"),
-          TwipsRect(480, 0, 1695, 495), QStringLiteral("Legend: Birthday, Appointment"));
+  // The legend's words are text in the palette's colour, readable on a
+  // light or a dark window.
+  auto* legend = new QLabel(QStringLiteral("Birthday\nAppointment"), this);
+  legend->setObjectName(QStringLiteral("Picture3"));
+  legend->setGeometry(TwipsRect(480, 0, 1695, 495));
+  legend->setFont(ArialFont(9));
+  legend->setContentsMargins(3, 0, 0, 0);
+  legend->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  legend->setAccessibleName(QStringLiteral("Legend: Birthday, Appointment"));
 
   auto* spinner = new QWidget(this);
   spinner->setObjectName(QStringLiteral("UpDown1"));
@@ -171,6 +186,15 @@ MonthCalendarWindow::MonthCalendarWindow(Application& app) : app_(app) {
   close->setObjectName(QStringLiteral("Command1"));
   close->setGeometry(TwipsRect(6600, 120, 1095, 375));
   connect(close, &QPushButton::clicked, this, &QWidget::hide);
+  // Keyboard order: the calendar (title selectors, then the days), the
+  // month arrows, Close.
+  QWidget* previous = calendar_;
+  for (QWidget* next : {static_cast<QWidget*>(spinner->findChild<QToolButton*>(QStringLiteral("Down"))),
+                        static_cast<QWidget*>(spinner->findChild<QToolButton*>(QStringLiteral("Up"))),
+                        static_cast<QWidget*>(close)}) {
+    setTabOrder(previous, next);
+    previous = next;
+  }
 
   connect(calendar_, &QCalendarWidget::selectionChanged, this, [this] {
     if (!marking_) MarkMonthCalendar();

@@ -4,7 +4,9 @@
 #include <QPalette>
 #include <QPushButton>
 
+#include "app/accessibility.h"
 #include "app/application.h"
+#include "app/contrast.h"
 #include "app/ui.h"
 #include "calendar/reminders.h"
 
@@ -15,9 +17,7 @@ namespace {
 constexpr int kLabelHeight = 255;  // twips
 const QColor kValueColour(0, 0, 192);
 
-QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int left, int top,
-                  int width) {
-  auto* label = new QLabel(text, parent);
+QLabel* Arrange(QLabel* label, const QString& name, int left, int top, int width) {
   label->setObjectName(name);
   label->setGeometry(TwipsRect(left, top, width, kLabelHeight));
   label->setFont(ArialFont(8, true));
@@ -26,15 +26,25 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int
   return label;
 }
 
-// A value label: dark blue text, on white when `boxed`.
-void MakeValue(QLabel* label, bool boxed) {
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int left, int top,
+                  int width) {
+  return Arrange(new QLabel(text, parent), name, left, top, width);
+}
+
+// A value label named by its caption: dark blue text, on white when
+// `boxed`; unboxed, the blue is lightened where the window is dark.
+QLabel* MakeValue(QWidget* parent, const QString& name, const QString& caption, int left,
+                  int top, int width, bool boxed) {
+  QLabel* label = Arrange(new ValueLabel(caption, parent), name, left, top, width);
   QPalette palette = label->palette();
-  palette.setColor(QPalette::WindowText, kValueColour);
   if (boxed) {
     palette.setColor(QPalette::Window, Qt::white);
     label->setAutoFillBackground(true);
   }
+  palette.setColor(QPalette::WindowText,
+                   ReadableOn(kValueColour, palette.color(QPalette::Window)));
   label->setPalette(palette);
+  return label;
 }
 
 }  // namespace
@@ -47,23 +57,19 @@ ReminderWindow::ReminderWindow(Application& app) : app_(app) {
 
   MakeLabel(this, QStringLiteral("Label1"), QStringLiteral("You have a meeting in"), 0, 120,
             3015);
-  lead_ = MakeLabel(this, QStringLiteral("Label2"), QString(), 2040, 120, 735);
-  MakeValue(lead_, false);
+  lead_ = MakeValue(this, QStringLiteral("Label2"), QStringLiteral("Minutes before the meeting"),
+                    2040, 120, 735, false);
   MakeLabel(this, QStringLiteral("Label3"), QStringLiteral("minutes."), 2520, 120, 1095);
   MakeLabel(this, QStringLiteral("Label4"), QStringLiteral("Subject:"), 0, 720, 1215);
-  subject_ = MakeLabel(this, QStringLiteral("Label7(0)"), QString(), 1320, 720, 3255);
-  MakeValue(subject_, true);
+  subject_ = MakeValue(this, QStringLiteral("Label7(0)"), QStringLiteral("Subject"), 1320, 720,
+                       3255, true);
   MakeLabel(this, QStringLiteral("Label5"), QStringLiteral("Start Time"), 0, 1200, 1215);
-  start_ = MakeLabel(this, QStringLiteral("Label7(1)"), QString(), 1320, 1200, 615);
-  MakeValue(start_, true);
+  start_ = MakeValue(this, QStringLiteral("Label7(1)"), QStringLiteral("Start Time"), 1320, 1200,
+                     615, true);
   MakeLabel(this, QStringLiteral("Label6"), QStringLiteral("End Time"), 0, 1560, 1215);
-  end_ = MakeLabel(this, QStringLiteral("Label7(2)"), QString(), 1320, 1560, 615);
-  MakeValue(end_, true);
+  end_ = MakeValue(this, QStringLiteral("Label7(2)"), QStringLiteral("End Time"), 1320, 1560, 615,
+                   true);
 
-  lead_->setAccessibleName(QStringLiteral("Minutes before the meeting"));
-  subject_->setAccessibleName(QStringLiteral("Subject:"));
-  start_->setAccessibleName(QStringLiteral("Start Time"));
-  end_->setAccessibleName(QStringLiteral("End Time"));
 
   ok_ = new QPushButton(QStringLiteral("OK"), this);
   ok_->setObjectName(QStringLiteral("Command1"));

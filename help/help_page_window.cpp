@@ -1,5 +1,7 @@
 #include "help/help_page_window.h"
 
+#include "app/contrast.h"
+
 #include <cmath>
 
 #include <QEvent>
@@ -113,7 +115,12 @@ HelpPageWindow::HelpPageWindow(Application& app)
       page->setGeometry(TwipsRect(kPageLeft, kPageTop, kPageWidth, kPageHeight));
       if (IsRealPage(n)) {
         QFile file(PageResource(n));
-        if (file.open(QIODevice::ReadOnly)) page->setHtml(QString::fromUtf8(file.readAll()));
+        // The page's coloured text (titles, the foot) stays readable on
+        // the palette's page colour, light or dark.
+        if (file.open(QIODevice::ReadOnly)) {
+          page->setHtml(WithReadableColours(QString::fromUtf8(file.readAll()),
+                                            page->palette().color(QPalette::Base)));
+        }
         page->setAccessibleName(page->document()->firstBlock().text().trimmed());
       } else {
         // An empty slot holds only its own key in small type.

@@ -32,12 +32,17 @@ HelpTopicsWindow::HelpTopicsWindow(Application& app)
   tree_->setColumnCount(1);
   tree_->setRootIsDecorated(true);
   tree_->setIndentation(20);
-  tree_->setIconSize(QSize(20, 20));
+  // Small enough pictures that the whole tree, all 18 rows, fits the box.
+  tree_->setIconSize(QSize(16, 16));
   tree_->setUniformRowHeights(true);
   tree_->setFont(ArialFont(10));
 
-  connect(tree_, &QTreeWidget::itemExpanded, this,
-          [this](QTreeWidgetItem* node) { SetPicture(node, kOpenChapter); });
+  connect(tree_, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* node) {
+    SetPicture(node, kOpenChapter);
+    // Whatever the box's height, the opened chapter's topics come into view.
+    if (node->childCount() > 0) tree_->scrollToItem(node->child(node->childCount() - 1));
+    tree_->scrollToItem(node);
+  });
   connect(tree_, &QTreeWidget::itemCollapsed, this,
           [this](QTreeWidgetItem* node) { SetPicture(node, kClosedChapter); });
   connect(tree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node) { NodeClick(node); });

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -54,7 +55,11 @@ NotesWindow::NotesWindow(Application& app) : app_(app) {
   list_->horizontalHeader()->setSectionsClickable(false);
   list_->horizontalHeader()->setHighlightSections(false);
   list_->horizontalHeader()->setFixedHeight(Px(240) + 2);
-  list_->horizontalHeader()->setStretchLastSection(false);
+  // The description takes the width the number leaves, less the vertical
+  // bar once there is one: no horizontal bar.
+  list_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Fixed);
+  list_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+  list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   list_->verticalHeader()->hide();
   list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   list_->verticalHeader()->setDefaultSectionSize(Px(240));
@@ -87,7 +92,14 @@ NotesWindow::NotesWindow(Application& app) : app_(app) {
   connect(title_, &QLineEdit::textChanged, this, &NotesWindow::OnTitleChanged);
   connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) { OnCurrentRowChanged(current.row()); });
-  connect(list_, &QTableView::doubleClicked, this, [this] { ViewNote(); });
+  // The note double-clicked is the one viewed, and becomes the chosen row.
+  connect(list_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+    if (index.isValid() && index.row() != CurrentNote()) {
+      list_->selectionModel()->setCurrentIndex(
+          index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+    ViewNote();
+  });
   connect(clear_, &QPushButton::clicked, this, [this] { SetPadText(QString()); });
   connect(view_, &QPushButton::clicked, this, &NotesWindow::ViewNote);
   connect(delete_, &QPushButton::clicked, this, &NotesWindow::DeleteNote);
@@ -161,16 +173,26 @@ void NotesWindow::SaveNote() {
     ShowMessage(outcome.reason());
     return;
   }
+  moving_row_ = true;
   if (appended > 0) {
-    moving_row_ = true;
     if (appended == model_->rowCount() + 1) {
       model_->Append(title);
     } else {
       // The file held other notes than the list showed: show what it holds.
       model_->SetTitles(quorvel::LoadNotesList(app_.files()));
     }
-    moving_row_ = false;
   }
+  // The note just saved becomes the chosen row, so that the list shows
+  // what the pad holds and Delete removes that note, not one viewed before.
+  const QStringList titles = model_->Titles();
+  const int saved = appended > 0 ? appended - 1 : int(titles.lastIndexOf(title));
+  if (saved >= 0 && saved < titles.size()) {
+    const QModelIndex row = model_->index(saved, 0);
+    list_->selectionModel()->setCurrentIndex(
+        row, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    list_->scrollTo(row);
+  }
+  moving_row_ = false;
 }
 
 void NotesWindow::ViewNote() {

@@ -143,7 +143,10 @@ TEST_F(AddressLayoutTest, TheChosenLetterButtonIsPaintedPureYellowAndTheOthersBu
     return book.findChild<QPushButton*>(QStringLiteral("Command4(%1)").arg(i));
   };
   const QColor face = QApplication::palette().color(QPalette::Button);
-  for (int i = 0; i < 24; ++i) EXPECT_EQ(FaceColour(button(i)), face) << i;
+  // The window opens on "A", chosen.
+  for (int i = 0; i < 24; ++i) {
+    EXPECT_EQ(FaceColour(button(i)), i == 0 ? QColor(255, 255, 0) : face) << i;
+  }
 
   QTest::mouseClick(button(16), Qt::LeftButton);  // "QR"
   EXPECT_EQ(FaceColour(button(16)), QColor(255, 255, 0));

@@ -1,0 +1,309 @@
+// What the user sees and hears: chosen rows, first lists, fitting columns,
+// readable colours in light and dark palettes, Tab out of grids, window
+// placement, and what assistive technology is told.
+#include <QAccessible>
+#include <QAccessibleTextInterface>
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTextBlock>
+#include <QTreeWidget>
+
+#include "addressbook/address_book_window.h"
+#include "addressbook/address_file.h"
+#include "app/contrast.h"
+#include "app/main_window.h"
+#include "app/ui.h"
+#include "calendar/activities_window.h"
+#include "calendar/appointment_editor_window.h"
+#include "calendar/appointment_file.h"
+#include "calendar/day_schedule_window.h"
+#include "calendar/month_calendar_window.h"
+#include "calendar/reminder_window.h"
+#include "calendar/reminders.h"
+#include "help/help_page_window.h"
+#include "help/help_topics_window.h"
+#include "notes/note_file.h"
+#include "notes/notes_window.h"
+#include "test_support.h"
+
+namespace quorvel::testing {
+namespace {
+
+using store::Channel;
+
+template <class T = QWidget>
+T* Find(QWidget& window, const char* name) {
+  T* child = window.findChild<T*>(QLatin1String(name));
+  EXPECT_NE(child, nullptr) << name;
+  return child;
+}
+
+QPalette DarkPalette() {
+  QPalette dark;
+  dark.setColor(QPalette::Window, QColor(53, 53, 53));
+  dark.setColor(QPalette::WindowText, QColor(238, 238, 236));
+  dark.setColor(QPalette::Base, QColor(45, 45, 45));
+  dark.setColor(QPalette::AlternateBase, QColor(53, 53, 53));
+  dark.setColor(QPalette::Text, QColor(238, 238, 236));
+  dark.setColor(QPalette::Button, QColor(60, 60, 60));
+  dark.setColor(QPalette::ButtonText, QColor(238, 238, 236));
+  dark.setColor(QPalette::Highlight, QColor(21, 83, 158));
+  dark.setColor(QPalette::HighlightedText, Qt::white);
+  dark.setColor(QPalette::Disabled, QPalette::Text, QColor(140, 140, 140));
+  dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(140, 140, 140));
+  return dark;
+}
+
+class AppearanceTest : public AppFixture {};
+
+TEST_F(AppearanceTest, DeleteRemovesTheNoteTheUserSeesChosen) {
+  NotesWindow& notes = app_->Notes();
+  notes.show();
+  auto* list = Find<QTableView>(notes, "MSFlexGrid1");
+  auto* title = Find<QLineEdit>(notes, "Text2");
+  notes.SetPadText(QStringLiteral("milk"));
+  title->setText(QStringLiteral("Shopping"));
+  notes.SaveNote();
+  // View "Shopping", clear the pad, save it as "Trip".
+  list->setCurrentIndex(list->model()->index(0, 1));
+  notes.ViewNote();
+  QTest::mouseClick(Find<QPushButton>(notes, "Command4"), Qt::LeftButton);
+  notes.SetPadText(QStringLiteral("tickets"));
+  title->setText(QStringLiteral("Trip"));
+  QTest::mouseClick(Find<QPushButton>(notes, "Command1"), Qt::LeftButton);
+  // The list shows "Trip" chosen, as the pad does; Delete removes it.
+  EXPECT_EQ(notes.CurrentNote(), 1);
+  EXPECT_TRUE(list->selectionModel()->isRowSelected(1, QModelIndex()));
+  EXPECT_FALSE(list->selectionModel()->isRowSelected(0, QModelIndex()));
+  QTest::mouseClick(Find<QPushButton>(notes, "Command3"), Qt::LeftButton);
+  EXPECT_EQ(LoadNotesList(files()), QStringList{QStringLiteral("Shopping")});
+
+  // Saving over an existing title chooses that note's row.
+  title->setText(QStringLiteral("Shopping"));
+  notes.SetPadText(QStringLiteral("bread"));
+  QTest::mouseClick(Find<QPushButton>(notes, "Command1"), Qt::LeftButton);
+  EXPECT_EQ(notes.CurrentNote(), 0);
+}
+
+TEST_F(AppearanceTest, TheDescriptionColumnTakesTheRemainingWidth) {
+  for (int i = 1; i <= 20; ++i) {
+    ASSERT_TRUE(SaveNote(files(), QStringLiteral("Note %1").arg(i), QStringLiteral("x")).stored());
+  }
+  NotesWindow& notes = app_->Notes();
+  notes.show();
+  auto* list = Find<QTableView>(notes, "MSFlexGrid1");
+  QApplication::processEvents();
+  EXPECT_TRUE(list->verticalScrollBar()->isVisible());
+  EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
+  EXPECT_EQ(list->columnWidth(0), Px(500));
+  EXPECT_EQ(list->columnWidth(0) + list->columnWidth(1), list->viewport()->width());
+}
+
+TEST_F(AppearanceTest, TheAddressBookOpensOnAWithItsEntriesListed) {
+  AddressEntry adams;
+  adams.surname = QStringLiteral("Adams");
+  adams.name = QStringLiteral("Ann");
+  ASSERT_TRUE(AddAddressEntry(files(), adams).stored());
+  AddressBookWindow& book = app_->AddressBook();
+  book.show();
+  auto* names = Find<QComboBox>(book, "Combo1");
+  ASSERT_EQ(names->count(), 1);
+  EXPECT_EQ(names->currentText(), QStringLiteral("Adams, Ann"));
+  EXPECT_EQ(Find<QPushButton>(book, "Command4(0)")->palette().color(QPalette::Button),
+            QColor(255, 255, 0));
+  // A first click on "A" keeps it so.
+  QTest::mouseClick(Find<QPushButton>(book, "Command4(0)"), Qt::LeftButton);
+  EXPECT_EQ(names->currentText(), QStringLiteral("Adams, Ann"));
+}
+
+// Text colour against its background, for every text in the windows that
+// draw in fixed colours or on fixed colours, in a light and a dark palette.
+TEST_F(AppearanceTest, EveryTextIsReadableInLightAndDarkPalettes) {
+  ASSERT_TRUE(AddAppointment(files(), Appointment{QStringLiteral("20260107-1"), QStringLiteral("Dentist"),
+                                                  QStringLiteral("09:00"), QStringLiteral("10:00"),
+                                                  true, QStringLiteral("15"), QString()})
+                  .stored());
+  const QPalette original = QApplication::palette();
+  for (const QPalette& palette : {original, DarkPalette()}) {
+    QApplication::setPalette(palette);
+    app_ = std::make_unique<Application>();
+    app_->SetProcessEnd([this] { ended_ = true; });
+    app_->OpenDataIn(dir_.path());
+    const bool dark = palette.color(QPalette::Window).lightness() < 128;
+    SCOPED_TRACE(dark ? "dark palette" : "light palette");
+
+    // Every visible label and button of the tool windows.
+    MonthCalendarWindow& calendar = app_->MonthCalendar();
+    calendar.OpenActivitiesFor(QDate(2026, 1, 7));
+    Find<QPushButton>(app_->Activities(), "Command6")->click();
+    app_->Reminder().ShowReminder(ReminderRow{0, QStringLiteral("09:00"), QStringLiteral("10:00"),
+                                              QStringLiteral("Dentist"), QStringLiteral("15")});
+    app_->AddressBook().show();
+    app_->Notes().show();
+    for (QWidget* window : {static_cast<QWidget*>(&calendar), static_cast<QWidget*>(&app_->Activities()),
+                            static_cast<QWidget*>(&app_->DaySchedule()),
+                            static_cast<QWidget*>(&app_->Reminder()),
+                            static_cast<QWidget*>(&app_->AddressBook()),
+                            static_cast<QWidget*>(&app_->Notes())}) {
+      for (QLabel* label : window->findChildren<QLabel*>()) {
+        if (!label->isVisibleTo(window) || label->text().isEmpty()) continue;
+        QWidget* ground = label;
+        while (!ground->autoFillBackground() && !ground->isWindow()) ground = ground->parentWidget();
+        const QColor ink = label->palette().color(label->foregroundRole());
+        const QColor paper = ground->palette().color(ground->backgroundRole());
+        EXPECT_GE(ContrastRatio(ink, paper), kLeastTextContrast)
+            << label->objectName().toStdString() << " in " << window->objectName().toStdString();
+      }
+      for (QPushButton* button : window->findChildren<QPushButton*>()) {
+        // Disabled controls are exempt, as the guidelines have it.
+        if (!button->isVisibleTo(window) || button->text().isEmpty() || !button->isEnabled()) {
+          continue;
+        }
+        EXPECT_GE(ContrastRatio(button->palette().color(QPalette::ButtonText),
+                                button->palette().color(QPalette::Button)),
+                  kLeastTextContrast)
+            << button->objectName().toStdString() << " in " << window->objectName().toStdString();
+      }
+    }
+
+    // The day schedule's total caption on its fixed pale cyan.
+    auto* grid = Find<QTableWidget>(app_->DaySchedule(), "MSFlexGrid1");
+    QTableWidgetItem* total = grid->item(grid->rowCount() - 1, 0);
+    ASSERT_NE(total, nullptr);
+    EXPECT_EQ(total->text(), QStringLiteral("Total Occupation"));
+    EXPECT_GE(ContrastRatio(total->foreground().color(), total->background().color()),
+              kLeastTextContrast);
+
+    // Help pages: every coloured run of text on the page's colour.
+    HelpPageWindow& help = app_->HelpPage();
+    for (QTextBrowser* page : help.findChildren<QTextBrowser*>()) {
+      const QColor paper = page->palette().color(QPalette::Base);
+      for (QTextBlock block = page->document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+          const QTextCharFormat format = it.fragment().charFormat();
+          const QColor ink = format.foreground().style() == Qt::NoBrush
+                                 ? page->palette().color(QPalette::Text)
+                                 : format.foreground().color();
+          EXPECT_GE(ContrastRatio(ink, paper), kLeastTextContrast)
+              << page->objectName().toStdString() << ": " << it.fragment().text().toStdString();
+        }
+      }
+    }
+  }
+  QApplication::setPalette(original);
+}
+
+TEST_F(AppearanceTest, TabLeavesTheMonthGridAndTheScheduleGrid) {
+  MonthCalendarWindow& calendar = app_->MonthCalendar();
+  calendar.show();
+  QApplication::setActiveWindow(&calendar);
+  auto* days = Find<QTableView>(calendar, "qt_calendar_calendarview");
+  days->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(days, Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), Find(calendar, "Down"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), Find(calendar, "Up"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), Find(calendar, "Command1"));
+
+  calendar.OpenActivitiesFor(QDate(2026, 1, 7));
+  Find<QPushButton>(app_->Activities(), "Command6")->click();
+  DayScheduleWindow& schedule = app_->DaySchedule();
+  QApplication::setActiveWindow(&schedule);
+  auto* grid = Find<QTableWidget>(schedule, "MSFlexGrid1");
+  grid->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(grid, Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), Find(schedule, "DTPicker1"));
+  EXPECT_EQ(schedule.windowTitle(), QStringLiteral("Day Schedule for - 07/01/2026"));
+}
+
+TEST_F(AppearanceTest, TheFullyExpandedHelpTreeFitsItsBox) {
+  HelpTopicsWindow& topics = app_->HelpTopics();
+  topics.show();
+  auto* tree = Find<QTreeWidget>(topics, "TreeView1");
+  tree->expandAll();
+  QApplication::processEvents();
+  int rows = 0;
+  for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) ++rows;
+  ASSERT_EQ(rows, 18);
+  EXPECT_EQ(tree->verticalScrollBar()->maximum(), 0);
+}
+
+TEST_F(AppearanceTest, ToolWindowsOpenOverTheMainWindow) {
+  MainWindow& main = app_->Main();
+  main.move(400, 300);
+  main.show();
+  QApplication::setActiveWindow(&main);
+  NotesWindow& notes = app_->Notes();
+  OpenToolWindow(notes);
+  EXPECT_LE((notes.geometry().center() - main.geometry().center()).manhattanLength(), 24)
+      << notes.geometry().center().x() << "," << notes.geometry().center().y() << " over "
+      << main.geometry().center().x() << "," << main.geometry().center().y();
+}
+
+TEST_F(AppearanceTest, AssistiveTechnologyHearsRolesNamesAndValues) {
+  MainWindow& main = app_->Main();
+  main.show();
+  QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&main);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->role(), QAccessible::Window);
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(&app_->Notes())->role(), QAccessible::Window);
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(&app_->AppointmentEditor())->role(),
+            QAccessible::Dialog);
+
+  // The six hot spots are buttons that can be pressed.
+  for (const char* name : {"Image8", "Image13", "Image43", "Image9", "Image11", "Image14"}) {
+    QAccessibleInterface* spot = QAccessible::queryAccessibleInterface(Find(main, name));
+    ASSERT_NE(spot, nullptr) << name;
+    EXPECT_STREQ(Find(main, name)->metaObject()->className(), "quorvel::Picture");
+    EXPECT_NE(Find(main, name)->focusPolicy(), Qt::NoFocus) << name;
+    EXPECT_EQ(spot->role(), QAccessible::Button) << name;
+    ASSERT_NE(spot->actionInterface(), nullptr) << name;
+    EXPECT_TRUE(spot->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()))
+        << name;
+  }
+  QAccessible::queryAccessibleInterface(Find(main, "Image14"))
+      ->actionInterface()
+      ->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_TRUE(app_->Notes().isVisible());
+
+  // A time list keeps its name once it shows a time.
+  AppointmentEditorWindow& editor = app_->AppointmentEditor();
+  auto* start = Find<QComboBox>(editor, "Combo1");
+  start->setCurrentIndex(start->findText(QStringLiteral("09:00")));
+  QAccessibleInterface* start_access = QAccessible::queryAccessibleInterface(start);
+  EXPECT_EQ(start_access->role(), QAccessible::ComboBox);
+  EXPECT_EQ(start_access->text(QAccessible::Name), QStringLiteral("Start Time"));
+  EXPECT_EQ(start_access->text(QAccessible::Value), QStringLiteral("09:00"));
+
+  // The reminder's values are read with their captions as names.
+  ReminderWindow& reminder = app_->Reminder();
+  reminder.ShowReminder(ReminderRow{0, QStringLiteral("09:00"), QStringLiteral("10:00"),
+                                    QStringLiteral("Dentist"), QStringLiteral("15")});
+  const std::pair<const char*, const char*> values[] = {{"Label7(0)", "Subject"},
+                                                        {"Label7(1)", "Start Time"},
+                                                        {"Label7(2)", "End Time"},
+                                                        {"Label2", "Minutes before the meeting"}};
+  const QStringList expected = {QStringLiteral("Dentist"), QStringLiteral("09:00"),
+                                QStringLiteral("10:00"), QStringLiteral("15")};
+  for (int i = 0; i < 4; ++i) {
+    QAccessibleInterface* value = QAccessible::queryAccessibleInterface(Find(reminder, values[i].first));
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(value->text(QAccessible::Name), QLatin1String(values[i].second));
+    ASSERT_NE(value->textInterface(), nullptr);
+    EXPECT_EQ(value->textInterface()->text(0, value->textInterface()->characterCount()), expected[i]);
+  }
+}
+
+}  // namespace
+}  // namespace quorvel::testing
