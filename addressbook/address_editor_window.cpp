@@ -2,8 +2,8 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDateEdit>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,8 +11,9 @@
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_ui.h"
-#include "addressbook/limited_text_edit.h"
+#include "app/limited_text_edit.h"
 #include "app/application.h"
+#include "app/date_box.h"
 #include "app/seams.h"
 #include "app/ui.h"
 #include "calendar/month_calendar_window.h"
@@ -59,10 +60,8 @@ AddressEditorWindow::AddressEditorWindow(Application& app) : app_(app) {
   birthday_flag_ = new QCheckBox(QStringLiteral("Birthday"), this);
   birthday_flag_->setObjectName(QStringLiteral("Check1"));
   birthday_flag_->setGeometry(TwipsRect(120, 2280, 1095, 255));
-  birthday_ = new QDateEdit(this);
+  birthday_ = new DateBox(this);
   birthday_->setObjectName(QStringLiteral("DTPicker1"));
-  birthday_->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-  birthday_->setCalendarPopup(true);
   birthday_->setDateRange(QDate(1601, 1, 1), QDate(9999, 12, 31));
   birthday_->setGeometry(TwipsRect(1320, 2160, 2895, 375));
   birthday_->setAccessibleName(QStringLiteral("Birthday date"));
@@ -96,6 +95,8 @@ AddressEditorWindow::AddressEditorWindow(Application& app) : app_(app) {
   ok_button_->setObjectName(QStringLiteral("Command1"));
   ok_button_->setGeometry(TwipsRect(6240, 240, 1335, 375));
   ok_button_->setAutoDefault(false);
+  // OK is the default button: Enter presses it (see keyPressEvent).
+  ok_button_->setDefault(true);
   cancel_button_ = new QPushButton(QStringLiteral("Cancel"), this);
   cancel_button_->setObjectName(QStringLiteral("Command3"));
   cancel_button_->setGeometry(TwipsRect(6240, 720, 1335, 375));
@@ -158,6 +159,8 @@ AddressEntry AddressEditorWindow::TypedEntry() const {
 }
 
 void AddressEditorWindow::Confirm() {
+  // A birthday typed but not a date is refused before anything else.
+  if (!birthday_->AcceptTyped()) return;
   if (surname_->text().isEmpty()) {
     ShowMessage(QStringLiteral("You need to supply a Surname!"));
     return;
@@ -183,6 +186,19 @@ void AddressEditorWindow::Abandon() {
   editing_key_ = QString();
   hide();
   app_.AddressBook().SetEntryButtonsEnabled(true);
+}
+
+// Enter presses OK, as in the appointment editor; the multi-line boxes keep
+// it for new lines, and a focused button presses itself.
+void AddressEditorWindow::keyPressEvent(QKeyEvent* event) {
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+      (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    auto* button = qobject_cast<QPushButton*>(focusWidget());
+    (button != nullptr && button->isVisible() ? button : ok_button_)->click();
+    event->accept();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void AddressEditorWindow::closeEvent(QCloseEvent* event) {

@@ -11,13 +11,13 @@
 #include "addressbook/address_file.h"
 
 class QCheckBox;
-class QDateEdit;
 class QLineEdit;
 class QPushButton;
 
 namespace quorvel {
 
 class Application;
+class DateBox;
 class LimitedTextEdit;
 
 class AddressEditorWindow : public QWidget {
@@ -39,6 +39,7 @@ class AddressEditorWindow : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void Confirm();
@@ -52,7 +53,7 @@ class AddressEditorWindow : public QWidget {
   QLineEdit* surname_ = nullptr;
   LimitedTextEdit* address_ = nullptr;
   QCheckBox* birthday_flag_ = nullptr;
-  QDateEdit* birthday_ = nullptr;
+  DateBox* birthday_ = nullptr;
   QLineEdit* email_ = nullptr;
   QLineEdit* home_page_ = nullptr;
   LimitedTextEdit* notes_ = nullptr;

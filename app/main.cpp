@@ -90,6 +90,7 @@ int main(int argc, char* argv[]) {
   QApplication::setWindowIcon(quorvel::ProgramIcon());
   QApplication::setDesktopFileName(QStringLiteral("org.quorvel.Quorvel"));
   quorvel::store::SetFatalHandler(quorvel::ReportFatalAndExit);
+  quorvel::store::SetNoticeHandler(quorvel::ShowMessage);
   if (invocation.create_folder && !quorvel::MakeDataFolder(invocation.data_folder)) {
     return EXIT_FAILURE;
   }

@@ -26,8 +26,8 @@
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_editor_window.h"
-#include "addressbook/limited_text_edit.h"
 #include "app/application.h"
+#include "app/limited_text_edit.h"
 #include "app/main_window.h"
 #include "app/seams.h"
 #include "app/ui.h"

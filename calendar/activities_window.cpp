@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +10,7 @@
 #include <QSignalBlocker>
 
 #include "app/application.h"
+#include "app/date_box.h"
 #include "app/seams.h"
 #include "app/ui.h"
 #include "calendar/appointment_editor_window.h"
@@ -57,9 +57,9 @@ ActivitiesWindow::ActivitiesWindow(Application& app) : app_(app) {
   setFixedSize(480, 392);
   setFont(ArialFont(9));
 
-  date_ = Place(new QDateEdit(this), "DTPicker1", QRect(8, 8, 120, 24));
-  date_->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-  date_->setCalendarPopup(true);
+  date_ = Place(new DateBox(this), "DTPicker1", QRect(8, 8, 120, 24));
+  // The day changes when a typed date is complete, not at every digit.
+  date_->setKeyboardTracking(false);
   date_->setAccessibleName(QStringLiteral("Date"));
   date_->setDate(Now().date());
   auto* schedule = Place(new QPushButton(QStringLiteral("View Schedule"), this), "Command6",
@@ -69,7 +69,8 @@ ActivitiesWindow::ActivitiesWindow(Application& app) : app_(app) {
                       QRect(8, 40, 464, 236));
   subjects_ = Place(new QComboBox(frame), "Combo3", QRect(12, 24, 240, 24));
   subjects_->setAccessibleName(QStringLiteral("Appointments"));
-  auto* add = Place(new QPushButton(QStringLiteral("Add"), frame), "Command3", QRect(264, 24, 60, 24));
+  add_ = Place(new QPushButton(QStringLiteral("Add"), frame), "Command3", QRect(264, 24, 60, 24));
+  QPushButton* add = add_;
   delete_ = Place(new QPushButton(QStringLiteral("Delete"), frame), "Command4", QRect(328, 24, 60, 24));
   edit_ = Place(new QPushButton(QStringLiteral("Edit"), frame), "Command5", QRect(392, 24, 60, 24));
 
@@ -119,7 +120,7 @@ ActivitiesWindow::ActivitiesWindow(Application& app) : app_(app) {
   setTabOrder(edit_, birthdays_);
   setTabOrder(birthdays_, ok);
 
-  connect(date_, &QDateEdit::dateChanged, this, [this] { FillActivities(); });
+  connect(date_, &DateBox::dateChanged, this, [this] { FillActivities(); });
   connect(subjects_, &QComboBox::currentIndexChanged, this, [this](int index) {
     if (index >= 0) ShowSelectedAppointment();
   });
@@ -136,6 +137,14 @@ QDate ActivitiesWindow::Date() const { return date_->date(); }
 void ActivitiesWindow::SetDate(const QDate& date) {
   const QSignalBlocker block(date_);
   date_->setDate(date);
+}
+
+void ActivitiesWindow::FocusStart() {
+  if (subjects_->count() > 0) {
+    subjects_->setFocus(Qt::OtherFocusReason);
+  } else {
+    add_->setFocus(Qt::OtherFocusReason);
+  }
 }
 
 QStringList ActivitiesWindow::Subjects() const {

@@ -8,7 +8,6 @@
 
 class QCheckBox;
 class QComboBox;
-class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -17,6 +16,7 @@ class QPushButton;
 namespace quorvel {
 
 class Application;
+class DateBox;
 struct Appointment;
 
 class ActivitiesWindow : public QWidget {
@@ -35,6 +35,10 @@ class ActivitiesWindow : public QWidget {
   // The date shown; setting it does not refill the window.
   QDate Date() const;
   void SetDate(const QDate& date);
+
+  // Puts the keyboard focus where the user starts: the subject list when
+  // the day has appointments, otherwise Add.
+  void FocusStart();
 
   // The listed appointments: item i of each list is the appointment with
   // ordinal i + 1 of the date, trimmed of leading and trailing spaces.
@@ -57,7 +61,7 @@ class ActivitiesWindow : public QWidget {
   void Ok();
 
   Application& app_;
-  QDateEdit* date_;
+  DateBox* date_;
   QComboBox* subjects_;
   QComboBox* starts_;
   QComboBox* ends_;
@@ -71,6 +75,7 @@ class ActivitiesWindow : public QWidget {
   QLineEdit* id_;
   QPushButton* delete_;
   QPushButton* edit_;
+  QPushButton* add_;
   bool editor_open_ = false;
 };
 

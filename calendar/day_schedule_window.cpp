@@ -1,6 +1,5 @@
 #include "calendar/day_schedule_window.h"
 
-#include <QDateEdit>
 #include <QHeaderView>
 #include <QLocale>
 #include <QPushButton>
@@ -8,6 +7,7 @@
 #include <QTableWidget>
 
 #include "app/application.h"
+#include "app/date_box.h"
 #include "app/ui.h"
 #include "calendar/activities_window.h"
 
@@ -81,11 +81,11 @@ DayScheduleWindow::DayScheduleWindow(Application& app) : app_(app) {
   grid_->horizontalHeader()->setFont(ArialFont(8));
   grid_->horizontalHeader()->setMinimumSectionSize(Px(450));
 
-  date_ = new QDateEdit(this);
+  date_ = new DateBox(this);
   date_->setObjectName(QStringLiteral("DTPicker1"));
   date_->setGeometry(TwipsRect(120, 3360, 3135, 375));
-  date_->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-  date_->setCalendarPopup(true);
+  // The day changes when a typed date is complete, not at every digit.
+  date_->setKeyboardTracking(false);
   date_->setAccessibleName(QStringLiteral("Date"));
 
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
@@ -97,7 +97,7 @@ DayScheduleWindow::DayScheduleWindow(Application& app) : app_(app) {
   setTabOrder(date_, ok);
 
   // Another day: the Activities window follows, then the schedule.
-  connect(date_, &QDateEdit::dateChanged, this, [this](QDate date) {
+  connect(date_, &DateBox::dateChanged, this, [this](QDate date) {
     ActivitiesWindow& activities = app_.Activities();
     activities.SetDate(date);
     activities.FillActivities();

@@ -5,12 +5,12 @@
 #include <QDate>
 #include <QWidget>
 
-class QDateEdit;
 class QTableWidget;
 
 namespace quorvel {
 
 class Application;
+class DateBox;
 
 class DayScheduleWindow : public QWidget {
   Q_OBJECT
@@ -36,7 +36,7 @@ class DayScheduleWindow : public QWidget {
  private:
   Application& app_;
   QTableWidget* grid_;
-  QDateEdit* date_;
+  DateBox* date_;
 };
 
 }  // namespace quorvel

@@ -248,6 +248,7 @@ void MonthCalendarWindow::OpenActivitiesFor(const QDate& date) {
   activities.SetDate(date);
   OpenToolWindow(activities);
   activities.FillActivities();
+  activities.FocusStart();
 }
 
 }  // namespace quorvel

@@ -59,8 +59,10 @@ class MonthCalendarWindow : public QWidget {
 
   MonthCalendarView& calendar() { return *calendar_; }
 
- private:
+  // Opens the Activities window for `date`, as a double-click on it does.
   void OpenActivitiesFor(const QDate& date);
+
+ private:
 
   Application& app_;
   MonthCalendarView* calendar_;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cerrno>
 #include <map>
 
 #include <QByteArray>
@@ -13,46 +14,82 @@ namespace quorvel::fuzz {
 
 class MemoryFileSystem : public store::FileSystem {
  public:
-  std::map<QString, QByteArray>& files() { return files_; }
+  std::map<QByteArray, QByteArray>& files() { return files_; }
 
-  int Open(const QString& path, QString*) override {
-    files_.try_emplace(path);
-    handles_[next_] = path;
-    return next_++;
+  int Open(const QByteArray& path, bool create, store::SystemError* error) override {
+    if (!create && !files_.count(path)) return Refuse(error, ENOENT);
+    return Handle(path);
   }
-  bool Close(int handle, QString*) override { return handles_.erase(handle) == 1; }
-  qint64 Size(int handle, QString*) override { return File(handle).size(); }
-  qint64 Read(int handle, qint64 offset, char* buffer, qint64 length, QString*) override {
+  int CreateNew(const QByteArray& path, store::SystemError* error) override {
+    if (files_.count(path)) return Refuse(error, EEXIST);
+    return Handle(path);
+  }
+  int OpenFolder(const QByteArray&, store::SystemError*) override { return next_++; }
+  bool Close(int handle, store::SystemError*) override {
+    handles_.erase(handle);
+    return true;
+  }
+  qint64 Size(int handle, store::SystemError*) override { return File(handle).size(); }
+  bool Identify(int handle, store::FileIdentity* identity, store::SystemError*) override {
+    // The same name is the same file, so journals written here belong.
+    *identity = store::FileIdentity{1, qHash(handles_.at(handle)), 0, 1};
+    return true;
+  }
+  qint64 Read(int handle, qint64 offset, char* buffer, qint64 length,
+              store::SystemError*) override {
     const QByteArray& file = File(handle);
     if (offset >= file.size()) return 0;
     const qint64 n = std::min<qint64>(length, file.size() - offset);
     std::copy_n(file.constData() + offset, n, buffer);
     return n;
   }
-  bool Write(int handle, qint64 offset, const char* data, qint64 length, QString*) override {
+  bool Write(int handle, qint64 offset, const char* data, qint64 length,
+             store::SystemError*) override {
     QByteArray& file = File(handle);
     if (file.size() < offset + length) file.resize(offset + length, '\0');
     std::copy_n(data, length, file.data() + offset);
     return true;
   }
-  bool Truncate(int handle, qint64 length, QString*) override {
+  bool Truncate(int handle, qint64 length, store::SystemError*) override {
     File(handle).resize(length, '\0');
     return true;
   }
-  bool Sync(int, QString*) override { return true; }
-  int Exists(const QString& path, QString*) override { return files_.count(path) ? 1 : 0; }
-  bool Remove(const QString& path, QString*) override {
+  bool Sync(int, store::SystemError*) override { return true; }
+  bool Inspect(const QByteArray& path, store::Entry* entry, store::SystemError*) override {
+    *entry = store::Entry{};
+    if (files_.count(path)) {
+      entry->kind = store::EntryKind::kRegular;
+      entry->identity = store::FileIdentity{1, qHash(path), 0, 1};
+    }
+    return true;
+  }
+  bool Remove(const QByteArray& path, store::SystemError*) override {
     files_.erase(path);
     return true;
   }
-  bool SyncDir(const QString&, QString*) override { return true; }
-  store::LockResult Lock(int, QString*) override { return store::LockResult::kLocked; }
+  bool Rename(const QByteArray& from, const QByteArray& to, store::SystemError* error) override {
+    if (files_.count(to)) return Refuse(error, EEXIST) == 0;
+    files_[to] = files_[from];
+    files_.erase(from);
+    return true;
+  }
+  bool SyncDir(const QByteArray&, store::SystemError*) override { return true; }
+  store::LockResult Lock(int, store::SystemError*) override { return store::LockResult::kLocked; }
 
  private:
+  static int Refuse(store::SystemError* error, int code) {
+    if (error != nullptr) *error = store::SystemError{code, QStringLiteral("refused")};
+    return -1;
+  }
+  int Handle(const QByteArray& path) {
+    files_.try_emplace(path);
+    handles_[next_] = path;
+    return next_++;
+  }
   QByteArray& File(int handle) { return files_[handles_.at(handle)]; }
 
-  std::map<QString, QByteArray> files_;
-  std::map<int, QString> handles_;
+  std::map<QByteArray, QByteArray> files_;
+  std::map<int, QByteArray> handles_;
   int next_ = 3;
 };
 

@@ -1,5 +1,6 @@
 #include "notes/note_file.h"
 
+#include "store/text_codec.h"
 #include "store/trim.h"
 
 namespace quorvel {
@@ -29,6 +30,19 @@ store::Outcome SaveNote(store::DataFiles& files, const QString& title, const QSt
   if (body.size() > 1000) {
     return store::Outcome::Refused(
         QStringLiteral("The size of the Note must not exceed 1000 characters"));
+  }
+  // Said in what the user sees on the pad: characters and line breaks.
+  const int capacity = store::TextCapacity(kNotes);
+  if (body.size() > capacity && !store::FirstUnstorableCharacter(body)) {
+    const int breaks = int(body.count(QStringLiteral("\r\n")));
+    return store::Outcome::Refused(
+        QStringLiteral("The note is too long to be stored: it holds %1 characters and %2 line "
+                       "breaks. %3 characters fit; line breaks count as two. Please shorten it "
+                       "by %4 and try again.")
+            .arg(body.size() - 2 * breaks)
+            .arg(breaks)
+            .arg(capacity)
+            .arg(body.size() - capacity));
   }
   store::Operation op(files);
   const int count = op.ReadCount(kNotes);

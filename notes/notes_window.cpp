@@ -1,17 +1,14 @@
 #include "notes/notes_window.h"
 
-#include <algorithm>
-
 #include <QEvent>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
-#include <QTextCursor>
-#include <QTextDocument>
 
 #include "app/application.h"
+#include "app/limited_text_edit.h"
 #include "app/seams.h"
 #include "app/ui.h"
 #include "notes/note_file.h"
@@ -20,75 +17,6 @@
 namespace quorvel {
 
 namespace {
-
-const QString kCrLf = QStringLiteral("\r\n");
-
-// Stored length of pad text: a line break is stored as two bytes.
-int StoredLength(const QString& text) {
-  return int(text.size() + text.count(QLatin1Char('\n')));
-}
-
-// A multi-line text box that takes no more than `limit` stored characters
-// from the user. Text set by the program is taken whole.
-class NotePad : public QPlainTextEdit {
- public:
-  NotePad(int limit, QWidget* parent) : QPlainTextEdit(parent), limit_(limit) {
-    connect(document(), &QTextDocument::contentsChange, this,
-            [this](int position, int, int added) {
-              pending_position_ = position;
-              pending_added_ = added;
-            });
-    connect(this, &QPlainTextEdit::textChanged, this, [this] { KeepWithinLimit(); });
-  }
-
-  void SetText(const QString& text) {
-    taking_whole_ = true;
-    setPlainText(text);
-    taking_whole_ = false;
-  }
-
-  // The text with line breaks as '\n' and non-breaking spaces kept.
-  QString Text() const {
-    QString text = document()->toRawText();
-    text.replace(QChar(QChar::ParagraphSeparator), QLatin1Char('\n'));
-    text.replace(QChar(QChar::LineSeparator), QLatin1Char('\n'));
-    return text;
-  }
-
- private:
-  // Drops the end of what was just typed or pasted until the pad fits.
-  void KeepWithinLimit() {
-    const int position = pending_position_;
-    const int added = pending_added_;
-    pending_added_ = 0;
-    if (taking_whole_ || trimming_ || added <= 0) return;
-    const QString text = Text();
-    int over = StoredLength(text) - limit_;
-    if (over <= 0) return;
-    const int end = std::min<int>(position + added, int(text.size()));
-    int cut = end;
-    while (cut > position && over > 0) {
-      over -= text.at(cut - 1) == QLatin1Char('\n') ? 2 : 1;
-      --cut;
-    }
-    if (cut == end) return;
-    trimming_ = true;
-    QTextCursor cursor(document());
-    cursor.setPosition(cut);
-    cursor.setPosition(end, QTextCursor::KeepAnchor);
-    cursor.removeSelectedText();
-    trimming_ = false;
-    QTextCursor caret = textCursor();
-    caret.setPosition(cut);
-    setTextCursor(caret);
-  }
-
-  int limit_;
-  int pending_position_ = 0;
-  int pending_added_ = 0;
-  bool taking_whole_ = false;
-  bool trimming_ = false;
-};
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption,
                         const QRect& geometry) {
@@ -107,8 +35,7 @@ NotesWindow::NotesWindow(Application& app) : app_(app) {
   setFont(ArialFont(8));
   setFixedSize(Px(7470), Px(4890));
 
-  auto* pad = new NotePad(kNoteBodyLength, this);
-  pad_ = pad;
+  pad_ = new LimitedTextEdit(kNoteBodyLength, this);
   pad_->setObjectName(QStringLiteral("Text1"));
   pad_->setGeometry(TwipsRect(120, 120, 3135, 3615));
   pad_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -173,17 +100,9 @@ NotesWindow::NotesWindow(Application& app) : app_(app) {
   LoadNotesList();
 }
 
-QString NotesWindow::PadText() const {
-  QString text = static_cast<const NotePad*>(pad_)->Text();
-  text.replace(QLatin1Char('\n'), kCrLf);
-  return text;
-}
+QString NotesWindow::PadText() const { return pad_->StoredText(); }
 
-void NotesWindow::SetPadText(const QString& stored) {
-  QString text = stored;
-  text.replace(kCrLf, QStringLiteral("\n"));
-  static_cast<NotePad*>(pad_)->SetText(text);
-}
+void NotesWindow::SetPadText(const QString& stored) { pad_->SetStoredText(stored); }
 
 int NotesWindow::CurrentNote() const {
   const QModelIndex current = list_->currentIndex();

@@ -5,13 +5,13 @@
 #include <QWidget>
 
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QTableView;
 
 namespace quorvel {
 
 class Application;
+class LimitedTextEdit;
 class NotesListModel;
 
 class NotesWindow : public QWidget {
@@ -50,8 +50,8 @@ class NotesWindow : public QWidget {
   void OnTitleChanged();
 
   Application& app_;
-  QPlainTextEdit* pad_ = nullptr;       // Text1
-  QTableView* list_ = nullptr;         // MSFlexGrid1
+  LimitedTextEdit* pad_ = nullptr;      // Text1
+  QTableView* list_ = nullptr;          // MSFlexGrid1
   NotesListModel* model_ = nullptr;
   QPushButton* clear_ = nullptr;        // Command4
   QPushButton* view_ = nullptr;         // Command2

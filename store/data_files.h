@@ -4,71 +4,30 @@
 // value per record: a text (2-byte length, then Windows-1252 bytes), a 16-bit
 // integer, or a variant (2-byte tag, then a 16- or 32-bit integer, or nothing).
 // Items are stored in groups of N records; record N holds the item count.
+//
+// Where the parts live: store/record_codec.* (one value in one record, the
+// files' fixed facts), store/data_files.cpp (opening the set and reading),
+// store/operation.cpp (staging and committing a change), store/recovery.cpp
+// (rolling back an unfinished change at start), store/journal.* (the
+// rollback journal's bytes), store/folder_lock.cpp (one program per folder),
+// store/file_system.* (the system calls), store/messages.* (what the user
+// is told).
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <map>
 #include <memory>
-#include <utility>
 #include <vector>
 
 #include <QByteArray>
 #include <QString>
 
 #include "store/file_system.h"
+#include "store/messages.h"
 #include "store/outcome.h"
+#include "store/record_codec.h"
 
 namespace quorvel::store {
-
-enum class Channel : int { kAppoint = 11, kNotes = 12, kAddBook = 13, kPhotoF = 14 };
-
-inline constexpr std::array<Channel, 4> kAllChannels = {
-    Channel::kAppoint, Channel::kNotes, Channel::kAddBook, Channel::kPhotoF};
-
-// The fixed facts of one file of the set.
-struct ChannelInfo {
-  const char* file_name;  // "Appoint.dat" …
-  int record_length;      // bytes
-  int group_size;         // N; 0 for PhotoF.dat, which holds one value
-  int max_items;          // largest count the 16-bit record numbers allow
-};
-const ChannelInfo& Info(Channel channel);
-
-// The longest text, in bytes, a record of `channel` holds.
-inline int TextCapacity(Channel channel) { return Info(channel).record_length - 2; }
-
-// Record number of field `field` (from 1) of item `item` (from 0).
-inline int FieldRecord(Channel channel, int item, int field) {
-  return Info(channel).group_size * item + field;
-}
-inline int CountRecord(Channel channel) { return Info(channel).group_size; }
-
-struct Variant {
-  enum Tag : std::uint16_t { kEmpty = 0, kInt16 = 2, kInt32 = 3 };
-  std::uint16_t tag = kEmpty;
-  std::int32_t value = 0;
-  bool has_value() const { return tag == kInt16 || tag == kInt32; }
-};
-
-// Encoding and decoding of one record (exactly `length` bytes, zero-filled).
-QByteArray EncodeTextRecord(const QByteArray& text, int length);
-QByteArray EncodeIntegerRecord(std::int16_t value, int length);
-QByteArray EncodeVariantRecord(const Variant& value, int length);
-QString DecodeTextRecord(const QByteArray& record);
-std::int16_t DecodeIntegerRecord(const QByteArray& record);
-Variant DecodeVariantRecord(const QByteArray& record);
-
-// Decoding straight from raw bytes without copying them: `record` points at
-// the first of `length` bytes of one whole record, for example inside what
-// DataFiles::ReadRecords returned.
-QByteArrayView TextBytesAt(const char* record, int length);  // Windows-1252
-QString DecodeTextAt(const char* record, int length);
-std::int16_t DecodeIntegerAt(const char* record, int length);
-Variant DecodeVariantAt(const char* record, int length);
-
-// `dir` and `file_name` joined by exactly one separator.
-QString JoinPath(const QString& dir, const QString& file_name);
 
 class Operation;
 
@@ -101,14 +60,21 @@ class DataFiles {
   // channel order and makes sure every count record holds a value and
   // PhotoF.dat holds a text. Leaves existing data untouched.
   //
-  // One process per folder: opening takes an advisory lock on Appoint.dat
-  // (the system releases it when the process ends, however it ends). When
+  // One process per folder: opening takes a lock on the folder itself (the
+  // system releases it when the process ends, however it ends). When
   // another process holds it, returns OpenResult::kInUse having written
   // nothing. The same process may open the folder again at any time.
   //
+  // Only regular files in the folder itself are used: a data file that is a
+  // link, not a regular file, the same file as another data file or a file
+  // with names elsewhere ends the program with a message before anything is
+  // created or written. A folder that no longer exists does the same.
+  //
   // Before anything reads a file, a rollback journal left beside it by an
   // operation that never finished (the program ended or the machine went
-  // down) puts the file back as it was before that operation.
+  // down) puts the file back as it was before that operation. A journal
+  // that does not belong to this very file is never applied: it is set
+  // aside under another name and the user is told.
   OpenResult OpenDataFiles();
   // Closes channels 11 to 14 in that order; a closed channel is skipped.
   void CloseDataFiles();
@@ -138,37 +104,52 @@ class DataFiles {
 
   struct Open {
     int handle = -1;
-    QString path;
+    QByteArray path;  // the system's bytes
+    FileIdentity identity;
   };
-  using Write = std::pair<std::pair<Channel, int>, QByteArray>;
 
   const Open& Require(Channel channel) const;
-  QString DirPath() const;
+  // Reads into `buffer`, zero-filling what lies past the end of the file.
+  void ReadInto(Channel channel, int first_record, int count, char* buffer) const;
+  QString FolderShown() const;
+  QString NameOf(Channel channel) const;
+  [[noreturn]] void Fail(Doing doing, Channel channel, const SystemError& error) const;
+  // Refuses a folder whose data-file names are not plain files of its own.
+  void CheckEntries();
   // Puts the file back as its journal recorded it, if a journal is there.
   void RollBack(Channel channel);
-  // Puts `writes` on disk in order, all or nothing per file (see Commit).
-  void Apply(const std::vector<Write>& writes);
+  void SetAside(Channel channel, const QByteArray& journal_path);
+  // Ends the program when the name of `channel` no longer leads to the file
+  // that is open (another program replaced or removed it).
+  void CheckStillThere(Channel channel);
   void Sync(Channel channel);
+  void SyncFolder();
 
   std::shared_ptr<FileSystem> file_system_;
   QString data_dir_;
-  std::map<Channel, Open> open_;
+  QByteArray native_dir_;  // the folder as the system names it
+  int folder_handle_ = -1;
+  std::array<Open, 4> open_;  // by ChannelIndex
   bool operation_active_ = false;
 };
 
 // One user action's writes. Reads through the operation see its own pending
-// writes. Commit() puts them on disk in the order they were made and makes
-// them durable; an operation destroyed without Commit() writes nothing.
+// writes; each stretch of a file is read from the disk at most once per
+// operation. Commit() puts them on disk and makes them durable; an
+// operation destroyed without Commit() writes nothing.
 //
-// Commit() is all or nothing for each file: it first writes a journal
-// holding the original bytes of every record it will overwrite and the
-// file's length, makes it durable, then writes the records (skipping those
-// that already hold the same bytes), flushes the file and removes the
-// journal. If the program or the machine stops in between, the next
-// OpenDataFiles rolls the file back. A system error on the way ends the
-// program with the system's message, and the next start rolls back.
-// A text that does not fit its record, or holds a character the code page
-// cannot store, refuses the whole operation: nothing is written at all.
+// Commit() is all or nothing for each file: it first checks that every file
+// it changes is still the one that was opened, writes a new journal holding
+// the file's identity and length and the original bytes of every record it
+// will overwrite, makes it durable, then writes the records (skipping those
+// that already hold the same bytes, adjacent ones in one call), flushes the
+// file and removes the journal. If the program or the machine stops in
+// between, the next OpenDataFiles rolls the file back. No room on the disk
+// for the journal refuses the operation with nothing changed; any other
+// system error on the way ends the program with a message, and the next
+// start rolls back. A text that does not fit its record, or holds a
+// character the code page cannot store, refuses the whole operation:
+// nothing is written at all.
 class Operation {
  public:
   explicit Operation(DataFiles& files);
@@ -194,12 +175,30 @@ class Operation {
   Outcome Commit();
 
  private:
-  QByteArray Record(Channel channel, int record) const;
-  void Stage(Channel channel, int record, QByteArray bytes);
+  // One file's share of the operation.
+  struct File {
+    qint64 size = -1;  // the file's length when the operation first touched it
+    // The file's records as they are on disk, read block by block when first
+    // needed; an empty block is not read yet.
+    std::vector<QByteArray> blocks;
+    std::vector<QByteArray> reads;  // the bytes the blocks share
+    // Staged records, record r at (r - 1) × length; `staged[r]` tells which.
+    std::vector<char> bytes;
+    std::vector<bool> staged;
+    int lowest = 0, highest = 0;  // staged records lie within
+  };
+
+  File& Touch(Channel channel) const;
+  // The record as the operation sees it (staged, or as on disk).
+  const char* At(Channel channel, int record) const;
+  const char* OnDisk(Channel channel, int record) const;
+  void LoadBlocks(Channel channel, int first_block, int last_block) const;
+  // Room for the staged bytes of `record`, or nullptr when refused.
+  char* Stage(Channel channel, int record);
+  Outcome Apply();
 
   DataFiles& files_;
-  std::vector<DataFiles::Write> writes_;
-  std::map<std::pair<Channel, int>, QByteArray> latest_;
+  mutable std::array<File, 4> changes_;  // by ChannelIndex
   QString refusal_;
   bool committed_ = false;
 };

@@ -12,12 +12,16 @@ FatalHandler& Handler() {
   return handler;
 }
 
+FatalHandler& NoticeHandler() {
+  static FatalHandler handler;
+  return handler;
+}
+
 }  // namespace
 
 void SetFatalHandler(FatalHandler handler) { Handler() = std::move(handler); }
 
-void ReportFatal(const QString& error_text, const QString& path) {
-  const QString message = QStringLiteral("%1\n\n%2").arg(error_text, path);
+void ReportFatal(const QString& message) {
   if (Handler()) {
     Handler()(message);
   } else {
@@ -25,6 +29,16 @@ void ReportFatal(const QString& error_text, const QString& path) {
     std::_Exit(EXIT_FAILURE);
   }
   throw FatalError(message);
+}
+
+void SetNoticeHandler(FatalHandler handler) { NoticeHandler() = std::move(handler); }
+
+void ReportNotice(const QString& message) {
+  if (NoticeHandler()) {
+    NoticeHandler()(message);
+  } else {
+    std::fprintf(stderr, "%s\n", qPrintable(message));
+  }
 }
 
 }  // namespace quorvel::store

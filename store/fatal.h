@@ -1,4 +1,5 @@
-// A data file the system will not open, read or write ends the program.
+// A data file the system will not open, read or write ends the program;
+// something the user should know but that stops nothing is a notice.
 #pragma once
 
 #include <functional>
@@ -26,7 +27,13 @@ using FatalHandler = std::function<void(const QString& message)>;
 // message to standard error and ends the process.
 void SetFatalHandler(FatalHandler handler);
 
-// Reports the system's `error_text` for `path` and ends the operation.
-[[noreturn]] void ReportFatal(const QString& error_text, const QString& path);
+// Tells the user `message` (a sentence saying what happened to which file
+// and what to do) and ends the operation.
+[[noreturn]] void ReportFatal(const QString& message);
+
+// Installs the handler for notices; an empty one restores the default,
+// which writes the message to standard error.
+void SetNoticeHandler(FatalHandler handler);
+void ReportNotice(const QString& message);
 
 }  // namespace quorvel::store

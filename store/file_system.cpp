@@ -5,30 +5,54 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+
+#include <QFile>
+#include <QStringDecoder>
+
+#include "store/folder_lock.h"
 
 namespace quorvel::store {
 namespace {
 
-bool Failed(QString* error, int code = errno) {
+bool Failed(SystemError* error, int code = errno) {
   if (error != nullptr) {
-    *error = QString::fromLocal8Bit(std::strerror(code));
+    error->code = code;
+    error->text = QString::fromLocal8Bit(std::strerror(code));
   }
   return false;
 }
 
-QByteArray Native(const QString& path) { return path.toLocal8Bit(); }
+// statx where the system has it: it also gives the creation time.
+bool StatOf(int dir_handle, const char* path, int flags, FileIdentity* identity,
+            mode_t* mode) {
+  struct statx info {};
+  if (::statx(dir_handle, path, flags, STATX_TYPE | STATX_INO | STATX_NLINK | STATX_BTIME,
+              &info) != 0) {
+    return false;
+  }
+  identity->device = (quint64(info.stx_dev_major) << 32) | info.stx_dev_minor;
+  identity->inode = info.stx_ino;
+  identity->links = info.stx_nlink;
+  identity->birth = (info.stx_mask & STATX_BTIME)
+                        ? qint64(info.stx_btime.tv_sec) * 1000000000 + info.stx_btime.tv_nsec
+                        : 0;
+  *mode = info.stx_mode;
+  return true;
+}
 
-}  // namespace
-
-int PosixFileSystem::Open(const QString& path, QString* error) {
-  const QByteArray native = Native(path);
+int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
   int handle;
-  // Not blocking: a pipe put where a data file belongs must not hang the
-  // open; it is refused below.
   do {
-    handle = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+    handle = ::open(path, flags, mode);
   } while (handle < 0 && errno == EINTR);
+  return handle;
+}
+
+// A handle opened without blocking becomes an ordinary one, if it is a
+// regular file; anything else is closed and refused.
+int RegularOnly(int handle, SystemError* error) {
   if (handle < 0) {
     Failed(error);
     return -1;
@@ -53,11 +77,33 @@ int PosixFileSystem::Open(const QString& path, QString* error) {
   return handle;
 }
 
-bool PosixFileSystem::Close(int handle, QString* error) {
+}  // namespace
+
+int PosixFileSystem::Open(const QByteArray& path, bool create, SystemError* error) {
+  // Not blocking: a pipe put where a data file belongs must not hang the
+  // open; it is refused below. Never through a link: a link could lead
+  // anywhere outside the folder.
+  const int flags = O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW | (create ? O_CREAT : 0);
+  return RegularOnly(OpenRetrying(path.constData(), flags, 0666), error);
+}
+
+int PosixFileSystem::CreateNew(const QByteArray& path, SystemError* error) {
+  const int flags = O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW | O_CREAT | O_EXCL;
+  return RegularOnly(OpenRetrying(path.constData(), flags, 0666), error);
+}
+
+int PosixFileSystem::OpenFolder(const QByteArray& path, SystemError* error) {
+  const int handle = OpenRetrying(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (handle < 0) Failed(error);
+  return handle;
+}
+
+bool PosixFileSystem::Close(int handle, SystemError* error) {
+  ReleaseFolderLock(handle);
   return ::close(handle) == 0 || Failed(error);
 }
 
-qint64 PosixFileSystem::Size(int handle, QString* error) {
+qint64 PosixFileSystem::Size(int handle, SystemError* error) {
   struct stat info {};
   if (::fstat(handle, &info) != 0) {
     Failed(error);
@@ -66,8 +112,13 @@ qint64 PosixFileSystem::Size(int handle, QString* error) {
   return info.st_size;
 }
 
+bool PosixFileSystem::Identify(int handle, FileIdentity* identity, SystemError* error) {
+  mode_t mode = 0;
+  return StatOf(handle, "", AT_EMPTY_PATH, identity, &mode) || Failed(error);
+}
+
 qint64 PosixFileSystem::Read(int handle, qint64 offset, char* buffer,
-                             qint64 length, QString* error) {
+                             qint64 length, SystemError* error) {
   qint64 done = 0;
   while (done < length) {
     const ssize_t n = ::pread(handle, buffer + done, length - done, offset + done);
@@ -83,7 +134,7 @@ qint64 PosixFileSystem::Read(int handle, qint64 offset, char* buffer,
 }
 
 bool PosixFileSystem::Write(int handle, qint64 offset, const char* data,
-                            qint64 length, QString* error) {
+                            qint64 length, SystemError* error) {
   qint64 done = 0;
   while (done < length) {
     const ssize_t n = ::pwrite(handle, data + done, length - done, offset + done);
@@ -96,7 +147,7 @@ bool PosixFileSystem::Write(int handle, qint64 offset, const char* data,
   return true;
 }
 
-bool PosixFileSystem::Truncate(int handle, qint64 length, QString* error) {
+bool PosixFileSystem::Truncate(int handle, qint64 length, SystemError* error) {
   int result;
   do {
     result = ::ftruncate(handle, length);
@@ -104,25 +155,42 @@ bool PosixFileSystem::Truncate(int handle, qint64 length, QString* error) {
   return result == 0 || Failed(error);
 }
 
-bool PosixFileSystem::Sync(int handle, QString* error) {
+bool PosixFileSystem::Sync(int handle, SystemError* error) {
   return ::fsync(handle) == 0 || Failed(error);
 }
 
-int PosixFileSystem::Exists(const QString& path, QString* error) {
-  struct stat info {};
-  if (::lstat(Native(path).constData(), &info) == 0) return 1;
-  if (errno == ENOENT) return 0;
-  Failed(error);
-  return -1;
+bool PosixFileSystem::Inspect(const QByteArray& path, Entry* entry, SystemError* error) {
+  mode_t mode = 0;
+  *entry = Entry{};
+  if (!StatOf(AT_FDCWD, path.constData(), AT_SYMLINK_NOFOLLOW, &entry->identity, &mode)) {
+    if (errno == ENOENT) return true;
+    return Failed(error);
+  }
+  entry->kind = S_ISREG(mode)   ? EntryKind::kRegular
+                : S_ISLNK(mode) ? EntryKind::kSymlink
+                : S_ISDIR(mode) ? EntryKind::kFolder
+                                : EntryKind::kOther;
+  return true;
 }
 
-bool PosixFileSystem::Remove(const QString& path, QString* error) {
-  if (::unlink(Native(path).constData()) == 0 || errno == ENOENT) return true;
+bool PosixFileSystem::Remove(const QByteArray& path, SystemError* error) {
+  if (::unlink(path.constData()) == 0 || errno == ENOENT) return true;
   return Failed(error);
 }
 
-bool PosixFileSystem::SyncDir(const QString& dir, QString* error) {
-  const int handle = ::open(Native(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+bool PosixFileSystem::Rename(const QByteArray& from, const QByteArray& to, SystemError* error) {
+  if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0) {
+    return true;
+  }
+  if (errno != EINVAL && errno != ENOSYS) return Failed(error);
+  // A file system without the no-replace rename: look first.
+  struct stat info {};
+  if (::lstat(to.constData(), &info) == 0) return Failed(error, EEXIST);
+  return ::rename(from.constData(), to.constData()) == 0 || Failed(error);
+}
+
+bool PosixFileSystem::SyncDir(const QByteArray& dir, SystemError* error) {
+  const int handle = OpenRetrying(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (handle < 0) return Failed(error);
   const bool synced = ::fsync(handle) == 0;
   const int code = errno;
@@ -130,21 +198,23 @@ bool PosixFileSystem::SyncDir(const QString& dir, QString* error) {
   return synced || Failed(error, code);
 }
 
-LockResult PosixFileSystem::Lock(int handle, QString* error) {
-  struct flock lock {};
-  lock.l_type = F_WRLCK;
-  lock.l_whence = SEEK_SET;
-  lock.l_start = 0;
-  lock.l_len = 0;  // the whole file, however long it grows
-  int result;
-  do {
-    result = ::fcntl(handle, F_SETLK, &lock);
-  } while (result != 0 && errno == EINTR);
-  if (result == 0) return LockResult::kLocked;
-  if (errno == EACCES || errno == EAGAIN) return LockResult::kInUse;
-  if (errno == ENOLCK || errno == EOPNOTSUPP || errno == ENOSYS) return LockResult::kUnsupported;
-  Failed(error);
-  return LockResult::kFailed;
+QByteArray NativeFolder(const QString& dir) {
+  const QByteArray native = QFile::encodeName(dir);
+  if (!dir.contains(QChar::ReplacementCharacter)) return native;
+  char buffer[4096];
+  if (::getcwd(buffer, sizeof buffer) != nullptr) {
+    const QByteArray cwd(buffer);
+    if (QFile::decodeName(cwd) == dir) return cwd;
+  }
+  return native;
+}
+
+QString ShownPath(const QByteArray& path) {
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  const QString text = utf8.decode(path);
+  if (!utf8.hasError()) return text;
+  // Not valid UTF-8: most likely a Western name from an older system.
+  return QString::fromLatin1(path);
 }
 
 }  // namespace quorvel::store

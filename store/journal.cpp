@@ -1,22 +1,25 @@
 #include "store/journal.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
 namespace quorvel::store {
 namespace {
 
-constexpr char kMagic[4] = {'Q', 'V', 'J', '1'};
+constexpr char kMagic[4] = {'Q', 'V', 'J', '2'};
+constexpr char kLegacyMagic[4] = {'Q', 'V', 'J', '1'};
 constexpr int kLargestRecordNumber = 32767;
-constexpr qint64 kHeaderSize = 4 + 4 + 8 + 4;
+constexpr int kNameSize = 16;
+// magic, record length, original length, device, inode, birth, name, count
+constexpr qint64 kHeaderSize = 4 + 4 + 8 + 8 + 8 + 8 + kNameSize + 4;
+constexpr qint64 kLegacyHeaderSize = 4 + 4 + 8 + 4;
 constexpr qint64 kTrailerSize = 4;
 
-void PutU32(QByteArray& out, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
-void PutU64(QByteArray& out, std::uint64_t value) {
-  for (int i = 0; i < 8; ++i) out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
+void PutLE(QByteArray& out, std::uint64_t value, int width) {
+  char bytes[8];
+  for (int i = 0; i < width; ++i) bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  out.append(bytes, width);
 }
 
 std::uint64_t GetLE(const QByteArray& in, qint64 at, int width) {
@@ -27,66 +30,121 @@ std::uint64_t GetLE(const QByteArray& in, qint64 at, int width) {
   return value;
 }
 
-}  // namespace
-
-std::uint32_t Crc32(const char* data, qint64 length) {
-  static const std::array<std::uint32_t, 256> kTable = [] {
-    std::array<std::uint32_t, 256> table{};
+// Eight tables: the checksum consumes eight bytes per step.
+using CrcTables = std::array<std::array<std::uint32_t, 256>, 8>;
+const CrcTables& Tables() {
+  static const CrcTables tables = [] {
+    CrcTables t{};
     for (std::uint32_t n = 0; n < 256; ++n) {
       std::uint32_t c = n;
       for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      table[n] = c;
+      t[0][n] = c;
     }
-    return table;
+    for (std::uint32_t n = 0; n < 256; ++n) {
+      for (int k = 1; k < 8; ++k) t[k][n] = (t[k - 1][n] >> 8) ^ t[0][t[k - 1][n] & 0xFF];
+    }
+    return t;
   }();
+  return tables;
+}
+
+}  // namespace
+
+std::uint32_t Crc32(const char* data, qint64 length) {
+  const CrcTables& t = Tables();
+  const auto* p = reinterpret_cast<const unsigned char*>(data);
   std::uint32_t crc = 0xFFFFFFFFu;
-  for (qint64 i = 0; i < length; ++i) {
-    crc = kTable[(crc ^ static_cast<unsigned char>(data[i])) & 0xFF] ^ (crc >> 8);
+  while (length >= 8) {
+    const std::uint32_t low = crc ^ (std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 |
+                                     std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24);
+    crc = t[7][low & 0xFF] ^ t[6][(low >> 8) & 0xFF] ^ t[5][(low >> 16) & 0xFF] ^
+          t[4][low >> 24] ^ t[3][p[4]] ^ t[2][p[5]] ^ t[1][p[6]] ^ t[0][p[7]];
+    p += 8;
+    length -= 8;
   }
+  while (length-- > 0) crc = t[0][(crc ^ *p++) & 0xFF] ^ (crc >> 8);
   return crc ^ 0xFFFFFFFFu;
 }
 
-QString JournalPath(const QString& data_path) {
-  return data_path + QStringLiteral("-journal");
-}
+QString JournalPath(const QString& data_path) { return data_path + QStringLiteral("-journal"); }
+QByteArray JournalPath(const QByteArray& data_path) { return data_path + "-journal"; }
 
 qint64 LargestJournalSize(int record_length) {
   return kHeaderSize + qint64(kLargestRecordNumber) * (4 + record_length) + kTrailerSize;
 }
 
-QByteArray EncodeJournal(const Journal& journal) {
-  QByteArray out;
-  out.reserve(kHeaderSize + qint64(journal.entries.size()) * (4 + journal.record_length) +
-              kTrailerSize);
-  out.append(kMagic, 4);
-  PutU32(out, static_cast<std::uint32_t>(journal.record_length));
-  PutU64(out, static_cast<std::uint64_t>(journal.original_length));
-  PutU32(out, static_cast<std::uint32_t>(journal.entries.size()));
-  for (const Journal::Entry& entry : journal.entries) {
-    PutU32(out, static_cast<std::uint32_t>(entry.record));
-    out.append(entry.bytes);
+JournalWriter::JournalWriter(const Journal& header, qsizetype expected_entries)
+    : record_length_(header.record_length) {
+  out_.reserve(kHeaderSize + expected_entries * (4 + record_length_) + kTrailerSize);
+  out_.append(kMagic, 4);
+  PutLE(out_, static_cast<std::uint32_t>(header.record_length), 4);
+  PutLE(out_, static_cast<std::uint64_t>(header.original_length), 8);
+  PutLE(out_, header.identity.device, 8);
+  PutLE(out_, header.identity.inode, 8);
+  PutLE(out_, static_cast<std::uint64_t>(header.identity.birth), 8);
+  QByteArray name = header.file_name.left(kNameSize);
+  name.resize(kNameSize, '\0');
+  out_.append(name);
+  PutLE(out_, 0, 4);  // the count, filled in by Finish
+}
+
+void JournalWriter::Add(int record, const char* bytes) {
+  PutLE(out_, static_cast<std::uint32_t>(record), 4);
+  out_.append(bytes, record_length_);
+  ++count_;
+}
+
+QByteArray JournalWriter::Finish() {
+  for (int i = 0; i < 4; ++i) {
+    out_[kHeaderSize - 4 + i] = static_cast<char>((count_ >> (8 * i)) & 0xFF);
   }
-  PutU32(out, Crc32(out.constData(), out.size()));
-  return out;
+  PutLE(out_, Crc32(out_.constData(), out_.size()), 4);
+  return std::move(out_);
+}
+
+QByteArray EncodeJournal(const Journal& journal) {
+  JournalWriter writer(journal, qsizetype(journal.entries.size()));
+  for (const Journal::Entry& entry : journal.entries) writer.Add(entry.record, entry.bytes.constData());
+  return writer.Finish();
+}
+
+bool LooksLikeJournal(const QByteArray& bytes) {
+  const qsizetype n = std::min<qsizetype>(bytes.size(), 4);
+  return std::memcmp(bytes.constData(), kMagic, n) == 0 ||
+         std::memcmp(bytes.constData(), kLegacyMagic, n) == 0;
 }
 
 std::optional<Journal> DecodeJournal(const QByteArray& bytes, int record_length) {
-  if (record_length <= 0 || bytes.size() < kHeaderSize + kTrailerSize) return std::nullopt;
-  if (std::memcmp(bytes.constData(), kMagic, 4) != 0) return std::nullopt;
+  if (record_length <= 0 || bytes.size() < kLegacyHeaderSize + kTrailerSize) return std::nullopt;
+  Journal journal;
+  qint64 header = kHeaderSize;
+  if (std::memcmp(bytes.constData(), kLegacyMagic, 4) == 0) {
+    journal.legacy = true;
+    header = kLegacyHeaderSize;
+  } else if (std::memcmp(bytes.constData(), kMagic, 4) != 0 ||
+             bytes.size() < kHeaderSize + kTrailerSize) {
+    return std::nullopt;
+  }
   if (GetLE(bytes, 4, 4) != std::uint64_t(record_length)) return std::nullopt;
   const std::uint64_t original_length = GetLE(bytes, 8, 8);
-  const std::uint64_t count = GetLE(bytes, 16, 4);
+  const std::uint64_t count = GetLE(bytes, header - 4, 4);
   if (count > std::uint64_t(kLargestRecordNumber)) return std::nullopt;
   if (original_length > (std::uint64_t(1) << 62)) return std::nullopt;
-  const qint64 body = kHeaderSize + qint64(count) * (4 + record_length);
+  const qint64 body = header + qint64(count) * (4 + record_length);
   if (bytes.size() != body + kTrailerSize) return std::nullopt;
   if (GetLE(bytes, body, 4) != Crc32(bytes.constData(), body)) return std::nullopt;
 
-  Journal journal;
   journal.record_length = record_length;
   journal.original_length = static_cast<qint64>(original_length);
+  if (!journal.legacy) {
+    journal.identity.device = GetLE(bytes, 16, 8);
+    journal.identity.inode = GetLE(bytes, 24, 8);
+    journal.identity.birth = static_cast<qint64>(GetLE(bytes, 32, 8));
+    const QByteArray name = bytes.mid(40, kNameSize);
+    journal.file_name = name.left(name.indexOf('\0') < 0 ? kNameSize : name.indexOf('\0'));
+  }
   journal.entries.reserve(count);
-  qint64 at = kHeaderSize;
+  qint64 at = header;
   for (std::uint64_t i = 0; i < count; ++i) {
     const std::uint64_t record = GetLE(bytes, at, 4);
     if (record < 1 || record > std::uint64_t(kLargestRecordNumber)) return std::nullopt;

@@ -1,8 +1,8 @@
 // The rollback journal kept beside a data file while an operation changes
-// it: the file's length and the original bytes of every record the
-// operation overwrites, closed by a checksum. A journal that is torn, empty
-// or fails its checksum was never completely written, so the data file was
-// never touched.
+// it: which file it belongs to (its identity and name), the file's length
+// and the original bytes of every record the operation overwrites, closed by
+// a checksum. A journal that is torn, empty or fails its checksum was never
+// completely written, so the data file was never touched.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +11,8 @@
 
 #include <QByteArray>
 #include <QString>
+
+#include "store/file_system.h"
 
 namespace quorvel::store {
 
@@ -21,16 +23,38 @@ struct Journal {
   };
   int record_length = 0;
   qint64 original_length = 0;
-  std::vector<Entry> entries;
+  std::vector<Entry> entries = {};
+  // Journals of earlier versions name no file; they are judged by their
+  // contents alone.
+  bool legacy = false;
+  FileIdentity identity = {};  // of the data file, when it was written
+  QByteArray file_name = {};   // "Notes.dat"
 };
 
 // "Appoint.dat" -> "Appoint.dat-journal".
 QString JournalPath(const QString& data_path);
+QByteArray JournalPath(const QByteArray& data_path);
+
+// Builds a journal's bytes entry by entry, straight from record bytes.
+class JournalWriter {
+ public:
+  explicit JournalWriter(const Journal& header, qsizetype expected_entries = 0);
+  void Add(int record, const char* bytes);
+  QByteArray Finish();
+
+ private:
+  QByteArray out_;
+  int record_length_;
+  std::uint32_t count_ = 0;
+};
 
 QByteArray EncodeJournal(const Journal& journal);
 // The journal in `bytes`, or nothing when they are not one whole, intact
 // journal for records of `record_length` bytes.
 std::optional<Journal> DecodeJournal(const QByteArray& bytes, int record_length);
+// Whether `bytes` (the start of a file) could be a journal this program
+// wrote, whole or torn. Anything else was put there by someone else.
+bool LooksLikeJournal(const QByteArray& bytes);
 
 // The largest journal a data file can need (every record of the largest
 // file), so a bigger file is not read at all.

@@ -9,9 +9,11 @@
 // scattered part.
 #pragma once
 
+#include <cerrno>
 #include <cstdlib>
 #include <map>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include <QByteArray>
@@ -61,20 +63,51 @@ class FaultyFileSystem : public store::FileSystem {
                             ? entry.durable_inode
                             : entry.current_inode;
       if (inode < 0) {
-        QFile::remove(path);
+        QFile::remove(QFile::decodeName(path));
         continue;
       }
-      QFile file(path);
+      QFile file(QFile::decodeName(path));
       if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) std::abort();
       file.write(Contents(inodes_[inode], image));
     }
   }
 
-  int Open(const QString& path, QString* error) override {
+  int Open(const QByteArray& path, bool create, store::SystemError* error) override {
+    return OpenTracked(path, error, [&] { return real_.Open(path, create, error); });
+  }
+  int CreateNew(const QByteArray& path, store::SystemError* error) override {
+    return OpenTracked(path, error, [&] { return real_.CreateNew(path, error); });
+  }
+  int OpenFolder(const QByteArray& path, store::SystemError* error) override {
+    if (Fail(error)) return -1;
+    return real_.OpenFolder(path, error);
+  }
+  bool Identify(int handle, store::FileIdentity* identity, store::SystemError* error) override {
+    if (Fail(error)) return false;
+    return real_.Identify(handle, identity, error);
+  }
+  bool Inspect(const QByteArray& path, store::Entry* entry, store::SystemError* error) override {
+    if (Fail(error)) return false;
+    return real_.Inspect(path, entry, error);
+  }
+  bool Rename(const QByteArray& from, const QByteArray& to, store::SystemError* error) override {
+    if (Fail(error)) return false;
+    Entry& source = Track(from);
+    Entry& target = Track(to);
+    if (!real_.Rename(from, to, error)) return false;
+    if (!crashed_) target.current_inode = std::exchange(source.current_inode, -1);
+    Changed();
+    return true;
+  }
+
+ private:
+  template <class OpenCall>
+  int OpenTracked(const QByteArray& path, store::SystemError* error, OpenCall open) {
     if (Fail(error)) return -1;
     Entry& entry = Track(path);
-    const bool creates = entry.current_inode < 0;
-    const int handle = real_.Open(path, error);
+    const bool exists = entry.current_inode >= 0;
+    const int handle = open();
+    const bool creates = !exists && handle >= 0;
     if (handle < 0) return handle;
     if (creates && !crashed_) {
       entry.current_inode = NewInode(QByteArray());
@@ -91,7 +124,9 @@ class FaultyFileSystem : public store::FileSystem {
     }
     return handle;
   }
-  bool Close(int handle, QString* error) override {
+
+ public:
+  bool Close(int handle, store::SystemError* error) override {
     handles_.erase(handle);
     if (Fail(error)) {
       real_.Close(handle, error);
@@ -99,31 +134,31 @@ class FaultyFileSystem : public store::FileSystem {
     }
     return real_.Close(handle, error);
   }
-  qint64 Size(int handle, QString* error) override {
+  qint64 Size(int handle, store::SystemError* error) override {
     if (Fail(error)) return -1;
     return real_.Size(handle, error);
   }
   qint64 Read(int handle, qint64 offset, char* buffer, qint64 length,
-              QString* error) override {
+              store::SystemError* error) override {
     if (Fail(error)) return -1;
     return real_.Read(handle, offset, buffer, length, error);
   }
   bool Write(int handle, qint64 offset, const char* data, qint64 length,
-             QString* error) override {
+             store::SystemError* error) override {
     if (Fail(error)) return false;
     if (!real_.Write(handle, offset, data, length, error)) return false;
     Pend(handle, Pending{offset, QByteArray(data, length), -1});
     Changed();
     return true;
   }
-  bool Truncate(int handle, qint64 length, QString* error) override {
+  bool Truncate(int handle, qint64 length, store::SystemError* error) override {
     if (Fail(error)) return false;
     if (!real_.Truncate(handle, length, error)) return false;
     Pend(handle, Pending{0, QByteArray(), length});
     Changed();
     return true;
   }
-  bool Sync(int handle, QString* error) override {
+  bool Sync(int handle, store::SystemError* error) override {
     if (Fail(error)) return false;
     if (!real_.Sync(handle, error)) return false;
     if (!crashed_ && handles_.count(handle)) {
@@ -134,11 +169,7 @@ class FaultyFileSystem : public store::FileSystem {
     Changed();
     return true;
   }
-  int Exists(const QString& path, QString* error) override {
-    if (Fail(error)) return -1;
-    return real_.Exists(path, error);
-  }
-  bool Remove(const QString& path, QString* error) override {
+  bool Remove(const QByteArray& path, store::SystemError* error) override {
     if (Fail(error)) return false;
     Entry& entry = Track(path);
     if (!real_.Remove(path, error)) return false;
@@ -146,19 +177,19 @@ class FaultyFileSystem : public store::FileSystem {
     Changed();
     return true;
   }
-  bool SyncDir(const QString& dir, QString* error) override {
+  bool SyncDir(const QByteArray& dir, store::SystemError* error) override {
     if (Fail(error)) return false;
     if (!real_.SyncDir(dir, error)) return false;
     if (!crashed_) {
-      const QString canonical = QDir(dir).absolutePath();
+      const QString canonical = QDir(QFile::decodeName(dir)).absolutePath();
       for (auto& [path, entry] : paths_) {
-        if (QFileInfo(path).absolutePath() == canonical) entry.durable_inode = entry.current_inode;
+        if (QFileInfo(QFile::decodeName(path)).absolutePath() == canonical) entry.durable_inode = entry.current_inode;
       }
     }
     Changed();
     return true;
   }
-  store::LockResult Lock(int handle, QString* error) override {
+  store::LockResult Lock(int handle, store::SystemError* error) override {
     if (Fail(error)) return store::LockResult::kFailed;
     return real_.Lock(handle, error);
   }
@@ -217,12 +248,12 @@ class FaultyFileSystem : public store::FileSystem {
     return int(inodes_.size()) - 1;
   }
 
-  Entry& Track(const QString& path) {
+  Entry& Track(const QByteArray& path) {
     auto it = paths_.find(path);
     if (it != paths_.end()) return it->second;
     Entry entry;
-    QFile file(path);
-    if (file.exists()) {
+    QFile file(QFile::decodeName(path));
+    if (QFileInfo(file.fileName()).isFile() && !QFileInfo(file.fileName()).isSymLink()) {
       if (!file.open(QIODevice::ReadOnly)) std::abort();
       entry.durable_inode = entry.current_inode = NewInode(file.readAll());
     }
@@ -234,10 +265,10 @@ class FaultyFileSystem : public store::FileSystem {
     inodes_[handles_[handle]].pending.push_back(std::move(pending));
   }
 
-  bool Fail(QString* error) {
+  bool Fail(store::SystemError* error) {
     if (!armed_ || crashed_) return false;
     if (++calls_ != fail_at_) return false;
-    if (error != nullptr) *error = QStringLiteral("Input/output error");
+    if (error != nullptr) *error = store::SystemError{EIO, QStringLiteral("Input/output error")};
     return true;
   }
 
@@ -256,7 +287,7 @@ class FaultyFileSystem : public store::FileSystem {
   int changes_ = 0;
   int crash_at_ = 0;
   int fail_at_ = 0;
-  std::map<QString, Entry> paths_;
+  std::map<QByteArray, Entry> paths_;
   std::vector<Inode> inodes_;
   std::map<int, int> handles_;  // handle -> inode
 };

@@ -106,7 +106,7 @@ TEST_F(StoreAtomicTest, RollingBackIsItselfSafeAtEveryCrashPoint) {
                files.SetDataDir(dir);
                files.OpenDataFiles();
                fs->Arm();
-               fs->CrashAtChange(14);  // journals, folder flush, then record writes
+               fs->CrashAtChange(9);  // two journals, folder flush, then both files' writes
                try {
                  Operation op(files);
                  const int count = op.ReadCount(Channel::kAppoint);
@@ -213,7 +213,8 @@ TEST_F(StoreJournalTest, ACleanOperationLeavesNoJournalAndTheUsualBytes) {
 TEST_F(StoreJournalTest, AJournalLeftBehindPutsTheFileBackBeforeAnythingReadsIt) {
   AppendItem(files_, Channel::kNotes, 1);
   const QByteArray before = Bytes("Notes.dat");
-  store::Journal journal{500, before.size(), {{1, before.left(500)}, {3, before.mid(1000, 500)}}};
+  const store::Journal journal = JournalFor(Path(QStringLiteral("Notes.dat")), 500, before.size(),
+                                            {{1, before.left(500)}, {3, before.mid(1000, 500)}});
   // Half an operation: item 0 overwritten, count raised, a group appended.
   {
     Operation op(files_);
@@ -233,21 +234,34 @@ TEST_F(StoreJournalTest, AJournalLeftBehindPutsTheFileBackBeforeAnythingReadsIt)
 TEST_F(StoreJournalTest, TornEmptyOrDamagedJournalsAreRemovedAndTheFileKept) {
   AppendItem(files_, Channel::kAddBook, 1);
   const QByteArray kept = Bytes("AddBook.dat");
-  const QByteArray whole =
-      store::EncodeJournal({128, 0, {{1, QByteArray(128, 'x')}, {2, QByteArray(128, 'y')}}});
+  const QString book = Path(QStringLiteral("AddBook.dat"));
+  const QByteArray whole = store::EncodeJournal(
+      JournalFor(book, 128, 0, {{1, QByteArray(128, 'x')}, {2, QByteArray(128, 'y')}}));
   QByteArray flipped = whole;
-  flipped[30] = char(flipped[30] ^ 1);
-  const QByteArray wrong_length = store::EncodeJournal({500, 0, {{1, QByteArray(500, 'x')}}});
-  // Intact, but recording a far longer file than there is.
-  const QByteArray longer = store::EncodeJournal({128, qint64(1) << 40, {}});
+  flipped[70] = char(flipped[70] ^ 1);
+  const QByteArray wrong_length =
+      store::EncodeJournal(JournalFor(book, 500, 0, {{1, QByteArray(500, 'x')}}));
+  // Torn or damaged: never completely written, so the file was never touched.
   for (const QByteArray& bad : {QByteArray(), whole.left(whole.size() - 1), whole.left(10),
-                                flipped, wrong_length, whole + "x", QByteArray(4096, '\0'),
-                                longer}) {
+                                whole.left(2), flipped, wrong_length, whole + "x"}) {
     files_.CloseDataFiles();
     WriteFile(QStringLiteral("AddBook.dat-journal"), bad);
     files_.OpenDataFiles();
     EXPECT_EQ(Bytes("AddBook.dat"), kept) << bad.size();
     EXPECT_FALSE(QFile::exists(Path("AddBook.dat-journal")));
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files).size(), 4);
+  }
+  // Intact but recording a far longer file than there is, or not a journal
+  // at all: not this program's, so set aside rather than removed.
+  const QByteArray longer = store::EncodeJournal(JournalFor(book, 128, qint64(1) << 40, {}));
+  for (const QByteArray& foreign : {longer, QByteArray(4096, '\0')}) {
+    files_.CloseDataFiles();
+    WriteFile(QStringLiteral("AddBook.dat-journal"), foreign);
+    files_.OpenDataFiles();
+    EXPECT_EQ(Bytes("AddBook.dat"), kept) << foreign.size();
+    EXPECT_FALSE(QFile::exists(Path("AddBook.dat-journal")));
+    EXPECT_EQ(FileBytes(Path("AddBook.dat-journal.not-used")), foreign);
+    QFile::remove(Path("AddBook.dat-journal.not-used"));
   }
   EXPECT_TRUE(store::DecodeJournal(whole, 128).has_value());
   EXPECT_FALSE(store::DecodeJournal(whole, 500).has_value());
@@ -268,14 +282,14 @@ TEST_F(StoreJournalTest, AnOperationThatChangesNothingTouchesNoFile) {
 // A file system that keeps no locks, as some network shares.
 class LocklessFileSystem : public store::PosixFileSystem {
  public:
-  store::LockResult Lock(int, QString*) override { return store::LockResult::kUnsupported; }
+  store::LockResult Lock(int, store::SystemError*) override { return store::LockResult::kUnsupported; }
 };
 
 // A system that cannot lock at all.
 class LockFailingFileSystem : public store::PosixFileSystem {
  public:
-  store::LockResult Lock(int, QString* error) override {
-    *error = QStringLiteral("Bad file descriptor");
+  store::LockResult Lock(int, store::SystemError* error) override {
+    *error = store::SystemError{EBADF, QStringLiteral("Bad file descriptor")};
     return store::LockResult::kFailed;
   }
 };

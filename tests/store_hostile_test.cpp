@@ -5,10 +5,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 
 #include "calendar/appointment_file.h"
 #include "notes/note_file.h"
 #include "store/data_files.h"
+#include "store/fatal.h"
 #include "store/text_codec.h"
 #include "test_support.h"
 
@@ -106,10 +108,18 @@ TEST_F(StoreHostileTest, APipeOrAFolderInPlaceOfADataFileIsRefusedWithoutHanging
   EXPECT_TRUE(fatal_.front().contains(QStringLiteral("Notes.dat")));
   EXPECT_FALSE(files.IsOpen(Channel::kAppoint));
 
+  // A folder under a journal's name is no journal of this program: set
+  // aside, never read, and the user is told.
+  QStringList notices;
+  store::SetNoticeHandler([&notices](const QString& text) { notices.append(text); });
   ASSERT_TRUE(QFile::remove(Path("Notes.dat")));
   ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("AddBook.dat-journal")));
-  EXPECT_THROW(files.OpenDataFiles(), store::FatalError);
-  EXPECT_TRUE(fatal_.back().contains(QStringLiteral("AddBook.dat-journal")));
+  EXPECT_EQ(files.OpenDataFiles(), store::OpenResult::kOpened);
+  store::SetNoticeHandler({});
+  ASSERT_EQ(notices.size(), 1);
+  EXPECT_TRUE(notices.front().contains(QStringLiteral("AddBook.dat-journal")));
+  EXPECT_TRUE(QFileInfo(Path("AddBook.dat-journal.not-used")).isDir());
+  EXPECT_FALSE(QFileInfo::exists(Path("AddBook.dat-journal")));
 }
 
 }  // namespace

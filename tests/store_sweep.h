@@ -11,6 +11,7 @@
 #include <memory>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -27,14 +28,14 @@ using FolderState = std::map<QString, QByteArray>;
 
 inline FolderState ReadFolder(const QString& dir) {
   FolderState state;
-  for (const QString& name : QDir(dir).entryList(QDir::Files | QDir::Hidden)) {
+  for (const QString& name : QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
     state[name] = FileBytes(QDir(dir).filePath(name));
   }
   return state;
 }
 
 inline void WriteFolder(const QString& dir, const FolderState& state) {
-  for (const QString& name : QDir(dir).entryList(QDir::Files | QDir::Hidden)) {
+  for (const QString& name : QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
     QFile::remove(QDir(dir).filePath(name));
   }
   for (const auto& [name, bytes] : state) {
@@ -42,6 +43,29 @@ inline void WriteFolder(const QString& dir, const FolderState& state) {
     if (!file.open(QIODevice::WriteOnly)) std::abort();
     file.write(bytes);
   }
+}
+
+// The identity of the file at `path`, as the store records it.
+inline store::FileIdentity IdentityOf(const QString& path) {
+  store::PosixFileSystem fs;
+  store::SystemError error;
+  store::FileIdentity identity;
+  const int handle = fs.Open(QFile::encodeName(path), false, &error);
+  if (handle < 0 || !fs.Identify(handle, &identity, &error)) std::abort();
+  fs.Close(handle, &error);
+  return identity;
+}
+
+// A journal as the store writes it for the data file at `path`.
+inline store::Journal JournalFor(const QString& path, int record_length, qint64 original_length,
+                                 std::vector<store::Journal::Entry> entries) {
+  store::Journal journal;
+  journal.record_length = record_length;
+  journal.original_length = original_length;
+  journal.identity = IdentityOf(path);
+  journal.file_name = QFileInfo(path).fileName().toLatin1();
+  journal.entries = std::move(entries);
+  return journal;
 }
 
 // A temporary folder in memory where the system offers one: the sweeps
@@ -146,10 +170,20 @@ inline int RunSweep(const char* name, const Sweep& sweep) {
       const QByteArray was = before.count(file) ? before.at(file) : QByteArray();
       if (bytes == was || (after.count(file) && bytes == after.at(file))) continue;
       const QString journal = store::JournalPath(file);
-      EXPECT_TRUE(found.count(journal) &&
-                  store::DecodeJournal(found.at(journal), store::Info(channel).record_length))
+      const auto intact = found.count(journal) ? store::DecodeJournal(
+                                                     found.at(journal), store::Info(channel).record_length)
+                                               : std::nullopt;
+      EXPECT_TRUE(intact.has_value())
           << name << where.toStdString() << ": " << file.toStdString()
           << " changed halfway without an intact journal";
+      // The journal names this very file, so it is applied on restart.
+      if (intact) {
+        EXPECT_FALSE(intact->legacy);
+        EXPECT_EQ(intact->file_name, store::Info(channel).file_name);
+        EXPECT_TRUE(store::SameFile(intact->identity, IdentityOf(QDir(dir).filePath(file))))
+            << name << where.toStdString() << ": " << file.toStdString()
+            << "'s journal records another file";
+      }
     }
   };
 

@@ -270,7 +270,7 @@ TEST_F(StoreTest, AReadOnlyFolderEndsWithTheSystemsMessageAndDamagesNothing) {
   EXPECT_THROW(files_.OpenDataFiles(), store::FatalError);
   ASSERT_EQ(fatal_.size(), 1);
   EXPECT_TRUE(fatal_.front().contains(QStringLiteral("Notes.dat")));
-  EXPECT_TRUE(fatal_.front().contains(::geteuid() == 0 ? QStringLiteral("Is a directory")
+  EXPECT_TRUE(fatal_.front().contains(::geteuid() == 0 ? QStringLiteral("is a folder")
                                                        : QStringLiteral("Permission denied")));
   ::chmod(QFile::encodeName(dir_.path()).constData(), 0755);
 }

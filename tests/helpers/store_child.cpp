@@ -29,33 +29,43 @@ class PausingFileSystem : public quorvel::store::PosixFileSystem {
   explicit PausingFileSystem(long pause_at) : pause_at_(pause_at) {}
   long changes() const { return changes_; }
 
-  int Open(const QString& path, QString* error) override {
+  int Open(const QByteArray& path, bool create, quorvel::store::SystemError* error) override {
     const bool creates = !QFileExists(path);
-    const int handle = PosixFileSystem::Open(path, error);
+    const int handle = PosixFileSystem::Open(path, create, error);
     if (handle >= 0 && creates) Changed();
     return handle;
   }
+  int CreateNew(const QByteArray& path, quorvel::store::SystemError* error) override {
+    const int handle = PosixFileSystem::CreateNew(path, error);
+    if (handle >= 0) Changed();
+    return handle;
+  }
+  bool Rename(const QByteArray& from, const QByteArray& to,
+              quorvel::store::SystemError* error) override {
+    return PosixFileSystem::Rename(from, to, error) && Changed();
+  }
   bool Write(int handle, qint64 offset, const char* data, qint64 length,
-             QString* error) override {
+             quorvel::store::SystemError* error) override {
     return PosixFileSystem::Write(handle, offset, data, length, error) && Changed();
   }
-  bool Truncate(int handle, qint64 length, QString* error) override {
+  bool Truncate(int handle, qint64 length, quorvel::store::SystemError* error) override {
     return PosixFileSystem::Truncate(handle, length, error) && Changed();
   }
-  bool Sync(int handle, QString* error) override {
+  bool Sync(int handle, quorvel::store::SystemError* error) override {
     return PosixFileSystem::Sync(handle, error) && Changed();
   }
-  bool Remove(const QString& path, QString* error) override {
+  bool Remove(const QByteArray& path, quorvel::store::SystemError* error) override {
     return PosixFileSystem::Remove(path, error) && Changed();
   }
-  bool SyncDir(const QString& dir, QString* error) override {
+  bool SyncDir(const QByteArray& dir, quorvel::store::SystemError* error) override {
     return PosixFileSystem::SyncDir(dir, error) && Changed();
   }
 
  private:
-  bool QFileExists(const QString& path) {
-    QString ignored;
-    return Exists(path, &ignored) == 1;
+  bool QFileExists(const QByteArray& path) {
+    quorvel::store::SystemError ignored;
+    quorvel::store::Entry entry;
+    return Inspect(path, &entry, &ignored) && entry.kind != quorvel::store::EntryKind::kMissing;
   }
   bool Changed() {
     if (++changes_ == pause_at_) {

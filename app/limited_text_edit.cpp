@@ -1,9 +1,12 @@
-#include "addressbook/limited_text_edit.h"
+#include "app/limited_text_edit.h"
+
+#include <algorithm>
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextCursor>
+#include <QTextDocument>
 
 namespace quorvel {
 
@@ -11,6 +14,44 @@ LimitedTextEdit::LimitedTextEdit(int limit, QWidget* parent)
     : QPlainTextEdit(parent), limit_(limit) {
   setTabChangesFocus(true);
   setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  connect(document(), &QTextDocument::contentsChange, this, [this](int position, int, int added) {
+    pending_position_ = position;
+    pending_added_ = added;
+  });
+  connect(this, &QPlainTextEdit::textChanged, this, [this] { KeepWithinLimit(); });
+}
+
+QString LimitedTextEdit::ShownText() const {
+  QString text = document()->toRawText();
+  text.replace(QChar(QChar::ParagraphSeparator), QLatin1Char('\n'));
+  text.replace(QChar(QChar::LineSeparator), QLatin1Char('\n'));
+  return text;
+}
+
+void LimitedTextEdit::KeepWithinLimit() {
+  const int position = pending_position_;
+  const int added = pending_added_;
+  pending_added_ = 0;
+  if (taking_whole_ || trimming_ || added <= 0) return;
+  const QString text = ShownText();
+  int over = StoredLength(text) - limit_;
+  if (over <= 0) return;
+  const int end = std::min<int>(position + added, int(text.size()));
+  int cut = end;
+  while (cut > position && over > 0) {
+    over -= text.at(cut - 1) == QLatin1Char('\n') ? 2 : 1;
+    --cut;
+  }
+  if (cut == end) return;
+  trimming_ = true;
+  QTextCursor cursor(document());
+  cursor.setPosition(cut);
+  cursor.setPosition(end, QTextCursor::KeepAnchor);
+  cursor.removeSelectedText();
+  trimming_ = false;
+  QTextCursor caret = textCursor();
+  caret.setPosition(cut);
+  setTextCursor(caret);
 }
 
 int LimitedTextEdit::StoredLength(const QString& shown) {
@@ -30,9 +71,13 @@ QString LimitedTextEdit::FromStored(const QString& stored) {
   return shown;
 }
 
-QString LimitedTextEdit::StoredText() const { return ToStored(toPlainText()); }
+QString LimitedTextEdit::StoredText() const { return ToStored(ShownText()); }
 
-void LimitedTextEdit::SetStoredText(const QString& text) { setPlainText(FromStored(text)); }
+void LimitedTextEdit::SetStoredText(const QString& text) {
+  taking_whole_ = true;
+  setPlainText(FromStored(text));
+  taking_whole_ = false;
+}
 
 int LimitedTextEdit::Room() const {
   // The selection reports its line breaks as paragraph separators.

@@ -1,0 +1,272 @@
+// One user action's writes: staged in place, record by record, then put on
+// disk all or nothing per file through a rollback journal.
+#include <cerrno>
+#include <cstring>
+
+#include "store/data_files.h"
+#include "store/fatal.h"
+#include "store/journal.h"
+#include "store/text_codec.h"
+
+namespace quorvel::store {
+namespace {
+
+// Records read from the disk in one call when an operation first needs one
+// of them.
+constexpr int kBlockRecords = 256;
+
+const char* NeverWritten() {
+  static const char kZeros[512] = {};
+  return kZeros;
+}
+
+}  // namespace
+
+Operation::Operation(DataFiles& files) : files_(files) {
+  Q_ASSERT(!files_.operation_active_);
+  files_.operation_active_ = true;
+}
+
+Operation::~Operation() { files_.operation_active_ = false; }
+
+Operation::File& Operation::Touch(Channel channel) const {
+  File& file = changes_[ChannelIndex(channel)];
+  if (file.size < 0) file.size = files_.FileSize(channel);
+  return file;
+}
+
+void Operation::LoadBlocks(Channel channel, int first_block, int last_block) const {
+  File& file = Touch(channel);
+  const int length = Info(channel).record_length;
+  if (int(file.blocks.size()) <= last_block) file.blocks.resize(last_block + 1);
+  // Each stretch of blocks not read yet is read with one call.
+  for (int b = first_block; b <= last_block;) {
+    if (!file.blocks[b].isNull()) {
+      ++b;
+      continue;
+    }
+    int e = b;
+    while (e < last_block && file.blocks[e + 1].isNull()) ++e;
+    const QByteArray run = files_.ReadRecords(channel, b * kBlockRecords + 1,
+                                              (e - b + 1) * kBlockRecords);
+    const qsizetype block_bytes = qsizetype(kBlockRecords) * length;
+    // Blocks share the run's bytes; none of them is ever changed.
+    for (int i = b; i <= e; ++i) {
+      file.blocks[i] = QByteArray::fromRawData(run.constData() + (i - b) * block_bytes,
+                                               block_bytes);
+    }
+    file.reads.push_back(run);
+    b = e + 1;
+  }
+}
+
+const char* Operation::OnDisk(Channel channel, int record) const {
+  if (record < 1 || record > kLargestRecordNumber) return NeverWritten();
+  const int block = (record - 1) / kBlockRecords;
+  File& file = Touch(channel);
+  if (int(file.blocks.size()) <= block || file.blocks[block].isNull()) {
+    LoadBlocks(channel, block, block);
+  }
+  return file.blocks[block].constData() +
+         qsizetype((record - 1) % kBlockRecords) * Info(channel).record_length;
+}
+
+const char* Operation::At(Channel channel, int record) const {
+  File& file = Touch(channel);
+  if (record >= 1 && record < int(file.staged.size()) && file.staged[record]) {
+    return file.bytes.data() + qsizetype(record - 1) * Info(channel).record_length;
+  }
+  return OnDisk(channel, record);
+}
+
+QString Operation::ReadText(Channel channel, int record) const {
+  return DecodeTextAt(At(channel, record), Info(channel).record_length);
+}
+
+std::int16_t Operation::ReadInteger(Channel channel, int record) const {
+  return DecodeIntegerAt(At(channel, record), Info(channel).record_length);
+}
+
+Variant Operation::ReadVariant(Channel channel, int record) const {
+  return DecodeVariantAt(At(channel, record), Info(channel).record_length);
+}
+
+int Operation::ReadCount(Channel channel) const {
+  return CountOf(channel, ReadVariant(channel, CountRecord(channel)));
+}
+
+char* Operation::Stage(Channel channel, int record) {
+  Q_ASSERT(!committed_);
+  if (refused()) return nullptr;
+  if (record < 1 || record > kLargestRecordNumber) {
+    Refuse(QStringLiteral("The data file is full: no more can be stored in it."));
+    return nullptr;
+  }
+  File& file = Touch(channel);
+  const int length = Info(channel).record_length;
+  if (int(file.staged.size()) <= record) {
+    file.staged.resize(record + 1, false);
+    file.bytes.resize(size_t(record) * length);
+  }
+  file.staged[record] = true;
+  file.lowest = file.lowest == 0 ? record : std::min(file.lowest, record);
+  file.highest = std::max(file.highest, record);
+  return file.bytes.data() + qsizetype(record - 1) * length;
+}
+
+void Operation::WriteText(Channel channel, int record, const QString& text) {
+  if (refused()) return;
+  // Checked and encoded once; the reason is worked out only for a refusal.
+  const std::optional<QByteArray> bytes = EncodeText(text);
+  if (!bytes || bytes->size() > TextCapacity(channel)) {
+    Refuse(TextRefusal(channel, text));
+    return;
+  }
+  if (char* at = Stage(channel, record)) EncodeTextAt(at, Info(channel).record_length, *bytes);
+}
+
+void Operation::WriteInteger(Channel channel, int record, std::int16_t value) {
+  if (char* at = Stage(channel, record)) {
+    std::memset(at, 0, Info(channel).record_length);
+    at[0] = static_cast<char>(static_cast<std::uint16_t>(value) & 0xFF);
+    at[1] = static_cast<char>(static_cast<std::uint16_t>(value) >> 8);
+  }
+}
+
+void Operation::WriteVariant(Channel channel, int record, const Variant& value) {
+  if (char* at = Stage(channel, record)) EncodeVariantAt(at, Info(channel).record_length, value);
+}
+
+void Operation::WriteCount(Channel channel, int count) {
+  WriteVariant(channel, CountRecord(channel),
+               Variant{Variant::kInt16, static_cast<std::int16_t>(count)});
+}
+
+void Operation::Refuse(const QString& reason) {
+  if (!refused()) refusal_ = reason.isNull() ? QStringLiteral("") : reason;
+}
+
+Outcome Operation::Commit() {
+  Q_ASSERT(!committed_);
+  committed_ = true;
+  if (refused()) return Outcome::Refused(refusal_);
+  return Apply();
+}
+
+Outcome Operation::Apply() {
+  struct Plan {
+    Channel channel;
+    std::vector<std::pair<int, int>> runs;  // changed records, first to last
+    QByteArray journal;
+  };
+  std::vector<Plan> plans;
+  for (Channel channel : kAllChannels) {
+    File& file = changes_[ChannelIndex(channel)];
+    if (file.highest == 0) continue;
+    const int length = Info(channel).record_length;
+    const DataFiles::Open& open = files_.Require(channel);
+    // What the staged records hold on disk now, in as few reads as possible.
+    const int last_on_disk = int(std::min<qint64>((file.size + length - 1) / length, file.highest));
+    if (file.lowest <= last_on_disk) {
+      LoadBlocks(channel, (file.lowest - 1) / kBlockRecords, (last_on_disk - 1) / kBlockRecords);
+    }
+    Journal header;
+    header.record_length = length;
+    header.original_length = file.size;
+    header.identity = open.identity;
+    header.file_name = Info(channel).file_name;
+    JournalWriter journal(header, file.highest - file.lowest + 1);
+    Plan plan{channel, {}, {}};
+    int run_start = 0;
+    for (int r = file.lowest; r <= file.highest + 1; ++r) {
+      bool changes = false;
+      if (r <= file.highest && file.staged[r]) {
+        const char* now = OnDisk(channel, r);
+        const bool whole = qint64(r) * length <= file.size;
+        changes = !whole || std::memcmp(now, At(channel, r), length) != 0;
+        // A record wholly past the end needs no journal: cutting the file
+        // back restores it.
+        if (changes && qint64(r - 1) * length < file.size) journal.Add(r, now);
+      }
+      if (changes && run_start == 0) run_start = r;
+      if (!changes && run_start != 0) {
+        plan.runs.emplace_back(run_start, r - 1);
+        run_start = 0;
+      }
+    }
+    // A file none of whose records changes is left alone entirely.
+    if (plan.runs.empty()) continue;
+    plan.journal = journal.Finish();
+    plans.push_back(std::move(plan));
+  }
+  if (plans.empty()) return Outcome::Stored();
+
+  // 0. Each file is still the one that was opened: a change never goes into
+  // a file another program has replaced or removed.
+  for (const Plan& plan : plans) files_.CheckStillThere(plan.channel);
+
+  // 1. The journals, new files, durable before any data file is touched.
+  FileSystem& fs = *files_.file_system_;
+  std::vector<QByteArray> created;
+  auto abandon = [&] {
+    SystemError ignored;
+    for (const QByteArray& path : created) fs.Remove(path, &ignored);
+    if (!created.empty()) fs.SyncDir(files_.native_dir_, &ignored);
+  };
+  for (const Plan& plan : plans) {
+    const QByteArray path = JournalPath(files_.Require(plan.channel).path);
+    SystemError error;
+    const int handle = fs.CreateNew(path, &error);
+    if (handle < 0) {
+      abandon();
+      if (IsNoRoom(error)) return Outcome::Refused(NoRoomMessage());
+      if (error.code == EEXIST || error.code == ELOOP) {
+        ReportFatal(JournalInTheWayMessage(
+            files_.NameOf(plan.channel) + QStringLiteral("-journal"), files_.FolderShown()));
+      }
+      files_.Fail(Doing::kSaving, plan.channel, error);
+    }
+    created.push_back(path);
+    const bool written = fs.Write(handle, 0, plan.journal.constData(), plan.journal.size(), &error) &&
+                         fs.Sync(handle, &error);
+    SystemError ignored;
+    const bool closed = fs.Close(handle, written ? &error : &ignored);
+    if (!written || !closed) {
+      abandon();
+      if (IsNoRoom(error)) return Outcome::Refused(NoRoomMessage());
+      files_.Fail(Doing::kSaving, plan.channel, error);
+    }
+  }
+  files_.SyncFolder();
+
+  // 2. The records, each stretch of adjacent ones in one call.
+  for (const Plan& plan : plans) {
+    const File& file = changes_[ChannelIndex(plan.channel)];
+    const int length = Info(plan.channel).record_length;
+    const DataFiles::Open& open = files_.Require(plan.channel);
+    for (const auto& [first, last] : plan.runs) {
+      SystemError error;
+      const qint64 offset = qint64(first - 1) * length;
+      if (!fs.Write(open.handle, offset, file.bytes.data() + offset,
+                    qint64(last - first + 1) * length, &error)) {
+        files_.Fail(Doing::kSaving, plan.channel, error);
+      }
+    }
+  }
+  for (const Plan& plan : plans) files_.Sync(plan.channel);
+
+  // 3. Done: the journals go.
+  for (const QByteArray& path : created) {
+    SystemError error;
+    if (!fs.Remove(path, &error)) {
+      ReportFatal(FailureMessage(Doing::kSaving, ShownPath(path.mid(path.lastIndexOf('/') + 1)),
+                                 files_.FolderShown(), error));
+    }
+  }
+  files_.SyncFolder();
+  // What was read stays with this operation only.
+  for (File& file : changes_) file = File{};
+  return Outcome::Stored();
+}
+
+}  // namespace quorvel::store
