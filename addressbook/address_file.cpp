@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include "sync/sync_state.h"
+
 namespace quorvel {
 
 namespace {
@@ -86,7 +88,10 @@ QString ReadAddressKey(const store::DataFiles& files, int item) {
   return files.ReadText(kBook, Record(item, kFieldKey));
 }
 
-AddressEntry ReadAddressEntry(const store::DataFiles& files, int item) {
+namespace {
+
+template <class Reader>
+AddressEntry ReadEntry(const Reader& files, int item) {
   auto field = [&](int f) { return files.ReadText(kBook, Record(item, f)); };
   AddressEntry entry;
   entry.name = field(kFieldName);
@@ -100,6 +105,14 @@ AddressEntry ReadAddressEntry(const store::DataFiles& files, int item) {
   entry.notes = field(kFieldNotes);
   return entry;
 }
+
+}  // namespace
+
+AddressEntry ReadAddressEntry(const store::DataFiles& files, int item) {
+  return ReadEntry(files, item);
+}
+
+AddressEntry ReadAddressEntry(const store::Operation& op, int item) { return ReadEntry(op, item); }
 
 int FindAddressEntry(const store::DataFiles& files, const QString& key) {
   return FindKey(files, key);
@@ -121,31 +134,42 @@ store::Outcome AddAddressEntry(store::DataFiles& files, const AddressEntry& entr
 store::Outcome DeleteAddressEntry(store::DataFiles& files, const QString& key) {
   if (key.isEmpty()) return store::Outcome::Stored();
   store::Operation op(files);
+  DeleteAddressEntry(op, key);
+  return op.Commit();
+}
+
+void DeleteAddressEntry(store::Operation& op, const QString& key) {
+  if (key.isEmpty()) return;
   const int count = op.ReadCount(kBook);
   const int gap = FindKey(op, key);
-  if (gap < 0) return store::Outcome::Stored();
-  CloseGap(op, gap, count);
-  return op.Commit();
+  if (gap >= 0) CloseGap(op, gap, count);
 }
 
 store::Outcome ReplaceAddressEntry(store::DataFiles& files, const QString& old_key,
                                    const AddressEntry& entry) {
   store::Operation op(files);
+  ReplaceAddressEntry(op, old_key, entry);
+  if (!op.refused() && !old_key.isEmpty()) sync::NoteEntryRenamed(op, old_key, entry.Key());
+  return op.Commit();
+}
+
+void ReplaceAddressEntry(store::Operation& op, const QString& old_key, const AddressEntry& entry) {
   const int count = op.ReadCount(kBook);
   const int old_item = old_key.isEmpty() ? -1 : FindKey(op, old_key);
   if (FindKey(op, entry.Key(), old_item) >= 0) {
-    return store::Outcome::Refused(DuplicateEntryMessage());
+    op.Refuse(DuplicateEntryMessage());
+    return;
   }
   if (old_item >= 0) {
     CloseGap(op, old_item, count);
     Append(op, entry, count - 1);
   } else {
     if (count >= store::Info(kBook).max_items) {
-      return store::Outcome::Refused(AddressBookFullMessage());
+      op.Refuse(AddressBookFullMessage());
+      return;
     }
     Append(op, entry, count);
   }
-  return op.Commit();
 }
 
 }  // namespace quorvel

@@ -91,6 +91,14 @@ store::Outcome DeleteAddressEntry(store::DataFiles& files, const QString& key);
 store::Outcome ReplaceAddressEntry(store::DataFiles& files, const QString& old_key,
                                    const AddressEntry& entry);
 
+// The same changes inside an operation the caller commits (the sync
+// engine), refusing `op` instead of returning; they leave the sync links to
+// the caller.
+void ReplaceAddressEntry(store::Operation& op, const QString& old_key, const AddressEntry& entry);
+void DeleteAddressEntry(store::Operation& op, const QString& key);
+// Fields 2 to 15 of entry `item`, seen through `op`.
+AddressEntry ReadAddressEntry(const store::Operation& op, int item);
+
 // The refusal texts.
 QString DuplicateEntryMessage();
 QString AddressBookFullMessage();

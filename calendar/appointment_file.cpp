@@ -4,6 +4,8 @@
 
 #include <QByteArrayView>
 
+#include "sync/sync_state.h"
+
 namespace quorvel {
 
 using store::Channel;
@@ -81,14 +83,23 @@ store::Outcome AddAppointment(store::DataFiles& files, const Appointment& appoin
     return store::Outcome::Refused(QString::fromLatin1(kDescriptionTooLong));
   }
   store::Operation op(files);
+  AppendAppointment(op, appointment);
+  return op.Commit();
+}
+
+void AppendAppointment(store::Operation& op, const Appointment& appointment) {
   const int count = op.ReadCount(kFile);
   if (count >= store::Info(kFile).max_items) {
-    return store::Outcome::Refused(QString::fromLatin1(kAppointmentFileFull));
+    op.Refuse(QString::fromLatin1(kAppointmentFileFull));
+    return;
   }
   op.WriteText(kFile, Record(count, kIdField), appointment.id);
   WriteFields(op, count, appointment);
   op.WriteCount(kFile, count + 1);
-  return op.Commit();
+}
+
+void RewriteAppointment(store::Operation& op, int k, const Appointment& appointment) {
+  WriteFields(op, k, appointment);
 }
 
 store::Outcome UpdateAppointment(store::DataFiles& files, const Appointment& appointment) {
@@ -116,7 +127,15 @@ store::Outcome DeleteAppointment(store::DataFiles& files, const QString& id) {
     if (op.ReadText(kFile, Record(k, kIdField)) == id) position = k;
   }
   if (position < 0) return store::Outcome::Refused(QString::fromLatin1(kAppointmentNotStored));
+  RemoveAppointment(op, position);
+  sync::NoteAppointmentRemoved(op, position);
+  return op.Commit();
+}
 
+void RemoveAppointment(store::Operation& op, int position) {
+  const int count = op.ReadCount(kFile);
+  if (position < 0 || position >= count) return;
+  const QString id = op.ReadText(kFile, Record(position, kIdField));
   // Close the gap: every later group moves down one place.
   for (int j = position; j <= count - 2; ++j) {
     QString texts[kFieldsPerAppointment + 1];
@@ -153,7 +172,16 @@ store::Outcome DeleteAppointment(store::DataFiles& files, const QString& id) {
       op.WriteText(kFile, Record(k, kIdField), other.left(9) + QString::number(ordinal - 1));
     }
   }
-  return op.Commit();
+}
+
+QString NextAppointmentId(const store::Operation& op, const QDate& date) {
+  const QString key = DayKey(date);
+  const int count = op.ReadCount(kFile);
+  int n = 0;
+  for (int k = 0; k < count; ++k) {
+    if (op.ReadText(kFile, Record(k, kIdField)).left(8) == key) ++n;
+  }
+  return key + QLatin1Char('-') + QString::number(n + 1);
 }
 
 Appointment ReadAppointment(const store::DataFiles& files, int k) {

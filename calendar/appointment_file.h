@@ -53,6 +53,19 @@ store::Outcome UpdateAppointment(store::DataFiles& files, const Appointment& app
 // ordinals of the same date. An ID that is not stored changes nothing.
 store::Outcome DeleteAppointment(store::DataFiles& files, const QString& id);
 
+// The same changes inside an operation the caller commits (the sync engine
+// changes many appointments and its own state in one step). They keep the
+// file's rules but leave the sync links to the caller.
+// Appends; refuses `op` when the file is full.
+void AppendAppointment(store::Operation& op, const Appointment& appointment);
+// Rewrites fields 2 to 7 of group k.
+void RewriteAppointment(store::Operation& op, int k, const Appointment& appointment);
+// Removes group k as DeleteAppointment does: later groups move down and
+// later ordinals of its date drop by one.
+void RemoveAppointment(store::Operation& op, int k);
+// The ID an appointment added to `date` gets, seen through `op`.
+QString NextAppointmentId(const store::Operation& op, const QDate& date);
+
 // Group k (from 0) as stored.
 Appointment ReadAppointment(const store::DataFiles& files, int k);
 // The last stored appointment whose ID equals `id` exactly, or -1.

@@ -115,6 +115,12 @@ OpenResult DataFiles::OpenDataFiles() {
     }
   }
   for (Channel channel : kAllChannels) RollBack(channel);
+  {
+    Entry entry;
+    const QByteArray path = native_dir_ + '/' + Info(Channel::kSync).file_name;
+    if (!file_system_->Inspect(path, &entry, &error)) Fail(Doing::kOpening, Channel::kSync, error);
+    if (entry.kind != EntryKind::kMissing) OpenExtraFile(Channel::kSync);
+  }
 
   Operation op(*this);
   for (Channel channel : {Channel::kAppoint, Channel::kNotes, Channel::kAddBook}) {
@@ -130,8 +136,32 @@ OpenResult DataFiles::OpenDataFiles() {
   return OpenResult::kOpened;
 }
 
+void DataFiles::OpenExtraFile(Channel channel) {
+  if (IsOpen(channel)) return;
+  Open& file = open_[ChannelIndex(channel)];
+  const QByteArray path = native_dir_ + (native_dir_.endsWith('/') ? "" : "/") +
+                          Info(channel).file_name;
+  SystemError error;
+  Entry entry;
+  if (!file_system_->Inspect(path, &entry, &error)) Fail(Doing::kOpening, channel, error);
+  if (entry.kind != EntryKind::kMissing && entry.kind != EntryKind::kRegular) {
+    ReportFatal(NotARegularFileMessage(NameOf(channel), FolderShown(), entry.kind));
+  }
+  if (entry.kind == EntryKind::kRegular && entry.identity.links > 1) {
+    ReportFatal(HardLinkedMessage(NameOf(channel), FolderShown()));
+  }
+  const int handle = file_system_->Open(path, /*create=*/true, &error);
+  if (handle < 0) Fail(Doing::kOpening, channel, error);
+  file.path = path;
+  file.handle = handle;
+  if (!file_system_->Identify(file.handle, &file.identity, &error)) {
+    Fail(Doing::kOpening, channel, error);
+  }
+  RollBack(channel);
+}
+
 void DataFiles::CloseDataFiles() {
-  for (Channel channel : kAllChannels) {
+  for (Channel channel : kEveryChannel) {
     Open& file = open_[ChannelIndex(channel)];
     if (file.handle < 0) continue;
     const int handle = std::exchange(file.handle, -1);

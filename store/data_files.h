@@ -76,8 +76,14 @@ class DataFiles {
   // that does not belong to this very file is never applied: it is set
   // aside under another name and the user is told.
   OpenResult OpenDataFiles();
-  // Closes channels 11 to 14 in that order; a closed channel is skipped.
+  // Closes channels 11 to 14 in that order, then the sync file if open; a
+  // closed channel is skipped.
   void CloseDataFiles();
+  // Opens (creating it when missing) an extra file such as the sync file,
+  // with the same checks as the four, rolling back a journal an unfinished
+  // operation left beside it. Does nothing when it is open already.
+  // OpenDataFiles opens the sync file by itself when the folder has one.
+  void OpenExtraFile(Channel channel);
   bool IsOpen(Channel channel) const;
 
   QString ReadText(Channel channel, int record) const;
@@ -129,7 +135,7 @@ class DataFiles {
   QString data_dir_;
   QByteArray native_dir_;  // the folder as the system names it
   int folder_handle_ = -1;
-  std::array<Open, 4> open_;  // by ChannelIndex
+  std::array<Open, kChannelCount> open_;  // by ChannelIndex
   bool operation_active_ = false;
 };
 
@@ -168,6 +174,13 @@ class Operation {
   // The item count, as a variant with tag 2.
   void WriteCount(Channel channel, int count);
 
+  // Raw access to whole records, for the extra files: `bytes` is padded
+  // with zero bytes to the record length (it must not be longer).
+  QByteArray ReadRecord(Channel channel, int record) const;
+  void WriteRecord(Channel channel, int record, const QByteArray& bytes);
+  bool HasFile(Channel channel) const { return files_.IsOpen(channel); }
+  DataFiles& files() const { return files_; }
+
   // Refuses the operation with `reason` (nothing will be written).
   void Refuse(const QString& reason);
   bool refused() const { return !refusal_.isNull(); }
@@ -198,7 +211,7 @@ class Operation {
   Outcome Apply();
 
   DataFiles& files_;
-  mutable std::array<File, 4> changes_;  // by ChannelIndex
+  mutable std::array<File, kChannelCount> changes_;  // by ChannelIndex
   QString refusal_;
   bool committed_ = false;
 };

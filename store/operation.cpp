@@ -114,6 +114,20 @@ char* Operation::Stage(Channel channel, int record) {
   return file.bytes.data() + qsizetype(record - 1) * length;
 }
 
+QByteArray Operation::ReadRecord(Channel channel, int record) const {
+  return QByteArray(At(channel, record), Info(channel).record_length);
+}
+
+void Operation::WriteRecord(Channel channel, int record, const QByteArray& bytes) {
+  const int length = Info(channel).record_length;
+  Q_ASSERT(bytes.size() <= length);
+  char* room = Stage(channel, record);
+  if (!room) return;
+  const qsizetype used = std::min<qsizetype>(bytes.size(), length);
+  std::memcpy(room, bytes.constData(), size_t(used));
+  std::memset(room + used, 0, size_t(length - used));
+}
+
 void Operation::WriteText(Channel channel, int record, const QString& text) {
   if (refused()) return;
   // Checked and encoded once; the reason is worked out only for a refusal.
@@ -160,7 +174,7 @@ Outcome Operation::Apply() {
     QByteArray journal;
   };
   std::vector<Plan> plans;
-  for (Channel channel : kAllChannels) {
+  for (Channel channel : kEveryChannel) {
     File& file = changes_[ChannelIndex(channel)];
     if (file.highest == 0) continue;
     const int length = Info(channel).record_length;

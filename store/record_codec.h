@@ -11,10 +11,24 @@
 
 namespace quorvel::store {
 
-enum class Channel : int { kAppoint = 11, kNotes = 12, kAddBook = 13, kPhotoF = 14 };
+enum class Channel : int {
+  kAppoint = 11,
+  kNotes = 12,
+  kAddBook = 13,
+  kPhotoF = 14,
+  // The sync settings and state: an extra file beside the four, present
+  // only once sync has been set up. Its 512-byte records hold raw bytes
+  // whose meaning belongs to sync/; it changes only through an Operation,
+  // so it is journaled and rolled back like the others.
+  kSync = 15,
+};
 
 inline constexpr std::array<Channel, 4> kAllChannels = {
     Channel::kAppoint, Channel::kNotes, Channel::kAddBook, Channel::kPhotoF};
+// The four and the extra files.
+inline constexpr int kChannelCount = 5;
+inline constexpr std::array<Channel, kChannelCount> kEveryChannel = {
+    Channel::kAppoint, Channel::kNotes, Channel::kAddBook, Channel::kPhotoF, Channel::kSync};
 
 // 0 to 3, in channel order.
 inline int ChannelIndex(Channel channel) { return static_cast<int>(channel) - 11; }
