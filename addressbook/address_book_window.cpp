@@ -21,6 +21,7 @@
 #include "app/seams.h"
 #include "app/ui.h"
 #include "calendar/month_calendar_window.h"
+#include "store/scan.h"
 
 namespace quorvel {
 
@@ -227,13 +228,18 @@ void AddressBookWindow::SelectFirst() {
 }
 
 QStringList AddressBookWindow::GroupKeys() const {
+  // The initials are ASCII, stored as the same bytes: a key is decoded only
+  // when its first byte is one of them.
+  const QByteArray initials = GroupInitials(CurrentGroup()).toLatin1();
   const store::DataFiles& files = app_.files();
-  const int count = files.ReadCount(store::Channel::kAddBook);
+  const store::Channel book = store::Channel::kAddBook;
   QStringList keys;
-  for (int k = 0; k < count; ++k) {
-    const QString key = ReadAddressKey(files, k);
-    if (!key.isEmpty() && GroupInitials(CurrentGroup()).contains(key.at(0))) keys.append(key);
-  }
+  store::ScanItems(files, book, files.ReadCount(book), [&](int, const char* group) {
+    const QByteArrayView key = store::FieldBytes(book, group, kFieldKey);
+    if (!key.isEmpty() && initials.contains(key.front())) {
+      keys.append(store::FieldText(book, group, kFieldKey));
+    }
+  });
   // Alphabetical, as a sorted list box orders them: letters regardless of
   // case first, then exactly.
   std::sort(keys.begin(), keys.end(), [](const QString& a, const QString& b) {

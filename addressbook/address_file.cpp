@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include "store/scan.h"
+#include "store/text_codec.h"
 #include "sync/sync_state.h"
 
 namespace quorvel {
@@ -21,6 +23,21 @@ int FindKey(const Reader& reader, const QString& key, int skip = -1) {
   for (int k = 0; k < count; ++k) {
     if (k != skip && reader.ReadText(kBook, Record(k, kFieldKey)) == key) found = k;
   }
+  return found;
+}
+
+// The same for the file set, in runs of records. A key the code page can
+// store is compared as its bytes (decoding is one to one on those).
+int FindKey(const store::DataFiles& files, const QString& key, int skip = -1) {
+  const std::optional<QByteArray> bytes = store::EncodeText(key);
+  int found = -1;
+  store::ScanItems(files, kBook, files.ReadCount(kBook), [&](int k, const char* group) {
+    if (k == skip) return;
+    if (bytes ? store::FieldBytes(kBook, group, kFieldKey) == *bytes
+              : store::FieldText(kBook, group, kFieldKey) == key) {
+      found = k;
+    }
+  });
   return found;
 }
 
@@ -131,6 +148,26 @@ store::Outcome AddAddressEntry(store::DataFiles& files, const AddressEntry& entr
   return ReplaceAddressEntry(files, QString(), entry);
 }
 
+store::Outcome AddAddressEntry(store::Operation& op, const AddressEntry& entry,
+                               QSet<QString>* keys) {
+  const QString key = entry.Key();
+  if (keys ? keys->contains(key) : FindKey(op, key) >= 0) {
+    return store::Outcome::Refused(DuplicateEntryMessage());
+  }
+  const int count = op.ReadCount(kBook);
+  if (count >= store::Info(kBook).max_items) {
+    return store::Outcome::Refused(AddressBookFullMessage());
+  }
+  // Checked before anything is written, so a refusal leaves `op` untouched.
+  for (const QString& field : entry.Fields()) {
+    const QString refusal = store::TextRefusal(kBook, field);
+    if (!refusal.isNull()) return store::Outcome::Refused(refusal);
+  }
+  Append(op, entry, count);
+  if (keys) keys->insert(key);
+  return store::Outcome::Stored();
+}
+
 store::Outcome DeleteAddressEntry(store::DataFiles& files, const QString& key) {
   if (key.isEmpty()) return store::Outcome::Stored();
   store::Operation op(files);
@@ -164,11 +201,8 @@ void ReplaceAddressEntry(store::Operation& op, const QString& old_key, const Add
     CloseGap(op, old_item, count);
     Append(op, entry, count - 1);
   } else {
-    if (count >= store::Info(kBook).max_items) {
-      op.Refuse(AddressBookFullMessage());
-      return;
-    }
-    Append(op, entry, count);
+    const store::Outcome outcome = AddAddressEntry(op, entry);
+    if (outcome.refused()) op.Refuse(outcome.reason());
   }
 }
 

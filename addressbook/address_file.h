@@ -6,6 +6,7 @@
 #include <array>
 
 #include <QDate>
+#include <QSet>
 #include <QString>
 
 #include "store/data_files.h"
@@ -77,6 +78,13 @@ int FindAddressEntry(const store::DataFiles& files, const QString& key);
 // when its key is already stored, when the file is full, or when a field
 // cannot be stored.
 store::Outcome AddAddressEntry(store::DataFiles& files, const AddressEntry& entry);
+// The same as one step of a larger operation: the entry's writes are added
+// to `op`, which the caller commits. A refusal adds nothing to `op`, so the
+// caller may go on with other steps. For many adds in one operation pass
+// `keys`, every key stored as `op` sees the file (the caller fills it once,
+// each stored add inserts its key): it stands in for the scan of the file.
+store::Outcome AddAddressEntry(store::Operation& op, const AddressEntry& entry,
+                               QSet<QString>* keys = nullptr);
 
 // Removes the entry stored under `key` and closes the gap: later entries
 // move down one group, the old last group becomes fifteen empty texts and

@@ -86,6 +86,7 @@ class Application {
   bool HasNotes() const { return !notes_.isNull(); }
   bool HasReminder() const { return !reminder_.isNull(); }
   bool HasHelpTopics() const { return !help_topics_.isNull(); }
+  bool HasAddressBook() const { return !address_book_.isNull(); }
 
  private:
   template <class Window>

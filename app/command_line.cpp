@@ -8,8 +8,10 @@
 #include <QStandardPaths>
 #include <QTextStream>
 
+#include "app/interchange_actions.h"
 #include "app/seams.h"
 #include "store/data_files.h"
+#include "sync/sync_command_line.h"
 
 namespace quorvel {
 namespace {
@@ -36,8 +38,10 @@ std::vector<CommandLineOptions> SubsystemCommandLines() {
   // Each subsystem adds one line here, in the order its commands run.
 
   // Import and export.
+  all.push_back(InterchangeCommandLine());
 
   // Sync with a server.
+  all.push_back(sync::SyncCommandLine());
 
   return all;
 }

@@ -12,13 +12,17 @@
 #include "addressbook/address_book_window.h"
 #include "app/application.h"
 #include "app/artwork.h"
+#include "app/interchange_actions.h"
 #include "app/picture.h"
 #include "app/splash_window.h"
+#include "app/sync_window.h"
 #include "app/ui.h"
 #include "calendar/month_calendar_window.h"
 #include "calendar/reminders.h"
 #include "help/help_topics_window.h"
 #include "notes/notes_window.h"
+#include "sync/background_sync.h"
+#include "sync/sync_state.h"
 
 namespace quorvel {
 namespace {
@@ -110,7 +114,17 @@ MainWindow::MainWindow(Application& app)
   connect(clipboard, &Picture::doubleClicked, this, &MainWindow::OpenNotes);
   connect(clipboard, &Picture::keyActivated, this, &MainWindow::OpenNotes);
 
+  sync_ = new sync::BackgroundSync(app_.files(), this);
+  connect(sync_, &sync::BackgroundSync::Finished, this, &MainWindow::SyncFinished);
   BuildMenu();
+  // Automatic sync, when turned on: once now, then every few minutes.
+  QTimer::singleShot(0, this, [this] {
+    const auto state = sync::LoadState(app_.files());
+    if (state && state->settings.auto_sync && state->settings.server.isValid()) {
+      sync_->SetAutomatic(true);
+      sync_->Start();
+    }
+  });
   connect(file_tab, &Picture::released, this, [this](Qt::MouseButton button, QPoint pos) {
     if (button == Qt::RightButton) PopUpFileMenu(pos);
   });
@@ -197,6 +211,15 @@ void MainWindow::BuildMenu() {
   QAction* notes = view->addAction(QStringLiteral("Notes"), this, &MainWindow::OpenNotes);
   notes->setObjectName(QStringLiteral("Notes"));
 
+  QAction* import = file_menu_->addAction(QStringLiteral("Import…"), this,
+                                          [this] { ImportFromFiles(app_, this); });
+  import->setObjectName(QStringLiteral("Import"));
+  QAction* export_ = file_menu_->addAction(QStringLiteral("Export…"), this,
+                                           [this] { ExportToFile(app_, this); });
+  export_->setObjectName(QStringLiteral("Export"));
+  QAction* sync = file_menu_->addAction(QStringLiteral("Sync…"), this, &MainWindow::OpenSync);
+  sync->setObjectName(QStringLiteral("Sync"));
+
   file_menu_->addSeparator()->setObjectName(QStringLiteral("Space"));
 
   QMenu* help = file_menu_->addMenu(QStringLiteral("Help"));
@@ -263,6 +286,21 @@ void MainWindow::paintEvent(QPaintEvent* /*event*/) {
 void MainWindow::closeEvent(QCloseEvent* event) {
   event->accept();
   app_.ExitProgram();
+}
+
+void MainWindow::OpenSync() {
+  if (!sync_window_) {
+    auto* window = new SyncWindow(app_.files(), *sync_, this);
+    sync_window_ = window;
+  }
+  OpenToolWindow(*sync_window_);
+}
+
+void MainWindow::SyncFinished(bool ok, const QString& summary) {
+  Q_UNUSED(summary);
+  if (!ok) return;
+  app_.UpdateTodayIndicator();
+  if (app_.HasMonthCalendar()) app_.MonthCalendar().MarkMonthCalendar();
 }
 
 }  // namespace quorvel

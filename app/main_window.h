@@ -6,12 +6,17 @@
 
 #include <QPixmap>
 #include <QSvgRenderer>
+#include <QPointer>
 #include <QWidget>
 
 #include "app/drawers.h"
 
 class QLabel;
 class QMenu;
+
+namespace quorvel::sync {
+class BackgroundSync;
+}
 class QTimer;
 
 namespace quorvel {
@@ -51,6 +56,9 @@ class MainWindow : public QWidget {
   void OpenNotes();
   void ShowAbout();
   void ClickNamePlate(int drawer);
+  void OpenSync();
+  // After a sync: the calendar marks and the today indicator follow it.
+  void SyncFinished(bool ok, const QString& summary);
 
   Application& app_;
   QSvgRenderer tile_renderer_;
@@ -59,6 +67,8 @@ class MainWindow : public QWidget {
   QMenu* file_menu_ = nullptr;
   QTimer* timer_ = nullptr;
   std::unique_ptr<DrawerCabinet> drawers_;
+  sync::BackgroundSync* sync_ = nullptr;
+  QPointer<QWidget> sync_window_;
 };
 
 }  // namespace quorvel

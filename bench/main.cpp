@@ -4,11 +4,14 @@
 //
 //   quorvel_bench [--fraction F] [--runs N] [--quick] [--dir FOLDER]
 //
+// QUORVEL_BENCH_SAMPLES=1 also prints every reading of every figure.
+//
 // Prints one table. Exits 1 when an answer is wrong, never because of a
 // timing.
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -48,6 +51,7 @@ struct Options {
   int runs = 0;  // 0: the default for each figure
   bool quick = false;
   QString dir;
+  QStringList only;  // empty: every figure
 };
 
 QByteArray FileBytes(const QString& path) {
@@ -169,18 +173,26 @@ class Run {
 
 int Run::Go() {
   Prepare();
-  Memory();
+  const auto wanted = [this](const char* name) {
+    return options_.only.isEmpty() || options_.only.contains(QLatin1String(name));
+  };
+  if (wanted("memory")) Memory();
   OpenWindows();
-  DeleteAppointmentFigure();
-  DeleteAddressFigure();
-  DeleteNoteFigure();
-  MonthMarksFigure();
-  MarkingFigure();
-  NextMonthFigure();
-  FillActivitiesFigure();
-  NotesListFigure();
-  EditAppointmentFigure();
-  AddAddressFigure();
+  const std::pair<const char*, void (Run::*)()> figures[] = {
+      {"delete-appointment", &Run::DeleteAppointmentFigure},
+      {"delete-entry", &Run::DeleteAddressFigure},
+      {"delete-note", &Run::DeleteNoteFigure},
+      {"marks", &Run::MonthMarksFigure},
+      {"marking", &Run::MarkingFigure},
+      {"next-month", &Run::NextMonthFigure},
+      {"activities", &Run::FillActivitiesFigure},
+      {"notes-list", &Run::NotesListFigure},
+      {"edit-appointment", &Run::EditAppointmentFigure},
+      {"add-entry", &Run::AddAddressFigure},
+  };
+  for (const auto& [name, figure] : figures) {
+    if (wanted(name)) (this->*figure)();
+  }
   table_.Print();
   app_.reset();
   if (!table_.AllRight()) {
@@ -682,7 +694,13 @@ int main(int argc, char* argv[]) {
                                  QStringLiteral("Two runs at 5 % of capacity: proves it works."));
   const QCommandLineOption dir(QStringLiteral("dir"), QStringLiteral("Folder for the data files."),
                                QStringLiteral("FOLDER"));
-  parser.addOptions({fraction, runs, quick, dir});
+  const QCommandLineOption only(
+      QStringLiteral("only"),
+      QStringLiteral("Only these figures (comma-separated): memory, delete-appointment, "
+                     "delete-entry, delete-note, marks, marking, next-month, activities, "
+                     "notes-list, edit-appointment, add-entry."),
+      QStringLiteral("NAMES"));
+  parser.addOptions({fraction, runs, quick, dir, only});
   parser.process(qt);
 
   quorvel::bench::Options options;
@@ -691,6 +709,7 @@ int main(int argc, char* argv[]) {
   if (parser.isSet(fraction)) options.fraction = parser.value(fraction).toDouble();
   if (parser.isSet(runs)) options.runs = parser.value(runs).toInt();
   options.dir = parser.value(dir);
+  if (parser.isSet(only)) options.only = parser.value(only).split(QLatin1Char(','));
   if (!(options.fraction > 0 && options.fraction <= 1)) {
     std::fprintf(stderr, "--fraction must lie in (0, 1]\n");
     return 2;

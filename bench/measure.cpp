@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include <QFile>
+#include <QtGlobal>
 
 namespace quorvel::bench {
 
@@ -44,6 +45,11 @@ Sample Measure(int runs, const std::function<void()>& setup, const std::function
     const Clock::time_point end = Clock::now();
     sample.Add(std::chrono::duration<double, std::milli>(end - start).count());
     check(row);
+  }
+  if (qEnvironmentVariableIsSet("QUORVEL_BENCH_SAMPLES")) {
+    std::printf("%s:", qPrintable(row.action));
+    for (double v : sample.Values()) std::printf(" %.2f", v);
+    std::printf("\n");
   }
   return sample;
 }

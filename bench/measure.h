@@ -16,6 +16,7 @@ class Sample {
   bool empty() const { return values_.empty(); }
   double Min() const;
   double Median() const;
+  const std::vector<double>& Values() const { return values_; }
 
  private:
   std::vector<double> values_;

@@ -4,6 +4,7 @@
 
 #include <QByteArrayView>
 
+#include "store/scan.h"
 #include "sync/sync_state.h"
 
 namespace quorvel {
@@ -79,23 +80,30 @@ double LeadingNumber(const QString& text) {
 }
 
 store::Outcome AddAppointment(store::DataFiles& files, const Appointment& appointment) {
-  if (appointment.description.size() > kDescriptionLimit) {
-    return store::Outcome::Refused(QString::fromLatin1(kDescriptionTooLong));
-  }
   store::Operation op(files);
-  AppendAppointment(op, appointment);
+  const store::Outcome outcome = AddAppointment(op, appointment);
+  if (outcome.refused()) return outcome;
   return op.Commit();
 }
 
-void AppendAppointment(store::Operation& op, const Appointment& appointment) {
+store::Outcome AddAppointment(store::Operation& op, const Appointment& appointment) {
+  if (appointment.description.size() > kDescriptionLimit) {
+    return store::Outcome::Refused(QString::fromLatin1(kDescriptionTooLong));
+  }
   const int count = op.ReadCount(kFile);
   if (count >= store::Info(kFile).max_items) {
-    op.Refuse(QString::fromLatin1(kAppointmentFileFull));
-    return;
+    return store::Outcome::Refused(QString::fromLatin1(kAppointmentFileFull));
+  }
+  // Checked before anything is written, so a refusal leaves `op` untouched.
+  for (const QString* text : {&appointment.id, &appointment.subject, &appointment.start,
+                              &appointment.end, &appointment.minutes, &appointment.description}) {
+    const QString refusal = store::TextRefusal(kFile, *text);
+    if (!refusal.isNull()) return store::Outcome::Refused(refusal);
   }
   op.WriteText(kFile, Record(count, kIdField), appointment.id);
   WriteFields(op, count, appointment);
   op.WriteCount(kFile, count + 1);
+  return store::Outcome::Stored();
 }
 
 void RewriteAppointment(store::Operation& op, int k, const Appointment& appointment) {
@@ -184,62 +192,69 @@ QString NextAppointmentId(const store::Operation& op, const QDate& date) {
   return key + QLatin1Char('-') + QString::number(n + 1);
 }
 
-Appointment ReadAppointment(const store::DataFiles& files, int k) {
-  Appointment a;
-  a.id = files.ReadText(kFile, Record(k, 1));
-  a.subject = files.ReadText(kFile, Record(k, 2));
-  a.start = files.ReadText(kFile, Record(k, 3));
-  a.end = files.ReadText(kFile, Record(k, 4));
-  a.reminder = files.ReadInteger(kFile, Record(k, 5)) == -1;
-  a.minutes = files.ReadText(kFile, Record(k, 6));
-  a.description = files.ReadText(kFile, Record(k, 7));
-  return a;
-}
-
 namespace {
 
-// The bytes of a stored text, not decoded. Day keys, ordinals and birthday
-// keys are ASCII, which the code page stores as the same bytes, so they are
-// compared as bytes and only what matches is decoded.
-QByteArrayView TextBytes(const QByteArray& record) {
-  if (record.size() < 2) return {};
-  const int stored = static_cast<unsigned char>(record[0]) |
-                     static_cast<unsigned char>(record[1]) << 8;
-  return QByteArrayView(record.constData() + 2, std::min<qsizetype>(stored, record.size() - 2));
-}
+constexpr Channel kBook = Channel::kAddBook;
 
-bool StartsWith(QByteArrayView text, QByteArrayView prefix) {
-  return text.size() >= prefix.size() && text.first(prefix.size()) == prefix;
-}
-
+// Day keys, ordinals and birthday keys are ASCII, which the code page
+// stores as the same bytes: they are compared as bytes and only what
+// matches is decoded.
 QByteArray Ascii(const QString& text) { return text.toLatin1(); }
 
 // Whether an ID's first eight characters equal the day key `key`.
 bool OnDay(QByteArrayView id, const QByteArray& key) {
-  return key.size() == 8 && StartsWith(id, key);
+  return key.size() == 8 && id.size() >= 8 && id.first(8) == key;
+}
+
+// The number written by two digits, or 0.
+int TwoDigits(QByteArrayView at) {
+  const char tens = at[0];
+  const char ones = at[1];
+  if (tens < '0' || tens > '9' || ones < '0' || ones > '9') return 0;
+  return (tens - '0') * 10 + (ones - '0');
+}
+
+Appointment DecodeAppointment(const char* group) {
+  const int length = store::Info(kFile).record_length;
+  const auto text = [&](int field) { return store::FieldText(kFile, group, field); };
+  Appointment a;
+  a.id = text(1);
+  a.subject = text(2);
+  a.start = text(3);
+  a.end = text(4);
+  a.reminder = store::DecodeIntegerAt(group + (kReminderField - 1) * length, length) == -1;
+  a.minutes = text(6);
+  a.description = text(7);
+  return a;
 }
 
 }  // namespace
 
+Appointment ReadAppointment(const store::DataFiles& files, int k) {
+  return DecodeAppointment(
+      files.ReadRecords(kFile, Record(k, 1), kFieldsPerAppointment).constData());
+}
+
 int FindAppointment(const store::DataFiles& files, const QString& id) {
-  const int count = files.ReadCount(kFile);
-  int found = -1;
-  const bool ascii = std::all_of(id.begin(), id.end(), [](QChar c) { return c.unicode() < 0x80; });
+  const bool ascii =
+      std::all_of(id.begin(), id.end(), [](QChar c) { return c.unicode() < 0x80; });
   const QByteArray bytes = Ascii(id);
-  for (int k = 0; k < count; ++k) {
-    const QByteArray record = files.ReadRecord(kFile, Record(k, kIdField));
-    if (ascii ? TextBytes(record) == bytes : store::DecodeTextRecord(record) == id) found = k;
-  }
+  int found = -1;
+  store::ScanItems(files, kFile, files.ReadCount(kFile), [&](int k, const char* group) {
+    if (ascii ? store::FieldBytes(kFile, group, kIdField) == bytes
+              : store::FieldText(kFile, group, kIdField) == id) {
+      found = k;
+    }
+  });
   return found;
 }
 
 int CountAppointmentsOn(const store::DataFiles& files, const QDate& date) {
   const QByteArray key = Ascii(DayKey(date));
-  const int count = files.ReadCount(kFile);
   int n = 0;
-  for (int k = 0; k < count; ++k) {
-    if (OnDay(TextBytes(files.ReadRecord(kFile, Record(k, kIdField))), key)) ++n;
-  }
+  store::ScanItems(files, kFile, files.ReadCount(kFile), [&](int, const char* group) {
+    if (OnDay(store::FieldBytes(kFile, group, kIdField), key)) ++n;
+  });
   return n;
 }
 
@@ -248,56 +263,39 @@ QString NextAppointmentId(const store::DataFiles& files, const QDate& date) {
 }
 
 bool HasAppointmentOn(const store::DataFiles& files, const QDate& date) {
-  const QByteArray key = Ascii(DayKey(date));
-  const int count = files.ReadCount(kFile);
-  for (int k = 0; k < count; ++k) {
-    if (OnDay(TextBytes(files.ReadRecord(kFile, Record(k, kIdField))), key)) return true;
-  }
-  return false;
+  return CountAppointmentsOn(files, date) > 0;
 }
 
 MonthMarks ComputeMonthMarks(const store::DataFiles& files, int year, int month,
                              const QDate& today) {
   MonthMarks marks;
   const QDate first(year, month, 1);
-  // An ID's first eight characters are compared with eight-character day
-  // keys: the month's (year, month) prefix, then two digits of the day.
+  const int days = first.isValid() ? first.daysInMonth() : 0;
+  // The month's eight-character day keys share their first six characters
+  // (year and month); the last two are the day.
   const QByteArray prefix = first.isValid() ? Ascii(DayKey(first)).chopped(2) : QByteArray();
   const bool month_keys = prefix.size() == 6;
   const QByteArray today_key = today.isValid() ? Ascii(DayKey(today)) : QByteArray();
 
-  const int count = files.ReadCount(kFile);
-  for (int k = 0; k < count; ++k) {
-    const QByteArray record = files.ReadRecord(kFile, Record(k, kIdField));
-    const QByteArrayView id = TextBytes(record);
-    if (id.size() < 8) continue;
+  store::ScanItems(files, kFile, files.ReadCount(kFile), [&](int, const char* group) {
+    const QByteArrayView id = store::FieldBytes(kFile, group, kIdField);
+    if (id.size() < 8) return;
     if (OnDay(id, today_key)) marks.today = true;
-    if (!month_keys || id.first(6) != prefix) continue;
-    const char tens = id[6];
-    const char ones = id[7];
-    if (tens < '0' || tens > '9' || ones < '0' || ones > '9') continue;
-    const int day = (tens - '0') * 10 + (ones - '0');
-    if (day >= 1 && day <= first.daysInMonth()) marks.appointment_days.insert(day);
-  }
+    if (!month_keys || id.first(6) != prefix) return;
+    const int day = TwoDigits(id.sliced(6, 2));
+    if (day >= 1 && day <= days) marks.appointment_days.insert(day);
+  });
   if (!first.isValid()) return marks;
 
   // Birthday keys: two digits of the day, "/", two of the month.
   const QByteArray month_part = Ascii(BirthdayKey(first)).mid(2);
-  const Channel book = Channel::kAddBook;
-  const int entries = files.ReadCount(book);
-  for (int g = 0; g < entries; ++g) {
-    const QByteArray record = files.ReadRecord(book, FieldRecord(book, g, 11));
-    const QByteArrayView born = TextBytes(record);
-    if (born.size() < 5 || born.sliced(2, 3) != month_part) continue;
-    const char tens = born[0];
-    const char ones = born[1];
-    if (tens < '0' || tens > '9' || ones < '0' || ones > '9') continue;
-    const int day = (tens - '0') * 10 + (ones - '0');
-    if (day < 1 || day > first.daysInMonth()) continue;
-    if (LeadingNumber(files.ReadText(book, FieldRecord(book, g, 12))) == 1) {
-      marks.birthday_days.insert(day);
-    }
-  }
+  store::ScanItems(files, kBook, files.ReadCount(kBook), [&](int, const char* group) {
+    const QByteArrayView born = store::FieldBytes(kBook, group, 11);
+    if (born.size() < 5 || born.sliced(2, 3) != month_part) return;
+    const int day = TwoDigits(born);
+    if (day < 1 || day > days) return;
+    if (LeadingNumber(store::FieldText(kBook, group, 12)) == 1) marks.birthday_days.insert(day);
+  });
   return marks;
 }
 
@@ -305,35 +303,30 @@ DayAppointments ReadDayAppointments(const store::DataFiles& files, const QDate& 
   DayAppointments day;
   const QByteArray key = Ascii(DayKey(date));
   const QByteArray first_id = key + "-1";
-  const int count = files.ReadCount(kFile);
-  int first = -1;
-  for (int k = 0; k < count; ++k) {
-    const QByteArray record = files.ReadRecord(kFile, Record(k, kIdField));
-    const QByteArrayView id = TextBytes(record);
-    if (!OnDay(id, key)) continue;
-    if (id == first_id) first = k;
-    day.subjects.append(store::TrimSpaces(files.ReadText(kFile, Record(k, 2))));
-    day.starts.append(store::TrimSpaces(files.ReadText(kFile, Record(k, 3))));
-    day.ends.append(store::TrimSpaces(files.ReadText(kFile, Record(k, 4))));
-  }
-  if (first >= 0) day.first = ReadAppointment(files, first);
+  store::ScanItems(files, kFile, files.ReadCount(kFile), [&](int, const char* group) {
+    const QByteArrayView id = store::FieldBytes(kFile, group, kIdField);
+    if (!OnDay(id, key)) return;
+    if (id == first_id) day.first = DecodeAppointment(group);
+    day.subjects.append(store::TrimSpaces(store::FieldText(kFile, group, 2)));
+    day.starts.append(store::TrimSpaces(store::FieldText(kFile, group, 3)));
+    day.ends.append(store::TrimSpaces(store::FieldText(kFile, group, 4)));
+  });
   return day;
 }
 
 QStringList BirthdaysOn(const store::DataFiles& files, const QDate& date) {
   QStringList lines;
-  const QString key = BirthdayKey(date);
-  const Channel book = Channel::kAddBook;
-  const int entries = files.ReadCount(book);
-  for (int g = 0; g < entries; ++g) {
-    const QString born = files.ReadText(book, FieldRecord(book, g, 11));
-    if (born.left(5) != key) continue;
-    if (LeadingNumber(files.ReadText(book, FieldRecord(book, g, 12))) != 1) continue;
-    const QString name = files.ReadText(book, FieldRecord(book, g, 1));
-    const int age = date.year() - static_cast<int>(LeadingNumber(born.right(4)));
+  const QByteArray key = Ascii(BirthdayKey(date));
+  store::ScanItems(files, kBook, files.ReadCount(kBook), [&](int, const char* group) {
+    const QByteArrayView born = store::FieldBytes(kBook, group, 11);
+    if (born.size() < 5 || born.first(5) != key) return;
+    if (LeadingNumber(store::FieldText(kBook, group, 12)) != 1) return;
+    const QString name = store::FieldText(kBook, group, 1);
+    const QString year = store::FieldText(kBook, group, 11).right(4);
+    const int age = date.year() - static_cast<int>(LeadingNumber(year));
     lines.append(QStringLiteral("Birthday - ") + name + QStringLiteral(" ( ") +
                  QString::number(age) + QStringLiteral(" ) "));
-  }
+  });
   return lines;
 }
 

@@ -45,6 +45,10 @@ extern const char kAppointmentNotStored[];
 
 // Appends `appointment` after the last stored one and raises the count.
 store::Outcome AddAppointment(store::DataFiles& files, const Appointment& appointment);
+// The same as one step of a larger operation: the appointment's writes are
+// added to `op`, which the caller commits. A refusal adds nothing to `op`,
+// so the caller may go on with other steps.
+store::Outcome AddAppointment(store::Operation& op, const Appointment& appointment);
 // Rewrites fields 2 to 7 of every stored appointment whose ID equals
 // `appointment.id`; the ID itself is never rewritten.
 store::Outcome UpdateAppointment(store::DataFiles& files, const Appointment& appointment);
@@ -56,8 +60,6 @@ store::Outcome DeleteAppointment(store::DataFiles& files, const QString& id);
 // The same changes inside an operation the caller commits (the sync engine
 // changes many appointments and its own state in one step). They keep the
 // file's rules but leave the sync links to the caller.
-// Appends; refuses `op` when the file is full.
-void AppendAppointment(store::Operation& op, const Appointment& appointment);
 // Rewrites fields 2 to 7 of group k.
 void RewriteAppointment(store::Operation& op, int k, const Appointment& appointment);
 // Removes group k as DeleteAppointment does: later groups move down and

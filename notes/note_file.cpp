@@ -1,5 +1,6 @@
 #include "notes/note_file.h"
 
+#include "store/scan.h"
 #include "store/text_codec.h"
 #include "store/trim.h"
 
@@ -20,7 +21,9 @@ QStringList LoadNotesList(const store::DataFiles& files) {
   QStringList titles;
   const int count = files.ReadCount(kNotes);
   titles.reserve(count);
-  for (int k = 0; k < count; ++k) titles.append(files.ReadText(kNotes, TitleRecord(k)));
+  store::ScanItems(files, kNotes, count, [&titles](int, const char* group) {
+    titles.append(store::FieldText(kNotes, group, 1));
+  });
   return titles;
 }
 
@@ -73,8 +76,9 @@ store::Outcome SaveNote(store::DataFiles& files, const QString& title, const QSt
 std::optional<Note> ViewNote(const store::DataFiles& files, int index) {
   const int count = files.ReadCount(kNotes);
   if (index < 0 || index >= count) return std::nullopt;
-  return Note{store::TrimSpaces(files.ReadText(kNotes, TitleRecord(index))),
-              store::TrimSpaces(files.ReadText(kNotes, BodyRecord(index)))};
+  const QByteArray note = files.ReadRecords(kNotes, TitleRecord(index), 2);
+  return Note{store::TrimSpaces(store::FieldText(kNotes, note.constData(), 1)),
+              store::TrimSpaces(store::FieldText(kNotes, note.constData(), 2))};
 }
 
 store::Outcome DeleteNote(store::DataFiles& files, int index) {

@@ -265,9 +265,10 @@ TEST_F(MainWindowTest, FileMenuOpensOnRightButtonReleaseOverTheTabOnly) {
       for (QAction* inner : sub->actions()) items << QStringLiteral(">") + inner->text();
     }
   }
-  EXPECT_EQ(items, QStringList({"View", ">Calendar", ">Address Book", ">Notes", "-", "Help",
-                                ">About", ">Help Topics", "-", "Exit"}));
-  for (const char* name : {"Calendar", "AddBook", "Notes", "About", "HTopics", "Exit"}) {
+  EXPECT_EQ(items, QStringList({"View", ">Calendar", ">Address Book", ">Notes", "Import…",
+                                "Export…", "Sync…", "-", "Help", ">About", ">Help Topics", "-", "Exit"}));
+  for (const char* name : {"Calendar", "AddBook", "Notes", "Import", "Export", "About", "HTopics",
+                           "Exit"}) {
     EXPECT_NE(MenuItem(name), nullptr) << name;
   }
   EXPECT_NE(menu.findChild<QMenu*>(QStringLiteral("View")), nullptr);

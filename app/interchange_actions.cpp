@@ -1,0 +1,132 @@
+#include "app/interchange_actions.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include "addressbook/address_book_window.h"
+#include "app/application.h"
+#include "app/seams.h"
+#include "calendar/activities_window.h"
+#include "calendar/month_calendar_window.h"
+#include "interchange/command.h"
+#include "interchange/transfer.h"
+
+namespace quorvel {
+namespace {
+
+FileChooser& Chooser() {
+  static FileChooser chooser;
+  return chooser;
+}
+
+const char kCalendarFilter[] = "iCalendar files (*.ics)";
+const char kContactsFilter[] = "vCard files (*.vcf)";
+
+QStringList Choose(QWidget* parent, const FileDialogRequest& request, QString* filter) {
+  if (Chooser()) return Chooser()(request, filter);
+  const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (request.save) {
+    const QString path =
+        QFileDialog::getSaveFileName(parent, request.caption, folder, request.filters, filter);
+    return path.isEmpty() ? QStringList() : QStringList{path};
+  }
+  return QFileDialog::getOpenFileNames(parent, request.caption, folder, request.filters, filter);
+}
+
+// Every open window shows the files as they are now.
+void RefreshWindows(Application& app) {
+  app.UpdateTodayIndicator();
+  if (app.HasMonthCalendar()) app.MonthCalendar().MarkMonthCalendar();
+  if (app.HasActivities()) app.Activities().FillActivities();
+  if (app.HasAddressBook()) app.AddressBook().FillNameList();
+}
+
+}  // namespace
+
+void SetFileChooser(FileChooser chooser) { Chooser() = std::move(chooser); }
+
+void ImportFromFiles(Application& app, QWidget* parent) {
+  QString filter;
+  const QStringList paths = Choose(
+      parent,
+      {false, QStringLiteral("Import"),
+       QStringLiteral("Calendars and address books (*.ics *.vcf);;%1;;%2")
+           .arg(QLatin1String(kCalendarFilter), QLatin1String(kContactsFilter))},
+      &filter);
+  if (paths.isEmpty()) return;
+  interchange::EventOptions options;
+  options.first_day = Now().date();
+  const interchange::ImportSummary summary = interchange::ImportFiles(app.files(), paths, options);
+  if (summary.ok()) RefreshWindows(app);
+  ShowMessage(summary.Text());
+}
+
+void ExportToFile(Application& app, QWidget* parent) {
+  QString filter = QString::fromLatin1(kCalendarFilter);
+  const QStringList chosen = Choose(
+      parent,
+      {true, QStringLiteral("Export"),
+       QStringLiteral("%1;;%2").arg(QLatin1String(kCalendarFilter), QLatin1String(kContactsFilter))},
+      &filter);
+  if (chosen.isEmpty()) return;
+  QString path = chosen.front();
+  // The name's extension decides; without one, the filter chosen.
+  interchange::FileKind kind = interchange::KindOf(path);
+  if (kind == interchange::FileKind::kUnknown) {
+    const bool contacts = filter == QLatin1String(kContactsFilter);
+    kind = contacts ? interchange::FileKind::kContacts : interchange::FileKind::kCalendar;
+    if (QFileInfo(path).suffix().isEmpty()) path += contacts ? QStringLiteral(".vcf") : QStringLiteral(".ics");
+  }
+  const interchange::ExportResult result = kind == interchange::FileKind::kContacts
+                                               ? interchange::ExportAddressBook(app.files(), path)
+                                               : interchange::ExportCalendar(app.files(), path);
+  ShowMessage(result.Text(path));
+}
+
+CommandLineOptions InterchangeCommandLine() {
+  auto tr = [](const char* text) { return QCoreApplication::translate("Interchange", text); };
+  CommandLineOptions o;
+  o.options = {
+      QCommandLineOption(QStringLiteral("export-ics"),
+                         tr("Write every appointment, and the address book's birthdays, to an "
+                            "iCalendar file, without opening a window."),
+                         tr("file")),
+      QCommandLineOption(QStringLiteral("export-vcf"),
+                         tr("Write the address book to a vCard file, without opening a window."),
+                         tr("file")),
+      QCommandLineOption(QStringLiteral("import"),
+                         tr("Import iCalendar (.ics) and vCard (.vcf) files, all or nothing, "
+                            "without opening a window; more files may follow."),
+                         tr("file")),
+  };
+  o.positional_name = tr("file");
+  o.positional_description = tr("More files to import after --import.");
+  o.take = [](const QCommandLineParser& parser, QStringList& unclaimed,
+              QString& error) -> HeadlessCommand {
+    interchange::CommandRequest request;
+    request.export_ics = parser.value(QStringLiteral("export-ics"));
+    request.export_vcf = parser.value(QStringLiteral("export-vcf"));
+    if (parser.isSet(QStringLiteral("import"))) {
+      request.import = parser.values(QStringLiteral("import"));
+      request.import += unclaimed;
+      unclaimed.clear();
+    }
+    if ((parser.isSet(QStringLiteral("export-ics")) && request.export_ics.isEmpty()) ||
+        (parser.isSet(QStringLiteral("export-vcf")) && request.export_vcf.isEmpty())) {
+      error = QCoreApplication::translate("Interchange", "An export needs the name of a file.");
+      return {};
+    }
+    if (!interchange::HasCommand(request)) return {};
+    return [request](HeadlessContext& context) mutable {
+      request.options.first_day = Now().date();
+      const int status = interchange::RunCommandOn(context.files, request, context.out, context.err);
+      return status;
+    };
+  };
+  return o;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,363 @@
+// Address book entries as vCards and back.
+#include <QCryptographicHash>
+#include <QRegularExpression>
+
+#include "interchange/mapping.h"
+
+namespace quorvel::interchange {
+namespace {
+
+const char kPlaceParam[] = "X-QUORVEL-FIELD";
+
+enum Phone : int { kHome = 0, kWork1 = 1, kWork2 = 2, kMobile = 3, kFax = 4, kOther = 5 };
+
+QString Crlf(QString text) {
+  text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  text.replace(QLatin1String("\n"), QLatin1String("\r\n"));
+  return text;
+}
+
+// PREF first (a TYPE=PREF or a PREF=n parameter), otherwise file order.
+std::vector<const vcard::Property*> Preferred(std::vector<const vcard::Property*> all) {
+  std::stable_sort(all.begin(), all.end(), [](const vcard::Property* a, const vcard::Property* b) {
+    auto pref = [](const vcard::Property* p) {
+      if (p->HasType(QStringLiteral("PREF"))) return 0;
+      const QString n = p->Param(QStringLiteral("PREF"));
+      return n.isNull() ? 101 : std::clamp(n.toInt(), 1, 100);
+    };
+    return pref(a) < pref(b);
+  });
+  return all;
+}
+
+// A vCard 4.0 value that may be a URI ("tel:+44 20 ...", "mailto:...").
+QString WithoutScheme(const QString& value, const char* scheme) {
+  const QString prefix = QString::fromLatin1(scheme);
+  return value.startsWith(prefix, Qt::CaseInsensitive) ? value.mid(prefix.size()) : value;
+}
+
+// dd/mm/yyyy from the forms BDAY takes: 1975-03-05, 19750305, with or
+// without a time. Nothing for a date without a year (--0305) or text.
+QDate ParseBday(const QString& raw) {
+  static const QRegularExpression full(
+      QStringLiteral("^(\\d{4})-?(\\d{2})-?(\\d{2})(T.*)?$"));
+  const auto m = full.match(raw.trimmed());
+  if (!m.hasMatch()) return QDate();
+  return QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+}
+
+class CardReader {
+ public:
+  CardReader(const vcard::Card& card, const QDate& today, QStringList* left_out)
+      : card_(card), today_(today), left_out_(left_out) {}
+
+  std::optional<AddressEntry> Read(QString* skip_reason) {
+    if (!ReadName(skip_reason)) return std::nullopt;
+    const QString key = entry_.Key();
+    for (const auto& [what, text, limit] :
+         {std::tuple{QStringLiteral("its name"), entry_.name, kNameLimit},
+          std::tuple{QStringLiteral("its surname"), entry_.surname, kSurnameLimit}}) {
+      if (QString problem = FieldProblem(what, text, limit); !problem.isNull()) {
+        *skip_reason = problem;
+        return std::nullopt;
+      }
+    }
+    who_ = key;
+    ReadPhones();
+    ReadSingle(QStringLiteral("EMAIL"), QStringLiteral("e-mail address"), kEmailLimit,
+               &entry_.email, "mailto:");
+    ReadSingle(QStringLiteral("URL"), QStringLiteral("home page"), kHomePageLimit,
+               &entry_.home_page, "");
+    ReadAddress();
+    ReadNotes();
+    ReadBirthday();
+    for (const auto& [name, what] :
+         {std::pair{"ORG", "organisation"}, std::pair{"TITLE", "title"}, std::pair{"ROLE", "role"},
+          std::pair{"NICKNAME", "nickname"}, std::pair{"PHOTO", "photo"},
+          std::pair{"IMPP", "instant messaging address"}, std::pair{"ANNIVERSARY", "anniversary"}}) {
+      for (const vcard::Property* p : card_.All(QString::fromLatin1(name))) {
+        if (p->value.trimmed().isEmpty() || (QLatin1String(name) == QLatin1String("ORG") && org_used_)) {
+          continue;
+        }
+        LeftOut(QStringLiteral("its %1").arg(QString::fromLatin1(what)));
+        break;
+      }
+    }
+    return entry_;
+  }
+
+ private:
+  void LeftOut(const QString& what) { left_out_->append(who_ + QStringLiteral(": ") + what); }
+
+  bool ReadName(QString* skip_reason) {
+    if (const vcard::Property* n = card_.First(QStringLiteral("N"))) {
+      const QStringList parts = vcard::Components(n->value, QLatin1Char(';'));
+      entry_.surname = parts.value(0).trimmed();
+      entry_.name = parts.value(1).trimmed();
+      const QString additional = parts.value(2).trimmed();
+      if (!additional.isEmpty()) {
+        entry_.name = (entry_.name + QLatin1Char(' ') + additional).trimmed();
+      }
+      who_ = entry_.Key();
+      if (!parts.value(3).trimmed().isEmpty() || !parts.value(4).trimmed().isEmpty()) {
+        if (!entry_.surname.isEmpty()) {
+          LeftOut(QStringLiteral("its title before or after the name (\"%1\")")
+                      .arg((parts.value(3) + QLatin1Char(' ') + parts.value(4)).trimmed()));
+        }
+      }
+    }
+    if (entry_.surname.isEmpty()) {
+      // No family name: the last word of the formatted name, the rest as the
+      // first name; failing that the organisation.
+      QString formatted;
+      if (const vcard::Property* fn = card_.First(QStringLiteral("FN"))) formatted = fn->Text().trimmed();
+      if (!formatted.isEmpty()) {
+        const qsizetype space = formatted.lastIndexOf(QLatin1Char(' '));
+        entry_.surname = space < 0 ? formatted : formatted.mid(space + 1);
+        entry_.name = space < 0 ? QString() : formatted.left(space).trimmed();
+      } else if (const vcard::Property* org = card_.First(QStringLiteral("ORG"))) {
+        entry_.surname = vcard::Components(org->value, QLatin1Char(';')).value(0).trimmed();
+        entry_.name.clear();
+        org_used_ = true;
+      }
+    }
+    if (entry_.surname.isEmpty()) {
+      *skip_reason = QStringLiteral("it has no name");
+      return false;
+    }
+    return true;
+  }
+
+  void ReadPhones() {
+    for (const vcard::Property* p : card_.All(QStringLiteral("TEL"))) {
+      const QString number = WithoutScheme(p->Text().trimmed(), "tel:");
+      if (number.isEmpty()) continue;
+      std::vector<int> places;
+      if (p->HasType(QStringLiteral("FAX"))) {
+        places = {kFax};
+      } else if (p->HasType(QStringLiteral("CELL")) || p->HasType(QStringLiteral("IPHONE")) ||
+                 p->HasType(QStringLiteral("MOBILE"))) {
+        places = {kMobile};
+      } else if (p->HasType(QStringLiteral("WORK"))) {
+        // This program marks its second business number, so that it comes
+        // back to its own box even when the first is empty.
+        if (p->Param(QString::fromLatin1(kPlaceParam)) == QLatin1String("business2")) {
+          places = {kWork2};
+        } else {
+          places = {kWork1, kWork2};
+        }
+      } else if (p->HasType(QStringLiteral("HOME"))) {
+        places = {kHome};
+      }
+      places.push_back(kOther);
+      if (QString problem = FieldProblem(QStringLiteral("it"), number, kPhoneLimit);
+          !problem.isNull()) {
+        LeftOut(QStringLiteral("the telephone number %1 (%2)").arg(number.left(30), problem));
+        continue;
+      }
+      bool placed = false;
+      for (int place : places) {
+        if (entry_.phones[place].isEmpty()) {
+          entry_.phones[place] = number;
+          placed = true;
+          break;
+        }
+      }
+      if (!placed) LeftOut(QStringLiteral("the telephone number %1 (no free place for it)").arg(number));
+    }
+  }
+
+  void ReadSingle(const QString& name, const QString& what, int limit, QString* field,
+                  const char* scheme) {
+    bool taken = false;
+    for (const vcard::Property* p : Preferred(card_.All(name))) {
+      const QString value = WithoutScheme(p->Text().trimmed(), scheme);
+      if (value.isEmpty()) continue;
+      if (taken) {
+        LeftOut(QStringLiteral("the %1 %2 (only one is kept)").arg(what, value.left(40)));
+        continue;
+      }
+      if (QString problem = FieldProblem(QStringLiteral("it"), value, limit); !problem.isNull()) {
+        LeftOut(QStringLiteral("the %1 %2 (%3)").arg(what, value.left(40), problem));
+        continue;
+      }
+      *field = value;
+      taken = true;
+    }
+  }
+
+  void ReadAddress() {
+    std::vector<const vcard::Property*> all = Preferred(card_.All(QStringLiteral("ADR")));
+    if (all.empty()) {  // a vCard 2.1 or 3.0 label alone
+      for (const vcard::Property* label : card_.All(QStringLiteral("LABEL"))) all.push_back(label);
+    }
+    bool taken = false;
+    for (const vcard::Property* p : all) {
+      QString text;
+      if (p->name == QLatin1String("LABEL")) {
+        text = Crlf(p->Text().trimmed());
+      } else {
+        const QStringList parts = vcard::Components(p->value, QLatin1Char(';'));
+        // post office box, extended address, street, locality, region,
+        // postal code, country
+        QStringList lines;
+        for (int i : {0, 1, 2}) {
+          if (!parts.value(i).trimmed().isEmpty()) lines.append(parts.value(i).trimmed());
+        }
+        const QString town = (parts.value(5).trimmed() + QLatin1Char(' ') + parts.value(3).trimmed()).trimmed();
+        if (!town.isEmpty()) lines.append(town);
+        for (int i : {4, 6}) {
+          if (!parts.value(i).trimmed().isEmpty()) lines.append(parts.value(i).trimmed());
+        }
+        text = Crlf(lines.join(QLatin1Char('\n')));
+      }
+      if (text.isEmpty()) continue;
+      const QString shown = QString(text).replace(QLatin1String("\r\n"), QLatin1String(", "));
+      if (taken) {
+        LeftOut(QStringLiteral("the address %1 (only one is kept)").arg(shown.left(40)));
+        continue;
+      }
+      if (QString problem = FieldProblem(QStringLiteral("it"), text, kAddressLimit); !problem.isNull()) {
+        LeftOut(QStringLiteral("the address %1 (%2)").arg(shown.left(40), problem));
+        continue;
+      }
+      entry_.address = text;
+      taken = true;
+    }
+  }
+
+  void ReadNotes() {
+    QStringList notes;
+    for (const vcard::Property* p : card_.All(QStringLiteral("NOTE"))) {
+      const QString text = Crlf(p->Text().trimmed());
+      if (!text.isEmpty()) notes.append(text);
+    }
+    const QString text = notes.join(QLatin1String("\r\n"));
+    if (text.isEmpty()) return;
+    if (QString problem = FieldProblem(QStringLiteral("they"), text, kNotesLimit); !problem.isNull()) {
+      LeftOut(QStringLiteral("its notes (%1)").arg(problem));
+      return;
+    }
+    entry_.notes = text;
+  }
+
+  void ReadBirthday() {
+    entry_.birthday_date = BirthdayText(today_);
+    entry_.birthday_flag = QStringLiteral("0");
+    const vcard::Property* p = card_.First(QStringLiteral("BDAY"));
+    if (!p || p->value.trimmed().isEmpty()) return;
+    const QDate date = ParseBday(p->Text());
+    const bool no_year = !p->Param(QStringLiteral("X-APPLE-OMIT-YEAR")).isNull();
+    if (!date.isValid() || no_year || date.year() < 1000) {
+      LeftOut(QStringLiteral("its birthday %1 (only a full date with a four-digit year can be kept)")
+                  .arg(p->Text().trimmed().left(20)));
+      return;
+    }
+    entry_.birthday_date = BirthdayText(date);
+    entry_.birthday_flag = QStringLiteral("1");
+  }
+
+  const vcard::Card& card_;
+  QDate today_;
+  QStringList* left_out_;
+  AddressEntry entry_;
+  QString who_;
+  bool org_used_ = false;
+};
+
+}  // namespace
+
+std::optional<AddressEntry> EntryFromCard(const vcard::Card& card, const QDate& today,
+                                          QString* skip_reason, QStringList* left_out) {
+  return CardReader(card, today, left_out).Read(skip_reason);
+}
+
+ContactReading ReadContacts(const QByteArray& vcf, const QDate& today) {
+  ContactReading out;
+  vcard::ReadResult read = vcard::Read(vcf);
+  if (!read.ok()) {
+    out.error = read.error;
+    return out;
+  }
+  for (const vcard::Card& card : read.cards) {
+    QString reason;
+    QStringList left_out;
+    std::optional<AddressEntry> entry = EntryFromCard(card, today, &reason, &left_out);
+    if (!entry) {
+      QString name;
+      if (const vcard::Property* fn = card.First(QStringLiteral("FN"))) name = fn->Text().trimmed();
+      if (name.isEmpty()) {
+        if (const vcard::Property* n = card.First(QStringLiteral("N"))) {
+          name = vcard::Components(n->value, QLatin1Char(';')).join(QLatin1Char(' ')).simplified();
+        }
+      }
+      if (name.isEmpty()) name = QStringLiteral("The vCard at line %1").arg(card.first_line);
+      out.skipped.push_back({name, reason});
+      continue;
+    }
+    out.left_out.append(left_out);
+    const vcard::Property* uid = card.First(QStringLiteral("UID"));
+    out.uids.push_back(uid ? uid->Text().trimmed() : QString());
+    out.entries.push_back(std::move(*entry));
+  }
+  return out;
+}
+
+QString ContactUid(const QString& key) {
+  return QStringLiteral("quorvel-contact-%1")
+      .arg(QString::fromLatin1(
+          QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(16)));
+}
+
+namespace {
+
+void AddContact(vcard::Writer& w, const AddressEntry& e) {
+  using vcard::Escape;
+  w.Begin();
+  w.Add(QStringLiteral("PRODID"), QString(), QStringLiteral("-//Quorvel//Quorvel 1.0//EN"));
+  w.Add(QStringLiteral("UID"), QString(), ContactUid(e.Key()));
+  w.Add(QStringLiteral("N"), QString(),
+        Escape(e.surname) + QLatin1Char(';') + Escape(e.name) + QStringLiteral(";;;"));
+  const QString formatted = e.name.isEmpty() ? e.surname : e.name + QLatin1Char(' ') + e.surname;
+  w.Add(QStringLiteral("FN"), QString(), Escape(formatted));
+  static const char* const kPhoneTypes[kAddressPhoneCount] = {
+      "TYPE=HOME,VOICE", "TYPE=WORK,VOICE", "TYPE=WORK,VOICE;X-QUORVEL-FIELD=business2",
+      "TYPE=CELL,VOICE", "TYPE=FAX",
+      "TYPE=VOICE"};
+  for (int i = 0; i < kAddressPhoneCount; ++i) {
+    if (e.phones[i].isEmpty()) continue;
+    w.Add(QStringLiteral("TEL"), QString::fromLatin1(kPhoneTypes[i]), Escape(e.phones[i]));
+  }
+  if (!e.email.isEmpty()) w.Add(QStringLiteral("EMAIL"), QStringLiteral("TYPE=INTERNET"), Escape(e.email));
+  if (!e.home_page.isEmpty()) w.Add(QStringLiteral("URL"), QString(), Escape(e.home_page));
+  if (!e.address.isEmpty()) {
+    // The address is free text: all of it goes in the street part.
+    w.Add(QStringLiteral("ADR"), QStringLiteral("TYPE=HOME"),
+          QStringLiteral(";;") + Escape(e.address) + QStringLiteral(";;;;"));
+  }
+  if (!e.notes.isEmpty()) w.Add(QStringLiteral("NOTE"), QString(), Escape(e.notes));
+  if (BirthdayFlagSet(e.birthday_flag)) {
+    const QDate born = ParseBirthdayText(e.birthday_date);
+    if (born.isValid()) {
+      w.Add(QStringLiteral("BDAY"), QStringLiteral("VALUE=DATE"), born.toString(Qt::ISODate));
+    }
+  }
+  w.End();
+}
+
+}  // namespace
+
+QByteArray WriteContact(const AddressEntry& entry) {
+  vcard::Writer w;
+  AddContact(w, entry);
+  return w.bytes();
+}
+
+QByteArray WriteContacts(const std::vector<AddressEntry>& entries) {
+  vcard::Writer w;
+  for (const AddressEntry& e : entries) AddContact(w, e);
+  return w.bytes();
+}
+
+}  // namespace quorvel::interchange

@@ -1,0 +1,743 @@
+// Appointments as iCalendar events and back, through libical.
+#include <libical/ical.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <set>
+
+#include <QCryptographicHash>
+#include <QHash>
+#include <QStringDecoder>
+#include <QUrl>
+
+#include "interchange/mapping.h"
+#include "store/text_codec.h"
+
+namespace quorvel::interchange {
+namespace {
+
+struct ComponentFree {
+  void operator()(icalcomponent* c) const { icalcomponent_free(c); }
+};
+using Component = std::unique_ptr<icalcomponent, ComponentFree>;
+
+constexpr int kSubjectLimit = 100;      // the appointment editor's subject box
+constexpr int kDescriptionLimit = 100;  // its description box, as stored
+constexpr int kMinutesLimit = 4;        // its reminder minutes box
+constexpr int kLongestEventDays = 31;   // an event over more days is refused
+constexpr int kMostOccurrences = 4096;  // the file holds no more than this
+constexpr int kMostRecurrenceSteps = 200000;
+
+const char kBirthdayProperty[] = "X-QUORVEL-BIRTHDAY";
+const char kStartProperty[] = "X-QUORVEL-START";
+const char kEndProperty[] = "X-QUORVEL-END";
+const char kMinutesProperty[] = "X-QUORVEL-MINUTES";
+
+void InitLibical() {
+  static const bool done = [] {
+    icalerror_set_errors_are_fatal(0);
+    return true;
+  }();
+  (void)done;
+}
+
+// A stored text's CR LF line breaks as plain line feeds.
+QString DescriptionForDisplayText(const QString& stored) {
+  QString shown = stored;
+  shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  return shown;
+}
+
+QString FromUtf8(const char* text) { return text ? QString::fromUtf8(text) : QString(); }
+
+// "HH:MM" of a valid time, with "24:00" allowed as an end.
+std::optional<int> MinuteOfDay(const QString& text, bool end) {
+  if (text.size() != 5 || text[2] != QLatin1Char(':')) return std::nullopt;
+  for (int i : {0, 1, 3, 4}) {
+    if (!text[i].isDigit() || text[i].unicode() > '9') return std::nullopt;
+  }
+  const int hour = text.left(2).toInt();
+  const int minute = text.mid(3).toInt();
+  if (minute > 59) return std::nullopt;
+  if (hour < 24 || (end && hour == 24 && minute == 0)) return hour * 60 + minute;
+  return std::nullopt;
+}
+
+QString TimeText(int minute_of_day) {
+  return QStringLiteral("%1:%2")
+      .arg(minute_of_day / 60, 2, 10, QLatin1Char('0'))
+      .arg(minute_of_day % 60, 2, 10, QLatin1Char('0'));
+}
+
+QDate DateOfId(const QString& id) {
+  if (id.size() < 8) return QDate();
+  for (int i = 0; i < 8; ++i) {
+    if (!id[i].isDigit() || id[i].unicode() > '9') return QDate();
+  }
+  return QDate(id.left(4).toInt(), id.mid(4, 2).toInt(), id.mid(6, 2).toInt());
+}
+
+icaltimetype DateValue(const QDate& date) {
+  icaltimetype t = icaltime_null_date();
+  t.year = date.year();
+  t.month = date.month();
+  t.day = date.day();
+  return t;
+}
+
+icaltimetype FloatingValue(const QDate& date, int minute_of_day) {
+  const QDate day = date.addDays(minute_of_day / (24 * 60));
+  icaltimetype t = icaltime_null_time();
+  t.year = day.year();
+  t.month = day.month();
+  t.day = day.day();
+  t.hour = (minute_of_day % (24 * 60)) / 60;
+  t.minute = minute_of_day % 60;
+  return t;
+}
+
+icaltimetype StampValue(const QDateTime& stamp) {
+  return icaltime_from_timet_with_zone(static_cast<time_t>(stamp.toSecsSinceEpoch()), 0,
+                                       icaltimezone_get_utc_timezone());
+}
+
+// This program's own properties carry stored texts exactly: percent-encoded,
+// so that no space at an end, comma or line break is changed on the way.
+void AddX(icalcomponent* event, const char* name, const QString& value) {
+  icalproperty* p = icalproperty_new_x(QUrl::toPercentEncoding(value).constData());
+  icalproperty_set_x_name(p, name);
+  icalcomponent_add_property(event, p);
+}
+
+bool IsPlainNumber(const QString& text) {
+  if (text.isEmpty() || text.size() > kMinutesLimit) return false;
+  for (const QChar c : text) {
+    if (!c.isDigit() || c.unicode() > '9') return false;
+  }
+  return !(text.size() > 1 && text[0] == QLatin1Char('0'));
+}
+
+QString Hex(const QString& text, int length) {
+  return QString::fromLatin1(
+      QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha1).toHex().left(length));
+}
+
+// The VEVENT of one appointment, or nothing when its ID names no date.
+icalcomponent* AppointmentComponent(const Appointment& a, const QString& uid,
+                                    const QDateTime& stamp) {
+  const QDate date = DateOfId(a.id);
+  if (!date.isValid()) return nullptr;
+  icalcomponent* event = icalcomponent_new_vevent();
+  icalcomponent_add_property(event, icalproperty_new_uid(uid.toUtf8().constData()));
+  icalcomponent_add_property(event, icalproperty_new_dtstamp(StampValue(stamp)));
+
+  const auto start = MinuteOfDay(a.start, false);
+  const auto end = MinuteOfDay(a.end, true);
+  QString description = DescriptionForDisplayText(a.description);
+  if (start && end && *start < *end) {
+    icalcomponent_add_property(event, icalproperty_new_dtstart(FloatingValue(date, *start)));
+    icalcomponent_add_property(event, icalproperty_new_dtend(FloatingValue(date, *end)));
+  } else {
+    // A time that is no clock time: an all-day event, the texts kept.
+    icalcomponent_add_property(event, icalproperty_new_dtstart(DateValue(date)));
+    icalcomponent_add_property(event, icalproperty_new_dtend(DateValue(date.addDays(1))));
+    const QString times = QStringLiteral("Time: %1 - %2").arg(a.start, a.end);
+    description = description.isEmpty() ? times : times + QLatin1Char('\n') + description;
+    AddX(event, kStartProperty, a.start);
+    AddX(event, kEndProperty, a.end);
+  }
+  icalcomponent_add_property(event, icalproperty_new_summary(a.subject.toUtf8().constData()));
+  if (!description.isEmpty()) {
+    icalcomponent_add_property(event,
+                               icalproperty_new_description(description.toUtf8().constData()));
+  }
+  const bool plain_minutes = IsPlainNumber(a.minutes);
+  if (a.reminder && plain_minutes) {
+    icalcomponent* alarm = icalcomponent_new_valarm();
+    icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
+    icalcomponent_add_property(alarm,
+                               icalproperty_new_trigger(icaltriggertype_from_int(-60 * a.minutes.toInt())));
+    icalcomponent_add_property(alarm, icalproperty_new_description(a.subject.toUtf8().constData()));
+    icalcomponent_add_component(event, alarm);
+  }
+  // Whatever the alarm cannot say: minutes that are no plain number, or
+  // minutes kept while the reminder is off.
+  if (!plain_minutes || (!a.reminder && a.minutes != QLatin1String("15"))) {
+    AddX(event, kMinutesProperty, (a.reminder ? QStringLiteral("on ") : QStringLiteral("off ")) + a.minutes);
+  }
+  return event;
+}
+
+icalcomponent* NewCalendar() {
+  icalcomponent* calendar = icalcomponent_new_vcalendar();
+  icalcomponent_add_property(calendar, icalproperty_new_version("2.0"));
+  icalcomponent_add_property(calendar, icalproperty_new_prodid("-//Quorvel//Quorvel 1.0//EN"));
+  icalcomponent_add_property(calendar, icalproperty_new_calscale("GREGORIAN"));
+  return calendar;
+}
+
+QByteArray Serialise(icalcomponent* calendar) {
+  char* text = icalcomponent_as_ical_string_r(calendar);
+  QByteArray bytes(text);
+  icalmemory_free_buffer(text);
+  return bytes;
+}
+
+// ------------------------------------------------------------------ reading
+
+struct Wall {
+  QDate date;
+  int minute = 0;  // of the day
+};
+
+// A time of the file as wall-clock time in `zone`; floating times and dates
+// stay as written.
+Wall ToWall(icaltimetype t, const QTimeZone& zone) {
+  if (t.is_date) return Wall{QDate(t.year, t.month, t.day), 0};
+  if (icaltime_is_utc(t) || t.zone) {
+    const time_t secs =
+        icaltime_as_timet_with_zone(t, t.zone ? t.zone : icaltimezone_get_utc_timezone());
+    const QDateTime local = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(secs), zone);
+    return Wall{local.date(), local.time().hour() * 60 + local.time().minute()};
+  }
+  return Wall{QDate(t.year, t.month, t.day), t.hour * 60 + t.minute};
+}
+
+// Seconds from `a` to `b`, both of one event (floating times count as UTC).
+qint64 SecondsBetween(icaltimetype a, icaltimetype b) {
+  auto secs = [](icaltimetype t) {
+    return static_cast<qint64>(icaltime_as_timet_with_zone(
+        t, t.zone ? t.zone : icaltimezone_get_utc_timezone()));
+  };
+  return secs(b) - secs(a);
+}
+
+// What identifies one instance of a recurring event, to match EXDATE and
+// RECURRENCE-ID against occurrences.
+QString InstanceKey(icaltimetype t) {
+  if (t.is_date) return QStringLiteral("d%1-%2-%3").arg(t.year).arg(t.month).arg(t.day);
+  if (icaltime_is_utc(t) || t.zone) {
+    return QStringLiteral("u%1").arg(static_cast<qint64>(icaltime_as_timet_with_zone(
+        t, t.zone ? t.zone : icaltimezone_get_utc_timezone())));
+  }
+  return QStringLiteral("f%1-%2-%3T%4:%5:%6")
+      .arg(t.year).arg(t.month).arg(t.day).arg(t.hour).arg(t.minute).arg(t.second);
+}
+QString DateKey(icaltimetype t) {
+  return QStringLiteral("d%1-%2-%3").arg(t.year).arg(t.month).arg(t.day);
+}
+
+// The time zone a property's TZID names, looked up in the calendar's own
+// VTIMEZONEs and then among the zones libical knows by name.
+icaltimezone* ZoneOf(icalproperty* property, icalcomponent* calendar) {
+  icalparameter* tzid = icalproperty_get_first_parameter(property, ICAL_TZID_PARAMETER);
+  if (!tzid) return nullptr;
+  const char* name = icalparameter_get_tzid(tzid);
+  if (!name) return nullptr;
+  if (icaltimezone* zone = icalcomponent_get_timezone(calendar, name)) return zone;
+  return icaltimezone_get_builtin_timezone(name);
+}
+
+icaltimetype WithZone(icaltimetype t, icalproperty* property, icalcomponent* calendar) {
+  if (!t.is_date && !icaltime_is_utc(t) && !t.zone) {
+    if (icaltimezone* zone = ZoneOf(property, calendar)) t.zone = zone;
+  }
+  return t;
+}
+
+QString UnstorableProblem(const QString& what, const QString& text) {
+  if (const auto bad = store::FirstUnstorableCharacter(text)) {
+    return QStringLiteral("%1 holds \"%2\", a character Quorvel cannot store").arg(what, *bad);
+  }
+  return QString();
+}
+
+class EventReader {
+ public:
+  EventReader(icalcomponent* calendar, const EventOptions& options, EventReading& out)
+      : calendar_(calendar), options_(options), out_(out) {
+    last_day_ = options.first_day.addDays(std::max(options.recurrence_days, 1) - 1);
+  }
+
+  void ReadAll() {
+    // Changed or cancelled instances of recurring events come as their own
+    // VEVENTs with a RECURRENCE-ID; the series leaves those instances out.
+    for (icalcomponent* e = icalcomponent_get_first_component(calendar_, ICAL_VEVENT_COMPONENT); e;
+         e = icalcomponent_get_next_component(calendar_, ICAL_VEVENT_COMPONENT)) {
+      icalproperty* rid = icalcomponent_get_first_property(e, ICAL_RECURRENCEID_PROPERTY);
+      if (!rid) continue;
+      const icaltimetype t = WithZone(icalproperty_get_recurrenceid(rid), rid, calendar_);
+      overridden_[FromUtf8(icalcomponent_get_uid(e))].insert(InstanceKey(t));
+      overridden_[FromUtf8(icalcomponent_get_uid(e))].insert(DateKey(t));
+    }
+    std::vector<icalcomponent*> events;
+    for (icalcomponent* e = icalcomponent_get_first_component(calendar_, ICAL_VEVENT_COMPONENT); e;
+         e = icalcomponent_get_next_component(calendar_, ICAL_VEVENT_COMPONENT)) {
+      events.push_back(e);
+    }
+    for (icalcomponent* e : events) ReadEvent(e);
+  }
+
+ private:
+  void Skip(const QString& item, const QString& reason) { out_.skipped.push_back({item, reason}); }
+
+  QString Name(const QString& subject, const QDate& date) const {
+    const QString what = subject.isEmpty() ? QStringLiteral("An event without a subject")
+                                           : QLatin1Char('"') + subject + QLatin1Char('"');
+    return date.isValid() ? what + QStringLiteral(" on ") + date.toString(QStringLiteral("dd/MM/yyyy"))
+                          : what;
+  }
+
+  void ReadEvent(icalcomponent* event) {
+    const QString subject = FromUtf8(icalcomponent_get_summary(event)).trimmed();
+    const QString uid = FromUtf8(icalcomponent_get_uid(event));
+    icalproperty* start_property = icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY);
+    if (!start_property) {
+      Skip(Name(subject, QDate()), QStringLiteral("it has no start"));
+      return;
+    }
+    const icaltimetype start =
+        WithZone(icalproperty_get_dtstart(start_property), start_property, calendar_);
+    if (icaltime_is_null_time(start) || !icaltime_is_valid_time(start)) {
+      Skip(Name(subject, QDate()), QStringLiteral("its start is not a valid date"));
+      return;
+    }
+    const Wall first = ToWall(start, options_.zone);
+    const QString name = Name(subject, first.date);
+
+    if (icalproperty* birthday = FindX(event, kBirthdayProperty)) {
+      out_.birthdays.push_back({XValue(birthday), first.date});
+      return;
+    }
+    const bool is_override = icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY);
+    if (is_override && (first.date < options_.first_day || first.date > last_day_)) {
+      return;  // a changed instance of a series, outside the window like the rest
+    }
+    if (icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED) {
+      if (!is_override) Skip(name, QStringLiteral("it is cancelled"));
+      return;
+    }
+    if (start_property && icalproperty_get_first_parameter(start_property, ICAL_TZID_PARAMETER) &&
+        !start.zone) {
+      out_.left_out.append(QStringLiteral("%1: its time zone is unknown; its times were read as local times")
+                               .arg(name));
+    }
+
+    // The length: DTEND, else DURATION, else a day for a date and nothing
+    // for a time.
+    qint64 length = 0;
+    icalproperty* end_property = icalcomponent_get_first_property(event, ICAL_DTEND_PROPERTY);
+    icalproperty* duration_property = icalcomponent_get_first_property(event, ICAL_DURATION_PROPERTY);
+    if (end_property) {
+      const icaltimetype end = WithZone(icalproperty_get_dtend(end_property), end_property, calendar_);
+      if (!icaltime_is_null_time(end)) length = SecondsBetween(start, end);
+    } else if (duration_property) {
+      length = icaldurationtype_as_int(icalproperty_get_duration(duration_property));
+    } else if (start.is_date) {
+      length = 24 * 3600;
+    }
+    if (start.is_date && length < 24 * 3600) length = 24 * 3600;
+    if (length < 0) {
+      Skip(name, QStringLiteral("it ends before it starts"));
+      return;
+    }
+    if (length > qint64(kLongestEventDays) * 24 * 3600) {
+      Skip(name, QStringLiteral("it lasts more than %1 days").arg(kLongestEventDays));
+      return;
+    }
+
+    // The texts, checked as the appointment editor checks them.
+    if (subject.isEmpty()) {
+      Skip(name, QStringLiteral("it has no subject"));
+      return;
+    }
+    if (QString problem = FieldProblem(QStringLiteral("its subject"), subject, kSubjectLimit);
+        !problem.isNull()) {
+      Skip(name, problem);
+      return;
+    }
+    Appointment base;
+    base.subject = subject;
+    base.minutes = QStringLiteral("15");
+    base.description = Description(event, name);
+    ReadReminder(event, name, &base);
+
+    std::vector<icaltimetype> starts;
+    const bool recurs = !is_override &&
+                        (icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY) ||
+                         icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY));
+    if (recurs) {
+      if (!Occurrences(event, start, uid, name, &starts)) return;
+      if (starts.empty()) {
+        Skip(name, QStringLiteral("it recurs, but not between %1 and %2")
+                       .arg(options_.first_day.toString(QStringLiteral("dd/MM/yyyy")),
+                            last_day_.toString(QStringLiteral("dd/MM/yyyy"))));
+        return;
+      }
+    } else {
+      starts.push_back(start);
+    }
+
+    const QString own_start = XText(event, kStartProperty);
+    const QString own_end = XText(event, kEndProperty);
+    for (const icaltimetype& s : starts) {
+      if (!own_start.isNull() && !own_end.isNull() && start.is_date && !recurs) {
+        // This program's own all-day form of times that are no clock times.
+        Add(uid, QDate(s.year, s.month, s.day), own_start, own_end, base);
+        continue;
+      }
+      AddPieces(uid, s, length, base, name);
+    }
+  }
+
+  icalproperty* FindX(icalcomponent* event, const char* x_name) {
+    for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_X_PROPERTY); p;
+         p = icalcomponent_get_next_property(event, ICAL_X_PROPERTY)) {
+      const char* n = icalproperty_get_x_name(p);
+      if (n && qstricmp(n, x_name) == 0) return p;
+    }
+    return nullptr;
+  }
+
+  static QString XValue(icalproperty* p) {
+    const char* text = icalproperty_get_x(p);
+    return QUrl::fromPercentEncoding(text ? QByteArray(text) : QByteArray(""));
+  }
+
+  QString XText(icalcomponent* event, const char* x_name) {
+    icalproperty* p = FindX(event, x_name);
+    return p ? XValue(p) : QString();
+  }
+
+  // DESCRIPTION with line breaks as stored (CR LF), LOCATION added as a last
+  // line; what does not fit is left out and reported.
+  QString Description(icalcomponent* event, const QString& name) {
+    QString description = FromUtf8(icalcomponent_get_description(event));
+    description.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    if (!XText(event, kStartProperty).isNull()) {
+      // This program's own note of the times, written on export.
+      const qsizetype line = description.indexOf(QLatin1Char('\n'));
+      if (description.startsWith(QLatin1String("Time: "))) {
+        description = line < 0 ? QString() : description.mid(line + 1);
+      }
+    }
+    description.replace(QLatin1String("\n"), QLatin1String("\r\n"));
+    const QString location = FromUtf8(icalcomponent_get_location(event)).trimmed();
+    QString with_location = description;
+    if (!location.isEmpty()) {
+      if (!with_location.isEmpty()) with_location += QLatin1String("\r\n");
+      with_location += QStringLiteral("Location: ") + location;
+      if (FieldProblem(QStringLiteral("x"), with_location, kDescriptionLimit).isNull()) {
+        return with_location;
+      }
+      out_.left_out.append(QStringLiteral("%1: its location \"%2\" (it does not fit beside the description)")
+                               .arg(name, location.left(40)));
+    }
+    if (QString problem = FieldProblem(QStringLiteral("its description"), description, kDescriptionLimit);
+        !problem.isNull()) {
+      out_.left_out.append(QStringLiteral("%1: its description (%2)").arg(name, problem));
+      return QString();
+    }
+    return description;
+  }
+
+  void ReadReminder(icalcomponent* event, const QString& name, Appointment* a) {
+    const QString own = XText(event, kMinutesProperty);
+    if (!own.isNull()) {
+      a->reminder = own.startsWith(QLatin1String("on "));
+      const QString minutes = own.mid(own.indexOf(QLatin1Char(' ')) + 1);
+      if (FieldProblem(QStringLiteral("x"), minutes, kMinutesLimit).isNull()) a->minutes = minutes;
+      return;
+    }
+    for (icalcomponent* alarm = icalcomponent_get_first_component(event, ICAL_VALARM_COMPONENT);
+         alarm; alarm = icalcomponent_get_next_component(event, ICAL_VALARM_COMPONENT)) {
+      icalproperty* trigger_property = icalcomponent_get_first_property(alarm, ICAL_TRIGGER_PROPERTY);
+      if (!trigger_property) continue;
+      icalparameter* related =
+          icalproperty_get_first_parameter(trigger_property, ICAL_RELATED_PARAMETER);
+      const icaltriggertype trigger = icalproperty_get_trigger(trigger_property);
+      int before = 0;
+      if (!icaltime_is_null_time(trigger.time)) {
+        before = -1;  // an absolute time: not a lead time
+      } else if (related && icalparameter_get_related(related) == ICAL_RELATED_END) {
+        before = -1;
+      } else {
+        before = -icaldurationtype_as_int(trigger.duration);
+      }
+      if (before < 0 || before % 60 != 0 || before / 60 > 9999) {
+        out_.left_out.append(QStringLiteral("%1: its reminder (only a whole number of minutes up "
+                                            "to 9999 before the start can be kept)")
+                                 .arg(name));
+        return;
+      }
+      a->reminder = true;
+      a->minutes = QString::number(before / 60);
+      return;
+    }
+  }
+
+  // The starts of a recurring event's instances that fall in the window.
+  bool Occurrences(icalcomponent* event, icaltimetype start, const QString& uid,
+                   const QString& name, std::vector<icaltimetype>* starts) {
+    std::set<QString> excluded;
+    for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY); p;
+         p = icalcomponent_get_next_property(event, ICAL_EXDATE_PROPERTY)) {
+      const icaltimetype t = WithZone(icalproperty_get_exdate(p), p, calendar_);
+      excluded.insert(t.is_date ? DateKey(t) : InstanceKey(t));
+    }
+    const auto over = overridden_.find(uid);
+    std::vector<icaltimetype> all;
+    auto consider = [&](icaltimetype t) {
+      t.zone = start.zone;
+      t.is_date = start.is_date;
+      if (excluded.count(InstanceKey(t)) || excluded.count(DateKey(t))) return;
+      if (over != overridden_.end() &&
+          (over->second.count(InstanceKey(t)) || (t.is_date && over->second.count(DateKey(t))))) {
+        return;
+      }
+      const QDate day = ToWall(t, options_.zone).date;
+      if (day >= options_.first_day && day <= last_day_) all.push_back(t);
+    };
+    // Stepping stops a little after the window: a time zone moves a date by
+    // a day at most.
+    const QDate stop = last_day_.addDays(2);
+    for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY); p;
+         p = icalcomponent_get_next_property(event, ICAL_RRULE_PROPERTY)) {
+      const icalrecurrencetype rule = icalproperty_get_rrule(p);
+      if (rule.freq == ICAL_NO_RECURRENCE) {
+        Skip(name, QStringLiteral("its repeat rule cannot be read"));
+        return false;
+      }
+      icalrecur_iterator* it = icalrecur_iterator_new(rule, start);
+      if (!it) {
+        Skip(name, QStringLiteral("its repeat rule cannot be followed"));
+        return false;
+      }
+      int steps = 0;
+      for (icaltimetype t = icalrecur_iterator_next(it); !icaltime_is_null_time(t);
+           t = icalrecur_iterator_next(it)) {
+        if (QDate(t.year, t.month, t.day) > stop) break;
+        if (++steps > kMostRecurrenceSteps || all.size() > size_t(kMostOccurrences)) {
+          icalrecur_iterator_free(it);
+          Skip(name, QStringLiteral("it recurs too often to be stored"));
+          return false;
+        }
+        consider(t);
+      }
+      icalrecur_iterator_free(it);
+    }
+    for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY); p;
+         p = icalcomponent_get_next_property(event, ICAL_RDATE_PROPERTY)) {
+      const icaldatetimeperiodtype rdate = icalproperty_get_rdate(p);
+      icaltimetype t = icaltime_is_null_time(rdate.time) ? rdate.period.start : rdate.time;
+      if (icaltime_is_null_time(t)) continue;
+      consider(WithZone(t, p, calendar_));
+    }
+    // Without any RRULE the first instance is the start itself.
+    if (!icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY)) consider(start);
+    std::sort(all.begin(), all.end(),
+              [](const icaltimetype& a, const icaltimetype& b) { return icaltime_compare(a, b) < 0; });
+    all.erase(std::unique(all.begin(), all.end(),
+                          [](const icaltimetype& a, const icaltimetype& b) {
+                            return icaltime_compare(a, b) == 0;
+                          }),
+              all.end());
+    *starts = std::move(all);
+    return true;
+  }
+
+  // One instance as appointments: one per day it touches.
+  void AddPieces(const QString& uid, icaltimetype start, qint64 length, const Appointment& base,
+                 const QString& name) {
+    if (start.is_date) {
+      const QDate first(start.year, start.month, start.day);
+      const int days = static_cast<int>(std::max<qint64>(1, (length + 24 * 3600 - 1) / (24 * 3600)));
+      for (int d = 0; d < days; ++d) {
+        Add(uid, first.addDays(d), QStringLiteral("00:00"), QStringLiteral("24:00"), base);
+      }
+      return;
+    }
+    const Wall from = ToWall(start, options_.zone);
+    Wall to;
+    if (icaltime_is_utc(start) || start.zone) {
+      const time_t secs = icaltime_as_timet_with_zone(
+          start, start.zone ? start.zone : icaltimezone_get_utc_timezone());
+      const QDateTime end =
+          QDateTime::fromSecsSinceEpoch(static_cast<qint64>(secs) + length, options_.zone);
+      to = Wall{end.date(), end.time().hour() * 60 + end.time().minute()};
+    } else {
+      const QDateTime end = QDateTime(from.date, QTime(0, 0), QTimeZone::utc())
+                                .addSecs(qint64(from.minute) * 60 + length);
+      to = Wall{end.date(), end.time().hour() * 60 + end.time().minute()};
+    }
+    if (to.date == from.date && to.minute <= from.minute) {
+      // No length: the smallest stretch the day schedule shows.
+      to.minute = std::min(from.minute + 30, 24 * 60);
+      if (to.minute == from.minute) {
+        Skip(name, QStringLiteral("it takes no time"));
+        return;
+      }
+      out_.left_out.append(QStringLiteral("%1: it has no end; it was given half an hour").arg(name));
+    }
+    for (QDate day = from.date; day <= to.date; day = day.addDays(1)) {
+      const int begin = day == from.date ? from.minute : 0;
+      const int end = day == to.date ? to.minute : 24 * 60;
+      if (end <= begin) continue;  // ends at midnight
+      Add(uid, day, TimeText(begin), TimeText(end), base);
+    }
+  }
+
+  void Add(const QString& uid, const QDate& date, const QString& start, const QString& end,
+           const Appointment& base) {
+    EventAppointment e;
+    e.date = date;
+    e.uid = uid;
+    e.appointment = base;
+    e.appointment.start = start;
+    e.appointment.end = end;
+    out_.appointments.push_back(std::move(e));
+  }
+
+  icalcomponent* calendar_;
+  const EventOptions& options_;
+  EventReading& out_;
+  QDate last_day_;
+  std::map<QString, std::set<QString>> overridden_;
+};
+
+// Why bytes are not an iCalendar file to read, or a null string.
+QString ShapeProblem(const QByteArray& bytes) {
+  if (bytes.contains('\0')) return QStringLiteral("It is not an iCalendar file: it holds binary data.");
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+  const QString text_check = utf8.decode(bytes);
+  Q_UNUSED(text_check);
+  if (utf8.hasError()) {
+    return QStringLiteral("It is not a valid iCalendar file: it is not UTF-8 text.");
+  }
+  const QByteArray text = bytes.trimmed();
+  if (!text.toUpper().startsWith("BEGIN:VCALENDAR")) {
+    return QStringLiteral("It is not an iCalendar file: it does not begin with BEGIN:VCALENDAR.");
+  }
+  const qsizetype last_line = std::max(text.lastIndexOf('\n'), text.lastIndexOf('\r'));
+  if (text.mid(last_line + 1).trimmed().toUpper() != "END:VCALENDAR") {
+    return QStringLiteral(
+        "It is not a complete iCalendar file: it does not end with END:VCALENDAR "
+        "(it may have been cut short).");
+  }
+  return QString();
+}
+
+}  // namespace
+
+EventReading ReadEvents(const QByteArray& input, const EventOptions& options) {
+  InitLibical();
+  EventReading out;
+  QByteArray bytes = input;
+  if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
+  out.error = ShapeProblem(bytes);
+  if (!out.error.isNull()) return out;
+  // Some programs put several calendars one after the other in a file.
+  std::vector<QByteArray> calendars;
+  qsizetype begin = 0;
+  const QByteArray upper = bytes.toUpper();
+  for (qsizetype at = upper.indexOf("BEGIN:VCALENDAR", 1); at > 0;
+       at = upper.indexOf("BEGIN:VCALENDAR", at + 1)) {
+    if (bytes[at - 1] != '\n' && bytes[at - 1] != '\r') continue;
+    calendars.push_back(bytes.mid(begin, at - begin));
+    begin = at;
+  }
+  calendars.push_back(bytes.mid(begin));
+  std::vector<Component> parsed;
+  for (const QByteArray& text : calendars) {
+    if (QString problem = ShapeProblem(text); !problem.isNull()) {
+      out.error = problem;
+      return out;
+    }
+    Component calendar(icalparser_parse_string(text.constData()));
+    if (!calendar || icalcomponent_isa(calendar.get()) != ICAL_VCALENDAR_COMPONENT) {
+      out.error = QStringLiteral("It is not a valid iCalendar file: libical could not read it.");
+      return out;
+    }
+    parsed.push_back(std::move(calendar));
+  }
+  for (Component& calendar : parsed) EventReader(calendar.get(), options, out).ReadAll();
+  return out;
+}
+
+QString AppointmentUid(const Appointment& a, int repeat) {
+  QString uid = QStringLiteral("quorvel-%1-%2").arg(a.id.left(8), Hex(a.start + QLatin1Char('\n') + a.subject, 16));
+  if (repeat > 0) uid += QLatin1Char('-') + QString::number(repeat + 1);
+  return uid;
+}
+
+QString BirthdayUid(const QString& key) {
+  return QStringLiteral("quorvel-birthday-%1").arg(Hex(key, 16));
+}
+
+CalendarExport WriteCalendar(const std::vector<Appointment>& appointments,
+                             const std::vector<AddressEntry>& entries, const QDateTime& stamp) {
+  InitLibical();
+  CalendarExport out;
+  Component calendar(NewCalendar());
+  QHash<QString, int> seen;
+  for (const Appointment& a : appointments) {
+    const QString plain_uid = AppointmentUid(a);
+    const int repeat = seen[plain_uid]++;
+    icalcomponent* event = AppointmentComponent(a, AppointmentUid(a, repeat), stamp);
+    if (!event) {
+      out.problems.append(QStringLiteral("The appointment \"%1\" has no date (its ID is \"%2\").")
+                              .arg(a.subject, a.id));
+      continue;
+    }
+    icalcomponent_add_component(calendar.get(), event);
+    ++out.appointments;
+  }
+  for (const AddressEntry& entry : entries) {
+    if (!BirthdayFlagSet(entry.birthday_flag)) continue;
+    const QDate born = ParseBirthdayText(entry.birthday_date);
+    if (!born.isValid()) {
+      out.problems.append(QStringLiteral("The birthday of %1 is not a date (\"%2\").")
+                              .arg(entry.Key(), entry.birthday_date));
+      continue;
+    }
+    icalcomponent* event = icalcomponent_new_vevent();
+    icalcomponent_add_property(event, icalproperty_new_uid(BirthdayUid(entry.Key()).toUtf8().constData()));
+    icalcomponent_add_property(event, icalproperty_new_dtstamp(StampValue(stamp)));
+    icalcomponent_add_property(event, icalproperty_new_dtstart(DateValue(born)));
+    icalcomponent_add_property(event, icalproperty_new_dtend(DateValue(born.addDays(1))));
+    icalrecurrencetype yearly;
+    icalrecurrencetype_clear(&yearly);
+    yearly.freq = ICAL_YEARLY_RECURRENCE;
+    icalcomponent_add_property(event, icalproperty_new_rrule(yearly));
+    icalcomponent_add_property(event, icalproperty_new_summary(
+                                          (QStringLiteral("Birthday - ") + entry.Key()).toUtf8().constData()));
+    icalcomponent_add_property(event, icalproperty_new_categories("BIRTHDAY"));
+    icalcomponent_add_property(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
+    AddX(event, kBirthdayProperty, entry.Key());
+    icalcomponent_add_component(calendar.get(), event);
+    ++out.birthdays;
+  }
+  out.ics = Serialise(calendar.get());
+  return out;
+}
+
+QByteArray WriteAppointmentEvent(const Appointment& appointment, const QString& uid,
+                                 const QDateTime& stamp) {
+  InitLibical();
+  icalcomponent* event = AppointmentComponent(appointment, uid, stamp);
+  if (!event) return QByteArray();
+  Component calendar(NewCalendar());
+  icalcomponent_add_component(calendar.get(), event);
+  return Serialise(calendar.get());
+}
+
+QString FieldProblem(const QString& what, const QString& text, int limit) {
+  if (QString problem = UnstorableProblem(what, text); !problem.isNull()) return problem;
+  if (text.size() > limit) {
+    return QStringLiteral("%1 is longer than %2 characters").arg(what).arg(limit);
+  }
+  return QString();
+}
+
+}  // namespace quorvel::interchange

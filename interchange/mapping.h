@@ -1,0 +1,141 @@
+// Appointments and address book entries as iCalendar events and vCards, and
+// back. Pure conversions: nothing here touches the data files (see
+// transfer.h for export and import against them).
+//
+// iCalendar goes through libical (parsing, writing, time zones, recurrence);
+// vCard through the reader and writer in vcard.h.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include <QByteArray>
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <QTimeZone>
+
+#include "addressbook/address_file.h"
+#include "calendar/appointment_file.h"
+#include "interchange/vcard.h"
+
+namespace quorvel::interchange {
+
+// Something of an imported file that was not taken, and why: `item` names
+// it for the user ("Dentist on 07/01/2026", "Smith, John"), `reason` is a
+// short clause ("its subject is longer than 100 characters").
+struct Skipped {
+  QString item;
+  QString reason;
+};
+
+// ---------------------------------------------------------------- iCalendar
+
+// How events become appointments.
+struct EventOptions {
+  // Recurring events become their occurrences from `first_day` for
+  // `recurrence_days` days (by default from today for one year).
+  QDate first_day = QDate::currentDate();
+  int recurrence_days = 366;
+  // Times with a zone (UTC or TZID) are converted to wall-clock time here.
+  QTimeZone zone = QTimeZone::systemTimeZone();
+};
+
+// One appointment taken from an event. `appointment.id` is empty: the ID is
+// given when it is stored (the next ordinal of `date`).
+struct EventAppointment {
+  QDate date;
+  Appointment appointment;
+  QString uid;  // the event's UID, for the caller's records
+};
+
+// A birthday event this program exported (it carries the entry's key): the
+// address book is where birthdays live, so it is not an appointment.
+struct BirthdayEvent {
+  QString key;
+  QDate date;
+};
+
+struct EventReading {
+  std::vector<EventAppointment> appointments;
+  std::vector<BirthdayEvent> birthdays;
+  std::vector<Skipped> skipped;
+  QStringList left_out;  // details of taken events that were not kept
+  QString error;         // the whole file was refused; a sentence
+  bool ok() const { return error.isNull(); }
+};
+
+// Every event of an iCalendar file as appointments: time zones converted to
+// `options.zone`, recurring events expanded, all-day events as "00:00" to
+// "24:00", an event over several days as one appointment per day. Each
+// appointment passes the appointment editor's checks (subject present and
+// at most 100 characters, description at most 100, start before end,
+// reminder minutes at most four digits) and holds only characters the data
+// files can store; events that cannot are in `skipped`.
+EventReading ReadEvents(const QByteArray& ics, const EventOptions& options = {});
+
+// The UID an appointment is exported under: the same for the same date,
+// start time and subject, whatever else changes in the file. `repeat`
+// (from 0) tells apart appointments that agree in all three.
+QString AppointmentUid(const Appointment& appointment, int repeat = 0);
+// The UID of the yearly birthday event of the entry with `key`.
+QString BirthdayUid(const QString& key);
+
+struct CalendarExport {
+  QByteArray ics;
+  int appointments = 0;
+  int birthdays = 0;
+  QStringList problems;  // stored data that could not be exported
+};
+
+// One iCalendar file: a VEVENT per appointment (floating local times, or an
+// all-day event when a time is not HH:MM) and, for every entry whose
+// birthday flag is on, a yearly all-day birthday event. `stamp` is the
+// DTSTAMP of every event.
+CalendarExport WriteCalendar(const std::vector<Appointment>& appointments,
+                             const std::vector<AddressEntry>& entries, const QDateTime& stamp);
+
+// One VCALENDAR holding the single VEVENT of `appointment` under `uid`, as a
+// CalDAV server stores it; empty when the appointment's ID names no date.
+QByteArray WriteAppointmentEvent(const Appointment& appointment, const QString& uid,
+                                 const QDateTime& stamp);
+
+// ------------------------------------------------------------------- vCard
+
+struct ContactReading {
+  std::vector<AddressEntry> entries;
+  std::vector<QString> uids;  // the card's UID beside each entry, may be empty
+  std::vector<Skipped> skipped;
+  QStringList left_out;
+  QString error;
+  bool ok() const { return error.isNull(); }
+};
+
+// Every card of a vCard file (2.1, 3.0 or 4.0) as an address book entry.
+// Each entry passes the entry editor's limits and holds only storable
+// characters. An entry without a birthday gets `today` as its (unused)
+// birthday date, as the editor does.
+ContactReading ReadContacts(const QByteArray& vcf, const QDate& today = QDate::currentDate());
+
+// One card as an entry; nothing when it cannot be one (`skip_reason` says
+// why). Details that do not fit are added to `left_out`.
+std::optional<AddressEntry> EntryFromCard(const vcard::Card& card, const QDate& today,
+                                          QString* skip_reason, QStringList* left_out);
+
+// The UID an entry is exported under: the same for the same key.
+QString ContactUid(const QString& key);
+
+// One vCard 3.0 for the entry.
+QByteArray WriteContact(const AddressEntry& entry);
+// A vCard 3.0 file of every entry.
+QByteArray WriteContacts(const std::vector<AddressEntry>& entries);
+
+// ---------------------------------------------------------------- checks
+
+// Why `text` cannot go into a field of at most `limit` characters as
+// stored (a line break counts as two), or a null string when it can.
+// `what` names the field ("its subject").
+QString FieldProblem(const QString& what, const QString& text, int limit);
+
+}  // namespace quorvel::interchange

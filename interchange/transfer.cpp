@@ -1,0 +1,304 @@
+#include "interchange/transfer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+#include <QSet>
+
+namespace quorvel::interchange {
+namespace {
+
+QString Plural(int n, const char* one, const char* many) {
+  return QStringLiteral("%1 %2").arg(n).arg(QString::fromLatin1(n == 1 ? one : many));
+}
+
+QString Shown(const QString& path) { return QDir::toNativeSeparators(path); }
+
+const char kAlreadyPresent[] = "already present";
+
+QString WriteWhole(const QString& path, const QByteArray& bytes) {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    return QStringLiteral("The file %1 could not be written: %2.").arg(Shown(path), file.errorString());
+  }
+  return QString();
+}
+
+std::vector<Appointment> AllAppointments(const store::DataFiles& files) {
+  std::vector<Appointment> all;
+  const int count = files.ReadCount(store::Channel::kAppoint);
+  all.reserve(count);
+  for (int k = 0; k < count; ++k) all.push_back(ReadAppointment(files, k));
+  return all;
+}
+
+std::vector<AddressEntry> AllEntries(const store::DataFiles& files) {
+  std::vector<AddressEntry> all;
+  const int count = files.ReadCount(store::Channel::kAddBook);
+  all.reserve(count);
+  for (int k = 0; k < count; ++k) all.push_back(ReadAddressEntry(files, k));
+  return all;
+}
+
+QString AppointmentKey(const QString& day_key, const Appointment& a) {
+  return day_key + QLatin1Char('\t') + a.start + QLatin1Char('\t') + a.subject;
+}
+
+// What a file's first line says it is.
+FileKind KindOfContent(const QByteArray& bytes) {
+  QByteArray start = bytes.left(4096);
+  if (start.startsWith("\xEF\xBB\xBF")) start.remove(0, 3);
+  start = start.trimmed().toUpper();
+  if (start.startsWith("BEGIN:VCALENDAR")) return FileKind::kCalendar;
+  if (start.startsWith("BEGIN:VCARD")) return FileKind::kContacts;
+  return FileKind::kUnknown;
+}
+
+}  // namespace
+
+QString ExportResult::Text(const QString& path) const {
+  if (!ok()) return error;
+  QString what;
+  if (kind == FileKind::kContacts) {
+    what = Plural(contacts, "contact", "contacts");
+  } else {
+    what = Plural(appointments, "appointment", "appointments") + QStringLiteral(" and ") +
+           Plural(birthdays, "birthday", "birthdays");
+  }
+  QString text = QStringLiteral("%1 exported to %2.").arg(what, Shown(path));
+  if (!problems.isEmpty()) {
+    text += QStringLiteral(" Left out: ") + problems.join(QLatin1Char(' '));
+  }
+  return text;
+}
+
+ExportResult ExportCalendar(const store::DataFiles& files, const QString& path,
+                            const QDateTime& stamp) {
+  const CalendarExport calendar = WriteCalendar(AllAppointments(files), AllEntries(files), stamp);
+  ExportResult result;
+  result.appointments = calendar.appointments;
+  result.birthdays = calendar.birthdays;
+  result.problems = calendar.problems;
+  result.error = WriteWhole(path, calendar.ics);
+  return result;
+}
+
+ExportResult ExportAddressBook(const store::DataFiles& files, const QString& path) {
+  const std::vector<AddressEntry> entries = AllEntries(files);
+  ExportResult result;
+  result.kind = FileKind::kContacts;
+  result.contacts = static_cast<int>(entries.size());
+  result.error = WriteWhole(path, WriteContacts(entries));
+  return result;
+}
+
+FileKind KindOf(const QString& path) {
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  if (suffix == QLatin1String("ics")) return FileKind::kCalendar;
+  if (suffix == QLatin1String("vcf")) return FileKind::kContacts;
+  return FileKind::kUnknown;
+}
+
+QString FileSummary::Line() const {
+  QString text = QStringLiteral("%1: %2 and %3 imported")
+                     .arg(Shown(path), Plural(appointments, "appointment", "appointments"),
+                          Plural(contacts, "contact", "contacts"));
+  if (skipped.empty()) return text + QLatin1Char('.');
+  int present = 0;
+  QStringList others;
+  for (const Skipped& s : skipped) {
+    if (s.reason == QLatin1String(kAlreadyPresent)) {
+      ++present;
+    } else {
+      others.append(QStringLiteral("%1 (%2)").arg(s.item, s.reason));
+    }
+  }
+  QStringList parts;
+  if (present > 0) parts.append(QStringLiteral("%1 already present").arg(present));
+  constexpr int kMostListed = 5;
+  for (int i = 0; i < others.size() && i < kMostListed; ++i) parts.append(others[i]);
+  if (others.size() > kMostListed) {
+    parts.append(QStringLiteral("and %1 more").arg(others.size() - kMostListed));
+  }
+  return text + QStringLiteral("; %1 skipped: %2.")
+                    .arg(static_cast<int>(skipped.size()))
+                    .arg(parts.join(QStringLiteral("; ")));
+}
+
+int ImportSummary::Appointments() const {
+  int n = 0;
+  for (const FileSummary& f : files) n += f.appointments;
+  return n;
+}
+
+int ImportSummary::Contacts() const {
+  int n = 0;
+  for (const FileSummary& f : files) n += f.contacts;
+  return n;
+}
+
+QString ImportSummary::Text(int most) const {
+  if (!ok()) return error;
+  QStringList lines;
+  QStringList left_out;
+  for (const FileSummary& f : files) {
+    lines.append(f.Line());
+    left_out.append(f.left_out);
+  }
+  if (!left_out.isEmpty()) {
+    lines.append(QStringLiteral("Details not kept:"));
+    for (int i = 0; i < left_out.size() && i < most; ++i) lines.append(QStringLiteral("- ") + left_out[i]);
+    if (left_out.size() > most) lines.append(QStringLiteral("- and %1 more").arg(left_out.size() - most));
+  }
+  return lines.join(QLatin1Char('\n'));
+}
+
+ImportSummary ImportFiles(store::DataFiles& files, const QStringList& paths,
+                          const EventOptions& options) {
+  ImportSummary summary;
+  std::vector<Reading> readings;
+  for (const QString& path : paths) {
+    auto refuse = [&](const QString& why) {
+      summary.error = QStringLiteral("Nothing was imported. %1: %2").arg(Shown(path), why);
+      return summary;
+    };
+    QFile file(path);
+    const QFileInfo info(path);
+    if (!info.exists()) return refuse(QStringLiteral("there is no such file."));
+    if (info.isDir()) return refuse(QStringLiteral("it is a folder, not a file."));
+    if (info.size() > kLargestImportFile) {
+      return refuse(QStringLiteral("the file is too large to import (%1 MB; at most %2 MB).")
+                        .arg(info.size() / (1024 * 1024))
+                        .arg(kLargestImportFile / (1024 * 1024)));
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+      return refuse(QStringLiteral("the file could not be read (%1).").arg(file.errorString()));
+    }
+    const QByteArray bytes = file.read(kLargestImportFile + 1);
+    if (bytes.size() > kLargestImportFile) {
+      return refuse(QStringLiteral("the file is too large to import (at most %1 MB).")
+                        .arg(kLargestImportFile / (1024 * 1024)));
+    }
+    FileKind kind = KindOfContent(bytes);
+    if (kind == FileKind::kUnknown) {
+      if (bytes.contains('\0')) return refuse(QStringLiteral("it holds binary data, not iCalendar or vCard text."));
+      kind = KindOf(path);
+    }
+    Reading reading;
+    reading.path = path;
+    if (kind == FileKind::kCalendar) {
+      reading.events = ReadEvents(bytes, options);
+      if (!reading.events.ok()) return refuse(reading.events.error);
+    } else if (kind == FileKind::kContacts) {
+      reading.contacts = ReadContacts(bytes, options.first_day);
+      if (!reading.contacts.ok()) return refuse(reading.contacts.error);
+    } else {
+      return refuse(QStringLiteral("it is neither an iCalendar (.ics) nor a vCard (.vcf) file."));
+    }
+    readings.push_back(std::move(reading));
+  }
+  return StoreReadings(files, readings);
+}
+
+ImportSummary StoreReadings(store::DataFiles& files, const std::vector<Reading>& readings) {
+  ImportSummary summary;
+  summary.files.resize(readings.size());
+  store::Operation op(files);
+
+  // What is stored now.
+  QSet<QString> keys;
+  QSet<QString> birthdays;
+  const store::Channel book = store::Channel::kAddBook;
+  for (int k = 0, count = op.ReadCount(book); k < count; ++k) {
+    const QString key = op.ReadText(book, store::FieldRecord(book, k, kFieldKey));
+    keys.insert(key);
+    if (BirthdayFlagSet(op.ReadText(book, store::FieldRecord(book, k, kFieldBirthdayFlag)))) {
+      birthdays.insert(key);
+    }
+  }
+  QSet<QString> appointments;
+  QHash<QString, int> per_day;
+  const store::Channel cal = store::Channel::kAppoint;
+  for (int k = 0, count = op.ReadCount(cal); k < count; ++k) {
+    Appointment a;
+    a.id = op.ReadText(cal, store::FieldRecord(cal, k, 1));
+    a.subject = op.ReadText(cal, store::FieldRecord(cal, k, 2));
+    a.start = op.ReadText(cal, store::FieldRecord(cal, k, 3));
+    appointments.insert(AppointmentKey(a.id.left(8), a));
+    ++per_day[a.id.left(8)];
+  }
+
+  // Contacts first: a birthday event of a contact imported now is then
+  // already present.
+  for (size_t i = 0; i < readings.size(); ++i) {
+    const ContactReading& reading = readings[i].contacts;
+    FileSummary& file = summary.files[i];
+    file.path = readings[i].path;
+    file.skipped = reading.skipped;
+    file.left_out = reading.left_out;
+    for (const AddressEntry& entry : reading.entries) {
+      const QString key = entry.Key();
+      if (keys.contains(key)) {
+        file.skipped.push_back({key, QString::fromLatin1(kAlreadyPresent)});
+        continue;
+      }
+      const store::Outcome outcome = AddAddressEntry(op, entry, &keys);
+      if (outcome.refused()) {
+        file.skipped.push_back({key, outcome.reason()});
+        continue;
+      }
+      if (BirthdayFlagSet(entry.birthday_flag)) birthdays.insert(key);
+      ++file.contacts;
+    }
+  }
+  for (size_t i = 0; i < readings.size(); ++i) {
+    const EventReading& reading = readings[i].events;
+    FileSummary& file = summary.files[i];
+    file.skipped.insert(file.skipped.end(), reading.skipped.begin(), reading.skipped.end());
+    file.left_out.append(reading.left_out);
+    for (const BirthdayEvent& b : reading.birthdays) {
+      const QString item = QStringLiteral("Birthday - ") + b.key;
+      if (birthdays.contains(b.key)) {
+        file.skipped.push_back({item, QString::fromLatin1(kAlreadyPresent)});
+      } else {
+        file.skipped.push_back(
+            {item, QStringLiteral("birthdays come from the address book: import its vCard file")});
+      }
+    }
+    for (const EventAppointment& e : reading.appointments) {
+      const QString day = DayKey(e.date);
+      const QString item = QStringLiteral("\"%1\" on %2 at %3")
+                               .arg(e.appointment.subject,
+                                    e.date.toString(QStringLiteral("dd/MM/yyyy")), e.appointment.start);
+      if (e.date.year() < 1000 || e.date.year() > 9999) {
+        file.skipped.push_back({item, QStringLiteral("its year cannot be stored")});
+        continue;
+      }
+      const QString key = AppointmentKey(day, e.appointment);
+      if (appointments.contains(key)) {
+        file.skipped.push_back({item, QString::fromLatin1(kAlreadyPresent)});
+        continue;
+      }
+      Appointment a = e.appointment;
+      a.id = day + QLatin1Char('-') + QString::number(per_day.value(day) + 1);
+      const store::Outcome outcome = AddAppointment(op, a);
+      if (outcome.refused()) {
+        file.skipped.push_back({item, outcome.reason()});
+        continue;
+      }
+      appointments.insert(key);
+      ++per_day[day];
+      ++file.appointments;
+    }
+  }
+  const store::Outcome committed = op.Commit();
+  if (committed.refused()) {
+    summary.error = QStringLiteral("Nothing was imported: %1").arg(committed.reason());
+    summary.files.clear();
+  }
+  return summary;
+}
+
+}  // namespace quorvel::interchange

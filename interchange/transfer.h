@@ -1,0 +1,89 @@
+// Export of the data files to iCalendar and vCard files, and import of such
+// files into the data files.
+//
+// Import is all or nothing: every file is read and checked first, then
+// everything taken goes into the data files in one store operation, through
+// the same file operations the windows use. A file that cannot be read
+// (missing, too large, not iCalendar or vCard, damaged, wrong encoding)
+// stops the import before anything is written.
+#pragma once
+
+#include <vector>
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include "interchange/mapping.h"
+#include "store/data_files.h"
+
+namespace quorvel::interchange {
+
+// Files larger than this are refused unread.
+inline constexpr qint64 kLargestImportFile = 32 * 1024 * 1024;
+
+enum class FileKind { kCalendar, kContacts, kUnknown };
+
+struct ExportResult {
+  FileKind kind = FileKind::kCalendar;
+  QString error;  // null when the file was written
+  int appointments = 0;
+  int birthdays = 0;
+  int contacts = 0;
+  QStringList problems;  // stored data left out of the file
+  bool ok() const { return error.isNull(); }
+  // "12 appointments and 3 birthdays exported to /home/ann/cal.ics."
+  QString Text(const QString& path) const;
+};
+
+// Every appointment, and the birthdays of the address book as yearly
+// events, to one iCalendar file (written whole or not at all).
+ExportResult ExportCalendar(const store::DataFiles& files, const QString& path,
+                            const QDateTime& stamp = QDateTime::currentDateTimeUtc());
+// Every address book entry to one vCard 3.0 file.
+ExportResult ExportAddressBook(const store::DataFiles& files, const QString& path);
+
+// Which export a file name asks for: by its extension, .ics or .vcf (any
+// case); kUnknown otherwise.
+FileKind KindOf(const QString& path);
+
+// What one imported file gave.
+struct FileSummary {
+  QString path;
+  int appointments = 0;  // stored
+  int contacts = 0;      // stored
+  std::vector<Skipped> skipped;
+  QStringList left_out;
+  // "12 appointments and 30 contacts imported; 2 skipped: …"
+  QString Line() const;
+};
+
+struct ImportSummary {
+  QString error;  // null when the import was stored; nothing was written otherwise
+  std::vector<FileSummary> files;
+  bool ok() const { return error.isNull(); }
+  int Appointments() const;
+  int Contacts() const;
+  // Every file's line, then up to `most` of the details left out.
+  QString Text(int most = 12) const;
+};
+
+// Imports the files (.ics and .vcf, told apart by their content) in one
+// operation. Contacts are stored before appointments, so a birthday event
+// of a contact imported at the same time counts as already present.
+ImportSummary ImportFiles(store::DataFiles& files, const QStringList& paths,
+                          const EventOptions& options = {});
+
+// What was read from one source: events, cards or both.
+struct Reading {
+  QString path;  // names the source in the summary
+  EventReading events;
+  ContactReading contacts;
+};
+
+// Readings already made, stored in one operation (for callers that get
+// their events and cards elsewhere, e.g. from a server). Readings with an
+// error are not passed here.
+ImportSummary StoreReadings(store::DataFiles& files, const std::vector<Reading>& readings);
+
+}  // namespace quorvel::interchange

@@ -1,0 +1,446 @@
+#include "interchange/vcard.h"
+
+#include <QStringDecoder>
+
+namespace quorvel::interchange::vcard {
+namespace {
+
+struct Line {
+  QByteArray text;
+  int number = 0;  // of its first physical line, from 1
+};
+
+bool IsFoldSpace(char c) { return c == ' ' || c == '\t'; }
+
+// Where the name and parameters end: the first colon outside double quotes,
+// or -1.
+qsizetype ColonOf(const QByteArray& line) {
+  bool quoted = false;
+  for (qsizetype i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (c == '"') quoted = !quoted;
+    if (c == ':' && !quoted) return i;
+  }
+  return -1;
+}
+
+bool MentionsQuotedPrintable(const QByteArray& head) {
+  return head.toUpper().contains("QUOTED-PRINTABLE");
+}
+
+bool MentionsBase64(const QByteArray& head) {
+  const QByteArray upper = head.toUpper();
+  return upper.contains("BASE64") || upper.contains("ENCODING=B");
+}
+
+// Physical lines joined into content lines: a line starting with a space or
+// tab continues the previous one (the space is dropped); a quoted-printable
+// value ending in "=" continues on the next line; the unindented data lines
+// vCard 2.1 writes after a BASE64 property belong to it.
+std::vector<Line> Unfold(const QByteArray& bytes) {
+  std::vector<Line> lines;
+  bool qp_open = false;      // the last line is quoted-printable and ends in "="
+  bool base64_open = false;  // the last line is a base64 value
+  int number = 0;
+  qsizetype pos = 0;
+  while (pos < bytes.size()) {
+    qsizetype end = pos;
+    while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+    QByteArray physical = bytes.mid(pos, end - pos);
+    pos = end;
+    if (pos < bytes.size() && bytes[pos] == '\r') ++pos;
+    if (pos < bytes.size() && bytes[pos] == '\n') ++pos;
+    ++number;
+
+    if (qp_open && !lines.empty()) {
+      lines.back().text.chop(1);  // the soft line break's "="
+      lines.back().text += physical;
+    } else if (!physical.isEmpty() && IsFoldSpace(physical[0]) && !lines.empty()) {
+      lines.back().text += physical.mid(1);
+    } else if (physical.trimmed().isEmpty()) {
+      base64_open = false;
+      continue;
+    } else if (base64_open && ColonOf(physical) < 0) {
+      lines.back().text += physical.trimmed();
+    } else {
+      lines.push_back(Line{physical, number});
+    }
+    const QByteArray& text = lines.back().text;
+    const qsizetype colon = ColonOf(text);
+    const QByteArray head = colon < 0 ? text : text.left(colon);
+    qp_open = colon >= 0 && text.endsWith('=') && MentionsQuotedPrintable(head);
+    base64_open = colon >= 0 && MentionsBase64(head);
+  }
+  return lines;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// Quoted-printable bytes decoded; false when an "=" is not followed by two
+// hex digits.
+bool DecodeQuotedPrintable(const QByteArray& in, QByteArray* out) {
+  out->clear();
+  out->reserve(in.size());
+  for (qsizetype i = 0; i < in.size(); ++i) {
+    if (in[i] != '=') {
+      out->append(in[i]);
+      continue;
+    }
+    if (i + 2 >= in.size()) return false;
+    const int hi = HexDigit(in[i + 1]);
+    const int lo = HexDigit(in[i + 2]);
+    if (hi < 0 || lo < 0) return false;
+    out->append(static_cast<char>(hi * 16 + lo));
+    i += 2;
+  }
+  return true;
+}
+
+// `bytes` in the character set `charset` (UTF-8 when empty); false when the
+// set is unknown or the bytes are not valid in it.
+bool DecodeCharset(const QByteArray& bytes, const QString& charset, QString* out,
+                   QString* why) {
+  const QString name = charset.isEmpty() ? QStringLiteral("UTF-8") : charset;
+  QStringDecoder decoder(name.toLatin1().constData(), QStringConverter::Flag::Stateless);
+  if (!decoder.isValid()) {
+    *why = QStringLiteral("it names a character set this program does not know (%1)").arg(name);
+    return false;
+  }
+  *out = decoder.decode(bytes);
+  if (decoder.hasError()) {
+    *why = QStringLiteral("it holds bytes that are not valid %1 text").arg(name);
+    return false;
+  }
+  return true;
+}
+
+// The parameters of a property head (after the name), split at semicolons
+// outside quotes.
+std::vector<std::pair<QString, QStringList>> ParseParams(const QString& text) {
+  std::vector<std::pair<QString, QStringList>> params;
+  QStringList pieces;
+  QString current;
+  bool quoted = false;
+  for (const QChar c : text) {
+    if (c == QLatin1Char('"')) quoted = !quoted;
+    if (c == QLatin1Char(';') && !quoted) {
+      pieces.append(current);
+      current.clear();
+    } else {
+      current.append(c);
+    }
+  }
+  pieces.append(current);
+  for (const QString& piece : pieces) {
+    if (piece.isEmpty()) continue;
+    const qsizetype eq = piece.indexOf(QLatin1Char('='));
+    if (eq < 0) {  // vCard 2.1: a bare type, or a bare encoding
+      const QString bare = piece.trimmed().toUpper();
+      if (bare == QLatin1String("QUOTED-PRINTABLE") || bare == QLatin1String("BASE64") ||
+          bare == QLatin1String("8BIT") || bare == QLatin1String("7BIT")) {
+        params.push_back({QStringLiteral("ENCODING"), {bare}});
+      } else {
+        params.push_back({QStringLiteral("TYPE"), {bare}});
+      }
+      continue;
+    }
+    const QString name = piece.left(eq).trimmed().toUpper();
+    QStringList values;
+    QString value;
+    bool in_quotes = false;
+    for (const QChar c : piece.mid(eq + 1)) {
+      if (c == QLatin1Char('"')) {
+        in_quotes = !in_quotes;
+      } else if (c == QLatin1Char(',') && !in_quotes) {
+        values.append(value);
+        value.clear();
+      } else {
+        value.append(c);
+      }
+    }
+    values.append(value);
+    params.push_back({name, values});
+  }
+  return params;
+}
+
+QString LineError(int number, const QString& what) {
+  return QStringLiteral("It is not a valid vCard file: line %1 %2.").arg(number).arg(what);
+}
+
+}  // namespace
+
+QStringList Property::Types() const {
+  QStringList types;
+  for (const auto& [name, values] : params) {
+    if (name != QLatin1String("TYPE")) continue;
+    for (const QString& v : values) {
+      for (const QString& part : v.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        types.append(part.trimmed().toUpper());
+      }
+    }
+  }
+  return types;
+}
+
+bool Property::HasType(const QString& type) const { return Types().contains(type.toUpper()); }
+
+QString Property::Param(const QString& name) const {
+  for (const auto& [n, values] : params) {
+    if (n == name && !values.isEmpty()) return values.first();
+  }
+  return QString();
+}
+
+bool Property::IsBinary() const {
+  const QString encoding = Param(QStringLiteral("ENCODING")).toUpper();
+  return encoding == QLatin1String("B") || encoding == QLatin1String("BASE64");
+}
+
+QString Property::Text() const { return Unescape(value); }
+
+std::vector<const Property*> Card::All(const QString& name) const {
+  std::vector<const Property*> found;
+  for (const Property& p : properties) {
+    if (p.name == name) found.push_back(&p);
+  }
+  return found;
+}
+
+const Property* Card::First(const QString& name) const {
+  for (const Property& p : properties) {
+    if (p.name == name) return &p;
+  }
+  return nullptr;
+}
+
+ReadResult Read(const QByteArray& input) {
+  ReadResult result;
+  QByteArray bytes = input;
+  if (bytes.startsWith("\xEF\xBB\xBF")) {
+    bytes.remove(0, 3);
+  } else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+    // A UTF-16 file (some Windows programs write them): read as UTF-8.
+    QStringDecoder utf16(QStringDecoder::Utf16, QStringConverter::Flag::ConvertInitialBom);
+    const QString text = utf16.decode(bytes);
+    if (utf16.hasError()) {
+      result.error = QStringLiteral("It is not a valid vCard file: its UTF-16 text is damaged.");
+      return result;
+    }
+    bytes = text.toUtf8();
+  }
+  if (bytes.contains('\0')) {
+    result.error = QStringLiteral("It is not a vCard file: it holds binary data.");
+    return result;
+  }
+
+  Card* card = nullptr;
+  for (const Line& line : Unfold(bytes)) {
+    const qsizetype colon = ColonOf(line.text);
+    if (colon < 0) {
+      result.error = LineError(line.number, QStringLiteral("has no colon"));
+      return result;
+    }
+    const QByteArray head = line.text.left(colon);
+    const QByteArray raw = line.text.mid(colon + 1);
+    QString head_text;
+    QString why;
+    if (!DecodeCharset(head, QString(), &head_text, &why)) {
+      result.error = LineError(line.number, why);
+      return result;
+    }
+    const qsizetype semicolon = head_text.indexOf(QLatin1Char(';'));
+    QString name = (semicolon < 0 ? head_text : head_text.left(semicolon)).trimmed();
+    QString group;
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot >= 0) {
+      group = name.left(dot);
+      name = name.mid(dot + 1);
+    }
+    name = name.toUpper();
+    if (name.isEmpty()) {
+      result.error = LineError(line.number, QStringLiteral("has no property name"));
+      return result;
+    }
+
+    if (name == QLatin1String("BEGIN") || name == QLatin1String("END")) {
+      const bool begin = name == QLatin1String("BEGIN");
+      if (raw.trimmed().toUpper() != "VCARD") {
+        result.error = LineError(line.number, begin ? QStringLiteral("begins something other than a vCard")
+                                                    : QStringLiteral("ends something other than a vCard"));
+        return result;
+      }
+      if (begin) {
+        if (card) {
+          result.error = LineError(line.number, QStringLiteral("begins a vCard inside another"));
+          return result;
+        }
+        result.cards.push_back(Card{});
+        card = &result.cards.back();
+        card->first_line = line.number;
+      } else {
+        if (!card) {
+          result.error = LineError(line.number, QStringLiteral("ends a vCard that never began"));
+          return result;
+        }
+        if (card->version.isEmpty()) {
+          result.error = QStringLiteral(
+              "It is not a valid vCard file: the vCard at line %1 has no VERSION.")
+              .arg(card->first_line);
+          return result;
+        }
+        card = nullptr;
+      }
+      continue;
+    }
+    if (!card) {
+      result.error = LineError(line.number, QStringLiteral("stands outside any vCard"));
+      return result;
+    }
+
+    Property property;
+    property.group = group;
+    property.name = name;
+    if (semicolon >= 0) property.params = ParseParams(head_text.mid(semicolon + 1));
+
+    QByteArray value_bytes = raw;
+    if (property.Param(QStringLiteral("ENCODING")).toUpper() == QLatin1String("QUOTED-PRINTABLE")) {
+      if (!DecodeQuotedPrintable(raw, &value_bytes)) {
+        result.error = LineError(line.number, QStringLiteral("holds broken quoted-printable text"));
+        return result;
+      }
+    }
+    if (!DecodeCharset(value_bytes, property.Param(QStringLiteral("CHARSET")), &property.value,
+                       &why)) {
+      result.error = LineError(line.number, why);
+      return result;
+    }
+
+    if (name == QLatin1String("VERSION")) {
+      const QString version = property.value.trimmed();
+      if (version != QLatin1String("2.1") && version != QLatin1String("3.0") &&
+          version != QLatin1String("4.0")) {
+        result.error = QStringLiteral(
+            "It is not a vCard file this program reads: line %1 names vCard version %2 "
+            "(2.1, 3.0 and 4.0 are read).")
+            .arg(line.number)
+            .arg(version.left(20));
+        return result;
+      }
+      card->version = version;
+      continue;
+    }
+    card->properties.push_back(std::move(property));
+  }
+  if (card) {
+    result.error = QStringLiteral(
+        "It is not a complete vCard file: the vCard that begins at line %1 never ends "
+        "(the file may have been cut short).")
+        .arg(card->first_line);
+    return result;
+  }
+  return result;
+}
+
+QString Unescape(const QString& raw) {
+  QString out;
+  out.reserve(raw.size());
+  for (qsizetype i = 0; i < raw.size(); ++i) {
+    const QChar c = raw[i];
+    if (c != QLatin1Char('\\') || i + 1 == raw.size()) {
+      out.append(c);
+      continue;
+    }
+    const QChar next = raw[i + 1];
+    if (next == QLatin1Char('n') || next == QLatin1Char('N')) {
+      out.append(QLatin1Char('\n'));
+      ++i;
+    } else if (next == QLatin1Char('\\') || next == QLatin1Char(',') ||
+               next == QLatin1Char(';') || next == QLatin1Char(':')) {
+      out.append(next);
+      ++i;
+    } else {
+      out.append(c);
+    }
+  }
+  return out;
+}
+
+QStringList Components(const QString& raw, QChar separator) {
+  QStringList parts;
+  QString current;
+  for (qsizetype i = 0; i < raw.size(); ++i) {
+    const QChar c = raw[i];
+    if (c == QLatin1Char('\\') && i + 1 < raw.size()) {
+      current.append(c);
+      current.append(raw[++i]);
+    } else if (c == separator) {
+      parts.append(Unescape(current));
+      current.clear();
+    } else {
+      current.append(c);
+    }
+  }
+  parts.append(Unescape(current));
+  return parts;
+}
+
+QString Escape(const QString& text) {
+  QString out;
+  out.reserve(text.size() + 8);
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text[i];
+    if (c == QLatin1Char('\\') || c == QLatin1Char(',') || c == QLatin1Char(';')) {
+      out.append(QLatin1Char('\\'));
+      out.append(c);
+    } else if (c == QLatin1Char('\r')) {
+      out.append(QLatin1String("\\n"));
+      if (i + 1 < text.size() && text[i + 1] == QLatin1Char('\n')) ++i;
+    } else if (c == QLatin1Char('\n')) {
+      out.append(QLatin1String("\\n"));
+    } else {
+      out.append(c);
+    }
+  }
+  return out;
+}
+
+QByteArray FoldLine(const QString& line) {
+  const QByteArray utf8 = line.toUtf8();
+  QByteArray out;
+  out.reserve(utf8.size() + utf8.size() / 70 * 3 + 2);
+  qsizetype pos = 0;
+  int limit = 75;  // octets on the first line; later ones start with a space
+  while (utf8.size() - pos > limit) {
+    qsizetype cut = pos + limit;
+    // Never inside a character: continuation bytes are 10xxxxxx.
+    while (cut > pos && (static_cast<unsigned char>(utf8[cut]) & 0xC0) == 0x80) --cut;
+    out += utf8.mid(pos, cut - pos);
+    out += "\r\n ";
+    pos = cut;
+    limit = 74;
+  }
+  out += utf8.mid(pos);
+  out += "\r\n";
+  return out;
+}
+
+void Writer::Begin() {
+  bytes_ += "BEGIN:VCARD\r\nVERSION:3.0\r\n";
+}
+
+void Writer::Add(const QString& name, const QString& params, const QString& value) {
+  QString line = name;
+  if (!params.isEmpty()) line += QLatin1Char(';') + params;
+  line += QLatin1Char(':') + value;
+  bytes_ += FoldLine(line);
+}
+
+void Writer::End() { bytes_ += "END:VCARD\r\n"; }
+
+}  // namespace quorvel::interchange::vcard

@@ -1,0 +1,43 @@
+// Read-only scans over a file's items in runs of records, one system read
+// per run, handing out raw record bytes to compare before decoding.
+#pragma once
+
+#include <algorithm>
+
+#include <QByteArray>
+
+#include "store/data_files.h"
+
+namespace quorvel::store {
+
+// Bytes read per call: few calls, and small enough that the buffer comes
+// from the heap again each time rather than being mapped afresh.
+inline constexpr int kScanRunBytes = 32 * 1024;
+
+// Calls visit(item, group) for items 0 … count - 1 in order, `group`
+// pointing at the raw bytes of the item's records; field f starts at
+// group + (f - 1) × record length. The file is read afresh, run by run.
+template <class Visit>
+void ScanItems(const DataFiles& files, Channel channel, int count, Visit&& visit) {
+  const ChannelInfo& info = Info(channel);
+  const int group_bytes = info.group_size * info.record_length;
+  const int per_run = std::max(1, kScanRunBytes / group_bytes);
+  for (int first = 0; first < count; first += per_run) {
+    const int items = std::min(per_run, count - first);
+    const QByteArray run =
+        files.ReadRecords(channel, FieldRecord(channel, first, 1), items * info.group_size);
+    for (int i = 0; i < items; ++i) visit(first + i, run.constData() + qsizetype(i) * group_bytes);
+  }
+}
+
+// The raw text of field `field` (from 1) of a group handed out by ScanItems.
+inline QByteArrayView FieldBytes(Channel channel, const char* group, int field) {
+  const int length = Info(channel).record_length;
+  return TextBytesAt(group + qsizetype(field - 1) * length, length);
+}
+inline QString FieldText(Channel channel, const char* group, int field) {
+  const int length = Info(channel).record_length;
+  return DecodeTextAt(group + qsizetype(field - 1) * length, length);
+}
+
+}  // namespace quorvel::store

@@ -1,0 +1,89 @@
+#include "sync/background_sync.h"
+
+#include <QMetaObject>
+#include <QThread>
+
+#include "sync/password.h"
+#include "sync/sync_state.h"
+
+namespace quorvel::sync {
+
+SyncReport SyncNow(store::DataFiles& files, const QString& password,
+                   std::function<void(const SyncProgress&)> progress) {
+  auto state = LoadState(files);
+  SyncReport report;
+  if (!state) {
+    report.error = QStringLiteral(
+        "The sync state in Sync.dat is damaged. Set up sync again to start over.");
+    return report;
+  }
+  if (!state->settings.server.isValid()) {
+    report.error = QStringLiteral("Sync is not set up: choose \"Sync…\" in the menu first.");
+    return report;
+  }
+  DavClient client(state->settings.server, state->settings.user, password);
+  SyncEngine engine(files, client);
+  engine.set_progress(std::move(progress));
+  return engine.Run();
+}
+
+BackgroundSync::BackgroundSync(store::DataFiles& files, QObject* parent)
+    : QObject(parent), files_(files) {
+  connect(&timer_, &QTimer::timeout, this, [this] { Start(); });
+}
+
+BackgroundSync::~BackgroundSync() = default;
+
+void BackgroundSync::SetAutomatic(bool on, int minutes) {
+  if (on) {
+    timer_.start(minutes * 60 * 1000);
+  } else {
+    timer_.stop();
+  }
+}
+
+void BackgroundSync::Start(const QString& given_password) {
+  if (running_) return;
+  auto state = LoadState(files_);
+  if (!state || !state->settings.server.isValid()) {
+    emit Finished(false, state ? QStringLiteral("Sync is not set up.")
+                               : QStringLiteral("The sync state in Sync.dat is damaged. Set "
+                                                "up sync again to start over."));
+    return;
+  }
+  running_ = true;
+  const SyncSettings settings = state->settings;
+  QThread* worker = QThread::create([this, settings, given_password] {
+    QString password = given_password;
+    SyncReport report;
+    if (password.isEmpty()) {
+      const PasswordLookup lookup = ReadPassword(settings.server, settings.user);
+      if (!lookup.ok()) report.error = lookup.error;
+      password = lookup.password;
+    }
+    if (report.error.isNull()) {
+      DavClient client(settings.server, settings.user, password);
+      // The files belong to the interface thread: every step that touches
+      // them runs there, and the worker waits for it.
+      SyncEngine engine(files_, client, [this](const std::function<void()>& work) {
+        QMetaObject::invokeMethod(this, work, Qt::BlockingQueuedConnection);
+      });
+      engine.set_progress([this](const SyncProgress& p) {
+        QMetaObject::invokeMethod(this, [this, p] { emit Progress(p.step, p.done, p.total); },
+                                  Qt::QueuedConnection);
+      });
+      report = engine.Run();
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this, report] {
+          running_ = false;
+          emit Finished(report.ok(), report.Summary());
+        },
+        Qt::QueuedConnection);
+  });
+  connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+  worker->start();
+}
+
+}  // namespace quorvel::sync

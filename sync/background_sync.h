@@ -1,0 +1,45 @@
+// Runs syncs on a worker thread for the program's windows: the network
+// waits there, while the data files are read and written on the thread that
+// owns them (the interface thread), in short steps. Also the timer of
+// automatic sync.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include "store/data_files.h"
+#include "sync/engine.h"
+
+namespace quorvel::sync {
+
+class BackgroundSync : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit BackgroundSync(store::DataFiles& files, QObject* parent = nullptr);
+  ~BackgroundSync() override;
+
+  bool running() const { return running_; }
+  // Starts a sync with the saved settings and `password` (read from the
+  // secret store when empty). Does nothing while one runs.
+  void Start(const QString& password = QString());
+  // Turns the automatic sync on (every `minutes`) or off.
+  void SetAutomatic(bool on, int minutes = 5);
+
+ signals:
+  void Progress(const QString& step, int done, int total);
+  void Finished(bool ok, const QString& summary);
+
+ private:
+  store::DataFiles& files_;
+  QTimer timer_;
+  bool running_ = false;
+};
+
+// One sync, here and now (for the command line and tests): the saved
+// settings, or `server`/`user` when given.
+SyncReport SyncNow(store::DataFiles& files, const QString& password,
+                   std::function<void(const SyncProgress&)> progress = {});
+
+}  // namespace quorvel::sync

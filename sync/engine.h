@@ -1,0 +1,80 @@
+// Two-way sync of the appointments and the address book with a CalDAV
+// calendar and a CardDAV address book.
+//
+// One run: read the local items and the links (on the files' thread), ask
+// the server what changed since the last run (sync-token, or ctag and etag
+// comparison), fetch the changed resources in batches, decide, write to the
+// server (each write conditional on the version it replaces), then store
+// every local change and the new links in one store operation. A run cut
+// short anywhere leaves the links of the last finished run; the next run
+// recognises its own earlier writes by content and converges.
+//
+// Policy:
+// - changed here only, or there only: the change goes across;
+// - changed on both sides: both versions are kept (the server's stays
+//   where it was, this side's becomes a new item there) and reported;
+// - changed on one side, deleted on the other: the changed one is kept;
+// - a server item the data files cannot hold (recurring, too long, a
+//   character outside Windows-1252, the file full) is reported once and
+//   left as it is on the server;
+// - birthdays travel inside the contact cards (BDAY), not as events.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QString>
+#include <QStringList>
+
+#include "store/data_files.h"
+#include "sync/dav_client.h"
+#include "sync/sync_state.h"
+
+namespace quorvel::sync {
+
+struct SyncProgress {
+  QString step;   // "Sending changes…"
+  int done = 0;
+  int total = 0;  // 0 when unknown
+};
+
+struct SyncReport {
+  QString error;  // null when the run finished
+  int received = 0;  // local items added, changed or deleted from the server
+  int sent = 0;      // server resources added, changed or deleted
+  QStringList conflicts;  // changed on both sides, both kept
+  QStringList skipped;    // server items the files cannot hold (first time seen)
+  QStringList problems;   // local items that could not be sent this time
+  int requests = 0;
+  bool ok() const { return error.isNull(); }
+  // One line: "Sync done: 3 received, 2 sent, 1 kept twice (…)." or the error.
+  QString Summary() const;
+};
+
+class SyncEngine {
+ public:
+  // Runs `work` where the data files may be used (the interface thread of
+  // the program); by default, right here.
+  using FilesRunner = std::function<void(const std::function<void()>& work)>;
+
+  SyncEngine(store::DataFiles& files, DavClient& client, FilesRunner run_on_files = {});
+  ~SyncEngine();
+
+  void set_progress(std::function<void(const SyncProgress&)> progress) {
+    progress_ = std::move(progress);
+  }
+  // For tests: stop (as if killed) after this many server writes.
+  void set_stop_after_writes(int writes) { stop_after_writes_ = writes; }
+
+  SyncReport Run();
+
+ private:
+  struct Impl;
+  store::DataFiles& files_;
+  DavClient& client_;
+  FilesRunner run_on_files_;
+  std::function<void(const SyncProgress&)> progress_;
+  int stop_after_writes_ = -1;
+};
+
+}  // namespace quorvel::sync

@@ -1,0 +1,158 @@
+#include "sync/item_codec.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+
+#include "interchange/mapping.h"
+#include "store/data_files.h"
+
+namespace quorvel::sync {
+namespace {
+
+QByteArray Hash(const QStringList& parts) {
+  QCryptographicHash hash(QCryptographicHash::Sha256);
+  for (const QString& part : parts) {
+    const QByteArray bytes = part.toUtf8();
+    hash.addData(QByteArray::number(bytes.size()) + ':');
+    hash.addData(bytes);
+  }
+  return hash.result().left(16);
+}
+
+// Whether an iCalendar text repeats its event (a rule or extra dates),
+// which the appointment file cannot hold.
+bool Repeats(const QByteArray& ics) {
+  for (const QByteArray& line : ics.split('\n')) {
+    const QByteArray upper = line.trimmed().toUpper();
+    if (upper.startsWith("RRULE") || upper.startsWith("RDATE") ||
+        upper.startsWith("RECURRENCE-ID")) {
+      return true;
+    }
+  }
+  return false;
+}
+
+QString FieldsProblem(store::Channel channel, const QStringList& fields) {
+  for (const QString& text : fields) {
+    const QString refusal = store::TextRefusal(channel, text);
+    if (!refusal.isNull()) return refusal;
+  }
+  return QString();
+}
+
+}  // namespace
+
+QString NameOf(const Appointment& a) {
+  const QDate date = QDate::fromString(a.id.left(8), QStringLiteral("yyyyMMdd"));
+  return QStringLiteral("\"%1\" on %2").arg(a.subject, date.toString(QStringLiteral("dd/MM/yyyy")));
+}
+
+QString NameOf(const AddressEntry& e) { return QStringLiteral("\"%1\"").arg(e.Key()); }
+
+DecodedAppointment DecodeAppointment(const QByteArray& ics) {
+  DecodedAppointment out;
+  const interchange::EventReading reading = interchange::ReadEvents(ics);
+  if (!reading.ok()) {
+    out.problem = reading.error;
+    out.name = QStringLiteral("an event");
+    return out;
+  }
+  if (!reading.skipped.empty()) {
+    out.name = reading.skipped.front().item;
+    out.problem = reading.skipped.front().reason;
+    return out;
+  }
+  if (!reading.birthdays.empty()) {
+    out.name = QStringLiteral("the birthday of %1").arg(reading.birthdays.front().key);
+    out.problem = QStringLiteral("birthdays are kept in the address book");
+    return out;
+  }
+  if (reading.appointments.empty()) {
+    out.name = QStringLiteral("an entry without an event");
+    out.problem = QStringLiteral("it holds no event");
+    return out;
+  }
+  const interchange::EventAppointment& first = reading.appointments.front();
+  out.date = first.date;
+  out.appointment = first.appointment;
+  out.appointment.id = DayKey(first.date) + QStringLiteral("-1");
+  out.uid = first.uid;
+  out.name = NameOf(out.appointment);
+  out.appointment.id.clear();
+  if (Repeats(ics)) {
+    out.problem = QStringLiteral("it repeats, and appointments here do not");
+  } else if (reading.appointments.size() > 1) {
+    out.problem = QStringLiteral("it spans several days or holds several events");
+  } else {
+    Appointment stored = out.appointment;
+    stored.id = DayKey(out.date) + QStringLiteral("-1");
+    out.problem = StorageProblem(stored);
+  }
+  return out;
+}
+
+DecodedEntry DecodeEntry(const QByteArray& vcf) {
+  DecodedEntry out;
+  const interchange::ContactReading reading = interchange::ReadContacts(vcf);
+  if (!reading.ok()) {
+    out.problem = reading.error;
+    out.name = QStringLiteral("a contact");
+    return out;
+  }
+  if (!reading.skipped.empty()) {
+    out.name = reading.skipped.front().item;
+    out.problem = reading.skipped.front().reason;
+    return out;
+  }
+  if (reading.entries.size() != 1) {
+    out.name = QStringLiteral("a contact");
+    out.problem = reading.entries.empty() ? QStringLiteral("it holds no contact")
+                                          : QStringLiteral("it holds several contacts");
+    return out;
+  }
+  out.entry = reading.entries.front();
+  if (!reading.uids.empty()) out.uid = reading.uids.front();
+  out.name = NameOf(out.entry);
+  out.problem = StorageProblem(out.entry);
+  return out;
+}
+
+QByteArray EncodeAppointment(const Appointment& appointment, const QString& uid) {
+  return interchange::WriteAppointmentEvent(appointment, uid, QDateTime::currentDateTimeUtc());
+}
+
+QByteArray EncodeEntry(const AddressEntry& entry, const QString& uid) {
+  QByteArray card = interchange::WriteContact(entry);
+  // The card carries the UID the server knows it by.
+  const int uid_at = card.indexOf("\r\nUID:");
+  if (uid_at >= 0) {
+    const int end = card.indexOf("\r\n", uid_at + 2);
+    card.replace(uid_at + 2, end - uid_at - 2, "UID:" + uid.toUtf8());
+  } else {
+    card.replace("\r\nVERSION:3.0\r\n", "\r\nVERSION:3.0\r\nUID:" + uid.toUtf8() + "\r\n");
+  }
+  return card;
+}
+
+QByteArray Digest(const Appointment& a) {
+  return Hash({a.id.left(8), a.subject, a.start, a.end,
+               a.reminder ? QStringLiteral("1") : QStringLiteral("0"), a.minutes,
+               a.description});
+}
+
+QByteArray Digest(const AddressEntry& e) {
+  const auto fields = e.Fields();
+  return Hash(QStringList(fields.begin(), fields.end()));
+}
+
+QString StorageProblem(const Appointment& a) {
+  return FieldsProblem(store::Channel::kAppoint,
+                       {a.id, a.subject, a.start, a.end, a.minutes, a.description});
+}
+
+QString StorageProblem(const AddressEntry& e) {
+  const auto fields = e.Fields();
+  return FieldsProblem(store::Channel::kAddBook, QStringList(fields.begin(), fields.end()));
+}
+
+}  // namespace quorvel::sync

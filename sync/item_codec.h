@@ -1,0 +1,51 @@
+// One appointment or address entry as one server resource (an iCalendar
+// object with one event, a vCard), and back, through the interchange
+// mapping; plus the digests that tell whether an item changed.
+#pragma once
+
+#include <optional>
+
+#include <QByteArray>
+#include <QDate>
+#include <QString>
+
+#include "addressbook/address_file.h"
+#include "calendar/appointment_file.h"
+
+namespace quorvel::sync {
+
+// What a resource from the server became, or why it cannot be stored.
+struct DecodedAppointment {
+  QDate date;
+  Appointment appointment;  // `id` empty: given when stored
+  QString uid;
+  QString problem;  // null when the appointment can be stored
+  QString name;     // names it for the user ("Dentist on 07/01/2026")
+};
+struct DecodedEntry {
+  AddressEntry entry;
+  QString uid;
+  QString problem;
+  QString name;
+};
+
+DecodedAppointment DecodeAppointment(const QByteArray& ics);
+DecodedEntry DecodeEntry(const QByteArray& vcf);
+
+QByteArray EncodeAppointment(const Appointment& appointment, const QString& uid);
+QByteArray EncodeEntry(const AddressEntry& entry, const QString& uid);
+
+// Digests over what syncs: an appointment's date (not its ordinal, which
+// moves when another one is deleted) and fields, an entry's fields.
+QByteArray Digest(const Appointment& appointment);
+QByteArray Digest(const AddressEntry& entry);
+// Why the data files cannot hold the item (a text too long for its record,
+// a character outside the code page), or a null string.
+QString StorageProblem(const Appointment& appointment);
+QString StorageProblem(const AddressEntry& entry);
+
+// How items are named in messages.
+QString NameOf(const Appointment& appointment);
+QString NameOf(const AddressEntry& entry);
+
+}  // namespace quorvel::sync

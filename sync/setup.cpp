@@ -1,0 +1,60 @@
+#include "sync/setup.h"
+
+namespace quorvel::sync {
+
+std::optional<SyncSettings> CompleteSettings(DavClient& client, SyncSettings settings,
+                                             DavError* error) {
+  if (settings.calendar.isEmpty() || settings.address_book.isEmpty()) {
+    auto found = client.Discover(error);
+    if (!found) return std::nullopt;
+    for (const Collection& c : found->collections) {
+      if (c.kind == CollectionKind::kCalendar && c.holds_events && settings.calendar.isEmpty()) {
+        settings.calendar = c.url;
+      }
+      if (c.kind == CollectionKind::kAddressBook && settings.address_book.isEmpty()) {
+        settings.address_book = c.url;
+      }
+    }
+    if (settings.calendar.isEmpty() && found->calendar_home.isValid()) {
+      settings.calendar = found->calendar_home.resolved(QUrl(QStringLiteral("quorvel-calendar/")));
+    }
+    if (settings.address_book.isEmpty() && found->addressbook_home.isValid()) {
+      settings.address_book =
+          found->addressbook_home.resolved(QUrl(QStringLiteral("quorvel-contacts/")));
+    }
+  }
+  for (auto [url, kind] : {std::pair{settings.calendar, CollectionKind::kCalendar},
+                           std::pair{settings.address_book, CollectionKind::kAddressBook}}) {
+    if (url.isEmpty()) continue;
+    DavError problem;
+    if (client.Describe(url, &problem)) continue;
+    if (problem.kind != DavErrorKind::kNotFound ||
+        !client.MakeCollection(url, kind, QStringLiteral("Quorvel"), &problem)) {
+      if (error) *error = problem;
+      return std::nullopt;
+    }
+  }
+  return settings;
+}
+
+QString SaveSettings(store::DataFiles& files, const SyncSettings& settings) {
+  SyncState state = LoadState(files).value_or(SyncState{});
+  const SyncSettings& old = state.settings;
+  const bool same_account = old.server == settings.server && old.user == settings.user;
+  if (!same_account || old.calendar != settings.calendar) {
+    state.appointments.clear();
+    state.calendar_token.clear();
+  }
+  if (!same_account || old.address_book != settings.address_book) {
+    state.entries.clear();
+    state.address_book_token.clear();
+  }
+  if (!same_account) state.skipped.clear();
+  state.settings = settings;
+  store::Operation op(files);
+  SaveState(files, op, state);
+  const store::Outcome outcome = op.Commit();
+  return outcome.refused() ? outcome.reason() : QString();
+}
+
+}  // namespace quorvel::sync

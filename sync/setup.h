@@ -1,0 +1,23 @@
+// Setting sync up: choosing the collections and storing the settings.
+#pragma once
+
+#include <optional>
+
+#include "store/data_files.h"
+#include "sync/dav_client.h"
+#include "sync/sync_state.h"
+
+namespace quorvel::sync {
+
+// `settings` with an empty calendar or address book filled in from the
+// server: the first one found, or a new one named "Quorvel" in the home when
+// the account has none. Collections given are checked, and made when they
+// do not exist yet.
+std::optional<SyncSettings> CompleteSettings(DavClient& client, SyncSettings settings,
+                                             DavError* error);
+
+// Stores `settings`; links and tokens of a collection that changed are
+// dropped (they describe another collection). Returns the refusal, or null.
+QString SaveSettings(store::DataFiles& files, const SyncSettings& settings);
+
+}  // namespace quorvel::sync

@@ -1,0 +1,112 @@
+#include "sync/sync_command_line.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include "store/data_files.h"
+#include "sync/background_sync.h"
+#include "sync/password.h"
+#include "sync/setup.h"
+#include "sync/sync_state.h"
+
+namespace quorvel::sync {
+namespace {
+
+QString Tr(const char* text) { return QCoreApplication::translate("SyncCommandLine", text); }
+
+int Run(HeadlessContext& context, const QUrl& server, const QString& user) {
+  auto state = LoadState(context.files);
+  if (!state) {
+    context.err << Tr("Sync failed: the sync state in Sync.dat is damaged. Set up sync again "
+                      "to start over.")
+                << '\n';
+    return 1;
+  }
+  SyncSettings settings = state->settings;
+  if (server.isValid()) {
+    settings.server = server;
+    settings.user = user;
+  }
+  if (!settings.server.isValid() || settings.user.isEmpty()) {
+    context.err << Tr("Sync failed: sync is not set up. Choose \"Sync…\" in the menu, or give "
+                      "--server URL --user NAME.")
+                << '\n';
+    return 1;
+  }
+  const PasswordLookup password = ReadPassword(settings.server, settings.user);
+  if (!password.ok()) {
+    context.err << Tr("Sync failed: ") << password.error << '\n';
+    return 1;
+  }
+  if (settings != state->settings || !settings.calendar.isValid() ||
+      !settings.address_book.isValid()) {
+    DavClient client(settings.server, settings.user, password.password);
+    DavError error;
+    // A new server: its first calendar and address book (made if missing).
+    if (settings.server != state->settings.server || settings.user != state->settings.user) {
+      settings.calendar.clear();
+      settings.address_book.clear();
+    }
+    auto complete = CompleteSettings(client, settings, &error);
+    if (!complete) {
+      context.err << Tr("Sync failed: ") << error.Message() << '\n';
+      return 1;
+    }
+    const QString refusal = SaveSettings(context.files, *complete);
+    if (!refusal.isNull()) {
+      context.err << Tr("Sync failed: ") << refusal << '\n';
+      return 1;
+    }
+  }
+  const SyncReport report = SyncNow(context.files, password.password);
+  if (!report.ok()) {
+    context.err << report.Summary() << '\n';
+    return 1;
+  }
+  context.out << report.Summary() << '\n';
+  return 0;
+}
+
+}  // namespace
+
+CommandLineOptions SyncCommandLine() {
+  CommandLineOptions o;
+  o.options = {
+      QCommandLineOption(QStringLiteral("sync"),
+                         Tr("Sync with the CalDAV/CardDAV server set up in \"Sync…\" and "
+                            "exit (the password comes from the desktop's secret store or "
+                            "QUORVEL_SYNC_PASSWORD).")),
+      QCommandLineOption(QStringLiteral("server"), Tr("With --sync: the server's address."),
+                         QStringLiteral("URL")),
+      QCommandLineOption(QStringLiteral("user"), Tr("With --sync: the user name on the server."),
+                         QStringLiteral("NAME")),
+  };
+  o.take = [](const QCommandLineParser& parser, QStringList&, QString& error) -> HeadlessCommand {
+    const bool server_set = parser.isSet(QStringLiteral("server"));
+    const bool user_set = parser.isSet(QStringLiteral("user"));
+    if (!parser.isSet(QStringLiteral("sync"))) {
+      if (server_set || user_set) error = Tr("--server and --user go with --sync.");
+      return {};
+    }
+    if (server_set != user_set) {
+      error = Tr("--server and --user are given together.");
+      return {};
+    }
+    QUrl server;
+    QString user;
+    if (server_set) {
+      server = QUrl(parser.value(QStringLiteral("server")));
+      user = parser.value(QStringLiteral("user"));
+      if (!DavClient::IsAllowed(server)) {
+        error = Tr("The server address must start with https:// (http:// only for this "
+                   "computer).");
+        return {};
+      }
+    }
+    return [server, user](HeadlessContext& context) { return Run(context, server, user); };
+  };
+  return o;
+}
+
+}  // namespace quorvel::sync

@@ -1,0 +1,262 @@
+// Appointments as iCalendar events and back.
+#include <gtest/gtest.h>
+
+#include "interchange/mapping.h"
+
+namespace quorvel::interchange {
+namespace {
+
+std::string S(const QString& s) { return s.toStdString(); }
+
+Appointment Make(const QString& id, const QString& start, const QString& end,
+                 const QString& subject, bool reminder = false,
+                 const QString& minutes = QStringLiteral("15"),
+                 const QString& description = QString()) {
+  Appointment a;
+  a.id = id;
+  a.start = start;
+  a.end = end;
+  a.subject = subject;
+  a.reminder = reminder;
+  a.minutes = minutes;
+  a.description = description;
+  return a;
+}
+
+const QDateTime kStamp(QDate(2026, 1, 7), QTime(12, 0), QTimeZone::utc());
+
+EventOptions Berlin(QDate first = QDate(2026, 1, 1), int days = 366) {
+  EventOptions o;
+  o.first_day = first;
+  o.recurrence_days = days;
+  o.zone = QTimeZone("Europe/Berlin");
+  return o;
+}
+
+QByteArray Calendar(const QByteArray& body) {
+  return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Test//Test//EN\r\n" + body +
+         "END:VCALENDAR\r\n";
+}
+
+// "date start-end subject" for each appointment read.
+QStringList Lines(const EventReading& r) {
+  QStringList lines;
+  for (const EventAppointment& e : r.appointments) {
+    lines.append(QStringLiteral("%1 %2-%3 %4")
+                     .arg(e.date.toString(Qt::ISODate), e.appointment.start, e.appointment.end,
+                          e.appointment.subject));
+  }
+  return lines;
+}
+
+TEST(EventExportTest, AppointmentsBecomeEventsAndComeBackUnchanged) {
+  const std::vector<Appointment> stored = {
+      Make("20260107-1", "09:00", "09:30", "Dentist, Dr. Ångström", true, "15",
+           "Bring the card\r\nand the form; ask about €"),
+      Make("20260107-2", "23:30", "24:00", "Late call"),
+      Make("20260108-1", "noon", "later", "Lunch", false, "30", "Notes"),  // no clock times
+      Make("20260108-2", "10:00", "11:00", "Lunch", true, "soon"),
+      Make("20260108-3", "10:00", "11:00", "Lunch"),  // same day, start and subject
+  };
+  AddressEntry born;
+  born.surname = QStringLiteral("Smith");
+  born.name = QStringLiteral("John");
+  born.birthday_date = QStringLiteral("29/02/1980");
+  born.birthday_flag = QStringLiteral("1");
+  AddressEntry unborn = born;
+  unborn.surname = QStringLiteral("Nobirthday");
+  unborn.birthday_flag = QStringLiteral("0");
+
+  const CalendarExport out = WriteCalendar(stored, {born, unborn}, kStamp);
+  EXPECT_EQ(out.appointments, 5);
+  EXPECT_EQ(out.birthdays, 1);
+  const QByteArray& ics = out.ics;
+  EXPECT_TRUE(ics.contains("DTSTART:20260107T090000\r\n")) << ics.toStdString();
+  EXPECT_TRUE(ics.contains("DTEND:20260108T000000\r\n"));  // "24:00"
+  EXPECT_TRUE(ics.contains("TRIGGER:-PT15M\r\n"));
+  EXPECT_TRUE(ics.contains("SUMMARY:Dentist\\, Dr. \xC3\x85ngstr\xC3\xB6m\r\n"));
+  EXPECT_TRUE(ics.contains("DESCRIPTION:Bring the card\\nand the form\\; ask about \xE2\x82\xAC\r\n"));
+  EXPECT_TRUE(ics.contains("DTSTART;VALUE=DATE:20260108\r\n"));
+  EXPECT_TRUE(ics.contains("DESCRIPTION:Time: noon - later\\nNotes\r\n"));
+  EXPECT_TRUE(ics.contains("RRULE:FREQ=YEARLY\r\n"));
+  EXPECT_TRUE(ics.contains("DTSTART;VALUE=DATE:19800229\r\n"));
+  EXPECT_EQ(ics.count("BEGIN:VEVENT"), 6);
+  EXPECT_EQ(ics.count("BEGIN:VALARM"), 1);  // "soon" is no number of minutes
+  for (const QByteArray& line : ics.split('\n')) EXPECT_LE(line.size(), 76);
+  // UIDs stay unique and stable.
+  EXPECT_TRUE(ics.contains(("UID:" + AppointmentUid(stored[3], 0)).toUtf8()));
+  EXPECT_TRUE(ics.contains(("UID:" + AppointmentUid(stored[4], 1)).toUtf8()));
+  EXPECT_EQ(AppointmentUid(stored[0]), AppointmentUid(Make("20260107-5", "09:00", "10:00",
+                                                           "Dentist, Dr. Ångström")));
+
+  const EventReading back = ReadEvents(ics, Berlin());
+  ASSERT_TRUE(back.ok()) << S(back.error);
+  EXPECT_TRUE(back.skipped.empty());
+  EXPECT_TRUE(back.left_out.isEmpty()) << S(back.left_out.join('|'));
+  ASSERT_EQ(back.appointments.size(), stored.size());
+  for (size_t i = 0; i < stored.size(); ++i) {
+    Appointment a = back.appointments[i].appointment;
+    a.id = stored[i].id;
+    EXPECT_EQ(back.appointments[i].date, QDate::fromString(stored[i].id.left(8), "yyyyMMdd"));
+    EXPECT_EQ(a.start, stored[i].start) << i;
+    EXPECT_EQ(a.end, stored[i].end) << i;
+    EXPECT_EQ(a.subject, stored[i].subject) << i;
+    EXPECT_EQ(a.reminder, stored[i].reminder) << i;
+    EXPECT_EQ(a.minutes, stored[i].minutes) << i;
+    EXPECT_EQ(a.description, stored[i].description) << i;
+  }
+  ASSERT_EQ(back.birthdays.size(), 1u);
+  EXPECT_EQ(back.birthdays[0].key, QStringLiteral("Smith, John"));
+
+  // One appointment alone, as a CalDAV server would store it.
+  const QByteArray one = WriteAppointmentEvent(stored[0], QStringLiteral("abc"), kStamp);
+  EXPECT_EQ(one.count("BEGIN:VEVENT"), 1);
+  EXPECT_TRUE(one.contains("UID:abc\r\n"));
+  EXPECT_TRUE(WriteAppointmentEvent(Make("garbage", "09:00", "10:00", "x"), "u", kStamp).isEmpty());
+}
+
+TEST(EventImportTest, TimeZonesAreConvertedToLocalTime) {
+  const EventReading r = ReadEvents(
+      Calendar("BEGIN:VTIMEZONE\r\nTZID:Eastern\r\nBEGIN:STANDARD\r\nDTSTART:19701101T020000\r\n"
+               "RRULE:FREQ=YEARLY;BYMONTH=11;BYDAY=1SU\r\nTZOFFSETFROM:-0400\r\nTZOFFSETTO:-0500\r\n"
+               "END:STANDARD\r\nBEGIN:DAYLIGHT\r\nDTSTART:19700308T020000\r\n"
+               "RRULE:FREQ=YEARLY;BYMONTH=3;BYDAY=2SU\r\nTZOFFSETFROM:-0500\r\nTZOFFSETTO:-0400\r\n"
+               "END:DAYLIGHT\r\nEND:VTIMEZONE\r\n"
+               "BEGIN:VEVENT\r\nUID:1\r\nDTSTAMP:20260101T000000Z\r\nDTSTART;TZID=Eastern:20260115T090000\r\n"
+               "DTEND;TZID=Eastern:20260115T100000\r\nSUMMARY:Own zone\r\nEND:VEVENT\r\n"
+               "BEGIN:VEVENT\r\nUID:2\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260701T070000Z\r\n"
+               "DURATION:PT45M\r\nSUMMARY:UTC in summer\r\nEND:VEVENT\r\n"
+               "BEGIN:VEVENT\r\nUID:3\r\nDTSTAMP:20260101T000000Z\r\n"
+               "DTSTART;TZID=Asia/Tokyo:20260301T080000\r\nDTEND;TZID=Asia/Tokyo:20260301T083000\r\n"
+               "SUMMARY:Olson name without VTIMEZONE\r\nEND:VEVENT\r\n"
+               "BEGIN:VEVENT\r\nUID:4\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260301T080000\r\n"
+               "DTEND:20260301T083000\r\nSUMMARY:Floating\r\nEND:VEVENT\r\n"
+               "BEGIN:VEVENT\r\nUID:5\r\nDTSTAMP:20260101T000000Z\r\nDTSTART;TZID=Nowhere/Atlantis:20260301T080000\r\n"
+               "DTEND;TZID=Nowhere/Atlantis:20260301T083000\r\nSUMMARY:Unknown zone\r\nEND:VEVENT\r\n"),
+      Berlin());
+  ASSERT_TRUE(r.ok()) << S(r.error);
+  EXPECT_EQ(Lines(r), (QStringList{"2026-01-15 15:00-16:00 Own zone",
+                                   "2026-07-01 09:00-09:45 UTC in summer",
+                                   "2026-03-01 00:00-00:30 Olson name without VTIMEZONE",
+                                   "2026-03-01 08:00-08:30 Floating",
+                                   "2026-03-01 08:00-08:30 Unknown zone"}));
+  ASSERT_EQ(r.left_out.size(), 1);
+  EXPECT_TRUE(r.left_out[0].contains(QStringLiteral("time zone is unknown")));
+}
+
+TEST(EventImportTest, RecurringEventsBecomeTheirOccurrencesInTheWindow) {
+  const EventReading r = ReadEvents(
+      Calendar(
+          // Weekly on Monday since 2025, one week left out, one moved, one
+          // cancelled; Berlin time keeps 09:00 across the change to summer.
+          "BEGIN:VEVENT\r\nUID:w\r\nDTSTAMP:20260101T000000Z\r\n"
+          "DTSTART;TZID=Europe/Berlin:20250106T090000\r\nDTEND;TZID=Europe/Berlin:20250106T093000\r\n"
+          "RRULE:FREQ=WEEKLY;BYDAY=MO;UNTIL=20260413T235959Z\r\n"
+          "EXDATE;TZID=Europe/Berlin:20260309T090000\r\nSUMMARY:Standup\r\nEND:VEVENT\r\n"
+          "BEGIN:VEVENT\r\nUID:w\r\nDTSTAMP:20260101T000000Z\r\n"
+          "RECURRENCE-ID;TZID=Europe/Berlin:20260316T090000\r\n"
+          "DTSTART;TZID=Europe/Berlin:20260317T140000\r\nDTEND;TZID=Europe/Berlin:20260317T143000\r\n"
+          "SUMMARY:Standup (moved)\r\nEND:VEVENT\r\n"
+          "BEGIN:VEVENT\r\nUID:w\r\nDTSTAMP:20260101T000000Z\r\n"
+          "RECURRENCE-ID;TZID=Europe/Berlin:20260323T090000\r\nSTATUS:CANCELLED\r\n"
+          "DTSTART;TZID=Europe/Berlin:20260323T090000\r\nSUMMARY:Standup\r\nEND:VEVENT\r\n"
+          // Yearly all-day, and a monthly event by COUNT that ends before the window.
+          "BEGIN:VEVENT\r\nUID:y\r\nDTSTAMP:20260101T000000Z\r\nDTSTART;VALUE=DATE:20000310\r\n"
+          "RRULE:FREQ=YEARLY\r\nSUMMARY:Anniversary\r\nEND:VEVENT\r\n"
+          "BEGIN:VEVENT\r\nUID:m\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20240101T100000\r\n"
+          "DTEND:20240101T110000\r\nRRULE:FREQ=MONTHLY;COUNT=3\r\nSUMMARY:Old series\r\nEND:VEVENT\r\n"
+          "BEGIN:VEVENT\r\nUID:s\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260301T100000\r\n"
+          "DTEND:20260301T100001\r\nRRULE:FREQ=SECONDLY\r\nSUMMARY:Every second\r\nEND:VEVENT\r\n"),
+      Berlin(QDate(2026, 3, 1), 45));
+  ASSERT_TRUE(r.ok()) << S(r.error);
+  EXPECT_EQ(Lines(r), (QStringList{"2026-03-02 09:00-09:30 Standup", "2026-03-30 09:00-09:30 Standup",
+                                   "2026-04-06 09:00-09:30 Standup", "2026-04-13 09:00-09:30 Standup",
+                                   "2026-03-17 14:00-14:30 Standup (moved)",
+                                   "2026-03-10 00:00-24:00 Anniversary"}))
+      << S(Lines(r).join('|'));
+  ASSERT_EQ(r.skipped.size(), 2u);
+  EXPECT_TRUE(r.skipped[0].reason.contains(QStringLiteral("not between 01/03/2026 and 14/04/2026")))
+      << S(r.skipped[0].reason);
+  EXPECT_TRUE(r.skipped[1].reason.contains(QStringLiteral("too often"))) << S(r.skipped[1].reason);
+}
+
+TEST(EventImportTest, AllDayMultiDayAndOddEventsAreHandledAndReported) {
+  QString long_subject(101, QLatin1Char('x'));
+  QString long_description(120, QLatin1Char('d'));
+  const EventReading r = ReadEvents(
+      Calendar(
+          "BEGIN:VEVENT\r\nUID:a\r\nDTSTAMP:20260101T000000Z\r\nDTSTART;VALUE=DATE:20260801\r\n"
+          "DTEND;VALUE=DATE:20260804\r\nSUMMARY:Holiday\r\nLOCATION:Lake\\, north shore\r\nEND:VEVENT\r\n"
+          "BEGIN:VEVENT\r\nUID:b\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260810T220000\r\n"
+          "DTEND:20260812T013000\r\nSUMMARY:Night shift\r\n"
+          "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:-PT1H\r\nDESCRIPTION:x\r\nEND:VALARM\r\nEND:VEVENT\r\n"
+          "BEGIN:VEVENT\r\nUID:c\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260901T100000\r\n"
+          "SUMMARY:No end\r\nDESCRIPTION:" + long_description.toUtf8() + "\r\n"
+          "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:-P1W\r\nEND:VALARM\r\nEND:VEVENT\r\n"
+          "BEGIN:VEVENT\r\nUID:d\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260901T100000\r\n"
+          "DTEND:20260901T110000\r\nSUMMARY:" + long_subject.toUtf8() + "\r\nEND:VEVENT\r\n"
+          "BEGIN:VEVENT\r\nUID:e\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260901T100000\r\n"
+          "DTEND:20260901T110000\r\nSUMMARY:\xE4\xBC\x9A\xE8\xAD\xB0\r\nEND:VEVENT\r\n"
+          "BEGIN:VEVENT\r\nUID:f\r\nDTSTAMP:20260101T000000Z\r\nDTSTART;VALUE=DATE:20260101\r\n"
+          "DTEND;VALUE=DATE:20260401\r\nSUMMARY:Quarter\r\nEND:VEVENT\r\n"
+          "BEGIN:VEVENT\r\nUID:g\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260901T100000\r\n"
+          "DTEND:20260901T110000\r\nEND:VEVENT\r\n"
+          "BEGIN:VEVENT\r\nUID:h\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260901T100000\r\n"
+          "DTEND:20260901T110000\r\nSTATUS:CANCELLED\r\nSUMMARY:Called off\r\nEND:VEVENT\r\n"
+          "BEGIN:VTODO\r\nUID:t\r\nDTSTAMP:20260101T000000Z\r\nSUMMARY:A task\r\nEND:VTODO\r\n"),
+      Berlin());
+  ASSERT_TRUE(r.ok()) << S(r.error);
+  EXPECT_EQ(Lines(r), (QStringList{"2026-08-01 00:00-24:00 Holiday", "2026-08-02 00:00-24:00 Holiday",
+                                   "2026-08-03 00:00-24:00 Holiday",
+                                   "2026-08-10 22:00-24:00 Night shift",
+                                   "2026-08-11 00:00-24:00 Night shift",
+                                   "2026-08-12 00:00-01:30 Night shift",
+                                   "2026-09-01 10:00-10:30 No end"}))
+      << S(Lines(r).join('|'));
+  EXPECT_EQ(r.appointments[0].appointment.description, QStringLiteral("Location: Lake, north shore"));
+  EXPECT_TRUE(r.appointments[3].appointment.reminder);
+  EXPECT_EQ(r.appointments[3].appointment.minutes, QStringLiteral("60"));
+  EXPECT_FALSE(r.appointments[6].appointment.reminder);
+  EXPECT_TRUE(r.appointments[6].appointment.description.isEmpty());
+  const QString left = r.left_out.join(QLatin1Char('|'));
+  EXPECT_TRUE(left.contains(QStringLiteral("its description"))) << S(left);
+  EXPECT_TRUE(left.contains(QStringLiteral("its reminder"))) << S(left);
+  EXPECT_TRUE(left.contains(QStringLiteral("half an hour"))) << S(left);
+
+  QStringList reasons;
+  for (const Skipped& s : r.skipped) reasons.append(s.reason);
+  EXPECT_EQ(reasons.size(), 5) << S(reasons.join('|'));
+  EXPECT_TRUE(reasons.join('|').contains(QStringLiteral("longer than 100")));
+  EXPECT_TRUE(reasons.join('|').contains(QStringLiteral("cannot store")));
+  EXPECT_TRUE(reasons.join('|').contains(QStringLiteral("more than 31 days")));
+  EXPECT_TRUE(reasons.contains(QStringLiteral("it has no subject")));
+  EXPECT_TRUE(reasons.contains(QStringLiteral("it is cancelled")));
+}
+
+TEST(EventImportTest, MalformedFilesAreRefusedWithAClearMessage) {
+  const QByteArray good = Calendar(
+      "BEGIN:VEVENT\r\nUID:1\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260101T100000\r\n"
+      "SUMMARY:x\r\nEND:VEVENT\r\n");
+  struct Case {
+    QByteArray bytes;
+    const char* says;
+  };
+  const Case cases[] = {
+      {good.left(good.size() - 20), "cut short"},
+      {QByteArray("BEGIN:VCALENDAR\r\n\0\0\x89PNG", 22), "binary"},
+      {Calendar("BEGIN:VEVENT\r\nSUMMARY:Caf\xE9\r\nEND:VEVENT\r\n"), "not UTF-8"},
+      {"BEGIN:VCARD\r\nVERSION:3.0\r\nEND:VCARD\r\n", "does not begin with BEGIN:VCALENDAR"},
+      {"", "does not begin"},
+  };
+  for (const Case& c : cases) {
+    const EventReading r = ReadEvents(c.bytes, Berlin());
+    EXPECT_FALSE(r.ok()) << c.bytes.toStdString();
+    EXPECT_TRUE(r.error.contains(QString::fromLatin1(c.says))) << S(r.error);
+    EXPECT_TRUE(r.appointments.empty());
+  }
+  const EventReading ok = ReadEvents("\xEF\xBB\xBF" + good, Berlin());
+  EXPECT_TRUE(ok.ok()) << S(ok.error);
+}
+
+}  // namespace
+}  // namespace quorvel::interchange

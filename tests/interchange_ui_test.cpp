@@ -1,0 +1,109 @@
+// "Import…" and "Export…" in the main window's menu.
+#include <QAction>
+#include <QComboBox>
+#include <QMenu>
+
+#include "addressbook/address_book_window.h"
+#include "app/interchange_actions.h"
+#include "app/main_window.h"
+#include "calendar/appointment_file.h"
+#include "calendar/month_calendar_window.h"
+#include "test_support.h"
+
+namespace quorvel::testing {
+namespace {
+
+class InterchangeMenuTest : public AppFixture {
+ protected:
+  void SetUp() override {
+    AppFixture::SetUp();
+    SetFileChooser([this](const FileDialogRequest& request, QString* filter) {
+      requests_.push_back(request);
+      if (!answer_filter_.isEmpty()) *filter = answer_filter_;
+      return answer_;
+    });
+  }
+  void TearDown() override {
+    SetFileChooser({});
+    AppFixture::TearDown();
+  }
+  void Trigger(const char* name) {
+    QAction* action = app_->Main().FileMenu().findChild<QAction*>(QLatin1String(name));
+    ASSERT_NE(action, nullptr) << name;
+    action->trigger();
+  }
+
+  std::vector<FileDialogRequest> requests_;
+  QStringList answer_;
+  QString answer_filter_;
+};
+
+TEST_F(InterchangeMenuTest, ExportWritesTheChosenKindAndImportRefreshesTheWindows) {
+  Appointment a;
+  a.id = QStringLiteral("20260107-1");
+  a.start = QStringLiteral("09:00");
+  a.end = QStringLiteral("10:00");
+  a.subject = QStringLiteral("Dentist");
+  a.minutes = QStringLiteral("15");
+  ASSERT_TRUE(AddAppointment(files(), a).stored());
+
+  // Export: a save dialog offering both kinds; no extension takes the
+  // chosen filter's.
+  answer_ = {Path(QStringLiteral("everything"))};
+  answer_filter_ = QStringLiteral("iCalendar files (*.ics)");
+  Trigger("Export");
+  ASSERT_EQ(requests_.size(), 1u);
+  EXPECT_TRUE(requests_[0].save);
+  EXPECT_TRUE(requests_[0].filters.contains(QStringLiteral("*.ics")));
+  EXPECT_TRUE(requests_[0].filters.contains(QStringLiteral("*.vcf")));
+  ASSERT_EQ(messages_.size(), 1);
+  EXPECT_EQ(messages_[0], QStringLiteral("1 appointment and 0 birthdays exported to %1.")
+                              .arg(Path(QStringLiteral("everything.ics"))));
+  EXPECT_TRUE(FileBytes(Path(QStringLiteral("everything.ics"))).contains("SUMMARY:Dentist"));
+
+  // Cancelled: nothing happens.
+  answer_.clear();
+  Trigger("Export");
+  Trigger("Import");
+  EXPECT_EQ(messages_.size(), 1);
+
+  // Import with the month calendar and the address book open.
+  app_->MonthCalendar().show();
+  app_->AddressBook().show();
+  QFile vcf(Path(QStringLiteral("friends.vcf")));
+  ASSERT_TRUE(vcf.open(QIODevice::WriteOnly));
+  vcf.write("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Adams;Ann\r\nBDAY:1980-01-20\r\nEND:VCARD\r\n");
+  vcf.close();
+  QFile ics(Path(QStringLiteral("more.ics")));
+  ASSERT_TRUE(ics.open(QIODevice::WriteOnly));
+  ics.write("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:1\r\n"
+            "DTSTAMP:20260101T000000Z\r\nDTSTART:20260112T090000\r\nDTEND:20260112T100000\r\n"
+            "SUMMARY:Imported\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+  ics.close();
+  answer_ = {vcf.fileName(), ics.fileName()};
+  Trigger("Import");
+  EXPECT_FALSE(requests_.back().save);
+  ASSERT_EQ(messages_.size(), 2);
+  EXPECT_EQ(messages_[1], QStringLiteral("%1: 0 appointments and 1 contact imported.\n"
+                                         "%2: 1 appointment and 0 contacts imported.")
+                              .arg(vcf.fileName(), ics.fileName()));
+  // The shown month (January 2026, today) has the new marks.
+  MonthCalendarWindow& calendar = app_->MonthCalendar();
+  const int offset = calendar.FirstDayOffset();
+  EXPECT_TRUE(calendar.HasAppointmentMark(offset + 12));
+  EXPECT_TRUE(calendar.HasBirthdayMark(offset + 20));
+  // The address book lists the new entry in its group.
+  app_->AddressBook().FillNameList();
+  QComboBox* names = app_->AddressBook().findChild<QComboBox*>(QStringLiteral("Combo1"));
+  ASSERT_NE(names, nullptr);
+  EXPECT_EQ(names->findText(QStringLiteral("Adams, Ann")), 0);
+
+  // A file that cannot be read: the reason, nothing stored.
+  answer_ = {Path(QStringLiteral("nothing-here.ics"))};
+  Trigger("Import");
+  ASSERT_EQ(messages_.size(), 3);
+  EXPECT_TRUE(messages_[2].startsWith(QStringLiteral("Nothing was imported."))) << messages_[2].toStdString();
+}
+
+}  // namespace
+}  // namespace quorvel::testing

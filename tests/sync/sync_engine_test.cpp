@@ -1,0 +1,392 @@
+// Two Quorvel folders ("two machines") and a third client writing raw
+// iCalendar and vCard over HTTP ("a phone") against one real Radicale: after
+// every round of changes all three hold the same items, nothing lost and
+// nothing twice.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include <QElapsedTimer>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include "addressbook/address_file.h"
+#include "calendar/appointment_file.h"
+#include "store/data_files.h"
+#include "sync/background_sync.h"
+#include "sync/dav_client.h"
+#include "sync/engine.h"
+#include "sync/item_codec.h"
+#include "sync/sync_state.h"
+#include "tests/sync/radicale.h"
+
+namespace quorvel::sync {
+namespace {
+
+using testing::Radicale;
+
+struct Machine {
+  QTemporaryDir dir;
+  store::DataFiles files;
+};
+
+QString Describe(const Appointment& a) {
+  return QStringList{a.id.left(8), a.subject, a.start, a.end, a.reminder ? "R" : "-", a.minutes,
+                     a.description}
+      .join(QLatin1Char('|'));
+}
+
+QString Describe(const AddressEntry& e) {
+  const auto f = e.Fields();
+  return QStringList(f.begin(), f.end()).join(QLatin1Char('|'));
+}
+
+class SyncEngineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(server_.failure().isEmpty()) << server_.failure().toStdString();
+    phone_ = std::make_unique<DavClient>(server_.url(), server_.user(), server_.password());
+    calendar_ = server_.url().resolved(QUrl(QStringLiteral("/alice/calendar/")));
+    book_ = server_.url().resolved(QUrl(QStringLiteral("/alice/contacts/")));
+    DavError error;
+    ASSERT_TRUE(phone_->Discover(&error)) << error.Message().toStdString();
+    ASSERT_TRUE(phone_->MakeCollection(calendar_, CollectionKind::kCalendar, "Calendar", &error));
+    ASSERT_TRUE(phone_->MakeCollection(book_, CollectionKind::kAddressBook, "Contacts", &error));
+    for (Machine* m : {&a_, &b_}) {
+      ASSERT_TRUE(m->dir.isValid());
+      m->files.SetDataDir(m->dir.path());
+      ASSERT_EQ(m->files.OpenDataFiles(), store::OpenResult::kOpened);
+      SetUpSync(*m, server_.url());
+    }
+  }
+
+  void SetUpSync(Machine& m, const QUrl& server) {
+    SyncState state = *LoadState(m.files);
+    state.settings.server = server;
+    state.settings.user = server_.user();
+    state.settings.calendar = server.resolved(QUrl(calendar_.path()));
+    state.settings.address_book = server.resolved(QUrl(book_.path()));
+    store::Operation op(m.files);
+    SaveState(m.files, op, state);
+    ASSERT_TRUE(op.Commit().stored());
+  }
+
+  SyncReport Sync(Machine& m) {
+    SyncReport report = SyncNow(m.files, server_.password());
+    EXPECT_TRUE(report.ok()) << report.Summary().toStdString();
+    return report;
+  }
+
+  // Syncs A, B and A again: what any side changed has reached every side.
+  void Round() {
+    Sync(a_);
+    Sync(b_);
+    Sync(a_);
+  }
+
+  static QStringList Appointments(const store::DataFiles& files) {
+    QStringList out;
+    for (int k = 0; k < files.ReadCount(store::Channel::kAppoint); ++k) {
+      out << Describe(ReadAppointment(files, k));
+    }
+    out.sort();
+    return out;
+  }
+  static QStringList Entries(const store::DataFiles& files) {
+    QStringList out;
+    for (int k = 0; k < files.ReadCount(store::Channel::kAddBook); ++k) {
+      out << Describe(ReadAddressEntry(files, k));
+    }
+    out.sort();
+    return out;
+  }
+  std::vector<Resource> ServerItems(const QUrl& collection, CollectionKind kind) {
+    DavError error;
+    auto members = phone_->ListMembers(collection, &error);
+    EXPECT_TRUE(members);
+    QStringList hrefs;
+    for (const Member& m : *members) hrefs << m.href;
+    auto got = phone_->Multiget(collection, kind, hrefs, &error);
+    EXPECT_TRUE(got);
+    return got ? *got : std::vector<Resource>{};
+  }
+  QStringList ServerAppointments() {
+    QStringList out;
+    for (const Resource& r : ServerItems(calendar_, CollectionKind::kCalendar)) {
+      DecodedAppointment d = DecodeAppointment(r.data);
+      if (!d.problem.isNull()) continue;
+      d.appointment.id = DayKey(d.date);
+      out << Describe(d.appointment);
+    }
+    out.sort();
+    return out;
+  }
+  QStringList ServerEntries() {
+    QStringList out;
+    for (const Resource& r : ServerItems(book_, CollectionKind::kAddressBook)) {
+      DecodedEntry d = DecodeEntry(r.data);
+      if (d.problem.isNull()) out << Describe(d.entry);
+    }
+    out.sort();
+    return out;
+  }
+
+  void ExpectAllAgree(int appointments, int entries) {
+    const QStringList server_appointments = ServerAppointments();
+    EXPECT_EQ(server_appointments.size(), appointments) << server_appointments.join("\n").toStdString();
+    EXPECT_EQ(Appointments(a_.files), server_appointments);
+    EXPECT_EQ(Appointments(b_.files), server_appointments);
+    const QStringList server_entries = ServerEntries();
+    EXPECT_EQ(server_entries.size(), entries);
+    EXPECT_EQ(Entries(a_.files), server_entries);
+    EXPECT_EQ(Entries(b_.files), server_entries);
+  }
+
+  static Appointment Appt(const QString& day, int ordinal, const QString& subject,
+                          const QString& start = QStringLiteral("09:00")) {
+    return Appointment{day + QLatin1Char('-') + QString::number(ordinal), subject, start,
+                       QStringLiteral("23:00"), true, QStringLiteral("15"),
+                       QStringLiteral("note for ") + subject};
+  }
+  static int Find(const store::DataFiles& files, const QString& subject) {
+    for (int k = 0; k < files.ReadCount(store::Channel::kAppoint); ++k) {
+      if (ReadAppointment(files, k).subject == subject) return k;
+    }
+    return -1;
+  }
+  static AddressEntry Person(const QString& surname, const QString& name) {
+    AddressEntry e;
+    e.surname = surname;
+    e.name = name;
+    e.address = QStringLiteral("1 High Street\r\nTown");
+    e.phones[0] = QStringLiteral("0123 456");
+    e.birthday_date = QStringLiteral("05/03/1975");
+    e.birthday_flag = QStringLiteral("1");
+    e.email = surname.toLower() + QStringLiteral("@example.org");
+    return e;
+  }
+
+  QByteArray PhoneEvent(const QString& uid, const QString& date, const QString& summary,
+                        const QString& extra = QString()) {
+    return QStringLiteral(
+               "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//phone//EN\r\nBEGIN:VEVENT\r\n"
+               "UID:%1\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:%2T100000\r\n"
+               "DTEND:%2T110000\r\nSUMMARY:%3\r\n%4END:VEVENT\r\nEND:VCALENDAR\r\n")
+        .arg(uid, date, summary, extra)
+        .toUtf8();
+  }
+
+  Radicale server_;
+  std::unique_ptr<DavClient> phone_;
+  QUrl calendar_;
+  QUrl book_;
+  Machine a_;
+  Machine b_;
+};
+
+TEST_F(SyncEngineTest, EveryCombinationOfChangesReachesEverySide) {
+  // Round 1: A adds; everything reaches B and the server.
+  ASSERT_TRUE(AddAppointment(a_.files, Appt("20260107", 1, "Dentist")).stored());
+  ASSERT_TRUE(AddAppointment(a_.files, Appt("20260107", 2, "Lunch", "12:00")).stored());
+  ASSERT_TRUE(AddAppointment(a_.files, Appt("20260108", 1, "Train")).stored());
+  ASSERT_TRUE(AddAddressEntry(a_.files, Person("Smith", "John")).stored());
+  Round();
+  ExpectAllAgree(3, 1);
+
+  // Round 2: the phone adds an event and a card, B edits, A deletes.
+  DavError error;
+  ASSERT_TRUE(phone_->Put(DavClient::PathOf(calendar_) + "phone1.ics", CollectionKind::kCalendar,
+                          PhoneEvent("phone1", "20260110", "From the phone"), QString(), &error));
+  ASSERT_TRUE(phone_->Put(DavClient::PathOf(book_) + "doe.vcf", CollectionKind::kAddressBook,
+                          "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:doe\r\nFN:Jane Doe\r\nN:Doe;Jane;;;\r\n"
+                          "TEL;TYPE=CELL:555 1234\r\nBDAY:1980-12-01\r\nEND:VCARD\r\n",
+                          QString(), &error));
+  {
+    const int k = Find(b_.files, "Train");
+    Appointment train = ReadAppointment(b_.files, k);
+    train.subject = QStringLiteral("Train to Leeds");
+    ASSERT_TRUE(UpdateAppointment(b_.files, train).stored());
+  }
+  ASSERT_TRUE(DeleteAppointment(a_.files, ReadAppointment(a_.files, Find(a_.files, "Dentist")).id).stored());
+  Round();
+  ExpectAllAgree(3, 2);
+  EXPECT_GE(Find(a_.files, "Train to Leeds"), 0);
+  EXPECT_GE(Find(b_.files, "From the phone"), 0);
+  EXPECT_LT(Find(b_.files, "Dentist"), 0);
+
+  // Round 3: both machines change the same appointment: both versions kept.
+  {
+    Appointment lunch = ReadAppointment(a_.files, Find(a_.files, "Lunch"));
+    lunch.subject = QStringLiteral("Lunch with Ann");
+    ASSERT_TRUE(UpdateAppointment(a_.files, lunch).stored());
+    lunch = ReadAppointment(b_.files, Find(b_.files, "Lunch"));
+    lunch.subject = QStringLiteral("Lunch moved");
+    ASSERT_TRUE(UpdateAppointment(b_.files, lunch).stored());
+  }
+  Sync(a_);
+  const SyncReport both = Sync(b_);
+  EXPECT_EQ(both.conflicts.size(), 1) << both.Summary().toStdString();
+  EXPECT_TRUE(both.Summary().contains("both sides")) << both.Summary().toStdString();
+  Sync(a_);
+  ExpectAllAgree(4, 2);
+  EXPECT_GE(Find(a_.files, "Lunch with Ann"), 0);
+  EXPECT_GE(Find(a_.files, "Lunch moved"), 0);
+
+  // Round 4: A edits what the phone deleted (kept), and deletes what the
+  // phone edited (kept with the phone's change).
+  {
+    Appointment leeds = ReadAppointment(a_.files, Find(a_.files, "Train to Leeds"));
+    leeds.start = QStringLiteral("08:00");
+    ASSERT_TRUE(UpdateAppointment(a_.files, leeds).stored());
+    ASSERT_TRUE(DeleteAppointment(a_.files, ReadAppointment(a_.files, Find(a_.files, "From the phone")).id).stored());
+  }
+  for (const Resource& r : ServerItems(calendar_, CollectionKind::kCalendar)) {
+    if (r.data.contains("SUMMARY:Train to Leeds")) {
+      ASSERT_TRUE(phone_->Delete(r.href, r.etag, &error));
+    } else if (r.data.contains("SUMMARY:From the phone")) {
+      ASSERT_TRUE(phone_->Put(r.href, CollectionKind::kCalendar,
+                              PhoneEvent("phone1", "20260110", "From the phone edited"), r.etag,
+                              &error));
+    }
+  }
+  Round();
+  ExpectAllAgree(4, 2);
+  EXPECT_GE(Find(b_.files, "From the phone edited"), 0);
+  EXPECT_GE(Find(b_.files, "Train to Leeds"), 0);
+
+  // Round 5: entries edited, renamed and deleted on different sides.
+  {
+    AddressEntry john = ReadAddressEntry(b_.files, FindAddressEntry(b_.files, "Smith, John"));
+    AddressEntry johnny = john;
+    johnny.name = QStringLiteral("Johnny");
+    johnny.phones[3] = QStringLiteral("07700 900");
+    ASSERT_TRUE(ReplaceAddressEntry(b_.files, john.Key(), johnny).stored());
+    ASSERT_TRUE(DeleteAddressEntry(a_.files, "Doe, Jane").stored());
+  }
+  Round();
+  ExpectAllAgree(4, 1);
+  EXPECT_GE(FindAddressEntry(a_.files, "Smith, Johnny"), 0);
+  EXPECT_EQ(ServerItems(book_, CollectionKind::kAddressBook).size(), 1u);
+}
+
+TEST_F(SyncEngineTest, EditingAfterRenumberingUpdatesTheSameServerEvent) {
+  ASSERT_TRUE(AddAppointment(a_.files, Appt("20260107", 1, "First")).stored());
+  ASSERT_TRUE(AddAppointment(a_.files, Appt("20260107", 2, "Second")).stored());
+  Sync(a_);
+  QString second_href;
+  for (const Resource& r : ServerItems(calendar_, CollectionKind::kCalendar)) {
+    if (r.data.contains("SUMMARY:Second")) second_href = r.href;
+  }
+  ASSERT_FALSE(second_href.isEmpty());
+  // Deleting the first renumbers the second to ordinal 1 and moves it to
+  // position 0; editing it must still change the same server event.
+  ASSERT_TRUE(DeleteAppointment(a_.files, "20260107-1").stored());
+  Appointment second = ReadAppointment(a_.files, 0);
+  ASSERT_EQ(second.id, QStringLiteral("20260107-1"));
+  second.description = QStringLiteral("edited after renumbering");
+  ASSERT_TRUE(UpdateAppointment(a_.files, second).stored());
+  Sync(a_);
+  const auto items = ServerItems(calendar_, CollectionKind::kCalendar);
+  ASSERT_EQ(items.size(), 1u);
+  EXPECT_EQ(items.front().href, second_href);
+  EXPECT_TRUE(items.front().data.contains("edited after renumbering"));
+}
+
+TEST_F(SyncEngineTest, WhatTheFilesCannotHoldIsReportedOnceAndLeftAlone) {
+  DavError error;
+  const QString weekly = DavClient::PathOf(calendar_) + "weekly.ics";
+  ASSERT_TRUE(phone_->Put(weekly, CollectionKind::kCalendar,
+                          PhoneEvent("weekly", "20260112", "Choir", "RRULE:FREQ=WEEKLY\r\n"),
+                          QString(), &error));
+  ASSERT_TRUE(phone_->Put(DavClient::PathOf(calendar_) + "kanji.ics", CollectionKind::kCalendar,
+                          PhoneEvent("kanji", "20260113", QString::fromUtf8("会議")), QString(),
+                          &error));
+  const SyncReport first = Sync(a_);
+  EXPECT_EQ(first.skipped.size(), 2) << first.Summary().toStdString();
+  EXPECT_EQ(a_.files.ReadCount(store::Channel::kAppoint), 0);
+  const SyncReport second = Sync(a_);
+  EXPECT_TRUE(second.skipped.isEmpty()) << second.Summary().toStdString();
+  EXPECT_EQ(ServerItems(calendar_, CollectionKind::kCalendar).size(), 2u);
+  auto still = phone_->Get(weekly, &error);
+  ASSERT_TRUE(still);
+  EXPECT_TRUE(still->data.contains("RRULE:FREQ=WEEKLY"));
+}
+
+TEST_F(SyncEngineTest, OfflineChangesWaitAndAKilledSyncConverges) {
+  for (int i = 1; i <= 4; ++i) {
+    ASSERT_TRUE(AddAppointment(a_.files, Appt("20260201", i, QStringLiteral("Item %1").arg(i))).stored());
+  }
+  ASSERT_TRUE(AddAddressEntry(a_.files, Person("Brown", "Ann")).stored());
+  // Offline: the server cannot be reached; nothing changes here.
+  {
+    Radicale elsewhere;  // started and stopped: its port is closed
+    const QUrl closed = elsewhere.url();
+    elsewhere.Stop();
+    SetUpSync(a_, closed);
+    const QStringList before = Appointments(a_.files);
+    const SyncReport report = SyncNow(a_.files, server_.password());
+    EXPECT_FALSE(report.ok());
+    EXPECT_TRUE(report.Summary().contains("did not answer")) << report.Summary().toStdString();
+    EXPECT_EQ(Appointments(a_.files), before);
+    SetUpSync(a_, server_.url());
+  }
+  // Killed after each number of server writes, then run again in full:
+  // the same result every time, nothing twice.
+  for (int stop = 1; stop <= 6; ++stop) {
+    {
+      DavClient client(server_.url(), server_.user(), server_.password());
+      SyncEngine engine(a_.files, client);
+      engine.set_stop_after_writes(stop);
+      engine.Run();
+    }
+    Round();
+    ExpectAllAgree(4 + stop - 1, 1);
+    // Another change for the next cut.
+    const int k = Find(a_.files, QStringLiteral("Item %1").arg(stop % 4 + 1));
+    ASSERT_GE(k, 0);
+    Appointment a = ReadAppointment(a_.files, k);
+    a.description = QStringLiteral("cut %1").arg(stop);
+    ASSERT_TRUE(UpdateAppointment(a_.files, a).stored());
+    ASSERT_TRUE(AddAppointment(a_.files, Appt("20260202", stop, QStringLiteral("New %1").arg(stop))).stored());
+  }
+}
+
+// The full files into an empty account and back into an empty folder. Slow
+// (minutes: Radicale writes each item to its own file), so it runs only
+// with QUORVEL_SYNC_SCALE=1; it prints the time and the request count.
+TEST_F(SyncEngineTest, ScaleFullFilesThereAndBack) {
+  if (!qEnvironmentVariableIsSet("QUORVEL_SYNC_SCALE")) GTEST_SKIP() << "set QUORVEL_SYNC_SCALE=1";
+  {
+    store::Operation op(a_.files);
+    for (int i = 0; i < 4096; ++i) {
+      const QDate day = QDate(2026, 1, 1).addDays(i / 8);
+      Appointment a = Appt(DayKey(day), i % 8 + 1, QStringLiteral("Appointment %1").arg(i),
+                           QStringLiteral("%1:00").arg(8 + i % 8, 2, 10, QLatin1Char('0')));
+      ASSERT_TRUE(AddAppointment(op, a).stored());
+    }
+    QSet<QString> keys;
+    for (int i = 0; i < 2048; ++i) {
+      ASSERT_TRUE(AddAddressEntry(op, Person(QStringLiteral("Surname%1").arg(i), "Name"), &keys).stored());
+    }
+    ASSERT_TRUE(op.Commit().stored());
+  }
+  QElapsedTimer up;
+  up.start();
+  const SyncReport there = Sync(a_);
+  const qint64 up_ms = up.elapsed();
+  QElapsedTimer down;
+  down.start();
+  const SyncReport back = Sync(b_);
+  const qint64 down_ms = down.elapsed();
+  std::printf("scale: up %lld ms, %d requests, %d sent; down %lld ms, %d requests, %d received\n",
+              static_cast<long long>(up_ms), there.requests, there.sent,
+              static_cast<long long>(down_ms), back.requests, back.received);
+  EXPECT_EQ(there.sent, 4096 + 2048);
+  EXPECT_EQ(back.received, 4096 + 2048);
+  EXPECT_LT(back.requests, 100);  // batched: multiget, not one request per item
+  EXPECT_EQ(Appointments(b_.files), Appointments(a_.files));
+  EXPECT_EQ(Entries(b_.files), Entries(a_.files));
+}
+
+}  // namespace
+}  // namespace quorvel::sync
