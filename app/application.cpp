@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include <algorithm>
+#include <type_traits>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,11 +13,13 @@
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_editor_window.h"
 #include "app/accessibility.h"
+#include "app/instance.h"
 #include "app/main_window.h"
 #include "app/seams.h"
 #include "app/splash_window.h"
 #include "app/startup.h"
 #include "app/ui.h"
+#include "app/window_keys.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
 #include "calendar/appointment_file.h"
@@ -52,7 +55,16 @@ Application::~Application() {
 
 template <class Window>
 Window& Application::Lazy(QPointer<Window>& slot) {
-  if (slot.isNull()) slot = new Window(*this);
+  if (slot.isNull()) {
+    slot = new Window(*this);
+    // Esc and Enter as on the rest of the desktop, in every secondary
+    // window; the two editors and the splash keep their own handling.
+    if constexpr (!std::is_same_v<Window, MainWindow> && !std::is_same_v<Window, SplashWindow> &&
+                  !std::is_same_v<Window, AppointmentEditorWindow> &&
+                  !std::is_same_v<Window, AddressEditorWindow>) {
+      AddWindowKeys(*slot);
+    }
+  }
   return *slot;
 }
 
@@ -72,7 +84,17 @@ HelpPageWindow& Application::HelpPage() { return Lazy(help_page_); }
 bool Application::OpenDataIn(const QString& dir) {
   files_.SetDataDir(dir);
   if (files_.OpenDataFiles() == store::OpenResult::kInUse) {
-    // Another Quorvel holds this folder: nothing was written; say so and end.
+    // Another Quorvel holds this folder: nothing was written. Its window
+    // comes to the front instead of a second one; where it cannot answer
+    // (a command without a window holds the folder), say so. Then end.
+    if (RaiseRunningInstance(dir)) {
+      if (process_end_) {
+        process_end_();
+      } else {
+        std::_Exit(EXIT_SUCCESS);
+      }
+      return false;
+    }
     ShowMessage(store::FolderInUseMessage(dir));
     if (process_end_) {
       process_end_();
@@ -98,6 +120,9 @@ void Application::Start() {
       Splash().hide();
       return;
     }
+    if (!instance_) {
+      instance_ = std::make_unique<InstanceServer>(folder, [this] { RaiseMainWindow(); });
+    }
     UpdateTodayIndicator();
     QCoreApplication::processEvents();
     const qint64 left = wait_ms - elapsed.elapsed();
@@ -111,12 +136,17 @@ void Application::Start() {
 }
 
 void Application::ExitProgram() {
+  instance_.reset();
   files_.CloseDataFiles();
   if (process_end_) {
     process_end_();
   } else {
     std::_Exit(EXIT_SUCCESS);
   }
+}
+
+void Application::RaiseMainWindow() {
+  if (!main_.isNull() && main_->isVisible()) OpenToolWindow(*main_);
 }
 
 void Application::UpdateTodayIndicator() {

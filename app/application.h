@@ -26,6 +26,7 @@ class AddressEditorWindow;
 class HelpTopicsWindow;
 class HelpPageWindow;
 class ReminderSchedule;
+class InstanceServer;
 
 class Application {
  public:
@@ -48,6 +49,9 @@ class Application {
   bool OpenDataIn(const QString& dir);
   // Closes the data files and ends the process at once.
   void ExitProgram();
+  // Brings the main window to the front, restored if it was minimised (a
+  // second start on this folder asks for it). Nothing while starting.
+  void RaiseMainWindow();
   // Tests end "the process" without ending the test run.
   void SetProcessEnd(std::function<void()> end) { process_end_ = std::move(end); }
 
@@ -93,6 +97,7 @@ class Application {
   bool edit_mode_ = false;
   std::function<void()> process_end_;
   QString data_folder_;
+  std::unique_ptr<InstanceServer> instance_;
 
   QPointer<MainWindow> main_;
   QPointer<SplashWindow> splash_;

@@ -230,11 +230,18 @@ void MainWindow::BuildMenu() {
   QAction* topics = help->addAction(QStringLiteral("Help Topics"), this,
                                     [this] { OpenToolWindow(app_.HelpTopics()); });
   topics->setObjectName(QStringLiteral("HTopics"));
+  // The desktop's keys, from every window of the program; the menu shows them.
+  topics->setShortcut(QKeySequence::HelpContents);
+  topics->setShortcutContext(Qt::ApplicationShortcut);
+  addAction(topics);
 
   file_menu_->addSeparator()->setObjectName(QStringLiteral("Space2"));
 
   QAction* exit = file_menu_->addAction(QStringLiteral("Exit"), this, [this] { app_.ExitProgram(); });
   exit->setObjectName(QStringLiteral("Exit"));
+  exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+  exit->setShortcutContext(Qt::ApplicationShortcut);
+  addAction(exit);
 }
 
 void MainWindow::PopUpFileMenu(const QPoint& global_pos) { file_menu_->popup(global_pos); }

@@ -98,6 +98,7 @@ ActivitiesWindow::ActivitiesWindow(Application& app) : app_(app) {
   birthdays_->setAccessibleName(QStringLiteral("Memos"));
 
   auto* ok = Place(new QPushButton(QStringLiteral("OK"), this), "Command1", QRect(392, 354, 80, 28));
+  ok->setDefault(true);  // Enter presses it where the control in focus has no use for Enter
 
   id_ = Place(new QLineEdit(QStringLiteral("ID"), this), "Text3", QRect(8, 354, 60, 22));
   id_->hide();

@@ -108,6 +108,7 @@ DayScheduleWindow::DayScheduleWindow(Application& app) : app_(app) {
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
   ok->setObjectName(QStringLiteral("Command1"));
   ok->setGeometry(TwipsRect(6720, 3360, 1215, 375));
+  ok->setDefault(true);  // Enter presses it where the control in focus has no use for Enter
   connect(ok, &QPushButton::clicked, this, &QWidget::hide);
 
   setTabOrder(grid_, date_);

@@ -8,6 +8,8 @@
 //
 //   QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2 QUORVEL_HELP_PICTURES=help/pictures
 //     build/tests/quorvel_tests --gtest_also_run_disabled_tests --gtest_filter='*HelpPictures*'
+//
+// With QUORVEL_SCREENSHOTS=DIR it also saves each window as a plain PNG.
 #include <QApplication>
 #include <QBuffer>
 #include <QCheckBox>
@@ -88,6 +90,13 @@ void Settle(QWidget& window) {
 void SavePicture(QWidget& window, const QString& file, const std::vector<Mark>& marks) {
   const QString folder = qEnvironmentVariable("QUORVEL_HELP_PICTURES");
   const QPixmap shot = window.grab();
+  // The same window, plain, for the screenshots of the AppStream metadata
+  // (QUORVEL_SCREENSHOTS=packaging/screenshots).
+  const QString plain = qEnvironmentVariable("QUORVEL_SCREENSHOTS");
+  if (!plain.isEmpty()) {
+    EXPECT_TRUE(shot.save(QDir(plain).filePath(QString(file).replace(QLatin1String(".svg"),
+                                                                      QLatin1String(".png")))));
+  }
   QByteArray png;
   QBuffer buffer(&png);
   buffer.open(QIODevice::WriteOnly);

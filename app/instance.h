@@ -1,0 +1,40 @@
+// One Quorvel per data folder: a second start on a folder that a running
+// Quorvel holds asks that one to bring its window to the front.
+#pragma once
+
+#include <functional>
+
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+
+namespace quorvel {
+
+// Where the Quorvel holding `folder` listens: a socket in the user's runtime
+// folder, named for the folder's canonical path, so two spellings of one
+// folder meet at the same place.
+QString InstanceSocketPath(const QString& folder);
+
+// Asks the Quorvel holding `folder` to raise its window. True once it has
+// answered that it did; false when nobody answers within `timeout_ms` (the
+// folder is held by a command without a window, or by a Quorvel too old or
+// too busy to answer).
+bool RaiseRunningInstance(const QString& folder, int timeout_ms = 3000);
+
+// Listens, while this process holds `folder`, for later starts on it and
+// calls `raise` for each.
+class InstanceServer : public QObject {
+  Q_OBJECT
+
+ public:
+  InstanceServer(const QString& folder, std::function<void()> raise);
+  ~InstanceServer() override;
+  bool listening() const;
+
+ private:
+  QLocalServer* server_;
+  std::function<void()> raise_;
+};
+
+}  // namespace quorvel
