@@ -494,7 +494,9 @@ struct SyncEngine::Impl {
     for (const Skip& s : state.skipped) {
       if (!view->removed.count(s.href)) skips.push_back(s);
     }
-    for (auto& [href, f] : fetched) {
+    for (auto& entry : fetched) {
+      const auto& href = entry.first;
+      auto& f = entry.second;
       if (linked_hrefs.count(href) || adopted.count(href)) continue;
       if (!f.problem.isNull()) {
         auto known = std::find_if(skips.begin(), skips.end(),

@@ -12,7 +12,6 @@ using store::Channel;
 constexpr Channel kFile = Channel::kSync;
 constexpr char kMagic[] = "QSYNC1";  // record 1: magic, length, checksum
 constexpr int kMagicSize = 6;
-constexpr int kHeaderSize = kMagicSize + 8;
 
 QByteArray Field(const QString& text) { return QUrl::toPercentEncoding(text); }
 QString Unfield(const QByteArray& bytes) { return QUrl::fromPercentEncoding(bytes); }
