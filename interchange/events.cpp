@@ -299,11 +299,13 @@ class EventReader {
     }
     const icaltimetype start =
         WithZone(icalproperty_get_dtstart(start_property), start_property, calendar_);
-    if (icaltime_is_null_time(start) || !icaltime_is_valid_time(start)) {
+    // libical takes a month 0 or a 59th day for a time; such a date is no day.
+    const Wall first = ToWall(start, options_.zone);
+    if (icaltime_is_null_time(start) || !icaltime_is_valid_time(start) ||
+        !QDate(start.year, start.month, start.day).isValid() || !first.date.isValid()) {
       Skip(Name(subject, QDate()), QStringLiteral("its start is not a valid date"));
       return;
     }
-    const Wall first = ToWall(start, options_.zone);
     const QString name = Name(subject, first.date);
 
     if (icalproperty* birthday = FindX(event, kBirthdayProperty)) {
@@ -552,6 +554,10 @@ class EventReader {
                  const QString& name) {
     if (start.is_date) {
       const QDate first(start.year, start.month, start.day);
+      if (!first.isValid()) {
+        Skip(name, QStringLiteral("its start is not a valid date"));
+        return;
+      }
       const int days = static_cast<int>(std::max<qint64>(1, (length + 24 * 3600 - 1) / (24 * 3600)));
       for (int d = 0; d < days; ++d) {
         Add(uid, first.addDays(d), QStringLiteral("00:00"), QStringLiteral("24:00"), base);
@@ -559,6 +565,10 @@ class EventReader {
       return;
     }
     const Wall from = ToWall(start, options_.zone);
+    if (!from.date.isValid()) {
+      Skip(name, QStringLiteral("its start is not a valid date"));
+      return;
+    }
     Wall to;
     if (icaltime_is_utc(start) || start.zone) {
       const time_t secs = icaltime_as_timet_with_zone(

@@ -203,7 +203,13 @@ TEST(EventImportTest, AllDayMultiDayAndOddEventsAreHandledAndReported) {
           "DTEND:20260901T110000\r\nEND:VEVENT\r\n"
           "BEGIN:VEVENT\r\nUID:h\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260901T100000\r\n"
           "DTEND:20260901T110000\r\nSTATUS:CANCELLED\r\nSUMMARY:Called off\r\nEND:VEVENT\r\n"
-          "BEGIN:VTODO\r\nUID:t\r\nDTSTAMP:20260101T000000Z\r\nSUMMARY:A task\r\nEND:VTODO\r\n"),
+          "BEGIN:VTODO\r\nUID:t\r\nDTSTAMP:20260101T000000Z\r\nSUMMARY:A task\r\nEND:VTODO\r\n"
+          // Month 0, day 59: libical takes it, but it is no day (this once
+          // looped for ever).
+          "BEGIN:VEVENT\r\nUID:i\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:10130059T100000\r\n"
+          "SUMMARY:Nowhen\r\nEND:VEVENT\r\n"
+          "BEGIN:VEVENT\r\nUID:j\r\nDTSTAMP:20260101T000000Z\r\nDTSTART;VALUE=DATE:20261340\r\n"
+          "SUMMARY:Nowhen either\r\nEND:VEVENT\r\n"),
       Berlin());
   ASSERT_TRUE(r.ok()) << S(r.error);
   EXPECT_EQ(Lines(r), (QStringList{"2026-08-01 00:00-24:00 Holiday", "2026-08-02 00:00-24:00 Holiday",
@@ -225,7 +231,8 @@ TEST(EventImportTest, AllDayMultiDayAndOddEventsAreHandledAndReported) {
 
   QStringList reasons;
   for (const Skipped& s : r.skipped) reasons.append(s.reason);
-  EXPECT_EQ(reasons.size(), 5) << S(reasons.join('|'));
+  EXPECT_EQ(reasons.size(), 7) << S(reasons.join('|'));
+  EXPECT_EQ(reasons.count(QStringLiteral("its start is not a valid date")), 2) << S(reasons.join('|'));
   EXPECT_TRUE(reasons.join('|').contains(QStringLiteral("longer than 100")));
   EXPECT_TRUE(reasons.join('|').contains(QStringLiteral("cannot store")));
   EXPECT_TRUE(reasons.join('|').contains(QStringLiteral("more than 31 days")));
