@@ -16,6 +16,7 @@
 #include "addressbook/address_file.h"
 #include "addressbook/address_ui.h"
 #include "addressbook/name_list_model.h"
+#include "app/accessibility.h"
 #include "app/application.h"
 #include "app/contrast.h"
 #include "app/limited_text_edit.h"
@@ -107,7 +108,7 @@ AddressBookWindow::AddressBookWindow(Application& app) : app_(app) {
   current_group_->hide();
 
   auto* name_frame = Frame(this, "Frame1", QStringLiteral("Name"), TwipsRect(0, 600, 5775, 735));
-  names_ = new QComboBox(name_frame);
+  names_ = new NamedComboBox(name_frame);
   names_->setObjectName(QStringLiteral("Combo1"));
   names_->setEditable(false);
   names_model_ = new NameListModel(names_);

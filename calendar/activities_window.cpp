@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include "app/accessibility.h"
 #include "app/application.h"
 #include "app/date_box.h"
 #include "app/seams.h"
@@ -67,7 +68,7 @@ ActivitiesWindow::ActivitiesWindow(Application& app) : app_(app) {
 
   auto* frame = Place(new QGroupBox(QStringLiteral("Appointments"), this), "Frame1",
                       QRect(8, 40, 464, 236));
-  subjects_ = Place(new QComboBox(frame), "Combo3", QRect(12, 24, 240, 24));
+  subjects_ = Place(new NamedComboBox(frame), "Combo3", QRect(12, 24, 240, 24));
   subjects_->setAccessibleName(QStringLiteral("Appointments"));
   add_ = Place(new QPushButton(QStringLiteral("Add"), frame), "Command3", QRect(264, 24, 60, 24));
   QPushButton* add = add_;
@@ -94,7 +95,7 @@ ActivitiesWindow::ActivitiesWindow(Application& app) : app_(app) {
   description_->setAccessibleName(QStringLiteral("Description"));
 
   auto* memos = Place(new QGroupBox(QStringLiteral("Memos"), this), "Frame2", QRect(8, 284, 464, 60));
-  birthdays_ = Place(new QComboBox(memos), "Combo4", QRect(12, 24, 440, 24));
+  birthdays_ = Place(new NamedComboBox(memos), "Combo4", QRect(12, 24, 440, 24));
   birthdays_->setAccessibleName(QStringLiteral("Memos"));
 
   auto* ok = Place(new QPushButton(QStringLiteral("OK"), this), "Command1", QRect(392, 354, 80, 28));

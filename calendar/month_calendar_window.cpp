@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -14,6 +15,7 @@
 #include <QtMath>
 
 #include "app/application.h"
+#include "app/contrast.h"
 #include "app/main_window.h"
 #include "app/seams.h"
 #include "app/ui.h"
@@ -73,6 +75,7 @@ MonthCalendarView::MonthCalendarView(QWidget* parent) : QCalendarWidget(parent) 
   QTextCharFormat header;
   header.setFontWeight(QFont::Bold);
   setHeaderTextFormat(header);
+  KeepWeekendNamesReadable();
   // Months are stepped by the window's own spinner, which lies over the
   // title; the month and year selectors in the title stay.
   for (const char* name : {"qt_calendar_prevmonth", "qt_calendar_nextmonth"}) {
@@ -102,6 +105,22 @@ void MonthCalendarView::SetMarks(int year, int month, const MonthMarks& marks) {
   if (auto* view = findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview"))) {
     view->viewport()->update();
   }
+}
+
+void MonthCalendarView::KeepWeekendNamesReadable() {
+  // The day names lie on the palette's alternate base; the cells are
+  // painted below and take no colour from these formats.
+  const QColor header = palette().color(QPalette::AlternateBase);
+  for (Qt::DayOfWeek day : {Qt::Saturday, Qt::Sunday}) {
+    QTextCharFormat format = weekdayTextFormat(day);
+    format.setForeground(ReadableOn(QColor(Qt::red), header));
+    setWeekdayTextFormat(day, format);
+  }
+}
+
+void MonthCalendarView::changeEvent(QEvent* event) {
+  QCalendarWidget::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange) KeepWeekendNamesReadable();
 }
 
 // The day number sits in the lower part of the cell so that the marks in

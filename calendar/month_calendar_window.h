@@ -29,8 +29,13 @@ class MonthCalendarView : public QCalendarWidget {
 
  protected:
   void paintCell(QPainter* painter, const QRect& rect, QDate date) const override;
+  void changeEvent(QEvent* event) override;
 
  private:
+  // Qt draws the weekend's day names in plain red, which is hard to read on
+  // a dark header (about 3:1) and short of 4.5:1 even on white.
+  void KeepWeekendNamesReadable();
+
   int year_ = 0;
   int month_ = 0;
   MonthMarks marks_;

@@ -4,6 +4,7 @@
 #include <QAccessible>
 #include <QAccessibleTextInterface>
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -176,6 +177,16 @@ TEST_F(AppearanceTest, EveryTextIsReadableInLightAndDarkPalettes) {
       }
     }
 
+    // The weekend's day names over the month grid.
+    auto* month = calendar.findChild<QCalendarWidget*>();
+    ASSERT_NE(month, nullptr);
+    for (Qt::DayOfWeek day : {Qt::Saturday, Qt::Sunday}) {
+      EXPECT_GE(ContrastRatio(month->weekdayTextFormat(day).foreground().color(),
+                              month->palette().color(QPalette::AlternateBase)),
+                kLeastTextContrast)
+          << "day name " << day;
+    }
+
     // The day schedule's total caption on its fixed pale cyan.
     auto* grid = Find<QTableWidget>(app_->DaySchedule(), "MSFlexGrid1");
     QTableWidgetItem* total = grid->item(grid->rowCount() - 1, 0);
@@ -285,6 +296,18 @@ TEST_F(AppearanceTest, AssistiveTechnologyHearsRolesNamesAndValues) {
   EXPECT_EQ(start_access->role(), QAccessible::ComboBox);
   EXPECT_EQ(start_access->text(QAccessible::Name), QStringLiteral("Start Time"));
   EXPECT_EQ(start_access->text(QAccessible::Value), QStringLiteral("09:00"));
+
+  // So do the day's subject list and the address book's name list once
+  // they show an item.
+  ASSERT_TRUE(AddAppointment(files(), Appointment{QStringLiteral("20260107-1"), QStringLiteral("Dentist"),
+                                                  QStringLiteral("09:00"), QStringLiteral("10:00"),
+                                                  false, QStringLiteral("15"), QString()})
+                  .stored());
+  app_->MonthCalendar().OpenActivitiesFor(QDate(2026, 1, 7));
+  QAccessibleInterface* subjects =
+      QAccessible::queryAccessibleInterface(Find<QComboBox>(app_->Activities(), "Combo3"));
+  EXPECT_EQ(subjects->text(QAccessible::Name), QStringLiteral("Appointments"));
+  EXPECT_EQ(subjects->text(QAccessible::Value), QStringLiteral("Dentist"));
 
   // The reminder's values are read with their captions as names.
   ReminderWindow& reminder = app_->Reminder();
