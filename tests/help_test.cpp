@@ -252,6 +252,27 @@ TEST_F(HelpTest, ClickingATopicOpensItsPageAndHidesTheTree) {
   EXPECT_EQ(VisiblePage(*first), first->HelpFile(32));
 }
 
+TEST_F(HelpTest, TheKeyboardAloneOpensAChapterAndATopic) {
+  HelpTopicsWindow& topics = app_->HelpTopics();
+  topics.show();
+  auto* tree = topics.findChild<QTreeWidget*>(QStringLiteral("TreeView1"));
+  ASSERT_NE(tree, nullptr);
+  tree->setFocus();
+  tree->setCurrentItem(topics.Node(QStringLiteral("Org")));
+  QTest::keyClick(tree, Qt::Key_Right);  // opens "Quorvel"
+  QTest::keyClick(tree, Qt::Key_Down);
+  QTest::keyClick(tree, Qt::Key_Down);   // "Calendar"
+  EXPECT_EQ(tree->currentItem(), topics.Node(QStringLiteral("C")));
+  QTest::keyClick(tree, Qt::Key_Right);
+  EXPECT_TRUE(topics.Node(QStringLiteral("C"))->isExpanded());
+  QTest::keyClick(tree, Qt::Key_Down);
+  QTest::keyClick(tree, Qt::Key_Down);   // "How to view an appointment"
+  QTest::keyClick(tree, Qt::Key_Return);
+  HelpPageWindow& viewer = app_->HelpPage();
+  EXPECT_TRUE(viewer.isVisible());
+  EXPECT_EQ(PageNumber(viewer), QStringLiteral("12"));
+}
+
 TEST_F(HelpTest, GettingStartedOpensOnPageOneWithOnlyForwardPaging) {
   HelpPageWindow& viewer = OpenPage(QString(), QStringLiteral("0-1"));
   EXPECT_EQ(PageNumber(viewer), QStringLiteral("1"));
