@@ -69,8 +69,8 @@ AddressEditorWindow::AddressEditorWindow(Application& app) : app_(app) {
 
   birthday_flag_ = new QCheckBox(tr("Birthday"), this);
   birthday_flag_->setObjectName(QStringLiteral("Check1"));
-  // Reaches to the date box, so that a longer caption in another language fits.
-  birthday_flag_->setGeometry(TwipsRect(120, 2280, 1185, 255));
+  birthday_flag_->setGeometry(TwipsRect(120, 2280, 1095, 255));
+  WidenToText(*birthday_flag_, Px(1320) - 4);
   birthday_ = new DateBox(this);
   birthday_->setObjectName(QStringLiteral("DTPicker1"));
   birthday_->setDateRange(QDate(1601, 1, 1), QDate(9999, 12, 31));
