@@ -233,26 +233,29 @@ void AddressBookWindow::SetCurrentGroup(const QString& group) {
 }
 
 void AddressBookWindow::FillNameList() {
-  names_model_->SetKeys(GroupKeys());
-  SelectFirst();
+  QHash<QString, int> items;
+  names_model_->SetKeys(GroupKeys(&items));
+  SelectFirst(items);
 }
 
-void AddressBookWindow::SelectFirst() {
+void AddressBookWindow::SelectFirst(const QHash<QString, int>& items) {
   names_->setCurrentIndex(names_model_->rowCount() > 0 ? 0 : -1);
-  ShowAddressEntry();
+  // The list was read from the file just now: the entry's place is known.
+  ShowEntryAt(items.value(names_->currentText(), -1));
 }
 
-QStringList AddressBookWindow::GroupKeys() const {
+QStringList AddressBookWindow::GroupKeys(QHash<QString, int>* items) const {
   // The initials are ASCII, stored as the same bytes: a key is decoded only
   // when its first byte is one of them.
   const QByteArray initials = GroupInitials(CurrentGroup()).toLatin1();
   const store::DataFiles& files = app_.files();
   const store::Channel book = store::Channel::kAddBook;
   QStringList keys;
-  store::ScanItems(files, book, files.ReadCount(book), [&](int, const char* group) {
+  store::ScanItems(files, book, files.ReadCount(book), [&](int item, const char* group) {
     const QByteArrayView key = store::FieldBytes(book, group, kFieldKey);
     if (!key.isEmpty() && initials.contains(key.front())) {
       keys.append(store::FieldText(book, group, kFieldKey));
+      if (items) items->insert(keys.back(), item);
     }
   });
   // Alphabetical, as a sorted list box orders them: letters regardless of
@@ -275,7 +278,10 @@ void AddressBookWindow::ClearDisplay() {
 
 void AddressBookWindow::ShowAddressEntry() {
   const QString key = names_->currentText();
-  const int item = key.isEmpty() ? -1 : FindAddressEntry(app_.files(), key);
+  ShowEntryAt(key.isEmpty() ? -1 : FindAddressEntry(app_.files(), key));
+}
+
+void AddressBookWindow::ShowEntryAt(int item) {
   if (item < 0) {
     ClearDisplay();
     return;
@@ -348,7 +354,8 @@ void AddressBookWindow::DeleteEntry() {
   }
   // The list is read again; when it differs from what was shown only by the
   // deleted key, that one row goes instead of the whole list being rebuilt.
-  const QStringList stored = GroupKeys();
+  QHash<QString, int> items;
+  const QStringList stored = GroupKeys(&items);
   QStringList shown = names_model_->Keys();
   if (deleted && row >= 0 && row < shown.size()) shown.removeAt(row);
   if (stored == shown && deleted && row >= 0) {
@@ -356,7 +363,7 @@ void AddressBookWindow::DeleteEntry() {
   } else if (stored != names_model_->Keys()) {
     names_model_->SetKeys(stored);
   }
-  SelectFirst();
+  SelectFirst(items);
 }
 
 }  // namespace quorvel

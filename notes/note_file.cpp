@@ -92,10 +92,8 @@ store::Outcome DeleteNote(store::DataFiles& files, int index) {
   }
   // Later notes move down one place; the notes before `index` are left as
   // they are, since rewriting them would change no byte.
-  for (int k = index; k + 1 < count; ++k) {
-    op.WriteText(kNotes, TitleRecord(k), op.ReadText(kNotes, TitleRecord(k + 1)));
-    op.WriteText(kNotes, BodyRecord(k), op.ReadText(kNotes, BodyRecord(k + 1)));
-  }
+  op.MoveItems(kNotes, index + 1, count - index - 1, index,
+               {store::ValueKind::kText, store::ValueKind::kText});
   op.WriteText(kNotes, TitleRecord(count - 1), QString());
   op.WriteText(kNotes, BodyRecord(count - 1), QString());
   op.WriteCount(kNotes, count - 1);
