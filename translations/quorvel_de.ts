@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>Calendar</name>
+    <message>
+        <source>Birthday - </source>
+        <translation>Geburtstag - </translation>
+    </message>
+</context>
+<context>
     <name>Interchange</name>
     <message>
         <source>iCalendar files (*.ics)</source>
@@ -407,6 +414,10 @@
         <source>It is not a complete vCard file: the vCard that begins at line %1 never ends (the file may have been cut short).</source>
         <translation>Es ist keine vollständige vCard-Datei: die vCard, die in Zeile %1 beginnt, endet nie (vielleicht wurde die Datei abgeschnitten).</translation>
     </message>
+    <message>
+        <source> on </source>
+        <translation> am </translation>
+    </message>
 </context>
 <context>
     <name>Messages</name>
@@ -688,6 +699,10 @@
     <message>
         <source>The password could not be saved in the desktop&apos;s secret store (%1). It is used for this session only.</source>
         <translation>Das Passwort konnte nicht im Schlüsselbund der Arbeitsumgebung gespeichert werden (%1). Es gilt nur für diese Sitzung.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; on %2</source>
+        <translation>„%1“ am %2</translation>
     </message>
 </context>
 <context>
@@ -1268,7 +1283,7 @@ Termin</translation>
     </message>
     <message>
         <source>You have a meeting in</source>
-        <translation>Sie haben einen Termin in</translation>
+        <translation>Ihr Termin beginnt in</translation>
     </message>
     <message>
         <source>Minutes before the meeting</source>
