@@ -1,5 +1,6 @@
 #include "addressbook/address_file.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include "store/scan.h"
@@ -144,11 +145,10 @@ int FindAddressEntry(const store::DataFiles& files, const QString& key) {
   return FindKey(files, key);
 }
 
-QString DuplicateEntryMessage() { return QStringLiteral("Entry Already Exists!"); }
+QString DuplicateEntryMessage() { return QCoreApplication::translate("Messages", "Entry Already Exists!"); }
 
 QString AddressBookFullMessage() {
-  return QStringLiteral(
-      "The address book is full: it can hold no more than %1 entries. "
+  return QCoreApplication::translate("Messages", "The address book is full: it can hold no more than %1 entries. "
       "Delete an entry to make room.")
       .arg(store::Info(kBook).max_items);
 }

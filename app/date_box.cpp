@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "app/seams.h"
+#include "store/date_text.h"
 
 namespace quorvel {
 
@@ -22,7 +23,7 @@ bool IsSeparator(const QString& text) {
 }  // namespace
 
 DateBox::DateBox(QWidget* parent) : QDateEdit(parent) {
-  setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+  setDisplayFormat(QLatin1String(kDateFormat));
   setCalendarPopup(true);
   before_ = date();
   lineEdit()->installEventFilter(this);
@@ -32,8 +33,7 @@ DateBox::DateBox(QWidget* parent) : QDateEdit(parent) {
 }
 
 QString DateBox::NotADateMessage(const QString& text) {
-  return QStringLiteral(
-             "\"%1\" is not a date. Please type the date as day/month/year, for "
+  return tr("\"%1\" is not a date. Please type the date as day/month/year, for "
              "example 07/08/1990.")
       .arg(text);
 }

@@ -38,48 +38,53 @@ QUrl ChosenUrl(const QComboBox& box) {
 
 SyncWindow::SyncWindow(store::DataFiles& files, sync::BackgroundSync& runner, QWidget* parent)
     : QWidget(parent, Qt::Window), files_(files), runner_(runner) {
-  setWindowTitle(QStringLiteral("Sync"));
+  setWindowTitle(tr("Sync"));
   setObjectName(QStringLiteral("frmSync"));
-  setAccessibleName(QStringLiteral("Sync"));
+  setAccessibleName(tr("Sync"));
 
   server_ = new QLineEdit;
   server_->setPlaceholderText(QStringLiteral("https://dav.example.org/"));
   user_ = new QLineEdit;
   password_ = new QLineEdit;
   password_->setEchoMode(QLineEdit::Password);
-  password_->setPlaceholderText(QStringLiteral("(saved in the desktop's secret store)"));
-  calendar_ = CollectionBox(QStringLiteral("Calendar"));
-  address_book_ = CollectionBox(QStringLiteral("Address book"));
-  auto_sync_ = new QCheckBox(QStringLiteral("Sync &automatically at start-up and every 5 minutes"));
-  find_ = new QPushButton(QStringLiteral("&Find calendars"));
-  save_ = new QPushButton(QStringLiteral("Sa&ve"));
-  sync_now_ = new QPushButton(QStringLiteral("Sync &now"));
-  auto* close = new QPushButton(QStringLiteral("&Close"));
+  password_->setPlaceholderText(tr("(saved in the desktop's secret store)"));
+  calendar_ = CollectionBox(tr("Calendar"));
+  address_book_ = CollectionBox(tr("Address book"));
+  auto_sync_ = new QCheckBox(tr("Sync &automatically at start-up and every 5 minutes"));
+  find_ = new QPushButton(tr("&Find calendars"));
+  save_ = new QPushButton(tr("Sa&ve"));
+  sync_now_ = new QPushButton(tr("Sync &now"));
+  auto* close = new QPushButton(tr("&Close"));
   progress_ = new QProgressBar;
-  progress_->setAccessibleName(QStringLiteral("Sync progress"));
+  progress_->setAccessibleName(tr("Sync progress"));
   progress_->setRange(0, 1);
   progress_->setValue(0);
   status_ = new QLabel;
   status_->setWordWrap(true);
   status_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-  status_->setAccessibleName(QStringLiteral("Sync status"));
+  status_->setAccessibleName(tr("Sync status"));
 
   const std::pair<QWidget*, const char*> named[] = {
-      {server_, "Server"},   {user_, "User name"},   {password_, "Password"},
-      {auto_sync_, "Sync automatically"}, {find_, "Find calendars"}, {save_, "Save"},
-      {sync_now_, "Sync now"}, {close, "Close"}};
+      {server_, QT_TR_NOOP("Server")},
+      {user_, QT_TR_NOOP("User name")},
+      {password_, QT_TR_NOOP("Password")},
+      {auto_sync_, QT_TR_NOOP("Sync automatically")},
+      {find_, QT_TR_NOOP("Find calendars")},
+      {save_, QT_TR_NOOP("Save")},
+      {sync_now_, QT_TR_NOOP("Sync now")},
+      {close, QT_TR_NOOP("Close")}};
   for (const auto& [widget, name] : named) {
     widget->setObjectName(QString::fromLatin1(name));
-    widget->setAccessibleName(QString::fromLatin1(name));
+    widget->setAccessibleName(tr(name));
   }
 
   auto* form = new QFormLayout;
-  form->addRow(QStringLiteral("&Server:"), server_);
-  form->addRow(QStringLiteral("&User name:"), user_);
-  form->addRow(QStringLiteral("&Password:"), password_);
+  form->addRow(tr("&Server:"), server_);
+  form->addRow(tr("&User name:"), user_);
+  form->addRow(tr("&Password:"), password_);
   form->addRow(QString(), find_);
-  form->addRow(QStringLiteral("Ca&lendar:"), calendar_);
-  form->addRow(QStringLiteral("A&ddress book:"), address_book_);
+  form->addRow(tr("Ca&lendar:"), calendar_);
+  form->addRow(tr("A&ddress book:"), address_book_);
   form->addRow(QString(), auto_sync_);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
@@ -94,7 +99,7 @@ SyncWindow::SyncWindow(store::DataFiles& files, sync::BackgroundSync& runner, QW
 
   connect(find_, &QPushButton::clicked, this, &SyncWindow::FindCollections);
   connect(save_, &QPushButton::clicked, this, [this] {
-    if (SaveSettings()) status_->setText(QStringLiteral("Settings saved."));
+    if (SaveSettings()) status_->setText(tr("Settings saved."));
   });
   connect(sync_now_, &QPushButton::clicked, this, &SyncWindow::SyncNow);
   connect(close, &QPushButton::clicked, this, &QWidget::hide);
@@ -106,7 +111,7 @@ SyncWindow::SyncWindow(store::DataFiles& files, sync::BackgroundSync& runner, QW
 void SyncWindow::LoadSettings() {
   const auto state = sync::LoadState(files_);
   if (!state) {
-    status_->setText(QStringLiteral("The saved sync state is damaged; save the settings to start over."));
+    status_->setText(tr("The saved sync state is damaged; save the settings to start over."));
     return;
   }
   const sync::SyncSettings& s = state->settings;
@@ -125,7 +130,7 @@ void SyncWindow::FindCollections() {
   }
   QString password = password_->text();
   if (password.isEmpty()) password = sync::ReadPassword(server, user_->text()).password;
-  status_->setText(QStringLiteral("Asking the server…"));
+  status_->setText(tr("Asking the server…"));
   find_->setEnabled(false);
   sync::DavClient client(server, user_->text(), password);
   sync::DavError error;
@@ -158,12 +163,12 @@ void SyncWindow::FindCollections() {
   }
   if (calendar_->findText(calendar_text) >= 0) calendar_->setCurrentText(calendar_text);
   if (address_book_->findText(book_text) >= 0) address_book_->setCurrentText(book_text);
-  status_->setText(QStringLiteral("Found %1 calendars and address books.").arg(found->collections.size()));
+  status_->setText(tr("Found %1 calendars and address books.").arg(found->collections.size()));
 }
 
 bool SyncWindow::SaveSettings() {
   if (runner_.running()) {
-    ShowMessage(QStringLiteral("A sync is running; save the settings when it has finished."));
+    ShowMessage(tr("A sync is running; save the settings when it has finished."));
     return false;
   }
   sync::SyncSettings settings;
@@ -173,7 +178,7 @@ bool SyncWindow::SaveSettings() {
   settings.address_book = ChosenUrl(*address_book_);
   settings.auto_sync = auto_sync_->isChecked();
   if (!sync::DavClient::IsAllowed(settings.server) || settings.user.isEmpty()) {
-    ShowMessage(QStringLiteral("Please give the server address (https://…) and the user name."));
+    ShowMessage(tr("Please give the server address (https://…) and the user name."));
     return false;
   }
   for (const QUrl& url : {settings.calendar, settings.address_book}) {
@@ -213,7 +218,7 @@ void SyncWindow::SyncNow() {
   if (!SaveSettings()) return;
   sync_now_->setEnabled(false);
   progress_->setRange(0, 0);
-  status_->setText(QStringLiteral("Syncing…"));
+  status_->setText(tr("Syncing…"));
   runner_.Start(password_->text());
 }
 

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QRect>
 
+#include "store/date_text.h"
+
 class QWidget;
 
 namespace quorvel {
@@ -30,8 +32,10 @@ Widget* Place(Widget* widget, const char* name, const QRect& rect) {
   return widget;
 }
 
-// A date as every date box shows it: dd/MM/yyyy.
-QString DateText(const QDate& date);
+// Widens `widget` to show its whole caption when its designed width is too
+// small for it (a longer text in another language), but never past `right`
+// (in its parent's pixels). A caption that fits keeps the designed geometry.
+void WidenToText(QWidget& widget, int right);
 
 // Arial (Liberation Sans here) at `points`.
 QFont ArialFont(double points, bool bold = false);

@@ -2,8 +2,10 @@
 // a dark one. Disabled in ordinary test runs; to take them:
 //
 //   QUORVEL_SCREENS=/tmp/shots [QUORVEL_SCREENS_DARK=1] [QT_SCALE_FACTOR=2]
+//     [QUORVEL_SCREENS_LANGUAGE=de]
 //     xvfb-run -a build/tests/quorvel_tests --gtest_also_run_disabled_tests
 //     --gtest_filter='Screens.*'
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,12 +16,15 @@
 #include <QPushButton>
 #include <QStyleFactory>
 #include <QTimer>
+#include <QTranslator>
 #include <QTreeWidget>
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_editor_window.h"
 #include "addressbook/address_file.h"
 #include "app/main_window.h"
+#include "app/splash_window.h"
+#include "app/sync_window.h"
 #include "app/ui.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
@@ -72,6 +77,14 @@ TEST_F(Screens, DISABLED_EveryChangedWindow) {
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setPalette(Dark());
   }
+  const QLocale original_locale;
+  QTranslator translator;
+  const QString language = qEnvironmentVariable("QUORVEL_SCREENS_LANGUAGE");
+  if (!language.isEmpty()) {
+    ASSERT_TRUE(translator.load(QStringLiteral(":/i18n/quorvel_%1.qm").arg(language)));
+    QCoreApplication::installTranslator(&translator);
+    QLocale::setDefault(QLocale(language));
+  }
   now_ = QDateTime(QDate(2026, 1, 7), QTime(9, 45));
   auto app = std::make_unique<Application>();
   app->SetProcessEnd([] {});
@@ -107,6 +120,14 @@ TEST_F(Screens, DISABLED_EveryChangedWindow) {
   CentreOnScreen(main);
   main.show();
   shoot(main, "main");
+  main.findChild<QAction*>(QStringLiteral("About"))->trigger();
+  shoot(app->Splash(), "about");
+  app->Splash().hide();
+  main.findChild<QAction*>(QStringLiteral("Sync"))->trigger();
+  if (auto* sync = main.findChild<SyncWindow*>()) {
+    shoot(*sync, "sync");
+    sync->close();
+  }
   MonthCalendarWindow& calendar = app->MonthCalendar();
   shoot(calendar, "calendar");
   calendar.OpenActivitiesFor(QDate(2026, 1, 7));
@@ -145,6 +166,8 @@ TEST_F(Screens, DISABLED_EveryChangedWindow) {
   ShowMessage(QStringLiteral("You need to supply a Surname!"));
   app.reset();
   QApplication::setPalette(original);
+  QCoreApplication::removeTranslator(&translator);
+  QLocale::setDefault(original_locale);
 }
 
 }  // namespace
