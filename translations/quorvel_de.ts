@@ -1145,6 +1145,11 @@ Try &apos;%1 --help&apos; for more information.</source>
         <source>Next page</source>
         <translation>Nächste Seite</translation>
     </message>
+    <message>
+        <source>en</source>
+        <comment>Language code of the folder of the translated help pages</comment>
+        <translation>de</translation>
+    </message>
 </context>
 <context>
     <name>quorvel::HelpTopicsWindow</name>
