@@ -36,8 +36,13 @@ const char* const kGroupTexts[AddressBookWindow::kGroupCount] = {
     "A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K",   "L",
     "M", "N", "O", "P", "QR", "S", "T", "U", "V", "W", "XYZ", "123"};
 
-const char* const kPhoneCaptions[6] = {"Home", "Business #1", "Business #2",
-                                       "Mobile", "Fax", "Other"};
+const char* const kPhoneCaptions[6] = {
+    QT_TRANSLATE_NOOP("quorvel::AddressBookWindow", "Home"),
+    QT_TRANSLATE_NOOP("quorvel::AddressBookWindow", "Business #1"),
+    QT_TRANSLATE_NOOP("quorvel::AddressBookWindow", "Business #2"),
+    QT_TRANSLATE_NOOP("quorvel::AddressBookWindow", "Mobile"),
+    QT_TRANSLATE_NOOP("quorvel::AddressBookWindow", "Fax"),
+    QT_TRANSLATE_NOOP("quorvel::AddressBookWindow", "Other")};
 
 QLineEdit* ReadOnlyBox(QWidget* parent, const char* object_name, const QRect& rect) {
   auto* box = new QLineEdit(parent);
@@ -83,7 +88,7 @@ QColor ButtonFace() { return QApplication::palette().color(QPalette::Button); }
 
 AddressBookWindow::AddressBookWindow(Application& app) : app_(app) {
   setObjectName(QStringLiteral("Form3"));
-  setWindowTitle(QStringLiteral("Address Book"));
+  setWindowTitle(tr("Address Book"));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   setFont(ArialFont(8));
@@ -94,7 +99,7 @@ AddressBookWindow::AddressBookWindow(Application& app) : app_(app) {
     button->setObjectName(Indexed("Command4", i));
     button->setGeometry(TwipsRect(480 * (i % 12), i < 12 ? 0 : 240, 495, 255));
     button->setAutoDefault(false);
-    button->setToolTip(QStringLiteral("Entries whose surname starts with %1")
+    button->setToolTip(tr("Entries whose surname starts with %1")
                            .arg(GroupInitials(GroupText(i)).split(QString(), Qt::SkipEmptyParts)
                                     .join(QStringLiteral(", "))));
     connect(button, &QPushButton::clicked, this, [this, i] { ChooseGroup(i); });
@@ -106,42 +111,42 @@ AddressBookWindow::AddressBookWindow(Application& app) : app_(app) {
   current_group_->setObjectName(QStringLiteral("Label2"));
   current_group_->hide();
 
-  auto* name_frame = Frame(this, "Frame1", QStringLiteral("Name"), TwipsRect(0, 600, 5775, 735));
+  auto* name_frame = Frame(this, "Frame1", tr("Name"), TwipsRect(0, 600, 5775, 735));
   names_ = new QComboBox(name_frame);
   names_->setObjectName(QStringLiteral("Combo1"));
   names_->setEditable(false);
   names_model_ = new NameListModel(names_);
   names_->setModel(names_model_);
   names_->setGeometry(TwipsRect(120, 240, 5535, 315));
-  names_->setAccessibleName(QStringLiteral("Name"));
+  names_->setAccessibleName(tr("Name"));
   connect(names_, &QComboBox::activated, this, [this] { ShowAddressEntry(); });
 
-  view_toggle_ = Button(this, "Command5", QStringLiteral("View Details"),
+  view_toggle_ = Button(this, "Command5", tr("View Details"),
                         TwipsRect(5880, 960, 1215, 375));
   connect(view_toggle_, &QPushButton::clicked, this, &AddressBookWindow::ToggleView);
 
   auto* phone_frame =
-      Frame(this, "Frame3", QStringLiteral("Telephone Numbers"), TwipsRect(0, 1440, 3375, 2775));
+      Frame(this, "Frame3", tr("Telephone Numbers"), TwipsRect(0, 1440, 3375, 2775));
   for (int i = 0; i < 6; ++i) {
     const int top = 360 + 360 * i;
     phones_[i] = new QLineEdit(phone_frame);
     phones_[i]->setObjectName(Indexed("Text3", i));
     phones_[i]->setReadOnly(true);
     phones_[i]->setGeometry(TwipsRect(1320, top, 1935, 285));
-    Caption(phone_frame, Indexed("Label3", i), QLatin1String(kPhoneCaptions[i]),
+    Caption(phone_frame, Indexed("Label3", i), tr(kPhoneCaptions[i]),
             TwipsRect(120, top, 1095, 255), phones_[i]);
   }
 
   address_frame_ =
-      Frame(this, "Frame2", QStringLiteral("Address"), TwipsRect(3480, 1440, 4215, 2775));
+      Frame(this, "Frame2", tr("Address"), TwipsRect(3480, 1440, 4215, 2775));
   address_ = new LimitedTextEdit(kAddressLimit, address_frame_);
   address_->setObjectName(QStringLiteral("Text1"));
   address_->setReadOnly(true);
   address_->setGeometry(TwipsRect(120, 240, 3975, 2415));
-  address_->setAccessibleName(QStringLiteral("Address"));
+  address_->setAccessibleName(tr("Address"));
 
   details_frame_ =
-      Frame(this, "Frame4", QStringLiteral("Details"), TwipsRect(3480, 1440, 4215, 2775));
+      Frame(this, "Frame4", tr("Details"), TwipsRect(3480, 1440, 4215, 2775));
   birthday_ = ReadOnlyBox(details_frame_, "Text8", TwipsRect(1200, 240, 1935, 285));
   email_ = ReadOnlyBox(details_frame_, "Text5", TwipsRect(1200, 600, 2895, 285));
   home_page_ = ReadOnlyBox(details_frame_, "Text6", TwipsRect(1200, 960, 2895, 285));
@@ -150,13 +155,13 @@ AddressBookWindow::AddressBookWindow(Application& app) : app_(app) {
   notes_->setReadOnly(true);
   notes_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   notes_->setGeometry(TwipsRect(1200, 1320, 2895, 1335));
-  birthday_label_ = Caption(details_frame_, Indexed("Label1", 0), QStringLiteral("Birthday:"),
+  birthday_label_ = Caption(details_frame_, Indexed("Label1", 0), tr("Birthday:"),
                             TwipsRect(120, 240, 975, 255), birthday_);
-  Caption(details_frame_, Indexed("Label1", 1), QStringLiteral("e-mail:"),
+  Caption(details_frame_, Indexed("Label1", 1), tr("e-mail:"),
           TwipsRect(120, 600, 975, 255), email_);
-  Caption(details_frame_, Indexed("Label1", 2), QStringLiteral("Home Page:"),
+  Caption(details_frame_, Indexed("Label1", 2), tr("Home Page:"),
           TwipsRect(120, 960, 975, 255), home_page_);
-  Caption(details_frame_, Indexed("Label1", 3), QStringLiteral("Notes:"),
+  Caption(details_frame_, Indexed("Label1", 3), tr("Notes:"),
           TwipsRect(120, 1320, 975, 255), notes_);
   birthday_flag_ = new QCheckBox(details_frame_);
   birthday_flag_->setObjectName(QStringLiteral("Check1"));
@@ -169,11 +174,11 @@ AddressBookWindow::AddressBookWindow(Application& app) : app_(app) {
   surname_holder_->hide();
   details_frame_->hide();
 
-  close_button_ = Button(this, "Command6", QStringLiteral("Close"), TwipsRect(120, 4320, 1215, 375));
-  add_button_ = Button(this, "Command3", QStringLiteral("Add Entry"), TwipsRect(3840, 4320, 1215, 375));
-  edit_button_ = Button(this, "Command2", QStringLiteral("Edit Entry"), TwipsRect(5160, 4320, 1215, 375));
+  close_button_ = Button(this, "Command6", tr("Close"), TwipsRect(120, 4320, 1215, 375));
+  add_button_ = Button(this, "Command3", tr("Add Entry"), TwipsRect(3840, 4320, 1215, 375));
+  edit_button_ = Button(this, "Command2", tr("Edit Entry"), TwipsRect(5160, 4320, 1215, 375));
   delete_button_ =
-      Button(this, "Command1", QStringLiteral("Delete Entry"), TwipsRect(6480, 4320, 1215, 375));
+      Button(this, "Command1", tr("Delete Entry"), TwipsRect(6480, 4320, 1215, 375));
   connect(close_button_, &QPushButton::clicked, this, &QWidget::hide);
   connect(add_button_, &QPushButton::clicked, this, &AddressBookWindow::AddEntry);
   connect(edit_button_, &QPushButton::clicked, this, &AddressBookWindow::EditEntry);
@@ -228,26 +233,29 @@ void AddressBookWindow::SetCurrentGroup(const QString& group) {
 }
 
 void AddressBookWindow::FillNameList() {
-  names_model_->SetKeys(GroupKeys());
-  SelectFirst();
+  QHash<QString, int> items;
+  names_model_->SetKeys(GroupKeys(&items));
+  SelectFirst(items);
 }
 
-void AddressBookWindow::SelectFirst() {
+void AddressBookWindow::SelectFirst(const QHash<QString, int>& items) {
   names_->setCurrentIndex(names_model_->rowCount() > 0 ? 0 : -1);
-  ShowAddressEntry();
+  // The list was read from the file just now: the entry's place is known.
+  ShowEntryAt(items.value(names_->currentText(), -1));
 }
 
-QStringList AddressBookWindow::GroupKeys() const {
+QStringList AddressBookWindow::GroupKeys(QHash<QString, int>* items) const {
   // The initials are ASCII, stored as the same bytes: a key is decoded only
   // when its first byte is one of them.
   const QByteArray initials = GroupInitials(CurrentGroup()).toLatin1();
   const store::DataFiles& files = app_.files();
   const store::Channel book = store::Channel::kAddBook;
   QStringList keys;
-  store::ScanItems(files, book, files.ReadCount(book), [&](int, const char* group) {
+  store::ScanItems(files, book, files.ReadCount(book), [&](int item, const char* group) {
     const QByteArrayView key = store::FieldBytes(book, group, kFieldKey);
     if (!key.isEmpty() && initials.contains(key.front())) {
       keys.append(store::FieldText(book, group, kFieldKey));
+      if (items) items->insert(keys.back(), item);
     }
   });
   // Alphabetical, as a sorted list box orders them: letters regardless of
@@ -270,7 +278,10 @@ void AddressBookWindow::ClearDisplay() {
 
 void AddressBookWindow::ShowAddressEntry() {
   const QString key = names_->currentText();
-  const int item = key.isEmpty() ? -1 : FindAddressEntry(app_.files(), key);
+  ShowEntryAt(key.isEmpty() ? -1 : FindAddressEntry(app_.files(), key));
+}
+
+void AddressBookWindow::ShowEntryAt(int item) {
   if (item < 0) {
     ClearDisplay();
     return;
@@ -291,9 +302,9 @@ void AddressBookWindow::ShowAddressEntry() {
 }
 
 void AddressBookWindow::ToggleView() {
-  const bool show_details = view_toggle_->text() == QLatin1String("View Details");
-  view_toggle_->setText(show_details ? QStringLiteral("View Address")
-                                     : QStringLiteral("View Details"));
+  const bool show_details = view_toggle_->text() == tr("View Details");
+  view_toggle_->setText(show_details ? tr("View Address")
+                                     : tr("View Details"));
   address_frame_->setVisible(!show_details);
   details_frame_->setVisible(show_details);
 }
@@ -343,7 +354,8 @@ void AddressBookWindow::DeleteEntry() {
   }
   // The list is read again; when it differs from what was shown only by the
   // deleted key, that one row goes instead of the whole list being rebuilt.
-  const QStringList stored = GroupKeys();
+  QHash<QString, int> items;
+  const QStringList stored = GroupKeys(&items);
   QStringList shown = names_model_->Keys();
   if (deleted && row >= 0 && row < shown.size()) shown.removeAt(row);
   if (stored == shown && deleted && row >= 0) {
@@ -351,7 +363,7 @@ void AddressBookWindow::DeleteEntry() {
   } else if (stored != names_model_->Keys()) {
     names_model_->SetKeys(stored);
   }
-  SelectFirst();
+  SelectFirst(items);
 }
 
 }  // namespace quorvel

@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -53,10 +54,13 @@ class AddressBookWindow : public QWidget {
   void EditEntry();
   void DeleteEntry();
   void ClearDisplay();
-  // The stored keys of the current group, in the list's order.
-  QStringList GroupKeys() const;
-  // Selects the first key (or none) and shows its entry.
-  void SelectFirst();
+  // The stored keys of the current group, in the list's order; `items`
+  // gets the place of each key's last entry (the one a key finds).
+  QStringList GroupKeys(QHash<QString, int>* items = nullptr) const;
+  // Selects the first key (or none) and shows its entry, found in `items`.
+  void SelectFirst(const QHash<QString, int>& items);
+  // Shows entry `item`, or empties the display when it is -1.
+  void ShowEntryAt(int item);
 
   Application& app_;
   std::array<QPushButton*, kGroupCount> group_buttons_{};

@@ -24,12 +24,22 @@ namespace {
 
 using address_ui::Indexed;
 
-const char* const kCaptions[12] = {"Name:", "Surname:",    "Address:",    "e-mail:",
-                                   "Home Page:", "Notes:", "Home",        "Business #1",
-                                   "Business #2", "Mobile", "Fax",        "Other"};
+const char* const kCaptions[12] = {
+    QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Name:"),
+    QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Surname:"),
+    QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Address:"),
+    QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "e-mail:"),
+    QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Home Page:"),
+    QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Notes:"),
+    QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Home"),
+    QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Business #1"),
+    QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Business #2"),
+    QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Mobile"),
+    QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Fax"),
+    QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Other")};
 
 QLabel* Caption(QWidget* parent, int index, const QRect& rect, QWidget* buddy) {
-  return address_ui::Caption(parent, Indexed("Label1", index), QLatin1String(kCaptions[index]),
+  return address_ui::Caption(parent, Indexed("Label1", index), AddressEditorWindow::tr(kCaptions[index]),
                              rect, buddy);
 }
 
@@ -45,7 +55,7 @@ QLineEdit* Box(QWidget* parent, int index, int limit, const QRect& rect) {
 
 AddressEditorWindow::AddressEditorWindow(Application& app) : app_(app) {
   setObjectName(QStringLiteral("Form7"));
-  setWindowTitle(QStringLiteral("Add Address Book Entry"));
+  setWindowTitle(tr("Add Address Book Entry"));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
   setFont(ArialFont(8));
@@ -57,14 +67,15 @@ AddressEditorWindow::AddressEditorWindow(Application& app) : app_(app) {
   address_->setObjectName(Indexed("Text2", 2));
   address_->setGeometry(TwipsRect(1320, 960, 4695, 1125));
 
-  birthday_flag_ = new QCheckBox(QStringLiteral("Birthday"), this);
+  birthday_flag_ = new QCheckBox(tr("Birthday"), this);
   birthday_flag_->setObjectName(QStringLiteral("Check1"));
   birthday_flag_->setGeometry(TwipsRect(120, 2280, 1095, 255));
+  WidenToText(*birthday_flag_, Px(1320) - 4);
   birthday_ = new DateBox(this);
   birthday_->setObjectName(QStringLiteral("DTPicker1"));
   birthday_->setDateRange(QDate(1601, 1, 1), QDate(9999, 12, 31));
   birthday_->setGeometry(TwipsRect(1320, 2160, 2895, 375));
-  birthday_->setAccessibleName(QStringLiteral("Birthday date"));
+  birthday_->setAccessibleName(tr("Birthday date"));
 
   email_ = Box(this, 3, kEmailLimit, TwipsRect(1320, 2640, 4695, 285));
   home_page_ = Box(this, 4, kHomePageLimit, TwipsRect(1320, 3000, 4695, 285));
@@ -79,7 +90,7 @@ AddressEditorWindow::AddressEditorWindow(Application& app) : app_(app) {
   Caption(this, 4, TwipsRect(120, 3000, 1095, 255), home_page_);
   Caption(this, 5, TwipsRect(120, 3360, 1095, 255), notes_);
 
-  auto* phone_frame = address_ui::Frame(this, "Frame3", QStringLiteral("Phone Numbers"),
+  auto* phone_frame = address_ui::Frame(this, "Frame3", tr("Phone Numbers"),
                                         TwipsRect(120, 4680, 7455, 1575));
   for (int i = 0; i < 6; ++i) {
     const int top = 360 + 360 * (i % 3);
@@ -91,13 +102,13 @@ AddressEditorWindow::AddressEditorWindow(Application& app) : app_(app) {
     Caption(phone_frame, 6 + i, TwipsRect(left_column ? 120 : 3840, top, 1095, 255), phones_[i]);
   }
 
-  ok_button_ = new QPushButton(QStringLiteral("OK"), this);
+  ok_button_ = new QPushButton(tr("OK"), this);
   ok_button_->setObjectName(QStringLiteral("Command1"));
   ok_button_->setGeometry(TwipsRect(6240, 240, 1335, 375));
   ok_button_->setAutoDefault(false);
   // OK is the default button: Enter presses it (see keyPressEvent).
   ok_button_->setDefault(true);
-  cancel_button_ = new QPushButton(QStringLiteral("Cancel"), this);
+  cancel_button_ = new QPushButton(tr("Cancel"), this);
   cancel_button_->setObjectName(QStringLiteral("Command3"));
   cancel_button_->setGeometry(TwipsRect(6240, 720, 1335, 375));
   cancel_button_->setAutoDefault(false);
@@ -122,7 +133,7 @@ void AddressEditorWindow::ClearFields() {
 void AddressEditorWindow::PrepareAdd(const QDate& birthday) {
   editing_key_ = QString();
   ClearFields();
-  setWindowTitle(QStringLiteral("Add Address Book Entry"));
+  setWindowTitle(tr("Add Address Book Entry"));
   birthday_->setDate(birthday.isValid() ? birthday : Now().date());
   birthday_flag_->setChecked(false);
   name_->setFocus();
@@ -140,7 +151,7 @@ void AddressEditorWindow::PrepareEdit(const QString& key, const AddressEntry& en
   birthday_->setDate(birthday.isValid() ? birthday : Now().date());
   birthday_flag_->setChecked(BirthdayFlagSet(entry.birthday_flag));
   for (int i = 0; i < 6; ++i) phones_[i]->setText(entry.phones[i]);
-  setWindowTitle(QStringLiteral("Edit Address Book Entry"));
+  setWindowTitle(tr("Edit Address Book Entry"));
   name_->setFocus();
 }
 
@@ -162,7 +173,7 @@ void AddressEditorWindow::Confirm() {
   // A birthday typed but not a date is refused before anything else.
   if (!birthday_->AcceptTyped()) return;
   if (surname_->text().isEmpty()) {
-    ShowMessage(QStringLiteral("You need to supply a Surname!"));
+    ShowMessage(tr("You need to supply a Surname!"));
     return;
   }
   const AddressEntry entry = TypedEntry();

@@ -1,5 +1,6 @@
 #include "addressbook/address_file.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include "store/scan.h"
@@ -44,11 +45,11 @@ int FindKey(const store::DataFiles& files, const QString& key, int skip = -1) {
 // Moves every entry after `gap` down one group, blanks the old last group
 // and stores the smaller count.
 void CloseGap(store::Operation& op, int gap, int count) {
-  for (int j = gap; j + 1 < count; ++j) {
-    for (int f = 1; f <= kAddressFieldCount; ++f) {
-      op.WriteText(kBook, Record(j, f), op.ReadText(kBook, Record(j + 1, f)));
-    }
-  }
+  static_assert(kAddressFieldCount == 15);
+  constexpr store::ValueKind kText = store::ValueKind::kText;
+  op.MoveItems(kBook, gap + 1, count - gap - 1, gap,
+               {kText, kText, kText, kText, kText, kText, kText, kText, kText, kText, kText,
+                kText, kText, kText, kText});
   for (int f = 1; f <= kAddressFieldCount; ++f) {
     op.WriteText(kBook, Record(count - 1, f), QString(""));
   }
@@ -126,7 +127,16 @@ AddressEntry ReadEntry(const Reader& files, int item) {
 }  // namespace
 
 AddressEntry ReadAddressEntry(const store::DataFiles& files, int item) {
-  return ReadEntry(files, item);
+  // The entry's records in one read, decoded from the bytes read.
+  struct Group {
+    QByteArray bytes;
+    int first;
+    QString ReadText(store::Channel channel, int record) const {
+      return store::FieldText(channel, bytes.constData(), record - first + 1);
+    }
+  };
+  const int first = Record(item, 1);
+  return ReadEntry(Group{files.ReadRecords(kBook, first, kAddressFieldCount), first}, item);
 }
 
 AddressEntry ReadAddressEntry(const store::Operation& op, int item) { return ReadEntry(op, item); }
@@ -135,11 +145,10 @@ int FindAddressEntry(const store::DataFiles& files, const QString& key) {
   return FindKey(files, key);
 }
 
-QString DuplicateEntryMessage() { return QStringLiteral("Entry Already Exists!"); }
+QString DuplicateEntryMessage() { return QCoreApplication::translate("Messages", "Entry Already Exists!"); }
 
 QString AddressBookFullMessage() {
-  return QStringLiteral(
-      "The address book is full: it can hold no more than %1 entries. "
+  return QCoreApplication::translate("Messages", "The address book is full: it can hold no more than %1 entries. "
       "Delete an entry to make room.")
       .arg(store::Info(kBook).max_items);
 }

@@ -32,8 +32,7 @@ DateBox::DateBox(QWidget* parent) : QDateEdit(parent) {
 }
 
 QString DateBox::NotADateMessage(const QString& text) {
-  return QStringLiteral(
-             "\"%1\" is not a date. Please type the date as day/month/year, for "
+  return tr("\"%1\" is not a date. Please type the date as day/month/year, for "
              "example 07/08/1990.")
       .arg(text);
 }

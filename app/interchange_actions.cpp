@@ -22,8 +22,10 @@ FileChooser& Chooser() {
   return chooser;
 }
 
-const char kCalendarFilter[] = "iCalendar files (*.ics)";
-const char kContactsFilter[] = "vCard files (*.vcf)";
+const char* const kCalendarFilter = QT_TRANSLATE_NOOP("Interchange", "iCalendar files (*.ics)");
+const char* const kContactsFilter = QT_TRANSLATE_NOOP("Interchange", "vCard files (*.vcf)");
+
+QString Translated(const char* text) { return QCoreApplication::translate("Interchange", text); }
 
 QStringList Choose(QWidget* parent, const FileDialogRequest& request, QString* filter) {
   if (Chooser()) return Chooser()(request, filter);
@@ -52,9 +54,9 @@ void ImportFromFiles(Application& app, QWidget* parent) {
   QString filter;
   const QStringList paths = Choose(
       parent,
-      {false, QStringLiteral("Import"),
-       QStringLiteral("Calendars and address books (*.ics *.vcf);;%1;;%2")
-           .arg(QLatin1String(kCalendarFilter), QLatin1String(kContactsFilter))},
+      {false, QCoreApplication::translate("Interchange", "Import"),
+       QCoreApplication::translate("Interchange", "Calendars and address books (*.ics *.vcf);;%1;;%2")
+           .arg(Translated(kCalendarFilter), Translated(kContactsFilter))},
       &filter);
   if (paths.isEmpty()) return;
   interchange::EventOptions options;
@@ -65,18 +67,18 @@ void ImportFromFiles(Application& app, QWidget* parent) {
 }
 
 void ExportToFile(Application& app, QWidget* parent) {
-  QString filter = QString::fromLatin1(kCalendarFilter);
+  QString filter = Translated(kCalendarFilter);
   const QStringList chosen = Choose(
       parent,
-      {true, QStringLiteral("Export"),
-       QStringLiteral("%1;;%2").arg(QLatin1String(kCalendarFilter), QLatin1String(kContactsFilter))},
+      {true, QCoreApplication::translate("Interchange", "Export"),
+       QStringLiteral("%1;;%2").arg(Translated(kCalendarFilter), Translated(kContactsFilter))},
       &filter);
   if (chosen.isEmpty()) return;
   QString path = chosen.front();
   // The name's extension decides; without one, the filter chosen.
   interchange::FileKind kind = interchange::KindOf(path);
   if (kind == interchange::FileKind::kUnknown) {
-    const bool contacts = filter == QLatin1String(kContactsFilter);
+    const bool contacts = filter == Translated(kContactsFilter);
     kind = contacts ? interchange::FileKind::kContacts : interchange::FileKind::kCalendar;
     if (QFileInfo(path).suffix().isEmpty()) path += contacts ? QStringLiteral(".vcf") : QStringLiteral(".ics");
   }
@@ -87,23 +89,22 @@ void ExportToFile(Application& app, QWidget* parent) {
 }
 
 CommandLineOptions InterchangeCommandLine() {
-  auto tr = [](const char* text) { return QCoreApplication::translate("Interchange", text); };
   CommandLineOptions o;
   o.options = {
       QCommandLineOption(QStringLiteral("export-ics"),
-                         tr("Write every appointment, and the address book's birthdays, to an "
+                         QCoreApplication::translate("Interchange", "Write every appointment, and the address book's birthdays, to an "
                             "iCalendar file, without opening a window."),
-                         tr("file")),
+                         QCoreApplication::translate("Interchange", "file")),
       QCommandLineOption(QStringLiteral("export-vcf"),
-                         tr("Write the address book to a vCard file, without opening a window."),
-                         tr("file")),
+                         QCoreApplication::translate("Interchange", "Write the address book to a vCard file, without opening a window."),
+                         QCoreApplication::translate("Interchange", "file")),
       QCommandLineOption(QStringLiteral("import"),
-                         tr("Import iCalendar (.ics) and vCard (.vcf) files, all or nothing, "
+                         QCoreApplication::translate("Interchange", "Import iCalendar (.ics) and vCard (.vcf) files, all or nothing, "
                             "without opening a window; more files may follow."),
-                         tr("file")),
+                         QCoreApplication::translate("Interchange", "file")),
   };
-  o.positional_name = tr("file");
-  o.positional_description = tr("More files to import after --import.");
+  o.positional_name = QCoreApplication::translate("Interchange", "file");
+  o.positional_description = QCoreApplication::translate("Interchange", "More files to import after --import.");
   o.take = [](const QCommandLineParser& parser, QStringList& unclaimed,
               QString& error) -> HeadlessCommand {
     interchange::CommandRequest request;

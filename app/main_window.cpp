@@ -73,26 +73,26 @@ MainWindow::MainWindow(Application& app)
   // behind every control.
   AddPicture("Image18", "cabinet.svg", 120, 2400, 1335, 1455);
   AddPicture("Image1", "work_surface.svg", 120, 240, 4695, 2175);
-  AddPicture("Image8", "calendar.svg", 1680, 1200, 1575, 1095, QStringLiteral("Calendar"));
-  AddPicture("Image9", "telephone.svg", 3480, 1320, 1215, 540, QStringLiteral("Contacts"));
-  AddPicture("Image11", "contacts.svg", 4080, 480, 600, 600, QStringLiteral("Contacts"));
-  AddPicture("Image13", "calendar_icon.svg", 2880, 840, 480, 600, QStringLiteral("Calendar"));
-  AddPicture("Image14", "clipboard.svg", 360, 960, 735, 900, QStringLiteral("Notes"));
+  AddPicture("Image8", "calendar.svg", 1680, 1200, 1575, 1095, tr("Calendar"));
+  AddPicture("Image9", "telephone.svg", 3480, 1320, 1215, 540, tr("Contacts"));
+  AddPicture("Image11", "contacts.svg", 4080, 480, 600, 600, tr("Contacts"));
+  AddPicture("Image13", "calendar_icon.svg", 2880, 840, 480, 600, tr("Calendar"));
+  AddPicture("Image14", "clipboard.svg", 360, 960, 735, 900, tr("Notes"));
   Picture* file_tab =
-      AddPicture("Image12", "file_tab.svg", 240, 120, 840, 600, QStringLiteral("File"));
-  AddNamePlate("Label4", QStringLiteral("Calendar"), 1, 2520);
-  AddNamePlate("Label5", QStringLiteral("Contacts"), 2, 3000);
-  AddNamePlate("Label6", QStringLiteral("Notes"), 3, 3480);
+      AddPicture("Image12", "file_tab.svg", 240, 120, 840, 600, tr("File"));
+  AddNamePlate("Label4", tr("Calendar"), 1, 2520);
+  AddNamePlate("Label5", tr("Contacts"), 2, 3000);
+  AddNamePlate("Label6", tr("Notes"), 3, 3480);
   Picture* front3 = AddPicture("Image7", "drawer3.svg", 120, 3360, 1335, 495);
   Picture* front2 = AddPicture("Image6", "drawer2.svg", 120, 2880, 1335, 495);
   Picture* front1 = AddPicture("Image5", "drawer1.svg", 120, 2400, 1335, 495);
   AddPicture("Image4", "bookcase.svg", 3480, 2400, 1335, 1455);
   today_indicator_ = AddPicture("Image43", "today.svg", 2520, 960, 480, 465,
-                                QStringLiteral("You have an appointment today!"));
+                                tr("You have an appointment today!"));
   today_indicator_->hide();
-  QWidget* handle3 = AddHandle("Command6", QStringLiteral("Notes"), 3, 3600);
-  QWidget* handle2 = AddHandle("Command5", QStringLiteral("Address Book"), 2, 3120);
-  QWidget* handle1 = AddHandle("Command4", QStringLiteral("Calendar"), 1, 2640);
+  QWidget* handle3 = AddHandle("Command6", tr("Notes"), 3, 3600);
+  QWidget* handle2 = AddHandle("Command5", tr("Address Book"), 2, 3120);
+  QWidget* handle1 = AddHandle("Command4", tr("Calendar"), 1, 2640);
 
   drawers_ = std::make_unique<DrawerCabinet>(std::array<DrawerCabinet::Drawer, 3>{{
       {front1, handle1, 2400, 2640},
@@ -198,36 +198,36 @@ QWidget* MainWindow::AddHandle(const char* name, const QString& tip, int drawer,
 }
 
 void MainWindow::BuildMenu() {
-  file_menu_ = new QMenu(QStringLiteral("File"), this);
+  file_menu_ = new QMenu(tr("File"), this);
   file_menu_->setObjectName(QStringLiteral("mnuFile"));
 
-  QMenu* view = file_menu_->addMenu(QStringLiteral("View"));
+  QMenu* view = file_menu_->addMenu(tr("View"));
   view->setObjectName(QStringLiteral("View"));
   view->menuAction()->setObjectName(QStringLiteral("View"));
-  QAction* calendar = view->addAction(QStringLiteral("Calendar"), this, &MainWindow::OpenCalendar);
+  QAction* calendar = view->addAction(tr("Calendar"), this, &MainWindow::OpenCalendar);
   calendar->setObjectName(QStringLiteral("Calendar"));
-  QAction* book = view->addAction(QStringLiteral("Address Book"), this, &MainWindow::OpenAddressBook);
+  QAction* book = view->addAction(tr("Address Book"), this, &MainWindow::OpenAddressBook);
   book->setObjectName(QStringLiteral("AddBook"));
-  QAction* notes = view->addAction(QStringLiteral("Notes"), this, &MainWindow::OpenNotes);
+  QAction* notes = view->addAction(tr("Notes"), this, &MainWindow::OpenNotes);
   notes->setObjectName(QStringLiteral("Notes"));
 
-  QAction* import = file_menu_->addAction(QStringLiteral("Import…"), this,
+  QAction* import = file_menu_->addAction(tr("Import…"), this,
                                           [this] { ImportFromFiles(app_, this); });
   import->setObjectName(QStringLiteral("Import"));
-  QAction* export_ = file_menu_->addAction(QStringLiteral("Export…"), this,
+  QAction* export_ = file_menu_->addAction(tr("Export…"), this,
                                            [this] { ExportToFile(app_, this); });
   export_->setObjectName(QStringLiteral("Export"));
-  QAction* sync = file_menu_->addAction(QStringLiteral("Sync…"), this, &MainWindow::OpenSync);
+  QAction* sync = file_menu_->addAction(tr("Sync…"), this, &MainWindow::OpenSync);
   sync->setObjectName(QStringLiteral("Sync"));
 
   file_menu_->addSeparator()->setObjectName(QStringLiteral("Space"));
 
-  QMenu* help = file_menu_->addMenu(QStringLiteral("Help"));
+  QMenu* help = file_menu_->addMenu(tr("Help"));
   help->setObjectName(QStringLiteral("Help"));
   help->menuAction()->setObjectName(QStringLiteral("Help"));
-  QAction* about = help->addAction(QStringLiteral("About"), this, &MainWindow::ShowAbout);
+  QAction* about = help->addAction(tr("About"), this, &MainWindow::ShowAbout);
   about->setObjectName(QStringLiteral("About"));
-  QAction* topics = help->addAction(QStringLiteral("Help Topics"), this,
+  QAction* topics = help->addAction(tr("Help Topics"), this,
                                     [this] { OpenToolWindow(app_.HelpTopics()); });
   topics->setObjectName(QStringLiteral("HTopics"));
   // The desktop's keys, from every window of the program; the menu shows them.
@@ -237,7 +237,7 @@ void MainWindow::BuildMenu() {
 
   file_menu_->addSeparator()->setObjectName(QStringLiteral("Space2"));
 
-  QAction* exit = file_menu_->addAction(QStringLiteral("Exit"), this, [this] { app_.ExitProgram(); });
+  QAction* exit = file_menu_->addAction(tr("Exit"), this, [this] { app_.ExitProgram(); });
   exit->setObjectName(QStringLiteral("Exit"));
   exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
   exit->setShortcutContext(Qt::ApplicationShortcut);

@@ -32,7 +32,7 @@ SplashWindow::SplashWindow(Application& app)
   setObjectName(QStringLiteral("frmSplash"));
   // No title bar is drawn; the title only names the window to the desktop.
   setWindowTitle(QStringLiteral("Quorvel"));
-  setAccessibleName(QStringLiteral("About Quorvel"));
+  setAccessibleName(tr("About Quorvel"));
   setWindowIcon(ProgramIcon());
   setAttribute(Qt::WA_DeleteOnClose);
   setFixedSize(Px(5805), Px(3240));
@@ -50,15 +50,15 @@ SplashWindow::SplashWindow(Application& app)
 
   auto* logo = new Picture(QStringLiteral(":/resources/logo.svg"), frame);
   logo->setObjectName(QStringLiteral("imgLogo"));
-  logo->setAccessibleName(QStringLiteral("Quorvel logo"));
+  logo->setAccessibleName(tr("Quorvel logo"));
   logo->setGeometry(TwipsRect(240, 420, 1440, 1440));
 
   // Positions below are relative to the frame.
   AddLabel(frame, "lblProductName", QStringLiteral("Quorvel"), TwipsRect(1980, 360, 3360, 600),
            ArialFont(20.25, true));
-  AddLabel(frame, "lblVersion", QStringLiteral("Version 1.0"), TwipsRect(1980, 960, 3360, 300),
+  AddLabel(frame, "lblVersion", tr("Version 1.0"), TwipsRect(1980, 960, 3360, 300),
            ArialFont(10, true));
-  AddLabel(frame, "lblContact", QStringLiteral("Contact us:"), TwipsRect(1980, 1500, 3360, 255),
+  AddLabel(frame, "lblContact", tr("Contact us:"), TwipsRect(1980, 1500, 3360, 255),
            ArialFont(8.25, true));
   QLabel* email = AddLabel(frame, "lblEmail", QLatin1String(kSupportEmail),
                            TwipsRect(1980, 1755, 3360, 255), ArialFont(8.25));
@@ -69,7 +69,7 @@ SplashWindow::SplashWindow(Application& app)
   }
 
   // Where the data files are, so a user can find them and back them up.
-  folder_caption_ = AddLabel(frame, "lblDataFolderCaption", QStringLiteral("Data folder:"),
+  folder_caption_ = AddLabel(frame, "lblDataFolderCaption", tr("Data folder:"),
                              TwipsRect(240, 2280, 3840, 255), ArialFont(8.25, true));
   folder_ = AddLabel(frame, "lblDataFolder", QString(), TwipsRect(240, 2535, 3840, 255),
                      ArialFont(8.25));
@@ -78,9 +78,9 @@ SplashWindow::SplashWindow(Application& app)
   folder_caption_->hide();
   folder_->hide();
 
-  close_ = new QPushButton(QStringLiteral("Close"), frame);
+  close_ = new QPushButton(tr("Close"), frame);
   close_->setObjectName(QStringLiteral("Command1"));
-  close_->setAccessibleName(QStringLiteral("Close"));
+  close_->setAccessibleName(tr("Close"));
   close_->setGeometry(TwipsRect(4200, 2520, 1215, 375));
   connect(close_, &QPushButton::clicked, this, [this] {
     // Unloads the window; the next About makes a new one.
@@ -94,7 +94,7 @@ void SplashWindow::SetCloseVisible(bool visible) {
   folder_->setText(
       folder_->fontMetrics().elidedText(folder, Qt::ElideMiddle, folder_->width()));
   folder_->setToolTip(folder);
-  folder_->setAccessibleName(QStringLiteral("Data folder"));
+  folder_->setAccessibleName(tr("Data folder"));
   folder_->setAccessibleDescription(folder);
   folder_caption_->setVisible(visible && !folder.isEmpty());
   folder_->setVisible(visible && !folder.isEmpty());

@@ -56,25 +56,25 @@ QUrl ChosenUrl(const QComboBox& box) {
 
 SyncWindow::SyncWindow(store::DataFiles& files, sync::BackgroundSync& runner, QWidget* parent)
     : QWidget(parent, Qt::Window), files_(files), runner_(runner) {
-  setWindowTitle(QStringLiteral("Sync"));
+  setWindowTitle(tr("Sync"));
   setObjectName(QStringLiteral("frmSync"));
-  setAccessibleName(QStringLiteral("Sync"));
+  setAccessibleName(tr("Sync"));
 
   server_ = new QLineEdit;
   server_->setPlaceholderText(QStringLiteral("https://dav.example.org/"));
   user_ = new QLineEdit;
   password_ = new QLineEdit;
   password_->setEchoMode(QLineEdit::Password);
-  password_->setPlaceholderText(QStringLiteral("(saved in the desktop's secret store)"));
-  calendar_ = CollectionBox(QStringLiteral("Calendar"));
-  address_book_ = CollectionBox(QStringLiteral("Address book"));
-  auto_sync_ = new QCheckBox(QStringLiteral("Sync &automatically at start-up and every 5 minutes"));
-  find_ = new QPushButton(QStringLiteral("&Find calendars"));
-  save_ = new QPushButton(QStringLiteral("Sa&ve"));
-  sync_now_ = new QPushButton(QStringLiteral("Sync &now"));
-  auto* close = new QPushButton(QStringLiteral("&Close"));
+  password_->setPlaceholderText(tr("(saved in the desktop's secret store)"));
+  calendar_ = CollectionBox(tr("Calendar"));
+  address_book_ = CollectionBox(tr("Address book"));
+  auto_sync_ = new QCheckBox(tr("Sync &automatically at start-up and every 5 minutes"));
+  find_ = new QPushButton(tr("&Find calendars"));
+  save_ = new QPushButton(tr("Sa&ve"));
+  sync_now_ = new QPushButton(tr("Sync &now"));
+  auto* close = new QPushButton(tr("&Close"));
   progress_ = new QProgressBar;
-  progress_->setAccessibleName(QStringLiteral("Sync progress"));
+  progress_->setAccessibleName(tr("Sync progress"));
   progress_->setRange(0, 1);
   progress_->setValue(0);
   progress_->setTextVisible(false);  // the status line below gives the counts
@@ -92,29 +92,34 @@ SyncWindow::SyncWindow(store::DataFiles& files, sync::BackgroundSync& runner, QW
   status_area->setFocusPolicy(Qt::NoFocus);
   status_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   status_area->setFixedHeight(status_->fontMetrics().lineSpacing() * 3 + 6);
-  status_->setAccessibleName(QStringLiteral("Sync status"));
+  status_->setAccessibleName(tr("Sync status"));
   status_->setObjectName(QStringLiteral("Sync status"));
   progress_->setObjectName(QStringLiteral("Sync progress"));
 
   const std::pair<QWidget*, const char*> named[] = {
-      {server_, "Server"},   {user_, "User name"},   {password_, "Password"},
-      {auto_sync_, "Sync automatically"}, {find_, "Find calendars"}, {save_, "Save"},
-      {sync_now_, "Sync now"}, {close, "Close"}};
+      {server_, QT_TR_NOOP("Server")},
+      {user_, QT_TR_NOOP("User name")},
+      {password_, QT_TR_NOOP("Password")},
+      {auto_sync_, QT_TR_NOOP("Sync automatically")},
+      {find_, QT_TR_NOOP("Find calendars")},
+      {save_, QT_TR_NOOP("Save")},
+      {sync_now_, QT_TR_NOOP("Sync now")},
+      {close, QT_TR_NOOP("Close")}};
   for (const auto& [widget, name] : named) {
     widget->setObjectName(QString::fromLatin1(name));
-    widget->setAccessibleName(QString::fromLatin1(name));
+    widget->setAccessibleName(tr(name));
   }
 
   auto* form = new QFormLayout;
-  form->addRow(QStringLiteral("&Server:"), server_);
-  form->addRow(QStringLiteral("&User name:"), user_);
-  form->addRow(QStringLiteral("&Password:"), password_);
+  form->addRow(tr("&Server:"), server_);
+  form->addRow(tr("&User name:"), user_);
+  form->addRow(tr("&Password:"), password_);
   auto* find_row = new QHBoxLayout;
   find_row->addWidget(find_);
   find_row->addStretch();
   form->addRow(QString(), find_row);
-  form->addRow(QStringLiteral("Ca&lendar:"), calendar_);
-  form->addRow(QStringLiteral("A&ddress book:"), address_book_);
+  form->addRow(tr("Ca&lendar:"), calendar_);
+  form->addRow(tr("A&ddress book:"), address_book_);
   form->addRow(QString(), auto_sync_);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
@@ -139,7 +144,7 @@ SyncWindow::SyncWindow(store::DataFiles& files, sync::BackgroundSync& runner, QW
 void SyncWindow::LoadSettings() {
   const auto state = sync::LoadState(files_);
   if (!state) {
-    status_->setText(QStringLiteral("The saved sync state is damaged; save the settings to start over."));
+    status_->setText(tr("The saved sync state is damaged; save the settings to start over."));
     return;
   }
   const sync::SyncSettings& s = state->settings;
@@ -172,7 +177,7 @@ void SyncWindow::FindCollections() {
     ShowMessage(sync::DavError{sync::DavErrorKind::kInsecure, 0, {}}.Message());
     return;
   }
-  SetBusy(true, QStringLiteral("Asking the server…"));
+  SetBusy(true, tr("Asking the server…"));
   const QString user = user_->text();
   const QString typed = password_->text();
   struct Found {
@@ -220,7 +225,7 @@ void SyncWindow::FindCollections() {
         }
         if (calendar_->findText(calendar_text) >= 0) calendar_->setCurrentText(calendar_text);
         if (address_book_->findText(book_text) >= 0) address_book_->setCurrentText(book_text);
-        SetBusy(false, QStringLiteral("Found %1 calendars and address books.")
+        SetBusy(false, tr("Found %1 calendars and address books.")
                            .arg(found.collections.size()));
       });
 }
@@ -228,7 +233,7 @@ void SyncWindow::FindCollections() {
 void SyncWindow::SaveSettings(std::function<void()> then) {
   if (busy_) return;
   if (runner_.running()) {
-    ShowMessage(QStringLiteral("A sync is running; save the settings when it has finished."));
+    ShowMessage(tr("A sync is running; save the settings when it has finished."));
     return;
   }
   sync::SyncSettings settings;
@@ -238,7 +243,7 @@ void SyncWindow::SaveSettings(std::function<void()> then) {
   settings.address_book = ChosenUrl(*address_book_);
   settings.auto_sync = auto_sync_->isChecked();
   if (!sync::DavClient::IsAllowed(settings.server) || settings.user.isEmpty()) {
-    ShowMessage(QStringLiteral("Please give the server address (https://…) and the user name."));
+    ShowMessage(tr("Please give the server address (https://…) and the user name."));
     return;
   }
   for (const QUrl& url : {settings.calendar, settings.address_book}) {
@@ -247,7 +252,7 @@ void SyncWindow::SaveSettings(std::function<void()> then) {
       return;
     }
   }
-  SetBusy(true, QStringLiteral("Checking the settings with the server…"));
+  SetBusy(true, tr("Checking the settings with the server…"));
   const QString typed = password_->text();
   struct Checked {
     std::optional<sync::SyncSettings> settings;
@@ -283,7 +288,7 @@ void SyncWindow::SaveSettings(std::function<void()> then) {
         calendar_->setEditText(result.settings->calendar.toString());
         address_book_->setEditText(result.settings->address_book.toString());
         runner_.SetAutomatic(result.settings->auto_sync);
-        SetBusy(false, result.password_problem.isNull() ? QStringLiteral("Settings saved.")
+        SetBusy(false, result.password_problem.isNull() ? tr("Settings saved.")
                                                         : result.password_problem);
         if (then) then();
       });
@@ -292,7 +297,7 @@ void SyncWindow::SaveSettings(std::function<void()> then) {
 void SyncWindow::SyncNow() {
   if (busy_ || runner_.running()) return;
   SaveSettings([this] {
-    status_->setText(QStringLiteral("Syncing…"));
+    status_->setText(tr("Syncing…"));
     runner_.Start(password_->text());
     SetBusy(false);
     if (runner_.running()) progress_->setRange(0, 0);
@@ -303,7 +308,7 @@ void SyncWindow::ShowProgress(const QString& step, int done, int total) {
   SetBusy(busy_);  // a sync started elsewhere (automatic) also locks the buttons
   progress_->setRange(0, total);
   progress_->setValue(done);
-  status_->setText(total > 0 ? QStringLiteral("%1 %2 of %3").arg(step).arg(done).arg(total)
+  status_->setText(total > 0 ? tr("%1 %2 of %3").arg(step).arg(done).arg(total)
                              : step);
 }
 

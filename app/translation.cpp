@@ -11,14 +11,18 @@ void LoadTranslation() {
   const QLocale locale;
   // Owned by the application object, which outlives every text shown.
   auto* own = new QTranslator(QCoreApplication::instance());
-  if (own->load(locale, QStringLiteral("quorvel"), QStringLiteral("_"),
-                QStringLiteral(":/i18n"))) {
-    QCoreApplication::installTranslator(own);
-    auto* qt = new QTranslator(QCoreApplication::instance());
-    if (qt->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
-                 QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-      QCoreApplication::installTranslator(qt);
-    }
+  if (!own->load(locale, QStringLiteral("quorvel"), QStringLiteral("_"),
+                 QStringLiteral(":/i18n"))) {
+    delete own;
+    return;
+  }
+  QCoreApplication::installTranslator(own);
+  auto* qt = new QTranslator(QCoreApplication::instance());
+  if (qt->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+               QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(qt);
+  } else {
+    delete qt;
   }
 }
 

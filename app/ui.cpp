@@ -13,6 +13,12 @@ QRect TwipsRect(int left, int top, int width, int height) {
   return QRect(Px(left), Px(top), Px(width), Px(height));
 }
 
+void WidenToText(QWidget& widget, int right) {
+  const int need = widget.sizeHint().width();
+  if (need <= widget.width()) return;
+  widget.resize(std::max(widget.width(), std::min(need, right - widget.x())), widget.height());
+}
+
 QString DateText(const QDate& date) { return date.toString(QStringLiteral("dd/MM/yyyy")); }
 
 QFont ArialFont(double points, bool bold) {

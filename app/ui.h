@@ -30,6 +30,11 @@ Widget* Place(Widget* widget, const char* name, const QRect& rect) {
   return widget;
 }
 
+// Widens `widget` to show its whole caption when its designed width is too
+// small for it (a longer text in another language), but never past `right`
+// (in its parent's pixels). A caption that fits keeps the designed geometry.
+void WidenToText(QWidget& widget, int right);
+
 // A date as every date box shows it: dd/MM/yyyy.
 QString DateText(const QDate& date);
 

@@ -53,51 +53,51 @@ QString DescriptionForStorage(const QString& shown) {
 
 ActivitiesWindow::ActivitiesWindow(Application& app) : app_(app) {
   setObjectName(QStringLiteral("Form4"));
-  setWindowTitle(QStringLiteral("Activities"));
+  setWindowTitle(tr("Activities"));
   setFixedSize(480, 392);
   setFont(ArialFont(9));
 
   date_ = Place(new DateBox(this), "DTPicker1", QRect(8, 8, 120, 24));
   // The day changes when a typed date is complete, not at every digit.
   date_->setKeyboardTracking(false);
-  date_->setAccessibleName(QStringLiteral("Date"));
+  date_->setAccessibleName(tr("Date"));
   date_->setDate(Now().date());
-  auto* schedule = Place(new QPushButton(QStringLiteral("View Schedule"), this), "Command6",
+  auto* schedule = Place(new QPushButton(tr("View Schedule"), this), "Command6",
                          QRect(136, 8, 110, 24));
 
-  auto* frame = Place(new QGroupBox(QStringLiteral("Appointments"), this), "Frame1",
+  auto* frame = Place(new QGroupBox(tr("Appointments"), this), "Frame1",
                       QRect(8, 40, 464, 236));
   subjects_ = Place(new QComboBox(frame), "Combo3", QRect(12, 24, 240, 24));
-  subjects_->setAccessibleName(QStringLiteral("Appointments"));
-  add_ = Place(new QPushButton(QStringLiteral("Add"), frame), "Command3", QRect(264, 24, 60, 24));
+  subjects_->setAccessibleName(tr("Appointments"));
+  add_ = Place(new QPushButton(tr("Add"), frame), "Command3", QRect(264, 24, 60, 24));
   QPushButton* add = add_;
-  delete_ = Place(new QPushButton(QStringLiteral("Delete"), frame), "Command4", QRect(328, 24, 60, 24));
-  edit_ = Place(new QPushButton(QStringLiteral("Edit"), frame), "Command5", QRect(392, 24, 60, 24));
+  delete_ = Place(new QPushButton(tr("Delete"), frame), "Command4", QRect(328, 24, 60, 24));
+  edit_ = Place(new QPushButton(tr("Edit"), frame), "Command5", QRect(392, 24, 60, 24));
 
   start_ = ReadOnlyBox(frame, "Text4", QRect(84, 60, 64, 22));
-  Caption(frame, "Label2", QStringLiteral("Start Time"), QRect(12, 61, 70, 20), start_);
+  Caption(frame, "Label2", tr("Start Time"), QRect(12, 61, 70, 20), start_);
   end_ = ReadOnlyBox(frame, "Text5", QRect(236, 60, 64, 22));
-  Caption(frame, "Label3", QStringLiteral("End Time"), QRect(170, 61, 64, 20), end_);
+  Caption(frame, "Label3", tr("End Time"), QRect(170, 61, 64, 20), end_);
 
   reminder_ = Place(new QCheckBox(frame), "Check1", QRect(12, 94, 18, 20));
   reminder_->setEnabled(false);
-  Caption(frame, "Label1", QStringLiteral("Reminder"), QRect(32, 94, 64, 20), reminder_);
+  Caption(frame, "Label1", tr("Reminder"), QRect(32, 94, 64, 20), reminder_);
   minutes_ = ReadOnlyBox(frame, "Text2", QRect(104, 93, 44, 22));
   minutes_->setText(QStringLiteral("15"));
-  minutes_label_ = Caption(frame, "Label4", QStringLiteral("Minutes before meeting"),
+  minutes_label_ = Caption(frame, "Label4", tr("Minutes before meeting"),
                            QRect(154, 94, 180, 20), minutes_);
 
   description_ = Place(new QPlainTextEdit(frame), "Text1", QRect(12, 124, 440, 100));
   description_->setReadOnly(true);
   description_->setFocusPolicy(Qt::ClickFocus);
-  description_->setPlainText(QStringLiteral("Description"));
-  description_->setAccessibleName(QStringLiteral("Description"));
+  description_->setPlainText(tr("Description"));
+  description_->setAccessibleName(tr("Description"));
 
-  auto* memos = Place(new QGroupBox(QStringLiteral("Memos"), this), "Frame2", QRect(8, 284, 464, 60));
+  auto* memos = Place(new QGroupBox(tr("Memos"), this), "Frame2", QRect(8, 284, 464, 60));
   birthdays_ = Place(new QComboBox(memos), "Combo4", QRect(12, 24, 440, 24));
-  birthdays_->setAccessibleName(QStringLiteral("Memos"));
+  birthdays_->setAccessibleName(tr("Memos"));
 
-  auto* ok = Place(new QPushButton(QStringLiteral("OK"), this), "Command1", QRect(392, 354, 80, 28));
+  auto* ok = Place(new QPushButton(tr("OK"), this), "Command1", QRect(392, 354, 80, 28));
   ok->setDefault(true);  // Enter presses it where the control in focus has no use for Enter
 
   id_ = Place(new QLineEdit(QStringLiteral("ID"), this), "Text3", QRect(8, 354, 60, 22));

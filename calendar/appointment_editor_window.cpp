@@ -99,39 +99,39 @@ QStringList AppointmentEditorWindow::EndTimes() { return HalfHours(true); }
 
 AppointmentEditorWindow::AppointmentEditorWindow(Application& app) : app_(app) {
   setObjectName(QStringLiteral("Form5"));
-  setWindowTitle(QStringLiteral("Add Appointment"));
+  setWindowTitle(tr("Add Appointment"));
   setFixedSize(360, 292);
   setFont(ArialFont(9));
 
-  auto* frame = Place(new QGroupBox(QStringLiteral("Appointments"), this), "Frame1",
+  auto* frame = Place(new QGroupBox(tr("Appointments"), this), "Frame1",
                       QRect(8, 8, 344, 240));
   subject_ = Place(new QLineEdit(frame), "Text4", QRect(12, 24, 320, 24));
   subject_->setMaxLength(kSubjectLimit);
-  subject_->setAccessibleName(QStringLiteral("Subject"));
+  subject_->setAccessibleName(tr("Subject"));
 
   TimeCombo* start = TimeList(frame, "Combo1", QRect(84, 58, 76, 24), StartTimes());
   start_ = start;
-  auto* start_label = Place(new QLabel(QStringLiteral("Start Time"), frame), "Label2", QRect(12, 60, 70, 20));
+  auto* start_label = Place(new QLabel(tr("Start Time"), frame), "Label2", QRect(12, 60, 70, 20));
   start_label->setBuddy(start_);
-  start_->setAccessibleName(QStringLiteral("Start Time"));
+  start_->setAccessibleName(tr("Start Time"));
   end_ = TimeList(frame, "Combo2", QRect(256, 58, 76, 24), EndTimes());
-  auto* end_label = Place(new QLabel(QStringLiteral("End Time"), frame), "Label3", QRect(186, 60, 66, 20));
+  auto* end_label = Place(new QLabel(tr("End Time"), frame), "Label3", QRect(186, 60, 66, 20));
   end_label->setBuddy(end_);
-  end_->setAccessibleName(QStringLiteral("End Time"));
+  end_->setAccessibleName(tr("End Time"));
 
-  reminder_ = Place(new QCheckBox(QStringLiteral("Reminder"), frame), "Check1", QRect(12, 92, 84, 22));
+  reminder_ = Place(new QCheckBox(tr("Reminder"), frame), "Check1", QRect(12, 92, 84, 22));
   minutes_ = Place(new QLineEdit(QStringLiteral("15"), frame), "Text2", QRect(104, 92, 44, 22));
   minutes_->setMaxLength(kMinutesLimit);
-  minutes_->setAccessibleName(QStringLiteral("Minutes before meeting"));
-  minutes_label_ = Place(new QLabel(QStringLiteral("Minutes before meeting"), frame), "Label4",
+  minutes_->setAccessibleName(tr("Minutes before meeting"));
+  minutes_label_ = Place(new QLabel(tr("Minutes before meeting"), frame), "Label4",
                          QRect(154, 93, 180, 20));
   minutes_label_->setBuddy(minutes_);
 
   description_ = Place(new QPlainTextEdit(frame), "Text1", QRect(12, 124, 320, 104));
   description_->setTabChangesFocus(true);
-  description_->setAccessibleName(QStringLiteral("Description"));
+  description_->setAccessibleName(tr("Description"));
 
-  auto* ok = Place(new QPushButton(QStringLiteral("OK"), this), "Command2", QRect(272, 256, 80, 28));
+  auto* ok = Place(new QPushButton(tr("OK"), this), "Command2", QRect(272, 256, 80, 28));
   ok->setDefault(true);
 
   id_ = Place(new QLineEdit(QStringLiteral("ID"), this), "Text3", QRect(8, 256, 100, 22));
@@ -171,9 +171,9 @@ void AppointmentEditorWindow::ShowReminderMinutes(bool shown) {
 }
 
 void AppointmentEditorWindow::Reset() {
-  description_->setPlainText(QStringLiteral("Description"));
+  description_->setPlainText(tr("Description"));
   minutes_->setText(QStringLiteral("15"));
-  subject_->setText(QStringLiteral("Subject"));
+  subject_->setText(tr("Subject"));
   start_->setCurrentIndex(-1);
   start_->setEditText(QString());
   end_->setCurrentIndex(-1);
@@ -198,7 +198,7 @@ void AppointmentEditorWindow::LimitDescription() {
 }
 
 void AppointmentEditorWindow::OpenForAdd(const QString& id) {
-  setWindowTitle(QStringLiteral("Add Appointment"));
+  setWindowTitle(tr("Add Appointment"));
   Reset();
   id_->setText(id);
   subject_->selectAll();
@@ -206,7 +206,7 @@ void AppointmentEditorWindow::OpenForAdd(const QString& id) {
 }
 
 void AppointmentEditorWindow::OpenForEdit(const Appointment& appointment) {
-  setWindowTitle(QStringLiteral("Edit Appointment"));
+  setWindowTitle(tr("Edit Appointment"));
   Reset();
   SetTime(start_, appointment.start);
   SetTime(end_, appointment.end);
@@ -235,20 +235,20 @@ Appointment AppointmentEditorWindow::Values() const {
 void AppointmentEditorWindow::Ok() {
   const Appointment a = Values();
   if (a.start.isEmpty()) {
-    ShowMessage(QStringLiteral("You need to specify a Start-Time for the Appointment"));
+    ShowMessage(tr("You need to specify a Start-Time for the Appointment"));
     return;
   }
   if (a.end.isEmpty()) {
-    ShowMessage(QStringLiteral("You need to specify an End-Time for the Appointment"));
+    ShowMessage(tr("You need to specify an End-Time for the Appointment"));
     return;
   }
   // Times compare as texts, character by character.
   if (!(a.start < a.end)) {
-    ShowMessage(QStringLiteral("The duration of the meeting must be greater than 0 minutes!"));
+    ShowMessage(tr("The duration of the meeting must be greater than 0 minutes!"));
     return;
   }
   if (a.subject.isEmpty()) {
-    ShowMessage(QStringLiteral("You need to specify a Subject for the Appointment"));
+    ShowMessage(tr("You need to specify a Subject for the Appointment"));
     return;
   }
   const store::Outcome outcome =

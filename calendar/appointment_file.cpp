@@ -145,24 +145,11 @@ void RemoveAppointment(store::Operation& op, int position) {
   if (position < 0 || position >= count) return;
   const QString id = op.ReadText(kFile, Record(position, kIdField));
   // Close the gap: every later group moves down one place.
-  for (int j = position; j <= count - 2; ++j) {
-    QString texts[kFieldsPerAppointment + 1];
-    std::int16_t reminder = 0;
-    for (int field = 1; field <= kFieldsPerAppointment; ++field) {
-      if (field == kReminderField) {
-        reminder = op.ReadInteger(kFile, Record(j + 1, field));
-      } else {
-        texts[field] = op.ReadText(kFile, Record(j + 1, field));
-      }
-    }
-    for (int field = 1; field <= kFieldsPerAppointment; ++field) {
-      if (field == kReminderField) {
-        op.WriteInteger(kFile, Record(j, field), reminder);
-      } else {
-        op.WriteText(kFile, Record(j, field), texts[field]);
-      }
-    }
-  }
+  // The reminder (field 5) is an integer, the other fields texts.
+  static_assert(kFieldsPerAppointment == 7 && kReminderField == 5);
+  constexpr store::ValueKind kText = store::ValueKind::kText;
+  op.MoveItems(kFile, position + 1, count - position - 1, position,
+               {kText, kText, kText, kText, store::ValueKind::kInteger, kText, kText});
   // The old last group becomes empty texts (the reminder reads back as 0).
   for (int field = 1; field <= kFieldsPerAppointment; ++field) {
     op.WriteText(kFile, Record(count - 1, field), QString());

@@ -68,13 +68,13 @@ QStringList DayScheduleWindow::TimeLabels() {
 
 DayScheduleWindow::DayScheduleWindow(Application& app) : app_(app) {
   setObjectName(QStringLiteral("Form6"));
-  setWindowTitle(QStringLiteral("Day Schedule"));
+  setWindowTitle(tr("Day Schedule"));
   setFixedSize(Px(8040), Px(3795));
   setFont(ArialFont(9));
 
   grid_ = new QTableWidget(0, kTimeColumns + 1, this);
   grid_->setObjectName(QStringLiteral("MSFlexGrid1"));
-  grid_->setAccessibleName(QStringLiteral("Day schedule"));
+  grid_->setAccessibleName(tr("Day schedule"));
   grid_->setGeometry(TwipsRect(120, 120, 7815, 3135));
   grid_->verticalHeader()->hide();
   grid_->verticalHeader()->setDefaultSectionSize(Px(285));
@@ -89,7 +89,7 @@ DayScheduleWindow::DayScheduleWindow(Application& app) : app_(app) {
   grid_->setItemDelegate(new PlainCells(grid_));
   grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   grid_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-  grid_->setHorizontalHeaderLabels(QStringList{QStringLiteral("Appointment")} + TimeLabels());
+  grid_->setHorizontalHeaderLabels(QStringList{tr("Appointment")} + TimeLabels());
   grid_->setColumnWidth(0, Px(3000));
   for (int k = 1; k <= kTimeColumns; ++k) {
     grid_->setColumnWidth(k, Px(500));
@@ -103,9 +103,9 @@ DayScheduleWindow::DayScheduleWindow(Application& app) : app_(app) {
   date_->setGeometry(TwipsRect(120, 3360, 3135, 375));
   // The day changes when a typed date is complete, not at every digit.
   date_->setKeyboardTracking(false);
-  date_->setAccessibleName(QStringLiteral("Date"));
+  date_->setAccessibleName(tr("Date"));
 
-  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  auto* ok = new QPushButton(tr("OK"), this);
   ok->setObjectName(QStringLiteral("Command1"));
   ok->setGeometry(TwipsRect(6720, 3360, 1215, 375));
   ok->setDefault(true);  // Enter presses it where the control in focus has no use for Enter
@@ -132,7 +132,7 @@ void DayScheduleWindow::SetDate(const QDate& date) {
 
 void DayScheduleWindow::FillDaySchedule() {
   ActivitiesWindow& activities = app_.Activities();
-  setWindowTitle(QStringLiteral("Day Schedule for - ") +
+  setWindowTitle(tr("Day Schedule for - ") +
                  DateText(activities.Date()));
 
   // The header row holds "Appointment" and the 34 half-hours; one row per
@@ -160,7 +160,7 @@ void DayScheduleWindow::FillDaySchedule() {
     }
   }
   QTableWidgetItem* total = Cell(*grid_, n, 0);
-  total->setText(QStringLiteral("Total Occupation"));
+  total->setText(tr("Total Occupation"));
   total->setBackground(kTotalCaption);
   // The caption's pale cyan is fixed; its text stays dark on it.
   total->setForeground(ReadableOn(grid_->palette().color(QPalette::Text), kTotalCaption));

@@ -132,29 +132,29 @@ void MonthCalendarView::paintCell(QPainter* painter, const QRect& rect, QDate da
 
 MonthCalendarWindow::MonthCalendarWindow(Application& app) : app_(app) {
   setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(QStringLiteral("Calendar"));
+  setWindowTitle(tr("Calendar"));
   setFixedSize(Px(7890), Px(5385));
 
   calendar_ = new MonthCalendarView(this);
   calendar_->setObjectName(QStringLiteral("Calendar1"));
-  calendar_->setAccessibleName(QStringLiteral("Calendar"));
+  calendar_->setAccessibleName(tr("Calendar"));
   calendar_->setGeometry(TwipsRect(-120, 0, 7935, 5295));
 
   // Legend: the two discs and the words beside them, over the title.
   LegendPicture(this, QStringLiteral("Picture1(0)"), QStringLiteral(":/resources/calendar_birthday_mark.svg"),
-          TwipsRect(240, 0, 255, 255), QStringLiteral("Birthday"));
+          TwipsRect(240, 0, 255, 255), tr("Birthday"));
   LegendPicture(this, QStringLiteral("Picture2(0)"),
           QStringLiteral(":/resources/calendar_appointment_mark.svg"), TwipsRect(240, 240, 255, 255),
-          QStringLiteral("Appointment"));
+          tr("Appointment"));
   // The legend's words are text in the palette's colour, readable on a
   // light or a dark window.
-  auto* legend = new QLabel(QStringLiteral("Birthday\nAppointment"), this);
+  auto* legend = new QLabel(tr("Birthday\nAppointment"), this);
   legend->setObjectName(QStringLiteral("Picture3"));
   legend->setGeometry(TwipsRect(480, 0, 1695, 495));
   legend->setFont(ArialFont(9));
   legend->setContentsMargins(3, 0, 0, 0);
   legend->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  legend->setAccessibleName(QStringLiteral("Legend: Birthday, Appointment"));
+  legend->setAccessibleName(tr("Legend: Birthday, Appointment"));
 
   auto* spinner = new QWidget(this);
   spinner->setObjectName(QStringLiteral("UpDown1"));
@@ -167,14 +167,14 @@ MonthCalendarWindow::MonthCalendarWindow(Application& app) : app_(app) {
     Qt::ArrowType arrow;
     const char* tip;
     int step;
-  } kButtons[] = {{"Down", Qt::LeftArrow, "Previous month", -1},
-                  {"Up", Qt::RightArrow, "Next month", 1}};
+  } kButtons[] = {{"Down", Qt::LeftArrow, QT_TR_NOOP("Previous month"), -1},
+                  {"Up", Qt::RightArrow, QT_TR_NOOP("Next month"), 1}};
   for (const auto& b : kButtons) {
     auto* button = new QToolButton(spinner);
     button->setObjectName(QLatin1String(b.name));
     button->setArrowType(b.arrow);
-    button->setToolTip(QLatin1String(b.tip));
-    button->setAccessibleName(QLatin1String(b.tip));
+    button->setToolTip(tr(b.tip));
+    button->setAccessibleName(tr(b.tip));
     button->setAutoRepeat(true);
     button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     spin_layout->addWidget(button);
@@ -182,7 +182,7 @@ MonthCalendarWindow::MonthCalendarWindow(Application& app) : app_(app) {
     connect(button, &QToolButton::clicked, this, [this, step] { StepMonth(step); });
   }
 
-  auto* close = new QPushButton(QStringLiteral("Close"), this);
+  auto* close = new QPushButton(tr("Close"), this);
   close->setObjectName(QStringLiteral("Command1"));
   close->setGeometry(TwipsRect(6600, 120, 1095, 375));
   connect(close, &QPushButton::clicked, this, &QWidget::hide);

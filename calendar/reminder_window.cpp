@@ -51,30 +51,30 @@ QLabel* MakeValue(QWidget* parent, const QString& name, const QString& caption, 
 
 ReminderWindow::ReminderWindow(Application& app) : app_(app) {
   setObjectName(QStringLiteral("Form8"));
-  setWindowTitle(QStringLiteral("Reminder"));
+  setWindowTitle(tr("Reminder"));
   setFont(ArialFont(8));
   setFixedSize(Px(4665), Px(1890));
 
-  MakeLabel(this, QStringLiteral("Label1"), QStringLiteral("You have a meeting in"), 0, 120,
+  MakeLabel(this, QStringLiteral("Label1"), tr("You have a meeting in"), 0, 120,
             3015);
-  lead_ = MakeValue(this, QStringLiteral("Label2"), QStringLiteral("Minutes before the meeting"),
+  lead_ = MakeValue(this, QStringLiteral("Label2"), tr("Minutes before the meeting"),
                     2040, 120, 735, false);
-  MakeLabel(this, QStringLiteral("Label3"), QStringLiteral("minutes."), 2520, 120, 1095);
-  MakeLabel(this, QStringLiteral("Label4"), QStringLiteral("Subject:"), 0, 720, 1215);
-  subject_ = MakeValue(this, QStringLiteral("Label7(0)"), QStringLiteral("Subject"), 1320, 720,
+  MakeLabel(this, QStringLiteral("Label3"), tr("minutes."), 2520, 120, 1095);
+  MakeLabel(this, QStringLiteral("Label4"), tr("Subject:"), 0, 720, 1215);
+  subject_ = MakeValue(this, QStringLiteral("Label7(0)"), tr("Subject"), 1320, 720,
                        3255, true);
-  MakeLabel(this, QStringLiteral("Label5"), QStringLiteral("Start Time"), 0, 1200, 1215);
-  start_ = MakeValue(this, QStringLiteral("Label7(1)"), QStringLiteral("Start Time"), 1320, 1200,
+  MakeLabel(this, QStringLiteral("Label5"), tr("Start Time"), 0, 1200, 1215);
+  start_ = MakeValue(this, QStringLiteral("Label7(1)"), tr("Start Time"), 1320, 1200,
                      615, true);
-  MakeLabel(this, QStringLiteral("Label6"), QStringLiteral("End Time"), 0, 1560, 1215);
-  end_ = MakeValue(this, QStringLiteral("Label7(2)"), QStringLiteral("End Time"), 1320, 1560, 615,
+  MakeLabel(this, QStringLiteral("Label6"), tr("End Time"), 0, 1560, 1215);
+  end_ = MakeValue(this, QStringLiteral("Label7(2)"), tr("End Time"), 1320, 1560, 615,
                    true);
 
 
-  ok_ = new QPushButton(QStringLiteral("OK"), this);
+  ok_ = new QPushButton(tr("OK"), this);
   ok_->setObjectName(QStringLiteral("Command1"));
   ok_->setGeometry(TwipsRect(3360, 1440, 1215, 375));
-  ok_->setAccessibleName(QStringLiteral("OK"));
+  ok_->setAccessibleName(tr("OK"));
   ok_->setDefault(true);
   connect(ok_, &QPushButton::clicked, this, &QWidget::hide);
 }

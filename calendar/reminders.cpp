@@ -4,6 +4,7 @@
 #include "app/seams.h"
 #include "calendar/appointment_file.h"
 #include "calendar/reminder_window.h"
+#include "store/scan.h"
 #include "store/trim.h"
 
 namespace quorvel {
@@ -53,20 +54,22 @@ QString DisplaySubject(const QString& subject) {
 
 std::vector<ReminderRow> RemindersOf(const store::DataFiles& files, const QDate& date) {
   std::vector<ReminderRow> rows;
-  const QString key = DayKey(date);
-  const int count = files.ReadCount(kAppoint);
-  for (int k = 0; k < count; ++k) {
-    auto field = [&](int f) { return store::FieldRecord(kAppoint, k, f); };
-    if (files.ReadText(kAppoint, field(1)).left(8) != key) continue;
-    if (files.ReadInteger(kAppoint, field(5)) != -1) continue;
-    const QString start = files.ReadText(kAppoint, field(3));
-    const QString lead = files.ReadText(kAppoint, field(6));
+  // The day key is ASCII, stored as the same bytes: IDs are compared as
+  // bytes in one pass over the file and only the day's groups decoded.
+  const QByteArray key = DayKey(date).toLatin1();
+  const int length = store::Info(kAppoint).record_length;
+  store::ScanItems(files, kAppoint, files.ReadCount(kAppoint), [&](int, const char* group) {
+    const QByteArrayView id = store::FieldBytes(kAppoint, group, 1);
+    if (id.size() < 8 || id.first(8) != key) return;
+    if (store::DecodeIntegerAt(group + 4 * length, length) != -1) return;
+    const QString start = store::FieldText(kAppoint, group, 3);
+    const QString lead = store::FieldText(kAppoint, group, 6);
     const std::optional<int> due = DueMinute(start, lead);
-    if (!due) continue;
-    rows.push_back(ReminderRow{*due, start, files.ReadText(kAppoint, field(4)),
-                               DisplaySubject(files.ReadText(kAppoint, field(2))),
+    if (!due) return;
+    rows.push_back(ReminderRow{*due, start, store::FieldText(kAppoint, group, 4),
+                               DisplaySubject(store::FieldText(kAppoint, group, 2)),
                                QString::number(*WholeNumber(store::TrimSpaces(lead)))});
-  }
+  });
   return rows;
 }
 

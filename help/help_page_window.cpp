@@ -87,15 +87,15 @@ HelpPageWindow::HelpPageWindow(Application& app)
     button->setGeometry(TwipsRect(left, 120, 1095, 375));
     return button;
   };
-  index_ = make_button("Command1", QStringLiteral("Index"), 120);
+  index_ = make_button("Command1", tr("Index"), 120);
   previous_ = make_button("Command2", QStringLiteral("<<"), 1200);
   next_ = make_button("Command3", QStringLiteral(">>"), 2280);
   // The arrows keep their captions as names; the tool tips and the
   // descriptions say where they lead.
-  previous_->setToolTip(QStringLiteral("Previous page"));
-  previous_->setAccessibleDescription(QStringLiteral("Previous page"));
-  next_->setToolTip(QStringLiteral("Next page"));
-  next_->setAccessibleDescription(QStringLiteral("Next page"));
+  previous_->setToolTip(tr("Previous page"));
+  previous_->setAccessibleDescription(tr("Previous page"));
+  next_->setToolTip(tr("Next page"));
+  next_->setAccessibleDescription(tr("Next page"));
 
   page_number_ = new QLineEdit(QStringLiteral("11"), this);
   page_number_->setObjectName(QStringLiteral("Text1"));

@@ -14,7 +14,7 @@ HelpTopicsWindow::HelpTopicsWindow(Application& app)
                            Qt::WindowCloseButtonHint),
       app_(app) {
   setObjectName(QStringLiteral("Form12"));
-  setWindowTitle(QStringLiteral("Help Topics"));
+  setWindowTitle(tr("Help Topics"));
   // Closing with the close box ends this window; the next opening builds the
   // tree afresh, all collapsed.
   setAttribute(Qt::WA_DeleteOnClose);
@@ -26,7 +26,7 @@ HelpTopicsWindow::HelpTopicsWindow(Application& app)
 
   tree_ = new QTreeWidget(this);
   tree_->setObjectName(QStringLiteral("TreeView1"));
-  tree_->setAccessibleName(QStringLiteral("Help Topics"));
+  tree_->setAccessibleName(tr("Help Topics"));
   tree_->setGeometry(TwipsRect(120, 240, 7092, 5568));
   tree_->setHeaderHidden(true);
   tree_->setColumnCount(1);
@@ -77,27 +77,27 @@ void HelpTopicsWindow::FillHelpTopics() {
   };
   static constexpr Entry kNodes[] = {
       {"Org", "Quorvel", "", kClosedChapter},
-      {"0-1", "Getting Started", "Org", kPage},
-      {"C", "Calendar", "Org", kClosedChapter},
-      {"1-1", "How to add an appointment", "C", kPage},
-      {"1-2", "How to view an appointment", "C", kPage},
-      {"1-3", "How to edit an appointment", "C", kPage},
-      {"1-4", "How to delete an appointment", "C", kPage},
-      {"1-5", "How to view the schedule for a specific day", "C", kPage},
-      {"N", "Notes", "Org", kClosedChapter},
-      {"2-1", "How to add a note", "N", kPage},
-      {"2-2", "How to view a note", "N", kPage},
-      {"2-3", "How to edit a note", "N", kPage},
-      {"2-4", "How to delete a note", "N", kPage},
-      {"A", "Address Book", "Org", kClosedChapter},
-      {"3-1", "How to add an entry", "A", kPage},
-      {"3-2", "How to view an entry", "A", kPage},
-      {"3-3", "How to edit an entry", "A", kPage},
-      {"3-4", "How to delete an entry", "A", kPage},
+      {"0-1", QT_TR_NOOP("Getting Started"), "Org", kPage},
+      {"C", QT_TR_NOOP("Calendar"), "Org", kClosedChapter},
+      {"1-1", QT_TR_NOOP("How to add an appointment"), "C", kPage},
+      {"1-2", QT_TR_NOOP("How to view an appointment"), "C", kPage},
+      {"1-3", QT_TR_NOOP("How to edit an appointment"), "C", kPage},
+      {"1-4", QT_TR_NOOP("How to delete an appointment"), "C", kPage},
+      {"1-5", QT_TR_NOOP("How to view the schedule for a specific day"), "C", kPage},
+      {"N", QT_TR_NOOP("Notes"), "Org", kClosedChapter},
+      {"2-1", QT_TR_NOOP("How to add a note"), "N", kPage},
+      {"2-2", QT_TR_NOOP("How to view a note"), "N", kPage},
+      {"2-3", QT_TR_NOOP("How to edit a note"), "N", kPage},
+      {"2-4", QT_TR_NOOP("How to delete a note"), "N", kPage},
+      {"A", QT_TR_NOOP("Address Book"), "Org", kClosedChapter},
+      {"3-1", QT_TR_NOOP("How to add an entry"), "A", kPage},
+      {"3-2", QT_TR_NOOP("How to view an entry"), "A", kPage},
+      {"3-3", QT_TR_NOOP("How to edit an entry"), "A", kPage},
+      {"3-4", QT_TR_NOOP("How to delete an entry"), "A", kPage},
   };
   for (const Entry& entry : kNodes) {
     AddNode(QString::fromLatin1(entry.parent), QString::fromLatin1(entry.key),
-            QString::fromLatin1(entry.text), entry.picture);
+            tr(entry.text), entry.picture);
   }
 }
 

@@ -1,4 +1,5 @@
 // Address book entries as vCards and back.
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QRegularExpression>
 
@@ -56,8 +57,8 @@ class CardReader {
     if (!ReadName(skip_reason)) return std::nullopt;
     const QString key = entry_.Key();
     for (const auto& [what, text, limit] :
-         {std::tuple{QStringLiteral("its name"), entry_.name, kNameLimit},
-          std::tuple{QStringLiteral("its surname"), entry_.surname, kSurnameLimit}}) {
+         {std::tuple{QCoreApplication::translate("Interchange", "its name"), entry_.name, kNameLimit},
+          std::tuple{QCoreApplication::translate("Interchange", "its surname"), entry_.surname, kSurnameLimit}}) {
       if (QString problem = FieldProblem(what, text, limit); !problem.isNull()) {
         *skip_reason = problem;
         return std::nullopt;
@@ -65,9 +66,9 @@ class CardReader {
     }
     who_ = key;
     ReadPhones();
-    ReadSingle(QStringLiteral("EMAIL"), QStringLiteral("e-mail address"), kEmailLimit,
+    ReadSingle(QStringLiteral("EMAIL"), QCoreApplication::translate("Interchange", "e-mail address"), kEmailLimit,
                &entry_.email, "mailto:");
-    ReadSingle(QStringLiteral("URL"), QStringLiteral("home page"), kHomePageLimit,
+    ReadSingle(QStringLiteral("URL"), QCoreApplication::translate("Interchange", "home page"), kHomePageLimit,
                &entry_.home_page, "");
     ReadAddress();
     ReadNotes();
@@ -80,7 +81,7 @@ class CardReader {
         if (p->value.trimmed().isEmpty() || (QLatin1String(name) == QLatin1String("ORG") && org_used_)) {
           continue;
         }
-        LeftOut(QStringLiteral("its %1").arg(QString::fromLatin1(what)));
+        LeftOut(QCoreApplication::translate("Interchange", "its %1").arg(QString::fromLatin1(what)));
         break;
       }
     }
@@ -102,7 +103,7 @@ class CardReader {
       who_ = entry_.Key();
       if (!parts.value(3).trimmed().isEmpty() || !parts.value(4).trimmed().isEmpty()) {
         if (!entry_.surname.isEmpty()) {
-          LeftOut(QStringLiteral("its title before or after the name (\"%1\")")
+          LeftOut(QCoreApplication::translate("Interchange", "its title before or after the name (\"%1\")")
                       .arg((parts.value(3) + QLatin1Char(' ') + parts.value(4)).trimmed()));
         }
       }
@@ -123,7 +124,7 @@ class CardReader {
       }
     }
     if (entry_.surname.isEmpty()) {
-      *skip_reason = QStringLiteral("it has no name");
+      *skip_reason = QCoreApplication::translate("Interchange", "it has no name");
       return false;
     }
     return true;
@@ -153,7 +154,7 @@ class CardReader {
       places.push_back(kOther);
       if (QString problem = FieldProblem(QStringLiteral("it"), number, kPhoneLimit);
           !problem.isNull()) {
-        LeftOut(QStringLiteral("the telephone number %1 (%2)").arg(number.left(30), problem));
+        LeftOut(QCoreApplication::translate("Interchange", "the telephone number %1 (%2)").arg(number.left(30), problem));
         continue;
       }
       bool placed = false;
@@ -164,7 +165,7 @@ class CardReader {
           break;
         }
       }
-      if (!placed) LeftOut(QStringLiteral("the telephone number %1 (no free place for it)").arg(number));
+      if (!placed) LeftOut(QCoreApplication::translate("Interchange", "the telephone number %1 (no free place for it)").arg(number));
     }
   }
 
@@ -175,11 +176,11 @@ class CardReader {
       const QString value = WithoutScheme(p->Text().trimmed(), scheme);
       if (value.isEmpty()) continue;
       if (taken) {
-        LeftOut(QStringLiteral("the %1 %2 (only one is kept)").arg(what, value.left(40)));
+        LeftOut(QCoreApplication::translate("Interchange", "the %1 %2 (only one is kept)").arg(what, value.left(40)));
         continue;
       }
       if (QString problem = FieldProblem(QStringLiteral("it"), value, limit); !problem.isNull()) {
-        LeftOut(QStringLiteral("the %1 %2 (%3)").arg(what, value.left(40), problem));
+        LeftOut(QCoreApplication::translate("Interchange", "the %1 %2 (%3)").arg(what, value.left(40), problem));
         continue;
       }
       *field = value;
@@ -215,11 +216,11 @@ class CardReader {
       if (text.isEmpty()) continue;
       const QString shown = QString(text).replace(QLatin1String("\r\n"), QLatin1String(", "));
       if (taken) {
-        LeftOut(QStringLiteral("the address %1 (only one is kept)").arg(shown.left(40)));
+        LeftOut(QCoreApplication::translate("Interchange", "the address %1 (only one is kept)").arg(shown.left(40)));
         continue;
       }
       if (QString problem = FieldProblem(QStringLiteral("it"), text, kAddressLimit); !problem.isNull()) {
-        LeftOut(QStringLiteral("the address %1 (%2)").arg(shown.left(40), problem));
+        LeftOut(QCoreApplication::translate("Interchange", "the address %1 (%2)").arg(shown.left(40), problem));
         continue;
       }
       entry_.address = text;
@@ -236,7 +237,7 @@ class CardReader {
     const QString text = notes.join(QLatin1String("\r\n"));
     if (text.isEmpty()) return;
     if (QString problem = FieldProblem(QStringLiteral("they"), text, kNotesLimit); !problem.isNull()) {
-      LeftOut(QStringLiteral("its notes (%1)").arg(problem));
+      LeftOut(QCoreApplication::translate("Interchange", "its notes (%1)").arg(problem));
       return;
     }
     entry_.notes = text;
@@ -250,7 +251,7 @@ class CardReader {
     const QDate date = ParseBday(p->Text());
     const bool no_year = !p->Param(QStringLiteral("X-APPLE-OMIT-YEAR")).isNull();
     if (!date.isValid() || no_year || date.year() < 1000) {
-      LeftOut(QStringLiteral("its birthday %1 (only a full date with a four-digit year can be kept)")
+      LeftOut(QCoreApplication::translate("Interchange", "its birthday %1 (only a full date with a four-digit year can be kept)")
                   .arg(p->Text().trimmed().left(20)));
       return;
     }
@@ -292,7 +293,7 @@ ContactReading ReadContacts(const QByteArray& vcf, const QDate& today) {
           name = vcard::Components(n->value, QLatin1Char(';')).join(QLatin1Char(' ')).simplified();
         }
       }
-      if (name.isEmpty()) name = QStringLiteral("The vCard at line %1").arg(card.first_line);
+      if (name.isEmpty()) name = QCoreApplication::translate("Interchange", "The vCard at line %1").arg(card.first_line);
       out.skipped.push_back({name, reason});
       continue;
     }

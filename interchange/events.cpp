@@ -6,6 +6,7 @@
 #include <memory>
 #include <set>
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QHash>
 #include <QStringDecoder>
@@ -248,7 +249,7 @@ icaltimetype WithZone(icaltimetype t, icalproperty* property, icalcomponent* cal
 
 QString UnstorableProblem(const QString& what, const QString& text) {
   if (const auto bad = store::FirstUnstorableCharacter(text)) {
-    return QStringLiteral("%1 holds \"%2\", a character Quorvel cannot store").arg(what, *bad);
+    return QCoreApplication::translate("Interchange", "%1 holds \"%2\", a character Quorvel cannot store").arg(what, *bad);
   }
   return QString();
 }
@@ -283,7 +284,7 @@ class EventReader {
   void Skip(const QString& item, const QString& reason) { out_.skipped.push_back({item, reason}); }
 
   QString Name(const QString& subject, const QDate& date) const {
-    const QString what = subject.isEmpty() ? QStringLiteral("An event without a subject")
+    const QString what = subject.isEmpty() ? QCoreApplication::translate("Interchange", "An event without a subject")
                                            : QLatin1Char('"') + subject + QLatin1Char('"');
     return date.isValid() ? what + QStringLiteral(" on ") + date.toString(QStringLiteral("dd/MM/yyyy"))
                           : what;
@@ -294,7 +295,7 @@ class EventReader {
     const QString uid = FromUtf8(icalcomponent_get_uid(event));
     icalproperty* start_property = icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY);
     if (!start_property) {
-      Skip(Name(subject, QDate()), QStringLiteral("it has no start"));
+      Skip(Name(subject, QDate()), QCoreApplication::translate("Interchange", "it has no start"));
       return;
     }
     const icaltimetype start =
@@ -303,7 +304,7 @@ class EventReader {
     const Wall first = ToWall(start, options_.zone);
     if (icaltime_is_null_time(start) || !icaltime_is_valid_time(start) ||
         !QDate(start.year, start.month, start.day).isValid() || !first.date.isValid()) {
-      Skip(Name(subject, QDate()), QStringLiteral("its start is not a valid date"));
+      Skip(Name(subject, QDate()), QCoreApplication::translate("Interchange", "its start is not a valid date"));
       return;
     }
     const QString name = Name(subject, first.date);
@@ -317,12 +318,12 @@ class EventReader {
       return;  // a changed instance of a series, outside the window like the rest
     }
     if (icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED) {
-      if (!is_override) Skip(name, QStringLiteral("it is cancelled"));
+      if (!is_override) Skip(name, QCoreApplication::translate("Interchange", "it is cancelled"));
       return;
     }
     if (start_property && icalproperty_get_first_parameter(start_property, ICAL_TZID_PARAMETER) &&
         !start.zone) {
-      out_.left_out.append(QStringLiteral("%1: its time zone is unknown; its times were read as local times")
+      out_.left_out.append(QCoreApplication::translate("Interchange", "%1: its time zone is unknown; its times were read as local times")
                                .arg(name));
     }
 
@@ -341,20 +342,20 @@ class EventReader {
     }
     if (start.is_date && length < 24 * 3600) length = 24 * 3600;
     if (length < 0) {
-      Skip(name, QStringLiteral("it ends before it starts"));
+      Skip(name, QCoreApplication::translate("Interchange", "it ends before it starts"));
       return;
     }
     if (length > qint64(kLongestEventDays) * 24 * 3600) {
-      Skip(name, QStringLiteral("it lasts more than %1 days").arg(kLongestEventDays));
+      Skip(name, QCoreApplication::translate("Interchange", "it lasts more than %1 days").arg(kLongestEventDays));
       return;
     }
 
     // The texts, checked as the appointment editor checks them.
     if (subject.isEmpty()) {
-      Skip(name, QStringLiteral("it has no subject"));
+      Skip(name, QCoreApplication::translate("Interchange", "it has no subject"));
       return;
     }
-    if (QString problem = FieldProblem(QStringLiteral("its subject"), subject, kSubjectLimit);
+    if (QString problem = FieldProblem(QCoreApplication::translate("Interchange", "its subject"), subject, kSubjectLimit);
         !problem.isNull()) {
       Skip(name, problem);
       return;
@@ -372,7 +373,7 @@ class EventReader {
     if (recurs) {
       if (!Occurrences(event, start, uid, name, &starts)) return;
       if (starts.empty()) {
-        Skip(name, QStringLiteral("it recurs, but not between %1 and %2")
+        Skip(name, QCoreApplication::translate("Interchange", "it recurs, but not between %1 and %2")
                        .arg(options_.first_day.toString(QStringLiteral("dd/MM/yyyy")),
                             last_day_.toString(QStringLiteral("dd/MM/yyyy"))));
         return;
@@ -433,12 +434,12 @@ class EventReader {
       if (FieldProblem(QStringLiteral("x"), with_location, kDescriptionLimit).isNull()) {
         return with_location;
       }
-      out_.left_out.append(QStringLiteral("%1: its location \"%2\" (it does not fit beside the description)")
+      out_.left_out.append(QCoreApplication::translate("Interchange", "%1: its location \"%2\" (it does not fit beside the description)")
                                .arg(name, location.left(40)));
     }
-    if (QString problem = FieldProblem(QStringLiteral("its description"), description, kDescriptionLimit);
+    if (QString problem = FieldProblem(QCoreApplication::translate("Interchange", "its description"), description, kDescriptionLimit);
         !problem.isNull()) {
-      out_.left_out.append(QStringLiteral("%1: its description (%2)").arg(name, problem));
+      out_.left_out.append(QCoreApplication::translate("Interchange", "%1: its description (%2)").arg(name, problem));
       return QString();
     }
     return description;
@@ -468,7 +469,7 @@ class EventReader {
         before = -icaldurationtype_as_int(trigger.duration);
       }
       if (before < 0 || before % 60 != 0 || before / 60 > 9999) {
-        out_.left_out.append(QStringLiteral("%1: its reminder (only a whole number of minutes up "
+        out_.left_out.append(QCoreApplication::translate("Interchange", "%1: its reminder (only a whole number of minutes up "
                                             "to 9999 before the start can be kept)")
                                  .arg(name));
         return;
@@ -508,12 +509,12 @@ class EventReader {
          p = icalcomponent_get_next_property(event, ICAL_RRULE_PROPERTY)) {
       const icalrecurrencetype rule = icalproperty_get_rrule(p);
       if (rule.freq == ICAL_NO_RECURRENCE) {
-        Skip(name, QStringLiteral("its repeat rule cannot be read"));
+        Skip(name, QCoreApplication::translate("Interchange", "its repeat rule cannot be read"));
         return false;
       }
       icalrecur_iterator* it = icalrecur_iterator_new(rule, start);
       if (!it) {
-        Skip(name, QStringLiteral("its repeat rule cannot be followed"));
+        Skip(name, QCoreApplication::translate("Interchange", "its repeat rule cannot be followed"));
         return false;
       }
       int steps = 0;
@@ -522,7 +523,7 @@ class EventReader {
         if (QDate(t.year, t.month, t.day) > stop) break;
         if (++steps > kMostRecurrenceSteps || all.size() > size_t(kMostOccurrences)) {
           icalrecur_iterator_free(it);
-          Skip(name, QStringLiteral("it recurs too often to be stored"));
+          Skip(name, QCoreApplication::translate("Interchange", "it recurs too often to be stored"));
           return false;
         }
         consider(t);
@@ -555,7 +556,7 @@ class EventReader {
     if (start.is_date) {
       const QDate first(start.year, start.month, start.day);
       if (!first.isValid()) {
-        Skip(name, QStringLiteral("its start is not a valid date"));
+        Skip(name, QCoreApplication::translate("Interchange", "its start is not a valid date"));
         return;
       }
       const int days = static_cast<int>(std::max<qint64>(1, (length + 24 * 3600 - 1) / (24 * 3600)));
@@ -566,7 +567,7 @@ class EventReader {
     }
     const Wall from = ToWall(start, options_.zone);
     if (!from.date.isValid()) {
-      Skip(name, QStringLiteral("its start is not a valid date"));
+      Skip(name, QCoreApplication::translate("Interchange", "its start is not a valid date"));
       return;
     }
     Wall to;
@@ -585,10 +586,10 @@ class EventReader {
       // No length: the smallest stretch the day schedule shows.
       to.minute = std::min(from.minute + 30, 24 * 60);
       if (to.minute == from.minute) {
-        Skip(name, QStringLiteral("it takes no time"));
+        Skip(name, QCoreApplication::translate("Interchange", "it takes no time"));
         return;
       }
-      out_.left_out.append(QStringLiteral("%1: it has no end; it was given half an hour").arg(name));
+      out_.left_out.append(QCoreApplication::translate("Interchange", "%1: it has no end; it was given half an hour").arg(name));
     }
     for (QDate day = from.date; day <= to.date; day = day.addDays(1)) {
       const int begin = day == from.date ? from.minute : 0;
@@ -618,21 +619,20 @@ class EventReader {
 
 // Why bytes are not an iCalendar file to read, or a null string.
 QString ShapeProblem(const QByteArray& bytes) {
-  if (bytes.contains('\0')) return QStringLiteral("It is not an iCalendar file: it holds binary data.");
+  if (bytes.contains('\0')) return QCoreApplication::translate("Interchange", "It is not an iCalendar file: it holds binary data.");
   QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
   const QString text_check = utf8.decode(bytes);
   Q_UNUSED(text_check);
   if (utf8.hasError()) {
-    return QStringLiteral("It is not a valid iCalendar file: it is not UTF-8 text.");
+    return QCoreApplication::translate("Interchange", "It is not a valid iCalendar file: it is not UTF-8 text.");
   }
   const QByteArray text = bytes.trimmed();
   if (!text.toUpper().startsWith("BEGIN:VCALENDAR")) {
-    return QStringLiteral("It is not an iCalendar file: it does not begin with BEGIN:VCALENDAR.");
+    return QCoreApplication::translate("Interchange", "It is not an iCalendar file: it does not begin with BEGIN:VCALENDAR.");
   }
   const qsizetype last_line = std::max(text.lastIndexOf('\n'), text.lastIndexOf('\r'));
   if (text.mid(last_line + 1).trimmed().toUpper() != "END:VCALENDAR") {
-    return QStringLiteral(
-        "It is not a complete iCalendar file: it does not end with END:VCALENDAR "
+    return QCoreApplication::translate("Interchange", "It is not a complete iCalendar file: it does not end with END:VCALENDAR "
         "(it may have been cut short).");
   }
   return QString();
@@ -666,7 +666,7 @@ EventReading ReadEvents(const QByteArray& input, const EventOptions& options) {
     }
     Component calendar(icalparser_parse_string(text.constData()));
     if (!calendar || icalcomponent_isa(calendar.get()) != ICAL_VCALENDAR_COMPONENT) {
-      out.error = QStringLiteral("It is not a valid iCalendar file: libical could not read it.");
+      out.error = QCoreApplication::translate("Interchange", "It is not a valid iCalendar file: libical could not read it.");
       return out;
     }
     parsed.push_back(std::move(calendar));
@@ -696,7 +696,7 @@ CalendarExport WriteCalendar(const std::vector<Appointment>& appointments,
     const int repeat = seen[plain_uid]++;
     icalcomponent* event = AppointmentComponent(a, AppointmentUid(a, repeat), stamp);
     if (!event) {
-      out.problems.append(QStringLiteral("The appointment \"%1\" has no date (its ID is \"%2\").")
+      out.problems.append(QCoreApplication::translate("Interchange", "The appointment \"%1\" has no date (its ID is \"%2\").")
                               .arg(a.subject, a.id));
       continue;
     }
@@ -707,7 +707,7 @@ CalendarExport WriteCalendar(const std::vector<Appointment>& appointments,
     if (!BirthdayFlagSet(entry.birthday_flag)) continue;
     const QDate born = ParseBirthdayText(entry.birthday_date);
     if (!born.isValid()) {
-      out.problems.append(QStringLiteral("The birthday of %1 is not a date (\"%2\").")
+      out.problems.append(QCoreApplication::translate("Interchange", "The birthday of %1 is not a date (\"%2\").")
                               .arg(entry.Key(), entry.birthday_date));
       continue;
     }
@@ -745,7 +745,7 @@ QByteArray WriteAppointmentEvent(const Appointment& appointment, const QString& 
 QString FieldProblem(const QString& what, const QString& text, int limit) {
   if (QString problem = UnstorableProblem(what, text); !problem.isNull()) return problem;
   if (text.size() > limit) {
-    return QStringLiteral("%1 is longer than %2 characters").arg(what).arg(limit);
+    return QCoreApplication::translate("Interchange", "%1 is longer than %2 characters").arg(what).arg(limit);
   }
   return QString();
 }

@@ -1,5 +1,6 @@
 #include "interchange/transfer.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,17 +12,17 @@ namespace quorvel::interchange {
 namespace {
 
 QString Plural(int n, const char* one, const char* many) {
-  return QStringLiteral("%1 %2").arg(n).arg(QString::fromLatin1(n == 1 ? one : many));
+  return QStringLiteral("%1 %2").arg(n).arg(QCoreApplication::translate("Interchange", n == 1 ? one : many));
 }
 
 QString Shown(const QString& path) { return QDir::toNativeSeparators(path); }
 
-const char kAlreadyPresent[] = "already present";
+QString AlreadyPresent() { return QCoreApplication::translate("Interchange", "already present"); }
 
 QString WriteWhole(const QString& path, const QByteArray& bytes) {
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-    return QStringLiteral("The file %1 could not be written: %2.").arg(Shown(path), file.errorString());
+    return QCoreApplication::translate("Interchange", "The file %1 could not be written: %2.").arg(Shown(path), file.errorString());
   }
   return QString();
 }
@@ -62,14 +63,14 @@ QString ExportResult::Text(const QString& path) const {
   if (!ok()) return error;
   QString what;
   if (kind == FileKind::kContacts) {
-    what = Plural(contacts, "contact", "contacts");
+    what = Plural(contacts, QT_TRANSLATE_NOOP("Interchange", "contact"), QT_TRANSLATE_NOOP("Interchange", "contacts"));
   } else {
-    what = Plural(appointments, "appointment", "appointments") + QStringLiteral(" and ") +
-           Plural(birthdays, "birthday", "birthdays");
+    what = Plural(appointments, QT_TRANSLATE_NOOP("Interchange", "appointment"), QT_TRANSLATE_NOOP("Interchange", "appointments")) + QCoreApplication::translate("Interchange", " and ") +
+           Plural(birthdays, QT_TRANSLATE_NOOP("Interchange", "birthday"), QT_TRANSLATE_NOOP("Interchange", "birthdays"));
   }
-  QString text = QStringLiteral("%1 exported to %2.").arg(what, Shown(path));
+  QString text = QCoreApplication::translate("Interchange", "%1 exported to %2.").arg(what, Shown(path));
   if (!problems.isEmpty()) {
-    text += QStringLiteral(" Left out: ") + problems.join(QLatin1Char(' '));
+    text += QCoreApplication::translate("Interchange", " Left out: ") + problems.join(QLatin1Char(' '));
   }
   return text;
 }
@@ -102,27 +103,27 @@ FileKind KindOf(const QString& path) {
 }
 
 QString FileSummary::Line() const {
-  QString text = QStringLiteral("%1: %2 and %3 imported")
-                     .arg(Shown(path), Plural(appointments, "appointment", "appointments"),
-                          Plural(contacts, "contact", "contacts"));
+  QString text = QCoreApplication::translate("Interchange", "%1: %2 and %3 imported")
+                     .arg(Shown(path), Plural(appointments, QT_TRANSLATE_NOOP("Interchange", "appointment"), QT_TRANSLATE_NOOP("Interchange", "appointments")),
+                          Plural(contacts, QT_TRANSLATE_NOOP("Interchange", "contact"), QT_TRANSLATE_NOOP("Interchange", "contacts")));
   if (skipped.empty()) return text + QLatin1Char('.');
   int present = 0;
   QStringList others;
   for (const Skipped& s : skipped) {
-    if (s.reason == QLatin1String(kAlreadyPresent)) {
+    if (s.reason == AlreadyPresent()) {
       ++present;
     } else {
       others.append(QStringLiteral("%1 (%2)").arg(s.item, s.reason));
     }
   }
   QStringList parts;
-  if (present > 0) parts.append(QStringLiteral("%1 already present").arg(present));
+  if (present > 0) parts.append(QCoreApplication::translate("Interchange", "%1 already present").arg(present));
   constexpr int kMostListed = 5;
   for (int i = 0; i < others.size() && i < kMostListed; ++i) parts.append(others[i]);
   if (others.size() > kMostListed) {
-    parts.append(QStringLiteral("and %1 more").arg(others.size() - kMostListed));
+    parts.append(QCoreApplication::translate("Interchange", "and %1 more").arg(others.size() - kMostListed));
   }
-  return text + QStringLiteral("; %1 skipped: %2.")
+  return text + QCoreApplication::translate("Interchange", "; %1 skipped: %2.")
                     .arg(static_cast<int>(skipped.size()))
                     .arg(parts.join(QStringLiteral("; ")));
 }
@@ -148,9 +149,9 @@ QString ImportSummary::Text(int most) const {
     left_out.append(f.left_out);
   }
   if (!left_out.isEmpty()) {
-    lines.append(QStringLiteral("Details not kept:"));
+    lines.append(QCoreApplication::translate("Interchange", "Details not kept:"));
     for (int i = 0; i < left_out.size() && i < most; ++i) lines.append(QStringLiteral("- ") + left_out[i]);
-    if (left_out.size() > most) lines.append(QStringLiteral("- and %1 more").arg(left_out.size() - most));
+    if (left_out.size() > most) lines.append(QCoreApplication::translate("Interchange", "- and %1 more").arg(left_out.size() - most));
   }
   return lines.join(QLatin1Char('\n'));
 }
@@ -161,29 +162,29 @@ ImportSummary ImportFiles(store::DataFiles& files, const QStringList& paths,
   std::vector<Reading> readings;
   for (const QString& path : paths) {
     auto refuse = [&](const QString& why) {
-      summary.error = QStringLiteral("Nothing was imported. %1: %2").arg(Shown(path), why);
+      summary.error = QCoreApplication::translate("Interchange", "Nothing was imported. %1: %2").arg(Shown(path), why);
       return summary;
     };
     QFile file(path);
     const QFileInfo info(path);
-    if (!info.exists()) return refuse(QStringLiteral("there is no such file."));
-    if (info.isDir()) return refuse(QStringLiteral("it is a folder, not a file."));
+    if (!info.exists()) return refuse(QCoreApplication::translate("Interchange", "there is no such file."));
+    if (info.isDir()) return refuse(QCoreApplication::translate("Interchange", "it is a folder, not a file."));
     if (info.size() > kLargestImportFile) {
-      return refuse(QStringLiteral("the file is too large to import (%1 MB; at most %2 MB).")
+      return refuse(QCoreApplication::translate("Interchange", "the file is too large to import (%1 MB; at most %2 MB).")
                         .arg(info.size() / (1024 * 1024))
                         .arg(kLargestImportFile / (1024 * 1024)));
     }
     if (!file.open(QIODevice::ReadOnly)) {
-      return refuse(QStringLiteral("the file could not be read (%1).").arg(file.errorString()));
+      return refuse(QCoreApplication::translate("Interchange", "the file could not be read (%1).").arg(file.errorString()));
     }
     const QByteArray bytes = file.read(kLargestImportFile + 1);
     if (bytes.size() > kLargestImportFile) {
-      return refuse(QStringLiteral("the file is too large to import (at most %1 MB).")
+      return refuse(QCoreApplication::translate("Interchange", "the file is too large to import (at most %1 MB).")
                         .arg(kLargestImportFile / (1024 * 1024)));
     }
     FileKind kind = KindOfContent(bytes);
     if (kind == FileKind::kUnknown) {
-      if (bytes.contains('\0')) return refuse(QStringLiteral("it holds binary data, not iCalendar or vCard text."));
+      if (bytes.contains('\0')) return refuse(QCoreApplication::translate("Interchange", "it holds binary data, not iCalendar or vCard text."));
       kind = KindOf(path);
     }
     Reading reading;
@@ -195,7 +196,7 @@ ImportSummary ImportFiles(store::DataFiles& files, const QStringList& paths,
       reading.contacts = ReadContacts(bytes, options.first_day);
       if (!reading.contacts.ok()) return refuse(reading.contacts.error);
     } else {
-      return refuse(QStringLiteral("it is neither an iCalendar (.ics) nor a vCard (.vcf) file."));
+      return refuse(QCoreApplication::translate("Interchange", "it is neither an iCalendar (.ics) nor a vCard (.vcf) file."));
     }
     readings.push_back(std::move(reading));
   }
@@ -241,7 +242,7 @@ ImportSummary StoreReadings(store::DataFiles& files, const std::vector<Reading>&
     for (const AddressEntry& entry : reading.entries) {
       const QString key = entry.Key();
       if (keys.contains(key)) {
-        file.skipped.push_back({key, QString::fromLatin1(kAlreadyPresent)});
+        file.skipped.push_back({key, AlreadyPresent()});
         continue;
       }
       const store::Outcome outcome = AddAddressEntry(op, entry, &keys);
@@ -259,26 +260,26 @@ ImportSummary StoreReadings(store::DataFiles& files, const std::vector<Reading>&
     file.skipped.insert(file.skipped.end(), reading.skipped.begin(), reading.skipped.end());
     file.left_out.append(reading.left_out);
     for (const BirthdayEvent& b : reading.birthdays) {
-      const QString item = QStringLiteral("Birthday - ") + b.key;
+      const QString item = QCoreApplication::translate("Interchange", "Birthday - ") + b.key;
       if (birthdays.contains(b.key)) {
-        file.skipped.push_back({item, QString::fromLatin1(kAlreadyPresent)});
+        file.skipped.push_back({item, AlreadyPresent()});
       } else {
         file.skipped.push_back(
-            {item, QStringLiteral("birthdays come from the address book: import its vCard file")});
+            {item, QCoreApplication::translate("Interchange", "birthdays come from the address book: import its vCard file")});
       }
     }
     for (const EventAppointment& e : reading.appointments) {
       const QString day = DayKey(e.date);
-      const QString item = QStringLiteral("\"%1\" on %2 at %3")
+      const QString item = QCoreApplication::translate("Interchange", "\"%1\" on %2 at %3")
                                .arg(e.appointment.subject,
                                     e.date.toString(QStringLiteral("dd/MM/yyyy")), e.appointment.start);
       if (e.date.year() < 1000 || e.date.year() > 9999) {
-        file.skipped.push_back({item, QStringLiteral("its year cannot be stored")});
+        file.skipped.push_back({item, QCoreApplication::translate("Interchange", "its year cannot be stored")});
         continue;
       }
       const QString key = AppointmentKey(day, e.appointment);
       if (appointments.contains(key)) {
-        file.skipped.push_back({item, QString::fromLatin1(kAlreadyPresent)});
+        file.skipped.push_back({item, AlreadyPresent()});
         continue;
       }
       Appointment a = e.appointment;
@@ -295,7 +296,7 @@ ImportSummary StoreReadings(store::DataFiles& files, const std::vector<Reading>&
   }
   const store::Outcome committed = op.Commit();
   if (committed.refused()) {
-    summary.error = QStringLiteral("Nothing was imported: %1").arg(committed.reason());
+    summary.error = QCoreApplication::translate("Interchange", "Nothing was imported: %1").arg(committed.reason());
     summary.files.clear();
   }
   return summary;

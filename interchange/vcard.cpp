@@ -1,5 +1,6 @@
 #include "interchange/vcard.h"
 
+#include <QCoreApplication>
 #include <QStringDecoder>
 
 namespace quorvel::interchange::vcard {
@@ -108,12 +109,12 @@ bool DecodeCharset(const QByteArray& bytes, const QString& charset, QString* out
   const QString name = charset.isEmpty() ? QStringLiteral("UTF-8") : charset;
   QStringDecoder decoder(name.toLatin1().constData(), QStringConverter::Flag::Stateless);
   if (!decoder.isValid()) {
-    *why = QStringLiteral("it names a character set this program does not know (%1)").arg(name);
+    *why = QCoreApplication::translate("Interchange", "it names a character set this program does not know (%1)").arg(name);
     return false;
   }
   *out = decoder.decode(bytes);
   if (decoder.hasError()) {
-    *why = QStringLiteral("it holds bytes that are not valid %1 text").arg(name);
+    *why = QCoreApplication::translate("Interchange", "it holds bytes that are not valid %1 text").arg(name);
     return false;
   }
   return true;
@@ -170,7 +171,7 @@ std::vector<std::pair<QString, QStringList>> ParseParams(const QString& text) {
 }
 
 QString LineError(int number, const QString& what) {
-  return QStringLiteral("It is not a valid vCard file: line %1 %2.").arg(number).arg(what);
+  return QCoreApplication::translate("Interchange", "It is not a valid vCard file: line %1 %2.").arg(number).arg(what);
 }
 
 }  // namespace
@@ -229,13 +230,13 @@ ReadResult Read(const QByteArray& input) {
     QStringDecoder utf16(QStringDecoder::Utf16, QStringConverter::Flag::ConvertInitialBom);
     const QString text = utf16.decode(bytes);
     if (utf16.hasError()) {
-      result.error = QStringLiteral("It is not a valid vCard file: its UTF-16 text is damaged.");
+      result.error = QCoreApplication::translate("Interchange", "It is not a valid vCard file: its UTF-16 text is damaged.");
       return result;
     }
     bytes = text.toUtf8();
   }
   if (bytes.contains('\0')) {
-    result.error = QStringLiteral("It is not a vCard file: it holds binary data.");
+    result.error = QCoreApplication::translate("Interchange", "It is not a vCard file: it holds binary data.");
     return result;
   }
 
@@ -243,7 +244,7 @@ ReadResult Read(const QByteArray& input) {
   for (const Line& line : Unfold(bytes)) {
     const qsizetype colon = ColonOf(line.text);
     if (colon < 0) {
-      result.error = LineError(line.number, QStringLiteral("has no colon"));
+      result.error = LineError(line.number, QCoreApplication::translate("Interchange", "has no colon"));
       return result;
     }
     const QByteArray head = line.text.left(colon);
@@ -264,20 +265,20 @@ ReadResult Read(const QByteArray& input) {
     }
     name = name.toUpper();
     if (name.isEmpty()) {
-      result.error = LineError(line.number, QStringLiteral("has no property name"));
+      result.error = LineError(line.number, QCoreApplication::translate("Interchange", "has no property name"));
       return result;
     }
 
     if (name == QLatin1String("BEGIN") || name == QLatin1String("END")) {
       const bool begin = name == QLatin1String("BEGIN");
       if (raw.trimmed().toUpper() != "VCARD") {
-        result.error = LineError(line.number, begin ? QStringLiteral("begins something other than a vCard")
-                                                    : QStringLiteral("ends something other than a vCard"));
+        result.error = LineError(line.number, begin ? QCoreApplication::translate("Interchange", "begins something other than a vCard")
+                                                    : QCoreApplication::translate("Interchange", "ends something other than a vCard"));
         return result;
       }
       if (begin) {
         if (card) {
-          result.error = LineError(line.number, QStringLiteral("begins a vCard inside another"));
+          result.error = LineError(line.number, QCoreApplication::translate("Interchange", "begins a vCard inside another"));
           return result;
         }
         result.cards.push_back(Card{});
@@ -285,12 +286,11 @@ ReadResult Read(const QByteArray& input) {
         card->first_line = line.number;
       } else {
         if (!card) {
-          result.error = LineError(line.number, QStringLiteral("ends a vCard that never began"));
+          result.error = LineError(line.number, QCoreApplication::translate("Interchange", "ends a vCard that never began"));
           return result;
         }
         if (card->version.isEmpty()) {
-          result.error = QStringLiteral(
-              "It is not a valid vCard file: the vCard at line %1 has no VERSION.")
+          result.error = QCoreApplication::translate("Interchange", "It is not a valid vCard file: the vCard at line %1 has no VERSION.")
               .arg(card->first_line);
           return result;
         }
@@ -299,7 +299,7 @@ ReadResult Read(const QByteArray& input) {
       continue;
     }
     if (!card) {
-      result.error = LineError(line.number, QStringLiteral("stands outside any vCard"));
+      result.error = LineError(line.number, QCoreApplication::translate("Interchange", "stands outside any vCard"));
       return result;
     }
 
@@ -311,7 +311,7 @@ ReadResult Read(const QByteArray& input) {
     QByteArray value_bytes = raw;
     if (property.Param(QStringLiteral("ENCODING")).toUpper() == QLatin1String("QUOTED-PRINTABLE")) {
       if (!DecodeQuotedPrintable(raw, &value_bytes)) {
-        result.error = LineError(line.number, QStringLiteral("holds broken quoted-printable text"));
+        result.error = LineError(line.number, QCoreApplication::translate("Interchange", "holds broken quoted-printable text"));
         return result;
       }
     }
@@ -325,8 +325,7 @@ ReadResult Read(const QByteArray& input) {
       const QString version = property.value.trimmed();
       if (version != QLatin1String("2.1") && version != QLatin1String("3.0") &&
           version != QLatin1String("4.0")) {
-        result.error = QStringLiteral(
-            "It is not a vCard file this program reads: line %1 names vCard version %2 "
+        result.error = QCoreApplication::translate("Interchange", "It is not a vCard file this program reads: line %1 names vCard version %2 "
             "(2.1, 3.0 and 4.0 are read).")
             .arg(line.number)
             .arg(version.left(20));
@@ -338,8 +337,7 @@ ReadResult Read(const QByteArray& input) {
     card->properties.push_back(std::move(property));
   }
   if (card) {
-    result.error = QStringLiteral(
-        "It is not a complete vCard file: the vCard that begins at line %1 never ends "
+    result.error = QCoreApplication::translate("Interchange", "It is not a complete vCard file: the vCard that begins at line %1 never ends "
         "(the file may have been cut short).")
         .arg(card->first_line);
     return result;

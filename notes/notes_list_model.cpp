@@ -47,8 +47,8 @@ QVariant NotesListModel::data(const QModelIndex& index, int role) const {
 
 QVariant NotesListModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return QVariant();
-  if (section == 0) return QStringLiteral("Nr.");
-  if (section == 1) return QStringLiteral("Description");
+  if (section == 0) return tr("Nr.");
+  if (section == 1) return tr("Description");
   return QVariant();
 }
 

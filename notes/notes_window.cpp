@@ -32,7 +32,7 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
 
 NotesWindow::NotesWindow(Application& app) : app_(app) {
   setObjectName(QStringLiteral("Form2"));
-  setWindowTitle(QStringLiteral("Notes"));
+  setWindowTitle(tr("Notes"));
   setFont(ArialFont(8));
   setFixedSize(Px(7470), Px(4890));
 
@@ -43,7 +43,7 @@ NotesWindow::NotesWindow(Application& app) : app_(app) {
   pad_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   pad_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   pad_->setTabChangesFocus(true);
-  pad_->setAccessibleName(QStringLiteral("Note pad"));
+  pad_->setAccessibleName(tr("Note pad"));
 
   model_ = new NotesListModel(this);
   list_ = new QTableView(this);
@@ -68,24 +68,24 @@ NotesWindow::NotesWindow(Application& app) : app_(app) {
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
   list_->setTabKeyNavigation(false);
   list_->setWordWrap(false);
-  list_->setAccessibleName(QStringLiteral("Saved notes"));
+  list_->setAccessibleName(tr("Saved notes"));
 
-  clear_ = MakeButton(this, "Command4", QStringLiteral("Clear Pad"),
+  clear_ = MakeButton(this, "Command4", tr("Clear Pad"),
                       TwipsRect(120, 3840, 1335, 375));
-  view_ = MakeButton(this, "Command2", QStringLiteral("<< View Note"),
+  view_ = MakeButton(this, "Command2", tr("<< View Note"),
                      TwipsRect(4920, 3840, 1215, 375));
-  delete_ = MakeButton(this, "Command3", QStringLiteral("Delete Note"),
+  delete_ = MakeButton(this, "Command3", tr("Delete Note"),
                        TwipsRect(6240, 3840, 1095, 375));
-  save_ = MakeButton(this, "Command1", QStringLiteral("Save Note As:"),
+  save_ = MakeButton(this, "Command1", tr("Save Note As:"),
                      TwipsRect(120, 4320, 1335, 375));
 
   title_ = new QLineEdit(this);
   title_->setObjectName(QStringLiteral("Text2"));
   title_->setGeometry(TwipsRect(1560, 4320, 2895, 375));
   title_->setMaxLength(kNoteTitleLength);
-  title_->setAccessibleName(QStringLiteral("Note title"));
+  title_->setAccessibleName(tr("Note title"));
 
-  close_ = MakeButton(this, "Command5", QStringLiteral("Close"),
+  close_ = MakeButton(this, "Command5", tr("Close"),
                       TwipsRect(6240, 4440, 1095, 375));
 
   connect(pad_, &QPlainTextEdit::textChanged, this, &NotesWindow::OnPadChanged);
@@ -161,7 +161,7 @@ void NotesWindow::LoadNotesList() {
 
 void NotesWindow::ResetPad() {
   SetPadText(QString());
-  title_->setText(QStringLiteral("Note"));
+  title_->setText(tr("Note"));
   save_->setEnabled(false);
 }
 

@@ -187,17 +187,23 @@ const DataFiles::Open& DataFiles::Require(Channel channel) const {
 
 void DataFiles::ReadInto(Channel channel, int first_record, int count, char* buffer) const {
   const int length = Info(channel).record_length;
-  std::memset(buffer, 0, size_t(count) * length);
+  const qint64 total = qint64(count) * length;
   // Only records 1 to 32767 exist; the rest read as never written.
   const int from = std::max(first_record, 1);
   const int to = int(std::min<qint64>(qint64(first_record) + count - 1, kLargestRecordNumber));
-  if (from > to) return;
+  if (from > to) {
+    std::memset(buffer, 0, size_t(total));
+    return;
+  }
+  const qint64 start = qint64(from - first_record) * length;
   const Open& file = Require(channel);
   SystemError error;
-  const qint64 got = file_system_->Read(file.handle, qint64(from - 1) * length,
-                                        buffer + qint64(from - first_record) * length,
+  const qint64 got = file_system_->Read(file.handle, qint64(from - 1) * length, buffer + start,
                                         qint64(to - from + 1) * length, &error);
   if (got < 0) Fail(Doing::kReading, channel, error);
+  // Only what the file did not fill is zeroed: a scan touches each byte once.
+  std::memset(buffer, 0, size_t(start));
+  std::memset(buffer + start + got, 0, size_t(total - start - got));
 }
 
 QByteArray DataFiles::ReadRecord(Channel channel, int record) const {

@@ -16,6 +16,7 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -30,6 +31,9 @@
 namespace quorvel::store {
 
 class Operation;
+
+// What one field of an item holds, for moving items without decoding them.
+enum class ValueKind { kText, kInteger };
 
 // What OpenDataFiles found.
 enum class OpenResult {
@@ -174,6 +178,17 @@ class Operation {
   // The item count, as a variant with tag 2.
   void WriteCount(Channel channel, int count);
 
+  // Moves items `first` … `first + items - 1` to places `to` … `to + items -
+  // 1` (the ranges may overlap), field by field: `fields[f - 1]` says what
+  // field f holds; the records of a group past the fields listed are left
+  // alone. The bytes are moved as they are, with nothing decoded, yet each
+  // record comes out exactly as WriteText(ReadText(…)) or
+  // WriteInteger(ReadInteger(…)) would write it: the value's bytes, zeros
+  // after them. A text whose bytes would not survive decoding and encoding
+  // refuses the operation as WriteText would.
+  void MoveItems(Channel channel, int first, int items, int to,
+                 std::initializer_list<ValueKind> fields);
+
   // Raw access to whole records, for the extra files: `bytes` is padded
   // with zero bytes to the record length (it must not be longer).
   QByteArray ReadRecord(Channel channel, int record) const;
@@ -206,6 +221,9 @@ class Operation {
   const char* At(Channel channel, int record) const;
   const char* OnDisk(Channel channel, int record) const;
   void LoadBlocks(Channel channel, int first_block, int last_block) const;
+  // Makes room for staging records up to `record` at once, so that staging
+  // any of them later moves no staged bytes.
+  void Reserve(Channel channel, int record);
   // Room for the staged bytes of `record`, or nullptr when refused.
   char* Stage(Channel channel, int record);
   Outcome Apply();

@@ -1,6 +1,7 @@
 // One user action's writes: staged in place, record by record, then put on
 // disk all or nothing per file through a rollback journal.
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 
 #include "store/data_files.h"
@@ -95,6 +96,14 @@ int Operation::ReadCount(Channel channel) const {
   return CountOf(channel, ReadVariant(channel, CountRecord(channel)));
 }
 
+void Operation::Reserve(Channel channel, int record) {
+  File& file = Touch(channel);
+  if (int(file.staged.size()) <= record) {
+    file.staged.resize(record + 1, false);
+    file.bytes.resize(size_t(record) * Info(channel).record_length);
+  }
+}
+
 char* Operation::Stage(Channel channel, int record) {
   Q_ASSERT(!committed_);
   if (refused()) return nullptr;
@@ -102,12 +111,9 @@ char* Operation::Stage(Channel channel, int record) {
     Refuse(QStringLiteral("The data file is full: no more can be stored in it."));
     return nullptr;
   }
+  Reserve(channel, record);
   File& file = Touch(channel);
   const int length = Info(channel).record_length;
-  if (int(file.staged.size()) <= record) {
-    file.staged.resize(record + 1, false);
-    file.bytes.resize(size_t(record) * length);
-  }
   file.staged[record] = true;
   file.lowest = file.lowest == 0 ? record : std::min(file.lowest, record);
   file.highest = std::max(file.highest, record);
@@ -116,6 +122,49 @@ char* Operation::Stage(Channel channel, int record) {
 
 QByteArray Operation::ReadRecord(Channel channel, int record) const {
   return QByteArray(At(channel, record), Info(channel).record_length);
+}
+
+void Operation::MoveItems(Channel channel, int first, int items, int to,
+                          std::initializer_list<ValueKind> fields) {
+  if (refused() || items <= 0 || first == to || fields.size() == 0) return;
+  const int length = Info(channel).record_length;
+  const int last_field = int(fields.size());
+  const int from_first = FieldRecord(channel, first, 1);
+  const int from_last = FieldRecord(channel, first + items - 1, last_field);
+  const int to_last = FieldRecord(channel, to + items - 1, last_field);
+  Q_ASSERT(first >= 0 && to >= 0);
+  if (first < 0 || to < 0) return;
+  // Every place is staged before any is written, so no pointer below moves;
+  // the items moved are read from the disk in as few calls as possible.
+  Reserve(channel, std::min(to_last, kLargestRecordNumber));
+  LoadBlocks(channel, (from_first - 1) / kBlockRecords,
+             (std::min(from_last, kLargestRecordNumber) - 1) / kBlockRecords);
+  // Moving down goes upwards and moving up downwards, so that no item is
+  // overwritten before it has moved.
+  const bool down = to < first;
+  for (int n = 0; n < items; ++n) {
+    const int i = down ? n : items - 1 - n;
+    int field = 1;
+    for (const ValueKind kind : fields) {
+      const char* from = At(channel, FieldRecord(channel, first + i, field));
+      if (kind == ValueKind::kText) {
+        const QByteArrayView text = TextBytesAt(from, length);
+        if (!RoundTrips(text)) {
+          Refuse(TextRefusal(channel, DecodeText(text)));
+          return;
+        }
+        char* into = Stage(channel, FieldRecord(channel, to + i, field));
+        if (!into) return;
+        EncodeTextAt(into, length, text);
+      } else {
+        char* into = Stage(channel, FieldRecord(channel, to + i, field));
+        if (!into) return;
+        std::memset(into + 2, 0, size_t(length - 2));
+        std::memcpy(into, from, 2);
+      }
+      ++field;
+    }
+  }
 }
 
 void Operation::WriteRecord(Channel channel, int record, const QByteArray& bytes) {

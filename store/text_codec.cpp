@@ -1,5 +1,7 @@
 #include "store/text_codec.h"
 
+#include <array>
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -51,6 +53,24 @@ QString DecodeText(QByteArrayView bytes) {
   QStringDecoder& decoder = Decoder();
   decoder.resetState();
   return decoder.decode(bytes);
+}
+
+bool RoundTrips(QByteArrayView bytes) {
+  // One byte stands for one character and back, so a text round-trips when
+  // each of its bytes does; that is worked out once per byte value.
+  static const std::array<bool, 256> kByteRoundTrips = [] {
+    std::array<bool, 256> table{};
+    for (int b = 0; b < 256; ++b) {
+      const char byte = static_cast<char>(b);
+      const std::optional<QByteArray> again = EncodeText(DecodeText(QByteArrayView(&byte, 1)));
+      table[b] = again && *again == QByteArrayView(&byte, 1);
+    }
+    return table;
+  }();
+  for (const char b : bytes) {
+    if (!kByteRoundTrips[static_cast<unsigned char>(b)]) return false;
+  }
+  return true;
 }
 
 std::optional<QChar> FirstUnstorableCharacter(const QString& text) {

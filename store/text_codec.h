@@ -15,6 +15,11 @@ std::optional<QByteArray> EncodeText(const QString& text);
 // The characters of Windows-1252 `bytes`.
 QString DecodeText(QByteArrayView bytes);
 
+// Whether decoding `bytes` and encoding the characters again gives the same
+// bytes back, as it does for every byte with a character in the code page.
+// Answered from the bytes alone, without decoding them.
+bool RoundTrips(QByteArrayView bytes);
+
 // The first character of `text` that Windows-1252 cannot hold, if any.
 std::optional<QChar> FirstUnstorableCharacter(const QString& text);
 

@@ -1,5 +1,6 @@
 #include "sync/background_sync.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <QThread>
 
@@ -13,12 +14,11 @@ SyncReport SyncNow(store::DataFiles& files, const QString& password,
   auto state = LoadState(files);
   SyncReport report;
   if (!state) {
-    report.error = QStringLiteral(
-        "The sync state in Sync.dat is damaged. Set up sync again to start over.");
+    report.error = QCoreApplication::translate("Sync", "The sync state in Sync.dat is damaged. Set up sync again to start over.");
     return report;
   }
   if (!state->settings.server.isValid()) {
-    report.error = QStringLiteral("Sync is not set up: choose \"Sync…\" in the menu first.");
+    report.error = QCoreApplication::translate("Sync", "Sync is not set up: choose \"Sync…\" in the menu first.");
     return report;
   }
   DavClient client(state->settings.server, state->settings.user, password);
@@ -46,8 +46,8 @@ void BackgroundSync::Start(const QString& given_password) {
   if (running_) return;
   auto state = LoadState(files_);
   if (!state || !state->settings.server.isValid()) {
-    emit Finished(false, state ? QStringLiteral("Sync is not set up.")
-                               : QStringLiteral("The sync state in Sync.dat is damaged. Set "
+    emit Finished(false, state ? QCoreApplication::translate("Sync", "Sync is not set up.")
+                               : QCoreApplication::translate("Sync", "The sync state in Sync.dat is damaged. Set "
                                                 "up sync again to start over."));
     return;
   }

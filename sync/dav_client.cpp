@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QHostAddress>
 #include <QNetworkAccessManager>
@@ -99,36 +100,36 @@ QString DavError::Message() const {
   switch (kind) {
     case DavErrorKind::kNone: return QString();
     case DavErrorKind::kInsecure:
-      return QStringLiteral(
+      return QCoreApplication::translate("Sync",
           "The server address must start with https:// (plain http:// is only "
           "accepted for a server on this computer).");
     case DavErrorKind::kUnknownServer:
-      return QStringLiteral("The server could not be found. Check the server address and "
+      return QCoreApplication::translate("Sync", "The server could not be found. Check the server address and "
                             "the network connection.");
     case DavErrorKind::kUnreachable:
-      return QStringLiteral("The server did not answer (%1). Check the network connection "
+      return QCoreApplication::translate("Sync", "The server did not answer (%1). Check the network connection "
                             "and try again later.").arg(detail);
     case DavErrorKind::kCertificate:
-      return QStringLiteral("The server's certificate was not accepted (%1). The "
+      return QCoreApplication::translate("Sync", "The server's certificate was not accepted (%1). The "
                             "connection is not safe, so nothing was sent.").arg(detail);
     case DavErrorKind::kWrongPassword:
-      return QStringLiteral("The server refused the user name or password. Check them in "
+      return QCoreApplication::translate("Sync", "The server refused the user name or password. Check them in "
                             "the sync settings.");
     case DavErrorKind::kForbidden:
-      return QStringLiteral("The server does not allow this account to do that (403).");
+      return QCoreApplication::translate("Sync", "The server does not allow this account to do that (403).");
     case DavErrorKind::kNotFound:
-      return QStringLiteral("The calendar or address book was not found on the server "
+      return QCoreApplication::translate("Sync", "The calendar or address book was not found on the server "
                             "(%1). Choose it again in the sync settings.").arg(status);
     case DavErrorKind::kPrecondition:
-      return QStringLiteral("The item was changed on the server meanwhile (412).");
+      return QCoreApplication::translate("Sync", "The item was changed on the server meanwhile (412).");
     case DavErrorKind::kQuotaFull:
-      return QStringLiteral("The account on the server is full (507): free some space "
+      return QCoreApplication::translate("Sync", "The account on the server is full (507): free some space "
                             "there, then sync again.");
     case DavErrorKind::kBadReply:
-      return QStringLiteral("The server's reply was not understood (%1). Is the address "
+      return QCoreApplication::translate("Sync", "The server's reply was not understood (%1). Is the address "
                             "that of a CalDAV/CardDAV server?").arg(detail);
     case DavErrorKind::kServer:
-      return QStringLiteral("The server reported an error (%1 %2).").arg(status).arg(detail);
+      return QCoreApplication::translate("Sync", "The server reported an error (%1 %2).").arg(status).arg(detail);
   }
   return QString();
 }

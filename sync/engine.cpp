@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 
+#include <QCoreApplication>
 #include <QUuid>
 
 #include "addressbook/address_file.h"
@@ -64,20 +65,20 @@ class Stopped {};  // thrown to end a run early, as a kill would
 }  // namespace
 
 QString SyncReport::Summary() const {
-  if (!ok()) return QStringLiteral("Sync failed: ") + error;
-  QString line = QStringLiteral("Sync done: %1 received, %2 sent").arg(received).arg(sent);
+  if (!ok()) return QCoreApplication::translate("Sync", "Sync failed: ") + error;
+  QString line = QCoreApplication::translate("Sync", "Sync done: %1 received, %2 sent").arg(received).arg(sent);
   if (!conflicts.isEmpty()) {
-    line += QStringLiteral(", %1 changed on both sides and kept twice (%2)")
+    line += QCoreApplication::translate("Sync", ", %1 changed on both sides and kept twice (%2)")
                 .arg(conflicts.size())
                 .arg(conflicts.join(QStringLiteral("; ")));
   }
   if (!skipped.isEmpty()) {
-    line += QStringLiteral(", %1 left on the server (%2)")
+    line += QCoreApplication::translate("Sync", ", %1 left on the server (%2)")
                 .arg(skipped.size())
                 .arg(skipped.join(QStringLiteral("; ")));
   }
   if (!problems.isEmpty()) {
-    line += QStringLiteral(", %1 to retry (%2)")
+    line += QCoreApplication::translate("Sync", ", %1 to retry (%2)")
                 .arg(problems.size())
                 .arg(problems.join(QStringLiteral("; ")));
   }
@@ -231,7 +232,7 @@ struct SyncEngine::Impl {
     for (const auto& [href, etag] : view.changed) hrefs << href;
     std::map<QString, Fetched> fetched;
     if (hrefs.isEmpty()) return fetched;
-    Progress(QStringLiteral("Receiving changes…"), 0, int(hrefs.size()));
+    Progress(QCoreApplication::translate("Sync", "Receiving changes…"), 0, int(hrefs.size()));
     DavError error;
     auto resources = engine.client_.Multiget(
         collection, calendar ? CollectionKind::kCalendar : CollectionKind::kAddressBook, hrefs,
@@ -300,7 +301,7 @@ struct SyncEngine::Impl {
     const int total = int(pending.size());
     engine.client_.WriteAll(requests, [&](std::size_t index, const WriteResult& result) {
       ++writes;
-      Progress(QStringLiteral("Sending changes…"), ++answered, total);
+      Progress(QCoreApplication::translate("Sync", "Sending changes…"), ++answered, total);
       const PendingWrite& p = pending[index];
       if (result.ok) {
         p.stored(result.etag);
@@ -357,7 +358,7 @@ struct SyncEngine::Impl {
     std::vector<LocalChange>& changes = calendar ? calendar_changes : book_changes;
     QString& token = calendar ? state.calendar_token : state.address_book_token;
 
-    Progress(QStringLiteral("Asking the server what changed…"));
+    Progress(QCoreApplication::translate("Sync", "Asking the server what changed…"));
     auto view = AskServer(collection, token, links);
     if (!view) throw Stopped();
     auto fetched_or = FetchChanged(collection, calendar, *view);
@@ -409,12 +410,12 @@ struct SyncEngine::Impl {
 
     const int total = int(links.size() + locals.size());
     int done = 0;
-    Progress(QStringLiteral("Sending changes…"), done, total);
+    Progress(QCoreApplication::translate("Sync", "Sending changes…"), done, total);
     const CollectionKind kind = calendar ? CollectionKind::kCalendar : CollectionKind::kAddressBook;
     std::vector<Link> kept;
     std::vector<PendingWrite> updates;
     for (Link link : links) {
-      Progress(QStringLiteral("Sending changes…"), ++done, total);
+      Progress(QCoreApplication::translate("Sync", "Sending changes…"), ++done, total);
       const QString ident = Ident(link, calendar);
       auto local_it = local_by_ident.find(ident);
       const LocalItem* local =
@@ -514,7 +515,7 @@ struct SyncEngine::Impl {
     std::vector<PendingWrite> additions;
     for (const LocalItem& item : locals) {
       if (linked_idents.count(item.ident)) continue;
-      Progress(QStringLiteral("Sending changes…"), ++done, total);
+      Progress(QCoreApplication::translate("Sync", "Sending changes…"), ++done, total);
       Link link;
       if (calendar) {
         link.index = item.ident.toInt();
@@ -609,7 +610,7 @@ struct SyncEngine::Impl {
   // Whether an appointment can go in as a new one; reported when not.
   bool Fits(store::Operation& op, const Fetched& f) {
     if (op.ReadCount(store::Channel::kAppoint) >= store::Info(store::Channel::kAppoint).max_items) {
-      report.skipped << f.name + QStringLiteral(": the appointment file is full");
+      report.skipped << f.name + QCoreApplication::translate("Sync", ": the appointment file is full");
       return false;
     }
     return true;
@@ -703,7 +704,7 @@ struct SyncEngine::Impl {
       const QString old_key = change.what == LocalChange::kRewrite ? change.ident : QString();
       if (old_key.isEmpty() && op.ReadCount(store::Channel::kAddBook) >=
                                    store::Info(store::Channel::kAddBook).max_items) {
-        report.skipped << change.source.name + QStringLiteral(": the address book is full");
+        report.skipped << change.source.name + QCoreApplication::translate("Sync", ": the address book is full");
         state.skipped.push_back(Skip{change.source.href, QString()});
         continue;
       }
@@ -748,8 +749,7 @@ SyncReport SyncEngine::Run() {
       run.entries = Impl::ReadEntries(files_);
     });
     if (!loaded) {
-      run.report.error = QStringLiteral(
-          "The sync state in Sync.dat is damaged. Set up sync again to start over.");
+      run.report.error = QCoreApplication::translate("Sync", "The sync state in Sync.dat is damaged. Set up sync again to start over.");
       return run.report;
     }
     run.state = *loaded;
@@ -758,7 +758,7 @@ SyncReport SyncEngine::Run() {
       if (run.state.settings.address_book.isValid()) {
         run.Decide(run.state.settings.address_book, false);
       }
-      run.Progress(QStringLiteral("Storing changes…"));
+      run.Progress(QCoreApplication::translate("Sync", "Storing changes…"));
       const bool stored = run.Store();
       run.report.requests = client_.request_count() - requests_before;
       if (stored) return run.report;
@@ -773,7 +773,7 @@ SyncReport SyncEngine::Run() {
       return run.report;
     }
   }
-  last.error = QStringLiteral("The items kept changing while syncing; sync again later.");
+  last.error = QCoreApplication::translate("Sync", "The items kept changing while syncing; sync again later.");
   return last;
 }
 

@@ -1,5 +1,6 @@
 #include "sync/item_codec.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDateTime>
 
@@ -54,7 +55,7 @@ DecodedAppointment DecodeAppointment(const QByteArray& ics) {
   const interchange::EventReading reading = interchange::ReadEvents(ics);
   if (!reading.ok()) {
     out.problem = reading.error;
-    out.name = QStringLiteral("an event");
+    out.name = QCoreApplication::translate("Sync", "an event");
     return out;
   }
   if (!reading.skipped.empty()) {
@@ -63,13 +64,13 @@ DecodedAppointment DecodeAppointment(const QByteArray& ics) {
     return out;
   }
   if (!reading.birthdays.empty()) {
-    out.name = QStringLiteral("the birthday of %1").arg(reading.birthdays.front().key);
-    out.problem = QStringLiteral("birthdays are kept in the address book");
+    out.name = QCoreApplication::translate("Sync", "the birthday of %1").arg(reading.birthdays.front().key);
+    out.problem = QCoreApplication::translate("Sync", "birthdays are kept in the address book");
     return out;
   }
   if (reading.appointments.empty()) {
-    out.name = QStringLiteral("an entry without an event");
-    out.problem = QStringLiteral("it holds no event");
+    out.name = QCoreApplication::translate("Sync", "an entry without an event");
+    out.problem = QCoreApplication::translate("Sync", "it holds no event");
     return out;
   }
   const interchange::EventAppointment& first = reading.appointments.front();
@@ -80,9 +81,9 @@ DecodedAppointment DecodeAppointment(const QByteArray& ics) {
   out.name = NameOf(out.appointment);
   out.appointment.id.clear();
   if (Repeats(ics)) {
-    out.problem = QStringLiteral("it repeats, and appointments here do not");
+    out.problem = QCoreApplication::translate("Sync", "it repeats, and appointments here do not");
   } else if (reading.appointments.size() > 1) {
-    out.problem = QStringLiteral("it spans several days or holds several events");
+    out.problem = QCoreApplication::translate("Sync", "it spans several days or holds several events");
   } else {
     Appointment stored = out.appointment;
     stored.id = DayKey(out.date) + QStringLiteral("-1");
@@ -96,7 +97,7 @@ DecodedEntry DecodeEntry(const QByteArray& vcf) {
   const interchange::ContactReading reading = interchange::ReadContacts(vcf);
   if (!reading.ok()) {
     out.problem = reading.error;
-    out.name = QStringLiteral("a contact");
+    out.name = QCoreApplication::translate("Sync", "a contact");
     return out;
   }
   if (!reading.skipped.empty()) {
@@ -105,9 +106,9 @@ DecodedEntry DecodeEntry(const QByteArray& vcf) {
     return out;
   }
   if (reading.entries.size() != 1) {
-    out.name = QStringLiteral("a contact");
-    out.problem = reading.entries.empty() ? QStringLiteral("it holds no contact")
-                                          : QStringLiteral("it holds several contacts");
+    out.name = QCoreApplication::translate("Sync", "a contact");
+    out.problem = reading.entries.empty() ? QCoreApplication::translate("Sync", "it holds no contact")
+                                          : QCoreApplication::translate("Sync", "it holds several contacts");
     return out;
   }
   out.entry = reading.entries.front();

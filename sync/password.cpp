@@ -64,12 +64,10 @@ PasswordLookup ReadHere(const QUrl& server, const QString& user) {
   Wait(job);
   if (job.error() == QKeychain::NoError) return PasswordLookup{job.textData(), QString()};
   if (job.error() == QKeychain::EntryNotFound) {
-    return PasswordLookup{QString(), QStringLiteral(
-        "No password is saved for %1. Enter it in the sync settings (or set %2).")
+    return PasswordLookup{QString(), QCoreApplication::translate("Sync", "No password is saved for %1. Enter it in the sync settings (or set %2).")
         .arg(user, QString::fromLatin1(kPasswordVariable))};
   }
-  return PasswordLookup{QString(), QStringLiteral(
-      "The password could not be read from the desktop's secret store (%1).")
+  return PasswordLookup{QString(), QCoreApplication::translate("Sync", "The password could not be read from the desktop's secret store (%1).")
       .arg(job.errorString())};
 }
 
@@ -80,8 +78,7 @@ QString StoreHere(const QUrl& server, const QString& user, const QString& passwo
   job.setTextData(password);
   Wait(job);
   if (job.error() == QKeychain::NoError) return QString();
-  return QStringLiteral(
-      "The password could not be saved in the desktop's secret store (%1). It is used for "
+  return QCoreApplication::translate("Sync", "The password could not be saved in the desktop's secret store (%1). It is used for "
       "this session only.").arg(job.errorString());
 }
 

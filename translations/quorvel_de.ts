@@ -1,0 +1,1460 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>Interchange</name>
+    <message>
+        <source>iCalendar files (*.ics)</source>
+        <translation>iCalendar-Dateien (*.ics)</translation>
+    </message>
+    <message>
+        <source>vCard files (*.vcf)</source>
+        <translation>vCard-Dateien (*.vcf)</translation>
+    </message>
+    <message>
+        <source>Import</source>
+        <translation>Importieren</translation>
+    </message>
+    <message>
+        <source>Calendars and address books (*.ics *.vcf);;%1;;%2</source>
+        <translation>Kalender und Adressbücher (*.ics *.vcf);;%1;;%2</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Exportieren</translation>
+    </message>
+    <message>
+        <source>Write every appointment, and the address book&apos;s birthdays, to an iCalendar file, without opening a window.</source>
+        <translation>Alle Termine und die Geburtstage aus dem Adressbuch in eine iCalendar-Datei schreiben, ohne ein Fenster zu öffnen.</translation>
+    </message>
+    <message>
+        <source>file</source>
+        <translation>Datei</translation>
+    </message>
+    <message>
+        <source>Write the address book to a vCard file, without opening a window.</source>
+        <translation>Das Adressbuch in eine vCard-Datei schreiben, ohne ein Fenster zu öffnen.</translation>
+    </message>
+    <message>
+        <source>Import iCalendar (.ics) and vCard (.vcf) files, all or nothing, without opening a window; more files may follow.</source>
+        <translation>iCalendar- (.ics) und vCard-Dateien (.vcf) importieren, ganz oder gar nicht, ohne ein Fenster zu öffnen; weitere Dateien dürfen folgen.</translation>
+    </message>
+    <message>
+        <source>More files to import after --import.</source>
+        <translation>Weitere zu importierende Dateien nach --import.</translation>
+    </message>
+    <message>
+        <source>An export needs the name of a file.</source>
+        <translation>Ein Export braucht den Namen einer Datei.</translation>
+    </message>
+    <message>
+        <source>its name</source>
+        <translation>sein Vorname</translation>
+    </message>
+    <message>
+        <source>its surname</source>
+        <translation>sein Nachname</translation>
+    </message>
+    <message>
+        <source>e-mail address</source>
+        <translation>E-Mail-Adresse</translation>
+    </message>
+    <message>
+        <source>home page</source>
+        <translation>Homepage</translation>
+    </message>
+    <message>
+        <source>its %1</source>
+        <translation>sein Feld %1</translation>
+    </message>
+    <message>
+        <source>its title before or after the name (&quot;%1&quot;)</source>
+        <translation>sein Titel vor oder nach dem Namen („%1“)</translation>
+    </message>
+    <message>
+        <source>it has no name</source>
+        <translation>er hat keinen Namen</translation>
+    </message>
+    <message>
+        <source>the telephone number %1 (%2)</source>
+        <translation>die Telefonnummer %1 (%2)</translation>
+    </message>
+    <message>
+        <source>the telephone number %1 (no free place for it)</source>
+        <translation>die Telefonnummer %1 (kein freier Platz dafür)</translation>
+    </message>
+    <message>
+        <source>the %1 %2 (only one is kept)</source>
+        <translation>%1 %2 (nur eine wird übernommen)</translation>
+    </message>
+    <message>
+        <source>the %1 %2 (%3)</source>
+        <translation>%1 %2 (%3)</translation>
+    </message>
+    <message>
+        <source>the address %1 (only one is kept)</source>
+        <translation>die Adresse %1 (nur eine wird übernommen)</translation>
+    </message>
+    <message>
+        <source>the address %1 (%2)</source>
+        <translation>die Adresse %1 (%2)</translation>
+    </message>
+    <message>
+        <source>its notes (%1)</source>
+        <translation>seine Notizen (%1)</translation>
+    </message>
+    <message>
+        <source>its birthday %1 (only a full date with a four-digit year can be kept)</source>
+        <translation>sein Geburtstag %1 (nur ein vollständiges Datum mit vierstelliger Jahreszahl kann übernommen werden)</translation>
+    </message>
+    <message>
+        <source>The vCard at line %1</source>
+        <translation>Die vCard in Zeile %1</translation>
+    </message>
+    <message>
+        <source>%1 holds &quot;%2&quot;, a character Quorvel cannot store</source>
+        <translation>%1 enthält „%2“, ein Zeichen, das Quorvel nicht speichern kann</translation>
+    </message>
+    <message>
+        <source>An event without a subject</source>
+        <translation>Ein Ereignis ohne Betreff</translation>
+    </message>
+    <message>
+        <source>it has no start</source>
+        <translation>es hat keinen Beginn</translation>
+    </message>
+    <message>
+        <source>its start is not a valid date</source>
+        <translation>sein Beginn ist kein gültiges Datum</translation>
+    </message>
+    <message>
+        <source>it is cancelled</source>
+        <translation>es ist abgesagt</translation>
+    </message>
+    <message>
+        <source>%1: its time zone is unknown; its times were read as local times</source>
+        <translation>%1: seine Zeitzone ist unbekannt; die Zeiten wurden als Ortszeit gelesen</translation>
+    </message>
+    <message>
+        <source>it ends before it starts</source>
+        <translation>es endet, bevor es beginnt</translation>
+    </message>
+    <message>
+        <source>it lasts more than %1 days</source>
+        <translation>es dauert länger als %1 Tage</translation>
+    </message>
+    <message>
+        <source>it has no subject</source>
+        <translation>es hat keinen Betreff</translation>
+    </message>
+    <message>
+        <source>its subject</source>
+        <translation>sein Betreff</translation>
+    </message>
+    <message>
+        <source>it recurs, but not between %1 and %2</source>
+        <translation>es wiederholt sich, aber nicht zwischen %1 und %2</translation>
+    </message>
+    <message>
+        <source>%1: its location &quot;%2&quot; (it does not fit beside the description)</source>
+        <translation>%1: sein Ort „%2“ (er passt nicht mehr neben die Beschreibung)</translation>
+    </message>
+    <message>
+        <source>its description</source>
+        <translation>seine Beschreibung</translation>
+    </message>
+    <message>
+        <source>%1: its description (%2)</source>
+        <translation>%1: seine Beschreibung (%2)</translation>
+    </message>
+    <message>
+        <source>%1: its reminder (only a whole number of minutes up to 9999 before the start can be kept)</source>
+        <translation>%1: seine Erinnerung (nur eine ganze Zahl von Minuten bis 9999 vor dem Beginn kann übernommen werden)</translation>
+    </message>
+    <message>
+        <source>its repeat rule cannot be read</source>
+        <translation>seine Wiederholungsregel ist nicht lesbar</translation>
+    </message>
+    <message>
+        <source>its repeat rule cannot be followed</source>
+        <translation>seiner Wiederholungsregel kann nicht gefolgt werden</translation>
+    </message>
+    <message>
+        <source>it recurs too often to be stored</source>
+        <translation>es wiederholt sich zu oft, um gespeichert zu werden</translation>
+    </message>
+    <message>
+        <source>it takes no time</source>
+        <translation>es dauert keine Zeit</translation>
+    </message>
+    <message>
+        <source>%1: it has no end; it was given half an hour</source>
+        <translation>%1: es hat kein Ende; es bekam eine halbe Stunde</translation>
+    </message>
+    <message>
+        <source>It is not an iCalendar file: it holds binary data.</source>
+        <translation>Es ist keine iCalendar-Datei: sie enthält Binärdaten.</translation>
+    </message>
+    <message>
+        <source>It is not a valid iCalendar file: it is not UTF-8 text.</source>
+        <translation>Es ist keine gültige iCalendar-Datei: sie ist kein UTF-8-Text.</translation>
+    </message>
+    <message>
+        <source>It is not an iCalendar file: it does not begin with BEGIN:VCALENDAR.</source>
+        <translation>Es ist keine iCalendar-Datei: sie beginnt nicht mit BEGIN:VCALENDAR.</translation>
+    </message>
+    <message>
+        <source>It is not a complete iCalendar file: it does not end with END:VCALENDAR (it may have been cut short).</source>
+        <translation>Es ist keine vollständige iCalendar-Datei: sie endet nicht mit END:VCALENDAR (vielleicht wurde sie abgeschnitten).</translation>
+    </message>
+    <message>
+        <source>It is not a valid iCalendar file: libical could not read it.</source>
+        <translation>Es ist keine gültige iCalendar-Datei: libical konnte sie nicht lesen.</translation>
+    </message>
+    <message>
+        <source>The appointment &quot;%1&quot; has no date (its ID is &quot;%2&quot;).</source>
+        <translation>Der Termin „%1“ hat kein Datum (seine ID ist „%2“).</translation>
+    </message>
+    <message>
+        <source>The birthday of %1 is not a date (&quot;%2&quot;).</source>
+        <translation>Der Geburtstag von %1 ist kein Datum („%2“).</translation>
+    </message>
+    <message>
+        <source>%1 is longer than %2 characters</source>
+        <translation>%1 ist länger als %2 Zeichen</translation>
+    </message>
+    <message>
+        <source>already present</source>
+        <translation>schon vorhanden</translation>
+    </message>
+    <message>
+        <source>The file %1 could not be written: %2.</source>
+        <translation>Die Datei %1 konnte nicht geschrieben werden: %2.</translation>
+    </message>
+    <message>
+        <source>contact</source>
+        <translation>Kontakt</translation>
+    </message>
+    <message>
+        <source>contacts</source>
+        <translation>Kontakte</translation>
+    </message>
+    <message>
+        <source>appointment</source>
+        <translation>Termin</translation>
+    </message>
+    <message>
+        <source>appointments</source>
+        <translation>Termine</translation>
+    </message>
+    <message>
+        <source> and </source>
+        <translation> und </translation>
+    </message>
+    <message>
+        <source>birthday</source>
+        <translation>Geburtstag</translation>
+    </message>
+    <message>
+        <source>birthdays</source>
+        <translation>Geburtstage</translation>
+    </message>
+    <message>
+        <source>%1 exported to %2.</source>
+        <translation>%1 nach %2 exportiert.</translation>
+    </message>
+    <message>
+        <source> Left out: </source>
+        <translation> Ausgelassen: </translation>
+    </message>
+    <message>
+        <source>%1: %2 and %3 imported</source>
+        <translation>%1: %2 und %3 importiert</translation>
+    </message>
+    <message>
+        <source>%1 already present</source>
+        <translation>%1 schon vorhanden</translation>
+    </message>
+    <message>
+        <source>and %1 more</source>
+        <translation>und %1 weitere</translation>
+    </message>
+    <message>
+        <source>; %1 skipped: %2.</source>
+        <translation>; %1 übersprungen: %2.</translation>
+    </message>
+    <message>
+        <source>Details not kept:</source>
+        <translation>Nicht übernommene Angaben:</translation>
+    </message>
+    <message>
+        <source>- and %1 more</source>
+        <translation>- und %1 weitere</translation>
+    </message>
+    <message>
+        <source>Nothing was imported. %1: %2</source>
+        <translation>Nichts wurde importiert. %1: %2</translation>
+    </message>
+    <message>
+        <source>there is no such file.</source>
+        <translation>diese Datei gibt es nicht.</translation>
+    </message>
+    <message>
+        <source>it is a folder, not a file.</source>
+        <translation>es ist ein Ordner, keine Datei.</translation>
+    </message>
+    <message>
+        <source>the file is too large to import (%1 MB; at most %2 MB).</source>
+        <translation>die Datei ist zu groß zum Importieren (%1 MB; höchstens %2 MB).</translation>
+    </message>
+    <message>
+        <source>the file could not be read (%1).</source>
+        <translation>die Datei konnte nicht gelesen werden (%1).</translation>
+    </message>
+    <message>
+        <source>the file is too large to import (at most %1 MB).</source>
+        <translation>die Datei ist zu groß zum Importieren (höchstens %1 MB).</translation>
+    </message>
+    <message>
+        <source>it holds binary data, not iCalendar or vCard text.</source>
+        <translation>sie enthält Binärdaten, keinen iCalendar- oder vCard-Text.</translation>
+    </message>
+    <message>
+        <source>it is neither an iCalendar (.ics) nor a vCard (.vcf) file.</source>
+        <translation>sie ist weder eine iCalendar- (.ics) noch eine vCard-Datei (.vcf).</translation>
+    </message>
+    <message>
+        <source>Birthday - </source>
+        <translation>Geburtstag - </translation>
+    </message>
+    <message>
+        <source>birthdays come from the address book: import its vCard file</source>
+        <translation>Geburtstage kommen aus dem Adressbuch: importieren Sie dessen vCard-Datei</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; on %2 at %3</source>
+        <translation>„%1“ am %2 um %3</translation>
+    </message>
+    <message>
+        <source>its year cannot be stored</source>
+        <translation>sein Jahr kann nicht gespeichert werden</translation>
+    </message>
+    <message>
+        <source>Nothing was imported: %1</source>
+        <translation>Nichts wurde importiert: %1</translation>
+    </message>
+    <message>
+        <source>it names a character set this program does not know (%1)</source>
+        <translation>sie nennt einen Zeichensatz, den dieses Programm nicht kennt (%1)</translation>
+    </message>
+    <message>
+        <source>it holds bytes that are not valid %1 text</source>
+        <translation>sie enthält Bytes, die kein gültiger %1-Text sind</translation>
+    </message>
+    <message>
+        <source>It is not a valid vCard file: line %1 %2.</source>
+        <translation>Es ist keine gültige vCard-Datei: Zeile %1 %2.</translation>
+    </message>
+    <message>
+        <source>It is not a valid vCard file: its UTF-16 text is damaged.</source>
+        <translation>Es ist keine gültige vCard-Datei: ihr UTF-16-Text ist beschädigt.</translation>
+    </message>
+    <message>
+        <source>It is not a vCard file: it holds binary data.</source>
+        <translation>Es ist keine vCard-Datei: sie enthält Binärdaten.</translation>
+    </message>
+    <message>
+        <source>has no colon</source>
+        <translation>hat keinen Doppelpunkt</translation>
+    </message>
+    <message>
+        <source>has no property name</source>
+        <translation>hat keinen Eigenschaftsnamen</translation>
+    </message>
+    <message>
+        <source>begins something other than a vCard</source>
+        <translation>beginnt etwas anderes als eine vCard</translation>
+    </message>
+    <message>
+        <source>ends something other than a vCard</source>
+        <translation>beendet etwas anderes als eine vCard</translation>
+    </message>
+    <message>
+        <source>begins a vCard inside another</source>
+        <translation>beginnt eine vCard innerhalb einer anderen</translation>
+    </message>
+    <message>
+        <source>ends a vCard that never began</source>
+        <translation>beendet eine vCard, die nie begonnen hat</translation>
+    </message>
+    <message>
+        <source>It is not a valid vCard file: the vCard at line %1 has no VERSION.</source>
+        <translation>Es ist keine gültige vCard-Datei: die vCard in Zeile %1 hat keine VERSION.</translation>
+    </message>
+    <message>
+        <source>stands outside any vCard</source>
+        <translation>steht außerhalb jeder vCard</translation>
+    </message>
+    <message>
+        <source>holds broken quoted-printable text</source>
+        <translation>enthält fehlerhaften Quoted-Printable-Text</translation>
+    </message>
+    <message>
+        <source>It is not a vCard file this program reads: line %1 names vCard version %2 (2.1, 3.0 and 4.0 are read).</source>
+        <translation>Es ist keine vCard-Datei, die dieses Programm liest: Zeile %1 nennt vCard-Version %2 (gelesen werden 2.1, 3.0 und 4.0).</translation>
+    </message>
+    <message>
+        <source>It is not a complete vCard file: the vCard that begins at line %1 never ends (the file may have been cut short).</source>
+        <translation>Es ist keine vollständige vCard-Datei: die vCard, die in Zeile %1 beginnt, endet nie (vielleicht wurde die Datei abgeschnitten).</translation>
+    </message>
+</context>
+<context>
+    <name>Messages</name>
+    <message>
+        <source>Entry Already Exists!</source>
+        <translation>Der Eintrag ist schon vorhanden!</translation>
+    </message>
+    <message>
+        <source>The address book is full: it can hold no more than %1 entries. Delete an entry to make room.</source>
+        <translation>Das Adressbuch ist voll: Es fasst höchstens %1 Einträge. Löschen Sie einen Eintrag, um Platz zu schaffen.</translation>
+    </message>
+    <message>
+        <source>The size of the Note must not exceed 1000 characters</source>
+        <translation>Die Notiz darf nicht länger als 1000 Zeichen sein</translation>
+    </message>
+    <message>
+        <source>The note is too long to be stored: it holds %1 characters and %2 line breaks. %3 characters fit; line breaks count as two. Please shorten it by %4 and try again.</source>
+        <translation>Die Notiz ist zu lang zum Speichern: Sie enthält %1 Zeichen und %2 Zeilenumbrüche. %3 Zeichen passen hinein; Zeilenumbrüche zählen doppelt. Bitte kürzen Sie sie um %4 und versuchen Sie es erneut.</translation>
+    </message>
+    <message>
+        <source>The note pad is full: it already holds %1 notes, the most it can keep. Delete a note you no longer need, or save under the title of an existing note to replace it.</source>
+        <translation>Der Notizblock ist voll: Er enthält schon %1 Notizen, mehr kann er nicht aufnehmen. Löschen Sie eine Notiz, die Sie nicht mehr brauchen, oder speichern Sie unter dem Titel einer vorhandenen Notiz, um diese zu ersetzen.</translation>
+    </message>
+    <message>
+        <source>This note is no longer stored, so it cannot be deleted.</source>
+        <translation>Diese Notiz ist nicht mehr gespeichert und kann daher nicht gelöscht werden.</translation>
+    </message>
+    <message>
+        <source>
+
+(The system says: %1.)</source>
+        <translation>
+
+(Meldung des Systems: %1.)</translation>
+    </message>
+    <message>
+        <source>The folder Quorvel was started in no longer exists, so there is nowhere to keep your data. Nothing was read or written. Start Quorvel again from a folder that exists.</source>
+        <translation>Der Ordner, in dem Quorvel gestartet wurde, existiert nicht mehr; es gibt also keinen Ort für Ihre Daten. Nichts wurde gelesen oder geschrieben. Starten Sie Quorvel erneut aus einem vorhandenen Ordner.</translation>
+    </message>
+    <message>
+        <source>The data folder %1 no longer exists. Nothing was read or written. Start Quorvel again from a folder that exists.</source>
+        <translation>Der Datenordner %1 existiert nicht mehr. Nichts wurde gelesen oder geschrieben. Starten Sie Quorvel erneut aus einem vorhandenen Ordner.</translation>
+    </message>
+    <message>
+        <source>Quorvel cannot use the data folder %1. Nothing was read or written.%2</source>
+        <translation>Quorvel kann den Datenordner %1 nicht verwenden. Nichts wurde gelesen oder geschrieben.%2</translation>
+    </message>
+    <message>
+        <source>is a symbolic link. Quorvel never follows links for its data files, so that nothing outside the folder is ever changed</source>
+        <translation>ist ein symbolischer Link. Quorvel folgt für seine Datendateien nie Links, damit außerhalb des Ordners nie etwas verändert wird</translation>
+    </message>
+    <message>
+        <source>is a folder, not a file</source>
+        <translation>ist ein Ordner, keine Datei</translation>
+    </message>
+    <message>
+        <source>is not a regular file (it is a device, a pipe or a socket)</source>
+        <translation>ist keine gewöhnliche Datei (sondern ein Gerät, eine Pipe oder ein Socket)</translation>
+    </message>
+    <message>
+        <source>%1 in the folder %2 %3. Nothing was changed. Put the file itself in its place (or move it away to start afresh), then start Quorvel again.</source>
+        <translation>%1 im Ordner %2 %3. Nichts wurde verändert. Legen Sie die Datei selbst an ihren Platz (oder verschieben Sie sie, um neu zu beginnen) und starten Sie Quorvel dann erneut.</translation>
+    </message>
+    <message>
+        <source>%1 and %2 in the folder %3 are one and the same file (one is a hard link of the other), so saving in one would destroy the other. Nothing was changed. Remove one of the two names, then start Quorvel again.</source>
+        <translation>%1 und %2 im Ordner %3 sind ein und dieselbe Datei (die eine ist ein harter Link auf die andere); Speichern in der einen würde die andere zerstören. Nichts wurde verändert. Entfernen Sie einen der beiden Namen und starten Sie Quorvel dann erneut.</translation>
+    </message>
+    <message>
+        <source>%1 in the folder %2 has other names elsewhere (hard links, as some backup tools make), so saving in it would change those copies too. Nothing was changed. Replace it with a copy of its own (copy it to a new name, then rename the copy to %1), then start Quorvel again.</source>
+        <translation>%1 im Ordner %2 hat anderswo weitere Namen (harte Links, wie manche Sicherungsprogramme sie anlegen); Speichern darin würde auch diese Kopien verändern. Nichts wurde verändert. Ersetzen Sie die Datei durch eine eigene Kopie (unter neuem Namen kopieren, dann die Kopie in %1 umbenennen) und starten Sie Quorvel dann erneut.</translation>
+    </message>
+    <message>
+        <source>%1 in the folder %2 was changed by another program (replaced, moved or removed) while Quorvel was running. Your last change was not saved, and nothing was written. Quorvel ends now; start it again to work with the files as they are now.</source>
+        <translation>%1 im Ordner %2 wurde von einem anderen Programm verändert (ersetzt, verschoben oder entfernt), während Quorvel lief. Ihre letzte Änderung wurde nicht gespeichert, und nichts wurde geschrieben. Quorvel wird jetzt beendet; starten Sie es erneut, um mit den Dateien in ihrem jetzigen Zustand zu arbeiten.</translation>
+    </message>
+    <message>
+        <source>Another program put %1 in the folder %2 while Quorvel was running. Your last change was not saved, and nothing was written. Quorvel ends now; when started again it sets that file aside.</source>
+        <translation>Ein anderes Programm hat %1 in den Ordner %2 gelegt, während Quorvel lief. Ihre letzte Änderung wurde nicht gespeichert, und nichts wurde geschrieben. Quorvel wird jetzt beendet; beim nächsten Start legt es diese Datei beiseite.</translation>
+    </message>
+    <message>
+        <source>The folder %4 held %2, a record of an unfinished change, but it does not belong to this %1 (it was copied or synced from another folder or machine, or put there by another program). It was not used: %1 is unchanged. The file was kept as %3 in case you need it.</source>
+        <translation>Der Ordner %4 enthielt %2, die Aufzeichnung einer unvollendeten Änderung, die aber nicht zu dieser Datei %1 gehört (sie wurde aus einem anderen Ordner oder von einem anderen Rechner kopiert oder abgeglichen oder von einem anderen Programm dort abgelegt). Sie wurde nicht verwendet: %1 ist unverändert. Die Datei wurde als %3 aufbewahrt, falls Sie sie brauchen.</translation>
+    </message>
+    <message>
+        <source>There is no room left on the disk to save this change safely; nothing was changed. Free some space and try again.</source>
+        <translation>Auf dem Datenträger ist kein Platz mehr, um diese Änderung sicher zu speichern; nichts wurde verändert. Geben Sie etwas Speicherplatz frei und versuchen Sie es erneut.</translation>
+    </message>
+    <message>
+        <source>Quorvel cannot open %1</source>
+        <translation>Quorvel kann %1 nicht öffnen</translation>
+    </message>
+    <message>
+        <source>Quorvel cannot read %1</source>
+        <translation>Quorvel kann %1 nicht lesen</translation>
+    </message>
+    <message>
+        <source>Quorvel could not save a change in %1</source>
+        <translation>Quorvel konnte eine Änderung in %1 nicht speichern</translation>
+    </message>
+    <message>
+        <source>Quorvel could not finish putting %1 back as it was</source>
+        <translation>Quorvel konnte %1 nicht vollständig in den vorigen Zustand zurückversetzen</translation>
+    </message>
+    <message>
+        <source>Quorvel could not close %1</source>
+        <translation>Quorvel konnte %1 nicht schließen</translation>
+    </message>
+    <message>
+        <source>Quorvel ends now; the next start puts the file back as it was before the change.</source>
+        <translation>Quorvel wird jetzt beendet; der nächste Start versetzt die Datei in den Zustand vor der Änderung zurück.</translation>
+    </message>
+    <message>
+        <source>Quorvel ends now; everything saved before stays as it was.</source>
+        <translation>Quorvel wird jetzt beendet; alles zuvor Gespeicherte bleibt, wie es war.</translation>
+    </message>
+    <message>
+        <source> There is no room left on the disk; free some space first.</source>
+        <translation> Auf dem Datenträger ist kein Platz mehr; geben Sie zuerst etwas Speicherplatz frei.</translation>
+    </message>
+    <message>
+        <source>%1 in the folder %2. %3%4%5</source>
+        <translation>%1 im Ordner %2. %3%4%5</translation>
+    </message>
+</context>
+<context>
+    <name>Sync</name>
+    <message>
+        <source>The sync state in Sync.dat is damaged. Set up sync again to start over.</source>
+        <translation>Der Abgleichstand in Sync.dat ist beschädigt. Richten Sie den Abgleich neu ein, um von vorn zu beginnen.</translation>
+    </message>
+    <message>
+        <source>Sync is not set up: choose &quot;Sync…&quot; in the menu first.</source>
+        <translation>Der Abgleich ist nicht eingerichtet: Wählen Sie zuerst „Abgleich…“ im Menü.</translation>
+    </message>
+    <message>
+        <source>Sync is not set up.</source>
+        <translation>Der Abgleich ist nicht eingerichtet.</translation>
+    </message>
+    <message>
+        <source>The server address must start with https:// (plain http:// is only accepted for a server on this computer).</source>
+        <translation>Die Serveradresse muss mit https:// beginnen (einfaches http:// ist nur für einen Server auf diesem Rechner erlaubt).</translation>
+    </message>
+    <message>
+        <source>The server could not be found. Check the server address and the network connection.</source>
+        <translation>Der Server wurde nicht gefunden. Prüfen Sie die Serveradresse und die Netzwerkverbindung.</translation>
+    </message>
+    <message>
+        <source>The server did not answer (%1). Check the network connection and try again later.</source>
+        <translation>Der Server hat nicht geantwortet (%1). Prüfen Sie die Netzwerkverbindung und versuchen Sie es später erneut.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s certificate was not accepted (%1). The connection is not safe, so nothing was sent.</source>
+        <translation>Das Zertifikat des Servers wurde nicht anerkannt (%1). Die Verbindung ist nicht sicher, daher wurde nichts gesendet.</translation>
+    </message>
+    <message>
+        <source>The server refused the user name or password. Check them in the sync settings.</source>
+        <translation>Der Server hat Benutzername oder Passwort abgelehnt. Prüfen Sie beides in den Abgleich-Einstellungen.</translation>
+    </message>
+    <message>
+        <source>The server does not allow this account to do that (403).</source>
+        <translation>Der Server erlaubt diesem Konto das nicht (403).</translation>
+    </message>
+    <message>
+        <source>The calendar or address book was not found on the server (%1). Choose it again in the sync settings.</source>
+        <translation>Der Kalender oder das Adressbuch wurde auf dem Server nicht gefunden (%1). Wählen Sie ihn in den Abgleich-Einstellungen neu aus.</translation>
+    </message>
+    <message>
+        <source>The item was changed on the server meanwhile (412).</source>
+        <translation>Der Eintrag wurde inzwischen auf dem Server geändert (412).</translation>
+    </message>
+    <message>
+        <source>The account on the server is full (507): free some space there, then sync again.</source>
+        <translation>Das Konto auf dem Server ist voll (507): Geben Sie dort Platz frei und gleichen Sie dann erneut ab.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s reply was not understood (%1). Is the address that of a CalDAV/CardDAV server?</source>
+        <translation>Die Antwort des Servers war unverständlich (%1). Ist die Adresse die eines CalDAV/CardDAV-Servers?</translation>
+    </message>
+    <message>
+        <source>The server reported an error (%1 %2).</source>
+        <translation>Der Server hat einen Fehler gemeldet (%1 %2).</translation>
+    </message>
+    <message>
+        <source>Sync failed: </source>
+        <translation>Abgleich fehlgeschlagen: </translation>
+    </message>
+    <message>
+        <source>Sync done: %1 received, %2 sent</source>
+        <translation>Abgleich fertig: %1 empfangen, %2 gesendet</translation>
+    </message>
+    <message>
+        <source>, %1 changed on both sides and kept twice (%2)</source>
+        <translation>, %1 auf beiden Seiten geändert und doppelt behalten (%2)</translation>
+    </message>
+    <message>
+        <source>, %1 left on the server (%2)</source>
+        <translation>, %1 auf dem Server belassen (%2)</translation>
+    </message>
+    <message>
+        <source>, %1 to retry (%2)</source>
+        <translation>, %1 erneut zu versuchen (%2)</translation>
+    </message>
+    <message>
+        <source>Receiving changes…</source>
+        <translation>Änderungen werden empfangen…</translation>
+    </message>
+    <message>
+        <source>Asking the server what changed…</source>
+        <translation>Der Server wird nach Änderungen gefragt…</translation>
+    </message>
+    <message>
+        <source>Sending changes…</source>
+        <translation>Änderungen werden gesendet…</translation>
+    </message>
+    <message>
+        <source>: the appointment file is full</source>
+        <translation>: die Termindatei ist voll</translation>
+    </message>
+    <message>
+        <source>: the address book is full</source>
+        <translation>: das Adressbuch ist voll</translation>
+    </message>
+    <message>
+        <source>Storing changes…</source>
+        <translation>Änderungen werden gespeichert…</translation>
+    </message>
+    <message>
+        <source>The items kept changing while syncing; sync again later.</source>
+        <translation>Die Einträge haben sich während des Abgleichs ständig geändert; gleichen Sie später erneut ab.</translation>
+    </message>
+    <message>
+        <source>an event</source>
+        <translation>ein Ereignis</translation>
+    </message>
+    <message>
+        <source>the birthday of %1</source>
+        <translation>der Geburtstag von %1</translation>
+    </message>
+    <message>
+        <source>birthdays are kept in the address book</source>
+        <translation>Geburtstage werden im Adressbuch geführt</translation>
+    </message>
+    <message>
+        <source>an entry without an event</source>
+        <translation>ein Eintrag ohne Ereignis</translation>
+    </message>
+    <message>
+        <source>it holds no event</source>
+        <translation>er enthält kein Ereignis</translation>
+    </message>
+    <message>
+        <source>it repeats, and appointments here do not</source>
+        <translation>er wiederholt sich, Termine hier aber nicht</translation>
+    </message>
+    <message>
+        <source>it spans several days or holds several events</source>
+        <translation>er umfasst mehrere Tage oder enthält mehrere Ereignisse</translation>
+    </message>
+    <message>
+        <source>a contact</source>
+        <translation>ein Kontakt</translation>
+    </message>
+    <message>
+        <source>it holds no contact</source>
+        <translation>er enthält keinen Kontakt</translation>
+    </message>
+    <message>
+        <source>it holds several contacts</source>
+        <translation>er enthält mehrere Kontakte</translation>
+    </message>
+    <message>
+        <source>No password is saved for %1. Enter it in the sync settings (or set %2).</source>
+        <translation>Für %1 ist kein Passwort gespeichert. Geben Sie es in den Abgleich-Einstellungen ein (oder setzen Sie %2).</translation>
+    </message>
+    <message>
+        <source>The password could not be read from the desktop&apos;s secret store (%1).</source>
+        <translation>Das Passwort konnte nicht aus dem Schlüsselbund der Arbeitsumgebung gelesen werden (%1).</translation>
+    </message>
+    <message>
+        <source>The password could not be saved in the desktop&apos;s secret store (%1). It is used for this session only.</source>
+        <translation>Das Passwort konnte nicht im Schlüsselbund der Arbeitsumgebung gespeichert werden (%1). Es gilt nur für diese Sitzung.</translation>
+    </message>
+</context>
+<context>
+    <name>quorvel::ActivitiesWindow</name>
+    <message>
+        <source>Activities</source>
+        <translation>Tagesaktivitäten</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>Datum</translation>
+    </message>
+    <message>
+        <source>View Schedule</source>
+        <translation>Tagesplan</translation>
+    </message>
+    <message>
+        <source>Appointments</source>
+        <translation>Termine</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Neu</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation>Ändern</translation>
+    </message>
+    <message>
+        <source>Start Time</source>
+        <translation>Beginn</translation>
+    </message>
+    <message>
+        <source>End Time</source>
+        <translation>Ende</translation>
+    </message>
+    <message>
+        <source>Reminder</source>
+        <translation>Erinnerung</translation>
+    </message>
+    <message>
+        <source>Minutes before meeting</source>
+        <translation>Minuten vor dem Termin</translation>
+    </message>
+    <message>
+        <source>Description</source>
+        <translation>Beschreibung</translation>
+    </message>
+    <message>
+        <source>Memos</source>
+        <translation>Hinweise</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>quorvel::AddressBookWindow</name>
+    <message>
+        <source>Home</source>
+        <translation>Privat</translation>
+    </message>
+    <message>
+        <source>Business #1</source>
+        <translation>Geschäftlich 1</translation>
+    </message>
+    <message>
+        <source>Business #2</source>
+        <translation>Geschäftlich 2</translation>
+    </message>
+    <message>
+        <source>Mobile</source>
+        <translation>Mobil</translation>
+    </message>
+    <message>
+        <source>Fax</source>
+        <translation>Fax</translation>
+    </message>
+    <message>
+        <source>Other</source>
+        <translation>Sonstige</translation>
+    </message>
+    <message>
+        <source>Address Book</source>
+        <translation>Adressbuch</translation>
+    </message>
+    <message>
+        <source>Entries whose surname starts with %1</source>
+        <translation>Einträge, deren Nachname mit %1 beginnt</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>View Details</source>
+        <translation>Details zeigen</translation>
+    </message>
+    <message>
+        <source>Telephone Numbers</source>
+        <translation>Telefonnummern</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>Adresse</translation>
+    </message>
+    <message>
+        <source>Details</source>
+        <translation>Details</translation>
+    </message>
+    <message>
+        <source>Birthday:</source>
+        <translation>Geburtstag:</translation>
+    </message>
+    <message>
+        <source>e-mail:</source>
+        <translation>E-Mail:</translation>
+    </message>
+    <message>
+        <source>Home Page:</source>
+        <translation>Homepage:</translation>
+    </message>
+    <message>
+        <source>Notes:</source>
+        <translation>Notizen:</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Add Entry</source>
+        <translation>Neuer Eintrag</translation>
+    </message>
+    <message>
+        <source>Edit Entry</source>
+        <translation>Eintrag ändern</translation>
+    </message>
+    <message>
+        <source>Delete Entry</source>
+        <translation>Eintrag löschen</translation>
+    </message>
+    <message>
+        <source>View Address</source>
+        <translation>Adresse zeigen</translation>
+    </message>
+</context>
+<context>
+    <name>quorvel::AddressEditorWindow</name>
+    <message>
+        <source>Name:</source>
+        <translation>Vorname:</translation>
+    </message>
+    <message>
+        <source>Surname:</source>
+        <translation>Nachname:</translation>
+    </message>
+    <message>
+        <source>Address:</source>
+        <translation>Adresse:</translation>
+    </message>
+    <message>
+        <source>e-mail:</source>
+        <translation>E-Mail:</translation>
+    </message>
+    <message>
+        <source>Home Page:</source>
+        <translation>Homepage:</translation>
+    </message>
+    <message>
+        <source>Notes:</source>
+        <translation>Notizen:</translation>
+    </message>
+    <message>
+        <source>Home</source>
+        <translation>Privat</translation>
+    </message>
+    <message>
+        <source>Business #1</source>
+        <translation>Geschäftlich 1</translation>
+    </message>
+    <message>
+        <source>Business #2</source>
+        <translation>Geschäftlich 2</translation>
+    </message>
+    <message>
+        <source>Mobile</source>
+        <translation>Mobil</translation>
+    </message>
+    <message>
+        <source>Fax</source>
+        <translation>Fax</translation>
+    </message>
+    <message>
+        <source>Other</source>
+        <translation>Sonstige</translation>
+    </message>
+    <message>
+        <source>Add Address Book Entry</source>
+        <translation>Adressbucheintrag hinzufügen</translation>
+    </message>
+    <message>
+        <source>Birthday</source>
+        <translation>Geburtstag</translation>
+    </message>
+    <message>
+        <source>Birthday date</source>
+        <translation>Geburtsdatum</translation>
+    </message>
+    <message>
+        <source>Phone Numbers</source>
+        <translation>Telefonnummern</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Edit Address Book Entry</source>
+        <translation>Adressbucheintrag ändern</translation>
+    </message>
+    <message>
+        <source>You need to supply a Surname!</source>
+        <translation>Bitte geben Sie einen Nachnamen an!</translation>
+    </message>
+</context>
+<context>
+    <name>quorvel::AppointmentEditorWindow</name>
+    <message>
+        <source>Add Appointment</source>
+        <translation>Termin hinzufügen</translation>
+    </message>
+    <message>
+        <source>Appointments</source>
+        <translation>Termine</translation>
+    </message>
+    <message>
+        <source>Subject</source>
+        <translation>Betreff</translation>
+    </message>
+    <message>
+        <source>Start Time</source>
+        <translation>Beginn</translation>
+    </message>
+    <message>
+        <source>End Time</source>
+        <translation>Ende</translation>
+    </message>
+    <message>
+        <source>Reminder</source>
+        <translation>Erinnerung</translation>
+    </message>
+    <message>
+        <source>Minutes before meeting</source>
+        <translation>Minuten vor dem Termin</translation>
+    </message>
+    <message>
+        <source>Description</source>
+        <translation>Beschreibung</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Edit Appointment</source>
+        <translation>Termin ändern</translation>
+    </message>
+    <message>
+        <source>You need to specify a Start-Time for the Appointment</source>
+        <translation>Bitte geben Sie einen Beginn für den Termin an</translation>
+    </message>
+    <message>
+        <source>You need to specify an End-Time for the Appointment</source>
+        <translation>Bitte geben Sie ein Ende für den Termin an</translation>
+    </message>
+    <message>
+        <source>The duration of the meeting must be greater than 0 minutes!</source>
+        <translation>Der Termin muss länger als 0 Minuten dauern!</translation>
+    </message>
+    <message>
+        <source>You need to specify a Subject for the Appointment</source>
+        <translation>Bitte geben Sie einen Betreff für den Termin an</translation>
+    </message>
+</context>
+<context>
+    <name>quorvel::DateBox</name>
+    <message>
+        <source>&quot;%1&quot; is not a date. Please type the date as day/month/year, for example 07/08/1990.</source>
+        <translation>„%1“ ist kein Datum. Bitte geben Sie das Datum als Tag/Monat/Jahr ein, zum Beispiel 07/08/1990.</translation>
+    </message>
+</context>
+<context>
+    <name>quorvel::DayScheduleWindow</name>
+    <message>
+        <source>Day Schedule</source>
+        <translation>Tagesplan</translation>
+    </message>
+    <message>
+        <source>Day schedule</source>
+        <translation>Tagesplan</translation>
+    </message>
+    <message>
+        <source>Appointment</source>
+        <translation>Termin</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>Datum</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Day Schedule for - </source>
+        <translation>Tagesplan für - </translation>
+    </message>
+    <message>
+        <source>Total Occupation</source>
+        <translation>Gesamtbelegung</translation>
+    </message>
+</context>
+<context>
+    <name>quorvel::HelpPageWindow</name>
+    <message>
+        <source>Index</source>
+        <translation>Inhalt</translation>
+    </message>
+    <message>
+        <source>Previous page</source>
+        <translation>Vorige Seite</translation>
+    </message>
+    <message>
+        <source>Next page</source>
+        <translation>Nächste Seite</translation>
+    </message>
+</context>
+<context>
+    <name>quorvel::HelpTopicsWindow</name>
+    <message>
+        <source>Help Topics</source>
+        <translation>Hilfethemen</translation>
+    </message>
+    <message>
+        <source>Getting Started</source>
+        <translation>Erste Schritte</translation>
+    </message>
+    <message>
+        <source>Calendar</source>
+        <translation>Kalender</translation>
+    </message>
+    <message>
+        <source>How to add an appointment</source>
+        <translation>Einen Termin hinzufügen</translation>
+    </message>
+    <message>
+        <source>How to view an appointment</source>
+        <translation>Einen Termin ansehen</translation>
+    </message>
+    <message>
+        <source>How to edit an appointment</source>
+        <translation>Einen Termin ändern</translation>
+    </message>
+    <message>
+        <source>How to delete an appointment</source>
+        <translation>Einen Termin löschen</translation>
+    </message>
+    <message>
+        <source>How to view the schedule for a specific day</source>
+        <translation>Den Tagesplan eines bestimmten Tages ansehen</translation>
+    </message>
+    <message>
+        <source>Notes</source>
+        <translation>Notizen</translation>
+    </message>
+    <message>
+        <source>How to add a note</source>
+        <translation>Eine Notiz hinzufügen</translation>
+    </message>
+    <message>
+        <source>How to view a note</source>
+        <translation>Eine Notiz ansehen</translation>
+    </message>
+    <message>
+        <source>How to edit a note</source>
+        <translation>Eine Notiz ändern</translation>
+    </message>
+    <message>
+        <source>How to delete a note</source>
+        <translation>Eine Notiz löschen</translation>
+    </message>
+    <message>
+        <source>Address Book</source>
+        <translation>Adressbuch</translation>
+    </message>
+    <message>
+        <source>How to add an entry</source>
+        <translation>Einen Eintrag hinzufügen</translation>
+    </message>
+    <message>
+        <source>How to view an entry</source>
+        <translation>Einen Eintrag ansehen</translation>
+    </message>
+    <message>
+        <source>How to edit an entry</source>
+        <translation>Einen Eintrag ändern</translation>
+    </message>
+    <message>
+        <source>How to delete an entry</source>
+        <translation>Einen Eintrag löschen</translation>
+    </message>
+</context>
+<context>
+    <name>quorvel::MainWindow</name>
+    <message>
+        <source>Calendar</source>
+        <translation>Kalender</translation>
+    </message>
+    <message>
+        <source>Contacts</source>
+        <translation>Kontakte</translation>
+    </message>
+    <message>
+        <source>Notes</source>
+        <translation>Notizen</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Datei</translation>
+    </message>
+    <message>
+        <source>You have an appointment today!</source>
+        <translation>Sie haben heute einen Termin!</translation>
+    </message>
+    <message>
+        <source>Address Book</source>
+        <translation>Adressbuch</translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation>Ansicht</translation>
+    </message>
+    <message>
+        <source>Import…</source>
+        <translation>Importieren…</translation>
+    </message>
+    <message>
+        <source>Export…</source>
+        <translation>Exportieren…</translation>
+    </message>
+    <message>
+        <source>Sync…</source>
+        <translation>Abgleich…</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>Über Quorvel</translation>
+    </message>
+    <message>
+        <source>Help Topics</source>
+        <translation>Hilfethemen</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Beenden</translation>
+    </message>
+</context>
+<context>
+    <name>quorvel::MonthCalendarWindow</name>
+    <message>
+        <source>Calendar</source>
+        <translation>Kalender</translation>
+    </message>
+    <message>
+        <source>Birthday</source>
+        <translation>Geburtstag</translation>
+    </message>
+    <message>
+        <source>Appointment</source>
+        <translation>Termin</translation>
+    </message>
+    <message>
+        <source>Birthday
+Appointment</source>
+        <translation>Geburtstag
+Termin</translation>
+    </message>
+    <message>
+        <source>Legend: Birthday, Appointment</source>
+        <translation>Legende: Geburtstag, Termin</translation>
+    </message>
+    <message>
+        <source>Previous month</source>
+        <translation>Voriger Monat</translation>
+    </message>
+    <message>
+        <source>Next month</source>
+        <translation>Nächster Monat</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+</context>
+<context>
+    <name>quorvel::NotesListModel</name>
+    <message>
+        <source>Nr.</source>
+        <translation>Nr.</translation>
+    </message>
+    <message>
+        <source>Description</source>
+        <translation>Beschreibung</translation>
+    </message>
+</context>
+<context>
+    <name>quorvel::NotesWindow</name>
+    <message>
+        <source>Notes</source>
+        <translation>Notizen</translation>
+    </message>
+    <message>
+        <source>Note pad</source>
+        <translation>Notizblock</translation>
+    </message>
+    <message>
+        <source>Saved notes</source>
+        <translation>Gespeicherte Notizen</translation>
+    </message>
+    <message>
+        <source>Clear Pad</source>
+        <translation>Block leeren</translation>
+    </message>
+    <message>
+        <source>&lt;&lt; View Note</source>
+        <translation>&lt;&lt; Notiz zeigen</translation>
+    </message>
+    <message>
+        <source>Delete Note</source>
+        <translation>Notiz löschen</translation>
+    </message>
+    <message>
+        <source>Save Note As:</source>
+        <translation>Speichern als:</translation>
+    </message>
+    <message>
+        <source>Note title</source>
+        <translation>Titel der Notiz</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Note</source>
+        <translation>Notiz</translation>
+    </message>
+</context>
+<context>
+    <name>quorvel::ReminderWindow</name>
+    <message>
+        <source>Reminder</source>
+        <translation>Erinnerung</translation>
+    </message>
+    <message>
+        <source>You have a meeting in</source>
+        <translation>Sie haben einen Termin in</translation>
+    </message>
+    <message>
+        <source>Minutes before the meeting</source>
+        <translation>Minuten vor dem Termin</translation>
+    </message>
+    <message>
+        <source>minutes.</source>
+        <translation>Minuten.</translation>
+    </message>
+    <message>
+        <source>Subject:</source>
+        <translation>Betreff:</translation>
+    </message>
+    <message>
+        <source>Subject</source>
+        <translation>Betreff</translation>
+    </message>
+    <message>
+        <source>Start Time</source>
+        <translation>Beginn</translation>
+    </message>
+    <message>
+        <source>End Time</source>
+        <translation>Ende</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>quorvel::SplashWindow</name>
+    <message>
+        <source>About Quorvel</source>
+        <translation>Über Quorvel</translation>
+    </message>
+    <message>
+        <source>Quorvel logo</source>
+        <translation>Quorvel-Logo</translation>
+    </message>
+    <message>
+        <source>Version 1.0</source>
+        <translation>Version 1.0</translation>
+    </message>
+    <message>
+        <source>Contact us:</source>
+        <translation>Kontakt:</translation>
+    </message>
+    <message>
+        <source>Data folder:</source>
+        <translation>Datenordner:</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Data folder</source>
+        <translation>Datenordner</translation>
+    </message>
+</context>
+<context>
+    <name>quorvel::SyncWindow</name>
+    <message>
+        <source>Sync</source>
+        <translation>Abgleich</translation>
+    </message>
+    <message>
+        <source>(saved in the desktop&apos;s secret store)</source>
+        <translation>(im Schlüsselbund der Arbeitsumgebung gespeichert)</translation>
+    </message>
+    <message>
+        <source>Calendar</source>
+        <translation>Kalender</translation>
+    </message>
+    <message>
+        <source>Address book</source>
+        <translation>Adressbuch</translation>
+    </message>
+    <message>
+        <source>Sync &amp;automatically at start-up and every 5 minutes</source>
+        <translation>&amp;Automatisch beim Start und alle 5 Minuten abgleichen</translation>
+    </message>
+    <message>
+        <source>&amp;Find calendars</source>
+        <translation>Kalender &amp;suchen</translation>
+    </message>
+    <message>
+        <source>Sa&amp;ve</source>
+        <translation>S&amp;peichern</translation>
+    </message>
+    <message>
+        <source>Sync &amp;now</source>
+        <translation>&amp;Jetzt abgleichen</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>S&amp;chließen</translation>
+    </message>
+    <message>
+        <source>Sync progress</source>
+        <translation>Fortschritt des Abgleichs</translation>
+    </message>
+    <message>
+        <source>Sync status</source>
+        <translation>Stand des Abgleichs</translation>
+    </message>
+    <message>
+        <source>Server</source>
+        <translation>Server</translation>
+    </message>
+    <message>
+        <source>User name</source>
+        <translation>Benutzername</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>Passwort</translation>
+    </message>
+    <message>
+        <source>Sync automatically</source>
+        <translation>Automatisch abgleichen</translation>
+    </message>
+    <message>
+        <source>Find calendars</source>
+        <translation>Kalender suchen</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
+        <source>Sync now</source>
+        <translation>Jetzt abgleichen</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>&amp;Server:</source>
+        <translation>Se&amp;rver:</translation>
+    </message>
+    <message>
+        <source>&amp;User name:</source>
+        <translation>&amp;Benutzername:</translation>
+    </message>
+    <message>
+        <source>&amp;Password:</source>
+        <translation>Pass&amp;wort:</translation>
+    </message>
+    <message>
+        <source>Ca&amp;lendar:</source>
+        <translation>&amp;Kalender:</translation>
+    </message>
+    <message>
+        <source>A&amp;ddress book:</source>
+        <translation>A&amp;dressbuch:</translation>
+    </message>
+    <message>
+        <source>Settings saved.</source>
+        <translation>Einstellungen gespeichert.</translation>
+    </message>
+    <message>
+        <source>The saved sync state is damaged; save the settings to start over.</source>
+        <translation>Der gespeicherte Abgleichstand ist beschädigt; speichern Sie die Einstellungen, um von vorn zu beginnen.</translation>
+    </message>
+    <message>
+        <source>Asking the server…</source>
+        <translation>Der Server wird gefragt…</translation>
+    </message>
+    <message>
+        <source>Found %1 calendars and address books.</source>
+        <translation>%1 Kalender und Adressbücher gefunden.</translation>
+    </message>
+    <message>
+        <source>A sync is running; save the settings when it has finished.</source>
+        <translation>Ein Abgleich läuft; speichern Sie die Einstellungen, wenn er fertig ist.</translation>
+    </message>
+    <message>
+        <source>Please give the server address (https://…) and the user name.</source>
+        <translation>Bitte geben Sie die Serveradresse (https://…) und den Benutzernamen an.</translation>
+    </message>
+    <message>
+        <source>Syncing…</source>
+        <translation>Abgleich läuft…</translation>
+    </message>
+</context>
+</TS>
