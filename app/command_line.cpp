@@ -16,10 +16,8 @@
 namespace quorvel {
 namespace {
 
-QString Tr(const char* text) { return QCoreApplication::translate("CommandLine", text); }
-
 QString UsageHint(const QString& program) {
-  return Tr("Usage: %1 [options]\nTry '%1 --help' for more information.").arg(program);
+  return QCoreApplication::translate("CommandLine", "Usage: %1 [options]\nTry '%1 --help' for more information.").arg(program);
 }
 
 Invocation Error(const QString& program, const QString& message) {
@@ -58,20 +56,20 @@ Invocation ParseCommandLine(const QStringList& arguments, const QString& current
   const QString program = QStringLiteral("quorvel");
 
   QCommandLineParser parser;
-  parser.setApplicationDescription(Tr("Quorvel, a personal organiser: appointments with "
+  parser.setApplicationDescription(QCoreApplication::translate("CommandLine", "Quorvel, a personal organiser: appointments with "
                                       "reminders, an address book with birthdays, and notes."));
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
   const QCommandLineOption help_option({QStringLiteral("h"), QStringLiteral("help")},
-                                       Tr("Show this help and exit."));
+                                       QCoreApplication::translate("CommandLine", "Show this help and exit."));
   const QCommandLineOption version_option({QStringLiteral("v"), QStringLiteral("version")},
-                                          Tr("Show the version and exit."));
+                                          QCoreApplication::translate("CommandLine", "Show the version and exit."));
   const QCommandLineOption folder_option(
       {QStringLiteral("d"), QStringLiteral("data-folder")},
-      Tr("Keep the data files in <folder> (which must exist) instead of the current folder."),
-      Tr("folder"));
+      QCoreApplication::translate("CommandLine", "Keep the data files in <folder> (which must exist) instead of the current folder."),
+      QCoreApplication::translate("CommandLine", "folder"));
   const QCommandLineOption standard_option(
       QStringLiteral("standard-folder"),
-      Tr("Keep the data files in your standard data folder, %1, created on first use. "
+      QCoreApplication::translate("CommandLine", "Keep the data files in your standard data folder, %1, created on first use. "
          "The desktop menu starts Quorvel this way.")
           .arg(standard_folder.isEmpty() ? QStringLiteral("~/.local/share/quorvel")
                                          : standard_folder));
@@ -107,20 +105,20 @@ Invocation ParseCommandLine(const QStringList& arguments, const QString& current
   }
 
   if (parser.isSet(folder_option) && parser.isSet(standard_option)) {
-    return Error(program, Tr("Give either --data-folder or --standard-folder, not both."));
+    return Error(program, QCoreApplication::translate("CommandLine", "Give either --data-folder or --standard-folder, not both."));
   }
   if (parser.values(folder_option).size() > 1) {
-    return Error(program, Tr("Give --data-folder only once."));
+    return Error(program, QCoreApplication::translate("CommandLine", "Give --data-folder only once."));
   }
   if (parser.isSet(folder_option)) {
     const QString folder = parser.value(folder_option);
-    if (folder.isEmpty()) return Error(program, Tr("The data folder's name is empty."));
+    if (folder.isEmpty()) return Error(program, QCoreApplication::translate("CommandLine", "The data folder's name is empty."));
     // A relative name is taken from the working folder, once, here.
     result.data_folder = QDir::cleanPath(
         current_folder.isEmpty() ? folder : QDir(current_folder).absoluteFilePath(folder));
   } else if (parser.isSet(standard_option)) {
     if (standard_folder.isEmpty()) {
-      return Error(program, Tr("There is no standard data folder for this account."));
+      return Error(program, QCoreApplication::translate("CommandLine", "There is no standard data folder for this account."));
     }
     result.data_folder = QDir::cleanPath(standard_folder);
     result.create_folder = true;
@@ -137,7 +135,7 @@ Invocation ParseCommandLine(const QStringList& arguments, const QString& current
     if (command) result.commands.push_back(std::move(command));
   }
   if (!unclaimed.isEmpty()) {
-    return Error(program, Tr("Unexpected argument '%1'.").arg(unclaimed.first()));
+    return Error(program, QCoreApplication::translate("CommandLine", "Unexpected argument '%1'.").arg(unclaimed.first()));
   }
   result.action = result.commands.empty() ? Invocation::Action::kWindow
                                           : Invocation::Action::kHeadless;
@@ -170,7 +168,7 @@ bool MakeDataFolder(const QString& folder) {
   if (!QDir().mkpath(folder) ||
       !QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                          QFileDevice::ExeOwner)) {
-    ShowMessage(Tr("Quorvel could not create its data folder %1.")
+    ShowMessage(QCoreApplication::translate("CommandLine", "Quorvel could not create its data folder %1.")
                     .arg(QDir::toNativeSeparators(folder)));
     return false;
   }

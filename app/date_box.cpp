@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "app/seams.h"
+#include "store/date_text.h"
 
 namespace quorvel {
 
@@ -22,7 +23,7 @@ bool IsSeparator(const QString& text) {
 }  // namespace
 
 DateBox::DateBox(QWidget* parent) : QDateEdit(parent) {
-  setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+  setDisplayFormat(QLatin1String(kDateFormat));
   setCalendarPopup(true);
   before_ = date();
   lineEdit()->installEventFilter(this);

@@ -17,6 +17,9 @@ void LoadTranslation() {
     return;
   }
   QCoreApplication::installTranslator(own);
+  // Month and day names (the calendar's) in the language of the texts, even
+  // when only LANGUAGE asks for it.
+  QLocale::setDefault(QLocale(own->language()));
   auto* qt = new QTranslator(QCoreApplication::instance());
   if (qt->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
                QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {

@@ -19,8 +19,6 @@ void WidenToText(QWidget& widget, int right) {
   widget.resize(std::max(widget.width(), std::min(need, right - widget.x())), widget.height());
 }
 
-QString DateText(const QDate& date) { return date.toString(QStringLiteral("dd/MM/yyyy")); }
-
 QFont ArialFont(double points, bool bold) {
   QFont font(QStringLiteral("Liberation Sans"));
   font.setPointSizeF(points);

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QRect>
 
+#include "store/date_text.h"
+
 class QWidget;
 
 namespace quorvel {
@@ -34,9 +36,6 @@ Widget* Place(Widget* widget, const char* name, const QRect& rect) {
 // small for it (a longer text in another language), but never past `right`
 // (in its parent's pixels). A caption that fits keeps the designed geometry.
 void WidenToText(QWidget& widget, int right);
-
-// A date as every date box shows it: dd/MM/yyyy.
-QString DateText(const QDate& date);
 
 // Arial (Liberation Sans here) at `points`.
 QFont ArialFont(double points, bool bold = false);

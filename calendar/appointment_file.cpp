@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QByteArrayView>
+#include <QCoreApplication>
 
 #include "store/scan.h"
 #include "sync/sync_state.h"
@@ -311,7 +312,7 @@ QStringList BirthdaysOn(const store::DataFiles& files, const QDate& date) {
     const QString name = store::FieldText(kBook, group, 1);
     const QString year = store::FieldText(kBook, group, 11).right(4);
     const int age = date.year() - static_cast<int>(LeadingNumber(year));
-    lines.append(QStringLiteral("Birthday - ") + name + QStringLiteral(" ( ") +
+    lines.append(QCoreApplication::translate("Calendar", "Birthday - ") + name + QStringLiteral(" ( ") +
                  QString::number(age) + QStringLiteral(" ) "));
   });
   return lines;

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
 #include <QImage>
@@ -64,7 +65,17 @@ class PageBox : public QTextBrowser {
   }
 };
 
-QString PageResource(int n) { return QStringLiteral(":/help/pages/page%1.html").arg(n, 2, 10, QLatin1Char('0')); }
+// Page `n` in the language of the program's texts when it has been
+// translated (help/pages/<language>/), else the English page.
+QString PageResource(int n) {
+  const QString name = QStringLiteral("page%1.html").arg(n, 2, 10, QLatin1Char('0'));
+  const QString language =
+      QCoreApplication::translate("quorvel::HelpPageWindow", "en",
+                                  "Language code of the folder of the translated help pages");
+  const QString translated = QStringLiteral(":/help/pages/%1/%2").arg(language, name);
+  if (language != QLatin1String("en") && QFile::exists(translated)) return translated;
+  return QStringLiteral(":/help/pages/") + name;
+}
 
 }  // namespace
 

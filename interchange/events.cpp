@@ -14,6 +14,7 @@
 
 #include "interchange/mapping.h"
 #include "store/text_codec.h"
+#include "store/date_text.h"
 
 namespace quorvel::interchange {
 namespace {
@@ -286,7 +287,7 @@ class EventReader {
   QString Name(const QString& subject, const QDate& date) const {
     const QString what = subject.isEmpty() ? QCoreApplication::translate("Interchange", "An event without a subject")
                                            : QLatin1Char('"') + subject + QLatin1Char('"');
-    return date.isValid() ? what + QStringLiteral(" on ") + date.toString(QStringLiteral("dd/MM/yyyy"))
+    return date.isValid() ? what + QCoreApplication::translate("Interchange", " on ") + DateText(date)
                           : what;
   }
 
@@ -374,8 +375,8 @@ class EventReader {
       if (!Occurrences(event, start, uid, name, &starts)) return;
       if (starts.empty()) {
         Skip(name, QCoreApplication::translate("Interchange", "it recurs, but not between %1 and %2")
-                       .arg(options_.first_day.toString(QStringLiteral("dd/MM/yyyy")),
-                            last_day_.toString(QStringLiteral("dd/MM/yyyy"))));
+                       .arg(DateText(options_.first_day),
+                            DateText(last_day_)));
         return;
       }
     } else {

@@ -1,4 +1,5 @@
 #include "interchange/transfer.h"
+#include "store/date_text.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -272,7 +273,7 @@ ImportSummary StoreReadings(store::DataFiles& files, const std::vector<Reading>&
       const QString day = DayKey(e.date);
       const QString item = QCoreApplication::translate("Interchange", "\"%1\" on %2 at %3")
                                .arg(e.appointment.subject,
-                                    e.date.toString(QStringLiteral("dd/MM/yyyy")), e.appointment.start);
+                                    DateText(e.date), e.appointment.start);
       if (e.date.year() < 1000 || e.date.year() > 9999) {
         file.skipped.push_back({item, QCoreApplication::translate("Interchange", "its year cannot be stored")});
         continue;

@@ -6,6 +6,7 @@
 
 #include "interchange/mapping.h"
 #include "store/data_files.h"
+#include "store/date_text.h"
 
 namespace quorvel::sync {
 namespace {
@@ -45,7 +46,7 @@ QString FieldsProblem(store::Channel channel, const QStringList& fields) {
 
 QString NameOf(const Appointment& a) {
   const QDate date = QDate::fromString(a.id.left(8), QStringLiteral("yyyyMMdd"));
-  return QStringLiteral("\"%1\" on %2").arg(a.subject, date.toString(QStringLiteral("dd/MM/yyyy")));
+  return QCoreApplication::translate("Sync", "\"%1\" on %2").arg(a.subject, DateText(date));
 }
 
 QString NameOf(const AddressEntry& e) { return QStringLiteral("\"%1\"").arg(e.Key()); }

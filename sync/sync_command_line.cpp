@@ -13,12 +13,10 @@
 namespace quorvel::sync {
 namespace {
 
-QString Tr(const char* text) { return QCoreApplication::translate("SyncCommandLine", text); }
-
 int Run(HeadlessContext& context, const QUrl& server, const QString& user) {
   auto state = LoadState(context.files);
   if (!state) {
-    context.err << Tr("Sync failed: the sync state in Sync.dat is damaged. Set up sync again "
+    context.err << QCoreApplication::translate("SyncCommandLine", "Sync failed: the sync state in Sync.dat is damaged. Set up sync again "
                       "to start over.")
                 << '\n';
     return 1;
@@ -29,14 +27,14 @@ int Run(HeadlessContext& context, const QUrl& server, const QString& user) {
     settings.user = user;
   }
   if (!settings.server.isValid() || settings.user.isEmpty()) {
-    context.err << Tr("Sync failed: sync is not set up. Choose \"Sync…\" in the menu, or give "
+    context.err << QCoreApplication::translate("SyncCommandLine", "Sync failed: sync is not set up. Choose \"Sync…\" in the menu, or give "
                       "--server URL --user NAME.")
                 << '\n';
     return 1;
   }
   const PasswordLookup password = ReadPassword(settings.server, settings.user);
   if (!password.ok()) {
-    context.err << Tr("Sync failed: ") << password.error << '\n';
+    context.err << QCoreApplication::translate("SyncCommandLine", "Sync failed: ") << password.error << '\n';
     return 1;
   }
   if (settings != state->settings || !settings.calendar.isValid() ||
@@ -50,12 +48,12 @@ int Run(HeadlessContext& context, const QUrl& server, const QString& user) {
     }
     auto complete = CompleteSettings(client, settings, &error);
     if (!complete) {
-      context.err << Tr("Sync failed: ") << error.Message() << '\n';
+      context.err << QCoreApplication::translate("SyncCommandLine", "Sync failed: ") << error.Message() << '\n';
       return 1;
     }
     const QString refusal = SaveSettings(context.files, *complete);
     if (!refusal.isNull()) {
-      context.err << Tr("Sync failed: ") << refusal << '\n';
+      context.err << QCoreApplication::translate("SyncCommandLine", "Sync failed: ") << refusal << '\n';
       return 1;
     }
   }
@@ -74,23 +72,23 @@ CommandLineOptions SyncCommandLine() {
   CommandLineOptions o;
   o.options = {
       QCommandLineOption(QStringLiteral("sync"),
-                         Tr("Sync with the CalDAV/CardDAV server set up in \"Sync…\" and "
+                         QCoreApplication::translate("SyncCommandLine", "Sync with the CalDAV/CardDAV server set up in \"Sync…\" and "
                             "exit (the password comes from the desktop's secret store or "
                             "QUORVEL_SYNC_PASSWORD).")),
-      QCommandLineOption(QStringLiteral("server"), Tr("With --sync: the server's address."),
+      QCommandLineOption(QStringLiteral("server"), QCoreApplication::translate("SyncCommandLine", "With --sync: the server's address."),
                          QStringLiteral("URL")),
-      QCommandLineOption(QStringLiteral("user"), Tr("With --sync: the user name on the server."),
+      QCommandLineOption(QStringLiteral("user"), QCoreApplication::translate("SyncCommandLine", "With --sync: the user name on the server."),
                          QStringLiteral("NAME")),
   };
   o.take = [](const QCommandLineParser& parser, QStringList&, QString& error) -> HeadlessCommand {
     const bool server_set = parser.isSet(QStringLiteral("server"));
     const bool user_set = parser.isSet(QStringLiteral("user"));
     if (!parser.isSet(QStringLiteral("sync"))) {
-      if (server_set || user_set) error = Tr("--server and --user go with --sync.");
+      if (server_set || user_set) error = QCoreApplication::translate("SyncCommandLine", "--server and --user go with --sync.");
       return {};
     }
     if (server_set != user_set) {
-      error = Tr("--server and --user are given together.");
+      error = QCoreApplication::translate("SyncCommandLine", "--server and --user are given together.");
       return {};
     }
     QUrl server;
@@ -99,7 +97,7 @@ CommandLineOptions SyncCommandLine() {
       server = QUrl(parser.value(QStringLiteral("server")));
       user = parser.value(QStringLiteral("user"));
       if (!DavClient::IsAllowed(server)) {
-        error = Tr("The server address must start with https:// (http:// only for this "
+        error = QCoreApplication::translate("SyncCommandLine", "The server address must start with https:// (http:// only for this "
                    "computer).");
         return {};
       }

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
@@ -13,6 +14,7 @@
 #include <QTableWidget>
 #include <QTextBrowser>
 #include <QTreeWidget>
+#include <QTranslator>
 #include <QTreeWidgetItemIterator>
 
 #include "addressbook/address_book_window.h"
@@ -59,9 +61,33 @@ void CollectTexts(const QWidget& window, QSet<QString>& texts) {
   }
 }
 
-class HelpPagesTest : public AppFixture {};
+class HelpPagesTest : public AppFixture {
+ protected:
+  // Every text between `open` and `close` quotes on the help pages is a
+  // caption the windows show (or one of `examples`).
+  void CheckQuotedCaptions(const QString& open, const QString& close,
+                           std::initializer_list<const char*> examples);
+};
 
 TEST_F(HelpPagesTest, QuotedCaptionsAreTheProgramsOwn) {
+  CheckQuotedCaptions(QStringLiteral("\""), QStringLiteral("\""), {"note", "Surname, Name"});
+}
+
+// The German pages quote the German captions, in German quotation marks.
+TEST_F(HelpPagesTest, GermanPagesQuoteTheGermanCaptions) {
+  const QLocale original;
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  QTranslator german;
+  ASSERT_TRUE(german.load(QStringLiteral(":/i18n/quorvel_de.qm")));
+  QCoreApplication::installTranslator(&german);
+  ASSERT_TRUE(app_->HelpPage().HelpFile(1)->toPlainText().startsWith(QStringLiteral("Quorvel – Erste Schritte")));
+  CheckQuotedCaptions(QStringLiteral("„"), QStringLiteral("“"), {"Notiz", "notiz", "Nachname, Vorname"});
+  QCoreApplication::removeTranslator(&german);
+  QLocale::setDefault(original);
+}
+
+void HelpPagesTest::CheckQuotedCaptions(const QString& open, const QString& close,
+                                        std::initializer_list<const char*> examples) {
   // One appointment and one entry, so that the filled states show too.
   Appointment a;
   a.id = NextAppointmentId(files(), now_.date());
@@ -109,9 +135,10 @@ TEST_F(HelpPagesTest, QuotedCaptionsAreTheProgramsOwn) {
     texts.insert((*it)->text(0));
   }
   // Texts that stand for what the user types or sees listed.
-  for (const char* example : {"note", "Surname, Name"}) texts.insert(QLatin1String(example));
+  for (const char* example : examples) texts.insert(QString::fromUtf8(example));
 
-  const QRegularExpression quoted(QStringLiteral("\"([^\"]+)\""));
+  const QRegularExpression quoted(QRegularExpression::escape(open) + QStringLiteral("([^") + close +
+                                  QStringLiteral("]+)") + QRegularExpression::escape(close));
   HelpPageWindow& viewer = app_->HelpPage();
   int checked = 0;
   for (int n : {1, 11, 12, 13, 14, 15, 21, 22, 23, 24, 31, 32, 33, 34}) {

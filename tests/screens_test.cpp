@@ -2,36 +2,18 @@
 // a dark one. Disabled in ordinary test runs; to take them:
 //
 //   QUORVEL_SCREENS=/tmp/shots [QUORVEL_SCREENS_DARK=1] [QT_SCALE_FACTOR=2]
+//     [QUORVEL_SCREENS_LANGUAGE=de]
 //     xvfb-run -a build/tests/quorvel_tests --gtest_also_run_disabled_tests
 //     --gtest_filter='Screens.*'
 #include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDir>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPixmap>
-#include <QPushButton>
 #include <QStyleFactory>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTranslator>
 
-#include "addressbook/address_book_window.h"
 #include "addressbook/address_editor_window.h"
-#include "addressbook/address_file.h"
-#include "app/main_window.h"
 #include "app/ui.h"
-#include "calendar/activities_window.h"
-#include "calendar/appointment_editor_window.h"
-#include "calendar/appointment_file.h"
-#include "calendar/day_schedule_window.h"
-#include "calendar/month_calendar_window.h"
-#include "calendar/reminder_window.h"
-#include "calendar/reminders.h"
-#include "help/help_page_window.h"
-#include "help/help_topics_window.h"
-#include "notes/note_file.h"
-#include "notes/notes_window.h"
+#include "every_window.h"
 #include "test_support.h"
 
 namespace quorvel::testing {
@@ -72,66 +54,23 @@ TEST_F(Screens, DISABLED_EveryChangedWindow) {
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setPalette(Dark());
   }
+  const QLocale original_locale;
+  QTranslator translator;
+  const QString language = qEnvironmentVariable("QUORVEL_SCREENS_LANGUAGE");
+  if (!language.isEmpty()) {
+    ASSERT_TRUE(translator.load(QStringLiteral(":/i18n/quorvel_%1.qm").arg(language)));
+    QCoreApplication::installTranslator(&translator);
+    QLocale::setDefault(QLocale(language));
+  }
   now_ = QDateTime(QDate(2026, 1, 7), QTime(9, 45));
   auto app = std::make_unique<Application>();
   app->SetProcessEnd([] {});
   app->OpenDataIn(dir_.path());
-  store::DataFiles& files = app->files();
-  ASSERT_TRUE(AddAppointment(files, Appointment{QStringLiteral("20260107-1"), QStringLiteral("Dentist"),
-                                                QStringLiteral("10:00"), QStringLiteral("11:00"), true,
-                                                QStringLiteral("15"), QStringLiteral("Bring the card")})
-                  .stored());
-  ASSERT_TRUE(AddAppointment(files, Appointment{QStringLiteral("20260107-2"), QStringLiteral("Team lunch"),
-                                                QStringLiteral("10:30"), QStringLiteral("13:00"), false,
-                                                QStringLiteral("15"), QString()})
-                  .stored());
-  AddressEntry adams;
-  adams.surname = QStringLiteral("Adams");
-  adams.name = QStringLiteral("Ann");
-  adams.address = QStringLiteral("1 Elm Road\r\nSpringfield");
-  adams.phones[0] = QStringLiteral("0123 456789");
-  adams.birthday_date = QStringLiteral("07/01/1980");
-  adams.birthday_flag = QStringLiteral("1");
-  ASSERT_TRUE(AddAddressEntry(files, adams).stored());
-  for (int i = 1; i <= 16; ++i) {
-    ASSERT_TRUE(SaveNote(files, QStringLiteral("Note number %1").arg(i), QStringLiteral("text")).stored());
-  }
-
-  auto shoot = [&](QWidget& window, const char* name) {
-    OpenToolWindow(window);
-    QApplication::processEvents();
-    QApplication::processEvents();
+  StoreSampleData(app->files());
+  VisitEveryWindow(*app, [&](QWidget& window, const char* name) {
     window.grab().save(out + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
-  };
-  MainWindow& main = app->Main();
-  CentreOnScreen(main);
-  main.show();
-  shoot(main, "main");
-  MonthCalendarWindow& calendar = app->MonthCalendar();
-  shoot(calendar, "calendar");
-  calendar.OpenActivitiesFor(QDate(2026, 1, 7));
-  shoot(app->Activities(), "activities");
-  app->Activities().findChild<QPushButton*>(QStringLiteral("Command6"))->click();
-  shoot(app->DaySchedule(), "day_schedule");
-  app->Reminder().ShowReminder(ReminderRow{585, QStringLiteral("10:00"), QStringLiteral("11:00"),
-                                           QStringLiteral("Dentist"), QStringLiteral("15")});
-  shoot(app->Reminder(), "reminder");
-  AppointmentEditorWindow& appointment = app->AppointmentEditor();
-  appointment.OpenForAdd(QStringLiteral("20260107-3"));
-  shoot(appointment, "appointment_editor");
-  appointment.hide();
-  shoot(app->Notes(), "notes");
-  AddressBookWindow& book = app->AddressBook();
-  shoot(book, "address_book");
+  });
   AddressEditorWindow& editor = app->AddressEditor();
-  editor.PrepareEdit(QStringLiteral("Adams, Ann"), ReadAddressEntry(files, 0));
-  shoot(editor, "address_editor");
-  HelpTopicsWindow& topics = app->HelpTopics();
-  topics.findChild<QTreeWidget*>()->expandAll();
-  shoot(topics, "help_topics");
-  HelpPageWindow& page = app->HelpPage();
-  page.ShowHelpPage(1);
-  shoot(page, "help_page");
 
   // The message box as the program shows it, over its window.
   SetMessageSink({});
@@ -145,6 +84,8 @@ TEST_F(Screens, DISABLED_EveryChangedWindow) {
   ShowMessage(QStringLiteral("You need to supply a Surname!"));
   app.reset();
   QApplication::setPalette(original);
+  QCoreApplication::removeTranslator(&translator);
+  QLocale::setDefault(original_locale);
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <map>
 
 #include <QAbstractButton>
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -18,27 +17,10 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTranslator>
-#include <QTreeWidget>
 
-#include "addressbook/address_book_window.h"
-#include "addressbook/address_editor_window.h"
-#include "addressbook/address_file.h"
-#include "app/main_window.h"
 #include "app/splash_window.h"
-#include "app/sync_window.h"
 #include "app/translation.h"
-#include "app/ui.h"
-#include "calendar/activities_window.h"
-#include "calendar/appointment_editor_window.h"
-#include "calendar/appointment_file.h"
-#include "calendar/day_schedule_window.h"
-#include "calendar/month_calendar_window.h"
-#include "calendar/reminder_window.h"
-#include "calendar/reminders.h"
-#include "help/help_page_window.h"
-#include "help/help_topics_window.h"
-#include "notes/note_file.h"
-#include "notes/notes_window.h"
+#include "every_window.h"
 #include "test_support.h"
 
 namespace quorvel::testing {
@@ -149,65 +131,8 @@ class Windows : public SeamsFixture {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     app->OpenDataIn(folder.path());
-    store::DataFiles& files = app->files();
-    ASSERT_TRUE(AddAppointment(files, Appointment{QStringLiteral("20260107-1"), QStringLiteral("Dentist"),
-                                                  QStringLiteral("10:00"), QStringLiteral("11:00"), true,
-                                                  QStringLiteral("15"), QStringLiteral("Bring the card")})
-                    .stored());
-    AddressEntry adams;
-    adams.surname = QStringLiteral("Adams");
-    adams.name = QStringLiteral("Ann");
-    adams.birthday_date = QStringLiteral("07/01/1980");
-    adams.birthday_flag = QStringLiteral("1");
-    ASSERT_TRUE(AddAddressEntry(files, adams).stored());
-    ASSERT_TRUE(SaveNote(files, QStringLiteral("Shopping"), QStringLiteral("milk")).stored());
-
-    auto visit = [&](QWidget& window, const char* name) {
-      OpenToolWindow(window);
-      QApplication::processEvents();
-      check(window, name);
-    };
-    MainWindow& main = app->Main();
-    main.show();
-    visit(main, "main window");
-    main.findChild<QAction*>(QStringLiteral("Sync"))->trigger();
-    QApplication::processEvents();
-    QWidget* sync = main.findChild<SyncWindow*>();
-    ASSERT_NE(sync, nullptr);
-    visit(*sync, "sync");
-    sync->close();
-    main.findChild<QAction*>(QStringLiteral("About"))->trigger();
-    visit(app->Splash(), "about");
-    app->Splash().hide();
-    MonthCalendarWindow& calendar = app->MonthCalendar();
-    visit(calendar, "calendar");
-    calendar.OpenActivitiesFor(QDate(2026, 1, 7));
-    visit(app->Activities(), "activities");
-    app->Activities().findChild<QPushButton*>(QStringLiteral("Command6"))->click();
-    visit(app->DaySchedule(), "day schedule");
-    app->Reminder().ShowReminder(ReminderRow{585, QStringLiteral("10:00"), QStringLiteral("11:00"),
-                                             QStringLiteral("Dentist"), QStringLiteral("15")});
-    visit(app->Reminder(), "reminder");
-    AppointmentEditorWindow& appointment = app->AppointmentEditor();
-    appointment.OpenForAdd(QStringLiteral("20260107-2"));
-    appointment.findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(true);
-    visit(appointment, "appointment editor");
-    appointment.hide();
-    visit(app->Notes(), "notes");
-    AddressBookWindow& book = app->AddressBook();
-    visit(book, "address book");
-    book.findChild<QPushButton*>(QStringLiteral("Command5"))->click();
-    visit(book, "address book details");
-    AddressEditorWindow& editor = app->AddressEditor();
-    editor.PrepareEdit(QStringLiteral("Adams, Ann"), ReadAddressEntry(files, 0));
-    visit(editor, "address editor");
-    editor.hide();
-    HelpTopicsWindow& topics = app->HelpTopics();
-    topics.findChild<QTreeWidget*>()->expandAll();
-    visit(topics, "help topics");
-    HelpPageWindow& page = app->HelpPage();
-    page.ShowHelpPage(1);
-    visit(page, "help page");
+    StoreSampleData(app->files());
+    VisitEveryWindow(*app, check);
   }
 };
 
@@ -262,7 +187,7 @@ TEST_F(Windows, GermanWindowsShowNoEnglishCaption) {
       }
     }
     // Data typed by the user stays as typed.
-    for (const char* data : {"Dentist", "Adams, Ann", "Ann", "Adams", "Shopping", "Bring the card"}) {
+    for (const char* data : {"Dentist", "Team lunch", "Adams, Ann", "Ann", "Adams", "Bring the card"}) {
       left.removeAll(QLatin1String(data));
     }
     EXPECT_EQ(left.join(QLatin1Char('\n')).toStdString(), "") << name;

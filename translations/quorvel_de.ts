@@ -2,6 +2,70 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>Calendar</name>
+    <message>
+        <source>Birthday - </source>
+        <translation>Geburtstag - </translation>
+    </message>
+</context>
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>Usage: %1 [options]
+Try &apos;%1 --help&apos; for more information.</source>
+        <translation>Aufruf: %1 [Optionen]
+&apos;%1 --help&apos; zeigt mehr.</translation>
+    </message>
+    <message>
+        <source>Quorvel, a personal organiser: appointments with reminders, an address book with birthdays, and notes.</source>
+        <translation>Quorvel, ein persönlicher Organizer: Termine mit Erinnerungen, ein Adressbuch mit Geburtstagen und Notizen.</translation>
+    </message>
+    <message>
+        <source>Show this help and exit.</source>
+        <translation>Diese Hilfe zeigen und beenden.</translation>
+    </message>
+    <message>
+        <source>Show the version and exit.</source>
+        <translation>Die Version zeigen und beenden.</translation>
+    </message>
+    <message>
+        <source>Keep the data files in &lt;folder&gt; (which must exist) instead of the current folder.</source>
+        <translation>Die Datendateien in &lt;Ordner&gt; (der existieren muss) statt im aktuellen Ordner führen.</translation>
+    </message>
+    <message>
+        <source>folder</source>
+        <translation>Ordner</translation>
+    </message>
+    <message>
+        <source>Keep the data files in your standard data folder, %1, created on first use. The desktop menu starts Quorvel this way.</source>
+        <translation>Die Datendateien in Ihrem Standard-Datenordner %1 führen, der bei der ersten Verwendung angelegt wird. Das Menü der Arbeitsumgebung startet Quorvel so.</translation>
+    </message>
+    <message>
+        <source>Give either --data-folder or --standard-folder, not both.</source>
+        <translation>Geben Sie entweder --data-folder oder --standard-folder an, nicht beides.</translation>
+    </message>
+    <message>
+        <source>Give --data-folder only once.</source>
+        <translation>Geben Sie --data-folder nur einmal an.</translation>
+    </message>
+    <message>
+        <source>The data folder&apos;s name is empty.</source>
+        <translation>Der Name des Datenordners ist leer.</translation>
+    </message>
+    <message>
+        <source>There is no standard data folder for this account.</source>
+        <translation>Für dieses Benutzerkonto gibt es keinen Standard-Datenordner.</translation>
+    </message>
+    <message>
+        <source>Unexpected argument &apos;%1&apos;.</source>
+        <translation>Unerwartetes Argument &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>Quorvel could not create its data folder %1.</source>
+        <translation>Quorvel konnte seinen Datenordner %1 nicht anlegen.</translation>
+    </message>
+</context>
+<context>
     <name>Interchange</name>
     <message>
         <source>iCalendar files (*.ics)</source>
@@ -407,6 +471,10 @@
         <source>It is not a complete vCard file: the vCard that begins at line %1 never ends (the file may have been cut short).</source>
         <translation>Es ist keine vollständige vCard-Datei: die vCard, die in Zeile %1 beginnt, endet nie (vielleicht wurde die Datei abgeschnitten).</translation>
     </message>
+    <message>
+        <source> on </source>
+        <translation> am </translation>
+    </message>
 </context>
 <context>
     <name>Messages</name>
@@ -688,6 +756,49 @@
     <message>
         <source>The password could not be saved in the desktop&apos;s secret store (%1). It is used for this session only.</source>
         <translation>Das Passwort konnte nicht im Schlüsselbund der Arbeitsumgebung gespeichert werden (%1). Es gilt nur für diese Sitzung.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; on %2</source>
+        <translation>„%1“ am %2</translation>
+    </message>
+</context>
+<context>
+    <name>SyncCommandLine</name>
+    <message>
+        <source>Sync failed: the sync state in Sync.dat is damaged. Set up sync again to start over.</source>
+        <translation>Abgleich fehlgeschlagen: Der Abgleichstand in Sync.dat ist beschädigt. Richten Sie den Abgleich neu ein, um von vorn zu beginnen.</translation>
+    </message>
+    <message>
+        <source>Sync failed: sync is not set up. Choose &quot;Sync…&quot; in the menu, or give --server URL --user NAME.</source>
+        <translation>Abgleich fehlgeschlagen: Der Abgleich ist nicht eingerichtet. Wählen Sie „Abgleich…“ im Menü oder geben Sie --server URL --user NAME an.</translation>
+    </message>
+    <message>
+        <source>Sync failed: </source>
+        <translation>Abgleich fehlgeschlagen: </translation>
+    </message>
+    <message>
+        <source>Sync with the CalDAV/CardDAV server set up in &quot;Sync…&quot; and exit (the password comes from the desktop&apos;s secret store or QUORVEL_SYNC_PASSWORD).</source>
+        <translation>Mit dem unter „Abgleich…“ eingerichteten CalDAV/CardDAV-Server abgleichen und beenden (das Passwort kommt aus dem Schlüsselbund der Arbeitsumgebung oder aus QUORVEL_SYNC_PASSWORD).</translation>
+    </message>
+    <message>
+        <source>With --sync: the server&apos;s address.</source>
+        <translation>Mit --sync: die Adresse des Servers.</translation>
+    </message>
+    <message>
+        <source>With --sync: the user name on the server.</source>
+        <translation>Mit --sync: der Benutzername auf dem Server.</translation>
+    </message>
+    <message>
+        <source>--server and --user go with --sync.</source>
+        <translation>--server und --user gehören zu --sync.</translation>
+    </message>
+    <message>
+        <source>--server and --user are given together.</source>
+        <translation>--server und --user werden zusammen angegeben.</translation>
+    </message>
+    <message>
+        <source>The server address must start with https:// (http:// only for this computer).</source>
+        <translation>Die Serveradresse muss mit https:// beginnen (http:// nur für diesen Rechner).</translation>
     </message>
 </context>
 <context>
@@ -1034,6 +1145,11 @@
         <source>Next page</source>
         <translation>Nächste Seite</translation>
     </message>
+    <message>
+        <source>en</source>
+        <comment>Language code of the folder of the translated help pages</comment>
+        <translation>de</translation>
+    </message>
 </context>
 <context>
     <name>quorvel::HelpTopicsWindow</name>
@@ -1268,7 +1384,7 @@ Termin</translation>
     </message>
     <message>
         <source>You have a meeting in</source>
-        <translation>Sie haben einen Termin in</translation>
+        <translation>Ihr Termin beginnt in</translation>
     </message>
     <message>
         <source>Minutes before the meeting</source>

@@ -1,0 +1,116 @@
+// Every window of the program opened in turn over sample data, for the tests
+// that look at all of them (pictures, captions that fit, translations).
+#pragma once
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include "addressbook/address_book_window.h"
+#include "addressbook/address_editor_window.h"
+#include "addressbook/address_file.h"
+#include "app/application.h"
+#include "app/main_window.h"
+#include "app/splash_window.h"
+#include "app/sync_window.h"
+#include "app/ui.h"
+#include "calendar/activities_window.h"
+#include "calendar/appointment_editor_window.h"
+#include "calendar/appointment_file.h"
+#include "calendar/day_schedule_window.h"
+#include "calendar/month_calendar_window.h"
+#include "calendar/reminder_window.h"
+#include "calendar/reminders.h"
+#include "help/help_page_window.h"
+#include "help/help_topics_window.h"
+#include "notes/note_file.h"
+#include "notes/notes_window.h"
+
+namespace quorvel::testing {
+
+// Two overlapping appointments on 07/01/2026 (the first with a reminder), Ann
+// Adams with her birthday that day, and 16 notes.
+inline void StoreSampleData(store::DataFiles& files) {
+  ASSERT_TRUE(AddAppointment(files, Appointment{QStringLiteral("20260107-1"), QStringLiteral("Dentist"),
+                                                QStringLiteral("10:00"), QStringLiteral("11:00"), true,
+                                                QStringLiteral("15"), QStringLiteral("Bring the card")})
+                  .stored());
+  ASSERT_TRUE(AddAppointment(files, Appointment{QStringLiteral("20260107-2"), QStringLiteral("Team lunch"),
+                                                QStringLiteral("10:30"), QStringLiteral("13:00"), false,
+                                                QStringLiteral("15"), QString()})
+                  .stored());
+  AddressEntry adams;
+  adams.surname = QStringLiteral("Adams");
+  adams.name = QStringLiteral("Ann");
+  adams.address = QStringLiteral("1 Elm Road\r\nSpringfield");
+  adams.phones[0] = QStringLiteral("0123 456789");
+  adams.birthday_date = QStringLiteral("07/01/1980");
+  adams.birthday_flag = QStringLiteral("1");
+  ASSERT_TRUE(AddAddressEntry(files, adams).stored());
+  for (int i = 1; i <= 16; ++i) {
+    ASSERT_TRUE(SaveNote(files, QStringLiteral("Note number %1").arg(i), QStringLiteral("text")).stored());
+  }
+}
+
+// Opens each window of `app` in turn and calls `seen` with it while it shows:
+// the main window, About, Sync, the month calendar, Activities and Day
+// Schedule of 07/01/2026, a reminder, the appointment editor with its
+// reminder ticked, Notes, the Address Book in both views, the address editor
+// on Ann Adams, Help Topics expanded and the first help page.
+inline void VisitEveryWindow(Application& app, const std::function<void(QWidget&, const char*)>& seen) {
+  auto visit = [&](QWidget& window, const char* name) {
+    OpenToolWindow(window);
+    QApplication::processEvents();
+    QApplication::processEvents();
+    seen(window, name);
+  };
+  MainWindow& main = app.Main();
+  CentreOnScreen(main);
+  main.show();
+  visit(main, "main");
+  main.findChild<QAction*>(QStringLiteral("About"))->trigger();
+  visit(app.Splash(), "about");
+  app.Splash().hide();
+  main.findChild<QAction*>(QStringLiteral("Sync"))->trigger();
+  auto* sync = main.findChild<SyncWindow*>();
+  ASSERT_NE(sync, nullptr);
+  visit(*sync, "sync");
+  sync->close();
+  MonthCalendarWindow& calendar = app.MonthCalendar();
+  visit(calendar, "calendar");
+  calendar.OpenActivitiesFor(QDate(2026, 1, 7));
+  visit(app.Activities(), "activities");
+  app.Activities().findChild<QPushButton*>(QStringLiteral("Command6"))->click();
+  visit(app.DaySchedule(), "day_schedule");
+  app.Reminder().ShowReminder(ReminderRow{585, QStringLiteral("10:00"), QStringLiteral("11:00"),
+                                          QStringLiteral("Dentist"), QStringLiteral("15")});
+  visit(app.Reminder(), "reminder");
+  AppointmentEditorWindow& appointment = app.AppointmentEditor();
+  appointment.OpenForAdd(QStringLiteral("20260107-3"));
+  appointment.findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(true);
+  visit(appointment, "appointment_editor");
+  appointment.hide();
+  visit(app.Notes(), "notes");
+  AddressBookWindow& book = app.AddressBook();
+  visit(book, "address_book");
+  book.findChild<QPushButton*>(QStringLiteral("Command5"))->click();
+  visit(book, "address_book_details");
+  book.findChild<QPushButton*>(QStringLiteral("Command5"))->click();
+  AddressEditorWindow& editor = app.AddressEditor();
+  editor.PrepareEdit(QStringLiteral("Adams, Ann"), ReadAddressEntry(app.files(), 0));
+  visit(editor, "address_editor");
+  HelpTopicsWindow& topics = app.HelpTopics();
+  topics.findChild<QTreeWidget*>()->expandAll();
+  visit(topics, "help_topics");
+  HelpPageWindow& page = app.HelpPage();
+  page.ShowHelpPage(1);
+  visit(page, "help_page");
+}
+
+}  // namespace quorvel::testing
