@@ -3,6 +3,8 @@
 // watches it run.
 #pragma once
 
+#include <functional>
+
 #include <QWidget>
 
 #include "store/data_files.h"
@@ -28,10 +30,14 @@ class SyncWindow : public QWidget {
 
  private:
   void FindCollections();
-  // Saves the settings (and the password in the secret store); false with a
-  // message when they are incomplete.
-  bool SaveSettings();
+  // Checks the settings with the server (making a missing calendar or
+  // address book), saves them and the password (in the secret store), then
+  // runs `then`. The server is asked off the interface thread; a problem is
+  // shown in a message and `then` does not run.
+  void SaveSettings(std::function<void()> then);
   void SyncNow();
+  // Disables what must wait while the server is asked, and shows it.
+  void SetBusy(bool busy, const QString& status = QString());
   void ShowProgress(const QString& step, int done, int total);
   void ShowFinished(bool ok, const QString& summary);
 
@@ -48,6 +54,7 @@ class SyncWindow : public QWidget {
   QPushButton* sync_now_;
   QProgressBar* progress_;
   QLabel* status_;
+  bool busy_ = false;  // finding or saving
 };
 
 }  // namespace quorvel

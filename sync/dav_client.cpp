@@ -1,5 +1,7 @@
 #include "sync/dav_client.h"
 
+#include <map>
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QHostAddress>
@@ -158,12 +160,23 @@ QUrl DavClient::Resolve(const QString& href) const {
 
 QString DavClient::PathOf(const QUrl& url) { return url.path(QUrl::FullyEncoded); }
 
-std::optional<DavClient::Reply> DavClient::Send(
+// A request on its way; the certificate complaint is kept here because
+// it arrives before the reply ends.
+struct DavClient::InFlight {
+  QNetworkReply* reply = nullptr;
+  QUrl url;
+  QString certificate_problem;
+  ~InFlight() {
+    if (reply) reply->deleteLater();
+  }
+};
+
+std::unique_ptr<DavClient::InFlight> DavClient::Start(
     const QByteArray& verb, const QUrl& url, const QByteArray& body,
     const QList<std::pair<QByteArray, QByteArray>>& headers, DavError* error) {
   if (!IsAllowed(url)) {
     Fail(error, DavError{DavErrorKind::kInsecure, 0, url.toDisplayString()});
-    return std::nullopt;
+    return nullptr;
   }
   QNetworkRequest request(url);
   request.setRawHeader("Authorization", authorization_);
@@ -176,24 +189,27 @@ std::optional<DavClient::Reply> DavClient::Send(
   for (const auto& [name, value] : headers) request.setRawHeader(name, value);
 
   ++request_count_;
-  QNetworkReply* reply = network_->sendCustomRequest(request, verb, body);
-  QString certificate_problem;
-  QObject::connect(reply, &QNetworkReply::sslErrors, reply,
-                   [&certificate_problem](const QList<QSslError>& errors) {
+  ++requests_by_method_[verb];
+  auto flight = std::make_unique<InFlight>();
+  flight->url = url;
+  flight->reply = network_->sendCustomRequest(request, verb, body);
+  InFlight* raw = flight.get();
+  QObject::connect(flight->reply, &QNetworkReply::sslErrors, flight->reply,
+                   [raw](const QList<QSslError>& errors) {
                      QStringList texts;
                      for (const QSslError& e : errors) texts << e.errorString();
-                     certificate_problem = texts.join(QStringLiteral("; "));
+                     raw->certificate_problem = texts.join(QStringLiteral("; "));
                    });
-  QEventLoop loop;
-  QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-  if (!reply->isFinished()) loop.exec(QEventLoop::ExcludeUserInputEvents);
-  std::unique_ptr<QNetworkReply, void (*)(QNetworkReply*)> owner(
-      reply, [](QNetworkReply* r) { r->deleteLater(); });
+  return flight;
+}
 
+std::optional<DavClient::Reply> DavClient::Finish(InFlight& flight, DavError* error) {
+  QNetworkReply* reply = flight.reply;
   const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
   if (!status.isValid()) {
     DavError failure;
     failure.detail = reply->errorString();
+    const QString& certificate_problem = flight.certificate_problem;
     switch (reply->error()) {
       case QNetworkReply::HostNotFoundError:
         failure.kind = DavErrorKind::kUnknownServer;
@@ -216,8 +232,19 @@ std::optional<DavClient::Reply> DavClient::Send(
   result.body = reply->readAll();
   result.etag = reply->rawHeader("ETag");
   const QByteArray location = reply->rawHeader("Location");
-  if (!location.isEmpty()) result.location = url.resolved(QUrl::fromEncoded(location));
+  if (!location.isEmpty()) result.location = flight.url.resolved(QUrl::fromEncoded(location));
   return result;
+}
+
+std::optional<DavClient::Reply> DavClient::Send(
+    const QByteArray& verb, const QUrl& url, const QByteArray& body,
+    const QList<std::pair<QByteArray, QByteArray>>& headers, DavError* error) {
+  auto flight = Start(verb, url, body, headers, error);
+  if (!flight) return std::nullopt;
+  QEventLoop loop;
+  QObject::connect(flight->reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+  if (!flight->reply->isFinished()) loop.exec(QEventLoop::ExcludeUserInputEvents);
+  return Finish(*flight, error);
 }
 
 std::optional<Multistatus> DavClient::SendMultistatus(const QByteArray& verb, const QUrl& url,
@@ -492,48 +519,134 @@ std::optional<std::vector<Resource>> DavClient::Multiget(const QUrl& collection,
   return resources;
 }
 
-std::optional<QString> DavClient::Put(const QString& href, CollectionKind kind,
-                                      const QByteArray& data, const QString& etag,
-                                      DavError* error) {
-  QList<std::pair<QByteArray, QByteArray>> headers{{"Content-Type", ContentType(kind)}};
-  if (etag.isEmpty()) {
+namespace {
+
+QList<std::pair<QByteArray, QByteArray>> WriteHeaders(const WriteRequest& write) {
+  QList<std::pair<QByteArray, QByteArray>> headers;
+  if (!write.remove) headers.push_back({"Content-Type", ContentType(write.kind)});
+  if (!write.etag.isEmpty()) {
+    headers.push_back({"If-Match", write.etag.toUtf8()});
+  } else if (!write.remove) {
     headers.push_back({"If-None-Match", "*"});
-  } else {
-    headers.push_back({"If-Match", etag.toUtf8()});
   }
-  const QUrl url = Resolve(href);
-  auto reply = Send("PUT", url, data, headers, error);
-  if (!reply) return std::nullopt;
-  if (reply->status < 200 || reply->status >= 300) {
-    Fail(error, StatusError(reply->status, reply->body));
-    return std::nullopt;
+  return headers;
+}
+
+}  // namespace
+
+// What a write's answer means. A stored resource without a strong etag in
+// the reply comes back ok with an empty etag, for the caller to ask for it.
+WriteResult DavClient::Judge(const WriteRequest& write, const std::optional<Reply>& reply,
+                             const DavError& error) {
+  WriteResult result;
+  if (!reply) {
+    result.error = error;
+    return result;
   }
-  if (!reply->etag.isEmpty() && !reply->etag.startsWith("W/")) {
-    return QString::fromUtf8(reply->etag);
+  const bool success = (reply->status >= 200 && reply->status < 300) ||
+                       (write.remove && (reply->status == 404 || reply->status == 410));
+  if (!success) {
+    result.error = StatusError(reply->status, reply->body);
+    return result;
   }
-  // No strong etag in the reply: ask for the stored one.
+  result.ok = true;
+  if (!write.remove && !reply->etag.isEmpty() && !reply->etag.startsWith("W/")) {
+    result.etag = QString::fromUtf8(reply->etag);
+  }
+  return result;
+}
+
+QString DavClient::StoredEtag(const QUrl& url, DavError* error) {
   const QByteArray body = Body(kDavNs, "propfind")
                               .Open(kDavNs, "prop")
                               .Empty(kDavNs, "getetag")
                               .Close()
                               .Done();
   auto found = SendMultistatus("PROPFIND", url, "0", body, error);
-  if (!found) return std::nullopt;
+  if (!found) return QString();
   for (const DavResponse& response : found->responses) return Etag(response);
   return QString();
 }
 
-bool DavClient::Delete(const QString& href, const QString& etag, DavError* error) {
-  QList<std::pair<QByteArray, QByteArray>> headers;
-  if (!etag.isEmpty()) headers.push_back({"If-Match", etag.toUtf8()});
-  auto reply = Send("DELETE", Resolve(href), QByteArray(), headers, error);
-  if (!reply) return false;
-  if ((reply->status >= 200 && reply->status < 300) || reply->status == 404 ||
-      reply->status == 410) {
-    return true;
+std::optional<QString> DavClient::Put(const QString& href, CollectionKind kind,
+                                      const QByteArray& data, const QString& etag,
+                                      DavError* error) {
+  const WriteRequest write{href, kind, data, etag, false};
+  DavError failure;
+  const QUrl url = Resolve(href);
+  WriteResult result = Judge(write, Send("PUT", url, data, WriteHeaders(write), &failure), failure);
+  if (!result.ok) {
+    Fail(error, result.error);
+    return std::nullopt;
   }
-  Fail(error, StatusError(reply->status, reply->body));
-  return false;
+  if (!result.etag.isEmpty()) return result.etag;
+  // No strong etag in the reply: ask for the stored one.
+  DavError lookup;
+  QString stored = StoredEtag(url, &lookup);
+  if (lookup) {
+    Fail(error, lookup);
+    return std::nullopt;
+  }
+  return stored;
+}
+
+bool DavClient::Delete(const QString& href, const QString& etag, DavError* error) {
+  const WriteRequest write{href, CollectionKind::kCalendar, QByteArray(), etag, true};
+  DavError failure;
+  const WriteResult result =
+      Judge(write, Send("DELETE", Resolve(href), QByteArray(), WriteHeaders(write), &failure),
+            failure);
+  if (!result.ok) Fail(error, result.error);
+  return result.ok;
+}
+
+void DavClient::WriteAll(const std::vector<WriteRequest>& writes,
+                         const std::function<bool(std::size_t, const WriteResult&)>& done) {
+  std::map<std::size_t, std::unique_ptr<InFlight>> flying;
+  std::vector<std::pair<std::size_t, WriteResult>> without_etag;
+  std::size_t next = 0;
+  bool stop = false;
+  QEventLoop loop;
+  std::function<void()> launch;
+  auto land = [&](std::size_t index) {
+    auto it = flying.find(index);
+    DavError failure;
+    const auto reply = Finish(*it->second, &failure);
+    flying.erase(it);
+    WriteResult result = Judge(writes[index], reply, failure);
+    if (result.ok && !writes[index].remove && result.etag.isEmpty()) {
+      without_etag.emplace_back(index, std::move(result));  // asked for after the batch
+    } else if (!done(index, result)) {
+      stop = true;
+    }
+    launch();
+    if (flying.empty()) loop.quit();
+  };
+  launch = [&] {
+    while (!stop && next < writes.size() && int(flying.size()) < kWritesInFlight) {
+      const std::size_t index = next++;
+      const WriteRequest& write = writes[index];
+      DavError failure;
+      auto flight = Start(write.remove ? QByteArrayLiteral("DELETE") : QByteArrayLiteral("PUT"),
+                          Resolve(write.href), write.data, WriteHeaders(write), &failure);
+      if (!flight) {
+        if (!done(index, WriteResult{false, QString(), failure})) stop = true;
+        continue;
+      }
+      QObject::connect(flight->reply, &QNetworkReply::finished, &loop,
+                       [&land, index] { land(index); }, Qt::QueuedConnection);
+      flying.emplace(index, std::move(flight));
+    }
+  };
+  launch();
+  if (!flying.empty()) loop.exec(QEventLoop::ExcludeUserInputEvents);
+  for (auto& [index, result] : without_etag) {
+    if (stop) break;
+    DavError lookup;
+    result.etag = StoredEtag(Resolve(writes[index].href), &lookup);
+    if (lookup) result = WriteResult{false, QString(), lookup};
+    if (!done(index, result)) stop = true;
+  }
 }
 
 std::optional<Resource> DavClient::Get(const QString& href, DavError* error) {

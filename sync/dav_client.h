@@ -7,6 +7,8 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -77,6 +79,22 @@ struct Resource {
   QByteArray data;  // the iCalendar or vCard text
 };
 
+// One write of a batch: a PUT of `data` (conditional on `etag` as in Put),
+// or, with `remove`, a DELETE (conditional on `etag` when given).
+struct WriteRequest {
+  QString href;
+  CollectionKind kind = CollectionKind::kCalendar;
+  QByteArray data;
+  QString etag;
+  bool remove = false;
+};
+
+struct WriteResult {
+  bool ok = false;
+  QString etag;   // the new etag of a stored resource (may be empty)
+  DavError error;
+};
+
 struct SyncChanges {
   std::vector<Member> changed;   // new or changed since the token
   QStringList removed;           // hrefs gone since the token
@@ -121,6 +139,15 @@ class DavClient {
   // Removes `href`, only if it still has `etag` (when one is given). A
   // resource that is already gone counts as removed.
   bool Delete(const QString& href, const QString& etag, DavError* error);
+  // Sends `writes` with several requests in flight at once (each is still
+  // one HTTP request: CalDAV and CardDAV have no batched write). `done` is
+  // called once per write as its answer arrives, in any order; when it
+  // returns false no further write is started (those get no call).
+  void WriteAll(const std::vector<WriteRequest>& writes,
+                const std::function<bool(std::size_t index, const WriteResult&)>& done);
+  // How many writes WriteAll keeps in flight (6: Qt's connections per host).
+  static constexpr int kWritesInFlight = 6;
+
   // Fetches one resource (GET), with its etag.
   std::optional<Resource> Get(const QString& href, DavError* error);
 
@@ -135,17 +162,28 @@ class DavClient {
 
   // How many requests this client has sent.
   int request_count() const { return request_count_; }
+  // How many of them per method (PUT, REPORT, PROPFIND…).
+  const std::map<QByteArray, int>& requests_by_method() const { return requests_by_method_; }
   // How many hrefs go in one multiget (256 unless changed).
   int multiget_batch() const { return multiget_batch_; }
   void set_multiget_batch(int hrefs) { multiget_batch_ = std::max(1, hrefs); }
 
  private:
+  struct InFlight;
   struct Reply {
     int status = 0;
     QByteArray body;
     QByteArray etag;
     QUrl location;
   };
+  std::unique_ptr<InFlight> Start(const QByteArray& verb, const QUrl& url,
+                                 const QByteArray& body,
+                                 const QList<std::pair<QByteArray, QByteArray>>& headers,
+                                 DavError* error);
+  std::optional<Reply> Finish(InFlight& flight, DavError* error);
+  WriteResult Judge(const WriteRequest& write, const std::optional<Reply>& reply,
+                    const DavError& error);
+  QString StoredEtag(const QUrl& url, DavError* error);
   std::optional<Reply> Send(const QByteArray& verb, const QUrl& url, const QByteArray& body,
                             const QList<std::pair<QByteArray, QByteArray>>& headers,
                             DavError* error);
@@ -161,6 +199,7 @@ class DavClient {
   QByteArray authorization_;
   std::unique_ptr<QNetworkAccessManager> network_;
   int request_count_ = 0;
+  std::map<QByteArray, int> requests_by_method_;
   int multiget_batch_ = 256;
 };
 

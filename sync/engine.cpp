@@ -274,6 +274,56 @@ struct SyncEngine::Impl {
     return calendar ? NameOf(item.appointment) : NameOf(item.entry);
   }
 
+  // A write waiting to be sent with others: `stored` takes the new etag
+  // when the server took it; a refusal is reported under `name`.
+  struct PendingWrite {
+    WriteRequest request;
+    QString name;
+    std::function<void(const QString& etag)> stored;
+    std::function<void()> refused = {};  // instead of reporting the refusal
+  };
+
+  // Sends `pending` several at a time. Stops (and throws) on a failure that
+  // ends the run, or once the test's write limit is reached.
+  void SendAll(std::vector<PendingWrite>& pending) {
+    if (pending.empty()) return;
+    bool cut = false;
+    if (engine.stop_after_writes_ >= 0 &&
+        writes + int(pending.size()) >= engine.stop_after_writes_) {
+      pending.resize(std::size_t(std::max(0, engine.stop_after_writes_ - writes)));
+      cut = true;
+    }
+    std::vector<WriteRequest> requests;
+    requests.reserve(pending.size());
+    for (const PendingWrite& p : pending) requests.push_back(p.request);
+    std::optional<DavError> fatal;
+    int answered = 0;
+    const int total = int(pending.size());
+    engine.client_.WriteAll(requests, [&](std::size_t index, const WriteResult& result) {
+      ++writes;
+      Progress(QCoreApplication::translate("Sync", "Sending changes…"), ++answered, total);
+      const PendingWrite& p = pending[index];
+      if (result.ok) {
+        p.stored(result.etag);
+        ++report.sent;
+        return true;
+      }
+      if (Fatal(result.error)) {
+        if (!fatal) fatal = result.error;
+        return false;
+      }
+      if (p.refused) {
+        p.refused();
+      } else {
+        report.problems << p.name + QStringLiteral(": ") + result.error.Message();
+      }
+      return true;
+    });
+    pending.clear();
+    if (fatal) throw *fatal;
+    if (cut) throw Stopped();
+  }
+
   // Puts `item` on the server as a new resource; fills `link` (href, etag,
   // uid, digest). False when the server refused (reported).
   bool PushNew(const QUrl& collection, const LocalItem& item, bool calendar, Link& link,
@@ -361,7 +411,9 @@ struct SyncEngine::Impl {
     const int total = int(links.size() + locals.size());
     int done = 0;
     Progress(QCoreApplication::translate("Sync", "Sending changes…"), done, total);
+    const CollectionKind kind = calendar ? CollectionKind::kCalendar : CollectionKind::kAddressBook;
     std::vector<Link> kept;
+    std::vector<PendingWrite> updates;
     for (Link link : links) {
       Progress(QCoreApplication::translate("Sync", "Sending changes…"), ++done, total);
       const QString ident = Ident(link, calendar);
@@ -393,15 +445,11 @@ struct SyncEngine::Impl {
           }
           continue;
         }
-        DavError error;
-        const bool deleted = engine.client_.Delete(link.href, link.etag, &error);
-        CountWrite();
-        if (!deleted) {
-          if (Fatal(error)) throw error;
-          kept.push_back(link);  // changed there meanwhile: the next run brings it back
-          continue;
-        }
-        ++report.sent;
+        // Deleted here: removed there too, unless it changed there
+        // meanwhile (then the link stays and the next run brings it back).
+        updates.push_back(PendingWrite{WriteRequest{link.href, kind, QByteArray(), link.etag, true},
+                                       QString(), [](const QString&) {},
+                                       [&kept, link] { kept.push_back(link); }});
         continue;
       }
       if (server_removed) {
@@ -440,23 +488,20 @@ struct SyncEngine::Impl {
         continue;
       }
       if (local_changed) {
-        DavError error;
-        auto etag = engine.client_.Put(
-            link.href, calendar ? CollectionKind::kCalendar : CollectionKind::kAddressBook,
-            Encode(*local, link.uid, calendar), link.etag, &error);
-        CountWrite();
-        if (!etag) {
-          if (Fatal(error)) throw error;
-          report.problems << NameOfLocal(*local, calendar) + QStringLiteral(": ") +
-                                 error.Message();
-        } else {
-          link.etag = *etag;
-          link.digest = local->digest;
-          ++report.sent;
-        }
+        // Sent with the other updates below; the link stays as it is if
+        // the server refuses.
+        const std::size_t at = kept.size();
+        const QByteArray digest = local->digest;
+        updates.push_back(PendingWrite{
+            WriteRequest{link.href, kind, Encode(*local, link.uid, calendar), link.etag, false},
+            NameOfLocal(*local, calendar), [&kept, at, digest](const QString& etag) {
+              kept[at].etag = etag;
+              kept[at].digest = digest;
+            }});
       }
       kept.push_back(link);
     }
+    SendAll(updates);
 
     // Server resources no link knows: a copy of an unlinked local item is
     // taken as that item (an earlier run's write, or the same data on two
@@ -467,6 +512,7 @@ struct SyncEngine::Impl {
       if (f.problem.isNull()) unlinked_by_digest.emplace(f.digest, &f);
     }
     std::set<QString> adopted;
+    std::vector<PendingWrite> additions;
     for (const LocalItem& item : locals) {
       if (linked_idents.count(item.ident)) continue;
       Progress(QCoreApplication::translate("Sync", "Sending changes…"), ++done, total);
@@ -487,8 +533,20 @@ struct SyncEngine::Impl {
         kept.push_back(link);
         continue;
       }
-      if (PushNew(collection, item, calendar, link)) kept.push_back(link);
+      // New here: a new resource under a fresh UUID, sent with the others.
+      const QString uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+      link.href = DavClient::PathOf(collection) + uid +
+                  (calendar ? QStringLiteral(".ics") : QStringLiteral(".vcf"));
+      link.uid = uid;
+      link.digest = item.digest;
+      additions.push_back(PendingWrite{
+          WriteRequest{link.href, kind, Encode(item, uid, calendar), QString(), false},
+          NameOfLocal(item, calendar), [&kept, link](const QString& etag) {
+            kept.push_back(link);
+            kept.back().etag = etag;
+          }});
     }
+    SendAll(additions);
 
     // What is left of the fetched unlinked resources comes here.
     std::vector<Skip> skips;

@@ -1,7 +1,11 @@
 #include "sync/password.h"
 
+#include <functional>
+
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QMetaObject>
+#include <QThread>
 #include <qt6keychain/keychain.h>
 
 namespace quorvel::sync {
@@ -23,12 +27,37 @@ void Wait(QKeychain::Job& job) {
   loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
+// The secret store's jobs all belong to one thread (the library keeps one
+// queue of them, made on first use): the application's main thread. Calls
+// from elsewhere wait for it there.
+template <typename Result>
+Result OnMainThread(const std::function<Result()>& work) {
+  QCoreApplication* app = QCoreApplication::instance();
+  if (!app || QThread::currentThread() == app->thread()) return work();
+  Result result;
+  QMetaObject::invokeMethod(app, [&] { result = work(); }, Qt::BlockingQueuedConnection);
+  return result;
+}
+
+PasswordLookup ReadHere(const QUrl& server, const QString& user);
+QString StoreHere(const QUrl& server, const QString& user, const QString& password);
+
 }  // namespace
 
 PasswordLookup ReadPassword(const QUrl& server, const QString& user) {
   if (qEnvironmentVariableIsSet(kPasswordVariable)) {
     return PasswordLookup{qEnvironmentVariable(kPasswordVariable), QString()};
   }
+  return OnMainThread<PasswordLookup>([&] { return ReadHere(server, user); });
+}
+
+QString StorePassword(const QUrl& server, const QString& user, const QString& password) {
+  return OnMainThread<QString>([&] { return StoreHere(server, user, password); });
+}
+
+namespace {
+
+PasswordLookup ReadHere(const QUrl& server, const QString& user) {
   QKeychain::ReadPasswordJob job(kService);
   job.setInsecureFallback(false);
   job.setKey(KeyOf(server, user));
@@ -42,7 +71,7 @@ PasswordLookup ReadPassword(const QUrl& server, const QString& user) {
       .arg(job.errorString())};
 }
 
-QString StorePassword(const QUrl& server, const QString& user, const QString& password) {
+QString StoreHere(const QUrl& server, const QString& user, const QString& password) {
   QKeychain::WritePasswordJob job(kService);
   job.setInsecureFallback(false);
   job.setKey(KeyOf(server, user));
@@ -53,4 +82,5 @@ QString StorePassword(const QUrl& server, const QString& user, const QString& pa
       "this session only.").arg(job.errorString());
 }
 
+}  // namespace
 }  // namespace quorvel::sync

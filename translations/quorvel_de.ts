@@ -1572,5 +1572,13 @@ Termin</translation>
         <source>Syncing…</source>
         <translation>Abgleich läuft…</translation>
     </message>
+    <message>
+        <source>Checking the settings with the server…</source>
+        <translation>Die Einstellungen werden beim Server geprüft…</translation>
+    </message>
+    <message>
+        <source>%1 %2 of %3</source>
+        <translation>%1 %2 von %3</translation>
+    </message>
 </context>
 </TS>

@@ -19,11 +19,13 @@
 #include "sync/item_codec.h"
 #include "sync/sync_state.h"
 #include "tests/sync/radicale.h"
+#include "tests/sync/relay.h"
 
 namespace quorvel::sync {
 namespace {
 
 using testing::Radicale;
+using testing::Relay;
 
 struct Machine {
   QTemporaryDir dir;
@@ -351,6 +353,49 @@ TEST_F(SyncEngineTest, OfflineChangesWaitAndAKilledSyncConverges) {
   }
 }
 
+// Writes go several at a time, each still one conditional request; a full
+// account (507, which a relay in front of the server answers to every PUT:
+// Radicale has no quotas) ends the run with a clear message and loses
+// nothing.
+TEST_F(SyncEngineTest, WritesGoSeveralAtATimeAndAFullAccountLosesNothing) {
+  for (int i = 1; i <= 24; ++i) {
+    ASSERT_TRUE(AddAppointment(a_.files, Appt("20260301", i, QStringLiteral("Batch %1").arg(i))).stored());
+  }
+  {
+    Relay full(server_.url(), Relay::Options{0, 507});
+    ASSERT_TRUE(full.url().isValid());
+    SetUpSync(a_, full.url());
+    const QStringList before = Appointments(a_.files);
+    const SyncReport refused = SyncNow(a_.files, server_.password());
+    EXPECT_FALSE(refused.ok());
+    EXPECT_TRUE(refused.error.contains(QStringLiteral("account on the server is full (507)")))
+        << refused.error.toStdString();
+    EXPECT_GE(full.refused(), 1);
+    EXPECT_LE(full.refused(), DavClient::kWritesInFlight);  // no more sent once one is refused
+    EXPECT_EQ(Appointments(a_.files), before);
+    EXPECT_TRUE(ServerAppointments().isEmpty());
+  }
+  Relay slow(server_.url(), Relay::Options{150, 0});
+  ASSERT_TRUE(slow.url().isValid());
+  SetUpSync(a_, slow.url());
+  const SyncReport sent = Sync(a_);
+  EXPECT_EQ(sent.sent, 24);
+  EXPECT_GT(slow.most_in_flight(), 1);
+  EXPECT_LE(slow.most_in_flight(), DavClient::kWritesInFlight);
+  // Edits go the same way, each over the version it replaces.
+  for (int i = 1; i <= 24; ++i) {
+    const int k = Find(a_.files, QStringLiteral("Batch %1").arg(i));
+    ASSERT_GE(k, 0);
+    Appointment a = ReadAppointment(a_.files, k);
+    a.description = QStringLiteral("edited");
+    ASSERT_TRUE(UpdateAppointment(a_.files, a).stored());
+  }
+  EXPECT_EQ(Sync(a_).sent, 24);
+  SetUpSync(a_, server_.url());
+  Round();
+  ExpectAllAgree(24, 0);
+}
+
 // The full files into an empty account and back into an empty folder. Slow
 // (minutes: Radicale writes each item to its own file), so it runs only
 // with QUORVEL_SYNC_SCALE=1; it prints the time and the request count.
@@ -370,17 +415,28 @@ TEST_F(SyncEngineTest, ScaleFullFilesThereAndBack) {
     }
     ASSERT_TRUE(op.Commit().stored());
   }
-  QElapsedTimer up;
-  up.start();
-  const SyncReport there = Sync(a_);
-  const qint64 up_ms = up.elapsed();
-  QElapsedTimer down;
-  down.start();
-  const SyncReport back = Sync(b_);
-  const qint64 down_ms = down.elapsed();
-  std::printf("scale: up %lld ms, %d requests, %d sent; down %lld ms, %d requests, %d received\n",
-              static_cast<long long>(up_ms), there.requests, there.sent,
-              static_cast<long long>(down_ms), back.requests, back.received);
+  auto timed_sync = [&](Machine& m, const char* what, qint64* ms) {
+    DavClient client(server_.url(), server_.user(), server_.password());
+    SyncEngine engine(m.files, client);
+    QElapsedTimer clock;
+    clock.start();
+    const SyncReport report = engine.Run();
+    *ms = clock.elapsed();
+    EXPECT_TRUE(report.ok()) << report.Summary().toStdString();
+    QStringList kinds;
+    for (const auto& [method, count] : client.requests_by_method()) {
+      kinds << QStringLiteral("%1 %2").arg(QString::fromLatin1(method)).arg(count);
+    }
+    std::printf("scale %s: %lld ms, %d requests (%s), %d sent, %d received\n", what,
+                static_cast<long long>(*ms), report.requests,
+                qPrintable(kinds.join(QStringLiteral(", "))), report.sent, report.received);
+    std::fflush(stdout);
+    return report;
+  };
+  qint64 up_ms = 0;
+  qint64 down_ms = 0;
+  const SyncReport there = timed_sync(a_, "up", &up_ms);
+  const SyncReport back = timed_sync(b_, "down", &down_ms);
   EXPECT_EQ(there.sent, 4096 + 2048);
   EXPECT_EQ(back.received, 4096 + 2048);
   EXPECT_LT(back.requests, 100);  // batched: multiget, not one request per item
