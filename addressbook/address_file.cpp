@@ -157,12 +157,10 @@ store::Outcome AddAddressEntry(store::DataFiles& files, const AddressEntry& entr
   return ReplaceAddressEntry(files, QString(), entry);
 }
 
-store::Outcome AddAddressEntry(store::Operation& op, const AddressEntry& entry,
-                               QSet<QString>* keys) {
-  const QString key = entry.Key();
-  if (keys ? keys->contains(key) : FindKey(op, key) >= 0) {
-    return store::Outcome::Refused(DuplicateEntryMessage());
-  }
+namespace {
+
+// Appends `entry`, whose key is known not to be stored yet.
+store::Outcome AppendNew(store::Operation& op, const AddressEntry& entry) {
   const int count = op.ReadCount(kBook);
   if (count >= store::Info(kBook).max_items) {
     return store::Outcome::Refused(AddressBookFullMessage());
@@ -173,8 +171,20 @@ store::Outcome AddAddressEntry(store::Operation& op, const AddressEntry& entry,
     if (!refusal.isNull()) return store::Outcome::Refused(refusal);
   }
   Append(op, entry, count);
-  if (keys) keys->insert(key);
   return store::Outcome::Stored();
+}
+
+}  // namespace
+
+store::Outcome AddAddressEntry(store::Operation& op, const AddressEntry& entry,
+                               QSet<QString>* keys) {
+  const QString key = entry.Key();
+  if (keys ? keys->contains(key) : FindKey(op, key) >= 0) {
+    return store::Outcome::Refused(DuplicateEntryMessage());
+  }
+  const store::Outcome outcome = AppendNew(op, entry);
+  if (outcome.stored() && keys) keys->insert(key);
+  return outcome;
 }
 
 store::Outcome DeleteAddressEntry(store::DataFiles& files, const QString& key) {
@@ -210,7 +220,8 @@ void ReplaceAddressEntry(store::Operation& op, const QString& old_key, const Add
     CloseGap(op, old_item, count);
     Append(op, entry, count - 1);
   } else {
-    const store::Outcome outcome = AddAddressEntry(op, entry);
+    // The key was looked for just above: no second pass over the file.
+    const store::Outcome outcome = AppendNew(op, entry);
     if (outcome.refused()) op.Refuse(outcome.reason());
   }
 }

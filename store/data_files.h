@@ -152,7 +152,9 @@ class DataFiles {
 // it changes is still the one that was opened, writes a new journal holding
 // the file's identity and length and the original bytes of every record it
 // will overwrite, makes it durable, then writes the records (skipping those
-// that already hold the same bytes, adjacent ones in one call), flushes the
+// that already hold the same bytes; changed ones adjacent or only a few
+// kilobytes apart in one call, the unchanged ones between rewritten with the
+// bytes they hold), flushes the
 // file and removes the journal. If the program or the machine stops in
 // between, the next OpenDataFiles rolls the file back. No room on the disk
 // for the journal refuses the operation with nothing changed; any other

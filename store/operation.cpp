@@ -15,6 +15,9 @@ namespace {
 // Records read from the disk in one call when an operation first needs one
 // of them.
 constexpr int kBlockRecords = 256;
+// Unchanged bytes between two changed stretches that are written again
+// rather than split into two write calls.
+constexpr int kBridgedBytes = 8 * 1024;
 
 const char* NeverWritten() {
   static const char kZeros[512] = {};
@@ -136,7 +139,9 @@ void Operation::MoveItems(Channel channel, int first, int items, int to,
   if (first < 0 || to < 0) return;
   // Every place is staged before any is written, so no pointer below moves;
   // the items moved are read from the disk in as few calls as possible.
-  Reserve(channel, std::min(to_last, kLargestRecordNumber));
+  // Room reaches the moved items' old places too, which a delete blanks
+  // next: staging those then moves nothing either.
+  Reserve(channel, std::min(std::max(to_last, from_last), kLargestRecordNumber));
   LoadBlocks(channel, (from_first - 1) / kBlockRecords,
              (std::min(from_last, kLargestRecordNumber) - 1) / kBlockRecords);
   // Moving down goes upwards and moving up downwards, so that no item is
@@ -240,23 +245,34 @@ Outcome Operation::Apply() {
     header.file_name = Info(channel).file_name;
     JournalWriter journal(header, file.highest - file.lowest + 1);
     Plan plan{channel, {}, {}};
+    // Changed records a few unchanged ones apart go in one call: the ones
+    // between are written again with the bytes they hold (a write call costs
+    // more than a few kilobytes), so a move that leaves a group's spare
+    // record alone is still one write.
+    const int bridged = std::max(1, kBridgedBytes / length);
     int run_start = 0;
-    for (int r = file.lowest; r <= file.highest + 1; ++r) {
-      bool changes = false;
-      if (r <= file.highest && file.staged[r]) {
-        const char* now = OnDisk(channel, r);
-        const bool whole = qint64(r) * length <= file.size;
-        changes = !whole || std::memcmp(now, At(channel, r), length) != 0;
-        // A record wholly past the end needs no journal: cutting the file
-        // back restores it.
-        if (changes && qint64(r - 1) * length < file.size) journal.Add(r, now);
+    int run_end = 0;
+    for (int r = file.lowest; r <= file.highest; ++r) {
+      if (!file.staged[r]) continue;
+      const char* now = OnDisk(channel, r);
+      const bool whole = qint64(r) * length <= file.size;
+      if (whole && std::memcmp(now, At(channel, r), length) == 0) continue;
+      // A record wholly past the end needs no journal: cutting the file
+      // back restores it.
+      if (qint64(r - 1) * length < file.size) journal.Add(r, now);
+      if (run_start != 0 && r - run_end - 1 <= bridged) {
+        for (int g = run_end + 1; g < r; ++g) {
+          if (!file.staged[g]) {
+            std::memcpy(file.bytes.data() + qsizetype(g - 1) * length, OnDisk(channel, g), length);
+          }
+        }
+      } else {
+        if (run_start != 0) plan.runs.emplace_back(run_start, run_end);
+        run_start = r;
       }
-      if (changes && run_start == 0) run_start = r;
-      if (!changes && run_start != 0) {
-        plan.runs.emplace_back(run_start, r - 1);
-        run_start = 0;
-      }
+      run_end = r;
     }
+    if (run_start != 0) plan.runs.emplace_back(run_start, run_end);
     // A file none of whose records changes is left alone entirely.
     if (plan.runs.empty()) continue;
     plan.journal = journal.Finish();

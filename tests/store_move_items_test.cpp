@@ -195,65 +195,55 @@ TEST_F(StoreMoveItemsTest, BytesThatWouldNotSurviveDecodingRefusesAsWriteTextWou
             store::EncodeText(store::DecodeText(QByteArrayView(&undefined, 1))).has_value());
 }
 
+// An owner's delete done value by value: the later items move down, the old
+// last group is blanked and the count lowered. The file's bytes after it.
+QByteArray DeleteByValue(const QString& dir, Channel channel, int index) {
+  DataFiles files;
+  files.SetDataDir(dir);
+  files.OpenDataFiles();
+  Operation op(files);
+  const int count = op.ReadCount(channel);
+  MoveByValue(op, channel, index + 1, count - index - 1, index, LayoutOf(channel));
+  for (int f = 1; f <= int(LayoutOf(channel).size()); ++f) {
+    op.WriteText(channel, store::FieldRecord(channel, count - 1, f), QString());
+  }
+  op.WriteCount(channel, count - 1);
+  EXPECT_TRUE(op.Commit().stored());
+  return FileBytes(files.PathOf(channel));
+}
+
 TEST_F(StoreMoveItemsTest, OwnersDeletesLeaveTheBytesTheValueByValueDeleteLeft) {
   FillFiles(dir_.path(), 40);
   const FolderState start = ReadFolder(dir_.path());
   for (const int index : {0, 17, 38, 39}) {
-    // The notes owner's delete, value by value.
-    Result expected;
-    {
-      DataFiles files;
-      files.SetDataDir(dir_.path());
-      files.OpenDataFiles();
-      Operation op(files);
-      const int count = op.ReadCount(Channel::kNotes);
-      MoveByValue(op, Channel::kNotes, index + 1, count - index - 1, index,
-                  LayoutOf(Channel::kNotes));
-      op.WriteText(Channel::kNotes, store::FieldRecord(Channel::kNotes, count - 1, 1), QString());
-      op.WriteText(Channel::kNotes, store::FieldRecord(Channel::kNotes, count - 1, 2), QString());
-      op.WriteCount(Channel::kNotes, count - 1);
-      ASSERT_TRUE(op.Commit().stored());
-      expected.bytes = FileBytes(files.PathOf(Channel::kNotes));
-    }
+    const QByteArray notes = DeleteByValue(dir_.path(), Channel::kNotes, index);
     WriteFolder(dir_.path(), start);
-    {
-      DataFiles files;
-      files.SetDataDir(dir_.path());
-      files.OpenDataFiles();
-      ASSERT_TRUE(DeleteNote(files, index).stored());
-      EXPECT_TRUE(FileBytes(files.PathOf(Channel::kNotes)) == expected.bytes) << "note " << index;
-    }
-    WriteFolder(dir_.path(), start);
-
-    // The address book's, keyed by the entry's first field.
     QString key;
     {
       DataFiles files;
       files.SetDataDir(dir_.path());
       files.OpenDataFiles();
+      ASSERT_TRUE(DeleteNote(files, index).stored());
+      EXPECT_TRUE(FileBytes(files.PathOf(Channel::kNotes)) == notes) << "note " << index;
       key = ReadAddressKey(files, index);
-      // An empty or repeated key is not this entry's to delete.
-      if (key.isEmpty() || FindAddressEntry(files, key) != index) continue;
-      Operation op(files);
-      const int count = op.ReadCount(Channel::kAddBook);
-      MoveByValue(op, Channel::kAddBook, index + 1, count - index - 1, index,
-                  LayoutOf(Channel::kAddBook));
-      for (int f = 1; f <= 15; ++f) {
-        op.WriteText(Channel::kAddBook, store::FieldRecord(Channel::kAddBook, count - 1, f),
-                     QString());
-      }
-      op.WriteCount(Channel::kAddBook, count - 1);
-      ASSERT_TRUE(op.Commit().stored());
-      expected.bytes = FileBytes(files.PathOf(Channel::kAddBook));
     }
+    WriteFolder(dir_.path(), start);
+    // The address book deletes by key: an empty or repeated key is not this
+    // entry's to delete.
+    {
+      DataFiles files;
+      files.SetDataDir(dir_.path());
+      files.OpenDataFiles();
+      if (key.isEmpty() || FindAddressEntry(files, key) != index) continue;
+    }
+    const QByteArray book = DeleteByValue(dir_.path(), Channel::kAddBook, index);
     WriteFolder(dir_.path(), start);
     {
       DataFiles files;
       files.SetDataDir(dir_.path());
       files.OpenDataFiles();
       ASSERT_TRUE(DeleteAddressEntry(files, key).stored());
-      EXPECT_TRUE(FileBytes(files.PathOf(Channel::kAddBook)) == expected.bytes)
-          << "entry " << index;
+      EXPECT_TRUE(FileBytes(files.PathOf(Channel::kAddBook)) == book) << "entry " << index;
     }
     WriteFolder(dir_.path(), start);
   }

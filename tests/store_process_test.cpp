@@ -61,8 +61,8 @@ TEST_F(StoreProcessTest, AWriterKilledDuringALargeDeleteLeavesBeforeOrAfter) {
   const FolderState after = ReadFolder(dir);
   ASSERT_NE(before, after);
   const int changes = done.mid(done.indexOf("changes ") + 8).trimmed().toInt();
-  // journal created, written, flushed, folder flushed; one write per run of
-  // adjacent records (1500 groups); ...
+  // journal created, written (in 1 KiB pieces), flushed, folder flushed;
+  // the records written in 1 KiB pieces; ...
   ASSERT_GT(changes, 1000);
 
   std::vector<int> points = {1, 2, 3, 4, 5, 6, 7, 100, changes / 2, changes - 4, changes - 3,

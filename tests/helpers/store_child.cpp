@@ -8,6 +8,7 @@
 //   store_child open DIR               open the folder; exit 0, or 3 when in use
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -44,9 +45,17 @@ class PausingFileSystem : public quorvel::store::PosixFileSystem {
               quorvel::store::SystemError* error) override {
     return PosixFileSystem::Rename(from, to, error) && Changed();
   }
+  // A large write reaches the disk piece by piece: each piece is a point
+  // where the process can be stopped.
   bool Write(int handle, qint64 offset, const char* data, qint64 length,
              quorvel::store::SystemError* error) override {
-    return PosixFileSystem::Write(handle, offset, data, length, error) && Changed();
+    constexpr qint64 kPiece = 1024;
+    for (qint64 done = 0; done < length; done += kPiece) {
+      const qint64 piece = std::min(kPiece, length - done);
+      if (!PosixFileSystem::Write(handle, offset + done, data + done, piece, error)) return false;
+      Changed();
+    }
+    return true;
   }
   bool Truncate(int handle, qint64 length, quorvel::store::SystemError* error) override {
     return PosixFileSystem::Truncate(handle, length, error) && Changed();
