@@ -75,15 +75,24 @@ TEST_F(HelpPagesTest, QuotedCaptionsAreTheProgramsOwn) {
 
 // The German pages quote the German captions, in German quotation marks.
 TEST_F(HelpPagesTest, GermanPagesQuoteTheGermanCaptions) {
-  const QLocale original;
-  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-  QTranslator german;
-  ASSERT_TRUE(german.load(QStringLiteral(":/i18n/quorvel_de.qm")));
-  QCoreApplication::installTranslator(&german);
+  // German for this test only, also when an assertion ends it early.
+  struct German {
+    German() {
+      QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+      if (translator.load(QStringLiteral(":/i18n/quorvel_de.qm"))) {
+        QCoreApplication::installTranslator(&translator);
+      }
+    }
+    ~German() {
+      QCoreApplication::removeTranslator(&translator);
+      QLocale::setDefault(original);
+    }
+    const QLocale original;
+    QTranslator translator;
+  } german;
+  ASSERT_FALSE(german.translator.isEmpty());
   ASSERT_TRUE(app_->HelpPage().HelpFile(1)->toPlainText().startsWith(QStringLiteral("Quorvel – Erste Schritte")));
   CheckQuotedCaptions(QStringLiteral("„"), QStringLiteral("“"), {"Notiz", "notiz", "Nachname, Vorname"});
-  QCoreApplication::removeTranslator(&german);
-  QLocale::setDefault(original);
 }
 
 void HelpPagesTest::CheckQuotedCaptions(const QString& open, const QString& close,
