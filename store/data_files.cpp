@@ -98,7 +98,7 @@ OpenResult DataFiles::OpenDataFiles() {
   CheckEntries();
   for (Channel channel : kAllChannels) {
     Open& file = open_[ChannelIndex(channel)];
-    file.path = native_dir_ + (native_dir_.endsWith('/') ? "" : "/") + Info(channel).file_name;
+    file.path = PathFor(channel);
     file.handle = file_system_->Open(file.path, /*create=*/true, &error);
     if (file.handle < 0) {
       // Swapped for a link or something else since it was looked at.
@@ -114,12 +114,17 @@ OpenResult DataFiles::OpenDataFiles() {
       Fail(Doing::kOpening, channel, error);
     }
   }
-  for (Channel channel : kAllChannels) RollBack(channel);
   {
     Entry entry;
-    const QByteArray path = native_dir_ + '/' + Info(Channel::kSync).file_name;
+    const QByteArray path = PathFor(Channel::kSync);
     if (!file_system_->Inspect(path, &entry, &error)) Fail(Doing::kOpening, Channel::kSync, error);
-    if (entry.kind != EntryKind::kMissing) OpenExtraFile(Channel::kSync);
+    if (entry.kind != EntryKind::kMissing) OpenFile(Channel::kSync);
+  }
+  if (IsOpen(Channel::kSync)) {
+    Recover({Channel::kAppoint, Channel::kNotes, Channel::kAddBook, Channel::kPhotoF,
+             Channel::kSync});
+  } else {
+    Recover({Channel::kAppoint, Channel::kNotes, Channel::kAddBook, Channel::kPhotoF});
   }
 
   Operation op(*this);
@@ -136,11 +141,19 @@ OpenResult DataFiles::OpenDataFiles() {
   return OpenResult::kOpened;
 }
 
+QByteArray DataFiles::PathFor(Channel channel) const {
+  return native_dir_ + (native_dir_.endsWith('/') ? "" : "/") + Info(channel).file_name;
+}
+
 void DataFiles::OpenExtraFile(Channel channel) {
   if (IsOpen(channel)) return;
+  OpenFile(channel);
+  Recover({channel});
+}
+
+void DataFiles::OpenFile(Channel channel) {
   Open& file = open_[ChannelIndex(channel)];
-  const QByteArray path = native_dir_ + (native_dir_.endsWith('/') ? "" : "/") +
-                          Info(channel).file_name;
+  const QByteArray path = PathFor(channel);
   SystemError error;
   Entry entry;
   if (!file_system_->Inspect(path, &entry, &error)) Fail(Doing::kOpening, channel, error);
@@ -157,7 +170,6 @@ void DataFiles::OpenExtraFile(Channel channel) {
   if (!file_system_->Identify(file.handle, &file.identity, &error)) {
     Fail(Doing::kOpening, channel, error);
   }
-  RollBack(channel);
 }
 
 void DataFiles::CloseDataFiles() {

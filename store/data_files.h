@@ -18,12 +18,14 @@
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <QByteArray>
 #include <QString>
 
 #include "store/file_system.h"
+#include "store/journal.h"
 #include "store/messages.h"
 #include "store/outcome.h"
 #include "store/record_codec.h"
@@ -126,9 +128,26 @@ class DataFiles {
   [[noreturn]] void Fail(Doing doing, Channel channel, const SystemError& error) const;
   // Refuses a folder whose data-file names are not plain files of its own.
   void CheckEntries();
-  // Puts the file back as its journal recorded it, if a journal is there.
-  void RollBack(Channel channel);
+  // What lies under a file's journal name.
+  struct Found {
+    bool present = false;            // a journal of this program's, torn or not
+    std::optional<Journal> journal;  // whole and intact
+  };
+  // The data file's path, whether it is open or not.
+  QByteArray PathFor(Channel channel) const;
+  // Reads the journal beside `channel`'s file; when `act`, sets aside
+  // whatever is there that this program never wrote.
+  Found Examine(Channel channel, bool act);
+  bool Belongs(Channel channel, const Journal& journal) const;
+  // Puts the file back as `journal` recorded it, durably.
+  void Restore(Channel channel, const Journal& journal);
+  // Rolls back every operation that never finished in `channels` (open
+  // files): each file whose journal belongs to it is put back when all of
+  // its operation's journals are still there, then the journals go.
+  void Recover(std::initializer_list<Channel> channels);
   void SetAside(Channel channel, const QByteArray& journal_path);
+  // Opens `channel`'s file (creating it) with the checks of an extra file.
+  void OpenFile(Channel channel);
   // Ends the program when the name of `channel` no longer leads to the file
   // that is open (another program replaced or removed it).
   void CheckStillThere(Channel channel);
@@ -148,15 +167,17 @@ class DataFiles {
 // operation. Commit() puts them on disk and makes them durable; an
 // operation destroyed without Commit() writes nothing.
 //
-// Commit() is all or nothing for each file: it first checks that every file
-// it changes is still the one that was opened, writes a new journal holding
-// the file's identity and length and the original bytes of every record it
-// will overwrite, makes it durable, then writes the records (skipping those
+// Commit() is all or nothing for the operation as a whole, across every file
+// it changes: it first checks that each of them is still the one that was
+// opened, writes a new journal beside each holding the file's identity and
+// length, the operation and the files it changes, and the original bytes of
+// every record it will overwrite, makes them durable, then writes the records (skipping those
 // that already hold the same bytes; changed ones adjacent or only a few
 // kilobytes apart in one call, the unchanged ones between rewritten with the
 // bytes they hold), flushes the
-// file and removes the journal. If the program or the machine stops in
-// between, the next OpenDataFiles rolls the file back. No room on the disk
+// files and removes the journals. If the program or the machine stops before
+// the first journal is removed, the next OpenDataFiles rolls every file
+// back; once one is gone, the change stands in every file. No room on the disk
 // for the journal refuses the operation with nothing changed; any other
 // system error on the way ends the program with a message, and the next
 // start rolls back. A text that does not fit its record, or holds a

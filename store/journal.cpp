@@ -7,12 +7,17 @@
 namespace quorvel::store {
 namespace {
 
-constexpr char kMagic[4] = {'Q', 'V', 'J', '2'};
+constexpr char kMagic[4] = {'Q', 'V', 'J', '3'};
+constexpr char kUnboundMagic[4] = {'Q', 'V', 'J', '2'};
 constexpr char kLegacyMagic[4] = {'Q', 'V', 'J', '1'};
 constexpr int kLargestRecordNumber = 32767;
 constexpr int kNameSize = 16;
-// magic, record length, original length, device, inode, birth, name, count
-constexpr qint64 kHeaderSize = 4 + 4 + 8 + 8 + 8 + 8 + kNameSize + 4;
+// magic, record length, original length, device, inode, birth, name,
+// operation, channels, count
+constexpr qint64 kOperationAt = 4 + 4 + 8 + 8 + 8 + 8 + kNameSize;
+constexpr qint64 kHeaderSize = kOperationAt + 8 + 4 + 4;
+// The same without operation and channels.
+constexpr qint64 kUnboundHeaderSize = kOperationAt + 4;
 constexpr qint64 kLegacyHeaderSize = 4 + 4 + 8 + 4;
 constexpr qint64 kTrailerSize = 4;
 
@@ -85,7 +90,18 @@ JournalWriter::JournalWriter(const Journal& header, qsizetype expected_entries)
   QByteArray name = header.file_name.left(kNameSize);
   name.resize(kNameSize, '\0');
   out_.append(name);
+  PutLE(out_, header.operation, 8);
+  PutLE(out_, header.channels, 4);
   PutLE(out_, 0, 4);  // the count, filled in by Finish
+}
+
+void JournalWriter::Bind(std::uint64_t operation, std::uint32_t channels) {
+  for (int i = 0; i < 8; ++i) {
+    out_[kOperationAt + i] = static_cast<char>((operation >> (8 * i)) & 0xFF);
+  }
+  for (int i = 0; i < 4; ++i) {
+    out_[kOperationAt + 8 + i] = static_cast<char>((channels >> (8 * i)) & 0xFF);
+  }
 }
 
 void JournalWriter::Add(int record, const char* bytes) {
@@ -111,6 +127,7 @@ QByteArray EncodeJournal(const Journal& journal) {
 bool LooksLikeJournal(const QByteArray& bytes) {
   const qsizetype n = std::min<qsizetype>(bytes.size(), 4);
   return std::memcmp(bytes.constData(), kMagic, n) == 0 ||
+         std::memcmp(bytes.constData(), kUnboundMagic, n) == 0 ||
          std::memcmp(bytes.constData(), kLegacyMagic, n) == 0;
 }
 
@@ -121,10 +138,12 @@ std::optional<Journal> DecodeJournal(const QByteArray& bytes, int record_length)
   if (std::memcmp(bytes.constData(), kLegacyMagic, 4) == 0) {
     journal.legacy = true;
     header = kLegacyHeaderSize;
-  } else if (std::memcmp(bytes.constData(), kMagic, 4) != 0 ||
-             bytes.size() < kHeaderSize + kTrailerSize) {
+  } else if (std::memcmp(bytes.constData(), kUnboundMagic, 4) == 0) {
+    header = kUnboundHeaderSize;
+  } else if (std::memcmp(bytes.constData(), kMagic, 4) != 0) {
     return std::nullopt;
   }
+  if (bytes.size() < header + kTrailerSize) return std::nullopt;
   if (GetLE(bytes, 4, 4) != std::uint64_t(record_length)) return std::nullopt;
   const std::uint64_t original_length = GetLE(bytes, 8, 8);
   const std::uint64_t count = GetLE(bytes, header - 4, 4);
@@ -142,6 +161,10 @@ std::optional<Journal> DecodeJournal(const QByteArray& bytes, int record_length)
     journal.identity.birth = static_cast<qint64>(GetLE(bytes, 32, 8));
     const QByteArray name = bytes.mid(40, kNameSize);
     journal.file_name = name.left(name.indexOf('\0') < 0 ? kNameSize : name.indexOf('\0'));
+  }
+  if (header == kHeaderSize) {
+    journal.operation = GetLE(bytes, kOperationAt, 8);
+    journal.channels = static_cast<std::uint32_t>(GetLE(bytes, kOperationAt + 8, 4));
   }
   journal.entries.reserve(count);
   qint64 at = header;

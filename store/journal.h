@@ -1,7 +1,8 @@
 // The rollback journal kept beside a data file while an operation changes
-// it: which file it belongs to (its identity and name), the file's length
-// and the original bytes of every record the operation overwrites, closed by
-// a checksum. A journal that is torn, empty or fails its checksum was never
+// it: which file it belongs to (its identity and name), which operation wrote
+// it and which files that operation changes, the file's length and the
+// original bytes of every record the operation overwrites, closed by a
+// checksum. A journal that is torn, empty or fails its checksum was never
 // completely written, so the data file was never touched.
 #pragma once
 
@@ -29,6 +30,13 @@ struct Journal {
   bool legacy = false;
   FileIdentity identity = {};  // of the data file, when it was written
   QByteArray file_name = {};   // "Notes.dat"
+  // The operation that wrote it, and one bit (1 << channel number) for each
+  // file that operation changes: its journals are created together and
+  // removed together, so an operation whose journals are no longer all
+  // there has finished. 0 for a journal that stands alone (and for
+  // journals of earlier versions).
+  std::uint64_t operation = 0;
+  std::uint32_t channels = 0;
 };
 
 // "Appoint.dat" -> "Appoint.dat-journal".
@@ -40,6 +48,9 @@ class JournalWriter {
  public:
   explicit JournalWriter(const Journal& header, qsizetype expected_entries = 0);
   void Add(int record, const char* bytes);
+  // Names the operation and the files it changes (see Journal::operation),
+  // once they are known; before Finish.
+  void Bind(std::uint64_t operation, std::uint32_t channels);
   QByteArray Finish();
 
  private:

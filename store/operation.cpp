@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include <QRandomGenerator>
+
 #include "store/data_files.h"
 #include "store/fatal.h"
 #include "store/journal.h"
@@ -225,7 +227,7 @@ Outcome Operation::Apply() {
   struct Plan {
     Channel channel;
     std::vector<std::pair<int, int>> runs;  // changed records, first to last
-    QByteArray journal;
+    JournalWriter journal;
   };
   std::vector<Plan> plans;
   for (Channel channel : kEveryChannel) {
@@ -243,8 +245,8 @@ Outcome Operation::Apply() {
     header.original_length = file.size;
     header.identity = open.identity;
     header.file_name = Info(channel).file_name;
-    JournalWriter journal(header, file.highest - file.lowest + 1);
-    Plan plan{channel, {}, {}};
+    Plan plan{channel, {}, JournalWriter(header, file.highest - file.lowest + 1)};
+    JournalWriter& journal = plan.journal;
     // Changed records a few unchanged ones apart go in one call: the ones
     // between are written again with the bytes they hold (a write call costs
     // more than a few kilobytes), so a move that leaves a group's spare
@@ -275,10 +277,23 @@ Outcome Operation::Apply() {
     if (run_start != 0) plan.runs.emplace_back(run_start, run_end);
     // A file none of whose records changes is left alone entirely.
     if (plan.runs.empty()) continue;
-    plan.journal = journal.Finish();
     plans.push_back(std::move(plan));
   }
   if (plans.empty()) return Outcome::Stored();
+  // Every journal names the operation and all the files it changes, so that
+  // a start after a crash can tell an operation whose journals are all still
+  // there (roll every file back) from one that had begun removing them
+  // (every file already holds the change).
+  std::uint32_t channels = 0;
+  for (const Plan& plan : plans) channels |= std::uint32_t(1) << static_cast<int>(plan.channel);
+  std::uint64_t id = 0;
+  while (id == 0) id = QRandomGenerator::system()->generate64();
+  std::vector<QByteArray> journals;
+  journals.reserve(plans.size());
+  for (Plan& plan : plans) {
+    plan.journal.Bind(id, channels);
+    journals.push_back(plan.journal.Finish());
+  }
 
   // 0. Each file is still the one that was opened: a change never goes into
   // a file another program has replaced or removed.
@@ -292,7 +307,9 @@ Outcome Operation::Apply() {
     for (const QByteArray& path : created) fs.Remove(path, &ignored);
     if (!created.empty()) fs.SyncDir(files_.native_dir_, &ignored);
   };
-  for (const Plan& plan : plans) {
+  for (size_t p = 0; p < plans.size(); ++p) {
+    const Plan& plan = plans[p];
+    const QByteArray& bytes = journals[p];
     const QByteArray path = JournalPath(files_.Require(plan.channel).path);
     SystemError error;
     const int handle = fs.CreateNew(path, &error);
@@ -306,7 +323,7 @@ Outcome Operation::Apply() {
       files_.Fail(Doing::kSaving, plan.channel, error);
     }
     created.push_back(path);
-    const bool written = fs.Write(handle, 0, plan.journal.constData(), plan.journal.size(), &error) &&
+    const bool written = fs.Write(handle, 0, bytes.constData(), bytes.size(), &error) &&
                          fs.Sync(handle, &error);
     SystemError ignored;
     const bool closed = fs.Close(handle, written ? &error : &ignored);
@@ -334,7 +351,8 @@ Outcome Operation::Apply() {
   }
   for (const Plan& plan : plans) files_.Sync(plan.channel);
 
-  // 3. Done: the journals go.
+  // 3. Done: the journals go. Once the first is gone the operation counts as
+  // finished, whichever of the others a crash leaves behind.
   for (const QByteArray& path : created) {
     SystemError error;
     if (!fs.Remove(path, &error)) {

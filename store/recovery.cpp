@@ -3,6 +3,7 @@
 // belongs to this very file. Anything else under a journal's name is set
 // aside, never applied, and the user is told.
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <optional>
 #include <utility>
@@ -23,78 +24,129 @@ bool LegacyFits(Channel channel, const Journal& journal, qint64 size) {
   return size - journal.original_length <= growth;
 }
 
+std::uint32_t Bit(Channel channel) { return std::uint32_t(1) << static_cast<int>(channel); }
+
 }  // namespace
 
-void DataFiles::RollBack(Channel channel) {
-  const Open& file = Require(channel);
-  const QByteArray journal_path = JournalPath(file.path);
+DataFiles::Found DataFiles::Examine(Channel channel, bool act) {
+  const QByteArray journal_path = JournalPath(PathFor(channel));
   SystemError error;
   Entry entry;
   if (!file_system_->Inspect(journal_path, &entry, &error)) Fail(Doing::kRestoring, channel, error);
-  if (entry.kind == EntryKind::kMissing) return;
+  if (entry.kind == EntryKind::kMissing) return {};
   // A link, a folder or a file with other names was never written by this
   // program: journals are only ever created as new files.
   if (entry.kind != EntryKind::kRegular || entry.identity.links > 1) {
-    SetAside(channel, journal_path);
-    return;
+    if (act) SetAside(channel, journal_path);
+    return {};
   }
-
   const int length = Info(channel).record_length;
-  std::optional<Journal> journal;
-  bool ours = true;
-  {
-    const int handle = file_system_->Open(journal_path, /*create=*/false, &error);
-    if (handle < 0) {
-      // Swapped for something else since it was looked at.
-      SetAside(channel, journal_path);
-      return;
-    }
-    const qint64 size = file_system_->Size(handle, &error);
-    if (size < 0) Fail(Doing::kRestoring, channel, error);
-    const qint64 wanted = std::min(size, LargestJournalSize(length) + 1);
-    QByteArray bytes(wanted, Qt::Uninitialized);
-    const qint64 got = file_system_->Read(handle, 0, bytes.data(), wanted, &error);
-    if (got < 0) Fail(Doing::kRestoring, channel, error);
-    bytes.truncate(got);
-    if (!file_system_->Close(handle, &error)) Fail(Doing::kRestoring, channel, error);
-    ours = LooksLikeJournal(bytes);
-    if (ours && size <= LargestJournalSize(length)) journal = DecodeJournal(bytes, length);
+  const int handle = file_system_->Open(journal_path, /*create=*/false, &error);
+  if (handle < 0) {
+    // Swapped for something else since it was looked at.
+    if (act) SetAside(channel, journal_path);
+    return {};
   }
-  if (!ours) {
-    SetAside(channel, journal_path);
-    return;
+  const qint64 size = file_system_->Size(handle, &error);
+  if (size < 0) Fail(Doing::kRestoring, channel, error);
+  const qint64 wanted = std::min(size, LargestJournalSize(length) + 1);
+  QByteArray bytes(wanted, Qt::Uninitialized);
+  const qint64 got = file_system_->Read(handle, 0, bytes.data(), wanted, &error);
+  if (got < 0) Fail(Doing::kRestoring, channel, error);
+  bytes.truncate(got);
+  if (!file_system_->Close(handle, &error)) Fail(Doing::kRestoring, channel, error);
+  if (!LooksLikeJournal(bytes)) {
+    if (act) SetAside(channel, journal_path);
+    return {};
   }
-  if (journal) {
-    // Files only grow while an operation runs: a journal recording a longer
-    // file than there is belongs to some other file.
-    const qint64 size = file_system_->Size(file.handle, &error);
-    if (size < 0) Fail(Doing::kRestoring, channel, error);
-    const bool belongs =
-        journal->original_length <= size &&
-        (journal->legacy ? LegacyFits(channel, *journal, size)
-                         : journal->file_name == Info(channel).file_name &&
-                               SameFile(journal->identity, file.identity));
-    if (!belongs) {
-      SetAside(channel, journal_path);
-      return;
-    }
-    // The operation may have written any of its records: put back every one
-    // it was going to overwrite, then cut off what it appended.
-    for (const Journal::Entry& e : journal->entries) {
-      if (!file_system_->Write(file.handle, qint64(e.record - 1) * journal->record_length,
-                               e.bytes.constData(), e.bytes.size(), &error)) {
-        Fail(Doing::kRestoring, channel, error);
-      }
-    }
-    if (!file_system_->Truncate(file.handle, journal->original_length, &error)) {
+  Found found;
+  found.present = true;
+  if (size <= LargestJournalSize(length)) found.journal = DecodeJournal(bytes, length);
+  return found;
+}
+
+bool DataFiles::Belongs(Channel channel, const Journal& journal) const {
+  // Files only grow while an operation runs: a journal recording a longer
+  // file than there is belongs to some other file.
+  const Open& file = Require(channel);
+  SystemError error;
+  const qint64 size = file_system_->Size(file.handle, &error);
+  if (size < 0) Fail(Doing::kRestoring, channel, error);
+  return journal.original_length <= size &&
+         (journal.legacy ? LegacyFits(channel, journal, size)
+                         : journal.file_name == Info(channel).file_name &&
+                               SameFile(journal.identity, file.identity));
+}
+
+void DataFiles::Restore(Channel channel, const Journal& journal) {
+  // The operation may have written any of its records: put back every one
+  // it was going to overwrite, then cut off what it appended.
+  const Open& file = Require(channel);
+  SystemError error;
+  for (const Journal::Entry& e : journal.entries) {
+    if (!file_system_->Write(file.handle, qint64(e.record - 1) * journal.record_length,
+                             e.bytes.constData(), e.bytes.size(), &error)) {
       Fail(Doing::kRestoring, channel, error);
     }
-    Sync(channel);
   }
-  // Only now may the journal go: the file is whole again (or a torn journal
-  // shows the file was never touched).
-  if (!file_system_->Remove(journal_path, &error)) Fail(Doing::kRestoring, channel, error);
-  SyncFolder();
+  if (!file_system_->Truncate(file.handle, journal.original_length, &error)) {
+    Fail(Doing::kRestoring, channel, error);
+  }
+  Sync(channel);
+}
+
+void DataFiles::Recover(std::initializer_list<Channel> channels) {
+  // What lies under every journal name, including the names of files not
+  // open (yet): an operation's journals are judged together.
+  std::array<Found, kChannelCount> found;
+  for (Channel channel : kEveryChannel) {
+    const bool act = IsOpen(channel) &&
+                     std::find(channels.begin(), channels.end(), channel) != channels.end();
+    found[ChannelIndex(channel)] = Examine(channel, act);
+    // Looked at only to judge the others: left for when its file is opened.
+    if (!act) found[ChannelIndex(channel)].present = false;
+  }
+  auto intact_in = [&](Channel channel, std::uint64_t operation) {
+    const Found& f = found[ChannelIndex(channel)];
+    return f.journal && !f.journal->legacy && f.journal->operation == operation;
+  };
+  // An operation creates all its journals before it touches any data file
+  // and removes them only once every file holds the change: when one of
+  // them is missing or torn, no file needs to be put back.
+  auto whole = [&](Channel channel, const Journal& journal) {
+    if (journal.legacy || journal.operation == 0) return true;
+    // Bits for files this program does not know are not judged: a file
+    // whose journals are all here is put back rather than left half written.
+    if (!(journal.channels & Bit(channel))) return false;
+    for (Channel other : kEveryChannel) {
+      if ((journal.channels & Bit(other)) && !intact_in(other, journal.operation)) return false;
+    }
+    return true;
+  };
+  // Every file is put back before any journal goes, so a crash in between
+  // finds them all still there and does it again.
+  for (Channel channel : channels) {
+    Found& f = found[ChannelIndex(channel)];
+    if (!f.present || !f.journal) continue;
+    if (!Belongs(channel, *f.journal)) {
+      SetAside(channel, JournalPath(Require(channel).path));
+      f.present = false;
+      continue;
+    }
+    if (whole(channel, *f.journal)) Restore(channel, *f.journal);
+  }
+  // Only now may the journals go: every file is whole again (or a torn
+  // journal shows the file was never touched).
+  bool removed = false;
+  for (Channel channel : channels) {
+    if (!found[ChannelIndex(channel)].present) continue;
+    SystemError error;
+    if (!file_system_->Remove(JournalPath(Require(channel).path), &error)) {
+      Fail(Doing::kRestoring, channel, error);
+    }
+    removed = true;
+  }
+  if (removed) SyncFolder();
 }
 
 void DataFiles::SetAside(Channel channel, const QByteArray& journal_path) {

@@ -144,6 +144,33 @@ TEST_F(InterchangeTransferTest, ImportStoresThroughTheFileOperationsAndRecognise
   EXPECT_EQ(ReadFolder(data_), before);
 }
 
+// An import that adds both appointments and entries changes two files in one
+// operation: at every crash point both hold the import or neither does.
+TEST_F(InterchangeTransferTest, AnImportIntoTwoFilesIsAllOrNothingAtEveryCrashPoint) {
+  const QString ics = Path(QStringLiteral("sweep.ics"));
+  WriteFile(ics,
+            "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\n"
+            "BEGIN:VEVENT\r\nUID:1\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260110T090000\r\n"
+            "DTEND:20260110T100000\r\nSUMMARY:Dentist\r\nEND:VEVENT\r\n"
+            "END:VCALENDAR\r\n");
+  const QString vcf = Path(QStringLiteral("sweep.vcf"));
+  WriteFile(vcf, "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;John\r\nTEL;TYPE=HOME:123\r\nEND:VCARD\r\n");
+  RunSweep("import of an appointment and an entry",
+           {[](const QString& dir) {
+              Fill(dir, [](DataFiles& files) {
+                ASSERT_TRUE(
+                    AddAppointment(files, Make("20260110-1", "08:00", "08:30", "Early")).stored());
+                AddressEntry doe;
+                doe.surname = QStringLiteral("Doe");
+                ASSERT_TRUE(AddAddressEntry(files, doe).stored());
+              });
+            },
+            [&](DataFiles& files) {
+              const ImportSummary summary = ImportFiles(files, {ics, vcf}, Options());
+              EXPECT_EQ(summary.Appointments() + summary.Contacts(), summary.ok() ? 2 : 0);
+            }});
+}
+
 TEST_F(InterchangeTransferTest, AFileThatCannotBeReadStopsTheWholeImport) {
   const QString good = Path(QStringLiteral("good.vcf"));
   WriteFile(good, "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;Jane\r\nEND:VCARD\r\n");

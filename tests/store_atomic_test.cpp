@@ -267,6 +267,83 @@ TEST_F(StoreJournalTest, TornEmptyOrDamagedJournalsAreRemovedAndTheFileKept) {
   EXPECT_FALSE(store::DecodeJournal(whole, 500).has_value());
 }
 
+TEST_F(StoreJournalTest, TheJournalsOfOneOperationArePutBackOnlyWhenTheyAreAllThere) {
+  QStringList notices;
+  store::SetNoticeHandler([&notices](const QString& message) { notices << message; });
+  AppendItem(files_, Channel::kAppoint, 1);
+  AppendItem(files_, Channel::kAddBook, 1);
+  const QByteArray appoint = Bytes("Appoint.dat");
+  const QByteArray book = Bytes("AddBook.dat");
+  {
+    Operation op(files_);
+    op.WriteText(Channel::kAppoint, 1, QStringLiteral("changed"));
+    op.WriteText(Channel::kAddBook, 1, QStringLiteral("changed too"));
+    ASSERT_TRUE(op.Commit().stored());
+  }
+  const QByteArray appoint_after = Bytes("Appoint.dat");
+  const QByteArray book_after = Bytes("AddBook.dat");
+  // The journal each file had while the change above was being written.
+  auto journal = [&](Channel channel, const QByteArray& before, std::uint64_t operation,
+                     std::uint32_t channels) {
+    const int length = store::Info(channel).record_length;
+    store::Journal j = JournalFor(Path(QString::fromLatin1(store::Info(channel).file_name)), length,
+                                  before.size(), {{1, before.left(length)}});
+    j.operation = operation;
+    j.channels = channels;
+    return store::EncodeJournal(j);
+  };
+  const std::uint32_t both = (1u << 11) | (1u << 13);
+  const QByteArray a = journal(Channel::kAppoint, appoint, 7, both);
+  const QByteArray b = journal(Channel::kAddBook, book, 7, both);
+  // As the version before bound journals together wrote them: no operation.
+  auto unbound = [](QByteArray bytes) {
+    bytes.replace(0, 4, "QVJ2");
+    bytes.remove(56, 12);
+    bytes.chop(4);
+    const std::uint32_t crc = store::Crc32(bytes.constData(), bytes.size());
+    for (int i = 0; i < 4; ++i) bytes.append(char((crc >> (8 * i)) & 0xFF));
+    return bytes;
+  };
+  ASSERT_TRUE(store::DecodeJournal(unbound(a), 128).has_value());
+  EXPECT_EQ(store::DecodeJournal(unbound(a), 128)->operation, 0u);
+  EXPECT_EQ(store::DecodeJournal(a, 128)->channels, both);
+
+  struct Case {
+    const char* what;
+    QByteArray appoint_journal, book_journal;
+    bool appoint_back, book_back;
+  };
+  const Case cases[] = {
+      {"both journals there", a, b, true, true},
+      {"one removed by the commit", QByteArray(), b, false, false},
+      {"the other removed by the commit", a, QByteArray(), false, false},
+      {"one torn while the journals were written", a, b.left(b.size() - 3), false, false},
+      {"journals of two different operations", a, journal(Channel::kAddBook, book, 8, both), false,
+       false},
+      {"a journal of its own beside one whose partner is gone",
+       journal(Channel::kAppoint, appoint, 0, 0), b, true, false},
+      {"a bit for a file this version does not know", journal(Channel::kAppoint, appoint, 9,
+                                                              both | (1u << 20)),
+       journal(Channel::kAddBook, book, 9, both | (1u << 20)), true, true},
+      {"journals from before operations were named", unbound(a), QByteArray(), true, false},
+  };
+  for (const Case& c : cases) {
+    files_.CloseDataFiles();
+    WriteFile(QStringLiteral("Appoint.dat"), appoint_after);
+    WriteFile(QStringLiteral("AddBook.dat"), book_after);
+    if (!c.appoint_journal.isNull()) WriteFile(QStringLiteral("Appoint.dat-journal"), c.appoint_journal);
+    if (!c.book_journal.isNull()) WriteFile(QStringLiteral("AddBook.dat-journal"), c.book_journal);
+    ASSERT_EQ(files_.OpenDataFiles(), store::OpenResult::kOpened) << c.what;
+    EXPECT_EQ(Bytes("Appoint.dat"), c.appoint_back ? appoint : appoint_after) << c.what;
+    EXPECT_EQ(Bytes("AddBook.dat"), c.book_back ? book : book_after) << c.what;
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files).size(), 4) << c.what;
+  }
+  store::SetNoticeHandler({});
+  // Nothing was set aside: every journal was this folder's own.
+  EXPECT_TRUE(notices.isEmpty()) << notices.join(QLatin1Char('\n')).toStdString();
+  EXPECT_TRUE(fatal_.isEmpty());
+}
+
 TEST_F(StoreJournalTest, AnOperationThatChangesNothingTouchesNoFile) {
   AppendItem(files_, Channel::kAppoint, 0);
   auto fs = std::make_shared<FaultyFileSystem>();

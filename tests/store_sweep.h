@@ -1,8 +1,8 @@
 // Crash and failure sweeps over one store operation: the operation is run
 // once per crash point (with each way a crash can leave the disk) and once
 // per failing system call, and every time the folder, reopened with the
-// real file system, must hold each data file exactly as it was before the
-// operation or exactly as it is after it.
+// real file system, must hold every data file exactly as it was before the
+// operation or every one exactly as it is after it.
 #pragma once
 
 #include <functional>
@@ -146,7 +146,10 @@ inline int RunSweep(const char* name, const Sweep& sweep) {
       return;
     }
     files.CloseDataFiles();
+    // The operation is all or nothing as a whole: every file as before, or
+    // every file as after, never some of each.
     const FolderState now = ReadFolder(dir);
+    QStringList not_before, not_after;
     for (const auto& [file, bytes] : now) {
       const auto was = before.find(file);
       const bool as_before = was != before.end() ? was->second == bytes : bytes.isEmpty();
@@ -155,7 +158,12 @@ inline int RunSweep(const char* name, const Sweep& sweep) {
       EXPECT_TRUE(as_before || as_after)
           << name << where.toStdString() << ": " << file.toStdString()
           << " is neither as before nor as after (" << bytes.size() << " bytes)";
+      if (!as_before) not_before << file;
+      if (!as_after) not_after << file;
     }
+    EXPECT_TRUE(not_before.isEmpty() || not_after.isEmpty())
+        << name << where.toStdString() << ": " << not_before.join(QLatin1Char(' ')).toStdString()
+        << " as after, but " << not_after.join(QLatin1Char(' ')).toStdString() << " as before";
     EXPECT_EQ(now.size(), after.size()) << name << where.toStdString() << ": files left over";
   };
 
@@ -164,7 +172,7 @@ inline int RunSweep(const char* name, const Sweep& sweep) {
   // beside it.
   auto check_found = [&](const QString& where) {
     const FolderState found = ReadFolder(dir);
-    for (store::Channel channel : store::kAllChannels) {
+    for (store::Channel channel : store::kEveryChannel) {
       const QString file = QString::fromLatin1(store::Info(channel).file_name);
       const QByteArray bytes = found.count(file) ? found.at(file) : QByteArray();
       const QByteArray was = before.count(file) ? before.at(file) : QByteArray();

@@ -9,7 +9,9 @@
 #include "addressbook/address_file.h"
 #include "calendar/appointment_file.h"
 #include "store/data_files.h"
+#include "store/fatal.h"
 #include "sync/sync_state.h"
+#include "tests/store_sweep.h"
 
 namespace quorvel::sync {
 namespace {
@@ -145,6 +147,37 @@ TEST_F(SyncStateTest, WithoutSyncNothingExtraIsWritten) {
   ASSERT_TRUE(DeleteAppointment(files_, QStringLiteral("20260107-1")).stored());
   EXPECT_FALSE(QFile::exists(dir_.filePath("Sync.dat")));
   EXPECT_FALSE(HasSyncFile(files_));
+}
+
+// Deleting a synced appointment changes its file and the sync file in one
+// operation: after a crash at any point, both hold the delete or neither
+// does, so the links never point at the wrong appointment.
+TEST(SyncStateSweepTest, AnItemAndItsLinksChangeTogetherAtEveryCrashPoint) {
+  auto appointment = [](const char* id) {
+    return Appointment{QString::fromLatin1(id), QStringLiteral("S"), QStringLiteral("09:00"),
+                       QStringLiteral("09:30"), false, QStringLiteral("15"), QString()};
+  };
+  // A failing call ends the program with a message; here it only ends the run.
+  store::SetFatalHandler([](const QString&) {});
+  store::SetNoticeHandler([](const QString&) {});
+  testing::RunSweep("delete a synced appointment", {[&](const QString& dir) {
+    testing::Fill(dir, [&](store::DataFiles& files) {
+      SyncState state;
+      int k = 0;
+      for (const char* id : {"20260107-1", "20260107-2", "20260108-1"}) {
+        ASSERT_TRUE(AddAppointment(files, appointment(id)).stored());
+        state.appointments.push_back(Link{k, {}, QStringLiteral("/c/%1.ics").arg(k), "e", "d", "u"});
+        ++k;
+      }
+      store::Operation op(files);
+      SaveState(files, op, state);
+      ASSERT_TRUE(op.Commit().stored());
+    });
+  }, [](store::DataFiles& files) {
+    DeleteAppointment(files, QStringLiteral("20260107-1"));
+  }});
+  store::SetFatalHandler({});
+  store::SetNoticeHandler({});
 }
 
 TEST(SyncStateDecodeTest, DamagedLinesAreRefused) {
