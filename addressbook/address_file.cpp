@@ -16,28 +16,23 @@ constexpr store::Channel kBook = store::Channel::kAddBook;
 int Record(int item, int field) { return store::FieldRecord(kBook, item, field); }
 
 // The last entry, other than `skip`, whose key equals `key` exactly; -1 when
-// there is none. Works on the file set and on an operation alike.
-template <class Reader>
-int FindKey(const Reader& reader, const QString& key, int skip = -1) {
-  const int count = reader.ReadCount(kBook);
+// there is none, as the operation sees the entries.
+int FindKey(const store::Operation& op, const QString& key, int skip = -1) {
+  const store::TextMatch match(key);
+  const int count = op.ReadCount(kBook);
   int found = -1;
   for (int k = 0; k < count; ++k) {
-    if (k != skip && reader.ReadText(kBook, Record(k, kFieldKey)) == key) found = k;
+    if (k != skip && match.Equals(op, kBook, Record(k, kFieldKey))) found = k;
   }
   return found;
 }
 
-// The same for the file set, in runs of records. A key the code page can
-// store is compared as its bytes (decoding is one to one on those).
+// The same for the file set, in runs of records.
 int FindKey(const store::DataFiles& files, const QString& key, int skip = -1) {
-  const std::optional<QByteArray> bytes = store::EncodeText(key);
+  const store::TextMatch match(key);
   int found = -1;
   store::ScanItems(files, kBook, files.ReadCount(kBook), [&](int k, const char* group) {
-    if (k == skip) return;
-    if (bytes ? store::FieldBytes(kBook, group, kFieldKey) == *bytes
-              : store::FieldText(kBook, group, kFieldKey) == key) {
-      found = k;
-    }
+    if (k != skip && match.Equals(store::FieldBytes(kBook, group, kFieldKey))) found = k;
   });
   return found;
 }

@@ -72,6 +72,8 @@ SyncWindow::SyncWindow(store::DataFiles& files, sync::BackgroundSync& runner, QW
   find_ = new QPushButton(tr("&Find calendars"));
   save_ = new QPushButton(tr("Sa&ve"));
   sync_now_ = new QPushButton(tr("Sync &now"));
+  stop_ = new QPushButton(tr("S&top"));
+  stop_->setEnabled(false);
   auto* close = new QPushButton(tr("&Close"));
   progress_ = new QProgressBar;
   progress_->setAccessibleName(tr("Sync progress"));
@@ -104,6 +106,7 @@ SyncWindow::SyncWindow(store::DataFiles& files, sync::BackgroundSync& runner, QW
       {find_, QT_TR_NOOP("Find calendars")},
       {save_, QT_TR_NOOP("Save")},
       {sync_now_, QT_TR_NOOP("Sync now")},
+      {stop_, QT_TR_NOOP("Stop sync")},
       {close, QT_TR_NOOP("Close")}};
   for (const auto& [widget, name] : named) {
     widget->setObjectName(QString::fromLatin1(name));
@@ -125,6 +128,7 @@ SyncWindow::SyncWindow(store::DataFiles& files, sync::BackgroundSync& runner, QW
   buttons->addStretch();
   buttons->addWidget(save_);
   buttons->addWidget(sync_now_);
+  buttons->addWidget(stop_);
   buttons->addWidget(close);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
@@ -135,6 +139,12 @@ SyncWindow::SyncWindow(store::DataFiles& files, sync::BackgroundSync& runner, QW
   connect(find_, &QPushButton::clicked, this, &SyncWindow::FindCollections);
   connect(save_, &QPushButton::clicked, this, [this] { SaveSettings({}); });
   connect(sync_now_, &QPushButton::clicked, this, &SyncWindow::SyncNow);
+  connect(stop_, &QPushButton::clicked, this, [this] {
+    if (!runner_.running()) return;
+    runner_.Stop();
+    stop_->setEnabled(false);
+    status_->setText(tr("Stopping…"));
+  });
   connect(close, &QPushButton::clicked, this, &QWidget::hide);
   connect(&runner_, &sync::BackgroundSync::Progress, this, &SyncWindow::ShowProgress);
   connect(&runner_, &sync::BackgroundSync::Finished, this, &SyncWindow::ShowFinished);
@@ -161,6 +171,7 @@ void SyncWindow::SetBusy(bool busy, const QString& status) {
   find_->setEnabled(idle);
   save_->setEnabled(idle);
   sync_now_->setEnabled(idle);
+  stop_->setEnabled(runner_.running());
   if (busy) {
     progress_->setRange(0, 0);  // moving: the length is not known
   } else if (!runner_.running()) {

@@ -52,6 +52,7 @@ class SyncWindow : public QWidget {
   QPushButton* find_;
   QPushButton* save_;
   QPushButton* sync_now_;
+  QPushButton* stop_;  // the running sync
   QProgressBar* progress_;
   QLabel* status_;
   bool busy_ = false;  // finding or saving

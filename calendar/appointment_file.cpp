@@ -117,9 +117,10 @@ store::Outcome UpdateAppointment(store::DataFiles& files, const Appointment& app
   }
   store::Operation op(files);
   const int count = op.ReadCount(kFile);
+  const store::TextMatch match(appointment.id);
   bool found = false;
   for (int k = 0; k < count; ++k) {
-    if (op.ReadText(kFile, Record(k, kIdField)) == appointment.id) {
+    if (match.Equals(op, kFile, Record(k, kIdField))) {
       WriteFields(op, k, appointment);
       found = true;
     }
@@ -132,8 +133,9 @@ store::Outcome DeleteAppointment(store::DataFiles& files, const QString& id) {
   store::Operation op(files);
   const int count = op.ReadCount(kFile);
   int position = -1;
+  const store::TextMatch match(id);
   for (int k = 0; k < count; ++k) {
-    if (op.ReadText(kFile, Record(k, kIdField)) == id) position = k;
+    if (match.Equals(op, kFile, Record(k, kIdField))) position = k;
   }
   if (position < 0) return store::Outcome::Refused(QString::fromLatin1(kAppointmentNotStored));
   RemoveAppointment(op, position);
@@ -160,7 +162,10 @@ void RemoveAppointment(store::Operation& op, int position) {
   // Later ordinals of the same date move down by one, compared as numbers.
   const QString day = id.left(8);
   const int deleted = Ordinal(id);
+  const store::TextMatch same_day(day);
   for (int k = 0; k <= count - 2; ++k) {
+    // Only IDs of the same date are decoded.
+    if (day.size() == 8 && !same_day.Begins(op, kFile, Record(k, kIdField))) continue;
     const QString other = op.ReadText(kFile, Record(k, kIdField));
     if (other.left(8) != day) continue;
     const int ordinal = Ordinal(other);
@@ -174,8 +179,12 @@ QString NextAppointmentId(const store::Operation& op, const QDate& date) {
   const QString key = DayKey(date);
   const int count = op.ReadCount(kFile);
   int n = 0;
+  const store::TextMatch day(key);
   for (int k = 0; k < count; ++k) {
-    if (op.ReadText(kFile, Record(k, kIdField)).left(8) == key) ++n;
+    if (key.size() == 8 ? day.Begins(op, kFile, Record(k, kIdField))
+                        : op.ReadText(kFile, Record(k, kIdField)).left(8) == key) {
+      ++n;
+    }
   }
   return key + QLatin1Char('-') + QString::number(n + 1);
 }

@@ -52,8 +52,9 @@ store::Outcome SaveNote(store::DataFiles& files, const QString& title, const QSt
   store::Operation op(files);
   const int count = op.ReadCount(kNotes);
   int match = -1;
+  const store::TextMatch same_title(title);
   for (int k = 0; k < count; ++k) {
-    if (op.ReadText(kNotes, TitleRecord(k)) == title) match = k;  // the last match wins
+    if (same_title.Equals(op, kNotes, TitleRecord(k))) match = k;  // the last match wins
   }
   if (match >= 0) {
     op.WriteText(kNotes, BodyRecord(match), body);

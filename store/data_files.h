@@ -194,6 +194,9 @@ class Operation {
   std::int16_t ReadInteger(Channel channel, int record) const;
   Variant ReadVariant(Channel channel, int record) const;
   int ReadCount(Channel channel) const;
+  // A text record's Windows-1252 bytes, undecoded, for comparing; valid
+  // until the next write through this operation.
+  QByteArrayView ReadTextBytes(Channel channel, int record) const;
 
   void WriteText(Channel channel, int record, const QString& text);
   void WriteInteger(Channel channel, int record, std::int16_t value);
@@ -233,8 +236,10 @@ class Operation {
     // needed; an empty block is not read yet.
     std::vector<QByteArray> blocks;
     std::vector<QByteArray> reads;  // the bytes the blocks share
-    // Staged records, record r at (r - 1) × length; `staged[r]` tells which.
-    std::vector<char> bytes;
+    // Staged records, record r at (r - 1) × length for r up to `room`;
+    // `staged[r]` tells which hold anything.
+    std::unique_ptr<char[]> bytes;
+    int room = 0;
     std::vector<bool> staged;
     int lowest = 0, highest = 0;  // staged records lie within
   };

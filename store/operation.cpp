@@ -80,13 +80,17 @@ const char* Operation::OnDisk(Channel channel, int record) const {
 const char* Operation::At(Channel channel, int record) const {
   File& file = Touch(channel);
   if (record >= 1 && record < int(file.staged.size()) && file.staged[record]) {
-    return file.bytes.data() + qsizetype(record - 1) * Info(channel).record_length;
+    return file.bytes.get() + qsizetype(record - 1) * Info(channel).record_length;
   }
   return OnDisk(channel, record);
 }
 
 QString Operation::ReadText(Channel channel, int record) const {
   return DecodeTextAt(At(channel, record), Info(channel).record_length);
+}
+
+QByteArrayView Operation::ReadTextBytes(Channel channel, int record) const {
+  return TextBytesAt(At(channel, record), Info(channel).record_length);
 }
 
 std::int16_t Operation::ReadInteger(Channel channel, int record) const {
@@ -103,10 +107,23 @@ int Operation::ReadCount(Channel channel) const {
 
 void Operation::Reserve(Channel channel, int record) {
   File& file = Touch(channel);
-  if (int(file.staged.size()) <= record) {
-    file.staged.resize(record + 1, false);
-    file.bytes.resize(size_t(record) * Info(channel).record_length);
+  if (int(file.staged.size()) <= record) file.staged.resize(record + 1, false);
+  if (file.room >= record) return;
+  // Left uninitialised: only staged records (and, at commit, the unchanged
+  // ones between them) are ever read back, so room that is never staged
+  // costs no zero-filling, and the system maps its pages only when touched.
+  // Room grows at least twice over, so that adding one record after
+  // another does not copy again each time.
+  const int length = Info(channel).record_length;
+  const int room = std::min(std::max(record, 2 * file.room), kLargestRecordNumber);
+  std::unique_ptr<char[]> bytes(new char[size_t(room) * length]);
+  if (file.highest != 0) {
+    const size_t from = size_t(file.lowest - 1) * length;
+    std::memcpy(bytes.get() + from, file.bytes.get() + from,
+                size_t(file.highest - file.lowest + 1) * length);
   }
+  file.bytes = std::move(bytes);
+  file.room = room;
 }
 
 char* Operation::Stage(Channel channel, int record) {
@@ -122,7 +139,7 @@ char* Operation::Stage(Channel channel, int record) {
   file.staged[record] = true;
   file.lowest = file.lowest == 0 ? record : std::min(file.lowest, record);
   file.highest = std::max(file.highest, record);
-  return file.bytes.data() + qsizetype(record - 1) * length;
+  return file.bytes.get() + qsizetype(record - 1) * length;
 }
 
 QByteArray Operation::ReadRecord(Channel channel, int record) const {
@@ -265,7 +282,7 @@ Outcome Operation::Apply() {
       if (run_start != 0 && r - run_end - 1 <= bridged) {
         for (int g = run_end + 1; g < r; ++g) {
           if (!file.staged[g]) {
-            std::memcpy(file.bytes.data() + qsizetype(g - 1) * length, OnDisk(channel, g), length);
+            std::memcpy(file.bytes.get() + qsizetype(g - 1) * length, OnDisk(channel, g), length);
           }
         }
       } else {
@@ -343,7 +360,7 @@ Outcome Operation::Apply() {
     for (const auto& [first, last] : plan.runs) {
       SystemError error;
       const qint64 offset = qint64(first - 1) * length;
-      if (!fs.Write(open.handle, offset, file.bytes.data() + offset,
+      if (!fs.Write(open.handle, offset, file.bytes.get() + offset,
                     qint64(last - first + 1) * length, &error)) {
         files_.Fail(Doing::kSaving, plan.channel, error);
       }

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <algorithm>
+#include <optional>
 
 #include <QByteArray>
 
 #include "store/data_files.h"
+#include "store/text_codec.h"
 
 namespace quorvel::store {
 
@@ -39,5 +41,30 @@ inline QString FieldText(Channel channel, const char* group, int field) {
   const int length = Info(channel).record_length;
   return DecodeTextAt(group + qsizetype(field - 1) * length, length);
 }
+
+// One text to look for among text records, compared as its Windows-1252
+// bytes when the code page holds it (decoding is one to one on those) and
+// decoded otherwise, so the answer is the same as comparing decoded texts.
+class TextMatch {
+ public:
+  explicit TextMatch(const QString& text) : text_(text), bytes_(EncodeText(text)) {}
+  // Whether the record holds exactly the text.
+  bool Equals(const Operation& op, Channel channel, int record) const {
+    return bytes_ ? op.ReadTextBytes(channel, record) == *bytes_
+                  : op.ReadText(channel, record) == text_;
+  }
+  bool Equals(QByteArrayView stored) const {
+    return bytes_ ? stored == *bytes_ : DecodeText(stored) == text_;
+  }
+  // Whether the record's text starts with the text.
+  bool Begins(const Operation& op, Channel channel, int record) const {
+    return bytes_ ? op.ReadTextBytes(channel, record).startsWith(*bytes_)
+                  : op.ReadText(channel, record).startsWith(text_);
+  }
+
+ private:
+  QString text_;
+  std::optional<QByteArray> bytes_;
+};
 
 }  // namespace quorvel::store

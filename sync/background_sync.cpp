@@ -42,6 +42,10 @@ void BackgroundSync::SetAutomatic(bool on, int minutes) {
   }
 }
 
+void BackgroundSync::Stop() {
+  if (running_ && stop_) stop_->store(true);
+}
+
 void BackgroundSync::Start(const QString& given_password) {
   if (running_) return;
   auto state = LoadState(files_);
@@ -52,11 +56,12 @@ void BackgroundSync::Start(const QString& given_password) {
     return;
   }
   running_ = true;
+  stop_ = std::make_shared<std::atomic<bool>>(false);
   const SyncSettings settings = state->settings;
-  QThread* worker = QThread::create([this, settings, given_password] {
+  QThread* worker = QThread::create([this, settings, given_password, stop = stop_] {
     QString password = given_password;
     SyncReport report;
-    if (password.isEmpty()) {
+    if (password.isEmpty() && !stop->load()) {
       const PasswordLookup lookup = ReadPassword(settings.server, settings.user);
       if (!lookup.ok()) report.error = lookup.error;
       password = lookup.password;
@@ -68,6 +73,7 @@ void BackgroundSync::Start(const QString& given_password) {
       SyncEngine engine(files_, client, [this](const std::function<void()>& work) {
         QMetaObject::invokeMethod(this, work, Qt::BlockingQueuedConnection);
       });
+      engine.set_stop(stop);
       engine.set_progress([this](const SyncProgress& p) {
         QMetaObject::invokeMethod(this, [this, p] { emit Progress(p.step, p.done, p.total); },
                                   Qt::QueuedConnection);

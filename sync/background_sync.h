@@ -4,6 +4,9 @@
 // automatic sync.
 #pragma once
 
+#include <atomic>
+#include <memory>
+
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -24,6 +27,9 @@ class BackgroundSync : public QObject {
   // Starts a sync with the saved settings and `password` (read from the
   // secret store when empty). Does nothing while one runs.
   void Start(const QString& password = QString());
+  // Stops the running sync as soon as it can (requests in flight are cut
+  // off); Finished follows. Does nothing when none runs.
+  void Stop();
   // Turns the automatic sync on (every `minutes`) or off.
   void SetAutomatic(bool on, int minutes = 5);
 
@@ -35,6 +41,7 @@ class BackgroundSync : public QObject {
   store::DataFiles& files_;
   QTimer timer_;
   bool running_ = false;
+  std::shared_ptr<std::atomic<bool>> stop_;  // of the running sync
 };
 
 // One sync, here and now (for the command line and tests): the saved

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTimer>
 #include <QHostAddress>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -130,6 +131,9 @@ QString DavError::Message() const {
                             "that of a CalDAV/CardDAV server?").arg(detail);
     case DavErrorKind::kServer:
       return QCoreApplication::translate("Sync", "The server reported an error (%1 %2).").arg(status).arg(detail);
+    case DavErrorKind::kStopped:
+      return QCoreApplication::translate("Sync", "Sync stopped. Nothing was lost: the next sync "
+                            "finishes what this one began.");
   }
   return QString();
 }
@@ -178,6 +182,10 @@ std::unique_ptr<DavClient::InFlight> DavClient::Start(
     Fail(error, DavError{DavErrorKind::kInsecure, 0, url.toDisplayString()});
     return nullptr;
   }
+  if (Stopping()) {
+    Fail(error, DavError{DavErrorKind::kStopped, 0, {}});
+    return nullptr;
+  }
   QNetworkRequest request(url);
   request.setRawHeader("Authorization", authorization_);
   request.setRawHeader("User-Agent", "Quorvel");
@@ -206,6 +214,10 @@ std::unique_ptr<DavClient::InFlight> DavClient::Start(
 std::optional<DavClient::Reply> DavClient::Finish(InFlight& flight, DavError* error) {
   QNetworkReply* reply = flight.reply;
   const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+  if (reply->error() == QNetworkReply::OperationCanceledError && Stopping()) {
+    Fail(error, DavError{DavErrorKind::kStopped, 0, {}});
+    return std::nullopt;
+  }
   if (!status.isValid()) {
     DavError failure;
     failure.detail = reply->errorString();
@@ -243,8 +255,22 @@ std::optional<DavClient::Reply> DavClient::Send(
   if (!flight) return std::nullopt;
   QEventLoop loop;
   QObject::connect(flight->reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+  QNetworkReply* reply = flight->reply;
+  WatchStop(loop, [reply] { reply->abort(); });
   if (!flight->reply->isFinished()) loop.exec(QEventLoop::ExcludeUserInputEvents);
   return Finish(*flight, error);
+}
+
+void DavClient::WatchStop(QEventLoop& loop, const std::function<void()>& cut) const {
+  if (!stop_) return;
+  auto* timer = new QTimer(&loop);
+  timer->setInterval(50);
+  QObject::connect(timer, &QTimer::timeout, &loop, [this, timer, cut] {
+    if (!Stopping()) return;
+    timer->stop();
+    cut();
+  });
+  timer->start();
 }
 
 std::optional<Multistatus> DavClient::SendMultistatus(const QByteArray& verb, const QUrl& url,
@@ -639,6 +665,14 @@ void DavClient::WriteAll(const std::vector<WriteRequest>& writes,
     }
   };
   launch();
+  // Stopped: nothing more starts, and what is in flight is cut off (each
+  // still gets its answer, kStopped).
+  WatchStop(loop, [&] {
+    stop = true;
+    std::vector<QNetworkReply*> replies;
+    for (auto& [index, flight] : flying) replies.push_back(flight->reply);
+    for (QNetworkReply* reply : replies) reply->abort();
+  });
   if (!flying.empty()) loop.exec(QEventLoop::ExcludeUserInputEvents);
   for (auto& [index, result] : without_etag) {
     if (stop) break;

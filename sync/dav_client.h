@@ -7,6 +7,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <map>
@@ -23,6 +24,8 @@
 
 class QNetworkAccessManager;
 
+class QEventLoop;
+
 namespace quorvel::sync {
 
 enum class DavErrorKind {
@@ -38,6 +41,7 @@ enum class DavErrorKind {
   kQuotaFull,       // 507
   kBadReply,        // not the reply a DAV server sends
   kServer,          // any other failure status
+  kStopped,         // the user stopped the sync
 };
 
 struct DavError {
@@ -160,6 +164,11 @@ class DavClient {
   // The path part of `url` in the form hrefs are compared in.
   static QString PathOf(const QUrl& url);
 
+  // Makes every request fail with kStopped once `*stop` is true: those in
+  // flight are cut off, no new one is sent. The flag may be set from any
+  // thread.
+  void set_stop(std::shared_ptr<const std::atomic<bool>> stop) { stop_ = std::move(stop); }
+
   // How many requests this client has sent.
   int request_count() const { return request_count_; }
   // How many of them per method (PUT, REPORT, PROPFIND…).
@@ -198,6 +207,11 @@ class DavClient {
   QUrl server_;
   QByteArray authorization_;
   std::unique_ptr<QNetworkAccessManager> network_;
+  std::shared_ptr<const std::atomic<bool>> stop_;
+  bool Stopping() const { return stop_ && stop_->load(); }
+  // While `loop` runs, checks the stop flag now and then and calls `cut`
+  // once it is set.
+  void WatchStop(QEventLoop& loop, const std::function<void()>& cut) const;
   int request_count_ = 0;
   std::map<QByteArray, int> requests_by_method_;
   int multiget_batch_ = 256;

@@ -54,6 +54,7 @@ bool Fatal(const DavError& error) {
     case DavErrorKind::kCertificate:
     case DavErrorKind::kWrongPassword:
     case DavErrorKind::kQuotaFull:
+    case DavErrorKind::kStopped:
       return true;
     default:
       return false;
@@ -65,6 +66,7 @@ class Stopped {};  // thrown to end a run early, as a kill would
 }  // namespace
 
 QString SyncReport::Summary() const {
+  if (stopped) return error;
   if (!ok()) return QCoreApplication::translate("Sync", "Sync failed: ") + error;
   QString line = QCoreApplication::translate("Sync", "Sync done: %1 received, %2 sent").arg(received).arg(sent);
   if (!conflicts.isEmpty()) {
@@ -222,7 +224,10 @@ struct SyncEngine::Impl {
   }
 
   std::nullopt_t Fail(const DavError& error) {
-    if (report.error.isNull()) report.error = error.Message();
+    if (report.error.isNull()) {
+      report.error = error.Message();
+      report.stopped = error.kind == DavErrorKind::kStopped;
+    }
     return std::nullopt;
   }
 
@@ -410,12 +415,12 @@ struct SyncEngine::Impl {
 
     const int total = int(links.size() + locals.size());
     int done = 0;
-    Progress(QCoreApplication::translate("Sync", "Sending changes…"), done, total);
+    Progress(QCoreApplication::translate("Sync", "Comparing changes…"), done, total);
     const CollectionKind kind = calendar ? CollectionKind::kCalendar : CollectionKind::kAddressBook;
     std::vector<Link> kept;
     std::vector<PendingWrite> updates;
     for (Link link : links) {
-      Progress(QCoreApplication::translate("Sync", "Sending changes…"), ++done, total);
+      Progress(QCoreApplication::translate("Sync", "Comparing changes…"), ++done, total);
       const QString ident = Ident(link, calendar);
       auto local_it = local_by_ident.find(ident);
       const LocalItem* local =
@@ -515,7 +520,7 @@ struct SyncEngine::Impl {
     std::vector<PendingWrite> additions;
     for (const LocalItem& item : locals) {
       if (linked_idents.count(item.ident)) continue;
-      Progress(QCoreApplication::translate("Sync", "Sending changes…"), ++done, total);
+      Progress(QCoreApplication::translate("Sync", "Comparing changes…"), ++done, total);
       Link link;
       if (calendar) {
         link.index = item.ident.toInt();
@@ -735,6 +740,10 @@ SyncEngine::SyncEngine(store::DataFiles& files, DavClient& client, FilesRunner r
 
 SyncEngine::~SyncEngine() = default;
 
+void SyncEngine::set_stop(std::shared_ptr<const std::atomic<bool>> stop) {
+  client_.set_stop(std::move(stop));
+}
+
 SyncReport SyncEngine::Run() {
   const int requests_before = client_.request_count();
   SyncReport last;
@@ -765,6 +774,7 @@ SyncReport SyncEngine::Run() {
       last = run.report;
     } catch (const DavError& error) {
       run.report.error = error.Message();
+      run.report.stopped = error.kind == DavErrorKind::kStopped;
       run.report.requests = client_.request_count() - requests_before;
       return run.report;
     } catch (const Stopped&) {

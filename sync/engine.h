@@ -20,6 +20,7 @@
 // - birthdays travel inside the contact cards (BDAY), not as events.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -40,6 +41,7 @@ struct SyncProgress {
 
 struct SyncReport {
   QString error;  // null when the run finished
+  bool stopped = false;  // ended early because the user stopped it
   int received = 0;  // local items added, changed or deleted from the server
   int sent = 0;      // server resources added, changed or deleted
   QStringList conflicts;  // changed on both sides, both kept
@@ -65,6 +67,11 @@ class SyncEngine {
   }
   // For tests: stop (as if killed) after this many server writes.
   void set_stop_after_writes(int writes) { stop_after_writes_ = writes; }
+
+  // Ends the run early once `*stop` is true (set from any thread): requests
+  // in flight are cut off, nothing is stored here, and the report says it
+  // was stopped. What was already sent is recognised by the next run.
+  void set_stop(std::shared_ptr<const std::atomic<bool>> stop);
 
   SyncReport Run();
 

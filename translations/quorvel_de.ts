@@ -761,6 +761,14 @@ Try &apos;%1 --help&apos; for more information.</source>
         <source>&quot;%1&quot; on %2</source>
         <translation>„%1“ am %2</translation>
     </message>
+    <message>
+        <source>Sync stopped. Nothing was lost: the next sync finishes what this one began.</source>
+        <translation>Abgleich angehalten. Nichts ging verloren: der nächste Abgleich beendet, was dieser begonnen hat.</translation>
+    </message>
+    <message>
+        <source>Comparing changes…</source>
+        <translation>Änderungen werden verglichen…</translation>
+    </message>
 </context>
 <context>
     <name>SyncCommandLine</name>
@@ -1579,6 +1587,18 @@ Termin</translation>
     <message>
         <source>%1 %2 of %3</source>
         <translation>%1 %2 von %3</translation>
+    </message>
+    <message>
+        <source>S&amp;top</source>
+        <translation>A&amp;nhalten</translation>
+    </message>
+    <message>
+        <source>Stop sync</source>
+        <translation>Abgleich anhalten</translation>
+    </message>
+    <message>
+        <source>Stopping…</source>
+        <translation>Wird angehalten…</translation>
     </message>
 </context>
 </TS>

@@ -4,9 +4,12 @@
 // nothing twice.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
+#include <memory>
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
 
@@ -351,6 +354,51 @@ TEST_F(SyncEngineTest, OfflineChangesWaitAndAKilledSyncConverges) {
     ASSERT_TRUE(UpdateAppointment(a_.files, a).stored());
     ASSERT_TRUE(AddAppointment(a_.files, Appt("20260202", stop, QStringLiteral("New %1").arg(stop))).stored());
   }
+}
+
+// Stopping a run cuts off the writes in flight, starts no more, stores
+// nothing here and says it was stopped; the next run finishes the rest with
+// nothing twice.
+TEST_F(SyncEngineTest, AStoppedRunSaysSoAndTheNextOneFinishes) {
+  for (int i = 1; i <= 30; ++i) {
+    ASSERT_TRUE(AddAppointment(a_.files, Appt("20260305", i, QStringLiteral("Stop %1").arg(i))).stored());
+  }
+  Relay slow(server_.url(), Relay::Options{300, 0});
+  ASSERT_TRUE(slow.url().isValid());
+  SetUpSync(a_, slow.url());
+  const QStringList before = Appointments(a_.files);
+  const QByteArray sync_before = [&] {
+    QFile file(a_.dir.filePath(QStringLiteral("Sync.dat")));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }();
+  auto stop = std::make_shared<std::atomic<bool>>(false);
+  SyncReport report;
+  {
+    DavClient client(slow.url(), server_.user(), server_.password());
+    SyncEngine engine(a_.files, client);
+    engine.set_stop(stop);
+    engine.set_progress([&](const SyncProgress& p) {
+      if (p.step == QStringLiteral("Sending changes…") && p.done >= 3) stop->store(true);
+    });
+    QElapsedTimer took;
+    took.start();
+    report = engine.Run();
+    EXPECT_LT(took.elapsed(), 5000) << "in flight for long after the stop";
+  }
+  EXPECT_FALSE(report.ok());
+  EXPECT_TRUE(report.stopped);
+  EXPECT_EQ(report.Summary(), QStringLiteral("Sync stopped. Nothing was lost: the next sync "
+                                             "finishes what this one began."));
+  EXPECT_EQ(Appointments(a_.files), before);
+  QFile sync_file(a_.dir.filePath(QStringLiteral("Sync.dat")));
+  ASSERT_TRUE(sync_file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(sync_file.readAll(), sync_before);  // no links stored by a stopped run
+  const int sent = int(ServerAppointments().size());
+  EXPECT_GE(sent, 3);
+  EXPECT_LT(sent, 30);
+  SetUpSync(a_, server_.url());
+  Round();
+  ExpectAllAgree(30, 0);
 }
 
 // Writes go several at a time, each still one conditional request; a full

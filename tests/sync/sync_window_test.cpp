@@ -91,7 +91,7 @@ TEST_F(SyncWindowTest, EveryControlHasARoleANameAndAKeyboardPath) {
   // Tab reaches every control, from the server address to Close.
   QStringList order;
   QWidget* w = Child<QLineEdit>("Server");
-  for (int i = 0; i < 24 && w; ++i, w = w->nextInFocusChain()) {
+  for (int i = 0; i < 40 && w; ++i, w = w->nextInFocusChain()) {
     if (w->focusPolicy() & Qt::TabFocus) {
       order << (qobject_cast<QComboBox*>(w->parentWidget()) ? w->parentWidget()->objectName()
                                                             : w->objectName());
@@ -166,6 +166,53 @@ TEST_F(SyncWindowTest, AnswersWhileASlowServerIsAsked) {
   EXPECT_LT(longest_gap, 400);      // …without the window stopping
   EXPECT_TRUE(messages_.isEmpty()) << messages_.join('\n').toStdString();
   EXPECT_TRUE(Status().startsWith(QStringLiteral("Found "))) << Status().toStdString();
+}
+
+TEST_F(SyncWindowTest, StopEndsARunningSyncAndTheNextOneFinishes) {
+  for (int i = 1; i <= 40; ++i) {
+    ASSERT_TRUE(AddAppointment(files_, Appointment{QStringLiteral("20270413-%1").arg(i),
+                                                   QStringLiteral("Slot %1").arg(i),
+                                                   QStringLiteral("09:00"), QStringLiteral("09:30"),
+                                                   false, QString(), QString()})
+                    .stored());
+  }
+  Relay slow(server_.url(), Relay::Options{400, 0});
+  ASSERT_TRUE(slow.url().isValid());
+  Fill(slow.url(), server_.password());
+  QPushButton* stop = Child<QPushButton>("Stop sync");
+  EXPECT_FALSE(stop->isEnabled());  // nothing to stop yet
+  QSignalSpy finished(runner_.get(), &sync::BackgroundSync::Finished);
+  QTest::mouseClick(Child<QPushButton>("Sync now"), Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return Status().startsWith(QStringLiteral("Sending changes… ")); }, 120000))
+      << Status().toStdString();
+  EXPECT_TRUE(stop->isEnabled());
+  EXPECT_FALSE(Child<QPushButton>("Sync now")->isEnabled());
+  EXPECT_TRUE(stop->text().contains(QLatin1Char('&')));  // Alt and a letter while it runs
+  QTest::mouseClick(stop, Qt::LeftButton);
+  EXPECT_FALSE(stop->isEnabled());
+  EXPECT_EQ(Status(), QStringLiteral("Stopping…"));
+  ASSERT_TRUE(finished.wait(30000) || finished.count() == 1);
+  EXPECT_EQ(Status(), QStringLiteral("Sync stopped. Nothing was lost: the next sync finishes what "
+                                     "this one began."));
+  EXPECT_TRUE(Idle());
+  EXPECT_FALSE(stop->isEnabled());
+  EXPECT_TRUE(messages_.isEmpty()) << messages_.join('\n').toStdString();
+
+  // Again: the rest goes, nothing twice.
+  QTest::mouseClick(Child<QPushButton>("Sync now"), Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 2; }, 120000));
+  EXPECT_TRUE(Status().startsWith(QStringLiteral("Sync done: 0 received,"))) << Status().toStdString();
+  QTest::mouseClick(Child<QPushButton>("Sync now"), Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 3; }, 120000));
+  EXPECT_EQ(Status(), QStringLiteral("Sync done: 0 received, 0 sent."));
+  sync::DavClient phone(server_.url(), server_.user(), server_.password());
+  const auto state = sync::LoadState(files_);
+  ASSERT_TRUE(state);
+  sync::DavError error;
+  const auto members = phone.ListMembers(state->settings.calendar, &error);
+  ASSERT_TRUE(members) << error.Message().toStdString();
+  EXPECT_EQ(members->size(), 41u);
 }
 
 }  // namespace
