@@ -324,9 +324,9 @@ void SyncWindow::ShowProgress(const QString& step, int done, int total) {
 }
 
 void SyncWindow::ShowFinished(bool ok, const QString& summary) {
-  Q_UNUSED(ok);
   SetBusy(false, summary);
-  progress_->setValue(1);
+  // Full only when the run finished; a stopped or failed one shows empty.
+  progress_->setValue(ok ? 1 : 0);
 }
 
 }  // namespace quorvel
