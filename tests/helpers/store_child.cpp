@@ -1,7 +1,8 @@
 // A separate process for the store's process tests. Usage:
 //   store_child fill DIR COUNT         append COUNT appointments in one operation
 //   store_child delete DIR ITEM [K]    delete appointment ITEM by moving the later
-//                                      ones down; with K, stop after the K-th
+//                                      ones down, and note it in AddBook.dat in
+//                                      the same operation; with K, stop after the K-th
 //                                      change to the disk, say "paused" and wait
 //                                      to be killed; without, print "changes N"
 //   store_child hold DIR               open the folder, say "holding", wait
@@ -133,6 +134,8 @@ int main(int argc, char** argv) {
       op.WriteText(Channel::kAppoint, FieldRecord(Channel::kAppoint, count - 1, f), QString());
     }
     op.WriteCount(Channel::kAppoint, count - 1);
+    // A second file in the same operation: both change or neither does.
+    op.WriteText(Channel::kAddBook, 1, QStringLiteral("deleted appointment %1").arg(item));
     if (!op.Commit().stored()) return Fail("delete refused");
     std::printf("changes %ld\n", fs->changes() - opened);
     return 0;
