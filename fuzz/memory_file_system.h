@@ -9,6 +9,7 @@
 #include <QString>
 
 #include "store/file_system.h"
+#include "store/journal.h"
 
 namespace quorvel::fuzz {
 
@@ -31,8 +32,9 @@ class MemoryFileSystem : public store::FileSystem {
   }
   qint64 Size(int handle, store::SystemError*) override { return File(handle).size(); }
   bool Identify(int handle, store::FileIdentity* identity, store::SystemError*) override {
-    // The same name is the same file, so journals written here belong.
-    *identity = store::FileIdentity{1, qHash(handles_.at(handle)), 0, 1};
+    // The same name is the same file, so journals written here belong; the
+    // name's CRC-32 lets a seed carry journals that belong, too.
+    *identity = store::FileIdentity{1, Inode(handles_.at(handle)), 0, 1};
     return true;
   }
   qint64 Read(int handle, qint64 offset, char* buffer, qint64 length,
@@ -59,7 +61,7 @@ class MemoryFileSystem : public store::FileSystem {
     *entry = store::Entry{};
     if (files_.count(path)) {
       entry->kind = store::EntryKind::kRegular;
-      entry->identity = store::FileIdentity{1, qHash(path), 0, 1};
+      entry->identity = store::FileIdentity{1, Inode(path), 0, 1};
     }
     return true;
   }
@@ -77,6 +79,9 @@ class MemoryFileSystem : public store::FileSystem {
   store::LockResult Lock(int, store::SystemError*) override { return store::LockResult::kLocked; }
 
  private:
+  static quint64 Inode(const QByteArray& path) {
+    return store::Crc32(path.constData(), path.size());
+  }
   static int Refuse(store::SystemError* error, int code) {
     if (error != nullptr) *error = store::SystemError{code, QStringLiteral("refused")};
     return -1;
