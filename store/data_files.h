@@ -76,11 +76,13 @@ class DataFiles {
   // with names elsewhere ends the program with a message before anything is
   // created or written. A folder that no longer exists does the same.
   //
-  // Before anything reads a file, a rollback journal left beside it by an
+  // Before anything reads a file, the rollback journals left by an
   // operation that never finished (the program ended or the machine went
-  // down) puts the file back as it was before that operation. A journal
-  // that does not belong to this very file is never applied: it is set
-  // aside under another name and the user is told.
+  // down) put every file it changed back as it was before that operation;
+  // an operation that had begun removing its journals had finished, and its
+  // change stays in every file. A journal that does not belong to this very
+  // file is never applied: it is set aside under another name and the user
+  // is told.
   OpenResult OpenDataFiles();
   // Closes channels 11 to 14 in that order, then the sync file if open; a
   // closed channel is skipped.
