@@ -120,12 +120,7 @@ OpenResult DataFiles::OpenDataFiles() {
     if (!file_system_->Inspect(path, &entry, &error)) Fail(Doing::kOpening, Channel::kSync, error);
     if (entry.kind != EntryKind::kMissing) OpenFile(Channel::kSync);
   }
-  if (IsOpen(Channel::kSync)) {
-    Recover({Channel::kAppoint, Channel::kNotes, Channel::kAddBook, Channel::kPhotoF,
-             Channel::kSync});
-  } else {
-    Recover({Channel::kAppoint, Channel::kNotes, Channel::kAddBook, Channel::kPhotoF});
-  }
+  Recover();
 
   Operation op(*this);
   for (Channel channel : {Channel::kAppoint, Channel::kNotes, Channel::kAddBook}) {
@@ -148,7 +143,7 @@ QByteArray DataFiles::PathFor(Channel channel) const {
 void DataFiles::OpenExtraFile(Channel channel) {
   if (IsOpen(channel)) return;
   OpenFile(channel);
-  Recover({channel});
+  Recover();
 }
 
 void DataFiles::OpenFile(Channel channel) {

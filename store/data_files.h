@@ -143,10 +143,12 @@ class DataFiles {
   bool Belongs(Channel channel, const Journal& journal) const;
   // Puts the file back as `journal` recorded it, durably.
   void Restore(Channel channel, const Journal& journal);
-  // Rolls back every operation that never finished in `channels` (open
-  // files): each file whose journal belongs to it is put back when all of
-  // its operation's journals are still there, then the journals go.
-  void Recover(std::initializer_list<Channel> channels);
+  // Rolls back every operation that never finished in the open files: each
+  // file whose journal belongs to it is put back when all of its
+  // operation's journals are still there, then the journals go. (Journals
+  // exist only while an operation commits, so when a file is opened later
+  // only its own can be there.)
+  void Recover();
   void SetAside(Channel channel, const QByteArray& journal_path);
   // Opens `channel`'s file (creating it) with the checks of an extra file.
   void OpenFile(Channel channel);

@@ -27,6 +27,11 @@ void PutLE(QByteArray& out, std::uint64_t value, int width) {
   out.append(bytes, width);
 }
 
+// Overwrites `width` bytes at `at` with `value`, little-endian.
+void SetLE(QByteArray& out, qint64 at, std::uint64_t value, int width) {
+  for (int i = 0; i < width; ++i) out[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
 std::uint64_t GetLE(const QByteArray& in, qint64 at, int width) {
   std::uint64_t value = 0;
   for (int i = 0; i < width; ++i) {
@@ -96,12 +101,8 @@ JournalWriter::JournalWriter(const Journal& header, qsizetype expected_entries)
 }
 
 void JournalWriter::Bind(std::uint64_t operation, std::uint32_t channels) {
-  for (int i = 0; i < 8; ++i) {
-    out_[kOperationAt + i] = static_cast<char>((operation >> (8 * i)) & 0xFF);
-  }
-  for (int i = 0; i < 4; ++i) {
-    out_[kOperationAt + 8 + i] = static_cast<char>((channels >> (8 * i)) & 0xFF);
-  }
+  SetLE(out_, kOperationAt, operation, 8);
+  SetLE(out_, kOperationAt + 8, channels, 4);
 }
 
 void JournalWriter::Add(int record, const char* bytes) {
@@ -111,9 +112,7 @@ void JournalWriter::Add(int record, const char* bytes) {
 }
 
 QByteArray JournalWriter::Finish() {
-  for (int i = 0; i < 4; ++i) {
-    out_[kHeaderSize - 4 + i] = static_cast<char>((count_ >> (8 * i)) & 0xFF);
-  }
+  SetLE(out_, kHeaderSize - 4, count_, 4);
   PutLE(out_, Crc32(out_.constData(), out_.size()), 4);
   return std::move(out_);
 }

@@ -245,6 +245,7 @@ Outcome Operation::Apply() {
     Channel channel;
     std::vector<std::pair<int, int>> runs;  // changed records, first to last
     JournalWriter journal;
+    QByteArray journal_bytes = {};  // once finished
   };
   std::vector<Plan> plans;
   for (Channel channel : kEveryChannel) {
@@ -305,11 +306,9 @@ Outcome Operation::Apply() {
   for (const Plan& plan : plans) channels |= std::uint32_t(1) << static_cast<int>(plan.channel);
   std::uint64_t id = 0;
   while (id == 0) id = QRandomGenerator::system()->generate64();
-  std::vector<QByteArray> journals;
-  journals.reserve(plans.size());
   for (Plan& plan : plans) {
     plan.journal.Bind(id, channels);
-    journals.push_back(plan.journal.Finish());
+    plan.journal_bytes = plan.journal.Finish();
   }
 
   // 0. Each file is still the one that was opened: a change never goes into
@@ -324,9 +323,8 @@ Outcome Operation::Apply() {
     for (const QByteArray& path : created) fs.Remove(path, &ignored);
     if (!created.empty()) fs.SyncDir(files_.native_dir_, &ignored);
   };
-  for (size_t p = 0; p < plans.size(); ++p) {
-    const Plan& plan = plans[p];
-    const QByteArray& bytes = journals[p];
+  for (const Plan& plan : plans) {
+    const QByteArray& bytes = plan.journal_bytes;
     const QByteArray path = JournalPath(files_.Require(plan.channel).path);
     SystemError error;
     const int handle = fs.CreateNew(path, &error);

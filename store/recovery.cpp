@@ -95,16 +95,14 @@ void DataFiles::Restore(Channel channel, const Journal& journal) {
   Sync(channel);
 }
 
-void DataFiles::Recover(std::initializer_list<Channel> channels) {
+void DataFiles::Recover() {
   // What lies under every journal name, including the names of files not
   // open (yet): an operation's journals are judged together.
   std::array<Found, kChannelCount> found;
   for (Channel channel : kEveryChannel) {
-    const bool act = IsOpen(channel) &&
-                     std::find(channels.begin(), channels.end(), channel) != channels.end();
-    found[ChannelIndex(channel)] = Examine(channel, act);
+    found[ChannelIndex(channel)] = Examine(channel, IsOpen(channel));
     // Looked at only to judge the others: left for when its file is opened.
-    if (!act) found[ChannelIndex(channel)].present = false;
+    if (!IsOpen(channel)) found[ChannelIndex(channel)].present = false;
   }
   auto intact_in = [&](Channel channel, std::uint64_t operation) {
     const Found& f = found[ChannelIndex(channel)];
@@ -125,7 +123,7 @@ void DataFiles::Recover(std::initializer_list<Channel> channels) {
   };
   // Every file is put back before any journal goes, so a crash in between
   // finds them all still there and does it again.
-  for (Channel channel : channels) {
+  for (Channel channel : kEveryChannel) {
     Found& f = found[ChannelIndex(channel)];
     if (!f.present || !f.journal) continue;
     if (!Belongs(channel, *f.journal)) {
@@ -138,7 +136,7 @@ void DataFiles::Recover(std::initializer_list<Channel> channels) {
   // Only now may the journals go: every file is whole again (or a torn
   // journal shows the file was never touched).
   bool removed = false;
-  for (Channel channel : channels) {
+  for (Channel channel : kEveryChannel) {
     if (!found[ChannelIndex(channel)].present) continue;
     SystemError error;
     if (!file_system_->Remove(JournalPath(Require(channel).path), &error)) {

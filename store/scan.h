@@ -48,18 +48,20 @@ inline QString FieldText(Channel channel, const char* group, int field) {
 class TextMatch {
  public:
   explicit TextMatch(const QString& text) : text_(text), bytes_(EncodeText(text)) {}
-  // Whether the record holds exactly the text.
-  bool Equals(const Operation& op, Channel channel, int record) const {
-    return bytes_ ? op.ReadTextBytes(channel, record) == *bytes_
-                  : op.ReadText(channel, record) == text_;
-  }
+  // Whether the stored text (a record's raw text bytes) is exactly the text.
   bool Equals(QByteArrayView stored) const {
     return bytes_ ? stored == *bytes_ : DecodeText(stored) == text_;
   }
-  // Whether the record's text starts with the text.
+  // Whether the stored text starts with the text.
+  bool Begins(QByteArrayView stored) const {
+    return bytes_ ? stored.startsWith(*bytes_) : DecodeText(stored).startsWith(text_);
+  }
+  // The same for a record as `op` sees it.
+  bool Equals(const Operation& op, Channel channel, int record) const {
+    return Equals(op.ReadTextBytes(channel, record));
+  }
   bool Begins(const Operation& op, Channel channel, int record) const {
-    return bytes_ ? op.ReadTextBytes(channel, record).startsWith(*bytes_)
-                  : op.ReadText(channel, record).startsWith(text_);
+    return Begins(op.ReadTextBytes(channel, record));
   }
 
  private:
