@@ -1,8 +1,13 @@
 #include "app/accessibility.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QCoreApplication>
+#include <QItemSelectionModel>
+#include <QKeySequence>
 #include <QLineEdit>
+#include <QTimer>
 
 #include "app/picture.h"
 
@@ -52,23 +57,77 @@ class PictureAccessible : public QAccessibleWidget {
   }
 };
 
+// A combo box as Qt presents one (its drop-down list as its first child,
+// Qt's own interface for that list presenting the items; the line edit of
+// an editable one as the second; opening and closing the list as its
+// actions), except that its name is its own: Qt names a combo box after the
+// entry it shows on Linux, where a label's relation names it.
 class ComboAccessible : public QAccessibleWidget {
  public:
-  explicit ComboAccessible(QComboBox* combo) : QAccessibleWidget(combo, QAccessible::ComboBox) {}
+  explicit ComboAccessible(NamedComboBox* combo) : QAccessibleWidget(combo, QAccessible::ComboBox) {}
+
+  int childCount() const override { return combo()->isEditable() ? 2 : 1; }
+  QAccessibleInterface* child(int index) const override {
+    if (index == 0) {
+      combo()->WatchListSelection();
+      return QAccessible::queryAccessibleInterface(combo()->view());
+    }
+    if (index == 1 && combo()->isEditable()) {
+      return QAccessible::queryAccessibleInterface(combo()->lineEdit());
+    }
+    return nullptr;
+  }
+  int indexOfChild(const QAccessibleInterface* child) const override {
+    if (child == nullptr) return -1;
+    if (child->object() == combo()->view()) return 0;
+    if (combo()->isEditable() && child->object() == combo()->lineEdit()) return 1;
+    return -1;
+  }
+  QAccessibleInterface* childAt(int x, int y) const override {
+    if (combo()->isEditable() &&
+        combo()->lineEdit()->rect().contains(combo()->lineEdit()->mapFromGlobal(QPoint(x, y)))) {
+      return child(1);
+    }
+    return nullptr;
+  }
+
   QString text(QAccessible::Text t) const override {
-    auto* combo = static_cast<QComboBox*>(widget());
-    if (t == QAccessible::Value) return combo->currentText();
-    if (t == QAccessible::Name && !combo->accessibleName().isEmpty()) return combo->accessibleName();
+    switch (t) {
+      case QAccessible::Name:
+        if (!combo()->accessibleName().isEmpty()) return combo()->accessibleName();
+        break;
+      case QAccessible::Value:
+        return combo()->isEditable() ? combo()->lineEdit()->text() : combo()->currentText();
+      case QAccessible::Accelerator:
+        return QKeySequence(Qt::Key_Down).toString(QKeySequence::NativeText);
+      default:
+        break;
+    }
     return QAccessibleWidget::text(t);
   }
+
   QStringList actionNames() const override {
     return QStringList{showMenuAction(), pressAction()};
   }
-  void doAction(const QString& name) override {
+  QString localizedActionDescription(const QString& name) const override {
     if (name == showMenuAction() || name == pressAction()) {
-      static_cast<QComboBox*>(widget())->showPopup();
+      return QCoreApplication::translate("Accessibility", "Opens or closes the list to choose from");
+    }
+    return QString();
+  }
+  // As in Qt: the action opens the list, or closes it when it is open.
+  void doAction(const QString& name) override {
+    if (name != showMenuAction() && name != pressAction()) return;
+    if (combo()->view()->isVisible()) {
+      combo()->hidePopup();
+    } else {
+      combo()->showPopup();
     }
   }
+  QStringList keyBindingsForAction(const QString&) const override { return QStringList(); }
+
+ private:
+  NamedComboBox* combo() const { return static_cast<NamedComboBox*>(widget()); }
 };
 
 // A value label: the caption as the name, the value as the text.
@@ -117,7 +176,7 @@ QAccessibleInterface* Factory(const QString& class_name, QObject* object) {
     return new PictureAccessible(static_cast<Picture*>(widget));
   }
   if (class_name == QLatin1String("quorvel::NamedComboBox")) {
-    return new ComboAccessible(static_cast<QComboBox*>(widget));
+    return new ComboAccessible(static_cast<NamedComboBox*>(widget));
   }
   if (class_name == QLatin1String("quorvel::ValueLabel")) {
     return new ValueAccessible(static_cast<ValueLabel*>(widget));
@@ -129,6 +188,77 @@ QAccessibleInterface* Factory(const QString& class_name, QObject* object) {
 }
 
 }  // namespace
+
+NamedComboBox::NamedComboBox(QWidget* parent) : QComboBox(parent) {
+  connect(this, &QComboBox::currentIndexChanged, this, [this] { SelectShownEntry(); });
+  WatchListSelection();
+}
+
+void NamedComboBox::Choose(int row) {
+  if (row < 0 || row >= count()) return;
+  const QModelIndex index = model()->index(row, modelColumn(), rootModelIndex());
+  if (!(model()->flags(index) & Qt::ItemIsEnabled)) return;
+  if (view()->isVisible()) hidePopup();
+  setCurrentIndex(row);
+  SelectShownEntry();
+  emit activated(row);
+  emit textActivated(itemText(row));
+}
+
+void NamedComboBox::WatchListSelection() {
+  QItemSelectionModel* selection = view()->selectionModel();
+  if (selection == watched_) return;
+  if (watched_ != nullptr) disconnect(watched_, nullptr, this, nullptr);
+  watched_ = selection;
+  if (selection == nullptr) return;
+  // Looked at once the change is complete: the list moves its cursor only
+  // after it has changed the selection.
+  connect(selection, &QItemSelectionModel::selectionChanged, this, [this] {
+    if (check_pending_) return;
+    check_pending_ = true;
+    QTimer::singleShot(0, this, [this] {
+      check_pending_ = false;
+      CheckListSelection();
+    });
+  });
+  SelectShownEntry();
+}
+
+void NamedComboBox::showPopup() {
+  WatchListSelection();
+  QComboBox::showPopup();
+}
+
+void NamedComboBox::hidePopup() {
+  QComboBox::hidePopup();
+  SelectShownEntry();
+}
+
+void NamedComboBox::CheckListSelection() {
+  if (watched_ == nullptr || watched_ != view()->selectionModel()) return;
+  const QModelIndexList selected = watched_->selectedIndexes();
+  if (selected.size() != 1) return;
+  const QModelIndex chosen = selected.first();
+  if (chosen.parent() != rootModelIndex() || chosen.column() != modelColumn()) return;
+  if (chosen.row() == currentIndex()) return;
+  // The keys, the mouse and opening the list move the list's cursor with
+  // its selection; an item selected away from the cursor was selected from
+  // outside the list.
+  if (watched_->currentIndex() == chosen) return;
+  Choose(chosen.row());
+}
+
+void NamedComboBox::SelectShownEntry() {
+  // While the list is open its selection is the user's highlight.
+  if (watched_ == nullptr || watched_->model() != model() || view()->isVisible()) return;
+  const QModelIndex shown = model()->index(currentIndex(), modelColumn(), rootModelIndex());
+  // The cursor too: an item selected anywhere else is a choice.
+  if (shown.isValid()) {
+    watched_->setCurrentIndex(shown, QItemSelectionModel::ClearAndSelect);
+  } else {
+    watched_->clear();
+  }
+}
 
 ValueLabel::ValueLabel(const QString& caption, QWidget* parent)
     : QLabel(parent), caption_(caption) {

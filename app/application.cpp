@@ -135,9 +135,13 @@ void Application::Start() {
   Main().show();
 }
 
-void Application::ExitProgram() {
+void Application::CloseForExit() {
   instance_.reset();
   files_.CloseDataFiles();
+}
+
+void Application::ExitProgram() {
+  CloseForExit();
   if (process_end_) {
     process_end_();
   } else {

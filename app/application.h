@@ -49,6 +49,9 @@ class Application {
   bool OpenDataIn(const QString& dir);
   // Closes the data files and ends the process at once.
   void ExitProgram();
+  // What every end of the process does first: stops listening for later
+  // starts (removing the socket) and closes the data files.
+  void CloseForExit();
   // Brings the main window to the front, restored if it was minimised (a
   // second start on this folder asks for it). Nothing while starting.
   void RaiseMainWindow();

@@ -16,15 +16,32 @@
 namespace quorvel {
 namespace {
 
-QString UsageHint(const QString& program) {
-  return QCoreApplication::translate("CommandLine", "Usage: %1 [options]\nTry '%1 --help' for more information.").arg(program);
+// The usage line, as --help begins: built here in the words of Qt's own
+// (which needs a running application and names the program by its path),
+// so that an error's usage line and the help's are the same line.
+// How --help shows a subsystem's plain arguments.
+QString PositionalSyntax(const CommandLineOptions& subsystem) {
+  return QStringLiteral("[%1…]").arg(subsystem.positional_name);
 }
 
-Invocation Error(const QString& program, const QString& message) {
+QString UsageLine(const QString& program, const std::vector<CommandLineOptions>& subsystems) {
+  QString usage = program + QLatin1Char(' ') + QCommandLineParser::tr("[options]");
+  for (const CommandLineOptions& subsystem : subsystems) {
+    if (!subsystem.positional_name.isEmpty()) {
+      usage += QLatin1Char(' ') + PositionalSyntax(subsystem);
+    }
+  }
+  return QCommandLineParser::tr("Usage: %1").arg(usage);
+}
+
+Invocation ErrorWithUsage(const QString& program, const QString& usage, const QString& message) {
   Invocation result;
   result.action = Invocation::Action::kError;
   result.exit_code = 2;
-  result.text = program + QStringLiteral(": ") + message + QLatin1Char('\n') + UsageHint(program) +
+  result.text = program + QStringLiteral(": ") + message + QLatin1Char('\n') + usage +
+                QLatin1Char('\n') +
+                QCoreApplication::translate("CommandLine", "Try '%1 --help' for more information.")
+                    .arg(program) +
                 QLatin1Char('\n');
   return result;
 }
@@ -78,24 +95,23 @@ Invocation ParseCommandLine(const QStringList& arguments, const QString& current
     parser.addOptions(subsystem.options);
     if (!subsystem.positional_name.isEmpty()) {
       parser.addPositionalArgument(subsystem.positional_name, subsystem.positional_description,
-                                   QStringLiteral("[%1…]").arg(subsystem.positional_name));
+                                   PositionalSyntax(subsystem));
     }
   }
+  const QString usage = UsageLine(program, subsystems);
+  const auto Error = [&program, &usage](const QString& message) {
+    return ErrorWithUsage(program, usage, message);
+  };
 
-  if (!parser.parse(arguments)) return Error(program, parser.errorText());
+  if (!parser.parse(arguments)) return Error(parser.errorText());
 
   Invocation result;
   if (parser.isSet(help_option)) {
     result.action = Invocation::Action::kPrint;
-    result.text = parser.helpText();
-    // The usage line names the program as a user types it, not by its path.
-    if (QCoreApplication::instance() != nullptr) {
-      const QString path = QCoreApplication::arguments().value(0);
-      const qsizetype at = path.isEmpty() ? -1 : result.text.indexOf(path);
-      if (at >= 0 && at < result.text.indexOf(QLatin1Char('\n'))) {
-        result.text.replace(at, path.size(), program);
-      }
-    }
+    // The help's own first line names the program by the path it was
+    // started with; the user types its name.
+    const QString help = parser.helpText();
+    result.text = usage + help.mid(help.indexOf(QLatin1Char('\n')));
     return result;
   }
   if (parser.isSet(version_option)) {
@@ -105,20 +121,20 @@ Invocation ParseCommandLine(const QStringList& arguments, const QString& current
   }
 
   if (parser.isSet(folder_option) && parser.isSet(standard_option)) {
-    return Error(program, QCoreApplication::translate("CommandLine", "Give either --data-folder or --standard-folder, not both."));
+    return Error(QCoreApplication::translate("CommandLine", "Give either --data-folder or --standard-folder, not both."));
   }
   if (parser.values(folder_option).size() > 1) {
-    return Error(program, QCoreApplication::translate("CommandLine", "Give --data-folder only once."));
+    return Error(QCoreApplication::translate("CommandLine", "Give --data-folder only once."));
   }
   if (parser.isSet(folder_option)) {
     const QString folder = parser.value(folder_option);
-    if (folder.isEmpty()) return Error(program, QCoreApplication::translate("CommandLine", "The data folder's name is empty."));
+    if (folder.isEmpty()) return Error(QCoreApplication::translate("CommandLine", "The data folder's name is empty."));
     // A relative name is taken from the working folder, once, here.
     result.data_folder = QDir::cleanPath(
         current_folder.isEmpty() ? folder : QDir(current_folder).absoluteFilePath(folder));
   } else if (parser.isSet(standard_option)) {
     if (standard_folder.isEmpty()) {
-      return Error(program, QCoreApplication::translate("CommandLine", "There is no standard data folder for this account."));
+      return Error(QCoreApplication::translate("CommandLine", "There is no standard data folder for this account."));
     }
     result.data_folder = QDir::cleanPath(standard_folder);
     result.create_folder = true;
@@ -131,11 +147,11 @@ Invocation ParseCommandLine(const QStringList& arguments, const QString& current
     if (!subsystem.take) continue;
     QString error;
     HeadlessCommand command = subsystem.take(parser, unclaimed, error);
-    if (!error.isEmpty()) return Error(program, error);
+    if (!error.isEmpty()) return Error(error);
     if (command) result.commands.push_back(std::move(command));
   }
   if (!unclaimed.isEmpty()) {
-    return Error(program, QCoreApplication::translate("CommandLine", "Unexpected argument '%1'.").arg(unclaimed.first()));
+    return Error(QCoreApplication::translate("CommandLine", "Unexpected argument '%1'.").arg(unclaimed.first()));
   }
   result.action = result.commands.empty() ? Invocation::Action::kWindow
                                           : Invocation::Action::kHeadless;

@@ -1,11 +1,18 @@
 #include "app/instance.h"
 
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 
 namespace quorvel {
@@ -13,6 +20,19 @@ namespace {
 
 constexpr char kRequest[] = "raise\n";
 constexpr char kAnswer[] = "raised\n";
+
+constexpr int kEndingSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+// The socket pair's ends: the handler writes into [0], the event loop reads [1].
+int signal_sockets[2] = {-1, -1};
+
+extern "C" void NoteEndingSignal(int signal) {
+  const int saved = errno;
+  const char number = static_cast<char>(signal);
+  // Non-blocking: a second signal before the first is read is dropped.
+  [[maybe_unused]] const ssize_t written = ::write(signal_sockets[0], &number, 1);
+  errno = saved;
+}
 
 }  // namespace
 
@@ -70,5 +90,38 @@ InstanceServer::InstanceServer(const QString& folder, std::function<void()> rais
 InstanceServer::~InstanceServer() { server_->close(); }
 
 bool InstanceServer::listening() const { return server_->isListening(); }
+
+EndOnSignals::EndOnSignals(std::function<void()> tidy) : tidy_(std::move(tidy)) {
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, signal_sockets) != 0) {
+    signal_sockets[0] = signal_sockets[1] = -1;
+    return;  // the signals keep their default action: the next start copes
+  }
+  notifier_ = new QSocketNotifier(signal_sockets[1], QSocketNotifier::Read, this);
+  connect(notifier_, &QSocketNotifier::activated, this, [this] { End(); });
+  struct sigaction action = {};
+  action.sa_handler = NoteEndingSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  for (const int signal : kEndingSignals) ::sigaction(signal, &action, nullptr);
+}
+
+EndOnSignals::~EndOnSignals() {
+  if (notifier_ == nullptr) return;
+  for (const int signal : kEndingSignals) std::signal(signal, SIG_DFL);
+  delete notifier_;
+  ::close(signal_sockets[0]);
+  ::close(signal_sockets[1]);
+  signal_sockets[0] = signal_sockets[1] = -1;
+}
+
+void EndOnSignals::End() {
+  char number = 0;
+  if (::read(signal_sockets[1], &number, 1) != 1) return;
+  tidy_();
+  // Ended by the signal, as whoever sent it expects to see.
+  std::signal(number, SIG_DFL);
+  std::raise(number);
+  std::_Exit(128 + number);
+}
 
 }  // namespace quorvel

@@ -1,5 +1,6 @@
 // One Quorvel per data folder: a second start on a folder that a running
-// Quorvel holds asks that one to bring its window to the front.
+// Quorvel holds asks that one to bring its window to the front. And the end
+// of the process on a signal, which must remove the socket as an exit does.
 #pragma once
 
 #include <functional>
@@ -8,6 +9,7 @@
 #include <QString>
 
 class QLocalServer;
+class QSocketNotifier;
 
 namespace quorvel {
 
@@ -35,6 +37,26 @@ class InstanceServer : public QObject {
  private:
   QLocalServer* server_;
   std::function<void()> raise_;
+};
+
+// While it exists, SIGTERM, SIGINT and SIGHUP (the session ends, Ctrl+C in
+// the terminal, the terminal closes) call `tidy` on the event loop, where
+// it may do anything an exit does (remove the instance socket, close the
+// files); then the process ends by the signal, as its sender expects.
+// The handler itself only writes the signal's number into a socket pair,
+// the one thing a signal handler may safely do. One at a time per process.
+class EndOnSignals : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit EndOnSignals(std::function<void()> tidy);
+  ~EndOnSignals() override;
+
+ private:
+  void End();
+
+  QSocketNotifier* notifier_ = nullptr;
+  std::function<void()> tidy_;
 };
 
 }  // namespace quorvel

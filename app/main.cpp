@@ -8,6 +8,7 @@
 #include "app/application.h"
 #include "app/artwork.h"
 #include "app/command_line.h"
+#include "app/instance.h"
 #include "app/seams.h"
 #include "app/translation.h"
 #include "store/fatal.h"
@@ -88,13 +89,15 @@ int main(int argc, char* argv[]) {
     return RunWithoutWindow(invocation);
   }
   QApplication::setWindowIcon(quorvel::ProgramIcon());
-  QApplication::setDesktopFileName(QStringLiteral("org.quorvel.Quorvel"));
+  QApplication::setDesktopFileName(QStringLiteral("org.quorvel.quorvel"));
   quorvel::store::SetFatalHandler(quorvel::ReportFatalAndExit);
   quorvel::store::SetNoticeHandler(quorvel::ShowMessage);
   if (invocation.create_folder && !quorvel::MakeDataFolder(invocation.data_folder)) {
     return EXIT_FAILURE;
   }
   quorvel::Application app;
+  // Ended by the session or the terminal, as by the menu's Exit.
+  const quorvel::EndOnSignals ending([&app] { app.CloseForExit(); });
   app.SetDataFolder(invocation.data_folder);
   app.Start();
   return QApplication::exec();

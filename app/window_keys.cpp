@@ -1,6 +1,7 @@
 #include "app/window_keys.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QShortcut>
@@ -40,14 +41,55 @@ class EnterPressesDefault : public QObject {
   QWidget& window_;
 };
 
+// Keeps Esc for the drop-down list or menu open over a window. Qt offers
+// Esc to the window's shortcuts first, and a combo box's list closes itself
+// while being asked whether it wants the key, so the window's Esc would
+// then find no list open and close the window too. Claiming the key for
+// the open list lets it reach the list, which closes, and nothing else.
+class PopupKeepsEscape : public QObject {
+ public:
+  using QObject::QObject;
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::ShortcutOverride) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Escape || key->modifiers() != Qt::NoModifier) return false;
+    QWidget* popup = QApplication::activePopupWidget();
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (popup == nullptr || widget == nullptr || widget->window() != popup) return false;
+    key->accept();
+    return true;
+  }
+};
+
 }  // namespace
 
+void EscapeCloses(QWidget& window) {
+  static PopupKeepsEscape* const popups = [] {
+    auto* filter = new PopupKeepsEscape(qApp);
+    qApp->installEventFilter(filter);
+    return filter;
+  }();
+  (void)popups;
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), &window);
+  escape->setContext(Qt::WindowShortcut);
+  QObject::connect(escape, &QShortcut::activated, &window, [&window] {
+    // A drop-down list (or a menu) open over the window takes the Esc.
+    if (QWidget* popup = QApplication::activePopupWidget()) {
+      auto* combo = qobject_cast<QComboBox*>(popup->parentWidget());
+      if (combo != nullptr) {
+        combo->hidePopup();
+      } else {
+        popup->close();
+      }
+      return;
+    }
+    window.close();
+  });
+}
+
 void AddWindowKeys(QWidget& window, WindowKeys keys) {
-  if (keys.escape_closes) {
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), &window);
-    escape->setContext(Qt::WindowShortcut);
-    QObject::connect(escape, &QShortcut::activated, &window, &QWidget::close);
-  }
+  if (keys.escape_closes) EscapeCloses(window);
   window.installEventFilter(new EnterPressesDefault(window));
 }
 

@@ -14,4 +14,7 @@ struct WindowKeys {
 
 void AddWindowKeys(QWidget& window, WindowKeys keys = {});
 
+// Esc closes `window`, or only the drop-down list or menu open over it.
+void EscapeCloses(QWidget& window);
+
 }  // namespace quorvel

@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTextCursor>
 #include <QWheelEvent>
 
@@ -17,6 +16,7 @@
 #include "app/application.h"
 #include "app/seams.h"
 #include "app/ui.h"
+#include "app/window_keys.h"
 #include "calendar/activities_window.h"
 
 namespace quorvel {
@@ -37,7 +37,7 @@ QStringList HalfHours(bool with_midnight) {
 // A time list the user may also type into. Qt reports a typed text that
 // matches an item as an activation when the box is left or Return is
 // pressed; Picked() tells a real pick (the drop-down, the arrow keys, the
-// wheel) from that.
+// wheel, a choice made through assistive technology) from that.
 class TimeCombo : public NamedComboBox {
  public:
   explicit TimeCombo(QWidget* parent) : NamedComboBox(parent) {}
@@ -47,7 +47,11 @@ class TimeCombo : public NamedComboBox {
   bool Picked() const { return !typed_; }
   void showPopup() override {
     typed_ = false;
-    QComboBox::showPopup();
+    NamedComboBox::showPopup();
+  }
+  void Choose(int row) override {
+    typed_ = false;
+    NamedComboBox::Choose(row);
   }
 
  protected:
@@ -161,8 +165,7 @@ AppointmentEditorWindow::AppointmentEditorWindow(Application& app) : app_(app) {
   connect(subject_, &QLineEdit::returnPressed, ok, &QPushButton::click);
   connect(minutes_, &QLineEdit::returnPressed, ok, &QPushButton::click);
   // Escape leaves the way the title bar's close control does.
-  auto* cancel = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-  connect(cancel, &QShortcut::activated, this, &QWidget::close);
+  EscapeCloses(*this);
 }
 
 void AppointmentEditorWindow::ShowReminderMinutes(bool shown) {

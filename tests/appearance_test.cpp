@@ -1,6 +1,8 @@
 // What the user sees and hears: chosen rows, first lists, fitting columns,
 // readable colours in light and dark palettes, Tab out of grids, window
 // placement, and what assistive technology is told.
+#include <tuple>
+
 #include <QAccessible>
 #include <QAccessibleTextInterface>
 #include <QApplication>
@@ -326,6 +328,168 @@ TEST_F(AppearanceTest, AssistiveTechnologyHearsRolesNamesAndValues) {
     ASSERT_NE(value->textInterface(), nullptr);
     EXPECT_EQ(value->textInterface()->text(0, value->textInterface()->characterCount()), expected[i]);
   }
+}
+
+// What a screen reader finds in a drop-down list: the list's own name, the
+// shown entry as the value, and the items as the children of its list, read
+// and chosen there, for each list of the windows.
+struct DropDown {
+  const char* what;
+  QComboBox* combo;
+  QString name;
+  QStringList items;
+};
+
+QStringList ChildTexts(QAccessibleInterface* list) {
+  QStringList texts;
+  for (int i = 0; i < list->childCount(); ++i) texts.append(list->child(i)->text(QAccessible::Name));
+  return texts;
+}
+
+// The row of the list's child announced as selected; -1 for none, -2 for several.
+int SelectedChild(QAccessibleInterface* list) {
+  int selected = -1;
+  for (int i = 0; i < list->childCount(); ++i) {
+    if (!list->child(i)->state().selected) continue;
+    selected = selected == -1 ? i : -2;
+  }
+  return selected;
+}
+
+TEST_F(AppearanceTest, DropDownListsShowTheirEntryAndItemsToAssistiveTechnology) {
+  for (const char* surname : {"Adams", "Baker", "Avery"}) {
+    AddressEntry entry;
+    entry.surname = QLatin1String(surname);
+    entry.name = QStringLiteral("Ann");
+    entry.address = QStringLiteral("%1 Street 1").arg(QLatin1String(surname));
+    entry.birthday_date = QStringLiteral("07/01/1990");
+    entry.birthday_flag = QStringLiteral("1");
+    ASSERT_TRUE(AddAddressEntry(files(), entry).stored());
+  }
+  for (const auto& [id, subject, start] : {std::tuple{"20260107-1", "Dentist", "09:00"},
+                                           std::tuple{"20260107-2", "Review", "14:00"}}) {
+    ASSERT_TRUE(AddAppointment(files(), Appointment{QLatin1String(id), QLatin1String(subject),
+                                                    QLatin1String(start), QStringLiteral("15:00"),
+                                                    false, QStringLiteral("15"), QString()})
+                    .stored());
+  }
+  AddressBookWindow& book = app_->AddressBook();
+  book.show();
+  app_->MonthCalendar().OpenActivitiesFor(QDate(2026, 1, 7));
+  ActivitiesWindow& activities = app_->Activities();
+  AppointmentEditorWindow& editor = app_->AppointmentEditor();
+  editor.show();
+
+  const std::vector<DropDown> lists = {
+      {"address book", Find<QComboBox>(book, "Combo1"), QStringLiteral("Name"),
+       {QStringLiteral("Adams, Ann"), QStringLiteral("Avery, Ann")}},
+      {"appointments", Find<QComboBox>(activities, "Combo3"), QStringLiteral("Appointments"),
+       {QStringLiteral("Dentist"), QStringLiteral("Review")}},
+      {"memos", Find<QComboBox>(activities, "Combo4"), QStringLiteral("Memos"), {}},
+      {"start time", Find<QComboBox>(editor, "Combo1"), QStringLiteral("Start Time"),
+       AppointmentEditorWindow::StartTimes()},
+      {"end time", Find<QComboBox>(editor, "Combo2"), QStringLiteral("End Time"),
+       AppointmentEditorWindow::EndTimes()},
+  };
+  for (const DropDown& list : lists) {
+    SCOPED_TRACE(list.what);
+    QComboBox* combo = list.combo;
+    ASSERT_NE(combo, nullptr);
+    QAccessibleInterface* access = QAccessible::queryAccessibleInterface(combo);
+    ASSERT_NE(access, nullptr);
+    EXPECT_EQ(access->role(), QAccessible::ComboBox);
+    ASSERT_GE(combo->count(), 2);
+    if (!list.items.isEmpty()) {
+      QStringList shown;
+      for (int i = 0; i < combo->count(); ++i) shown.append(combo->itemText(i));
+      EXPECT_EQ(shown, list.items);
+    }
+
+    // The list is the first child; its children are the items, the shown one
+    // announced as selected.
+    EXPECT_EQ(access->childCount(), combo->isEditable() ? 2 : 1);
+    QAccessibleInterface* items = access->child(0);
+    ASSERT_NE(items, nullptr);
+    EXPECT_EQ(items->role(), QAccessible::List);
+    EXPECT_EQ(access->indexOfChild(items), 0);
+    ASSERT_NE(items->parent(), nullptr);
+    EXPECT_EQ(items->parent()->object(), combo);
+    ASSERT_EQ(items->childCount(), combo->count());
+    QStringList expected;
+    for (int i = 0; i < combo->count(); ++i) expected.append(combo->itemText(i));
+    EXPECT_EQ(ChildTexts(items), expected);
+    combo->setCurrentIndex(1);
+    EXPECT_EQ(access->text(QAccessible::Name), list.name);
+    EXPECT_EQ(access->text(QAccessible::Value), combo->itemText(1));
+    EXPECT_EQ(SelectedChild(items), 1);
+    if (combo->isEditable()) {
+      ASSERT_NE(access->child(1), nullptr);
+      EXPECT_EQ(access->child(1)->object(), combo->lineEdit());
+    }
+
+    // Choosing an item through its toggle action, as a click would: the
+    // entry is shown and reported as chosen, and the name stays.
+    int activated = -1;
+    const QMetaObject::Connection watch =
+        QObject::connect(combo, &QComboBox::activated, [&activated](int row) { activated = row; });
+    QAccessibleInterface* first = items->child(0);
+    ASSERT_NE(first->actionInterface(), nullptr);
+    first->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QApplication::processEvents();
+    EXPECT_EQ(combo->currentIndex(), 0);
+    EXPECT_EQ(activated, 0);
+    EXPECT_EQ(access->text(QAccessible::Value), combo->itemText(0));
+    EXPECT_EQ(access->text(QAccessible::Name), list.name);
+    EXPECT_EQ(SelectedChild(items), 0);
+
+    // Through the list's row selection, as the accessibility bus chooses,
+    // and from the opened list, which then closes.
+    ASSERT_NE(access->actionInterface(), nullptr);
+    access->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+    EXPECT_TRUE(combo->view()->isVisible());
+    ASSERT_NE(items->tableInterface(), nullptr);
+    EXPECT_TRUE(items->tableInterface()->selectRow(1));
+    QApplication::processEvents();
+    EXPECT_EQ(combo->currentIndex(), 1);
+    EXPECT_EQ(activated, 1);
+    EXPECT_FALSE(combo->view()->isVisible());
+    EXPECT_EQ(access->text(QAccessible::Value), combo->itemText(1));
+    QObject::disconnect(watch);
+  }
+
+  // The windows follow a choice made so.
+  QAccessibleInterface* names =
+      QAccessible::queryAccessibleInterface(Find<QComboBox>(book, "Combo1"))->child(0);
+  names->child(1)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+  QApplication::processEvents();
+  EXPECT_EQ(Find<QPlainTextEdit>(book, "Text1")->toPlainText(), QStringLiteral("Avery Street 1"));
+  QAccessibleInterface* subjects =
+      QAccessible::queryAccessibleInterface(Find<QComboBox>(activities, "Combo3"))->child(0);
+  subjects->child(0)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+  QApplication::processEvents();
+  EXPECT_EQ(Find<QLineEdit>(activities, "Text3")->text(), QStringLiteral("20260107-1"));
+  // Picking a start time proposes an end half an hour later, as a click does.
+  auto* start = Find<QComboBox>(editor, "Combo1");
+  auto* end = Find<QComboBox>(editor, "Combo2");
+  QAccessible::queryAccessibleInterface(start)
+      ->child(0)
+      ->child(start->findText(QStringLiteral("10:00")))
+      ->actionInterface()
+      ->doAction(QAccessibleActionInterface::toggleAction());
+  QApplication::processEvents();
+  EXPECT_EQ(start->currentText(), QStringLiteral("10:00"));
+  EXPECT_EQ(end->currentText(), QStringLiteral("10:30"));
+
+  // Moving through the open list with the keys only highlights; Esc leaves
+  // the shown entry as it was.
+  QComboBox* combo = Find<QComboBox>(activities, "Combo3");
+  combo->setCurrentIndex(0);
+  combo->showPopup();
+  QTest::keyClick(combo->view(), Qt::Key_Down);
+  QApplication::processEvents();
+  EXPECT_TRUE(combo->view()->isVisible());
+  EXPECT_EQ(combo->currentIndex(), 0);
+  combo->hidePopup();
 }
 
 }  // namespace

@@ -1,9 +1,13 @@
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -186,6 +190,116 @@ TEST(CommandLineTest, WindowingOptionsAreRecognised) {
   EXPECT_FALSE(HasWindowingOption({program, QStringLiteral("--sync")}));
   EXPECT_FALSE(HasWindowingOption({program, QStringLiteral("--"), QStringLiteral("-style")}));
   EXPECT_FALSE(HasWindowingOption({program, QStringLiteral("--bogus")}));
+}
+
+// A refused command line ends with the usage line --help starts with, the
+// plain arguments included.
+TEST(CommandLineTest, AnErrorRepeatsTheUsageLineOfTheHelp) {
+  QStringList ran;
+  for (const std::vector<CommandLineOptions>& subsystems :
+       {std::vector<CommandLineOptions>{}, std::vector<CommandLineOptions>{ExportOptions(&ran)},
+        SubsystemCommandLines()}) {
+    const QString usage = Parse({QStringLiteral("--help")}, subsystems).text.section(QLatin1Char('\n'), 0, 0);
+    SCOPED_TRACE(usage.toStdString());
+    EXPECT_TRUE(usage.startsWith(QStringLiteral("Usage: quorvel [options]")));
+    EXPECT_EQ(usage.endsWith(QStringLiteral(" [file…]")), !subsystems.empty());
+    for (const QStringList& arguments :
+         {QStringList{QStringLiteral("--bogus")}, QStringList{QStringLiteral("stray")},
+          QStringList{QStringLiteral("--standard-folder"), QStringLiteral("-d"), QStringLiteral("x")}}) {
+      const QStringList lines = Parse(arguments, subsystems).text.split(QLatin1Char('\n'));
+      ASSERT_EQ(lines.size(), 4);  // the message, usage, the hint, and the last line's end
+      EXPECT_EQ(lines[1], usage);
+      EXPECT_EQ(lines[2], QStringLiteral("Try 'quorvel --help' for more information."));
+    }
+  }
+}
+
+// Every option and plain argument --help shows, and every environment
+// variable it names, is in the manual page, and the manual page describes no
+// option --help lacks.
+TEST(CommandLineTest, TheManualPageHasEveryOptionOfTheHelp) {
+  QFile page(QStringLiteral(QUORVEL_SOURCE_DIR "/packaging/quorvel.1"));
+  ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+  const QString manual = QString::fromUtf8(page.readAll());
+  // The page's sections by their headings.
+  QMap<QString, QString> sections;
+  QString heading;
+  for (const QString& line : manual.split(QLatin1Char('\n'))) {
+    if (line.startsWith(QStringLiteral(".SH "))) {
+      heading = line.mid(4).remove(QLatin1Char('"'));
+      continue;
+    }
+    sections[heading] += line + QLatin1Char('\n');
+  }
+  // The item lines of a section: the line after each ".TP".
+  const auto items = [&sections](const QString& section) {
+    QStringList found;
+    const QStringList lines = sections.value(section).split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+      if (lines[i] == QStringLiteral(".TP")) found.append(lines[i + 1]);
+    }
+    return found;
+  };
+  const auto roff = [](QString text) { return text.replace(QLatin1Char('-'), QStringLiteral("\\-")); };
+
+  const QString help = Parse({QStringLiteral("--help")}, SubsystemCommandLines()).text;
+  const QStringList option_items = items(QStringLiteral("OPTIONS"));
+  ASSERT_FALSE(option_items.isEmpty());
+  const QRegularExpression option_line(QStringLiteral("^\\s+(?:-(\\w), )?--([\\w-]+)(?: <([^>]+)>)?"));
+  QStringList long_names;
+  for (const QString& line : help.split(QLatin1Char('\n'))) {
+    const QRegularExpressionMatch option = option_line.match(line);
+    if (!option.hasMatch()) continue;
+    const QString name = option.captured(2);
+    long_names.append(name);
+    SCOPED_TRACE(name.toStdString());
+    const auto item = std::find_if(option_items.begin(), option_items.end(), [&](const QString& text) {
+      return QRegularExpression(QStringLiteral("(^|[^\\w-])") + QRegularExpression::escape(roff(QStringLiteral("--") + name)) +
+                                QStringLiteral("($|[^\\w\\\\])"))
+          .match(text)
+          .hasMatch();
+    });
+    ASSERT_NE(item, option_items.end()) << "no manual entry for --" << name.toStdString();
+    if (!option.captured(1).isEmpty()) {
+      EXPECT_TRUE(item->contains(roff(QStringLiteral("-") + option.captured(1)) + QStringLiteral(" \"")))
+          << item->toStdString();
+    }
+    if (!option.captured(3).isEmpty()) {
+      EXPECT_TRUE(item->contains(QStringLiteral("\\fI") + option.captured(3) + QStringLiteral("\\fR")))
+          << item->toStdString();
+    }
+  }
+  EXPECT_TRUE(long_names.contains(QStringLiteral("data-folder")));
+  for (const QString& item : option_items) {
+    const QRegularExpressionMatch described =
+        QRegularExpression(QStringLiteral("\\\\-\\\\-((?:\\w|\\\\-)+)")).match(item);
+    if (!described.hasMatch()) {  // a plain argument
+      EXPECT_TRUE(item.startsWith(QStringLiteral(".I "))) << item.toStdString();
+      continue;
+    }
+    EXPECT_TRUE(long_names.contains(described.captured(1).remove(QLatin1Char('\\'))))
+        << "the manual describes an option --help lacks: " << item.toStdString();
+  }
+
+  // Plain arguments: in the synopsis and described.
+  const QString arguments = help.section(QStringLiteral("Arguments:\n"), 1);
+  for (const QString& line : arguments.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+    const QString name = line.trimmed().section(QLatin1Char(' '), 0, 0);
+    SCOPED_TRACE(name.toStdString());
+    EXPECT_TRUE(sections.value(QStringLiteral("SYNOPSIS")).contains(QStringLiteral("\\fI") + name + QStringLiteral("\\fR")));
+    EXPECT_TRUE(std::any_of(option_items.begin(), option_items.end(), [&](const QString& text) {
+      return text.startsWith(QStringLiteral(".I ") + name);
+    }));
+  }
+  // Environment variables the help names.
+  const QRegularExpression variable(QStringLiteral("\\b[A-Z][A-Z0-9]*_[A-Z0-9_]+\\b"));
+  for (auto it = variable.globalMatch(help); it.hasNext();) {
+    const QString name = it.next().captured(0);
+    const QStringList environment = items(QStringLiteral("ENVIRONMENT"));
+    EXPECT_TRUE(std::any_of(environment.begin(), environment.end(), [&](const QString& text) {
+      return text.contains(QStringLiteral(" ") + roff(name));
+    })) << "the manual's ENVIRONMENT lacks " << name.toStdString();
+  }
 }
 
 // The real program: help, version and a bad option open no window and leave

@@ -1,9 +1,13 @@
 // How Quorvel behaves as a desktop application: the About box names the
 // data folder; a second start on a held folder raises the running window.
+#include <signal.h>
+
 #include <atomic>
 #include <thread>
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -13,10 +17,13 @@
 #include <QTest>
 
 #include "addressbook/address_book_window.h"
+#include "addressbook/address_file.h"
 #include "app/instance.h"
 #include "app/main_window.h"
 #include "app/splash_window.h"
 #include "calendar/activities_window.h"
+#include "calendar/appointment_editor_window.h"
+#include "calendar/appointment_file.h"
 #include "calendar/day_schedule_window.h"
 #include "calendar/month_calendar_window.h"
 #include "calendar/reminder_window.h"
@@ -108,6 +115,52 @@ TEST_F(DesktopTest, EscClosesEverySecondaryWindowAndEnterPressesTheDefaultButton
   }
 }
 
+// Esc in an open drop-down list closes the list, not its window; the next
+// Esc closes the window.
+TEST_F(DesktopTest, EscInAnOpenListClosesOnlyTheList) {
+  AddressEntry entry;
+  entry.surname = QStringLiteral("Adams");
+  entry.name = QStringLiteral("Ann");
+  entry.birthday_date = QStringLiteral("07/01/1990");
+  entry.birthday_flag = QStringLiteral("1");
+  ASSERT_TRUE(AddAddressEntry(files(), entry).stored());
+  ASSERT_TRUE(AddAppointment(files(), Appointment{QStringLiteral("20260107-1"), QStringLiteral("Dentist"),
+                                                  QStringLiteral("09:00"), QStringLiteral("10:00"),
+                                                  false, QStringLiteral("15"), QString()})
+                  .stored());
+  app_->Main().show();
+  app_->MonthCalendar().OpenActivitiesFor(QDate(2026, 1, 7));
+  struct List {
+    const char* what;
+    QWidget* window;
+    const char* combo;
+  };
+  for (const List& list : {List{"appointments", &app_->Activities(), "Combo3"},
+                           List{"memos", &app_->Activities(), "Combo4"},
+                           List{"names", &app_->AddressBook(), "Combo1"},
+                           List{"start time", &app_->AppointmentEditor(), "Combo1"}}) {
+    SCOPED_TRACE(list.what);
+    Activate(*list.window);
+    auto* combo = list.window->findChild<QComboBox*>(QLatin1String(list.combo));
+    ASSERT_NE(combo, nullptr);
+    ASSERT_GT(combo->count(), 0);
+    combo->setFocus();
+    combo->showPopup();
+    QApplication::processEvents();
+    ASSERT_TRUE(combo->view()->isVisible());
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus != nullptr ? focus : combo->view(), Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_FALSE(combo->view()->isVisible());
+    EXPECT_TRUE(list.window->isVisible());
+
+    Activate(*list.window);
+    focus = QApplication::focusWidget();
+    QTest::keyClick(focus != nullptr ? focus : list.window, Qt::Key_Escape);
+    EXPECT_FALSE(list.window->isVisible());
+  }
+}
+
 // Asks from another thread, as a second process would, while this thread
 // serves the request.
 bool AskToRaise(const QString& folder) {
@@ -174,6 +227,38 @@ TEST_F(DesktopTest, NobodyToRaiseMeansTheInUseMessageStays) {
   holder.waitForFinished();
   EXPECT_TRUE(ended);
   EXPECT_EQ(messages_, QStringList{store::FolderInUseMessage(held.path())});
+}
+
+// The real program, ended by the session (SIGTERM), Ctrl+C (SIGINT) or a
+// closed terminal (SIGHUP): it removes its instance socket and ends by the
+// signal.
+TEST(DesktopProcessTest, AnEndingSignalRemovesTheInstanceSocket) {
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    QTemporaryDir data;
+    QTemporaryDir runtime;  // made readable by its owner only, as a runtime folder must be
+    ASSERT_TRUE(data.isValid() && runtime.isValid());
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(QUORVEL_BINARY), {QStringLiteral("--data-folder"), data.path()});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    const auto sockets = [&runtime] {
+      return QDir(runtime.path()).entryList({QStringLiteral("quorvel-*")}, QDir::System | QDir::Files);
+    };
+    QElapsedTimer waited;
+    waited.start();
+    while (sockets().isEmpty() && waited.elapsed() < 30000 && program.state() == QProcess::Running) {
+      QTest::qWait(50);
+    }
+    ASSERT_EQ(sockets().size(), 1) << program.readAllStandardError().toStdString();
+    ::kill(static_cast<pid_t>(program.processId()), signal);
+    ASSERT_TRUE(program.waitForFinished(20000));
+    EXPECT_EQ(program.exitStatus(), QProcess::CrashExit);  // ended by the signal
+    EXPECT_TRUE(sockets().isEmpty()) << sockets().join(QLatin1Char(' ')).toStdString();
+  }
 }
 
 }  // namespace
