@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>Accessibility</name>
+    <message>
+        <source>Opens or closes the list to choose from</source>
+        <translation>Öffnet oder schließt die Auswahlliste</translation>
+    </message>
+</context>
+<context>
     <name>Calendar</name>
     <message>
         <source>Birthday - </source>
@@ -10,12 +17,6 @@
 </context>
 <context>
     <name>CommandLine</name>
-    <message>
-        <source>Usage: %1 [options]
-Try &apos;%1 --help&apos; for more information.</source>
-        <translation>Aufruf: %1 [Optionen]
-&apos;%1 --help&apos; zeigt mehr.</translation>
-    </message>
     <message>
         <source>Quorvel, a personal organiser: appointments with reminders, an address book with birthdays, and notes.</source>
         <translation>Quorvel, ein persönlicher Organizer: Termine mit Erinnerungen, ein Adressbuch mit Geburtstagen und Notizen.</translation>
@@ -63,6 +64,10 @@ Try &apos;%1 --help&apos; for more information.</source>
     <message>
         <source>Quorvel could not create its data folder %1.</source>
         <translation>Quorvel konnte seinen Datenordner %1 nicht anlegen.</translation>
+    </message>
+    <message>
+        <source>Try &apos;%1 --help&apos; for more information.</source>
+        <translation>&apos;%1 --help&apos; zeigt mehr.</translation>
     </message>
 </context>
 <context>
@@ -597,6 +602,17 @@ Try &apos;%1 --help&apos; for more information.</source>
     <message>
         <source>%1 in the folder %2. %3%4%5</source>
         <translation>%1 im Ordner %2. %3%4%5</translation>
+    </message>
+</context>
+<context>
+    <name>QCommandLineParser</name>
+    <message>
+        <source>[options]</source>
+        <translation>[Optionen]</translation>
+    </message>
+    <message>
+        <source>Usage: %1</source>
+        <translation>Aufruf: %1</translation>
     </message>
 </context>
 <context>
