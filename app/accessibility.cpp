@@ -190,7 +190,11 @@ QAccessibleInterface* Factory(const QString& class_name, QObject* object) {
 }  // namespace
 
 NamedComboBox::NamedComboBox(QWidget* parent) : QComboBox(parent) {
-  connect(this, &QComboBox::currentIndexChanged, this, [this] { SelectShownEntry(); });
+  // A new model (which brings a new selection model) changes the entry too.
+  connect(this, &QComboBox::currentIndexChanged, this, [this] {
+    WatchListSelection();
+    SelectShownEntry();
+  });
   WatchListSelection();
 }
 
