@@ -42,8 +42,14 @@ QString DavError::Message() const {
           .arg(limit)
           .arg(detail);
     case DavErrorKind::kRunTooLong:
+      if (limit >= 120 && limit % 60 == 0) {
+        return QCoreApplication::translate("Sync",
+            "The sync took longer than %1 minutes and was stopped. Nothing was lost: the "
+            "next sync finishes what this one began.")
+            .arg(limit / 60);
+      }
       return QCoreApplication::translate("Sync",
-          "The sync took longer than %1 minutes and was stopped. Nothing was lost: the "
+          "The sync took longer than %1 seconds and was stopped. Nothing was lost: the "
           "next sync finishes what this one began.")
           .arg(limit);
     case DavErrorKind::kTooLarge:

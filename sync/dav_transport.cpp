@@ -88,13 +88,13 @@ class DavTransport::Exchange : public QObject {
     const qint64 run_left = t_.run_deadline_.remainingTime();
     const bool run_binds = run_left >= 0 && run_left < t_.limits_.request_ms;
     if (run_left == 0) {
-      return Cut(DavError{DavErrorKind::kRunTooLong, 0, {}, {}, t_.limits_.run_ms / 60000});
+      return Cut(DavError{DavErrorKind::kRunTooLong, 0, {}, {}, t_.limits_.run_ms / 1000});
     }
     deadline_ = QDeadlineTimer(run_binds ? run_left : t_.limits_.request_ms);
     deadline_timer_.setSingleShot(true);
     connect(&deadline_timer_, &QTimer::timeout, this, [this, run_binds] {
       if (run_binds) {
-        Cut(DavError{DavErrorKind::kRunTooLong, 0, {}, {}, t_.limits_.run_ms / 60000});
+        Cut(DavError{DavErrorKind::kRunTooLong, 0, {}, {}, t_.limits_.run_ms / 1000});
       } else {
         Cut(DavError{DavErrorKind::kTimedOut, 0, request_.url.toDisplayString(), {},
                      t_.limits_.request_ms / 1000});

@@ -20,7 +20,7 @@ enum class DavErrorKind {
   kUnknownServer,   // the host name does not resolve
   kUnreachable,     // refused, timed out or cut off
   kTimedOut,        // one request took longer than its deadline (`limit` s)
-  kRunTooLong,      // the whole run took longer than its deadline (`limit` min)
+  kRunTooLong,      // the whole run took longer than its deadline (`limit` s)
   kTooLarge,        // a reply (or one item in it) over its size limit (`limit` MiB)
   kTooMany,         // a listing of more than `limit` members
   kCertificate,     // the server's certificate was not accepted
