@@ -4,7 +4,8 @@
 // when the server asks for a short wait (503 or 429 with Retry-After).
 //
 // Blocking calls run an event loop of their own, so the transport belongs
-// on one thread (the one that made it).
+// on one thread (the one that made it). One request's life is in
+// dav_exchange.cpp.
 #pragma once
 
 #include <atomic>
