@@ -18,6 +18,7 @@
 #include "addressbook/name_list_model.h"
 #include "app/accessibility.h"
 #include "app/application.h"
+#include "app/data_changes.h"
 #include "app/contrast.h"
 #include "app/limited_text_edit.h"
 #include "app/seams.h"
@@ -121,6 +122,9 @@ AddressBookWindow::AddressBookWindow(Application& app) : app_(app) {
   names_->setGeometry(TwipsRect(120, 240, 5535, 315));
   names_->setAccessibleName(tr("Name"));
   connect(names_, &QComboBox::activated, this, [this] { ShowAddressEntry(); });
+  connect(&app_.Changes(), &DataChanges::DataChanged, this, [this](store::ChangedFiles changed) {
+    if (changed.Has(store::Channel::kAddBook)) Refresh();
+  });
 
   view_toggle_ = Button(this, "Command5", tr("View Details"),
                         TwipsRect(5880, 960, 1215, 375));
@@ -237,6 +241,20 @@ void AddressBookWindow::FillNameList() {
   QHash<QString, int> items;
   names_model_->SetKeys(GroupKeys(&items));
   SelectFirst(items);
+}
+
+void AddressBookWindow::Refresh() {
+  const QString chosen = names_->currentText();
+  QHash<QString, int> items;
+  const QStringList keys = GroupKeys(&items);
+  if (keys != names_model_->Keys()) names_model_->SetKeys(keys);
+  const int row = chosen.isEmpty() ? -1 : int(keys.indexOf(chosen));
+  if (row < 0) {
+    SelectFirst(items);
+    return;
+  }
+  names_->setCurrentIndex(row);
+  ShowEntryAt(items.value(chosen, -1));
 }
 
 void AddressBookWindow::SelectFirst(const QHash<QString, int>& items) {

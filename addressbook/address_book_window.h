@@ -34,6 +34,10 @@ class AddressBookWindow : public QWidget {
   void FillNameList();
   // Shows the selected entry, or empties the display when none is.
   void ShowAddressEntry();
+  // Shows what the file holds now (after a sync, an import or another
+  // window's change): the group's keys, the chosen one still chosen while
+  // it is stored (else the first), and its entry as stored.
+  void Refresh();
 
   // The current letter group ("A" until another is chosen).
   QString CurrentGroup() const;

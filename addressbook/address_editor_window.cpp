@@ -141,6 +141,7 @@ void AddressEditorWindow::PrepareAdd(const QDate& birthday) {
 
 void AddressEditorWindow::PrepareEdit(const QString& key, const AddressEntry& entry) {
   editing_key_ = key.isNull() ? QStringLiteral("") : key;
+  opened_ = entry;
   name_->setText(entry.name);
   surname_->setText(entry.surname);
   address_->SetStoredText(entry.address);
@@ -177,14 +178,43 @@ void AddressEditorWindow::Confirm() {
     return;
   }
   const AddressEntry entry = TypedEntry();
-  const store::Outcome outcome = Editing()
-                                     ? ReplaceAddressEntry(app_.files(), editing_key_, entry)
-                                     : AddAddressEntry(app_.files(), entry);
-  if (outcome.refused()) {
+  std::optional<store::Outcome> outcome;
+  if (Editing()) {
+    outcome = ReplaceSameAddressEntry(app_.files(), editing_key_, opened_, entry);
+    if (!outcome) {
+      if (KeepAsNew(entry)) Finish();
+      return;
+    }
+  } else {
+    outcome = AddAddressEntry(app_.files(), entry);
+  }
+  if (outcome->refused()) {
     // The editor stays as the user left it, the file as it was.
-    ShowMessage(outcome.reason());
+    ShowMessage(outcome->reason());
     return;
   }
+  Finish();
+}
+
+bool AddressEditorWindow::KeepAsNew(const AddressEntry& entry) {
+  const int choice = AskChoice(
+      tr("The entry \"%1\" was changed or deleted while you were editing it "
+         "(by a sync, for example), so your changes cannot be stored over it.\n\n"
+         "Save them as a new entry, or discard them?")
+          .arg(editing_key_),
+      {tr("Save as New"), tr("Discard")});
+  if (choice == 0) {
+    const store::Outcome outcome = AddAddressEntry(app_.files(), entry);
+    if (outcome.refused()) {
+      ShowMessage(outcome.reason());
+      return false;
+    }
+    return true;
+  }
+  return choice == 1;  // discarded; closing the box goes back to the editor
+}
+
+void AddressEditorWindow::Finish() {
   app_.MonthCalendar().MarkMonthCalendar();
   AddressBookWindow& book = app_.AddressBook();
   book.FillNameList();

@@ -45,9 +45,15 @@ class AddressEditorWindow : public QWidget {
   void Confirm();
   void Abandon();
   void ClearFields();
+  // After OK found the entry changed or deleted meanwhile: offers to store
+  // the typed one as a new entry, or to discard it. True when the editor
+  // is done.
+  bool KeepAsNew(const AddressEntry& entry);
+  void Finish();
 
   Application& app_;
   QString editing_key_;  // null while adding
+  AddressEntry opened_;  // the entry being changed, as read from the file
   std::array<QLineEdit*, 6> phones_{};
   QLineEdit* name_ = nullptr;
   QLineEdit* surname_ = nullptr;

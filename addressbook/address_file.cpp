@@ -204,6 +204,21 @@ store::Outcome ReplaceAddressEntry(store::DataFiles& files, const QString& old_k
   return op.Commit();
 }
 
+std::optional<store::Outcome> ReplaceSameAddressEntry(store::DataFiles& files,
+                                                      const QString& old_key,
+                                                      const AddressEntry& opened,
+                                                      const AddressEntry& entry) {
+  store::Operation op(files);
+  const int item = old_key.isEmpty() ? -1 : FindKey(op, old_key);
+  if (item < 0) return std::nullopt;
+  const AddressEntry stored = ReadEntry(op, item);
+  // Fields 2 to 15 (the key is made of two of them).
+  if (stored.Fields() != opened.Fields()) return std::nullopt;
+  ReplaceAddressEntry(op, old_key, entry);
+  if (!op.refused()) sync::NoteEntryRenamed(op, old_key, entry.Key());
+  return op.Commit();
+}
+
 void ReplaceAddressEntry(store::Operation& op, const QString& old_key, const AddressEntry& entry) {
   const int count = op.ReadCount(kBook);
   const int old_item = old_key.isEmpty() ? -1 : FindKey(op, old_key);

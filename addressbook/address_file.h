@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 
 #include <QDate>
 #include <QSet>
@@ -98,6 +99,16 @@ store::Outcome DeleteAddressEntry(store::DataFiles& files, const QString& key);
 // is no longer stored the entry is added as by AddAddressEntry.
 store::Outcome ReplaceAddressEntry(store::DataFiles& files, const QString& old_key,
                                    const AddressEntry& entry);
+
+// ReplaceAddressEntry for an editor opened on `opened` (fields 2 to 15 as
+// read then) under `old_key`: nothing, with nothing written, when that key
+// no longer holds exactly `opened` (a sync or another program changed or
+// deleted it meanwhile), so that an edit is never stored over another
+// version of the entry nor brings back one deleted meanwhile.
+std::optional<store::Outcome> ReplaceSameAddressEntry(store::DataFiles& files,
+                                                      const QString& old_key,
+                                                      const AddressEntry& opened,
+                                                      const AddressEntry& entry);
 
 // The same changes inside an operation the caller commits (the sync
 // engine), refusing `op` instead of returning; they leave the sync links to

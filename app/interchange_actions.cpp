@@ -38,12 +38,13 @@ QStringList Choose(QWidget* parent, const FileDialogRequest& request, QString* f
   return QFileDialog::getOpenFileNames(parent, request.caption, folder, request.filters, filter);
 }
 
-// Every open window shows the files as they are now.
+// Every open window shows the files as they are now, before the summary
+// is shown over them (DataChanged follows, and finds nothing more to do).
 void RefreshWindows(Application& app) {
   app.UpdateTodayIndicator();
-  if (app.HasMonthCalendar()) app.MonthCalendar().MarkMonthCalendar();
-  if (app.HasActivities()) app.Activities().FillActivities();
-  if (app.HasAddressBook()) app.AddressBook().FillNameList();
+  if (app.HasMonthCalendar()) app.MonthCalendar().RefreshMarks();
+  if (app.HasActivities()) app.Activities().Refresh();
+  if (app.HasAddressBook()) app.AddressBook().Refresh();
 }
 
 }  // namespace

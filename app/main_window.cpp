@@ -115,7 +115,6 @@ MainWindow::MainWindow(Application& app)
   connect(clipboard, &Picture::keyActivated, this, &MainWindow::OpenNotes);
 
   sync_ = new sync::BackgroundSync(app_.files(), this);
-  connect(sync_, &sync::BackgroundSync::Finished, this, &MainWindow::SyncFinished);
   BuildMenu();
   // Automatic sync, when turned on: once now, then every few minutes.
   QTimer::singleShot(0, this, [this] {
@@ -294,13 +293,6 @@ void MainWindow::OpenSync() {
     sync_window_ = window;
   }
   OpenToolWindow(*sync_window_);
-}
-
-void MainWindow::SyncFinished(bool ok, const QString& summary) {
-  Q_UNUSED(summary);
-  if (!ok) return;
-  app_.UpdateTodayIndicator();
-  if (app_.HasMonthCalendar()) app_.MonthCalendar().MarkMonthCalendar();
 }
 
 }  // namespace quorvel

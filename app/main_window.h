@@ -57,8 +57,6 @@ class MainWindow : public QWidget {
   void ShowAbout();
   void ClickNamePlate(int drawer);
   void OpenSync();
-  // After a sync: the calendar marks and the today indicator follow it.
-  void SyncFinished(bool ok, const QString& summary);
 
   Application& app_;
   QSvgRenderer tile_renderer_;

@@ -1,11 +1,12 @@
-// The program's three points of contact with the outside that tests replace:
-// the message box, the clock, and the end of the process.
+// The program's points of contact with the outside that tests replace: the
+// message box, the question box, the clock, and the end of the process.
 #pragma once
 
 #include <functional>
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 namespace quorvel {
 
@@ -14,6 +15,13 @@ void ShowMessage(const QString& text);
 // Tests capture messages instead of showing them; an empty sink restores
 // the box.
 void SetMessageSink(std::function<void(const QString&)> sink);
+
+// A modal box titled "Quorvel" with `text` and one button per entry of
+// `choices`, the first the default. Returns the index of the button
+// pressed, or -1 when the box was closed without one (Esc).
+int AskChoice(const QString& text, const QStringList& choices);
+// Tests answer instead of a box; an empty sink restores the box.
+void SetChoiceSink(std::function<int(const QString&, const QStringList&)> sink);
 
 // The current date and time, from one reading of the system clock.
 QDateTime Now();

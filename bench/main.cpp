@@ -543,7 +543,7 @@ void Run::EditAppointmentFigure() {
         activities.FillActivities();
         edited.subject = QStringLiteral("Edited %1").arg(++turn);
         app_->SetEditMode(true);
-        editor.OpenForEdit(edited);
+        editor.OpenForEdit(edited, ReadAppointment(app_->files(), 0));
       },
       [&] { editor.Ok(); },
       [&](Row& r) {

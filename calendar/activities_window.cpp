@@ -11,6 +11,7 @@
 
 #include "app/accessibility.h"
 #include "app/application.h"
+#include "app/data_changes.h"
 #include "app/date_box.h"
 #include "app/seams.h"
 #include "app/ui.h"
@@ -132,6 +133,9 @@ ActivitiesWindow::ActivitiesWindow(Application& app) : app_(app) {
   connect(delete_, &QPushButton::clicked, this, [this] { Delete(); });
   connect(schedule, &QPushButton::clicked, this, [this] { ViewSchedule(); });
   connect(ok, &QPushButton::clicked, this, [this] { Ok(); });
+  connect(&app_.Changes(), &DataChanges::DataChanged, this, [this](store::ChangedFiles changed) {
+    if (changed.HasAny({store::Channel::kAppoint, store::Channel::kAddBook})) Refresh();
+  });
 }
 
 QDate ActivitiesWindow::Date() const { return date_->date(); }
@@ -188,11 +192,36 @@ void ActivitiesWindow::ResetActivities() {
   ShowReminderMinutes(false);
   delete_->setEnabled(false);
   edit_->setEnabled(false);
+  shown_.reset();
+  filled_ = false;
+}
+
+void ActivitiesWindow::Refresh() {
+  if (!filled_) return;
+  const std::optional<Appointment> chosen = shown_;
+  const int index = subjects_->currentIndex();
+  const int listed = subjects_->count();
+  FillActivities();
+  int now = -1;
+  if (chosen && subjects_->count() > 0) {
+    const int found = FindSameAppointment(app_.files(), *chosen);
+    if (found >= 0) {
+      const QString id = ReadAppointment(app_.files(), found).id;
+      now = static_cast<int>(LeadingNumber(id.mid(9))) - 1;
+    } else if (subjects_->count() == listed) {
+      // Changed in place (nothing added or removed): the same place.
+      now = index;
+    }
+  }
+  if (now > 0 && now < subjects_->count()) subjects_->setCurrentIndex(now);
+  // The day schedule shows this window's lists.
+  if (schedule_ && schedule_->isVisible()) schedule_->FillDaySchedule();
 }
 
 void ActivitiesWindow::FillActivities() {
   const QDate date = Date();
   ResetActivities();
+  filled_ = true;
 
   const store::DataFiles& files = app_.files();
   const DayAppointments day = ReadDayAppointments(files, date);
@@ -225,6 +254,7 @@ void ActivitiesWindow::ShowSelectedAppointment() {
 }
 
 void ActivitiesWindow::ShowAppointment(const Appointment& a) {
+  shown_ = a;
   id_->setText(a.id);
   start_->setText(store::TrimSpaces(a.start));
   end_->setText(store::TrimSpaces(a.end));
@@ -254,20 +284,27 @@ void ActivitiesWindow::Edit() {
   shown.minutes = minutes_->text();
   shown.description = DescriptionForStorage(description_->toPlainText());
   AppointmentEditorWindow& editor = app_.AppointmentEditor();
-  editor.OpenForEdit(shown);
+  if (shown_) {
+    editor.OpenForEdit(shown, *shown_);
+  } else {
+    editor.OpenForEdit(shown);
+  }
   editor_open_ = true;
   hide();
   OpenToolWindow(editor);
 }
 
 void ActivitiesWindow::Delete() {
-  const store::Outcome outcome = DeleteAppointment(app_.files(), id_->text());
+  // The appointment shown, wherever a sync has moved it since.
+  const store::Outcome outcome = shown_ ? DeleteSameAppointment(app_.files(), *shown_)
+                                        : DeleteAppointment(app_.files(), id_->text());
   if (outcome.refused()) ShowMessage(outcome.reason());
   FillActivities();
 }
 
 void ActivitiesWindow::ViewSchedule() {
   DayScheduleWindow& schedule = app_.DaySchedule();
+  schedule_ = &schedule;
   OpenToolWindow(schedule);
   schedule.SetDate(Date());
   schedule.FillDaySchedule();

@@ -2,9 +2,14 @@
 // the day's birthdays from the address book.
 #pragma once
 
+#include <optional>
+
 #include <QDate>
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
+
+#include "calendar/appointment_file.h"
 
 class QCheckBox;
 class QComboBox;
@@ -17,7 +22,7 @@ namespace quorvel {
 
 class Application;
 class DateBox;
-struct Appointment;
+class DayScheduleWindow;
 
 class ActivitiesWindow : public QWidget {
   Q_OBJECT
@@ -31,6 +36,11 @@ class ActivitiesWindow : public QWidget {
   void ShowSelectedAppointment();
   // Empties the lists and details, as for a day with nothing on it.
   void ResetActivities();
+  // Shows what the files hold now (after a sync, an import or another
+  // window's change), keeping the chosen appointment when it is still
+  // stored, and the day schedule with it. A window emptied by
+  // ResetActivities stays empty.
+  void Refresh();
 
   // The date shown; setting it does not refill the window.
   QDate Date() const;
@@ -77,6 +87,11 @@ class ActivitiesWindow : public QWidget {
   QPushButton* edit_;
   QPushButton* add_;
   bool editor_open_ = false;
+  bool filled_ = false;  // by FillActivities, since the last reset
+  // The appointment in the details as read from the file: what Edit and
+  // Delete act on, wherever it has moved since.
+  std::optional<Appointment> shown_;
+  QPointer<DayScheduleWindow> schedule_;  // once View Schedule opened it
 };
 
 // A description as a text box shows it (line feeds) and as it is stored

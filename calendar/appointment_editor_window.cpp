@@ -204,11 +204,22 @@ void AppointmentEditorWindow::OpenForAdd(const QString& id) {
   setWindowTitle(tr("Add Appointment"));
   Reset();
   id_->setText(id);
+  // The ID shown is only a proposal: OK gives the day's next one as the
+  // file holds it then.
+  opened_.reset();
+  day_ = QDate::fromString(id.left(8), QStringLiteral("yyyyMMdd"));
   subject_->selectAll();
   subject_->setFocus();
 }
 
 void AppointmentEditorWindow::OpenForEdit(const Appointment& appointment) {
+  OpenForEdit(appointment, appointment);
+}
+
+void AppointmentEditorWindow::OpenForEdit(const Appointment& shown, const Appointment& stored) {
+  const Appointment& appointment = shown;
+  opened_ = stored;
+  day_ = QDate::fromString(stored.id.left(8), QStringLiteral("yyyyMMdd"));
   setWindowTitle(tr("Edit Appointment"));
   Reset();
   SetTime(start_, appointment.start);
@@ -254,13 +265,48 @@ void AppointmentEditorWindow::Ok() {
     ShowMessage(tr("You need to specify a Subject for the Appointment"));
     return;
   }
-  const store::Outcome outcome =
-      app_.EditMode() ? UpdateAppointment(app_.files(), a) : AddAppointment(app_.files(), a);
-  ActivitiesWindow& activities = app_.Activities();
-  if (outcome.refused()) {
-    ShowMessage(outcome.reason());
+  std::optional<store::Outcome> outcome;
+  if (!app_.EditMode()) {
+    outcome = day_.isValid() ? AddAppointmentOn(app_.files(), day_, a)
+                             : AddAppointment(app_.files(), a);
+  } else if (opened_) {
+    // Only the appointment that was opened is written, wherever a sync or
+    // another window has moved it since.
+    outcome = UpdateSameAppointment(app_.files(), *opened_, a);
+    if (!outcome) {
+      if (KeepAsNew(a)) ReturnToActivities();
+      return;
+    }
+  } else {
+    outcome = UpdateAppointment(app_.files(), a);
+  }
+  if (outcome->refused()) {
+    ShowMessage(outcome->reason());
     return;
   }
+  ReturnToActivities();
+}
+
+bool AppointmentEditorWindow::KeepAsNew(const Appointment& edited) {
+  const int choice = AskChoice(
+      tr("The appointment \"%1\" was changed or deleted while you were editing it "
+         "(by a sync, for example), so your changes cannot be stored over it.\n\n"
+         "Save them as a new appointment, or discard them?")
+          .arg(store::TrimSpaces(opened_->subject)),
+      {tr("Save as New"), tr("Discard")});
+  if (choice == 0) {
+    const store::Outcome outcome = AddAppointmentOn(app_.files(), day_, edited);
+    if (outcome.refused()) {
+      ShowMessage(outcome.reason());
+      return false;
+    }
+    return true;
+  }
+  return choice == 1;  // discarded; closing the box goes back to the editor
+}
+
+void AppointmentEditorWindow::ReturnToActivities() {
+  ActivitiesWindow& activities = app_.Activities();
   activities.FillActivities();
   hide();
   activities.EditorClosed();

@@ -2,6 +2,9 @@
 // one, then returns to the Activities window.
 #pragma once
 
+#include <optional>
+
+#include <QDate>
 #include <QWidget>
 
 #include "calendar/appointment_file.h"
@@ -27,6 +30,9 @@ class AppointmentEditorWindow : public QWidget {
   void OpenForAdd(const QString& id);
   // Prepares the editor with the values of a stored appointment.
   void OpenForEdit(const Appointment& appointment);
+  // The same with `shown` in the boxes, for the appointment `stored` (as
+  // read from the file) which OK changes, wherever it is by then.
+  void OpenForEdit(const Appointment& shown, const Appointment& stored);
 
   // The seven values as they stand in the controls.
   Appointment Values() const;
@@ -47,6 +53,10 @@ class AppointmentEditorWindow : public QWidget {
 
  private:
   void Reset();
+  // Offers to keep the edit as a new appointment when the one opened was
+  // changed or deleted meanwhile; true when the editor is done.
+  bool KeepAsNew(const Appointment& edited);
+  void ReturnToActivities();
   void ShowReminderMinutes(bool shown);
   void LimitDescription();
 
@@ -60,6 +70,10 @@ class AppointmentEditorWindow : public QWidget {
   QPlainTextEdit* description_;
   QLineEdit* id_;
   QString last_description_;
+  // The appointment being edited as it was read from the file, or the day
+  // of the one being added.
+  std::optional<Appointment> opened_;
+  QDate day_;
 };
 
 }  // namespace quorvel

@@ -1,6 +1,8 @@
 #include "calendar/appointment_file.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdlib>
 
 #include <QByteArrayView>
 #include <QCoreApplication>
@@ -143,6 +145,115 @@ store::Outcome DeleteAppointment(store::DataFiles& files, const QString& id) {
   return op.Commit();
 }
 
+namespace {
+
+// Picks, among the stored appointments offered to it, the one `shown` was
+// read from.
+class SameAppointment {
+ public:
+  explicit SameAppointment(const Appointment& shown)
+      : shown_(shown), day_(shown.id.left(8)), wanted_(Ordinal(shown.id)) {}
+
+  // Whether `id` is of the day at all (only those need reading whole).
+  bool OfTheDay(const QString& id) const { return day_.size() == 8 && id.left(8) == day_; }
+  void Consider(int k, const Appointment& stored) {
+    if (exact_ || !OfTheDay(stored.id)) return;
+    if (stored.subject != shown_.subject || stored.start != shown_.start ||
+        stored.end != shown_.end || stored.reminder != shown_.reminder ||
+        stored.minutes != shown_.minutes || stored.description != shown_.description) {
+      return;
+    }
+    // Of several alike, the one still under the ID shown, else the nearest.
+    const int distance = stored.id == shown_.id ? -1 : std::abs(Ordinal(stored.id) - wanted_);
+    if (found_ < 0 || distance < distance_) {
+      found_ = k;
+      distance_ = distance;
+      exact_ = distance < 0;
+    }
+  }
+  int found() const { return found_; }
+
+ private:
+  const Appointment& shown_;
+  QString day_;
+  int wanted_;
+  int found_ = -1;
+  int distance_ = 0;
+  bool exact_ = false;
+};
+
+Appointment ReadAppointment(const store::Operation& op, int k) {
+  Appointment a;
+  a.id = op.ReadText(kFile, Record(k, kIdField));
+  a.subject = op.ReadText(kFile, Record(k, 2));
+  a.start = op.ReadText(kFile, Record(k, 3));
+  a.end = op.ReadText(kFile, Record(k, 4));
+  a.reminder = op.ReadInteger(kFile, Record(k, kReminderField)) == -1;
+  a.minutes = op.ReadText(kFile, Record(k, 6));
+  a.description = op.ReadText(kFile, Record(k, 7));
+  return a;
+}
+
+}  // namespace
+
+int FindSameAppointment(const store::Operation& op, const Appointment& shown) {
+  SameAppointment same(shown);
+  const store::TextMatch day(shown.id.left(8));
+  const int count = op.ReadCount(kFile);
+  for (int k = 0; k < count; ++k) {
+    if (day.Begins(op, kFile, Record(k, kIdField))) same.Consider(k, ReadAppointment(op, k));
+  }
+  return same.found();
+}
+
+std::optional<store::Outcome> UpdateSameAppointment(store::DataFiles& files,
+                                                    const Appointment& shown,
+                                                    const Appointment& edited) {
+  if (edited.description.size() > kDescriptionLimit) {
+    return store::Outcome::Refused(QString::fromLatin1(kDescriptionTooLong));
+  }
+  store::Operation op(files);
+  const int k = FindSameAppointment(op, shown);
+  if (k < 0) return std::nullopt;
+  WriteFields(op, k, edited);
+  return op.Commit();
+}
+
+store::Outcome DeleteSameAppointment(store::DataFiles& files, const Appointment& shown) {
+  store::Operation op(files);
+  const int k = FindSameAppointment(op, shown);
+  if (k < 0) return store::Outcome::Refused(QString::fromLatin1(kAppointmentNotStored));
+  RemoveAppointment(op, k);
+  sync::NoteAppointmentRemoved(op, k);
+  return op.Commit();
+}
+
+store::Outcome AddAppointmentOn(store::DataFiles& files, const QDate& date,
+                                const Appointment& appointment, QString* id) {
+  store::Operation op(files);
+  // The day's ordinals run 1 … n; should a file hold a gap or a repeat, the
+  // new one still goes past every ordinal the day already has.
+  const QString key = DayKey(date);
+  const store::TextMatch day(key);
+  const int count = op.ReadCount(kFile);
+  int n = 0;
+  int highest = 0;
+  for (int k = 0; k < count; ++k) {
+    if (!day.Begins(op, kFile, Record(k, kIdField))) continue;
+    const QString stored = op.ReadText(kFile, Record(k, kIdField));
+    if (stored.left(8) != key) continue;
+    ++n;
+    highest = std::max(highest, Ordinal(stored));
+  }
+  Appointment added = appointment;
+  added.id = key + QLatin1Char('-') + QString::number(std::max(n, highest) + 1);
+  const store::Outcome outcome = AddAppointment(op, added);
+  if (outcome.refused()) return outcome;
+  const store::Outcome committed = op.Commit();
+  if (committed.stored() && id) *id = added.id;
+  return committed;
+}
+
 void RemoveAppointment(store::Operation& op, int position) {
   const int count = op.ReadCount(kFile);
   if (position < 0 || position >= count) return;
@@ -226,6 +337,17 @@ Appointment DecodeAppointment(const char* group) {
 }
 
 }  // namespace
+
+int FindSameAppointment(const store::DataFiles& files, const Appointment& shown) {
+  SameAppointment same(shown);
+  const QByteArray day = Ascii(shown.id.left(8));
+  store::ScanItems(files, kFile, files.ReadCount(kFile), [&](int k, const char* group) {
+    if (OnDay(store::FieldBytes(kFile, group, kIdField), day)) {
+      same.Consider(k, DecodeAppointment(group));
+    }
+  });
+  return same.found();
+}
 
 Appointment ReadAppointment(const store::DataFiles& files, int k) {
   return DecodeAppointment(

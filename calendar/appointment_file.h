@@ -57,6 +57,33 @@ store::Outcome UpdateAppointment(store::DataFiles& files, const Appointment& app
 // ordinals of the same date. An ID that is not stored changes nothing.
 store::Outcome DeleteAppointment(store::DataFiles& files, const QString& id);
 
+// Items move: an earlier appointment of the day deleted (here or by a sync)
+// renumbers the later ones, so an appointment a window showed is found
+// again by what it holds, not by its ID.
+//
+// Where `shown` (as read from the file when a window showed it) is stored
+// now: an appointment of the same day whose fields 2 to 7 are exactly
+// `shown`'s, the one still under `shown.id` when there is one, otherwise
+// the one whose ordinal is nearest. -1 when the day holds none (it was
+// changed or deleted since).
+int FindSameAppointment(const store::Operation& op, const Appointment& shown);
+int FindSameAppointment(const store::DataFiles& files, const Appointment& shown);
+// Stores `edited`'s fields 2 to 7 over the appointment `shown` was read
+// from, wherever it is now (its ID stays). Nothing when it is no longer
+// stored as it was shown: no other appointment is ever written instead.
+std::optional<store::Outcome> UpdateSameAppointment(store::DataFiles& files,
+                                                    const Appointment& shown,
+                                                    const Appointment& edited);
+// Deletes the appointment `shown` was read from, wherever it is now, as
+// DeleteAppointment does; refused with kAppointmentNotStored when it is no
+// longer stored as it was shown.
+store::Outcome DeleteSameAppointment(store::DataFiles& files, const Appointment& shown);
+// Adds `appointment` to `date` under the day's next free ordinal, chosen
+// in the same step as the add (whatever was added or deleted since the
+// editor opened); `*id` gets the ID it was stored under.
+store::Outcome AddAppointmentOn(store::DataFiles& files, const QDate& date,
+                                const Appointment& appointment, QString* id = nullptr);
+
 // The same changes inside an operation the caller commits (the sync engine
 // changes many appointments and its own state in one step). They keep the
 // file's rules but leave the sync links to the caller.

@@ -15,6 +15,7 @@
 #include <QtMath>
 
 #include "app/application.h"
+#include "app/data_changes.h"
 #include "app/contrast.h"
 #include "app/main_window.h"
 #include "app/seams.h"
@@ -241,15 +242,23 @@ MonthCalendarWindow::MonthCalendarWindow(Application& app) : app_(app) {
     calendar_->setCurrentPage(Now().date().year(), Now().date().month());
   }
   MarkMonthCalendar();
+
+  connect(&app_.Changes(), &DataChanges::DataChanged, this, [this](store::ChangedFiles changed) {
+    if (changed.HasAny({store::Channel::kAppoint, store::Channel::kAddBook})) RefreshMarks();
+  });
 }
 
 // The today indicator comes from the same pass over the IDs as the marks.
 void MonthCalendarWindow::MarkMonthCalendar() {
+  RefreshMarks();
+  app_.Activities().ResetActivities();
+}
+
+void MonthCalendarWindow::RefreshMarks() {
   const int year = calendar_->yearShown();
   const int month = calendar_->monthShown();
   const MonthMarks marks = ComputeMonthMarks(app_.files(), year, month, Now().date());
   app_.Main().ShowTodayIndicator(marks.today);
-  app_.Activities().ResetActivities();
   calendar_->SetMarks(year, month, marks);
 }
 

@@ -50,6 +50,9 @@ class MonthCalendarWindow : public QWidget {
   // Re-reads the shown month's marks, refreshes the today indicator and
   // resets the Activities window's lists.
   void MarkMonthCalendar();
+  // Re-reads the shown month's marks and the today indicator only, leaving
+  // the Activities window as it is (after a change made elsewhere).
+  void RefreshMarks();
   QDate SelectedDate() const;
 
   // Steps the shown month back or forward by one, to its first day.

@@ -1,5 +1,7 @@
 #include "notes/notes_window.h"
 
+#include <cstdlib>
+
 #include <QEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -9,6 +11,7 @@
 #include <QTableView>
 
 #include "app/application.h"
+#include "app/data_changes.h"
 #include "app/limited_text_edit.h"
 #include "app/seams.h"
 #include "app/ui.h"
@@ -110,6 +113,9 @@ NotesWindow::NotesWindow(Application& app) : app_(app) {
   connect(close_, &QPushButton::clicked, this, &QWidget::hide);
 
   LoadNotesList();
+  connect(&app_.Changes(), &DataChanges::DataChanged, this, [this](store::ChangedFiles changed) {
+    if (changed.Has(store::Channel::kNotes)) Refresh();
+  });
 }
 
 QString NotesWindow::PadText() const { return pad_->StoredText(); }
@@ -157,6 +163,30 @@ void NotesWindow::FillList(const QStringList& titles) {
 void NotesWindow::LoadNotesList() {
   FillList(quorvel::LoadNotesList(app_.files()));
   ResetPad();
+}
+
+void NotesWindow::Refresh() {
+  const QStringList stored = quorvel::LoadNotesList(app_.files());
+  const QStringList shown = model_->Titles();
+  if (stored == shown) return;
+  const int row = CurrentNote();
+  // The chosen title where it is now: of several alike, the nearest.
+  int now = -1;
+  if (row >= 0) {
+    const QString title = shown.at(row);
+    for (int i = 0; i < stored.size(); ++i) {
+      if (stored[i] == title && (now < 0 || std::abs(i - row) < std::abs(now - row))) now = i;
+    }
+  }
+  moving_row_ = true;
+  model_->SetTitles(stored);
+  if (now >= 0) {
+    list_->selectionModel()->setCurrentIndex(
+        model_->index(now, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  } else {
+    list_->setCurrentIndex(QModelIndex());
+  }
+  moving_row_ = false;
 }
 
 void NotesWindow::ResetPad() {

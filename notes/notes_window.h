@@ -22,6 +22,10 @@ class NotesWindow : public QWidget {
 
   // Rebuilds the list from the file and resets pad, title box and Save.
   void LoadNotesList();
+  // Shows the titles the file holds now (after a sync, an import or another
+  // window's change), keeping the chosen note chosen while it is stored;
+  // the pad, the title box and Save stay as the user left them.
+  void Refresh();
   // Saves the pad under the title in the title box.
   void SaveNote();
   // Puts the note of the current row onto the pad and into the title box.

@@ -49,11 +49,17 @@ class SeamsFixture : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
     SetMessageSink([this](const QString& text) { messages_.append(text); });
+    SetChoiceSink([this](const QString& text, const QStringList& choices) {
+      questions_.append(text);
+      offered_ = choices;
+      return choice_;
+    });
     SetClock([this] { return now_; });
     store::SetFatalHandler([this](const QString& message) { fatal_.append(message); });
   }
   void TearDown() override {
     SetMessageSink({});
+    SetChoiceSink({});
     SetClock({});
     store::SetFatalHandler({});
   }
@@ -61,6 +67,9 @@ class SeamsFixture : public ::testing::Test {
 
   QTemporaryDir dir_;
   QStringList messages_;
+  QStringList questions_;  // what AskChoice asked
+  QStringList offered_;    // the choices it offered last
+  int choice_ = -1;        // and the answer it gets
   QStringList fatal_;
   QDateTime now_{QDate(2026, 1, 7), QTime(8, 0)};
 };

@@ -1097,6 +1097,22 @@
         <source>You need to supply a Surname!</source>
         <translation>Bitte geben Sie einen Nachnamen an!</translation>
     </message>
+    <message>
+        <source>The entry &quot;%1&quot; was changed or deleted while you were editing it (by a sync, for example), so your changes cannot be stored over it.
+
+Save them as a new entry, or discard them?</source>
+        <translation>Der Eintrag &quot;%1&quot; wurde geändert oder gelöscht, während Sie ihn bearbeitet haben (zum Beispiel durch eine Synchronisierung). Ihre Änderungen können daher nicht darüber gespeichert werden.
+
+Als neuen Eintrag speichern oder verwerfen?</translation>
+    </message>
+    <message>
+        <source>Save as New</source>
+        <translation>Als neu speichern</translation>
+    </message>
+    <message>
+        <source>Discard</source>
+        <translation>Verwerfen</translation>
+    </message>
 </context>
 <context>
     <name>quorvel::AppointmentEditorWindow</name>
@@ -1155,6 +1171,22 @@
     <message>
         <source>You need to specify a Subject for the Appointment</source>
         <translation>Bitte geben Sie einen Betreff für den Termin an</translation>
+    </message>
+    <message>
+        <source>The appointment &quot;%1&quot; was changed or deleted while you were editing it (by a sync, for example), so your changes cannot be stored over it.
+
+Save them as a new appointment, or discard them?</source>
+        <translation>Der Termin &quot;%1&quot; wurde geändert oder gelöscht, während Sie ihn bearbeitet haben (zum Beispiel durch eine Synchronisierung). Ihre Änderungen können daher nicht darüber gespeichert werden.
+
+Als neuen Termin speichern oder verwerfen?</translation>
+    </message>
+    <message>
+        <source>Save as New</source>
+        <translation>Als neu speichern</translation>
+    </message>
+    <message>
+        <source>Discard</source>
+        <translation>Verwerfen</translation>
     </message>
 </context>
 <context>

@@ -1,0 +1,219 @@
+// A sync from the Sync window against a real Radicale while the day's
+// Activities, the appointment editor, the address book and the entry editor
+// are open: afterwards each shows what the files hold, and OK writes only
+// the item the user chose.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDirIterator>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "addressbook/address_book_window.h"
+#include "addressbook/address_editor_window.h"
+#include "addressbook/address_file.h"
+#include "app/sync_window.h"
+#include "calendar/activities_window.h"
+#include "calendar/appointment_editor_window.h"
+#include "calendar/appointment_file.h"
+#include "sync/background_sync.h"
+#include "sync/dav_client.h"
+#include "sync/sync_state.h"
+#include "tests/sync/radicale.h"
+#include "tests/test_support.h"
+
+namespace quorvel::testing {
+namespace {
+
+template <class T = QWidget>
+T* In(QWidget& window, const QString& name) {
+  T* child = window.findChild<T*>(name);
+  EXPECT_NE(child, nullptr) << name.toStdString();
+  return child;
+}
+
+void Click(QWidget& window, const char* name) {
+  if (auto* button = In<QPushButton>(window, QLatin1String(name))) {
+    QTest::mouseClick(button, Qt::LeftButton);
+  }
+}
+
+void Type(QLineEdit* box, const QString& text) {
+  box->selectAll();
+  QTest::keyClicks(box, text);
+}
+
+class WindowsDuringSyncTest : public AppFixture {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(server_.failure().isEmpty()) << server_.failure().toStdString();
+    AppFixture::SetUp();
+    now_ = QDateTime(kDay, QTime(8, 0));
+    for (const char* subject : {"One", "Two", "Three"}) {
+      ASSERT_TRUE(AddAppointmentOn(files(), kDay,
+                                   Appointment{{}, QLatin1String(subject), "09:00", "10:00", false,
+                                               "15", QLatin1String(subject) + " notes"})
+                      .stored());
+    }
+    for (const char* surname : {"Adams", "Archer"}) {
+      AddressEntry entry;
+      entry.name = "Ann";
+      entry.surname = QLatin1String(surname);
+      entry.phones[0] = "555";
+      ASSERT_TRUE(AddAddressEntry(files(), entry).stored());
+    }
+    const QUrl calendar = server_.url().resolved(QUrl("/alice/calendar/"));
+    const QUrl contacts = server_.url().resolved(QUrl("/alice/contacts/"));
+    {
+      sync::DavClient phone(server_.url(), server_.user(), server_.password());
+      sync::DavError error;
+      ASSERT_TRUE(phone.Discover(&error)) << error.Message().toStdString();
+      ASSERT_TRUE(phone.MakeCollection(calendar, sync::CollectionKind::kCalendar, "Calendar", &error));
+      ASSERT_TRUE(phone.MakeCollection(contacts, sync::CollectionKind::kAddressBook, "Contacts", &error));
+    }
+    sync::SyncState state = *sync::LoadState(files());
+    state.settings.server = server_.url();
+    state.settings.user = server_.user();
+    state.settings.calendar = calendar;
+    state.settings.address_book = contacts;
+    {
+      store::Operation op(files());
+      sync::SaveState(files(), op, state);
+      ASSERT_TRUE(op.Commit().stored());
+    }
+    runner_ = std::make_unique<sync::BackgroundSync>(files());
+    window_ = std::make_unique<SyncWindow>(files(), *runner_);
+    window_->show();
+    In<QLineEdit>(*window_, "Password")->setText(server_.password());
+  }
+  void TearDown() override {
+    window_.reset();
+    runner_.reset();
+    AppFixture::TearDown();
+  }
+
+  // "Sync now", and the wait for its end.
+  void SyncNow() {
+    QSignalSpy finished(runner_.get(), &sync::BackgroundSync::Finished);
+    Click(*window_, "Sync now");
+    ASSERT_TRUE(finished.count() == 1 || finished.wait(60000));
+    ASSERT_TRUE(finished.at(0).at(0).toBool()) << finished.at(0).at(1).toString().toStdString();
+    QCoreApplication::processEvents();
+  }
+
+  // The phone deletes the server's item holding `line`.
+  void DeleteOnServer(const QString& collection, const QByteArray& line) {
+    QDirIterator it(server_.storage() + "/collection-root/alice/" + collection, QDir::Files);
+    QString name;
+    while (it.hasNext()) {
+      QFile file(it.next());
+      if (file.open(QIODevice::ReadOnly) && file.readAll().contains(line)) name = it.fileName();
+    }
+    ASSERT_FALSE(name.isEmpty()) << line.toStdString();
+    QNetworkAccessManager network;
+    QNetworkRequest request(server_.url().resolved(QUrl("/alice/" + collection + "/" + name)));
+    request.setRawHeader("Authorization",
+                         "Basic " + (server_.user() + ":" + server_.password()).toUtf8().toBase64());
+    QNetworkReply* reply = network.deleteResource(request);
+    QEventLoop wait;
+    QObject::connect(reply, &QNetworkReply::finished, &wait, &QEventLoop::quit);
+    wait.exec();
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    reply->deleteLater();
+    ASSERT_TRUE(status == 200 || status == 204) << status;
+  }
+  QStringList Stored() {
+    QStringList items;
+    for (int k = 0; k < files().ReadCount(store::Channel::kAppoint); ++k) {
+      const Appointment a = ReadAppointment(files(), k);
+      items.append(a.id + ' ' + a.subject + ' ' + a.description);
+    }
+    return items;
+  }
+
+  static inline const QDate kDay{2026, 1, 7};
+  Radicale server_;
+  std::unique_ptr<sync::BackgroundSync> runner_;
+  std::unique_ptr<SyncWindow> window_;
+};
+
+TEST_F(WindowsDuringSyncTest, TheWindowsShowWhatTheSyncLeftAndTheEditorsWriteOnlyTheirOwnItem) {
+  SyncNow();  // everything on the server
+
+  // Activities on the day, the editor on "Two"; the address book, and the
+  // entry editor on "Archer, Ann".
+  ActivitiesWindow& activities = app_->Activities();
+  activities.SetDate(kDay);
+  activities.show();
+  activities.FillActivities();
+  auto* subjects = In<QComboBox>(activities, "Combo3");
+  subjects->setCurrentIndex(subjects->findText("Two"));
+  Click(activities, "Command5");
+  AppointmentEditorWindow& editor = app_->AppointmentEditor();
+  ASSERT_TRUE(editor.isVisible());
+  Type(In<QLineEdit>(editor, "Text4"), "Two edited");
+
+  AddressBookWindow& book = app_->AddressBook();
+  book.show();
+  book.FillNameList();
+  auto* names = In<QComboBox>(book, "Combo1");
+  names->setCurrentIndex(names->findText("Archer, Ann"));
+  emit names->activated(names->currentIndex());
+  Click(book, "Command2");
+  AddressEditorWindow& entry_editor = app_->AddressEditor();
+  ASSERT_TRUE(entry_editor.isVisible());
+  Type(In<QLineEdit>(entry_editor, "Text3(0)"), "999");
+
+  // On the phone: "One" and Archer deleted. Then a sync from the window.
+  DeleteOnServer("calendar", "SUMMARY:One\r\n");
+  DeleteOnServer("contacts", "Archer");
+  SyncNow();
+  const QByteArray book_after_sync = FileBytes(Path("AddBook.dat"));
+  ASSERT_EQ(Stored(), (QStringList{"20260107-1 Two Two notes", "20260107-2 Three Three notes"}));
+
+  // Each window shows what the files hold.
+  EXPECT_EQ(activities.Subjects(), (QStringList{"Two", "Three"}));
+  QStringList listed;
+  for (int i = 0; i < names->count(); ++i) listed.append(names->itemText(i));
+  EXPECT_EQ(listed, QStringList{"Adams, Ann"});
+
+  // OK in the appointment editor: over Two, not over Three.
+  editor.Ok();
+  EXPECT_TRUE(messages_.isEmpty()) << messages_.join('|').toStdString();
+  EXPECT_EQ(Stored(), (QStringList{"20260107-1 Two edited Two notes", "20260107-2 Three Three notes"}));
+  EXPECT_EQ(activities.Subjects(), (QStringList{"Two edited", "Three"}));
+
+  // OK in the entry editor: asked, and discarded; Archer is not back.
+  choice_ = 1;
+  Click(entry_editor, "Command1");
+  ASSERT_EQ(questions_.size(), 1);
+  EXPECT_TRUE(questions_[0].startsWith("The entry \"Archer, Ann\" was changed or deleted"));
+  EXPECT_FALSE(entry_editor.isVisible());
+  EXPECT_EQ(FileBytes(Path("AddBook.dat")), book_after_sync);
+
+  // The next sync sends exactly that: Two edited, Three untouched, no Archer.
+  SyncNow();
+  QStringList on_server;
+  QDirIterator it(server_.storage() + "/collection-root/alice", QDir::Files,
+                  QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    QFile file(it.next());
+    if (it.fileName().startsWith('.') || !file.open(QIODevice::ReadOnly)) continue;
+    const QByteArray data = file.readAll();
+    for (const char* wanted : {"SUMMARY:One\r\n", "SUMMARY:Two edited\r\n", "SUMMARY:Three\r\n",
+                               "Archer", "Adams"}) {
+      if (data.contains(wanted)) on_server.append(QString::fromLatin1(wanted).trimmed());
+    }
+  }
+  on_server.sort();
+  EXPECT_EQ(on_server, (QStringList{"Adams", "SUMMARY:Three", "SUMMARY:Two edited"}));
+}
+
+}  // namespace
+}  // namespace quorvel::testing
