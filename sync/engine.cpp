@@ -10,6 +10,8 @@
 #include "addressbook/address_file.h"
 #include "calendar/appointment_file.h"
 #include "sync/item_codec.h"
+#include "sync/kept_store.h"
+#include "sync/reconcile.h"
 
 namespace quorvel::sync {
 namespace {
@@ -26,6 +28,7 @@ struct LocalItem {
 struct Fetched {
   QString href;
   QString etag;
+  QByteArray data;  // the resource's bytes
   QByteArray digest;
   QString uid;
   QString problem;
@@ -79,12 +82,37 @@ QString SyncReport::Summary() const {
                 .arg(skipped.size())
                 .arg(skipped.join(QStringLiteral("; ")));
   }
+  if (!restored.isEmpty()) {
+    line += QCoreApplication::translate("Sync", ", %1 edited here but deleted on the server, put back there (%2)")
+                .arg(restored.size())
+                .arg(restored.join(QStringLiteral("; ")));
+  }
+  if (!brought_back.isEmpty()) {
+    line += QCoreApplication::translate("Sync", ", %1 missing from the files (changed by another program) and brought back from the server (%2)")
+                .arg(brought_back.size())
+                .arg(brought_back.join(QStringLiteral("; ")));
+  }
+  if (!partly_held.isEmpty()) {
+    line += QCoreApplication::translate("Sync", ", %1 held without details that do not fit here, which stay on the server (%2)")
+                .arg(partly_held.size())
+                .arg(partly_held.join(QStringLiteral("; ")));
+  }
   if (!problems.isEmpty()) {
     line += QCoreApplication::translate("Sync", ", %1 to retry (%2)")
                 .arg(problems.size())
                 .arg(problems.join(QStringLiteral("; ")));
   }
   return line + QLatin1Char('.');
+}
+
+QString DeletionWarning::Text() const {
+  const QString where = here ? QCoreApplication::translate("Sync", "here") : QCoreApplication::translate("Sync", "on the server");
+  QString text = QCoreApplication::translate("Sync", "This sync would delete %1 of %2 %3 %4")
+                     .arg(deletions)
+                     .arg(total)
+                     .arg(what, where);
+  if (!names.isEmpty()) text += QStringLiteral(" (") + names.join(QStringLiteral("; ")) + QStringLiteral(")");
+  return text + QCoreApplication::translate("Sync", ". Nothing was changed.");
 }
 
 struct SyncEngine::Impl {
@@ -96,6 +124,9 @@ struct SyncEngine::Impl {
   std::vector<LocalChange> calendar_changes;
   std::vector<LocalChange> book_changes;
   int writes = 0;
+  SyncState before;                       // as loaded, for freeing kept records
+  std::map<QString, QByteArray> kept;     // href -> the server's bytes as last seen
+  std::map<QString, QByteArray> renewed;  // href -> bytes to keep from now on
 
   explicit Impl(SyncEngine& e) : engine(e) {}
 
@@ -130,6 +161,21 @@ struct SyncEngine::Impl {
     return items;
   }
 
+  // The kept server copies of every linked item that may need one: those
+  // not found unchanged where their link says.
+  void ReadKeptCopies(const store::DataFiles& files, const SyncState& loaded) {
+    for (bool calendar : {true, false}) {
+      const std::vector<LocalItem>& locals = calendar ? appointments : entries;
+      std::map<QString, const LocalItem*> by_ident;
+      for (const LocalItem& item : locals) by_ident[item.ident] = &item;
+      for (const Link& link : calendar ? loaded.appointments : loaded.entries) {
+        const auto it = by_ident.find(Ident(link, calendar));
+        if (it != by_ident.end() && it->second->digest == link.digest) continue;
+        if (std::optional<QByteArray> bytes = ReadKept(files, link)) kept[link.href] = *bytes;
+      }
+    }
+  }
+
   static std::vector<LocalItem> ReadEntries(const store::DataFiles& files) {
     std::vector<LocalItem> items;
     const int count = files.ReadCount(store::Channel::kAddBook);
@@ -150,6 +196,9 @@ struct SyncEngine::Impl {
     std::map<QString, QString> changed;  // href -> etag
     std::set<QString> removed;
     QString token;
+    // Fetched only because no copy of them is kept here (links of an
+    // earlier version): unchanged there when the etag is the link's.
+    std::map<QString, QString> refetch;  // href -> etag of the link
   };
 
   // What changed on the server since `token`, as far as the links and the
@@ -194,6 +243,7 @@ struct SyncEngine::Impl {
           if (known.count(href)) view.removed.insert(href);
         }
         view.token = changes->token;
+        AskForUnkept(links, view);
         return view;
       }
       if (Fatal(error) || error.kind == DavErrorKind::kNotFound) return Fail(error);
@@ -206,6 +256,7 @@ struct SyncEngine::Impl {
       if (everything) {
         take_listing(everything->changed);
         view.token = everything->token;
+        AskForUnkept(links, view);
         return view;
       }
       if (Fatal(error)) return Fail(error);
@@ -214,13 +265,27 @@ struct SyncEngine::Impl {
     const QString ctag_token = QStringLiteral("ctag:") + described->ctag;
     if (!described->ctag.isEmpty() && ctag_token == token) {
       view.token = token;
+      AskForUnkept(links, view);
       return view;
     }
     auto members = client.ListMembers(collection, &error);
     if (!members) return Fail(error);
     take_listing(*members);
     view.token = described->ctag.isEmpty() ? QString() : ctag_token;
+    AskForUnkept(links, view);
     return view;
+  }
+
+  // Links whose server copy is not kept here get it fetched.
+  void AskForUnkept(const std::vector<Link>& links, ServerView& view) {
+    for (const Link& l : links) {
+      if (kept.count(l.href) || l.kept_first > 0 || view.removed.count(l.href) ||
+          view.changed.count(l.href)) {
+        continue;
+      }
+      view.changed[l.href] = l.etag;
+      view.refetch[l.href] = l.etag;
+    }
   }
 
   std::nullopt_t Fail(const DavError& error) {
@@ -247,6 +312,7 @@ struct SyncEngine::Impl {
       Fetched f;
       f.href = r.href;
       f.etag = r.etag;
+      f.data = r.data;
       if (calendar) {
         DecodedAppointment d = DecodeAppointment(r.data);
         f.uid = d.uid;
@@ -302,6 +368,7 @@ struct SyncEngine::Impl {
     requests.reserve(pending.size());
     for (const PendingWrite& p : pending) requests.push_back(p.request);
     std::optional<DavError> fatal;
+    std::vector<std::size_t> unsure;
     int answered = 0;
     const int total = int(pending.size());
     engine.client_.WriteAll(requests, [&](std::size_t index, const WriteResult& result) {
@@ -317,6 +384,12 @@ struct SyncEngine::Impl {
         if (!fatal) fatal = result.error;
         return false;
       }
+      if (!p.request.remove && result.error.kind == DavErrorKind::kPrecondition) {
+        // Perhaps an earlier try of this very write (cut off before its
+        // answer, then sent again) stored it: looked at below.
+        unsure.push_back(index);
+        return true;
+      }
       if (p.refused) {
         p.refused();
       } else {
@@ -324,37 +397,171 @@ struct SyncEngine::Impl {
       }
       return true;
     });
-    pending.clear();
     if (fatal) throw *fatal;
+    for (std::size_t index : unsure) {
+      const PendingWrite& p = pending[index];
+      DavError error;
+      const std::optional<Resource> there = engine.client_.Get(p.request.href, &error);
+      if (!there && Fatal(error)) throw error;
+      if (there && SameContent(there->data, p.request.data, p.request.kind)) {
+        p.stored(there->etag);
+        ++report.sent;
+        continue;
+      }
+      if (p.refused) {
+        p.refused();
+      } else {
+        report.problems << p.name + QStringLiteral(": ") +
+                               QCoreApplication::translate("Sync", "it changed on the server meanwhile; it is compared again on the next sync");
+      }
+    }
+    pending.clear();
     if (cut) throw Stopped();
   }
 
-  // Puts `item` on the server as a new resource; fills `link` (href, etag,
-  // uid, digest). False when the server refused (reported).
-  bool PushNew(const QUrl& collection, const LocalItem& item, bool calendar, Link& link,
-               const QString& href_wanted = QString()) {
-    const QString uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    const QString href = href_wanted.isEmpty()
-                             ? DavClient::PathOf(collection) + uid +
-                                   (calendar ? QStringLiteral(".ics") : QStringLiteral(".vcf"))
-                             : href_wanted;
-    const QString keep_uid = href_wanted.isEmpty() || link.uid.isEmpty() ? uid : link.uid;
+  // Whether the server's `there` holds what `sent` says, as far as the
+  // files hold it (servers may add or reorder properties).
+  static bool SameContent(const QByteArray& there, const QByteArray& sent, CollectionKind kind) {
+    if (there == sent) return true;
+    if (kind == CollectionKind::kCalendar) {
+      const DecodedAppointment a = DecodeAppointment(there), b = DecodeAppointment(sent);
+      if (!a.problem.isNull() || !b.problem.isNull() || a.date != b.date) return false;
+      return Digest(a.appointment) == Digest(b.appointment);
+    }
+    const DecodedEntry a = DecodeEntry(there), b = DecodeEntry(sent);
+    return a.problem.isNull() && b.problem.isNull() && Digest(a.entry) == Digest(b.entry);
+  }
+
+  // The bytes that carry the local edits of `item` to the server: its kept
+  // resource patched (under `uid` when given). Nothing when no copy is
+  // kept, or it no longer reads as an item here: then nothing is sent, so
+  // what this side could not hold is never cut on the server.
+  std::optional<QByteArray> Patched(const LocalItem& item, const Link& link, bool calendar,
+                                    const QString& uid = QString()) {
+    const auto it = kept.find(link.href);
+    if (it == kept.end()) return std::nullopt;
+    return calendar ? PatchAppointment(it->second, item.appointment, uid)
+                    : PatchEntry(it->second, item.entry, uid);
+  }
+
+  // Puts `bytes` on the server as the resource `href` (a new one unless
+  // `etag` is given); fills `link`. False when the server refused
+  // (reported under the item's name).
+  bool Put(const QString& href, const QByteArray& bytes, const QString& name, bool calendar,
+           const QString& uid, const QByteArray& digest, Link& link) {
     DavError error;
     auto etag = engine.client_.Put(
-        href, calendar ? CollectionKind::kCalendar : CollectionKind::kAddressBook,
-        Encode(item, keep_uid, calendar), QString(), &error);
+        href, calendar ? CollectionKind::kCalendar : CollectionKind::kAddressBook, bytes, QString(),
+        &error);
     CountWrite();
     if (!etag) {
       if (Fatal(error)) throw error;
-      report.problems << NameOfLocal(item, calendar) + QStringLiteral(": ") + error.Message();
+      report.problems << name + QStringLiteral(": ") + error.Message();
       return false;
     }
     link.href = href;
     link.etag = *etag;
-    link.uid = keep_uid;
-    link.digest = item.digest;
+    link.uid = uid;
+    link.digest = digest;
+    renewed[href] = bytes;
+    kept[href] = bytes;
     ++report.sent;
     return true;
+  }
+
+  QString NewHref(const QUrl& collection, const QString& uid, bool calendar) const {
+    return DavClient::PathOf(collection) + uid +
+           (calendar ? QStringLiteral(".ics") : QStringLiteral(".vcf"));
+  }
+
+  // What a fetched resource becomes when it stands for a local item that
+  // vanished: its kept copy, as the server had it.
+  std::optional<Fetched> FromKept(const Link& link, bool calendar) {
+    const auto it = kept.find(link.href);
+    if (it == kept.end()) return std::nullopt;
+    Fetched f;
+    f.href = link.href;
+    f.etag = link.etag;
+    f.data = it->second;
+    if (calendar) {
+      DecodedAppointment d = DecodeAppointment(f.data);
+      if (!d.problem.isNull()) return std::nullopt;
+      f.uid = d.uid;
+      f.name = d.name;
+      f.date = d.date;
+      f.appointment = d.appointment;
+      f.appointment.id = DayKey(d.date) + QStringLiteral("-1");
+      f.digest = Digest(f.appointment);
+    } else {
+      DecodedEntry d = DecodeEntry(f.data);
+      if (!d.problem.isNull()) return std::nullopt;
+      f.uid = d.uid;
+      f.name = d.name;
+      f.entry = d.entry;
+      f.digest = Digest(f.entry);
+    }
+    return f;
+  }
+
+  // Links follow what the items hold (see reconcile.h).
+  void Rematch(std::vector<Link>& links, const std::vector<LocalItem>& locals, bool calendar) {
+    std::vector<LocalIdentity> ids;
+    ids.reserve(locals.size());
+    for (const LocalItem& item : locals) {
+      ids.push_back(LocalIdentity{item.ident, item.digest, item.appointment.id.left(8),
+                                  item.appointment.subject, item.appointment.start});
+    }
+    if (!calendar) {
+      RematchEntries(links, ids);
+      return;
+    }
+    std::vector<std::optional<KeptIdentity>> was;
+    for (const Link& l : links) {
+      const auto it = kept.find(l.href);
+      std::optional<KeptIdentity> identity;
+      if (it != kept.end()) {
+        const DecodedAppointment d = DecodeAppointment(it->second);
+        if (d.problem.isNull()) {
+          identity = KeptIdentity{DayKey(d.date), d.appointment.subject, d.appointment.start};
+        }
+      }
+      was.push_back(identity);
+    }
+    RematchAppointments(links, ids, was);
+  }
+
+  // Stops the run, before anything is written, when it would delete too
+  // much on one side and the user does not allow it.
+  void GuardDeletions(const std::vector<Link>& links, const std::vector<LocalItem>& locals,
+                      const std::map<QString, const LocalItem*>& local_by_ident,
+                      const ServerView& view, const std::map<QString, Fetched>& fetched,
+                      bool calendar) {
+    DeletionWarning here, there;
+    here.what = there.what = calendar ? QCoreApplication::translate("Sync", "appointments")
+                                      : QCoreApplication::translate("Sync", "address book entries");
+    here.here = true;
+    here.total = int(locals.size());
+    there.total = int(links.size());
+    for (const Link& link : links) {
+      const QString ident = Ident(link, calendar);
+      const auto local = ident.isEmpty() ? local_by_ident.end() : local_by_ident.find(ident);
+      const bool server_removed = view.removed.count(link.href) != 0;
+      if (local == local_by_ident.end()) {
+        if (link.index == -3 || server_removed || fetched.count(link.href)) continue;
+        ++there.deletions;
+        if (there.names.size() < 5) there.names << link.href.section(QLatin1Char('/'), -1);
+      } else if (server_removed && local->second->digest == link.digest) {
+        ++here.deletions;
+        if (here.names.size() < 5) here.names << NameOfLocal(*local->second, calendar);
+      }
+    }
+    for (const DeletionWarning& w : {here, there}) {
+      if (!TooManyDeletions(w.deletions, w.total)) continue;
+      if (engine.confirm_deletions_ && engine.confirm_deletions_(w)) continue;
+      report.error = w.Text();
+      report.deletions_refused = true;
+      throw Stopped();
+    }
   }
 
   void Decide(const QUrl& collection, bool calendar) {
@@ -373,9 +580,19 @@ struct SyncEngine::Impl {
     for (const auto& [href, etag] : view->changed) {
       if (!fetched.count(href)) view->removed.insert(href);
     }
+    // Fetched only to be kept: unchanged there when its etag is the link's.
+    for (const auto& [href, etag] : view->refetch) {
+      const auto it = fetched.find(href);
+      if (it == fetched.end() || etag.isEmpty() || it->second.etag != etag) continue;
+      kept[href] = it->second.data;
+      renewed[href] = it->second.data;
+      fetched.erase(it);
+    }
 
+    Rematch(links, locals, calendar);
     std::map<QString, const LocalItem*> local_by_ident;
     for (const LocalItem& item : locals) local_by_ident[item.ident] = &item;
+    GuardDeletions(links, locals, local_by_ident, *view, fetched, calendar);
     std::set<QString> linked_idents;
     std::set<QString> linked_hrefs;
     for (const Link& l : links) linked_hrefs.insert(l.href);
@@ -396,28 +613,36 @@ struct SyncEngine::Impl {
       }
       reserved.insert(entry.Key());
       if (entry.Key() == f.entry.Key()) return true;
+      // Renamed inside the server's own card, nothing else changed.
+      const std::optional<QByteArray> card = PatchEntry(f.data, entry);
       DavError error;
-      auto etag = engine.client_.Put(f.href, CollectionKind::kAddressBook,
-                                     EncodeEntry(entry, f.uid), f.etag, &error);
+      auto etag = card ? engine.client_.Put(f.href, CollectionKind::kAddressBook, *card, f.etag, &error)
+                       : std::nullopt;
       CountWrite();
       if (!etag) {
-        if (Fatal(error)) throw error;
+        if (card && Fatal(error)) throw error;
         report.problems << f.name + QStringLiteral(": ") + error.Message();
         return false;
       }
       f.entry = entry;
       f.digest = Digest(entry);
       f.etag = *etag;
+      f.data = *card;
       f.name = NameOf(entry);
       ++report.sent;
       return true;
+    };
+    // What the server sent is kept from now on, under its href.
+    auto keep = [&](const Fetched& f) {
+      renewed[f.href] = f.data;
+      kept[f.href] = f.data;
     };
 
     const int total = int(links.size() + locals.size());
     int done = 0;
     Progress(QCoreApplication::translate("Sync", "Comparing changes…"), done, total);
     const CollectionKind kind = calendar ? CollectionKind::kCalendar : CollectionKind::kAddressBook;
-    std::vector<Link> kept;
+    std::vector<Link> kept_links;
     std::vector<PendingWrite> updates;
     for (Link link : links) {
       Progress(QCoreApplication::translate("Sync", "Comparing changes…"), ++done, total);
@@ -432,21 +657,43 @@ struct SyncEngine::Impl {
       const bool server_removed = view->removed.count(link.href) != 0;
       auto fetched_it = fetched.find(link.href);
       Fetched* server = fetched_it == fetched.end() ? nullptr : &fetched_it->second;
+      // A new etag over the same content (a server that gives no lasting
+      // etags) is no change there.
+      if (server && server->problem.isNull() && server->digest == link.digest && local) {
+        keep(*server);
+        link.etag = server->etag;
+        server = nullptr;
+      }
 
       if (server && !server->problem.isNull()) {
         // Changed there into something the files cannot hold: reported
-        // once, left alone on both sides.
+        // once, left alone on both sides (edits here wait: the link keeps
+        // the version they were made on).
         report.skipped << server->name + QStringLiteral(": ") + server->problem;
-        link.etag = server->etag;
-        kept.push_back(link);
+        kept_links.push_back(link);
         continue;
       }
       if (!local) {
         if (server_removed) continue;  // gone on both sides
+        if (link.index == -3 && !server) {
+          // Gone from the file without this program deleting it (another
+          // program changed the file, a backup was put back): nothing is
+          // deleted on the server; the item comes back from it.
+          if (std::optional<Fetched> back = FromKept(link, calendar); back && claim(*back, QString())) {
+            report.brought_back << back->name;
+            changes.push_back({LocalChange::kAppend, QString(), *back});
+            keep(*back);
+          } else {
+            kept_links.push_back(link);
+          }
+          continue;
+        }
         if (server) {
           // Deleted here, changed there: the change is kept.
           if (claim(*server, QString())) {
             changes.push_back({LocalChange::kAppend, QString(), *server});
+            keep(*server);
+            if (link.index == -3) report.brought_back << server->name;
           }
           continue;
         }
@@ -454,13 +701,19 @@ struct SyncEngine::Impl {
         // meanwhile (then the link stays and the next run brings it back).
         updates.push_back(PendingWrite{WriteRequest{link.href, kind, QByteArray(), link.etag, true},
                                        QString(), [](const QString&) {},
-                                       [&kept, link] { kept.push_back(link); }});
+                                       [&kept_links, link] { kept_links.push_back(link); }});
         continue;
       }
       if (server_removed) {
         if (local_changed) {
-          // Changed here, deleted there: put back as it is now.
-          if (PushNew(collection, *local, calendar, link, link.href)) kept.push_back(link);
+          // Changed here, deleted there: put back as it is now, named.
+          const std::optional<QByteArray> bytes = Patched(*local, link, calendar);
+          const QByteArray body = bytes ? *bytes : Encode(*local, link.uid, calendar);
+          if (Put(link.href, body, NameOfLocal(*local, calendar), calendar, link.uid, local->digest,
+                  link)) {
+            report.restored << NameOfLocal(*local, calendar);
+            kept_links.push_back(link);
+          }
           continue;
         }
         changes.push_back({LocalChange::kRemove, ident, Fetched{}});
@@ -470,51 +723,74 @@ struct SyncEngine::Impl {
         if (!local_changed || server->digest == local->digest) {
           if (server->digest != local->digest) {
             if (!claim(*server, ident)) {
-              kept.push_back(link);
+              kept_links.push_back(link);
               continue;
             }
             changes.push_back({LocalChange::kRewrite, ident, *server});
           }
+          keep(*server);
           link.etag = server->etag;
           link.uid = server->uid.isEmpty() ? link.uid : server->uid;
           link.digest = server->digest;
-          kept.push_back(link);
+          kept_links.push_back(link);
           continue;
         }
         // Changed on both sides: the server's version stays where it is
         // and comes here as a new item; this side's goes there as a new
-        // resource.
+        // resource, made from the version its edit was made on.
         report.conflicts << NameOfLocal(*local, calendar);
         if (claim(*server, QString())) {
           changes.push_back({LocalChange::kAppend, QString(), *server});
+          keep(*server);
         }
+        const QString uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+        const std::optional<QByteArray> bytes = Patched(*local, link, calendar, uid);
         Link mine = link;
-        if (PushNew(collection, *local, calendar, mine)) kept.push_back(mine);
+        if (Put(NewHref(collection, uid, calendar), bytes ? *bytes : Encode(*local, uid, calendar),
+                NameOfLocal(*local, calendar), calendar, uid, local->digest, mine)) {
+          kept_links.push_back(mine);
+        }
         continue;
       }
       if (local_changed) {
         // Sent with the other updates below; the link stays as it is if
         // the server refuses.
-        const std::size_t at = kept.size();
+        const std::optional<QByteArray> bytes = Patched(*local, link, calendar);
+        if (!bytes) {
+          // Nothing kept to patch (it is fetched on the next run): sending
+          // a card made from the fields here would cut what they lack.
+          report.problems << NameOfLocal(*local, calendar) +
+                                 QCoreApplication::translate("Sync", ": the server's copy is not at hand; it is sent on the next sync");
+          kept_links.push_back(link);
+          continue;
+        }
+        const std::size_t at = kept_links.size();
         const QByteArray digest = local->digest;
+        const QString href = link.href;
+        const QByteArray body = *bytes;
         updates.push_back(PendingWrite{
-            WriteRequest{link.href, kind, Encode(*local, link.uid, calendar), link.etag, false},
-            NameOfLocal(*local, calendar), [&kept, at, digest](const QString& etag) {
-              kept[at].etag = etag;
-              kept[at].digest = digest;
+            WriteRequest{link.href, kind, body, link.etag, false}, NameOfLocal(*local, calendar),
+            [this, &kept_links, at, digest, href, body](const QString& etag) {
+              kept_links[at].etag = etag;
+              kept_links[at].digest = digest;
+              renewed[href] = body;
+              kept[href] = body;
             }});
       }
-      kept.push_back(link);
+      kept_links.push_back(link);
     }
     SendAll(updates);
 
     // Server resources no link knows: a copy of an unlinked local item is
-    // taken as that item (an earlier run's write, or the same data on two
-    // machines before their first sync); the rest come here.
+    // taken as that item (an earlier run's write, the same data on two
+    // machines before their first sync, or links lost with Sync.dat); the
+    // rest come here.
     std::multimap<QByteArray, Fetched*> unlinked_by_digest;
     for (auto& [href, f] : fetched) {
       if (linked_hrefs.count(href)) continue;
-      if (f.problem.isNull()) unlinked_by_digest.emplace(f.digest, &f);
+      if (f.problem.isNull()) {
+        unlinked_by_digest.emplace(f.digest, &f);
+      }
     }
     std::set<QString> adopted;
     std::vector<PendingWrite> additions;
@@ -528,27 +804,33 @@ struct SyncEngine::Impl {
         link.key = item.ident;
       }
       auto match = unlinked_by_digest.find(item.digest);
-      if (match != unlinked_by_digest.end()) {
+      while (match != unlinked_by_digest.end() && match->first == item.digest &&
+             adopted.count(match->second->href)) {
+        ++match;
+      }
+      if (match != unlinked_by_digest.end() && match->first == item.digest) {
         link.href = match->second->href;
         link.etag = match->second->etag;
         link.uid = match->second->uid;
         link.digest = item.digest;
+        keep(*match->second);
         adopted.insert(link.href);
-        unlinked_by_digest.erase(match);
-        kept.push_back(link);
+        kept_links.push_back(link);
         continue;
       }
       // New here: a new resource under a fresh UUID, sent with the others.
       const QString uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
-      link.href = DavClient::PathOf(collection) + uid +
-                  (calendar ? QStringLiteral(".ics") : QStringLiteral(".vcf"));
+      link.href = NewHref(collection, uid, calendar);
       link.uid = uid;
       link.digest = item.digest;
+      const QByteArray body = Encode(item, uid, calendar);
       additions.push_back(PendingWrite{
-          WriteRequest{link.href, kind, Encode(item, uid, calendar), QString(), false},
-          NameOfLocal(item, calendar), [&kept, link](const QString& etag) {
-            kept.push_back(link);
-            kept.back().etag = etag;
+          WriteRequest{link.href, kind, body, QString(), false}, NameOfLocal(item, calendar),
+          [this, &kept_links, link, body](const QString& etag) {
+            kept_links.push_back(link);
+            kept_links.back().etag = etag;
+            renewed[link.href] = body;
+            kept[link.href] = body;
           }});
     }
     SendAll(additions);
@@ -575,10 +857,13 @@ struct SyncEngine::Impl {
         continue;
       }
       std::erase_if(skips, [&](const Skip& s) { return s.href == href; });
-      if (claim(f, QString())) changes.push_back({LocalChange::kAppend, QString(), f});
+      if (claim(f, QString())) {
+        changes.push_back({LocalChange::kAppend, QString(), f});
+        keep(f);
+      }
     }
     state.skipped = std::move(skips);
-    links = std::move(kept);
+    links = std::move(kept_links);
     token = view->token;
   }
 
@@ -605,6 +890,10 @@ struct SyncEngine::Impl {
       store::Operation op(engine.files_);
       ApplyCalendar(op);
       ApplyBook(op);
+      for (const QString& href : StageKept(op, before, state, renewed)) {
+        report.problems << href.section(QLatin1Char('/'), -1) +
+                               QCoreApplication::translate("Sync", ": no room left to keep the server's copy; edits to it wait");
+      }
       SaveState(engine.files_, op, state);
       const store::Outcome outcome = op.Commit();
       if (outcome.refused()) report.error = outcome.reason();
@@ -756,12 +1045,14 @@ SyncReport SyncEngine::Run() {
       if (!loaded) return;
       run.appointments = Impl::ReadAppointments(files_);
       run.entries = Impl::ReadEntries(files_);
+      run.ReadKeptCopies(files_, *loaded);
     });
     if (!loaded) {
       run.report.error = QCoreApplication::translate("Sync", "The sync state in Sync.dat is damaged. Set up sync again to start over.");
       return run.report;
     }
     run.state = *loaded;
+    run.before = *loaded;
     try {
       if (run.state.settings.calendar.isValid()) run.Decide(run.state.settings.calendar, true);
       if (run.state.settings.address_book.isValid()) {

@@ -5,6 +5,7 @@
 #include <QDateTime>
 
 #include "interchange/mapping.h"
+#include "interchange/patch.h"
 #include "store/data_files.h"
 #include "store/date_text.h"
 
@@ -21,13 +22,17 @@ QByteArray Hash(const QStringList& parts) {
   return hash.result().left(16);
 }
 
-// Whether an iCalendar text repeats its event (a rule or extra dates),
-// which the appointment file cannot hold.
+// Whether an iCalendar text repeats its event (a rule or extra dates in the
+// event itself, not in a time zone's rules), which the appointment file
+// cannot hold.
 bool Repeats(const QByteArray& ics) {
+  bool in_event = false;
   for (const QByteArray& line : ics.split('\n')) {
     const QByteArray upper = line.trimmed().toUpper();
-    if (upper.startsWith("RRULE") || upper.startsWith("RDATE") ||
-        upper.startsWith("RECURRENCE-ID")) {
+    if (upper == "BEGIN:VEVENT") in_event = true;
+    if (upper == "END:VEVENT") in_event = false;
+    if (in_event && (upper.startsWith("RRULE") || upper.startsWith("RDATE") ||
+                     upper.startsWith("RECURRENCE-ID"))) {
       return true;
     }
   }
@@ -120,7 +125,23 @@ DecodedEntry DecodeEntry(const QByteArray& vcf) {
 }
 
 QByteArray EncodeAppointment(const Appointment& appointment, const QString& uid) {
-  return interchange::WriteAppointmentEvent(appointment, uid, QDateTime::currentDateTimeUtc());
+  return interchange::WriteAppointmentEvent(appointment, uid, QDateTime::currentDateTimeUtc(),
+                                            QTimeZone::systemTimeZone());
+}
+
+std::optional<QByteArray> PatchAppointment(const QByteArray& kept, const Appointment& now,
+                                           const QString& uid) {
+  DecodedAppointment before = DecodeAppointment(kept);
+  if (!before.problem.isNull()) return std::nullopt;
+  before.appointment.id = DayKey(before.date) + QStringLiteral("-1");
+  return interchange::PatchEvent(kept, before.appointment, now, uid);
+}
+
+std::optional<QByteArray> PatchEntry(const QByteArray& kept, const AddressEntry& now,
+                                     const QString& uid) {
+  const DecodedEntry before = DecodeEntry(kept);
+  if (!before.problem.isNull()) return std::nullopt;
+  return interchange::PatchCard(kept, before.entry, now, uid);
 }
 
 QByteArray EncodeEntry(const AddressEntry& entry, const QString& uid) {

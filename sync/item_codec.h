@@ -32,8 +32,19 @@ struct DecodedEntry {
 DecodedAppointment DecodeAppointment(const QByteArray& ics);
 DecodedEntry DecodeEntry(const QByteArray& vcf);
 
+// A new resource for an item made here: an event in this machine's time
+// zone (TZID and VTIMEZONE), a vCard 3.0.
 QByteArray EncodeAppointment(const Appointment& appointment, const QString& uid);
 QByteArray EncodeEntry(const AddressEntry& entry, const QString& uid);
+
+// The server's resource `kept` (as last seen) with the item's local changes
+// made inside it: only what changed from the item `kept` reads as goes
+// into it, everything else stays as the server had it. Under `uid` when
+// given. Nothing when `kept` no longer reads as an item the files hold.
+std::optional<QByteArray> PatchAppointment(const QByteArray& kept, const Appointment& now,
+                                           const QString& uid = QString());
+std::optional<QByteArray> PatchEntry(const QByteArray& kept, const AddressEntry& now,
+                                     const QString& uid = QString());
 
 // Digests over what syncs: an appointment's date (not its ordinal, which
 // moves when another one is deleted) and fields, an entry's fields.

@@ -13,7 +13,7 @@
 namespace quorvel::sync {
 namespace {
 
-int Run(HeadlessContext& context, const QUrl& server, const QString& user) {
+int Run(HeadlessContext& context, const QUrl& server, const QString& user, bool allow_deletions) {
   auto state = LoadState(context.files);
   if (!state) {
     context.err << QCoreApplication::translate("SyncCommandLine", "Sync failed: the sync state in Sync.dat is damaged. Set up sync again "
@@ -57,9 +57,13 @@ int Run(HeadlessContext& context, const QUrl& server, const QString& user) {
       return 1;
     }
   }
-  const SyncReport report = SyncNow(context.files, password.password);
+  const SyncReport report = SyncNow(context.files, password.password, {}, allow_deletions);
   if (!report.ok()) {
-    context.err << report.Summary() << '\n';
+    context.err << report.Summary();
+    if (report.deletions_refused) {
+      context.err << QCoreApplication::translate("SyncCommandLine", " Give --allow-deletes to let it.");
+    }
+    context.err << '\n';
     return 1;
   }
   context.out << report.Summary() << '\n';
@@ -79,11 +83,16 @@ CommandLineOptions SyncCommandLine() {
                          QStringLiteral("URL")),
       QCommandLineOption(QStringLiteral("user"), QCoreApplication::translate("SyncCommandLine", "With --sync: the user name on the server."),
                          QStringLiteral("NAME")),
+      QCommandLineOption(QStringLiteral("allow-deletes"),
+                         QCoreApplication::translate("SyncCommandLine", "With --sync: go on when the sync would delete more than a few "
+                            "items, or most of a calendar or address book.")),
   };
   o.take = [](const QCommandLineParser& parser, QStringList&, QString& error) -> HeadlessCommand {
     const bool server_set = parser.isSet(QStringLiteral("server"));
     const bool user_set = parser.isSet(QStringLiteral("user"));
+    const bool allow_deletions = parser.isSet(QStringLiteral("allow-deletes"));
     if (!parser.isSet(QStringLiteral("sync"))) {
+      if (allow_deletions) error = QCoreApplication::translate("SyncCommandLine", "--allow-deletes goes with --sync.");
       if (server_set || user_set) error = QCoreApplication::translate("SyncCommandLine", "--server and --user go with --sync.");
       return {};
     }
@@ -102,7 +111,9 @@ CommandLineOptions SyncCommandLine() {
         return {};
       }
     }
-    return [server, user](HeadlessContext& context) { return Run(context, server, user); };
+    return [server, user, allow_deletions](HeadlessContext& context) {
+      return Run(context, server, user, allow_deletions);
+    };
   };
   return o;
 }
