@@ -80,6 +80,7 @@ DecodedAppointment DecodeAppointment(const QByteArray& ics) {
     return out;
   }
   const interchange::EventAppointment& first = reading.appointments.front();
+  out.left_out = reading.left_out;
   out.date = first.date;
   out.appointment = first.appointment;
   out.appointment.id = DayKey(first.date) + QStringLiteral("-1");
@@ -118,6 +119,7 @@ DecodedEntry DecodeEntry(const QByteArray& vcf) {
     return out;
   }
   out.entry = reading.entries.front();
+  out.left_out = reading.left_out;
   if (!reading.uids.empty()) out.uid = reading.uids.front();
   out.name = NameOf(out.entry);
   out.problem = StorageProblem(out.entry);

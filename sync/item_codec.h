@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
 #include "addressbook/address_file.h"
 #include "calendar/appointment_file.h"
@@ -21,12 +22,14 @@ struct DecodedAppointment {
   QString uid;
   QString problem;  // null when the appointment can be stored
   QString name;     // names it for the user ("Dentist on 07/01/2026")
+  QStringList left_out;  // its details the files cannot hold
 };
 struct DecodedEntry {
   AddressEntry entry;
   QString uid;
   QString problem;
   QString name;
+  QStringList left_out;
 };
 
 DecodedAppointment DecodeAppointment(const QByteArray& ics);

@@ -104,7 +104,9 @@ std::optional<SyncState> DecodeState(const QByteArray& bytes) {
       if (kind == "A") {
         bool ok = false;
         link.index = f[1].toInt(&ok);
-        if (!ok || link.index < -1) return std::nullopt;
+        // -3: the item left the file without this program deleting it,
+        // and is still to come back from the server.
+        if (!ok || link.index < -3 || link.index == -2) return std::nullopt;
       } else {
         link.key = value(1);
       }

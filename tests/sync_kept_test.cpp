@@ -5,7 +5,10 @@
 // mass-deletion guard.
 #include <gtest/gtest.h>
 
+#include <iostream>
+
 #include "calendar/appointment_file.h"
+#include "interchange/mapping.h"
 #include "store_sweep.h"
 #include "sync/kept_store.h"
 #include "sync/reconcile.h"
@@ -62,7 +65,7 @@ TEST(SyncKept, CopiesComeBackExactlyAndSpaceIsReused) {
   for (const Link& l : stored.appointments) EXPECT_EQ(*sync::ReadKept(files, l), first.at(l.href));
   EXPECT_EQ(*sync::ReadKept(files, stored.entries[0]), first.at("/b/j.vcf"));
   const qint64 size = files.FileSize(store::Channel::kKept);
-  EXPECT_EQ(size, 5 * 4096);  // 2 + 1 + 3 records
+  EXPECT_EQ(size, 6 * 4096);  // 2 + 1 + 3 records
 
   // One deleted, one renewed larger, one unchanged: the freed records are
   // cleared and reused; the unchanged copy does not move.
@@ -82,7 +85,9 @@ TEST(SyncKept, CopiesComeBackExactlyAndSpaceIsReused) {
   EXPECT_FALSE(sync::ReadKept(files, damaged));
 }
 
-TEST(SyncKept, TheStoringStepSurvivesACrashAtEveryPoint) {
+class SyncKeptSweep : public SeamsFixture {};
+
+TEST_F(SyncKeptSweep, TheStoringStepSurvivesACrashAtEveryPoint) {
   auto prepare = [](const QString& dir) {
     Fill(dir, [](DataFiles& files) {
       AddAppointment(files, Make("20260107-1", "Dentist"));
@@ -151,6 +156,27 @@ TEST(SyncReconcile, TheDeletionGuardStopsMassDeletionsOnly) {
   EXPECT_TRUE(sync::TooManyDeletions(6, 100));
   EXPECT_TRUE(sync::TooManyDeletions(2, 3));
   EXPECT_TRUE(sync::TooManyDeletions(13, 13));  // an empty listing
+}
+
+TEST(SyncNewEvents, CarryTheirZoneWithACompleteVtimezone) {
+  const Appointment a = Make("20260705-1", "Summer call");  // 09:00 to 10:00
+  const QTimeZone berlin("Europe/Berlin");
+  const QByteArray ics = interchange::WriteAppointmentEvent(a, QStringLiteral("uid-1"),
+                                                            QDateTime::currentDateTimeUtc(), berlin);
+  EXPECT_TRUE(ics.contains("DTSTART;TZID=Europe/Berlin:20260705T090000")) << ics.toStdString();
+  EXPECT_TRUE(ics.contains("BEGIN:VTIMEZONE") && ics.contains("TZID:Europe/Berlin")) << ics.toStdString();
+  // Another device in another zone sees the same instant: 07:00 UTC.
+  interchange::EventOptions utc;
+  utc.zone = QTimeZone::utc();
+  utc.first_day = QDate(2026, 1, 1);
+  const interchange::EventReading there = interchange::ReadEvents(ics, utc);
+  ASSERT_EQ(there.appointments.size(), 1u);
+  EXPECT_EQ(there.appointments[0].appointment.start, QStringLiteral("07:00"));
+  // UTC itself is written as UTC, not floating.
+  const QByteArray in_utc = interchange::WriteAppointmentEvent(a, QStringLiteral("uid-2"),
+                                                               QDateTime::currentDateTimeUtc(), QTimeZone::utc());
+  EXPECT_TRUE(in_utc.contains("DTSTART:20260705T090000Z")) << in_utc.toStdString();
+  std::cout << "[ size     ] a new event with its VTIMEZONE: " << ics.size() << " bytes\n";
 }
 
 }  // namespace
