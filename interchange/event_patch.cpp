@@ -312,17 +312,20 @@ icaltimezone* ZoneInCalendar(icalcomponent* calendar, const QTimeZone& zone) {
   if (!zone.isValid() || zone == QTimeZone::utc() || zone.id() == "UTC" || zone.id() == "Etc/UTC") {
     return nullptr;
   }
-  icaltimezone* builtin = icaltimezone_get_builtin_timezone(zone.id().constData());
+  // Under the Olson name itself (libical's own zones carry a prefix other
+  // programs may not know), with every rule of the zone.
+  const QByteArray olson = zone.id();
+  if (icaltimezone* there = icalcomponent_get_timezone(calendar, olson.constData())) return there;
+  icaltimezone* builtin = icaltimezone_get_builtin_timezone(olson.constData());
   if (!builtin) return nullptr;
-  const char* tzid = icaltimezone_get_tzid(builtin);
-  if (!tzid) return nullptr;
-  if (icaltimezone* there = icalcomponent_get_timezone(calendar, tzid)) return there;
   icalcomponent* vtimezone = icaltimezone_get_component(builtin);
   if (!vtimezone) return nullptr;
-  // Before the first VEVENT, where readers look for it.
   icalcomponent* copy = icalcomponent_new_clone(vtimezone);
+  if (icalproperty* tzid = icalcomponent_get_first_property(copy, ICAL_TZID_PROPERTY)) {
+    icalproperty_set_tzid(tzid, olson.constData());
+  }
   icalcomponent_add_component(calendar, copy);
-  return builtin;
+  return icalcomponent_get_timezone(calendar, olson.constData());
 }
 
 icaltimetype TimeIn(const QDateTime& when, icaltimezone* zone, bool utc) {

@@ -52,6 +52,22 @@ void RematchAppointments(std::vector<Link>& links, const std::vector<LocalIdenti
         continue;
       }
     }
+    // Moved and edited: the one item left on its day, if only one is.
+    if (was) {
+      int candidate = -1, found = 0;
+      for (int k = 0; k < count; ++k) {
+        if (!taken[std::size_t(k)] && locals[std::size_t(k)].day == was->day) {
+          candidate = k;
+          ++found;
+        }
+      }
+      if (found == 1) {
+        links[i].index = candidate;
+        taken[std::size_t(candidate)] = true;
+        matched[i] = true;
+        continue;
+      }
+    }
     links[i].index = -3;
   }
 }

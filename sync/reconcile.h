@@ -34,7 +34,8 @@ struct KeptIdentity {
 // is the one it last synced (same digest); otherwise it moves to an item
 // elsewhere with that digest; otherwise the item at its position counts as
 // an edit of it only when no other link claims it and it is on the day of
-// its kept resource (a link that keeps none goes by its position). A link left without an
+// its kept resource (a link that keeps none goes by its position); failing
+// that, the one unclaimed item on that day, when there is only one. A link left without an
 // item gets index -3 when it had one (the item vanished without this
 // program deleting it: the file was changed by another program), and
 // keeps -1 when this program deleted it. `kept` gives each link's kept
