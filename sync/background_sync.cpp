@@ -10,7 +10,8 @@
 namespace quorvel::sync {
 
 SyncReport SyncNow(store::DataFiles& files, const QString& password,
-                   std::function<void(const SyncProgress&)> progress, bool allow_deletions) {
+                   std::function<void(const SyncProgress&)> progress,
+                   const TransportLimits& limits, bool allow_deletions) {
   auto state = LoadState(files);
   SyncReport report;
   if (!state) {
@@ -21,7 +22,7 @@ SyncReport SyncNow(store::DataFiles& files, const QString& password,
     report.error = QCoreApplication::translate("Sync", "Sync is not set up: choose \"Sync…\" in the menu first.");
     return report;
   }
-  DavClient client(state->settings.server, state->settings.user, password);
+  DavClient client(state->settings.server, state->settings.user, password, limits);
   SyncEngine engine(files, client);
   engine.set_progress(std::move(progress));
   engine.set_confirm_deletions([allow_deletions](const DeletionWarning&) { return allow_deletions; });

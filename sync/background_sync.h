@@ -52,11 +52,12 @@ class BackgroundSync : public QObject {
   std::function<bool(const QString&)> confirm_;
 };
 
-// One sync, here and now (for the command line and tests), with the saved
-// settings. A run that would delete more than a few items (or most of a
-// side) stops unless `allow_deletions`.
+// One sync, here and now (for the command line and tests) with the saved
+// settings, held to `limits`. A run that would delete more than a few items
+// (or most of a side) stops unless `allow_deletions`.
 SyncReport SyncNow(store::DataFiles& files, const QString& password,
                    std::function<void(const SyncProgress&)> progress = {},
+                   const TransportLimits& limits = TransportLimits{},
                    bool allow_deletions = false);
 
 }  // namespace quorvel::sync

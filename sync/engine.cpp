@@ -24,6 +24,13 @@ QString SyncReport::Summary() const {
                 .arg(skipped.size())
                 .arg(skipped.join(QStringLiteral("; ")));
   }
+  if (!ignored.isEmpty()) {
+    line += QCoreApplication::translate("Sync",
+                                        ", %1 ignored: the server named them outside their "
+                                        "collection (%2)")
+                .arg(ignored.size())
+                .arg(ignored.join(QStringLiteral("; ")));
+  }
   if (!restored.isEmpty()) {
     line += QCoreApplication::translate("Sync", ", %1 edited here but deleted on the server, put back there (%2)")
                 .arg(restored.size())
@@ -186,6 +193,7 @@ SyncReport SyncEngine::Run() {
       run.Progress(QCoreApplication::translate("Sync", "Storing changes…"));
       const bool stored = run.Store();
       run.report.requests = client_.request_count() - requests_before;
+      run.report.ignored = client_.ignored();
       if (stored) return run.report;
       last = run.report;
     } catch (const DavError& error) {

@@ -68,6 +68,7 @@ struct SyncReport {
   QStringList brought_back;  // gone from the files without this program: back from the server
   QStringList partly_held;   // taken with details left on the server only
   bool deletions_refused = false;  // stopped before deleting too much
+  QStringList ignored;    // server hrefs outside their collection, not taken
   int requests = 0;
   bool ok() const { return error.isNull(); }
   // One line: "Sync done: 3 received, 2 sent, 1 kept twice (…)." or the error.

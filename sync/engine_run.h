@@ -57,20 +57,7 @@ inline QString Ident(const Link& link, bool calendar) {
   return calendar ? (link.index >= 0 ? QString::number(link.index) : QString()) : link.key;
 }
 
-inline bool Fatal(const DavError& error) {
-  switch (error.kind) {
-    case DavErrorKind::kInsecure:
-    case DavErrorKind::kUnknownServer:
-    case DavErrorKind::kUnreachable:
-    case DavErrorKind::kCertificate:
-    case DavErrorKind::kWrongPassword:
-    case DavErrorKind::kQuotaFull:
-    case DavErrorKind::kStopped:
-      return true;
-    default:
-      return false;
-  }
-}
+inline bool Fatal(const DavError& error) { return error.EndsRun(); }
 
 class Stopped {};  // thrown to end a run early, as a kill would
 

@@ -221,7 +221,7 @@ class KeepWholeTest : public ::testing::TestWithParam<bool> {
   }
 
   SyncReport Sync(bool allow_deletions = false) {
-    SyncReport report = SyncNow(files_, server_->password(), {}, allow_deletions);
+    SyncReport report = SyncNow(files_, server_->password(), {}, TransportLimits{}, allow_deletions);
     return report;
   }
 
