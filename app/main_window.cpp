@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QMessageBox>
 #include <QTimer>
 
 #include "addressbook/address_book_window.h"
@@ -115,6 +116,9 @@ MainWindow::MainWindow(Application& app)
   connect(clipboard, &Picture::keyActivated, this, &MainWindow::OpenNotes);
 
   sync_ = new sync::BackgroundSync(app_.files(), this);
+  sync_->set_confirm_deletions([this](const QString& question) {
+    return QMessageBox::question(this, QStringLiteral("Quorvel"), question) == QMessageBox::Yes;
+  });
   BuildMenu();
   // Automatic sync, when turned on: once now, then every few minutes.
   QTimer::singleShot(0, this, [this] {

@@ -12,6 +12,7 @@
 #include <QStringDecoder>
 #include <QUrl>
 
+#include "interchange/ical_zone.h"
 #include "interchange/mapping.h"
 #include "store/text_codec.h"
 #include "store/date_text.h"
@@ -125,9 +126,28 @@ QString Hex(const QString& text, int length) {
       QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha1).toHex().left(length));
 }
 
-// The VEVENT of one appointment, or nothing when its ID names no date.
+// A time of an appointment as a property value: floating wall time, or
+// (with `zone`) the instant in that zone, its VTIMEZONE added to `calendar`.
+icalproperty* TimeProperty(icalproperty* (*make)(icaltimetype), const QDate& date, int minute_of_day,
+                           icalcomponent* calendar, const QTimeZone* zone) {
+  if (!zone) return make(FloatingValue(date, minute_of_day));
+  const QDateTime when = QDateTime(date, QTime(0, 0), *zone).addSecs(qint64(minute_of_day) * 60);
+  icaltimezone* z = ZoneInCalendar(calendar, *zone);
+  const bool utc = !z;  // UTC itself, or a zone libical does not know: the instant in UTC
+  icaltimetype t = TimeIn(when, z, utc);
+  if (!z) return make(t);
+  t.zone = nullptr;
+  icalproperty* p = make(t);
+  icalproperty_add_parameter(p, icalparameter_new_tzid(icaltimezone_get_tzid(z)));
+  return p;
+}
+
+// The VEVENT of one appointment, or nothing when its ID names no date. With
+// `zone`, its times are instants in that zone (TZID, the VTIMEZONE added to
+// `calendar`); otherwise floating local times.
 icalcomponent* AppointmentComponent(const Appointment& a, const QString& uid,
-                                    const QDateTime& stamp) {
+                                    const QDateTime& stamp, icalcomponent* calendar = nullptr,
+                                    const QTimeZone* zone = nullptr) {
   const QDate date = DateOfId(a.id);
   if (!date.isValid()) return nullptr;
   icalcomponent* event = icalcomponent_new_vevent();
@@ -138,8 +158,8 @@ icalcomponent* AppointmentComponent(const Appointment& a, const QString& uid,
   const auto end = MinuteOfDay(a.end, true);
   QString description = DescriptionForDisplayText(a.description);
   if (start && end && *start < *end) {
-    icalcomponent_add_property(event, icalproperty_new_dtstart(FloatingValue(date, *start)));
-    icalcomponent_add_property(event, icalproperty_new_dtend(FloatingValue(date, *end)));
+    icalcomponent_add_property(event, TimeProperty(icalproperty_new_dtstart, date, *start, calendar, zone));
+    icalcomponent_add_property(event, TimeProperty(icalproperty_new_dtend, date, *end, calendar, zone));
   } else {
     // A time that is no clock time: an all-day event, the texts kept.
     icalcomponent_add_property(event, icalproperty_new_dtstart(DateValue(date)));
@@ -734,11 +754,12 @@ CalendarExport WriteCalendar(const std::vector<Appointment>& appointments,
 }
 
 QByteArray WriteAppointmentEvent(const Appointment& appointment, const QString& uid,
-                                 const QDateTime& stamp) {
+                                 const QDateTime& stamp, const QTimeZone& zone) {
   InitLibical();
-  icalcomponent* event = AppointmentComponent(appointment, uid, stamp);
-  if (!event) return QByteArray();
   Component calendar(NewCalendar());
+  icalcomponent* event =
+      AppointmentComponent(appointment, uid, stamp, calendar.get(), zone.isValid() ? &zone : nullptr);
+  if (!event) return QByteArray();
   icalcomponent_add_component(calendar.get(), event);
   return Serialise(calendar.get());
 }

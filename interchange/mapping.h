@@ -98,8 +98,11 @@ CalendarExport WriteCalendar(const std::vector<Appointment>& appointments,
 
 // One VCALENDAR holding the single VEVENT of `appointment` under `uid`, as a
 // CalDAV server stores it; empty when the appointment's ID names no date.
+// With a valid `zone` its times are that zone's (TZID and a complete
+// VTIMEZONE; UTC times for UTC), so every device shows the same instant;
+// otherwise floating local times.
 QByteArray WriteAppointmentEvent(const Appointment& appointment, const QString& uid,
-                                 const QDateTime& stamp);
+                                 const QDateTime& stamp, const QTimeZone& zone = QTimeZone());
 
 // ------------------------------------------------------------------- vCard
 

@@ -9,6 +9,7 @@ namespace {
 struct Line {
   QByteArray text;
   int number = 0;  // of its first physical line, from 1
+  qsizetype begin = 0, end = 0;  // its physical lines' bytes, line breaks included
 };
 
 bool IsFoldSpace(char c) { return c == ' ' || c == '\t'; }
@@ -45,6 +46,7 @@ std::vector<Line> Unfold(const QByteArray& bytes) {
   int number = 0;
   qsizetype pos = 0;
   while (pos < bytes.size()) {
+    const qsizetype begin = pos;
     qsizetype end = pos;
     while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
     QByteArray physical = bytes.mid(pos, end - pos);
@@ -56,15 +58,18 @@ std::vector<Line> Unfold(const QByteArray& bytes) {
     if (qp_open && !lines.empty()) {
       lines.back().text.chop(1);  // the soft line break's "="
       lines.back().text += physical;
+      lines.back().end = pos;
     } else if (!physical.isEmpty() && IsFoldSpace(physical[0]) && !lines.empty()) {
       lines.back().text += physical.mid(1);
+      lines.back().end = pos;
     } else if (physical.trimmed().isEmpty()) {
       base64_open = false;
       continue;
     } else if (base64_open && ColonOf(physical) < 0) {
       lines.back().text += physical.trimmed();
+      lines.back().end = pos;
     } else {
-      lines.push_back(Line{physical, number});
+      lines.push_back(Line{physical, number, begin, pos});
     }
     const QByteArray& text = lines.back().text;
     const qsizetype colon = ColonOf(text);
@@ -241,7 +246,9 @@ ReadResult Read(const QByteArray& input) {
   }
 
   Card* card = nullptr;
-  for (const Line& line : Unfold(bytes)) {
+  const std::vector<Line> unfolded = Unfold(bytes);
+  for (std::size_t index = 0; index < unfolded.size(); ++index) {
+    const Line& line = unfolded[index];
     const qsizetype colon = ColonOf(line.text);
     if (colon < 0) {
       result.error = LineError(line.number, QCoreApplication::translate("Interchange", "has no colon"));
@@ -304,6 +311,7 @@ ReadResult Read(const QByteArray& input) {
     }
 
     Property property;
+    property.line = int(index);
     property.group = group;
     property.name = name;
     if (semicolon >= 0) property.params = ParseParams(head_text.mid(semicolon + 1));
@@ -343,6 +351,12 @@ ReadResult Read(const QByteArray& input) {
     return result;
   }
   return result;
+}
+
+std::vector<ContentLine> ContentLines(const QByteArray& bytes) {
+  std::vector<ContentLine> out;
+  for (const Line& line : Unfold(bytes)) out.push_back(ContentLine{line.text, line.begin, line.end});
+  return out;
 }
 
 QString Unescape(const QString& raw) {

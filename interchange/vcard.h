@@ -32,6 +32,8 @@ struct Property {
   // The value, decoded from its transfer encoding and character set; the
   // backslash escapes are still in place (see Unescape and Components).
   QString value;
+  // Which content line of the file it is (see ContentLines), from 0.
+  int line = -1;
 
   // Every TYPE value, upper case, comma lists split.
   QStringList Types() const;
@@ -62,6 +64,17 @@ struct ReadResult {
 
 // Reads every card of a vCard file.
 ReadResult Read(const QByteArray& bytes);
+
+// The content lines of a vCard file as they stand in its bytes (after a
+// UTF-8 byte order mark, which Read skips): each one unfolded, and the
+// stretch of bytes its physical lines take, line breaks included. What Read
+// calls Property::line indexes this list.
+struct ContentLine {
+  QByteArray text;
+  qsizetype begin = 0;
+  qsizetype end = 0;
+};
+std::vector<ContentLine> ContentLines(const QByteArray& bytes);
 
 // `raw` with its backslash escapes undone: \\ \, \; \: and \n or \N (a line
 // break, returned as "\n"). A backslash before anything else stays.

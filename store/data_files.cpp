@@ -114,11 +114,11 @@ OpenResult DataFiles::OpenDataFiles() {
       Fail(Doing::kOpening, channel, error);
     }
   }
-  {
+  for (Channel extra : {Channel::kSync, Channel::kKept}) {
     Entry entry;
-    const QByteArray path = PathFor(Channel::kSync);
-    if (!file_system_->Inspect(path, &entry, &error)) Fail(Doing::kOpening, Channel::kSync, error);
-    if (entry.kind != EntryKind::kMissing) OpenFile(Channel::kSync);
+    const QByteArray path = PathFor(extra);
+    if (!file_system_->Inspect(path, &entry, &error)) Fail(Doing::kOpening, extra, error);
+    if (entry.kind != EntryKind::kMissing) OpenFile(extra);
   }
   Recover();
 

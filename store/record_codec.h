@@ -21,14 +21,19 @@ enum class Channel : int {
   // whose meaning belongs to sync/; it changes only through an Operation,
   // so it is journaled and rolled back like the others.
   kSync = 15,
+  // The server's copy of every synced item as last seen, beside Sync.dat
+  // (which says where each one lies): present only once sync has stored
+  // one. 4096-byte records of raw bytes, journaled like every other file.
+  kKept = 16,
 };
 
 inline constexpr std::array<Channel, 4> kAllChannels = {
     Channel::kAppoint, Channel::kNotes, Channel::kAddBook, Channel::kPhotoF};
 // The four and the extra files.
-inline constexpr int kChannelCount = 5;
+inline constexpr int kChannelCount = 6;
 inline constexpr std::array<Channel, kChannelCount> kEveryChannel = {
-    Channel::kAppoint, Channel::kNotes, Channel::kAddBook, Channel::kPhotoF, Channel::kSync};
+    Channel::kAppoint, Channel::kNotes, Channel::kAddBook, Channel::kPhotoF, Channel::kSync,
+    Channel::kKept};
 
 // 0 to 3, in channel order.
 inline int ChannelIndex(Channel channel) { return static_cast<int>(channel) - 11; }

@@ -11,7 +11,7 @@ namespace quorvel::sync {
 
 SyncReport SyncNow(store::DataFiles& files, const QString& password,
                    std::function<void(const SyncProgress&)> progress,
-                   const TransportLimits& limits) {
+                   const TransportLimits& limits, bool allow_deletions) {
   auto state = LoadState(files);
   SyncReport report;
   if (!state) {
@@ -25,6 +25,7 @@ SyncReport SyncNow(store::DataFiles& files, const QString& password,
   DavClient client(state->settings.server, state->settings.user, password, limits);
   SyncEngine engine(files, client);
   engine.set_progress(std::move(progress));
+  engine.set_confirm_deletions([allow_deletions](const DeletionWarning&) { return allow_deletions; });
   return engine.Run();
 }
 
@@ -75,6 +76,23 @@ void BackgroundSync::Start(const QString& given_password) {
         QMetaObject::invokeMethod(this, work, Qt::BlockingQueuedConnection);
       });
       engine.set_stop(stop);
+      engine.set_confirm_deletions([this](const DeletionWarning& warning) {
+        bool yes = false;
+        QMetaObject::invokeMethod(
+            this,
+            [this, &warning, &yes] {
+              const QString question =
+                  QCoreApplication::translate("Sync", "This sync would delete %1 of %2 %3 %4. Delete them?")
+                      .arg(warning.deletions)
+                      .arg(warning.total)
+                      .arg(warning.what,
+                           warning.here ? QCoreApplication::translate("Sync", "here")
+                                        : QCoreApplication::translate("Sync", "on the server"));
+              yes = confirm_ && confirm_(question);
+            },
+            Qt::BlockingQueuedConnection);
+        return yes;
+      });
       engine.set_progress([this](const SyncProgress& p) {
         QMetaObject::invokeMethod(this, [this, p] { emit Progress(p.step, p.done, p.total); },
                                   Qt::QueuedConnection);

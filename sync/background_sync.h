@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 #include <QObject>
@@ -30,6 +31,12 @@ class BackgroundSync : public QObject {
   // Stops the running sync as soon as it can (requests in flight are cut
   // off); Finished follows. Does nothing when none runs.
   void Stop();
+  // Asked on the interface thread, with the question for the user, before
+  // a sync deletes more than a few items or most of a side; true lets it go
+  // on. Without it such a sync stops with nothing changed.
+  void set_confirm_deletions(std::function<bool(const QString& question)> confirm) {
+    confirm_ = std::move(confirm);
+  }
   // Turns the automatic sync on (every `minutes`) or off.
   void SetAutomatic(bool on, int minutes = 5);
 
@@ -42,12 +49,15 @@ class BackgroundSync : public QObject {
   QTimer timer_;
   bool running_ = false;
   std::shared_ptr<std::atomic<bool>> stop_;  // of the running sync
+  std::function<bool(const QString&)> confirm_;
 };
 
 // One sync, here and now (for the command line and tests) with the saved
-// settings, held to `limits`.
+// settings, held to `limits`. A run that would delete more than a few items
+// (or most of a side) stops unless `allow_deletions`.
 SyncReport SyncNow(store::DataFiles& files, const QString& password,
                    std::function<void(const SyncProgress&)> progress = {},
-                   const TransportLimits& limits = TransportLimits{});
+                   const TransportLimits& limits = TransportLimits{},
+                   bool allow_deletions = false);
 
 }  // namespace quorvel::sync

@@ -14,6 +14,12 @@
 // - changed on both sides: both versions are kept (the server's stays
 //   where it was, this side's becomes a new item there) and reported;
 // - changed on one side, deleted on the other: the changed one is kept;
+// - a local edit is made inside the server's resource as last seen (kept
+//   in SyncKept.dat): only the changed fields' properties change;
+// - links follow what items hold, not where they sit; an item that left
+//   the files without this program deleting it comes back from the server;
+// - a run that would delete more than a few items (or most of a side)
+//   asks first, and stops when not allowed;
 // - a server item the data files cannot hold (recurring, too long, a
 //   character outside Windows-1252, the file full) is reported once and
 //   left as it is on the server;
@@ -33,6 +39,17 @@
 
 namespace quorvel::sync {
 
+// Deletions a run would make on one side, before anything is written.
+struct DeletionWarning {
+  QString what;   // "appointments", "address book entries"
+  bool here = false;  // deleted here (else on the server)
+  int deletions = 0;
+  int total = 0;      // items that side holds
+  QStringList names;  // a few of them
+  // "This sync would delete 12 of 14 appointments here: …"
+  QString Text() const;
+};
+
 struct SyncProgress {
   QString step;   // "Sending changes…"
   int done = 0;
@@ -47,6 +64,10 @@ struct SyncReport {
   QStringList conflicts;  // changed on both sides, both kept
   QStringList skipped;    // server items the files cannot hold (first time seen)
   QStringList problems;   // local items that could not be sent this time
+  QStringList restored;   // edited here, deleted on the server: put back there
+  QStringList brought_back;  // gone from the files without this program: back from the server
+  QStringList partly_held;   // taken with details left on the server only
+  bool deletions_refused = false;  // stopped before deleting too much
   QStringList ignored;    // server hrefs outside their collection, not taken
   int requests = 0;
   bool ok() const { return error.isNull(); }
@@ -66,6 +87,12 @@ class SyncEngine {
   void set_progress(std::function<void(const SyncProgress&)> progress) {
     progress_ = std::move(progress);
   }
+  // Asked (on the thread that runs Run) before a run deletes more than a
+  // few items, or most of a side; false stops the run with nothing
+  // changed. Without it such a run stops.
+  void set_confirm_deletions(std::function<bool(const DeletionWarning&)> confirm) {
+    confirm_deletions_ = std::move(confirm);
+  }
   // For tests: stop (as if killed) after this many server writes.
   void set_stop_after_writes(int writes) { stop_after_writes_ = writes; }
 
@@ -82,6 +109,7 @@ class SyncEngine {
   DavClient& client_;
   FilesRunner run_on_files_;
   std::function<void(const SyncProgress&)> progress_;
+  std::function<bool(const DeletionWarning&)> confirm_deletions_;
   int stop_after_writes_ = -1;
 };
 

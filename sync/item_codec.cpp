@@ -5,6 +5,7 @@
 #include <QDateTime>
 
 #include "interchange/mapping.h"
+#include "interchange/patch.h"
 #include "store/data_files.h"
 #include "store/date_text.h"
 
@@ -21,13 +22,17 @@ QByteArray Hash(const QStringList& parts) {
   return hash.result().left(16);
 }
 
-// Whether an iCalendar text repeats its event (a rule or extra dates),
-// which the appointment file cannot hold.
+// Whether an iCalendar text repeats its event (a rule or extra dates in the
+// event itself, not in a time zone's rules), which the appointment file
+// cannot hold.
 bool Repeats(const QByteArray& ics) {
+  bool in_event = false;
   for (const QByteArray& line : ics.split('\n')) {
     const QByteArray upper = line.trimmed().toUpper();
-    if (upper.startsWith("RRULE") || upper.startsWith("RDATE") ||
-        upper.startsWith("RECURRENCE-ID")) {
+    if (upper == "BEGIN:VEVENT") in_event = true;
+    if (upper == "END:VEVENT") in_event = false;
+    if (in_event && (upper.startsWith("RRULE") || upper.startsWith("RDATE") ||
+                     upper.startsWith("RECURRENCE-ID"))) {
       return true;
     }
   }
@@ -75,6 +80,7 @@ DecodedAppointment DecodeAppointment(const QByteArray& ics) {
     return out;
   }
   const interchange::EventAppointment& first = reading.appointments.front();
+  out.left_out = reading.left_out;
   out.date = first.date;
   out.appointment = first.appointment;
   out.appointment.id = DayKey(first.date) + QStringLiteral("-1");
@@ -113,6 +119,7 @@ DecodedEntry DecodeEntry(const QByteArray& vcf) {
     return out;
   }
   out.entry = reading.entries.front();
+  out.left_out = reading.left_out;
   if (!reading.uids.empty()) out.uid = reading.uids.front();
   out.name = NameOf(out.entry);
   out.problem = StorageProblem(out.entry);
@@ -120,7 +127,23 @@ DecodedEntry DecodeEntry(const QByteArray& vcf) {
 }
 
 QByteArray EncodeAppointment(const Appointment& appointment, const QString& uid) {
-  return interchange::WriteAppointmentEvent(appointment, uid, QDateTime::currentDateTimeUtc());
+  return interchange::WriteAppointmentEvent(appointment, uid, QDateTime::currentDateTimeUtc(),
+                                            QTimeZone::systemTimeZone());
+}
+
+std::optional<QByteArray> PatchAppointment(const QByteArray& kept, const Appointment& now,
+                                           const QString& uid) {
+  DecodedAppointment before = DecodeAppointment(kept);
+  if (!before.problem.isNull()) return std::nullopt;
+  before.appointment.id = DayKey(before.date) + QStringLiteral("-1");
+  return interchange::PatchEvent(kept, before.appointment, now, uid);
+}
+
+std::optional<QByteArray> PatchEntry(const QByteArray& kept, const AddressEntry& now,
+                                     const QString& uid) {
+  const DecodedEntry before = DecodeEntry(kept);
+  if (!before.problem.isNull()) return std::nullopt;
+  return interchange::PatchCard(kept, before.entry, now, uid);
 }
 
 QByteArray EncodeEntry(const AddressEntry& entry, const QString& uid) {

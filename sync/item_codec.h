@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
 #include "addressbook/address_file.h"
 #include "calendar/appointment_file.h"
@@ -21,19 +22,32 @@ struct DecodedAppointment {
   QString uid;
   QString problem;  // null when the appointment can be stored
   QString name;     // names it for the user ("Dentist on 07/01/2026")
+  QStringList left_out;  // its details the files cannot hold
 };
 struct DecodedEntry {
   AddressEntry entry;
   QString uid;
   QString problem;
   QString name;
+  QStringList left_out;
 };
 
 DecodedAppointment DecodeAppointment(const QByteArray& ics);
 DecodedEntry DecodeEntry(const QByteArray& vcf);
 
+// A new resource for an item made here: an event in this machine's time
+// zone (TZID and VTIMEZONE), a vCard 3.0.
 QByteArray EncodeAppointment(const Appointment& appointment, const QString& uid);
 QByteArray EncodeEntry(const AddressEntry& entry, const QString& uid);
+
+// The server's resource `kept` (as last seen) with the item's local changes
+// made inside it: only what changed from the item `kept` reads as goes
+// into it, everything else stays as the server had it. Under `uid` when
+// given. Nothing when `kept` no longer reads as an item the files hold.
+std::optional<QByteArray> PatchAppointment(const QByteArray& kept, const Appointment& now,
+                                           const QString& uid = QString());
+std::optional<QByteArray> PatchEntry(const QByteArray& kept, const AddressEntry& now,
+                                     const QString& uid = QString());
 
 // Digests over what syncs: an appointment's date (not its ordinal, which
 // moves when another one is deleted) and fields, an entry's fields.

@@ -21,7 +21,7 @@ int ExitStatusOf(const SyncReport& report) {
 
 namespace {
 
-int Run(HeadlessContext& context, const QUrl& server, const QString& user) {
+int Run(HeadlessContext& context, const QUrl& server, const QString& user, bool allow_deletions) {
   auto state = LoadState(context.files);
   if (!state) {
     context.err << QCoreApplication::translate("SyncCommandLine", "Sync failed: the sync state in Sync.dat is damaged. Set up sync again "
@@ -65,9 +65,14 @@ int Run(HeadlessContext& context, const QUrl& server, const QString& user) {
       return kSyncFailed;
     }
   }
-  const SyncReport report = SyncNow(context.files, password.password);
+  const SyncReport report =
+      SyncNow(context.files, password.password, {}, TransportLimits{}, allow_deletions);
   const int status = ExitStatusOf(report);
-  (status == kSyncFailed ? context.err : context.out) << report.Summary() << '\n';
+  (status == kSyncFailed ? context.err : context.out) << report.Summary();
+  if (report.deletions_refused) {
+    context.err << QCoreApplication::translate("SyncCommandLine", " Give --allow-deletes to let it.");
+  }
+  (status == kSyncFailed ? context.err : context.out) << '\n';
   return status;
 }
 
@@ -84,11 +89,16 @@ CommandLineOptions SyncCommandLine() {
                          QStringLiteral("URL")),
       QCommandLineOption(QStringLiteral("user"), QCoreApplication::translate("SyncCommandLine", "With --sync: the user name on the server."),
                          QStringLiteral("NAME")),
+      QCommandLineOption(QStringLiteral("allow-deletes"),
+                         QCoreApplication::translate("SyncCommandLine", "With --sync: go on when the sync would delete more than a few "
+                            "items, or most of a calendar or address book.")),
   };
   o.take = [](const QCommandLineParser& parser, QStringList&, QString& error) -> HeadlessCommand {
     const bool server_set = parser.isSet(QStringLiteral("server"));
     const bool user_set = parser.isSet(QStringLiteral("user"));
+    const bool allow_deletions = parser.isSet(QStringLiteral("allow-deletes"));
     if (!parser.isSet(QStringLiteral("sync"))) {
+      if (allow_deletions) error = QCoreApplication::translate("SyncCommandLine", "--allow-deletes goes with --sync.");
       if (server_set || user_set) error = QCoreApplication::translate("SyncCommandLine", "--server and --user go with --sync.");
       return {};
     }
@@ -113,7 +123,9 @@ CommandLineOptions SyncCommandLine() {
         return {};
       }
     }
-    return [server, user](HeadlessContext& context) { return Run(context, server, user); };
+    return [server, user, allow_deletions](HeadlessContext& context) {
+      return Run(context, server, user, allow_deletions);
+    };
   };
   return o;
 }

@@ -65,10 +65,13 @@ QByteArray EncodeState(const SyncState& state) {
   line({"address-book-token", Field(state.address_book_token)});
   for (const Link& l : state.appointments) {
     line({"A", QByteArray::number(l.index), Field(l.href), Field(l.etag), l.digest.toHex(),
-          Field(l.uid)});
+          Field(l.uid), QByteArray::number(l.kept_first), QByteArray::number(l.kept_length),
+          l.kept_digest.toHex()});
   }
   for (const Link& l : state.entries) {
-    line({"E", Field(l.key), Field(l.href), Field(l.etag), l.digest.toHex(), Field(l.uid)});
+    line({"E", Field(l.key), Field(l.href), Field(l.etag), l.digest.toHex(), Field(l.uid),
+          QByteArray::number(l.kept_first), QByteArray::number(l.kept_length),
+          l.kept_digest.toHex()});
   }
   for (const Skip& k : state.skipped) line({"S", Field(k.href), Field(k.etag)});
   return out;
@@ -101,7 +104,9 @@ std::optional<SyncState> DecodeState(const QByteArray& bytes) {
       if (kind == "A") {
         bool ok = false;
         link.index = f[1].toInt(&ok);
-        if (!ok || link.index < -1) return std::nullopt;
+        // -3: the item left the file without this program deleting it,
+        // and is still to come back from the server.
+        if (!ok || link.index < -3 || link.index == -2) return std::nullopt;
       } else {
         link.key = value(1);
       }
@@ -109,6 +114,16 @@ std::optional<SyncState> DecodeState(const QByteArray& bytes) {
       link.etag = value(3);
       link.digest = QByteArray::fromHex(f[4]);
       link.uid = value(5);
+      if (f.size() >= 9) {
+        // Written since the server's copy is kept; earlier lines keep none.
+        bool first_ok = false, length_ok = false;
+        link.kept_first = f[6].toInt(&first_ok);
+        link.kept_length = f[7].toInt(&length_ok);
+        link.kept_digest = QByteArray::fromHex(f[8]);
+        if (!first_ok || !length_ok || link.kept_first < 0 || link.kept_length < 0) {
+          return std::nullopt;
+        }
+      }
       (kind == "A" ? state.appointments : state.entries).push_back(std::move(link));
     } else if (kind == "S") {
       state.skipped.push_back(Skip{value(1), value(2)});

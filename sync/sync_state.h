@@ -38,6 +38,12 @@ struct Link {
   QString etag;        // its entity tag when last seen
   QByteArray digest;   // a digest of the local item as last synced
   QString uid;         // the UID inside the resource
+  // Where the server's resource as last seen lies in SyncKept.dat (see
+  // sync/kept_store.h): its first record (0: none kept), its length in
+  // bytes and a digest of its bytes.
+  int kept_first = 0;
+  int kept_length = 0;
+  QByteArray kept_digest = {};
   bool operator==(const Link&) const = default;
 };
 

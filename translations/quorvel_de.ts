@@ -786,6 +786,58 @@
         <translation>Änderungen werden verglichen…</translation>
     </message>
     <message>
+        <source>This sync would delete %1 of %2 %3 %4. Delete them?</source>
+        <translation>Dieser Abgleich würde %1 von %2 %3 %4 löschen. Löschen?</translation>
+    </message>
+    <message>
+        <source>here</source>
+        <translation>hier</translation>
+    </message>
+    <message>
+        <source>on the server</source>
+        <translation>auf dem Server</translation>
+    </message>
+    <message>
+        <source>, %1 edited here but deleted on the server, put back there (%2)</source>
+        <translation>, %1 hier geändert, aber auf dem Server gelöscht und dort wiederhergestellt (%2)</translation>
+    </message>
+    <message>
+        <source>, %1 missing from the files (changed by another program) and brought back from the server (%2)</source>
+        <translation>, %1 fehlten in den Dateien (von einem anderen Programm geändert) und wurden vom Server zurückgeholt (%2)</translation>
+    </message>
+    <message>
+        <source>, %1 held without details that do not fit here, which stay on the server (%2)</source>
+        <translation>, %1 ohne Angaben übernommen, die hier keinen Platz haben und auf dem Server bleiben (%2)</translation>
+    </message>
+    <message>
+        <source>This sync would delete %1 of %2 %3 %4</source>
+        <translation>Dieser Abgleich würde %1 von %2 %3 %4 löschen</translation>
+    </message>
+    <message>
+        <source>. Nothing was changed.</source>
+        <translation>. Es wurde nichts geändert.</translation>
+    </message>
+    <message>
+        <source>: no room left to keep the server&apos;s copy; edits to it wait</source>
+        <translation>: kein Platz mehr für die Kopie des Servers; Änderungen daran warten</translation>
+    </message>
+    <message>
+        <source>appointments</source>
+        <translation>Termine</translation>
+    </message>
+    <message>
+        <source>address book entries</source>
+        <translation>Adressbucheinträge</translation>
+    </message>
+    <message>
+        <source>: the server&apos;s copy is not at hand; it is sent on the next sync</source>
+        <translation>: die Kopie des Servers liegt nicht vor; es wird beim nächsten Abgleich gesendet</translation>
+    </message>
+    <message>
+        <source>it changed on the server meanwhile; it is compared again on the next sync</source>
+        <translation>es wurde inzwischen auf dem Server geändert; beim nächsten Abgleich wird es erneut verglichen</translation>
+    </message>
+    <message>
         <source>The address %1 must not hold a user name or password. Give the user name in its own field; the password is kept in the desktop&apos;s secret store, never in a file.</source>
         <translation>Die Adresse %1 darf keinen Benutzernamen und kein Passwort enthalten. Geben Sie den Benutzernamen in seinem eigenen Feld an; das Passwort wird im Schlüsselbund der Arbeitsumgebung aufbewahrt, nie in einer Datei.</translation>
     </message>
@@ -859,6 +911,18 @@
     <message>
         <source>The server address must start with https:// (http:// only for this computer).</source>
         <translation>Die Serveradresse muss mit https:// beginnen (http:// nur für diesen Rechner).</translation>
+    </message>
+    <message>
+        <source> Give --allow-deletes to let it.</source>
+        <translation> Mit --allow-deletes wird es erlaubt.</translation>
+    </message>
+    <message>
+        <source>With --sync: go on when the sync would delete more than a few items, or most of a calendar or address book.</source>
+        <translation>Mit --sync: auch dann fortfahren, wenn der Abgleich mehr als einige Einträge oder den größten Teil eines Kalenders oder Adressbuchs löschen würde.</translation>
+    </message>
+    <message>
+        <source>--allow-deletes goes with --sync.</source>
+        <translation>--allow-deletes gehört zu --sync.</translation>
     </message>
     <message>
         <source>The server address must not hold a user name or password: give the user name with --user, and the password in the desktop&apos;s secret store or QUORVEL_SYNC_PASSWORD.</source>

@@ -1,0 +1,539 @@
+// Items another device made, edited here: against two real servers
+// (Radicale and Xandikos), a raw client writes events and cards as a phone
+// does; after each kind of local edit the server's copy equals the original
+// except exactly the properties of the changed field. Also the files
+// changed behind the sync's back (an appointment removed by another
+// program), and the guard against mass deletion.
+#include <gtest/gtest.h>
+
+#include <libical/ical.h>
+
+#include <memory>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "addressbook/address_file.h"
+#include "calendar/appointment_file.h"
+#include "interchange/vcard.h"
+#include "store/data_files.h"
+#include "sync/background_sync.h"
+#include "sync/dav_client.h"
+#include "sync/engine.h"
+#include "sync/kept_store.h"
+#include "sync/sync_state.h"
+#include "tests/sync/radicale.h"
+#include "tests/sync/xandikos.h"
+
+// Texts shown as text when a comparison fails.
+static void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
+namespace quorvel::sync {
+namespace {
+
+// A server of either kind, behind one face.
+struct Server {
+  virtual ~Server() = default;
+  virtual QString failure() const = 0;
+  virtual QUrl url() const = 0;
+  virtual QString user() const = 0;
+  virtual QString password() const = 0;
+  virtual QUrl calendar() const = 0;
+  virtual QUrl book() const = 0;
+  virtual bool make_collections() const = 0;
+};
+struct RadicaleServer : Server {
+  testing::Radicale r;
+  QString failure() const override { return r.failure(); }
+  QUrl url() const override { return r.url(); }
+  QString user() const override { return r.user(); }
+  QString password() const override { return r.password(); }
+  QUrl calendar() const override { return r.url().resolved(QUrl(QStringLiteral("/alice/calendar/"))); }
+  QUrl book() const override { return r.url().resolved(QUrl(QStringLiteral("/alice/contacts/"))); }
+  bool make_collections() const override { return true; }
+};
+struct XandikosServer : Server {
+  testing::Xandikos x;
+  QString failure() const override { return x.failure(); }
+  QUrl url() const override { return x.url(); }
+  QString user() const override { return x.user(); }
+  QString password() const override { return x.password(); }
+  QUrl calendar() const override { return x.calendar(); }
+  QUrl book() const override { return x.address_book(); }
+  bool make_collections() const override { return false; }
+};
+
+const char kBerlin[] =
+    "BEGIN:VTIMEZONE\r\nTZID:Europe/Berlin\r\n"
+    "BEGIN:DAYLIGHT\r\nTZOFFSETFROM:+0100\r\nTZOFFSETTO:+0200\r\nTZNAME:CEST\r\n"
+    "DTSTART:19700329T020000\r\nRRULE:FREQ=YEARLY;BYMONTH=3;BYDAY=-1SU\r\nEND:DAYLIGHT\r\n"
+    "BEGIN:STANDARD\r\nTZOFFSETFROM:+0200\r\nTZOFFSETTO:+0100\r\nTZNAME:CET\r\n"
+    "DTSTART:19701025T030000\r\nRRULE:FREQ=YEARLY;BYMONTH=10;BYDAY=-1SU\r\nEND:STANDARD\r\n"
+    "END:VTIMEZONE\r\n";
+
+// An event as a phone writes it, with `times` its DTSTART/DTEND lines.
+QByteArray PhoneEvent(const QString& uid, const QString& summary, const QString& times,
+                      const QString& description = QStringLiteral("Bring the slides")) {
+  return (QStringLiteral(
+              "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Phone Maker//Calendar 7.1//EN\r\n") +
+          QString::fromLatin1(kBerlin) +
+          QStringLiteral(
+              "BEGIN:VEVENT\r\nUID:%1\r\nDTSTAMP:20260101T080000Z\r\nCREATED:20260101T080000Z\r\n"
+              "LAST-MODIFIED:20260101T080000Z\r\nSEQUENCE:2\r\n%3"
+              "SUMMARY:%2\r\nDESCRIPTION:%4\r\nLOCATION:Room 4.12\\, Main Building\r\n"
+              "ORGANIZER;CN=Jane Roe:mailto:jane@example.org\r\n"
+              "ATTENDEE;CN=Bob;PARTSTAT=ACCEPTED;ROLE=REQ-PARTICIPANT:mailto:bob@example.org\r\n"
+              "ATTENDEE;CN=Eve;PARTSTAT=NEEDS-ACTION;RSVP=TRUE:mailto:eve@example.org\r\n"
+              "CATEGORIES:Work,Project X\r\nURL:https://example.org/meeting/42\r\nCLASS:PRIVATE\r\n"
+              "PRIORITY:1\r\nSTATUS:CONFIRMED\r\nTRANSP:OPAQUE\r\nX-PHONE-COLOR:#ff8800\r\n"
+              "X-MICROSOFT-CDO-BUSYSTATUS:BUSY\r\n"
+              "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:Reminder\r\nTRIGGER:-PT15M\r\nEND:VALARM\r\n"
+              "BEGIN:VALARM\r\nACTION:AUDIO\r\nTRIGGER;VALUE=DATE-TIME:20260301T070000Z\r\n"
+              "X-PHONE-SOUND:chime\r\nEND:VALARM\r\n"
+              "END:VEVENT\r\nEND:VCALENDAR\r\n")
+              .arg(uid, summary, times, description))
+      .toUtf8();
+}
+
+// The parsed event's properties, alarms included, as sorted lines; the
+// ones every writer renews left out.
+QStringList EventLines(const QByteArray& ics) {
+  QStringList lines;
+  icalcomponent* calendar = icalparser_parse_string(ics.constData());
+  EXPECT_TRUE(calendar) << ics.toStdString();
+  if (!calendar) return lines;
+  icalcomponent* event = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
+  auto add = [&lines](icalcomponent* c, const QString& prefix) {
+    for (icalproperty* p = icalcomponent_get_first_property(c, ICAL_ANY_PROPERTY); p;
+         p = icalcomponent_get_next_property(c, ICAL_ANY_PROPERTY)) {
+      const icalproperty_kind kind = icalproperty_isa(p);
+      if (kind == ICAL_DTSTAMP_PROPERTY || kind == ICAL_LASTMODIFIED_PROPERTY ||
+          kind == ICAL_SEQUENCE_PROPERTY) {
+        continue;
+      }
+      lines << prefix + QString::fromUtf8(icalproperty_as_ical_string(p)).remove(QStringLiteral("\r\n "))
+                            .trimmed();
+    }
+  };
+  add(event, QString());
+  int n = 0;
+  for (icalcomponent* a = icalcomponent_get_first_component(event, ICAL_VALARM_COMPONENT); a;
+       a = icalcomponent_get_next_component(event, ICAL_VALARM_COMPONENT)) {
+    add(a, QStringLiteral("ALARM%1 ").arg(++n));
+  }
+  icalcomponent_free(calendar);
+  lines.sort();
+  return lines;
+}
+
+// What `after` has that `before` has not, and the other way round.
+QStringList Gained(const QStringList& before, const QStringList& after) {
+  QStringList out;
+  QStringList rest = before;
+  for (const QString& line : after) {
+    if (!rest.removeOne(line)) out << line;
+  }
+  return out;
+}
+
+QStringList CardLines(const QByteArray& vcf) {
+  const interchange::vcard::ReadResult read = interchange::vcard::Read(vcf);
+  EXPECT_TRUE(read.ok() && read.cards.size() == 1) << vcf.toStdString();
+  QStringList lines;
+  if (!read.ok() || read.cards.empty()) return lines;
+  lines << QStringLiteral("VERSION:") + read.cards.front().version;
+  for (const auto& p : read.cards.front().properties) {
+    if (p.name == QLatin1String("REV") || p.name == QLatin1String("PRODID")) continue;
+    QString line = p.group + QLatin1Char('.') + p.name;
+    for (const auto& [name, values] : p.params) line += QLatin1Char(';') + name + QLatin1Char('=') + values.join(QLatin1Char(','));
+    lines << line + QLatin1Char(':') + p.value;
+  }
+  lines.sort();
+  return lines;
+}
+
+const char kCard3[] =
+    "BEGIN:VCARD\r\nVERSION:3.0\r\nPRODID:-//Phone Maker//Contacts 7.1//EN\r\nUID:card-3\r\n"
+    "N:Smith;John;;;\r\nFN:John Smith\r\nORG:Acme Ltd.;Research\r\nTITLE:Chief Tinkerer\r\n"
+    "TEL;TYPE=HOME,VOICE:+44 20 7946 0000\r\nTEL;TYPE=CELL:+44 7700 900123\r\n"
+    "EMAIL;TYPE=INTERNET,HOME:john@example.org\r\nEMAIL;TYPE=INTERNET,WORK:j.smith@acme.example\r\n"
+    "EMAIL;TYPE=INTERNET:jsmith@other.example\r\nCATEGORIES:Friends,Work\r\n"
+    "ADR;TYPE=HOME:;Flat 2;1 High Street;London;Greater London;SW1A 1AA;United Kingdom\r\n"
+    "NOTE:Met at the fair\r\nX-PHONE-RINGTONE:bells\r\n"
+    "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQEASABIAAD/2wBDAP//////////////////////////////////////"
+    "////////////////////////////////////////////////wgALCAABAAEBAREA/8QAFBABAAAAAAAAAAAAAAAAAAAAAP/aAAgB"
+    "AQABPxA=\r\nEND:VCARD\r\n";
+
+const char kCard4[] =
+    "BEGIN:VCARD\r\nVERSION:4.0\r\nPRODID:-//Phone Maker//Contacts 7.1//EN\r\nUID:urn:uuid:card-4\r\n"
+    "N:Doe;Jane;;;\r\nFN:Jane Doe\r\nORG:Example Corp\r\nTITLE:Engineer\r\n"
+    "TEL;VALUE=uri;TYPE=\"home,voice\":tel:+1-555-0100\r\nEMAIL;TYPE=home:jane@example.org\r\n"
+    "EMAIL;TYPE=work:jane.doe@corp.example\r\nEMAIL:jd@third.example\r\nBDAY:--0412\r\n"
+    "ADR;TYPE=home:;;42 Elm Street;Springfield;IL;62701;USA\r\nCATEGORIES:Family\r\n"
+    "PHOTO:data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mNk\r\n"
+    "END:VCARD\r\n";
+
+class KeepWholeTest : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override {
+    if (GetParam()) {
+      server_ = std::make_unique<XandikosServer>();
+    } else {
+      server_ = std::make_unique<RadicaleServer>();
+    }
+    ASSERT_TRUE(server_->failure().isEmpty()) << server_->failure().toStdString();
+    phone_ = std::make_unique<DavClient>(server_->url(), server_->user(), server_->password());
+    DavError error;
+    ASSERT_TRUE(phone_->Discover(&error)) << error.Message().toStdString();
+    if (server_->make_collections()) {
+      ASSERT_TRUE(phone_->MakeCollection(server_->calendar(), CollectionKind::kCalendar, "Calendar", &error));
+      ASSERT_TRUE(phone_->MakeCollection(server_->book(), CollectionKind::kAddressBook, "Contacts", &error));
+    }
+    ASSERT_TRUE(dir_.isValid());
+    files_.SetDataDir(dir_.path());
+    ASSERT_EQ(files_.OpenDataFiles(), store::OpenResult::kOpened);
+    SyncState state;
+    state.settings.server = server_->url();
+    state.settings.user = server_->user();
+    state.settings.calendar = server_->calendar();
+    state.settings.address_book = server_->book();
+    store::Operation op(files_);
+    SaveState(files_, op, state);
+    ASSERT_TRUE(op.Commit().stored());
+  }
+
+  QString Path(const QUrl& collection, const QString& name) { return collection.path() + name; }
+
+  void PhonePut(const QUrl& collection, const QString& name, const QByteArray& bytes, bool calendar) {
+    DavError error;
+    ASSERT_TRUE(phone_->Put(Path(collection, name), calendar ? CollectionKind::kCalendar : CollectionKind::kAddressBook,
+                            bytes, QString(), &error))
+        << error.Message().toStdString();
+  }
+
+  QByteArray ServerCopy(const QUrl& collection, const QString& name, bool calendar) {
+    DavError error;
+    auto got = phone_->Multiget(collection, calendar ? CollectionKind::kCalendar : CollectionKind::kAddressBook,
+                                {Path(collection, name)}, &error);
+    EXPECT_TRUE(got && got->size() == 1) << error.Message().toStdString();
+    return got && !got->empty() ? got->front().data : QByteArray();
+  }
+
+  SyncReport Sync(bool allow_deletions = false) {
+    SyncReport report = SyncNow(files_, server_->password(), {}, TransportLimits{}, allow_deletions);
+    return report;
+  }
+
+  int FindAppointment(const QString& subject) {
+    for (int k = 0; k < files_.ReadCount(store::Channel::kAppoint); ++k) {
+      if (ReadAppointment(files_, k).subject == subject) return k;
+    }
+    return -1;
+  }
+
+  std::unique_ptr<Server> server_;
+  std::unique_ptr<DavClient> phone_;
+  QTemporaryDir dir_;
+  store::DataFiles files_;
+};
+
+TEST_P(KeepWholeTest, EditsOfPhoneEventsChangeOnlyTheirProperties) {
+  const QUrl cal = server_->calendar();
+  struct Case {
+    const char* name;
+    QString times;
+  };
+  const std::vector<Case> cases = {
+      {"zoned", QStringLiteral("DTSTART;TZID=Europe/Berlin:20260310T100000\r\nDTEND;TZID=Europe/Berlin:20260310T110000\r\n")},
+      {"utc", QStringLiteral("DTSTART:20260311T090000Z\r\nDTEND:20260311T100000Z\r\n")},
+      {"floating", QStringLiteral("DTSTART:20260312T090000\r\nDTEND:20260312T100000\r\n")},
+      {"allday", QStringLiteral("DTSTART;VALUE=DATE:20260313\r\nDTEND;VALUE=DATE:20260314\r\n")},
+  };
+  std::map<QString, QByteArray> original;
+  for (const Case& c : cases) {
+    original[c.name] = PhoneEvent(QStringLiteral("phone-") + c.name, QStringLiteral("Meeting ") + c.name, c.times);
+    PhonePut(cal, QStringLiteral("%1.ics").arg(c.name), original[c.name], true);
+    // The server may write it in its own way: what it holds is the original.
+    original[c.name] = ServerCopy(cal, QStringLiteral("%1.ics").arg(c.name), true);
+  }
+  SyncReport first = Sync();
+  ASSERT_TRUE(first.ok()) << first.Summary().toStdString();
+  ASSERT_EQ(files_.ReadCount(store::Channel::kAppoint), 4) << first.Summary().toStdString();
+
+  // The subject of one, the description (with its "Location:" line kept) of
+  // another, the times of the zoned and the all-day one, the reminder of the
+  // floating one.
+  Appointment zoned = ReadAppointment(files_, FindAppointment("Meeting zoned"));
+  EXPECT_TRUE(zoned.description.endsWith(QStringLiteral("Location: Room 4.12, Main Building")));
+  const QString zoned_start = zoned.start;
+  zoned.subject = QStringLiteral("Meeting moved");
+  zoned.start = QTime::fromString(zoned.start, "HH:mm").addSecs(3600).toString("HH:mm");
+  zoned.end = QTime::fromString(zoned.end, "HH:mm").addSecs(3600).toString("HH:mm");
+  ASSERT_TRUE(UpdateAppointment(files_, zoned).stored());
+  Appointment utc = ReadAppointment(files_, FindAppointment("Meeting utc"));
+  utc.description = QStringLiteral("Bring the slides and coffee\r\nLocation: Room 4.12, Main Building");
+  ASSERT_TRUE(UpdateAppointment(files_, utc).stored());
+  Appointment floating = ReadAppointment(files_, FindAppointment("Meeting floating"));
+  floating.minutes = QStringLiteral("30");
+  ASSERT_TRUE(UpdateAppointment(files_, floating).stored());
+  Appointment allday = ReadAppointment(files_, FindAppointment("Meeting allday"));
+  EXPECT_EQ(allday.start, QStringLiteral("00:00"));
+  allday.subject = QStringLiteral("Holiday");
+  ASSERT_TRUE(UpdateAppointment(files_, allday).stored());
+
+  const SyncReport second = Sync();
+  ASSERT_TRUE(second.ok()) << second.Summary().toStdString();
+  EXPECT_EQ(second.sent, 4) << second.Summary().toStdString();
+  EXPECT_TRUE(second.conflicts.isEmpty());
+
+  auto changes = [&](const char* name) {
+    const QStringList before = EventLines(original[name]);
+    const QStringList after = EventLines(ServerCopy(cal, QStringLiteral("%1.ics").arg(name), true));
+    return std::pair{Gained(after, before), Gained(before, after)};  // lost, gained
+  };
+  {
+    const auto [lost, gained] = changes("zoned");
+    EXPECT_EQ(lost, (QStringList{"DTEND;TZID=Europe/Berlin:20260310T110000",
+                                 "DTSTART;TZID=Europe/Berlin:20260310T100000", "SUMMARY:Meeting zoned"}));
+    EXPECT_EQ(gained, (QStringList{"DTEND;TZID=Europe/Berlin:20260310T120000",
+                                   "DTSTART;TZID=Europe/Berlin:20260310T110000", "SUMMARY:Meeting moved"}));
+    Q_UNUSED(zoned_start);
+  }
+  {
+    const auto [lost, gained] = changes("utc");
+    EXPECT_EQ(lost, QStringList{"DESCRIPTION:Bring the slides"});
+    EXPECT_EQ(gained, QStringList{"DESCRIPTION:Bring the slides and coffee"});
+  }
+  {
+    const auto [lost, gained] = changes("floating");
+    EXPECT_EQ(lost, QStringList{"ALARM1 TRIGGER:-PT15M"});
+    EXPECT_EQ(gained, QStringList{"ALARM1 TRIGGER:-PT30M"});
+  }
+  {
+    const auto [lost, gained] = changes("allday");
+    EXPECT_EQ(lost, QStringList{"SUMMARY:Meeting allday"});
+    EXPECT_EQ(gained, QStringList{"SUMMARY:Holiday"});
+  }
+
+  // A further sync writes nothing.
+  const SyncReport third = Sync();
+  EXPECT_EQ(third.sent, 0) << third.Summary().toStdString();
+}
+
+TEST_P(KeepWholeTest, EditsOfPhoneCardsKeepEveryOtherLineAndTheVersion) {
+  const QUrl book = server_->book();
+  PhonePut(book, QStringLiteral("card-3.vcf"), kCard3, false);
+  PhonePut(book, QStringLiteral("card-4.vcf"), kCard4, false);
+  const QByteArray card3 = ServerCopy(book, QStringLiteral("card-3.vcf"), false);
+  const QByteArray card4 = ServerCopy(book, QStringLiteral("card-4.vcf"), false);
+  const SyncReport first = Sync();
+  ASSERT_TRUE(first.ok()) << first.Summary().toStdString();
+  ASSERT_EQ(files_.ReadCount(store::Channel::kAddBook), 2);
+  // What the entries cannot hold is named, the year-less birthday too.
+  EXPECT_TRUE(first.Summary().contains(QStringLiteral("--0412"))) << first.Summary().toStdString();
+  EXPECT_TRUE(first.Summary().contains(QStringLiteral("photo"))) << first.Summary().toStdString();
+
+  AddressEntry john = ReadAddressEntry(files_, FindAddressEntry(files_, AddressKey("Smith", "John")));
+  john.phones[0] = QStringLiteral("+44 20 7946 1111");
+  john.notes = QStringLiteral("Met at the fair; likes tea");
+  ASSERT_TRUE(ReplaceAddressEntry(files_, john.Key(), john).stored());
+  AddressEntry jane = ReadAddressEntry(files_, FindAddressEntry(files_, AddressKey("Doe", "Jane")));
+  EXPECT_EQ(jane.birthday_flag, QStringLiteral("0"));  // no year: not held, and left alone
+  jane.phones[0] = QStringLiteral("+1-555-0199");
+  ASSERT_TRUE(ReplaceAddressEntry(files_, jane.Key(), jane).stored());
+
+  const SyncReport second = Sync();
+  ASSERT_TRUE(second.ok()) << second.Summary().toStdString();
+  EXPECT_EQ(second.sent, 2) << second.Summary().toStdString();
+
+  const QStringList before3 = CardLines(card3);
+  const QStringList after3 = CardLines(ServerCopy(book, QStringLiteral("card-3.vcf"), false));
+  EXPECT_EQ(Gained(after3, before3), (QStringList{".NOTE:Met at the fair", ".TEL;TYPE=HOME,VOICE:+44 20 7946 0000"}));
+  EXPECT_EQ(Gained(before3, after3),
+            (QStringList{".NOTE:Met at the fair\\; likes tea", ".TEL;TYPE=HOME,VOICE:+44 20 7946 1111"}));
+  const QStringList before4 = CardLines(card4);
+  const QStringList after4 = CardLines(ServerCopy(book, QStringLiteral("card-4.vcf"), false));
+  // The number changed inside its own line (its parameters, its "tel:").
+  const QStringList lost4 = Gained(after4, before4);
+  ASSERT_EQ(lost4.size(), 1) << lost4.join(' ').toStdString();
+  EXPECT_TRUE(lost4[0].startsWith(".TEL;") && lost4[0].endsWith(":tel:+1-555-0100")) << lost4[0].toStdString();
+  EXPECT_EQ(Gained(before4, after4), QStringList{QString(lost4[0]).replace("0100", "0199")});
+}
+
+TEST_P(KeepWholeTest, ATextTooLongToHoldIsNeverSentBackShortened) {
+  const QUrl cal = server_->calendar();
+  const QString long_text = QString(3000, QLatin1Char('x'));
+  const QByteArray original =
+      PhoneEvent(QStringLiteral("phone-long"), QStringLiteral("Long one"),
+                 QStringLiteral("DTSTART:20260315T090000Z\r\nDTEND:20260315T100000Z\r\n"), long_text);
+  PhonePut(cal, QStringLiteral("long.ics"), original, true);
+  const QByteArray stored = ServerCopy(cal, QStringLiteral("long.ics"), true);
+  ASSERT_TRUE(Sync().ok());
+  const int k = FindAppointment("Long one");
+  ASSERT_GE(k, 0);
+  Appointment a = ReadAppointment(files_, k);
+  a.subject = QStringLiteral("Long one, renamed");
+  ASSERT_TRUE(UpdateAppointment(files_, a).stored());
+  ASSERT_TRUE(Sync().ok());
+  const QByteArray now = ServerCopy(cal, QStringLiteral("long.ics"), true);
+  EXPECT_EQ(Gained(EventLines(now), EventLines(stored)), QStringList{"SUMMARY:Long one"});
+}
+
+TEST_P(KeepWholeTest, NewEventsCarryTheirZoneAndAOneOffZonedEventIsHeld) {
+  const QUrl cal = server_->calendar();
+  PhonePut(cal, QStringLiteral("ny.ics"),
+           PhoneEvent(QStringLiteral("phone-ny"), QStringLiteral("Zoned once"),
+                      QStringLiteral("DTSTART;TZID=Europe/Berlin:20260316T100000\r\nDTEND;TZID=Europe/Berlin:20260316T110000\r\n")),
+           true);
+  Appointment mine{QStringLiteral("20260317-1"), QStringLiteral("Made here"), QStringLiteral("09:00"),
+                   QStringLiteral("10:00"), false, QStringLiteral("15"), QString()};
+  ASSERT_TRUE(AddAppointment(files_, mine).stored());
+  const SyncReport report = Sync();
+  ASSERT_TRUE(report.ok()) << report.Summary().toStdString();
+  EXPECT_TRUE(report.skipped.isEmpty()) << report.Summary().toStdString();
+  EXPECT_GE(FindAppointment("Zoned once"), 0);
+  DavError error;
+  auto members = phone_->ListMembers(cal, &error);
+  ASSERT_TRUE(members);
+  QStringList hrefs;
+  for (const Member& m : *members) hrefs << m.href;
+  auto got = phone_->Multiget(cal, CollectionKind::kCalendar, hrefs, &error);
+  ASSERT_TRUE(got);
+  bool found = false;
+  for (const Resource& r : *got) {
+    if (!r.data.contains("Made here")) continue;
+    found = true;
+    // A time with a zone: TZID (with its VTIMEZONE) or UTC, never floating.
+    const bool zoned = r.data.contains("DTSTART;TZID=") && r.data.contains("BEGIN:VTIMEZONE");
+    const bool utc = r.data.contains("DTSTART:20260317T090000Z");
+    EXPECT_TRUE(zoned || utc) << r.data.toStdString();
+  }
+  EXPECT_TRUE(found);
+}
+
+TEST_P(KeepWholeTest, AFileChangedBehindTheSyncNeverRewritesOrDeletesServerItems) {
+  const QUrl cal = server_->calendar();
+  for (int i = 1; i <= 13; ++i) {
+    Appointment a{QStringLiteral("202603%1-1").arg(i, 2, 10, QLatin1Char('0')), QStringLiteral("Item %1").arg(i),
+                  QStringLiteral("09:00"), QStringLiteral("10:00"), false, QStringLiteral("15"), QString()};
+    ASSERT_TRUE(AddAppointment(files_, a).stored());
+  }
+  ASSERT_TRUE(Sync().ok());
+  DavError error;
+  auto before = phone_->ListMembers(cal, &error);
+  ASSERT_TRUE(before && before->size() == 13);
+  // Another program removes appointment 4: Appoint.dat is replaced by a
+  // copy without it (made in another folder), so the later ones move up a
+  // place and the sync's hooks never hear of it.
+  QTemporaryDir other;
+  {
+    store::DataFiles elsewhere;
+    elsewhere.SetDataDir(other.path());
+    ASSERT_EQ(elsewhere.OpenDataFiles(), store::OpenResult::kOpened);
+    for (int k = 0; k < 13; ++k) {
+      if (k == 3) continue;
+      ASSERT_TRUE(AddAppointment(elsewhere, ReadAppointment(files_, k)).stored());
+    }
+    elsewhere.CloseDataFiles();
+  }
+  files_.CloseDataFiles();
+  const QString path = dir_.filePath(QStringLiteral("Appoint.dat"));
+  ASSERT_TRUE(QFile::remove(path));
+  ASSERT_TRUE(QFile::copy(QDir(other.path()).filePath(QStringLiteral("Appoint.dat")), path));
+  ASSERT_EQ(files_.OpenDataFiles(), store::OpenResult::kOpened);
+  ASSERT_EQ(files_.ReadCount(store::Channel::kAppoint), 12);
+  const SyncReport report = Sync();
+  ASSERT_TRUE(report.ok()) << report.Summary().toStdString();
+  EXPECT_EQ(report.sent, 0) << report.Summary().toStdString();
+  EXPECT_EQ(report.brought_back.size(), 1) << report.Summary().toStdString();
+  auto after = phone_->ListMembers(cal, &error);
+  ASSERT_TRUE(after);
+  auto etags = [](const std::vector<Member>& members) {
+    std::map<QString, QString> out;
+    for (const Member& m : members) out[m.href] = m.etag;
+    return out;
+  };
+  EXPECT_EQ(etags(*after), etags(*before));
+  EXPECT_EQ(files_.ReadCount(store::Channel::kAppoint), 13);
+}
+
+TEST_P(KeepWholeTest, ARestoredBackupNeverRewritesOrDeletesServerItems) {
+  const QUrl cal = server_->calendar();
+  for (int i = 1; i <= 3; ++i) {
+    Appointment a{QStringLiteral("202605%1-1").arg(i, 2, 10, QLatin1Char('0')), QStringLiteral("Mine %1").arg(i),
+                  QStringLiteral("09:00"), QStringLiteral("10:00"), false, QStringLiteral("15"), QString()};
+    ASSERT_TRUE(AddAppointment(files_, a).stored());
+  }
+  ASSERT_TRUE(Sync().ok());
+  const QString path = dir_.filePath(QStringLiteral("Appoint.dat"));
+  QFile backup(path);
+  ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
+  const QByteArray saved = backup.readAll();
+  backup.close();
+  // The phone adds two events; they come here; then the backup of the
+  // appointments from before is put back.
+  for (int i = 1; i <= 2; ++i) {
+    PhonePut(cal, QStringLiteral("p%1.ics").arg(i),
+             PhoneEvent(QStringLiteral("p%1").arg(i), QStringLiteral("Phone %1").arg(i),
+                        QStringLiteral("DTSTART:2026052%1T090000Z\r\nDTEND:2026052%1T100000Z\r\n").arg(i)),
+             true);
+  }
+  ASSERT_TRUE(Sync().ok());
+  ASSERT_EQ(files_.ReadCount(store::Channel::kAppoint), 5);
+  DavError error;
+  auto before = phone_->ListMembers(cal, &error);
+  ASSERT_TRUE(before);
+  files_.CloseDataFiles();
+  QFile restored(path);
+  ASSERT_TRUE(restored.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  ASSERT_EQ(restored.write(saved), saved.size());
+  restored.close();
+  ASSERT_EQ(files_.OpenDataFiles(), store::OpenResult::kOpened);
+  ASSERT_EQ(files_.ReadCount(store::Channel::kAppoint), 3);
+
+  const SyncReport report = Sync();
+  ASSERT_TRUE(report.ok()) << report.Summary().toStdString();
+  EXPECT_EQ(report.sent, 0) << report.Summary().toStdString();
+  EXPECT_EQ(report.brought_back.size(), 2) << report.Summary().toStdString();
+  auto after = phone_->ListMembers(cal, &error);
+  ASSERT_TRUE(after);
+  auto etags = [](const std::vector<Member>& members) {
+    std::map<QString, QString> out;
+    for (const Member& m : members) out[m.href] = m.etag;
+    return out;
+  };
+  EXPECT_EQ(etags(*after), etags(*before));
+  EXPECT_EQ(files_.ReadCount(store::Channel::kAppoint), 5);
+}
+
+TEST_P(KeepWholeTest, ARunThatWouldDeleteMostOfASideAsksFirst) {
+  const QUrl cal = server_->calendar();
+  for (int i = 1; i <= 8; ++i) {
+    PhonePut(cal, QStringLiteral("e%1.ics").arg(i),
+             PhoneEvent(QStringLiteral("e%1").arg(i), QStringLiteral("Event %1").arg(i),
+                        QStringLiteral("DTSTART:202604%1T090000Z\r\nDTEND:202604%1T100000Z\r\n").arg(i, 2, 10, QLatin1Char('0'))),
+             true);
+  }
+  ASSERT_TRUE(Sync().ok());
+  ASSERT_EQ(files_.ReadCount(store::Channel::kAppoint), 8);
+  DavError error;
+  for (int i = 1; i <= 7; ++i) {
+    ASSERT_TRUE(phone_->Delete(Path(cal, QStringLiteral("e%1.ics").arg(i)), QString(), &error));
+  }
+  const SyncReport refused = Sync();
+  EXPECT_FALSE(refused.ok());
+  EXPECT_TRUE(refused.deletions_refused) << refused.Summary().toStdString();
+  EXPECT_EQ(files_.ReadCount(store::Channel::kAppoint), 8);
+  const SyncReport allowed = Sync(true);
+  ASSERT_TRUE(allowed.ok()) << allowed.Summary().toStdString();
+  EXPECT_EQ(files_.ReadCount(store::Channel::kAppoint), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, KeepWholeTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? "Xandikos" : "Radicale";
+                         });
+
+}  // namespace
+}  // namespace quorvel::sync
