@@ -13,6 +13,7 @@
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_editor_window.h"
 #include "app/accessibility.h"
+#include "app/data_changes.h"
 #include "app/instance.h"
 #include "app/main_window.h"
 #include "app/seams.h"
@@ -36,8 +37,16 @@
 
 namespace quorvel {
 
-Application::Application() : reminders_(std::make_unique<ReminderSchedule>(Now())) {
+Application::Application()
+    : changes_(std::make_unique<DataChanges>(files_)),
+      reminders_(std::make_unique<ReminderSchedule>(Now())) {
   InstallAccessibility();
+  QObject::connect(changes_.get(), &DataChanges::DataChanged, changes_.get(),
+                   [this](store::ChangedFiles changed) {
+                     if (changed.Has(store::Channel::kAppoint) && !main_.isNull()) {
+                       UpdateTodayIndicator();
+                     }
+                   });
 }
 
 Application::~Application() {
@@ -91,6 +100,16 @@ FindWindow& Application::Find() {
     AddWindowKeys(*find_);
     QObject::connect(find_, &FindWindow::OpenRequested, find_,
                      [this](const search::Match& match) { OpenFound(match); });
+    // Shown results follow every change to the files they come from; a
+    // hidden window searches again when it is shown.
+    QObject::connect(changes_.get(), &DataChanges::DataChanged, find_,
+                     [this](store::ChangedFiles changed) {
+                       if (find_->isVisible() &&
+                           changed.HasAny({store::Channel::kAppoint, store::Channel::kNotes,
+                                           store::Channel::kAddBook})) {
+                         find_->Refresh();
+                       }
+                     });
   }
   return *find_;
 }

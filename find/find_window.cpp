@@ -66,6 +66,18 @@ QModelIndex FindResultsModel::FirstResult() const {
   return groups_.empty() ? QModelIndex() : index(0, 0, index(0, 0));
 }
 
+QModelIndex FindResultsModel::IndexOf(search::Kind kind, const QString& identity) const {
+  for (std::size_t g = 0; g < groups_.size(); ++g) {
+    if (groups_[g].kind != kind) continue;
+    for (std::size_t r = 0; r < groups_[g].matches.size(); ++r) {
+      if (groups_[g].matches[r].identity == identity) {
+        return index(int(r), 0, index(int(g), 0));
+      }
+    }
+  }
+  return {};
+}
+
 QModelIndex FindResultsModel::index(int row, int column, const QModelIndex& parent) const {
   if (row < 0 || column < 0 || column >= kColumnCount) return {};
   if (!parent.isValid()) {
@@ -318,10 +330,11 @@ void FindWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
 }
 
-void FindWindow::Refresh() { Start(); }
+void FindWindow::Refresh() { Start(true); }
 
-void FindWindow::Start() {
+void FindWindow::Start(bool keep_current) {
   ++generation_;
+  keep_current_ = keep_current;
   query_ = search::Query(box_->text());
   scan_ = std::make_unique<search::Scan>(query_, Now().date());
   Continue();
@@ -343,6 +356,11 @@ void FindWindow::Continue() {
 
 void FindWindow::Finished() {
   const bool list_focused = list_->hasFocus();
+  std::optional<std::pair<search::Kind, QString>> kept;
+  if (const search::Match* current = model_->MatchAt(list_->currentIndex());
+      current != nullptr && keep_current_) {
+    kept.emplace(current->kind, current->identity);
+  }
   search::Results results = scan_ ? std::move(scan_->results()) : search::Results();
   scan_.reset();
   const std::size_t found = results.size();
@@ -356,8 +374,13 @@ void FindWindow::Finished() {
   } else {
     status_->setText(tr("%1 found.").arg(found));
   }
-  // The first result is the current one, so that Enter opens it.
-  const QModelIndex first = model_->FirstResult();
+  // The first result is the current one, so that Enter opens it; after a
+  // change to the files, the one chosen before while it is still found.
+  QModelIndex first = model_->FirstResult();
+  if (kept) {
+    const QModelIndex again = model_->IndexOf(kept->first, kept->second);
+    if (again.isValid()) first = again;
+  }
   if (first.isValid()) {
     list_->setCurrentIndex(first);
   }

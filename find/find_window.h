@@ -39,6 +39,8 @@ class FindResultsModel : public QAbstractItemModel {
   const search::Match* MatchAt(const QModelIndex& index) const;
   // The first result, or an invalid index when there is none.
   QModelIndex FirstResult() const;
+  // The result naming the item `identity` of `kind`, or an invalid index.
+  QModelIndex IndexOf(search::Kind kind, const QString& identity) const;
 
   QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
   QModelIndex parent(const QModelIndex& child) const override;
@@ -83,7 +85,8 @@ class FindWindow : public QWidget {
 
   // Shows the window with the box focused and its words selected.
   void Open();
-  // Searches the files again for the words in the box (after a change).
+  // Searches the files again for the words in the box (after a change),
+  // keeping the chosen result chosen while it is still found.
   void Refresh();
   // Whether a search is still under way.
   bool Searching() const { return scan_ != nullptr; }
@@ -97,7 +100,7 @@ class FindWindow : public QWidget {
   void showEvent(QShowEvent* event) override;
 
  private:
-  void Start();
+  void Start(bool keep_current = false);
   void Continue();
   void Finished();
   void OpenCurrent();
@@ -111,6 +114,7 @@ class FindWindow : public QWidget {
   std::unique_ptr<search::Scan> scan_;
   search::Query query_;
   int generation_ = 0;  // a newer search makes an older step stop
+  bool keep_current_ = false;
 };
 
 }  // namespace quorvel

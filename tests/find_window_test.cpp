@@ -172,6 +172,21 @@ TEST_F(FindWindowTest, AResultOpensTheItemItNamesAfterTheFilesChanged) {
   EXPECT_TRUE(Shown().isEmpty());
 }
 
+TEST_F(FindWindowTest, ShownResultsFollowEveryChangeToTheFiles) {
+  Type(QStringLiteral("password"));
+  ASSERT_EQ(Shown(), (QStringList{QStringLiteral("Notes (1)"), QStringLiteral("   | Wi-Fi")}));
+  QAbstractItemModel* model = List()->model();
+  ASSERT_TRUE(SaveNote(files(), QStringLiteral("Bank"), QStringLiteral("Password 1234")).stored());
+  for (int i = 0; i < 20 || Window().Searching(); ++i) QApplication::processEvents();
+  EXPECT_EQ(Shown(), (QStringList{QStringLiteral("Notes (2)"), QStringLiteral("   | Bank"),
+                                  QStringLiteral("   | Wi-Fi")}));
+  // The chosen result stays chosen while it is still found.
+  List()->setCurrentIndex(model->index(1, 0, model->index(0, 0)));
+  ASSERT_TRUE(DeleteAppointment(files(), QStringLiteral("20260112-1")).stored());
+  for (int i = 0; i < 20 || Window().Searching(); ++i) QApplication::processEvents();
+  EXPECT_EQ(List()->currentIndex().data(Qt::AccessibleTextRole).toString(), QStringLiteral("Note, Wi-Fi, Password: s3cret"));
+}
+
 TEST_F(FindWindowTest, TheKeyboardReachesEverything) {
   app_->Main().show();
   Activate(app_->Main());
