@@ -286,6 +286,24 @@ QStringList AddressBookWindow::GroupKeys(QHash<QString, int>* items) const {
   return keys;
 }
 
+void AddressBookWindow::ShowEntry(const QString& key) {
+  const int item = key.isEmpty() ? -1 : FindAddressEntry(app_.files(), key);
+  if (item < 0) return;
+  int group = -1;
+  for (int i = 0; i < kGroupCount && group < 0; ++i) {
+    if (GroupInitials(GroupText(i)).contains(key.front())) group = i;
+  }
+  if (group >= 0) {
+    ChooseGroup(group);
+    FillNameList();  // the file may hold more than the list showed
+    names_->setCurrentIndex(names_->findText(key, Qt::MatchExactly | Qt::MatchCaseSensitive));
+  } else {
+    names_->setCurrentIndex(-1);
+  }
+  ShowEntryAt(item);
+  names_->setFocus(Qt::OtherFocusReason);
+}
+
 void AddressBookWindow::ClearDisplay() {
   for (QLineEdit* phone : phones_) phone->clear();
   address_->clear();

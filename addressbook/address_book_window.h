@@ -49,6 +49,9 @@ class AddressBookWindow : public QWidget {
   // Enables or disables "Add Entry", "Edit Entry" and "Delete Entry"
   // together; the entry editor disables them while it is open.
   void SetEntryButtonsEnabled(bool enabled);
+  // Shows the entry stored under `key`: its letter group chosen, the key
+  // selected in the list. An entry no group lists is shown on its own.
+  void ShowEntry(const QString& key);
 
  private:
   void ChooseGroup(int index);

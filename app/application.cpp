@@ -28,9 +28,12 @@
 #include "calendar/month_calendar_window.h"
 #include "calendar/reminder_window.h"
 #include "calendar/reminders.h"
+#include "find/find_window.h"
 #include "help/help_page_window.h"
 #include "help/help_topics_window.h"
+#include "notes/note_file.h"
 #include "notes/notes_window.h"
+#include "search/search.h"
 
 namespace quorvel {
 
@@ -48,6 +51,7 @@ Application::Application()
 
 Application::~Application() {
   // Tool windows first, the main window last.
+  delete find_;
   delete help_page_;
   delete help_topics_;
   delete address_editor_;
@@ -89,6 +93,94 @@ AddressBookWindow& Application::AddressBook() { return Lazy(address_book_); }
 AddressEditorWindow& Application::AddressEditor() { return Lazy(address_editor_); }
 HelpTopicsWindow& Application::HelpTopics() { return Lazy(help_topics_); }
 HelpPageWindow& Application::HelpPage() { return Lazy(help_page_); }
+
+FindWindow& Application::Find() {
+  if (find_.isNull()) {
+    find_ = new FindWindow(files_);
+    AddWindowKeys(*find_);
+    QObject::connect(find_, &FindWindow::OpenRequested, find_,
+                     [this](const search::Match& match) { OpenFound(match); });
+    // Shown results follow every change to the files they come from; a
+    // hidden window searches again when it is shown.
+    QObject::connect(changes_.get(), &DataChanges::DataChanged, find_,
+                     [this](store::ChangedFiles changed) {
+                       if (find_->isVisible() &&
+                           changed.HasAny({store::Channel::kAppoint, store::Channel::kNotes,
+                                           store::Channel::kAddBook})) {
+                         find_->Refresh();
+                       }
+                     });
+  }
+  return *find_;
+}
+
+void Application::OpenFind() { Find().Open(); }
+
+namespace {
+
+// Where a found appointment is now: its ordinal on its day, or 0. The
+// result names it by ID, subject and start; when the ID now belongs to
+// another appointment (one before it on the day was deleted), the one with
+// the same subject and start is it.
+int OrdinalNow(const store::DataFiles& files, const search::Match& match) {
+  const int k = FindAppointment(files, match.identity);
+  if (k >= 0) {
+    const Appointment a = ReadAppointment(files, k);
+    if (store::TrimSpaces(a.subject) == match.title && store::TrimSpaces(a.start) == match.start) {
+      return match.ordinal;
+    }
+  }
+  const DayAppointments day = ReadDayAppointments(files, match.date);
+  for (qsizetype i = 0; i < day.subjects.size(); ++i) {
+    if (day.subjects[i] == match.title && day.starts.value(i) == match.start) return int(i) + 1;
+  }
+  return 0;
+}
+
+// Where a found note is now: its place, or -1. The note at the place it was
+// found, if it still has its title; else the last one with that title (the
+// one saving under that title changes).
+int NoteNow(const store::DataFiles& files, const search::Match& match) {
+  const QStringList titles = LoadNotesList(files);
+  if (match.item < titles.size() && titles[match.item] == match.identity) return match.item;
+  return int(titles.lastIndexOf(match.identity));
+}
+
+}  // namespace
+
+void Application::OpenFound(const search::Match& match) {
+  bool found = false;
+  switch (match.kind) {
+    case search::Kind::kAppointment: {
+      const int ordinal = match.date.isValid() ? OrdinalNow(files_, match) : 0;
+      if (ordinal == 0) break;
+      found = true;
+      MonthCalendar().OpenActivitiesFor(match.date);
+      if (!Activities().EditorOpen()) Activities().ChooseAppointment(ordinal);
+      break;
+    }
+    case search::Kind::kNote: {
+      const int index = NoteNow(files_, match);
+      if (index < 0) break;
+      found = true;
+      Notes().ShowNote(index);
+      OpenToolWindow(Notes());
+      break;
+    }
+    case search::Kind::kEntry: {
+      if (match.identity.isEmpty() || FindAddressEntry(files_, match.identity) < 0) break;
+      found = true;
+      OpenToolWindow(AddressBook());
+      AddressBook().ShowEntry(match.identity);
+      break;
+    }
+  }
+  if (!found) {
+    ShowMessage(QCoreApplication::translate(
+        "quorvel::FindWindow", "This item is no longer stored. The results have been read again."));
+    if (HasFind()) find_->Refresh();
+  }
+}
 
 bool Application::OpenDataIn(const QString& dir) {
   files_.SetDataDir(dir);

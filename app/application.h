@@ -27,6 +27,10 @@ class HelpTopicsWindow;
 class HelpPageWindow;
 class ReminderSchedule;
 class InstanceServer;
+class FindWindow;
+namespace search {
+struct Match;
+}
 class DataChanges;
 
 class Application {
@@ -87,6 +91,15 @@ class Application {
   HelpTopicsWindow& HelpTopics();
   HelpPageWindow& HelpPage();
 
+  // Find…: the search window, shown with its box focused (the main
+  // window's Ctrl+F, from every window of the program).
+  FindWindow& Find();
+  void OpenFind();
+  // Opens a found item where it lives: an appointment in Activities on its
+  // day, a note in the note pad, an entry in the address book. An item that
+  // is no longer stored is said so, and the results are read again.
+  void OpenFound(const search::Match& match);
+
   // Whether a window exists at the moment (without creating it).
   bool HasSplash() const { return !splash_.isNull(); }
   bool HasMonthCalendar() const { return !month_calendar_.isNull(); }
@@ -95,6 +108,7 @@ class Application {
   bool HasReminder() const { return !reminder_.isNull(); }
   bool HasHelpTopics() const { return !help_topics_.isNull(); }
   bool HasAddressBook() const { return !address_book_.isNull(); }
+  bool HasFind() const { return !find_.isNull(); }
 
  private:
   template <class Window>
@@ -120,6 +134,7 @@ class Application {
   QPointer<AddressEditorWindow> address_editor_;
   QPointer<HelpTopicsWindow> help_topics_;
   QPointer<HelpPageWindow> help_page_;
+  QPointer<FindWindow> find_;
 };
 
 }  // namespace quorvel

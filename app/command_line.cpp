@@ -10,6 +10,7 @@
 
 #include "app/interchange_actions.h"
 #include "app/seams.h"
+#include "find/search_command.h"
 #include "store/data_files.h"
 #include "sync/sync_command_line.h"
 
@@ -57,6 +58,9 @@ std::vector<CommandLineOptions> SubsystemCommandLines() {
 
   // Sync with a server.
   all.push_back(sync::SyncCommandLine());
+
+  // Finding items.
+  all.push_back(SearchCommandLine());
 
   return all;
 }

@@ -222,6 +222,12 @@ void MainWindow::BuildMenu() {
   export_->setObjectName(QStringLiteral("Export"));
   QAction* sync = file_menu_->addAction(tr("Sync…"), this, &MainWindow::OpenSync);
   sync->setObjectName(QStringLiteral("Sync"));
+  QAction* find = file_menu_->addAction(tr("Find…"), this, [this] { app_.OpenFind(); });
+  find->setObjectName(QStringLiteral("Find"));
+  // Ctrl+F from every window of the program, as F1 and Ctrl+Q below.
+  find->setShortcut(QKeySequence::Find);
+  find->setShortcutContext(Qt::ApplicationShortcut);
+  addAction(find);
 
   file_menu_->addSeparator()->setObjectName(QStringLiteral("Space"));
 

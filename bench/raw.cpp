@@ -1,5 +1,10 @@
 #include "bench/raw.h"
 
+#include <array>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -258,6 +263,46 @@ QStringList RawTitles(const RawFile& notes) {
     titles.append(QString::fromLatin1(at, size));
   }
   return titles;
+}
+
+namespace {
+
+// Items of `image` (groups of `group_size` records, count in record
+// `group_size`) whose `fields` hold `word`, lowered byte by byte.
+int RawCountHolding(const QByteArray& image, int length, int group_size,
+                    std::initializer_list<int> fields, const QByteArray& word) {
+  static const auto lower = [] {
+    std::array<char, 256> table{};
+    for (int b = 0; b < 256; ++b) table[b] = char(b >= 'A' && b <= 'Z' ? b + 32 : b);
+    return table;
+  }();
+  const int count = RawCount(image, length, group_size);
+  std::string buffer;
+  int found = 0;
+  for (int k = 0; k < count; ++k) {
+    buffer.clear();
+    for (const int field : fields) {
+      const auto [at, size] = TextAt(image, length, group_size * k + field);
+      for (int i = 0; i < size; ++i) buffer.push_back(lower[static_cast<unsigned char>(at[i])]);
+      buffer.push_back('\0');
+    }
+    if (memmem(buffer.data(), buffer.size(), word.constData(), std::size_t(word.size())) != nullptr) {
+      ++found;
+    }
+  }
+  return found;
+}
+
+}  // namespace
+
+RawFound RawSearch(const RawFile& appoint, const RawFile& notes, const RawFile& book,
+                   const QByteArray& word) {
+  RawFound found;
+  found.appointments = RawCountHolding(appoint.ReadAll(), 128, 8, {2, 7}, word);
+  found.notes = RawCountHolding(notes.ReadAll(), 500, 3, {1, 2}, word);
+  found.entries = RawCountHolding(book.ReadAll(), 128, 16,
+                                  {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 14, 15}, word);
+  return found;
 }
 
 }  // namespace quorvel::bench

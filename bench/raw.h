@@ -83,4 +83,13 @@ RawDay RawDayScan(const RawFile& appoint, const RawFile& book, const QDate& date
 // The notes' titles from one bulk read.
 QStringList RawTitles(const RawFile& notes);
 
+// How many items of each file hold `word` (ASCII, lower case) in the texts
+// a search looks at, case aside: one bulk read of each file, each text's
+// bytes lowered through a table and scanned.
+struct RawFound {
+  int appointments = 0, notes = 0, entries = 0;
+};
+RawFound RawSearch(const RawFile& appoint, const RawFile& notes, const RawFile& book,
+                   const QByteArray& word);
+
 }  // namespace quorvel::bench

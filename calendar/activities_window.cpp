@@ -153,6 +153,13 @@ void ActivitiesWindow::FocusStart() {
   }
 }
 
+void ActivitiesWindow::ChooseAppointment(int ordinal) {
+  if (ordinal < 1 || ordinal > subjects_->count()) return;
+  subjects_->setCurrentIndex(ordinal - 1);
+  ShowSelectedAppointment();
+  subjects_->setFocus(Qt::OtherFocusReason);
+}
+
 QStringList ActivitiesWindow::Subjects() const {
   QStringList items;
   for (int i = 0; i < subjects_->count(); ++i) items.append(subjects_->itemText(i));

@@ -49,6 +49,10 @@ class ActivitiesWindow : public QWidget {
   // Puts the keyboard focus where the user starts: the subject list when
   // the day has appointments, otherwise Add.
   void FocusStart();
+  // Chooses the appointment with `ordinal` (from 1) in the subject list and
+  // shows its details, the list focused; nothing when the day has no such
+  // appointment.
+  void ChooseAppointment(int ordinal);
 
   // The listed appointments: item i of each list is the appointment with
   // ordinal i + 1 of the date, trimmed of leading and trailing spaces.

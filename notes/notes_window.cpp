@@ -235,6 +235,21 @@ void NotesWindow::ViewNote() {
   save_->setEnabled(false);
 }
 
+void NotesWindow::ShowNote(int index) {
+  const std::optional<Note> note = quorvel::ViewNote(app_.files(), index);
+  if (!note) return;
+  const QStringList stored = quorvel::LoadNotesList(app_.files());
+  if (model_->Titles() != stored) FillList(stored);
+  moving_row_ = true;
+  const QModelIndex row = model_->index(index, 1);
+  list_->setCurrentIndex(row);
+  list_->scrollTo(row);
+  moving_row_ = false;
+  SetPadText(note->body);
+  title_->setText(note->title);
+  save_->setEnabled(false);
+}
+
 void NotesWindow::DeleteNote() {
   const int index = CurrentNote();
   if (index < 0) return;

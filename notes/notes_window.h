@@ -39,6 +39,10 @@ class NotesWindow : public QWidget {
 
   // The note of the list's current row (from 0), or -1 while none is.
   int CurrentNote() const;
+  // Puts note `index` (from 0) onto the pad and into the title box, as
+  // View does, with its row shown in the list (read again when it no
+  // longer matches the file).
+  void ShowNote(int index);
 
  protected:
   bool event(QEvent* event) override;

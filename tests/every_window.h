@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -27,6 +28,7 @@
 #include "calendar/month_calendar_window.h"
 #include "calendar/reminder_window.h"
 #include "calendar/reminders.h"
+#include "find/find_window.h"
 #include "help/help_page_window.h"
 #include "help/help_topics_window.h"
 #include "notes/note_file.h"
@@ -62,7 +64,8 @@ inline void StoreSampleData(store::DataFiles& files) {
 // the main window, About, Sync, the month calendar, Activities and Day
 // Schedule of 07/01/2026, a reminder, the appointment editor with its
 // reminder ticked, Notes, the Address Book in both views, the address editor
-// on Ann Adams, Help Topics expanded and the first help page.
+// on Ann Adams, Help Topics expanded, the first help page and Find with
+// what it found for "dentist".
 inline void VisitEveryWindow(Application& app, const std::function<void(QWidget&, const char*)>& seen) {
   auto visit = [&](QWidget& window, const char* name) {
     OpenToolWindow(window);
@@ -111,6 +114,10 @@ inline void VisitEveryWindow(Application& app, const std::function<void(QWidget&
   HelpPageWindow& page = app.HelpPage();
   page.ShowHelpPage(1);
   visit(page, "help_page");
+  FindWindow& find = app.Find();
+  find.findChild<QLineEdit*>(QStringLiteral("FindBox"))->setText(QStringLiteral("dentist"));
+  for (int i = 0; i < 1000 && find.Searching(); ++i) QApplication::processEvents();
+  visit(find, "find");
 }
 
 }  // namespace quorvel::testing

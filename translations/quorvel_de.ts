@@ -616,6 +616,21 @@
     </message>
 </context>
 <context>
+    <name>SearchCommandLine</name>
+    <message>
+        <source>Print the appointments, notes and address entries that hold every one of the words (case and accents aside), one per line, and exit: 0 when something was found, 1 when nothing was.</source>
+        <translation>Die Termine, Notizen und Adresseinträge ausgeben, die jedes der Wörter enthalten (Groß- und Kleinschreibung und Akzente zählen nicht), einen je Zeile, und beenden: 0, wenn etwas gefunden wurde, 1, wenn nichts gefunden wurde.</translation>
+    </message>
+    <message>
+        <source>words</source>
+        <translation>Wörter</translation>
+    </message>
+    <message>
+        <source>--search needs the words to find.</source>
+        <translation>--search braucht die gesuchten Wörter.</translation>
+    </message>
+</context>
+<context>
     <name>Sync</name>
     <message>
         <source>The sync state in Sync.dat is damaged. Set up sync again to start over.</source>
@@ -1292,6 +1307,112 @@ Als neuen Termin speichern oder verwerfen?</translation>
     </message>
 </context>
 <context>
+    <name>quorvel::FindResultsModel</name>
+    <message>
+        <source>Appointments (%1)</source>
+        <translation>Termine (%1)</translation>
+    </message>
+    <message>
+        <source>Notes (%1)</source>
+        <translation>Notizen (%1)</translation>
+    </message>
+    <message>
+        <source>Address entries (%1)</source>
+        <translation>Adresseinträge (%1)</translation>
+    </message>
+    <message>
+        <source>No group</source>
+        <translation>Keine Gruppe</translation>
+    </message>
+    <message>
+        <source>Group %1</source>
+        <translation>Gruppe %1</translation>
+    </message>
+    <message>
+        <source>Appointment</source>
+        <translation>Termin</translation>
+    </message>
+    <message>
+        <source>Note</source>
+        <translation>Notiz</translation>
+    </message>
+    <message>
+        <source>Address entry</source>
+        <translation>Adresseintrag</translation>
+    </message>
+    <message>
+        <source>Date or group</source>
+        <translation>Datum oder Gruppe</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>Matching text</source>
+        <translation>Gefundener Text</translation>
+    </message>
+</context>
+<context>
+    <name>quorvel::FindWindow</name>
+    <message>
+        <source>This item is no longer stored. The results have been read again.</source>
+        <translation>Dieser Eintrag ist nicht mehr gespeichert. Die Ergebnisse wurden neu gelesen.</translation>
+    </message>
+    <message>
+        <source>Find</source>
+        <translation>Suchen</translation>
+    </message>
+    <message>
+        <source>&amp;Find:</source>
+        <translation>&amp;Suchen:</translation>
+    </message>
+    <message>
+        <source>Words to find in appointments, notes and address entries; every word must match.</source>
+        <translation>Wörter, die in Terminen, Notizen und Adresseinträgen gesucht werden; jedes Wort muss vorkommen.</translation>
+    </message>
+    <message>
+        <source>Words to find</source>
+        <translation>Gesuchte Wörter</translation>
+    </message>
+    <message>
+        <source>Found</source>
+        <translation>Gefunden</translation>
+    </message>
+    <message>
+        <source>Results</source>
+        <translation>Ergebnisse</translation>
+    </message>
+    <message>
+        <source>&amp;Open</source>
+        <translation>Ö&amp;ffnen</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Searching…</source>
+        <translation>Suche läuft…</translation>
+    </message>
+    <message>
+        <source>Type the words to find.</source>
+        <translation>Geben Sie die gesuchten Wörter ein.</translation>
+    </message>
+    <message>
+        <source>Nothing found.</source>
+        <translation>Nichts gefunden.</translation>
+    </message>
+    <message>
+        <source>1 found.</source>
+        <translation>1 gefunden.</translation>
+    </message>
+    <message>
+        <source>%1 found.</source>
+        <translation>%1 gefunden.</translation>
+    </message>
+</context>
+<context>
     <name>quorvel::HelpPageWindow</name>
     <message>
         <source>Index</source>
@@ -1443,6 +1564,10 @@ Als neuen Termin speichern oder verwerfen?</translation>
     <message>
         <source>Exit</source>
         <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>Find…</source>
+        <translation>Suchen…</translation>
     </message>
 </context>
 <context>

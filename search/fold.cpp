@@ -1,0 +1,129 @@
+#include "search/fold.h"
+
+#include <array>
+
+#include "store/text_codec.h"
+
+namespace quorvel::search {
+namespace {
+
+// Letters and signs whose plain form Unicode's decompositions do not give.
+QString SpecialFold(char16_t c) {
+  switch (c) {
+    case u'\u00df': case u'\u1e9e': return QStringLiteral("ss");
+    case u'\u00e6': case u'\u00c6': return QStringLiteral("ae");
+    case u'\u0153': case u'\u0152': return QStringLiteral("oe");
+    case u'\u00fe': case u'\u00de': return QStringLiteral("th");
+    case u'\u00f0': case u'\u00d0': case u'\u0111': case u'\u0110': return QStringLiteral("d");
+    case u'\u00f8': case u'\u00d8': return QStringLiteral("o");
+    case u'\u0142': case u'\u0141': return QStringLiteral("l");
+    case u'\u0131': return QStringLiteral("i");
+    case u'\u2018': case u'\u2019': case u'\u201a': case u'\u201b': case u'\u2032':
+      return QStringLiteral("'");
+    case u'\u201c': case u'\u201d': case u'\u201e': case u'\u2033': return QStringLiteral("\"");
+    case u'\u2010': case u'\u2011': case u'\u2012': case u'\u2013': case u'\u2014':
+    case u'\u2212': return QStringLiteral("-");
+    case u'\u2026': return QStringLiteral("...");
+    default: return QString();
+  }
+}
+
+// A character's folded form in characters, before it is put into bytes.
+QString FoldCharacter(QChar c) {
+  if (c.isSpace() || c.category() == QChar::Other_Control) return QStringLiteral(" ");
+  const QString special = SpecialFold(c.unicode());
+  if (!special.isEmpty()) return special;
+  const QString decomposed = QString(c).normalized(QString::NormalizationForm_KD);
+  QString plain;
+  for (const QChar part : decomposed) {
+    const QChar::Category category = part.category();
+    if (category == QChar::Mark_NonSpacing || category == QChar::Mark_SpacingCombining ||
+        category == QChar::Mark_Enclosing) {
+      continue;
+    }
+    plain += part;
+  }
+  if (plain.isEmpty()) plain = QString(c);
+  return plain.toCaseFolded();
+}
+
+std::array<FoldedByte, 256> MakeTable() {
+  std::array<FoldedByte, 256> table{};
+  for (int b = 0; b < 256; ++b) {
+    const char byte = static_cast<char>(b);
+    const QString character = store::DecodeText(QByteArrayView(&byte, 1));
+    std::optional<QByteArray> folded = store::EncodeText(FoldCharacter(character.at(0)));
+    // What has no plain form in the code page stays as it is, its case
+    // folded where the folded letter is there too.
+    if (!folded || folded->isEmpty() || folded->size() > 3) {
+      folded = store::EncodeText(character.toCaseFolded());
+      if (!folded || folded->size() != 1) folded = QByteArray(1, byte);
+    }
+    FoldedByte& entry = table[b];
+    entry.size = static_cast<unsigned char>(folded->size());
+    for (qsizetype i = 0; i < folded->size(); ++i) entry.bytes[i] = folded->at(i);
+  }
+  return table;
+}
+
+const std::array<FoldedByte, 256>& Table() {
+  static const std::array<FoldedByte, 256> table = MakeTable();
+  return table;
+}
+
+}  // namespace
+
+const FoldedByte& FoldOf(unsigned char byte) { return Table()[byte]; }
+
+void AppendFolded(QByteArrayView bytes, std::string& out) {
+  const std::array<FoldedByte, 256>& table = Table();
+  bool space = !out.empty() && out.back() == ' ';
+  for (const char b : bytes) {
+    const FoldedByte& f = table[static_cast<unsigned char>(b)];
+    if (f.size == 1) {
+      if (f.bytes[0] == ' ') {
+        if (space) continue;
+        space = true;
+      } else {
+        space = false;
+      }
+      out.push_back(f.bytes[0]);
+    } else {
+      out.append(f.bytes, f.size);
+      space = false;
+    }
+  }
+}
+
+FoldedText FoldWithOrigins(QByteArrayView bytes) {
+  FoldedText folded;
+  folded.text.reserve(std::size_t(bytes.size()));
+  folded.from.reserve(std::size_t(bytes.size()));
+  for (qsizetype i = 0; i < bytes.size(); ++i) {
+    const std::size_t before = folded.text.size();
+    AppendFolded(bytes.sliced(i, 1), folded.text);
+    for (std::size_t k = before; k < folded.text.size(); ++k) folded.from.push_back(int(i));
+  }
+  return folded;
+}
+
+std::optional<std::string> FoldTyped(const QString& text) {
+  std::string out;
+  for (const QChar c : text) {
+    const std::optional<QByteArray> byte = store::EncodeText(QString(c));
+    if (byte && byte->size() == 1) {
+      AppendFolded(*byte, out);
+      continue;
+    }
+    // Not in the code page: its plain form may be ("ō" is "o").
+    const std::optional<QByteArray> plain = store::EncodeText(FoldCharacter(c));
+    if (!plain || plain->isEmpty()) return std::nullopt;
+    AppendFolded(*plain, out);
+  }
+  const std::size_t first = out.find_first_not_of(' ');
+  if (first == std::string::npos) return std::string();
+  const std::size_t last = out.find_last_not_of(' ');
+  return out.substr(first, last - first + 1);
+}
+
+}  // namespace quorvel::search
