@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include "addressbook/address_book_window.h"
@@ -14,6 +15,8 @@
 #include "app/artwork.h"
 #include "app/interchange_actions.h"
 #include "app/picture.h"
+#include "app/reminder_agent.h"
+#include "app/seams.h"
 #include "app/splash_window.h"
 #include "app/sync_window.h"
 #include "app/ui.h"
@@ -219,6 +222,21 @@ void MainWindow::BuildMenu() {
   export_->setObjectName(QStringLiteral("Export"));
   QAction* sync = file_menu_->addAction(tr("Sync…"), this, &MainWindow::OpenSync);
   sync->setObjectName(QStringLiteral("Sync"));
+
+  // Whether the reminder agent keeps the reminders while this window is
+  // closed; read afresh each time the menu opens.
+  QAction* remind = file_menu_->addAction(tr("Remind me when Quorvel is closed"));
+  remind->setObjectName(QStringLiteral("RemindWhenClosed"));
+  remind->setCheckable(true);
+  connect(file_menu_, &QMenu::aboutToShow, remind, [this, remind] {
+    const QSignalBlocker quiet(remind);
+    remind->setChecked(AgentStartsAtLogin(app_.FolderInUse(), app_.StandardFolder()));
+  });
+  connect(remind, &QAction::toggled, this, [this](bool on) {
+    if (!SetAgentStartsAtLogin(app_.FolderInUse(), app_.StandardFolder(), on)) {
+      ShowMessage(tr("Quorvel could not change the login start of its reminders."));
+    }
+  });
 
   file_menu_->addSeparator()->setObjectName(QStringLiteral("Space"));
 

@@ -37,12 +37,14 @@ const ChannelInfo& Info(Channel channel) {
   static const ChannelInfo kAddBook{"AddBook.dat", 128, 16, 2048};
   static const ChannelInfo kPhotoF{"PhotoF.dat", 128, 0, 0};
   static const ChannelInfo kSync{"Sync.dat", 512, 0, 0};
+  static const ChannelInfo kRemind{"Remind.dat", 64, 0, 0};
   switch (channel) {
     case Channel::kAppoint: return kAppoint;
     case Channel::kNotes: return kNotes;
     case Channel::kAddBook: return kAddBook;
     case Channel::kPhotoF: break;
     case Channel::kSync: return kSync;
+    case Channel::kRemind: return kRemind;
   }
   return kPhotoF;
 }

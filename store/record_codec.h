@@ -21,14 +21,20 @@ enum class Channel : int {
   // whose meaning belongs to sync/; it changes only through an Operation,
   // so it is journaled and rolled back like the others.
   kSync = 15,
+  // What the reminders remember: which were shown, dismissed or snoozed
+  // (reminding/). Written by whichever process keeps the reminders, which
+  // need not hold the folder: see DataFiles::OpenAlone.
+  kRemind = 17,
 };
 
 inline constexpr std::array<Channel, 4> kAllChannels = {
     Channel::kAppoint, Channel::kNotes, Channel::kAddBook, Channel::kPhotoF};
+// Slots for channels 11 and up, by ChannelIndex (channel 16 is reserved).
+inline constexpr int kChannelCount = 7;
 // The four and the extra files.
-inline constexpr int kChannelCount = 5;
-inline constexpr std::array<Channel, kChannelCount> kEveryChannel = {
-    Channel::kAppoint, Channel::kNotes, Channel::kAddBook, Channel::kPhotoF, Channel::kSync};
+inline constexpr std::array<Channel, 6> kEveryChannel = {
+    Channel::kAppoint, Channel::kNotes, Channel::kAddBook, Channel::kPhotoF, Channel::kSync,
+    Channel::kRemind};
 
 // 0 to 3, in channel order.
 inline int ChannelIndex(Channel channel) { return static_cast<int>(channel) - 11; }
