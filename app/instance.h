@@ -35,6 +35,8 @@ class InstanceServer : public QObject {
 
  public:
   InstanceServer(const QString& folder, std::function<void(const QDate&)> raise);
+  InstanceServer(const QString& folder, std::function<void()> raise)
+      : InstanceServer(folder, [raise = std::move(raise)](const QDate&) { raise(); }) {}
   ~InstanceServer() override;
   bool listening() const;
 

@@ -22,6 +22,7 @@ namespace {
 constexpr qint64 kLongestSleepMs = 6 * 60 * 60 * 1000;
 // A change to the files is read once they have been still this long.
 constexpr int kSettleMs = 150;
+constexpr int kUnreadRetries = 5;
 // Kept this long after its appointment ended, then forgotten.
 constexpr qint64 kKeptAfterEndSecs = 24 * 60 * 60;
 
@@ -126,11 +127,17 @@ void ReminderKeeper::Check() {
   const QDateTime now = clock_();
   const std::optional<QByteArray> bytes = ReadAppointFile(folder_);
   if (!bytes) {
-    // Being changed: read once the change is over (the folder's change
-    // wakes the keeper; this is for a change that ends without one).
-    settle_->start();
+    // Being changed: the change's end (its journal going) wakes the keeper
+    // through the folder; a few retries cover a change that ends without
+    // one. A journal left by a program that stopped stays until the
+    // program opens the folder again, which wakes the keeper too.
+    if (unread_retries_ < kUnreadRetries) {
+      ++unread_retries_;
+      settle_->start();
+    }
     return;
   }
+  unread_retries_ = 0;
   reminders_ = RemindersIn(*bytes);
 
   QStringList capabilities;

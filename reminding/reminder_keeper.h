@@ -92,6 +92,7 @@ class ReminderKeeper : public QObject {
   QFileSystemWatcher* watcher_ = nullptr;
   QDateTime next_wake_;
   int clock_handle_ = -1;
+  int unread_retries_ = 0;
   bool started_ = false;
 };
 

@@ -219,6 +219,9 @@ TEST_F(CheckRemindersTest, TwoDueInOneMinuteLeaveTheLaterInTheFile) {
       {"20260107-2", "Second", "09:50", "10:00", true, "5"},
       {"20260107-3", "Not due", "09:50", "10:00", true, "15"},
   });
+  // "Not due" came at 09:35; not shown then, it would come again now as
+  // missed, last in the file.
+  EXPECT_TRUE(Tick(QTime(9, 35, 30)));
   const std::optional<Shown> shown = Tick(QTime(9, 45, 10));
   ASSERT_TRUE(shown);
   EXPECT_EQ(shown->subject, QStringLiteral("Second"));

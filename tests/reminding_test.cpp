@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMenu>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -23,7 +24,9 @@
 #include <QThread>
 
 #include "app/application.h"
+#include "app/main_window.h"
 #include "app/instance.h"
+#include "app/ui.h"
 #include "app/reminder_agent.h"
 #include "calendar/activities_window.h"
 #include "calendar/reminder_window.h"
@@ -32,6 +35,7 @@
 #include "reminding/keeper_lock.h"
 #include "reminding/memory.h"
 #include "reminding/reminder_keeper.h"
+#include "store_sweep.h"
 #include "test_support.h"
 
 namespace quorvel::testing {
@@ -65,16 +69,21 @@ class PrivateBus {
     address_ = QString::fromLatin1(daemon_.readLine().trimmed());
   }
   ~PrivateBus() {
+    for (const QString& name : names_) QDBusConnection::disconnectFromBus(name);
     daemon_.terminate();
     daemon_.waitForFinished(5000);
   }
   const QString& address() const { return address_; }
-  // A connection of its own, by `name`.
-  QDBusConnection Connect(const QString& name) const {
-    return QDBusConnection::connectToBus(address_, name);
+  // A connection of its own, named after `name` (a name in use would give
+  // an earlier test's connection).
+  QDBusConnection Connect(const QString& name) {
+    static int serial = 0;
+    names_ << name + QLatin1Char('-') + QString::number(++serial);
+    return QDBusConnection::connectToBus(address_, names_.last());
   }
 
  private:
+  QStringList names_;
   QProcess daemon_;
   QString address_;
 };
@@ -129,7 +138,7 @@ class RecordingService : public QObject {
 
 class NotificationServer {
  public:
-  explicit NotificationServer(const PrivateBus& bus)
+  explicit NotificationServer(PrivateBus& bus)
       : connection_(bus.Connect(QStringLiteral("notification-server"))) {
     service_.moveToThread(&thread_);
     thread_.start();
@@ -140,7 +149,6 @@ class NotificationServer {
   ~NotificationServer() {
     connection_.unregisterService(QStringLiteral("org.freedesktop.Notifications"));
     connection_.unregisterObject(QStringLiteral("/org/freedesktop/Notifications"));
-    QDBusConnection::disconnectFromBus(QStringLiteral("notification-server"));
     thread_.quit();
     thread_.wait();
   }
@@ -283,6 +291,28 @@ TEST(ReminderMemoryTest, KeptAcrossOpeningsUntilItMayBeForgotten) {
   EXPECT_TRUE(reminding::LoadMemory(files).empty());
 }
 
+class ReminderMemorySweep : public SeamsFixture {};
+
+TEST_F(ReminderMemorySweep, ASaveIsAllOrNothingThroughEveryCrashAndFailure) {
+  reminding::Memory memory;
+  memory[QByteArray(16, 'a')] = {Remembered::Fate::kShown, QDateTime(), At(12, 0)};
+  memory[QByteArray(16, 'b')] = {Remembered::Fate::kSnoozed, At(9, 55), At(12, 0)};
+  RunSweep("saving what the reminders remember",
+           {[&](const QString& dir) {
+              store::DataFiles files;
+              files.SetDataDir(dir);
+              ASSERT_EQ(files.OpenDataFiles(), store::OpenResult::kOpened);
+              files.OpenExtraFile(Channel::kRemind);
+              reminding::Memory first;
+              first[QByteArray(16, 'c')] = {Remembered::Fate::kDismissed, QDateTime(), At(8, 0)};
+              ASSERT_TRUE(reminding::SaveMemory(files, first, At(7, 0)));
+            },
+            [&](store::DataFiles& files) {
+              files.OpenExtraFile(Channel::kRemind);
+              reminding::SaveMemory(files, memory, At(9, 0));
+            }});
+}
+
 TEST(KeeperLockTest, OneKeeperAtATimeAndTheWaiterTakesOver) {
   QTemporaryDir dir;
   auto first = std::make_unique<reminding::KeeperLock>(dir.path());
@@ -373,7 +403,7 @@ TEST_F(KeeperTest, DismissEndsItForGoodAndARestartShowsNothingTwice) {
     auto keeper = MakeKeeper();
     now_ = At(9, 45, 10);
     keeper->Start();
-    ASSERT_EQ(Calls().size(), 1u);
+    ASSERT_EQ(Calls().size(), 1u) << popups_.join(QLatin1Char(',')).toStdString();
     server_.Invoke(Calls()[0].id, QStringLiteral("dismiss"));
     ASSERT_TRUE(WaitFor([&] {
       return keeper->memory().begin() != keeper->memory().end() &&
@@ -549,6 +579,43 @@ TEST(ReminderAgentTest, AgentAndProgramTogetherGiveExactlyOneReminder) {
   }
   SetClock({});
   EXPECT_EQ(server.service().Calls().size(), 1u);
+}
+
+}  // namespace
+}  // namespace quorvel::testing
+
+
+namespace quorvel::testing {
+namespace {
+
+// The menu with its reminder switch and the pop-up of a missed reminder,
+// on a real X server, for a person to look at:
+//   QUORVEL_SCREENS=/tmp/shots xvfb-run -a build/tests/quorvel_tests
+//     --gtest_also_run_disabled_tests --gtest_filter='ReminderScreens.*'
+class ReminderScreens : public AppFixture {};
+
+TEST_F(ReminderScreens, DISABLED_MenuAndMissedPopUp) {
+  const QString out = qEnvironmentVariable("QUORVEL_SCREENS");
+  ASSERT_FALSE(out.isEmpty());
+  QDir().mkpath(out);
+  app_->SetNotificationBus(QDBusConnection(QStringLiteral("no-such-bus")));
+  Store(files(), {{"20260107-1", "Dentist with Dr. Miller", "10:00", "10:30", true, "15"}});
+  auto shoot = [&](const char* name) {
+    WaitFor([] { return false; }, 800);
+    QProcess::execute(QStringLiteral("import"),
+                      {QStringLiteral("-window"), QStringLiteral("root"),
+                       out + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png")});
+  };
+  CentreOnScreen(app_->Main());
+  app_->Main().show();
+  auto* menu = app_->Main().findChild<QMenu*>(QStringLiteral("mnuFile"));
+  ASSERT_NE(menu, nullptr);
+  menu->popup(app_->Main().mapToGlobal(QPoint(20, 40)));
+  shoot("reminder_menu");
+  menu->hide();
+  now_ = At(9, 52);
+  app_->KeepReminders();
+  shoot("reminder_missed");
 }
 
 }  // namespace
