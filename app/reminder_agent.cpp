@@ -214,11 +214,14 @@ int RunReminderAgent(const QString& folder, bool create_folder) {
   }
   reminding::ReminderKeeper keeper(folder, Now, notifier.get(), fallback);
   keeper.FollowSleep(QDBusConnection::systemBus());
-  QObject::connect(&keeper, &reminding::ReminderKeeper::OpenRequested, [folder](const QDate& day) {
+  QObject::connect(&keeper, &reminding::ReminderKeeper::OpenRequested,
+                   [folder, create_folder](const QDate& day) {
     if (RaiseRunningInstance(folder, 3000, day)) return;
-    QProcess::startDetached(QCoreApplication::applicationFilePath(),
-                            {QStringLiteral("--data-folder"), folder, QStringLiteral("--day"),
-                             day.toString(Qt::ISODate)});
+    // Started as the desktop menu starts it, for the standard folder.
+    QStringList arguments = create_folder ? QStringList{QStringLiteral("--standard-folder")}
+                                          : QStringList{QStringLiteral("--data-folder"), folder};
+    arguments << QStringLiteral("--day") << day.toString(Qt::ISODate);
+    QProcess::startDetached(QCoreApplication::applicationFilePath(), arguments);
   });
   reminding::KeeperLock lock(folder);
   QObject::connect(&lock, &reminding::KeeperLock::Taken, &keeper, &reminding::ReminderKeeper::Start);
