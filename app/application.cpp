@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QThread>
 
 #include "addressbook/address_book_window.h"
@@ -16,6 +17,7 @@
 #include "app/data_changes.h"
 #include "app/instance.h"
 #include "app/main_window.h"
+#include "app/reminder_agent.h"
 #include "app/seams.h"
 #include "app/splash_window.h"
 #include "app/startup.h"
@@ -33,6 +35,9 @@
 #include "help/help_topics_window.h"
 #include "notes/note_file.h"
 #include "notes/notes_window.h"
+#include "reminding/desktop_notifier.h"
+#include "reminding/keeper_lock.h"
+#include "reminding/reminder_keeper.h"
 #include "search/search.h"
 
 namespace quorvel {
@@ -50,6 +55,7 @@ Application::Application()
 }
 
 Application::~Application() {
+  StopKeepingReminders();
   // Tool windows first, the main window last.
   delete find_;
   delete help_page_;
@@ -213,6 +219,7 @@ void Application::Start() {
   Splash().show();
 
   const QString folder = data_folder_.isNull() ? QDir::currentPath() : data_folder_;
+  folder_in_use_ = folder;
   const qint64 wait_ms = SplashWaitMs(Now().time());
   QElapsedTimer elapsed;
   elapsed.start();
@@ -222,7 +229,10 @@ void Application::Start() {
       return;
     }
     if (!instance_) {
-      instance_ = std::make_unique<InstanceServer>(folder, [this] { RaiseMainWindow(); });
+      instance_ = std::make_unique<InstanceServer>(folder, [this](const QDate& day) {
+        RaiseMainWindow();
+        if (day.isValid()) OpenDay(day);
+      });
     }
     UpdateTodayIndicator();
     QCoreApplication::processEvents();
@@ -234,9 +244,70 @@ void Application::Start() {
   Splash().SetCloseVisible(true);
   CentreOnScreen(Main());
   Main().show();
+  KeepReminders();
+  if (open_day_.isValid()) OpenDay(std::exchange(open_day_, QDate()));
+}
+
+void Application::OpenDay(const QDate& day) {
+  ActivitiesWindow& activities = Activities();
+  activities.SetDate(day);
+  OpenToolWindow(activities);
+  activities.FillActivities();
+  activities.FocusStart();
+}
+
+void Application::KeepReminders() {
+  if (keeper_) {
+    keeper_->Check();
+    return;
+  }
+  if (!files_.IsOpen(store::Channel::kAppoint)) return;
+  const QString folder = folder_in_use_.isEmpty() ? files_.DataDir() : folder_in_use_;
+  if (!keeper_lock_) keeper_lock_ = std::make_unique<reminding::KeeperLock>(folder);
+  // While an agent keeps them, it shows them; asked again every tick.
+  if (!keeper_lock_->TryTake()) return;
+  QDBusConnection bus = notification_bus_ ? *notification_bus_
+                        : qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")
+                            ? QDBusConnection(QStringLiteral("quorvel-no-bus"))
+                            : QDBusConnection::sessionBus();
+  if (bus.isConnected()) notifier_ = std::make_unique<reminding::DesktopNotifier>(bus);
+  keeper_ = std::make_unique<reminding::ReminderKeeper>(
+      folder, Now, notifier_.get(), [this](const reminding::Reminder& r, bool missed) {
+        // Where no notification service answers: the pop-up. A later one
+        // refills it, so the last stays on screen.
+        ReminderRow row;
+        row.start = r.start;
+        row.end = r.end;
+        row.subject = DisplaySubject(r.subject);
+        row.lead = r.lead;
+        row.missed = missed;
+        Reminder().ShowReminder(row);
+      });
+  QObject::connect(keeper_.get(), &reminding::ReminderKeeper::OpenRequested,
+                   [this](const QDate& day) {
+                     RaiseMainWindow();
+                     OpenDay(day);
+                   });
+  if (!qEnvironmentVariableIsEmpty("DBUS_SYSTEM_BUS_ADDRESS") ||
+      QFileInfo::exists(QStringLiteral("/run/dbus/system_bus_socket"))) {
+    keeper_->FollowSleep(QDBusConnection::systemBus());
+  }
+  keeper_->Start();
+}
+
+void Application::StopKeepingReminders() {
+  keeper_.reset();
+  notifier_.reset();
+  keeper_lock_.reset();
 }
 
 void Application::CloseForExit() {
+  StopKeepingReminders();
+  // "Remind me when Quorvel is closed": the agent takes over now rather
+  // than at the next login.
+  if (!folder_in_use_.isEmpty() && AgentStartsAtLogin(folder_in_use_, standard_folder_)) {
+    StartAgent(folder_in_use_, standard_folder_);
+  }
   instance_.reset();
   files_.CloseDataFiles();
 }

@@ -5,7 +5,10 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
+#include <QDBusConnection>
+#include <QDate>
 #include <QPointer>
 #include <QString>
 
@@ -33,6 +36,12 @@ struct Match;
 }
 class DataChanges;
 
+namespace reminding {
+class DesktopNotifier;
+class KeeperLock;
+class ReminderKeeper;
+}  // namespace reminding
+
 class Application {
  public:
   Application();
@@ -49,6 +58,13 @@ class Application {
   // The folder the data files live in, chosen once at start-up; without
   // one, the working folder at the time Start() runs.
   void SetDataFolder(const QString& folder) { data_folder_ = folder; }
+  // Whether that folder is the account's standard one (the desktop menu's).
+  void SetStandardFolder(bool standard) { standard_folder_ = standard; }
+  bool StandardFolder() const { return standard_folder_; }
+  // The folder in use, once Start() chose it.
+  const QString& FolderInUse() const { return folder_in_use_; }
+  // A day whose Activities open once the main window shows.
+  void SetOpenDay(const QDate& day) { open_day_ = day; }
 
   // The start-up sequence: splash, files, today indicator, main window.
   void Start();
@@ -69,6 +85,21 @@ class Application {
 
   // Shows the today indicator exactly while an appointment falls on today.
   void UpdateTodayIndicator();
+
+  // Opens `day`'s Activities in front.
+  void OpenDay(const QDate& day);
+
+  // Keeps the reminders of the open folder, unless a reminder agent keeps
+  // them already (then it shows them and this does nothing until it ends).
+  // Called when the main window shows and on every tick of its timer.
+  void KeepReminders();
+  // Lets go of the reminders (the agent may take them over).
+  void StopKeepingReminders();
+  bool KeepsReminders() const { return keeper_ != nullptr; }
+  reminding::ReminderKeeper* Keeper() { return keeper_.get(); }
+  // The bus the desktop notifications go to; the session bus unless a
+  // test gives another (a connection that is not connected: none).
+  void SetNotificationBus(const QDBusConnection& bus) { notification_bus_ = bus; }
 
   // Which clock minutes the next reminder check covers; starts with the
   // minute the application was created in.
@@ -121,6 +152,13 @@ class Application {
   std::function<void()> process_end_;
   QString data_folder_;
   std::unique_ptr<InstanceServer> instance_;
+  bool standard_folder_ = false;
+  QString folder_in_use_;
+  QDate open_day_;
+  std::optional<QDBusConnection> notification_bus_;
+  std::unique_ptr<reminding::KeeperLock> keeper_lock_;
+  std::unique_ptr<reminding::DesktopNotifier> notifier_;
+  std::unique_ptr<reminding::ReminderKeeper> keeper_;
 
   QPointer<MainWindow> main_;
   QPointer<SplashWindow> splash_;

@@ -9,6 +9,7 @@
 #include <QTextStream>
 
 #include "app/interchange_actions.h"
+#include "app/reminder_agent.h"
 #include "app/seams.h"
 #include "find/search_command.h"
 #include "store/data_files.h"
@@ -61,6 +62,8 @@ std::vector<CommandLineOptions> SubsystemCommandLines() {
 
   // Finding items.
   all.push_back(SearchCommandLine());
+  // The reminder agent.
+  all.push_back(ReminderCommandLine());
 
   return all;
 }
@@ -94,7 +97,11 @@ Invocation ParseCommandLine(const QStringList& arguments, const QString& current
          "The desktop menu starts Quorvel this way.")
           .arg(standard_folder.isEmpty() ? QStringLiteral("~/.local/share/quorvel")
                                          : standard_folder));
-  parser.addOptions({help_option, version_option, folder_option, standard_option});
+  const QCommandLineOption day_option(
+      QStringLiteral("day"),
+      QCoreApplication::translate("CommandLine", "Open the Activities of <date> (YYYY-MM-DD), in the Quorvel already running on the folder if there is one."),
+      QCoreApplication::translate("CommandLine", "date"));
+  parser.addOptions({help_option, version_option, folder_option, standard_option, day_option});
   for (const CommandLineOptions& subsystem : subsystems) {
     parser.addOptions(subsystem.options);
     if (!subsystem.positional_name.isEmpty()) {
@@ -146,6 +153,13 @@ Invocation ParseCommandLine(const QStringList& arguments, const QString& current
     result.data_folder = current_folder;
   }
 
+  if (parser.isSet(day_option)) {
+    result.open_day = QDate::fromString(parser.value(day_option), Qt::ISODate);
+    if (!result.open_day.isValid() || parser.value(day_option).size() != 10) {
+      return Error(program, QCoreApplication::translate("CommandLine", "'%1' is not a date of the form YYYY-MM-DD.").arg(parser.value(day_option)));
+    }
+  }
+
   QStringList unclaimed = parser.positionalArguments();
   for (const CommandLineOptions& subsystem : subsystems) {
     if (!subsystem.take) continue;
@@ -156,6 +170,21 @@ Invocation ParseCommandLine(const QStringList& arguments, const QString& current
   }
   if (!unclaimed.isEmpty()) {
     return Error(QCoreApplication::translate("CommandLine", "Unexpected argument '%1'.").arg(unclaimed.first()));
+  }
+  for (const CommandLineOptions& subsystem : subsystems) {
+    if (!subsystem.take_agent) continue;
+    QString error;
+    AgentCommand agent = subsystem.take_agent(parser, error);
+    if (!error.isEmpty()) return Error(program, error);
+    if (!agent) continue;
+    if (result.agent || !result.commands.empty() || result.open_day.isValid()) {
+      return Error(program, QCoreApplication::translate("CommandLine", "--reminders runs alone, without other commands."));
+    }
+    result.agent = std::move(agent);
+  }
+  if (result.agent) {
+    result.action = Invocation::Action::kAgent;
+    return result;
   }
   result.action = result.commands.empty() ? Invocation::Action::kWindow
                                           : Invocation::Action::kHeadless;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include <QCommandLineOption>
+#include <QDate>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -37,6 +38,11 @@ struct HeadlessContext {
 // 0 for success, non-zero for failure (after saying why on `err`).
 using HeadlessCommand = std::function<int(HeadlessContext&)>;
 
+// A command that runs beside the data folder without holding it, for as
+// long as it lasts (the reminder agent): given the folder and whether it is
+// the standard one (created on first use). Returns the exit status.
+using AgentCommand = std::function<int(const QString& folder, bool create_folder)>;
+
 // What one subsystem adds to the command line.
 struct CommandLineOptions {
   // Its options, shown by --help in this order.
@@ -54,6 +60,9 @@ struct CommandLineOptions {
   std::function<HeadlessCommand(const QCommandLineParser& parser, QStringList& unclaimed,
                                 QString& error)>
       take;
+  // Called like `take`, for a subsystem whose option starts a command that
+  // runs beside the folder without holding it; such a command runs alone.
+  std::function<AgentCommand(const QCommandLineParser& parser, QString& error)> take_agent;
 };
 
 // The options of every subsystem, in the order their commands run.
@@ -64,6 +73,7 @@ struct Invocation {
   enum class Action {
     kWindow,    // start the organiser on `data_folder`
     kHeadless,  // run `commands` on `data_folder`, no window
+    kAgent,     // run `agent` beside `data_folder`, without holding it
     kPrint,     // print `text` on standard output and exit with 0 (--help, --version)
     kError,     // print `text` on standard error and exit with `exit_code`
   };
@@ -77,6 +87,10 @@ struct Invocation {
   // use; any other folder must exist already.
   bool create_folder = false;
   std::vector<HeadlessCommand> commands;
+  AgentCommand agent;
+  // kWindow: the day whose Activities open once the organiser runs (or
+  // in the Quorvel already running on the folder).
+  QDate open_day;
 };
 
 // Parses `arguments` (the program's name first). `current_folder` is the

@@ -20,6 +20,9 @@ namespace {
 
 constexpr char kRequest[] = "raise\n";
 constexpr char kAnswer[] = "raised\n";
+// "open YYYYMMDD": raise and open that day's Activities.
+constexpr char kOpenRequest[] = "open ";
+constexpr char kOpenAnswer[] = "opened\n";
 
 constexpr int kEndingSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
@@ -48,21 +51,28 @@ QString InstanceSocketPath(const QString& folder) {
   return QDir(runtime).filePath(QStringLiteral("quorvel-") + QString::fromLatin1(hash));
 }
 
-bool RaiseRunningInstance(const QString& folder, int timeout_ms) {
+QString AgentSocketPath(const QString& folder) {
+  return InstanceSocketPath(folder) + QStringLiteral("-reminders");
+}
+
+bool RaiseRunningInstance(const QString& folder, int timeout_ms, const QDate& day) {
   QLocalSocket socket;
   socket.connectToServer(InstanceSocketPath(folder));
   if (!socket.waitForConnected(timeout_ms)) return false;
-  socket.write(kRequest);
+  const QByteArray request =
+      day.isValid() ? kOpenRequest + day.toString(QStringLiteral("yyyyMMdd")).toLatin1() + '\n'
+                    : QByteArray(kRequest);
+  socket.write(request);
   if (!socket.waitForBytesWritten(timeout_ms)) return false;
   QByteArray answer;
   while (!answer.contains('\n')) {
     if (!socket.waitForReadyRead(timeout_ms)) return false;
     answer += socket.readAll();
   }
-  return answer == kAnswer;
+  return answer == (day.isValid() ? kOpenAnswer : kAnswer);
 }
 
-InstanceServer::InstanceServer(const QString& folder, std::function<void()> raise)
+InstanceServer::InstanceServer(const QString& folder, std::function<void(const QDate&)> raise)
     : server_(new QLocalServer(this)), raise_(std::move(raise)) {
   const QString path = InstanceSocketPath(folder);
   // This process holds the folder, so a socket left at this path belongs to
@@ -77,9 +87,17 @@ InstanceServer::InstanceServer(const QString& folder, std::function<void()> rais
         if (!client->canReadLine()) return;
         const QByteArray request = client->readLine();
         if (request == kRequest) {
-          raise_();
+          raise_(QDate());
           client->write(kAnswer);
           client->flush();
+        } else if (request.startsWith(kOpenRequest) && request.endsWith('\n')) {
+          const QDate day = QDate::fromString(
+              QString::fromLatin1(request.mid(5).chopped(1)), QStringLiteral("yyyyMMdd"));
+          if (day.isValid()) {
+            raise_(day);
+            client->write(kOpenAnswer);
+            client->flush();
+          }
         }
         client->disconnectFromServer();
       });

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include <QDate>
 #include <QObject>
 #include <QString>
 
@@ -22,21 +23,28 @@ QString InstanceSocketPath(const QString& folder);
 // answered that it did; false when nobody answers within `timeout_ms` (the
 // folder is held by a command without a window, or by a Quorvel too old or
 // too busy to answer).
-bool RaiseRunningInstance(const QString& folder, int timeout_ms = 3000);
+// With a valid `day`, that one also opens the day's Activities.
+bool RaiseRunningInstance(const QString& folder, int timeout_ms = 3000,
+                          const QDate& day = QDate());
+
+// Where the reminder agent for `folder` listens.
+QString AgentSocketPath(const QString& folder);
 
 // Listens, while this process holds `folder`, for later starts on it and
-// calls `raise` for each.
+// calls `raise` for each, with the day to open (invalid: none).
 class InstanceServer : public QObject {
   Q_OBJECT
 
  public:
-  InstanceServer(const QString& folder, std::function<void()> raise);
+  InstanceServer(const QString& folder, std::function<void(const QDate&)> raise);
+  InstanceServer(const QString& folder, std::function<void()> raise)
+      : InstanceServer(folder, [raise = std::move(raise)](const QDate&) { raise(); }) {}
   ~InstanceServer() override;
   bool listening() const;
 
  private:
   QLocalServer* server_;
-  std::function<void()> raise_;
+  std::function<void(const QDate&)> raise_;
 };
 
 // While it exists, SIGTERM, SIGINT and SIGHUP (the session ends, Ctrl+C in

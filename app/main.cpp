@@ -9,6 +9,7 @@
 #include "app/artwork.h"
 #include "app/command_line.h"
 #include "app/instance.h"
+#include "app/reminder_agent.h"
 #include "app/seams.h"
 #include "app/translation.h"
 #include "store/fatal.h"
@@ -41,6 +42,8 @@ int RunWithoutWindow(const quorvel::Invocation& invocation) {
       return invocation.exit_code;
     case quorvel::Invocation::Action::kHeadless:
       break;
+    case quorvel::Invocation::Action::kAgent:
+      break;
     case quorvel::Invocation::Action::kWindow:
       return EXIT_FAILURE;
   }
@@ -53,6 +56,9 @@ int RunWithoutWindow(const quorvel::Invocation& invocation) {
     std::fflush(stderr);
     std::_Exit(EXIT_FAILURE);
   });
+  if (invocation.action == quorvel::Invocation::Action::kAgent) {
+    return invocation.agent(invocation.data_folder, invocation.create_folder);
+  }
   if (invocation.create_folder && !quorvel::MakeDataFolder(invocation.data_folder)) {
     return EXIT_FAILURE;
   }
@@ -67,7 +73,11 @@ int main(int argc, char* argv[]) {
   const QString current_folder = QDir::currentPath();
   const quorvel::Invocation first =
       quorvel::ParseCommandLine(arguments, current_folder, quorvel::StandardDataFolder());
-  const bool window = first.action == quorvel::Invocation::Action::kWindow ||
+  // The reminder agent opens windows only when it found no notification
+  // service to show its reminders.
+  const bool agent_windows = first.action == quorvel::Invocation::Action::kAgent &&
+                             !qEnvironmentVariableIsEmpty(quorvel::kAgentWithWindows);
+  const bool window = first.action == quorvel::Invocation::Action::kWindow || agent_windows ||
                       (first.action == quorvel::Invocation::Action::kError &&
                        quorvel::HasWindowingOption(arguments));
   if (!window) {
@@ -86,6 +96,11 @@ int main(int argc, char* argv[]) {
   const quorvel::Invocation invocation = quorvel::ParseCommandLine(
       QCoreApplication::arguments(), current_folder, quorvel::StandardDataFolder());
   if (invocation.action != quorvel::Invocation::Action::kWindow) {
+    if (invocation.action == quorvel::Invocation::Action::kAgent) {
+      QApplication::setWindowIcon(quorvel::ProgramIcon());
+      QApplication::setDesktopFileName(QStringLiteral("org.quorvel.quorvel"));
+      QApplication::setQuitOnLastWindowClosed(false);
+    }
     return RunWithoutWindow(invocation);
   }
   QApplication::setWindowIcon(quorvel::ProgramIcon());
@@ -99,6 +114,8 @@ int main(int argc, char* argv[]) {
   // Ended by the session or the terminal, as by the menu's Exit.
   const quorvel::EndOnSignals ending([&app] { app.CloseForExit(); });
   app.SetDataFolder(invocation.data_folder);
+  app.SetStandardFolder(invocation.create_folder);
+  app.SetOpenDay(invocation.open_day);
   app.Start();
   return QApplication::exec();
 }

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QMessageBox>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include "addressbook/address_book_window.h"
@@ -15,6 +16,8 @@
 #include "app/artwork.h"
 #include "app/interchange_actions.h"
 #include "app/picture.h"
+#include "app/reminder_agent.h"
+#include "app/seams.h"
 #include "app/splash_window.h"
 #include "app/sync_window.h"
 #include "app/ui.h"
@@ -228,6 +231,21 @@ void MainWindow::BuildMenu() {
   find->setShortcut(QKeySequence::Find);
   find->setShortcutContext(Qt::ApplicationShortcut);
   addAction(find);
+
+  // Whether the reminder agent keeps the reminders while this window is
+  // closed; read afresh each time the menu opens.
+  QAction* remind = file_menu_->addAction(tr("Remind me when Quorvel is closed"));
+  remind->setObjectName(QStringLiteral("RemindWhenClosed"));
+  remind->setCheckable(true);
+  connect(file_menu_, &QMenu::aboutToShow, remind, [this, remind] {
+    const QSignalBlocker quiet(remind);
+    remind->setChecked(AgentStartsAtLogin(app_.FolderInUse(), app_.StandardFolder()));
+  });
+  connect(remind, &QAction::toggled, this, [this](bool on) {
+    if (!SetAgentStartsAtLogin(app_.FolderInUse(), app_.StandardFolder(), on)) {
+      ShowMessage(tr("Quorvel could not change the login start of its reminders."));
+    }
+  });
 
   file_menu_->addSeparator()->setObjectName(QStringLiteral("Space"));
 

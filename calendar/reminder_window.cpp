@@ -84,6 +84,7 @@ void ReminderWindow::ShowReminder(const ReminderRow& row) {
   start_->setText(row.start);
   end_->setText(row.end);
   lead_->setText(row.lead);
+  setWindowTitle(row.missed ? tr("Missed Reminder") : tr("Reminder"));
   OpenToolWindow(*this);
   ok_->setFocus();
 }

@@ -4,6 +4,7 @@
 #include "app/seams.h"
 #include "calendar/appointment_file.h"
 #include "calendar/reminder_window.h"
+#include "reminding/due.h"
 #include "store/scan.h"
 #include "store/trim.h"
 
@@ -15,7 +16,6 @@ namespace {
 
 constexpr Channel kAppoint = Channel::kAppoint;
 constexpr int kMinutesPerDay = 1440;
-constexpr int kSubjectShown = 30;
 
 bool IsDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 
@@ -46,11 +46,7 @@ std::optional<int> DueMinute(const QString& start, const QString& lead) {
   return due;
 }
 
-QString DisplaySubject(const QString& subject) {
-  const QString trimmed = store::TrimSpaces(subject);
-  if (trimmed.size() <= kSubjectShown) return trimmed;
-  return trimmed.left(kSubjectShown) + QStringLiteral(" ...");
-}
+QString DisplaySubject(const QString& subject) { return reminding::DisplaySubject(subject); }
 
 std::vector<ReminderRow> RemindersOf(const store::DataFiles& files, const QDate& date) {
   std::vector<ReminderRow> rows;
@@ -100,20 +96,6 @@ std::vector<ReminderSchedule::Minute> ReminderSchedule::MinutesFor(const QDateTi
 
 // ---------------------------------------------------------------- the check
 
-void CheckReminders(Application& app) {
-  const std::vector<ReminderSchedule::Minute> minutes = app.Reminders().MinutesFor(Now());
-  QDate listed;
-  std::vector<ReminderRow> rows;
-  for (const ReminderSchedule::Minute& minute : minutes) {
-    if (minute.date != listed) {
-      rows = RemindersOf(app.files(), minute.date);
-      listed = minute.date;
-    }
-    // A later due row refills the same pop-up: the last one stays.
-    for (const ReminderRow& row : rows) {
-      if (row.due_minute == minute.minute_of_day) app.Reminder().ShowReminder(row);
-    }
-  }
-}
+void CheckReminders(Application& app) { app.KeepReminders(); }
 
 }  // namespace quorvel

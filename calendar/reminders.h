@@ -14,9 +14,8 @@ namespace quorvel {
 
 class Application;
 
-// Shows the reminder of today's appointment that falls due now, if any.
-// Every clock minute of a running program is checked exactly once, however
-// the ticks fall against the minutes (see ReminderSchedule).
+// The tick of the main window's timer: the program keeps the reminders
+// when no reminder agent does (see Application::KeepReminders).
 void CheckReminders(Application& app);
 
 // One appointment of a day that carries a reminder.
@@ -26,6 +25,7 @@ struct ReminderRow {
   QString end;         // end time text as stored
   QString subject;     // display subject (DisplaySubject)
   QString lead;        // lead time as the pop-up shows it, plain decimal
+  bool missed = false; // its moment passed while nothing could show it
 };
 
 // The reminders of `date`'s appointments, in file order. An appointment with

@@ -136,6 +136,18 @@ OpenResult DataFiles::OpenDataFiles() {
   return OpenResult::kOpened;
 }
 
+void DataFiles::OpenAlone(Channel channel) {
+  CloseDataFiles();
+  if (data_dir_.isEmpty()) ReportFatal(FolderGoneMessage(QString()));
+  native_dir_ = NativeFolder(data_dir_);
+  while (native_dir_.size() > 1 && native_dir_.endsWith('/')) native_dir_.chop(1);
+  SystemError error;
+  folder_handle_ = file_system_->OpenFolder(native_dir_, &error);
+  if (folder_handle_ < 0) ReportFatal(FolderUnusableMessage(FolderShown(), error));
+  OpenFile(channel);
+  Recover();
+}
+
 QByteArray DataFiles::PathFor(Channel channel) const {
   return native_dir_ + (native_dir_.endsWith('/') ? "" : "/") + Info(channel).file_name;
 }

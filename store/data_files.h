@@ -86,6 +86,14 @@ class DataFiles {
   // file is never applied: it is set aside under another name and the user
   // is told.
   OpenResult OpenDataFiles();
+  // Opens the extra file `channel` alone (creating it when missing), with
+  // the checks of an extra file and rolling back a journal an unfinished
+  // operation left beside it, without holding the folder: the four files
+  // stay closed and the Quorvel that holds the folder is not kept out. For
+  // a file of its own that a process changes beside a folder another
+  // Quorvel may hold; the caller makes sure by a lock of its own that no
+  // other process changes or rolls back that file meanwhile.
+  void OpenAlone(Channel channel);
   // Closes channels 11 to 14 in that order, then the sync file if open; a
   // closed channel is skipped.
   void CloseDataFiles();

@@ -38,6 +38,7 @@ const ChannelInfo& Info(Channel channel) {
   static const ChannelInfo kPhotoF{"PhotoF.dat", 128, 0, 0};
   static const ChannelInfo kSync{"Sync.dat", 512, 0, 0};
   static const ChannelInfo kKept{"SyncKept.dat", 4096, 0, 0};
+  static const ChannelInfo kRemind{"Remind.dat", 64, 0, 0};
   switch (channel) {
     case Channel::kAppoint: return kAppoint;
     case Channel::kNotes: return kNotes;
@@ -45,6 +46,7 @@ const ChannelInfo& Info(Channel channel) {
     case Channel::kPhotoF: break;
     case Channel::kSync: return kSync;
     case Channel::kKept: return kKept;
+    case Channel::kRemind: return kRemind;
   }
   return kPhotoF;
 }

@@ -25,15 +25,20 @@ enum class Channel : int {
   // (which says where each one lies): present only once sync has stored
   // one. 4096-byte records of raw bytes, journaled like every other file.
   kKept = 16,
+  // What the reminders remember: which were shown, dismissed or snoozed
+  // (reminding/). Written by whichever process keeps the reminders, which
+  // need not hold the folder: see DataFiles::OpenAlone.
+  kRemind = 17,
 };
 
 inline constexpr std::array<Channel, 4> kAllChannels = {
     Channel::kAppoint, Channel::kNotes, Channel::kAddBook, Channel::kPhotoF};
+// Slots for channels 11 and up, by ChannelIndex.
+inline constexpr int kChannelCount = 7;
 // The four and the extra files.
-inline constexpr int kChannelCount = 6;
 inline constexpr std::array<Channel, kChannelCount> kEveryChannel = {
     Channel::kAppoint, Channel::kNotes, Channel::kAddBook, Channel::kPhotoF, Channel::kSync,
-    Channel::kKept};
+    Channel::kKept, Channel::kRemind};
 
 // 0 to 3, in channel order.
 inline int ChannelIndex(Channel channel) { return static_cast<int>(channel) - 11; }

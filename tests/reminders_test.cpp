@@ -1,3 +1,5 @@
+#include <QDBusConnection>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -101,6 +103,17 @@ void PrintTo(const Shown& s, std::ostream* os) {
 
 class CheckRemindersTest : public AppFixture {
  protected:
+  void SetUp() override {
+    AppFixture::SetUp();
+    // No notification service: the pop-up shows every reminder.
+    app_->SetNotificationBus(QDBusConnection(QStringLiteral("no-such-bus")));
+  }
+  // As on a folder whose reminders were never shown: what was shown is
+  // forgotten and the next tick keeps the reminders anew.
+  void Forget() {
+    app_->StopKeepingReminders();
+    ASSERT_TRUE(!QFile::exists(Path("Remind.dat")) || QFile::remove(Path("Remind.dat")));
+  }
   void Store(const std::vector<Appointment>& appointments) {
     store::Operation op(files());
     int count = op.ReadCount(Channel::kAppoint);
@@ -126,6 +139,7 @@ class CheckRemindersTest : public AppFixture {
     now_ = QDateTime(now_.date(), time);
     CheckReminders(*app_);
     if (!app_->HasReminder() || !app_->Reminder().isVisible()) return std::nullopt;
+    title_ = app_->Reminder().windowTitle();
     Shown shown{time, Text("Label2"), Text("Label7(0)"), Text("Label7(1)"), Text("Label7(2)")};
     QTest::mouseClick(app_->Reminder().findChild<QPushButton*>(QStringLiteral("Command1")),
                       Qt::LeftButton);
@@ -134,6 +148,7 @@ class CheckRemindersTest : public AppFixture {
   }
   // A tick in every minute of the day, at `second` past; every pop-up shown.
   std::vector<Shown> WholeDay(int second = 30) {
+    Forget();
     app_->Reminders() = ReminderSchedule(QDateTime(now_.date(), QTime(0, 0, second)));
     std::vector<Shown> shown;
     for (int minute = 0; minute < 1440; ++minute) {
@@ -146,6 +161,7 @@ class CheckRemindersTest : public AppFixture {
     return Shown{QTime(h, m, 30), QString::fromUtf8(lead), QString::fromUtf8(subject),
                  QString::fromUtf8(start), QString::fromUtf8(end)};
   }
+  QString title_;  // of the last pop-up shown
 };
 
 TEST_F(CheckRemindersTest, ShownInItsDueMinuteOnlyWithItsOwnFields) {
@@ -181,6 +197,9 @@ TEST_F(CheckRemindersTest, OverAWholeDayEachReminderComesOnceAtItsMinute) {
       {"20260107-9", "A subject forty characters long, really!", "16:00", "16:30", true, "10"},
   });
   const std::vector<Shown> expected = {
+      // Eight hours ahead of seven o'clock fell due the evening before:
+      // shown, marked missed, by the day's first check.
+      At(0, 0, "480", "Yesterday's", "07:00", "07:30"),
       At(6, 45, "45", "Early", "07:30", "08:00"),
       At(8, 30, "90", "Ninety ahead", "10:00", "10:30"),
       At(10, 0, "0", "Lead zero", "10:00", "11:00"),
@@ -200,6 +219,9 @@ TEST_F(CheckRemindersTest, TwoDueInOneMinuteLeaveTheLaterInTheFile) {
       {"20260107-2", "Second", "09:50", "10:00", true, "5"},
       {"20260107-3", "Not due", "09:50", "10:00", true, "15"},
   });
+  // "Not due" came at 09:35; not shown then, it would come again now as
+  // missed, last in the file.
+  EXPECT_TRUE(Tick(QTime(9, 35, 30)));
   const std::optional<Shown> shown = Tick(QTime(9, 45, 10));
   ASSERT_TRUE(shown);
   EXPECT_EQ(shown->subject, QStringLiteral("Second"));
@@ -217,24 +239,30 @@ TEST_F(CheckRemindersTest, ASkippedMinuteIsCaughtUpAndADoubledTickShowsNothingTw
   EXPECT_FALSE(Tick(QTime(9, 46, 59)));
 
   // Two ticks inside the due minute: shown by the first only.
-  app_->Reminders() = ReminderSchedule(QDateTime(now_.date(), QTime(9, 40)));
+  Forget();
   EXPECT_FALSE(Tick(QTime(9, 44, 0)));
   EXPECT_TRUE(Tick(QTime(9, 45, 0)));
   EXPECT_FALSE(Tick(QTime(9, 45, 59)));
 
-  // After a long gap (the computer slept) the missed minute stays missed.
-  app_->Reminders() = ReminderSchedule(QDateTime(now_.date(), QTime(9, 0)));
+  // After a long gap (the computer slept) it comes at the first tick,
+  // marked missed, while the appointment has not ended.
+  Forget();
   EXPECT_FALSE(Tick(QTime(9, 1, 0)));
-  EXPECT_FALSE(Tick(QTime(9, 52, 0)));
+  EXPECT_TRUE(Tick(QTime(9, 52, 0)));
+  EXPECT_EQ(title_, QStringLiteral("Missed Reminder"));
+  Forget();
+  EXPECT_FALSE(Tick(QTime(10, 15, 0)));
 }
 
-TEST_F(CheckRemindersTest, NothingFromBeforeTheProgramStarted) {
+TEST_F(CheckRemindersTest, OneDueBeforeTheProgramStartedComesMarkedMissed) {
   Store({{"20260107-1", "Call", "10:00", "10:15", true, "15"}});
-  app_->Reminders() = ReminderSchedule(QDateTime(now_.date(), QTime(9, 46, 0)));
-  EXPECT_FALSE(Tick(QTime(9, 47, 0)));
-  // Started during the due minute: its first tick still shows it.
-  app_->Reminders() = ReminderSchedule(QDateTime(now_.date(), QTime(9, 45, 40)));
-  EXPECT_TRUE(Tick(QTime(9, 46, 40)));
+  Forget();
+  EXPECT_TRUE(Tick(QTime(9, 47, 0)));
+  EXPECT_EQ(title_, QStringLiteral("Missed Reminder"));
+  // Started during the due minute: its first tick shows it, on time.
+  Forget();
+  EXPECT_TRUE(Tick(QTime(9, 45, 40)));
+  EXPECT_EQ(title_, QStringLiteral("Reminder"));
 }
 
 }  // namespace

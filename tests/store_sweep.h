@@ -141,6 +141,11 @@ inline int RunSweep(const char* name, const Sweep& sweep) {
     files.SetDataDir(dir);
     try {
       ASSERT_EQ(files.OpenDataFiles(), store::OpenResult::kOpened) << name << where.toStdString();
+      // The reminders' file is opened (and rolled back) by its own keeper,
+      // not with the four.
+      if (QFileInfo::exists(QDir(dir).filePath(QStringLiteral("Remind.dat")))) {
+        files.OpenExtraFile(store::Channel::kRemind);
+      }
     } catch (const store::FatalError& e) {
       ADD_FAILURE() << name << where.toStdString() << ": reopening failed: " << e.what();
       return;

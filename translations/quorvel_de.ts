@@ -69,6 +69,30 @@
         <source>Try &apos;%1 --help&apos; for more information.</source>
         <translation>&apos;%1 --help&apos; zeigt mehr.</translation>
     </message>
+    <message>
+        <source>Open the Activities of &lt;date&gt; (YYYY-MM-DD), in the Quorvel already running on the folder if there is one.</source>
+        <translation>Die Aktivitäten von &lt;Datum&gt; (JJJJ-MM-TT) öffnen, im schon laufenden Quorvel des Ordners, wenn es eines gibt.</translation>
+    </message>
+    <message>
+        <source>date</source>
+        <translation>Datum</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a date of the form YYYY-MM-DD.</source>
+        <translation>„%1“ ist kein Datum der Form JJJJ-MM-TT.</translation>
+    </message>
+    <message>
+        <source>--reminders runs alone, without other commands.</source>
+        <translation>--reminders läuft allein, ohne weitere Befehle.</translation>
+    </message>
+    <message>
+        <source>Run the reminder agent: desktop notifications for the appointments&apos; reminders while Quorvel is closed. It opens no window and does not keep Quorvel out of the folder.</source>
+        <translation>Den Erinnerungsdienst starten: Erinnerungen an Termine als Desktop-Benachrichtigungen, auch wenn Quorvel geschlossen ist. Er öffnet kein Fenster und hält Quorvel nicht vom Ordner fern.</translation>
+    </message>
+    <message>
+        <source>The data folder %1 does not exist.</source>
+        <translation>Den Datenordner %1 gibt es nicht.</translation>
+    </message>
 </context>
 <context>
     <name>Interchange</name>
@@ -1569,6 +1593,14 @@ Als neuen Termin speichern oder verwerfen?</translation>
         <source>Find…</source>
         <translation>Suchen…</translation>
     </message>
+    <message>
+        <source>Remind me when Quorvel is closed</source>
+        <translation>Erinnern, auch wenn Quorvel geschlossen ist</translation>
+    </message>
+    <message>
+        <source>Quorvel could not change the login start of its reminders.</source>
+        <translation>Quorvel konnte den Start seiner Erinnerungen bei der Anmeldung nicht ändern.</translation>
+    </message>
 </context>
 <context>
     <name>quorvel::MonthCalendarWindow</name>
@@ -1698,6 +1730,10 @@ Termin</translation>
     <message>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+    <message>
+        <source>Missed Reminder</source>
+        <translation>Verpasste Erinnerung</translation>
     </message>
 </context>
 <context>
@@ -1876,6 +1912,37 @@ Termin</translation>
     <message>
         <source>Stopping…</source>
         <translation>Wird angehalten…</translation>
+    </message>
+</context>
+<context>
+    <name>quorvel::reminding::ReminderKeeper</name>
+    <message>
+        <source>Missed: %1</source>
+        <translation>Verpasst: %1</translation>
+    </message>
+    <message>
+        <source>%1 to %2</source>
+        <translation>%1 bis %2</translation>
+    </message>
+    <message>
+        <source>Missed reminder, set %1 minutes ahead</source>
+        <translation>Verpasste Erinnerung, %1 Minuten vorher gestellt</translation>
+    </message>
+    <message>
+        <source>Reminder %1 minutes ahead</source>
+        <translation>Erinnerung %1 Minuten vorher</translation>
+    </message>
+    <message>
+        <source>Snooze %1 min</source>
+        <translation>In %1 Min. erneut</translation>
+    </message>
+    <message>
+        <source>Dismiss</source>
+        <translation>Verwerfen</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
     </message>
 </context>
 </TS>
