@@ -10,6 +10,7 @@
 #include <QString>
 
 #include "store/data_files.h"
+#include "store/outcome.h"
 
 namespace quorvel {
 
@@ -27,6 +28,10 @@ class HelpTopicsWindow;
 class HelpPageWindow;
 class ReminderSchedule;
 class InstanceServer;
+class RestoreWindow;
+namespace undo {
+class UndoHistory;
+}
 
 class Application {
  public:
@@ -36,6 +41,18 @@ class Application {
   Application& operator=(const Application&) = delete;
 
   store::DataFiles& files() { return files_; }
+
+  // The changes of this run, to undo and redo (recorded from the first
+  // change after the files were opened).
+  undo::UndoHistory& History() { return *history_; }
+  // Where the automatic backups of the data folder are kept.
+  QString BackupsFolder() const;
+  // Puts the backup at `path` back (what the files hold now is kept as a
+  // backup first); the history is cleared and every open window shows the
+  // files as they are now.
+  store::Outcome RestoreFrom(const QString& path);
+  // Every open window shows the files as they are now.
+  void RefreshWindows();
 
   // The folder the data files live in, chosen once at start-up; without
   // one, the working folder at the time Start() runs.
@@ -78,6 +95,7 @@ class Application {
   AddressEditorWindow& AddressEditor();
   HelpTopicsWindow& HelpTopics();
   HelpPageWindow& HelpPage();
+  RestoreWindow& Restore();
 
   // Whether a window exists at the moment (without creating it).
   bool HasSplash() const { return !splash_.isNull(); }
@@ -93,6 +111,7 @@ class Application {
   Window& Lazy(QPointer<Window>& slot);
 
   store::DataFiles files_;
+  std::unique_ptr<undo::UndoHistory> history_;
   std::unique_ptr<ReminderSchedule> reminders_;
   bool edit_mode_ = false;
   std::function<void()> process_end_;
@@ -111,6 +130,7 @@ class Application {
   QPointer<AddressEditorWindow> address_editor_;
   QPointer<HelpTopicsWindow> help_topics_;
   QPointer<HelpPageWindow> help_page_;
+  QPointer<RestoreWindow> restore_;
 };
 
 }  // namespace quorvel

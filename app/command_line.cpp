@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <QTextStream>
 
+#include "app/backup_command_line.h"
 #include "app/interchange_actions.h"
 #include "app/seams.h"
 #include "store/data_files.h"
@@ -34,6 +35,9 @@ Invocation Error(const QString& program, const QString& message) {
 std::vector<CommandLineOptions> SubsystemCommandLines() {
   std::vector<CommandLineOptions> all;
   // Each subsystem adds one line here, in the order its commands run.
+
+  // Backup and restore, before anything changes the files.
+  all.push_back(BackupCommandLine());
 
   // Import and export.
   all.push_back(InterchangeCommandLine());

@@ -17,6 +17,7 @@
 #include "app/splash_window.h"
 #include "app/sync_window.h"
 #include "app/ui.h"
+#include "app/undo_actions.h"
 #include "calendar/month_calendar_window.h"
 #include "calendar/reminders.h"
 #include "help/help_topics_window.h"
@@ -219,6 +220,8 @@ void MainWindow::BuildMenu() {
   export_->setObjectName(QStringLiteral("Export"));
   QAction* sync = file_menu_->addAction(tr("Sync…"), this, &MainWindow::OpenSync);
   sync->setObjectName(QStringLiteral("Sync"));
+  file_menu_->addSeparator()->setObjectName(QStringLiteral("SpaceUndo"));
+  AddUndoItems(app_, file_menu_, this);
 
   file_menu_->addSeparator()->setObjectName(QStringLiteral("Space"));
 
