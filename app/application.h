@@ -28,6 +28,7 @@ class HelpTopicsWindow;
 class HelpPageWindow;
 class ReminderSchedule;
 class InstanceServer;
+class DataChanges;
 class RestoreWindow;
 namespace undo {
 class UndoHistory;
@@ -41,6 +42,10 @@ class Application {
   Application& operator=(const Application&) = delete;
 
   store::DataFiles& files() { return files_; }
+  // DataChanged after every change to the files, whoever made it (a window,
+  // a sync, an import): every open window listens and shows what the
+  // files hold.
+  DataChanges& Changes() { return *changes_; }
 
   // The changes of this run, to undo and redo (recorded from the first
   // change after the files were opened).
@@ -111,6 +116,7 @@ class Application {
   Window& Lazy(QPointer<Window>& slot);
 
   store::DataFiles files_;
+  std::unique_ptr<DataChanges> changes_;
   std::unique_ptr<undo::UndoHistory> history_;
   std::unique_ptr<ReminderSchedule> reminders_;
   bool edit_mode_ = false;

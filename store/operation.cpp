@@ -33,7 +33,9 @@ Operation::Operation(DataFiles& files) : files_(files) {
   files_.operation_active_ = true;
 }
 
-Operation::~Operation() { files_.operation_active_ = false; }
+Operation::~Operation() {
+  if (!released_) files_.operation_active_ = false;
+}
 
 Operation::File& Operation::Touch(Channel channel) const {
   File& file = changes_[ChannelIndex(channel)];
@@ -242,10 +244,16 @@ Outcome Operation::Commit() {
   Q_ASSERT(!committed_);
   committed_ = true;
   if (refused()) return Outcome::Refused(refusal_);
-  return Apply();
+  ChangedFiles changed;
+  const Outcome outcome = Apply(changed);
+  // Over before anyone hears of it, so that a listener may start the next.
+  files_.operation_active_ = false;
+  released_ = true;
+  if (outcome.stored()) files_.change_listeners_.Announce(changed);
+  return outcome;
 }
 
-Outcome Operation::Apply() {
+Outcome Operation::Apply(ChangedFiles& changed) {
   struct Plan {
     Channel channel;
     std::vector<std::pair<int, int>> runs;  // changed records, first to last
@@ -426,16 +434,14 @@ Outcome Operation::Apply() {
     }
   }
   files_.SyncFolder();
+  // What was read stays with this operation only.
+  for (File& file : changes_) file = File{};
+  changed = ChangedFiles(channels);
   if (recording) {
     CommittedChange committed;
     for (Plan& plan : plans) committed.files.push_back(std::move(plan.change));
-    // What was read stays with this operation only.
-    for (File& file : changes_) file = File{};
     files_.recorder_(committed);
-    return Outcome::Stored();
   }
-  // What was read stays with this operation only.
-  for (File& file : changes_) file = File{};
   return Outcome::Stored();
 }
 
