@@ -10,24 +10,19 @@
 #include "backups/backups.h"
 
 namespace quorvel {
-namespace {
-
-QString Tr(const char* text) { return QCoreApplication::translate("Backups", text); }
-
-}  // namespace
 
 CommandLineOptions BackupCommandLine() {
   CommandLineOptions o;
   o.options = {
       QCommandLineOption(QStringLiteral("backup"),
-                         Tr("Write a copy of every data file (compressed, in one file) into "
+                         QCoreApplication::translate("Backups", "Write a copy of every data file (compressed, in one file) into "
                             "the folder dir, without opening a window."),
-                         Tr("dir")),
+                         QCoreApplication::translate("Backups", "dir")),
       QCommandLineOption(QStringLiteral("restore"),
-                         Tr("Put the data files back as the copy backup holds them, without "
+                         QCoreApplication::translate("Backups", "Put the data files back as the copy backup holds them, without "
                             "opening a window; what they held is kept as an automatic backup "
                             "first."),
-                         Tr("backup")),
+                         QCoreApplication::translate("Backups", "backup")),
   };
   o.take = [](const QCommandLineParser& parser, QStringList&, QString& error) -> HeadlessCommand {
     const bool backup = parser.isSet(QStringLiteral("backup"));
@@ -36,7 +31,7 @@ CommandLineOptions BackupCommandLine() {
     const QString dir = parser.value(QStringLiteral("backup"));
     const QString path = parser.value(QStringLiteral("restore"));
     if ((backup && dir.isEmpty()) || (restore && path.isEmpty())) {
-      error = Tr("A backup needs a folder, a restore the name of a backup file.");
+      error = QCoreApplication::translate("Backups", "A backup needs a folder, a restore the name of a backup file.");
       return {};
     }
     // Relative names are taken from the working folder of the start.
@@ -51,7 +46,7 @@ CommandLineOptions BackupCommandLine() {
           context.err << outcome.reason() << '\n';
           return 1;
         }
-        context.out << Tr("Backup written: %1 (%2 appointments, %3 notes, %4 entries).")
+        context.out << QCoreApplication::translate("Backups", "Backup written: %1 (%2 appointments, %3 notes, %4 entries).")
                            .arg(QDir::toNativeSeparators(made.path))
                            .arg(made.appointments)
                            .arg(made.notes)
@@ -66,7 +61,7 @@ CommandLineOptions BackupCommandLine() {
           context.err << outcome.reason() << '\n';
           return 1;
         }
-        context.out << Tr("Restored: %1 (%2 appointments, %3 notes, %4 entries).")
+        context.out << QCoreApplication::translate("Backups", "Restored: %1 (%2 appointments, %3 notes, %4 entries).")
                            .arg(QDir::toNativeSeparators(absolute_path))
                            .arg(info ? info->appointments : 0)
                            .arg(info ? info->notes : 0)

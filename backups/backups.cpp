@@ -26,8 +26,6 @@ constexpr char kMagic[8] = {'Q', 'B', 'A', 'C', 'K', 'U', 'P', '1'};
 constexpr char kSuffix[] = ".qbackup";
 constexpr int kLevel = 6;
 
-QString Tr(const char* text) { return QCoreApplication::translate("Backups", text); }
-
 const char* ReasonKey(Reason reason) {
   switch (reason) {
     case Reason::kDaily: return "daily";
@@ -186,11 +184,11 @@ QString BackupsFolderFor(const QString& data_dir) {
 
 QString ReasonText(Reason reason) {
   switch (reason) {
-    case Reason::kDaily: return Tr("Daily");
-    case Reason::kImport: return Tr("Before import");
-    case Reason::kFirstSync: return Tr("Before first sync");
-    case Reason::kRestore: return Tr("Before restore");
-    case Reason::kCommand: return Tr("By command");
+    case Reason::kDaily: return QCoreApplication::translate("Backups", "Daily");
+    case Reason::kImport: return QCoreApplication::translate("Backups", "Before import");
+    case Reason::kFirstSync: return QCoreApplication::translate("Backups", "Before first sync");
+    case Reason::kRestore: return QCoreApplication::translate("Backups", "Before restore");
+    case Reason::kCommand: return QCoreApplication::translate("Backups", "By command");
   }
   return QString();
 }
@@ -209,7 +207,7 @@ store::Outcome Write(const std::map<QByteArray, QByteArray>& snapshot, const QSt
                      Reason reason, const QDateTime& now, BackupInfo* made) {
   if (!QDir().mkpath(folder)) {
     return store::Outcome::Refused(
-        Tr("No backup could be made: the folder %1 cannot be created.").arg(QDir::toNativeSeparators(folder)));
+        QCoreApplication::translate("Backups", "No backup could be made: the folder %1 cannot be created.").arg(QDir::toNativeSeparators(folder)));
   }
   BackupInfo info;
   info.created = now;
@@ -257,7 +255,7 @@ store::Outcome Write(const std::map<QByteArray, QByteArray>& snapshot, const QSt
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.commit()) {
     const QString why = file.errorString();
-    return store::Outcome::Refused(Tr("No backup could be made in %1: %2")
+    return store::Outcome::Refused(QCoreApplication::translate("Backups", "No backup could be made in %1: %2")
                                        .arg(QDir::toNativeSeparators(folder), why));
   }
   {
@@ -329,7 +327,7 @@ store::Outcome RestoreBackup(store::DataFiles& files, const QString& path, const
   const auto parsed = Parse(path, /*contents=*/true);
   if (!parsed) {
     return store::Outcome::Refused(
-        Tr("The backup %1 cannot be read or is damaged. Nothing was changed.")
+        QCoreApplication::translate("Backups", "The backup %1 cannot be read or is damaged. Nothing was changed.")
             .arg(QDir::toNativeSeparators(path)));
   }
   if (!keep_in.isEmpty()) {
@@ -352,7 +350,7 @@ store::Outcome RestoreBackup(store::DataFiles& files, const QString& path, const
     const int records = int((bytes.size() + length - 1) / length);
     if (records > store::kLargestRecordNumber) {
       return store::Outcome::Refused(
-          Tr("The backup %1 cannot be read or is damaged. Nothing was changed.")
+          QCoreApplication::translate("Backups", "The backup %1 cannot be read or is damaged. Nothing was changed.")
               .arg(QDir::toNativeSeparators(path)));
     }
     for (int r = 1; r <= records; ++r) {

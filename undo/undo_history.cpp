@@ -14,8 +14,6 @@ namespace {
 using store::Channel;
 using store::FileChange;
 
-QString Tr(const char* text) { return QCoreApplication::translate("Undo", text); }
-
 int Length(Channel channel) { return store::Info(channel).record_length; }
 
 // The image of record entry `i` of `change`, as it was (`before`) or became.
@@ -83,11 +81,12 @@ std::function<int(int)> AppointmentPlaces(const store::DataFiles& files, const F
     std::memcpy(to.data() + qsizetype(r - 1) * length, Image(change, i, before).data(),
                 size_t(length));
   }
-  // The ID's length and date (10 bytes), then fields 2 to 7 whole.
+  // The ID's date (its first 8 characters, after the 2-byte length: the
+  // ordinal after it may be renumbered), then fields 2 to 7 whole.
   auto same = [&](int a, int b) {
     const char* x = from.constData() + qsizetype(a) * group * length;
     const char* y = to.constData() + qsizetype(b) * group * length;
-    return std::memcmp(x, y, 10) == 0 &&
+    return std::memcmp(x + 2, y + 2, 8) == 0 &&
            std::memcmp(x + length, y + length, size_t(6 * length)) == 0;
   };
   int prefix = 0;
@@ -155,7 +154,7 @@ void UndoHistory::Changed() {
 }
 
 store::Outcome UndoHistory::Undo() {
-  if (undo_.empty()) return store::Outcome::Refused(Tr("There is nothing to undo."));
+  if (undo_.empty()) return store::Outcome::Refused(QCoreApplication::translate("Undo", "There is nothing to undo."));
   const store::Outcome outcome = Apply(undo_.back(), /*undo=*/true);
   if (outcome.refused()) return outcome;
   bytes_ -= undo_.back().bytes;
@@ -166,7 +165,7 @@ store::Outcome UndoHistory::Undo() {
 }
 
 store::Outcome UndoHistory::Redo() {
-  if (redo_.empty()) return store::Outcome::Refused(Tr("There is nothing to redo."));
+  if (redo_.empty()) return store::Outcome::Refused(QCoreApplication::translate("Undo", "There is nothing to redo."));
   const store::Outcome outcome = Apply(redo_.back(), /*undo=*/false);
   if (outcome.refused()) return outcome;
   bytes_ += redo_.back().bytes;
@@ -190,10 +189,10 @@ store::Outcome UndoHistory::Apply(const Step& step, bool undo) {
     if (!Holds(files_, file, /*before=*/!undo)) {
       const QString name = QString::fromLatin1(store::Info(file.channel).file_name);
       return store::Outcome::Refused(
-          (undo ? Tr("This change cannot be undone: %1 has changed since it was made "
+          (undo ? QCoreApplication::translate("Undo", "This change cannot be undone: %1 has changed since it was made "
                      "(by a sync or another program), and undoing it would overwrite "
                      "that. Nothing was changed.")
-                : Tr("This change cannot be redone: %1 has changed since it was undone "
+                : QCoreApplication::translate("Undo", "This change cannot be redone: %1 has changed since it was undone "
                      "(by a sync or another program), and redoing it would overwrite "
                      "that. Nothing was changed."))
               .arg(name));
@@ -252,23 +251,23 @@ QString UndoHistory::Label(const Step& step, bool undo) {
     }
   }
   if (kinds == 1 && only == Channel::kAppoint) {
-    return undo ? Tr("Undo Appointment Change") : Tr("Redo Appointment Change");
+    return undo ? QCoreApplication::translate("Undo", "Undo Appointment Change") : QCoreApplication::translate("Undo", "Redo Appointment Change");
   }
   if (kinds == 1 && only == Channel::kNotes) {
-    return undo ? Tr("Undo Note Change") : Tr("Redo Note Change");
+    return undo ? QCoreApplication::translate("Undo", "Undo Note Change") : QCoreApplication::translate("Undo", "Redo Note Change");
   }
   if (kinds == 1 && only == Channel::kAddBook) {
-    return undo ? Tr("Undo Address Book Change") : Tr("Redo Address Book Change");
+    return undo ? QCoreApplication::translate("Undo", "Undo Address Book Change") : QCoreApplication::translate("Undo", "Redo Address Book Change");
   }
-  return undo ? Tr("Undo Changes") : Tr("Redo Changes");
+  return undo ? QCoreApplication::translate("Undo", "Undo Changes") : QCoreApplication::translate("Undo", "Redo Changes");
 }
 
 QString UndoHistory::UndoText() const {
-  return undo_.empty() ? Tr("Undo") : Label(undo_.back(), true);
+  return undo_.empty() ? QCoreApplication::translate("Undo", "Undo") : Label(undo_.back(), true);
 }
 
 QString UndoHistory::RedoText() const {
-  return redo_.empty() ? Tr("Redo") : Label(redo_.back(), false);
+  return redo_.empty() ? QCoreApplication::translate("Undo", "Redo") : Label(redo_.back(), false);
 }
 
 }  // namespace quorvel::undo
