@@ -297,7 +297,8 @@ Outcome Operation::Apply(ChangedFiles& changed) {
     const int bridged = std::max(1, kBridgedBytes / length);
     int run_start = 0;
     int run_end = 0;
-    for (int r = file.lowest; r <= file.highest; ++r) {
+    // (A file only cut back stages nothing.)
+    for (int r = file.lowest; file.highest != 0 && r <= file.highest; ++r) {
       if (!file.staged[r]) continue;
       const char* now = OnDisk(channel, r);
       const bool whole = qint64(r) * length <= file.size;

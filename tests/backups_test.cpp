@@ -27,9 +27,12 @@ Appointment Appt(const QString& id, const QString& subject) {
                      QStringLiteral("15"), QString()};
 }
 
+// `n` more of each, never named as one already there.
 void AddSome(DataFiles& files, int n) {
-  for (int i = 0; i < n; ++i) {
-    ASSERT_TRUE(AddAppointment(files, Appt(QStringLiteral("202601%1-1").arg(10 + i), "A")).stored());
+  static int added = 0;
+  for (int k = 0; k < n; ++k) {
+    const int i = added++;
+    ASSERT_TRUE(AddAppointment(files, Appt(QStringLiteral("2026%1-1").arg(1010 + i % 18 + 100 * (i / 18 % 9)), "A")).stored());
     ASSERT_TRUE(SaveNote(files, QStringLiteral("Note %1").arg(i), QString(200, 'n')).stored());
     AddressEntry e;
     e.surname = QStringLiteral("Surname%1").arg(i);
@@ -81,7 +84,7 @@ TEST_F(BackupsTest, ACopyPutsEveryFileBackExactlyAndKeepsWhatItReplaced) {
   // Everything changes: items added and removed, the sync state too.
   AddSome(files_, 2);
   ASSERT_TRUE(DeleteNote(files_, 0).stored());
-  ASSERT_TRUE(DeleteAppointment(files_, QStringLiteral("20260110-1")).stored());
+  ASSERT_TRUE(DeleteAppointment(files_, ReadAppointment(files_, 0).id).stored());
   SetUpSync(files_, QStringLiteral("t2"));
   const FolderState changed = Folder();
 
@@ -216,7 +219,9 @@ TEST_F(BackupsTest, ADailyCopyIsDueOncePerDay) {
 
 // A restore is one journaled operation: at every crash point every file is
 // as before or as in the copy.
-TEST(BackupsCrashTest, ARestoreIsAllOrNothingAtEveryCrashPoint) {
+class BackupsCrashTest : public SeamsFixture {};
+
+TEST_F(BackupsCrashTest, ARestoreIsAllOrNothingAtEveryCrashPoint) {
   auto kept = std::make_shared<QTemporaryDir>();
   auto path = std::make_shared<QString>();
   RunSweep("restore of a backup over changed files",

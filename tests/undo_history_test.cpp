@@ -172,6 +172,7 @@ TEST_F(UndoHistoryTest, AChangeMadeSinceRefusesTheUndoWithNothingWritten) {
 }
 
 TEST_F(UndoHistoryTest, MemoryIsBoundedAndTheOldestGoFirst) {
+  history_.reset();
   history_ = std::make_unique<UndoHistory>(files_, /*steps=*/5, /*bytes=*/64 * 1024);
   for (int i = 0; i < 8; ++i) {
     ASSERT_TRUE(SaveNote(files_, QStringLiteral("Note %1").arg(i), QStringLiteral("x")).stored());
@@ -312,7 +313,9 @@ TEST_F(UndoHistoryTest, WhatASyncReceivedIsUndoneAsAChangeToSend) {
 // what it held before two items were added, as the undo of that add
 // writes it): at every crash point the folder holds the one state or the
 // other, never a file cut short.
-TEST(UndoCrashTest, AnOperationThatCutsFilesBackIsAllOrNothing) {
+class UndoCrashTest : public SeamsFixture {};
+
+TEST_F(UndoCrashTest, AnOperationThatCutsFilesBackIsAllOrNothing) {
   auto kept = std::make_shared<FolderState>();
   RunSweep("files cut back to an earlier length",
            {[kept](const QString& dir) {

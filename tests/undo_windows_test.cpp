@@ -18,6 +18,7 @@
 #include "app/interchange_actions.h"
 #include "app/main_window.h"
 #include "app/restore_window.h"
+#include "app/ui.h"
 #include "backups/backups.h"
 #include "notes/note_file.h"
 #include "notes/notes_window.h"
@@ -195,7 +196,12 @@ TEST_F(UndoWindowsTest, TheRestoreWindowListsTheBackupsAndPutsOneBackByKeyboard)
   EXPECT_EQ(QAccessible::queryAccessibleInterface(&window)->text(QAccessible::Name),
             QStringLiteral("Restore"));
   // Keyboard: the list takes the focus first; Tab reaches Restore… then Close.
-  EXPECT_EQ(list->nextInFocusChain(), button);
+  QApplication::setActiveWindow(&window);
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), button);
+  QTest::keyClick(button, Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), window.findChild<QPushButton*>(QStringLiteral("cmdClose")));
 
   // Down to the older one; Enter asks, and "no" changes nothing.
   list->setFocus();
