@@ -27,7 +27,8 @@ bool KeepBeforeFirstSync(store::DataFiles& files, const SyncState& state, QStrin
 }  // namespace
 
 SyncReport SyncNow(store::DataFiles& files, const QString& password,
-                   std::function<void(const SyncProgress&)> progress) {
+                   std::function<void(const SyncProgress&)> progress,
+                   const TransportLimits& limits) {
   auto state = LoadState(files);
   SyncReport report;
   if (!state) {
@@ -39,7 +40,7 @@ SyncReport SyncNow(store::DataFiles& files, const QString& password,
     return report;
   }
   if (!KeepBeforeFirstSync(files, *state, &report.error)) return report;
-  DavClient client(state->settings.server, state->settings.user, password);
+  DavClient client(state->settings.server, state->settings.user, password, limits);
   SyncEngine engine(files, client);
   engine.set_progress(std::move(progress));
   return engine.Run();
