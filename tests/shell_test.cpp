@@ -266,7 +266,8 @@ TEST_F(MainWindowTest, FileMenuOpensOnRightButtonReleaseOverTheTabOnly) {
     }
   }
   EXPECT_EQ(items, QStringList({"View", ">Calendar", ">Address Book", ">Notes", "Import…",
-                                "Export…", "Sync…", "-", "Help", ">About", ">Help Topics", "-", "Exit"}));
+                                "Export…", "Sync…", "-", "Undo", "Redo", "Restore…", "-", "Help",
+                                ">About", ">Help Topics", "-", "Exit"}));
   for (const char* name : {"Calendar", "AddBook", "Notes", "Import", "Export", "About", "HTopics",
                            "Exit"}) {
     EXPECT_NE(MenuItem(name), nullptr) << name;
