@@ -18,6 +18,7 @@
 #include "app/instance.h"
 #include "app/main_window.h"
 #include "app/reminder_agent.h"
+#include "app/restore_window.h"
 #include "app/seams.h"
 #include "app/splash_window.h"
 #include "app/startup.h"
@@ -33,17 +34,20 @@
 #include "find/find_window.h"
 #include "help/help_page_window.h"
 #include "help/help_topics_window.h"
+#include "backups/backups.h"
 #include "notes/note_file.h"
 #include "notes/notes_window.h"
 #include "reminding/desktop_notifier.h"
 #include "reminding/keeper_lock.h"
 #include "reminding/reminder_keeper.h"
 #include "search/search.h"
+#include "undo/undo_history.h"
 
 namespace quorvel {
 
 Application::Application()
     : changes_(std::make_unique<DataChanges>(files_)),
+      history_(std::make_unique<undo::UndoHistory>(files_)),
       reminders_(std::make_unique<ReminderSchedule>(Now())) {
   InstallAccessibility();
   QObject::connect(changes_.get(), &DataChanges::DataChanged, changes_.get(),
@@ -58,6 +62,7 @@ Application::~Application() {
   StopKeepingReminders();
   // Tool windows first, the main window last.
   delete find_;
+  delete restore_;
   delete help_page_;
   delete help_topics_;
   delete address_editor_;
@@ -99,6 +104,26 @@ AddressBookWindow& Application::AddressBook() { return Lazy(address_book_); }
 AddressEditorWindow& Application::AddressEditor() { return Lazy(address_editor_); }
 HelpTopicsWindow& Application::HelpTopics() { return Lazy(help_topics_); }
 HelpPageWindow& Application::HelpPage() { return Lazy(help_page_); }
+RestoreWindow& Application::Restore() { return Lazy(restore_); }
+
+QString Application::BackupsFolder() const { return backups::BackupsFolderFor(files_.DataDir()); }
+
+store::Outcome Application::RestoreFrom(const QString& path) {
+  const store::Outcome outcome = backups::RestoreBackup(files_, path, BackupsFolder(), Now());
+  if (outcome.stored()) {
+    history_->Clear();
+    RefreshWindows();
+  }
+  return outcome;
+}
+
+void Application::RefreshWindows() {
+  UpdateTodayIndicator();
+  if (HasMonthCalendar()) MonthCalendar().MarkMonthCalendar();
+  if (HasActivities()) Activities().FillActivities();
+  if (HasNotes()) Notes().LoadNotesList();
+  if (HasAddressBook()) AddressBook().FillNameList();
+}
 
 FindWindow& Application::Find() {
   if (find_.isNull()) {
@@ -210,6 +235,8 @@ bool Application::OpenDataIn(const QString& dir) {
     }
     return false;
   }
+  // Opening may set up the files' headers: nothing a person could undo.
+  history_->Clear();
   return true;
 }
 
@@ -239,6 +266,13 @@ void Application::Start() {
     const qint64 left = wait_ms - elapsed.elapsed();
     if (left > 0) QThread::msleep(static_cast<unsigned long>(std::min<qint64>(left, kStartPassPauseMs)));
   } while (elapsed.elapsed() < wait_ms);
+
+  // The day's copy of the files, before anything is changed.
+  if (backups::DailyBackupDue(BackupsFolder(), Now())) {
+    const store::Outcome kept =
+        backups::TakeAutomaticBackup(files_, BackupsFolder(), backups::Reason::kDaily, Now());
+    if (kept.refused()) ShowMessage(kept.reason());
+  }
 
   Splash().hide();
   Splash().SetCloseVisible(true);

@@ -13,6 +13,7 @@
 #include <QString>
 
 #include "store/data_files.h"
+#include "store/outcome.h"
 
 namespace quorvel {
 
@@ -35,6 +36,10 @@ namespace search {
 struct Match;
 }
 class DataChanges;
+class RestoreWindow;
+namespace undo {
+class UndoHistory;
+}
 
 namespace reminding {
 class DesktopNotifier;
@@ -54,6 +59,18 @@ class Application {
   // a sync, an import): every open window listens and shows what the
   // files hold.
   DataChanges& Changes() { return *changes_; }
+
+  // The changes of this run, to undo and redo (recorded from the first
+  // change after the files were opened).
+  undo::UndoHistory& History() { return *history_; }
+  // Where the automatic backups of the data folder are kept.
+  QString BackupsFolder() const;
+  // Puts the backup at `path` back (what the files hold now is kept as a
+  // backup first); the history is cleared and every open window shows the
+  // files as they are now.
+  store::Outcome RestoreFrom(const QString& path);
+  // Every open window shows the files as they are now.
+  void RefreshWindows();
 
   // The folder the data files live in, chosen once at start-up; without
   // one, the working folder at the time Start() runs.
@@ -121,6 +138,7 @@ class Application {
   AddressEditorWindow& AddressEditor();
   HelpTopicsWindow& HelpTopics();
   HelpPageWindow& HelpPage();
+  RestoreWindow& Restore();
 
   // Find…: the search window, shown with its box focused (the main
   // window's Ctrl+F, from every window of the program).
@@ -147,6 +165,7 @@ class Application {
 
   store::DataFiles files_;
   std::unique_ptr<DataChanges> changes_;
+  std::unique_ptr<undo::UndoHistory> history_;
   std::unique_ptr<ReminderSchedule> reminders_;
   bool edit_mode_ = false;
   std::function<void()> process_end_;
@@ -173,6 +192,7 @@ class Application {
   QPointer<HelpTopicsWindow> help_topics_;
   QPointer<HelpPageWindow> help_page_;
   QPointer<FindWindow> find_;
+  QPointer<RestoreWindow> restore_;
 };
 
 }  // namespace quorvel

@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <QTextStream>
 
+#include "app/backup_command_line.h"
 #include "app/interchange_actions.h"
 #include "app/reminder_agent.h"
 #include "app/seams.h"
@@ -53,6 +54,9 @@ Invocation ErrorWithUsage(const QString& program, const QString& usage, const QS
 std::vector<CommandLineOptions> SubsystemCommandLines() {
   std::vector<CommandLineOptions> all;
   // Each subsystem adds one line here, in the order its commands run.
+
+  // Backup and restore, before anything changes the files.
+  all.push_back(BackupCommandLine());
 
   // Import and export.
   all.push_back(InterchangeCommandLine());

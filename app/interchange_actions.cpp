@@ -9,6 +9,7 @@
 #include "addressbook/address_book_window.h"
 #include "app/application.h"
 #include "app/seams.h"
+#include "backups/backups.h"
 #include "calendar/activities_window.h"
 #include "calendar/month_calendar_window.h"
 #include "interchange/command.h"
@@ -60,6 +61,13 @@ void ImportFromFiles(Application& app, QWidget* parent) {
            .arg(Translated(kCalendarFilter), Translated(kContactsFilter))},
       &filter);
   if (paths.isEmpty()) return;
+  // A copy of the files as they are, whatever the import brings.
+  const store::Outcome kept = backups::TakeAutomaticBackup(
+      app.files(), app.BackupsFolder(), backups::Reason::kImport, Now());
+  if (kept.refused()) {
+    ShowMessage(kept.reason());
+    return;
+  }
   interchange::EventOptions options;
   options.first_day = Now().date();
   const interchange::ImportSummary summary = interchange::ImportFiles(app.files(), paths, options);
@@ -124,6 +132,15 @@ CommandLineOptions InterchangeCommandLine() {
     if (!interchange::HasCommand(request)) return {};
     return [request](HeadlessContext& context) mutable {
       request.options.first_day = Now().date();
+      if (!request.import.isEmpty()) {
+        const store::Outcome kept = backups::TakeAutomaticBackup(
+            context.files, backups::BackupsFolderFor(context.files.DataDir()),
+            backups::Reason::kImport, Now());
+        if (kept.refused()) {
+          context.err << kept.reason() << '\n';
+          return 1;
+        }
+      }
       const int status = interchange::RunCommandOn(context.files, request, context.out, context.err);
       return status;
     };

@@ -21,6 +21,7 @@
 #include "app/splash_window.h"
 #include "app/sync_window.h"
 #include "app/ui.h"
+#include "app/undo_actions.h"
 #include "calendar/month_calendar_window.h"
 #include "calendar/reminders.h"
 #include "help/help_topics_window.h"
@@ -246,6 +247,9 @@ void MainWindow::BuildMenu() {
       ShowMessage(tr("Quorvel could not change the login start of its reminders."));
     }
   });
+
+  file_menu_->addSeparator()->setObjectName(QStringLiteral("SpaceUndo"));
+  AddUndoItems(app_, file_menu_, this);
 
   file_menu_->addSeparator()->setObjectName(QStringLiteral("Space"));
 

@@ -16,6 +16,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <optional>
@@ -35,6 +36,22 @@
 namespace quorvel::store {
 
 class Operation;
+
+// What one committed operation changed in one file: the records whose bytes
+// changed, each as it was and as it became (zero-filled past the end of the
+// file), and the file's length before and after.
+struct FileChange {
+  Channel channel = Channel::kAppoint;
+  qint64 size_before = 0;
+  qint64 size_after = 0;
+  std::vector<int> records;  // ascending
+  QByteArray before;         // record length bytes per entry of `records`
+  QByteArray after;
+};
+// What one committed operation changed, file by file in channel order.
+struct CommittedChange {
+  std::vector<FileChange> files;
+};
 
 // What one field of an item holds, for moving items without decoding them.
 enum class ValueKind { kText, kInteger };
@@ -123,6 +140,12 @@ class DataFiles {
 
   FileSystem& file_system() { return *file_system_; }
 
+  // Called after every committed operation that changed a file, with the
+  // before and after images of what it changed (for undo). Nothing is
+  // recorded while no recorder is set; an empty function removes it.
+  using CommitRecorder = std::function<void(const CommittedChange&)>;
+  void SetCommitRecorder(CommitRecorder recorder) { recorder_ = std::move(recorder); }
+
   // Hears of every change: after each operation whose Commit() changed at
   // least one file of the set (the four or an extra file), once, with the
   // files it changed, when the change is durable and the operation is over
@@ -137,6 +160,22 @@ class DataFiles {
 
  private:
   friend class Operation;
+
+// What one committed operation changed in one file: the records whose bytes
+// changed, each as it was and as it became (zero-filled past the end of the
+// file), and the file's length before and after.
+struct FileChange {
+  Channel channel = Channel::kAppoint;
+  qint64 size_before = 0;
+  qint64 size_after = 0;
+  std::vector<int> records;  // ascending
+  QByteArray before;         // record length bytes per entry of `records`
+  QByteArray after;
+};
+// What one committed operation changed, file by file in channel order.
+struct CommittedChange {
+  std::vector<FileChange> files;
+};
 
   struct Open {
     int handle = -1;
@@ -186,6 +225,7 @@ class DataFiles {
   int folder_handle_ = -1;
   std::array<Open, kChannelCount> open_;  // by ChannelIndex
   bool operation_active_ = false;
+  CommitRecorder recorder_;
   ChangeListeners change_listeners_;
 };
 
@@ -247,6 +287,11 @@ class Operation {
   QByteArray ReadRecord(Channel channel, int record) const;
   void WriteRecord(Channel channel, int record, const QByteArray& bytes);
   bool HasFile(Channel channel) const { return files_.IsOpen(channel); }
+
+  // Cuts the file to `length` bytes at commit, when it would be longer
+  // (an undo puts back the length a file had). The cut-off bytes are
+  // journaled like overwritten records, so a crash leaves the file whole.
+  void SetLength(Channel channel, qint64 length);
   DataFiles& files() const { return files_; }
 
   // Refuses the operation with `reason` (nothing will be written).
@@ -269,6 +314,7 @@ class Operation {
     int room = 0;
     std::vector<bool> staged;
     int lowest = 0, highest = 0;  // staged records lie within
+    qint64 cut = -1;  // the length to cut the file to, or -1
   };
 
   File& Touch(Channel channel) const;

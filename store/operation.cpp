@@ -231,6 +231,11 @@ void Operation::WriteCount(Channel channel, int count) {
                Variant{Variant::kInt16, static_cast<std::int16_t>(count)});
 }
 
+void Operation::SetLength(Channel channel, qint64 length) {
+  Q_ASSERT(!committed_ && length >= 0);
+  Touch(channel).cut = length;
+}
+
 void Operation::Refuse(const QString& reason) {
   if (!refused()) refusal_ = reason.isNull() ? QStringLiteral("") : reason;
 }
@@ -254,16 +259,19 @@ Outcome Operation::Apply(ChangedFiles& changed) {
     std::vector<std::pair<int, int>> runs;  // changed records, first to last
     JournalWriter journal;
     QByteArray journal_bytes = {};  // once finished
+    qint64 cut = -1;                // the length the file is cut to, or -1
+    FileChange change = {};         // for the recorder
   };
+  const bool recording = bool(files_.recorder_);
   std::vector<Plan> plans;
   for (Channel channel : kEveryChannel) {
     File& file = changes_[ChannelIndex(channel)];
-    if (file.highest == 0) continue;
+    if (file.highest == 0 && file.cut < 0) continue;
     const int length = Info(channel).record_length;
     const DataFiles::Open& open = files_.Require(channel);
     // What the staged records hold on disk now, in as few reads as possible.
     const int last_on_disk = int(std::min<qint64>((file.size + length - 1) / length, file.highest));
-    if (file.lowest <= last_on_disk) {
+    if (file.highest != 0 && file.lowest <= last_on_disk) {
       LoadBlocks(channel, (file.lowest - 1) / kBlockRecords, (last_on_disk - 1) / kBlockRecords);
     }
     Journal header;
@@ -273,6 +281,15 @@ Outcome Operation::Apply(ChangedFiles& changed) {
     header.file_name = Info(channel).file_name;
     Plan plan{channel, {}, JournalWriter(header, file.highest - file.lowest + 1)};
     JournalWriter& journal = plan.journal;
+    plan.change.channel = channel;
+    plan.change.size_before = file.size;
+    std::vector<int> journaled;
+    auto record_change = [&](int r, const char* before, const char* after) {
+      if (!recording) return;
+      plan.change.records.push_back(r);
+      plan.change.before.append(before, length);
+      plan.change.after.append(after, length);
+    };
     // Changed records a few unchanged ones apart go in one call: the ones
     // between are written again with the bytes they hold (a write call costs
     // more than a few kilobytes), so a move that leaves a group's spare
@@ -280,14 +297,19 @@ Outcome Operation::Apply(ChangedFiles& changed) {
     const int bridged = std::max(1, kBridgedBytes / length);
     int run_start = 0;
     int run_end = 0;
-    for (int r = file.lowest; r <= file.highest; ++r) {
+    // (A file only cut back stages nothing.)
+    for (int r = file.lowest; file.highest != 0 && r <= file.highest; ++r) {
       if (!file.staged[r]) continue;
       const char* now = OnDisk(channel, r);
       const bool whole = qint64(r) * length <= file.size;
       if (whole && std::memcmp(now, At(channel, r), length) == 0) continue;
       // A record wholly past the end needs no journal: cutting the file
       // back restores it.
-      if (qint64(r - 1) * length < file.size) journal.Add(r, now);
+      if (qint64(r - 1) * length < file.size) {
+        journal.Add(r, now);
+        journaled.push_back(r);
+      }
+      record_change(r, now, At(channel, r));
       if (run_start != 0 && r - run_end - 1 <= bridged) {
         for (int g = run_end + 1; g < r; ++g) {
           if (!file.staged[g]) {
@@ -301,8 +323,30 @@ Outcome Operation::Apply(ChangedFiles& changed) {
       run_end = r;
     }
     if (run_start != 0) plan.runs.emplace_back(run_start, run_end);
+    qint64 size_after = plan.runs.empty()
+                            ? file.size
+                            : std::max(file.size, qint64(plan.runs.back().second) * length);
+    // A cut keeps the bytes it takes off in the journal too: recovery
+    // writes them back and restores the recorded length.
+    if (file.cut >= 0 && file.cut < size_after) {
+      plan.cut = file.cut;
+      const int first_cut = int(file.cut / length) + 1;
+      const int last_cut = int((file.size + length - 1) / length);
+      std::vector<char> kept(length);
+      for (int r = first_cut; r <= last_cut; ++r) {
+        const bool done = std::binary_search(journaled.begin(), journaled.end(), r);
+        if (!done) journal.Add(r, OnDisk(channel, r));
+        const qint64 start = qint64(r - 1) * length;
+        const char* now = At(channel, r);
+        std::fill(kept.begin(), kept.end(), char(0));
+        if (file.cut > start) std::memcpy(kept.data(), now, size_t(file.cut - start));
+        if (!done) record_change(r, OnDisk(channel, r), kept.data());
+      }
+      size_after = file.cut;
+    }
+    plan.change.size_after = size_after;
     // A file none of whose records changes is left alone entirely.
-    if (plan.runs.empty()) continue;
+    if (plan.runs.empty() && plan.cut < 0) continue;
     plans.push_back(std::move(plan));
   }
   if (plans.empty()) return Outcome::Stored();
@@ -372,6 +416,13 @@ Outcome Operation::Apply(ChangedFiles& changed) {
       }
     }
   }
+  for (const Plan& plan : plans) {
+    if (plan.cut < 0) continue;
+    SystemError error;
+    if (!fs.Truncate(files_.Require(plan.channel).handle, plan.cut, &error)) {
+      files_.Fail(Doing::kSaving, plan.channel, error);
+    }
+  }
   for (const Plan& plan : plans) files_.Sync(plan.channel);
 
   // 3. Done: the journals go. Once the first is gone the operation counts as
@@ -387,6 +438,11 @@ Outcome Operation::Apply(ChangedFiles& changed) {
   // What was read stays with this operation only.
   for (File& file : changes_) file = File{};
   changed = ChangedFiles(channels);
+  if (recording) {
+    CommittedChange committed;
+    for (Plan& plan : plans) committed.files.push_back(std::move(plan.change));
+    files_.recorder_(committed);
+  }
   return Outcome::Stored();
 }
 

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "store/data_files.h"
 #include "store/fatal.h"
@@ -22,6 +23,20 @@ bool LegacyFits(Channel channel, const Journal& journal, qint64 size) {
   const ChannelInfo& info = Info(channel);
   const qint64 growth = qint64(std::max(info.group_size, 1)) * info.record_length;
   return size - journal.original_length <= growth;
+}
+
+// Whether `journal` holds every record between `size` and the length it
+// records, as a journal of an operation that cut its file does.
+bool HoldsCutBytes(const Journal& journal, qint64 size) {
+  if (journal.legacy || journal.record_length <= 0) return false;
+  const qint64 first = size / journal.record_length + 1;
+  const qint64 last = (journal.original_length + journal.record_length - 1) / journal.record_length;
+  if (last - first + 1 > qint64(journal.entries.size())) return false;
+  std::vector<bool> held(std::size_t(last - first + 1), false);
+  for (const Journal::Entry& e : journal.entries) {
+    if (e.record >= first && e.record <= last) held[std::size_t(e.record - first)] = true;
+  }
+  return std::all_of(held.begin(), held.end(), [](bool h) { return h; });
 }
 
 std::uint32_t Bit(Channel channel) { return std::uint32_t(1) << static_cast<int>(channel); }
@@ -66,13 +81,15 @@ DataFiles::Found DataFiles::Examine(Channel channel, bool act) {
 }
 
 bool DataFiles::Belongs(Channel channel, const Journal& journal) const {
-  // Files only grow while an operation runs: a journal recording a longer
-  // file than there is belongs to some other file.
+  // Files only grow while an operation runs, unless it cuts them back, and
+  // then the journal holds every record cut off: a journal recording a
+  // longer file than there is, without the bytes in between, belongs to
+  // some other file.
   const Open& file = Require(channel);
   SystemError error;
   const qint64 size = file_system_->Size(file.handle, &error);
   if (size < 0) Fail(Doing::kRestoring, channel, error);
-  return journal.original_length <= size &&
+  return (journal.original_length <= size || HoldsCutBytes(journal, size)) &&
          (journal.legacy ? LegacyFits(channel, journal, size)
                          : journal.file_name == Info(channel).file_name &&
                                SameFile(journal.identity, file.identity));

@@ -4,10 +4,27 @@
 #include <QMetaObject>
 #include <QThread>
 
+#include "backups/backups.h"
 #include "sync/password.h"
 #include "sync/sync_state.h"
 
 namespace quorvel::sync {
+namespace {
+
+// Before the first sync of a folder, a copy of its files as they are.
+// False, after saying why in `error`, when none could be made.
+bool KeepBeforeFirstSync(store::DataFiles& files, const SyncState& state, QString* error) {
+  if (!state.calendar_token.isEmpty() || !state.address_book_token.isEmpty() ||
+      !state.appointments.empty() || !state.entries.empty()) {
+    return true;
+  }
+  const store::Outcome kept = backups::TakeAutomaticBackup(
+      files, backups::BackupsFolderFor(files.DataDir()), backups::Reason::kFirstSync);
+  if (kept.refused()) *error = kept.reason();
+  return kept.stored();
+}
+
+}  // namespace
 
 SyncReport SyncNow(store::DataFiles& files, const QString& password,
                    std::function<void(const SyncProgress&)> progress,
@@ -22,6 +39,7 @@ SyncReport SyncNow(store::DataFiles& files, const QString& password,
     report.error = QCoreApplication::translate("Sync", "Sync is not set up: choose \"Sync…\" in the menu first.");
     return report;
   }
+  if (!KeepBeforeFirstSync(files, *state, &report.error)) return report;
   DavClient client(state->settings.server, state->settings.user, password, limits);
   SyncEngine engine(files, client);
   engine.set_progress(std::move(progress));
@@ -55,6 +73,11 @@ void BackgroundSync::Start(const QString& given_password) {
     emit Finished(false, state ? QCoreApplication::translate("Sync", "Sync is not set up.")
                                : QCoreApplication::translate("Sync", "The sync state in Sync.dat is damaged. Set "
                                                 "up sync again to start over."));
+    return;
+  }
+  QString not_kept;
+  if (!KeepBeforeFirstSync(files_, *state, &not_kept)) {
+    emit Finished(false, not_kept);
     return;
   }
   running_ = true;

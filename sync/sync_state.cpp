@@ -1,5 +1,7 @@
 #include "sync/sync_state.h"
 
+#include <algorithm>
+
 #include <QList>
 
 #include "store/journal.h"
@@ -174,6 +176,29 @@ void NoteAppointmentRemoved(store::Operation& op, int index) {
   const SyncState before = *state;
   ShiftAfterRemoval(*state, index);
   if (*state != before) SaveState(op.files(), op, *state);
+}
+
+void NoteAppointmentsMoved(store::Operation& op, const std::function<int(int)>& place) {
+  if (!op.HasFile(kFile)) return;
+  std::optional<SyncState> state = LoadState(op);
+  if (!state) return;
+  const SyncState before = *state;
+  for (Link& link : state->appointments) {
+    if (link.index >= 0) link.index = std::max(place(link.index), -1);
+  }
+  if (*state != before) SaveState(op.files(), op, *state);
+}
+
+std::optional<SyncState> StateInFile(const QByteArray& file) {
+  struct Reader {
+    const QByteArray& bytes;
+    QByteArray ReadRecord(Channel, int record) const {
+      QByteArray out = bytes.mid(qsizetype(record - 1) * RecordLength(), RecordLength());
+      out.resize(RecordLength(), '\0');
+      return out;
+    }
+  };
+  return Load(Reader{file});
 }
 
 void NoteEntryRenamed(store::Operation& op, const QString& old_key, const QString& new_key) {

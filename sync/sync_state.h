@@ -10,6 +10,7 @@
 // key, which is unique; a rename moves the link (NoteEntryRenamed).
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -82,6 +83,16 @@ void SaveState(store::DataFiles& files, store::Operation& op, const SyncState& s
 void NoteAppointmentRemoved(store::Operation& op, int index);
 // The entry with key `old_key` is now stored under `new_key`.
 void NoteEntryRenamed(store::Operation& op, const QString& old_key, const QString& new_key);
+
+// An undo or a redo turned Appoint.dat into another version of itself: the
+// appointment now at position i is afterwards at `place(i)`, or gone when
+// that is -1. The links follow the appointments, so the next sync sends the
+// change as one made here (an edit, a removal, or a new appointment).
+void NoteAppointmentsMoved(store::Operation& op, const std::function<int(int)>& place);
+
+// The state held by `file`, the whole bytes of a Sync.dat; an empty state
+// for an empty file, nothing when damaged.
+std::optional<SyncState> StateInFile(const QByteArray& file);
 
 // In-memory forms of the same moves.
 void ShiftAfterRemoval(SyncState& state, int index);

@@ -7,12 +7,16 @@
 //     --gtest_filter='Screens.*'
 #include <QApplication>
 #include <QDir>
+#include <QProcess>
 #include <QStyleFactory>
+#include <QThread>
 #include <QTimer>
 #include <QTranslator>
 
 #include "addressbook/address_editor_window.h"
+#include "app/restore_window.h"
 #include "app/ui.h"
+#include "backups/backups.h"
 #include "every_window.h"
 #include "test_support.h"
 
@@ -86,6 +90,47 @@ TEST_F(Screens, DISABLED_EveryChangedWindow) {
   QApplication::setPalette(original);
   QCoreApplication::removeTranslator(&translator);
   QLocale::setDefault(original_locale);
+}
+
+// The Restore window over two backups, taken from the X server itself
+// ("import -window root") as well as rendered.
+TEST_F(Screens, DISABLED_RestoreWindow) {
+  const QString out = qEnvironmentVariable("QUORVEL_SCREENS");
+  ASSERT_FALSE(out.isEmpty());
+  QDir().mkpath(out);
+  const QPalette original = QApplication::palette();
+  if (qEnvironmentVariableIsSet("QUORVEL_SCREENS_DARK")) {
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setPalette(Dark());
+  }
+  QTranslator translator;
+  const QString language = qEnvironmentVariable("QUORVEL_SCREENS_LANGUAGE");
+  if (!language.isEmpty()) {
+    ASSERT_TRUE(translator.load(QStringLiteral(":/i18n/quorvel_%1.qm").arg(language)));
+    QCoreApplication::installTranslator(&translator);
+    QLocale::setDefault(QLocale(language));
+  }
+  auto app = std::make_unique<Application>();
+  app->SetProcessEnd([] {});
+  app->OpenDataIn(dir_.path());
+  StoreSampleData(app->files());
+  backups::TakeAutomaticBackup(app->files(), app->BackupsFolder(), backups::Reason::kDaily,
+                               QDateTime(QDate(2026, 1, 6), QTime(8, 0)));
+  backups::TakeAutomaticBackup(app->files(), app->BackupsFolder(), backups::Reason::kImport,
+                               QDateTime(QDate(2026, 1, 7), QTime(9, 12)));
+  RestoreWindow& window = app->Restore();
+  OpenToolWindow(window);
+  CentreOnScreen(window);
+  for (int i = 0; i < 20; ++i) {
+    QApplication::processEvents();
+    QThread::msleep(20);
+  }
+  window.grab().save(out + QStringLiteral("/restore.png"));
+  QProcess::execute(QStringLiteral("import"),
+                    {QStringLiteral("-window"), QStringLiteral("root"), out + QStringLiteral("/restore_root.png")});
+  app.reset();
+  QApplication::setPalette(original);
+  QCoreApplication::removeTranslator(&translator);
 }
 
 }  // namespace

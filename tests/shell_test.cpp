@@ -266,7 +266,8 @@ TEST_F(MainWindowTest, FileMenuOpensOnRightButtonReleaseOverTheTabOnly) {
     }
   }
   EXPECT_EQ(items, QStringList({"View", ">Calendar", ">Address Book", ">Notes", "Import…",
-                                "Export…", "Sync…", "Remind me when Quorvel is closed", "-", "Help",
+                                "Export…", "Sync…", "Find…", "Remind me when Quorvel is closed", "-", "Undo",
+                                "Redo", "Restore…", "-", "Help",
                                 ">About", ">Help Topics", "-", "Exit"}));
   for (const char* name : {"Calendar", "AddBook", "Notes", "Import", "Export", "About", "HTopics",
                            "Exit"}) {

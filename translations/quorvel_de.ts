@@ -9,6 +9,69 @@
     </message>
 </context>
 <context>
+    <name>Backups</name>
+    <message>
+        <source>Write a copy of every data file (compressed, in one file) into the folder dir, without opening a window.</source>
+        <translation>Schreibt eine Kopie aller Datendateien (komprimiert, in einer Datei) in den Ordner, ohne ein Fenster zu öffnen.</translation>
+    </message>
+    <message>
+        <source>dir</source>
+        <translation>Ordner</translation>
+    </message>
+    <message>
+        <source>Put the data files back as the copy backup holds them, without opening a window; what they held is kept as an automatic backup first.</source>
+        <translation>Spielt die Datendateien so zurück, wie die Sicherung sie enthält, ohne ein Fenster zu öffnen; was sie enthielten, wird vorher als automatische Sicherung aufbewahrt.</translation>
+    </message>
+    <message>
+        <source>backup</source>
+        <translation>Sicherung</translation>
+    </message>
+    <message>
+        <source>A backup needs a folder, a restore the name of a backup file.</source>
+        <translation>Eine Sicherung braucht einen Ordner, das Zurückspielen den Namen einer Sicherungsdatei.</translation>
+    </message>
+    <message>
+        <source>Backup written: %1 (%2 appointments, %3 notes, %4 entries).</source>
+        <translation>Sicherung geschrieben: %1 (%2 Termine, %3 Notizen, %4 Einträge).</translation>
+    </message>
+    <message>
+        <source>Restored: %1 (%2 appointments, %3 notes, %4 entries).</source>
+        <translation>Zurückgespielt: %1 (%2 Termine, %3 Notizen, %4 Einträge).</translation>
+    </message>
+    <message>
+        <source>Daily</source>
+        <translation>Täglich</translation>
+    </message>
+    <message>
+        <source>Before import</source>
+        <translation>Vor dem Import</translation>
+    </message>
+    <message>
+        <source>Before first sync</source>
+        <translation>Vor dem ersten Abgleich</translation>
+    </message>
+    <message>
+        <source>Before restore</source>
+        <translation>Vor dem Zurückspielen</translation>
+    </message>
+    <message>
+        <source>By command</source>
+        <translation>Per Befehl</translation>
+    </message>
+    <message>
+        <source>No backup could be made: the folder %1 cannot be created.</source>
+        <translation>Es konnte keine Sicherung angelegt werden: Der Ordner %1 lässt sich nicht anlegen.</translation>
+    </message>
+    <message>
+        <source>No backup could be made in %1: %2</source>
+        <translation>In %1 konnte keine Sicherung angelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>The backup %1 cannot be read or is damaged. Nothing was changed.</source>
+        <translation>Die Sicherung %1 lässt sich nicht lesen oder ist beschädigt. Es wurde nichts geändert.</translation>
+    </message>
+</context>
+<context>
     <name>Calendar</name>
     <message>
         <source>Birthday - </source>
@@ -969,6 +1032,69 @@
     </message>
 </context>
 <context>
+    <name>Undo</name>
+    <message>
+        <source>Restore…</source>
+        <translation>Sicherung zurückspielen…</translation>
+    </message>
+    <message>
+        <source>There is nothing to undo.</source>
+        <translation>Es gibt nichts rückgängig zu machen.</translation>
+    </message>
+    <message>
+        <source>There is nothing to redo.</source>
+        <translation>Es gibt nichts wiederherzustellen.</translation>
+    </message>
+    <message>
+        <source>This change cannot be undone: %1 has changed since it was made (by a sync or another program), and undoing it would overwrite that. Nothing was changed.</source>
+        <translation>Diese Änderung lässt sich nicht rückgängig machen: %1 wurde seitdem geändert (durch einen Abgleich oder ein anderes Programm), und das Rückgängigmachen würde das überschreiben. Es wurde nichts geändert.</translation>
+    </message>
+    <message>
+        <source>This change cannot be redone: %1 has changed since it was undone (by a sync or another program), and redoing it would overwrite that. Nothing was changed.</source>
+        <translation>Diese Änderung lässt sich nicht wiederherstellen: %1 wurde geändert, seit sie rückgängig gemacht wurde (durch einen Abgleich oder ein anderes Programm), und das Wiederherstellen würde das überschreiben. Es wurde nichts geändert.</translation>
+    </message>
+    <message>
+        <source>Undo Appointment Change</source>
+        <translation>Terminänderung rückgängig machen</translation>
+    </message>
+    <message>
+        <source>Redo Appointment Change</source>
+        <translation>Terminänderung wiederherstellen</translation>
+    </message>
+    <message>
+        <source>Undo Note Change</source>
+        <translation>Notizänderung rückgängig machen</translation>
+    </message>
+    <message>
+        <source>Redo Note Change</source>
+        <translation>Notizänderung wiederherstellen</translation>
+    </message>
+    <message>
+        <source>Undo Address Book Change</source>
+        <translation>Adressbuchänderung rückgängig machen</translation>
+    </message>
+    <message>
+        <source>Redo Address Book Change</source>
+        <translation>Adressbuchänderung wiederherstellen</translation>
+    </message>
+    <message>
+        <source>Undo Changes</source>
+        <translation>Änderungen rückgängig machen</translation>
+    </message>
+    <message>
+        <source>Redo Changes</source>
+        <translation>Änderungen wiederherstellen</translation>
+    </message>
+    <message>
+        <source>Undo</source>
+        <translation>Rückgängig</translation>
+    </message>
+    <message>
+        <source>Redo</source>
+        <translation>Wiederherstellen</translation>
+    </message>
+</context>
+<context>
     <name>quorvel::ActivitiesWindow</name>
     <message>
         <source>Activities</source>
@@ -1734,6 +1860,77 @@ Termin</translation>
     <message>
         <source>Missed Reminder</source>
         <translation>Verpasste Erinnerung</translation>
+    </message>
+</context>
+<context>
+    <name>quorvel::RestoreWindow</name>
+    <message>
+        <source>Restore</source>
+        <translation>Sicherung zurückspielen</translation>
+    </message>
+    <message>
+        <source>Quorvel keeps a copy of all its files once a day, before every import and before the first sync. Choose one to put back:</source>
+        <translation>Quorvel legt einmal am Tag, vor jedem Import und vor dem ersten Abgleich eine Kopie aller seiner Dateien an. Wählen Sie die, die zurückgespielt werden soll:</translation>
+    </message>
+    <message>
+        <source>Backups</source>
+        <translation>Sicherungen</translation>
+    </message>
+    <message>
+        <source>The backups of this data folder, newest first</source>
+        <translation>Die Sicherungen dieses Datenordners, die neueste zuerst</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>Datum</translation>
+    </message>
+    <message>
+        <source>Taken</source>
+        <translation>Anlass</translation>
+    </message>
+    <message>
+        <source>Appointments</source>
+        <translation>Termine</translation>
+    </message>
+    <message>
+        <source>Notes</source>
+        <translation>Notizen</translation>
+    </message>
+    <message>
+        <source>Entries</source>
+        <translation>Einträge</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Größe</translation>
+    </message>
+    <message>
+        <source>&amp;Restore…</source>
+        <translation>&amp;Zurückspielen…</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>S&amp;chließen</translation>
+    </message>
+    <message>
+        <source>There are no backups of this data folder yet.</source>
+        <translation>Von diesem Datenordner gibt es noch keine Sicherungen.</translation>
+    </message>
+    <message>
+        <source>Backups kept: %1, taking %2 in all, in %3 (the newest %4 are kept).</source>
+        <translation>Aufbewahrte Sicherungen: %1, zusammen %2, in %3 (die neuesten %4 werden aufbewahrt).</translation>
+    </message>
+    <message>
+        <source>Put back the backup of %1?
+
+It holds %2 appointments, %3 notes and %4 address book entries. They replace everything the files hold now: %5 appointments, %6 notes and %7 entries. What the files hold now is kept as a backup first, so this can be reversed with Restore… as well.</source>
+        <translation>Die Sicherung vom %1 zurückspielen?
+
+Sie enthält %2 Termine, %3 Notizen und %4 Adressbucheinträge. Sie ersetzen alles, was die Dateien jetzt enthalten: %5 Termine, %6 Notizen und %7 Einträge. Was die Dateien jetzt enthalten, wird vorher gesichert; auch das lässt sich also mit „Sicherung zurückspielen…“ rückgängig machen.</translation>
+    </message>
+    <message>
+        <source>The backup of %1 was put back.</source>
+        <translation>Die Sicherung vom %1 wurde zurückgespielt.</translation>
     </message>
 </context>
 <context>

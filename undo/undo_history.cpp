@@ -1,0 +1,273 @@
+#include "undo/undo_history.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <QCoreApplication>
+
+#include "store/record_codec.h"
+#include "sync/sync_state.h"
+
+namespace quorvel::undo {
+namespace {
+
+using store::Channel;
+using store::FileChange;
+
+int Length(Channel channel) { return store::Info(channel).record_length; }
+
+// The image of record entry `i` of `change`, as it was (`before`) or became.
+QByteArrayView Image(const FileChange& change, std::size_t i, bool before) {
+  const int length = Length(change.channel);
+  const QByteArray& bytes = before ? change.before : change.after;
+  return QByteArrayView(bytes.constData() + qsizetype(i) * length, length);
+}
+
+// Whether the file holds exactly what `change` left (`before` false) or
+// found (`before` true) in every record it changed, and has that length.
+bool Holds(const store::DataFiles& files, const FileChange& change, bool before) {
+  if (!files.IsOpen(change.channel)) return false;
+  if (files.FileSize(change.channel) != (before ? change.size_before : change.size_after)) {
+    return false;
+  }
+  if (change.records.empty()) return true;
+  const int length = Length(change.channel);
+  const int first = change.records.front();
+  const QByteArray now = files.ReadRecords(change.channel, first, change.records.back() - first + 1);
+  for (std::size_t i = 0; i < change.records.size(); ++i) {
+    const QByteArrayView at(now.constData() + qsizetype(change.records[i] - first) * length, length);
+    if (at != Image(change, i, before)) return false;
+  }
+  return true;
+}
+
+// Stages, in `op`, the file as `change` found it (`before`) or left it.
+void Stage(store::Operation& op, const FileChange& change, bool before) {
+  const int length = Length(change.channel);
+  const qint64 size = before ? change.size_before : change.size_after;
+  for (std::size_t i = 0; i < change.records.size(); ++i) {
+    const int record = change.records[i];
+    if (qint64(record - 1) * length >= size) continue;  // cut off below
+    op.WriteRecord(change.channel, record, Image(change, i, before).toByteArray());
+  }
+  op.SetLength(change.channel, size);
+}
+
+// Where each appointment now in Appoint.dat stands once `change` is turned
+// into its `before` (or after) side: unchanged items at the start and the
+// end keep their order; the changed ones between are paired in order, and
+// those left over are gone. Compared by what an appointment is (its date
+// and fields), not its ID, which a removal renumbers.
+std::function<int(int)> AppointmentPlaces(const store::DataFiles& files, const FileChange& change,
+                                          bool before) {
+  constexpr Channel kFile = Channel::kAppoint;
+  const int group = store::Info(kFile).group_size;
+  const int length = Length(kFile);
+  const int count_record = store::CountRecord(kFile);
+  const int from_count = files.ReadCount(kFile);
+  int to_count = from_count;
+  for (std::size_t i = 0; i < change.records.size(); ++i) {
+    if (change.records[i] == count_record) {
+      to_count = store::CountOf(kFile, store::DecodeVariantRecord(
+                                           Image(change, i, before).toByteArray()));
+    }
+  }
+  const int records = std::max(from_count, to_count) * group;
+  const QByteArray from = files.ReadRecords(kFile, 1, std::max(records, 1));
+  QByteArray to = from;
+  for (std::size_t i = 0; i < change.records.size(); ++i) {
+    const int r = change.records[i];
+    if (r > records) break;
+    std::memcpy(to.data() + qsizetype(r - 1) * length, Image(change, i, before).data(),
+                size_t(length));
+  }
+  // The ID's date (its first 8 characters, after the 2-byte length: the
+  // ordinal after it may be renumbered), then fields 2 to 7 whole.
+  auto same = [&](int a, int b) {
+    const char* x = from.constData() + qsizetype(a) * group * length;
+    const char* y = to.constData() + qsizetype(b) * group * length;
+    return std::memcmp(x + 2, y + 2, 8) == 0 &&
+           std::memcmp(x + length, y + length, size_t(6 * length)) == 0;
+  };
+  int prefix = 0;
+  while (prefix < from_count && prefix < to_count && same(prefix, prefix)) ++prefix;
+  int suffix = 0;
+  while (prefix + suffix < from_count && prefix + suffix < to_count &&
+         same(from_count - 1 - suffix, to_count - 1 - suffix)) {
+    ++suffix;
+  }
+  const int paired = std::min(from_count, to_count) - prefix - suffix;
+  return [=](int i) {
+    if (i < prefix) return i;
+    if (i >= from_count) return -1;
+    if (i >= from_count - suffix) return i - from_count + to_count;
+    return i - prefix < paired ? i : -1;
+  };
+}
+
+}  // namespace
+
+UndoHistory::UndoHistory(store::DataFiles& files, int step_limit, qint64 byte_limit)
+    : files_(files), step_limit_(step_limit), byte_limit_(byte_limit) {
+  files_.SetCommitRecorder([this](const store::CommittedChange& change) { Record(change); });
+}
+
+UndoHistory::~UndoHistory() { files_.SetCommitRecorder({}); }
+
+void UndoHistory::Record(const store::CommittedChange& change) {
+  if (applying_) return;
+  Step step;
+  bool items = false;
+  for (const FileChange& file : change.files) {
+    items = items || file.channel != Channel::kSync;
+    step.bytes += file.before.size() + file.after.size();
+    step.files.push_back(file);
+  }
+  // The sync file's own bookkeeping alone is nothing a person changed.
+  if (!items) return;
+  redo_.clear();
+  if (step.bytes > byte_limit_) {
+    // Too large to keep: and what came before it can no longer be reached.
+    undo_.clear();
+    bytes_ = 0;
+    Changed();
+    return;
+  }
+  bytes_ += step.bytes;
+  undo_.push_back(std::move(step));
+  while (int(undo_.size()) > step_limit_ || bytes_ > byte_limit_) {
+    bytes_ -= undo_.front().bytes;
+    undo_.erase(undo_.begin());
+  }
+  Changed();
+}
+
+void UndoHistory::Clear() {
+  undo_.clear();
+  redo_.clear();
+  bytes_ = 0;
+  Changed();
+}
+
+void UndoHistory::Changed() {
+  if (changed_) changed_();
+}
+
+store::Outcome UndoHistory::Undo() {
+  if (undo_.empty()) return store::Outcome::Refused(QCoreApplication::translate("Undo", "There is nothing to undo."));
+  const store::Outcome outcome = Apply(undo_.back(), /*undo=*/true);
+  if (outcome.refused()) return outcome;
+  bytes_ -= undo_.back().bytes;
+  redo_.push_back(std::move(undo_.back()));
+  undo_.pop_back();
+  Changed();
+  return outcome;
+}
+
+store::Outcome UndoHistory::Redo() {
+  if (redo_.empty()) return store::Outcome::Refused(QCoreApplication::translate("Undo", "There is nothing to redo."));
+  const store::Outcome outcome = Apply(redo_.back(), /*undo=*/false);
+  if (outcome.refused()) return outcome;
+  bytes_ += redo_.back().bytes;
+  undo_.push_back(std::move(redo_.back()));
+  redo_.pop_back();
+  Changed();
+  return outcome;
+}
+
+store::Outcome UndoHistory::Apply(const Step& step, bool undo) {
+  // The files must hold what the other side of the change left, record for
+  // record: anything else was changed since and would be overwritten.
+  const FileChange* sync = nullptr;
+  const FileChange* appointments = nullptr;
+  for (const FileChange& file : step.files) {
+    if (file.channel == Channel::kSync) {
+      sync = &file;
+      continue;
+    }
+    if (file.channel == Channel::kAppoint) appointments = &file;
+    if (!Holds(files_, file, /*before=*/!undo)) {
+      const QString name = QString::fromLatin1(store::Info(file.channel).file_name);
+      return store::Outcome::Refused(
+          (undo ? QCoreApplication::translate("Undo", "This change cannot be undone: %1 has changed since it was made "
+                     "(by a sync or another program), and undoing it would overwrite "
+                     "that. Nothing was changed.")
+                : QCoreApplication::translate("Undo", "This change cannot be redone: %1 has changed since it was undone "
+                     "(by a sync or another program), and redoing it would overwrite "
+                     "that. Nothing was changed."))
+              .arg(name));
+    }
+  }
+
+  store::Operation op(files_);
+  for (const FileChange& file : step.files) {
+    if (file.channel != Channel::kSync) Stage(op, file, /*before=*/undo);
+  }
+  // The sync file comes back byte for byte only when nothing has changed it
+  // since and the change was made here (its server tokens stayed the same):
+  // a change a sync received is undone as a change made here, to be sent.
+  bool exact = false;
+  if (sync && sync::HasSyncFile(files_) && Holds(files_, *sync, /*before=*/!undo)) {
+    const qint64 size = files_.FileSize(Channel::kSync);
+    const int length = Length(Channel::kSync);
+    QByteArray now = files_.ReadRecords(Channel::kSync, 1, int((size + length - 1) / length));
+    now.truncate(size);
+    QByteArray other = now;
+    const qint64 other_size = undo ? sync->size_before : sync->size_after;
+    other.resize(std::max<qint64>(other_size, qint64(sync->records.empty() ? 0
+                                                      : sync->records.back()) * length),
+                 '\0');
+    for (std::size_t i = 0; i < sync->records.size(); ++i) {
+      std::memcpy(other.data() + qsizetype(sync->records[i] - 1) * length,
+                  Image(*sync, i, undo).data(), size_t(length));
+    }
+    other.truncate(other_size);
+    const auto a = sync::StateInFile(now);
+    const auto b = sync::StateInFile(other);
+    exact = a && b && a->calendar_token == b->calendar_token &&
+            a->address_book_token == b->address_book_token;
+  }
+  if (exact) {
+    Stage(op, *sync, /*before=*/undo);
+  } else if (appointments && sync::HasSyncFile(files_)) {
+    sync::NoteAppointmentsMoved(op, AppointmentPlaces(files_, *appointments, /*before=*/undo));
+  }
+  applying_ = true;
+  const store::Outcome outcome = op.Commit();
+  applying_ = false;
+  return outcome;
+}
+
+QString UndoHistory::Label(const Step& step, bool undo) {
+  int kinds = 0;
+  Channel only = Channel::kSync;
+  for (const FileChange& file : step.files) {
+    if (file.channel == Channel::kSync) continue;
+    // The photo file goes with the address book.
+    const Channel kind = file.channel == Channel::kPhotoF ? Channel::kAddBook : file.channel;
+    if (kind != only) {
+      ++kinds;
+      only = kind;
+    }
+  }
+  if (kinds == 1 && only == Channel::kAppoint) {
+    return undo ? QCoreApplication::translate("Undo", "Undo Appointment Change") : QCoreApplication::translate("Undo", "Redo Appointment Change");
+  }
+  if (kinds == 1 && only == Channel::kNotes) {
+    return undo ? QCoreApplication::translate("Undo", "Undo Note Change") : QCoreApplication::translate("Undo", "Redo Note Change");
+  }
+  if (kinds == 1 && only == Channel::kAddBook) {
+    return undo ? QCoreApplication::translate("Undo", "Undo Address Book Change") : QCoreApplication::translate("Undo", "Redo Address Book Change");
+  }
+  return undo ? QCoreApplication::translate("Undo", "Undo Changes") : QCoreApplication::translate("Undo", "Redo Changes");
+}
+
+QString UndoHistory::UndoText() const {
+  return undo_.empty() ? QCoreApplication::translate("Undo", "Undo") : Label(undo_.back(), true);
+}
+
+QString UndoHistory::RedoText() const {
+  return redo_.empty() ? QCoreApplication::translate("Undo", "Redo") : Label(redo_.back(), false);
+}
+
+}  // namespace quorvel::undo
