@@ -160,7 +160,7 @@ Invocation ParseCommandLine(const QStringList& arguments, const QString& current
   if (parser.isSet(day_option)) {
     result.open_day = QDate::fromString(parser.value(day_option), Qt::ISODate);
     if (!result.open_day.isValid() || parser.value(day_option).size() != 10) {
-      return Error(program, QCoreApplication::translate("CommandLine", "'%1' is not a date of the form YYYY-MM-DD.").arg(parser.value(day_option)));
+      return Error(QCoreApplication::translate("CommandLine", "'%1' is not a date of the form YYYY-MM-DD.").arg(parser.value(day_option)));
     }
   }
 
@@ -179,10 +179,10 @@ Invocation ParseCommandLine(const QStringList& arguments, const QString& current
     if (!subsystem.take_agent) continue;
     QString error;
     AgentCommand agent = subsystem.take_agent(parser, error);
-    if (!error.isEmpty()) return Error(program, error);
+    if (!error.isEmpty()) return Error(error);
     if (!agent) continue;
     if (result.agent || !result.commands.empty() || result.open_day.isValid()) {
-      return Error(program, QCoreApplication::translate("CommandLine", "--reminders runs alone, without other commands."));
+      return Error(QCoreApplication::translate("CommandLine", "--reminders runs alone, without other commands."));
     }
     result.agent = std::move(agent);
   }
