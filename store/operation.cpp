@@ -291,10 +291,25 @@ Outcome Operation::Apply() {
     if (file.highest == 0) continue;
     const int length = Info(channel).record_length;
     const DataFiles::Open& open = files_.Require(channel);
-    // What the staged records hold on disk now, in as few reads as possible.
+    // What the staged records hold on disk now, in as few reads as possible,
+    // and only the blocks that hold one: a change at each end of a file
+    // reads two blocks, not everything between.
     const int last_on_disk = int(std::min<qint64>((file.size + length - 1) / length, file.highest));
     if (file.lowest <= last_on_disk) {
-      LoadBlocks(channel, (file.lowest - 1) / kBlockRecords, (last_on_disk - 1) / kBlockRecords);
+      const int last_block = (last_on_disk - 1) / kBlockRecords;
+      const auto staged_in = [&file](int block) {
+        return StagedInRange(file.staged, block * kBlockRecords + 1, (block + 1) * kBlockRecords);
+      };
+      for (int b = (file.lowest - 1) / kBlockRecords; b <= last_block;) {
+        if (!staged_in(b)) {
+          ++b;
+          continue;
+        }
+        int e = b;
+        while (e < last_block && staged_in(e + 1)) ++e;
+        LoadBlocks(channel, b, e);
+        b = e + 1;
+      }
     }
     Journal header;
     header.record_length = length;
