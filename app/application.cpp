@@ -13,6 +13,7 @@
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_editor_window.h"
 #include "app/accessibility.h"
+#include "app/data_changes.h"
 #include "app/instance.h"
 #include "app/main_window.h"
 #include "app/seams.h"
@@ -33,8 +34,16 @@
 
 namespace quorvel {
 
-Application::Application() : reminders_(std::make_unique<ReminderSchedule>(Now())) {
+Application::Application()
+    : changes_(std::make_unique<DataChanges>(files_)),
+      reminders_(std::make_unique<ReminderSchedule>(Now())) {
   InstallAccessibility();
+  QObject::connect(changes_.get(), &DataChanges::DataChanged, changes_.get(),
+                   [this](store::ChangedFiles changed) {
+                     if (changed.Has(store::Channel::kAppoint) && !main_.isNull()) {
+                       UpdateTodayIndicator();
+                     }
+                   });
 }
 
 Application::~Application() {

@@ -27,6 +27,7 @@ class HelpTopicsWindow;
 class HelpPageWindow;
 class ReminderSchedule;
 class InstanceServer;
+class DataChanges;
 
 class Application {
  public:
@@ -36,6 +37,10 @@ class Application {
   Application& operator=(const Application&) = delete;
 
   store::DataFiles& files() { return files_; }
+  // DataChanged after every change to the files, whoever made it (a window,
+  // a sync, an import): every open window listens and shows what the
+  // files hold.
+  DataChanges& Changes() { return *changes_; }
 
   // The folder the data files live in, chosen once at start-up; without
   // one, the working folder at the time Start() runs.
@@ -93,6 +98,7 @@ class Application {
   Window& Lazy(QPointer<Window>& slot);
 
   store::DataFiles files_;
+  std::unique_ptr<DataChanges> changes_;
   std::unique_ptr<ReminderSchedule> reminders_;
   bool edit_mode_ = false;
   std::function<void()> process_end_;

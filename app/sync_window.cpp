@@ -184,8 +184,10 @@ void SyncWindow::SetBusy(bool busy, const QString& status) {
 void SyncWindow::FindCollections() {
   if (busy_ || runner_.running()) return;
   const QUrl server(server_->text().trimmed());
-  if (!sync::DavClient::IsAllowed(server)) {
-    ShowMessage(sync::DavError{sync::DavErrorKind::kInsecure, 0, {}}.Message());
+  sync::SyncSettings typed_server;
+  typed_server.server = server;
+  if (const sync::DavError problem = sync::CheckAddresses(typed_server)) {
+    ShowMessage(problem.Message());
     return;
   }
   SetBusy(true, tr("Asking the server…"));
@@ -257,11 +259,11 @@ void SyncWindow::SaveSettings(std::function<void()> then) {
     ShowMessage(tr("Please give the server address (https://…) and the user name."));
     return;
   }
-  for (const QUrl& url : {settings.calendar, settings.address_book}) {
-    if (!url.isEmpty() && !sync::DavClient::IsAllowed(url)) {
-      ShowMessage(sync::DavError{sync::DavErrorKind::kInsecure, 0, {}}.Message());
-      return;
-    }
+  // No user name or password in any address, and the collections on the
+  // server named, so the password goes nowhere else.
+  if (const sync::DavError problem = sync::CheckAddresses(settings)) {
+    ShowMessage(problem.Message());
+    return;
   }
   SetBusy(true, tr("Checking the settings with the server…"));
   const QString typed = password_->text();

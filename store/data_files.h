@@ -20,11 +20,13 @@
 #include <initializer_list>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include <QByteArray>
 #include <QString>
 
+#include "store/change_listeners.h"
 #include "store/file_system.h"
 #include "store/journal.h"
 #include "store/messages.h"
@@ -118,6 +120,18 @@ class DataFiles {
 
   FileSystem& file_system() { return *file_system_; }
 
+  // Hears of every change: after each operation whose Commit() changed at
+  // least one file of the set (the four or an extra file), once, with the
+  // files it changed, when the change is durable and the operation is over
+  // (the listener may start one of its own). An operation that was refused,
+  // or whose writes left every byte as it was, is not announced. Returns
+  // the number RemoveChangeListener takes. Listeners run on the thread that
+  // committed; see ChangeListeners for the order.
+  int AddChangeListener(ChangeListeners::Listener listener) {
+    return change_listeners_.Add(std::move(listener));
+  }
+  void RemoveChangeListener(int id) { change_listeners_.Remove(id); }
+
  private:
   friend class Operation;
 
@@ -173,6 +187,7 @@ class DataFiles {
   int folder_handle_ = -1;
   std::array<Open, kChannelCount> open_;  // by ChannelIndex
   bool operation_active_ = false;
+  ChangeListeners change_listeners_;
 };
 
 // One user action's writes. Reads through the operation see its own pending
@@ -275,12 +290,14 @@ class Operation {
   void Reserve(Channel channel, int record);
   // Room for the staged bytes of `record`, or nullptr when refused.
   char* Stage(Channel channel, int record);
-  Outcome Apply();
+  // Puts the change on disk; `changed` gets the files it changed.
+  Outcome Apply(ChangedFiles& changed);
 
   DataFiles& files_;
   mutable std::array<File, kChannelCount> changes_;  // by ChannelIndex
   QString refusal_;
   bool committed_ = false;
+  bool released_ = false;  // the files' one operation is over
 };
 
 // The sentence shown when `text` cannot be stored in `channel`, or a null

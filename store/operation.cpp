@@ -43,7 +43,9 @@ Operation::Operation(DataFiles& files) : files_(files) {
   files_.operation_active_ = true;
 }
 
-Operation::~Operation() { files_.operation_active_ = false; }
+Operation::~Operation() {
+  if (!released_) files_.operation_active_ = false;
+}
 
 Operation::File& Operation::Touch(Channel channel) const {
   File& file = changes_[ChannelIndex(channel)];
@@ -275,10 +277,16 @@ Outcome Operation::Commit() {
   Q_ASSERT(!committed_);
   committed_ = true;
   if (refused()) return Outcome::Refused(refusal_);
-  return Apply();
+  ChangedFiles changed;
+  const Outcome outcome = Apply(changed);
+  // Over before anyone hears of it, so that a listener may start the next.
+  files_.operation_active_ = false;
+  released_ = true;
+  if (outcome.stored()) files_.change_listeners_.Announce(changed);
+  return outcome;
 }
 
-Outcome Operation::Apply() {
+Outcome Operation::Apply(ChangedFiles& changed) {
   struct Plan {
     Channel channel;
     std::vector<std::pair<int, int>> runs;  // changed records, first to last
@@ -431,6 +439,7 @@ Outcome Operation::Apply() {
   files_.SyncFolder();
   // What was read stays with this operation only.
   for (File& file : changes_) file = File{};
+  changed = ChangedFiles(channels);
   return Outcome::Stored();
 }
 

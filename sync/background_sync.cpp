@@ -10,7 +10,8 @@
 namespace quorvel::sync {
 
 SyncReport SyncNow(store::DataFiles& files, const QString& password,
-                   std::function<void(const SyncProgress&)> progress) {
+                   std::function<void(const SyncProgress&)> progress,
+                   const TransportLimits& limits) {
   auto state = LoadState(files);
   SyncReport report;
   if (!state) {
@@ -21,7 +22,7 @@ SyncReport SyncNow(store::DataFiles& files, const QString& password,
     report.error = QCoreApplication::translate("Sync", "Sync is not set up: choose \"Sync…\" in the menu first.");
     return report;
   }
-  DavClient client(state->settings.server, state->settings.user, password);
+  DavClient client(state->settings.server, state->settings.user, password, limits);
   SyncEngine engine(files, client);
   engine.set_progress(std::move(progress));
   return engine.Run();

@@ -44,9 +44,10 @@ class BackgroundSync : public QObject {
   std::shared_ptr<std::atomic<bool>> stop_;  // of the running sync
 };
 
-// One sync, here and now (for the command line and tests): the saved
-// settings, or `server`/`user` when given.
+// One sync, here and now (for the command line and tests) with the saved
+// settings, held to `limits`.
 SyncReport SyncNow(store::DataFiles& files, const QString& password,
-                   std::function<void(const SyncProgress&)> progress = {});
+                   std::function<void(const SyncProgress&)> progress = {},
+                   const TransportLimits& limits = TransportLimits{});
 
 }  // namespace quorvel::sync

@@ -3,7 +3,13 @@
 // Every call blocks until the server has answered (running its own event
 // loop), so it belongs on a worker thread; the client must be used from the
 // thread that created it. HTTPS is checked against the system's certificate
-// authorities; plain HTTP is refused for anything but this machine.
+// authorities; plain HTTP is refused for anything but this machine. The
+// credentials go only to the server named here (DavTransport), and hrefs a
+// server lists are taken only when they lie inside their collection.
+//
+// The work is split by job: dav_discovery.cpp (principal, homes, the
+// collections), dav_listing.cpp (members, changes, multiget),
+// dav_transfer.cpp (one resource in or out, collections made).
 #pragma once
 
 #include <algorithm>
@@ -20,105 +26,28 @@
 #include <QStringList>
 #include <QUrl>
 
+#include "sync/dav_transport.h"
+#include "sync/dav_types.h"
 #include "sync/dav_xml.h"
 
-class QNetworkAccessManager;
-
-class QEventLoop;
-
 namespace quorvel::sync {
-
-enum class DavErrorKind {
-  kNone,
-  kInsecure,        // http:// to another machine, or no usable address
-  kUnknownServer,   // the host name does not resolve
-  kUnreachable,     // refused, timed out or cut off
-  kCertificate,     // the server's certificate was not accepted
-  kWrongPassword,   // 401
-  kForbidden,       // 403
-  kNotFound,        // 404 / 410
-  kPrecondition,    // 412: the resource changed (or appeared) meanwhile
-  kQuotaFull,       // 507
-  kBadReply,        // not the reply a DAV server sends
-  kServer,          // any other failure status
-  kStopped,         // the user stopped the sync
-};
-
-struct DavError {
-  DavErrorKind kind = DavErrorKind::kNone;
-  int status = 0;      // HTTP status, 0 when there was none
-  QString detail;      // the system's or server's own words
-  explicit operator bool() const { return kind != DavErrorKind::kNone; }
-  // One sentence for the user: what went wrong and what to do.
-  QString Message() const;
-};
-
-enum class CollectionKind { kCalendar, kAddressBook };
-
-struct Collection {
-  QUrl url;
-  CollectionKind kind = CollectionKind::kCalendar;
-  QString display_name;
-  QString ctag;          // calendarserver getctag, if offered
-  QString sync_token;    // DAV:sync-token, if offered
-  bool holds_events = true;  // a calendar whose component set admits VEVENT
-};
-
-struct Discovery {
-  QUrl principal;
-  QUrl calendar_home;
-  QUrl addressbook_home;
-  std::vector<Collection> collections;
-};
-
-// One member of a collection: its path on the server and its entity tag.
-struct Member {
-  QString href;   // the path, percent-encoded, as the server names it
-  QString etag;
-};
-
-struct Resource {
-  QString href;
-  QString etag;
-  QByteArray data;  // the iCalendar or vCard text
-};
-
-// One write of a batch: a PUT of `data` (conditional on `etag` as in Put),
-// or, with `remove`, a DELETE (conditional on `etag` when given).
-struct WriteRequest {
-  QString href;
-  CollectionKind kind = CollectionKind::kCalendar;
-  QByteArray data;
-  QString etag;
-  bool remove = false;
-};
-
-struct WriteResult {
-  bool ok = false;
-  QString etag;   // the new etag of a stored resource (may be empty)
-  DavError error;
-};
-
-struct SyncChanges {
-  std::vector<Member> changed;   // new or changed since the token
-  QStringList removed;           // hrefs gone since the token
-  QString token;                 // the token to give next time
-};
 
 class DavClient {
  public:
   // `server` is any URL on the server (its root or a collection).
-  DavClient(const QUrl& server, const QString& user, const QString& password);
+  DavClient(const QUrl& server, const QString& user, const QString& password,
+            const TransportLimits& limits = TransportLimits{});
   ~DavClient();
   DavClient(const DavClient&) = delete;
   DavClient& operator=(const DavClient&) = delete;
 
   // Whether `url` may be used at all: https://, or http:// to this machine.
-  static bool IsAllowed(const QUrl& url);
+  static bool IsAllowed(const QUrl& url) { return IsAllowedAddress(url); }
 
   // Follows RFC 6764 (/.well-known/caldav and carddav), the user's
   // principal and home sets, and lists the calendars and address books
-  // found in the homes.
+  // found in the homes. Redirections are followed on the same server only;
+  // one elsewhere ends discovery with kRedirected.
   std::optional<Discovery> Discover(DavError* error);
 
   // The collection's current ctag and sync-token (PROPFIND, depth 0).
@@ -131,7 +60,8 @@ class DavClient {
   std::optional<SyncChanges> SyncCollection(const QUrl& collection, const QString& token,
                                             DavError* error);
   // The data of `hrefs`, asked for in batches (calendar-multiget or
-  // addressbook-multiget); hrefs the server no longer has are left out.
+  // addressbook-multiget); hrefs the server no longer has are left out. A
+  // batch whose reply is over its size limit is asked for again in halves.
   std::optional<std::vector<Resource>> Multiget(const QUrl& collection, CollectionKind kind,
                                                 const QStringList& hrefs, DavError* error);
 
@@ -167,53 +97,43 @@ class DavClient {
   // Makes every request fail with kStopped once `*stop` is true: those in
   // flight are cut off, no new one is sent. The flag may be set from any
   // thread.
-  void set_stop(std::shared_ptr<const std::atomic<bool>> stop) { stop_ = std::move(stop); }
+  void set_stop(std::shared_ptr<const std::atomic<bool>> stop) {
+    transport_.set_stop(std::move(stop));
+  }
+
+  // Hrefs the server listed that lead outside their collection (another
+  // server, another user's folder), each once, as "href (in collection)":
+  // ignored, to be reported.
+  const QStringList& ignored() const { return ignored_; }
 
   // How many requests this client has sent.
-  int request_count() const { return request_count_; }
+  int request_count() const { return transport_.request_count(); }
   // How many of them per method (PUT, REPORT, PROPFIND…).
-  const std::map<QByteArray, int>& requests_by_method() const { return requests_by_method_; }
+  const std::map<QByteArray, int>& requests_by_method() const {
+    return transport_.requests_by_method();
+  }
   // How many hrefs go in one multiget (256 unless changed).
   int multiget_batch() const { return multiget_batch_; }
   void set_multiget_batch(int hrefs) { multiget_batch_ = std::max(1, hrefs); }
 
  private:
-  struct InFlight;
-  struct Reply {
-    int status = 0;
-    QByteArray body;
-    QByteArray etag;
-    QUrl location;
-  };
-  std::unique_ptr<InFlight> Start(const QByteArray& verb, const QUrl& url,
-                                 const QByteArray& body,
-                                 const QList<std::pair<QByteArray, QByteArray>>& headers,
-                                 DavError* error);
-  std::optional<Reply> Finish(InFlight& flight, DavError* error);
-  WriteResult Judge(const WriteRequest& write, const std::optional<Reply>& reply,
-                    const DavError& error);
-  QString StoredEtag(const QUrl& url, DavError* error);
-  std::optional<Reply> Send(const QByteArray& verb, const QUrl& url, const QByteArray& body,
-                            const QList<std::pair<QByteArray, QByteArray>>& headers,
-                            DavError* error);
-  std::optional<Multistatus> SendMultistatus(const QByteArray& verb, const QUrl& url,
-                                             const QByteArray& depth, const QByteArray& body,
-                                             DavError* error);
-  std::optional<Multistatus> PropfindFollowingRedirects(QUrl* url, const QByteArray& depth,
-                                                        const QByteArray& body, DavError* error);
+  std::optional<Multistatus> Ask(const QByteArray& verb, const QUrl& url, const QByteArray& depth,
+                                 const QByteArray& body, ReplyKind kind, DavError* error);
+  std::optional<Multistatus> PropfindOnSameServer(QUrl* url, const QByteArray& body,
+                                                  DavError* error);
   std::optional<QUrl> FindPrincipal(DavError* error);
   void ListHome(const QUrl& home, Discovery& found, DavError* error);
+  std::optional<std::vector<Resource>> MultigetBatch(const QUrl& collection, CollectionKind kind,
+                                                     const QStringList& hrefs, DavError* error);
+  WriteResult Judge(const WriteRequest& write, const std::optional<HttpReply>& reply,
+                    const DavError& error);
+  QString StoredEtag(const QUrl& url, DavError* error);
+  // Where `href` from a listing of `collection` points; an href outside is
+  // noted in ignored() and gives false.
+  bool Inside(const QUrl& collection, const QString& href, QString* path, bool* self = nullptr);
 
-  QUrl server_;
-  QByteArray authorization_;
-  std::unique_ptr<QNetworkAccessManager> network_;
-  std::shared_ptr<const std::atomic<bool>> stop_;
-  bool Stopping() const { return stop_ && stop_->load(); }
-  // While `loop` runs, checks the stop flag now and then and calls `cut`
-  // once it is set.
-  void WatchStop(QEventLoop& loop, const std::function<void()>& cut) const;
-  int request_count_ = 0;
-  std::map<QByteArray, int> requests_by_method_;
+  DavTransport transport_;
+  QStringList ignored_;
   int multiget_batch_ = 256;
 };
 

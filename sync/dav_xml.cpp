@@ -6,8 +6,6 @@
 namespace quorvel::sync {
 namespace {
 
-constexpr int kDeepestNesting = 64;
-
 QString Qualified(QStringView ns, QStringView name) {
   return QLatin1Char('{') + ns.toString() + QLatin1Char('}') + name.toString();
 }
@@ -18,68 +16,116 @@ bool Is(const QXmlStreamReader& xml, const char* ns, const char* name) {
 
 // Reads from the start of an element to its end; `depth` counts open
 // elements of the whole document so a hostile reply cannot nest forever.
+// Bytes are asked for from the source whenever the parser has used up what
+// it was given, so a reply is never held whole as bytes.
 class Reader {
  public:
-  explicit Reader(const QByteArray& body) : xml_(body) {}
+  Reader(const ByteSource& source, const ReplyLimits& limits)
+      : source_(source), limits_(limits) {}
+
+  ParseFailure failure() const { return failure_; }
 
   std::optional<Multistatus> Run() {
     Multistatus result;
     if (!NextStart()) return std::nullopt;
-    if (!Is(xml_, kDavNs, "multistatus")) return std::nullopt;
+    if (!Is(xml_, kDavNs, "multistatus")) return Malformed();
     while (NextChild()) {
       if (Is(xml_, kDavNs, "response")) {
+        if (int(result.responses.size()) >= limits_.most_responses) {
+          return Over(ParseFailure::kTooMany);
+        }
         DavResponse response;
-        if (!ReadResponse(response)) return std::nullopt;
+        if (!ReadResponse(response)) return Malformed();
         result.responses.push_back(std::move(response));
       } else if (Is(xml_, kDavNs, "sync-token")) {
         result.sync_token = ReadText().trimmed();
       } else {
         Skip();
       }
-      if (failed_) return std::nullopt;
+      if (failed_) return Malformed();
     }
-    if (failed_) return std::nullopt;
-    // Nothing but whitespace and comments may follow the root.
-    while (!xml_.atEnd()) {
-      xml_.readNext();
-      if (xml_.isStartElement() || xml_.isDTD()) return std::nullopt;
+    if (failed_) return Malformed();
+    // Nothing but whitespace and comments may follow the root; the end of
+    // the input is found by asking for more.
+    while (Advance()) {
+      if (xml_.isStartElement()) return Malformed();
     }
-    if (xml_.hasError() && xml_.error() != QXmlStreamReader::PrematureEndOfDocumentError) {
-      return std::nullopt;
-    }
+    if (failed_) return Malformed();
     return result;
   }
 
  private:
+  std::nullopt_t Malformed() {
+    if (failure_ == ParseFailure::kNone) failure_ = ParseFailure::kMalformed;
+    return std::nullopt;
+  }
+  std::nullopt_t Over(ParseFailure limit) {
+    failure_ = limit;
+    failed_ = true;
+    return std::nullopt;
+  }
+
+  // Reads the next token, feeding the parser from the source when it has
+  // run out. False at the end of the input (ended_) or on a failure
+  // (failed_).
+  bool Advance() {
+    if (failed_ || ended_) return false;
+    while (true) {
+      xml_.readNext();
+      if (xml_.error() == QXmlStreamReader::PrematureEndOfDocumentError) {
+        QByteArray chunk;
+        if (!source_(chunk)) {
+          ended_ = true;
+          return false;
+        }
+        received_ += chunk.size();
+        if (received_ > limits_.most_bytes) {
+          Over(ParseFailure::kTooLarge);
+          return false;
+        }
+        xml_.addData(chunk);
+        continue;
+      }
+      if (xml_.hasError() || xml_.isDTD()) {
+        failed_ = true;
+        return false;
+      }
+      if (xml_.tokenType() == QXmlStreamReader::EndDocument) {
+        ended_ = true;
+        return false;
+      }
+      return true;
+    }
+  }
+
+  bool Enter() {
+    if (++depth_ > kDeepestNesting) {
+      failed_ = true;
+      return false;
+    }
+    return true;
+  }
+
+  bool CheckText(const QString& text) {
+    if (text.size() <= limits_.most_text) return true;
+    Over(ParseFailure::kTooLong);
+    return false;
+  }
+
   // Moves to the document's first element.
   bool NextStart() {
-    while (!xml_.atEnd()) {
-      xml_.readNext();
-      if (xml_.isDTD()) return false;
-      if (xml_.isStartElement()) {
-        ++depth_;
-        return true;
-      }
+    while (Advance()) {
+      if (xml_.isStartElement()) return Enter();
     }
+    Malformed();
     return false;
   }
 
   // Moves to the next child element of the current element, or past the
   // current element's end (returning false).
   bool NextChild() {
-    while (!xml_.atEnd()) {
-      xml_.readNext();
-      if (xml_.isDTD() || xml_.hasError()) {
-        failed_ = true;
-        return false;
-      }
-      if (xml_.isStartElement()) {
-        if (++depth_ > kDeepestNesting) {
-          failed_ = true;
-          return false;
-        }
-        return true;
-      }
+    while (Advance()) {
+      if (xml_.isStartElement()) return Enter();
       if (xml_.isEndElement()) {
         --depth_;
         return false;
@@ -97,13 +143,12 @@ class Reader {
   QString ReadText() {
     QString text;
     int level = 0;
-    while (!xml_.atEnd()) {
-      xml_.readNext();
-      if (xml_.isDTD() || xml_.hasError()) break;
+    while (Advance()) {
       if (xml_.isCharacters()) {
         text += xml_.text();
+        if (!CheckText(text)) return text;
       } else if (xml_.isStartElement()) {
-        if (++depth_ > kDeepestNesting) break;
+        if (!Enter()) return text;
         ++level;
       } else if (xml_.isEndElement()) {
         --depth_;
@@ -116,13 +161,12 @@ class Reader {
 
   void ReadProperty(DavProperty& property) {
     int level = 0;
-    while (!xml_.atEnd()) {
-      xml_.readNext();
-      if (xml_.isDTD() || xml_.hasError()) break;
+    while (Advance()) {
       if (xml_.isCharacters()) {
         property.text += xml_.text();
+        if (!CheckText(property.text)) return;
       } else if (xml_.isStartElement()) {
-        if (++depth_ > kDeepestNesting) break;
+        if (!Enter()) return;
         if (level == 0) {
           property.children.push_back(Qualified(xml_.namespaceUri(), xml_.name()));
           const QStringView name = xml_.attributes().value(QStringLiteral("name"));
@@ -133,6 +177,7 @@ class Reader {
           if (failed_) return;
           property.text += href;
           property.hrefs.push_back(href);
+          if (!CheckText(property.text)) return;
           continue;
         }
         ++level;
@@ -192,9 +237,14 @@ class Reader {
     return !failed_ && has_href;
   }
 
+  const ByteSource& source_;
+  const ReplyLimits limits_;
   QXmlStreamReader xml_;
+  qsizetype received_ = 0;
   int depth_ = 0;
   bool failed_ = false;
+  bool ended_ = false;
+  ParseFailure failure_ = ParseFailure::kNone;
 };
 
 }  // namespace
@@ -219,8 +269,26 @@ int StatusCode(const QString& status_line) {
   return match.hasMatch() ? match.captured(1).toInt() : 0;
 }
 
-std::optional<Multistatus> ParseMultistatus(const QByteArray& body) {
-  return Reader(body).Run();
+std::optional<Multistatus> ParseMultistatus(const ByteSource& source, const ReplyLimits& limits,
+                                            ParseFailure* failure) {
+  Reader reader(source, limits);
+  auto result = reader.Run();
+  if (failure) *failure = result ? ParseFailure::kNone : reader.failure();
+  return result;
+}
+
+std::optional<Multistatus> ParseMultistatus(const QByteArray& body, const ReplyLimits& limits,
+                                            ParseFailure* failure) {
+  // Given in parts, as a network would.
+  constexpr qsizetype kPart = 64 * 1024;
+  qsizetype at = 0;
+  const ByteSource parts = [&](QByteArray& chunk) {
+    if (at >= body.size()) return false;
+    chunk += body.mid(at, kPart);
+    at += kPart;
+    return true;
+  };
+  return ParseMultistatus(parts, limits, failure);
 }
 
 }  // namespace quorvel::sync

@@ -46,20 +46,7 @@ QString Ident(const Link& link, bool calendar) {
   return calendar ? (link.index >= 0 ? QString::number(link.index) : QString()) : link.key;
 }
 
-bool Fatal(const DavError& error) {
-  switch (error.kind) {
-    case DavErrorKind::kInsecure:
-    case DavErrorKind::kUnknownServer:
-    case DavErrorKind::kUnreachable:
-    case DavErrorKind::kCertificate:
-    case DavErrorKind::kWrongPassword:
-    case DavErrorKind::kQuotaFull:
-    case DavErrorKind::kStopped:
-      return true;
-    default:
-      return false;
-  }
-}
+bool Fatal(const DavError& error) { return error.EndsRun(); }
 
 class Stopped {};  // thrown to end a run early, as a kill would
 
@@ -78,6 +65,13 @@ QString SyncReport::Summary() const {
     line += QCoreApplication::translate("Sync", ", %1 left on the server (%2)")
                 .arg(skipped.size())
                 .arg(skipped.join(QStringLiteral("; ")));
+  }
+  if (!ignored.isEmpty()) {
+    line += QCoreApplication::translate("Sync",
+                                        ", %1 ignored: the server named them outside their "
+                                        "collection (%2)")
+                .arg(ignored.size())
+                .arg(ignored.join(QStringLiteral("; ")));
   }
   if (!problems.isEmpty()) {
     line += QCoreApplication::translate("Sync", ", %1 to retry (%2)")
@@ -770,6 +764,7 @@ SyncReport SyncEngine::Run() {
       run.Progress(QCoreApplication::translate("Sync", "Storing changes…"));
       const bool stored = run.Store();
       run.report.requests = client_.request_count() - requests_before;
+      run.report.ignored = client_.ignored();
       if (stored) return run.report;
       last = run.report;
     } catch (const DavError& error) {

@@ -47,6 +47,7 @@ struct SyncReport {
   QStringList conflicts;  // changed on both sides, both kept
   QStringList skipped;    // server items the files cannot hold (first time seen)
   QStringList problems;   // local items that could not be sent this time
+  QStringList ignored;    // server hrefs outside their collection, not taken
   int requests = 0;
   bool ok() const { return error.isNull(); }
   // One line: "Sync done: 3 received, 2 sent, 1 kept twice (…)." or the error.

@@ -1,9 +1,35 @@
 #include "sync/setup.h"
 
+#include "sync/dav_href.h"
+
 namespace quorvel::sync {
+
+DavError CheckAddresses(const SyncSettings& settings) {
+  const QUrl& server = settings.server;
+  if (!server.userInfo().isEmpty()) {
+    return DavError(DavErrorKind::kLoginInAddress, 0, {}, server.adjusted(QUrl::RemoveUserInfo));
+  }
+  if (!DavClient::IsAllowed(server)) return DavError(DavErrorKind::kInsecure);
+  for (const QUrl& collection : {settings.calendar, settings.address_book}) {
+    if (collection.isEmpty()) continue;
+    if (!collection.userInfo().isEmpty()) {
+      return DavError(DavErrorKind::kLoginInAddress, 0, {},
+                      collection.adjusted(QUrl::RemoveUserInfo));
+    }
+    if (!SameOrigin(collection, server)) {
+      return DavError(DavErrorKind::kForeignAddress, 0,
+                      server.adjusted(QUrl::RemovePath).toDisplayString(), collection);
+    }
+  }
+  return DavError();
+}
 
 std::optional<SyncSettings> CompleteSettings(DavClient& client, SyncSettings settings,
                                              DavError* error) {
+  if (const DavError problem = CheckAddresses(settings)) {
+    if (error) *error = problem;
+    return std::nullopt;
+  }
   if (settings.calendar.isEmpty() || settings.address_book.isEmpty()) {
     auto found = client.Discover(error);
     if (!found) return std::nullopt;
@@ -34,10 +60,15 @@ std::optional<SyncSettings> CompleteSettings(DavClient& client, SyncSettings set
       return std::nullopt;
     }
   }
+  if (const DavError problem = CheckAddresses(settings)) {
+    if (error) *error = problem;
+    return std::nullopt;
+  }
   return settings;
 }
 
 QString SaveSettings(store::DataFiles& files, const SyncSettings& settings) {
+  if (const DavError problem = CheckAddresses(settings)) return problem.Message();
   SyncState state = LoadState(files).value_or(SyncState{});
   const SyncSettings& old = state.settings;
   const bool same_account = old.server == settings.server && old.user == settings.user;

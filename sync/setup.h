@@ -1,4 +1,5 @@
-// Setting sync up: choosing the collections and storing the settings.
+// Setting sync up: checking the addresses, choosing the collections and
+// storing the settings.
 #pragma once
 
 #include <optional>
@@ -9,6 +10,12 @@
 
 namespace quorvel::sync {
 
+// Why the addresses in `settings` cannot be used, or no error. The server's
+// must be https:// (http:// only on this computer) and hold no user name or
+// password; the calendar and address book, when given, must be on that same
+// server (scheme, host and port), so the password goes nowhere else.
+DavError CheckAddresses(const SyncSettings& settings);
+
 // `settings` with an empty calendar or address book filled in from the
 // server: the first one found, or a new one named "Quorvel" in the home when
 // the account has none. Collections given are checked, and made when they
@@ -18,6 +25,7 @@ std::optional<SyncSettings> CompleteSettings(DavClient& client, SyncSettings set
 
 // Stores `settings`; links and tokens of a collection that changed are
 // dropped (they describe another collection). Returns the refusal, or null.
+// Addresses CheckAddresses refuses are never stored.
 QString SaveSettings(store::DataFiles& files, const SyncSettings& settings);
 
 }  // namespace quorvel::sync

@@ -11,6 +11,14 @@
 #include "sync/sync_state.h"
 
 namespace quorvel::sync {
+
+int ExitStatusOf(const SyncReport& report) {
+  if (!report.ok()) return kSyncFailed;
+  if (!report.problems.isEmpty()) return kSyncRetry;
+  if (!report.skipped.isEmpty() || !report.ignored.isEmpty()) return kSyncLeftOut;
+  return kSyncDone;
+}
+
 namespace {
 
 int Run(HeadlessContext& context, const QUrl& server, const QString& user) {
@@ -19,7 +27,7 @@ int Run(HeadlessContext& context, const QUrl& server, const QString& user) {
     context.err << QCoreApplication::translate("SyncCommandLine", "Sync failed: the sync state in Sync.dat is damaged. Set up sync again "
                       "to start over.")
                 << '\n';
-    return 1;
+    return kSyncFailed;
   }
   SyncSettings settings = state->settings;
   if (server.isValid()) {
@@ -30,12 +38,12 @@ int Run(HeadlessContext& context, const QUrl& server, const QString& user) {
     context.err << QCoreApplication::translate("SyncCommandLine", "Sync failed: sync is not set up. Choose \"Sync…\" in the menu, or give "
                       "--server URL --user NAME.")
                 << '\n';
-    return 1;
+    return kSyncFailed;
   }
   const PasswordLookup password = ReadPassword(settings.server, settings.user);
   if (!password.ok()) {
     context.err << QCoreApplication::translate("SyncCommandLine", "Sync failed: ") << password.error << '\n';
-    return 1;
+    return kSyncFailed;
   }
   if (settings != state->settings || !settings.calendar.isValid() ||
       !settings.address_book.isValid()) {
@@ -49,21 +57,18 @@ int Run(HeadlessContext& context, const QUrl& server, const QString& user) {
     auto complete = CompleteSettings(client, settings, &error);
     if (!complete) {
       context.err << QCoreApplication::translate("SyncCommandLine", "Sync failed: ") << error.Message() << '\n';
-      return 1;
+      return kSyncFailed;
     }
     const QString refusal = SaveSettings(context.files, *complete);
     if (!refusal.isNull()) {
       context.err << QCoreApplication::translate("SyncCommandLine", "Sync failed: ") << refusal << '\n';
-      return 1;
+      return kSyncFailed;
     }
   }
   const SyncReport report = SyncNow(context.files, password.password);
-  if (!report.ok()) {
-    context.err << report.Summary() << '\n';
-    return 1;
-  }
-  context.out << report.Summary() << '\n';
-  return 0;
+  const int status = ExitStatusOf(report);
+  (status == kSyncFailed ? context.err : context.out) << report.Summary() << '\n';
+  return status;
 }
 
 }  // namespace
@@ -96,6 +101,12 @@ CommandLineOptions SyncCommandLine() {
     if (server_set) {
       server = QUrl(parser.value(QStringLiteral("server")));
       user = parser.value(QStringLiteral("user"));
+      if (!server.userInfo().isEmpty()) {
+        error = QCoreApplication::translate("SyncCommandLine", "The server address must not hold a user name or password: give the "
+                   "user name with --user, and the password in the desktop's secret store or "
+                   "QUORVEL_SYNC_PASSWORD.");
+        return {};
+      }
       if (!DavClient::IsAllowed(server)) {
         error = QCoreApplication::translate("SyncCommandLine", "The server address must start with https:// (http:// only for this "
                    "computer).");

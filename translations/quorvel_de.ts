@@ -773,6 +773,42 @@ Try &apos;%1 --help&apos; for more information.</source>
         <source>Comparing changes…</source>
         <translation>Änderungen werden verglichen…</translation>
     </message>
+    <message>
+        <source>The address %1 must not hold a user name or password. Give the user name in its own field; the password is kept in the desktop&apos;s secret store, never in a file.</source>
+        <translation>Die Adresse %1 darf keinen Benutzernamen und kein Passwort enthalten. Geben Sie den Benutzernamen in seinem eigenen Feld an; das Passwort wird im Schlüsselbund der Arbeitsumgebung aufbewahrt, nie in einer Datei.</translation>
+    </message>
+    <message>
+        <source>The address %1 is not on the server you named (%2), so Quorvel does not use it and sends no password there. Choose the calendar and address book again in the sync settings.</source>
+        <translation>Die Adresse %1 liegt nicht auf dem angegebenen Server (%2); Quorvel verwendet sie deshalb nicht und sendet kein Passwort dorthin. Wählen Sie Kalender und Adressbuch in den Abgleich-Einstellungen neu.</translation>
+    </message>
+    <message>
+        <source>The server sent Quorvel on to another address (%1, status %2). The password is only sent to the server you named: if that address is right, enter it as the server address.</source>
+        <translation>Der Server hat Quorvel an eine andere Adresse weitergeleitet (%1, Status %2). Das Passwort wird nur an den angegebenen Server gesendet: Wenn diese Adresse stimmt, geben Sie sie als Serveradresse ein.</translation>
+    </message>
+    <message>
+        <source>The server took longer than %1 seconds to answer one request (%2). Try again later.</source>
+        <translation>Der Server brauchte für eine Anfrage länger als %1 Sekunden (%2). Versuchen Sie es später noch einmal.</translation>
+    </message>
+    <message>
+        <source>The sync took longer than %1 minutes and was stopped. Nothing was lost: the next sync finishes what this one began.</source>
+        <translation>Der Abgleich dauerte länger als %1 Minuten und wurde beendet. Nichts ging verloren: Der nächste Abgleich beendet, was dieser begonnen hat.</translation>
+    </message>
+    <message>
+        <source>The sync took longer than %1 seconds and was stopped. Nothing was lost: the next sync finishes what this one began.</source>
+        <translation>Der Abgleich dauerte länger als %1 Sekunden und wurde beendet. Nichts ging verloren: Der nächste Abgleich beendet, was dieser begonnen hat.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s reply to %1 was larger than Quorvel accepts (more than %2 MiB), so the sync stopped. Nothing was changed here by that reply.</source>
+        <translation>Die Antwort des Servers auf %1 war größer, als Quorvel annimmt (mehr als %2 MiB); der Abgleich wurde deshalb beendet. Durch diese Antwort wurde hier nichts geändert.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s reply to %1 listed more than %2 items, more than Quorvel accepts, so the sync stopped. Nothing was changed here by that reply.</source>
+        <translation>Die Antwort des Servers auf %1 nannte mehr als %2 Einträge, mehr als Quorvel annimmt; der Abgleich wurde deshalb beendet. Durch diese Antwort wurde hier nichts geändert.</translation>
+    </message>
+    <message>
+        <source>, %1 ignored: the server named them outside their collection (%2)</source>
+        <translation>, %1 übergangen: Der Server nannte sie außerhalb ihrer Sammlung (%2)</translation>
+    </message>
 </context>
 <context>
     <name>SyncCommandLine</name>
@@ -811,6 +847,10 @@ Try &apos;%1 --help&apos; for more information.</source>
     <message>
         <source>The server address must start with https:// (http:// only for this computer).</source>
         <translation>Die Serveradresse muss mit https:// beginnen (http:// nur für diesen Rechner).</translation>
+    </message>
+    <message>
+        <source>The server address must not hold a user name or password: give the user name with --user, and the password in the desktop&apos;s secret store or QUORVEL_SYNC_PASSWORD.</source>
+        <translation>Die Serveradresse darf keinen Benutzernamen und kein Passwort enthalten: Geben Sie den Benutzernamen mit --user an und das Passwort im Schlüsselbund der Arbeitsumgebung oder in QUORVEL_SYNC_PASSWORD.</translation>
     </message>
 </context>
 <context>
