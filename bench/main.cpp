@@ -142,6 +142,7 @@ class Run {
   void DeleteAppointmentFigure();
   void DeleteAddressFigure();
   void DeleteNoteFigure();
+  void SaveNoteFigure();
   void MonthMarksFigure();
   void MarkingFigure();
   void NextMonthFigure();
@@ -185,6 +186,7 @@ int Run::Go() {
       {"delete-appointment", &Run::DeleteAppointmentFigure},
       {"delete-entry", &Run::DeleteAddressFigure},
       {"delete-note", &Run::DeleteNoteFigure},
+      {"save-note", &Run::SaveNoteFigure},
       {"marks", &Run::MonthMarksFigure},
       {"marking", &Run::MarkingFigure},
       {"next-month", &Run::NextMonthFigure},
@@ -349,7 +351,7 @@ void Run::DeleteAddressFigure() {
 
 void Run::DeleteNoteFigure() {
   Row row{QStringLiteral("Delete the first note (handler, disk)"),
-          QStringLiteral("bulk read, journaled write"), Unit::kMs, Goal{Goal::kRatioAtMost, 1.5}, {}, {}, {}};
+          QStringLiteral("raw read, moved bytes rewritten; store's journal and flushes"), Unit::kMs, Goal{Goal::kRatioAtMost, 1.5}, {}, {}, {}};
   std::vector<Note> after = data_.notes;
   after.erase(after.begin());
   const QByteArray expected = NotesImage(after, notes_image_.size());
@@ -384,6 +386,64 @@ void Run::DeleteNoteFigure() {
       },
       [&](Row& r) {
         if (FileBytes(FloorPath("Notes.dat")) != expected) r.Wrong(QStringLiteral("floor's file"));
+      },
+      row);
+  notes_->Put(notes_image_);
+  floor_notes_->Put(notes_image_);
+  window.LoadNotesList();
+  table_.Add(std::move(row));
+}
+
+void Run::SaveNoteFigure() {
+  Row row{QStringLiteral("Save a note under a new title, the last place (handler, disk)"),
+          QStringLiteral("raw read, the new records written; store's journal and flushes"),
+          Unit::kMs, Goal{Goal::kRatioAtMost, 1.5}, {}, {}, {}};
+  std::vector<Note> before = data_.notes;
+  const Note added = before.back();
+  before.pop_back();
+  const QByteArray start = NotesImage(before, notes_image_.size());
+  NotesWindow& window = app_->Notes();
+  auto* list = Child<QAbstractItemView>(window, QStringLiteral("MSFlexGrid1"));
+  auto* pad = Child<LimitedTextEdit>(window, QStringLiteral("Text1"));
+  auto* title = Child<QLineEdit>(window, QStringLiteral("Text2"));
+  const int count = int(before.size());
+  row.figure = Measure(
+      slow(),
+      [&] {
+        notes_->Put(start);
+        window.LoadNotesList();
+        pad->SetStoredText(added.body);
+        title->setText(added.title);
+      },
+      [&] { Click(window, "Command1"); },
+      [&](Row& r) {
+        if (FileBytes(DataPath("Notes.dat")) != notes_image_) r.Wrong(QStringLiteral("Notes.dat"));
+        if (list->model()->rowCount() != count + 1 || CellText(list, count, 1) != added.title ||
+            window.CurrentNote() != count) {
+          r.Wrong(QStringLiteral("notes list"));
+        }
+        NoMessages(r);
+      },
+      row);
+  const QByteArray raw_title = added.title.toLatin1();
+  row.floor = Measure(
+      slow(), [&] { floor_notes_->Put(start); },
+      [&] {
+        const QByteArray old = floor_notes_->ReadAll();
+        QByteArray image = old;
+        const int n = RawCount(image, 500, 3);
+        for (int k = 0; k < n; ++k) {
+          if (RawText(image, 500, 3 * k + 1) == raw_title) std::abort();
+        }
+        PutRawText(image, 500, 3 * n + 1, raw_title);
+        PutRawText(image, 500, 3 * n + 2, added.body.toLatin1());
+        char* count_at = image.data() + 2 * 500;
+        count_at[2] = char((n + 1) & 0xFF);
+        count_at[3] = char((n + 1) >> 8);
+        floor_notes_->JournaledWrite(old, image, {{3, 3}, {3 * n + 1, 3 * n + 2}});
+      },
+      [&](Row& r) {
+        if (FileBytes(FloorPath("Notes.dat")) != notes_image_) r.Wrong(QStringLiteral("floor's file"));
       },
       row);
   notes_->Put(notes_image_);
@@ -753,7 +813,7 @@ int main(int argc, char* argv[]) {
   const QCommandLineOption only(
       QStringLiteral("only"),
       QStringLiteral("Only these figures (comma-separated): memory, delete-appointment, "
-                     "delete-entry, delete-note, marks, marking, next-month, activities, "
+                     "delete-entry, delete-note, save-note, marks, marking, next-month, activities, "
                      "notes-list, edit-appointment, add-entry."),
       QStringLiteral("NAMES"));
   parser.addOptions({fraction, runs, quick, dir, only});

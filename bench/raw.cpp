@@ -81,7 +81,13 @@ void RawFile::Put(const QByteArray& image) {
 
 void RawFile::JournaledWrite(const QByteArray& before, const QByteArray& after,
                              const std::vector<Range>& ranges) {
-  store::Journal journal{length_, before.size(), {}};
+  // The journal as the store builds it: straight from the record bytes,
+  // bound to one operation changing this one file.
+  store::Journal header{length_, before.size(), {}};
+  header.file_name = QFile::encodeName(path_.mid(path_.lastIndexOf(QLatin1Char('/')) + 1));
+  qsizetype expected = 0;
+  for (const auto& [first, last] : ranges) expected += last - first + 1;
+  store::JournalWriter journal(header, expected);
   std::vector<Range> writes;
   for (const auto& [first, last] : ranges) {
     int from = 0;
@@ -94,7 +100,7 @@ void RawFile::JournaledWrite(const QByteArray& before, const QByteArray& after,
         continue;
       }
       if (offset < before.size()) {
-        journal.entries.push_back({r, before.mid(offset, length_)});
+        journal.Add(r, before.constData() + offset);
       }
       if (from == 0) from = r;
       to = r;
@@ -106,7 +112,8 @@ void RawFile::JournaledWrite(const QByteArray& before, const QByteArray& after,
   const QString journal_path = store::JournalPath(path_);
   const int jfd = ::open(QFile::encodeName(journal_path).constData(), O_RDWR | O_CREAT | O_TRUNC, 0644);
   if (jfd < 0) Fail("open", journal_path);
-  const QByteArray bytes = store::EncodeJournal(journal);
+  journal.Bind(1, std::uint32_t(1) << 12);
+  const QByteArray bytes = journal.Finish();
   WriteAll(jfd, bytes.constData(), bytes.size(), 0, journal_path);
   if (::fsync(jfd) != 0) Fail("sync", journal_path);
   ::close(jfd);

@@ -53,9 +53,10 @@ store::Outcome SaveNote(store::DataFiles& files, const QString& title, const QSt
   const int count = op.ReadCount(kNotes);
   int match = -1;
   const store::TextMatch same_title(title);
-  for (int k = 0; k < count; ++k) {
-    if (same_title.Equals(op, kNotes, TitleRecord(k))) match = k;  // the last match wins
-  }
+  // One pass of small reads: the titles are spread over the whole file.
+  op.ScanItems(kNotes, count, [&](int k, const char* group) {
+    if (same_title.Equals(store::FieldBytes(kNotes, group, 1))) match = k;  // the last match wins
+  });
   if (match >= 0) {
     op.WriteText(kNotes, BodyRecord(match), body);
     return op.Commit();

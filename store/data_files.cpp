@@ -46,14 +46,18 @@ QString FolderInUseMessage(const QString& dir) {
       .arg(QDir::toNativeSeparators(dir));
 }
 
-void DataFiles::CheckEntries() {
+std::array<bool, 4> DataFiles::CheckEntries() {
   std::array<Entry, 4> entries;
+  std::array<bool, 4> missing{};
   for (Channel channel : kAllChannels) {
     Entry& entry = entries[ChannelIndex(channel)];
     const QByteArray path = native_dir_ + '/' + Info(channel).file_name;
     SystemError error;
     if (!file_system_->Inspect(path, &entry, &error)) Fail(Doing::kOpening, channel, error);
-    if (entry.kind == EntryKind::kMissing) continue;
+    if (entry.kind == EntryKind::kMissing) {
+      missing[ChannelIndex(channel)] = true;
+      continue;
+    }
     if (entry.kind != EntryKind::kRegular) {
       ReportFatal(NotARegularFileMessage(NameOf(channel), FolderShown(), entry.kind));
     }
@@ -71,6 +75,26 @@ void DataFiles::CheckEntries() {
       ReportFatal(HardLinkedMessage(NameOf(channel), FolderShown()));
     }
   }
+  return missing;
+}
+
+void DataFiles::NoRoomToSetUp(const std::array<bool, 4>& created) {
+  // Quietly: the program ends either way, and the message says why.
+  SystemError ignored;
+  bool removed = false;
+  for (Channel channel : kEveryChannel) {
+    Open& file = open_[ChannelIndex(channel)];
+    if (file.handle < 0) continue;
+    // Only an empty file this start created is removed, never one with data.
+    const bool ours = ChannelIndex(channel) < int(created.size()) &&
+                      created[ChannelIndex(channel)] &&
+                      file_system_->Size(file.handle, &ignored) == 0;
+    file_system_->Close(std::exchange(file.handle, -1), &ignored);
+    if (ours) removed = file_system_->Remove(file.path, &ignored) || removed;
+  }
+  if (removed) file_system_->SyncDir(native_dir_, &ignored);
+  if (folder_handle_ >= 0) file_system_->Close(std::exchange(folder_handle_, -1), &ignored);
+  ReportFatal(NoRoomToSetUpMessage(FolderShown()));
 }
 
 OpenResult DataFiles::OpenDataFiles() {
@@ -95,7 +119,7 @@ OpenResult DataFiles::OpenDataFiles() {
       CloseDataFiles();
       ReportFatal(FolderUnusableMessage(FolderShown(), error));
   }
-  CheckEntries();
+  const std::array<bool, 4> missing = CheckEntries();
   for (Channel channel : kAllChannels) {
     Open& file = open_[ChannelIndex(channel)];
     file.path = PathFor(channel);
@@ -108,6 +132,7 @@ OpenResult DataFiles::OpenDataFiles() {
           entry.kind != EntryKind::kRegular && entry.kind != EntryKind::kMissing) {
         ReportFatal(NotARegularFileMessage(NameOf(channel), FolderShown(), entry.kind));
       }
+      if (IsNoRoom(error)) NoRoomToSetUp(missing);
       Fail(Doing::kOpening, channel, error);
     }
     if (!file_system_->Identify(file.handle, &file.identity, &error)) {
@@ -132,6 +157,7 @@ OpenResult DataFiles::OpenDataFiles() {
   if (photo.isEmpty()) photo = QStringLiteral("none");
   op.WriteText(Channel::kPhotoF, 1, photo);
   const Outcome outcome = op.Commit();
+  if (outcome.no_room()) NoRoomToSetUp(missing);
   if (outcome.refused()) ReportFatal(outcome.reason());
   return OpenResult::kOpened;
 }

@@ -95,6 +95,10 @@ class DataFiles {
   // with names elsewhere ends the program with a message before anything is
   // created or written. A folder that no longer exists does the same.
   //
+  // A disk with no room to set the files up ends the program with a message
+  // naming the folder, having removed the files this start created: the
+  // folder is left as it was found.
+  //
   // Before anything reads a file, the rollback journals left by an
   // operation that never finished (the program ended or the machine went
   // down) put every file it changed back as it was before that operation;
@@ -189,8 +193,12 @@ struct CommittedChange {
   QString FolderShown() const;
   QString NameOf(Channel channel) const;
   [[noreturn]] void Fail(Doing doing, Channel channel, const SystemError& error) const;
-  // Refuses a folder whose data-file names are not plain files of its own.
-  void CheckEntries();
+  // Refuses a folder whose data-file names are not plain files of its own;
+  // says which of the four are missing (by ChannelIndex).
+  std::array<bool, 4> CheckEntries();
+  // The disk has no room to set up the four files: removes those this start
+  // created (still empty), says so and ends the program.
+  [[noreturn]] void NoRoomToSetUp(const std::array<bool, 4>& created);
   // What lies under a file's journal name.
   struct Found {
     bool present = false;            // a journal of this program's, torn or not
@@ -264,6 +272,14 @@ class Operation {
   // A text record's Windows-1252 bytes, undecoded, for comparing; valid
   // until the next write through this operation.
   QByteArrayView ReadTextBytes(Channel channel, int record) const;
+  // Calls visit(item, group) for items 0 … count - 1 in order, as this
+  // operation sees them; `group` points at the item's records (field f at
+  // group + (f - 1) × record length) and is valid during the call only.
+  // Stretches the operation has neither staged nor read are read in small
+  // runs into one buffer and not kept: a search through a whole file costs
+  // one pass of the disk's bytes and no more memory than a run.
+  void ScanItems(Channel channel, int count,
+                 const std::function<void(int item, const char* group)>& visit) const;
 
   void WriteText(Channel channel, int record, const QString& text);
   void WriteInteger(Channel channel, int record, std::int16_t value);

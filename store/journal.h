@@ -25,8 +25,8 @@ struct Journal {
   int record_length = 0;
   qint64 original_length = 0;
   std::vector<Entry> entries = {};
-  // Journals of earlier versions name no file; they are judged by their
-  // contents alone.
+  // A journal of the first format, which names no file: nothing shows it
+  // belongs to the file beside it, so it is never applied.
   bool legacy = false;
   FileIdentity identity = {};  // of the data file, when it was written
   QByteArray file_name = {};   // "Notes.dat"

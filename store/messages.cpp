@@ -93,6 +93,13 @@ QString NoRoomMessage() {
       "changed. Free some space and try again.");
 }
 
+QString NoRoomToSetUpMessage(const QString& folder) {
+  return QCoreApplication::translate("Messages", "There is no room left on the disk to set up Quorvel's data files in the "
+             "folder %1. Nothing was changed there. Quorvel ends now; free some space, "
+             "then start it again.")
+      .arg(Where(folder));
+}
+
 QString FailureMessage(Doing doing, const QString& name, const QString& folder,
                        const SystemError& error) {
   QString what;

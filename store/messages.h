@@ -23,6 +23,9 @@ QString JournalSetAsideMessage(const QString& name, const QString& journal,
                                const QString& kept_as, const QString& folder);
 // No room for a change: nothing was changed (the operation is refused).
 QString NoRoomMessage();
+// No room to set up the data files in `folder` at start: nothing was
+// changed, and the program ends.
+QString NoRoomToSetUpMessage(const QString& folder);
 QString FailureMessage(Doing doing, const QString& name, const QString& folder,
                        const SystemError& error);
 bool IsNoRoom(const SystemError& error);

@@ -9,6 +9,7 @@
 #include "store/data_files.h"
 #include "store/fatal.h"
 #include "store/journal.h"
+#include "store/scan.h"
 #include "store/text_codec.h"
 
 namespace quorvel::store {
@@ -24,6 +25,15 @@ constexpr int kBridgedBytes = 8 * 1024;
 const char* NeverWritten() {
   static const char kZeros[512] = {};
   return kZeros;
+}
+
+// Whether any of records `first` … `last` is staged in `staged`.
+bool StagedInRange(const std::vector<bool>& staged, int first, int last) {
+  last = std::min(last, int(staged.size()) - 1);
+  for (int r = std::max(first, 1); r <= last; ++r) {
+    if (staged[r]) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -93,6 +103,34 @@ QString Operation::ReadText(Channel channel, int record) const {
 
 QByteArrayView Operation::ReadTextBytes(Channel channel, int record) const {
   return TextBytesAt(At(channel, record), Info(channel).record_length);
+}
+
+void Operation::ScanItems(Channel channel, int count,
+                          const std::function<void(int item, const char* group)>& visit) const {
+  const ChannelInfo& info = Info(channel);
+  const int length = info.record_length;
+  const int group_bytes = info.group_size * length;
+  const int per_run = std::max(1, kScanRunBytes / group_bytes);
+  File& file = Touch(channel);
+  QByteArray run;
+  for (int first = 0; first < count; first += per_run) {
+    const int items = std::min(per_run, count - first);
+    const int from = FieldRecord(channel, first, 1);
+    const int to = from + items * info.group_size - 1;
+    run.resize(qsizetype(items) * group_bytes);
+    char* into = run.data();
+    bool untouched = !StagedInRange(file.staged, from, to);
+    const int last_block = int(file.blocks.size()) - 1;
+    for (int b = (from - 1) / kBlockRecords; untouched && b <= std::min(last_block, (to - 1) / kBlockRecords); ++b) {
+      untouched = file.blocks[b].isNull();
+    }
+    if (untouched) {
+      files_.ReadInto(channel, from, to - from + 1, into);
+    } else {
+      for (int r = from; r <= to; ++r) std::memcpy(into + qsizetype(r - from) * length, At(channel, r), length);
+    }
+    for (int i = 0; i < items; ++i) visit(first + i, into + qsizetype(i) * group_bytes);
+  }
 }
 
 std::int16_t Operation::ReadInteger(Channel channel, int record) const {
@@ -269,10 +307,25 @@ Outcome Operation::Apply(ChangedFiles& changed) {
     if (file.highest == 0 && file.cut < 0) continue;
     const int length = Info(channel).record_length;
     const DataFiles::Open& open = files_.Require(channel);
-    // What the staged records hold on disk now, in as few reads as possible.
+    // What the staged records hold on disk now, in as few reads as possible,
+    // and only the blocks that hold one: a change at each end of a file
+    // reads two blocks, not everything between.
     const int last_on_disk = int(std::min<qint64>((file.size + length - 1) / length, file.highest));
     if (file.highest != 0 && file.lowest <= last_on_disk) {
-      LoadBlocks(channel, (file.lowest - 1) / kBlockRecords, (last_on_disk - 1) / kBlockRecords);
+      const int last_block = (last_on_disk - 1) / kBlockRecords;
+      const auto staged_in = [&file](int block) {
+        return StagedInRange(file.staged, block * kBlockRecords + 1, (block + 1) * kBlockRecords);
+      };
+      for (int b = (file.lowest - 1) / kBlockRecords; b <= last_block;) {
+        if (!staged_in(b)) {
+          ++b;
+          continue;
+        }
+        int e = b;
+        while (e < last_block && staged_in(e + 1)) ++e;
+        LoadBlocks(channel, b, e);
+        b = e + 1;
+      }
     }
     Journal header;
     header.record_length = length;
@@ -382,7 +435,7 @@ Outcome Operation::Apply(ChangedFiles& changed) {
     const int handle = fs.CreateNew(path, &error);
     if (handle < 0) {
       abandon();
-      if (IsNoRoom(error)) return Outcome::Refused(NoRoomMessage());
+      if (IsNoRoom(error)) return Outcome::NoRoom(NoRoomMessage());
       if (error.code == EEXIST || error.code == ELOOP) {
         ReportFatal(JournalInTheWayMessage(
             files_.NameOf(plan.channel) + QStringLiteral("-journal"), files_.FolderShown()));
@@ -396,7 +449,7 @@ Outcome Operation::Apply(ChangedFiles& changed) {
     const bool closed = fs.Close(handle, written ? &error : &ignored);
     if (!written || !closed) {
       abandon();
-      if (IsNoRoom(error)) return Outcome::Refused(NoRoomMessage());
+      if (IsNoRoom(error)) return Outcome::NoRoom(NoRoomMessage());
       files_.Fail(Doing::kSaving, plan.channel, error);
     }
   }

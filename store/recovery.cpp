@@ -16,15 +16,6 @@
 namespace quorvel::store {
 namespace {
 
-// Whether a journal of an earlier version (which names no file) can belong
-// to a file of `size` bytes: an operation only ever grew a file by at most
-// one item's group of records (the header record, for a new file).
-bool LegacyFits(Channel channel, const Journal& journal, qint64 size) {
-  const ChannelInfo& info = Info(channel);
-  const qint64 growth = qint64(std::max(info.group_size, 1)) * info.record_length;
-  return size - journal.original_length <= growth;
-}
-
 // Whether `journal` holds every record between `size` and the length it
 // records, as a journal of an operation that cut its file does.
 bool HoldsCutBytes(const Journal& journal, qint64 size) {
@@ -81,6 +72,13 @@ DataFiles::Found DataFiles::Examine(Channel channel, bool act) {
 }
 
 bool DataFiles::Belongs(Channel channel, const Journal& journal) const {
+  // A journal of the first format names no file at all: a well-formed one
+  // copied in from another folder looks exactly like this file's own, and
+  // the bytes it would put back cannot be told from this file's earlier
+  // ones (after a half-done write the file holds the new bytes there). So
+  // it is never applied, only set aside like any other that is not this
+  // file's.
+  if (journal.legacy) return false;
   // Files only grow while an operation runs, unless it cuts them back, and
   // then the journal holds every record cut off: a journal recording a
   // longer file than there is, without the bytes in between, belongs to
@@ -90,9 +88,7 @@ bool DataFiles::Belongs(Channel channel, const Journal& journal) const {
   const qint64 size = file_system_->Size(file.handle, &error);
   if (size < 0) Fail(Doing::kRestoring, channel, error);
   return (journal.original_length <= size || HoldsCutBytes(journal, size)) &&
-         (journal.legacy ? LegacyFits(channel, journal, size)
-                         : journal.file_name == Info(channel).file_name &&
-                               SameFile(journal.identity, file.identity));
+         journal.file_name == Info(channel).file_name && SameFile(journal.identity, file.identity);
 }
 
 void DataFiles::Restore(Channel channel, const Journal& journal) {
@@ -129,7 +125,7 @@ void DataFiles::Recover() {
   // and removes them only once every file holds the change: when one of
   // them is missing or torn, no file needs to be put back.
   auto whole = [&](Channel channel, const Journal& journal) {
-    if (journal.legacy || journal.operation == 0) return true;
+    if (journal.operation == 0) return true;
     // Bits for files this program does not know are not judged: a file
     // whose journals are all here is put back rather than left half written.
     if (!(journal.channels & Bit(channel))) return false;

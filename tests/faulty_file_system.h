@@ -52,6 +52,15 @@ class FaultyFileSystem : public store::FileSystem {
   // Fails the n-th call of any kind with a system error. 0 = never.
   void FailAtCall(int n) { fail_at_ = n; }
 
+  // From now on the disk is full: a write or truncation that would make a
+  // file longer fails with ENOSPC (overwriting what a file holds still
+  // works), and once `new_names` more names have been created, so does
+  // creating one (no free inode, or no room in the folder). Uncounted.
+  void FillDisk(int new_names = 1 << 30) {
+    full_ = true;
+    names_left_ = new_names;
+  }
+
   int calls() const { return calls_; }
   int changes() const { return changes_; }
   bool crashed() const { return crashed_; }
@@ -73,9 +82,11 @@ class FaultyFileSystem : public store::FileSystem {
   }
 
   int Open(const QByteArray& path, bool create, store::SystemError* error) override {
+    if (create && NoNewName(path, error)) return -1;
     return OpenTracked(path, error, [&] { return real_.Open(path, create, error); });
   }
   int CreateNew(const QByteArray& path, store::SystemError* error) override {
+    if (NoNewName(path, error)) return -1;
     return OpenTracked(path, error, [&] { return real_.CreateNew(path, error); });
   }
   int OpenFolder(const QByteArray& path, store::SystemError* error) override {
@@ -146,6 +157,7 @@ class FaultyFileSystem : public store::FileSystem {
   bool Write(int handle, qint64 offset, const char* data, qint64 length,
              store::SystemError* error) override {
     if (Fail(error)) return false;
+    if (full_ && length > 0 && offset + length > real_.Size(handle, error)) return NoRoom(error);
     if (!real_.Write(handle, offset, data, length, error)) return false;
     Pend(handle, Pending{offset, QByteArray(data, length), -1});
     Changed();
@@ -153,6 +165,7 @@ class FaultyFileSystem : public store::FileSystem {
   }
   bool Truncate(int handle, qint64 length, store::SystemError* error) override {
     if (Fail(error)) return false;
+    if (full_ && length > real_.Size(handle, error)) return NoRoom(error);
     if (!real_.Truncate(handle, length, error)) return false;
     Pend(handle, Pending{0, QByteArray(), length});
     Changed();
@@ -265,6 +278,22 @@ class FaultyFileSystem : public store::FileSystem {
     inodes_[handles_[handle]].pending.push_back(std::move(pending));
   }
 
+  // Fails a call for want of room: always false.
+  static bool NoRoom(store::SystemError* error) {
+    if (error != nullptr) *error = store::SystemError{ENOSPC, QStringLiteral("No space left on device")};
+    return false;
+  }
+  // Whether creating `path` fails for want of room (true: `error` set).
+  bool NoNewName(const QByteArray& path, store::SystemError* error) {
+    if (!full_ || QFileInfo::exists(QFile::decodeName(path))) return false;
+    if (names_left_ > 0) {
+      --names_left_;
+      return false;
+    }
+    NoRoom(error);
+    return true;
+  }
+
   bool Fail(store::SystemError* error) {
     if (!armed_ || crashed_) return false;
     if (++calls_ != fail_at_) return false;
@@ -282,6 +311,8 @@ class FaultyFileSystem : public store::FileSystem {
 
   store::PosixFileSystem real_;
   bool armed_ = false;
+  bool full_ = false;
+  int names_left_ = 0;
   bool crashed_ = false;
   int calls_ = 0;
   int changes_ = 0;

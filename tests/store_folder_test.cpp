@@ -218,12 +218,19 @@ TEST_F(StoreFolderTest, JournalsThatDoNotBelongAreSetAsideAndOnesThatDoAreApplie
       {{2, store::EncodeTextRecord("someone else's subject", 128)}}));
   const QByteArray renamed = store::EncodeJournal(
       JournalFor(Data("Notes.dat"), 128, appoint.size(), {{2, QByteArray(128, 'n')}}));
-  for (const QByteArray& journal : {foreign, renamed}) {
+  // The same in the first format, which names no file: it fits this file's
+  // length exactly, as any journal of a same-sized file would.
+  const QByteArray foreign_legacy =
+      LegacyJournal(appoint.size(), {{2, store::EncodeTextRecord("someone else's subject", 128)}});
+  for (const QByteArray& journal : {foreign, renamed, foreign_legacy}) {
     QFile::remove(Data("Appoint.dat-journal.not-used"));
     Write(Data("Appoint.dat-journal"), journal);
+    notices_.clear();
     EXPECT_EQ(open(), 50);
     EXPECT_EQ(FileBytes(Data("Appoint.dat")), appoint);
     EXPECT_EQ(FileBytes(Data("Appoint.dat-journal.not-used")), journal);
+    ASSERT_EQ(notices_.size(), 1);
+    EXPECT_TRUE(notices_.front().contains(QStringLiteral("Appoint.dat is unchanged")));
   }
   EXPECT_EQ(FileBytes(Outside("victim")), QByteArray(4096, 'v'));
 
@@ -232,22 +239,106 @@ TEST_F(StoreFolderTest, JournalsThatDoNotBelongAreSetAsideAndOnesThatDoAreApplie
   EXPECT_EQ(open(), 50);
   EXPECT_EQ(FileBytes(Data("Appoint.dat-journal.not-used-2")), foreign);
 
-  // This file's own journal, of this version and of the earlier one: the
-  // half-done change is rolled back exactly as before.
+  // This file's own journal: the half-done change is rolled back exactly as
+  // before.
   QByteArray half = appoint;
   half.replace(128, 128, store::EncodeTextRecord("half written", 128));
-  for (const QByteArray& own :
-       {store::EncodeJournal(JournalFor(Data("Appoint.dat"), 128, appoint.size(),
-                                        {{2, appoint.mid(128, 128)}})),
-        LegacyJournal(appoint.size(), {{2, appoint.mid(128, 128)}})}) {
-    Write(Data("Appoint.dat"), half + QByteArray(1024, 'a'));  // changed and grown
-    Write(Data("Appoint.dat-journal"), own);
-    notices_.clear();
-    EXPECT_EQ(open(), 50);
-    EXPECT_EQ(FileBytes(Data("Appoint.dat")), appoint);
-    EXPECT_FALSE(QFileInfo::exists(Data("Appoint.dat-journal")));
-    EXPECT_TRUE(notices_.isEmpty());
+  const QByteArray grown = half + QByteArray(1024, 'a');  // changed and grown
+  Write(Data("Appoint.dat"), grown);
+  Write(Data("Appoint.dat-journal"),
+        store::EncodeJournal(
+            JournalFor(Data("Appoint.dat"), 128, appoint.size(), {{2, appoint.mid(128, 128)}})));
+  notices_.clear();
+  EXPECT_EQ(open(), 50);
+  EXPECT_EQ(FileBytes(Data("Appoint.dat")), appoint);
+  EXPECT_FALSE(QFileInfo::exists(Data("Appoint.dat-journal")));
+  EXPECT_TRUE(notices_.isEmpty());
+
+  // One in the first format that would undo exactly that change cannot be
+  // told from a foreign one: it is set aside too, and the file left as the
+  // half-done change left it.
+  QFile::remove(Data("Appoint.dat-journal.not-used"));
+  Write(Data("Appoint.dat"), grown);
+  const QByteArray own_legacy = LegacyJournal(appoint.size(), {{2, appoint.mid(128, 128)}});
+  Write(Data("Appoint.dat-journal"), own_legacy);
+  EXPECT_EQ(open(), 50);
+  EXPECT_EQ(FileBytes(Data("Appoint.dat")), grown);
+  EXPECT_FALSE(QFileInfo::exists(Data("Appoint.dat-journal")));
+  EXPECT_EQ(FileBytes(Data("Appoint.dat-journal.not-used")), own_legacy);
+  ASSERT_EQ(notices_.size(), 1);
+  EXPECT_TRUE(notices_.front().contains(QStringLiteral("does not belong")));
+}
+
+// What is in `dir`, every name.
+QStringList Names(const QString& dir) {
+  return QDir(dir).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+TEST_F(StoreFolderTest, AFullDiskAtTheFirstStartNamesTheFolderEndsAndLeavesNothingHalfMade) {
+  // Opening on a full disk ends with one message, having left `data_` as it
+  // was (`names` and their bytes).
+  auto open_full = [this](int new_names) {
+    const FolderState before = ReadFolder(data_);
+    const QStringList names = Names(data_);
+    auto fs = std::make_shared<FaultyFileSystem>();
+    fs->FillDisk(new_names);
+    DataFiles files(fs);
+    files.SetDataDir(data_);
+    fatal_.clear();
+    EXPECT_THROW(files.OpenDataFiles(), store::FatalError);
+    ASSERT_EQ(fatal_.size(), 1);
+    const QString& message = fatal_.front();
+    EXPECT_TRUE(message.contains(data_)) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("set up"))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("Quorvel ends"))) << message.toStdString();
+    // Not the refusal of a change the user never made.
+    EXPECT_FALSE(message.contains(QStringLiteral("this change"))) << message.toStdString();
+    EXPECT_FALSE(files.IsOpen(Channel::kAppoint));
+    EXPECT_EQ(Names(data_), names);
+    EXPECT_EQ(ReadFolder(data_), before);
+  };
+  // An empty folder: no room for the first byte, then none for the third
+  // name (no free inode), then none even for the first.
+  for (int new_names : {1 << 30, 2, 0}) {
+    open_full(new_names);
+    EXPECT_TRUE(Names(data_).isEmpty());
   }
+
+  // A folder that holds only Appoint.dat: it stays exactly as it was.
+  AddAppointments(data_, 3);
+  for (const char* name : {"Notes.dat", "AddBook.dat", "PhotoF.dat"}) QFile::remove(Data(name));
+  const QByteArray appoint = FileBytes(Data("Appoint.dat"));
+  open_full(1 << 30);
+  EXPECT_EQ(Names(data_), QStringList{QStringLiteral("Appoint.dat")});
+  EXPECT_EQ(FileBytes(Data("Appoint.dat")), appoint);
+
+  // With room again the start completes the folder as a first start does.
+  QTemporaryDir fresh;
+  Fill(fresh.path(), [](DataFiles&) {});
+  Fill(data_, [](DataFiles&) {});
+  for (const char* name : {"Notes.dat", "AddBook.dat", "PhotoF.dat"}) {
+    EXPECT_EQ(FileBytes(Data(name)), FileBytes(QDir(fresh.path()).filePath(QLatin1String(name))))
+        << name;
+  }
+
+  // A folder already set up opens on a full disk; a change is then refused
+  // with nothing written, and the program goes on.
+  auto fs = std::make_shared<FaultyFileSystem>();
+  fs->FillDisk();
+  DataFiles files(fs);
+  files.SetDataDir(data_);
+  fatal_.clear();
+  ASSERT_EQ(files.OpenDataFiles(), store::OpenResult::kOpened);
+  EXPECT_TRUE(fatal_.isEmpty());
+  const FolderState set_up = ReadFolder(data_);
+  Operation op(files);
+  op.WriteText(Channel::kNotes, 1, QStringLiteral("no room for this"));
+  op.WriteCount(Channel::kNotes, 1);
+  const store::Outcome outcome = op.Commit();
+  EXPECT_TRUE(outcome.no_room());
+  EXPECT_TRUE(outcome.reason().contains(QStringLiteral("nothing was changed")));
+  EXPECT_EQ(ReadFolder(data_), set_up);
+  EXPECT_EQ(files.ReadCount(Channel::kNotes), 0);
 }
 
 TEST_F(StoreFolderTest, FilesReplacedWhileRunningAdmitNoSecondProgramAndTakeNoSave) {

@@ -690,6 +690,10 @@
         <source>%1 in the folder %2. %3%4%5</source>
         <translation>%1 im Ordner %2. %3%4%5</translation>
     </message>
+    <message>
+        <source>There is no room left on the disk to set up Quorvel&apos;s data files in the folder %1. Nothing was changed there. Quorvel ends now; free some space, then start it again.</source>
+        <translation>Auf dem Datenträger ist kein Platz mehr, um die Datendateien von Quorvel im Ordner %1 anzulegen. Dort wurde nichts verändert. Quorvel wird jetzt beendet; geben Sie etwas Speicherplatz frei und starten Sie es dann erneut.</translation>
+    </message>
 </context>
 <context>
     <name>QCommandLineParser</name>
