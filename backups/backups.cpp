@@ -65,10 +65,17 @@ int CountIn(Channel channel, const QByteArray& bytes) {
   return store::CountOf(channel, store::DecodeVariantRecord(record));
 }
 
+// Whether a copy holds `channel`'s file. What the reminders remember is
+// written by whichever process keeps the reminders, not by the one that
+// holds the folder, so it can be neither read whole nor put back here; and
+// bringing back which reminders were shown would only show them again.
+bool Copied(Channel channel) { return channel != Channel::kRemind; }
+
 // Every file of the folder as the open set holds it now, by name.
 std::map<QByteArray, QByteArray> Snapshot(const store::DataFiles& files) {
   std::map<QByteArray, QByteArray> out;
   for (Channel channel : store::kEveryChannel) {
+    if (!Copied(channel)) continue;
     const QByteArray name = store::Info(channel).file_name;
     if (files.IsOpen(channel)) {
       const qint64 size = files.FileSize(channel);
@@ -337,13 +344,14 @@ store::Outcome RestoreBackup(store::DataFiles& files, const QString& path, const
   // Extra files the copy holds are created first (empty), so that the one
   // operation below can fill them.
   for (Channel channel : store::kEveryChannel) {
+    if (!Copied(channel)) continue;
     if (!files.IsOpen(channel) && parsed->files.count(store::Info(channel).file_name)) {
       files.OpenExtraFile(channel);
     }
   }
   store::Operation op(files);
   for (Channel channel : store::kEveryChannel) {
-    if (!files.IsOpen(channel)) continue;
+    if (!Copied(channel) || !files.IsOpen(channel)) continue;
     const auto it = parsed->files.find(store::Info(channel).file_name);
     const QByteArray bytes = it == parsed->files.end() ? QByteArray() : it->second;
     const int length = store::Info(channel).record_length;
