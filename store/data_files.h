@@ -165,22 +165,6 @@ class DataFiles {
  private:
   friend class Operation;
 
-// What one committed operation changed in one file: the records whose bytes
-// changed, each as it was and as it became (zero-filled past the end of the
-// file), and the file's length before and after.
-struct FileChange {
-  Channel channel = Channel::kAppoint;
-  qint64 size_before = 0;
-  qint64 size_after = 0;
-  std::vector<int> records;  // ascending
-  QByteArray before;         // record length bytes per entry of `records`
-  QByteArray after;
-};
-// What one committed operation changed, file by file in channel order.
-struct CommittedChange {
-  std::vector<FileChange> files;
-};
-
   struct Open {
     int handle = -1;
     QByteArray path;  // the system's bytes
