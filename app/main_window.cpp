@@ -27,6 +27,7 @@
 #include "help/help_topics_window.h"
 #include "notes/notes_window.h"
 #include "sync/background_sync.h"
+#include "sync/setup.h"
 #include "sync/sync_state.h"
 
 namespace quorvel {
@@ -126,6 +127,9 @@ MainWindow::MainWindow(Application& app)
   BuildMenu();
   // Automatic sync, when turned on: once now, then every few minutes.
   QTimer::singleShot(0, this, [this] {
+    if (const QString moved = sync::MoveLoginOutOfAddresses(app_.files()); !moved.isNull()) {
+      ShowMessage(moved);
+    }
     const auto state = sync::LoadState(app_.files());
     if (state && state->settings.auto_sync && state->settings.server.isValid()) {
       sync_->SetAutomatic(true);

@@ -83,6 +83,17 @@ class Reader {
           Over(ParseFailure::kTooLarge);
           return false;
         }
+        // The parser hands a text over only once it has ended, holding all
+        // of it meanwhile: a run of bytes without markup longer than the
+        // longest text allowed (at four bytes a character) is refused
+        // before the parser holds it.
+        for (const char c : chunk) {
+          text_run_ = c == '<' ? 0 : text_run_ + 1;
+          if (text_run_ > 4 * limits_.most_text) {
+            Over(ParseFailure::kTooLong);
+            return false;
+          }
+        }
         xml_.addData(chunk);
         continue;
       }
@@ -240,6 +251,8 @@ class Reader {
   const ByteSource& source_;
   const ReplyLimits limits_;
   QXmlStreamReader xml_;
+  qsizetype text_run_ = 0;  // bytes since the last '<'
+
   qsizetype received_ = 0;
   int depth_ = 0;
   bool failed_ = false;

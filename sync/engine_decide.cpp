@@ -1,10 +1,12 @@
-#include <QUuid>
+#include <algorithm>
+#include <map>
 
-#include "sync/reconcile.h"
 #include <QCoreApplication>
+#include <QUuid>
 
 #include "sync/engine_run.h"
 #include "sync/item_codec.h"
+#include "sync/reconcile.h"
 
 namespace quorvel::sync {
 
@@ -301,7 +303,17 @@ void SyncEngine::Impl::Decide(const QUrl& collection, bool calendar) {
       unlinked_by_digest.emplace(f.digest, &f);
     }
   }
+  // The same item by what it is (an entry's key; an appointment's day,
+  // start and subject), for naming a copy that differs from this one.
+  auto identity = [calendar](const Appointment& a, const QString& day, const AddressEntry& e) {
+    return calendar ? day + QLatin1Char('|') + a.start + QLatin1Char('|') + a.subject : e.Key();
+  };
+  std::multimap<QString, const Fetched*> unlinked_by_identity;
+  for (const auto& [digest, f] : unlinked_by_digest) {
+    unlinked_by_identity.emplace(identity(f->appointment, DayKey(f->date), f->entry), f);
+  }
   std::set<QString> adopted;
+  std::vector<const LocalItem*> sent_new;
   std::vector<PendingWrite> additions;
   for (const LocalItem& item : locals) {
     if (linked_idents.count(item.ident)) continue;
@@ -327,6 +339,7 @@ void SyncEngine::Impl::Decide(const QUrl& collection, bool calendar) {
       kept_links.push_back(link);
       continue;
     }
+    sent_new.push_back(&item);
     // New here: a new resource under a fresh UUID, sent with the others.
     const QString uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
     link.href = NewHref(collection, uid, calendar);
@@ -341,6 +354,15 @@ void SyncEngine::Impl::Decide(const QUrl& collection, bool calendar) {
           renewed[link.href] = body;
           kept[link.href] = body;
         }});
+  }
+  // Without a link there is no telling which of two differing copies of
+  // the same item is newer: both are kept, and the user is told.
+  for (const LocalItem* item : sent_new) {
+    const auto [first, end] = unlinked_by_identity.equal_range(
+        identity(item->appointment, item->appointment.id.left(8), item->entry));
+    if (std::any_of(first, end, [&](const auto& m) { return !adopted.count(m.second->href); })) {
+      report.conflicts << NameOfLocal(*item, calendar);
+    }
   }
   SendAll(additions);
 

@@ -28,4 +28,13 @@ std::optional<SyncSettings> CompleteSettings(DavClient& client, SyncSettings set
 // Addresses CheckAddresses refuses are never stored.
 QString SaveSettings(store::DataFiles& files, const SyncSettings& settings);
 
+// Sync.dat written by an older version may hold a user name and password
+// inside a stored address. Stores the addresses without them (the user name
+// becomes the account's when it has none) and moves the password into the
+// desktop's secret store, unless one is saved there already. Returns a
+// sentence for the user when something was moved or could not be (the
+// password never stays in the file), or a null string when the addresses
+// held no login.
+QString MoveLoginOutOfAddresses(store::DataFiles& files);
+
 }  // namespace quorvel::sync

@@ -22,6 +22,9 @@ int ExitStatusOf(const SyncReport& report) {
 namespace {
 
 int Run(HeadlessContext& context, const QUrl& server, const QString& user, bool allow_deletions) {
+  if (const QString moved = MoveLoginOutOfAddresses(context.files); !moved.isNull()) {
+    context.err << moved << '\n';
+  }
   auto state = LoadState(context.files);
   if (!state) {
     context.err << QCoreApplication::translate("SyncCommandLine", "Sync failed: the sync state in Sync.dat is damaged. Set up sync again "

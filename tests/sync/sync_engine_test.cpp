@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 #include <QElapsedTimer>
@@ -20,6 +21,7 @@
 #include "sync/dav_client.h"
 #include "sync/engine.h"
 #include "sync/item_codec.h"
+#include "sync/setup.h"
 #include "sync/sync_state.h"
 #include "tests/sync/radicale.h"
 #include "tests/sync/relay.h"
@@ -354,6 +356,109 @@ TEST_F(SyncEngineTest, OfflineChangesWaitAndAKilledSyncConverges) {
     ASSERT_TRUE(UpdateAppointment(a_.files, a).stored());
     ASSERT_TRUE(AddAppointment(a_.files, Appt("20260202", stop, QStringLiteral("New %1").arg(stop))).stored());
   }
+}
+
+// Links lost with Sync.dat, the same server under another spelling, or an
+// account switched away and back: the items already on the server are found
+// again by content before anything is sent, so nothing is doubled on either
+// side, and what changed meanwhile still travels once. Two copies of one
+// item that differ cannot be told apart without the links: both are kept,
+// and the summary says so.
+TEST_F(SyncEngineTest, LostLinksFindTheItemsAlreadyThereInsteadOfDoublingThem) {
+  ASSERT_TRUE(AddAppointment(a_.files, Appt("20260401", 1, "Dentist")).stored());
+  ASSERT_TRUE(AddAppointment(a_.files, Appt("20260401", 2, "Lunch", "12:00")).stored());
+  ASSERT_TRUE(AddAddressEntry(a_.files, Person("Smith", "John")).stored());
+  ASSERT_TRUE(AddAddressEntry(a_.files, Person("Brown", "Ann")).stored());
+  DavError error;
+  const QByteArray doe =
+      "BEGIN:VCARD\r\nVERSION:4.0\r\nUID:doe\r\nFN:Jane Doe\r\nN:Doe;Jane;;;\r\n"
+      "TEL;TYPE=cell:555 1234\r\nPHOTO:https://example.org/doe.png\r\nEND:VCARD\r\n";
+  ASSERT_TRUE(phone_->Put(DavClient::PathOf(book_) + "doe.vcf", CollectionKind::kAddressBook, doe,
+                          QString(), &error));
+  ASSERT_TRUE(phone_->Put(DavClient::PathOf(calendar_) + "phone1.ics", CollectionKind::kCalendar,
+                          PhoneEvent("phone1", "20260402", "From the phone", "LOCATION:Hall\r\n"),
+                          QString(), &error));
+  const auto card_as_put = phone_->Get(DavClient::PathOf(book_) + "doe.vcf", &error);
+  ASSERT_TRUE(card_as_put);
+  Round();
+  ExpectAllAgree(3, 3);
+
+  const QUrl other_calendar = server_.url().resolved(QUrl(QStringLiteral("/alice/elsewhere/")));
+  const QUrl other_book = server_.url().resolved(QUrl(QStringLiteral("/alice/elsewhere-book/")));
+  ASSERT_TRUE(phone_->MakeCollection(other_calendar, CollectionKind::kCalendar, "Elsewhere", &error));
+  ASSERT_TRUE(phone_->MakeCollection(other_book, CollectionKind::kAddressBook, "Elsewhere", &error));
+  // What the Sync window stores when the user types other addresses.
+  auto use = [&](const QUrl& server, const QUrl& calendar, const QUrl& book) {
+    SyncSettings settings = LoadState(a_.files)->settings;
+    settings.server = server;
+    settings.calendar = server.resolved(QUrl(calendar.path()));
+    settings.address_book = server.resolved(QUrl(book.path()));
+    ASSERT_TRUE(SaveSettings(a_.files, settings).isNull());
+  };
+  auto lose_sync_file = [&] {
+    a_.files.CloseDataFiles();
+    ASSERT_TRUE(QFile::remove(a_.dir.filePath(QStringLiteral("Sync.dat"))));
+    ASSERT_EQ(a_.files.OpenDataFiles(), store::OpenResult::kOpened);
+    SetUpSync(a_, server_.url());
+  };
+  struct Case {
+    const char* what;
+    std::function<void()> lose_links;
+  };
+  const std::vector<Case> cases = {
+      {"Sync.dat deleted", lose_sync_file},
+      {"the server spelled localhost",
+       [&] {
+         QUrl local_host = server_.url();
+         local_host.setHost(QStringLiteral("localhost"));
+         use(local_host, calendar_, book_);
+       }},
+      {"the account switched away and back",
+       [&] {
+         use(server_.url(), other_calendar, other_book);
+         Sync(a_);
+         use(server_.url(), calendar_, book_);
+       }},
+  };
+  int round = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ++round;
+    c.lose_links();
+    // Meanwhile each side adds an appointment and an entry.
+    for (Machine* m : {&a_, &b_}) {
+      const QString tag = QStringLiteral("%1%2").arg(m == &a_ ? "A" : "B").arg(round);
+      ASSERT_TRUE(AddAppointment(m->files, Appt("20260403", round, "New " + tag)).stored());
+      ASSERT_TRUE(AddAddressEntry(m->files, Person("New" + tag, "Person")).stored());
+    }
+    Sync(b_);
+    const SyncReport report = Sync(a_);
+    EXPECT_TRUE(report.conflicts.isEmpty()) << report.Summary().toStdString();
+    Round();
+    ExpectAllAgree(3 + 2 * round, 3 + 2 * round);
+  }
+  auto card = phone_->Get(DavClient::PathOf(book_) + "doe.vcf", &error);
+  ASSERT_TRUE(card);
+  EXPECT_EQ(card->etag, card_as_put->etag);  // never rewritten
+  EXPECT_EQ(card->data.toStdString(), card_as_put->data.toStdString());
+  auto event = phone_->Get(DavClient::PathOf(calendar_) + "phone1.ics", &error);
+  ASSERT_TRUE(event);
+  EXPECT_TRUE(event->data.contains("LOCATION:Hall")) << event->data.toStdString();
+
+  // B changes an appointment and an entry while A's links are lost.
+  lose_sync_file();
+  Appointment lunch = ReadAppointment(b_.files, Find(b_.files, "Lunch"));
+  lunch.description = QStringLiteral("moved");
+  ASSERT_TRUE(UpdateAppointment(b_.files, lunch).stored());
+  AddressEntry ann = ReadAddressEntry(b_.files, FindAddressEntry(b_.files, "Brown, Ann"));
+  ann.phones[1] = QStringLiteral("0200 1");
+  ASSERT_TRUE(ReplaceAddressEntry(b_.files, ann.Key(), ann).stored());
+  Sync(b_);
+  const SyncReport told = Sync(a_);
+  EXPECT_EQ(told.conflicts, (QStringList{QStringLiteral("\"Lunch\" on 01/04/2026"), QStringLiteral("\"Brown, Ann\"")}))
+      << told.Summary().toStdString();
+  Round();
+  ExpectAllAgree(10, 10);
 }
 
 // Stopping a run cuts off the writes in flight, starts no more, stores
