@@ -77,14 +77,20 @@ TEST(DavXmlTest, LimitsHoldHoweverTheBytesArrive) {
   EXPECT_EQ(why, ParseFailure::kTooMany);
   EXPECT_FALSE(ParseMultistatus(Listing(1, 101), limits, &why));
   EXPECT_EQ(why, ParseFailure::kTooLong);
-  // Blanks without end count as bytes too; the source is not read further
-  // once the limit is passed.
+  // Blanks without end are refused once longer than the longest text (the
+  // parser would hold them whole), and count as bytes too; the source is
+  // not read further once a limit is passed.
   int asked = 0;
   const QByteArray head = Listing(1).chopped(int(sizeof("</d:multistatus>")) - 1);
   auto endless = [&](QByteArray& chunk) {
     chunk += ++asked == 1 ? head : QByteArray(4096, ' ');
     return true;
   };
+  EXPECT_FALSE(ParseMultistatus(endless, limits, &why));
+  EXPECT_EQ(why, ParseFailure::kTooLong);
+  EXPECT_LE(asked, 2 + int(4 * limits.most_text / 4096));
+  asked = 0;
+  limits.most_text = limits.most_bytes;
   EXPECT_FALSE(ParseMultistatus(endless, limits, &why));
   EXPECT_EQ(why, ParseFailure::kTooLarge);
   EXPECT_LE(asked, 2 + int(limits.most_bytes / 4096));
