@@ -1,20 +1,12 @@
 #include "tests/sync/radicale.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QStandardPaths>
-#include <QTcpServer>
-#include <QTcpSocket>
 
 namespace quorvel::testing {
 namespace {
-
-int FreePort() {
-  QTcpServer probe;
-  if (!probe.listen(QHostAddress::LocalHost, 0)) return 0;
-  return probe.serverPort();
-}
 
 bool WriteFile(const QString& path, const QByteArray& bytes) {
   QFile file(path);
@@ -30,46 +22,24 @@ Radicale::Radicale(Options options) : tls_(options.tls) {
     failure_ = QStringLiteral("no temporary folder");
     return;
   }
-  // The port is free when probed but may be taken before Radicale binds it:
-  // try a few.
-  for (int attempt = 0; attempt < 5; ++attempt) {
-    if (StartOnce(options)) {
-      failure_.clear();
-      return;
-    }
-  }
+  failure_ = server_.Start(QStringLiteral("radicale"),
+                           [&](int port) { return CommandFor(port, options); }, 20000);
 }
 
-Radicale::~Radicale() { Stop(); }
-
-void Radicale::Stop() {
-  if (!process_) return;
-  process_->terminate();
-  if (!process_->waitForFinished(5000)) {
-    process_->kill();
-    process_->waitForFinished(5000);
-  }
-  process_.reset();
-}
+Radicale::~Radicale() = default;
 
 QString Radicale::storage() const { return dir_.filePath(QStringLiteral("collections")); }
 
 QUrl Radicale::url() const {
-  return QUrl(QStringLiteral("%1://127.0.0.1:%2/").arg(tls_ ? "https" : "http").arg(port_));
+  return QUrl(QStringLiteral("%1://127.0.0.1:%2/").arg(tls_ ? "https" : "http").arg(port()));
 }
 
-bool Radicale::StartOnce(const Options& options) {
-  Stop();
-  port_ = FreePort();
-  if (port_ == 0) {
-    failure_ = QStringLiteral("no free port");
-    return false;
-  }
+ServerProcess::Command Radicale::CommandFor(int port, const Options& options) const {
   const QString users = dir_.filePath(QStringLiteral("users"));
   const QString config = dir_.filePath(QStringLiteral("config"));
   QByteArray text = QStringLiteral(
                         "[server]\nhosts = 127.0.0.1:%1\n")
-                        .arg(port_)
+                        .arg(port)
                         .toUtf8();
   if (options.tls) {
     const QString cert = dir_.filePath(QStringLiteral("cert.pem"));
@@ -85,8 +55,7 @@ bool Radicale::StartOnce(const Options& options) {
            QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
            QStringLiteral("-keyout"), key, QStringLiteral("-out"), cert});
       if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0) {
-        failure_ = QStringLiteral("openssl could not make a certificate");
-        return false;
+        return {{}, {}, QStringLiteral("openssl could not make a certificate")};
       }
     }
     text += QStringLiteral("ssl = True\ncertificate = %1\nkey = %2\n").arg(cert, key).toUtf8();
@@ -102,40 +71,14 @@ bool Radicale::StartOnce(const Options& options) {
               .toUtf8();
   if (!WriteFile(users, (user() + QLatin1Char(':') + password() + QLatin1Char('\n')).toUtf8()) ||
       !WriteFile(config, text)) {
-    failure_ = QStringLiteral("cannot write the configuration");
-    return false;
+    return {{}, {}, QStringLiteral("cannot write the configuration")};
   }
-  process_ = std::make_unique<QProcess>();
-  process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  process_->setStandardOutputFile(QProcess::nullDevice());
   // Test data need not survive a power cut: without an fsync per write
   // (eatmydata turns them into no-ops) Radicale stores much faster.
   const QString radicale = QStringLiteral("radicale");
   const QString no_fsync = QStandardPaths::findExecutable(QStringLiteral("eatmydata"));
-  if (no_fsync.isEmpty()) {
-    process_->start(radicale, {QStringLiteral("--config"), config});
-  } else {
-    process_->start(no_fsync, {radicale, QStringLiteral("--config"), config});
-  }
-  if (!process_->waitForStarted(10000)) {
-    failure_ = QStringLiteral("radicale does not start: ") + process_->errorString();
-    process_.reset();
-    return false;
-  }
-  QDeadlineTimer deadline(20000);
-  while (!deadline.hasExpired()) {
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
-    if (socket.waitForConnected(200)) return true;
-    if (process_->waitForFinished(50) || process_->state() != QProcess::Running) {
-      failure_ = QStringLiteral("radicale ended at once (port %1 taken?)").arg(port_);
-      process_.reset();
-      return false;
-    }
-  }
-  failure_ = QStringLiteral("radicale does not listen on port %1").arg(port_);
-  Stop();
-  return false;
+  if (no_fsync.isEmpty()) return {radicale, {QStringLiteral("--config"), config}, {}};
+  return {no_fsync, {radicale, QStringLiteral("--config"), config}, {}};
 }
 
 }  // namespace quorvel::testing

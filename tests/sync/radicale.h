@@ -3,12 +3,11 @@
 // (htpasswd, plain). Stopped and removed when the object goes.
 #pragma once
 
-#include <memory>
-
-#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
 #include <QUrl>
+
+#include "tests/sync/server_process.h"
 
 namespace quorvel::testing {
 
@@ -26,20 +25,19 @@ class Radicale {
   // Empty when the server runs; otherwise why it does not.
   const QString& failure() const { return failure_; }
   QUrl url() const;
-  int port() const { return port_; }
+  int port() const { return server_.port(); }
   QString user() const { return QStringLiteral("alice"); }
   QString password() const { return QStringLiteral("s3cret pass"); }
   // The folder Radicale keeps its collections in.
   QString storage() const;
 
-  void Stop();
+  void Stop() { server_.Stop(); }
 
  private:
-  bool StartOnce(const Options& options);
+  ServerProcess::Command CommandFor(int port, const Options& options) const;
 
   QTemporaryDir dir_;
-  std::unique_ptr<QProcess> process_;
-  int port_ = 0;
+  ServerProcess server_;
   bool tls_ = false;
   QString failure_;
 };

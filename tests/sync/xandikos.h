@@ -4,19 +4,17 @@
 // and ignored). Stopped and removed when the object goes.
 #pragma once
 
-#include <memory>
-
-#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
 #include <QUrl>
+
+#include "tests/sync/server_process.h"
 
 namespace quorvel::testing {
 
 class Xandikos {
  public:
   Xandikos();
-  ~Xandikos();
   Xandikos(const Xandikos&) = delete;
   Xandikos& operator=(const Xandikos&) = delete;
 
@@ -28,12 +26,8 @@ class Xandikos {
   QUrl address_book() const { return url().resolved(QUrl(QStringLiteral("/user/contacts/addressbook/"))); }
 
  private:
-  bool StartOnce();
-  void Stop();
-
   QTemporaryDir dir_;
-  std::unique_ptr<QProcess> process_;
-  int port_ = 0;
+  ServerProcess server_;
   QString failure_;
 };
 
