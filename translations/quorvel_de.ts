@@ -979,6 +979,22 @@
         <source>, %1 ignored: the server named them outside their collection (%2)</source>
         <translation>, %1 übergangen: Der Server nannte sie außerhalb ihrer Sammlung (%2)</translation>
     </message>
+    <message>
+        <source>Sync.dat holds a password inside the server&apos;s address, and it could not be removed: %1</source>
+        <translation>Sync.dat enthält ein Passwort in der Adresse des Servers, und es konnte nicht entfernt werden: %1</translation>
+    </message>
+    <message>
+        <source>The password that was saved inside the server&apos;s address was removed from Sync.dat; the password already saved is used.</source>
+        <translation>Das Passwort, das in der Adresse des Servers gespeichert war, wurde aus Sync.dat entfernt; das bereits gespeicherte Passwort wird verwendet.</translation>
+    </message>
+    <message>
+        <source>The password that was saved inside the server&apos;s address was moved from Sync.dat into the desktop&apos;s secret store.</source>
+        <translation>Das Passwort, das in der Adresse des Servers gespeichert war, wurde aus Sync.dat in den Schlüsselbund der Arbeitsumgebung verschoben.</translation>
+    </message>
+    <message>
+        <source>The password that was saved inside the server&apos;s address was removed from Sync.dat, but the desktop&apos;s secret store could not take it (%1): enter it again in the sync settings.</source>
+        <translation>Das Passwort, das in der Adresse des Servers gespeichert war, wurde aus Sync.dat entfernt, konnte aber nicht im Schlüsselbund der Arbeitsumgebung gespeichert werden (%1): Geben Sie es in den Abgleich-Einstellungen erneut ein.</translation>
+    </message>
 </context>
 <context>
     <name>SyncCommandLine</name>
