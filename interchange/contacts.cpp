@@ -291,7 +291,7 @@ class CardReader {
       // would give a wrong age.
       LeftOut(QCoreApplication::translate("Interchange", "its birthday on %1 (it has no year, and the address book keeps "
                                           "only birthdays with a year)")
-                  .arg(QLocale(QLocale::English).toString(day_of_year, QStringLiteral("d MMMM"))));
+                  .arg(QLocale().toString(day_of_year, QCoreApplication::translate("Interchange", "d MMMM"))));
       return;
     }
     if (!date.isValid() || date.year() < 1000) {

@@ -659,6 +659,10 @@
         <source>holds bytes that are not valid %1 text</source>
         <translation>enthält Bytes, die kein gültiger %1-Text sind</translation>
     </message>
+    <message>
+        <source>d MMMM</source>
+        <translation>d. MMMM</translation>
+    </message>
 </context>
 <context>
     <name>Messages</name>
