@@ -266,9 +266,10 @@ QByteArray RealZoneName(const QByteArray& tzid) {
 }
 
 // The Windows zone a display name such as "(GMT+10:00) Canberra, Melbourne,
-// Sydney" or "(UTC+01:00) Amsterdam, Berlin, Bern" stands for: the one
-// whose zones include most of the cities named, at the offset named. Empty
-// when no Windows zone Qt knows matches.
+// Sydney", "(UTC+01:00) Amsterdam, Berlin, Bern" or "(UTC-05:00) Eastern
+// Time (US & Canada)" stands for: at the offset named, the one whose name
+// the region is, else the one whose zones include most of the cities named.
+// Empty when no Windows zone Qt knows matches.
 QByteArray WindowsIdOfDisplayName(const QString& name) {
   static const QRegularExpression form(
       QStringLiteral("^\\(\\s*(?:GMT|UTC)\\s*(?:([+-])\\s*(\\d{1,2})(?:[:.]?(\\d{2}))?)?\\s*\\)\\s*(.+)$"),
@@ -288,7 +289,23 @@ QByteArray WindowsIdOfDisplayName(const QString& name) {
   }();
   static const QRegularExpression separators(QStringLiteral("\\s*(?:[,;:/&]|\\band\\b)\\s*"));
   std::map<QByteArray, int> votes;
-  for (const QString& city : m.captured(4).split(separators, Qt::SkipEmptyParts)) {
+  // A region named as the Windows zone is ("Eastern Time (US & Canada)" for
+  // "Eastern Standard Time") outweighs any number of cities.
+  static const std::set<QByteArray> windows_ids = [] {
+    std::set<QByteArray> ids;
+    for (const QByteArray& id : QTimeZone::availableTimeZoneIds()) {
+      const QByteArray windows = QTimeZone::ianaIdToWindowsId(id);
+      if (!windows.isEmpty()) ids.insert(windows);
+    }
+    return ids;
+  }();
+  const QString place = m.captured(4).trimmed();
+  for (const QByteArray& id : windows_ids) {
+    QString region = QString::fromLatin1(id);
+    region.replace(QLatin1String(" Standard Time"), QLatin1String(" Time"));
+    if (region.contains(QLatin1Char(' ')) && place.startsWith(region, Qt::CaseInsensitive)) votes[id] += 1000;
+  }
+  for (const QString& city : place.split(separators, Qt::SkipEmptyParts)) {
     std::set<QByteArray> windows;  // one vote per city and Windows zone
     const auto [from, to] = by_city.equal_range(city.trimmed().toLower());
     for (auto it = from; it != to; ++it) {
