@@ -929,7 +929,10 @@ QString StructureProblem(const QByteArray& bytes) {
 }
 
 // What the reader does not take, counted by kind: to-dos, journal entries,
-// free/busy blocks and anything else that is no event or time zone.
+// free/busy blocks and anything else that is no event or time zone. Journal
+// entries are named rather than made notes: a note has no date and nothing
+// that identifies it, so a second import of the file could not tell that
+// they came in already, and no export takes them back to their program.
 void CountOthers(icalcomponent* calendar, std::map<QString, int>* others) {
   for (icalcomponent* c = icalcomponent_get_first_component(calendar, ICAL_ANY_COMPONENT); c;
        c = icalcomponent_get_next_component(calendar, ICAL_ANY_COMPONENT)) {
