@@ -289,9 +289,10 @@ class CardReader {
     if (day_of_year.isValid()) {
       // The address book keeps a birthday as a whole date; a made-up year
       // would give a wrong age.
-      LeftOut(QCoreApplication::translate("Interchange", "its birthday on %1 (it has no year, and the address book keeps "
+      LeftOut(QCoreApplication::translate("Interchange", "its birthday %1 (%2, without a year: the address book keeps "
                                           "only birthdays with a year)")
-                  .arg(QLocale().toString(day_of_year, QCoreApplication::translate("Interchange", "d MMMM"))));
+                  .arg(p->Text().trimmed().left(20),
+                       QLocale().toString(day_of_year, QCoreApplication::translate("Interchange", "d MMMM"))));
       return;
     }
     if (!date.isValid() || date.year() < 1000) {

@@ -532,10 +532,6 @@
         <translation> am </translation>
     </message>
     <message>
-        <source>its birthday on %1 (it has no year, and the address book keeps only birthdays with a year)</source>
-        <translation>sein Geburtstag am %1 (er hat kein Jahr, und das Adressbuch führt nur Geburtstage mit Jahr)</translation>
-    </message>
-    <message>
         <source>its repeat rule cannot be read: &quot;%1&quot;</source>
         <translation>seine Wiederholungsregel ist nicht lesbar: „%1“</translation>
     </message>
@@ -662,6 +658,10 @@
     <message>
         <source>d MMMM</source>
         <translation>d. MMMM</translation>
+    </message>
+    <message>
+        <source>its birthday %1 (%2, without a year: the address book keeps only birthdays with a year)</source>
+        <translation>sein Geburtstag %1 (%2, ohne Jahr: das Adressbuch führt nur Geburtstage mit Jahr)</translation>
     </message>
 </context>
 <context>
