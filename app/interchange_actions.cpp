@@ -72,7 +72,8 @@ void ImportFromFiles(Application& app, QWidget* parent) {
   options.first_day = Now().date();
   const interchange::ImportSummary summary = interchange::ImportFiles(app.files(), paths, options);
   if (summary.ok()) RefreshWindows(app);
-  ShowMessage(summary.Text());
+  // Every item skipped and every detail not kept, in a list that scrolls.
+  ShowMessageWithDetails(summary.Overview(), summary.ok() ? summary.Details() : QString());
 }
 
 void ExportToFile(Application& app, QWidget* parent) {

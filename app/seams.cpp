@@ -6,9 +6,14 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QIcon>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace quorvel {
 namespace {
@@ -39,6 +44,42 @@ void ShowMessage(const QString& text) {
   QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Quorvel"), text, QMessageBox::Ok,
                   QApplication::activeWindow());
   if (QAbstractButton* ok = box.button(QMessageBox::Ok)) ok->setIcon(QIcon());
+  box.exec();
+}
+
+void ShowMessageWithDetails(const QString& text, const QString& details) {
+  if (details.isEmpty()) {
+    ShowMessage(text);
+    return;
+  }
+  if (Sink()) {
+    Sink()(text + QLatin1Char('\n') + details);
+    return;
+  }
+  QDialog box(QApplication::activeWindow());
+  box.setWindowTitle(QStringLiteral("Quorvel"));
+  box.setObjectName(QStringLiteral("MessageWithDetails"));
+  auto* layout = new QVBoxLayout(&box);
+  auto* label = new QLabel(text, &box);
+  label->setWordWrap(true);
+  label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  layout->addWidget(label);
+  auto* list = new QPlainTextEdit(details, &box);
+  list->setObjectName(QStringLiteral("Details"));
+  list->setReadOnly(true);
+  list->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+  list->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  list->setAccessibleName(QCoreApplication::translate("Messages", "Details"));
+  list->setMinimumSize(520, 220);
+  layout->addWidget(list);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
+  if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok)) {
+    ok->setIcon(QIcon());
+    ok->setDefault(true);
+    ok->setFocus();
+  }
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+  layout->addWidget(buttons);
   box.exec();
 }
 

@@ -12,6 +12,10 @@ namespace quorvel {
 
 // A modal box titled "Quorvel" with `text` and one OK button.
 void ShowMessage(const QString& text);
+// The same box with `details` below the text, in a read-only box that
+// scrolls when they are long (an import's list of every item skipped).
+// The sink receives the text and the details as one message, a line apart.
+void ShowMessageWithDetails(const QString& text, const QString& details);
 // Tests capture messages instead of showing them; an empty sink restores
 // the box.
 void SetMessageSink(std::function<void(const QString&)> sink);

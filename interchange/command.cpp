@@ -26,7 +26,8 @@ int RunCommandOn(store::DataFiles& files, const CommandRequest& request, QTextSt
       err << summary.error << Qt::endl;
       status = kCommandFailed;
     } else {
-      for (const FileSummary& file : summary.files) out << file.Line() << Qt::endl;
+      // All of it: every item skipped and every detail not kept.
+      out << summary.Text() << Qt::endl;
     }
   }
   auto report = [&](const ExportResult& result, const QString& path) {

@@ -1,5 +1,6 @@
-// The command-line forms of export and import: no window, a one-line
-// summary per file, an exit status.
+// The command-line forms of export and import: no window, the whole
+// summary (a line per file, its notes, every item skipped and every detail
+// not kept), an exit status.
 #pragma once
 
 #include <QString>

@@ -1,7 +1,9 @@
 // Address book entries as vCards and back.
 #include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QLocale>
 #include <QRegularExpression>
+#include <QUrl>
 
 #include "interchange/mapping.h"
 
@@ -36,6 +38,27 @@ std::vector<const vcard::Property*> Preferred(std::vector<const vcard::Property*
 QString WithoutScheme(const QString& value, const char* scheme) {
   const QString prefix = QString::fromLatin1(scheme);
   return value.startsWith(prefix, Qt::CaseInsensitive) ? value.mid(prefix.size()) : value;
+}
+
+// The ways to write the number of a TEL value, the fullest first: plain
+// text as it stands; a tel: URI ("tel:+1-418-656-9254;ext=102") as its
+// number and extension ("+1-418-656-9254 ext. 102"), then shorter forms of
+// the same for a small box ("+1-418-656-9254 x102", "+14186569254 x102").
+QStringList PhoneForms(const QString& value) {
+  if (!value.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive)) return {value};
+  const QStringList parts = value.mid(4).split(QLatin1Char(';'));
+  const QString number = QUrl::fromPercentEncoding(parts.value(0).trimmed().toUtf8());
+  QString ext;
+  for (const QString& part : parts.mid(1)) {
+    if (part.startsWith(QLatin1String("ext="), Qt::CaseInsensitive)) {
+      ext = QUrl::fromPercentEncoding(part.mid(4).trimmed().toUtf8());
+    }
+  }
+  if (ext.isEmpty()) return {number, QString(number).remove(QRegularExpression(QStringLiteral("[-.()]")))};
+  QString compact = number;
+  compact.remove(QRegularExpression(QStringLiteral("[-.() ]")));
+  return {number + QStringLiteral(" ext. ") + ext, number + QStringLiteral(" x") + ext,
+          compact + QStringLiteral(" ext. ") + ext, compact + QStringLiteral(" x") + ext};
 }
 
 // dd/mm/yyyy from the forms BDAY takes: 1975-03-05, 19750305, with or
@@ -78,7 +101,8 @@ class CardReader {
           std::pair{"NICKNAME", "nickname"}, std::pair{"PHOTO", "photo"},
           std::pair{"IMPP", "instant messaging address"}, std::pair{"ANNIVERSARY", "anniversary"}}) {
       for (const vcard::Property* p : card_.All(QString::fromLatin1(name))) {
-        if (p->value.trimmed().isEmpty() || (QLatin1String(name) == QLatin1String("ORG") && org_used_)) {
+        if ((p->value.trimmed().isEmpty() && p->unreadable.isNull()) ||
+            (QLatin1String(name) == QLatin1String("ORG") && org_used_)) {
           continue;
         }
         LeftOut(QCoreApplication::translate("Interchange", "its %1").arg(QString::fromLatin1(what)));
@@ -132,8 +156,15 @@ class CardReader {
 
   void ReadPhones() {
     for (const vcard::Property* p : card_.All(QStringLiteral("TEL"))) {
-      const QString number = WithoutScheme(p->Text().trimmed(), "tel:");
+      const QStringList forms = PhoneForms(p->Text().trimmed());
+      QString number = forms.first();
       if (number.isEmpty()) continue;
+      for (const QString& form : forms) {
+        if (FieldProblem(QStringLiteral("it"), form, kPhoneLimit).isNull()) {
+          number = form;
+          break;
+        }
+      }
       std::vector<int> places;
       if (p->HasType(QStringLiteral("FAX"))) {
         places = {kFax};
@@ -250,7 +281,21 @@ class CardReader {
     if (!p || p->value.trimmed().isEmpty()) return;
     const QDate date = ParseBday(p->Text());
     const bool no_year = !p->Param(QStringLiteral("X-APPLE-OMIT-YEAR")).isNull();
-    if (!date.isValid() || no_year || date.year() < 1000) {
+    static const QRegularExpression year_less(QStringLiteral("^--(\\d{2})-?(\\d{2})$"));
+    const QRegularExpressionMatch m = year_less.match(p->Text().trimmed());
+    const QDate day_of_year = m.hasMatch() ? QDate(2000, m.captured(1).toInt(), m.captured(2).toInt())
+                              : no_year && date.isValid() ? QDate(2000, date.month(), date.day())
+                                                          : QDate();
+    if (day_of_year.isValid()) {
+      // The address book keeps a birthday as a whole date; a made-up year
+      // would give a wrong age.
+      LeftOut(QCoreApplication::translate("Interchange", "its birthday %1 (%2, without a year: the address book keeps "
+                                          "only birthdays with a year)")
+                  .arg(p->Text().trimmed().left(20),
+                       QLocale().toString(day_of_year, QCoreApplication::translate("Interchange", "d MMMM"))));
+      return;
+    }
+    if (!date.isValid() || date.year() < 1000) {
       LeftOut(QCoreApplication::translate("Interchange", "its birthday %1 (only a full date with a four-digit year can be kept)")
                   .arg(p->Text().trimmed().left(20)));
       return;
@@ -280,6 +325,17 @@ ContactReading ReadContacts(const QByteArray& vcf, const QDate& today) {
   if (!read.ok()) {
     out.error = read.error;
     return out;
+  }
+  // What a card's entry is made of must be readable; any other property
+  // may hold what it likes.
+  static const QStringList kUsed = {"N", "FN", "ORG", "TEL", "EMAIL", "URL", "ADR", "LABEL", "NOTE", "BDAY", "UID"};
+  for (const vcard::Card& card : read.cards) {
+    for (const vcard::Property& p : card.properties) {
+      if (!p.unreadable.isNull() && kUsed.contains(p.name)) {
+        out.error = vcard::UnreadableError(p);
+        return out;
+      }
+    }
   }
   for (const vcard::Card& card : read.cards) {
     QString reason;

@@ -2,6 +2,7 @@
 #include <libical/ical.h>
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 #include <memory>
 #include <set>
@@ -9,6 +10,7 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QHash>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QUrl>
 
@@ -250,23 +252,176 @@ QString DateKey(icaltimetype t) {
   return QStringLiteral("d%1-%2-%3").arg(t.year).arg(t.month).arg(t.day);
 }
 
-// The time zone a property's TZID names, looked up in the calendar's own
-// VTIMEZONEs and then among the zones libical knows by name.
-icaltimezone* ZoneOf(icalproperty* property, icalcomponent* calendar) {
-  icalparameter* tzid = icalproperty_get_first_parameter(property, ICAL_TZID_PARAMETER);
-  if (!tzid) return nullptr;
-  const char* name = icalparameter_get_tzid(tzid);
-  if (!name) return nullptr;
-  if (icaltimezone* zone = icalcomponent_get_timezone(calendar, name)) return zone;
-  return icaltimezone_get_builtin_timezone(name);
+// The IANA name `tzid` stands for: itself, or the name at the end of a
+// prefixed form ("/mozilla.org/20050126_1/Europe/Paris"); empty when it is
+// none.
+QByteArray RealZoneName(const QByteArray& tzid) {
+  if (tzid.isEmpty()) return QByteArray();
+  if (QTimeZone::isTimeZoneIdAvailable(tzid)) return tzid;
+  for (qsizetype slash = tzid.indexOf('/'); slash >= 0; slash = tzid.indexOf('/', slash + 1)) {
+    const QByteArray rest = tzid.mid(slash + 1);
+    if (rest.contains('/') && QTimeZone::isTimeZoneIdAvailable(rest)) return rest;
+  }
+  return QByteArray();
 }
 
-icaltimetype WithZone(icaltimetype t, icalproperty* property, icalcomponent* calendar) {
-  if (!t.is_date && !icaltime_is_utc(t) && !t.zone) {
-    if (icaltimezone* zone = ZoneOf(property, calendar)) t.zone = zone;
+// The Windows zone a display name such as "(GMT+10:00) Canberra, Melbourne,
+// Sydney", "(UTC+01:00) Amsterdam, Berlin, Bern" or "(UTC-05:00) Eastern
+// Time (US & Canada)" stands for: at the offset named, the one whose name
+// the region is, else the one whose zones include most of the cities named.
+// Empty when no Windows zone Qt knows matches.
+QByteArray WindowsIdOfDisplayName(const QString& name) {
+  static const QRegularExpression form(
+      QStringLiteral("^\\(\\s*(?:GMT|UTC)\\s*(?:([+-])\\s*(\\d{1,2})(?:[:.]?(\\d{2}))?)?\\s*\\)\\s*(.+)$"),
+      QRegularExpression::CaseInsensitiveOption);
+  const QRegularExpressionMatch m = form.match(name.trimmed());
+  if (!m.hasMatch()) return QByteArray();
+  int offset = m.captured(2).toInt() * 3600 + m.captured(3).toInt() * 60;
+  if (m.captured(1) == QLatin1String("-")) offset = -offset;
+  // Every zone Qt knows, by its city ("Australia/Sydney": "sydney").
+  static const std::multimap<QString, QByteArray> by_city = [] {
+    std::multimap<QString, QByteArray> index;
+    for (const QByteArray& id : QTimeZone::availableTimeZoneIds()) {
+      const QString city = QString::fromLatin1(id.mid(id.lastIndexOf('/') + 1)).replace(QLatin1Char('_'), QLatin1Char(' '));
+      index.emplace(city.toLower(), id);
+    }
+    return index;
+  }();
+  static const QRegularExpression separators(QStringLiteral("\\s*(?:[,;:/&]|\\band\\b)\\s*"));
+  std::map<QByteArray, int> votes;
+  // A region named as the Windows zone is ("Eastern Time (US & Canada)" for
+  // "Eastern Standard Time") outweighs any number of cities.
+  static const std::set<QByteArray> windows_ids = [] {
+    std::set<QByteArray> ids;
+    for (const QByteArray& id : QTimeZone::availableTimeZoneIds()) {
+      const QByteArray windows = QTimeZone::ianaIdToWindowsId(id);
+      if (!windows.isEmpty()) ids.insert(windows);
+    }
+    return ids;
+  }();
+  const QString place = m.captured(4).trimmed();
+  for (const QByteArray& id : windows_ids) {
+    QString region = QString::fromLatin1(id);
+    region.replace(QLatin1String(" Standard Time"), QLatin1String(" Time"));
+    if (region.contains(QLatin1Char(' ')) && place.startsWith(region, Qt::CaseInsensitive)) votes[id] += 1000;
   }
-  return t;
+  for (const QString& city : place.split(separators, Qt::SkipEmptyParts)) {
+    std::set<QByteArray> windows;  // one vote per city and Windows zone
+    const auto [from, to] = by_city.equal_range(city.trimmed().toLower());
+    for (auto it = from; it != to; ++it) {
+      const QByteArray id = QTimeZone::ianaIdToWindowsId(it->second);
+      if (!id.isEmpty()) windows.insert(id);
+    }
+    for (const QByteArray& id : windows) ++votes[id];
+  }
+  QByteArray best;
+  int most = 0;
+  const QDateTime now = QDateTime::currentDateTimeUtc();
+  for (const auto& [id, count] : votes) {
+    const QTimeZone zone(QTimeZone::windowsIdToDefaultIanaId(id));
+    if (!zone.isValid() || zone.standardTimeOffset(now) != offset) continue;
+    if (count > most) {
+      best = id;
+      most = count;
+    }
+  }
+  return best;
 }
+
+// The time zones the TZIDs of one calendar name. A TZID that is a real zone
+// name is read as the zone database has it, whatever the calendar's own
+// definition says (old exports carry wrong ones); a Windows zone name, or
+// the display name of one, as its IANA zone; any other as the calendar's
+// own definition. What could not be resolved, and where the database
+// overruled a definition, goes to the report.
+class Zones {
+ public:
+  struct Report {
+    std::map<QString, int> unknown;  // TZID: events read as local times
+    std::set<QString> overruled;     // zones whose own definition was wrong
+  };
+
+  Zones(icalcomponent* calendar, Report& report) : calendar_(calendar), report_(report) {}
+
+  // The zone of `property`'s TZID; nullptr without one or when it cannot be
+  // resolved.
+  icaltimezone* Of(icalproperty* property) {
+    icalparameter* tzid = icalproperty_get_first_parameter(property, ICAL_TZID_PARAMETER);
+    if (!tzid || !icalparameter_get_tzid(tzid)) return nullptr;
+    return Find(icalparameter_get_tzid(tzid)).zone;
+  }
+
+  // `t` given the zone of `property`'s TZID, unless it is a date, UTC or
+  // has one.
+  icaltimetype With(icaltimetype t, icalproperty* property) {
+    if (t.is_date || icaltime_is_utc(t) || t.zone) return t;
+    icalparameter* tzid = icalproperty_get_first_parameter(property, ICAL_TZID_PARAMETER);
+    if (!tzid || !icalparameter_get_tzid(tzid)) return t;
+    const char* name = icalparameter_get_tzid(tzid);
+    const Entry& entry = Find(name);
+    t.zone = entry.zone;
+    if (entry.own && entry.zone && entry.own != entry.zone) {
+      // The definition is told it was overruled only where it differs, at
+      // this time or in the winter or summer of its year.
+      for (icaltimetype probe : {t, FloatingDay(t.year, 1, 15), FloatingDay(t.year, 7, 15)}) {
+        int dst = 0;
+        probe.zone = nullptr;
+        if (icaltimezone_get_utc_offset(entry.own, &probe, &dst) !=
+            icaltimezone_get_utc_offset(entry.zone, &probe, &dst)) {
+          report_.overruled.insert(QString::fromUtf8(name));
+          break;
+        }
+      }
+    }
+    return t;
+  }
+
+  // The TZID of `property`, which names no zone that could be resolved.
+  void CountUnknown(icalproperty* property) {
+    icalparameter* tzid = icalproperty_get_first_parameter(property, ICAL_TZID_PARAMETER);
+    if (tzid && icalparameter_get_tzid(tzid)) ++report_.unknown[QString::fromUtf8(icalparameter_get_tzid(tzid))];
+  }
+
+ private:
+  struct Entry {
+    icaltimezone* zone = nullptr;  // the zone used
+    icaltimezone* own = nullptr;   // the calendar's own definition
+  };
+
+  static icaltimetype FloatingDay(int year, int month, int day) {
+    icaltimetype t = icaltime_null_time();
+    t.year = year;
+    t.month = month;
+    t.day = day;
+    t.hour = 12;
+    return t;
+  }
+
+  const Entry& Find(const char* name) {
+    const QByteArray tzid(name);
+    auto found = cache_.find(tzid);
+    if (found != cache_.end()) return found->second;
+    Entry entry;
+    entry.own = icalcomponent_get_timezone(calendar_, name);
+    const QByteArray real = RealZoneName(tzid);
+    if (!real.isEmpty()) entry.zone = icaltimezone_get_builtin_timezone(real.constData());
+    if (!entry.zone) entry.zone = entry.own;
+    if (!entry.zone) entry.zone = icaltimezone_get_builtin_timezone(name);
+    if (!entry.zone) {
+      QByteArray windows = QTimeZone::windowsIdToDefaultIanaId(tzid);
+      if (windows.isEmpty()) {
+        const QByteArray id = WindowsIdOfDisplayName(QString::fromUtf8(tzid));
+        if (!id.isEmpty()) windows = QTimeZone::windowsIdToDefaultIanaId(id);
+      }
+      if (!windows.isEmpty()) entry.zone = icaltimezone_get_builtin_timezone(windows.constData());
+    }
+    return cache_.emplace(tzid, entry).first->second;
+  }
+
+  icalcomponent* calendar_;
+  Report& report_;
+  std::map<QByteArray, Entry> cache_;
+};
 
 QString UnstorableProblem(const QString& what, const QString& text) {
   if (const auto bad = store::FirstUnstorableCharacter(text)) {
@@ -277,8 +432,9 @@ QString UnstorableProblem(const QString& what, const QString& text) {
 
 class EventReader {
  public:
-  EventReader(icalcomponent* calendar, const EventOptions& options, EventReading& out)
-      : calendar_(calendar), options_(options), out_(out) {
+  EventReader(icalcomponent* calendar, const EventOptions& options, Zones::Report& zones,
+              EventReading& out)
+      : calendar_(calendar), options_(options), out_(out), zones_(calendar, zones) {
     last_day_ = options.first_day.addDays(std::max(options.recurrence_days, 1) - 1);
   }
 
@@ -289,7 +445,7 @@ class EventReader {
          e = icalcomponent_get_next_component(calendar_, ICAL_VEVENT_COMPONENT)) {
       icalproperty* rid = icalcomponent_get_first_property(e, ICAL_RECURRENCEID_PROPERTY);
       if (!rid) continue;
-      const icaltimetype t = WithZone(icalproperty_get_recurrenceid(rid), rid, calendar_);
+      const icaltimetype t = zones_.With(icalproperty_get_recurrenceid(rid), rid);
       overridden_[FromUtf8(icalcomponent_get_uid(e))].insert(InstanceKey(t));
       overridden_[FromUtf8(icalcomponent_get_uid(e))].insert(DateKey(t));
     }
@@ -320,7 +476,7 @@ class EventReader {
       return;
     }
     const icaltimetype start =
-        WithZone(icalproperty_get_dtstart(start_property), start_property, calendar_);
+        zones_.With(icalproperty_get_dtstart(start_property), start_property);
     // libical takes a month 0 or a 59th day for a time; such a date is no day.
     const Wall first = ToWall(start, options_.zone);
     if (icaltime_is_null_time(start) || !icaltime_is_valid_time(start) ||
@@ -344,8 +500,20 @@ class EventReader {
     }
     if (start_property && icalproperty_get_first_parameter(start_property, ICAL_TZID_PARAMETER) &&
         !start.zone) {
-      out_.left_out.append(QCoreApplication::translate("Interchange", "%1: its time zone is unknown; its times were read as local times")
-                               .arg(name));
+      zones_.CountUnknown(start_property);
+    }
+    // libical drops a repeat rule it cannot parse and leaves a note in its
+    // place: the event would come in once, on the series' first date.
+    for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_XLICERROR_PROPERTY); p;
+         p = icalcomponent_get_next_property(event, ICAL_XLICERROR_PROPERTY)) {
+      const QString note = FromUtf8(icalproperty_get_xlicerror(p));
+      static const QRegularExpression repeat(QStringLiteral("\\b(RRULE|EXRULE|RDATE|EXDATE)\\b"));
+      if (!repeat.match(note).hasMatch()) continue;
+      const qsizetype colon = note.lastIndexOf(QLatin1String(": "));
+      const QString rule = colon < 0 ? QString() : note.mid(colon + 2).trimmed();
+      Skip(name, rule.isEmpty() ? QCoreApplication::translate("Interchange", "its repeat rule cannot be read")
+                                : QCoreApplication::translate("Interchange", "its repeat rule cannot be read: \"%1\"").arg(rule.left(60)));
+      return;
     }
 
     // The length: DTEND, else DURATION, else a day for a date and nothing
@@ -354,7 +522,7 @@ class EventReader {
     icalproperty* end_property = icalcomponent_get_first_property(event, ICAL_DTEND_PROPERTY);
     icalproperty* duration_property = icalcomponent_get_first_property(event, ICAL_DURATION_PROPERTY);
     if (end_property) {
-      const icaltimetype end = WithZone(icalproperty_get_dtend(end_property), end_property, calendar_);
+      const icaltimetype end = zones_.With(icalproperty_get_dtend(end_property), end_property);
       if (!icaltime_is_null_time(end)) length = SecondsBetween(start, end);
     } else if (duration_property) {
       length = icaldurationtype_as_int(icalproperty_get_duration(duration_property));
@@ -507,7 +675,7 @@ class EventReader {
     std::set<QString> excluded;
     for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY); p;
          p = icalcomponent_get_next_property(event, ICAL_EXDATE_PROPERTY)) {
-      const icaltimetype t = WithZone(icalproperty_get_exdate(p), p, calendar_);
+      const icaltimetype t = zones_.With(icalproperty_get_exdate(p), p);
       excluded.insert(t.is_date ? DateKey(t) : InstanceKey(t));
     }
     const auto over = overridden_.find(uid);
@@ -556,7 +724,7 @@ class EventReader {
       const icaldatetimeperiodtype rdate = icalproperty_get_rdate(p);
       icaltimetype t = icaltime_is_null_time(rdate.time) ? rdate.period.start : rdate.time;
       if (icaltime_is_null_time(t)) continue;
-      consider(WithZone(t, p, calendar_));
+      consider(zones_.With(t, p));
     }
     // Without any RRULE the first instance is the start itself.
     if (!icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY)) consider(start);
@@ -634,18 +802,35 @@ class EventReader {
   icalcomponent* calendar_;
   const EventOptions& options_;
   EventReading& out_;
+  Zones zones_;
   QDate last_day_;
   std::map<QString, std::set<QString>> overridden_;
 };
 
+QString NotCalendar(const QString& why) {
+  return QCoreApplication::translate("Interchange", "It is not a valid iCalendar file: %1").arg(why);
+}
+
+// A content line as the user may recognise it in the file.
+QString Quoted(const QByteArray& line) {
+  QString text = QString::fromUtf8(line.left(60)).trimmed();
+  if (line.size() > 60) text += QStringLiteral("…");
+  return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
 // Why bytes are not an iCalendar file to read, or a null string.
 QString ShapeProblem(const QByteArray& bytes) {
   if (bytes.contains('\0')) return QCoreApplication::translate("Interchange", "It is not an iCalendar file: it holds binary data.");
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-  const QString text_check = utf8.decode(bytes);
-  Q_UNUSED(text_check);
-  if (utf8.hasError()) {
-    return QCoreApplication::translate("Interchange", "It is not a valid iCalendar file: it is not UTF-8 text.");
+  const QList<QByteArray> lines = bytes.split('\n');
+  for (qsizetype i = 0; i < lines.size(); ++i) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    const QString decoded = utf8.decode(lines[i]);
+    Q_UNUSED(decoded);
+    if (utf8.hasError()) {
+      return NotCalendar(QCoreApplication::translate("Interchange", "line %1 holds bytes that are not UTF-8 text (iCalendar "
+                                                     "files are UTF-8; this one may have been saved in another character set).")
+                             .arg(i + 1));
+    }
   }
   const QByteArray text = bytes.trimmed();
   if (!text.toUpper().startsWith("BEGIN:VCALENDAR")) {
@@ -659,6 +844,167 @@ QString ShapeProblem(const QByteArray& bytes) {
   return QString();
 }
 
+// Why the content lines of a file that passed ShapeProblem are not
+// iCalendar, naming the line; a null string when they are. Every line is a
+// name, parameters and a colon before the value; BEGIN and END pair up.
+QString StructureProblem(const QByteArray& bytes) {
+  struct Open {
+    QByteArray name;
+    int line;
+  };
+  std::vector<Open> open;
+  QString problem;
+  auto check = [&](const QByteArray& line, int number) {
+    if (!problem.isNull() || line.trimmed().isEmpty()) return;
+    qsizetype colon = -1;
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size() && colon < 0; ++i) {
+      if (line[i] == '"') quoted = !quoted;
+      if (line[i] == ':' && !quoted) colon = i;
+    }
+    if (colon < 0) {
+      problem = NotCalendar(QCoreApplication::translate("Interchange", "line %1 is malformed: it has no colon after its name (%2).")
+                                .arg(number)
+                                .arg(Quoted(line)));
+      return;
+    }
+    qsizetype end = 0;
+    while (end < colon && line[end] != ';') ++end;
+    const QByteArray name = line.left(end).trimmed().toUpper();
+    bool named = !name.isEmpty();
+    for (const char c : name) {
+      if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '-')) named = false;
+    }
+    if (!named) {
+      problem = NotCalendar(QCoreApplication::translate("Interchange", "line %1 is malformed: it does not begin with a name (%2).")
+                                .arg(number)
+                                .arg(Quoted(line)));
+      return;
+    }
+    const QByteArray value = line.mid(colon + 1).trimmed().toUpper();
+    if (name == "BEGIN") {
+      open.push_back({value, number});
+    } else if (name == "END") {
+      const bool began = std::any_of(open.begin(), open.end(), [&](const Open& o) { return o.name == value; });
+      if (!began) {
+        problem = NotCalendar(QCoreApplication::translate("Interchange", "line %1 ends %2, which never began.")
+                                  .arg(number)
+                                  .arg(QString::fromUtf8(value)));
+      } else if (open.back().name != value) {
+        problem = NotCalendar(QCoreApplication::translate("Interchange", "line %1 ends %2, but the %3 that begins at line %4 "
+                                                          "has not ended.")
+                                  .arg(number)
+                                  .arg(QString::fromUtf8(value), QString::fromUtf8(open.back().name))
+                                  .arg(open.back().line));
+      } else {
+        open.pop_back();
+      }
+    } else if (open.empty()) {
+      problem = NotCalendar(QCoreApplication::translate("Interchange", "line %1 stands outside the calendar (%2).")
+                                .arg(number)
+                                .arg(Quoted(line)));
+    }
+  };
+  QByteArray current;
+  int current_number = 0;
+  int number = 0;
+  for (QByteArray physical : bytes.split('\n')) {
+    ++number;
+    if (physical.endsWith('\r')) physical.chop(1);
+    if (!physical.isEmpty() && (physical[0] == ' ' || physical[0] == '\t') && current_number > 0) {
+      current += physical.mid(1);
+      continue;
+    }
+    check(current, current_number);
+    current = physical;
+    current_number = number;
+  }
+  check(current, current_number);
+  if (problem.isNull() && !open.empty()) {
+    problem = NotCalendar(QCoreApplication::translate("Interchange", "the %1 that begins at line %2 never ends.")
+                              .arg(QString::fromUtf8(open.back().name))
+                              .arg(open.back().line));
+  }
+  return problem;
+}
+
+// What the reader does not take, counted by kind: to-dos, journal entries,
+// free/busy blocks and anything else that is no event or time zone. Journal
+// entries are named rather than made notes: a note has no date and nothing
+// that identifies it, so a second import of the file could not tell that
+// they came in already, and no export takes them back to their program.
+void CountOthers(icalcomponent* calendar, std::map<QString, int>* others) {
+  for (icalcomponent* c = icalcomponent_get_first_component(calendar, ICAL_ANY_COMPONENT); c;
+       c = icalcomponent_get_next_component(calendar, ICAL_ANY_COMPONENT)) {
+    const icalcomponent_kind kind = icalcomponent_isa(c);
+    if (kind == ICAL_VEVENT_COMPONENT || kind == ICAL_VTIMEZONE_COMPONENT) continue;
+    const char* name = icalcomponent_kind_to_string(kind);
+    ++(*others)[QString::fromLatin1(name ? name : "X-").toUpper()];
+  }
+}
+
+QString Counted(int n, const char* one, const char* many) {
+  return QCoreApplication::translate("Interchange", n == 1 ? one : many).arg(n);
+}
+
+// The file's sentences about what was not taken and how its zones were read.
+QStringList Notes(const std::map<QString, int>& others, const Zones::Report& zones) {
+  QStringList notes;
+  QStringList what;
+  QStringList lacks;
+  int count = 0;
+  // To-dos first, then journal entries, free/busy blocks and the rest.
+  std::vector<std::pair<QString, int>> kinds(others.begin(), others.end());
+  auto rank = [](const QString& name) {
+    static const QStringList order = {QStringLiteral("VTODO"), QStringLiteral("VJOURNAL"), QStringLiteral("VFREEBUSY")};
+    const qsizetype at = order.indexOf(name);
+    return at < 0 ? order.size() : at;
+  };
+  std::stable_sort(kinds.begin(), kinds.end(), [&](const auto& a, const auto& b) { return rank(a.first) < rank(b.first); });
+  for (const auto& [name, n] : kinds) {
+    count += n;
+    if (name == QLatin1String("VTODO")) {
+      what.append(Counted(n, QT_TRANSLATE_NOOP("Interchange", "%1 to-do"), QT_TRANSLATE_NOOP("Interchange", "%1 to-dos")));
+      lacks.append(QCoreApplication::translate("Interchange", "no to-do list"));
+    } else if (name == QLatin1String("VJOURNAL")) {
+      what.append(Counted(n, QT_TRANSLATE_NOOP("Interchange", "%1 journal entry"), QT_TRANSLATE_NOOP("Interchange", "%1 journal entries")));
+      lacks.append(QCoreApplication::translate("Interchange", "no journal"));
+    } else if (name == QLatin1String("VFREEBUSY")) {
+      what.append(Counted(n, QT_TRANSLATE_NOOP("Interchange", "%1 free/busy block"), QT_TRANSLATE_NOOP("Interchange", "%1 free/busy blocks")));
+      lacks.append(QCoreApplication::translate("Interchange", "no free/busy times"));
+    } else {
+      what.append(QStringLiteral("%1 %2").arg(n).arg(name));
+    }
+  }
+  if (!what.isEmpty()) {
+    const QString and_ = QCoreApplication::translate("Interchange", " and ");
+    const QString items = what.size() == 1 ? what[0] : what.mid(0, what.size() - 1).join(QStringLiteral(", ")) + and_ + what.last();
+    QString lack = lacks.isEmpty() ? QString() : lacks.size() == 1 ? lacks[0] : lacks.mid(0, lacks.size() - 1).join(QStringLiteral(", ")) + and_ + lacks.last();
+    if (lacks.size() < static_cast<qsizetype>(others.size())) {
+      lack = lacks.isEmpty() ? QCoreApplication::translate("Interchange", "Quorvel keeps only appointments")
+                             : QCoreApplication::translate("Interchange", "Quorvel has %1, and keeps only appointments").arg(lack);
+    } else {
+      lack = QCoreApplication::translate("Interchange", "Quorvel has %1").arg(lack);
+    }
+    notes.append((count == 1 ? QCoreApplication::translate("Interchange", "%1 was not imported: %2.")
+                             : QCoreApplication::translate("Interchange", "%1 were not imported: %2."))
+                     .arg(items, lack));
+  }
+  for (const QString& zone : zones.overruled) {
+    notes.append(QCoreApplication::translate("Interchange", "The file's own definition of the time zone %1 contradicts the "
+                                             "time zone database; its times were read as the database has %1.")
+                     .arg(zone));
+  }
+  for (const auto& [zone, n] : zones.unknown) {
+    notes.append(Counted(n, QT_TRANSLATE_NOOP("Interchange", "The time zone \"%2\" is not known: the times of %1 event "
+                                                             "that uses it were read as local times."),
+                         QT_TRANSLATE_NOOP("Interchange", "The time zone \"%2\" is not known: the times of %1 events "
+                                                          "that use it were read as local times."))
+                     .arg(zone));
+  }
+  return notes;
+}
+
 }  // namespace
 
 EventReading ReadEvents(const QByteArray& input, const EventOptions& options) {
@@ -667,6 +1013,7 @@ EventReading ReadEvents(const QByteArray& input, const EventOptions& options) {
   QByteArray bytes = input;
   if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
   out.error = ShapeProblem(bytes);
+  if (out.error.isNull()) out.error = StructureProblem(bytes);
   if (!out.error.isNull()) return out;
   // Some programs put several calendars one after the other in a file.
   std::vector<QByteArray> calendars;
@@ -687,12 +1034,18 @@ EventReading ReadEvents(const QByteArray& input, const EventOptions& options) {
     }
     Component calendar(icalparser_parse_string(text.constData()));
     if (!calendar || icalcomponent_isa(calendar.get()) != ICAL_VCALENDAR_COMPONENT) {
-      out.error = QCoreApplication::translate("Interchange", "It is not a valid iCalendar file: libical could not read it.");
+      out.error = NotCalendar(QCoreApplication::translate("Interchange", "its calendar cannot be read."));
       return out;
     }
     parsed.push_back(std::move(calendar));
   }
-  for (Component& calendar : parsed) EventReader(calendar.get(), options, out).ReadAll();
+  Zones::Report zones;
+  std::map<QString, int> others;
+  for (Component& calendar : parsed) {
+    EventReader(calendar.get(), options, zones, out).ReadAll();
+    CountOthers(calendar.get(), &others);
+  }
+  out.notes = Notes(others, zones);
   return out;
 }
 

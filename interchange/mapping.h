@@ -62,6 +62,10 @@ struct EventReading {
   std::vector<BirthdayEvent> birthdays;
   std::vector<Skipped> skipped;
   QStringList left_out;  // details of taken events that were not kept
+  // Sentences about the file as a whole: what it holds that is no event
+  // (to-dos, journal entries, free/busy blocks), time zones that could not
+  // be resolved or whose definition the zone database overruled.
+  QStringList notes;
   QString error;         // the whole file was refused; a sentence
   bool ok() const { return error.isNull(); }
 };

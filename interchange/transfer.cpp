@@ -108,25 +108,20 @@ QString FileSummary::Line() const {
                      .arg(Shown(path), Plural(appointments, QT_TRANSLATE_NOOP("Interchange", "appointment"), QT_TRANSLATE_NOOP("Interchange", "appointments")),
                           Plural(contacts, QT_TRANSLATE_NOOP("Interchange", "contact"), QT_TRANSLATE_NOOP("Interchange", "contacts")));
   if (skipped.empty()) return text + QLatin1Char('.');
-  int present = 0;
-  QStringList others;
-  for (const Skipped& s : skipped) {
-    if (s.reason == AlreadyPresent()) {
-      ++present;
-    } else {
-      others.append(QStringLiteral("%1 (%2)").arg(s.item, s.reason));
-    }
+  return text + QCoreApplication::translate("Interchange", "; %1 skipped.").arg(static_cast<int>(skipped.size()));
+}
+
+QStringList FileSummary::Details() const {
+  QStringList lines;
+  if (!skipped.empty()) {
+    lines.append(QCoreApplication::translate("Interchange", "Skipped:"));
+    for (const Skipped& s : skipped) lines.append(QStringLiteral("- %1 (%2)").arg(s.item, s.reason));
   }
-  QStringList parts;
-  if (present > 0) parts.append(QCoreApplication::translate("Interchange", "%1 already present").arg(present));
-  constexpr int kMostListed = 5;
-  for (int i = 0; i < others.size() && i < kMostListed; ++i) parts.append(others[i]);
-  if (others.size() > kMostListed) {
-    parts.append(QCoreApplication::translate("Interchange", "and %1 more").arg(others.size() - kMostListed));
+  if (!left_out.isEmpty()) {
+    lines.append(QCoreApplication::translate("Interchange", "Details not kept:"));
+    for (const QString& detail : left_out) lines.append(QStringLiteral("- ") + detail);
   }
-  return text + QCoreApplication::translate("Interchange", "; %1 skipped: %2.")
-                    .arg(static_cast<int>(skipped.size()))
-                    .arg(parts.join(QStringLiteral("; ")));
+  return lines;
 }
 
 int ImportSummary::Appointments() const {
@@ -141,18 +136,34 @@ int ImportSummary::Contacts() const {
   return n;
 }
 
-QString ImportSummary::Text(int most) const {
+QString ImportSummary::Overview() const {
   if (!ok()) return error;
   QStringList lines;
-  QStringList left_out;
   for (const FileSummary& f : files) {
     lines.append(f.Line());
-    left_out.append(f.left_out);
+    lines.append(f.notes);
   }
-  if (!left_out.isEmpty()) {
-    lines.append(QCoreApplication::translate("Interchange", "Details not kept:"));
-    for (int i = 0; i < left_out.size() && i < most; ++i) lines.append(QStringLiteral("- ") + left_out[i]);
-    if (left_out.size() > most) lines.append(QCoreApplication::translate("Interchange", "- and %1 more").arg(left_out.size() - most));
+  return lines.join(QLatin1Char('\n'));
+}
+
+QString ImportSummary::Details() const {
+  QStringList lines;
+  for (const FileSummary& f : files) {
+    const QStringList details = f.Details();
+    if (details.isEmpty()) continue;
+    if (files.size() > 1) lines.append(Shown(f.path) + QLatin1Char(':'));
+    lines.append(details);
+  }
+  return lines.join(QLatin1Char('\n'));
+}
+
+QString ImportSummary::Text() const {
+  if (!ok()) return error;
+  QStringList lines;
+  for (const FileSummary& f : files) {
+    lines.append(f.Line());
+    lines.append(f.notes);
+    lines.append(f.Details());
   }
   return lines.join(QLatin1Char('\n'));
 }
@@ -260,6 +271,7 @@ ImportSummary StoreReadings(store::DataFiles& files, const std::vector<Reading>&
     FileSummary& file = summary.files[i];
     file.skipped.insert(file.skipped.end(), reading.skipped.begin(), reading.skipped.end());
     file.left_out.append(reading.left_out);
+    file.notes.append(reading.notes);
     for (const BirthdayEvent& b : reading.birthdays) {
       const QString item = QCoreApplication::translate("Interchange", "Birthday - ") + b.key;
       if (birthdays.contains(b.key)) {

@@ -54,8 +54,12 @@ struct FileSummary {
   int contacts = 0;      // stored
   std::vector<Skipped> skipped;
   QStringList left_out;
-  // "12 appointments and 30 contacts imported; 2 skipped: …"
+  QStringList notes;  // about the file as a whole (see EventReading::notes)
+  // "/home/ann/cal.ics: 12 appointments and 30 contacts imported; 2 skipped."
   QString Line() const;
+  // Every item skipped, with its reason, and every detail not kept, under
+  // their headings; empty when there is none.
+  QStringList Details() const;
 };
 
 struct ImportSummary {
@@ -64,8 +68,12 @@ struct ImportSummary {
   bool ok() const { return error.isNull(); }
   int Appointments() const;
   int Contacts() const;
-  // Every file's line, then up to `most` of the details left out.
-  QString Text(int most = 12) const;
+  // Each file's line and notes.
+  QString Overview() const;
+  // Each file's details, under the file's name when there are several.
+  QString Details() const;
+  // All of it: each file's line, notes and details; the error when refused.
+  QString Text() const;
 };
 
 // Imports the files (.ics and .vcf, told apart by their content) in one

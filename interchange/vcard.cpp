@@ -110,20 +110,29 @@ bool DecodeQuotedPrintable(const QByteArray& in, QByteArray* out) {
 // `bytes` in the character set `charset` (UTF-8 when empty); false when the
 // set is unknown or the bytes are not valid in it.
 bool DecodeCharset(const QByteArray& bytes, const QString& charset, QString* out,
-                   QString* why) {
+                   QString* why, bool legacy = false) {
   const QString name = charset.isEmpty() ? QStringLiteral("UTF-8") : charset;
   QStringDecoder decoder(name.toLatin1().constData(), QStringConverter::Flag::Stateless);
   if (!decoder.isValid()) {
-    *why = QCoreApplication::translate("Interchange", "it names a character set this program does not know (%1)").arg(name);
+    *why = QCoreApplication::translate("Interchange", "names a character set this program does not know (%1)").arg(name);
     return false;
   }
   *out = decoder.decode(bytes);
+  if (decoder.hasError() && legacy && charset.isEmpty()) {
+    // vCard 2.1 without a CHARSET: 8-bit text as the Windows programs
+    // that wrote it meant it.
+    QStringDecoder windows("windows-1252", QStringConverter::Flag::Stateless);
+    *out = windows.decode(bytes);
+    if (!windows.hasError()) return true;
+  }
   if (decoder.hasError()) {
-    *why = QCoreApplication::translate("Interchange", "it holds bytes that are not valid %1 text").arg(name);
+    *why = QCoreApplication::translate("Interchange", "holds bytes that are not valid %1 text").arg(name);
     return false;
   }
   return true;
 }
+
+
 
 // The parameters of a property head (after the name), split at semicolons
 // outside quotes.
@@ -173,6 +182,17 @@ std::vector<std::pair<QString, QStringList>> ParseParams(const QString& text) {
     params.push_back({name, values});
   }
   return params;
+}
+
+// Whether the card that begins at `unfolded[begin]` says VERSION:2.1
+// before it ends.
+bool IsLegacyCard(const std::vector<Line>& unfolded, std::size_t begin) {
+  for (std::size_t i = begin + 1; i < unfolded.size(); ++i) {
+    const QByteArray upper = unfolded[i].text.trimmed().toUpper();
+    if (upper.startsWith("END:VCARD") || upper.startsWith("BEGIN:VCARD")) return false;
+    if (upper.startsWith("VERSION:")) return upper.mid(8).trimmed() == "2.1";
+  }
+  return false;
 }
 
 QString LineError(int number, const QString& what) {
@@ -225,6 +245,10 @@ const Property* Card::First(const QString& name) const {
   return nullptr;
 }
 
+QString UnreadableError(const Property& property) {
+  return LineError(property.line_number, property.unreadable);
+}
+
 ReadResult Read(const QByteArray& input) {
   ReadResult result;
   QByteArray bytes = input;
@@ -246,6 +270,7 @@ ReadResult Read(const QByteArray& input) {
   }
 
   Card* card = nullptr;
+  bool legacy = false;  // the card is vCard 2.1
   const std::vector<Line> unfolded = Unfold(bytes);
   for (std::size_t index = 0; index < unfolded.size(); ++index) {
     const Line& line = unfolded[index];
@@ -258,7 +283,7 @@ ReadResult Read(const QByteArray& input) {
     const QByteArray raw = line.text.mid(colon + 1);
     QString head_text;
     QString why;
-    if (!DecodeCharset(head, QString(), &head_text, &why)) {
+    if (!DecodeCharset(head, QString(), &head_text, &why, legacy)) {
       result.error = LineError(line.number, why);
       return result;
     }
@@ -291,6 +316,7 @@ ReadResult Read(const QByteArray& input) {
         result.cards.push_back(Card{});
         card = &result.cards.back();
         card->first_line = line.number;
+        legacy = IsLegacyCard(unfolded, index);
       } else {
         if (!card) {
           result.error = LineError(line.number, QCoreApplication::translate("Interchange", "ends a vCard that never began"));
@@ -312,20 +338,22 @@ ReadResult Read(const QByteArray& input) {
 
     Property property;
     property.line = int(index);
+    property.line_number = line.number;
     property.group = group;
     property.name = name;
     if (semicolon >= 0) property.params = ParseParams(head_text.mid(semicolon + 1));
 
     QByteArray value_bytes = raw;
-    if (property.Param(QStringLiteral("ENCODING")).toUpper() == QLatin1String("QUOTED-PRINTABLE")) {
-      if (!DecodeQuotedPrintable(raw, &value_bytes)) {
-        result.error = LineError(line.number, QCoreApplication::translate("Interchange", "holds broken quoted-printable text"));
-        return result;
-      }
+    if (property.Param(QStringLiteral("ENCODING")).toUpper() == QLatin1String("QUOTED-PRINTABLE") &&
+        !DecodeQuotedPrintable(raw, &value_bytes)) {
+      property.unreadable = QCoreApplication::translate("Interchange", "holds broken quoted-printable text");
+    } else if (!DecodeCharset(value_bytes, property.Param(QStringLiteral("CHARSET")), &property.value,
+                              &why, legacy)) {
+      property.unreadable = why;
+      property.value.clear();
     }
-    if (!DecodeCharset(value_bytes, property.Param(QStringLiteral("CHARSET")), &property.value,
-                       &why)) {
-      result.error = LineError(line.number, why);
+    if (!property.unreadable.isNull() && name == QLatin1String("VERSION")) {
+      result.error = UnreadableError(property);
       return result;
     }
 

@@ -6,8 +6,11 @@
 // Unicode text with only the vCard backslash escapes still in place; the
 // helpers below split and unescape them. Anything that is not a well-formed
 // vCard (a line outside BEGIN/END, a property without a colon, a missing END,
-// an unknown version, bytes that are not valid in the declared or default
-// character set) makes the whole read fail with a sentence for the user.
+// an unknown version) makes the whole read fail with a sentence for the
+// user; a value whose bytes are not valid in its character set is marked
+// unreadable (see Property::unreadable). A vCard 2.1 value without a
+// CHARSET is UTF-8 where its bytes are valid UTF-8, and Windows-1252
+// otherwise (what the programs writing 2.1 on Windows used).
 //
 // Writing produces vCard 3.0: UTF-8, CRLF line ends, lines folded at 75
 // octets without splitting a character.
@@ -34,6 +37,12 @@ struct Property {
   QString value;
   // Which content line of the file it is (see ContentLines), from 0.
   int line = -1;
+  // Where it stands in the file: its first physical line, from 1.
+  int line_number = 0;
+  // Why the value could not be decoded (its value is then empty): a
+  // clause such as "holds bytes that are not valid UTF-8 text". Readers
+  // refuse the file over it only where they use the property.
+  QString unreadable;
 
   // Every TYPE value, upper case, comma lists split.
   QStringList Types() const;
@@ -64,6 +73,9 @@ struct ReadResult {
 
 // Reads every card of a vCard file.
 ReadResult Read(const QByteArray& bytes);
+
+// The error for a file whose `property` is unreadable but needed.
+QString UnreadableError(const Property& property);
 
 // The content lines of a vCard file as they stand in its bytes (after a
 // UTF-8 byte order mark, which Read skips): each one unfolded, and the

@@ -1,7 +1,13 @@
 // "Import…" and "Export…" in the main window's menu.
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QDialog>
+#include <QLabel>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTimer>
 
 #include "addressbook/address_book_window.h"
 #include "app/interchange_actions.h"
@@ -103,6 +109,55 @@ TEST_F(InterchangeMenuTest, ExportWritesTheChosenKindAndImportRefreshesTheWindow
   Trigger("Import");
   ASSERT_EQ(messages_.size(), 3);
   EXPECT_TRUE(messages_[2].startsWith(QStringLiteral("Nothing was imported."))) << messages_[2].toStdString();
+}
+
+TEST_F(InterchangeMenuTest, TheSummaryListsEveryItemSkippedInABoxThatScrolls) {
+  QByteArray ics = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\n";
+  for (int k = 0; k < 40; ++k) {
+    ics += QStringLiteral("BEGIN:VEVENT\r\nUID:%1\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260112T090000\r\n"
+                          "DTEND:20260112T100000\r\nSUMMARY:Meeting %1\r\nEND:VEVENT\r\n")
+               .arg(k)
+               .toUtf8();
+  }
+  ics += "BEGIN:VTODO\r\nUID:t\r\nSUMMARY:Task\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
+  QFile file(Path(QStringLiteral("meetings.ics")));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(ics);
+  file.close();
+  answer_ = {file.fileName()};
+  Trigger("Import");
+  ASSERT_EQ(messages_.size(), 1);
+
+  // Again, with the box itself: the line and the note above, all forty
+  // items skipped in a read-only list that scrolls.
+  SetMessageSink({});
+  QString text;
+  QStringList items;
+  bool scrolls = false;
+  QString list_name;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    const QLabel* label = box->findChild<QLabel*>();
+    if (label) text = label->text();
+    auto* list = box->findChild<QPlainTextEdit*>(QStringLiteral("Details"));
+    if (list) {
+      list->resize(400, 200);
+      items = list->toPlainText().split(QLatin1Char('\n'));
+      scrolls = list->isReadOnly() && list->verticalScrollBar()->maximum() > 0;
+      list_name = list->accessibleName();
+    }
+    box->accept();
+  });
+  Trigger("Import");
+  EXPECT_EQ(text, QStringLiteral("%1: 0 appointments and 0 contacts imported; 40 skipped.\n"
+                                 "1 to-do was not imported: Quorvel has no to-do list.")
+                      .arg(file.fileName()));
+  ASSERT_EQ(items.size(), 41) << items.join(QLatin1Char('\n')).toStdString();
+  EXPECT_EQ(items[0], QStringLiteral("Skipped:"));
+  EXPECT_EQ(items[40], QStringLiteral("- \"Meeting 39\" on 12/01/2026 at 09:00 (already present)"));
+  EXPECT_TRUE(scrolls);
+  EXPECT_EQ(list_name, QStringLiteral("Details"));
 }
 
 }  // namespace

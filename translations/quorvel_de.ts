@@ -288,10 +288,6 @@
         <translation>es ist abgesagt</translation>
     </message>
     <message>
-        <source>%1: its time zone is unknown; its times were read as local times</source>
-        <translation>%1: seine Zeitzone ist unbekannt; die Zeiten wurden als Ortszeit gelesen</translation>
-    </message>
-    <message>
         <source>it ends before it starts</source>
         <translation>es endet, bevor es beginnt</translation>
     </message>
@@ -352,20 +348,12 @@
         <translation>Es ist keine iCalendar-Datei: sie enthält Binärdaten.</translation>
     </message>
     <message>
-        <source>It is not a valid iCalendar file: it is not UTF-8 text.</source>
-        <translation>Es ist keine gültige iCalendar-Datei: sie ist kein UTF-8-Text.</translation>
-    </message>
-    <message>
         <source>It is not an iCalendar file: it does not begin with BEGIN:VCALENDAR.</source>
         <translation>Es ist keine iCalendar-Datei: sie beginnt nicht mit BEGIN:VCALENDAR.</translation>
     </message>
     <message>
         <source>It is not a complete iCalendar file: it does not end with END:VCALENDAR (it may have been cut short).</source>
         <translation>Es ist keine vollständige iCalendar-Datei: sie endet nicht mit END:VCALENDAR (vielleicht wurde sie abgeschnitten).</translation>
-    </message>
-    <message>
-        <source>It is not a valid iCalendar file: libical could not read it.</source>
-        <translation>Es ist keine gültige iCalendar-Datei: libical konnte sie nicht lesen.</translation>
     </message>
     <message>
         <source>The appointment &quot;%1&quot; has no date (its ID is &quot;%2&quot;).</source>
@@ -428,24 +416,8 @@
         <translation>%1: %2 und %3 importiert</translation>
     </message>
     <message>
-        <source>%1 already present</source>
-        <translation>%1 schon vorhanden</translation>
-    </message>
-    <message>
-        <source>and %1 more</source>
-        <translation>und %1 weitere</translation>
-    </message>
-    <message>
-        <source>; %1 skipped: %2.</source>
-        <translation>; %1 übersprungen: %2.</translation>
-    </message>
-    <message>
         <source>Details not kept:</source>
         <translation>Nicht übernommene Angaben:</translation>
-    </message>
-    <message>
-        <source>- and %1 more</source>
-        <translation>- und %1 weitere</translation>
     </message>
     <message>
         <source>Nothing was imported. %1: %2</source>
@@ -498,14 +470,6 @@
     <message>
         <source>Nothing was imported: %1</source>
         <translation>Nichts wurde importiert: %1</translation>
-    </message>
-    <message>
-        <source>it names a character set this program does not know (%1)</source>
-        <translation>sie nennt einen Zeichensatz, den dieses Programm nicht kennt (%1)</translation>
-    </message>
-    <message>
-        <source>it holds bytes that are not valid %1 text</source>
-        <translation>sie enthält Bytes, die kein gültiger %1-Text sind</translation>
     </message>
     <message>
         <source>It is not a valid vCard file: line %1 %2.</source>
@@ -566,6 +530,138 @@
     <message>
         <source> on </source>
         <translation> am </translation>
+    </message>
+    <message>
+        <source>its repeat rule cannot be read: &quot;%1&quot;</source>
+        <translation>seine Wiederholungsregel ist nicht lesbar: „%1“</translation>
+    </message>
+    <message>
+        <source>It is not a valid iCalendar file: %1</source>
+        <translation>Es ist keine gültige iCalendar-Datei: %1</translation>
+    </message>
+    <message>
+        <source>line %1 holds bytes that are not UTF-8 text (iCalendar files are UTF-8; this one may have been saved in another character set).</source>
+        <translation>Zeile %1 enthält Bytes, die kein UTF-8-Text sind (iCalendar-Dateien sind UTF-8; diese wurde vielleicht in einem anderen Zeichensatz gespeichert).</translation>
+    </message>
+    <message>
+        <source>line %1 is malformed: it has no colon after its name (%2).</source>
+        <translation>Zeile %1 ist fehlerhaft: nach ihrem Namen steht kein Doppelpunkt (%2).</translation>
+    </message>
+    <message>
+        <source>line %1 is malformed: it does not begin with a name (%2).</source>
+        <translation>Zeile %1 ist fehlerhaft: sie beginnt nicht mit einem Namen (%2).</translation>
+    </message>
+    <message>
+        <source>line %1 ends %2, which never began.</source>
+        <translation>Zeile %1 beendet %2, das nie begonnen wurde.</translation>
+    </message>
+    <message>
+        <source>line %1 ends %2, but the %3 that begins at line %4 has not ended.</source>
+        <translation>Zeile %1 beendet %2, aber das in Zeile %4 begonnene %3 ist noch nicht beendet.</translation>
+    </message>
+    <message>
+        <source>line %1 stands outside the calendar (%2).</source>
+        <translation>Zeile %1 steht außerhalb des Kalenders (%2).</translation>
+    </message>
+    <message>
+        <source>the %1 that begins at line %2 never ends.</source>
+        <translation>das in Zeile %2 begonnene %1 endet nie.</translation>
+    </message>
+    <message>
+        <source>%1 to-do</source>
+        <translation>%1 Aufgabe</translation>
+    </message>
+    <message>
+        <source>%1 to-dos</source>
+        <translation>%1 Aufgaben</translation>
+    </message>
+    <message>
+        <source>no to-do list</source>
+        <translation>keine Aufgabenliste</translation>
+    </message>
+    <message>
+        <source>%1 journal entry</source>
+        <translation>%1 Journaleintrag</translation>
+    </message>
+    <message>
+        <source>%1 journal entries</source>
+        <translation>%1 Journaleinträge</translation>
+    </message>
+    <message>
+        <source>no journal</source>
+        <translation>kein Journal</translation>
+    </message>
+    <message>
+        <source>%1 free/busy block</source>
+        <translation>%1 Frei/Belegt-Block</translation>
+    </message>
+    <message>
+        <source>%1 free/busy blocks</source>
+        <translation>%1 Frei/Belegt-Blöcke</translation>
+    </message>
+    <message>
+        <source>no free/busy times</source>
+        <translation>keine Frei/Belegt-Zeiten</translation>
+    </message>
+    <message>
+        <source>Quorvel keeps only appointments</source>
+        <translation>Quorvel führt nur Termine</translation>
+    </message>
+    <message>
+        <source>Quorvel has %1, and keeps only appointments</source>
+        <translation>Quorvel hat %1 und führt nur Termine</translation>
+    </message>
+    <message>
+        <source>Quorvel has %1</source>
+        <translation>Quorvel hat %1</translation>
+    </message>
+    <message>
+        <source>%1 was not imported: %2.</source>
+        <translation>%1 wurde nicht importiert: %2.</translation>
+    </message>
+    <message>
+        <source>%1 were not imported: %2.</source>
+        <translation>%1 wurden nicht importiert: %2.</translation>
+    </message>
+    <message>
+        <source>The file&apos;s own definition of the time zone %1 contradicts the time zone database; its times were read as the database has %1.</source>
+        <translation>Die eigene Definition der Zeitzone %1 in der Datei widerspricht der Zeitzonen-Datenbank; ihre Zeiten wurden so gelesen, wie die Datenbank %1 führt.</translation>
+    </message>
+    <message>
+        <source>The time zone &quot;%2&quot; is not known: the times of %1 event that uses it were read as local times.</source>
+        <translation>Die Zeitzone „%2“ ist unbekannt: die Zeiten von %1 Ereignis, das sie verwendet, wurden als Ortszeit gelesen.</translation>
+    </message>
+    <message>
+        <source>The time zone &quot;%2&quot; is not known: the times of %1 events that use it were read as local times.</source>
+        <translation>Die Zeitzone „%2“ ist unbekannt: die Zeiten von %1 Ereignissen, die sie verwenden, wurden als Ortszeit gelesen.</translation>
+    </message>
+    <message>
+        <source>its calendar cannot be read.</source>
+        <translation>ihr Kalender ist nicht lesbar.</translation>
+    </message>
+    <message>
+        <source>; %1 skipped.</source>
+        <translation>; %1 übersprungen.</translation>
+    </message>
+    <message>
+        <source>Skipped:</source>
+        <translation>Übersprungen:</translation>
+    </message>
+    <message>
+        <source>names a character set this program does not know (%1)</source>
+        <translation>nennt einen Zeichensatz, den dieses Programm nicht kennt (%1)</translation>
+    </message>
+    <message>
+        <source>holds bytes that are not valid %1 text</source>
+        <translation>enthält Bytes, die kein gültiger %1-Text sind</translation>
+    </message>
+    <message>
+        <source>d MMMM</source>
+        <translation>d. MMMM</translation>
+    </message>
+    <message>
+        <source>its birthday %1 (%2, without a year: the address book keeps only birthdays with a year)</source>
+        <translation>sein Geburtstag %1 (%2, ohne Jahr: das Adressbuch führt nur Geburtstage mit Jahr)</translation>
     </message>
 </context>
 <context>
@@ -693,6 +789,10 @@
     <message>
         <source>There is no room left on the disk to set up Quorvel&apos;s data files in the folder %1. Nothing was changed there. Quorvel ends now; free some space, then start it again.</source>
         <translation>Auf dem Datenträger ist kein Platz mehr, um die Datendateien von Quorvel im Ordner %1 anzulegen. Dort wurde nichts verändert. Quorvel wird jetzt beendet; geben Sie etwas Speicherplatz frei und starten Sie es dann erneut.</translation>
+    </message>
+    <message>
+        <source>Details</source>
+        <translation>Einzelheiten</translation>
     </message>
 </context>
 <context>
