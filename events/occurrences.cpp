@@ -3,11 +3,14 @@
 #include <libical/ical.h>
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <set>
 
 #include <QCoreApplication>
+
+#include "events/event_file.h"
 
 namespace quorvel::events {
 namespace {
@@ -244,6 +247,19 @@ Expansion OccurrencesBetween(const QByteArray& text, QDate from, QDate to, const
   std::stable_sort(out.occurrences.begin(), out.occurrences.end(),
                    [](const Occurrence& a, const Occurrence& b) { return a.start < b.start; });
   return out;
+}
+
+std::vector<Occurrence> ReadOccurrences(const store::DataFiles& files, QDate from, QDate to,
+                                        const QTimeZone& zone, QStringList* problems) {
+  std::vector<Occurrence> all;
+  for (const StoredEvent& event : ReadEvents(files).events) {
+    Expansion e = OccurrencesBetween(event.text, from, to, zone);
+    if (!e.problem.isNull() && problems) *problems << event.uid + QStringLiteral(": ") + e.problem;
+    std::move(e.occurrences.begin(), e.occurrences.end(), std::back_inserter(all));
+  }
+  std::stable_sort(all.begin(), all.end(),
+                   [](const Occurrence& a, const Occurrence& b) { return a.start < b.start; });
+  return all;
 }
 
 }  // namespace quorvel::events

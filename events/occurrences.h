@@ -9,7 +9,10 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QTimeZone>
+
+#include "store/data_files.h"
 
 namespace quorvel::events {
 
@@ -46,5 +49,11 @@ struct Expansion {
 // The occurrences of the event in `text` (one VCALENDAR, as kept) that
 // touch any day from `from` to `to` as `zone` shows them.
 Expansion OccurrencesBetween(const QByteArray& text, QDate from, QDate to, const QTimeZone& zone);
+
+// The occurrences of every event kept in Events.dat that touch the days
+// `from` … `to`, by start; `problems` (when given) gets one line for each
+// event that cannot be shown whole, naming it.
+std::vector<Occurrence> ReadOccurrences(const store::DataFiles& files, QDate from, QDate to,
+                                        const QTimeZone& zone, QStringList* problems = nullptr);
 
 }  // namespace quorvel::events
