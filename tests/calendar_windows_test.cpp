@@ -478,6 +478,10 @@ TEST_F(CalendarWindowsTest, KeptEventsMarkTheirDays) {
   put("odd", "DTSTART:20260127T101000Z\r\nDTEND:20260127T102000Z\r\n");
   QCoreApplication::processEvents();
   EXPECT_EQ(calendar.calendar().marks().appointment_days, (QSet<int>{9, 27}));
+  // A picture to look at: QUORVEL_SCREENS=folder.
+  if (const QString out = qEnvironmentVariable("QUORVEL_SCREENS"); !out.isEmpty()) {
+    calendar.grab().save(out + QStringLiteral("/month_marks.png"));
+  }
 }
 
 TEST_F(CalendarWindowsTest, DeleteRemovesTheSelectedAppointmentAndOkMarksAndHides) {
