@@ -114,6 +114,10 @@ bool HasAppointmentOn(const store::DataFiles& files, const QDate& date);
 struct MonthMarks {
   QSet<int> appointment_days;
   QSet<int> birthday_days;
+  // Days with an occurrence of a repeating event, and days an all-day or
+  // multi-day event covers (events kept beside the four files).
+  QSet<int> repeating_days;
+  QSet<int> all_day_days;
   bool today = false;
 };
 MonthMarks ComputeMonthMarks(const store::DataFiles& files, int year, int month,

@@ -6,11 +6,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QPolygonF>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSvgRenderer>
 #include <QTableView>
 #include <QTextCharFormat>
+#include <QTimeZone>
 #include <QToolButton>
 #include <QtMath>
 
@@ -22,6 +24,7 @@
 #include "app/ui.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
+#include "events/occurrences.h"
 
 namespace quorvel {
 
@@ -63,6 +66,46 @@ QLabel* LegendPicture(QWidget* parent, const QString& name, const QString& svg, 
   label->setPixmap(RenderSvg(svg, rect.size(), parent->devicePixelRatioF()));
   label->setAccessibleName(tip);
   return label;
+}
+
+// The marks of the events kept beside the four files: a one-off timed
+// event marks its days as an appointment does; a repeating one and one
+// that covers whole days have marks of their own.
+void AddEventMarks(const store::DataFiles& files, int year, int month, const QDate& today,
+                   MonthMarks& marks) {
+  const QDate first(year, month, 1);
+  if (!first.isValid()) return;
+  const QDate last = first.addDays(first.daysInMonth() - 1);
+  const QDate from = today.isValid() ? std::min(first, today) : first;
+  const QDate to = today.isValid() ? std::max(last, today) : last;
+  for (const events::Occurrence& o : events::ReadOccurrences(files, from, to, QTimeZone::systemTimeZone())) {
+    for (QDate day = std::max(o.first_day(), from); day <= o.last_day() && day <= to; day = day.addDays(1)) {
+      if (day == today) marks.today = true;
+      if (day < first || day > last) continue;
+      if (o.repeats) marks.repeating_days.insert(day.day());
+      if (o.all_day || o.first_day() != o.last_day()) marks.all_day_days.insert(day.day());
+      if (!o.repeats && !o.all_day && o.first_day() == o.last_day()) marks.appointment_days.insert(day.day());
+    }
+  }
+}
+
+// A repeating event's mark: a ring, open at the top right, with the
+// arrow's head, in the appointments' red.
+void PaintRing(QPainter& painter, const QRect& square, const QColor& colour) {
+  painter.save();
+  painter.fillRect(square, Qt::white);
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  QPen pen(colour, 2.2);
+  pen.setCapStyle(Qt::FlatCap);
+  painter.setPen(pen);
+  painter.setBrush(Qt::NoBrush);
+  const QRectF ring = QRectF(square).adjusted(3.5, 4.0, -3.5, -3.0);
+  painter.drawArc(ring, 90 * 16, 290 * 16);
+  const QPointF tip(ring.center().x() + 1.0, ring.top());
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(colour);
+  painter.drawPolygon(QPolygonF({tip + QPointF(3.5, 0), tip + QPointF(-1.5, -3.5), tip + QPointF(-1.5, 3.5)}));
+  painter.restore();
 }
 
 }  // namespace
@@ -147,6 +190,14 @@ void MonthCalendarView::paintCell(QPainter* painter, const QRect& rect, QDate da
   if (marks_.birthday_days.contains(date.day())) PaintDisc(*painter, birthday, kBirthdayBlue);
   if (marks_.appointment_days.contains(date.day())) {
     PaintDisc(*painter, birthday.translated(kMarkStep, 0), kAppointmentRed);
+  }
+  if (marks_.repeating_days.contains(date.day())) {
+    PaintRing(*painter, birthday.translated(2 * kMarkStep, 0), kAppointmentRed);
+  }
+  // A day an all-day event covers: a band across the top of the cell,
+  // joining the days of a longer one.
+  if (marks_.all_day_days.contains(date.day())) {
+    painter->fillRect(QRect(rect.left(), rect.top() + 1, rect.width(), 3), kAppointmentRed);
   }
 }
 
@@ -244,7 +295,9 @@ MonthCalendarWindow::MonthCalendarWindow(Application& app) : app_(app) {
   MarkMonthCalendar();
 
   connect(&app_.Changes(), &DataChanges::DataChanged, this, [this](store::ChangedFiles changed) {
-    if (changed.HasAny({store::Channel::kAppoint, store::Channel::kAddBook})) RefreshMarks();
+    if (changed.HasAny({store::Channel::kAppoint, store::Channel::kAddBook, store::Channel::kEvents})) {
+      RefreshMarks();
+    }
   });
 }
 
@@ -257,7 +310,8 @@ void MonthCalendarWindow::MarkMonthCalendar() {
 void MonthCalendarWindow::RefreshMarks() {
   const int year = calendar_->yearShown();
   const int month = calendar_->monthShown();
-  const MonthMarks marks = ComputeMonthMarks(app_.files(), year, month, Now().date());
+  MonthMarks marks = ComputeMonthMarks(app_.files(), year, month, Now().date());
+  AddEventMarks(app_.files(), year, month, Now().date(), marks);
   app_.Main().ShowTodayIndicator(marks.today);
   calendar_->SetMarks(year, month, marks);
 }

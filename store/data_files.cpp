@@ -139,7 +139,7 @@ OpenResult DataFiles::OpenDataFiles() {
       Fail(Doing::kOpening, channel, error);
     }
   }
-  for (Channel extra : {Channel::kSync, Channel::kKept}) {
+  for (Channel extra : {Channel::kSync, Channel::kKept, Channel::kEvents}) {
     Entry entry;
     const QByteArray path = PathFor(extra);
     if (!file_system_->Inspect(path, &entry, &error)) Fail(Doing::kOpening, extra, error);

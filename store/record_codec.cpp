@@ -39,6 +39,7 @@ const ChannelInfo& Info(Channel channel) {
   static const ChannelInfo kSync{"Sync.dat", 512, 0, 0};
   static const ChannelInfo kKept{"SyncKept.dat", 4096, 0, 0};
   static const ChannelInfo kRemind{"Remind.dat", 64, 0, 0};
+  static const ChannelInfo kEvents{"Events.dat", 4096, 0, 0};
   switch (channel) {
     case Channel::kAppoint: return kAppoint;
     case Channel::kNotes: return kNotes;
@@ -47,6 +48,7 @@ const ChannelInfo& Info(Channel channel) {
     case Channel::kSync: return kSync;
     case Channel::kKept: return kKept;
     case Channel::kRemind: return kRemind;
+    case Channel::kEvents: return kEvents;
   }
   return kPhotoF;
 }

@@ -29,16 +29,20 @@ enum class Channel : int {
   // (reminding/). Written by whichever process keeps the reminders, which
   // need not hold the folder: see DataFiles::OpenAlone.
   kRemind = 17,
+  // Events the four files cannot hold (repeating, all-day, multi-day),
+  // each kept whole as its iCalendar text (events/): present only once one
+  // is stored. 4096-byte records of raw bytes, journaled like the others.
+  kEvents = 18,
 };
 
 inline constexpr std::array<Channel, 4> kAllChannels = {
     Channel::kAppoint, Channel::kNotes, Channel::kAddBook, Channel::kPhotoF};
 // Slots for channels 11 and up, by ChannelIndex.
-inline constexpr int kChannelCount = 7;
+inline constexpr int kChannelCount = 8;
 // The four and the extra files.
 inline constexpr std::array<Channel, kChannelCount> kEveryChannel = {
     Channel::kAppoint, Channel::kNotes, Channel::kAddBook, Channel::kPhotoF, Channel::kSync,
-    Channel::kKept, Channel::kRemind};
+    Channel::kKept, Channel::kRemind, Channel::kEvents};
 
 // 0 to 3, in channel order.
 inline int ChannelIndex(Channel channel) { return static_cast<int>(channel) - 11; }

@@ -20,6 +20,7 @@
 #include "calendar/appointment_file.h"
 #include "calendar/day_schedule_window.h"
 #include "calendar/month_calendar_window.h"
+#include "events/event_file.h"
 #include "test_support.h"
 
 namespace quorvel::testing {
@@ -449,6 +450,38 @@ TEST_F(CalendarWindowsTest, ClosingTheEditorStoresNothingAndShowsActivitiesAgain
   emit calendar.calendar().activated(QDate(2026, 1, 9));
   EXPECT_TRUE(activities.isVisible());
   EXPECT_EQ(activities.Date(), QDate(2026, 1, 9));
+}
+
+// Events kept beside the four files mark their days: a repeating one with
+// its ring, one that covers whole days with a band, a one-off timed one as
+// an appointment; the marks follow a change made while the window is open.
+TEST_F(CalendarWindowsTest, KeptEventsMarkTheirDays) {
+  auto put = [&](const QByteArray& uid, const QByteArray& lines) {
+    store::Operation op(files());
+    ASSERT_EQ(events::PutEvent(op, "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:" +
+                                       uid + "\r\nDTSTAMP:20260101T000000Z\r\n" + lines +
+                                       "END:VEVENT\r\nEND:VCALENDAR\r\n"),
+              events::PutResult::kStored);
+    ASSERT_TRUE(op.Commit().stored());
+  };
+  put("weekly", "DTSTART:20260105T100000Z\r\nDTEND:20260105T110000Z\r\nRRULE:FREQ=WEEKLY;COUNT=3\r\n");
+  put("trip", "DTSTART;VALUE=DATE:20260120\r\nDTEND;VALUE=DATE:20260123\r\n");
+  put("anniversary", "DTSTART;VALUE=DATE:20250114\r\nRRULE:FREQ=YEARLY\r\n");
+  Store(QStringLiteral("20260109-1"), QStringLiteral("Plain"), QStringLiteral("08:00"), QStringLiteral("09:00"));
+  MonthCalendarWindow& calendar = app_->MonthCalendar();
+  calendar.show();
+  calendar.RefreshMarks();
+  const MonthMarks& marks = calendar.calendar().marks();
+  EXPECT_EQ(marks.repeating_days, (QSet<int>{5, 12, 14, 19}));
+  EXPECT_EQ(marks.all_day_days, (QSet<int>{14, 20, 21, 22}));
+  EXPECT_EQ(marks.appointment_days, (QSet<int>{9}));
+  put("odd", "DTSTART:20260127T101000Z\r\nDTEND:20260127T102000Z\r\n");
+  QCoreApplication::processEvents();
+  EXPECT_EQ(calendar.calendar().marks().appointment_days, (QSet<int>{9, 27}));
+  // A picture to look at: QUORVEL_SCREENS=folder.
+  if (const QString out = qEnvironmentVariable("QUORVEL_SCREENS"); !out.isEmpty()) {
+    calendar.grab().save(out + QStringLiteral("/month_marks.png"));
+  }
 }
 
 TEST_F(CalendarWindowsTest, DeleteRemovesTheSelectedAppointmentAndOkMarksAndHides) {
