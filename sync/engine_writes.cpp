@@ -93,8 +93,11 @@ void SyncEngine::Impl::Carry(const Plan& plan, bool calendar) {
   state.skipped = plan.skipped;
 
   const std::vector<std::optional<QString>> answers = SendAll(plan.uploads);
+  bool created = false;
   for (std::size_t i = 0; i < plan.uploads.size(); ++i) {
     const Upload& u = plan.uploads[i];
+    created = created || (answers[i] && (u.kind == Upload::kCreate || u.kind == Upload::kConflictCopy ||
+                                         u.kind == Upload::kRestore));
     if (!answers[i]) {
       if (u.if_refused) links.push_back(*u.if_refused);
       if (u.skip_if_refused) state.skipped.push_back(*u.skip_if_refused);
@@ -112,7 +115,13 @@ void SyncEngine::Impl::Carry(const Plan& plan, bool calendar) {
     if (u.kind == Upload::kRestore) report.restored << u.name;
   }
   (calendar ? state.appointments : state.entries) = std::move(links);
-  (calendar ? state.calendar_token : state.address_book_token) = plan.token;
+  // The sync-token was given before this run's writes. A server that
+  // tells changes by comparing two versions of the collection never names
+  // a resource made after it and deleted before the next run (it is in
+  // neither version): after making resources, the next run lists the
+  // whole collection instead, and so sees them gone.
+  const bool listed_next = created && !plan.token.startsWith(QLatin1String("ctag:"));
+  (calendar ? state.calendar_token : state.address_book_token) = listed_next ? QString() : plan.token;
 }
 
 }  // namespace quorvel::sync

@@ -892,8 +892,8 @@
         <translation>Änderungen werden verglichen…</translation>
     </message>
     <message>
-        <source>This sync would delete %1 of %2 %3 %4. Delete them?</source>
-        <translation>Dieser Abgleich würde %1 von %2 %3 %4 löschen. Löschen?</translation>
+        <source>This sync would delete %1 of %2 %3 %4%5. Delete them?</source>
+        <translation>Dieser Abgleich würde %1 von %2 %3 %4 löschen%5. Löschen?</translation>
     </message>
     <message>
         <source>here</source>
@@ -1973,6 +1973,14 @@ Sie enthält %2 Termine, %3 Notizen und %4 Adressbucheinträge. Sie ersetzen all
     <message>
         <source>Sync</source>
         <translation>Abgleich</translation>
+    </message>
+    <message>
+        <source>Stop the Sync</source>
+        <translation>Abgleich abbrechen</translation>
+    </message>
+    <message>
+        <source>Delete Them</source>
+        <translation>Löschen</translation>
     </message>
     <message>
         <source>(saved in the desktop&apos;s secret store)</source>

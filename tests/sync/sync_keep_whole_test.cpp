@@ -3,7 +3,8 @@
 // does; after each kind of local edit the server's copy equals the original
 // except exactly the properties of the changed field. Also the files
 // changed behind the sync's back (an appointment removed by another
-// program), and the guard against mass deletion.
+// program), and the guard against mass deletion, asked before anything is
+// written.
 #include <gtest/gtest.h>
 
 #include <libical/ical.h>
@@ -528,6 +529,50 @@ TEST_P(KeepWholeTest, ARunThatWouldDeleteMostOfASideAsksFirst) {
   const SyncReport allowed = Sync(true);
   ASSERT_TRUE(allowed.ok()) << allowed.Summary().toStdString();
   EXPECT_EQ(files_.ReadCount(store::Channel::kAppoint), 1);
+
+  // Both collections are decided before anything is written: an edit of
+  // the appointment waits while the address book's deletions are refused.
+  const QUrl book = server_->book();
+  for (const char* surname : {"Ash", "Birch", "Cedar"}) {
+    AddressEntry e;
+    e.surname = QString::fromLatin1(surname);
+    e.name = QStringLiteral("Kim");
+    ASSERT_TRUE(AddAddressEntry(files_, e).stored());
+  }
+  ASSERT_TRUE(Sync().ok());
+  Appointment last = ReadAppointment(files_, 0);
+  last.subject = QStringLiteral("Edited here");
+  ASSERT_TRUE(UpdateAppointment(files_, last).stored());
+  auto members = phone_->ListMembers(book, &error);
+  ASSERT_TRUE(members && members->size() == 3);
+  for (int i = 0; i < 2; ++i) ASSERT_TRUE(phone_->Delete((*members)[std::size_t(i)].href, QString(), &error));
+  auto listing = [&](const QUrl& collection) {
+    std::map<QString, QString> out;
+    const auto members = phone_->ListMembers(collection, &error);
+    EXPECT_TRUE(members) << error.Message().toStdString();
+    if (members) {
+      for (const Member& m : *members) out[m.href] = m.etag;
+    }
+    return out;
+  };
+  auto sync_file = [&] {
+    QFile file(dir_.filePath(QStringLiteral("Sync.dat")));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  };
+  const auto calendar_before = listing(cal);
+  const QByteArray state_before = sync_file();
+  const SyncReport book_refused = Sync();
+  EXPECT_TRUE(book_refused.deletions_refused) << book_refused.Summary().toStdString();
+  EXPECT_TRUE(book_refused.error.contains(QStringLiteral("address book entries"))) << book_refused.error.toStdString();
+  EXPECT_EQ(book_refused.sent, 0);
+  EXPECT_EQ(listing(cal), calendar_before);
+  EXPECT_EQ(sync_file(), state_before);
+  EXPECT_EQ(files_.ReadCount(store::Channel::kAddBook), 3);
+  const SyncReport book_allowed = Sync(true);
+  ASSERT_TRUE(book_allowed.ok()) << book_allowed.Summary().toStdString();
+  EXPECT_EQ(book_allowed.sent, 1);
+  EXPECT_EQ(files_.ReadCount(store::Channel::kAddBook), 1);
+  EXPECT_NE(listing(cal), calendar_before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, KeepWholeTest, ::testing::Values(false, true),
