@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 
 #include "addressbook/address_file.h"
+#include "backups/backups.h"
 #include "calendar/appointment_file.h"
 #include "interchange/vcard.h"
 #include "store/data_files.h"
@@ -506,6 +507,45 @@ TEST_P(KeepWholeTest, ARestoredBackupNeverRewritesOrDeletesServerItems) {
   };
   EXPECT_EQ(etags(*after), etags(*before));
   EXPECT_EQ(files_.ReadCount(store::Channel::kAppoint), 5);
+
+  // A whole backup put back (the files with Sync.dat and SyncKept.dat, as
+  // they were) after changes on both sides: the sync brings the server's
+  // state here and writes nothing there.
+  QTemporaryDir folder;
+  backups::BackupInfo taken;
+  ASSERT_TRUE(backups::TakeBackup(files_, folder.path(), backups::Reason::kCommand, QDateTime::currentDateTime(),
+                                  &taken).stored());
+  Appointment one = ReadAppointment(files_, FindAppointment("Mine 1"));
+  one.subject = QStringLiteral("Mine 1 edited");
+  ASSERT_TRUE(UpdateAppointment(files_, one).stored());
+  ASSERT_TRUE(DeleteAppointment(files_, ReadAppointment(files_, FindAppointment("Mine 2")).id).stored());
+  ASSERT_TRUE(Sync().ok());
+  QStringList hrefs;
+  for (const auto& [href, etag] : etags(*phone_->ListMembers(cal, &error))) hrefs << href;
+  const auto held = phone_->Multiget(cal, CollectionKind::kCalendar, hrefs, &error);
+  ASSERT_TRUE(held);
+  for (const Resource& r : *held) {
+    if (!r.data.contains("SUMMARY:Mine 3")) continue;
+    ASSERT_TRUE(phone_->Put(r.href, CollectionKind::kCalendar, QByteArray(r.data).replace("SUMMARY:Mine 3", "SUMMARY:Mine 3 phone"),
+                            r.etag, &error));
+  }
+  PhonePut(cal, QStringLiteral("p3.ics"),
+           PhoneEvent(QStringLiteral("p3"), QStringLiteral("Phone 3"),
+                      QStringLiteral("DTSTART:20260523T090000Z\r\nDTEND:20260523T100000Z\r\n")),
+           true);
+  const auto server_before = etags(*phone_->ListMembers(cal, &error));
+  ASSERT_TRUE(backups::RestoreBackup(files_, taken.path, QString()).stored());
+  ASSERT_GE(FindAppointment("Mine 2"), 0);
+  const SyncReport after_restore = Sync();
+  ASSERT_TRUE(after_restore.ok()) << after_restore.Summary().toStdString();
+  EXPECT_EQ(after_restore.sent, 0) << after_restore.Summary().toStdString();
+  EXPECT_TRUE(after_restore.conflicts.isEmpty()) << after_restore.Summary().toStdString();
+  EXPECT_EQ(etags(*phone_->ListMembers(cal, &error)), server_before);
+  QStringList subjects;
+  for (int k = 0; k < files_.ReadCount(store::Channel::kAppoint); ++k) subjects << ReadAppointment(files_, k).subject;
+  subjects.sort();
+  EXPECT_EQ(subjects, (QStringList{"Mine 1 edited", "Mine 3 phone", "Phone 1", "Phone 2", "Phone 3"}));
+  EXPECT_EQ(Sync().sent, 0);
 }
 
 TEST_P(KeepWholeTest, ARunThatWouldDeleteMostOfASideAsksFirst) {
