@@ -416,18 +416,61 @@ TEST_P(KeepWholeTest, NewEventsCarryTheirZoneAndAOneOffZonedEventIsHeld) {
 
 TEST_P(KeepWholeTest, AFileChangedBehindTheSyncNeverRewritesOrDeletesServerItems) {
   const QUrl cal = server_->calendar();
+  const QUrl book = server_->book();
   for (int i = 1; i <= 13; ++i) {
     Appointment a{QStringLiteral("202603%1-1").arg(i, 2, 10, QLatin1Char('0')), QStringLiteral("Item %1").arg(i),
                   QStringLiteral("09:00"), QStringLiteral("10:00"), false, QStringLiteral("15"), QString()};
     ASSERT_TRUE(AddAppointment(files_, a).stored());
   }
+  for (const char* surname : {"Ash", "Birch", "Cedar"}) {
+    AddressEntry e;
+    e.surname = QString::fromLatin1(surname);
+    e.name = QStringLiteral("Kim");
+    e.phones[0] = QStringLiteral("555");
+    ASSERT_TRUE(AddAddressEntry(files_, e).stored());
+  }
   ASSERT_TRUE(Sync().ok());
-  DavError error;
-  auto before = phone_->ListMembers(cal, &error);
-  ASSERT_TRUE(before && before->size() == 13);
-  // Another program removes appointment 4: Appoint.dat is replaced by a
-  // copy without it (made in another folder), so the later ones move up a
-  // place and the sync's hooks never hear of it.
+  // Each resource's etag and bytes, by href.
+  auto held = [&](const QUrl& collection, bool calendar) {
+    DavError error;
+    std::map<QString, std::pair<QString, QByteArray>> out;
+    const auto members = phone_->ListMembers(collection, &error);
+    EXPECT_TRUE(members) << error.Message().toStdString();
+    QStringList hrefs;
+    for (const Member& m : members ? *members : std::vector<Member>{}) hrefs << m.href;
+    const auto got = phone_->Multiget(collection, calendar ? CollectionKind::kCalendar : CollectionKind::kAddressBook,
+                                      hrefs, &error);
+    for (const Resource& r : got ? *got : std::vector<Resource>{}) out[r.href] = {r.etag, r.data};
+    return out;
+  };
+  // What changed between two listings: "-" gone, "~" rewritten, "+" new,
+  // each with the summary or name it holds.
+  auto changed = [](const auto& before, const auto& after) {
+    QStringList out;
+    auto name = [](const QByteArray& data) {
+      for (const QByteArray& line : data.split('\n')) {
+        if (line.startsWith("SUMMARY:") || line.startsWith("FN:")) return QString::fromUtf8(line.mid(line.indexOf(':') + 1)).trimmed();
+      }
+      return QString();
+    };
+    for (const auto& [href, was] : before) {
+      const auto it = after.find(href);
+      if (it == after.end()) out << QStringLiteral("-") + name(was.second);
+      else if (it->second.first != was.first) out << QStringLiteral("~") + name(it->second.second);
+    }
+    for (const auto& [href, now] : after) {
+      if (!before.count(href)) out << QStringLiteral("+") + name(now.second);
+    }
+    out.sort();
+    return out;
+  };
+  const auto calendar_before = held(cal, true);
+  const auto book_before = held(book, false);
+  ASSERT_EQ(calendar_before.size(), 13u);
+  // Another program removes appointment 4 and edits appointment 7 (which
+  // so moves up a place, edited), removes Birch and gives Cedar another
+  // number: Appoint.dat and AddBook.dat are replaced by copies made in
+  // another folder, so the sync's hooks never hear of it.
   QTemporaryDir other;
   {
     store::DataFiles elsewhere;
@@ -435,29 +478,39 @@ TEST_P(KeepWholeTest, AFileChangedBehindTheSyncNeverRewritesOrDeletesServerItems
     ASSERT_EQ(elsewhere.OpenDataFiles(), store::OpenResult::kOpened);
     for (int k = 0; k < 13; ++k) {
       if (k == 3) continue;
-      ASSERT_TRUE(AddAppointment(elsewhere, ReadAppointment(files_, k)).stored());
+      Appointment a = ReadAppointment(files_, k);
+      if (k == 6) a.description = QStringLiteral("edited elsewhere");
+      ASSERT_TRUE(AddAppointment(elsewhere, a).stored());
+    }
+    for (int k = 0; k < 3; ++k) {
+      AddressEntry e = ReadAddressEntry(files_, k);
+      if (e.surname == QLatin1String("Birch")) continue;
+      if (e.surname == QLatin1String("Cedar")) e.phones[0] = QStringLiteral("777");
+      ASSERT_TRUE(AddAddressEntry(elsewhere, e).stored());
     }
     elsewhere.CloseDataFiles();
   }
   files_.CloseDataFiles();
-  const QString path = dir_.filePath(QStringLiteral("Appoint.dat"));
-  ASSERT_TRUE(QFile::remove(path));
-  ASSERT_TRUE(QFile::copy(QDir(other.path()).filePath(QStringLiteral("Appoint.dat")), path));
+  for (const char* name : {"Appoint.dat", "AddBook.dat", "PhotoF.dat"}) {
+    const QString path = dir_.filePath(QLatin1String(name));
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QFile::copy(QDir(other.path()).filePath(QLatin1String(name)), path));
+  }
   ASSERT_EQ(files_.OpenDataFiles(), store::OpenResult::kOpened);
   ASSERT_EQ(files_.ReadCount(store::Channel::kAppoint), 12);
   const SyncReport report = Sync();
   ASSERT_TRUE(report.ok()) << report.Summary().toStdString();
-  EXPECT_EQ(report.sent, 0) << report.Summary().toStdString();
+  // The edit goes to its own event only; the appointment that vanished
+  // comes back from the server, nothing deleted there. An entry has a key
+  // of its own: Birch is taken as deleted here, and only Birch goes.
   EXPECT_EQ(report.brought_back.size(), 1) << report.Summary().toStdString();
-  auto after = phone_->ListMembers(cal, &error);
-  ASSERT_TRUE(after);
-  auto etags = [](const std::vector<Member>& members) {
-    std::map<QString, QString> out;
-    for (const Member& m : members) out[m.href] = m.etag;
-    return out;
-  };
-  EXPECT_EQ(etags(*after), etags(*before));
+  EXPECT_EQ(changed(calendar_before, held(cal, true)), QStringList{"~Item 7"});
+  EXPECT_EQ(changed(book_before, held(book, false)), (QStringList{"-Kim Birch", "~Kim Cedar"}));
+  EXPECT_EQ(report.sent, 3) << report.Summary().toStdString();
   EXPECT_EQ(files_.ReadCount(store::Channel::kAppoint), 13);
+  EXPECT_EQ(ReadAppointment(files_, FindAppointment("Item 7")).description, QStringLiteral("edited elsewhere"));
+  EXPECT_GE(FindAppointment("Item 4"), 0);
+  EXPECT_EQ(Sync().sent, 0);
 }
 
 TEST_P(KeepWholeTest, ARestoredBackupNeverRewritesOrDeletesServerItems) {
