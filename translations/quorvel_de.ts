@@ -940,6 +940,10 @@
         <translation>: die Kopie des Servers liegt nicht vor; es wird beim nächsten Abgleich gesendet</translation>
     </message>
     <message>
+        <source>: its name is taken here and its card cannot be renamed</source>
+        <translation>: sein Name ist hier schon vergeben, und seine Karte lässt sich nicht umbenennen</translation>
+    </message>
+    <message>
         <source>it changed on the server meanwhile; it is compared again on the next sync</source>
         <translation>es wurde inzwischen auf dem Server geändert; beim nächsten Abgleich wird es erneut verglichen</translation>
     </message>
