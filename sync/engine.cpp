@@ -97,7 +97,11 @@ void SyncEngine::Impl::ReadKeptCopies(const store::DataFiles& files, const SyncS
     for (const Link& link : calendar ? loaded.appointments : loaded.entries) {
       const auto it = by_ident.find(IdentOf(link, calendar));
       if (it != by_ident.end() && it->second->digest == link.digest) continue;
-      if (std::optional<QByteArray> bytes = ReadKept(files, link)) kept[link.href] = *bytes;
+      if (std::optional<QByteArray> bytes = ReadKept(files, link)) {
+        kept[link.href] = *bytes;
+      } else if (link.kept_first > 0) {
+        kept_lost.insert(link.href);
+      }
     }
   }
 }

@@ -40,6 +40,7 @@ struct SyncEngine::Impl {
   SyncState before;                       // as loaded, for freeing kept records
   std::map<QString, QByteArray> kept;     // href -> the server's bytes as last seen
   std::map<QString, QByteArray> renewed;  // href -> bytes to keep from now on
+  std::set<QString> kept_lost;            // kept copies that no longer read back (fetched again)
 
   explicit Impl(SyncEngine& e) : engine(e) {}
 

@@ -81,10 +81,12 @@ std::optional<ServerView> SyncEngine::Impl::AskServer(const QUrl& collection, co
   return view;
 }
 
-// Links whose server copy is not kept here get it fetched.
+// Links whose server copy is not kept here (or no longer reads back) get
+// it fetched.
 void SyncEngine::Impl::AskForUnkept(const std::vector<Link>& links, ServerView& view) {
   for (const Link& l : links) {
-    if (kept.count(l.href) || l.kept_first > 0 || view.removed.count(l.href) ||
+    const bool kept_unread = l.kept_first > 0 && !kept_lost.count(l.href);
+    if (kept.count(l.href) || kept_unread || view.removed.count(l.href) ||
         view.changed.count(l.href)) {
       continue;
     }

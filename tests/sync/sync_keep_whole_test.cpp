@@ -344,6 +344,17 @@ TEST_P(KeepWholeTest, EditsOfPhoneCardsKeepEveryOtherLineAndTheVersion) {
   EXPECT_EQ(jane.birthday_flag, QStringLiteral("0"));  // no year: not held, and left alone
   jane.phones[0] = QStringLiteral("+1-555-0199");
   ASSERT_TRUE(ReplaceAddressEntry(files_, jane.Key(), jane).stored());
+  // The kept copies damaged behind the program (here: zeroed): they are
+  // fetched again, and the edits still go inside the server's cards.
+  files_.CloseDataFiles();
+  {
+    QFile kept(dir_.filePath(QStringLiteral("SyncKept.dat")));
+    ASSERT_TRUE(kept.open(QIODevice::ReadWrite));
+    const qint64 length = kept.size();
+    ASSERT_GT(length, 0);
+    ASSERT_EQ(kept.write(QByteArray(length, '\0')), length);
+  }
+  ASSERT_EQ(files_.OpenDataFiles(), store::OpenResult::kOpened);
 
   const SyncReport second = Sync();
   ASSERT_TRUE(second.ok()) << second.Summary().toStdString();
