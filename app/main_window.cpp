@@ -7,7 +7,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QMessageBox>
 #include <QSignalBlocker>
 #include <QTimer>
 
@@ -121,9 +120,7 @@ MainWindow::MainWindow(Application& app)
   connect(clipboard, &Picture::keyActivated, this, &MainWindow::OpenNotes);
 
   sync_ = new sync::BackgroundSync(app_.files(), this);
-  sync_->set_confirm_deletions([this](const QString& question) {
-    return QMessageBox::question(this, QStringLiteral("Quorvel"), question) == QMessageBox::Yes;
-  });
+  sync_->set_confirm_deletions(AllowSyncDeletions);
   BuildMenu();
   // Automatic sync, when turned on: once now, then every few minutes.
   QTimer::singleShot(0, this, [this] {

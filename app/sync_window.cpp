@@ -331,4 +331,8 @@ void SyncWindow::ShowFinished(bool ok, const QString& summary) {
   progress_->setValue(ok ? 1 : 0);
 }
 
+bool AllowSyncDeletions(const QString& question) {
+  return AskChoice(question, {SyncWindow::tr("Stop the Sync"), SyncWindow::tr("Delete Them")}) == 1;
+}
+
 }  // namespace quorvel

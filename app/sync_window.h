@@ -19,6 +19,11 @@ class QPushButton;
 
 namespace quorvel {
 
+// Whether a sync may delete what `question` says (asked before a sync
+// deletes more than a few items, or most of a side), through the choice
+// seam; the first answer, the default, and Esc stop the sync.
+bool AllowSyncDeletions(const QString& question);
+
 class SyncWindow : public QWidget {
   Q_OBJECT
 

@@ -37,6 +37,7 @@
 #include "bench/dataset.h"
 #include "bench/measure.h"
 #include "bench/raw.h"
+#include "bench/sync_kept.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
 #include "calendar/month_calendar_window.h"
@@ -199,6 +200,7 @@ int Run::Go() {
   for (const auto& [name, figure] : figures) {
     if (wanted(name)) (this->*figure)();
   }
+  if (wanted("sync-kept")) SyncKeptFigures(table_, slow(), options_.fraction, temp_->path());
   table_.Print();
   app_.reset();
   if (!table_.AllRight()) {

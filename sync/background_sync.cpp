@@ -104,13 +104,18 @@ void BackgroundSync::Start(const QString& given_password) {
         QMetaObject::invokeMethod(
             this,
             [this, &warning, &yes] {
+              const QString names =
+                  warning.names.isEmpty()
+                      ? QString()
+                      : QStringLiteral(" (") + warning.names.join(QStringLiteral("; ")) + QStringLiteral(")");
               const QString question =
-                  QCoreApplication::translate("Sync", "This sync would delete %1 of %2 %3 %4. Delete them?")
+                  QCoreApplication::translate("Sync", "This sync would delete %1 of %2 %3 %4%5. Delete them?")
                       .arg(warning.deletions)
                       .arg(warning.total)
                       .arg(warning.what,
                            warning.here ? QCoreApplication::translate("Sync", "here")
-                                        : QCoreApplication::translate("Sync", "on the server"));
+                                        : QCoreApplication::translate("Sync", "on the server"),
+                           names);
               yes = confirm_ && confirm_(question);
             },
             Qt::BlockingQueuedConnection);

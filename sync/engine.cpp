@@ -1,7 +1,10 @@
 #include "sync/engine.h"
 
-#include "sync/kept_store.h"
+#include <set>
+
 #include <QCoreApplication>
+
+#include "sync/kept_store.h"
 
 #include "sync/engine_run.h"
 #include "sync/item_codec.h"
@@ -68,11 +71,6 @@ void SyncEngine::Impl::Progress(const QString& step, int done, int total) {
   if (engine.progress_) engine.progress_(SyncProgress{step, done, total});
 }
 
-void SyncEngine::Impl::CountWrite() {
-  ++writes;
-  if (engine.stop_after_writes_ >= 0 && writes >= engine.stop_after_writes_) throw Stopped();
-}
-
 void SyncEngine::Impl::Files(const std::function<void()>& work) {
   if (engine.run_on_files_) {
     engine.run_on_files_(work);
@@ -85,13 +83,7 @@ std::vector<LocalItem> SyncEngine::Impl::ReadAppointments(const store::DataFiles
   std::vector<LocalItem> items;
   const int count = files.ReadCount(store::Channel::kAppoint);
   items.reserve(count);
-  for (int k = 0; k < count; ++k) {
-    LocalItem item;
-    item.ident = QString::number(k);
-    item.appointment = ReadAppointment(files, k);
-    item.digest = Digest(item.appointment);
-    items.push_back(std::move(item));
-  }
+  for (int k = 0; k < count; ++k) items.push_back(LocalAppointment(k, ReadAppointment(files, k)));
   return items;
 }
 
@@ -103,9 +95,13 @@ void SyncEngine::Impl::ReadKeptCopies(const store::DataFiles& files, const SyncS
     std::map<QString, const LocalItem*> by_ident;
     for (const LocalItem& item : locals) by_ident[item.ident] = &item;
     for (const Link& link : calendar ? loaded.appointments : loaded.entries) {
-      const auto it = by_ident.find(Ident(link, calendar));
+      const auto it = by_ident.find(IdentOf(link, calendar));
       if (it != by_ident.end() && it->second->digest == link.digest) continue;
-      if (std::optional<QByteArray> bytes = ReadKept(files, link)) kept[link.href] = *bytes;
+      if (std::optional<QByteArray> bytes = ReadKept(files, link)) {
+        kept[link.href] = *bytes;
+      } else if (link.kept_first > 0) {
+        kept_lost.insert(link.href);
+      }
     }
   }
 }
@@ -114,13 +110,7 @@ std::vector<LocalItem> SyncEngine::Impl::ReadEntries(const store::DataFiles& fil
   std::vector<LocalItem> items;
   const int count = files.ReadCount(store::Channel::kAddBook);
   items.reserve(count);
-  for (int k = 0; k < count; ++k) {
-    LocalItem item;
-    item.entry = ReadAddressEntry(files, k);
-    item.ident = item.entry.Key();
-    item.digest = Digest(item.entry);
-    items.push_back(std::move(item));
-  }
+  for (int k = 0; k < count; ++k) items.push_back(LocalEntry(ReadAddressEntry(files, k)));
   return items;
 }
 
@@ -168,6 +158,8 @@ void SyncEngine::set_stop(std::shared_ptr<const std::atomic<bool>> stop) {
 SyncReport SyncEngine::Run() {
   const int requests_before = client_.request_count();
   SyncReport last;
+  // The sides the user let delete (asked once per run).
+  std::set<std::pair<QString, bool>> allowed;
   // Local edits made while the server was asked start the run over once.
   for (int attempt = 0; attempt < 3; ++attempt) {
     Impl run(*this);
@@ -185,26 +177,51 @@ SyncReport SyncEngine::Run() {
     }
     run.state = *loaded;
     run.before = *loaded;
-    try {
-      if (run.state.settings.calendar.isValid()) run.Decide(run.state.settings.calendar, true);
-      if (run.state.settings.address_book.isValid()) {
-        run.Decide(run.state.settings.address_book, false);
-      }
-      run.Progress(QCoreApplication::translate("Sync", "Storing changes…"));
-      const bool stored = run.Store();
+    auto finish = [&] {
       run.report.requests = client_.request_count() - requests_before;
       run.report.ignored = client_.ignored();
-      if (stored) return run.report;
-      last = run.report;
+      return run.report;
+    };
+    try {
+      // Both collections are asked and decided before anything is written.
+      std::optional<DecideInput> calendar_in, book_in;
+      const SyncSettings& settings = run.state.settings;
+      if (settings.calendar.isValid()) calendar_in = run.Gather(settings.calendar, true);
+      if (settings.address_book.isValid()) book_in = run.Gather(settings.address_book, false);
+      run.Progress(QCoreApplication::translate("Sync", "Comparing changes…"));
+      std::optional<Plan> calendar_plan, book_plan;
+      if (calendar_in) calendar_plan = Decide(std::move(*calendar_in));
+      if (book_in) {
+        if (calendar_plan) book_in->skipped = calendar_plan->skipped;
+        book_plan = Decide(std::move(*book_in));
+      }
+      for (const std::optional<Plan>* plan : {&calendar_plan, &book_plan}) {
+        if (!*plan) continue;
+        for (const DeletionWarning& w : (*plan)->TooMany()) {
+          const std::pair<QString, bool> side{w.what, w.here};
+          if (allowed.count(side)) continue;
+          if (confirm_deletions_ && confirm_deletions_(w)) {
+            allowed.insert(side);
+            continue;
+          }
+          run.report.error = w.Text();
+          run.report.deletions_refused = true;
+          return finish();
+        }
+      }
+      if (calendar_plan) run.Carry(*calendar_plan, true);
+      if (book_plan) run.Carry(*book_plan, false);
+      run.Progress(QCoreApplication::translate("Sync", "Storing changes…"));
+      const bool stored = run.Store();
+      if (stored) return finish();
+      last = finish();
     } catch (const DavError& error) {
       run.report.error = error.Message();
       run.report.stopped = error.kind == DavErrorKind::kStopped;
-      run.report.requests = client_.request_count() - requests_before;
-      return run.report;
+      return finish();
     } catch (const Stopped&) {
       if (run.report.error.isNull()) run.report.error = QStringLiteral("stopped before the end");
-      run.report.requests = client_.request_count() - requests_before;
-      return run.report;
+      return finish();
     }
   }
   last.error = QCoreApplication::translate("Sync", "The items kept changing while syncing; sync again later.");

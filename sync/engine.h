@@ -3,27 +3,16 @@
 //
 // One run: read the local items and the links (on the files' thread), ask
 // the server what changed since the last run (sync-token, or ctag and etag
-// comparison), fetch the changed resources in batches, decide, write to the
-// server (each write conditional on the version it replaces), then store
+// comparison) and fetch the changed resources in batches, for both
+// collections; decide both (plan.h, without a network); when a plan would
+// delete more than a few items (or most of a side) ask, and stop with
+// nothing written anywhere unless allowed; then carry the plans out: the
+// writes to the server (each conditional on the version it replaces), then
 // every local change and the new links in one store operation. A run cut
 // short anywhere leaves the links of the last finished run; the next run
 // recognises its own earlier writes by content and converges.
 //
-// Policy:
-// - changed here only, or there only: the change goes across;
-// - changed on both sides: both versions are kept (the server's stays
-//   where it was, this side's becomes a new item there) and reported;
-// - changed on one side, deleted on the other: the changed one is kept;
-// - a local edit is made inside the server's resource as last seen (kept
-//   in SyncKept.dat): only the changed fields' properties change;
-// - links follow what items hold, not where they sit; an item that left
-//   the files without this program deleting it comes back from the server;
-// - a run that would delete more than a few items (or most of a side)
-//   asks first, and stops when not allowed;
-// - a server item the data files cannot hold (recurring, too long, a
-//   character outside Windows-1252, the file full) is reported once and
-//   left as it is on the server;
-// - birthdays travel inside the contact cards (BDAY), not as events.
+// Birthdays travel inside the contact cards (BDAY), not as events.
 #pragma once
 
 #include <atomic>
@@ -35,20 +24,10 @@
 
 #include "store/data_files.h"
 #include "sync/dav_client.h"
+#include "sync/plan.h"
 #include "sync/sync_state.h"
 
 namespace quorvel::sync {
-
-// Deletions a run would make on one side, before anything is written.
-struct DeletionWarning {
-  QString what;   // "appointments", "address book entries"
-  bool here = false;  // deleted here (else on the server)
-  int deletions = 0;
-  int total = 0;      // items that side holds
-  QStringList names;  // a few of them
-  // "This sync would delete 12 of 14 appointments here: …"
-  QString Text() const;
-};
 
 struct SyncProgress {
   QString step;   // "Sending changes…"

@@ -1,7 +1,6 @@
 #include <QCoreApplication>
 
 #include "sync/engine_run.h"
-#include "sync/item_codec.h"
 
 namespace quorvel::sync {
 
@@ -9,7 +8,7 @@ using namespace run;
 
 // What changed on the server since `token`, as far as the links and the
 // skipped items tell; nothing when the server cannot be asked.
-std::optional<SyncEngine::Impl::ServerView> SyncEngine::Impl::AskServer(const QUrl& collection, const QString& token,
+std::optional<ServerView> SyncEngine::Impl::AskServer(const QUrl& collection, const QString& token,
                                     const std::vector<Link>& links) {
   DavClient& client = engine.client_;
   std::map<QString, QString> known;  // href -> etag as last seen
@@ -82,10 +81,12 @@ std::optional<SyncEngine::Impl::ServerView> SyncEngine::Impl::AskServer(const QU
   return view;
 }
 
-// Links whose server copy is not kept here get it fetched.
+// Links whose server copy is not kept here (or no longer reads back) get
+// it fetched.
 void SyncEngine::Impl::AskForUnkept(const std::vector<Link>& links, ServerView& view) {
   for (const Link& l : links) {
-    if (kept.count(l.href) || l.kept_first > 0 || view.removed.count(l.href) ||
+    const bool kept_unread = l.kept_first > 0 && !kept_lost.count(l.href);
+    if (kept.count(l.href) || kept_unread || view.removed.count(l.href) ||
         view.changed.count(l.href)) {
       continue;
     }
@@ -115,32 +116,30 @@ std::optional<std::map<QString, Fetched>> SyncEngine::Impl::FetchChanged(const Q
       &error);
   if (!resources) return Fail(error);
   for (const Resource& r : *resources) {
-    Fetched f;
-    f.href = r.href;
-    f.etag = r.etag;
-    f.data = r.data;
-    if (calendar) {
-      DecodedAppointment d = DecodeAppointment(r.data);
-      f.uid = d.uid;
-      f.problem = d.problem;
-      f.name = d.name;
-      f.date = d.date;
-      f.appointment = d.appointment;
-      f.appointment.id = DayKey(d.date) + QStringLiteral("-1");
-      f.digest = Digest(f.appointment);
-      f.left_out = d.left_out;
-    } else {
-      DecodedEntry d = DecodeEntry(r.data);
-      f.uid = d.uid;
-      f.problem = d.problem;
-      f.name = d.name;
-      f.entry = d.entry;
-      f.digest = Digest(f.entry);
-      f.left_out = d.left_out;
-    }
-    fetched[f.href] = std::move(f);
+    fetched[r.href] = ReadFetched(r.href, r.etag, r.data, calendar);
   }
   return fetched;
+}
+
+DecideInput SyncEngine::Impl::Gather(const QUrl& collection, bool calendar) {
+  const std::vector<Link>& links = calendar ? state.appointments : state.entries;
+  Progress(QCoreApplication::translate("Sync", "Asking the server what changed…"));
+  auto view = AskServer(collection, calendar ? state.calendar_token : state.address_book_token, links);
+  if (!view) throw Stopped();
+  auto fetched = FetchChanged(collection, calendar, *view);
+  if (!fetched) throw Stopped();
+  DecideInput in;
+  in.calendar = calendar;
+  in.collection_path = DavClient::PathOf(collection);
+  in.links = links;
+  in.locals = calendar ? appointments : entries;
+  in.view = std::move(*view);
+  in.fetched = std::move(*fetched);
+  for (const Link& l : links) {
+    if (const auto it = kept.find(l.href); it != kept.end()) in.kept.insert(*it);
+  }
+  in.skipped = state.skipped;
+  return in;
 }
 
 }  // namespace quorvel::sync

@@ -1,6 +1,5 @@
 #include <algorithm>
 
-#include <QUuid>
 #include <QCoreApplication>
 
 #include "sync/engine_run.h"
@@ -10,37 +9,33 @@ namespace quorvel::sync {
 
 using namespace run;
 
-QByteArray SyncEngine::Impl::Encode(const LocalItem& item, const QString& uid, bool calendar) const {
-  return calendar ? EncodeAppointment(item.appointment, uid) : EncodeEntry(item.entry, uid);
-}
-
-QString SyncEngine::Impl::NameOfLocal(const LocalItem& item, bool calendar) const {
-  return calendar ? NameOf(item.appointment) : NameOf(item.entry);
-}
-
-// Sends `pending` several at a time. Stops (and throws) on a failure that
-// ends the run, or once the test's write limit is reached.
-void SyncEngine::Impl::SendAll(std::vector<PendingWrite>& pending) {
-  if (pending.empty()) return;
+std::vector<std::optional<QString>> SyncEngine::Impl::SendAll(const std::vector<Upload>& uploads) {
+  std::vector<std::optional<QString>> answers(uploads.size());
+  if (uploads.empty()) return answers;
+  std::size_t count = uploads.size();
   bool cut = false;
-  if (engine.stop_after_writes_ >= 0 &&
-      writes + int(pending.size()) >= engine.stop_after_writes_) {
-    pending.resize(std::size_t(std::max(0, engine.stop_after_writes_ - writes)));
+  if (engine.stop_after_writes_ >= 0 && writes + int(count) >= engine.stop_after_writes_) {
+    count = std::size_t(std::max(0, engine.stop_after_writes_ - writes));
     cut = true;
   }
   std::vector<WriteRequest> requests;
-  requests.reserve(pending.size());
-  for (const PendingWrite& p : pending) requests.push_back(p.request);
+  requests.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) requests.push_back(uploads[i].request);
+  auto refused = [&](const Upload& u, const QString& why) {
+    // A deletion the server refused (it changed there meanwhile) waits:
+    // its link stays, and the next run brings the change here.
+    if (!u.request.remove) report.problems << u.name + QStringLiteral(": ") + why;
+  };
   std::optional<DavError> fatal;
   std::vector<std::size_t> unsure;
   int answered = 0;
-  const int total = int(pending.size());
+  const int total = int(count);
   engine.client_.WriteAll(requests, [&](std::size_t index, const WriteResult& result) {
     ++writes;
     Progress(QCoreApplication::translate("Sync", "Sending changes…"), ++answered, total);
-    const PendingWrite& p = pending[index];
+    const Upload& u = uploads[index];
     if (result.ok) {
-      p.stored(result.etag);
+      answers[index] = result.etag;
       ++report.sent;
       return true;
     }
@@ -48,43 +43,32 @@ void SyncEngine::Impl::SendAll(std::vector<PendingWrite>& pending) {
       if (!fatal) fatal = result.error;
       return false;
     }
-    if (!p.request.remove && result.error.kind == DavErrorKind::kPrecondition) {
+    if (!u.request.remove && result.error.kind == DavErrorKind::kPrecondition) {
       // Perhaps an earlier try of this very write (cut off before its
       // answer, then sent again) stored it: looked at below.
       unsure.push_back(index);
       return true;
     }
-    if (p.refused) {
-      p.refused();
-    } else {
-      report.problems << p.name + QStringLiteral(": ") + result.error.Message();
-    }
+    refused(u, result.error.Message());
     return true;
   });
   if (fatal) throw *fatal;
   for (std::size_t index : unsure) {
-    const PendingWrite& p = pending[index];
+    const Upload& u = uploads[index];
     DavError error;
-    const std::optional<Resource> there = engine.client_.Get(p.request.href, &error);
+    const std::optional<Resource> there = engine.client_.Get(u.request.href, &error);
     if (!there && Fatal(error)) throw error;
-    if (there && SameContent(there->data, p.request.data, p.request.kind)) {
-      p.stored(there->etag);
+    if (there && SameContent(there->data, u.request.data, u.request.kind)) {
+      answers[index] = there->etag;
       ++report.sent;
       continue;
     }
-    if (p.refused) {
-      p.refused();
-    } else {
-      report.problems << p.name + QStringLiteral(": ") +
-                             QCoreApplication::translate("Sync", "it changed on the server meanwhile; it is compared again on the next sync");
-    }
+    refused(u, QCoreApplication::translate("Sync", "it changed on the server meanwhile; it is compared again on the next sync"));
   }
-  pending.clear();
   if (cut) throw Stopped();
+  return answers;
 }
 
-// Whether the server's `there` holds what `sent` says, as far as the
-// files hold it (servers may add or reorder properties).
 bool SyncEngine::Impl::SameContent(const QByteArray& there, const QByteArray& sent, CollectionKind kind) {
   if (there == sent) return true;
   if (kind == CollectionKind::kCalendar) {
@@ -96,74 +80,48 @@ bool SyncEngine::Impl::SameContent(const QByteArray& there, const QByteArray& se
   return a.problem.isNull() && b.problem.isNull() && Digest(a.entry) == Digest(b.entry);
 }
 
-// The bytes that carry the local edits of `item` to the server: its kept
-// resource patched (under `uid` when given). Nothing when no copy is
-// kept, or it no longer reads as an item here: then nothing is sent, so
-// what this side could not hold is never cut on the server.
-std::optional<QByteArray> SyncEngine::Impl::Patched(const LocalItem& item, const Link& link, bool calendar,
-                                  const QString& uid) {
-  const auto it = kept.find(link.href);
-  if (it == kept.end()) return std::nullopt;
-  return calendar ? PatchAppointment(it->second, item.appointment, uid)
-                  : PatchEntry(it->second, item.entry, uid);
-}
+void SyncEngine::Impl::Carry(const Plan& plan, bool calendar) {
+  std::vector<Link> links = plan.links;
+  std::vector<LocalChange>& changes = calendar ? calendar_changes : book_changes;
+  changes = plan.changes;
+  for (const auto& [href, bytes] : plan.keep) renewed[href] = bytes;
+  report.conflicts << plan.conflicts;
+  report.skipped << plan.not_held;
+  report.partly_held << plan.partly_held;
+  report.problems << plan.problems;
+  report.brought_back << plan.brought_back;
+  state.skipped = plan.skipped;
 
-// Puts `bytes` on the server as the resource `href` (a new one unless
-// `etag` is given); fills `link`. False when the server refused
-// (reported under the item's name).
-bool SyncEngine::Impl::Put(const QString& href, const QByteArray& bytes, const QString& name, bool calendar,
-         const QString& uid, const QByteArray& digest, Link& link) {
-  DavError error;
-  auto etag = engine.client_.Put(
-      href, calendar ? CollectionKind::kCalendar : CollectionKind::kAddressBook, bytes, QString(),
-      &error);
-  CountWrite();
-  if (!etag) {
-    if (Fatal(error)) throw error;
-    report.problems << name + QStringLiteral(": ") + error.Message();
-    return false;
+  const std::vector<std::optional<QString>> answers = SendAll(plan.uploads);
+  bool created = false;
+  for (std::size_t i = 0; i < plan.uploads.size(); ++i) {
+    const Upload& u = plan.uploads[i];
+    created = created || (answers[i] && (u.kind == Upload::kCreate || u.kind == Upload::kConflictCopy ||
+                                         u.kind == Upload::kRestore));
+    if (!answers[i]) {
+      if (u.if_refused) links.push_back(*u.if_refused);
+      if (u.skip_if_refused) state.skipped.push_back(*u.skip_if_refused);
+      continue;
+    }
+    if (!u.request.remove) renewed[u.request.href] = u.request.data;
+    if (u.link) {
+      links.push_back(*u.link);
+      links.back().etag = *answers[i];
+    }
+    if (u.change) {
+      changes.push_back(*u.change);
+      changes.back().source.etag = *answers[i];
+    }
+    if (u.kind == Upload::kRestore) report.restored << u.name;
   }
-  link.href = href;
-  link.etag = *etag;
-  link.uid = uid;
-  link.digest = digest;
-  renewed[href] = bytes;
-  kept[href] = bytes;
-  ++report.sent;
-  return true;
+  (calendar ? state.appointments : state.entries) = std::move(links);
+  // The sync-token was given before this run's writes. A server that
+  // tells changes by comparing two versions of the collection never names
+  // a resource made after it and deleted before the next run (it is in
+  // neither version): after making resources, the next run lists the
+  // whole collection instead, and so sees them gone.
+  const bool listed_next = created && !plan.token.startsWith(QLatin1String("ctag:"));
+  (calendar ? state.calendar_token : state.address_book_token) = listed_next ? QString() : plan.token;
 }
 
-QString SyncEngine::Impl::NewHref(const QUrl& collection, const QString& uid, bool calendar) const {
-  return DavClient::PathOf(collection) + uid +
-         (calendar ? QStringLiteral(".ics") : QStringLiteral(".vcf"));
-}
-
-// What a fetched resource becomes when it stands for a local item that
-// vanished: its kept copy, as the server had it.
-std::optional<Fetched> SyncEngine::Impl::FromKept(const Link& link, bool calendar) {
-  const auto it = kept.find(link.href);
-  if (it == kept.end()) return std::nullopt;
-  Fetched f;
-  f.href = link.href;
-  f.etag = link.etag;
-  f.data = it->second;
-  if (calendar) {
-    DecodedAppointment d = DecodeAppointment(f.data);
-    if (!d.problem.isNull()) return std::nullopt;
-    f.uid = d.uid;
-    f.name = d.name;
-    f.date = d.date;
-    f.appointment = d.appointment;
-    f.appointment.id = DayKey(d.date) + QStringLiteral("-1");
-    f.digest = Digest(f.appointment);
-  } else {
-    DecodedEntry d = DecodeEntry(f.data);
-    if (!d.problem.isNull()) return std::nullopt;
-    f.uid = d.uid;
-    f.name = d.name;
-    f.entry = d.entry;
-    f.digest = Digest(f.entry);
-  }
-  return f;
-}
 }  // namespace quorvel::sync

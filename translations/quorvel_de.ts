@@ -992,8 +992,8 @@
         <translation>Änderungen werden verglichen…</translation>
     </message>
     <message>
-        <source>This sync would delete %1 of %2 %3 %4. Delete them?</source>
-        <translation>Dieser Abgleich würde %1 von %2 %3 %4 löschen. Löschen?</translation>
+        <source>This sync would delete %1 of %2 %3 %4%5. Delete them?</source>
+        <translation>Dieser Abgleich würde %1 von %2 %3 %4 löschen%5. Löschen?</translation>
     </message>
     <message>
         <source>here</source>
@@ -1038,6 +1038,10 @@
     <message>
         <source>: the server&apos;s copy is not at hand; it is sent on the next sync</source>
         <translation>: die Kopie des Servers liegt nicht vor; es wird beim nächsten Abgleich gesendet</translation>
+    </message>
+    <message>
+        <source>: its name is taken here and its card cannot be renamed</source>
+        <translation>: sein Name ist hier schon vergeben, und seine Karte lässt sich nicht umbenennen</translation>
     </message>
     <message>
         <source>it changed on the server meanwhile; it is compared again on the next sync</source>
@@ -2089,6 +2093,14 @@ Sie enthält %2 Termine, %3 Notizen und %4 Adressbucheinträge. Sie ersetzen all
     <message>
         <source>Sync</source>
         <translation>Abgleich</translation>
+    </message>
+    <message>
+        <source>Stop the Sync</source>
+        <translation>Abgleich abbrechen</translation>
+    </message>
+    <message>
+        <source>Delete Them</source>
+        <translation>Löschen</translation>
     </message>
     <message>
         <source>(saved in the desktop&apos;s secret store)</source>

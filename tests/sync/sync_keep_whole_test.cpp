@@ -3,7 +3,8 @@
 // does; after each kind of local edit the server's copy equals the original
 // except exactly the properties of the changed field. Also the files
 // changed behind the sync's back (an appointment removed by another
-// program), and the guard against mass deletion.
+// program), and the guard against mass deletion, asked before anything is
+// written.
 #include <gtest/gtest.h>
 
 #include <libical/ical.h>
@@ -15,6 +16,7 @@
 #include <QTemporaryDir>
 
 #include "addressbook/address_file.h"
+#include "backups/backups.h"
 #include "calendar/appointment_file.h"
 #include "interchange/vcard.h"
 #include "store/data_files.h"
@@ -342,6 +344,17 @@ TEST_P(KeepWholeTest, EditsOfPhoneCardsKeepEveryOtherLineAndTheVersion) {
   EXPECT_EQ(jane.birthday_flag, QStringLiteral("0"));  // no year: not held, and left alone
   jane.phones[0] = QStringLiteral("+1-555-0199");
   ASSERT_TRUE(ReplaceAddressEntry(files_, jane.Key(), jane).stored());
+  // The kept copies damaged behind the program (here: zeroed): they are
+  // fetched again, and the edits still go inside the server's cards.
+  files_.CloseDataFiles();
+  {
+    QFile kept(dir_.filePath(QStringLiteral("SyncKept.dat")));
+    ASSERT_TRUE(kept.open(QIODevice::ReadWrite));
+    const qint64 length = kept.size();
+    ASSERT_GT(length, 0);
+    ASSERT_EQ(kept.write(QByteArray(length, '\0')), length);
+  }
+  ASSERT_EQ(files_.OpenDataFiles(), store::OpenResult::kOpened);
 
   const SyncReport second = Sync();
   ASSERT_TRUE(second.ok()) << second.Summary().toStdString();
@@ -414,18 +427,61 @@ TEST_P(KeepWholeTest, NewEventsCarryTheirZoneAndAOneOffZonedEventIsHeld) {
 
 TEST_P(KeepWholeTest, AFileChangedBehindTheSyncNeverRewritesOrDeletesServerItems) {
   const QUrl cal = server_->calendar();
+  const QUrl book = server_->book();
   for (int i = 1; i <= 13; ++i) {
     Appointment a{QStringLiteral("202603%1-1").arg(i, 2, 10, QLatin1Char('0')), QStringLiteral("Item %1").arg(i),
                   QStringLiteral("09:00"), QStringLiteral("10:00"), false, QStringLiteral("15"), QString()};
     ASSERT_TRUE(AddAppointment(files_, a).stored());
   }
+  for (const char* surname : {"Ash", "Birch", "Cedar"}) {
+    AddressEntry e;
+    e.surname = QString::fromLatin1(surname);
+    e.name = QStringLiteral("Kim");
+    e.phones[0] = QStringLiteral("555");
+    ASSERT_TRUE(AddAddressEntry(files_, e).stored());
+  }
   ASSERT_TRUE(Sync().ok());
-  DavError error;
-  auto before = phone_->ListMembers(cal, &error);
-  ASSERT_TRUE(before && before->size() == 13);
-  // Another program removes appointment 4: Appoint.dat is replaced by a
-  // copy without it (made in another folder), so the later ones move up a
-  // place and the sync's hooks never hear of it.
+  // Each resource's etag and bytes, by href.
+  auto held = [&](const QUrl& collection, bool calendar) {
+    DavError error;
+    std::map<QString, std::pair<QString, QByteArray>> out;
+    const auto members = phone_->ListMembers(collection, &error);
+    EXPECT_TRUE(members) << error.Message().toStdString();
+    QStringList hrefs;
+    for (const Member& m : members ? *members : std::vector<Member>{}) hrefs << m.href;
+    const auto got = phone_->Multiget(collection, calendar ? CollectionKind::kCalendar : CollectionKind::kAddressBook,
+                                      hrefs, &error);
+    for (const Resource& r : got ? *got : std::vector<Resource>{}) out[r.href] = {r.etag, r.data};
+    return out;
+  };
+  // What changed between two listings: "-" gone, "~" rewritten, "+" new,
+  // each with the summary or name it holds.
+  auto changed = [](const auto& before, const auto& after) {
+    QStringList out;
+    auto name = [](const QByteArray& data) {
+      for (const QByteArray& line : data.split('\n')) {
+        if (line.startsWith("SUMMARY:") || line.startsWith("FN:")) return QString::fromUtf8(line.mid(line.indexOf(':') + 1)).trimmed();
+      }
+      return QString();
+    };
+    for (const auto& [href, was] : before) {
+      const auto it = after.find(href);
+      if (it == after.end()) out << QStringLiteral("-") + name(was.second);
+      else if (it->second.first != was.first) out << QStringLiteral("~") + name(it->second.second);
+    }
+    for (const auto& [href, now] : after) {
+      if (!before.count(href)) out << QStringLiteral("+") + name(now.second);
+    }
+    out.sort();
+    return out;
+  };
+  const auto calendar_before = held(cal, true);
+  const auto book_before = held(book, false);
+  ASSERT_EQ(calendar_before.size(), 13u);
+  // Another program removes appointment 4 and edits appointment 7 (which
+  // so moves up a place, edited), removes Birch and gives Cedar another
+  // number: Appoint.dat and AddBook.dat are replaced by copies made in
+  // another folder, so the sync's hooks never hear of it.
   QTemporaryDir other;
   {
     store::DataFiles elsewhere;
@@ -433,29 +489,39 @@ TEST_P(KeepWholeTest, AFileChangedBehindTheSyncNeverRewritesOrDeletesServerItems
     ASSERT_EQ(elsewhere.OpenDataFiles(), store::OpenResult::kOpened);
     for (int k = 0; k < 13; ++k) {
       if (k == 3) continue;
-      ASSERT_TRUE(AddAppointment(elsewhere, ReadAppointment(files_, k)).stored());
+      Appointment a = ReadAppointment(files_, k);
+      if (k == 6) a.description = QStringLiteral("edited elsewhere");
+      ASSERT_TRUE(AddAppointment(elsewhere, a).stored());
+    }
+    for (int k = 0; k < 3; ++k) {
+      AddressEntry e = ReadAddressEntry(files_, k);
+      if (e.surname == QLatin1String("Birch")) continue;
+      if (e.surname == QLatin1String("Cedar")) e.phones[0] = QStringLiteral("777");
+      ASSERT_TRUE(AddAddressEntry(elsewhere, e).stored());
     }
     elsewhere.CloseDataFiles();
   }
   files_.CloseDataFiles();
-  const QString path = dir_.filePath(QStringLiteral("Appoint.dat"));
-  ASSERT_TRUE(QFile::remove(path));
-  ASSERT_TRUE(QFile::copy(QDir(other.path()).filePath(QStringLiteral("Appoint.dat")), path));
+  for (const char* name : {"Appoint.dat", "AddBook.dat", "PhotoF.dat"}) {
+    const QString path = dir_.filePath(QLatin1String(name));
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QFile::copy(QDir(other.path()).filePath(QLatin1String(name)), path));
+  }
   ASSERT_EQ(files_.OpenDataFiles(), store::OpenResult::kOpened);
   ASSERT_EQ(files_.ReadCount(store::Channel::kAppoint), 12);
   const SyncReport report = Sync();
   ASSERT_TRUE(report.ok()) << report.Summary().toStdString();
-  EXPECT_EQ(report.sent, 0) << report.Summary().toStdString();
+  // The edit goes to its own event only; the appointment that vanished
+  // comes back from the server, nothing deleted there. An entry has a key
+  // of its own: Birch is taken as deleted here, and only Birch goes.
   EXPECT_EQ(report.brought_back.size(), 1) << report.Summary().toStdString();
-  auto after = phone_->ListMembers(cal, &error);
-  ASSERT_TRUE(after);
-  auto etags = [](const std::vector<Member>& members) {
-    std::map<QString, QString> out;
-    for (const Member& m : members) out[m.href] = m.etag;
-    return out;
-  };
-  EXPECT_EQ(etags(*after), etags(*before));
+  EXPECT_EQ(changed(calendar_before, held(cal, true)), QStringList{"~Item 7"});
+  EXPECT_EQ(changed(book_before, held(book, false)), (QStringList{"-Kim Birch", "~Kim Cedar"}));
+  EXPECT_EQ(report.sent, 3) << report.Summary().toStdString();
   EXPECT_EQ(files_.ReadCount(store::Channel::kAppoint), 13);
+  EXPECT_EQ(ReadAppointment(files_, FindAppointment("Item 7")).description, QStringLiteral("edited elsewhere"));
+  EXPECT_GE(FindAppointment("Item 4"), 0);
+  EXPECT_EQ(Sync().sent, 0);
 }
 
 TEST_P(KeepWholeTest, ARestoredBackupNeverRewritesOrDeletesServerItems) {
@@ -505,6 +571,45 @@ TEST_P(KeepWholeTest, ARestoredBackupNeverRewritesOrDeletesServerItems) {
   };
   EXPECT_EQ(etags(*after), etags(*before));
   EXPECT_EQ(files_.ReadCount(store::Channel::kAppoint), 5);
+
+  // A whole backup put back (the files with Sync.dat and SyncKept.dat, as
+  // they were) after changes on both sides: the sync brings the server's
+  // state here and writes nothing there.
+  QTemporaryDir folder;
+  backups::BackupInfo taken;
+  ASSERT_TRUE(backups::TakeBackup(files_, folder.path(), backups::Reason::kCommand, QDateTime::currentDateTime(),
+                                  &taken).stored());
+  Appointment one = ReadAppointment(files_, FindAppointment("Mine 1"));
+  one.subject = QStringLiteral("Mine 1 edited");
+  ASSERT_TRUE(UpdateAppointment(files_, one).stored());
+  ASSERT_TRUE(DeleteAppointment(files_, ReadAppointment(files_, FindAppointment("Mine 2")).id).stored());
+  ASSERT_TRUE(Sync().ok());
+  QStringList hrefs;
+  for (const auto& [href, etag] : etags(*phone_->ListMembers(cal, &error))) hrefs << href;
+  const auto held = phone_->Multiget(cal, CollectionKind::kCalendar, hrefs, &error);
+  ASSERT_TRUE(held);
+  for (const Resource& r : *held) {
+    if (!r.data.contains("SUMMARY:Mine 3")) continue;
+    ASSERT_TRUE(phone_->Put(r.href, CollectionKind::kCalendar, QByteArray(r.data).replace("SUMMARY:Mine 3", "SUMMARY:Mine 3 phone"),
+                            r.etag, &error));
+  }
+  PhonePut(cal, QStringLiteral("p3.ics"),
+           PhoneEvent(QStringLiteral("p3"), QStringLiteral("Phone 3"),
+                      QStringLiteral("DTSTART:20260523T090000Z\r\nDTEND:20260523T100000Z\r\n")),
+           true);
+  const auto server_before = etags(*phone_->ListMembers(cal, &error));
+  ASSERT_TRUE(backups::RestoreBackup(files_, taken.path, QString()).stored());
+  ASSERT_GE(FindAppointment("Mine 2"), 0);
+  const SyncReport after_restore = Sync();
+  ASSERT_TRUE(after_restore.ok()) << after_restore.Summary().toStdString();
+  EXPECT_EQ(after_restore.sent, 0) << after_restore.Summary().toStdString();
+  EXPECT_TRUE(after_restore.conflicts.isEmpty()) << after_restore.Summary().toStdString();
+  EXPECT_EQ(etags(*phone_->ListMembers(cal, &error)), server_before);
+  QStringList subjects;
+  for (int k = 0; k < files_.ReadCount(store::Channel::kAppoint); ++k) subjects << ReadAppointment(files_, k).subject;
+  subjects.sort();
+  EXPECT_EQ(subjects, (QStringList{"Mine 1 edited", "Mine 3 phone", "Phone 1", "Phone 2", "Phone 3"}));
+  EXPECT_EQ(Sync().sent, 0);
 }
 
 TEST_P(KeepWholeTest, ARunThatWouldDeleteMostOfASideAsksFirst) {
@@ -528,6 +633,50 @@ TEST_P(KeepWholeTest, ARunThatWouldDeleteMostOfASideAsksFirst) {
   const SyncReport allowed = Sync(true);
   ASSERT_TRUE(allowed.ok()) << allowed.Summary().toStdString();
   EXPECT_EQ(files_.ReadCount(store::Channel::kAppoint), 1);
+
+  // Both collections are decided before anything is written: an edit of
+  // the appointment waits while the address book's deletions are refused.
+  const QUrl book = server_->book();
+  for (const char* surname : {"Ash", "Birch", "Cedar"}) {
+    AddressEntry e;
+    e.surname = QString::fromLatin1(surname);
+    e.name = QStringLiteral("Kim");
+    ASSERT_TRUE(AddAddressEntry(files_, e).stored());
+  }
+  ASSERT_TRUE(Sync().ok());
+  Appointment last = ReadAppointment(files_, 0);
+  last.subject = QStringLiteral("Edited here");
+  ASSERT_TRUE(UpdateAppointment(files_, last).stored());
+  auto members = phone_->ListMembers(book, &error);
+  ASSERT_TRUE(members && members->size() == 3);
+  for (int i = 0; i < 2; ++i) ASSERT_TRUE(phone_->Delete((*members)[std::size_t(i)].href, QString(), &error));
+  auto listing = [&](const QUrl& collection) {
+    std::map<QString, QString> out;
+    const auto members = phone_->ListMembers(collection, &error);
+    EXPECT_TRUE(members) << error.Message().toStdString();
+    if (members) {
+      for (const Member& m : *members) out[m.href] = m.etag;
+    }
+    return out;
+  };
+  auto sync_file = [&] {
+    QFile file(dir_.filePath(QStringLiteral("Sync.dat")));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  };
+  const auto calendar_before = listing(cal);
+  const QByteArray state_before = sync_file();
+  const SyncReport book_refused = Sync();
+  EXPECT_TRUE(book_refused.deletions_refused) << book_refused.Summary().toStdString();
+  EXPECT_TRUE(book_refused.error.contains(QStringLiteral("address book entries"))) << book_refused.error.toStdString();
+  EXPECT_EQ(book_refused.sent, 0);
+  EXPECT_EQ(listing(cal), calendar_before);
+  EXPECT_EQ(sync_file(), state_before);
+  EXPECT_EQ(files_.ReadCount(store::Channel::kAddBook), 3);
+  const SyncReport book_allowed = Sync(true);
+  ASSERT_TRUE(book_allowed.ok()) << book_allowed.Summary().toStdString();
+  EXPECT_EQ(book_allowed.sent, 1);
+  EXPECT_EQ(files_.ReadCount(store::Channel::kAddBook), 1);
+  EXPECT_NE(listing(cal), calendar_before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, KeepWholeTest, ::testing::Values(false, true),

@@ -1,9 +1,14 @@
 // A sync from the Sync window against a real Radicale while the day's
 // Activities, the appointment editor, the address book and the entry editor
 // are open: afterwards each shows what the files hold, and OK writes only
-// the item the user chose.
+// the item the user chose. Also the question a sync asks before it deletes
+// most of a side.
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include <QAccessible>
+#include <QApplication>
 #include <QComboBox>
 #include <QDirIterator>
 #include <QEventLoop>
@@ -11,9 +16,12 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+#include <QTranslator>
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_editor_window.h"
@@ -27,6 +35,9 @@
 #include "sync/sync_state.h"
 #include "tests/sync/radicale.h"
 #include "tests/test_support.h"
+
+// Texts shown as text when a comparison fails.
+static void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace quorvel::testing {
 namespace {
@@ -213,6 +224,102 @@ TEST_F(WindowsDuringSyncTest, TheWindowsShowWhatTheSyncLeftAndTheEditorsWriteOnl
   }
   on_server.sort();
   EXPECT_EQ(on_server, (QStringList{"Adams", "SUMMARY:Three", "SUMMARY:Two edited"}));
+}
+
+// The question before a sync deletes most of the address book: a real box,
+// read through the accessibility interface, in English and in German; its
+// default answer stops the sync with nothing changed. With QUORVEL_SCREENS
+// set (under xvfb-run, QT_QPA_PLATFORM=xcb) the screen is kept as a picture
+// while it is asked.
+TEST_F(WindowsDuringSyncTest, TheQuestionBeforeManyDeletionsIsReadableAndStopsByDefault) {
+  runner_->set_confirm_deletions(AllowSyncDeletions);
+  SyncNow();
+  DeleteOnServer("contacts", "Adams");
+  DeleteOnServer("contacts", "Archer");
+  SetChoiceSink({});  // the real box
+
+  struct Seen {
+    QAccessible::Role role = QAccessible::NoRole;
+    QString title, text;
+    QStringList buttons;
+    QString default_button;
+  };
+  // Syncs, answers the question with the button `press`, and tells what it
+  // showed and how the sync ended.
+  auto ask = [&](const QString& press, const QString& shot, bool* ok) {
+    Seen seen;
+    QTimer poll;
+    poll.setInterval(50);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      QWidget* box = QApplication::activeModalWidget();
+      if (!box) return;
+      poll.stop();
+      QAccessibleInterface* face = QAccessible::queryAccessibleInterface(box);
+      seen.role = face->role();
+      seen.title = face->text(QAccessible::Name);
+      std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
+        for (int i = 0; i < node->childCount(); ++i) {
+          QAccessibleInterface* child = node->child(i);
+          if (child->state().invisible) continue;
+          if (child->role() == QAccessible::PushButton) {
+            seen.buttons << child->text(QAccessible::Name);
+            if (child->state().defaultButton) seen.default_button = child->text(QAccessible::Name);
+          } else if (child->role() == QAccessible::StaticText && !child->text(QAccessible::Name).isEmpty()) {
+            seen.text = child->text(QAccessible::Name);
+          }
+          walk(child);
+        }
+      };
+      walk(face);
+      const QString out = qEnvironmentVariable("QUORVEL_SCREENS");
+      if (!out.isEmpty()) {
+        QTest::qWait(300);
+        QProcess::execute("import", {"-window", "root", out + '/' + shot + ".png"});
+      }
+      for (QPushButton* button : box->findChildren<QPushButton*>()) {
+        if (button->text() == press) button->click();
+      }
+    });
+    poll.start();
+    QSignalSpy finished(runner_.get(), &sync::BackgroundSync::Finished);
+    Click(*window_, "Sync now");
+    EXPECT_TRUE(finished.count() == 1 || finished.wait(60000));
+    *ok = !finished.isEmpty() && finished.at(0).at(0).toBool();
+    QCoreApplication::processEvents();
+    return seen;
+  };
+
+  bool ok = true;
+  const Seen english = ask("Stop the Sync", "sync_question_en", &ok);
+  EXPECT_EQ(english.role, QAccessible::AlertMessage);
+  EXPECT_EQ(english.title, "Quorvel");
+  EXPECT_EQ(english.text.toStdString(),
+            "This sync would delete 2 of 2 address book entries here (\"Adams, Ann\"; \"Archer, Ann\"). Delete them?");
+  EXPECT_EQ(english.buttons, (QStringList{"Stop the Sync", "Delete Them"}));
+  EXPECT_EQ(english.default_button, "Stop the Sync");
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(files().ReadCount(store::Channel::kAddBook), 2);
+
+  struct German {
+    German() {
+      QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+      if (translator.load(QStringLiteral(":/i18n/quorvel_de.qm"))) QCoreApplication::installTranslator(&translator);
+    }
+    ~German() {
+      QCoreApplication::removeTranslator(&translator);
+      QLocale::setDefault(original);
+    }
+    const QLocale original;
+    QTranslator translator;
+  } german;
+  ASSERT_FALSE(german.translator.isEmpty());
+  const Seen deutsch = ask("Löschen", "sync_question_de", &ok);
+  EXPECT_EQ(deutsch.text.toStdString(),
+            "Dieser Abgleich würde 2 von 2 Adressbucheinträge hier löschen (\"Adams, Ann\"; \"Archer, Ann\"). Löschen?");
+  EXPECT_EQ(deutsch.buttons, (QStringList{"Abgleich abbrechen", "Löschen"}));
+  EXPECT_EQ(deutsch.default_button, "Abgleich abbrechen");
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(files().ReadCount(store::Channel::kAddBook), 0);
 }
 
 }  // namespace
