@@ -19,7 +19,7 @@ QString Field(const QString& text) {
 }
 
 void PrintKind(const store::DataFiles& files, const search::Query& query,
-               const std::vector<search::Match>& matches, QTextStream& out) {
+               const search::MatchList& matches, QTextStream& out) {
   for (const search::Match& m : matches) {
     const search::Excerpt excerpt = search::Describe(files, m, query);
     QString kind, when;
