@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include <algorithm>
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -170,7 +172,11 @@ Invocation ParseCommandLine(const QStringList& arguments, const QString& current
     QString error;
     HeadlessCommand command = subsystem.take(parser, unclaimed, error);
     if (!error.isEmpty()) return Error(error);
-    if (command) result.commands.push_back(std::move(command));
+    if (command) {
+      result.commands.push_back(std::move(command));
+      result.folder_failure_status =
+          std::max(result.folder_failure_status, subsystem.folder_failure_status);
+    }
   }
   if (!unclaimed.isEmpty()) {
     return Error(QCoreApplication::translate("CommandLine", "Unexpected argument '%1'.").arg(unclaimed.first()));
@@ -196,13 +202,13 @@ Invocation ParseCommandLine(const QStringList& arguments, const QString& current
 }
 
 int RunHeadless(const QString& folder, const std::vector<HeadlessCommand>& commands,
-                QTextStream& out, QTextStream& err) {
+                QTextStream& out, QTextStream& err, int folder_failure) {
   store::DataFiles files;
   files.SetDataDir(folder);
   if (files.OpenDataFiles() == store::OpenResult::kInUse) {
     err << store::FolderInUseMessage(folder) << '\n';
     err.flush();
-    return 1;
+    return folder_failure;
   }
   HeadlessContext context{files, out, err};
   int status = 0;

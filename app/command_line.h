@@ -63,6 +63,10 @@ struct CommandLineOptions {
   // Called like `take`, for a subsystem whose option starts a command that
   // runs beside the folder without holding it; such a command runs alone.
   std::function<AgentCommand(const QCommandLineParser& parser, QString& error)> take_agent;
+  // The exit status when this subsystem's command runs and the data folder
+  // cannot be used (another Quorvel holds it, it cannot be read): 1, or
+  // another for a command whose 1 says something else.
+  int folder_failure_status = 1;
 };
 
 // The options of every subsystem, in the order their commands run.
@@ -87,6 +91,9 @@ struct Invocation {
   // use; any other folder must exist already.
   bool create_folder = false;
   std::vector<HeadlessCommand> commands;
+  // kHeadless: the exit status when the data folder cannot be used (the
+  // highest the commands' subsystems ask for).
+  int folder_failure_status = 1;
   AgentCommand agent;
   // kWindow: the day whose Activities open once the organiser runs (or
   // in the Quorvel already running on the folder).
@@ -108,10 +115,10 @@ QString StandardDataFolder();
 
 // Opens the data files in `folder`, holding it against other Quorvel
 // processes, runs `commands` in order until one fails, and closes the files.
-// Returns the exit status: that of the failed command, 1 when the folder is
-// in use by another Quorvel, else 0.
+// Returns the exit status: that of the failed command, `folder_failure`
+// when the folder is in use by another Quorvel, else 0.
 int RunHeadless(const QString& folder, const std::vector<HeadlessCommand>& commands,
-                QTextStream& out, QTextStream& err);
+                QTextStream& out, QTextStream& err, int folder_failure = 1);
 
 // Creates the standard data folder `folder` (and the folders above it),
 // readable by its owner only, unless it exists. False, after telling the

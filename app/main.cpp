@@ -51,18 +51,21 @@ int RunWithoutWindow(const quorvel::Invocation& invocation) {
   quorvel::SetMessageSink([](const QString& text) {
     QTextStream(stderr) << text << '\n';
   });
-  quorvel::store::SetFatalHandler([](const QString& message) {
+  // A folder that cannot be used ends the commands with the status they
+  // ask for (for --search, 1 already means "nothing found").
+  const int folder_failure = invocation.folder_failure_status;
+  quorvel::store::SetFatalHandler([folder_failure](const QString& message) {
     QTextStream(stderr) << message << '\n';
     std::fflush(stderr);
-    std::_Exit(EXIT_FAILURE);
+    std::_Exit(folder_failure);
   });
   if (invocation.action == quorvel::Invocation::Action::kAgent) {
     return invocation.agent(invocation.data_folder, invocation.create_folder);
   }
   if (invocation.create_folder && !quorvel::MakeDataFolder(invocation.data_folder)) {
-    return EXIT_FAILURE;
+    return folder_failure;
   }
-  return quorvel::RunHeadless(invocation.data_folder, invocation.commands, out, err);
+  return quorvel::RunHeadless(invocation.data_folder, invocation.commands, out, err, folder_failure);
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "find/find_window.h"
 
+#include <algorithm>
+#include <optional>
+
 #include <QAccessible>
 #include <QApplication>
 #include <QHBoxLayout>
@@ -44,11 +47,9 @@ void FindResultsModel::SetResults(search::Results results, const search::Query& 
   beginResetModel();
   query_ = query;
   groups_.clear();
-  const auto add = [this](search::Kind kind, std::vector<search::Match>& matches) {
+  const auto add = [this](search::Kind kind, search::MatchList& matches) {
     if (matches.empty()) return;
-    Group group{kind, std::move(matches), {}};
-    group.excerpts.resize(group.matches.size());
-    groups_.push_back(std::move(group));
+    groups_.push_back(Group{kind, std::move(matches), {}});
   };
   add(search::Kind::kAppointment, results.appointments);
   add(search::Kind::kNote, results.notes);
@@ -102,9 +103,9 @@ int FindResultsModel::rowCount(const QModelIndex& parent) const {
 int FindResultsModel::columnCount(const QModelIndex&) const { return kColumnCount; }
 
 const search::Excerpt& FindResultsModel::ExcerptOf(const Group& group, int row) const {
-  std::optional<search::Excerpt>& slot = group.excerpts[std::size_t(row)];
-  if (!slot) slot = search::Describe(files_, group.matches[std::size_t(row)], query_);
-  return *slot;
+  auto [at, added] = group.excerpts.try_emplace(row);
+  if (added) at->second = search::Describe(files_, group.matches[std::size_t(row)], query_);
+  return at->second;
 }
 
 QString FindResultsModel::KindCaption(const Group& group) const {
@@ -192,6 +193,8 @@ QVariant FindResultsModel::headerData(int section, Qt::Orientation orientation, 
 
 Qt::ItemFlags FindResultsModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
+  // A result has no rows under it: the view need not ask.
+  if (index.internalId() != 0) return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
   return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }
 
@@ -247,8 +250,8 @@ void MarkedTextDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
 
 // ------------------------------------------------------------ the window
 
-FindWindow::FindWindow(const store::DataFiles& files, QWidget* parent)
-    : QWidget(parent, Qt::Window), files_(files) {
+FindWindow::FindWindow(store::DataFiles& files, QWidget* parent)
+    : QWidget(parent, Qt::Window), files_(files), copy_(files) {
   setObjectName(QStringLiteral("FindWindow"));
   setWindowTitle(tr("Find"));
 
@@ -279,7 +282,9 @@ FindWindow::FindWindow(const store::DataFiles& files, QWidget* parent)
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
   list_->setAllColumnsShowFocus(true);
   list_->header()->setStretchLastSection(true);
-  list_->header()->setSectionResizeMode(kWhenColumn, QHeaderView::ResizeToContents);
+  // Sized from its widest possible text, not from the rows: with thousands
+  // of results, measuring rows would cost every keystroke.
+  SizeWhenColumn();
   list_->setColumnWidth(kTitleColumn, 200);
 
   open_ = new QPushButton(tr("&Open"), this);
@@ -310,13 +315,40 @@ FindWindow::FindWindow(const store::DataFiles& files, QWidget* parent)
   connect(list_, &QTreeView::doubleClicked, this, [this] { OpenCurrent(); });
   connect(open_, &QPushButton::clicked, this, [this] { OpenCurrent(); });
   connect(close, &QPushButton::clicked, this, &QWidget::close);
-  connect(model_, &QAbstractItemModel::modelReset, this, [this] { list_->expandAll(); });
+  connect(model_, &QAbstractItemModel::modelReset, this, [this] {
+    for (int g = 0; g < model_->rowCount(); ++g) list_->expand(model_->index(g, 0));
+  });
   connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) { open_->setEnabled(model_->MatchAt(current)); });
-  Finished();
+  listener_ = files_.AddChangeListener([this](store::ChangedFiles changed) { copy_.Outdate(changed); });
+  Finished(search::Results());
 }
 
-FindWindow::~FindWindow() = default;
+FindWindow::~FindWindow() { files_.RemoveChangeListener(listener_); }
+
+void FindWindow::SizeWhenColumn() {
+  // The widest of: a date with its start, an entry's group, a kind's
+  // caption (in bold, with a count as long as a file's items can be).
+  QStringList texts{DateText(QDate(2000, 10, 20)) + QStringLiteral(" 00:00"),
+                    tr("Group %1").arg(QStringLiteral("XYZ")), tr("No group")};
+  const QFontMetrics plain(list_->font());
+  QFont bold = QApplication::font();
+  bold.setBold(true);
+  const QFontMetrics heavy(bold);
+  int width = 0;
+  for (const QString& text : texts) width = std::max(width, plain.horizontalAdvance(text));
+  for (const QString& caption : {tr("Appointments (%1)"), tr("Notes (%1)"), tr("Address entries (%1)")}) {
+    width = std::max(width, heavy.horizontalAdvance(caption.arg(QStringLiteral("00000"))));
+  }
+  // The item's margins as the style lays them out, and a result's indent.
+  const int margin = list_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list_) + 1;
+  list_->header()->resizeSection(kWhenColumn, width + 2 * margin + list_->indentation() + 8);
+}
+
+void FindWindow::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) SizeWhenColumn();
+  QWidget::changeEvent(event);
+}
 
 void FindWindow::Open() {
   OpenToolWindow(*this);
@@ -325,44 +357,61 @@ void FindWindow::Open() {
 }
 
 void FindWindow::showEvent(QShowEvent* event) {
-  // What was found before may have changed while the window was hidden.
-  if (!box_->text().isEmpty()) Refresh();
   QWidget::showEvent(event);
+  // What was found before may have changed while the window was hidden;
+  // with the box empty, the copy is read ahead of the first keystroke.
+  if (!box_->text().isEmpty()) {
+    Refresh();
+  } else {
+    Continue();
+  }
+}
+
+void FindWindow::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  // Closed (not minimised): the copy is read again when the window is
+  // next shown.
+  if (!event->spontaneous() && !searching_) copy_.Clear();
 }
 
 void FindWindow::Refresh() { Start(true); }
 
 void FindWindow::Start(bool keep_current) {
-  ++generation_;
   keep_current_ = keep_current;
   query_ = search::Query(box_->text());
-  scan_ = std::make_unique<search::Scan>(query_, Now().date());
+  searching_ = !query_.empty() && !query_.impossible();
+  if (!searching_) Finished(search::Results());
+  // Also with nothing to search for: what changed is read ahead of the
+  // next keystroke.
   Continue();
 }
 
 void FindWindow::Continue() {
-  if (!scan_) return;
-  if (!scan_->Step(files_, kStepBudgetMs)) {
+  if (!searching_ && !isVisible()) return;
+  if (!copy_.Update(kStepBudgetMs)) {
     // More to read: let the window draw and take keys first.
-    status_->setText(tr("Searching…"));
-    const int generation = generation_;
-    QTimer::singleShot(0, this, [this, generation] {
-      if (generation == generation_) Continue();
-    });
+    if (searching_) status_->setText(tr("Searching…"));
+    if (!step_queued_) {
+      step_queued_ = true;
+      QTimer::singleShot(0, this, [this] {
+        step_queued_ = false;
+        Continue();
+      });
+    }
     return;
   }
-  Finished();
+  if (!searching_) return;
+  searching_ = false;
+  Finished(copy_.Find(query_, Now().date()));
 }
 
-void FindWindow::Finished() {
+void FindWindow::Finished(search::Results results) {
   const bool list_focused = list_->hasFocus();
   std::optional<std::pair<search::Kind, QString>> kept;
   if (const search::Match* current = model_->MatchAt(list_->currentIndex());
       current != nullptr && keep_current_) {
     kept.emplace(current->kind, current->identity);
   }
-  search::Results results = scan_ ? std::move(scan_->results()) : search::Results();
-  scan_.reset();
   const std::size_t found = results.size();
   model_->SetResults(std::move(results), query_);
   if (query_.empty()) {

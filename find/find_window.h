@@ -1,10 +1,15 @@
 // Find…: a search box and the results, filled as the user types, grouped
 // by kind. Enter or a double-click on a result asks for it to be opened
 // where it lives (OpenRequested); the application does the opening.
+//
+// While the window is shown it keeps a folded copy of the files (see
+// search::FoldedCopy), kept current through the store's change
+// announcements and read in steps, so that a keystroke only compares; a
+// hidden window lets its copy go.
 #pragma once
 
 #include <memory>
-#include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include <QAbstractItemModel>
@@ -54,8 +59,8 @@ class FindResultsModel : public QAbstractItemModel {
  private:
   struct Group {
     search::Kind kind;
-    std::vector<search::Match> matches;
-    mutable std::vector<std::optional<search::Excerpt>> excerpts;
+    search::MatchList matches;
+    mutable std::unordered_map<int, search::Excerpt> excerpts;  // by row, once asked for
   };
   const search::Excerpt& ExcerptOf(const Group& group, int row) const;
   QString KindCaption(const Group& group) const;
@@ -80,7 +85,8 @@ class FindWindow : public QWidget {
   Q_OBJECT
 
  public:
-  explicit FindWindow(const store::DataFiles& files, QWidget* parent = nullptr);
+  // Follows `files`' change announcements for as long as it lives.
+  explicit FindWindow(store::DataFiles& files, QWidget* parent = nullptr);
   ~FindWindow() override;
 
   // Shows the window with the box focused and its words selected.
@@ -89,7 +95,10 @@ class FindWindow : public QWidget {
   // keeping the chosen result chosen while it is still found.
   void Refresh();
   // Whether a search is still under way.
-  bool Searching() const { return scan_ != nullptr; }
+  bool Searching() const { return searching_; }
+  // Whether the copy of the files is read and current (the next keystroke
+  // only compares).
+  bool Ready() const { return copy_.current(); }
   FindResultsModel& results() { return *model_; }
 
  signals:
@@ -98,22 +107,30 @@ class FindWindow : public QWidget {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void Start(bool keep_current = false);
+  // Reads a step of what is out of date, then shows the results of the
+  // search asked for once the copy is current.
   void Continue();
-  void Finished();
+  void Finished(search::Results results);
   void OpenCurrent();
+  // The date or group column as wide as its widest text.
+  void SizeWhenColumn();
 
-  const store::DataFiles& files_;
+  store::DataFiles& files_;
+  int listener_ = 0;
+  search::FoldedCopy copy_;
   QLineEdit* box_ = nullptr;
   QLabel* status_ = nullptr;
   QTreeView* list_ = nullptr;
   QPushButton* open_ = nullptr;
   FindResultsModel* model_ = nullptr;
-  std::unique_ptr<search::Scan> scan_;
   search::Query query_;
-  int generation_ = 0;  // a newer search makes an older step stop
+  bool searching_ = false;   // results of query_ are wanted
+  bool step_queued_ = false;
   bool keep_current_ = false;
 };
 

@@ -19,7 +19,7 @@ QString Field(const QString& text) {
 }
 
 void PrintKind(const store::DataFiles& files, const search::Query& query,
-               const std::vector<search::Match>& matches, QTextStream& out) {
+               const search::MatchList& matches, QTextStream& out) {
   for (const search::Match& m : matches) {
     const search::Excerpt excerpt = search::Describe(files, m, query);
     QString kind, when;
@@ -62,8 +62,11 @@ CommandLineOptions SearchCommandLine() {
                                   "Print the appointments, notes and address entries that hold "
                                   "every one of the words (case and accents aside), one per "
                                   "line, and exit: 0 when something was found, 1 when nothing "
-                                  "was."),
+                                  "was, 2 when the data folder cannot be used."),
       QCoreApplication::translate("SearchCommandLine", "words"))};
+  // 1 says "nothing found": a folder another Quorvel holds, or one that
+  // cannot be read, is an error of its own.
+  o.folder_failure_status = 2;
   o.take = [](const QCommandLineParser& parser, QStringList& unclaimed,
               QString& error) -> HeadlessCommand {
     if (!parser.isSet(QStringLiteral("search"))) return {};

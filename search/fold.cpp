@@ -1,6 +1,9 @@
 #include "search/fold.h"
 
 #include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 
 #include "store/text_codec.h"
 
@@ -71,28 +74,102 @@ const std::array<FoldedByte, 256>& Table() {
   return table;
 }
 
+// The one byte each byte folds to, 0 for those that fold to more than one:
+// the common case in one load.
+std::array<char, 256> MakeSingles() {
+  std::array<char, 256> singles{};
+  for (int b = 0; b < 256; ++b) {
+    const FoldedByte& f = Table()[std::size_t(b)];
+    singles[std::size_t(b)] = f.size == 1 ? f.bytes[0] : '\0';
+  }
+  return singles;
+}
+
+const std::array<char, 256>& Singles() {
+  static const std::array<char, 256> singles = MakeSingles();
+  return singles;
+}
+
+// Eight bytes in one word, for AppendFolded's fast path (little-endian:
+// the first byte is the lowest).
+constexpr std::uint64_t kOnes = 0x0101010101010101, kHighs = 0x8080808080808080;
+// The high bit of each byte of `t` that is 0.
+constexpr std::uint64_t ZeroBytes(std::uint64_t t) {
+  constexpr std::uint64_t kLows = 0x7f7f7f7f7f7f7f7f;
+  return ~(((t & kLows) + kLows) | t | kLows);
+}
+
+// Whether printable ASCII folds to itself, capitals made small (it does,
+// unless the table changed), on a machine that keeps the first byte of a
+// word lowest.
+bool AsciiFoldsPlainly() {
+  if constexpr (std::endian::native != std::endian::little) return false;
+  for (int b = 0x20; b < 0x7f; ++b) {
+    const char plain = static_cast<char>(b >= 'A' && b <= 'Z' ? b + 0x20 : b);
+    if (Singles()[std::size_t(b)] != plain) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 const FoldedByte& FoldOf(unsigned char byte) { return Table()[byte]; }
 
 void AppendFolded(QByteArrayView bytes, std::string& out) {
+  if (bytes.isEmpty()) return;
   const std::array<FoldedByte, 256>& table = Table();
-  bool space = !out.empty() && out.back() == ' ';
-  for (const char b : bytes) {
-    const FoldedByte& f = table[static_cast<unsigned char>(b)];
-    if (f.size == 1) {
-      if (f.bytes[0] == ' ') {
-        if (space) continue;
-        space = true;
+  const std::array<char, 256>& singles = Singles();
+  static const bool ascii_plain = AsciiFoldsPlainly();
+  const std::size_t before = out.size();
+  bool space = before > 0 && out.back() == ' ';
+  // Room for the most a byte folds to; cut to what was written.
+  out.resize(before + std::size_t(bytes.size()) * 3);
+  char* const start = out.data();
+  char* write = start + before;
+  const char* read = bytes.data();
+  const char* const end = read + bytes.size();
+  while (read < end) {
+    // What is folded byte by byte: the eight that could not go at once, or
+    // the last few.
+    const char* slow_end = end;
+    if (ascii_plain && end - read >= 8) {
+      // Eight bytes at once when each is printable ASCII and no space
+      // follows a space: then folding is making capitals small.
+      std::uint64_t x;
+      std::memcpy(&x, read, 8);
+      const std::uint64_t spaces = ZeroBytes(x ^ (kOnes * ' '));
+      if ((x & kHighs) == 0 && ((x + kOnes * (0x80 - 0x20)) & kHighs) == kHighs &&
+          ((x + kOnes) & kHighs) == 0 && (spaces & (spaces << 8)) == 0 &&
+          !(space && (spaces & 0x80) != 0)) {
+        const std::uint64_t capitals =
+            (x + kOnes * (0x80 - 'A')) & ~(x + kOnes * (0x80 - 'Z' - 1)) & kHighs;
+        x |= capitals >> 2;
+        std::memcpy(write, &x, 8);
+        write += 8;
+        read += 8;
+        space = (spaces >> 63) != 0;
+        continue;
+      }
+      slow_end = read + 8;
+    }
+    for (; read < slow_end; ++read) {
+      const unsigned char u = static_cast<unsigned char>(*read);
+      const char single = singles[u];
+      if (single != '\0') {
+        // A space after a space is written over by what comes next.
+        const bool is_space = single == ' ';
+        *write = single;
+        write += !(is_space && space);
+        space = is_space;
       } else {
+        const FoldedByte& f = table[u];
+        std::memcpy(write, f.bytes, 3);
+        write += f.size;
         space = false;
       }
-      out.push_back(f.bytes[0]);
-    } else {
-      out.append(f.bytes, f.size);
-      space = false;
     }
   }
+  out.resize(std::size_t(write - start));
 }
 
 FoldedText FoldWithOrigins(QByteArrayView bytes) {

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 #include <tuple>
+
+#include <QElapsedTimer>
 
 #include "addressbook/address_file.h"
 #include "search/fold.h"
@@ -16,9 +19,8 @@ namespace {
 
 using store::Channel;
 
-constexpr Channel kFiles[3] = {Channel::kAppoint, Channel::kNotes, Channel::kAddBook};
-// Bytes read per call: few calls, and a run is quick to compare, so the
-// time a step takes stays close to its budget.
+// Bytes read per call: few calls, and a run is quick to fold, so the time
+// a step takes stays close to its budget.
 constexpr int kRunBytes = 128 * 1024;
 
 // Appointment fields.
@@ -26,12 +28,71 @@ constexpr int kIdField = 1, kSubjectField = 2, kStartField = 3, kDescriptionFiel
 // Note fields.
 constexpr int kTitleField = 1, kBodyField = 2;
 
-// The texts of an entry that are searched besides its names, in the order
-// an excerpt is taken from them (the birthday only when it is set).
-constexpr int kEntryTextFields[] = {kFieldAddress,       kFieldFirstPhone,     kFieldFirstPhone + 1,
-                                    kFieldFirstPhone + 2, kFieldFirstPhone + 3, kFieldFirstPhone + 4,
-                                    kFieldFirstPhone + 5, kFieldBirthdayDate,   kFieldEmail,
-                                    kFieldHomePage,      kFieldNotes};
+// What an item of each kind is searched in and named by. Its identity is
+// always field 1 (the appointment's ID, the note's title, the entry's key).
+constexpr int kAppointmentTexts[] = {kSubjectField, kDescriptionField};
+constexpr int kNoteTexts[] = {kTitleField, kBodyField};
+// An entry's names, then its other texts (the birthday only when it is set).
+constexpr int kEntryTexts[] = {kFieldName,           kFieldSurname,        kFieldAddress,
+                               kFieldFirstPhone,     kFieldFirstPhone + 1, kFieldFirstPhone + 2,
+                               kFieldFirstPhone + 3, kFieldFirstPhone + 4, kFieldFirstPhone + 5,
+                               kFieldBirthdayDate,   kFieldEmail,          kFieldHomePage,
+                               kFieldNotes};
+struct Layout {
+  Kind kind;
+  Channel channel;
+  int title_field;
+  std::span<const int> texts;  // searched, in the order an excerpt is taken from them
+  std::size_t excerpt_from;    // the first text an excerpt may come from
+};
+constexpr Layout kLayouts[3] = {
+    {Kind::kAppointment, Channel::kAppoint, kSubjectField, kAppointmentTexts, 1},
+    {Kind::kNote, Channel::kNotes, kTitleField, kNoteTexts, 1},
+    {Kind::kEntry, Channel::kAddBook, kFieldKey, kEntryTexts, 2},
+};
+const Layout& LayoutOf(Kind kind) { return kLayouts[static_cast<int>(kind)]; }
+
+// Whether text `field` of an item is searched: an entry's birthday only
+// when it is set (the editor stores a date even when none is ticked).
+bool Searched(const Layout& layout, const char* group, int field) {
+  return layout.kind != Kind::kEntry || field != kFieldBirthdayDate ||
+         BirthdayFlagSet(store::FieldText(Channel::kAddBook, group, kFieldBirthdayFlag));
+}
+
+// The date "yyyyMMdd" at the start of an appointment's ID names.
+QDate IdDate(const QString& id) {
+  if (id.size() < 8) return {};
+  int value[3] = {0, 0, 0};
+  for (int i = 0; i < 8; ++i) {
+    const QChar c = id.at(i);
+    if (c < u'0' || c > u'9') return {};
+    int& part = value[i < 4 ? 0 : i < 6 ? 1 : 2];
+    part = part * 10 + (c.unicode() - u'0');
+  }
+  return QDate(value[0], value[1], value[2]);
+}
+
+// What identifies and orders item `item` of `layout`'s file, from its
+// records' bytes.
+Match MatchOf(const Layout& layout, int item, const char* group) {
+  Match m;
+  m.kind = layout.kind;
+  m.item = item;
+  m.identity = store::FieldText(layout.channel, group, 1);
+  m.title = store::TrimSpaces(layout.title_field == 1
+                                  ? m.identity
+                                  : store::FieldText(layout.channel, group, layout.title_field));
+  switch (layout.kind) {
+    case Kind::kAppointment:
+      m.start = store::TrimSpaces(store::FieldText(layout.channel, group, kStartField));
+      m.date = IdDate(m.identity);
+      if (m.identity.size() > 9 && m.identity.at(8) == u'-') m.ordinal = m.identity.mid(9).toInt();
+      break;
+    case Kind::kNote: break;
+    case Kind::kEntry: m.group = LetterGroupOf(m.identity); break;
+  }
+  return m;
+}
 
 // Characters shown of a long text around its first mark.
 constexpr int kExcerptLength = 100;
@@ -39,16 +100,6 @@ constexpr int kExcerptLead = 30;
 
 bool IsQuote(QChar c) {
   return c == u'"' || c == u'\u201c' || c == u'\u201d' || c == u'\u201e';
-}
-
-std::string Folded(QByteArrayView bytes) {
-  std::string out;
-  AppendFolded(bytes, out);
-  return out;
-}
-
-bool EntryHasBirthday(const char* group) {
-  return BirthdayFlagSet(store::FieldText(Channel::kAddBook, group, kFieldBirthdayFlag));
 }
 
 // Runs of spaces, tabs and line breaks as one space, for a one-line excerpt.
@@ -184,146 +235,215 @@ QString LetterGroupOf(const QString& key) {
   return QString();
 }
 
-// ------------------------------------------------------------ the scan
+// ------------------------------------------------------------ the folded copy
 
-bool Scan::Step(const store::DataFiles& files, int budget_ms) {
-  if (done()) return true;
-  if (query_.empty() || query_.impossible()) {
-    file_ = 3;
-    return true;
+void FoldedCopy::Outdate(store::ChangedFiles changed) {
+  for (std::size_t k = 0; k < copies_.size(); ++k) {
+    if (changed.Has(kLayouts[k].channel)) copies_[k].changes.fetch_add(1);
   }
+}
+
+bool FoldedCopy::Current(const File& file) const {
+  return file.ready && file.version == file.changes.load();
+}
+
+bool FoldedCopy::current() const {
+  return std::all_of(copies_.begin(), copies_.end(), [this](const File& f) { return Current(f); });
+}
+
+void FoldedCopy::Clear() {
+  for (File& file : copies_) {
+    file.ready = false;
+    file.copy = Copy();
+    file.reading = Reading();
+  }
+}
+
+bool FoldedCopy::Update(int budget_ms) {
   QElapsedTimer clock;
   clock.start();
   const qint64 budget_ns = qint64(budget_ms) * 1000000;
-  while (file_ < 3) {
-    const Channel channel = kFiles[file_];
-    if (count_ < 0) {
-      count_ = files.ReadCount(channel);
-      next_ = 0;
+  for (std::size_t k = 0; k < copies_.size(); ++k) {
+    File& file = copies_[k];
+    while (!Current(file)) {
+      if (ReadRun(int(k))) Finish(int(k));
+      if (clock.nsecsElapsed() >= budget_ns) return current();
     }
-    if (next_ >= count_) {
-      ++file_;
-      count_ = -1;
-      if (file_ >= 3) break;
-      continue;
-    }
-    const store::ChannelInfo& info = store::Info(channel);
-    const int group_bytes = info.group_size * info.record_length;
-    const int items = std::min(std::max(1, kRunBytes / group_bytes), count_ - next_);
-    const QByteArray run =
-        files.ReadRecords(channel, store::FieldRecord(channel, next_, 1), items * info.group_size);
+  }
+  return true;
+}
+
+bool FoldedCopy::ReadRun(int k) {
+  File& file = copies_[std::size_t(k)];
+  Reading& r = file.reading;
+  const Layout& layout = kLayouts[k];
+  const unsigned changes = file.changes.load();
+  if (!r.started || r.version != changes) {
+    // From the start: the file changed since its reading began.
+    r = Reading();
+    r.started = true;
+    r.version = changes;
+    r.count = files_.ReadCount(layout.channel);
+  }
+  const store::ChannelInfo& info = store::Info(layout.channel);
+  const int group_bytes = info.group_size * info.record_length;
+  const int items = std::min(std::max(1, kRunBytes / group_bytes), r.count - r.next);
+  if (items > 0) {
+    const QByteArray run = files_.ReadRecords(
+        layout.channel, store::FieldRecord(layout.channel, r.next, 1), items * info.group_size);
     for (int i = 0; i < items; ++i) {
-      Visit(channel, next_ + i, run.constData() + qsizetype(i) * group_bytes);
-    }
-    next_ += items;
-    if (clock.nsecsElapsed() >= budget_ns) break;
-  }
-  if (done()) Finish();
-  return done();
-}
-
-void Scan::Visit(Channel channel, int item, const char* group) {
-  const auto add = [&](int field) {
-    AppendFolded(store::FieldBytes(channel, group, field), buffer_);
-    buffer_.push_back('\0');
-  };
-  buffer_.clear();
-  switch (channel) {
-    case Channel::kAppoint: {
-      add(kSubjectField);
-      add(kDescriptionField);
-      if (!query_.Matches(buffer_)) return;
-      Match m;
-      m.kind = Kind::kAppointment;
-      m.item = item;
-      m.identity = store::FieldText(channel, group, kIdField);
-      m.title = store::TrimSpaces(store::FieldText(channel, group, kSubjectField));
-      m.start = store::TrimSpaces(store::FieldText(channel, group, kStartField));
-      m.date = QDate::fromString(m.identity.left(8), QStringLiteral("yyyyMMdd"));
-      if (m.identity.size() > 9 && m.identity.at(8) == u'-') m.ordinal = m.identity.mid(9).toInt();
-      results_.appointments.push_back(std::move(m));
-      return;
-    }
-    case Channel::kNotes: {
-      add(kTitleField);
-      add(kBodyField);
-      if (!query_.Matches(buffer_)) return;
-      Match m;
-      m.kind = Kind::kNote;
-      m.item = item;
-      m.identity = store::FieldText(channel, group, kTitleField);
-      m.title = store::TrimSpaces(m.identity);
-      m.order = Folded(store::FieldBytes(channel, group, kTitleField));
-      results_.notes.push_back(std::move(m));
-      return;
-    }
-    default: {
-      add(kFieldName);
-      add(kFieldSurname);
-      for (const int field : kEntryTextFields) {
-        if (field == kFieldBirthdayDate && !EntryHasBirthday(group)) continue;
-        add(field);
+      const char* group = run.constData() + qsizetype(i) * group_bytes;
+      for (const int field : layout.texts) {
+        if (!Searched(layout, group, field)) continue;
+        AppendFolded(store::FieldBytes(layout.channel, group, field), r.text);
+        r.text.push_back('\0');
       }
-      if (!query_.Matches(buffer_)) return;
-      Match m;
-      m.kind = Kind::kEntry;
-      m.item = item;
-      m.identity = store::FieldText(channel, group, kFieldKey);
-      m.title = store::TrimSpaces(m.identity);
-      m.group = LetterGroupOf(m.identity);
-      m.order = Folded(store::FieldBytes(channel, group, kFieldKey));
-      results_.entries.push_back(std::move(m));
-      return;
+      r.ends.push_back(std::uint32_t(r.text.size()));
+      r.items.push_back(MatchOf(layout, r.next + i, group));
+      if (layout.kind != Kind::kAppointment) {
+        // Notes by their title, entries by their key, as folded.
+        std::string order;
+        AppendFolded(store::FieldBytes(layout.channel, group, 1), order);
+        r.orders.push_back(std::move(order));
+      }
     }
+    r.next += items;
   }
+  return r.next >= r.count;
 }
 
-void Scan::Finish() {
-  const QDate today = today_;
-  // Upcoming first, nearest first; then the past, latest first; within a
-  // day by start time, then as the day lists them. IDs that name no date
-  // come last.
-  std::stable_sort(results_.appointments.begin(), results_.appointments.end(),
-                   [today](const Match& a, const Match& b) {
-                     const auto rank = [today](const Match& m) {
-                       if (!m.date.isValid()) return 2;
-                       return m.date >= today ? 0 : 1;
-                     };
-                     const int ra = rank(a), rb = rank(b);
-                     if (ra != rb) return ra < rb;
-                     if (ra == 2) return a.identity < b.identity;
-                     if (a.date != b.date) return ra == 0 ? a.date < b.date : a.date > b.date;
-                     return std::tie(a.start, a.ordinal) < std::tie(b.start, b.ordinal);
-                   });
-  std::stable_sort(results_.notes.begin(), results_.notes.end(),
-                   [](const Match& a, const Match& b) { return a.order < b.order; });
-  const auto group_rank = [](const Match& m) {
-    const qsizetype at = LetterGroups().indexOf(m.group);
-    return at < 0 ? LetterGroups().size() : at;
+void FoldedCopy::Finish(int k) {
+  File& file = copies_[std::size_t(k)];
+  Reading& r = file.reading;
+  const std::vector<Match>& items = r.items;
+  std::vector<std::uint32_t> order(items.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = std::uint32_t(i);
+  switch (kLayouts[k].kind) {
+    case Kind::kAppointment:
+      // By date, within a day by start time, then as the day lists them;
+      // IDs that name no date last, by ID. Chosen() takes the past from
+      // this backwards, day by day.
+      std::stable_sort(order.begin(), order.end(), [&items](std::uint32_t x, std::uint32_t y) {
+        const Match& a = items[x];
+        const Match& b = items[y];
+        if (a.date.isValid() != b.date.isValid()) return a.date.isValid();
+        if (!a.date.isValid()) return a.identity < b.identity;
+        if (a.date != b.date) return a.date < b.date;
+        return std::tie(a.start, a.ordinal) < std::tie(b.start, b.ordinal);
+      });
+      break;
+    case Kind::kNote:
+      std::stable_sort(order.begin(), order.end(), [&r](std::uint32_t x, std::uint32_t y) {
+        return r.orders[x] < r.orders[y];
+      });
+      break;
+    case Kind::kEntry: {
+      std::vector<qsizetype> groups(items.size());
+      for (std::size_t i = 0; i < items.size(); ++i) {
+        const qsizetype at = LetterGroups().indexOf(items[i].group);
+        groups[i] = at < 0 ? LetterGroups().size() : at;
+      }
+      std::stable_sort(order.begin(), order.end(), [&](std::uint32_t x, std::uint32_t y) {
+        if (groups[x] != groups[y]) return groups[x] < groups[y];
+        if (r.orders[x] != r.orders[y]) return r.orders[x] < r.orders[y];
+        return items[x].identity < items[y].identity;
+      });
+      break;
+    }
+  }
+  Copy copy;
+  copy.text = std::move(r.text);
+  copy.ends = std::move(r.ends);
+  auto sorted = std::make_shared<std::vector<Match>>();
+  sorted->reserve(order.size());
+  for (const std::uint32_t i : order) sorted->push_back(std::move(r.items[i]));
+  copy.items = std::move(sorted);
+  file.copy = std::move(copy);
+  file.version = r.version;
+  file.ready = true;
+  r = Reading();
+}
+
+std::vector<bool> FoldedCopy::Hits(int k, const Query& query) const {
+  const Copy& copy = copies_[std::size_t(k)].copy;
+  std::vector<bool> hits(copy.ends.size());
+  const std::vector<std::string>& words = query.words();
+  if (words.empty() || copy.ends.empty()) return hits;
+  // The first (longest) word through all the texts at once; from each
+  // item it occurs in, the other words in that item's texts; then on from
+  // the item's end.
+  const std::string& first = words.front();
+  const char* const text = copy.text.data();
+  const std::size_t size = copy.text.size();
+  std::size_t at = 0;
+  while (at < size) {
+    const void* found = first.size() == 1 ? std::memchr(text + at, first[0], size - at)
+                                          : memmem(text + at, size - at, first.data(), first.size());
+    if (found == nullptr) break;
+    const std::size_t where = std::size_t(static_cast<const char*>(found) - text);
+    const std::size_t item =
+        std::size_t(std::upper_bound(copy.ends.begin(), copy.ends.end(), where) - copy.ends.begin());
+    const std::size_t begin = item == 0 ? 0 : copy.ends[item - 1];
+    const std::string_view texts(text + begin, copy.ends[item] - begin);
+    hits[item] = words.size() == 1 || query.Matches(texts);
+    at = copy.ends[item];
+  }
+  return hits;
+}
+
+std::vector<std::uint32_t> FoldedCopy::Chosen(int k, const Query& query, const QDate& today) const {
+  const Copy& copy = copies_[std::size_t(k)].copy;
+  const std::vector<Match>& items = *copy.items;
+  const std::vector<bool> hits = Hits(k, query);
+  std::vector<std::uint32_t> chosen;
+  const auto take = [&](std::size_t i) {
+    if (hits[std::size_t(items[i].item)]) chosen.push_back(std::uint32_t(i));
   };
-  std::stable_sort(results_.entries.begin(), results_.entries.end(),
-                   [&group_rank](const Match& a, const Match& b) {
-                     const qsizetype ga = group_rank(a), gb = group_rank(b);
-                     if (ga != gb) return ga < gb;
-                     if (a.order != b.order) return a.order < b.order;
-                     return a.identity < b.identity;
-                   });
+  if (kLayouts[k].kind != Kind::kAppointment) {
+    for (std::size_t i = 0; i < items.size(); ++i) take(i);
+    return chosen;
+  }
+  // Upcoming from today, nearest first; then the past, latest day first,
+  // each day as it lists its appointments; then those without a date.
+  const auto dated_end = std::partition_point(items.begin(), items.end(),
+                                              [](const Match& m) { return m.date.isValid(); });
+  const auto upcoming = std::partition_point(items.begin(), dated_end,
+                                             [&today](const Match& m) { return m.date < today; });
+  const std::size_t dated = std::size_t(dated_end - items.begin());
+  const std::size_t split = std::size_t(upcoming - items.begin());
+  for (std::size_t i = split; i < dated; ++i) take(i);
+  for (std::size_t day_end = split; day_end > 0;) {
+    std::size_t day_begin = day_end - 1;
+    while (day_begin > 0 && items[day_begin - 1].date == items[day_end - 1].date) --day_begin;
+    for (std::size_t i = day_begin; i < day_end; ++i) take(i);
+    day_end = day_begin;
+  }
+  for (std::size_t i = dated; i < items.size(); ++i) take(i);
+  return chosen;
+}
+
+Results FoldedCopy::Find(const Query& query, const QDate& today) {
+  Results results;
+  if (query.empty() || query.impossible()) return results;
+  while (!Update(1000)) {
+  }
+  results.appointments = MatchList(copies_[0].copy.items, Chosen(0, query, today));
+  results.notes = MatchList(copies_[1].copy.items, Chosen(1, query, today));
+  results.entries = MatchList(copies_[2].copy.items, Chosen(2, query, today));
+  return results;
 }
 
 Results Search(const store::DataFiles& files, const Query& query, const QDate& today) {
-  Scan scan(query, today);
-  while (!scan.Step(files, 1000)) {
-  }
-  return std::move(scan.results());
+  FoldedCopy copy(files);
+  return copy.Find(query, today);
 }
 
 // ------------------------------------------------------------ excerpts
 
 Excerpt Describe(const store::DataFiles& files, const Match& match, const Query& query) {
   Excerpt excerpt;
-  const Channel channel = match.kind == Kind::kAppointment ? Channel::kAppoint
-                          : match.kind == Kind::kNote      ? Channel::kNotes
-                                                           : Channel::kAddBook;
+  const Layout& layout = LayoutOf(match.kind);
+  const Channel channel = layout.channel;
   const int group_size = store::Info(channel).group_size;
   excerpt.title = match.title;
   excerpt.title_marks = MarksIn(excerpt.title, query);
@@ -338,15 +458,8 @@ Excerpt Describe(const store::DataFiles& files, const Match& match, const Query&
     return excerpt;
   }
   std::vector<int> fields;
-  switch (match.kind) {
-    case Kind::kAppointment: fields = {kDescriptionField}; break;
-    case Kind::kNote: fields = {kBodyField}; break;
-    case Kind::kEntry:
-      for (const int field : kEntryTextFields) {
-        if (field == kFieldBirthdayDate && !EntryHasBirthday(group.constData())) continue;
-        fields.push_back(field);
-      }
-      break;
+  for (const int field : layout.texts.subspan(layout.excerpt_from)) {
+    if (Searched(layout, group.constData(), field)) fields.push_back(field);
   }
   // The first text where a word occurs; else, for an appointment or a
   // note, the beginning of its text.

@@ -2,22 +2,28 @@
 //
 // A query is the words typed; an item matches when every word occurs in
 // one of its texts, case and accents aside (see search/fold.h). Words in
-// double quotes are one word, spaces included. The files are read afresh
-// for every search, so what is found is what the files hold: there is no
-// index to fall behind them.
+// double quotes are one word, spaces included.
 //
-// A search can run at once (Search) or in steps of bounded time (Scan),
-// so that a window stays responsive however slow the disk is. What a
-// result shows (its excerpt with the matching text marked) is worked out
-// only for the results that are shown (Describe).
+// The texts are searched in a folded copy of the three files (FoldedCopy),
+// read in steps of bounded time so that a window stays responsive however
+// slow the disk is, and read again, file by file, whenever the store
+// announces a change to a file: what is found is what the files hold. The
+// copy also holds each item in the order results list it, so a search only
+// compares and picks. What a result shows (its excerpt with the matching
+// text marked) is worked out only for the results that are shown
+// (Describe).
 #pragma once
 
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include <QDate>
-#include <QElapsedTimer>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -69,42 +75,132 @@ struct Match {
   QString start;      // appointments: start time
   int ordinal = 0;    // appointments: the ordinal its ID names
   QString group;      // entries: the address book's letter group ("" if none)
-  std::string order;  // notes and entries: the folded title or key
+};
+
+// The matches of one kind, in order: chosen items of the copy they were
+// found in, which stays with them (a later change to the files makes a new
+// copy and leaves this one as it was).
+class MatchList {
+ public:
+  class Iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = Match;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const Match*;
+    using reference = const Match&;
+    Iterator() = default;
+    Iterator(const MatchList* list, std::size_t at) : list_(list), at_(at) {}
+    const Match& operator*() const { return (*list_)[at_]; }
+    const Match* operator->() const { return &(*list_)[at_]; }
+    Iterator& operator++() {
+      ++at_;
+      return *this;
+    }
+    Iterator operator++(int) {
+      Iterator before = *this;
+      ++at_;
+      return before;
+    }
+    friend bool operator==(const Iterator& a, const Iterator& b) { return a.at_ == b.at_; }
+
+   private:
+    const MatchList* list_ = nullptr;
+    std::size_t at_ = 0;
+  };
+
+  MatchList() = default;
+  MatchList(std::shared_ptr<const std::vector<Match>> items, std::vector<std::uint32_t> chosen)
+      : items_(std::move(items)), chosen_(std::move(chosen)) {}
+
+  std::size_t size() const { return chosen_.size(); }
+  bool empty() const { return chosen_.empty(); }
+  const Match& operator[](std::size_t i) const { return (*items_)[chosen_[i]]; }
+  const Match& front() const { return (*this)[0]; }
+  const Match& back() const { return (*this)[size() - 1]; }
+  Iterator begin() const { return Iterator(this, 0); }
+  Iterator end() const { return Iterator(this, size()); }
+
+ private:
+  std::shared_ptr<const std::vector<Match>> items_;
+  std::vector<std::uint32_t> chosen_;
 };
 
 struct Results {
-  std::vector<Match> appointments;  // upcoming from `today` (nearest first), then past (latest first)
-  std::vector<Match> notes;         // by title, case and accents aside
-  std::vector<Match> entries;       // by letter group, then key as the address book lists them
+  MatchList appointments;  // upcoming from `today` (nearest first), then past (latest first)
+  MatchList notes;         // by title, case and accents aside
+  MatchList entries;       // by letter group, then key as the address book lists them
   std::size_t size() const { return appointments.size() + notes.size() + entries.size(); }
   bool empty() const { return size() == 0; }
 };
 
-// A search in steps: each Step reads and compares for about `budget_ms`
-// milliseconds (at least one run of records) and returns true once every
-// file has been read; the results are then in order.
-class Scan {
+// The searched texts of the three files, folded, and every item's Match,
+// in the order results list them.
+//
+// The copy of a file is current until a change to that file is announced
+// (Outdate): the owner passes on every announcement of the store's (see
+// store::DataFiles::AddChangeListener), and the next Update reads that file
+// again. Nothing else changes the files while this process holds the
+// folder, so what Find finds in a current copy is what the files hold.
+class FoldedCopy {
  public:
-  Scan(const Query& query, const QDate& today) : query_(query), today_(today) {}
-  bool Step(const store::DataFiles& files, int budget_ms);
-  bool done() const { return file_ >= 3; }
-  const Results& results() const { return results_; }
-  Results& results() { return results_; }
+  explicit FoldedCopy(const store::DataFiles& files) : files_(files) {}
+  FoldedCopy(const FoldedCopy&) = delete;
+  FoldedCopy& operator=(const FoldedCopy&) = delete;
+
+  // The files in `changed` are to be read again. Safe on any thread.
+  void Outdate(store::ChangedFiles changed);
+  // Reads what is out of date for about `budget_ms` milliseconds (at least
+  // one run of records); true once the copy of every file is current.
+  bool Update(int budget_ms);
+  bool current() const;
+  // The items that match `query`, in order; reads first what is out of
+  // date. At capacity a broad query takes a few milliseconds.
+  Results Find(const Query& query, const QDate& today);
+  // Forgets what was read (its memory); the next Update reads it again.
+  void Clear();
 
  private:
-  void Visit(store::Channel channel, int item, const char* group);
-  void Finish();
+  // One file's copy: the folded texts of its items in file order (each
+  // text ended by a 0 byte, which no folded text holds), where each item's
+  // texts end, and the items' Matches in the order results list them.
+  struct Copy {
+    std::string text;
+    std::vector<std::uint32_t> ends;
+    std::shared_ptr<const std::vector<Match>> items;
+  };
+  // A file being read.
+  struct Reading {
+    bool started = false;
+    unsigned version = 0;  // the file's change count when reading began
+    int count = 0;
+    int next = 0;
+    std::string text;
+    std::vector<std::uint32_t> ends;
+    std::vector<Match> items;
+    std::vector<std::string> orders;  // notes and entries: folded title or key
+  };
+  struct File {
+    std::atomic<unsigned> changes{0};
+    bool ready = false;
+    unsigned version = 0;  // `changes` when the copy was read
+    Copy copy;
+    Reading reading;
+  };
+  bool Current(const File& file) const;
+  // Reads one run of records of file `k`; true when it was the last.
+  bool ReadRun(int k);
+  void Finish(int k);
+  // Which items of file `k` (by their place in the file) match `query`.
+  std::vector<bool> Hits(int k, const Query& query) const;
+  // Those of them in order, as places in the copy's items.
+  std::vector<std::uint32_t> Chosen(int k, const Query& query, const QDate& today) const;
 
-  Query query_;
-  QDate today_;
-  int file_ = 0;     // 0 appointments, 1 notes, 2 entries, 3 done
-  int count_ = -1;   // items in the current file, -1 before it is read
-  int next_ = 0;     // next item of the current file
-  std::string buffer_;
-  Results results_;
+  const store::DataFiles& files_;
+  std::array<File, 3> copies_;  // appointments, notes, entries
 };
 
-// The whole search at once.
+// One search at once, in a copy read for it.
 Results Search(const store::DataFiles& files, const Query& query, const QDate& today);
 
 // What one result shows: its title and, where the words occur in another

@@ -268,7 +268,8 @@ TEST(FindGroups, TheLetterGroupOfAKeyIsTheOneTheAddressBookListsItUnder) {
 
 class SearchCommandTest : public FindWindowTest {
  protected:
-  int Run(const QStringList& words, QString* out, QString* err) {
+  int Run(const QStringList& words, QString* out, QString* err, QString folder = QString()) {
+    if (folder.isNull()) folder = dir_.path();
     app_.reset();  // the command holds the folder itself
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -276,7 +277,7 @@ class SearchCommandTest : public FindWindowTest {
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     program.setProcessEnvironment(env);
     program.start(QStringLiteral(QUORVEL_BINARY),
-                  QStringList{QStringLiteral("--data-folder"), dir_.path(), QStringLiteral("--search")} + words);
+                  QStringList{QStringLiteral("--data-folder"), folder, QStringLiteral("--search")} + words);
     EXPECT_TRUE(program.waitForFinished(20000));
     *out = QString::fromUtf8(program.readAllStandardOutput());
     *err = QString::fromUtf8(program.readAllStandardError());
@@ -302,6 +303,20 @@ TEST_F(SearchCommandTest, PrintsTheResultsAsLinesAndSaysWhetherAnythingWasFound)
   // No words at all is a usage error.
   EXPECT_EQ(Run({QStringLiteral(" ")}, &out, &err), 2);
   EXPECT_TRUE(err.contains(QStringLiteral("--search needs the words to find."))) << err.toStdString();
+  // A folder that cannot be used is an error, never "nothing found": one
+  // another Quorvel holds, one that is not there.
+  QProcess holder;
+  holder.start(QStringLiteral(QUORVEL_STORE_CHILD), {QStringLiteral("hold"), dir_.path()});
+  ASSERT_TRUE(holder.waitForStarted());
+  ASSERT_TRUE(holder.waitForReadyRead(10000));
+  EXPECT_EQ(Run({QStringLiteral("jose")}, &out, &err), 2);
+  holder.kill();
+  holder.waitForFinished();
+  EXPECT_EQ(out, QString());
+  EXPECT_EQ(err.trimmed(), store::FolderInUseMessage(dir_.path()));
+  EXPECT_EQ(Run({QStringLiteral("jose")}, &out, &err, dir_.filePath(QStringLiteral("gone"))), 2);
+  EXPECT_EQ(out, QString());
+  EXPECT_FALSE(err.isEmpty());
 }
 
 }  // namespace

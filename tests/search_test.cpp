@@ -83,6 +83,30 @@ TEST(SearchMatching, TheFoldTableIsStableAndNeverMakesTheFieldSeparator) {
     EXPECT_EQ(again, first) << "byte " << b;
     EXPECT_EQ(first.find('\0'), std::string::npos) << "byte " << b;
   }
+  // Folding a text (eight bytes at a time where it can) is folding it byte
+  // by byte through the table, runs of spaces made one, also across calls.
+  const char alphabet[] = {'a', 'z', 'A', 'Z', '@', '[', '`', '{', '~', '0', ' ', ' ', ' ', '\r',
+                           '\n', '\t', '\0', '\x7f', '\x80', '\x8a', '\xa0', '\xc0', '\xdf', '\xe9'};
+  std::uint32_t seed = 2026;
+  for (int round = 0; round < 20000; ++round) {
+    std::string text;
+    seed = seed * 1664525 + 1013904223;
+    const int length = int(seed >> 26);
+    for (int i = 0; i < length; ++i) {
+      seed = seed * 1664525 + 1013904223;
+      text.push_back(alphabet[(seed >> 16) % sizeof(alphabet)]);
+    }
+    const std::string prefix = round % 2 ? "x " : "x";
+    std::string expected = prefix;
+    for (const char c : text) {
+      const search::FoldedByte& f = search::FoldOf(static_cast<unsigned char>(c));
+      if (f.size == 1 && f.bytes[0] == ' ' && expected.back() == ' ') continue;
+      expected.append(f.bytes, f.size);
+    }
+    std::string folded = prefix;
+    search::AppendFolded(QByteArrayView(text.data(), qsizetype(text.size())), folded);
+    ASSERT_EQ(folded, expected) << QByteArray::fromStdString(text).toHex().toStdString();
+  }
 }
 
 TEST(SearchMatching, MarksCoverWhatMatchedInTheStoredCharacters) {
@@ -119,7 +143,7 @@ class SearchFiles : public AppFixture {
   search::Results Find(const QString& typed) {
     return search::Search(files(), Query(typed), QDate(2026, 1, 7));
   }
-  static QStringList Titles(const std::vector<search::Match>& matches) {
+  static QStringList Titles(const search::MatchList& matches) {
     QStringList titles;
     for (const search::Match& m : matches) titles.append(m.title);
     return titles;
@@ -187,10 +211,13 @@ TEST_F(SearchFiles, AppointmentsComeNearestUpcomingFirstThenTheLatestPast) {
   Appointment(QStringLiteral("20260107-2"), QStringLiteral("Call today early"), QStringLiteral("08:00"));
   Appointment(QStringLiteral("20251220-1"), QStringLiteral("Call Dec 20"), QStringLiteral("09:00"));
   Appointment(QStringLiteral("20260110-1"), QStringLiteral("Call Jan 10"), QStringLiteral("09:00"));
+  Appointment(QStringLiteral("20251220-2"), QStringLiteral("Call Dec 20 early"), QStringLiteral("08:00"));
+  // A past day lists its appointments as on that day.
   EXPECT_EQ(Titles(Find(QStringLiteral("call")).appointments),
             (QStringList{QStringLiteral("Call today early"), QStringLiteral("Call today late"),
                          QStringLiteral("Call Jan 10"), QStringLiteral("Call Feb 1"),
-                         QStringLiteral("Call Dec 20"), QStringLiteral("Call Dec 1")}));
+                         QStringLiteral("Call Dec 20 early"), QStringLiteral("Call Dec 20"),
+                         QStringLiteral("Call Dec 1")}));
 }
 
 TEST_F(SearchFiles, NotesByTitleAndEntriesByLetterGroupAsTheBookListsThem) {
@@ -212,7 +239,7 @@ TEST_F(SearchFiles, NotesByTitleAndEntriesByLetterGroupAsTheBookListsThem) {
   EXPECT_EQ(found.entries.back().group, QString());
 }
 
-TEST_F(SearchFiles, AStepwiseSearchFindsWhatOneSearchFinds) {
+TEST_F(SearchFiles, AFoldedCopyReadInStepsFindsWhatTheFilesHoldAfterEveryChange) {
   {
     store::Operation op(files());
     for (int i = 0; i < 300; ++i) {
@@ -224,13 +251,33 @@ TEST_F(SearchFiles, AStepwiseSearchFindsWhatOneSearchFinds) {
     ASSERT_TRUE(op.Commit().stored());
   }
   const Query query(QStringLiteral("key"));
-  search::Scan scan(query, QDate(2026, 1, 7));
+  const QDate today(2026, 1, 7);
+  search::FoldedCopy copy(files());
+  const int listener = files().AddChangeListener([&copy](store::ChangedFiles c) { copy.Outdate(c); });
   int steps = 1;
-  while (!scan.Step(files(), 0)) ++steps;
+  while (!copy.Update(0)) ++steps;
   EXPECT_GT(steps, 2);  // a zero budget stops after every run of records
-  const search::Results whole = search::Search(files(), query, QDate(2026, 1, 7));
-  EXPECT_EQ(Titles(scan.results().notes), Titles(whole.notes));
-  EXPECT_EQ(whole.notes.size(), 43u);
+  const search::Results before = copy.Find(query, today);
+  EXPECT_EQ(Titles(before.notes), Titles(search::Search(files(), query, today).notes));
+  EXPECT_EQ(before.notes.size(), 43u);
+  // Each change is found at once; results found before stay as they were.
+  ASSERT_TRUE(SaveNote(files(), QStringLiteral("Another"), QStringLiteral("a key")).stored());
+  EXPECT_FALSE(copy.current());
+  EXPECT_EQ(copy.Find(query, today).notes.size(), 44u);
+  EXPECT_EQ(before.notes.size(), 43u);
+  EXPECT_EQ(before.notes[0].title, QStringLiteral("Note 0"));
+  ASSERT_TRUE(DeleteNote(files(), 0).stored());
+  Appointment(QStringLiteral("20260110-1"), QStringLiteral("Key handover"), QStringLiteral("09:00"));
+  Entry(QStringLiteral("Keyes"), QStringLiteral("K"));
+  const search::Results after = copy.Find(query, today);
+  EXPECT_EQ(after.notes.size(), 43u);
+  EXPECT_EQ(Titles(after.appointments), QStringList{QStringLiteral("Key handover")});
+  EXPECT_EQ(Titles(after.entries), QStringList{QStringLiteral("Keyes, K")});
+  // A copy let go is read again.
+  copy.Clear();
+  EXPECT_FALSE(copy.current());
+  EXPECT_EQ(copy.Find(query, today).size(), 45u);
+  files().RemoveChangeListener(listener);
 }
 
 TEST_F(SearchFiles, AnExcerptIsCutAroundTheMatchAndSaysWhenTheItemHasGone) {

@@ -809,8 +809,8 @@
 <context>
     <name>SearchCommandLine</name>
     <message>
-        <source>Print the appointments, notes and address entries that hold every one of the words (case and accents aside), one per line, and exit: 0 when something was found, 1 when nothing was.</source>
-        <translation>Die Termine, Notizen und Adresseinträge ausgeben, die jedes der Wörter enthalten (Groß- und Kleinschreibung und Akzente zählen nicht), einen je Zeile, und beenden: 0, wenn etwas gefunden wurde, 1, wenn nichts gefunden wurde.</translation>
+        <source>Print the appointments, notes and address entries that hold every one of the words (case and accents aside), one per line, and exit: 0 when something was found, 1 when nothing was, 2 when the data folder cannot be used.</source>
+        <translation>Die Termine, Notizen und Adresseinträge ausgeben, die jedes der Wörter enthalten (Groß- und Kleinschreibung und Akzente zählen nicht), einen je Zeile, und beenden: 0, wenn etwas gefunden wurde, 1, wenn nichts gefunden wurde, 2, wenn der Datenordner nicht benutzt werden kann.</translation>
     </message>
     <message>
         <source>words</source>
