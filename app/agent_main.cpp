@@ -1,0 +1,90 @@
+// The reminder agent's own program, which `quorvel --reminders` becomes:
+// the reminders of one data folder on Qt Core and D-Bus only, so that what
+// waits all day for the next reminder maps none of the organiser's
+// windowing libraries.
+//
+//   quorvel-reminders FOLDER PROGRAM FOLDER-OPTIONS...
+//
+// FOLDER exists. PROGRAM is the organiser, and FOLDER-OPTIONS name the
+// folder on its command line (--standard-folder, or --data-folder FOLDER):
+// the agent starts it to open a reminder's day, and becomes it, with
+// windows, where no notification service answers and the designed pop-up
+// must be shown.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QFile>
+#include <QProcess>
+#include <QTextStream>
+
+#include "app/translation.h"
+#include "reminding/agent.h"
+#include "store/fatal.h"
+
+namespace {
+
+using quorvel::reminding::Reminder;
+
+// Becomes the organiser's agent with windows; returns only when it cannot.
+// The reminders not shown yet are shown by it.
+void BecomeAgentWithWindows(const QString& program, const QStringList& folder_options) {
+  ::setenv(quorvel::reminding::kAgentWithWindows, "1", 1);
+  std::vector<QByteArray> bytes{QFile::encodeName(program), QByteArrayLiteral("--reminders")};
+  for (const QString& option : folder_options) bytes.push_back(QFile::encodeName(option));
+  std::vector<char*> argv;
+  for (QByteArray& b : bytes) argv.push_back(b.data());
+  argv.push_back(nullptr);
+  ::execv(argv[0], argv.data());
+  ::unsetenv(quorvel::reminding::kAgentWithWindows);
+}
+
+// Where nothing else can show it: standard error, for the session's log.
+void Print(const Reminder& r, bool missed) {
+  QTextStream err(stderr);
+  err << (missed ? QCoreApplication::translate("quorvel::reminding::ReminderKeeper", "Missed: %1").arg(r.subject) : r.subject)
+      << ' ' << r.start << '-' << r.end << '\n';
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QCoreApplication core(argc, argv);
+  QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
+  QCoreApplication::setOrganizationDomain(QStringLiteral("quorvel.org"));
+  quorvel::LoadTranslation();
+  quorvel::store::SetFatalHandler([](const QString& message) {
+    QTextStream(stderr) << message << '\n';
+    std::fflush(stderr);
+    std::_Exit(EXIT_FAILURE);
+  });
+  const QStringList arguments = QCoreApplication::arguments();
+  if (arguments.size() < 4) {
+    QTextStream(stderr) << QCoreApplication::translate(
+                               "Agent", "%1 is started by quorvel --reminders.")
+                               .arg(QStringLiteral("quorvel-reminders"))
+                        << '\n';
+    return 2;
+  }
+  const QString folder = arguments[1];
+  const QString program = arguments[2];
+  const QStringList folder_options = arguments.mid(3);
+
+  quorvel::reminding::ReminderKeeper::Fallback fallback = Print;
+  if (!qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+    fallback = [program, folder_options](const Reminder& r, bool missed) {
+      BecomeAgentWithWindows(program, folder_options);
+      Print(r, missed);
+    };
+  }
+  return quorvel::reminding::RunAgent(folder, fallback, [program, folder_options](const QDate& day) {
+    // As a start from the desktop would: it opens the day in the Quorvel
+    // running on the folder, if one does.
+    QProcess::startDetached(program, folder_options + QStringList{QStringLiteral("--day"),
+                                                                  day.toString(Qt::ISODate)});
+  });
+}
