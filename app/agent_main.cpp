@@ -30,9 +30,24 @@ namespace {
 
 using quorvel::reminding::Reminder;
 
+// Qt's own event loop instead of GLib's, which nothing here needs and which
+// costs the agent a few hundred KiB; not for what the agent starts.
+constexpr char kNoGlib[] = "QT_NO_GLIB";
+bool glib_chosen = false;  // the user chose, not the agent
+
+void LeaveOutGlib() {
+  glib_chosen = qEnvironmentVariableIsSet(kNoGlib);
+  if (!glib_chosen) ::setenv(kNoGlib, "1", 1);
+}
+
+void GiveBackGlib() {
+  if (!glib_chosen) ::unsetenv(kNoGlib);
+}
+
 // Becomes the organiser's agent with windows; returns only when it cannot.
 // The reminders not shown yet are shown by it.
 void BecomeAgentWithWindows(const QString& program, const QStringList& folder_options) {
+  GiveBackGlib();
   ::setenv(quorvel::reminding::kAgentWithWindows, "1", 1);
   std::vector<QByteArray> bytes{QFile::encodeName(program), QByteArrayLiteral("--reminders")};
   for (const QString& option : folder_options) bytes.push_back(QFile::encodeName(option));
@@ -41,6 +56,7 @@ void BecomeAgentWithWindows(const QString& program, const QStringList& folder_op
   argv.push_back(nullptr);
   ::execv(argv[0], argv.data());
   ::unsetenv(quorvel::reminding::kAgentWithWindows);
+  LeaveOutGlib();
 }
 
 // Where nothing else can show it: standard error, for the session's log.
@@ -53,6 +69,7 @@ void Print(const Reminder& r, bool missed) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  LeaveOutGlib();
   QCoreApplication core(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
   QCoreApplication::setOrganizationDomain(QStringLiteral("quorvel.org"));
@@ -65,7 +82,7 @@ int main(int argc, char* argv[]) {
   const QStringList arguments = QCoreApplication::arguments();
   if (arguments.size() < 4) {
     QTextStream(stderr) << QCoreApplication::translate(
-                               "Agent", "%1 is started by quorvel --reminders.")
+                               "CommandLine", "%1 is started by quorvel --reminders.")
                                .arg(QStringLiteral("quorvel-reminders"))
                         << '\n';
     return 2;
@@ -84,7 +101,13 @@ int main(int argc, char* argv[]) {
   return quorvel::reminding::RunAgent(folder, fallback, [program, folder_options](const QDate& day) {
     // As a start from the desktop would: it opens the day in the Quorvel
     // running on the folder, if one does.
-    QProcess::startDetached(program, folder_options + QStringList{QStringLiteral("--day"),
-                                                                  day.toString(Qt::ISODate)});
+    QProcess start;
+    start.setProgram(program);
+    start.setArguments(folder_options +
+                       QStringList{QStringLiteral("--day"), day.toString(Qt::ISODate)});
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (!glib_chosen) environment.remove(QString::fromLatin1(kNoGlib));
+    start.setProcessEnvironment(environment);
+    start.startDetached();
   });
 }
