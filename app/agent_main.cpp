@@ -10,15 +10,11 @@
 // the agent starts it to open a reminder's day, and becomes it, with
 // windows, where no notification service answers and the designed pop-up
 // must be shown.
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 
 #include <QCoreApplication>
 #include <QDate>
-#include <QFile>
 #include <QProcess>
 #include <QTextStream>
 
@@ -49,12 +45,8 @@ void GiveBackGlib() {
 void BecomeAgentWithWindows(const QString& program, const QStringList& folder_options) {
   GiveBackGlib();
   ::setenv(quorvel::reminding::kAgentWithWindows, "1", 1);
-  std::vector<QByteArray> bytes{QFile::encodeName(program), QByteArrayLiteral("--reminders")};
-  for (const QString& option : folder_options) bytes.push_back(QFile::encodeName(option));
-  std::vector<char*> argv;
-  for (QByteArray& b : bytes) argv.push_back(b.data());
-  argv.push_back(nullptr);
-  ::execv(argv[0], argv.data());
+  quorvel::reminding::BecomeProgram(QStringList{program, QStringLiteral("--reminders")} +
+                                    folder_options);
   ::unsetenv(quorvel::reminding::kAgentWithWindows);
   LeaveOutGlib();
 }

@@ -1,7 +1,5 @@
 #include "app/reminder_agent.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <memory>
 
@@ -114,15 +112,8 @@ void BecomeAgentProgram(const QString& folder, const QStringList& folder_argumen
                         QTextStream& err) {
   const QString agent = AgentProgram();
   if (!agent.isEmpty()) {
-    const QStringList arguments = QStringList{agent, folder,
-                                              QCoreApplication::applicationFilePath()} +
-                                  folder_arguments;
-    std::vector<QByteArray> bytes;
-    for (const QString& argument : arguments) bytes.push_back(QFile::encodeName(argument));
-    std::vector<char*> argv;
-    for (QByteArray& b : bytes) argv.push_back(b.data());
-    argv.push_back(nullptr);
-    ::execv(argv[0], argv.data());
+    reminding::BecomeProgram(QStringList{agent, folder, QCoreApplication::applicationFilePath()} +
+                             folder_arguments);
   }
   const QString expected =
       agent.isEmpty() ? QDir::cleanPath(QDir(QCoreApplication::applicationDirPath())

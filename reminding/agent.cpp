@@ -11,6 +11,7 @@
 #include <cstring>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -152,6 +153,16 @@ bool AskAgent(const QString& folder, AgentRequest request) {
   }
   ::close(handle);
   return answer == kAnswer;
+}
+
+void BecomeProgram(const QStringList& arguments) {
+  if (arguments.isEmpty()) return;
+  std::vector<QByteArray> bytes;
+  for (const QString& argument : arguments) bytes.push_back(QFile::encodeName(argument));
+  std::vector<char*> argv;
+  for (QByteArray& b : bytes) argv.push_back(b.data());
+  argv.push_back(nullptr);
+  ::execv(argv[0], argv.data());
 }
 
 int RunAgent(const QString& folder, ReminderKeeper::Fallback fallback,

@@ -12,6 +12,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
 #include "reminding/reminder_keeper.h"
 
@@ -32,6 +33,12 @@ bool AskAgent(const QString& folder, AgentRequest request);
 // itself, having found no notification service: the organiser's program
 // runs the agent then, with windows.
 inline constexpr char kAgentWithWindows[] = "QUORVEL_REMINDER_WINDOWS";
+
+// Replaces this process by the program `arguments[0]`, started with
+// `arguments` (its own name first), keeping its process id: how the agent
+// becomes its own small program, and that one the organiser with windows.
+// Returns only when it cannot.
+void BecomeProgram(const QStringList& arguments);
 
 // Runs the agent for `folder` (which exists) until it is asked to end,
 // in a running QCoreApplication: shows each due reminder as a desktop
