@@ -47,6 +47,17 @@ bool AddressOf(const QString& path, sockaddr_un& address) {
 
 int StreamSocket() { return ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0); }
 
+// Whether a process listens at `address` (however slow it is to answer);
+// a socket left by one that ended refuses the connection.
+bool Listened(const sockaddr_un& address) {
+  const int handle = StreamSocket();
+  if (handle < 0) return false;
+  const bool connected =
+      ::connect(handle, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  ::close(handle);
+  return connected;
+}
+
 // Listens on the agent's socket and answers each request with one line.
 class AgentListener : public QObject {
  public:
@@ -57,9 +68,10 @@ class AgentListener : public QObject {
     ::unlink(QFile::encodeName(path_).constData());
   }
 
-  // False when another agent answers there already (or the socket cannot
-  // be made). Requests are answered from the event loop.
-  bool Listen(const QString& folder) {
+  // False when another agent listens there already (another_ then says
+  // so) or the socket cannot be made. Requests are answered from the event
+  // loop.
+  bool Listen() {
     sockaddr_un address;
     if (!AddressOf(path_, address)) return false;
     handle_ = StreamSocket();
@@ -68,9 +80,10 @@ class AgentListener : public QObject {
     // same moment finds this one.
     if (::bind(handle_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
       // A socket left by an agent that ended without removing it, unless
-      // one answers there.
-      if (errno != EADDRINUSE || AskAgent(folder, AgentRequest::kPing) ||
-          ::unlink(address.sun_path) != 0 ||
+      // one listens there.
+      const bool in_use = errno == EADDRINUSE;
+      another_ = in_use && Listened(address);
+      if (!in_use || another_ || ::unlink(address.sun_path) != 0 ||
           ::bind(handle_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         ::close(handle_);
         handle_ = -1;
@@ -87,6 +100,7 @@ class AgentListener : public QObject {
     connect(notifier, &QSocketNotifier::activated, this, [this] { Accept(); });
     return true;
   }
+  bool another() const { return another_; }
 
  private:
   void Accept() {
@@ -120,6 +134,7 @@ class AgentListener : public QObject {
 
   QString path_;
   int handle_ = -1;
+  bool another_ = false;
 };
 
 }  // namespace
@@ -169,8 +184,7 @@ int RunAgent(const QString& folder, ReminderKeeper::Fallback fallback,
              std::function<void(const QDate&)> open) {
   AgentListener listener(folder);
   // One agent per folder: a second one has nothing to do.
-  if (!listener.Listen(folder)) return AskAgent(folder, AgentRequest::kPing) ? EXIT_SUCCESS
-                                                                              : EXIT_FAILURE;
+  if (!listener.Listen()) return listener.another() ? EXIT_SUCCESS : EXIT_FAILURE;
 
   QDBusConnection session = QDBusConnection::sessionBus();
   std::unique_ptr<DesktopNotifier> notifier;
