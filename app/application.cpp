@@ -217,9 +217,10 @@ bool Application::OpenDataIn(const QString& dir) {
   files_.SetDataDir(dir);
   if (files_.OpenDataFiles() == store::OpenResult::kInUse) {
     // Another Quorvel holds this folder: nothing was written. Its window
-    // comes to the front instead of a second one; where it cannot answer
-    // (a command without a window holds the folder), say so. Then end.
-    if (RaiseRunningInstance(dir)) {
+    // comes to the front instead of a second one, with the day this start
+    // was to open; where it cannot answer (a command without a window
+    // holds the folder), say so. Then end.
+    if (RaiseRunningInstance(dir, 3000, open_day_)) {
       if (process_end_) {
         process_end_();
       } else {

@@ -6,14 +6,11 @@
 #include <cerrno>
 #include <csignal>
 
-#include <QCryptographicHash>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QSocketNotifier>
-#include <QStandardPaths>
+
+#include "store/runtime_path.h"
 
 namespace quorvel {
 namespace {
@@ -39,21 +36,7 @@ extern "C" void NoteEndingSignal(int signal) {
 
 }  // namespace
 
-QString InstanceSocketPath(const QString& folder) {
-  QString canonical = QFileInfo(folder).canonicalFilePath();
-  if (canonical.isEmpty()) canonical = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
-  const QByteArray hash =
-      QCryptographicHash::hash(QFile::encodeName(canonical), QCryptographicHash::Sha256)
-          .toHex()
-          .left(24);
-  QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-  if (runtime.isEmpty()) runtime = QDir::tempPath();
-  return QDir(runtime).filePath(QStringLiteral("quorvel-") + QString::fromLatin1(hash));
-}
-
-QString AgentSocketPath(const QString& folder) {
-  return InstanceSocketPath(folder) + QStringLiteral("-reminders");
-}
+QString InstanceSocketPath(const QString& folder) { return store::RuntimePath(folder); }
 
 bool RaiseRunningInstance(const QString& folder, int timeout_ms, const QDate& day) {
   QLocalSocket socket;

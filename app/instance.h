@@ -27,9 +27,6 @@ QString InstanceSocketPath(const QString& folder);
 bool RaiseRunningInstance(const QString& folder, int timeout_ms = 3000,
                           const QDate& day = QDate());
 
-// Where the reminder agent for `folder` listens.
-QString AgentSocketPath(const QString& folder);
-
 // Listens, while this process holds `folder`, for later starts on it and
 // calls `raise` for each, with the day to open (invalid: none).
 class InstanceServer : public QObject {

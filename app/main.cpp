@@ -79,7 +79,10 @@ int main(int argc, char* argv[]) {
   // The reminder agent opens windows only when it found no notification
   // service to show its reminders.
   const bool agent_windows = first.action == quorvel::Invocation::Action::kAgent &&
-                             !qEnvironmentVariableIsEmpty(quorvel::kAgentWithWindows);
+                             !qEnvironmentVariableIsEmpty(quorvel::reminding::kAgentWithWindows);
+  // Not passed on to what this process starts (the day it opens, a later
+  // agent).
+  qunsetenv(quorvel::reminding::kAgentWithWindows);
   const bool window = first.action == quorvel::Invocation::Action::kWindow || agent_windows ||
                       (first.action == quorvel::Invocation::Action::kError &&
                        quorvel::HasWindowingOption(arguments));

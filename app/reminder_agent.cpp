@@ -1,7 +1,5 @@
 #include "app/reminder_agent.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <memory>
 
@@ -9,46 +7,32 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QCryptographicHash>
-#include <QDBusConnection>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QTextStream>
 
 #include "app/application.h"
-#include "app/instance.h"
-#include "app/seams.h"
 #include "calendar/reminder_window.h"
 #include "calendar/reminders.h"
-#include "reminding/desktop_notifier.h"
-#include "reminding/keeper_lock.h"
-#include "reminding/reminder_keeper.h"
 
 namespace quorvel {
 namespace {
 
-constexpr char kPing[] = "ping\n";
-constexpr char kPong[] = "pong\n";
-constexpr char kQuit[] = "quit\n";
 const QString kEntryBase = QStringLiteral("org.quorvel.quorvel.Reminders");
+// Where the package installs the agent's own program, from this program's
+// folder.
+constexpr char kInstalledAgent[] = QUORVEL_AGENT_FROM_BINDIR "/quorvel-reminders";
+// Its name in a build folder, beside this program.
+constexpr char kBuiltAgent[] = "quorvel-reminders";
 
-QString Ask(const QString& folder, const char* request) {
-  QLocalSocket socket;
-  socket.connectToServer(AgentSocketPath(folder));
-  if (!socket.waitForConnected(1000)) return QString();
-  socket.write(request);
-  if (!socket.waitForBytesWritten(1000)) return QString();
-  QByteArray answer;
-  while (!answer.contains('\n')) {
-    if (!socket.waitForReadyRead(2000)) break;
-    answer += socket.readAll();
-  }
-  return QString::fromLatin1(answer);
+// How this program's command line names `folder`.
+QStringList FolderArguments(const QString& folder, bool standard) {
+  return standard ? QStringList{QStringLiteral("--standard-folder")}
+                  : QStringList{QStringLiteral("--data-folder"), folder};
 }
 
 QString UserAutostartFolder() {
@@ -108,33 +92,6 @@ bool MarkedHidden(const QString& path) {
   return false;
 }
 
-// The agent's answer to the program and to later agents.
-class AgentServer : public QObject {
- public:
-  explicit AgentServer(const QString& folder) : server_(new QLocalServer(this)) {
-    const QString path = AgentSocketPath(folder);
-    QLocalServer::removeServer(path);
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    server_->listen(path);
-    connect(server_, &QLocalServer::newConnection, this, [this] {
-      while (QLocalSocket* client = server_->nextPendingConnection()) {
-        connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-        connect(client, &QLocalSocket::readyRead, this, [client] {
-          if (!client->canReadLine()) return;
-          const QByteArray request = client->readLine();
-          client->write(kPong);
-          client->flush();
-          client->disconnectFromServer();
-          if (request == kQuit) QCoreApplication::quit();
-        });
-      }
-    });
-  }
-
- private:
-  QLocalServer* server_;
-};
-
 // The designed pop-up, for an agent that runs with windows.
 struct PopUps {
   std::unique_ptr<Application> app;
@@ -150,19 +107,21 @@ struct PopUps {
   }
 };
 
-// Starts this program again with windows, to show pop-ups: the reminders
-// not shown yet are shown by the new start.
-[[noreturn]] void RestartWithWindows() {
-  ::setenv(kAgentWithWindows, "1", 1);
-  const QStringList arguments = QCoreApplication::arguments();
-  std::vector<QByteArray> bytes;
-  for (const QString& argument : arguments) bytes.push_back(QFile::encodeName(argument));
-  std::vector<char*> argv;
-  for (QByteArray& b : bytes) argv.push_back(b.data());
-  argv.push_back(nullptr);
-  const QByteArray program = QFile::encodeName(QCoreApplication::applicationFilePath());
-  ::execv(program.constData(), argv.data());
-  std::_Exit(EXIT_FAILURE);
+// Becomes the agent's own program; returns only when it cannot.
+void BecomeAgentProgram(const QString& folder, const QStringList& folder_arguments,
+                        QTextStream& err) {
+  const QString agent = AgentProgram();
+  if (!agent.isEmpty()) {
+    reminding::BecomeProgram(QStringList{agent, folder, QCoreApplication::applicationFilePath()} +
+                             folder_arguments);
+  }
+  const QString expected =
+      agent.isEmpty() ? QDir::cleanPath(QDir(QCoreApplication::applicationDirPath())
+                                            .filePath(QLatin1String(kInstalledAgent)))
+                      : agent;
+  err << QCoreApplication::translate("CommandLine", "The reminder agent %1 cannot be started.")
+             .arg(QDir::toNativeSeparators(expected))
+      << '\n';
 }
 
 }  // namespace
@@ -189,66 +148,46 @@ int RunReminderAgent(const QString& folder, bool create_folder) {
         << '\n';
     return EXIT_FAILURE;
   }
-  // One agent per folder: a second one has nothing to do.
-  if (!Ask(folder, kPing).isEmpty()) return EXIT_SUCCESS;
-  AgentServer server(folder);
-
-  const bool with_windows = qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
-  QDBusConnection session = QDBusConnection::sessionBus();
-  std::unique_ptr<reminding::DesktopNotifier> notifier;
-  if (session.isConnected()) notifier = std::make_unique<reminding::DesktopNotifier>(session);
+  const QStringList folder_arguments = FolderArguments(folder, create_folder);
+  if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+    BecomeAgentProgram(folder, folder_arguments, err);
+    return EXIT_FAILURE;
+  }
+  // With windows: the designed pop-up shows what no notification service
+  // takes.
   PopUps popups;
-  reminding::ReminderKeeper::Fallback fallback;
-  if (with_windows) {
-    fallback = [&popups](const reminding::Reminder& r, bool missed) { popups.Show(r, missed); };
-  } else if (!qEnvironmentVariableIsEmpty("DISPLAY") ||
-             !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-    fallback = [](const reminding::Reminder&, bool) { RestartWithWindows(); };
-  } else {
-    // No desktop at all: say it where someone may read it.
-    fallback = [&err](const reminding::Reminder& r, bool missed) {
-      err << (missed ? QStringLiteral("Missed: ") : QString()) << r.subject << ' ' << r.start
-          << '-' << r.end << '\n';
-      err.flush();
-    };
-  }
-  reminding::ReminderKeeper keeper(folder, Now, notifier.get(), fallback);
-  keeper.FollowSleep(QDBusConnection::systemBus());
-  QObject::connect(&keeper, &reminding::ReminderKeeper::OpenRequested,
-                   [folder, create_folder](const QDate& day) {
-    if (RaiseRunningInstance(folder, 3000, day)) return;
-    // Started as the desktop menu starts it, for the standard folder.
-    QStringList arguments = create_folder ? QStringList{QStringLiteral("--standard-folder")}
-                                          : QStringList{QStringLiteral("--data-folder"), folder};
-    arguments << QStringLiteral("--day") << day.toString(Qt::ISODate);
-    QProcess::startDetached(QCoreApplication::applicationFilePath(), arguments);
-  });
-  reminding::KeeperLock lock(folder);
-  QObject::connect(&lock, &reminding::KeeperLock::Taken, &keeper, &reminding::ReminderKeeper::Start);
-  if (lock.TryTake()) {
-    keeper.Start();
-  } else {
-    // The organiser keeps the reminders while it runs; the agent takes
-    // over the moment it ends.
-    lock.WaitForIt();
-  }
-  return QCoreApplication::exec();
+  return reminding::RunAgent(
+      folder, [&popups](const reminding::Reminder& r, bool missed) { popups.Show(r, missed); },
+      [folder_arguments](const QDate& day) {
+        // As a start from the desktop would: it opens the day in the
+        // Quorvel running on the folder, if one does.
+        QProcess::startDetached(QCoreApplication::applicationFilePath(),
+                                folder_arguments + QStringList{QStringLiteral("--day"),
+                                                               day.toString(Qt::ISODate)});
+      });
 }
 
-bool AgentRunning(const QString& folder) { return Ask(folder, kPing) == QLatin1String(kPong); }
+QString AgentProgram() {
+  const QDir here(QCoreApplication::applicationDirPath());
+  for (const char* name : {kInstalledAgent, kBuiltAgent}) {
+    const QFileInfo program(here.filePath(QLatin1String(name)));
+    if (program.isFile() && program.isExecutable()) return program.absoluteFilePath();
+  }
+  return QString();
+}
+
+bool AgentRunning(const QString& folder) {
+  return reminding::AskAgent(folder, reminding::AgentRequest::kPing);
+}
 
 void StartAgent(const QString& folder, bool standard) {
   if (AgentRunning(folder)) return;
-  QStringList arguments{QStringLiteral("--reminders")};
-  if (standard) {
-    arguments << QStringLiteral("--standard-folder");
-  } else {
-    arguments << QStringLiteral("--data-folder") << folder;
-  }
-  QProcess::startDetached(QCoreApplication::applicationFilePath(), arguments);
+  QProcess::startDetached(QCoreApplication::applicationFilePath(),
+                          QStringList{QStringLiteral("--reminders")} +
+                              FolderArguments(folder, standard));
 }
 
-void StopAgent(const QString& folder) { Ask(folder, kQuit); }
+void StopAgent(const QString& folder) { reminding::AskAgent(folder, reminding::AgentRequest::kQuit); }
 
 QString AutostartFileName(const QString& folder, bool standard) {
   if (standard) return kEntryBase + QStringLiteral(".desktop");

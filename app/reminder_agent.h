@@ -1,27 +1,34 @@
 // The reminder agent, `quorvel --reminders`: keeps the reminders of a data
 // folder while the organiser is closed, started at login by an autostart
-// entry. It opens no window unless no notification service answers, reads
-// Appoint.dat without holding the folder, and shows nothing while the
-// organiser keeps the reminders itself (see reminding/keeper_lock.h).
+// entry. It runs as a small program of its own (app/agent_main.cpp, on Qt
+// Core and D-Bus only), which this program becomes; where no notification
+// service answers, that one becomes this program again, with windows, to
+// show the designed pop-up. It reads Appoint.dat without holding the
+// folder, and shows nothing while the organiser keeps the reminders itself
+// (see reminding/agent.h and reminding/keeper_lock.h).
 #pragma once
 
 #include <QDate>
 #include <QString>
 
 #include "app/command_line.h"
+#include "reminding/agent.h"
 
 namespace quorvel {
 
 // --reminders.
 CommandLineOptions ReminderCommandLine();
 
-// Runs the agent for `folder` until it is asked to stop. Needs a
-// QCoreApplication (a QApplication when it must show pop-ups itself).
+// Runs the agent for `folder` until it is asked to stop. In a
+// QCoreApplication this process becomes the agent's own program (this returns
+// only when that cannot be started); in a QApplication (the agent found no
+// notification service, see reminding::kAgentWithWindows) the agent runs
+// here and shows the designed pop-up.
 int RunReminderAgent(const QString& folder, bool create_folder);
 
-// Set in the agent's environment when it runs with windows, having found
-// no notification service.
-inline constexpr char kAgentWithWindows[] = "QUORVEL_REMINDER_WINDOWS";
+// The agent's own program: in the package's library folder, or beside
+// this program in a build folder. Empty when there is none.
+QString AgentProgram();
 
 // Whether an agent runs for `folder` (it answers on its socket).
 bool AgentRunning(const QString& folder);

@@ -7,13 +7,11 @@
 #include <cerrno>
 #include <thread>
 
-#include <QCryptographicHash>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QMetaObject>
 #include <QPointer>
-#include <QStandardPaths>
+
+#include "store/runtime_path.h"
 
 namespace quorvel::reminding {
 namespace {
@@ -26,16 +24,7 @@ int OpenLockFile(const QString& path) {
 }  // namespace
 
 QString KeeperLockPath(const QString& folder) {
-  QString canonical = QFileInfo(folder).canonicalFilePath();
-  if (canonical.isEmpty()) canonical = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
-  const QByteArray hash =
-      QCryptographicHash::hash(QFile::encodeName(canonical), QCryptographicHash::Sha256)
-          .toHex()
-          .left(24);
-  QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-  if (runtime.isEmpty()) runtime = QDir::tempPath();
-  return QDir(runtime).filePath(QStringLiteral("quorvel-") + QString::fromLatin1(hash) +
-                                QStringLiteral("-reminders.lock"));
+  return store::RuntimePath(folder, QStringLiteral("-reminders.lock"));
 }
 
 KeeperLock::KeeperLock(const QString& folder, QObject* parent)

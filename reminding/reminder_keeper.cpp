@@ -1,13 +1,14 @@
 #include "reminding/reminder_keeper.h"
 
+#include <sys/inotify.h>
 #include <sys/timerfd.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
-#include <QDir>
-#include <QFileSystemWatcher>
+#include <QFile>
 #include <QLocale>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -56,6 +57,7 @@ ReminderKeeper::ReminderKeeper(const QString& folder, Clock clock, DesktopNotifi
 
 ReminderKeeper::~ReminderKeeper() {
   if (clock_handle_ >= 0) ::close(clock_handle_);
+  if (watch_handle_ >= 0) ::close(watch_handle_);
 }
 
 void ReminderKeeper::Start() {
@@ -70,10 +72,35 @@ void ReminderKeeper::Start() {
 }
 
 void ReminderKeeper::Watch() {
-  watcher_ = new QFileSystemWatcher(this);
-  watcher_->addPath(folder_);
-  connect(watcher_, &QFileSystemWatcher::directoryChanged, settle_, qOverload<>(&QTimer::start));
-  connect(watcher_, &QFileSystemWatcher::fileChanged, settle_, qOverload<>(&QTimer::start));
+  // The folder, not the file: its entries tell of every change to
+  // Appoint.dat, written in place or replaced by another, and of its
+  // journal coming and going. (Straight from the system: a file system
+  // watcher would cost the agent more memory than all the rest.)
+  watch_handle_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (watch_handle_ < 0) return;
+  constexpr uint32_t kChanges = IN_MODIFY | IN_CLOSE_WRITE | IN_CREATE | IN_DELETE |
+                                IN_MOVED_FROM | IN_MOVED_TO | IN_ATTRIB;
+  if (::inotify_add_watch(watch_handle_, QFile::encodeName(folder_).constData(), kChanges) < 0) {
+    ::close(watch_handle_);
+    watch_handle_ = -1;
+    return;
+  }
+  auto* notifier = new QSocketNotifier(watch_handle_, QSocketNotifier::Read, this);
+  connect(notifier, &QSocketNotifier::activated, this, [this] {
+    alignas(inotify_event) char events[4096];
+    bool appointments = false;
+    ssize_t length;
+    while ((length = ::read(watch_handle_, events, sizeof events)) > 0) {
+      for (ssize_t at = 0; at < length;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+        // Only Appoint.dat and its journal; an overflow may hide them.
+        appointments = appointments || (event->mask & IN_Q_OVERFLOW) != 0 ||
+                       (event->len > 0 && std::strncmp(event->name, "Appoint.dat", 11) == 0);
+        at += ssize_t(sizeof(inotify_event)) + event->len;
+      }
+    }
+    if (appointments) settle_->start();
+  });
 }
 
 void ReminderKeeper::FollowClockChanges() {
@@ -119,11 +146,6 @@ const Reminder* ReminderKeeper::Find(const QByteArray& key) const {
 void ReminderKeeper::Check() {
   if (!started_) return;
   settle_->stop();
-  // A file replaced by another program is followed again by its name.
-  const QString appoint = QDir(folder_).filePath(QStringLiteral("Appoint.dat"));
-  if (watcher_ != nullptr && !watcher_->files().contains(appoint) && QFile::exists(appoint)) {
-    watcher_->addPath(appoint);
-  }
   const QDateTime now = clock_();
   const std::optional<QByteArray> bytes = ReadAppointFile(folder_);
   if (!bytes) {
@@ -188,6 +210,9 @@ bool ReminderKeeper::Present(const Reminder& r, bool missed, const QStringList& 
     }
   }
   if (!fallback_) return false;
+  // A fallback may not return (the agent starts again as the program, with
+  // windows): what this check showed before is remembered first.
+  Save();
   fallback_(r, missed);
   return true;
 }

@@ -25,7 +25,6 @@
 #include "reminding/memory.h"
 #include "store/data_files.h"
 
-class QFileSystemWatcher;
 class QTimer;
 
 namespace quorvel::reminding {
@@ -89,9 +88,9 @@ class ReminderKeeper : public QObject {
   std::map<uint, QByteArray> on_screen_;  // notification id -> key
   QTimer* timer_;
   QTimer* settle_;  // a change to the files is read once it is over
-  QFileSystemWatcher* watcher_ = nullptr;
   QDateTime next_wake_;
   int clock_handle_ = -1;
+  int watch_handle_ = -1;  // the folder's changes (inotify)
   int unread_retries_ = 0;
   bool started_ = false;
 };

@@ -81,15 +81,6 @@ TEST(ReminderScheduleTest, EveryMinuteOnceWhateverTheTicks) {
 
 // ------------------------------------------------------------ the whole check
 
-struct Appointment {
-  QString id;
-  QString subject;
-  QString start;
-  QString end;
-  bool reminder;
-  QString lead;
-};
-
 struct Shown {
   QTime at;
   QString lead, subject, start, end;
@@ -114,22 +105,8 @@ class CheckRemindersTest : public AppFixture {
     app_->StopKeepingReminders();
     ASSERT_TRUE(!QFile::exists(Path("Remind.dat")) || QFile::remove(Path("Remind.dat")));
   }
-  void Store(const std::vector<Appointment>& appointments) {
-    store::Operation op(files());
-    int count = op.ReadCount(Channel::kAppoint);
-    for (const Appointment& a : appointments) {
-      const int base = 8 * count;
-      op.WriteText(Channel::kAppoint, base + 1, a.id);
-      op.WriteText(Channel::kAppoint, base + 2, a.subject);
-      op.WriteText(Channel::kAppoint, base + 3, a.start);
-      op.WriteText(Channel::kAppoint, base + 4, a.end);
-      op.WriteInteger(Channel::kAppoint, base + 5, a.reminder ? -1 : 0);
-      op.WriteText(Channel::kAppoint, base + 6, a.lead);
-      op.WriteText(Channel::kAppoint, base + 7, QString());
-      ++count;
-    }
-    op.WriteCount(Channel::kAppoint, count);
-    ASSERT_TRUE(op.Commit().stored());
+  void Store(const std::vector<SeededAppointment>& appointments) {
+    SeedAppointments(files(), appointments);
   }
   QString Text(const char* name) {
     return app_->Reminder().findChild<QLabel*>(QLatin1String(name))->text();

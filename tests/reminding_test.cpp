@@ -2,10 +2,13 @@
 // desktop notifications on a private session bus served by a recording
 // notification service, the agent process beside the program.
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <mutex>
 #include <thread>
 
@@ -15,6 +18,7 @@
 #include <QDBusMessage>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QProcess>
@@ -30,6 +34,7 @@
 #include "app/reminder_agent.h"
 #include "calendar/activities_window.h"
 #include "calendar/reminder_window.h"
+#include "reminding/agent.h"
 #include "reminding/desktop_notifier.h"
 #include "reminding/due.h"
 #include "reminding/keeper_lock.h"
@@ -181,30 +186,6 @@ class NotificationServer {
   RecordingService service_;
 };
 
-struct Appointment {
-  QString id, subject, start, end;
-  bool reminder;
-  QString lead;
-};
-
-void Store(store::DataFiles& files, const std::vector<Appointment>& appointments) {
-  store::Operation op(files);
-  int count = op.ReadCount(Channel::kAppoint);
-  for (const Appointment& a : appointments) {
-    const int base = 8 * count;
-    op.WriteText(Channel::kAppoint, base + 1, a.id);
-    op.WriteText(Channel::kAppoint, base + 2, a.subject);
-    op.WriteText(Channel::kAppoint, base + 3, a.start);
-    op.WriteText(Channel::kAppoint, base + 4, a.end);
-    op.WriteInteger(Channel::kAppoint, base + 5, a.reminder ? -1 : 0);
-    op.WriteText(Channel::kAppoint, base + 6, a.lead);
-    op.WriteText(Channel::kAppoint, base + 7, QString());
-    ++count;
-  }
-  op.WriteCount(Channel::kAppoint, count);
-  ASSERT_TRUE(op.Commit().stored());
-}
-
 QDateTime At(int h, int m, int s = 0) { return QDateTime(QDate(2026, 1, 7), QTime(h, m, s)); }
 
 // ------------------------------------------------------------ due moments
@@ -214,7 +195,7 @@ TEST(ReminderDueTest, MomentsEndsAndKeysFromTheStoredTexts) {
   store::DataFiles files;
   files.SetDataDir(dir.path());
   ASSERT_EQ(files.OpenDataFiles(), store::OpenResult::kOpened);
-  Store(files, {
+  SeedAppointments(files, {
                    {"20260107-1", "  Dentist  ", "10:00", "10:30", true, " 15 "},
                    {"20260107-2", "Early", "07:00", "24:00", true, "480"},
                    {"20260107-3", "Off", "12:00", "12:30", false, "15"},
@@ -340,7 +321,7 @@ class KeeperTest : public ::testing::Test {
     store::DataFiles files;
     files.SetDataDir(dir_.path());
     ASSERT_EQ(files.OpenDataFiles(), store::OpenResult::kOpened);
-    Store(files, {{"20260107-1", "Dentist", "10:00", "10:30", true, "15"}});
+    SeedAppointments(files, {{"20260107-1", "Dentist", "10:00", "10:30", true, "15"}});
   }
   std::unique_ptr<reminding::ReminderKeeper> MakeKeeper() {
     auto keeper = std::make_unique<reminding::ReminderKeeper>(
@@ -421,7 +402,7 @@ TEST_F(KeeperTest, DismissEndsItForGoodAndARestartShowsNothingTwice) {
   store::DataFiles files;
   files.SetDataDir(dir_.path());
   ASSERT_EQ(files.OpenDataFiles(), store::OpenResult::kOpened);
-  Store(files, {{"20260107-2", "Call", "10:15", "10:30", true, "5"}});
+  SeedAppointments(files, {{"20260107-2", "Call", "10:15", "10:30", true, "5"}});
   ASSERT_TRUE(WaitFor([&] { return again->NextWake() == At(10, 10); }));
   now_ = At(10, 10);
   again->Check();
@@ -461,7 +442,7 @@ TEST_F(KeeperTest, AJumpPastItsMomentShowsItMissedUntilTheAppointmentEnded) {
   store::DataFiles files;
   files.SetDataDir(dir_.path());
   ASSERT_EQ(files.OpenDataFiles(), store::OpenResult::kOpened);
-  Store(files, {{"20260107-2", "Lunch", "12:00", "12:30", true, "15"}});
+  SeedAppointments(files, {{"20260107-2", "Lunch", "12:00", "12:30", true, "15"}});
   ASSERT_TRUE(WaitFor([&] { return keeper->NextWake() == At(11, 45); }));
   now_ = At(12, 31);
   server_.Resumed();
@@ -492,7 +473,7 @@ class ProgramRemindersTest : public AppFixture {};
 
 TEST_F(ProgramRemindersTest, WithoutAServiceTheDesignedPopUpAndOpenShowsTheDay) {
   app_->SetNotificationBus(QDBusConnection(QStringLiteral("no-such-bus")));
-  Store(files(), {{"20260107-1", "Dentist", "10:00", "10:30", true, "15"}});
+  SeedAppointments(files(), {{"20260107-1", "Dentist", "10:00", "10:30", true, "15"}});
   now_ = At(9, 45, 20);
   app_->KeepReminders();
   ASSERT_TRUE(app_->HasReminder() && app_->Reminder().isVisible());
@@ -519,51 +500,106 @@ TEST(InstanceOpenDayTest, ARunningInstanceIsAskedForTheDay) {
   EXPECT_EQ(asked, QDate(2026, 1, 9));
 }
 
-// The agent process and the program together, on a faked clock: the agent
-// keeps the reminders while it runs, the program shows nothing of its own;
-// once the agent ends the program takes over without repeating anything.
-TEST(ReminderAgentTest, AgentAndProgramTogetherGiveExactlyOneReminder) {
-  if (QStandardPaths::findExecutable(QStringLiteral("faketime")).isEmpty()) {
-    GTEST_SKIP() << "faketime is not installed";
-  }
-  QTemporaryDir dir;
-  PrivateBus bus;
-  ASSERT_FALSE(bus.address().isEmpty());
-  NotificationServer server(bus);
-  {
+// The agent's processes beside the program, on a faked clock and a private
+// bus (the session's and the system's).
+class ReminderAgentTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (QStandardPaths::findExecutable(QStringLiteral("faketime")).isEmpty()) {
+      GTEST_SKIP() << "faketime is not installed";
+    }
+    ASSERT_FALSE(bus_.address().isEmpty());
     store::DataFiles files;
-    files.SetDataDir(dir.path());
+    files.SetDataDir(dir_.path());
     ASSERT_EQ(files.OpenDataFiles(), store::OpenResult::kOpened);
-    Store(files, {{"20260107-1", "Dentist", "10:00", "10:30", true, "15"}});
+    SeedAppointments(files, {{"20260107-1", "Dentist", "10:00", "10:30", true, "15"}});
+    files.CloseDataFiles();
+    appoint_ = FileBytes(dir_.filePath(QStringLiteral("Appoint.dat")));
   }
-  const QByteArray appoint = FileBytes(dir.filePath(QStringLiteral("Appoint.dat")));
-  QProcess agent;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
-  env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), bus.address());
-  // faketime comes in through LD_PRELOAD, ahead of the sanitizer's runtime
-  // in a sanitized build, which would otherwise refuse to start.
-  QString asan = env.value(QStringLiteral("ASAN_OPTIONS"));
-  if (!asan.isEmpty()) asan += QLatin1Char(':');
-  env.insert(QStringLiteral("ASAN_OPTIONS"), asan + QStringLiteral("verify_asan_link_order=0"));
-  env.remove(QStringLiteral("DISPLAY"));
-  env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-  agent.setProcessEnvironment(env);
-  agent.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  void TearDown() override {
+    SetClock({});
+    if (agent_.state() == QProcess::NotRunning) return;
+    StopAgent(dir_.path());
+    agent_.waitForFinished(10000);
+  }
+
+  // `quorvel --reminders` on the folder from `time` on; with `display`, on
+  // a desktop where windows may be shown. Returns once the agent answers,
+  // its first look at the reminders made.
+  void StartAgentAt(const char* time, bool display) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus_.address());
+    env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), bus_.address());
+    // faketime comes in through LD_PRELOAD, ahead of the sanitizer's runtime
+    // in a sanitized build, which would otherwise refuse to start.
+    QString asan = env.value(QStringLiteral("ASAN_OPTIONS"));
+    if (!asan.isEmpty()) asan += QLatin1Char(':');
+    env.insert(QStringLiteral("ASAN_OPTIONS"), asan + QStringLiteral("verify_asan_link_order=0"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    if (display) {
+      env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":99"));
+    } else {
+      env.remove(QStringLiteral("DISPLAY"));
+    }
+    agent_.setProcessEnvironment(env);
+    agent_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    agent_.start(QStringLiteral("faketime"),
+                 {QString::fromLatin1(time), QStringLiteral(QUORVEL_BINARY),
+                  QStringLiteral("--reminders"), QStringLiteral("--data-folder"), dir_.path()});
+    ASSERT_TRUE(agent_.waitForStarted(5000));
+    ASSERT_TRUE(WaitFor([&] { return AgentRunning(dir_.path()); }, 20000));
+  }
+  // The program the answering agent runs (beneath faketime): its own small
+  // one, or the organiser with windows.
+  QString AgentImage() {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray path = QFile::encodeName(reminding::AgentSocketPath(dir_.path()));
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    const int handle = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    const bool known =
+        ::connect(handle, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+        ::getsockopt(handle, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0;
+    ::close(handle);
+    if (!known) return QString();
+    return QFileInfo(QStringLiteral("/proc/%1/exe").arg(peer.pid)).canonicalFilePath();
+  }
+  reminding::Memory Kept() {
+    store::DataFiles files;
+    files.SetDataDir(dir_.path());
+    files.OpenAlone(Channel::kRemind);
+    return reminding::LoadMemory(files);
+  }
+  // The program on the folder, as the user starts it while the agent runs.
+  static void OpenProgram(Application& app, const QString& folder) {
+    app.SetProcessEnd([] {});
+    app.SetNotificationBus(QDBusConnection(QStringLiteral("no-such-bus")));
+    ASSERT_TRUE(app.OpenDataIn(folder));
+  }
+
+  QTemporaryDir dir_;
+  PrivateBus bus_;
+  QProcess agent_;
+  QByteArray appoint_;  // as stored: the agent never writes it
+};
+
+// The agent keeps the reminders while it runs, the program shows nothing of
+// its own; once the agent ends the program takes over without repeating
+// anything. Open on the agent's notification opens the day in the program.
+TEST_F(ReminderAgentTest, AgentAndProgramTogetherGiveExactlyOneReminder) {
+  NotificationServer server(bus_);
   // Two seconds before the moment.
-  agent.start(QStringLiteral("faketime"),
-              {QStringLiteral("2026-01-07 09:44:58"), QStringLiteral(QUORVEL_BINARY),
-               QStringLiteral("--reminders"), QStringLiteral("--data-folder"), dir.path()});
-  ASSERT_TRUE(agent.waitForStarted(5000));
-  ASSERT_TRUE(WaitFor([&] { return AgentRunning(dir.path()); }, 10000));
+  StartAgentAt("2026-01-07 09:44:58", false);
+  EXPECT_EQ(AgentImage(), QFileInfo(QStringLiteral(QUORVEL_AGENT_BINARY)).canonicalFilePath());
 
   // The program on the same folder, its own clock past the moment too.
   SetClock([] { return At(9, 45, 30); });
   {
     Application app;
-    app.SetProcessEnd([] {});
-    app.SetNotificationBus(QDBusConnection(QStringLiteral("no-such-bus")));
-    ASSERT_TRUE(app.OpenDataIn(dir.path()));
+    OpenProgram(app, dir_.path());
     app.KeepReminders();
     EXPECT_FALSE(app.KeepsReminders());
     ASSERT_TRUE(WaitFor([&] { return server.service().Calls().size() == 1; }, 10000));
@@ -571,19 +607,58 @@ TEST(ReminderAgentTest, AgentAndProgramTogetherGiveExactlyOneReminder) {
     app.KeepReminders();
     EXPECT_FALSE(app.HasReminder() && app.Reminder().isVisible());
 
+    // Open: the agent starts the program on the folder, which finds this
+    // one holding it and asks it for the day.
+    QDate asked;
+    InstanceServer instance(dir_.path(), [&](const QDate& day) { asked = day; });
+    server.Invoke(server.service().Calls()[0].id, QStringLiteral("open"));
+    EXPECT_TRUE(WaitFor([&] { return asked.isValid(); }, 20000));
+    EXPECT_EQ(asked, QDate(2026, 1, 7));
+
     // The agent ends; the program keeps the reminders and repeats nothing.
-    StopAgent(dir.path());
-    ASSERT_TRUE(agent.waitForFinished(10000));
-    EXPECT_EQ(agent.exitCode(), 0);
+    StopAgent(dir_.path());
+    ASSERT_TRUE(agent_.waitForFinished(10000));
+    EXPECT_EQ(agent_.exitCode(), 0);
     app.KeepReminders();
     EXPECT_TRUE(app.KeepsReminders());
     EXPECT_FALSE(app.HasReminder() && app.Reminder().isVisible());
-    // The agent never wrote the appointments.
-    EXPECT_EQ(FileBytes(dir.filePath(QStringLiteral("Appoint.dat"))), appoint);
+    EXPECT_EQ(FileBytes(dir_.filePath(QStringLiteral("Appoint.dat"))), appoint_);
     app.ExitProgram();
   }
-  SetClock({});
   EXPECT_EQ(server.service().Calls().size(), 1u);
+}
+
+// No notification service: the agent becomes the program with windows and
+// shows the designed pop-up; neither the program beside it nor a later
+// start shows it again.
+TEST_F(ReminderAgentTest, WithoutAServiceTheAgentStartsAgainWithWindowsForOnePopUp) {
+  StartAgentAt("2026-01-07 09:45:10", true);
+  // The same process, now the organiser, has shown it.
+  EXPECT_EQ(AgentImage(), QFileInfo(QStringLiteral(QUORVEL_BINARY)).canonicalFilePath());
+  const reminding::Memory shown = Kept();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown.begin()->second.fate, Remembered::Fate::kShown);
+
+  SetClock([] { return At(9, 46); });
+  {
+    Application app;
+    OpenProgram(app, dir_.path());
+    app.KeepReminders();
+    EXPECT_FALSE(app.KeepsReminders());
+    StopAgent(dir_.path());
+    ASSERT_TRUE(agent_.waitForFinished(10000));
+    EXPECT_EQ(agent_.exitCode(), 0);
+    app.KeepReminders();
+    EXPECT_TRUE(app.KeepsReminders());
+    EXPECT_FALSE(app.HasReminder() && app.Reminder().isVisible());
+    app.ExitProgram();
+  }
+
+  // Started again with nothing to show: it stays the small program.
+  StartAgentAt("2026-01-07 09:50:00", true);
+  EXPECT_EQ(AgentImage(), QFileInfo(QStringLiteral(QUORVEL_AGENT_BINARY)).canonicalFilePath());
+  EXPECT_EQ(Kept(), shown);
+  EXPECT_EQ(FileBytes(dir_.filePath(QStringLiteral("Appoint.dat"))), appoint_);
 }
 
 }  // namespace
@@ -604,7 +679,7 @@ TEST_F(ReminderScreens, DISABLED_MenuAndMissedPopUp) {
   ASSERT_FALSE(out.isEmpty());
   QDir().mkpath(out);
   app_->SetNotificationBus(QDBusConnection(QStringLiteral("no-such-bus")));
-  Store(files(), {{"20260107-1", "Dentist with Dr. Miller", "10:00", "10:30", true, "15"}});
+  SeedAppointments(files(), {{"20260107-1", "Dentist with Dr. Miller", "10:00", "10:30", true, "15"}});
   auto shoot = [&](const char* name) {
     WaitFor([] { return false; }, 800);
     QProcess::execute(QStringLiteral("import"),

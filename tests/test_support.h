@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QFile>
@@ -40,6 +42,35 @@ inline void SeedBirthday(store::DataFiles& files, const QString& key, const QStr
   op.WriteText(Channel::kAddBook, 16 * c + 11, born);
   op.WriteText(Channel::kAddBook, 16 * c + 12, flag);
   op.WriteCount(Channel::kAddBook, c + 1);
+  ASSERT_TRUE(op.Commit().stored());
+}
+
+// An appointment with what the reminders read: its key (field 1), subject,
+// start and end times, reminder flag and lead time (fields 2 to 6).
+struct SeededAppointment {
+  QString id, subject, start, end;
+  bool reminder;
+  QString lead;
+};
+
+// Appends `appointments` to Appoint.dat in one operation.
+inline void SeedAppointments(store::DataFiles& files,
+                             const std::vector<SeededAppointment>& appointments) {
+  using store::Channel;
+  store::Operation op(files);
+  int count = op.ReadCount(Channel::kAppoint);
+  for (const SeededAppointment& a : appointments) {
+    const int base = 8 * count;
+    op.WriteText(Channel::kAppoint, base + 1, a.id);
+    op.WriteText(Channel::kAppoint, base + 2, a.subject);
+    op.WriteText(Channel::kAppoint, base + 3, a.start);
+    op.WriteText(Channel::kAppoint, base + 4, a.end);
+    op.WriteInteger(Channel::kAppoint, base + 5, a.reminder ? -1 : 0);
+    op.WriteText(Channel::kAppoint, base + 6, a.lead);
+    op.WriteText(Channel::kAppoint, base + 7, QString());
+    ++count;
+  }
+  op.WriteCount(Channel::kAppoint, count);
   ASSERT_TRUE(op.Commit().stored());
 }
 

@@ -156,6 +156,14 @@
         <source>The data folder %1 does not exist.</source>
         <translation>Den Datenordner %1 gibt es nicht.</translation>
     </message>
+    <message>
+        <source>%1 is started by quorvel --reminders.</source>
+        <translation>%1 wird von quorvel --reminders gestartet.</translation>
+    </message>
+    <message>
+        <source>The reminder agent %1 cannot be started.</source>
+        <translation>Der Erinnerungsdienst %1 lässt sich nicht starten.</translation>
+    </message>
 </context>
 <context>
     <name>Interchange</name>
