@@ -300,7 +300,7 @@ store::Outcome UndoHistory::Apply(const Step& step, bool undo) {
   // sent, with the links and the server's copies as the sync left them.
   bool exact = false;
   if (sync && sync::HasSyncFile(files_) && Holds(files_, *sync, /*before=*/!undo) &&
-      (!kept || (files_.IsOpen(Channel::kKept) && Holds(files_, *kept, /*before=*/!undo)))) {
+      (!kept || Holds(files_, *kept, /*before=*/!undo))) {
     const qint64 size = files_.FileSize(Channel::kSync);
     const int length = Length(Channel::kSync);
     QByteArray now = files_.ReadRecords(Channel::kSync, 1, int((size + length - 1) / length));
