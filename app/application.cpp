@@ -110,19 +110,9 @@ QString Application::BackupsFolder() const { return backups::BackupsFolderFor(fi
 
 store::Outcome Application::RestoreFrom(const QString& path) {
   const store::Outcome outcome = backups::RestoreBackup(files_, path, BackupsFolder(), Now());
-  if (outcome.stored()) {
-    history_->Clear();
-    RefreshWindows();
-  }
+  // The open windows follow through the change announcement.
+  if (outcome.stored()) history_->Clear();
   return outcome;
-}
-
-void Application::RefreshWindows() {
-  UpdateTodayIndicator();
-  if (HasMonthCalendar()) MonthCalendar().MarkMonthCalendar();
-  if (HasActivities()) Activities().FillActivities();
-  if (HasNotes()) Notes().LoadNotesList();
-  if (HasAddressBook()) AddressBook().FillNameList();
 }
 
 FindWindow& Application::Find() {

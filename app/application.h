@@ -66,11 +66,9 @@ class Application {
   // Where the automatic backups of the data folder are kept.
   QString BackupsFolder() const;
   // Puts the backup at `path` back (what the files hold now is kept as a
-  // backup first); the history is cleared and every open window shows the
-  // files as they are now.
+  // backup first); the history is cleared, and the open windows show the
+  // files as they are now once the change announcement reaches them.
   store::Outcome RestoreFrom(const QString& path);
-  // Every open window shows the files as they are now.
-  void RefreshWindows();
 
   // The folder the data files live in, chosen once at start-up; without
   // one, the working folder at the time Start() runs.

@@ -15,14 +15,14 @@ CommandLineOptions BackupCommandLine() {
   CommandLineOptions o;
   o.options = {
       QCommandLineOption(QStringLiteral("backup"),
-                         QCoreApplication::translate("Backups", "Write a copy of every data file (compressed, in one file) into "
-                            "the folder dir, without opening a window."),
-                         QCoreApplication::translate("Backups", "dir")),
+                         QCoreApplication::translate("Backups", "Write a copy of all the data files, compressed into one file, "
+                            "to <folder> (created when missing), without opening a window."),
+                         QCoreApplication::translate("Backups", "folder")),
       QCommandLineOption(QStringLiteral("restore"),
-                         QCoreApplication::translate("Backups", "Put the data files back as the copy backup holds them, without "
-                            "opening a window; what they held is kept as an automatic backup "
-                            "first."),
-                         QCoreApplication::translate("Backups", "backup")),
+                         QCoreApplication::translate("Backups", "Put the data files back as the backup <file> holds them, "
+                            "without opening a window; what they held is first kept as an "
+                            "automatic backup."),
+                         QCoreApplication::translate("Backups", "file")),
   };
   o.take = [](const QCommandLineParser& parser, QStringList&, QString& error) -> HeadlessCommand {
     const bool backup = parser.isSet(QStringLiteral("backup"));

@@ -14,22 +14,16 @@
 
 namespace quorvel {
 
+// The open windows follow through the files' change announcement, as they
+// do for every other change.
 void UndoChange(Application& app) {
   const store::Outcome outcome = app.History().Undo();
-  if (outcome.refused()) {
-    ShowMessage(outcome.reason());
-    return;
-  }
-  app.RefreshWindows();
+  if (outcome.refused()) ShowMessage(outcome.reason());
 }
 
 void RedoChange(Application& app) {
   const store::Outcome outcome = app.History().Redo();
-  if (outcome.refused()) {
-    ShowMessage(outcome.reason());
-    return;
-  }
-  app.RefreshWindows();
+  if (outcome.refused()) ShowMessage(outcome.reason());
 }
 
 void AddUndoItems(Application& app, QMenu* menu, QWidget* window) {

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QRegularExpression>
 
+#include "interchange/card_values.h"
 #include "interchange/mapping.h"
 #include "interchange/patch.h"
 
@@ -15,11 +16,6 @@ namespace {
 
 using vcard::Escape;
 using vcard::Property;
-
-QString WithoutScheme(const QString& value, const char* scheme) {
-  const QString prefix = QString::fromLatin1(scheme);
-  return value.startsWith(prefix, Qt::CaseInsensitive) ? value.mid(prefix.size()) : value;
-}
 
 QString Crlf(QString text) {
   text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
@@ -91,7 +87,9 @@ class CardPatcher {
     for (int i = 0; i < kAddressPhoneCount; ++i) {
       if (before.phones[i] == after.phones[i]) continue;
       const Property* p = before.phones[i].isEmpty() ? nullptr : Claim(QStringLiteral("TEL"), [&](const Property& t) {
-        return WithoutScheme(t.Text().trimmed(), "tel:") == before.phones[i];
+        // The number as this program read it: a tel: URI with an
+        // extension was taken in one of its shorter forms.
+        return PhoneForms(t.Text().trimmed()).contains(before.phones[i]);
       });
       const QString type = QString::fromLatin1(v4_ ? kTypes4[i] : v21_ ? kTypes21[i] : kTypes3[i]);
       Replace(p, QStringLiteral("TEL;") + type, after.phones[i], "tel:");

@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QUrl>
 
+#include "interchange/card_values.h"
 #include "interchange/mapping.h"
 
 namespace quorvel::interchange {
@@ -32,33 +33,6 @@ std::vector<const vcard::Property*> Preferred(std::vector<const vcard::Property*
     return pref(a) < pref(b);
   });
   return all;
-}
-
-// A vCard 4.0 value that may be a URI ("tel:+44 20 ...", "mailto:...").
-QString WithoutScheme(const QString& value, const char* scheme) {
-  const QString prefix = QString::fromLatin1(scheme);
-  return value.startsWith(prefix, Qt::CaseInsensitive) ? value.mid(prefix.size()) : value;
-}
-
-// The ways to write the number of a TEL value, the fullest first: plain
-// text as it stands; a tel: URI ("tel:+1-418-656-9254;ext=102") as its
-// number and extension ("+1-418-656-9254 ext. 102"), then shorter forms of
-// the same for a small box ("+1-418-656-9254 x102", "+14186569254 x102").
-QStringList PhoneForms(const QString& value) {
-  if (!value.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive)) return {value};
-  const QStringList parts = value.mid(4).split(QLatin1Char(';'));
-  const QString number = QUrl::fromPercentEncoding(parts.value(0).trimmed().toUtf8());
-  QString ext;
-  for (const QString& part : parts.mid(1)) {
-    if (part.startsWith(QLatin1String("ext="), Qt::CaseInsensitive)) {
-      ext = QUrl::fromPercentEncoding(part.mid(4).trimmed().toUtf8());
-    }
-  }
-  if (ext.isEmpty()) return {number, QString(number).remove(QRegularExpression(QStringLiteral("[-.()]")))};
-  QString compact = number;
-  compact.remove(QRegularExpression(QStringLiteral("[-.() ]")));
-  return {number + QStringLiteral(" ext. ") + ext, number + QStringLiteral(" x") + ext,
-          compact + QStringLiteral(" ext. ") + ext, compact + QStringLiteral(" x") + ext};
 }
 
 // dd/mm/yyyy from the forms BDAY takes: 1975-03-05, 19750305, with or

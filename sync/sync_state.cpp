@@ -202,13 +202,18 @@ std::optional<SyncState> StateInFile(const QByteArray& file) {
 }
 
 void NoteEntryRenamed(store::Operation& op, const QString& old_key, const QString& new_key) {
-  if (old_key == new_key || !op.HasFile(kFile)) return;
+  if (old_key != new_key) NoteEntriesRenamed(op, {{old_key, new_key}});
+}
+
+void NoteEntriesRenamed(store::Operation& op, const std::map<QString, QString>& renamed) {
+  if (renamed.empty() || !op.HasFile(kFile)) return;
   std::optional<SyncState> state = LoadState(op);
   if (!state) return;
   bool moved = false;
   for (Link& link : state->entries) {
-    if (link.key == old_key) {
-      link.key = new_key;
+    const auto it = renamed.find(link.key);
+    if (it != renamed.end() && it->second != link.key) {
+      link.key = it->second;
       moved = true;
     }
   }

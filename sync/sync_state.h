@@ -11,6 +11,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -83,6 +84,9 @@ void SaveState(store::DataFiles& files, store::Operation& op, const SyncState& s
 void NoteAppointmentRemoved(store::Operation& op, int index);
 // The entry with key `old_key` is now stored under `new_key`.
 void NoteEntryRenamed(store::Operation& op, const QString& old_key, const QString& new_key);
+// The same for several at once (old key → new key), as an undo or a redo
+// renames them: a link moves once, so keys that trade places stay apart.
+void NoteEntriesRenamed(store::Operation& op, const std::map<QString, QString>& renamed);
 
 // An undo or a redo turned Appoint.dat into another version of itself: the
 // appointment now at position i is afterwards at `place(i)`, or gone when

@@ -18,6 +18,7 @@
 #include "addressbook/address_file.h"
 #include "app/application.h"
 #include "app/main_window.h"
+#include "app/restore_window.h"
 #include "app/splash_window.h"
 #include "app/sync_window.h"
 #include "app/ui.h"
@@ -28,6 +29,7 @@
 #include "calendar/month_calendar_window.h"
 #include "calendar/reminder_window.h"
 #include "calendar/reminders.h"
+#include "backups/backups.h"
 #include "find/find_window.h"
 #include "help/help_page_window.h"
 #include "help/help_topics_window.h"
@@ -64,8 +66,8 @@ inline void StoreSampleData(store::DataFiles& files) {
 // the main window, About, Sync, the month calendar, Activities and Day
 // Schedule of 07/01/2026, a reminder, the appointment editor with its
 // reminder ticked, Notes, the Address Book in both views, the address editor
-// on Ann Adams, Help Topics expanded, the first help page and Find with
-// what it found for "dentist".
+// on Ann Adams, Help Topics expanded, the first help page, Find with what
+// it found for "dentist" and Restore… over a backup of the sample data.
 inline void VisitEveryWindow(Application& app, const std::function<void(QWidget&, const char*)>& seen) {
   auto visit = [&](QWidget& window, const char* name) {
     OpenToolWindow(window);
@@ -118,6 +120,11 @@ inline void VisitEveryWindow(Application& app, const std::function<void(QWidget&
   find.findChild<QLineEdit*>(QStringLiteral("FindBox"))->setText(QStringLiteral("dentist"));
   for (int i = 0; i < 1000 && find.Searching(); ++i) QApplication::processEvents();
   visit(find, "find");
+  ASSERT_TRUE(backups::TakeAutomaticBackup(app.files(), app.BackupsFolder(), backups::Reason::kDaily,
+                                           QDateTime(QDate(2026, 1, 7), QTime(9, 0)))
+                  .stored());
+  main.findChild<QAction*>(QStringLiteral("Restore"))->trigger();
+  visit(app.Restore(), "restore");
 }
 
 }  // namespace quorvel::testing

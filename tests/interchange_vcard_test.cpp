@@ -4,6 +4,7 @@
 #include <QStringDecoder>
 
 #include "interchange/mapping.h"
+#include "interchange/patch.h"
 #include "interchange/vcard.h"
 
 namespace quorvel::interchange {
@@ -242,6 +243,30 @@ TEST(ContactMappingTest, CardsOfOtherProgramsMapHonestly) {
   EXPECT_TRUE(r.skipped[0].reason.contains(QStringLiteral("longer than 20"))) << S(r.skipped[0].reason);
   EXPECT_TRUE(r.skipped[1].reason.contains(QStringLiteral("cannot store"))) << S(r.skipped[1].reason);
   EXPECT_EQ(r.skipped[2].reason, QStringLiteral("it has no name"));
+}
+
+// A number read from a tel: URI with an extension, edited here: the patch
+// rewrites that very TEL line, never adds a second one beside it.
+TEST(ContactMappingTest, AnEditedExtensionNumberReplacesItsOwnLine) {
+  const QByteArray card =
+      "BEGIN:VCARD\r\nVERSION:4.0\r\nUID:ext\r\nFN:Ann Lee\r\nN:Lee;Ann;;;\r\n"
+      "TEL;VALUE=uri;TYPE=work:tel:+1-418-656-9254;ext=102\r\nTEL;TYPE=cell:tel:+1-555-0100\r\n"
+      "END:VCARD\r\n";
+  const ContactReading read = ReadContacts(card, QDate(2026, 1, 7));
+  ASSERT_TRUE(read.ok());
+  ASSERT_EQ(read.entries.size(), 1u);
+  const AddressEntry before = read.entries[0];
+  ASSERT_TRUE(before.phones[1].endsWith(QStringLiteral("102"))) << S(before.phones[1]);
+  for (int field : {1, 3}) {
+    SCOPED_TRACE(field);
+    AddressEntry after = before;
+    after.phones[field] = QStringLiteral("+1 418 000");
+    const std::optional<QByteArray> patched = PatchCard(card, before, after);
+    ASSERT_TRUE(patched);
+    EXPECT_EQ(patched->count("TEL"), 2) << patched->toStdString();
+    EXPECT_TRUE(patched->contains("+1 418 000")) << patched->toStdString();
+    EXPECT_EQ(patched->contains("ext=102"), field != 1) << patched->toStdString();
+  }
 }
 
 }  // namespace

@@ -7,9 +7,12 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QCoreApplication>
 #include <QFile>
+#include <QLocale>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTranslator>
 
 #include "app/application.h"
 #include "app/seams.h"
@@ -73,6 +76,29 @@ inline void SeedAppointments(store::DataFiles& files,
   op.WriteCount(Channel::kAppoint, count);
   ASSERT_TRUE(op.Commit().stored());
 }
+
+// The German texts and a German locale, installed for the life of the
+// object.
+class GermanTexts {
+ public:
+  GermanTexts() {
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    loaded_ = translator_.load(QStringLiteral(":/i18n/quorvel_de.qm"));
+    if (loaded_) QCoreApplication::installTranslator(&translator_);
+  }
+  ~GermanTexts() {
+    QCoreApplication::removeTranslator(&translator_);
+    QLocale::setDefault(original_);
+  }
+  GermanTexts(const GermanTexts&) = delete;
+  GermanTexts& operator=(const GermanTexts&) = delete;
+  bool loaded() const { return loaded_; }
+
+ private:
+  const QLocale original_;
+  QTranslator translator_;
+  bool loaded_ = false;
+};
 
 // Messages go to `messages`, fatal errors throw, the clock reads `now`.
 class SeamsFixture : public ::testing::Test {

@@ -26,26 +26,6 @@
 namespace quorvel::testing {
 namespace {
 
-// The German texts, installed for the life of the object.
-class GermanTexts {
- public:
-  GermanTexts() {
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    loaded_ = translator_.load(QStringLiteral(":/i18n/quorvel_de.qm"));
-    if (loaded_) QCoreApplication::installTranslator(&translator_);
-  }
-  ~GermanTexts() {
-    QCoreApplication::removeTranslator(&translator_);
-    QLocale::setDefault(original_);
-  }
-  bool loaded() const { return loaded_; }
-
- private:
-  const QLocale original_;
-  QTranslator translator_;
-  bool loaded_ = false;
-};
-
 // A caption as drawn: a single '&' marks the shortcut letter and takes no room.
 QString Drawn(QString text) {
   text.replace(QLatin1String("&&"), QStringLiteral("\x01"));

@@ -5,21 +5,25 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
-#include <QTranslator>
 #include <QTreeWidget>
 
+#include "app/data_changes.h"
 #include "app/interchange_actions.h"
 #include "app/main_window.h"
 #include "app/restore_window.h"
 #include "app/ui.h"
 #include "backups/backups.h"
+#include "calendar/activities_window.h"
+#include "calendar/appointment_file.h"
+#include "calendar/month_calendar_window.h"
 #include "notes/note_file.h"
 #include "notes/notes_window.h"
 #include "store_sweep.h"
@@ -28,25 +32,6 @@
 
 namespace quorvel::testing {
 namespace {
-
-class German {
- public:
-  German() {
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    loaded_ = translator_.load(QStringLiteral(":/i18n/quorvel_de.qm"));
-    if (loaded_) QCoreApplication::installTranslator(&translator_);
-  }
-  ~German() {
-    QCoreApplication::removeTranslator(&translator_);
-    QLocale::setDefault(original_);
-  }
-  bool loaded() const { return loaded_; }
-
- private:
-  const QLocale original_;
-  QTranslator translator_;
-  bool loaded_ = false;
-};
 
 class UndoWindowsTest : public AppFixture {
  protected:
@@ -102,11 +87,13 @@ TEST_F(UndoWindowsTest, TheMenuItemsFollowTheHistoryAndTheOpenWindowsFollowTheFi
 
   undo_->trigger();
   EXPECT_EQ(ReadFolder(dir_.path()), empty);
+  QApplication::processEvents();
   EXPECT_EQ(list->model()->rowCount(), 0);  // the open window shows it
   EXPECT_FALSE(undo_->isEnabled());
   EXPECT_TRUE(redo_->isEnabled());
   EXPECT_EQ(redo_->text(), QStringLiteral("Redo Note Change"));
   redo_->trigger();
+  QApplication::processEvents();
   EXPECT_EQ(list->model()->rowCount(), 1);
   EXPECT_TRUE(messages_.isEmpty()) << messages_.join('\n').toStdString();
 
@@ -122,6 +109,40 @@ TEST_F(UndoWindowsTest, TheMenuItemsFollowTheHistoryAndTheOpenWindowsFollowTheFi
   ASSERT_EQ(messages_.size(), 1);
   EXPECT_TRUE(messages_[0].contains(QStringLiteral("cannot be undone")));
   EXPECT_EQ(ReadFolder(dir_.path()), changed);
+}
+
+// An undo, a redo and a restore are each announced once, and an open
+// window reads the files again once for each.
+TEST_F(UndoWindowsTest, EachUndoRedoAndRestoreRefreshesAnOpenWindowOnce) {
+  auto appointment = [](const char* id, const char* subject) {
+    return Appointment{QLatin1String(id), QLatin1String(subject), QStringLiteral("10:00"),
+                       QStringLiteral("11:00"), false, QStringLiteral("15"), QString()};
+  };
+  ASSERT_TRUE(AddAppointment(files(), appointment("20260107-1", "Dentist")).stored());
+  ASSERT_TRUE(backups::TakeAutomaticBackup(files(), app_->BackupsFolder(), backups::Reason::kDaily,
+                                           now_).stored());
+  ASSERT_TRUE(AddAppointment(files(), appointment("20260107-2", "Lunch")).stored());
+  app_->MonthCalendar().OpenActivitiesFor(QDate(2026, 1, 7));
+  QApplication::processEvents();
+  auto* subjects = app_->Activities().findChild<QComboBox*>(QStringLiteral("Combo3"));
+  ASSERT_NE(subjects, nullptr);
+  ASSERT_EQ(subjects->count(), 2);
+  QSignalSpy announced(&app_->Changes(), &DataChanges::DataChanged);
+  QSignalSpy refilled(subjects->model(), &QAbstractItemModel::rowsInserted);
+  auto once = [&](const char* what, int listed) {
+    QApplication::processEvents();
+    EXPECT_EQ(announced.count(), 1) << what;
+    EXPECT_EQ(refilled.count(), 1) << what;
+    EXPECT_EQ(subjects->count(), listed) << what;
+    announced.clear();
+    refilled.clear();
+  };
+  undo_->trigger();
+  once("undo", 1);
+  redo_->trigger();
+  once("redo", 2);
+  ASSERT_TRUE(app_->RestoreFrom(backups::ListBackups(app_->BackupsFolder()).front().path).stored());
+  once("restore", 1);
 }
 
 TEST_F(UndoWindowsTest, CtrlZUndoesFromAnyWindowButATextBoxKeepsItsOwnUndo) {
@@ -217,6 +238,7 @@ TEST_F(UndoWindowsTest, TheRestoreWindowListsTheBackupsAndPutsOneBackByKeyboard)
   answer_ = true;
   QTest::keyClick(list, Qt::Key_Return);
   EXPECT_EQ(ReadFolder(dir_.path()), old_state);
+  QApplication::processEvents();
   EXPECT_EQ(notes_list->model()->rowCount(), 1);
   ASSERT_EQ(list->topLevelItemCount(), 3);
   EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("Before restore"));
@@ -279,7 +301,7 @@ TEST_F(UndoWindowsTest, StartTakesTheDaysBackupOnce) {
 }
 
 TEST_F(UndoWindowsTest, InGermanTheItemsAndTheRestoreWindowSpeakGerman) {
-  German german;
+  GermanTexts german;
   ASSERT_TRUE(german.loaded());
   ASSERT_TRUE(backups::TakeAutomaticBackup(files(), app_->BackupsFolder(), backups::Reason::kDaily,
                                            QDateTime(QDate(2026, 1, 5), QTime(9, 0))).stored());

@@ -11,20 +11,20 @@
 <context>
     <name>Backups</name>
     <message>
-        <source>Write a copy of every data file (compressed, in one file) into the folder dir, without opening a window.</source>
-        <translation>Schreibt eine Kopie aller Datendateien (komprimiert, in einer Datei) in den Ordner, ohne ein Fenster zu öffnen.</translation>
+        <source>Write a copy of all the data files, compressed into one file, to &lt;folder&gt; (created when missing), without opening a window.</source>
+        <translation>Eine komprimierte Kopie aller Datendateien als eine Datei in &lt;Ordner&gt; schreiben (der angelegt wird, wenn es ihn nicht gibt), ohne ein Fenster zu öffnen.</translation>
     </message>
     <message>
-        <source>dir</source>
+        <source>folder</source>
         <translation>Ordner</translation>
     </message>
     <message>
-        <source>Put the data files back as the copy backup holds them, without opening a window; what they held is kept as an automatic backup first.</source>
-        <translation>Spielt die Datendateien so zurück, wie die Sicherung sie enthält, ohne ein Fenster zu öffnen; was sie enthielten, wird vorher als automatische Sicherung aufbewahrt.</translation>
+        <source>Put the data files back as the backup &lt;file&gt; holds them, without opening a window; what they held is first kept as an automatic backup.</source>
+        <translation>Die Datendateien so zurückspielen, wie die Sicherung &lt;Datei&gt; sie enthält, ohne ein Fenster zu öffnen; was sie enthielten, wird vorher als automatische Sicherung aufbewahrt.</translation>
     </message>
     <message>
-        <source>backup</source>
-        <translation>Sicherung</translation>
+        <source>file</source>
+        <translation>Datei</translation>
     </message>
     <message>
         <source>A backup needs a folder, a restore the name of a backup file.</source>

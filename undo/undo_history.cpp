@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <set>
 
 #include <QCoreApplication>
 
+#include "addressbook/address_file.h"
 #include "store/record_codec.h"
+#include "store/scan.h"
 #include "sync/sync_state.h"
 
 namespace quorvel::undo {
@@ -15,6 +19,14 @@ using store::Channel;
 using store::FileChange;
 
 int Length(Channel channel) { return store::Info(channel).record_length; }
+
+// The files that keep the program's own bookkeeping rather than what a
+// person wrote: the sync's links and its copies of the server's resources,
+// what the reminders remember. A change to them alone is no step, and an
+// undo puts them back only as a whole with the links (see Apply).
+bool Bookkeeping(Channel channel) {
+  return channel == Channel::kSync || channel == Channel::kKept || channel == Channel::kRemind;
+}
 
 // The image of record entry `i` of `change`, as it was (`before`) or became.
 QByteArrayView Image(const FileChange& change, std::size_t i, bool before) {
@@ -53,6 +65,42 @@ void Stage(store::Operation& op, const FileChange& change, bool before) {
   op.SetLength(change.channel, size);
 }
 
+// A file as it is now (`from`) and as turning `change` into its `before`
+// (or after) side leaves it (`to`), each from record 1 to the end of the
+// larger of the two item counts.
+struct Sides {
+  QByteArray from;
+  QByteArray to;
+  int from_count = 0;
+  int to_count = 0;
+};
+
+Sides SidesOf(const store::DataFiles& files, const FileChange& change, bool before) {
+  const Channel file = change.channel;
+  const int group = store::Info(file).group_size;
+  const int length = Length(file);
+  const int count_record = store::CountRecord(file);
+  Sides s;
+  s.from_count = files.ReadCount(file);
+  s.to_count = s.from_count;
+  for (std::size_t i = 0; i < change.records.size(); ++i) {
+    if (change.records[i] == count_record) {
+      s.to_count = store::CountOf(file, store::DecodeVariantRecord(
+                                            Image(change, i, before).toByteArray()));
+    }
+  }
+  const int records = std::max(s.from_count, s.to_count) * group;
+  s.from = files.ReadRecords(file, 1, std::max(records, 1));
+  s.to = s.from;
+  for (std::size_t i = 0; i < change.records.size(); ++i) {
+    const int r = change.records[i];
+    if (r > records) break;
+    std::memcpy(s.to.data() + qsizetype(r - 1) * length, Image(change, i, before).data(),
+                size_t(length));
+  }
+  return s;
+}
+
 // Where each appointment now in Appoint.dat stands once `change` is turned
 // into its `before` (or after) side: unchanged items at the start and the
 // end keep their order; the changed ones between are paired in order, and
@@ -63,29 +111,14 @@ std::function<int(int)> AppointmentPlaces(const store::DataFiles& files, const F
   constexpr Channel kFile = Channel::kAppoint;
   const int group = store::Info(kFile).group_size;
   const int length = Length(kFile);
-  const int count_record = store::CountRecord(kFile);
-  const int from_count = files.ReadCount(kFile);
-  int to_count = from_count;
-  for (std::size_t i = 0; i < change.records.size(); ++i) {
-    if (change.records[i] == count_record) {
-      to_count = store::CountOf(kFile, store::DecodeVariantRecord(
-                                           Image(change, i, before).toByteArray()));
-    }
-  }
-  const int records = std::max(from_count, to_count) * group;
-  const QByteArray from = files.ReadRecords(kFile, 1, std::max(records, 1));
-  QByteArray to = from;
-  for (std::size_t i = 0; i < change.records.size(); ++i) {
-    const int r = change.records[i];
-    if (r > records) break;
-    std::memcpy(to.data() + qsizetype(r - 1) * length, Image(change, i, before).data(),
-                size_t(length));
-  }
+  const Sides s = SidesOf(files, change, before);
+  const int from_count = s.from_count;
+  const int to_count = s.to_count;
   // The ID's date (its first 8 characters, after the 2-byte length: the
   // ordinal after it may be renumbered), then fields 2 to 7 whole.
   auto same = [&](int a, int b) {
-    const char* x = from.constData() + qsizetype(a) * group * length;
-    const char* y = to.constData() + qsizetype(b) * group * length;
+    const char* x = s.from.constData() + qsizetype(a) * group * length;
+    const char* y = s.to.constData() + qsizetype(b) * group * length;
     return std::memcmp(x + 2, y + 2, 8) == 0 &&
            std::memcmp(x + length, y + length, size_t(6 * length)) == 0;
   };
@@ -105,6 +138,61 @@ std::function<int(int)> AppointmentPlaces(const store::DataFiles& files, const F
   };
 }
 
+// The address entries whose key `change`, turned into its `before` (or
+// after) side, takes away in favour of another: linked key → the key the
+// same entry has afterwards. An entry is known by its key, so undoing a
+// rename would otherwise leave the link on a key no entry has, and the
+// next sync would delete the card and send the entry as a new one. Each
+// linked key that goes is paired with a key that comes (and no link has),
+// the two that agree in the most other fields first.
+std::map<QString, QString> EntryRenames(const store::DataFiles& files, const FileChange& change,
+                                        bool before, const std::set<QString>& linked) {
+  constexpr Channel kFile = Channel::kAddBook;
+  const int group = store::Info(kFile).group_size;
+  const int length = Length(kFile);
+  const Sides s = SidesOf(files, change, before);
+  auto field = [&](const QByteArray& bytes, int item, int f) {
+    return store::FieldText(kFile, bytes.constData() + qsizetype(item) * group * length, f);
+  };
+  std::set<QString> from_keys, to_keys;
+  for (int k = 0; k < s.from_count; ++k) from_keys.insert(field(s.from, k, kFieldKey));
+  for (int k = 0; k < s.to_count; ++k) to_keys.insert(field(s.to, k, kFieldKey));
+  std::vector<int> gone, come;
+  for (int k = 0; k < s.from_count; ++k) {
+    const QString key = field(s.from, k, kFieldKey);
+    if (linked.count(key) && !to_keys.count(key)) gone.push_back(k);
+  }
+  for (int k = 0; k < s.to_count; ++k) {
+    const QString key = field(s.to, k, kFieldKey);
+    if (!linked.count(key) && !from_keys.count(key)) come.push_back(k);
+  }
+  struct Pair {
+    int alike;
+    std::size_t gone;
+    std::size_t come;
+  };
+  std::vector<Pair> pairs;
+  for (std::size_t g = 0; g < gone.size(); ++g) {
+    for (std::size_t c = 0; c < come.size(); ++c) {
+      int alike = 0;
+      for (int f = kFieldKey + 1; f <= kAddressFieldCount; ++f) {
+        alike += field(s.from, gone[g], f) == field(s.to, come[c], f);
+      }
+      pairs.push_back({alike, g, c});
+    }
+  }
+  std::stable_sort(pairs.begin(), pairs.end(),
+                   [](const Pair& a, const Pair& b) { return a.alike > b.alike; });
+  std::map<QString, QString> renamed;
+  std::vector<bool> gone_done(gone.size()), come_done(come.size());
+  for (const Pair& p : pairs) {
+    if (gone_done[p.gone] || come_done[p.come]) continue;
+    gone_done[p.gone] = come_done[p.come] = true;
+    renamed[field(s.from, gone[p.gone], kFieldKey)] = field(s.to, come[p.come], kFieldKey);
+  }
+  return renamed;
+}
+
 }  // namespace
 
 UndoHistory::UndoHistory(store::DataFiles& files, int step_limit, qint64 byte_limit)
@@ -119,11 +207,12 @@ void UndoHistory::Record(const store::CommittedChange& change) {
   Step step;
   bool items = false;
   for (const FileChange& file : change.files) {
-    items = items || file.channel != Channel::kSync;
+    items = items || !Bookkeeping(file.channel);
     step.bytes += file.before.size() + file.after.size();
     step.files.push_back(file);
   }
-  // The sync file's own bookkeeping alone is nothing a person changed.
+  // The program's own bookkeeping alone (a sync that only sent) is nothing
+  // a person changed.
   if (!items) return;
   redo_.clear();
   if (step.bytes > byte_limit_) {
@@ -179,13 +268,15 @@ store::Outcome UndoHistory::Apply(const Step& step, bool undo) {
   // The files must hold what the other side of the change left, record for
   // record: anything else was changed since and would be overwritten.
   const FileChange* sync = nullptr;
+  const FileChange* kept = nullptr;
   const FileChange* appointments = nullptr;
+  const FileChange* entries = nullptr;
   for (const FileChange& file : step.files) {
-    if (file.channel == Channel::kSync) {
-      sync = &file;
-      continue;
-    }
+    if (file.channel == Channel::kSync) sync = &file;
+    if (file.channel == Channel::kKept) kept = &file;
+    if (Bookkeeping(file.channel)) continue;
     if (file.channel == Channel::kAppoint) appointments = &file;
+    if (file.channel == Channel::kAddBook) entries = &file;
     if (!Holds(files_, file, /*before=*/!undo)) {
       const QString name = QString::fromLatin1(store::Info(file.channel).file_name);
       return store::Outcome::Refused(
@@ -201,13 +292,15 @@ store::Outcome UndoHistory::Apply(const Step& step, bool undo) {
 
   store::Operation op(files_);
   for (const FileChange& file : step.files) {
-    if (file.channel != Channel::kSync) Stage(op, file, /*before=*/undo);
+    if (!Bookkeeping(file.channel)) Stage(op, file, /*before=*/undo);
   }
-  // The sync file comes back byte for byte only when nothing has changed it
-  // since and the change was made here (its server tokens stayed the same):
-  // a change a sync received is undone as a change made here, to be sent.
+  // The sync's files come back byte for byte only when nothing has changed
+  // them since and the change was made here (its server tokens stayed the
+  // same): a change a sync received is undone as a change made here, to be
+  // sent, with the links and the server's copies as the sync left them.
   bool exact = false;
-  if (sync && sync::HasSyncFile(files_) && Holds(files_, *sync, /*before=*/!undo)) {
+  if (sync && sync::HasSyncFile(files_) && Holds(files_, *sync, /*before=*/!undo) &&
+      (!kept || Holds(files_, *kept, /*before=*/!undo))) {
     const qint64 size = files_.FileSize(Channel::kSync);
     const int length = Length(Channel::kSync);
     QByteArray now = files_.ReadRecords(Channel::kSync, 1, int((size + length - 1) / length));
@@ -229,8 +322,19 @@ store::Outcome UndoHistory::Apply(const Step& step, bool undo) {
   }
   if (exact) {
     Stage(op, *sync, /*before=*/undo);
-  } else if (appointments && sync::HasSyncFile(files_)) {
-    sync::NoteAppointmentsMoved(op, AppointmentPlaces(files_, *appointments, /*before=*/undo));
+    if (kept) Stage(op, *kept, /*before=*/undo);
+  } else if (sync::HasSyncFile(files_)) {
+    // The links follow the items to where the undo or redo puts them.
+    if (appointments) {
+      sync::NoteAppointmentsMoved(op, AppointmentPlaces(files_, *appointments, /*before=*/undo));
+    }
+    if (entries) {
+      std::set<QString> linked;
+      if (const std::optional<sync::SyncState> state = sync::LoadState(files_)) {
+        for (const sync::Link& link : state->entries) linked.insert(link.key);
+      }
+      sync::NoteEntriesRenamed(op, EntryRenames(files_, *entries, /*before=*/undo, linked));
+    }
   }
   applying_ = true;
   const store::Outcome outcome = op.Commit();
@@ -242,7 +346,7 @@ QString UndoHistory::Label(const Step& step, bool undo) {
   int kinds = 0;
   Channel only = Channel::kSync;
   for (const FileChange& file : step.files) {
-    if (file.channel == Channel::kSync) continue;
+    if (Bookkeeping(file.channel)) continue;
     // The photo file goes with the address book.
     const Channel kind = file.channel == Channel::kPhotoF ? Channel::kAddBook : file.channel;
     if (kind != only) {

@@ -4,15 +4,17 @@
 //
 // Every operation the data files commit is recorded (an edit, a delete, an
 // import, what a sync received), except one that changed nothing but the
-// sync file's own bookkeeping. Undoing a change writes back, through one
+// program's own bookkeeping (a sync that only sent: its links and its
+// copies of the server's resources). Undoing a change writes back, through one
 // journaled operation, exactly the records and file lengths it replaced;
 // redoing it writes its own bytes again. Either is refused, with nothing
 // written, when the files no longer hold what the change left (or, for a
 // redo, what the undo left): something else changed them since.
 //
 // Synced items undo as changes made here: the sync links follow the
-// appointments to their restored places, so the next sync sends the undone
-// state to the server rather than fetching the change again.
+// appointments to their restored places and the address entries to their
+// restored keys, so the next sync sends the undone state to the server, to
+// the same resources, rather than fetching the change again.
 //
 // Memory is bounded: at most kStepLimit changes and kByteLimit bytes of
 // images; the oldest go first, and a change larger than the whole bound

@@ -25,6 +25,7 @@
 #include "sync/sync_state.h"
 #include "tests/sync/radicale.h"
 #include "tests/sync/relay.h"
+#include "undo/undo_history.h"
 
 namespace quorvel::sync {
 namespace {
@@ -36,6 +37,11 @@ struct Machine {
   QTemporaryDir dir;
   store::DataFiles files;
 };
+
+QByteArray FileBytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 QString Describe(const Appointment& a) {
   return QStringList{a.id.left(8), a.subject, a.start, a.end, a.reminder ? "R" : "-", a.minutes,
@@ -459,6 +465,103 @@ TEST_F(SyncEngineTest, LostLinksFindTheItemsAlreadyThereInsteadOfDoublingThem) {
       << told.Summary().toStdString();
   Round();
   ExpectAllAgree(10, 10);
+}
+
+// Undo across syncs, as Ctrl+Z does it in the program: what is undone goes
+// to the server as a change made here, to the same resource, nothing twice;
+// an undo that would overwrite what a sync changed since is refused.
+TEST_F(SyncEngineTest, UndoneChangesReachTheServerAsChangesMadeHere) {
+  undo::UndoHistory history(a_.files);
+  ASSERT_TRUE(AddAppointment(a_.files, Appt("20260107", 1, "Dentist")).stored());
+  ASSERT_TRUE(AddAddressEntry(a_.files, Person("Smith", "John")).stored());
+  Round();
+  ExpectAllAgree(1, 1);
+  auto hrefs = [&] {
+    QStringList out;
+    for (const auto& [collection, kind] : {std::pair{calendar_, CollectionKind::kCalendar},
+                                           std::pair{book_, CollectionKind::kAddressBook}}) {
+      for (const Resource& r : ServerItems(collection, kind)) out << r.href;
+    }
+    out.sort();
+    return out;
+  };
+  const QStringList resources = hrefs();
+  auto undo_all_agree = [&](int undos, int sent) {
+    for (int i = 0; i < undos; ++i) ASSERT_TRUE(history.Undo().stored()) << i;
+    EXPECT_EQ(Sync(a_).sent, sent);
+    Round();
+    ExpectAllAgree(1, 1);
+    EXPECT_EQ(hrefs().join(u' ').toStdString(), resources.join(u' ').toStdString());  // edited, not replaced
+    EXPECT_GE(Find(b_.files, "Dentist"), 0);
+    EXPECT_GE(FindAddressEntry(b_.files, "Smith, John"), 0);
+  };
+
+  // Local changes already sent: an edit, and a rename of the entry (its
+  // key changes, its link must follow it back).
+  {
+    Appointment dentist = ReadAppointment(a_.files, 0);
+    dentist.subject = QStringLiteral("Dentist moved");
+    ASSERT_TRUE(UpdateAppointment(a_.files, dentist).stored());
+    AddressEntry johnny = Person("Smith", "Johnny");
+    ASSERT_TRUE(ReplaceAddressEntry(a_.files, QStringLiteral("Smith, John"), johnny).stored());
+  }
+  EXPECT_EQ(Sync(a_).sent, 2);
+  // Sending changed only the sync's own files: nothing to undo there.
+  EXPECT_EQ(history.UndoText().toStdString(), "Undo Address Book Change");
+  undo_all_agree(2, 2);
+
+  // What a sync received: the phone renames the card and edits the event.
+  DavError error;
+  for (const Resource& r : ServerItems(calendar_, CollectionKind::kCalendar)) {
+    QByteArray data = r.data;
+    data.replace("SUMMARY:Dentist", "SUMMARY:Dentist (phone)");
+    ASSERT_TRUE(phone_->Put(r.href, CollectionKind::kCalendar, data, r.etag, &error));
+  }
+  for (const Resource& r : ServerItems(book_, CollectionKind::kAddressBook)) {
+    QByteArray data = r.data;
+    data.replace("FN:John Smith", "FN:Jack Smith").replace("N:Smith;John", "N:Smith;Jack");
+    ASSERT_TRUE(data != r.data) << r.data.toStdString();
+    ASSERT_TRUE(phone_->Put(r.href, CollectionKind::kAddressBook, data, r.etag, &error));
+  }
+  const int before_receiving = history.UndoCount();
+  EXPECT_EQ(Sync(a_).received, 2);
+  ASSERT_GE(FindAddressEntry(a_.files, "Smith, Jack"), 0);
+  undo_all_agree(history.UndoCount() - before_receiving, 2);
+
+  // A sync elsewhere (another program on the folder) changes what an edit
+  // here wrote: the edit's undo says so and changes nothing.
+  {
+    Appointment dentist = ReadAppointment(a_.files, 0);
+    dentist.description = QStringLiteral("edited here");
+    ASSERT_TRUE(UpdateAppointment(a_.files, dentist).stored());
+  }
+  EXPECT_EQ(Sync(a_).sent, 1);
+  for (const Resource& r : ServerItems(calendar_, CollectionKind::kCalendar)) {
+    QByteArray data = r.data;
+    data.replace("DESCRIPTION:edited here", "DESCRIPTION:edited on the phone");
+    ASSERT_TRUE(data != r.data) << r.data.toStdString();
+    ASSERT_TRUE(phone_->Put(r.href, CollectionKind::kCalendar, data, r.etag, &error));
+  }
+  {
+    store::DataFiles elsewhere;
+    elsewhere.SetDataDir(a_.dir.path());
+    ASSERT_EQ(elsewhere.OpenDataFiles(), store::OpenResult::kOpened);
+    const SyncReport report = SyncNow(elsewhere, server_.password());
+    EXPECT_EQ(report.received, 1) << report.Summary().toStdString();
+  }
+  auto file = [&](const char* name) { return FileBytes(a_.dir.filePath(QLatin1String(name))); };
+  const QByteArray appoint = file("Appoint.dat");
+  const QByteArray sync = file("Sync.dat");
+  const store::Outcome refused = history.Undo();
+  ASSERT_TRUE(refused.refused());
+  EXPECT_TRUE(refused.reason().contains(QStringLiteral("Appoint.dat has changed since")))
+      << refused.reason().toStdString();
+  EXPECT_EQ(file("Appoint.dat"), appoint);
+  EXPECT_EQ(file("Sync.dat"), sync);
+  EXPECT_EQ(Sync(a_).sent, 0);
+  Round();
+  ExpectAllAgree(1, 1);
+  EXPECT_EQ(ReadAppointment(b_.files, 0).description, QStringLiteral("edited on the phone"));
 }
 
 // Stopping a run cuts off the writes in flight, starts no more, stores
