@@ -1037,11 +1037,11 @@
     </message>
     <message>
         <source>appointments</source>
-        <translation>Termine</translation>
+        <translation>Terminen</translation>
     </message>
     <message>
         <source>address book entries</source>
-        <translation>Adressbucheinträge</translation>
+        <translation>Adressbucheinträgen</translation>
     </message>
     <message>
         <source>: the server&apos;s copy is not at hand; it is sent on the next sync</source>

@@ -315,7 +315,7 @@ TEST_F(WindowsDuringSyncTest, TheQuestionBeforeManyDeletionsIsReadableAndStopsBy
   ASSERT_FALSE(german.translator.isEmpty());
   const Seen deutsch = ask("Löschen", "sync_question_de", &ok);
   EXPECT_EQ(deutsch.text.toStdString(),
-            "Dieser Abgleich würde 2 von 2 Adressbucheinträge hier löschen (\"Adams, Ann\"; \"Archer, Ann\"). Löschen?");
+            "Dieser Abgleich würde 2 von 2 Adressbucheinträgen hier löschen (\"Adams, Ann\"; \"Archer, Ann\"). Löschen?");
   EXPECT_EQ(deutsch.buttons, (QStringList{"Abgleich abbrechen", "Löschen"}));
   EXPECT_EQ(deutsch.default_button, "Abgleich abbrechen");
   EXPECT_TRUE(ok);
