@@ -244,7 +244,9 @@ MonthCalendarWindow::MonthCalendarWindow(Application& app) : app_(app) {
   MarkMonthCalendar();
 
   connect(&app_.Changes(), &DataChanges::DataChanged, this, [this](store::ChangedFiles changed) {
-    if (changed.HasAny({store::Channel::kAppoint, store::Channel::kAddBook})) RefreshMarks();
+    if (changed.HasAny({store::Channel::kAppoint, store::Channel::kAddBook}) && !MarksCurrent()) {
+      RefreshMarks();
+    }
   });
 }
 
@@ -254,10 +256,20 @@ void MonthCalendarWindow::MarkMonthCalendar() {
   app_.Activities().ResetActivities();
 }
 
+bool MonthCalendarWindow::MarksCurrent() const {
+  return marked_seen_.Current(app_.files()) && marked_year_ == calendar_->yearShown() &&
+         marked_month_ == calendar_->monthShown() && marked_today_ == Now().date();
+}
+
 void MonthCalendarWindow::RefreshMarks() {
   const int year = calendar_->yearShown();
   const int month = calendar_->monthShown();
-  const MonthMarks marks = ComputeMonthMarks(app_.files(), year, month, Now().date());
+  const QDate today = Now().date();
+  marked_seen_ = store::FilesSeen(app_.files(), {store::Channel::kAppoint, store::Channel::kAddBook});
+  marked_year_ = year;
+  marked_month_ = month;
+  marked_today_ = today;
+  const MonthMarks marks = ComputeMonthMarks(app_.files(), year, month, today);
   app_.Main().ShowTodayIndicator(marks.today);
   calendar_->SetMarks(year, month, marks);
 }

@@ -18,9 +18,7 @@ int Length(Channel channel) { return store::Info(channel).record_length; }
 
 // The image of record entry `i` of `change`, as it was (`before`) or became.
 QByteArrayView Image(const FileChange& change, std::size_t i, bool before) {
-  const int length = Length(change.channel);
-  const QByteArray& bytes = before ? change.before : change.after;
-  return QByteArrayView(bytes.constData() + qsizetype(i) * length, length);
+  return before ? change.Before(i) : change.After(i);
 }
 
 // Whether the file holds exactly what `change` left (`before` false) or
@@ -120,7 +118,7 @@ void UndoHistory::Record(const store::CommittedChange& change) {
   bool items = false;
   for (const FileChange& file : change.files) {
     items = items || file.channel != Channel::kSync;
-    step.bytes += file.before.size() + file.after.size();
+    step.bytes += file.bytes;
     step.files.push_back(file);
   }
   // The sync file's own bookkeeping alone is nothing a person changed.
