@@ -259,6 +259,26 @@ void Operation::MoveItems(Channel channel, int first, int items, int to,
   Reserve(channel, std::min(std::max(to_last, from_last), kLargestRecordNumber));
   LoadBlocks(channel, (from_first - 1) / kBlockRecords,
              (std::min(from_last, kLargestRecordNumber) - 1) / kBlockRecords);
+  // Within that room, and with those blocks read, a record is found and
+  // staged here directly, without the checks each Stage() and At() call
+  // would repeat for every record; a place past the file's last record
+  // number goes to Stage(), which refuses it.
+  File& file = Touch(channel);
+  const auto source = [&](int record) -> const char* {
+    if (record < int(file.staged.size()) && file.staged[record]) {
+      return file.bytes.constData() + qsizetype(record - 1) * length;
+    }
+    if (record > kLargestRecordNumber) return NeverWritten();
+    return file.blocks[(record - 1) / kBlockRecords].constData() +
+           qsizetype((record - 1) % kBlockRecords) * length;
+  };
+  const auto place = [&](int record) -> char* {
+    if (record > file.room) return Stage(channel, record);
+    file.staged[record] = true;
+    file.lowest = file.lowest == 0 ? record : std::min(file.lowest, record);
+    file.highest = std::max(file.highest, record);
+    return file.bytes.data() + qsizetype(record - 1) * length;
+  };
   // Moving down goes upwards and moving up downwards, so that no item is
   // overwritten before it has moved.
   const bool down = to < first;
@@ -266,18 +286,18 @@ void Operation::MoveItems(Channel channel, int first, int items, int to,
     const int i = down ? n : items - 1 - n;
     int field = 1;
     for (const ValueKind kind : fields) {
-      const char* from = At(channel, FieldRecord(channel, first + i, field));
+      const char* from = source(FieldRecord(channel, first + i, field));
       if (kind == ValueKind::kText) {
         const QByteArrayView text = TextBytesAt(from, length);
         if (!RoundTrips(text)) {
           Refuse(TextRefusal(channel, DecodeText(text)));
           return;
         }
-        char* into = Stage(channel, FieldRecord(channel, to + i, field));
+        char* into = place(FieldRecord(channel, to + i, field));
         if (!into) return;
         EncodeTextAt(into, length, text);
       } else {
-        char* into = Stage(channel, FieldRecord(channel, to + i, field));
+        char* into = place(FieldRecord(channel, to + i, field));
         if (!into) return;
         std::memset(into + 2, 0, size_t(length - 2));
         std::memcpy(into, from, 2);
