@@ -243,7 +243,15 @@ void AddressBookWindow::FillNameList() {
   SelectFirst(items);
 }
 
+bool AddressBookWindow::ShownCurrent() const {
+  return listed_seen_.Current(app_.files()) && shown_seen_.Current(app_.files()) &&
+         shown_key_ == names_->currentText();
+}
+
 void AddressBookWindow::Refresh() {
+  // Nothing to read again when the window shows the file as it is (after
+  // its own delete, say).
+  if (ShownCurrent()) return;
   const QString chosen = names_->currentText();
   QHash<QString, int> items;
   const QStringList keys = GroupKeys(&items);
@@ -269,6 +277,8 @@ QStringList AddressBookWindow::GroupKeys(QHash<QString, int>* items) const {
   const QByteArray initials = GroupInitials(CurrentGroup()).toLatin1();
   const store::DataFiles& files = app_.files();
   const store::Channel book = store::Channel::kAddBook;
+  // Every caller makes the list show what this returns.
+  listed_seen_ = store::FilesSeen(files, {book});
   QStringList keys;
   store::ScanItems(files, book, files.ReadCount(book), [&](int item, const char* group) {
     const QByteArrayView key = store::FieldBytes(book, group, kFieldKey);
@@ -319,6 +329,8 @@ void AddressBookWindow::ShowAddressEntry() {
 }
 
 void AddressBookWindow::ShowEntryAt(int item) {
+  shown_seen_ = store::FilesSeen(app_.files(), {store::Channel::kAddBook});
+  shown_key_ = names_->currentText();
   if (item < 0) {
     ClearDisplay();
     return;

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "store/data_files.h"
+
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -68,12 +70,19 @@ class AddressBookWindow : public QWidget {
   void SelectFirst(const QHash<QString, int>& items);
   // Shows entry `item`, or empties the display when it is -1.
   void ShowEntryAt(int item);
+  // Whether the list and the entry shown are what the file holds now.
+  bool ShownCurrent() const;
 
   Application& app_;
   std::array<QPushButton*, kGroupCount> group_buttons_{};
   QLabel* current_group_ = nullptr;  // Label2
   QComboBox* names_ = nullptr;       // Combo1
   NameListModel* names_model_ = nullptr;
+  // What the file held when the list was last read, and when the entry of
+  // `shown_key_` was.
+  mutable store::FilesSeen listed_seen_;
+  store::FilesSeen shown_seen_;
+  QString shown_key_;
   QPushButton* view_toggle_ = nullptr;
   std::array<QLineEdit*, 6> phones_{};
   QGroupBox* address_frame_ = nullptr;

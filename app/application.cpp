@@ -52,7 +52,10 @@ Application::Application()
   InstallAccessibility();
   QObject::connect(changes_.get(), &DataChanges::DataChanged, changes_.get(),
                    [this](store::ChangedFiles changed) {
-                     if (changed.Has(store::Channel::kAppoint) && !main_.isNull()) {
+                     // The month calendar's marks come with the indicator:
+                     // while there is one, it refreshes both.
+                     if (changed.Has(store::Channel::kAppoint) && !main_.isNull() &&
+                         !HasMonthCalendar()) {
                        UpdateTodayIndicator();
                      }
                    });

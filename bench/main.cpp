@@ -78,6 +78,15 @@ void Click(QWidget& window, const char* name) {
   Child<QPushButton>(window, QLatin1String(name))->click();
 }
 
+// A button pressed as the user presses it: its handler, and then what the
+// event loop delivers right after it returns, the change announcement that
+// brings every open window up to date with the files (so that the figure
+// holds the windows' refreshing too).
+void Press(QWidget& window, const char* name) {
+  Click(window, name);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+}
+
 QStringList ComboItems(QComboBox* combo) {
   QStringList items;
   for (int i = 0; i < combo->count(); ++i) items.append(combo->itemText(i));
@@ -297,7 +306,7 @@ void Run::DeleteAppointmentFigure() {
         activities.SetDate(day);
         activities.FillActivities();
       },
-      [&] { Click(activities, "Command4"); },
+      [&] { Press(activities, "Command4"); },
       [&](Row& r) {
         if (FileBytes(DataPath("Appoint.dat")) != expected) r.Wrong(QStringLiteral("Appoint.dat"));
         if (activities.Subjects() != subjects) r.Wrong(QStringLiteral("Activities list"));
@@ -338,7 +347,7 @@ void Run::DeleteAddressFigure() {
         window.ShowAddressEntry();
         if (names->currentText() != key) row.Wrong(QStringLiteral("entry not listed"));
       },
-      [&] { Click(window, "Command1"); },
+      [&] { Press(window, "Command1"); },
       [&](Row& r) {
         if (FileBytes(DataPath("AddBook.dat")) != expected) r.Wrong(QStringLiteral("AddBook.dat"));
         const QStringList items = ComboItems(names);
@@ -374,7 +383,7 @@ void Run::DeleteNoteFigure() {
         list->setCurrentIndex(list->model()->index(0, 1));
         if (window.CurrentNote() != 0) row.Wrong(QStringLiteral("note not chosen"));
       },
-      [&] { Click(window, "Command3"); },
+      [&] { Press(window, "Command3"); },
       [&](Row& r) {
         if (FileBytes(DataPath("Notes.dat")) != expected) r.Wrong(QStringLiteral("Notes.dat"));
         if (list->model()->rowCount() != int(after.size()) ||
@@ -424,7 +433,7 @@ void Run::SaveNoteFigure() {
         pad->SetStoredText(added.body);
         title->setText(added.title);
       },
-      [&] { Click(window, "Command1"); },
+      [&] { Press(window, "Command1"); },
       [&](Row& r) {
         if (FileBytes(DataPath("Notes.dat")) != notes_image_) r.Wrong(QStringLiteral("Notes.dat"));
         if (list->model()->rowCount() != count + 1 || CellText(list, count, 1) != added.title ||
@@ -618,7 +627,10 @@ void Run::EditAppointmentFigure() {
         app_->SetEditMode(true);
         editor.OpenForEdit(edited, ReadAppointment(app_->files(), 0));
       },
-      [&] { editor.Ok(); },
+      [&] {
+        editor.Ok();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+      },
       [&](Row& r) {
         if (ReadAppointment(app_->files(), 0).subject != edited.subject ||
             activities.Subjects().value(0) != edited.subject) {
@@ -677,7 +689,7 @@ void Run::AddAddressFigure() {
         Child<QCheckBox>(editor, QStringLiteral("Check1"))->setChecked(BirthdayFlagSet(added.birthday_flag));
         OpenToolWindow(editor);
       },
-      [&] { Click(editor, "Command1"); },
+      [&] { Press(editor, "Command1"); },
       [&](Row& r) {
         if (FileBytes(DataPath("AddBook.dat")) != book_image_) r.Wrong(QStringLiteral("AddBook.dat"));
         if (editor.isVisible()) r.Wrong(QStringLiteral("editor still open"));

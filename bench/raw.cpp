@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 
+#include "store/file_system.h"
 #include "store/journal.h"
 
 namespace quorvel::bench {
@@ -26,10 +27,20 @@ namespace {
   std::abort();
 }
 
+// The flushes go through the store's own calls, as its commits make them.
+store::PosixFileSystem& Store() {
+  static store::PosixFileSystem file_system;
+  return file_system;
+}
+
 void SyncDir(const QString& dir) {
-  const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY);
-  if (fd < 0 || ::fsync(fd) != 0) Fail("sync folder", dir);
-  ::close(fd);
+  store::SystemError error;
+  if (!Store().SyncDir(QFile::encodeName(dir), &error)) Fail("sync folder", dir);
+}
+
+void Sync(int fd, const QString& path) {
+  store::SystemError error;
+  if (!Store().Sync(fd, &error)) Fail("sync", path);
 }
 
 void WriteAll(int fd, const char* data, qint64 length, qint64 offset, const QString& path) {
@@ -115,7 +126,7 @@ void RawFile::JournaledWrite(const QByteArray& before, const QByteArray& after,
   journal.Bind(1, std::uint32_t(1) << 12);
   const QByteArray bytes = journal.Finish();
   WriteAll(jfd, bytes.constData(), bytes.size(), 0, journal_path);
-  if (::fsync(jfd) != 0) Fail("sync", journal_path);
+  Sync(jfd, journal_path);
   ::close(jfd);
   SyncDir(dir_);
 
@@ -123,7 +134,7 @@ void RawFile::JournaledWrite(const QByteArray& before, const QByteArray& after,
     const qint64 offset = qint64(from - 1) * length_;
     WriteAll(fd_, after.constData() + offset, qint64(to - from + 1) * length_, offset, path_);
   }
-  if (::fsync(fd_) != 0) Fail("sync", path_);
+  Sync(fd_, path_);
   if (::unlink(QFile::encodeName(journal_path).constData()) != 0) Fail("remove", journal_path);
   SyncDir(dir_);
 }

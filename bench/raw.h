@@ -1,8 +1,8 @@
 // The floors: the same work done by hand with one raw read per file and
 // the fewest writes (the changed or moved bytes, rewritten in place), but
-// with the store's own journal and the flush steps the store takes (journal
-// written and flushed, folder flushed, records written, file flushed,
-// journal removed, folder flushed).
+// with the store's own journal and the store's own flush and folder-flush
+// calls, in the steps the store takes (journal written and flushed, folder
+// flushed, records written, file flushed, journal removed, folder flushed).
 #pragma once
 
 #include <set>

@@ -205,6 +205,12 @@ void ActivitiesWindow::ResetActivities() {
 
 void ActivitiesWindow::Refresh() {
   if (!filled_) return;
+  // The lists show the files as they are (this window's own change, say):
+  // nothing to read again.
+  if (filled_seen_.Current(app_.files()) && filled_date_ == Date()) {
+    if (schedule_ && schedule_->isVisible()) schedule_->FillDaySchedule();
+    return;
+  }
   const std::optional<Appointment> chosen = shown_;
   const int index = subjects_->currentIndex();
   const int listed = subjects_->count();
@@ -229,6 +235,8 @@ void ActivitiesWindow::FillActivities() {
   const QDate date = Date();
   ResetActivities();
   filled_ = true;
+  filled_seen_ = store::FilesSeen(app_.files(), {store::Channel::kAppoint, store::Channel::kAddBook});
+  filled_date_ = date;
 
   const store::DataFiles& files = app_.files();
   const DayAppointments day = ReadDayAppointments(files, date);

@@ -92,6 +92,9 @@ class ActivitiesWindow : public QWidget {
   QPushButton* add_;
   bool editor_open_ = false;
   bool filled_ = false;  // by FillActivities, since the last reset
+  // What the files held, and the date, when it last filled.
+  store::FilesSeen filled_seen_;
+  QDate filled_date_;
   // The appointment in the details as read from the file: what Edit and
   // Delete act on, wherever it has moved since.
   std::optional<Appointment> shown_;

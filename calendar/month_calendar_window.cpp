@@ -295,7 +295,8 @@ MonthCalendarWindow::MonthCalendarWindow(Application& app) : app_(app) {
   MarkMonthCalendar();
 
   connect(&app_.Changes(), &DataChanges::DataChanged, this, [this](store::ChangedFiles changed) {
-    if (changed.HasAny({store::Channel::kAppoint, store::Channel::kAddBook, store::Channel::kEvents})) {
+    if (changed.HasAny({store::Channel::kAppoint, store::Channel::kAddBook, store::Channel::kEvents}) &&
+        !MarksCurrent()) {
       RefreshMarks();
     }
   });
@@ -307,11 +308,22 @@ void MonthCalendarWindow::MarkMonthCalendar() {
   app_.Activities().ResetActivities();
 }
 
+bool MonthCalendarWindow::MarksCurrent() const {
+  return marked_seen_.Current(app_.files()) && marked_year_ == calendar_->yearShown() &&
+         marked_month_ == calendar_->monthShown() && marked_today_ == Now().date();
+}
+
 void MonthCalendarWindow::RefreshMarks() {
   const int year = calendar_->yearShown();
   const int month = calendar_->monthShown();
-  MonthMarks marks = ComputeMonthMarks(app_.files(), year, month, Now().date());
-  AddEventMarks(app_.files(), year, month, Now().date(), marks);
+  const QDate today = Now().date();
+  marked_seen_ = store::FilesSeen(app_.files(), {store::Channel::kAppoint, store::Channel::kAddBook,
+                                                 store::Channel::kEvents});
+  marked_year_ = year;
+  marked_month_ = month;
+  marked_today_ = today;
+  MonthMarks marks = ComputeMonthMarks(app_.files(), year, month, today);
+  AddEventMarks(app_.files(), year, month, today, marks);
   app_.Main().ShowTodayIndicator(marks.today);
   calendar_->SetMarks(year, month, marks);
 }

@@ -72,9 +72,18 @@ class MonthCalendarWindow : public QWidget {
 
  private:
 
+  // Whether the marks shown are those of the files as they are now, for
+  // the month shown and today.
+  bool MarksCurrent() const;
+
   Application& app_;
   MonthCalendarView* calendar_;
   bool marking_ = false;
+  // What the marks were last read from: the files, the month and today.
+  store::FilesSeen marked_seen_;
+  int marked_year_ = 0;
+  int marked_month_ = 0;
+  QDate marked_today_;
 };
 
 }  // namespace quorvel

@@ -160,13 +160,31 @@ void NotesWindow::FillList(const QStringList& titles) {
   moving_row_ = false;
 }
 
+QStringList NotesWindow::StoredTitles() {
+  // Counted before reading: a change made meanwhile counts as not seen.
+  listed_ = app_.files().ChangeCount(store::Channel::kNotes);
+  return quorvel::LoadNotesList(app_.files());
+}
+
+bool NotesWindow::ListCurrent() const {
+  return app_.files().ChangeCount(store::Channel::kNotes) == listed_;
+}
+
+void NotesWindow::Followed(std::uint64_t before) {
+  const std::uint64_t now = app_.files().ChangeCount(store::Channel::kNotes);
+  if (listed_ == before && now - before <= 1) listed_ = now;
+}
+
 void NotesWindow::LoadNotesList() {
-  FillList(quorvel::LoadNotesList(app_.files()));
+  FillList(StoredTitles());
   ResetPad();
 }
 
 void NotesWindow::Refresh() {
-  const QStringList stored = quorvel::LoadNotesList(app_.files());
+  // Nothing to read when the list already shows the file as it is (after
+  // this window's own change, say).
+  if (ListCurrent()) return;
+  const QStringList stored = StoredTitles();
   const QStringList shown = model_->Titles();
   if (stored == shown) return;
   const int row = CurrentNote();
@@ -198,6 +216,7 @@ void NotesWindow::ResetPad() {
 void NotesWindow::SaveNote() {
   int appended = 0;
   const QString title = title_->text();
+  const std::uint64_t before = app_.files().ChangeCount(store::Channel::kNotes);
   const store::Outcome outcome = quorvel::SaveNote(app_.files(), title, PadText(), &appended);
   if (outcome.refused()) {
     ShowMessage(outcome.reason());
@@ -207,10 +226,13 @@ void NotesWindow::SaveNote() {
   if (appended > 0) {
     if (appended == model_->rowCount() + 1) {
       model_->Append(title);
+      Followed(before);
     } else {
       // The file held other notes than the list showed: show what it holds.
-      model_->SetTitles(quorvel::LoadNotesList(app_.files()));
+      model_->SetTitles(StoredTitles());
     }
+  } else {
+    Followed(before);  // a new body: the titles stay as they were
   }
   // The note just saved becomes the chosen row, so that the list shows
   // what the pad holds and Delete removes that note, not one viewed before.
@@ -238,8 +260,10 @@ void NotesWindow::ViewNote() {
 void NotesWindow::ShowNote(int index) {
   const std::optional<Note> note = quorvel::ViewNote(app_.files(), index);
   if (!note) return;
-  const QStringList stored = quorvel::LoadNotesList(app_.files());
-  if (model_->Titles() != stored) FillList(stored);
+  if (!ListCurrent()) {
+    const QStringList stored = StoredTitles();
+    if (model_->Titles() != stored) FillList(stored);
+  }
   moving_row_ = true;
   const QModelIndex row = model_->index(index, 1);
   list_->setCurrentIndex(row);
@@ -253,25 +277,34 @@ void NotesWindow::ShowNote(int index) {
 void NotesWindow::DeleteNote() {
   const int index = CurrentNote();
   if (index < 0) return;
+  const std::uint64_t before = app_.files().ChangeCount(store::Channel::kNotes);
+  const bool current = listed_ == before;
   const store::Outcome outcome = quorvel::DeleteNote(app_.files(), index);
   if (outcome.refused()) {
     ShowMessage(outcome.reason());
     // The list no longer matches the file: show what it holds, keeping the
     // pad and the title box as the user left them.
     const bool save_enabled = save_->isEnabled();
-    FillList(quorvel::LoadNotesList(app_.files()));
+    FillList(StoredTitles());
     save_->setEnabled(save_enabled);
     return;
   }
-  // One row goes, as long as the list then shows exactly what the file holds.
-  QStringList shown = model_->Titles();
-  shown.removeAt(index);
-  const QStringList stored = quorvel::LoadNotesList(app_.files());
+  // One row goes, as long as the list then shows exactly what the file
+  // holds: known without reading when it did before and only this delete
+  // changed the file since.
   moving_row_ = true;
-  if (stored == shown) {
+  if (current && app_.files().ChangeCount(store::Channel::kNotes) == before + 1) {
     model_->Remove(index);
+    listed_ = before + 1;
   } else {
-    model_->SetTitles(stored);
+    QStringList shown = model_->Titles();
+    shown.removeAt(index);
+    const QStringList stored = StoredTitles();
+    if (stored == shown) {
+      model_->Remove(index);
+    } else {
+      model_->SetTitles(stored);
+    }
   }
   list_->setCurrentIndex(QModelIndex());
   moving_row_ = false;

@@ -1,7 +1,10 @@
 // The note pad with its list of saved notes.
 #pragma once
 
+#include <cstdint>
+
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 class QLineEdit;
@@ -49,6 +52,15 @@ class NotesWindow : public QWidget {
 
  private:
   void FillList(const QStringList& titles);
+  // The titles the file holds, read now; the list is taken to match them.
+  QStringList StoredTitles();
+  // Whether the list still shows what the file holds: nothing has changed
+  // the file since the list last matched it.
+  bool ListCurrent() const;
+  // After this window's own change, made when the file's change count was
+  // `before`, with the list changed to match: the list still matches the
+  // file when it did before and no other change came in between.
+  void Followed(std::uint64_t before);
   // Empties the pad, puts "Note" in the title box and disables Save.
   void ResetPad();
   // Makes no row current without copying anything into the title box.
@@ -69,6 +81,7 @@ class NotesWindow : public QWidget {
   QPushButton* close_ = nullptr;        // Command5
   QString last_pad_text_;
   bool moving_row_ = false;  // the window itself is setting the current row
+  std::uint64_t listed_ = 0;  // the file's change count when the list last matched it
 };
 
 }  // namespace quorvel

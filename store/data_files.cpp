@@ -99,6 +99,7 @@ void DataFiles::NoRoomToSetUp(const std::array<bool, 4>& created) {
 
 OpenResult DataFiles::OpenDataFiles() {
   CloseDataFiles();
+  CountEveryChange();
   // The folder is resolved once, here: every name below is looked up in it.
   if (data_dir_.isEmpty()) ReportFatal(FolderGoneMessage(QString()));
   native_dir_ = NativeFolder(data_dir_);
@@ -164,6 +165,7 @@ OpenResult DataFiles::OpenDataFiles() {
 
 void DataFiles::OpenAlone(Channel channel) {
   CloseDataFiles();
+  CountEveryChange();
   if (data_dir_.isEmpty()) ReportFatal(FolderGoneMessage(QString()));
   native_dir_ = NativeFolder(data_dir_);
   while (native_dir_.size() > 1 && native_dir_.endsWith('/')) native_dir_.chop(1);
@@ -180,6 +182,7 @@ QByteArray DataFiles::PathFor(Channel channel) const {
 
 void DataFiles::OpenExtraFile(Channel channel) {
   if (IsOpen(channel)) return;
+  CountChange(channel);
   OpenFile(channel);
   Recover();
 }

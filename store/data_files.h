@@ -15,6 +15,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -40,13 +41,35 @@ class Operation;
 // What one committed operation changed in one file: the records whose bytes
 // changed, each as it was and as it became (zero-filled past the end of the
 // file), and the file's length before and after.
+//
+// The images are not copied out record by record: the old bytes are read
+// where the operation's journal holds them (the journal's bytes, shared),
+// and the new ones where the operation staged them, shared too when the
+// changed records fill most of the stretch it staged (a change of a few
+// records far apart keeps only their copies).
 struct FileChange {
   Channel channel = Channel::kAppoint;
   qint64 size_before = 0;
   qint64 size_after = 0;
   std::vector<int> records;  // ascending
-  QByteArray before;         // record length bytes per entry of `records`
+
+  // Record entry `i` of `records` as it was, and as it became: record
+  // length bytes, valid as long as this change is.
+  QByteArrayView Before(std::size_t i) const { return Image(before, before_at, i); }
+  QByteArrayView After(std::size_t i) const { return Image(after, after_at, i); }
+  // The memory the images hold on to, in bytes.
+  qint64 bytes = 0;
+
+  // Where the images lie: entry i in `before` at before_at[i] (-1: zeros),
+  // likewise in `after`.
+  QByteArray before;
+  std::vector<qsizetype> before_at;
   QByteArray after;
+  std::vector<qsizetype> after_at;
+
+ private:
+  QByteArrayView Image(const QByteArray& store, const std::vector<qsizetype>& at,
+                       std::size_t i) const;
 };
 // What one committed operation changed, file by file in channel order.
 struct CommittedChange {
@@ -157,6 +180,15 @@ class DataFiles {
   // or whose writes left every byte as it was, is not announced. Returns
   // the number RemoveChangeListener takes. Listeners run on the thread that
   // committed; see ChangeListeners for the order.
+  // How many times `channel`'s file has changed: every committed operation
+  // that changed it, and every opening of the set, counts one, from
+  // whichever thread. A view that takes the number before it reads the file
+  // knows later, without reading it again, whether the file still holds
+  // what it read (only an Operation changes the open files).
+  std::uint64_t ChangeCount(Channel channel) const {
+    return change_counts_[ChannelIndex(channel)].load(std::memory_order_acquire);
+  }
+
   int AddChangeListener(ChangeListeners::Listener listener) {
     return change_listeners_.Add(std::move(listener));
   }
@@ -219,6 +251,41 @@ class DataFiles {
   bool operation_active_ = false;
   CommitRecorder recorder_;
   ChangeListeners change_listeners_;
+  std::array<std::atomic<std::uint64_t>, kChannelCount> change_counts_{};
+  void CountChange(Channel channel) {
+    change_counts_[ChannelIndex(channel)].fetch_add(1, std::memory_order_release);
+  }
+  void CountEveryChange() {
+    for (Channel channel : kEveryChannel) CountChange(channel);
+  }
+};
+
+// What some files held when a view read them, as their change counts: taken
+// before the view reads them, it tells later, without reading, whether any
+// of them has changed since (DataFiles::ChangeCount).
+class FilesSeen {
+ public:
+  FilesSeen() = default;  // nothing seen: never current
+  FilesSeen(const DataFiles& files, ChangedFiles channels) : channels_(channels), taken_(true) {
+    for (Channel channel : kEveryChannel) {
+      if (channels.Has(channel)) counts_[ChannelIndex(channel)] = files.ChangeCount(channel);
+    }
+  }
+  // Whether none of the files has changed since.
+  bool Current(const DataFiles& files) const {
+    if (!taken_) return false;
+    for (Channel channel : kEveryChannel) {
+      if (channels_.Has(channel) && counts_[ChannelIndex(channel)] != files.ChangeCount(channel)) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+ private:
+  ChangedFiles channels_;
+  std::array<std::uint64_t, kChannelCount> counts_{};
+  bool taken_ = false;
 };
 
 // One user action's writes. Reads through the operation see its own pending
@@ -310,7 +377,7 @@ class Operation {
     std::vector<QByteArray> reads;  // the bytes the blocks share
     // Staged records, record r at (r - 1) × length for r up to `room`;
     // `staged[r]` tells which hold anything.
-    std::unique_ptr<char[]> bytes;
+    QByteArray bytes;
     int room = 0;
     std::vector<bool> staged;
     int lowest = 0, highest = 0;  // staged records lie within

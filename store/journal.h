@@ -47,7 +47,9 @@ QByteArray JournalPath(const QByteArray& data_path);
 class JournalWriter {
  public:
   explicit JournalWriter(const Journal& header, qsizetype expected_entries = 0);
-  void Add(int record, const char* bytes);
+  // Returns where the entry's record bytes lie in what Finish returns, so
+  // that they can be read there later instead of being copied again.
+  qsizetype Add(int record, const char* bytes);
   // Names the operation and the files it changes (see Journal::operation),
   // once they are known; before Finish.
   void Bind(std::uint64_t operation, std::uint32_t channels);

@@ -22,8 +22,11 @@ constexpr int kBlockRecords = 256;
 // rather than split into two write calls.
 constexpr int kBridgedBytes = 8 * 1024;
 
+// A record never written, of any file's record length (the sync keeper's
+// are the longest).
+constexpr int kLongestRecord = 4096;
 const char* NeverWritten() {
-  static const char kZeros[512] = {};
+  static const char kZeros[kLongestRecord] = {};
   return kZeros;
 }
 
@@ -36,7 +39,60 @@ bool StagedInRange(const std::vector<bool>& staged, int first, int last) {
   return false;
 }
 
+// Gives `change` its images: the old bytes stay where the journal holds
+// them; the new ones stay in the staged bytes when the changed records fill
+// at least half of the stretch that was staged (the rest of it, mostly
+// changed too, costs less to keep than to copy), else each is copied out.
+// The records a cut changes keep their images after them.
+void FinishChange(FileChange& change, const QByteArray& staged, const QByteArray& journal,
+                  const QByteArray& cut_images) {
+  const int length = Info(change.channel).record_length;
+  change.before = journal;
+  qsizetype lowest = -1;
+  qsizetype highest = -1;
+  std::size_t staged_images = 0;
+  for (const qsizetype at : change.after_at) {
+    if (at < 0) continue;
+    if (lowest < 0) lowest = at;
+    highest = at;
+    ++staged_images;
+  }
+  const qsizetype span = highest < 0 ? 0 : highest - lowest + length;
+  // (With a cut, which only an undo or a restore makes, they are copied.)
+  if (staged_images > 0 && cut_images.isEmpty() && 2 * qsizetype(staged_images) * length >= span) {
+    change.after = staged;
+    change.bytes = span;
+  } else {
+    change.after.reserve(qsizetype(staged_images) * length + cut_images.size());
+    for (qsizetype& at : change.after_at) {
+      if (at < 0) continue;
+      const qsizetype into = change.after.size();
+      change.after.append(staged.constData() + at, length);
+      at = into;
+    }
+    change.bytes = change.after.size();
+  }
+  const qsizetype cut_base = change.after.size();
+  if (!cut_images.isEmpty()) {
+    change.after.append(cut_images);
+    change.bytes += cut_images.size();
+  }
+  for (qsizetype& at : change.after_at) {
+    if (at <= -2) at = cut_base + (-2 - at);
+  }
+  change.bytes += journal.size() +
+                  qint64(change.records.size()) *
+                      qint64(sizeof(int) + 2 * sizeof(qsizetype));
+}
+
 }  // namespace
+
+QByteArrayView FileChange::Image(const QByteArray& store, const std::vector<qsizetype>& at,
+                                 std::size_t i) const {
+  const int length = Info(channel).record_length;
+  Q_ASSERT(length <= kLongestRecord);
+  return QByteArrayView(at[i] < 0 ? NeverWritten() : store.constData() + at[i], length);
+}
 
 Operation::Operation(DataFiles& files) : files_(files) {
   Q_ASSERT(!files_.operation_active_);
@@ -92,7 +148,7 @@ const char* Operation::OnDisk(Channel channel, int record) const {
 const char* Operation::At(Channel channel, int record) const {
   File& file = Touch(channel);
   if (record >= 1 && record < int(file.staged.size()) && file.staged[record]) {
-    return file.bytes.get() + qsizetype(record - 1) * Info(channel).record_length;
+    return file.bytes.constData() + qsizetype(record - 1) * Info(channel).record_length;
   }
   return OnDisk(channel, record);
 }
@@ -156,10 +212,10 @@ void Operation::Reserve(Channel channel, int record) {
   // another does not copy again each time.
   const int length = Info(channel).record_length;
   const int room = std::min(std::max(record, 2 * file.room), kLargestRecordNumber);
-  std::unique_ptr<char[]> bytes(new char[size_t(room) * length]);
+  QByteArray bytes(qsizetype(room) * length, Qt::Uninitialized);
   if (file.highest != 0) {
     const size_t from = size_t(file.lowest - 1) * length;
-    std::memcpy(bytes.get() + from, file.bytes.get() + from,
+    std::memcpy(bytes.data() + from, file.bytes.constData() + from,
                 size_t(file.highest - file.lowest + 1) * length);
   }
   file.bytes = std::move(bytes);
@@ -179,7 +235,7 @@ char* Operation::Stage(Channel channel, int record) {
   file.staged[record] = true;
   file.lowest = file.lowest == 0 ? record : std::min(file.lowest, record);
   file.highest = std::max(file.highest, record);
-  return file.bytes.get() + qsizetype(record - 1) * length;
+  return file.bytes.data() + qsizetype(record - 1) * length;
 }
 
 QByteArray Operation::ReadRecord(Channel channel, int record) const {
@@ -203,6 +259,26 @@ void Operation::MoveItems(Channel channel, int first, int items, int to,
   Reserve(channel, std::min(std::max(to_last, from_last), kLargestRecordNumber));
   LoadBlocks(channel, (from_first - 1) / kBlockRecords,
              (std::min(from_last, kLargestRecordNumber) - 1) / kBlockRecords);
+  // Within that room, and with those blocks read, a record is found and
+  // staged here directly, without the checks each Stage() and At() call
+  // would repeat for every record; a place past the file's last record
+  // number goes to Stage(), which refuses it.
+  File& file = Touch(channel);
+  const auto source = [&](int record) -> const char* {
+    if (record < int(file.staged.size()) && file.staged[record]) {
+      return file.bytes.constData() + qsizetype(record - 1) * length;
+    }
+    if (record > kLargestRecordNumber) return NeverWritten();
+    return file.blocks[(record - 1) / kBlockRecords].constData() +
+           qsizetype((record - 1) % kBlockRecords) * length;
+  };
+  const auto place = [&](int record) -> char* {
+    if (record > file.room) return Stage(channel, record);
+    file.staged[record] = true;
+    file.lowest = file.lowest == 0 ? record : std::min(file.lowest, record);
+    file.highest = std::max(file.highest, record);
+    return file.bytes.data() + qsizetype(record - 1) * length;
+  };
   // Moving down goes upwards and moving up downwards, so that no item is
   // overwritten before it has moved.
   const bool down = to < first;
@@ -210,18 +286,18 @@ void Operation::MoveItems(Channel channel, int first, int items, int to,
     const int i = down ? n : items - 1 - n;
     int field = 1;
     for (const ValueKind kind : fields) {
-      const char* from = At(channel, FieldRecord(channel, first + i, field));
+      const char* from = source(FieldRecord(channel, first + i, field));
       if (kind == ValueKind::kText) {
         const QByteArrayView text = TextBytesAt(from, length);
         if (!RoundTrips(text)) {
           Refuse(TextRefusal(channel, DecodeText(text)));
           return;
         }
-        char* into = Stage(channel, FieldRecord(channel, to + i, field));
+        char* into = place(FieldRecord(channel, to + i, field));
         if (!into) return;
         EncodeTextAt(into, length, text);
       } else {
-        char* into = Stage(channel, FieldRecord(channel, to + i, field));
+        char* into = place(FieldRecord(channel, to + i, field));
         if (!into) return;
         std::memset(into + 2, 0, size_t(length - 2));
         std::memcpy(into, from, 2);
@@ -299,6 +375,7 @@ Outcome Operation::Apply(ChangedFiles& changed) {
     QByteArray journal_bytes = {};  // once finished
     qint64 cut = -1;                // the length the file is cut to, or -1
     FileChange change = {};         // for the recorder
+    QByteArray cut_images = {};     // what the records a cut changes keep
   };
   const bool recording = bool(files_.recorder_);
   std::vector<Plan> plans;
@@ -337,12 +414,23 @@ Outcome Operation::Apply(ChangedFiles& changed) {
     plan.change.channel = channel;
     plan.change.size_before = file.size;
     std::vector<int> journaled;
-    auto record_change = [&](int r, const char* before, const char* after) {
+    // What the recorder gets: for each changed record where the journal
+    // holds its old bytes (-1: past the end, zeros) and where its new ones
+    // are: staged (an offset into the staged bytes), or for a record the cut
+    // changes, in `plan.cut_images` (an offset encoded as -2 - offset), or
+    // zeros (-1).
+    auto record_change = [&](int r, qsizetype before_at, qsizetype after_at) {
       if (!recording) return;
       plan.change.records.push_back(r);
-      plan.change.before.append(before, length);
-      plan.change.after.append(after, length);
+      plan.change.before_at.push_back(before_at);
+      plan.change.after_at.push_back(after_at);
     };
+    if (recording) {
+      const std::size_t expected = std::size_t(file.highest - file.lowest + 1);
+      plan.change.records.reserve(expected);
+      plan.change.before_at.reserve(expected);
+      plan.change.after_at.reserve(expected);
+    }
     // Changed records a few unchanged ones apart go in one call: the ones
     // between are written again with the bytes they hold (a write call costs
     // more than a few kilobytes), so a move that leaves a group's spare
@@ -358,15 +446,16 @@ Outcome Operation::Apply(ChangedFiles& changed) {
       if (whole && std::memcmp(now, At(channel, r), length) == 0) continue;
       // A record wholly past the end needs no journal: cutting the file
       // back restores it.
+      qsizetype before_at = -1;
       if (qint64(r - 1) * length < file.size) {
-        journal.Add(r, now);
+        before_at = journal.Add(r, now);
         journaled.push_back(r);
       }
-      record_change(r, now, At(channel, r));
+      record_change(r, before_at, qsizetype(r - 1) * length);
       if (run_start != 0 && r - run_end - 1 <= bridged) {
         for (int g = run_end + 1; g < r; ++g) {
           if (!file.staged[g]) {
-            std::memcpy(file.bytes.get() + qsizetype(g - 1) * length, OnDisk(channel, g), length);
+            std::memcpy(file.bytes.data() + qsizetype(g - 1) * length, OnDisk(channel, g), length);
           }
         }
       } else {
@@ -385,15 +474,18 @@ Outcome Operation::Apply(ChangedFiles& changed) {
       plan.cut = file.cut;
       const int first_cut = int(file.cut / length) + 1;
       const int last_cut = int((file.size + length - 1) / length);
-      std::vector<char> kept(length);
       for (int r = first_cut; r <= last_cut; ++r) {
-        const bool done = std::binary_search(journaled.begin(), journaled.end(), r);
-        if (!done) journal.Add(r, OnDisk(channel, r));
+        if (std::binary_search(journaled.begin(), journaled.end(), r)) continue;
+        const qsizetype before_at = journal.Add(r, OnDisk(channel, r));
+        // What the record keeps: the bytes before the cut, zeros after.
         const qint64 start = qint64(r - 1) * length;
-        const char* now = At(channel, r);
-        std::fill(kept.begin(), kept.end(), char(0));
-        if (file.cut > start) std::memcpy(kept.data(), now, size_t(file.cut - start));
-        if (!done) record_change(r, OnDisk(channel, r), kept.data());
+        qsizetype after_at = -1;
+        if (recording && file.cut > start) {
+          after_at = -2 - plan.cut_images.size();
+          plan.cut_images.append(At(channel, r), qsizetype(file.cut - start));
+          plan.cut_images.append(QByteArray(length - (file.cut - start), '\0'));
+        }
+        record_change(r, before_at, after_at);
       }
       size_after = file.cut;
     }
@@ -463,7 +555,7 @@ Outcome Operation::Apply(ChangedFiles& changed) {
     for (const auto& [first, last] : plan.runs) {
       SystemError error;
       const qint64 offset = qint64(first - 1) * length;
-      if (!fs.Write(open.handle, offset, file.bytes.get() + offset,
+      if (!fs.Write(open.handle, offset, file.bytes.constData() + offset,
                     qint64(last - first + 1) * length, &error)) {
         files_.Fail(Doing::kSaving, plan.channel, error);
       }
@@ -488,13 +580,20 @@ Outcome Operation::Apply(ChangedFiles& changed) {
     }
   }
   files_.SyncFolder();
-  // What was read stays with this operation only.
-  for (File& file : changes_) file = File{};
   changed = ChangedFiles(channels);
+  for (const Plan& plan : plans) files_.CountChange(plan.channel);
   if (recording) {
     CommittedChange committed;
-    for (Plan& plan : plans) committed.files.push_back(std::move(plan.change));
+    for (Plan& plan : plans) {
+      FinishChange(plan.change, changes_[ChannelIndex(plan.channel)].bytes, plan.journal_bytes,
+                   plan.cut_images);
+      committed.files.push_back(std::move(plan.change));
+    }
+    // What was read stays with this operation only.
+    for (File& file : changes_) file = File{};
     files_.recorder_(committed);
+  } else {
+    for (File& file : changes_) file = File{};
   }
   return Outcome::Stored();
 }

@@ -30,9 +30,7 @@ bool Bookkeeping(Channel channel) {
 
 // The image of record entry `i` of `change`, as it was (`before`) or became.
 QByteArrayView Image(const FileChange& change, std::size_t i, bool before) {
-  const int length = Length(change.channel);
-  const QByteArray& bytes = before ? change.before : change.after;
-  return QByteArrayView(bytes.constData() + qsizetype(i) * length, length);
+  return before ? change.Before(i) : change.After(i);
 }
 
 // Whether the file holds exactly what `change` left (`before` false) or
@@ -208,7 +206,7 @@ void UndoHistory::Record(const store::CommittedChange& change) {
   bool items = false;
   for (const FileChange& file : change.files) {
     items = items || !Bookkeeping(file.channel);
-    step.bytes += file.before.size() + file.after.size();
+    step.bytes += file.bytes;
     step.files.push_back(file);
   }
   // The program's own bookkeeping alone (a sync that only sent) is nothing
