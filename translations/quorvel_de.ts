@@ -166,6 +166,21 @@
     </message>
 </context>
 <context>
+    <name>Events</name>
+    <message>
+        <source>its text cannot be read</source>
+        <translation>sein Text ist nicht lesbar</translation>
+    </message>
+    <message>
+        <source>its repeat rule cannot be read</source>
+        <translation>seine Wiederholungsregel ist nicht lesbar</translation>
+    </message>
+    <message>
+        <source>it repeats too often to be shown</source>
+        <translation>es wiederholt sich zu oft, um gezeigt zu werden</translation>
+    </message>
+</context>
+<context>
     <name>Interchange</name>
     <message>
         <source>iCalendar files (*.ics)</source>
@@ -1692,6 +1707,26 @@ Als neuen Termin speichern oder verwerfen?</translation>
     <message>
         <source>%1 found.</source>
         <translation>%1 gefunden.</translation>
+    </message>
+    <message>
+        <source>Group %1</source>
+        <translation>Gruppe %1</translation>
+    </message>
+    <message>
+        <source>No group</source>
+        <translation>Keine Gruppe</translation>
+    </message>
+    <message>
+        <source>Appointments (%1)</source>
+        <translation>Termine (%1)</translation>
+    </message>
+    <message>
+        <source>Notes (%1)</source>
+        <translation>Notizen (%1)</translation>
+    </message>
+    <message>
+        <source>Address entries (%1)</source>
+        <translation>Adresseinträge (%1)</translation>
     </message>
 </context>
 <context>
