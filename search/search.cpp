@@ -24,7 +24,7 @@ using store::Channel;
 constexpr int kRunBytes = 128 * 1024;
 
 // Appointment fields.
-constexpr int kIdField = 1, kSubjectField = 2, kStartField = 3, kDescriptionField = 7;
+constexpr int kSubjectField = 2, kStartField = 3, kDescriptionField = 7;
 // Note fields.
 constexpr int kTitleField = 1, kBodyField = 2;
 
