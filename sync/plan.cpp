@@ -388,7 +388,9 @@ Plan Decide(DecideInput in) {
   for (const Skip& s : in.skipped) {
     if (!view.removed.count(s.href)) plan.skipped.push_back(s);
   }
-  for (auto& [href, f] : fetched) {
+  for (auto& entry : fetched) {
+    const QString& href = entry.first;  // named, not bound: the lambdas below take it
+    auto& f = entry.second;
     if (linked_hrefs.count(href) || adopted.count(href)) continue;
     if (!f.problem.isNull()) {
       auto known = std::find_if(plan.skipped.begin(), plan.skipped.end(),
