@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimeZone>
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_file.h"
@@ -22,6 +23,8 @@
 #include "calendar/appointment_file.h"
 #include "calendar/day_schedule_window.h"
 #include "calendar/month_calendar_window.h"
+#include "events/event_file.h"
+#include "events/occurrences.h"
 #include "calendar/reminders.h"
 #include "notes/note_file.h"
 #include "notes/notes_window.h"
@@ -102,6 +105,15 @@ void RunReaders(const store::DataFiles& files, std::uint8_t selector) {
     ReadAddressEntry(files, k);
     Trap(FindAddressEntry(files, key) >= 0);
     ParseBirthdayText(ReadAddressEntry(files, k).birthday_date);
+  }
+  // The events kept whole: every run read back is whole and named by a UID,
+  // and their occurrences stay inside the days asked for.
+  for (const events::StoredEvent& e : events::ReadEvents(files).events) {
+    Trap(!e.uid.isEmpty() && e.text.size() <= events::LargestEventText());
+  }
+  for (const events::Occurrence& o :
+       events::ReadOccurrences(files, day, day.addDays(selector % 40), QTimeZone::utc())) {
+    Trap(o.last_day() >= day && o.first_day() <= day.addDays(selector % 40) && o.end >= o.start);
   }
   const QStringList titles = LoadNotesList(files);
   Trap(titles.size() == files.ReadCount(store::Channel::kNotes));

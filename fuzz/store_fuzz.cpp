@@ -2,8 +2,9 @@
 // opening, reading every item the way the windows do, and changing the
 // files must stay inside every record and limit, never crash and never hang.
 //
-// Input: up to eight parts separated by "@@@@": Appoint.dat, Notes.dat,
-// AddBook.dat, PhotoF.dat, then a journal for each of them in that order.
+// Input: up to nine parts separated by "@@@@": Appoint.dat, Notes.dat,
+// AddBook.dat, PhotoF.dat, then a journal for each of them in that order,
+// then Events.dat (the events kept beside the four).
 // With QUORVEL_FUZZ_WINDOWS=1 the same files also fill every window (in a
 // folder in memory, headless).
 #include <cstddef>
@@ -62,7 +63,7 @@ void ReadEverything(const DataFiles& files) {
 QList<QByteArray> SplitParts(const QByteArray& input) {
   QList<QByteArray> parts;
   qsizetype at = 0;
-  while (parts.size() < 8) {
+  while (parts.size() < 9) {
     const qsizetype next = input.indexOf("@@@@", at);
     if (next < 0) {
       parts.append(input.mid(at));
@@ -90,9 +91,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   DataFiles files(fs);
   files.SetDataDir(QString::fromLatin1(kDir));
   for (int i = 0; i < parts.size(); ++i) {
-    const Channel channel = quorvel::store::kAllChannels[i % 4];
+    const Channel channel = i == 8 ? Channel::kEvents : quorvel::store::kAllChannels[i % 4];
     QByteArray path = QFile::encodeName(files.PathOf(channel));
-    if (i >= 4) path = quorvel::store::JournalPath(path);
+    if (i >= 4 && i < 8) path = quorvel::store::JournalPath(path);
     fs->files()[path] = parts[i];
   }
   try {
