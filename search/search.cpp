@@ -23,6 +23,12 @@ using store::Channel;
 // a step takes stays close to its budget.
 constexpr int kRunBytes = 128 * 1024;
 
+// Items read per call from the file of `channel` (at least one).
+int RunItems(Channel channel) {
+  const store::ChannelInfo& info = store::Info(channel);
+  return std::max(1, kRunBytes / (info.group_size * info.record_length));
+}
+
 // Appointment fields.
 constexpr int kSubjectField = 2, kStartField = 3, kDescriptionField = 7;
 // Note fields.
@@ -284,15 +290,18 @@ bool FoldedCopy::ReadRun(int k) {
     r.started = true;
     r.version = changes;
     r.count = files_.ReadCount(layout.channel);
+    r.same_order = r.count == int(file.copy.listed.size());
   }
   const store::ChannelInfo& info = store::Info(layout.channel);
   const int group_bytes = info.group_size * info.record_length;
-  const int items = std::min(std::max(1, kRunBytes / group_bytes), r.count - r.next);
+  const int items = std::min(RunItems(layout.channel), r.count - r.next);
   if (items > 0) {
     const QByteArray run = files_.ReadRecords(
         layout.channel, store::FieldRecord(layout.channel, r.next, 1), items * info.group_size);
+    r.runs.push_back(run);
     for (int i = 0; i < items; ++i) {
       const char* group = run.constData() + qsizetype(i) * group_bytes;
+      if (Reuse(k, r.next + i, QByteArrayView(group, group_bytes))) continue;
       for (const int field : layout.texts) {
         if (!Searched(layout, group, field)) continue;
         AppendFolded(store::FieldBytes(layout.channel, group, field), r.text);
@@ -306,10 +315,46 @@ bool FoldedCopy::ReadRun(int k) {
         AppendFolded(store::FieldBytes(layout.channel, group, 1), order);
         r.orders.push_back(std::move(order));
       }
+      // A changed item keeps the old order when it sorts as the item
+      // before it at its place did.
+      const Copy& old = file.copy;
+      const std::size_t at = std::size_t(r.next + i);
+      const Match& made = r.items.back();
+      if (at >= old.listed.size()) {
+        r.same_order = false;
+      } else {
+        const Match& was = (*old.items)[old.listed[at]];
+        r.same_order = r.same_order && made.identity == was.identity && made.start == was.start &&
+                       (old.orders.empty() || old.orders[at] == r.orders.back());
+      }
     }
     r.next += items;
   }
   return r.next >= r.count;
+}
+
+bool FoldedCopy::Reuse(int k, int item, QByteArrayView group) {
+  File& file = copies_[std::size_t(k)];
+  const Copy& old = file.copy;
+  Reading& r = file.reading;
+  const qsizetype size = group.size();
+  const int count = int(old.listed.size());
+  const int per_run = RunItems(kLayouts[k].channel);
+  for (const int o : {item, item + 1, item - 1}) {
+    if (o < 0 || o >= count) continue;
+    const char* was = old.runs[std::size_t(o / per_run)].constData() + qsizetype(o % per_run) * size;
+    if (std::memcmp(was, group.data(), std::size_t(size)) != 0) continue;
+    const std::uint32_t begin = o == 0 ? 0 : old.ends[std::size_t(o) - 1];
+    r.text.append(old.text, begin, old.ends[std::size_t(o)] - begin);
+    r.ends.push_back(std::uint32_t(r.text.size()));
+    Match match = (*old.items)[old.listed[std::size_t(o)]];
+    match.item = item;
+    r.items.push_back(std::move(match));
+    if (!old.orders.empty()) r.orders.push_back(old.orders[std::size_t(o)]);
+    r.same_order = r.same_order && o == item;
+    return true;
+  }
+  return false;
 }
 
 void FoldedCopy::Finish(int k) {
@@ -318,7 +363,33 @@ void FoldedCopy::Finish(int k) {
   const std::vector<Match>& items = r.items;
   std::vector<std::uint32_t> order(items.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = std::uint32_t(i);
-  switch (kLayouts[k].kind) {
+  if (r.same_order) {
+    for (std::size_t i = 0; i < order.size(); ++i) order[file.copy.listed[i]] = std::uint32_t(i);
+  } else {
+    SortItems(kLayouts[k].kind, r, order);
+  }
+  Copy copy;
+  copy.text = std::move(r.text);
+  copy.ends = std::move(r.ends);
+  copy.runs = std::move(r.runs);
+  copy.listed.resize(order.size());
+  auto sorted = std::make_shared<std::vector<Match>>();
+  sorted->reserve(order.size());
+  for (const std::uint32_t i : order) {
+    copy.listed[i] = std::uint32_t(sorted->size());
+    sorted->push_back(std::move(r.items[i]));
+  }
+  copy.items = std::move(sorted);
+  copy.orders = std::move(r.orders);
+  file.copy = std::move(copy);
+  file.version = r.version;
+  file.ready = true;
+  r = Reading();
+}
+
+void FoldedCopy::SortItems(Kind kind, const Reading& r, std::vector<std::uint32_t>& order) {
+  const std::vector<Match>& items = r.items;
+  switch (kind) {
     case Kind::kAppointment:
       // By date, within a day by start time, then as the day lists them;
       // IDs that name no date last, by ID. Chosen() takes the past from
@@ -351,17 +422,6 @@ void FoldedCopy::Finish(int k) {
       break;
     }
   }
-  Copy copy;
-  copy.text = std::move(r.text);
-  copy.ends = std::move(r.ends);
-  auto sorted = std::make_shared<std::vector<Match>>();
-  sorted->reserve(order.size());
-  for (const std::uint32_t i : order) sorted->push_back(std::move(r.items[i]));
-  copy.items = std::move(sorted);
-  file.copy = std::move(copy);
-  file.version = r.version;
-  file.ready = true;
-  r = Reading();
 }
 
 std::vector<bool> FoldedCopy::Hits(int k, const Query& query) const {

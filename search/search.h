@@ -164,10 +164,19 @@ class FoldedCopy {
   // One file's copy: the folded texts of its items in file order (each
   // text ended by a 0 byte, which no folded text holds), where each item's
   // texts end, and the items' Matches in the order results list them.
+  // Reading the file again takes over what it can of the copy before: an
+  // item whose bytes are those of an item of the old copy, at its place or
+  // one away (an item added, removed or moved), keeps its folded text and
+  // its Match, and the order is kept when no item's place in it changed.
   struct Copy {
     std::string text;
     std::vector<std::uint32_t> ends;
     std::shared_ptr<const std::vector<Match>> items;
+    // The items' records as read, in file order: runs of RunItems() items
+    // (the last may be shorter).
+    std::vector<QByteArray> runs;
+    std::vector<std::string> orders;    // notes and entries: folded title or key, in file order
+    std::vector<std::uint32_t> listed;  // file order: the item's place in `items`
   };
   // A file being read.
   struct Reading {
@@ -179,6 +188,10 @@ class FoldedCopy {
     std::vector<std::uint32_t> ends;
     std::vector<Match> items;
     std::vector<std::string> orders;  // notes and entries: folded title or key
+    std::vector<QByteArray> runs;
+    // Whether every item is where it was in the old copy and sorts as it
+    // did there: then the old order holds.
+    bool same_order = true;
   };
   struct File {
     std::atomic<unsigned> changes{0};
@@ -190,7 +203,12 @@ class FoldedCopy {
   bool Current(const File& file) const;
   // Reads one run of records of file `k`; true when it was the last.
   bool ReadRun(int k);
+  // Takes item `item` (its records `group`) from the old copy of file `k`
+  // when that holds it unchanged; false when it is to be folded anew.
+  bool Reuse(int k, int item, QByteArrayView group);
   void Finish(int k);
+  // Sorts `order` (places in `r.items`) as results list the items of `kind`.
+  static void SortItems(Kind kind, const Reading& r, std::vector<std::uint32_t>& order);
   // Which items of file `k` (by their place in the file) match `query`.
   std::vector<bool> Hits(int k, const Query& query) const;
   // Those of them in order, as places in the copy's items.

@@ -260,9 +260,34 @@ TEST_F(SearchFiles, AFoldedCopyReadInStepsFindsWhatTheFilesHoldAfterEveryChange)
   const search::Results before = copy.Find(query, today);
   EXPECT_EQ(Titles(before.notes), Titles(search::Search(files(), query, today).notes));
   EXPECT_EQ(before.notes.size(), 43u);
+  // A copy read again takes over the items that did not change (also
+  // those one place away, after an item came or went): what it finds is
+  // what a fresh search finds, each item where it now lies.
+  const auto same_as_fresh = [&](const char* after) {
+    const Query every(QStringLiteral("e"));
+    const search::Results kept = copy.Find(every, today);
+    const search::Results fresh = search::Search(files(), every, today);
+    EXPECT_EQ(Titles(kept.notes), Titles(fresh.notes)) << after;
+    for (std::size_t i = 0; i < kept.notes.size() && i < fresh.notes.size(); ++i) {
+      EXPECT_EQ(kept.notes[i].item, fresh.notes[i].item) << after << " " << i;
+    }
+  };
   // Each change is found at once; results found before stay as they were.
   ASSERT_TRUE(SaveNote(files(), QStringLiteral("Another"), QStringLiteral("a key")).stored());
   EXPECT_FALSE(copy.current());
+  EXPECT_EQ(copy.Find(query, today).notes.size(), 44u);
+  same_as_fresh("a note added first");
+  ASSERT_TRUE(SaveNote(files(), QStringLiteral("Note 5"), QStringLiteral("now a key")).stored());
+  EXPECT_EQ(copy.Find(query, today).notes.size(), 45u);
+  same_as_fresh("a note's text changed in place");
+  {
+    // A title changed: the item sorts elsewhere.
+    store::Operation op(files());
+    op.WriteText(store::Channel::kNotes, 3 * 10 + 1, QStringLiteral("Zz last"));
+    ASSERT_TRUE(op.Commit().stored());
+  }
+  same_as_fresh("a note's title changed");
+  ASSERT_TRUE(SaveNote(files(), QStringLiteral("Note 5"), QStringLiteral("other")).stored());
   EXPECT_EQ(copy.Find(query, today).notes.size(), 44u);
   EXPECT_EQ(before.notes.size(), 43u);
   EXPECT_EQ(before.notes[0].title, QStringLiteral("Note 0"));
