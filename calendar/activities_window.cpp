@@ -17,6 +17,7 @@
 #include "app/ui.h"
 #include "calendar/appointment_editor_window.h"
 #include "calendar/appointment_file.h"
+#include "calendar/day_occurrences.h"
 #include "calendar/day_schedule_window.h"
 #include "calendar/month_calendar_window.h"
 
@@ -38,6 +39,10 @@ QLineEdit* ReadOnlyBox(QWidget* parent, const char* name, const QRect& rect) {
   box->setFocusPolicy(Qt::ClickFocus);
   return box;
 }
+
+// The sign of an occurrence of a series, after its subject; a screen reader
+// reads the word instead.
+const QString kRepeatsSign = QStringLiteral(" \u21BB");
 
 }  // namespace
 
@@ -134,7 +139,9 @@ ActivitiesWindow::ActivitiesWindow(Application& app) : app_(app) {
   connect(schedule, &QPushButton::clicked, this, [this] { ViewSchedule(); });
   connect(ok, &QPushButton::clicked, this, [this] { Ok(); });
   connect(&app_.Changes(), &DataChanges::DataChanged, this, [this](store::ChangedFiles changed) {
-    if (changed.HasAny({store::Channel::kAppoint, store::Channel::kAddBook})) Refresh();
+    if (changed.HasAny({store::Channel::kAppoint, store::Channel::kAddBook, store::Channel::kEvents})) {
+      Refresh();
+    }
   });
 }
 
@@ -154,16 +161,71 @@ void ActivitiesWindow::FocusStart() {
 }
 
 void ActivitiesWindow::ChooseAppointment(int ordinal) {
-  if (ordinal < 1 || ordinal > subjects_->count()) return;
-  subjects_->setCurrentIndex(ordinal - 1);
+  const int index = IndexOfOrdinal(ordinal);
+  if (index < 0) return;
+  subjects_->setCurrentIndex(index);
   ShowSelectedAppointment();
   subjects_->setFocus(Qt::OtherFocusReason);
 }
 
-QStringList ActivitiesWindow::Subjects() const {
+bool ActivitiesWindow::ChooseOccurrence(const QString& uid, const QString& instance) {
+  for (int i = 0; i < int(items_.size()); ++i) {
+    const events::Occurrence* o = OccurrenceAt(i);
+    if (!o || o->uid != uid || o->instance != instance) continue;
+    subjects_->setCurrentIndex(i);
+    ShowSelectedAppointment();
+    subjects_->setFocus(Qt::OtherFocusReason);
+    return true;
+  }
+  return false;
+}
+
+std::optional<events::Occurrence> ActivitiesWindow::ChosenOccurrence() const {
+  const events::Occurrence* o = OccurrenceAt(subjects_->currentIndex());
+  if (!o) return std::nullopt;
+  return *o;
+}
+
+int ActivitiesWindow::IndexOfOrdinal(int ordinal) const {
+  if (ordinal < 1) return -1;
+  for (int i = 0; i < int(items_.size()); ++i) {
+    if (items_[std::size_t(i)] == ordinal) return i;
+  }
+  return -1;
+}
+
+const events::Occurrence* ActivitiesWindow::OccurrenceAt(int index) const {
+  if (index < 0 || index >= int(items_.size()) || items_[std::size_t(index)] >= 0) return nullptr;
+  return &occurrences_[std::size_t(-1 - items_[std::size_t(index)])];
+}
+
+QStringList ActivitiesWindow::ListedItems() const {
   QStringList items;
   for (int i = 0; i < subjects_->count(); ++i) items.append(subjects_->itemText(i));
   return items;
+}
+
+QStringList ActivitiesWindow::Subjects() const { return subjects_listed_; }
+
+std::vector<ActivitiesWindow::ListedRow> ActivitiesWindow::ListedRows() const {
+  std::vector<ListedRow> rows;
+  for (int i = 0; i < int(items_.size()); ++i) {
+    ListedRow row;
+    if (const events::Occurrence* o = OccurrenceAt(i)) {
+      row.subject = o->summary.trimmed() + (o->repeats ? kRepeatsSign : QString());
+      row.heard = o->summary.trimmed() + (o->repeats ? tr(", repeats") : QString());
+      row.all_day = o->all_day;
+      row.start = StartOnDay(*o, Date());
+      row.end = EndOnDay(*o, Date());
+    } else {
+      const int k = items_[std::size_t(i)] - 1;
+      row.subject = row.heard = subjects_listed_.value(k);
+      row.start = starts_->itemText(k);
+      row.end = ends_->itemText(k);
+    }
+    rows.push_back(row);
+  }
+  return rows;
 }
 
 QStringList ActivitiesWindow::StartTimes() const {
@@ -190,6 +252,9 @@ void ActivitiesWindow::ResetActivities() {
   }
   starts_->clear();
   ends_->clear();
+  subjects_listed_.clear();
+  occurrences_.clear();
+  items_.clear();
   birthdays_->clear();
   id_->setText(QStringLiteral("ID"));
   description_->clear();
@@ -212,21 +277,29 @@ void ActivitiesWindow::Refresh() {
     return;
   }
   const std::optional<Appointment> chosen = shown_;
+  const std::optional<events::Occurrence> chosen_occurrence = ChosenOccurrence();
   const int index = subjects_->currentIndex();
-  const int listed = subjects_->count();
+  const int ordinal = index >= 0 && index < int(items_.size()) ? items_[std::size_t(index)] : 0;
+  const int listed = static_cast<int>(subjects_listed_.size());
   FillActivities();
-  int now = -1;
-  if (chosen && subjects_->count() > 0) {
+  if (chosen_occurrence) {
+    // Chosen by what it is; gone, the first item is shown as after a fill.
+    if (!ChooseOccurrence(chosen_occurrence->uid, chosen_occurrence->instance) && subjects_->count() > 0) {
+      subjects_->setCurrentIndex(0);
+    }
+  } else if (chosen && !subjects_listed_.isEmpty()) {
+    int now = -1;
     const int found = FindSameAppointment(app_.files(), *chosen);
     if (found >= 0) {
       const QString id = ReadAppointment(app_.files(), found).id;
-      now = static_cast<int>(LeadingNumber(id.mid(9))) - 1;
-    } else if (subjects_->count() == listed) {
+      now = static_cast<int>(LeadingNumber(id.mid(9)));
+    } else if (subjects_listed_.size() == listed) {
       // Changed in place (nothing added or removed): the same place.
-      now = index;
+      now = ordinal;
     }
+    const int at = IndexOfOrdinal(now);
+    if (at >= 0 && at != subjects_->currentIndex()) subjects_->setCurrentIndex(at);
   }
-  if (now > 0 && now < subjects_->count()) subjects_->setCurrentIndex(now);
   // The day schedule shows this window's lists.
   if (schedule_ && schedule_->isVisible()) schedule_->FillDaySchedule();
 }
@@ -235,37 +308,104 @@ void ActivitiesWindow::FillActivities() {
   const QDate date = Date();
   ResetActivities();
   filled_ = true;
-  filled_seen_ = store::FilesSeen(app_.files(), {store::Channel::kAppoint, store::Channel::kAddBook});
+  filled_seen_ = store::FilesSeen(app_.files(), {store::Channel::kAppoint, store::Channel::kAddBook,
+                                                  store::Channel::kEvents});
   filled_date_ = date;
 
   const store::DataFiles& files = app_.files();
   const DayAppointments day = ReadDayAppointments(files, date);
+  occurrences_ = OccurrencesOn(files, date);
+  ListDay(day);
   if (!day.subjects.isEmpty()) {
-    {
-      const QSignalBlocker block(subjects_);
-      subjects_->addItems(day.subjects);
-      subjects_->setCurrentIndex(0);
-    }
     starts_->addItems(day.starts);
     ends_->addItems(day.ends);
     starts_->setCurrentIndex(0);
     ends_->setCurrentIndex(0);
-    // The first item's appointment came with the list: no second pass.
-    if (day.first) ShowAppointment(*day.first);
-    delete_->setEnabled(true);
-    edit_->setEnabled(true);
+  }
+  if (!items_.empty()) {
+    if (const events::Occurrence* o = OccurrenceAt(0)) {
+      ShowOccurrence(*o);
+    } else {
+      delete_->setEnabled(true);
+      edit_->setEnabled(true);
+      // The first appointment came with the list: no second pass.
+      if (day.first) ShowAppointment(*day.first);
+    }
   }
 
   birthdays_->addItems(BirthdaysOn(files, date));
   if (birthdays_->count() > 0) birthdays_->setCurrentIndex(0);
 }
 
+void ActivitiesWindow::ListDay(const DayAppointments& day) {
+  const QSignalBlocker block(subjects_);
+  subjects_listed_ = day.subjects;
+  auto list_occurrence = [&](std::size_t k) {
+    const events::Occurrence& o = occurrences_[k];
+    const QString summary = o.summary.trimmed();
+    const QString when = o.all_day ? tr("All day")
+                                   : tr("%1\u2013%2").arg(StartOnDay(o, Date()), EndOnDay(o, Date()));
+    const QString heard = o.all_day ? when : tr("%1 to %2").arg(StartOnDay(o, Date()), EndOnDay(o, Date()));
+    subjects_->addItem(when + QLatin1Char(' ') + summary + (o.repeats ? kRepeatsSign : QString()));
+    subjects_->setItemData(subjects_->count() - 1,
+                           heard + QLatin1Char(' ') + summary + (o.repeats ? tr(", repeats") : QString()),
+                           Qt::AccessibleTextRole);
+    items_.push_back(-1 - int(k));
+  };
+  // All-day ones first, then each timed one before the first appointment
+  // that starts later; the appointments keep their order.
+  std::vector<std::size_t> timed;
+  for (std::size_t k = 0; k < occurrences_.size(); ++k) {
+    if (occurrences_[k].all_day) {
+      list_occurrence(k);
+    } else {
+      timed.push_back(k);
+    }
+  }
+  std::size_t next = 0;
+  for (int i = 0; i < day.subjects.size(); ++i) {
+    const QString start = day.starts.value(i);
+    while (next < timed.size() && StartOnDay(occurrences_[timed[next]], Date()) < start) {
+      list_occurrence(timed[next++]);
+    }
+    subjects_->addItem(day.subjects[i]);
+    items_.push_back(i + 1);
+  }
+  while (next < timed.size()) list_occurrence(timed[next++]);
+  if (subjects_->count() > 0) subjects_->setCurrentIndex(0);
+}
+
 void ActivitiesWindow::ShowSelectedAppointment() {
   const int index = subjects_->currentIndex();
-  if (index < 0) return;
-  const QString id = DayKey(Date()) + QLatin1Char('-') + QString::number(index + 1);
+  if (index < 0 || index >= int(items_.size())) return;
+  if (const events::Occurrence* o = OccurrenceAt(index)) {
+    ShowOccurrence(*o);
+    return;
+  }
+  delete_->setEnabled(true);
+  edit_->setEnabled(true);
+  const QString id = DayKey(Date()) + QLatin1Char('-') + QString::number(items_[std::size_t(index)]);
   const int found = FindAppointment(app_.files(), id);
   if (found >= 0) ShowAppointment(ReadAppointment(app_.files(), found));
+}
+
+void ActivitiesWindow::ShowOccurrence(const events::Occurrence& o) {
+  // Edit and Delete act on the appointments of the file; an occurrence is
+  // changed elsewhere.
+  shown_.reset();
+  id_->setText(QStringLiteral("ID"));
+  start_->setText(o.all_day ? tr("All day") : StartOnDay(o, Date()));
+  end_->setText(o.all_day ? QString() : EndOnDay(o, Date()));
+  minutes_->setText(o.alarm_minutes >= 0 ? QString::number(o.alarm_minutes) : QString());
+  QString text = o.description;
+  if (!o.location.trimmed().isEmpty()) {
+    text += (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + tr("Location: %1").arg(o.location.trimmed());
+  }
+  description_->setPlainText(text);
+  reminder_->setChecked(o.alarm_minutes >= 0);
+  ShowReminderMinutes(o.alarm_minutes >= 0);
+  delete_->setEnabled(false);
+  edit_->setEnabled(false);
 }
 
 void ActivitiesWindow::ShowAppointment(const Appointment& a) {
