@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QPixmap>
 #include <QPolygonF>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -108,6 +109,31 @@ void PaintRing(QPainter& painter, const QRect& square, const QColor& colour) {
   painter.restore();
 }
 
+// A legend picture drawn as the cells draw the mark: the ring of a
+// repeating event's day, or the band of an all-day one's.
+QLabel* LegendMark(QWidget* parent, const QString& name, const QRect& rect, const QString& tip,
+                   bool ring) {
+  const qreal ratio = parent->devicePixelRatioF();
+  QPixmap pixmap(rect.size() * ratio);
+  pixmap.setDevicePixelRatio(ratio);
+  pixmap.fill(Qt::transparent);
+  {
+    QPainter painter(&pixmap);
+    const QRect square(0, 0, rect.width(), rect.height());
+    if (ring) {
+      PaintRing(painter, square, kAppointmentRed);
+    } else {
+      painter.fillRect(QRect(0, rect.height() / 2 - 1, rect.width(), 3), kAppointmentRed);
+    }
+  }
+  auto* label = new QLabel(parent);
+  label->setObjectName(name);
+  label->setGeometry(rect);
+  label->setPixmap(pixmap);
+  label->setAccessibleName(tip);
+  return label;
+}
+
 }  // namespace
 
 MonthCalendarView::MonthCalendarView(QWidget* parent) : QCalendarWidget(parent) {
@@ -164,7 +190,17 @@ void MonthCalendarView::KeepWeekendNamesReadable() {
 
 void MonthCalendarView::changeEvent(QEvent* event) {
   QCalendarWidget::changeEvent(event);
-  if (event->type() == QEvent::PaletteChange) KeepWeekendNamesReadable();
+  if (event->type() == QEvent::PaletteChange) {
+    KeepWeekendNamesReadable();
+    // The title's style sheet took the palette's colours when it was set:
+    // set again, the title follows a change between light and dark, and the
+    // legend over it stays readable.
+    if (auto* bar = findChild<QWidget*>(QStringLiteral("qt_calendar_navigationbar"))) {
+      const QString sheet = bar->styleSheet();
+      bar->setStyleSheet(QString());
+      bar->setStyleSheet(sheet);
+    }
+  }
 }
 
 // The day number sits in the lower part of the cell so that the marks in
@@ -226,6 +262,16 @@ MonthCalendarWindow::MonthCalendarWindow(Application& app) : app_(app) {
   legend->setContentsMargins(3, 0, 0, 0);
   legend->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   legend->setAccessibleName(tr("Legend: Birthday, Appointment"));
+  // The kept events' marks beside them: a series' day, an all-day day.
+  LegendMark(this, QStringLiteral("Picture4(0)"), TwipsRect(1800, 0, 255, 255), tr("Repeating event"), true);
+  LegendMark(this, QStringLiteral("Picture4(1)"), TwipsRect(1800, 240, 255, 255), tr("All-day event"), false);
+  auto* events_legend = new QLabel(tr("Repeating\nAll day"), this);
+  events_legend->setObjectName(QStringLiteral("Picture5"));
+  events_legend->setGeometry(TwipsRect(2040, 0, 1260, 495));
+  events_legend->setFont(ArialFont(9));
+  events_legend->setContentsMargins(3, 0, 0, 0);
+  events_legend->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  events_legend->setAccessibleName(tr("Legend: Repeating event, All-day event"));
 
   auto* spinner = new QWidget(this);
   spinner->setObjectName(QStringLiteral("UpDown1"));

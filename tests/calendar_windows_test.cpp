@@ -2,6 +2,7 @@
 #include <QTimeZone>
 #include <QDBusConnection>
 #include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -483,9 +484,28 @@ TEST_F(CalendarWindowsTest, KeptEventsMarkTheirDays) {
   put("odd", "DTSTART:20260127T101000Z\r\nDTEND:20260127T102000Z\r\n");
   QCoreApplication::processEvents();
   EXPECT_EQ(calendar.calendar().marks().appointment_days, (QSet<int>{9, 27}));
+  // The legend names the events' marks too.
+  QAccessibleInterface* legend = QAccessible::queryAccessibleInterface(Find<QLabel>(calendar, "Picture5"));
+  ASSERT_NE(legend, nullptr);
+  EXPECT_EQ(legend->text(QAccessible::Name), QStringLiteral("Legend: Repeating event, All-day event"));
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(Find<QLabel>(calendar, "Picture4(0)"))->text(QAccessible::Name),
+            QStringLiteral("Repeating event"));
   // A picture to look at: QUORVEL_SCREENS=folder.
   if (const QString out = qEnvironmentVariable("QUORVEL_SCREENS"); !out.isEmpty()) {
     calendar.grab().save(out + QStringLiteral("/month_marks.png"));
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(53, 53, 53));
+    dark.setColor(QPalette::WindowText, QColor(238, 238, 236));
+    dark.setColor(QPalette::Base, QColor(45, 45, 45));
+    dark.setColor(QPalette::AlternateBase, QColor(53, 53, 53));
+    dark.setColor(QPalette::Text, QColor(238, 238, 236));
+    dark.setColor(QPalette::ButtonText, QColor(238, 238, 236));
+    dark.setColor(QPalette::Button, QColor(53, 53, 53));
+    const QPalette light = QApplication::palette();
+    QApplication::setPalette(dark);
+    QCoreApplication::processEvents();
+    calendar.grab().save(out + QStringLiteral("/month_marks_dark.png"));
+    QApplication::setPalette(light);
   }
 }
 
