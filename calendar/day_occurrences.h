@@ -16,6 +16,8 @@ namespace quorvel {
 
 // Every occurrence touching `day` in the system's zone, by start.
 std::vector<events::Occurrence> OccurrencesOn(const store::DataFiles& files, const QDate& day);
+// Every occurrence touching the month of `day`, by start.
+const std::vector<events::Occurrence>& OccurrencesInMonth(const store::DataFiles& files, const QDate& day);
 
 // The occurrence's times as a day's list shows them, cut to the day: a
 // start before the day shows "00:00", an end after it "24:00".

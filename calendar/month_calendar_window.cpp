@@ -25,6 +25,7 @@
 #include "app/ui.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
+#include "calendar/day_occurrences.h"
 #include "events/occurrences.h"
 
 namespace quorvel {
@@ -77,12 +78,14 @@ void AddEventMarks(const store::DataFiles& files, int year, int month, const QDa
   const QDate first(year, month, 1);
   if (!first.isValid()) return;
   const QDate last = first.addDays(first.daysInMonth() - 1);
-  const QDate from = today.isValid() ? std::min(first, today) : first;
-  const QDate to = today.isValid() ? std::max(last, today) : last;
-  for (const events::Occurrence& o : events::ReadOccurrences(files, from, to, QTimeZone::systemTimeZone())) {
-    for (QDate day = std::max(o.first_day(), from); day <= o.last_day() && day <= to; day = day.addDays(1)) {
+  if (!files.IsOpen(store::Channel::kEvents)) return;
+  if (today.isValid() && (today < first || today > last) && !OccurrencesOn(files, today).empty()) {
+    marks.today = true;
+  }
+  // Read a month at a time and kept until Events.dat changes.
+  for (const events::Occurrence& o : OccurrencesInMonth(files, first)) {
+    for (QDate day = std::max(o.first_day(), first); day <= o.last_day() && day <= last; day = day.addDays(1)) {
       if (day == today) marks.today = true;
-      if (day < first || day > last) continue;
       if (o.repeats) marks.repeating_days.insert(day.day());
       if (o.all_day || o.first_day() != o.last_day()) marks.all_day_days.insert(day.day());
       if (!o.repeats && !o.all_day && o.first_day() == o.last_day()) marks.appointment_days.insert(day.day());

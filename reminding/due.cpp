@@ -132,11 +132,11 @@ std::vector<Reminder> RemindersIn(const QByteArray& appoint) {
   return reminders;
 }
 
-std::vector<Reminder> EventRemindersIn(const QByteArray& bytes, const QDate& from, const QDate& to,
-                                       const QTimeZone& zone) {
+std::vector<Reminder> EventReminders(const QByteArray& text, const QDate& from, const QDate& to,
+                                     const QTimeZone& zone) {
   std::vector<Reminder> reminders;
-  for (const events::StoredEvent& event : events::EventsIn(bytes).events) {
-    for (const events::Occurrence& o : events::OccurrencesBetween(event.text, from, to, zone).occurrences) {
+  {
+    for (const events::Occurrence& o : events::OccurrencesBetween(text, from, to, zone).occurrences) {
       if (o.alarm_minutes < 0) continue;
       Reminder r;
       r.day = o.start.date();
@@ -168,8 +168,22 @@ std::vector<Reminder> EventRemindersIn(const QByteArray& bytes, const QDate& fro
       reminders.push_back(std::move(r));
     }
   }
+  return reminders;
+}
+
+void SortByStart(std::vector<Reminder>& reminders) {
   std::stable_sort(reminders.begin(), reminders.end(),
                    [](const Reminder& a, const Reminder& b) { return a.starts < b.starts; });
+}
+
+std::vector<Reminder> EventRemindersIn(const QByteArray& bytes, const QDate& from, const QDate& to,
+                                       const QTimeZone& zone) {
+  std::vector<Reminder> reminders;
+  for (const events::StoredEvent& event : events::EventsIn(bytes).events) {
+    std::vector<Reminder> own = EventReminders(event.text, from, to, zone);
+    reminders.insert(reminders.end(), own.begin(), own.end());
+  }
+  SortByStart(reminders);
   return reminders;
 }
 
@@ -179,6 +193,20 @@ std::optional<QByteArray> ReadAppointFile(const QString& folder) {
 
 std::optional<QByteArray> ReadEventsFile(const QString& folder) {
   return ReadFolderFile(folder, Channel::kEvents);
+}
+
+QByteArray EventsFileStamp(const QString& folder) {
+  const QByteArray path =
+      QFile::encodeName(QDir(folder).filePath(QString::fromLatin1(store::Info(Channel::kEvents).file_name)));
+  if (Exists(path + "-journal")) return QByteArray();
+  struct stat info {};
+  if (::lstat(path.constData(), &info) != 0) return errno == ENOENT ? QByteArray("none") : QByteArray();
+  QByteArray stamp;
+  for (qint64 part : {qint64(info.st_size), qint64(info.st_ino), qint64(info.st_mtim.tv_sec),
+                      qint64(info.st_mtim.tv_nsec), qint64(info.st_ctim.tv_sec), qint64(info.st_ctim.tv_nsec)}) {
+    stamp += QByteArray::number(part) + ' ';
+  }
+  return stamp;
 }
 
 namespace {

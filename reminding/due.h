@@ -44,12 +44,21 @@ std::vector<Reminder> RemindersIn(const QByteArray& appoint);
 // by start: an alarm counted from the start, its lead in whole minutes.
 std::vector<Reminder> EventRemindersIn(const QByteArray& events, const QDate& from, const QDate& to,
                                        const QTimeZone& zone);
+// The same for one event's VCALENDAR text, unordered.
+std::vector<Reminder> EventReminders(const QByteArray& text, const QDate& from, const QDate& to,
+                                     const QTimeZone& zone);
+// By start, as EventRemindersIn orders them.
+void SortByStart(std::vector<Reminder>& reminders);
 // How many days on from today the keeper looks for the events' alarms.
 inline constexpr int kEventDaysAhead = 35;
 
 // Events.dat of `folder` as it stands between two changes, as
 // ReadAppointFile reads Appoint.dat.
 std::optional<QByteArray> ReadEventsFile(const QString& folder);
+// What tells one state of Events.dat of `folder` from another (its size,
+// times and inode; "none" when it is missing); empty while it is being
+// changed or cannot be looked at.
+QByteArray EventsFileStamp(const QString& folder);
 
 // Appoint.dat of `folder` as it stands between two changes: nothing when
 // it cannot be read or was being changed while it was read (a journal lay

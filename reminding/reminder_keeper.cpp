@@ -13,6 +13,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include "events/event_file.h"
 #include "reminding/desktop_notifier.h"
 
 namespace quorvel::reminding {
@@ -146,13 +147,32 @@ const Reminder* ReminderKeeper::Find(const QByteArray& key) const {
 }
 
 bool ReminderKeeper::ReadEventReminders(const QDate& today) {
-  std::optional<QByteArray> bytes = ReadEventsFile(folder_);
-  if (!bytes) return false;
+  // Taken before the read: a change during it makes the next look read
+  // again.
+  const QByteArray stamp = EventsFileStamp(folder_);
+  if (stamp.isEmpty()) return false;
   // From the day before: an occurrence that began then may still be on.
   const QDate from = today.addDays(-1);
-  if (*bytes == events_bytes_ && from == events_from_ && zone_.id() == events_zone_) return true;
-  event_reminders_ = EventRemindersIn(*bytes, from, today.addDays(kEventDaysAhead), zone_);
-  events_bytes_ = std::move(*bytes);
+  if (stamp == events_stamp_ && from == events_from_ && zone_.id() == events_zone_) return true;
+  const std::optional<QByteArray> bytes = ReadEventsFile(folder_);
+  if (!bytes) return false;
+  if (from != events_from_ || zone_.id() != events_zone_) by_event_.clear();
+  std::map<QString, std::pair<QByteArray, std::vector<Reminder>>> now;
+  event_reminders_.clear();
+  for (events::StoredEvent& event : events::EventsIn(*bytes).events) {
+    auto it = by_event_.find(event.uid);
+    std::pair<QByteArray, std::vector<Reminder>> kept;
+    if (it != by_event_.end() && it->second.first == event.text) {
+      kept = std::move(it->second);
+    } else {
+      kept = {event.text, EventReminders(event.text, from, today.addDays(kEventDaysAhead), zone_)};
+    }
+    event_reminders_.insert(event_reminders_.end(), kept.second.begin(), kept.second.end());
+    now[event.uid] = std::move(kept);
+  }
+  SortByStart(event_reminders_);
+  by_event_ = std::move(now);
+  events_stamp_ = stamp;
   events_from_ = from;
   events_zone_ = zone_.id();
   return true;

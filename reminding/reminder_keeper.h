@@ -94,12 +94,15 @@ class ReminderKeeper : public QObject {
   Memory memory_;
   std::vector<Reminder> reminders_;
   QTimeZone zone_ = QTimeZone::systemTimeZone();
-  // Events.dat as last read, and what its occurrences asked for from
-  // that day on: expanded again only when either changes.
-  QByteArray events_bytes_;
+  // Events.dat's stamp when last read, and what its occurrences asked for
+  // from that day on: read and expanded again only when either changes.
+  QByteArray events_stamp_;
   QDate events_from_;
   QByteArray events_zone_;
   std::vector<Reminder> event_reminders_;
+  // Each event's text and reminders over those days: an event whose text
+  // is unchanged is not expanded again.
+  std::map<QString, std::pair<QByteArray, std::vector<Reminder>>> by_event_;
   std::map<uint, QByteArray> on_screen_;  // notification id -> key
   QTimer* timer_;
   QTimer* settle_;  // a change to the files is read once it is over
