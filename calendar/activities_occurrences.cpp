@@ -44,16 +44,17 @@ std::vector<ActivitiesWindow::ListedRow> ActivitiesWindow::ListedRows() const {
 void ActivitiesWindow::ListDay(const DayAppointments& day) {
   const QSignalBlocker block(subjects_);
   subjects_listed_ = day.subjects;
+  QStringList texts;
+  QStringList heard;  // what a screen reader says instead, where it differs
   auto list_occurrence = [&](std::size_t k) {
     const events::Occurrence& o = occurrences_[k];
     const QString summary = o.summary.trimmed();
-    const QString when = o.all_day ? tr("All day")
-                                   : tr("%1\u2013%2").arg(StartOnDay(o, Date()), EndOnDay(o, Date()));
-    const QString heard = o.all_day ? when : tr("%1 to %2").arg(StartOnDay(o, Date()), EndOnDay(o, Date()));
-    subjects_->addItem(when + QLatin1Char(' ') + summary + (o.repeats ? kRepeatsSign : QString()));
-    subjects_->setItemData(subjects_->count() - 1,
-                           heard + QLatin1Char(' ') + summary + (o.repeats ? tr(", repeats") : QString()),
-                           Qt::AccessibleTextRole);
+    const QString start = StartOnDay(o, Date());
+    const QString end = EndOnDay(o, Date());
+    const QString when = o.all_day ? tr("All day") : tr("%1\u2013%2").arg(start, end);
+    const QString said = o.all_day ? when : tr("%1 to %2").arg(start, end);
+    texts.append(when + QLatin1Char(' ') + summary + (o.repeats ? kRepeatsSign : QString()));
+    heard.append(said + QLatin1Char(' ') + summary + (o.repeats ? tr(", repeats") : QString()));
     items_.push_back(-1 - int(k));
   };
   // All-day ones first, then each timed one before the first appointment
@@ -72,10 +73,16 @@ void ActivitiesWindow::ListDay(const DayAppointments& day) {
     while (next < timed.size() && StartOnDay(occurrences_[timed[next]], Date()) < start) {
       list_occurrence(timed[next++]);
     }
-    subjects_->addItem(day.subjects[i]);
+    texts.append(day.subjects[i]);
+    heard.append(QString());
     items_.push_back(i + 1);
   }
   while (next < timed.size()) list_occurrence(timed[next++]);
+  // In one go: the list is filled once.
+  subjects_->addItems(texts);
+  for (int i = 0; i < heard.size(); ++i) {
+    if (!heard[i].isEmpty()) subjects_->setItemData(i, heard[i], Qt::AccessibleTextRole);
+  }
   if (subjects_->count() > 0) subjects_->setCurrentIndex(0);
 }
 
