@@ -106,12 +106,17 @@ void ActivitiesWindow::ShowOccurrence(const events::Occurrence& o) {
 }
 
 bool ActivitiesWindow::ChooseOccurrence(const QString& uid, const QString& instance) {
+  if (!SelectOccurrence(uid, instance)) return false;
+  subjects_->setFocus(Qt::OtherFocusReason);
+  return true;
+}
+
+bool ActivitiesWindow::SelectOccurrence(const QString& uid, const QString& instance) {
   for (int i = 0; i < int(items_.size()); ++i) {
     const events::Occurrence* o = OccurrenceAt(i);
     if (!o || o->uid != uid || o->instance != instance) continue;
-    subjects_->setCurrentIndex(i);
+    if (i != subjects_->currentIndex()) subjects_->setCurrentIndex(i);
     ShowSelectedAppointment();
-    subjects_->setFocus(Qt::OtherFocusReason);
     return true;
   }
   return false;

@@ -236,9 +236,7 @@ void ActivitiesWindow::Refresh() {
   FillActivities();
   if (chosen_occurrence) {
     // Chosen by what it is; gone, the first item is shown as after a fill.
-    if (!ChooseOccurrence(chosen_occurrence->uid, chosen_occurrence->instance) && subjects_->count() > 0) {
-      subjects_->setCurrentIndex(0);
-    }
+    SelectOccurrence(chosen_occurrence->uid, chosen_occurrence->instance);
   } else if (chosen && !subjects_listed_.isEmpty()) {
     int now = -1;
     const int found = FindSameAppointment(app_.files(), *chosen);

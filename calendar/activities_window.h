@@ -95,6 +95,8 @@ class ActivitiesWindow : public QWidget {
   void ShowReminderMinutes(bool shown);
   void ShowAppointment(const Appointment& appointment);
   void ShowOccurrence(const events::Occurrence& occurrence);
+  // Chooses and shows the occurrence, leaving the focus where it is.
+  bool SelectOccurrence(const QString& uid, const QString& instance);
   void ListDay(const DayAppointments& day);
   int IndexOfOrdinal(int ordinal) const;
   // The listed occurrence at list index `index`, or null for an appointment.
