@@ -20,26 +20,6 @@ const QString kRepeatsSign = QStringLiteral(" \u21BB");
 
 }  // namespace
 
-std::vector<ActivitiesWindow::ListedRow> ActivitiesWindow::ListedRows() const {
-  std::vector<ListedRow> rows;
-  for (int i = 0; i < int(items_.size()); ++i) {
-    ListedRow row;
-    if (const events::Occurrence* o = OccurrenceAt(i)) {
-      row.subject = o->summary.trimmed() + (o->repeats ? kRepeatsSign : QString());
-      row.heard = o->summary.trimmed() + (o->repeats ? tr(", repeats") : QString());
-      row.all_day = o->all_day;
-      row.start = StartOnDay(*o, Date());
-      row.end = EndOnDay(*o, Date());
-    } else {
-      const int k = items_[std::size_t(i)] - 1;
-      row.subject = row.heard = subjects_listed_.value(k);
-      row.start = starts_->itemText(k);
-      row.end = ends_->itemText(k);
-    }
-    rows.push_back(row);
-  }
-  return rows;
-}
 
 void ActivitiesWindow::ListDay(const DayAppointments& day) {
   const QSignalBlocker block(subjects_);
@@ -56,6 +36,8 @@ void ActivitiesWindow::ListDay(const DayAppointments& day) {
     texts.append(when + QLatin1Char(' ') + summary + (o.repeats ? kRepeatsSign : QString()));
     heard.append(said + QLatin1Char(' ') + summary + (o.repeats ? tr(", repeats") : QString()));
     items_.push_back(-1 - int(k));
+    rows_.push_back(ListedRow{summary + (o.repeats ? kRepeatsSign : QString()),
+                              summary + (o.repeats ? tr(", repeats") : QString()), start, end, o.all_day});
   };
   // All-day ones first, then each timed one before the first appointment
   // that starts later; the appointments keep their order.
@@ -76,6 +58,7 @@ void ActivitiesWindow::ListDay(const DayAppointments& day) {
     texts.append(day.subjects[i]);
     heard.append(QString());
     items_.push_back(i + 1);
+    rows_.push_back(ListedRow{day.subjects[i], day.subjects[i], start, day.ends.value(i), false});
   }
   while (next < timed.size()) list_occurrence(timed[next++]);
   // In one go: the list is filled once.

@@ -207,6 +207,7 @@ void ActivitiesWindow::ResetActivities() {
   subjects_listed_.clear();
   occurrences_.clear();
   items_.clear();
+  rows_.clear();
   birthdays_->clear();
   id_->setText(QStringLiteral("ID"));
   description_->clear();

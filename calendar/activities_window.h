@@ -84,7 +84,7 @@ class ActivitiesWindow : public QWidget {
     bool all_day = false;
   };
   // The listed items in list order.
-  std::vector<ListedRow> ListedRows() const;
+  const std::vector<ListedRow>& ListedRows() const { return rows_; }
 
   // Whether the appointment editor opened from here is still open; the
   // editor reports its return.
@@ -137,6 +137,7 @@ class ActivitiesWindow : public QWidget {
   // Item i of the list: the appointment's ordinal, or -1 - the index of
   // its occurrence in occurrences_.
   std::vector<int> items_;
+  std::vector<ListedRow> rows_;  // item by item, as the day schedule draws them
 };
 
 // A description as a text box shows it (line feeds) and as it is stored

@@ -27,11 +27,11 @@ struct Kept {
   qint64 size = -1;
   std::uint64_t change_count = 0;
   QByteArray zone;
-  std::map<qint64, std::vector<events::Occurrence>> months;  // by year * 12 + month
+  std::map<qint64, MonthOccurrences> months;  // by year * 12 + month
   std::map<qint64, std::map<QString, EventMonth>> by_event;  // the same, event by event
 };
 
-std::vector<events::Occurrence> ReadMonth(Kept& kept, const store::DataFiles& files, qint64 key,
+MonthOccurrences ReadMonth(Kept& kept, const store::DataFiles& files, qint64 key,
                                           const QDate& first, const QTimeZone& zone) {
   const QDate last = first.addDays(first.daysInMonth() - 1);
   std::map<QString, EventMonth>& before = kept.by_event[key];
@@ -53,18 +53,23 @@ std::vector<events::Occurrence> ReadMonth(Kept& kept, const store::DataFiles& fi
   // As ReadOccurrences orders them: by start, events in file order.
   std::stable_sort(all.begin(), all.end(),
                    [](const events::Occurrence& a, const events::Occurrence& b) { return a.start < b.start; });
-  return all;
+  MonthOccurrences month;
+  month.days.reserve(all.size());
+  for (const events::Occurrence& o : all) month.days.emplace_back(o.first_day(), o.last_day());
+  month.occurrences = std::move(all);
+  return month;
 }
 
 }  // namespace
 
-const std::vector<events::Occurrence>& OccurrencesInMonth(const store::DataFiles& files, const QDate& day) {
+const MonthOccurrences& OccurrencesInMonth(const store::DataFiles& files, const QDate& day) {
   static Kept kept;
-  const QTimeZone zone = QTimeZone::systemTimeZone();
+  // The zone by its name: cheaper to ask for than the zone itself.
+  const QByteArray zone_id = QTimeZone::systemTimeZoneId();
   const std::uint64_t count = files.ChangeCount(store::Channel::kEvents);
   const qint64 size = files.IsOpen(store::Channel::kEvents) ? files.FileSize(store::Channel::kEvents) : -1;
-  if (kept.files != &files || kept.folder != files.DataDir() || kept.zone != zone.id()) {
-    kept = Kept{&files, files.DataDir(), size, count, zone.id(), {}, {}};
+  if (kept.files != &files || kept.folder != files.DataDir() || kept.zone != zone_id) {
+    kept = Kept{&files, files.DataDir(), size, count, zone_id, {}, {}};
   } else if (kept.size != size || kept.change_count != count) {
     kept.size = size;
     kept.change_count = count;
@@ -79,7 +84,8 @@ const std::vector<events::Occurrence>& OccurrencesInMonth(const store::DataFiles
   const qint64 key = qint64(day.year()) * 12 + day.month();
   auto it = kept.months.find(key);
   if (it == kept.months.end()) {
-    it = kept.months.emplace(key, ReadMonth(kept, files, key, QDate(day.year(), day.month(), 1), zone)).first;
+    const QDate first(day.year(), day.month(), 1);
+    it = kept.months.emplace(key, ReadMonth(kept, files, key, first, QTimeZone::systemTimeZone())).first;
   }
   return it->second;
 }
@@ -87,8 +93,9 @@ const std::vector<events::Occurrence>& OccurrencesInMonth(const store::DataFiles
 std::vector<events::Occurrence> OccurrencesOn(const store::DataFiles& files, const QDate& day) {
   std::vector<events::Occurrence> on;
   if (!day.isValid() || !files.IsOpen(store::Channel::kEvents)) return on;
-  for (const events::Occurrence& o : OccurrencesInMonth(files, day)) {
-    if (o.first_day() <= day && o.last_day() >= day) on.push_back(o);
+  const MonthOccurrences& month = OccurrencesInMonth(files, day);
+  for (std::size_t i = 0; i < month.occurrences.size(); ++i) {
+    if (month.days[i].first <= day && month.days[i].second >= day) on.push_back(month.occurrences[i]);
   }
   return on;
 }

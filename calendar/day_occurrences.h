@@ -4,6 +4,7 @@
 // again.
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include <QDate>
@@ -16,8 +17,14 @@ namespace quorvel {
 
 // Every occurrence touching `day` in the system's zone, by start.
 std::vector<events::Occurrence> OccurrencesOn(const store::DataFiles& files, const QDate& day);
-// Every occurrence touching the month of `day`, by start.
-const std::vector<events::Occurrence>& OccurrencesInMonth(const store::DataFiles& files, const QDate& day);
+// Every occurrence touching a month, by start, with the first and last
+// day each touches (worked out once: a zone's dates are slow to ask for).
+struct MonthOccurrences {
+  std::vector<events::Occurrence> occurrences;
+  std::vector<std::pair<QDate, QDate>> days;  // item i: occurrence i's first and last day
+};
+// The month of `day`.
+const MonthOccurrences& OccurrencesInMonth(const store::DataFiles& files, const QDate& day);
 
 // The occurrence's times as a day's list shows them, cut to the day: a
 // start before the day shows "00:00", an end after it "24:00".

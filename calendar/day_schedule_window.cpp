@@ -1,5 +1,7 @@
 #include "calendar/day_schedule_window.h"
 
+#include <algorithm>
+
 #include <QHeaderView>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -142,12 +144,8 @@ void DayScheduleWindow::FillDaySchedule() {
   const QStringList times = TimeLabels();
   // All-day events above the rows of the timed ones, which keep the
   // Activities order.
-  std::vector<ActivitiesWindow::ListedRow> rows;
-  for (bool all_day : {true, false}) {
-    for (ActivitiesWindow::ListedRow& row : activities.ListedRows()) {
-      if (row.all_day == all_day) rows.push_back(std::move(row));
-    }
-  }
+  std::vector<ActivitiesWindow::ListedRow> rows = activities.ListedRows();
+  std::stable_partition(rows.begin(), rows.end(), [](const ActivitiesWindow::ListedRow& row) { return row.all_day; });
   const int n = static_cast<int>(rows.size());
   if (n < 1) return;
 

@@ -83,12 +83,15 @@ void AddEventMarks(const store::DataFiles& files, int year, int month, const QDa
     marks.today = true;
   }
   // Read a month at a time and kept until Events.dat changes.
-  for (const events::Occurrence& o : OccurrencesInMonth(files, first)) {
-    for (QDate day = std::max(o.first_day(), first); day <= o.last_day() && day <= last; day = day.addDays(1)) {
+  const MonthOccurrences& kept = OccurrencesInMonth(files, first);
+  for (std::size_t i = 0; i < kept.occurrences.size(); ++i) {
+    const events::Occurrence& o = kept.occurrences[i];
+    const auto [first_day, last_day] = kept.days[i];
+    for (QDate day = std::max(first_day, first); day <= last_day && day <= last; day = day.addDays(1)) {
       if (day == today) marks.today = true;
       if (o.repeats) marks.repeating_days.insert(day.day());
-      if (o.all_day || o.first_day() != o.last_day()) marks.all_day_days.insert(day.day());
-      if (!o.repeats && !o.all_day && o.first_day() == o.last_day()) marks.appointment_days.insert(day.day());
+      if (o.all_day || first_day != last_day) marks.all_day_days.insert(day.day());
+      if (!o.repeats && !o.all_day && first_day == last_day) marks.appointment_days.insert(day.day());
     }
   }
 }
