@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -490,23 +491,28 @@ TEST_F(CalendarWindowsTest, KeptEventsMarkTheirDays) {
   EXPECT_EQ(legend->text(QAccessible::Name), QStringLiteral("Legend: Repeating event, All-day event"));
   EXPECT_EQ(QAccessible::queryAccessibleInterface(Find<QLabel>(calendar, "Picture4(0)"))->text(QAccessible::Name),
             QStringLiteral("Repeating event"));
-  // A picture to look at: QUORVEL_SCREENS=folder.
-  if (const QString out = qEnvironmentVariable("QUORVEL_SCREENS"); !out.isEmpty()) {
-    calendar.grab().save(out + QStringLiteral("/month_marks.png"));
-    QPalette dark;
-    dark.setColor(QPalette::Window, QColor(53, 53, 53));
-    dark.setColor(QPalette::WindowText, QColor(238, 238, 236));
-    dark.setColor(QPalette::Base, QColor(45, 45, 45));
-    dark.setColor(QPalette::AlternateBase, QColor(53, 53, 53));
-    dark.setColor(QPalette::Text, QColor(238, 238, 236));
-    dark.setColor(QPalette::ButtonText, QColor(238, 238, 236));
-    dark.setColor(QPalette::Button, QColor(53, 53, 53));
-    const QPalette light = QApplication::palette();
-    QApplication::setPalette(dark);
-    QCoreApplication::processEvents();
-    calendar.grab().save(out + QStringLiteral("/month_marks_dark.png"));
-    QApplication::setPalette(light);
-  }
+  // Pictures to look at: QUORVEL_SCREENS=folder.
+  const QString out = qEnvironmentVariable("QUORVEL_SCREENS");
+  if (!out.isEmpty()) calendar.grab().save(out + QStringLiteral("/month_marks.png"));
+  // Switched to dark while open: the title under the legend turns dark
+  // with the words on it, which turn light.
+  QPalette dark;
+  dark.setColor(QPalette::Window, QColor(53, 53, 53));
+  dark.setColor(QPalette::WindowText, QColor(238, 238, 236));
+  dark.setColor(QPalette::Base, QColor(45, 45, 45));
+  dark.setColor(QPalette::AlternateBase, QColor(53, 53, 53));
+  dark.setColor(QPalette::Text, QColor(238, 238, 236));
+  dark.setColor(QPalette::ButtonText, QColor(238, 238, 236));
+  dark.setColor(QPalette::Button, QColor(53, 53, 53));
+  const QPalette light = QApplication::palette();
+  QApplication::setPalette(dark);
+  QCoreApplication::processEvents();
+  const QImage shown = calendar.grab().toImage();
+  QLabel* words = Find<QLabel>(calendar, "Picture5");
+  const QPoint under = words->geometry().bottomRight() - QPoint(2, 2);
+  EXPECT_LT(shown.pixelColor(under * shown.devicePixelRatio()).lightness(), 128);
+  if (!out.isEmpty()) shown.save(out + QStringLiteral("/month_marks_dark.png"));
+  QApplication::setPalette(light);
 }
 
 TEST_F(CalendarWindowsTest, DeleteRemovesTheSelectedAppointmentAndOkMarksAndHides) {
