@@ -97,7 +97,12 @@ class ComboAccessible : public QAccessibleWidget {
         if (!combo()->accessibleName().isEmpty()) return combo()->accessibleName();
         break;
       case QAccessible::Value:
-        return combo()->isEditable() ? combo()->lineEdit()->text() : combo()->currentText();
+        if (combo()->isEditable()) return combo()->lineEdit()->text();
+        // An entry may say in words what its text shows by a sign.
+        if (const QString heard = combo()->currentData(Qt::AccessibleTextRole).toString(); !heard.isEmpty()) {
+          return heard;
+        }
+        return combo()->currentText();
       case QAccessible::Accelerator:
         return QKeySequence(Qt::Key_Down).toString(QKeySequence::NativeText);
       default:

@@ -35,6 +35,7 @@
 #include "app/seams.h"
 #include "app/ui.h"
 #include "bench/dataset.h"
+#include "bench/event_figures.h"
 #include "bench/measure.h"
 #include "bench/raw.h"
 #include "bench/sync_kept.h"
@@ -217,6 +218,8 @@ int Run::Go() {
     if (wanted(name)) (this->*figure)();
   }
   if (wanted("sync-kept")) SyncKeptFigures(table_, slow(), options_.fraction, temp_->path());
+  // Last: it adds the events to the folder the other figures use.
+  if (wanted("events")) EventFigures(table_, *app_, data_.busiest_day, slow());
   table_.Print();
   app_.reset();
   if (!table_.AllRight()) {

@@ -17,6 +17,7 @@
 #include "app/ui.h"
 #include "calendar/appointment_editor_window.h"
 #include "calendar/appointment_file.h"
+#include "calendar/day_occurrences.h"
 #include "calendar/day_schedule_window.h"
 #include "calendar/month_calendar_window.h"
 
@@ -134,7 +135,9 @@ ActivitiesWindow::ActivitiesWindow(Application& app) : app_(app) {
   connect(schedule, &QPushButton::clicked, this, [this] { ViewSchedule(); });
   connect(ok, &QPushButton::clicked, this, [this] { Ok(); });
   connect(&app_.Changes(), &DataChanges::DataChanged, this, [this](store::ChangedFiles changed) {
-    if (changed.HasAny({store::Channel::kAppoint, store::Channel::kAddBook})) Refresh();
+    if (changed.HasAny({store::Channel::kAppoint, store::Channel::kAddBook, store::Channel::kEvents})) {
+      Refresh();
+    }
   });
 }
 
@@ -154,17 +157,28 @@ void ActivitiesWindow::FocusStart() {
 }
 
 void ActivitiesWindow::ChooseAppointment(int ordinal) {
-  if (ordinal < 1 || ordinal > subjects_->count()) return;
-  subjects_->setCurrentIndex(ordinal - 1);
+  const int index = IndexOfOrdinal(ordinal);
+  if (index < 0) return;
+  subjects_->setCurrentIndex(index);
   ShowSelectedAppointment();
   subjects_->setFocus(Qt::OtherFocusReason);
 }
 
-QStringList ActivitiesWindow::Subjects() const {
+int ActivitiesWindow::IndexOfOrdinal(int ordinal) const {
+  if (ordinal < 1) return -1;
+  for (int i = 0; i < int(items_.size()); ++i) {
+    if (items_[std::size_t(i)] == ordinal) return i;
+  }
+  return -1;
+}
+
+QStringList ActivitiesWindow::ListedItems() const {
   QStringList items;
   for (int i = 0; i < subjects_->count(); ++i) items.append(subjects_->itemText(i));
   return items;
 }
+
+QStringList ActivitiesWindow::Subjects() const { return subjects_listed_; }
 
 QStringList ActivitiesWindow::StartTimes() const {
   QStringList items;
@@ -190,6 +204,10 @@ void ActivitiesWindow::ResetActivities() {
   }
   starts_->clear();
   ends_->clear();
+  subjects_listed_.clear();
+  occurrences_.clear();
+  items_.clear();
+  rows_.clear();
   birthdays_->clear();
   id_->setText(QStringLiteral("ID"));
   description_->clear();
@@ -212,21 +230,27 @@ void ActivitiesWindow::Refresh() {
     return;
   }
   const std::optional<Appointment> chosen = shown_;
+  const std::optional<events::Occurrence> chosen_occurrence = ChosenOccurrence();
   const int index = subjects_->currentIndex();
-  const int listed = subjects_->count();
+  const int ordinal = index >= 0 && index < int(items_.size()) ? items_[std::size_t(index)] : 0;
+  const int listed = static_cast<int>(subjects_listed_.size());
   FillActivities();
-  int now = -1;
-  if (chosen && subjects_->count() > 0) {
+  if (chosen_occurrence) {
+    // Chosen by what it is; gone, the first item is shown as after a fill.
+    SelectOccurrence(chosen_occurrence->uid, chosen_occurrence->instance);
+  } else if (chosen && !subjects_listed_.isEmpty()) {
+    int now = -1;
     const int found = FindSameAppointment(app_.files(), *chosen);
     if (found >= 0) {
       const QString id = ReadAppointment(app_.files(), found).id;
-      now = static_cast<int>(LeadingNumber(id.mid(9))) - 1;
-    } else if (subjects_->count() == listed) {
+      now = static_cast<int>(LeadingNumber(id.mid(9)));
+    } else if (subjects_listed_.size() == listed) {
       // Changed in place (nothing added or removed): the same place.
-      now = index;
+      now = ordinal;
     }
+    const int at = IndexOfOrdinal(now);
+    if (at >= 0 && at != subjects_->currentIndex()) subjects_->setCurrentIndex(at);
   }
-  if (now > 0 && now < subjects_->count()) subjects_->setCurrentIndex(now);
   // The day schedule shows this window's lists.
   if (schedule_ && schedule_->isVisible()) schedule_->FillDaySchedule();
 }
@@ -235,25 +259,29 @@ void ActivitiesWindow::FillActivities() {
   const QDate date = Date();
   ResetActivities();
   filled_ = true;
-  filled_seen_ = store::FilesSeen(app_.files(), {store::Channel::kAppoint, store::Channel::kAddBook});
+  filled_seen_ = store::FilesSeen(app_.files(), {store::Channel::kAppoint, store::Channel::kAddBook,
+                                                  store::Channel::kEvents});
   filled_date_ = date;
 
   const store::DataFiles& files = app_.files();
   const DayAppointments day = ReadDayAppointments(files, date);
+  occurrences_ = OccurrencesOn(files, date);
+  ListDay(day);
   if (!day.subjects.isEmpty()) {
-    {
-      const QSignalBlocker block(subjects_);
-      subjects_->addItems(day.subjects);
-      subjects_->setCurrentIndex(0);
-    }
     starts_->addItems(day.starts);
     ends_->addItems(day.ends);
     starts_->setCurrentIndex(0);
     ends_->setCurrentIndex(0);
-    // The first item's appointment came with the list: no second pass.
-    if (day.first) ShowAppointment(*day.first);
-    delete_->setEnabled(true);
-    edit_->setEnabled(true);
+  }
+  if (!items_.empty()) {
+    if (const events::Occurrence* o = OccurrenceAt(0)) {
+      ShowOccurrence(*o);
+    } else {
+      delete_->setEnabled(true);
+      edit_->setEnabled(true);
+      // The first appointment came with the list: no second pass.
+      if (day.first) ShowAppointment(*day.first);
+    }
   }
 
   birthdays_->addItems(BirthdaysOn(files, date));
@@ -262,8 +290,14 @@ void ActivitiesWindow::FillActivities() {
 
 void ActivitiesWindow::ShowSelectedAppointment() {
   const int index = subjects_->currentIndex();
-  if (index < 0) return;
-  const QString id = DayKey(Date()) + QLatin1Char('-') + QString::number(index + 1);
+  if (index < 0 || index >= int(items_.size())) return;
+  if (const events::Occurrence* o = OccurrenceAt(index)) {
+    ShowOccurrence(*o);
+    return;
+  }
+  delete_->setEnabled(true);
+  edit_->setEnabled(true);
+  const QString id = DayKey(Date()) + QLatin1Char('-') + QString::number(items_[std::size_t(index)]);
   const int found = FindAppointment(app_.files(), id);
   if (found >= 0) ShowAppointment(ReadAppointment(app_.files(), found));
 }

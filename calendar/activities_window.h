@@ -1,8 +1,11 @@
 // Activities: one day's appointments, the details of the selected one, and
-// the day's birthdays from the address book.
+// the day's birthdays from the address book. The occurrences of the events
+// kept in Events.dat are listed among the appointments: the all-day ones
+// first, each timed one before the first appointment starting after it.
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include <QDate>
 #include <QPointer>
@@ -10,6 +13,7 @@
 #include <QWidget>
 
 #include "calendar/appointment_file.h"
+#include "events/occurrences.h"
 
 class QCheckBox;
 class QComboBox;
@@ -56,9 +60,31 @@ class ActivitiesWindow : public QWidget {
 
   // The listed appointments: item i of each list is the appointment with
   // ordinal i + 1 of the date, trimmed of leading and trailing spaces.
+  // The occurrences listed beside them are not among these.
   QStringList Subjects() const;
   QStringList StartTimes() const;
   QStringList EndTimes() const;
+
+  // The occurrences listed for the date, by start.
+  const std::vector<events::Occurrence>& DayOccurrences() const { return occurrences_; }
+  // The occurrence chosen in the list, if one is.
+  std::optional<events::Occurrence> ChosenOccurrence() const;
+  // Chooses the listed occurrence `instance` of event `uid` and shows its
+  // details, the list focused; false when the date lists no such one.
+  bool ChooseOccurrence(const QString& uid, const QString& instance);
+  // What the list shows, item by item.
+  QStringList ListedItems() const;
+
+  // One listed item as the day schedule draws it.
+  struct ListedRow {
+    QString subject;  // as the list shows it
+    QString heard;    // as a screen reader reads it
+    QString start;    // "HH:MM", cut to the day
+    QString end;
+    bool all_day = false;
+  };
+  // The listed items in list order.
+  const std::vector<ListedRow>& ListedRows() const { return rows_; }
 
   // Whether the appointment editor opened from here is still open; the
   // editor reports its return.
@@ -68,6 +94,13 @@ class ActivitiesWindow : public QWidget {
  private:
   void ShowReminderMinutes(bool shown);
   void ShowAppointment(const Appointment& appointment);
+  void ShowOccurrence(const events::Occurrence& occurrence);
+  // Chooses and shows the occurrence, leaving the focus where it is.
+  bool SelectOccurrence(const QString& uid, const QString& instance);
+  void ListDay(const DayAppointments& day);
+  int IndexOfOrdinal(int ordinal) const;
+  // The listed occurrence at list index `index`, or null for an appointment.
+  const events::Occurrence* OccurrenceAt(int index) const;
   void Add();
   void Edit();
   void Delete();
@@ -99,6 +132,12 @@ class ActivitiesWindow : public QWidget {
   // Delete act on, wherever it has moved since.
   std::optional<Appointment> shown_;
   QPointer<DayScheduleWindow> schedule_;  // once View Schedule opened it
+  QStringList subjects_listed_;  // the appointments' subjects, by ordinal
+  std::vector<events::Occurrence> occurrences_;
+  // Item i of the list: the appointment's ordinal, or -1 - the index of
+  // its occurrence in occurrences_.
+  std::vector<int> items_;
+  std::vector<ListedRow> rows_;  // item by item, as the day schedule draws them
 };
 
 // A description as a text box shows it (line feeds) and as it is stored

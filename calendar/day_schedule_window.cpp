@@ -1,5 +1,7 @@
 #include "calendar/day_schedule_window.h"
 
+#include <algorithm>
+
 #include <QHeaderView>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -140,21 +142,29 @@ void DayScheduleWindow::FillDaySchedule() {
   grid_->clearContents();
   grid_->setRowCount(0);
   const QStringList times = TimeLabels();
-  const QStringList subjects = activities.Subjects();
-  const QStringList starts = activities.StartTimes();
-  const QStringList ends = activities.EndTimes();
-  const int n = static_cast<int>(subjects.size());
+  // All-day events above the rows of the timed ones, which keep the
+  // Activities order.
+  std::vector<ActivitiesWindow::ListedRow> rows = activities.ListedRows();
+  std::stable_partition(rows.begin(), rows.end(), [](const ActivitiesWindow::ListedRow& row) { return row.all_day; });
+  const int n = static_cast<int>(rows.size());
   if (n < 1) return;
 
   // Column k stands for the half-hour beginning at its label; an
   // appointment covers it when start <= label < end, compared as texts.
+  // An all-day event takes no half-hour: the day stays free around it.
   auto covers = [&](int j, int k) {
+    const ActivitiesWindow::ListedRow& row = rows[std::size_t(j)];
     const QString& label = times[k - 1];
-    return starts.value(j) <= label && label < ends.value(j);
+    return !row.all_day && row.start <= label && label < row.end;
   };
   grid_->setRowCount(n + 1);
   for (int j = 0; j < n; ++j) {
-    Cell(*grid_, j, 0)->setText(subjects[j]);
+    const ActivitiesWindow::ListedRow& row = rows[std::size_t(j)];
+    QTableWidgetItem* caption = Cell(*grid_, j, 0);
+    caption->setText(row.all_day ? tr("All day: %1").arg(row.subject) : row.subject);
+    if (row.heard != row.subject) {
+      caption->setData(Qt::AccessibleTextRole, row.all_day ? tr("All day: %1").arg(row.heard) : row.heard);
+    }
     for (int k = 1; k <= kTimeColumns; ++k) {
       if (covers(j, k)) Cell(*grid_, j, k)->setBackground(kBusy);
     }

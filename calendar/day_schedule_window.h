@@ -1,5 +1,6 @@
 // The day schedule: the Activities window's appointments as bars on a
-// half-hour time line from 07:00 to 24:00, with the day's total occupation.
+// half-hour time line from 07:00 to 24:00, with the day's total occupation;
+// the day's all-day events are listed above them.
 #pragma once
 
 #include <QDate>

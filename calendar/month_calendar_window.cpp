@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QPixmap>
 #include <QPolygonF>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -24,6 +25,7 @@
 #include "app/ui.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
+#include "calendar/day_occurrences.h"
 #include "events/occurrences.h"
 
 namespace quorvel {
@@ -76,15 +78,20 @@ void AddEventMarks(const store::DataFiles& files, int year, int month, const QDa
   const QDate first(year, month, 1);
   if (!first.isValid()) return;
   const QDate last = first.addDays(first.daysInMonth() - 1);
-  const QDate from = today.isValid() ? std::min(first, today) : first;
-  const QDate to = today.isValid() ? std::max(last, today) : last;
-  for (const events::Occurrence& o : events::ReadOccurrences(files, from, to, QTimeZone::systemTimeZone())) {
-    for (QDate day = std::max(o.first_day(), from); day <= o.last_day() && day <= to; day = day.addDays(1)) {
+  if (!files.IsOpen(store::Channel::kEvents)) return;
+  if (today.isValid() && (today < first || today > last) && !OccurrencesOn(files, today).empty()) {
+    marks.today = true;
+  }
+  // Read a month at a time and kept until Events.dat changes.
+  const MonthOccurrences& kept = OccurrencesInMonth(files, first);
+  for (std::size_t i = 0; i < kept.occurrences.size(); ++i) {
+    const events::Occurrence& o = kept.occurrences[i];
+    const auto [first_day, last_day] = kept.days[i];
+    for (QDate day = std::max(first_day, first); day <= last_day && day <= last; day = day.addDays(1)) {
       if (day == today) marks.today = true;
-      if (day < first || day > last) continue;
       if (o.repeats) marks.repeating_days.insert(day.day());
-      if (o.all_day || o.first_day() != o.last_day()) marks.all_day_days.insert(day.day());
-      if (!o.repeats && !o.all_day && o.first_day() == o.last_day()) marks.appointment_days.insert(day.day());
+      if (o.all_day || first_day != last_day) marks.all_day_days.insert(day.day());
+      if (!o.repeats && !o.all_day && first_day == last_day) marks.appointment_days.insert(day.day());
     }
   }
 }
@@ -106,6 +113,31 @@ void PaintRing(QPainter& painter, const QRect& square, const QColor& colour) {
   painter.setBrush(colour);
   painter.drawPolygon(QPolygonF({tip + QPointF(3.5, 0), tip + QPointF(-1.5, -3.5), tip + QPointF(-1.5, 3.5)}));
   painter.restore();
+}
+
+// A legend picture drawn as the cells draw the mark: the ring of a
+// repeating event's day, or the band of an all-day one's.
+QLabel* LegendMark(QWidget* parent, const QString& name, const QRect& rect, const QString& tip,
+                   bool ring) {
+  const qreal ratio = parent->devicePixelRatioF();
+  QPixmap pixmap(rect.size() * ratio);
+  pixmap.setDevicePixelRatio(ratio);
+  pixmap.fill(Qt::transparent);
+  {
+    QPainter painter(&pixmap);
+    const QRect square(0, 0, rect.width(), rect.height());
+    if (ring) {
+      PaintRing(painter, square, kAppointmentRed);
+    } else {
+      painter.fillRect(QRect(0, rect.height() / 2 - 1, rect.width(), 3), kAppointmentRed);
+    }
+  }
+  auto* label = new QLabel(parent);
+  label->setObjectName(name);
+  label->setGeometry(rect);
+  label->setPixmap(pixmap);
+  label->setAccessibleName(tip);
+  return label;
 }
 
 }  // namespace
@@ -164,7 +196,17 @@ void MonthCalendarView::KeepWeekendNamesReadable() {
 
 void MonthCalendarView::changeEvent(QEvent* event) {
   QCalendarWidget::changeEvent(event);
-  if (event->type() == QEvent::PaletteChange) KeepWeekendNamesReadable();
+  if (event->type() == QEvent::PaletteChange) {
+    KeepWeekendNamesReadable();
+    // The title's style sheet took the palette's colours when it was set:
+    // set again, the title follows a change between light and dark, and the
+    // legend over it stays readable.
+    if (auto* bar = findChild<QWidget*>(QStringLiteral("qt_calendar_navigationbar"))) {
+      const QString sheet = bar->styleSheet();
+      bar->setStyleSheet(QString());
+      bar->setStyleSheet(sheet);
+    }
+  }
 }
 
 // The day number sits in the lower part of the cell so that the marks in
@@ -226,6 +268,16 @@ MonthCalendarWindow::MonthCalendarWindow(Application& app) : app_(app) {
   legend->setContentsMargins(3, 0, 0, 0);
   legend->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   legend->setAccessibleName(tr("Legend: Birthday, Appointment"));
+  // The kept events' marks beside them: a series' day, an all-day day.
+  LegendMark(this, QStringLiteral("Picture4(0)"), TwipsRect(1800, 0, 255, 255), tr("Repeating event"), true);
+  LegendMark(this, QStringLiteral("Picture4(1)"), TwipsRect(1800, 240, 255, 255), tr("All-day event"), false);
+  auto* events_legend = new QLabel(tr("Repeating\nAll day"), this);
+  events_legend->setObjectName(QStringLiteral("Picture5"));
+  events_legend->setGeometry(TwipsRect(2040, 0, 1260, 495));
+  events_legend->setFont(ArialFont(9));
+  events_legend->setContentsMargins(3, 0, 0, 0);
+  events_legend->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  events_legend->setAccessibleName(tr("Legend: Repeating event, All-day event"));
 
   auto* spinner = new QWidget(this);
   spinner->setObjectName(QStringLiteral("UpDown1"));

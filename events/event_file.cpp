@@ -2,6 +2,7 @@
 
 #include <libical/ical.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 
@@ -138,11 +139,16 @@ void Clear(store::Operation& op, const Located& run) {
 qsizetype LargestEventText() { return qsizetype(256) * RecordLength() - kHeader - kLongestUid; }
 
 EventsRead ReadEvents(const store::DataFiles& files) {
-  EventsRead read;
   const int count = RecordsOnDisk(files);
-  if (count == 0) return read;
-  const QByteArray all = files.ReadRecords(kFile, 1, count);
+  if (count == 0) return EventsRead();
+  return EventsIn(files.ReadRecords(kFile, 1, count));
+}
+
+EventsRead EventsIn(const QByteArray& all) {
+  EventsRead read;
   const int length = RecordLength();
+  const int count = int(std::min<qsizetype>(all.size() / length, store::kLargestRecordNumber));
+  if (count == 0) return read;
   Walk([&](int r) { return r <= count ? all.mid(qsizetype(r - 1) * length, length) : QByteArray(length, '\0'); },
        count,
        [&](int first, const Head&, const QString& uid, const QByteArray& text) {

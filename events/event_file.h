@@ -38,6 +38,9 @@ struct EventsRead {
 
 // Every event of the folder (none when Events.dat is not there).
 EventsRead ReadEvents(const store::DataFiles& files);
+// The events in `bytes`, the whole of an Events.dat read as it stands (by
+// whoever reads it without opening the folder).
+EventsRead EventsIn(const QByteArray& bytes);
 std::optional<StoredEvent> FindEvent(const store::DataFiles& files, const QString& uid);
 
 // The most bytes one event's text may take (the rest of the file's 32767

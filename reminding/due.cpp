@@ -4,12 +4,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 
+#include <QCoreApplication>
+
+#include "events/event_file.h"
+#include "events/occurrences.h"
 #include "store/record_codec.h"
 #include "store/trim.h"
 
@@ -64,6 +70,9 @@ bool Exists(const QByteArray& path) {
   struct stat info {};
   return ::lstat(path.constData(), &info) == 0;
 }
+
+// The file as it stands between two changes (see ReadAppointFile).
+std::optional<QByteArray> ReadFolderFile(const QString& folder, Channel channel);
 
 }  // namespace
 
@@ -123,9 +132,88 @@ std::vector<Reminder> RemindersIn(const QByteArray& appoint) {
   return reminders;
 }
 
+std::vector<Reminder> EventReminders(const QByteArray& text, const QDate& from, const QDate& to,
+                                     const QTimeZone& zone) {
+  std::vector<Reminder> reminders;
+  {
+    for (const events::Occurrence& o : events::OccurrencesBetween(text, from, to, zone).occurrences) {
+      if (o.alarm_minutes < 0) continue;
+      Reminder r;
+      r.day = o.start.date();
+      r.starts = o.start;
+      r.ends = o.end > o.start ? o.end : o.start;
+      r.due = o.start.addSecs(-qint64(o.alarm_minutes) * 60);
+      r.subject = o.summary.trimmed();
+      r.lead = QString::number(o.alarm_minutes);
+      r.all_day = o.all_day;
+      if (o.all_day) {
+        r.start = QCoreApplication::translate("quorvel::reminding::ReminderKeeper", "All day");
+      } else {
+        r.start = o.start.toString(QStringLiteral("HH:mm"));
+        r.end = o.end.date() > o.start.date() && o.end > o.start
+                    ? QLocale().toString(o.end.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+                          o.end.toString(QStringLiteral("HH:mm"))
+                    : r.ends.toString(QStringLiteral("HH:mm"));
+      }
+      // Which occurrence, at what moment, about what: a moved or renamed
+      // occurrence, or another lead, is a new reminder.
+      QCryptographicHash hash(QCryptographicHash::Sha256);
+      hash.addData(QByteArrayView("event", 5));
+      for (const QString& part : {o.uid, o.instance, QString::number(o.start.toSecsSinceEpoch()), r.subject,
+                                  r.lead}) {
+        hash.addData(QByteArrayView("\0", 1));
+        hash.addData(part.toUtf8());
+      }
+      r.key = hash.result().left(16);
+      reminders.push_back(std::move(r));
+    }
+  }
+  return reminders;
+}
+
+void SortByStart(std::vector<Reminder>& reminders) {
+  std::stable_sort(reminders.begin(), reminders.end(),
+                   [](const Reminder& a, const Reminder& b) { return a.starts < b.starts; });
+}
+
+std::vector<Reminder> EventRemindersIn(const QByteArray& bytes, const QDate& from, const QDate& to,
+                                       const QTimeZone& zone) {
+  std::vector<Reminder> reminders;
+  for (const events::StoredEvent& event : events::EventsIn(bytes).events) {
+    std::vector<Reminder> own = EventReminders(event.text, from, to, zone);
+    reminders.insert(reminders.end(), own.begin(), own.end());
+  }
+  SortByStart(reminders);
+  return reminders;
+}
+
 std::optional<QByteArray> ReadAppointFile(const QString& folder) {
+  return ReadFolderFile(folder, Channel::kAppoint);
+}
+
+std::optional<QByteArray> ReadEventsFile(const QString& folder) {
+  return ReadFolderFile(folder, Channel::kEvents);
+}
+
+QByteArray EventsFileStamp(const QString& folder) {
   const QByteArray path =
-      QFile::encodeName(QDir(folder).filePath(QString::fromLatin1(store::Info(Channel::kAppoint).file_name)));
+      QFile::encodeName(QDir(folder).filePath(QString::fromLatin1(store::Info(Channel::kEvents).file_name)));
+  if (Exists(path + "-journal")) return QByteArray();
+  struct stat info {};
+  if (::lstat(path.constData(), &info) != 0) return errno == ENOENT ? QByteArray("none") : QByteArray();
+  QByteArray stamp;
+  for (qint64 part : {qint64(info.st_size), qint64(info.st_ino), qint64(info.st_mtim.tv_sec),
+                      qint64(info.st_mtim.tv_nsec), qint64(info.st_ctim.tv_sec), qint64(info.st_ctim.tv_nsec)}) {
+    stamp += QByteArray::number(part) + ' ';
+  }
+  return stamp;
+}
+
+namespace {
+
+std::optional<QByteArray> ReadFolderFile(const QString& folder, Channel channel) {
+  const QByteArray path =
+      QFile::encodeName(QDir(folder).filePath(QString::fromLatin1(store::Info(channel).file_name)));
   const QByteArray journal = path + "-journal";
   auto look = [&](Stat* into) {
     struct stat info {};
@@ -153,6 +241,8 @@ std::optional<QByteArray> ReadAppointFile(const QString& folder) {
   }
   return bytes;
 }
+
+}  // namespace
 
 bool Current(const Reminder& reminder, const QDateTime& now) {
   if (now < reminder.due) return false;

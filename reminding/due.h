@@ -11,6 +11,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <QTimeZone>
 
 namespace quorvel::reminding {
 
@@ -29,6 +30,7 @@ struct Reminder {
   QString start;     // start time text as stored
   QString end;       // end time text as stored
   QString lead;      // the lead time, plain decimal
+  bool all_day = false;  // an all-day event's: `start` says so, `end` is empty
 };
 
 // The reminders of every appointment in `appoint` (Appoint.dat's bytes),
@@ -36,6 +38,27 @@ struct Reminder {
 // not a whole number of minutes or a start time not written as HH:MM has
 // none.
 std::vector<Reminder> RemindersIn(const QByteArray& appoint);
+
+// The reminders the alarms of the events in `events` (Events.dat's bytes)
+// ask for, for the occurrences touching the days `from` … `to` in `zone`,
+// by start: an alarm counted from the start, its lead in whole minutes.
+std::vector<Reminder> EventRemindersIn(const QByteArray& events, const QDate& from, const QDate& to,
+                                       const QTimeZone& zone);
+// The same for one event's VCALENDAR text, unordered.
+std::vector<Reminder> EventReminders(const QByteArray& text, const QDate& from, const QDate& to,
+                                     const QTimeZone& zone);
+// By start, as EventRemindersIn orders them.
+void SortByStart(std::vector<Reminder>& reminders);
+// How many days on from today the keeper looks for the events' alarms.
+inline constexpr int kEventDaysAhead = 35;
+
+// Events.dat of `folder` as it stands between two changes, as
+// ReadAppointFile reads Appoint.dat.
+std::optional<QByteArray> ReadEventsFile(const QString& folder);
+// What tells one state of Events.dat of `folder` from another (its size,
+// times and inode; "none" when it is missing); empty while it is being
+// changed or cannot be looked at.
+QByteArray EventsFileStamp(const QString& folder);
 
 // Appoint.dat of `folder` as it stands between two changes: nothing when
 // it cannot be read or was being changed while it was read (a journal lay

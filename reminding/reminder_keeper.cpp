@@ -13,6 +13,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include "events/event_file.h"
 #include "reminding/desktop_notifier.h"
 
 namespace quorvel::reminding {
@@ -73,7 +74,7 @@ void ReminderKeeper::Start() {
 
 void ReminderKeeper::Watch() {
   // The folder, not the file: its entries tell of every change to
-  // Appoint.dat, written in place or replaced by another, and of its
+  // Appoint.dat and Events.dat, written in place or replaced by another, and of its
   // journal coming and going. (Straight from the system: a file system
   // watcher would cost the agent more memory than all the rest.)
   watch_handle_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
@@ -93,9 +94,11 @@ void ReminderKeeper::Watch() {
     while ((length = ::read(watch_handle_, events, sizeof events)) > 0) {
       for (ssize_t at = 0; at < length;) {
         const auto* event = reinterpret_cast<const inotify_event*>(events + at);
-        // Only Appoint.dat and its journal; an overflow may hide them.
+        // Only Appoint.dat, Events.dat and their journals; an overflow
+        // may hide them.
         appointments = appointments || (event->mask & IN_Q_OVERFLOW) != 0 ||
-                       (event->len > 0 && std::strncmp(event->name, "Appoint.dat", 11) == 0);
+                       (event->len > 0 && (std::strncmp(event->name, "Appoint.dat", 11) == 0 ||
+                                           std::strncmp(event->name, "Events.dat", 10) == 0));
         at += ssize_t(sizeof(inotify_event)) + event->len;
       }
     }
@@ -143,6 +146,38 @@ const Reminder* ReminderKeeper::Find(const QByteArray& key) const {
   return it == reminders_.end() ? nullptr : &*it;
 }
 
+bool ReminderKeeper::ReadEventReminders(const QDate& today) {
+  // Taken before the read: a change during it makes the next look read
+  // again.
+  const QByteArray stamp = EventsFileStamp(folder_);
+  if (stamp.isEmpty()) return false;
+  // From the day before: an occurrence that began then may still be on.
+  const QDate from = today.addDays(-1);
+  if (stamp == events_stamp_ && from == events_from_ && zone_.id() == events_zone_) return true;
+  const std::optional<QByteArray> bytes = ReadEventsFile(folder_);
+  if (!bytes) return false;
+  if (from != events_from_ || zone_.id() != events_zone_) by_event_.clear();
+  std::map<QString, std::pair<QByteArray, std::vector<Reminder>>> now;
+  event_reminders_.clear();
+  for (events::StoredEvent& event : events::EventsIn(*bytes).events) {
+    auto it = by_event_.find(event.uid);
+    std::pair<QByteArray, std::vector<Reminder>> kept;
+    if (it != by_event_.end() && it->second.first == event.text) {
+      kept = std::move(it->second);
+    } else {
+      kept = {event.text, EventReminders(event.text, from, today.addDays(kEventDaysAhead), zone_)};
+    }
+    event_reminders_.insert(event_reminders_.end(), kept.second.begin(), kept.second.end());
+    now[event.uid] = std::move(kept);
+  }
+  SortByStart(event_reminders_);
+  by_event_ = std::move(now);
+  events_stamp_ = stamp;
+  events_from_ = from;
+  events_zone_ = zone_.id();
+  return true;
+}
+
 void ReminderKeeper::Check() {
   if (!started_) return;
   settle_->stop();
@@ -159,8 +194,16 @@ void ReminderKeeper::Check() {
     }
     return;
   }
+  if (!ReadEventReminders(now.toTimeZone(zone_).date())) {
+    if (unread_retries_ < kUnreadRetries) {
+      ++unread_retries_;
+      settle_->start();
+    }
+    return;
+  }
   unread_retries_ = 0;
   reminders_ = RemindersIn(*bytes);
+  reminders_.insert(reminders_.end(), event_reminders_.begin(), event_reminders_.end());
 
   QStringList capabilities;
   bool asked = false;
@@ -191,7 +234,7 @@ bool ReminderKeeper::Present(const Reminder& r, bool missed, const QStringList& 
   if (notifier_ != nullptr && !capabilities.isEmpty()) {
     DesktopNotifier::Notice notice;
     notice.summary = missed ? tr("Missed: %1").arg(r.subject) : r.subject;
-    QString when = tr("%1 to %2").arg(r.start, r.end);
+    QString when = r.all_day ? r.start : tr("%1 to %2").arg(r.start, r.end);
     const QDate today = clock_().date();
     if (r.day != today) when = QLocale().toString(r.day, QLocale::ShortFormat) + QStringLiteral(", ") + when;
     notice.body = when + QLatin1Char('\n') +

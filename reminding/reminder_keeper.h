@@ -1,5 +1,6 @@
-// Keeps the reminders of one data folder: sleeps until the next reminder
-// is due, shows it (as a desktop notification, or through a fallback where
+// Keeps the reminders of one data folder (the appointments' and those the
+// alarms of the events in Events.dat ask for): sleeps until the next
+// reminder is due, shows it (as a desktop notification, or through a fallback where
 // no notification service answers), and remembers in Remind.dat what was
 // shown, dismissed and snoozed, so that nothing comes twice and nothing is
 // lost to a restart. Wakes when the appointments change, when the computer
@@ -20,6 +21,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <QString>
+#include <QTimeZone>
 
 #include "reminding/due.h"
 #include "reminding/memory.h"
@@ -54,6 +56,9 @@ class ReminderKeeper : public QObject {
   // Wakes on the login manager's resume signal on `system_bus`.
   void FollowSleep(const QDBusConnection& system_bus);
 
+  // The zone the events' occurrences are shown in: the system's unless set.
+  void SetZone(const QTimeZone& zone) { zone_ = zone; }
+
   // The moment the keeper sleeps until; invalid when nothing is ahead.
   QDateTime NextWake() const { return next_wake_; }
   const Memory& memory() const { return memory_; }
@@ -77,6 +82,9 @@ class ReminderKeeper : public QObject {
   void FollowClockChanges();
   void Watch();
   const Reminder* Find(const QByteArray& key) const;
+  // The events' reminders from `today` on; false while Events.dat is
+  // being changed.
+  bool ReadEventReminders(const QDate& today);
 
   QString folder_;
   Clock clock_;
@@ -85,6 +93,16 @@ class ReminderKeeper : public QObject {
   store::DataFiles files_;
   Memory memory_;
   std::vector<Reminder> reminders_;
+  QTimeZone zone_ = QTimeZone::systemTimeZone();
+  // Events.dat's stamp when last read, and what its occurrences asked for
+  // from that day on: read and expanded again only when either changes.
+  QByteArray events_stamp_;
+  QDate events_from_;
+  QByteArray events_zone_;
+  std::vector<Reminder> event_reminders_;
+  // Each event's text and reminders over those days: an event whose text
+  // is unchanged is not expanded again.
+  std::map<QString, std::pair<QByteArray, std::vector<Reminder>>> by_event_;
   std::map<uint, QByteArray> on_screen_;  // notification id -> key
   QTimer* timer_;
   QTimer* settle_;  // a change to the files is read once it is over

@@ -1,8 +1,13 @@
 #include <QAbstractItemModel>
+#include <QTimeZone>
+#include <QDBusConnection>
+#include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -20,7 +25,9 @@
 #include "calendar/appointment_file.h"
 #include "calendar/day_schedule_window.h"
 #include "calendar/month_calendar_window.h"
+#include "calendar/reminder_window.h"
 #include "events/event_file.h"
+#include "server_series.h"
 #include "test_support.h"
 
 namespace quorvel::testing {
@@ -478,10 +485,34 @@ TEST_F(CalendarWindowsTest, KeptEventsMarkTheirDays) {
   put("odd", "DTSTART:20260127T101000Z\r\nDTEND:20260127T102000Z\r\n");
   QCoreApplication::processEvents();
   EXPECT_EQ(calendar.calendar().marks().appointment_days, (QSet<int>{9, 27}));
-  // A picture to look at: QUORVEL_SCREENS=folder.
-  if (const QString out = qEnvironmentVariable("QUORVEL_SCREENS"); !out.isEmpty()) {
-    calendar.grab().save(out + QStringLiteral("/month_marks.png"));
-  }
+  // The legend names the events' marks too.
+  QAccessibleInterface* legend = QAccessible::queryAccessibleInterface(Find<QLabel>(calendar, "Picture5"));
+  ASSERT_NE(legend, nullptr);
+  EXPECT_EQ(legend->text(QAccessible::Name), QStringLiteral("Legend: Repeating event, All-day event"));
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(Find<QLabel>(calendar, "Picture4(0)"))->text(QAccessible::Name),
+            QStringLiteral("Repeating event"));
+  // Pictures to look at: QUORVEL_SCREENS=folder.
+  const QString out = qEnvironmentVariable("QUORVEL_SCREENS");
+  if (!out.isEmpty()) calendar.grab().save(out + QStringLiteral("/month_marks.png"));
+  // Switched to dark while open: the title under the legend turns dark
+  // with the words on it, which turn light.
+  QPalette dark;
+  dark.setColor(QPalette::Window, QColor(53, 53, 53));
+  dark.setColor(QPalette::WindowText, QColor(238, 238, 236));
+  dark.setColor(QPalette::Base, QColor(45, 45, 45));
+  dark.setColor(QPalette::AlternateBase, QColor(53, 53, 53));
+  dark.setColor(QPalette::Text, QColor(238, 238, 236));
+  dark.setColor(QPalette::ButtonText, QColor(238, 238, 236));
+  dark.setColor(QPalette::Button, QColor(53, 53, 53));
+  const QPalette light = QApplication::palette();
+  QApplication::setPalette(dark);
+  QCoreApplication::processEvents();
+  const QImage shown = calendar.grab().toImage();
+  QLabel* words = Find<QLabel>(calendar, "Picture5");
+  const QPoint under = words->geometry().bottomRight() - QPoint(2, 2);
+  EXPECT_LT(shown.pixelColor(under * shown.devicePixelRatio()).lightness(), 128);
+  if (!out.isEmpty()) shown.save(out + QStringLiteral("/month_marks_dark.png"));
+  QApplication::setPalette(light);
 }
 
 TEST_F(CalendarWindowsTest, DeleteRemovesTheSelectedAppointmentAndOkMarksAndHides) {
@@ -627,6 +658,111 @@ TEST_F(CalendarWindowsTest, EnterPressesOkExceptInTheDescription) {
   EXPECT_TRUE(activities.isVisible());
   EXPECT_EQ(files().ReadCount(Channel::kAppoint), 1);
   EXPECT_EQ(ReadAppointment(files(), 0).subject, QStringLiteral("Dentist"));
+}
+
+// A series as a server sent it (another zone, a left-out and a moved
+// occurrence, an alarm) and a three-day trip, among a day's appointments:
+// listed by start with the appointments in their own order, scheduled,
+// chosen by what they are across a change, and reminded.
+TEST_F(DayScheduleTest, AServerSeriesIsListedScheduledAndRemindedAmongTheAppointments) {
+  const QDateTime ninth(QDate(2026, 3, 9), QTime(13, 0), Qt::UTC);
+  if (ninth.toLocalTime().offsetFromUtc() != 0) GTEST_SKIP() << "the times below are UTC's";
+  auto put = [&](const QByteArray& text) {
+    store::Operation op(files());
+    ASSERT_EQ(events::PutEvent(op, text), events::PutResult::kStored);
+    ASSERT_TRUE(op.Commit().stored());
+  };
+  auto one = [](const QByteArray& uid, const QByteArray& lines) {
+    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:" + uid +
+           "\r\nDTSTAMP:20260101T000000Z\r\n" + lines + "END:VEVENT\r\nEND:VCALENDAR\r\n";
+  };
+  put(kServerSeries);
+  put(one("trip", "DTSTART;VALUE=DATE:20260308\r\nDTEND;VALUE=DATE:20260311\r\nSUMMARY:Trip\r\n"));
+  Store(QStringLiteral("20260309-1"), QStringLiteral("Early"), QStringLiteral("08:00"), QStringLiteral("09:00"));
+  Store(QStringLiteral("20260309-2"), QStringLiteral("Late"), QStringLiteral("15:00"), QStringLiteral("16:00"));
+  Store(QStringLiteral("20260309-3"), QStringLiteral("Lunch"), QStringLiteral("12:00"), QStringLiteral("13:30"));
+  ActivitiesWindow& activities = OpenDay(QDate(2026, 3, 9));
+  const QString standup = QStringLiteral("13:00\u201313:30 Standup \u21BB");
+  EXPECT_EQ(activities.ListedItems(),
+            (QStringList{"All day Trip", "Early", standup, "Late", "Lunch"}));
+  EXPECT_EQ(activities.Subjects(), (QStringList{"Early", "Late", "Lunch"}));
+  // The trip comes first; Edit and Delete are the file's appointments'.
+  EXPECT_EQ(Find<QLineEdit>(activities, "Text4")->text(), QStringLiteral("All day"));
+  EXPECT_FALSE(Find<QPushButton>(activities, "Command5")->isEnabled());
+  EXPECT_FALSE(Find<QPushButton>(activities, "Command4")->isEnabled());
+
+  const events::Occurrence* series = nullptr;
+  for (const events::Occurrence& o : activities.DayOccurrences()) {
+    if (o.summary == QLatin1String("Standup")) series = &o;
+  }
+  ASSERT_NE(series, nullptr);
+  const QString uid = series->uid;
+  const QString instance = series->instance;
+  ASSERT_TRUE(activities.ChooseOccurrence(uid, instance));
+  QAccessibleInterface* list = QAccessible::queryAccessibleInterface(Find<QComboBox>(activities, "Combo3"));
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->role(), QAccessible::ComboBox);
+  EXPECT_EQ(list->text(QAccessible::Name), QStringLiteral("Appointments"));
+  EXPECT_EQ(list->text(QAccessible::Value), QStringLiteral("13:00 to 13:30 Standup, repeats"));
+  QAccessibleInterface* start = QAccessible::queryAccessibleInterface(Find<QLineEdit>(activities, "Text4"));
+  EXPECT_EQ(start->text(QAccessible::Name), QStringLiteral("Start Time"));
+  EXPECT_EQ(start->text(QAccessible::Value), QStringLiteral("13:00"));
+  EXPECT_EQ(Find<QLineEdit>(activities, "Text5")->text(), QStringLiteral("13:30"));
+  EXPECT_TRUE(Find<QCheckBox>(activities, "Check1")->isChecked());
+  EXPECT_EQ(Find<QLineEdit>(activities, "Text2")->text(), QStringLiteral("15"));
+
+  // Another event arrives (a sync, say): the same occurrence stays chosen.
+  put(one("call", "DTSTART:20260309T070000Z\r\nDTEND:20260309T073000Z\r\nSUMMARY:Call\r\n"));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(activities.ListedItems(),
+            (QStringList{"All day Trip", "07:00\u201307:30 Call", "Early", standup, "Late", "Lunch"}));
+  ASSERT_TRUE(activities.ChosenOccurrence().has_value());
+  EXPECT_EQ(activities.ChosenOccurrence()->uid, uid);
+  EXPECT_EQ(activities.ChosenOccurrence()->instance, instance);
+  activities.ChooseAppointment(2);
+  EXPECT_EQ(Find<QLineEdit>(activities, "Text4")->text(), QStringLiteral("15:00"));
+  EXPECT_TRUE(Find<QPushButton>(activities, "Command5")->isEnabled());
+  EXPECT_FALSE(activities.ChosenOccurrence().has_value());
+
+  // The trip above the rows, taking no half-hour; the series counts.
+  Click(activities, "Command6");
+  DayScheduleWindow& schedule = app_->DaySchedule();
+  auto* grid = schedule.findChild<QTableWidget*>(QStringLiteral("MSFlexGrid1"));
+  ASSERT_EQ(grid->rowCount(), 7);
+  EXPECT_EQ(grid->item(0, 0)->text(), QStringLiteral("All day: Trip"));
+  EXPECT_EQ(Colours(schedule, 0), Line("07:00", ""));
+  EXPECT_EQ(grid->item(3, 0)->text(), QStringLiteral("Standup \u21BB"));
+  EXPECT_EQ(Colours(schedule, 3), Line("13:00", "B"));
+  EXPECT_EQ(Colours(schedule, 5), Line("12:00", "BBB"));
+  EXPECT_EQ(Colours(schedule, 6), Line("07:00", "R.RR......RRD...RR"));
+  QAccessibleInterface* table = QAccessible::queryAccessibleInterface(grid);
+  ASSERT_NE(table->tableInterface(), nullptr);
+  QAccessibleInterface* cell = table->tableInterface()->cellAt(3, 0);
+  ASSERT_NE(cell, nullptr);
+  EXPECT_EQ(cell->text(QAccessible::Name), QStringLiteral("Standup, repeats"));
+
+  // The reminder, in the program's own check (no notification service).
+  app_->SetNotificationBus(QDBusConnection(QStringLiteral("no-such-bus")));
+  now_ = QDateTime(QDate(2026, 3, 9), QTime(12, 45));
+  app_->KeepReminders();
+  ASSERT_TRUE(app_->HasReminder() && app_->Reminder().isVisible());
+  QAccessibleInterface* subject =
+      QAccessible::queryAccessibleInterface(app_->Reminder().findChild<QLabel*>(QStringLiteral("Label7(0)")));
+  EXPECT_EQ(subject->text(QAccessible::Name), QStringLiteral("Subject"));
+  EXPECT_EQ(subject->text(QAccessible::Value), QStringLiteral("Standup"));
+  EXPECT_EQ(app_->Reminder().findChild<QLabel*>(QStringLiteral("Label7(1)"))->text(), QStringLiteral("13:00"));
+
+  // Other days: the trip's last, the left-out Monday, the moved one.
+  const std::pair<QDate, QStringList> days[] = {
+      {QDate(2026, 3, 10), {"All day Trip"}},
+      {QDate(2026, 3, 16), {}},
+      {QDate(2026, 3, 23), {QStringLiteral("15:00\u201315:30 Standup (moved) \u21BB")}},
+  };
+  for (const auto& [day, listed] : days) {
+    activities.SetDate(day);
+    activities.FillActivities();
+    EXPECT_EQ(activities.ListedItems(), listed) << day.toString(Qt::ISODate).toStdString();
+  }
 }
 
 }  // namespace

@@ -34,12 +34,14 @@
 #include "app/reminder_agent.h"
 #include "calendar/activities_window.h"
 #include "calendar/reminder_window.h"
+#include "events/event_file.h"
 #include "reminding/agent.h"
 #include "reminding/desktop_notifier.h"
 #include "reminding/due.h"
 #include "reminding/keeper_lock.h"
 #include "reminding/memory.h"
 #include "reminding/reminder_keeper.h"
+#include "server_series.h"
 #include "store_sweep.h"
 #include "test_support.h"
 
@@ -465,6 +467,75 @@ TEST_F(KeeperTest, NoNotificationServiceMeansThePopUp) {
   EXPECT_EQ(popups_, QStringList{QStringLiteral("Dentist (missed)")});
   keeper.Check();
   EXPECT_EQ(popups_.size(), 1);
+}
+
+// The alarms of a series kept as a server sent it, seen from Berlin: the
+// moments follow New York's clock change and then Europe's; the left-out
+// occurrence has none, the moved one its own; each comes once, across a
+// restart, and one slept through comes marked missed.
+TEST_F(KeeperTest, ASeriesAlarmsFollowItsZoneComeOnceAndAreNeverLost) {
+  {
+    store::DataFiles files;
+    files.SetDataDir(dir_.path());
+    ASSERT_EQ(files.OpenDataFiles(), store::OpenResult::kOpened);
+    store::Operation op(files);
+    ASSERT_EQ(events::PutEvent(op, kServerSeries), events::PutResult::kStored);
+    ASSERT_TRUE(op.Commit().stored());
+  }
+  const QTimeZone berlin("Europe/Berlin");
+  auto in_berlin = [&](int month, int day, int h, int m) {
+    return QDateTime(QDate(2026, month, day), QTime(h, m), berlin);
+  };
+  auto keeper = MakeKeeper();
+  keeper->SetZone(berlin);
+  now_ = in_berlin(3, 2, 14, 30);
+  keeper->Start();
+  EXPECT_TRUE(Calls().empty());
+  EXPECT_EQ(keeper->NextWake(), in_berlin(3, 2, 14, 45));  // 09:00 EST is 15:00 in Berlin
+  now_ = in_berlin(3, 2, 14, 45);
+  keeper->Check();
+  ASSERT_EQ(Calls().size(), 1u);
+  EXPECT_EQ(Calls()[0].summary, QStringLiteral("Standup"));
+  EXPECT_TRUE(Calls()[0].body.contains(QStringLiteral("15:00 to 15:30"))) << Calls()[0].body.toStdString();
+  EXPECT_TRUE(Calls()[0].body.contains(QStringLiteral("15 minutes"))) << Calls()[0].body.toStdString();
+  struct Step {
+    const char* what;
+    QDateTime now;
+    QDateTime next_wake;
+    int calls;
+  };
+  const Step steps[] = {
+      {"started again during the occurrence: nothing twice", in_berlin(3, 2, 14, 50),
+       in_berlin(3, 9, 13, 45), 1},
+      {"New York has gone to summer time, Berlin not yet", in_berlin(3, 9, 13, 45),
+       in_berlin(3, 23, 15, 30), 2},
+      {"the left-out Monday has no alarm", in_berlin(3, 16, 13, 45), in_berlin(3, 23, 15, 30), 2},
+      {"the moved one, half an hour ahead", in_berlin(3, 23, 15, 30), in_berlin(3, 30, 14, 45), 3},
+  };
+  for (const Step& step : steps) {
+    keeper = MakeKeeper();
+    keeper->SetZone(berlin);
+    now_ = step.now;
+    keeper->Start();
+    EXPECT_EQ(Calls().size(), std::size_t(step.calls)) << step.what;
+    EXPECT_EQ(keeper->NextWake(), step.next_wake) << step.what << " "
+                                                  << keeper->NextWake().toString(Qt::ISODate).toStdString();
+  }
+  ASSERT_EQ(Calls().size(), 3u);
+  EXPECT_TRUE(Calls()[1].body.contains(QStringLiteral("14:00 to 14:30"))) << Calls()[1].body.toStdString();
+  EXPECT_EQ(Calls()[2].summary, QStringLiteral("Standup (moved)"));
+  EXPECT_TRUE(Calls()[2].body.contains(QStringLiteral("16:00 to 16:30"))) << Calls()[2].body.toStdString();
+  // Nothing ran at 14:45 on the 30th (both zones on summer time now): shown
+  // late, marked missed, while the occurrence is on.
+  keeper.reset();
+  now_ = in_berlin(3, 30, 15, 10);
+  keeper = MakeKeeper();
+  keeper->SetZone(berlin);
+  keeper->Start();
+  ASSERT_EQ(Calls().size(), 4u);
+  EXPECT_EQ(Calls()[3].summary, QStringLiteral("Missed: Standup"));
+  EXPECT_TRUE(Calls()[3].body.contains(QStringLiteral("15:00 to 15:30"))) << Calls()[3].body.toStdString();
+  EXPECT_TRUE(popups_.isEmpty());
 }
 
 // ------------------------------------------------------------ the program

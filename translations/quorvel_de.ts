@@ -1299,6 +1299,26 @@
         <source>OK</source>
         <translation>OK</translation>
     </message>
+    <message>
+        <source>, repeats</source>
+        <translation>, wiederholt sich</translation>
+    </message>
+    <message>
+        <source>All day</source>
+        <translation>Ganztägig</translation>
+    </message>
+    <message>
+        <source>%1–%2</source>
+        <translation>%1–%2</translation>
+    </message>
+    <message>
+        <source>%1 to %2</source>
+        <translation>%1 bis %2</translation>
+    </message>
+    <message>
+        <source>Location: %1</source>
+        <translation>Ort: %1</translation>
+    </message>
 </context>
 <context>
     <name>quorvel::AddressBookWindow</name>
@@ -1601,6 +1621,10 @@ Als neuen Termin speichern oder verwerfen?</translation>
     <message>
         <source>Total Occupation</source>
         <translation>Gesamtbelegung</translation>
+    </message>
+    <message>
+        <source>All day: %1</source>
+        <translation>Ganztägig: %1</translation>
     </message>
 </context>
 <context>
@@ -1930,6 +1954,24 @@ Termin</translation>
     <message>
         <source>Close</source>
         <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Repeating event</source>
+        <translation>Serientermin</translation>
+    </message>
+    <message>
+        <source>All-day event</source>
+        <translation>Ganztägiger Termin</translation>
+    </message>
+    <message>
+        <source>Repeating
+All day</source>
+        <translation>Serie
+Ganztägig</translation>
+    </message>
+    <message>
+        <source>Legend: Repeating event, All-day event</source>
+        <translation>Legende: Serientermin, ganztägiger Termin</translation>
     </message>
 </context>
 <context>
@@ -2315,6 +2357,10 @@ Sie enthält %2 Termine, %3 Notizen und %4 Adressbucheinträge. Sie ersetzen all
     <message>
         <source>Open</source>
         <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>All day</source>
+        <translation>Ganztägig</translation>
     </message>
 </context>
 </TS>
