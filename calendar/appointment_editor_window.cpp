@@ -18,6 +18,9 @@
 #include "app/ui.h"
 #include "app/window_keys.h"
 #include "calendar/activities_window.h"
+#include "calendar/appointment_repeat_panel.h"
+#include "events/event_file.h"
+#include "sync/sync_state.h"
 
 namespace quorvel {
 
@@ -109,6 +112,7 @@ AppointmentEditorWindow::AppointmentEditorWindow(Application& app) : app_(app) {
 
   auto* frame = Place(new QGroupBox(tr("Appointments"), this), "Frame1",
                       QRect(8, 8, 344, 240));
+  frame_ = frame;
   subject_ = Place(new QLineEdit(frame), "Text4", QRect(12, 24, 320, 24));
   subject_->setMaxLength(kSubjectLimit);
   subject_->setAccessibleName(tr("Subject"));
@@ -131,7 +135,17 @@ AppointmentEditorWindow::AppointmentEditorWindow(Application& app) : app_(app) {
                          QRect(154, 93, 180, 20));
   minutes_label_->setBuddy(minutes_);
 
-  description_ = Place(new QPlainTextEdit(frame), "Text1", QRect(12, 124, 320, 104));
+  // Repeating and all-day appointments are kept as events beside the file.
+  all_day_ = Place(new QCheckBox(tr("&All day"), frame), "Check2", QRect(12, 122, 84, 22));
+  auto* repeats_label = Place(new QLabel(tr("&Repeats"), frame), "Label5", QRect(104, 124, 60, 20));
+  repeats_ = Place(new NamedComboBox(frame), "Combo3", QRect(168, 120, 164, 24));
+  repeats_->addItems({tr("Never"), tr("Daily"), tr("Weekly"), tr("Monthly"), tr("Yearly")});
+  repeats_->setAccessibleName(tr("Repeats"));
+  repeats_label->setBuddy(repeats_);
+  repeat_panel_ = new RepeatPanel(frame);
+  repeat_panel_->move(12, 152);
+
+  description_ = Place(new QPlainTextEdit(frame), "Text1", QRect(12, 152, 320, 104));
   description_->setTabChangesFocus(true);
   description_->setAccessibleName(tr("Description"));
 
@@ -145,13 +159,23 @@ AppointmentEditorWindow::AppointmentEditorWindow(Application& app) : app_(app) {
   setTabOrder(start_, end_);
   setTabOrder(end_, reminder_);
   setTabOrder(reminder_, minutes_);
-  setTabOrder(minutes_, description_);
-  setTabOrder(description_, ok);
+  QWidget* previous = minutes_;
+  for (QWidget* next : QList<QWidget*>{all_day_, repeats_} + repeat_panel_->Controls() +
+                           QList<QWidget*>{description_, ok}) {
+    setTabOrder(previous, next);
+    previous = next;
+  }
+  ok_ = ok;
 
   ShowReminderMinutes(false);
   Reset();
+  Relayout();
 
   connect(reminder_, &QCheckBox::toggled, this, [this](bool on) { ShowReminderMinutes(on); });
+  connect(all_day_, &QCheckBox::toggled, this, [this](bool on) { ShowAllDay(on); });
+  connect(repeats_, qOverload<int>(&QComboBox::currentIndexChanged), this,
+          [this] { repeat_panel_->ShowFor(Repetition().kind, day_.isValid() ? day_ : QDate::currentDate()); });
+  connect(repeat_panel_, &RepeatPanel::Resized, this, [this] { Relayout(); });
   // Picking a start proposes an end half an hour later; typing does not.
   connect(start_, &QComboBox::activated, this, [this, start](int index) {
     if (!start->Picked()) return;
@@ -173,7 +197,35 @@ void AppointmentEditorWindow::ShowReminderMinutes(bool shown) {
   minutes_label_->setVisible(shown);
 }
 
+void AppointmentEditorWindow::Relayout() {
+  const int panel = repeat_panel_->isHidden() ? 0 : repeat_panel_->height();
+  const int top = 152 + (panel > 0 ? panel + 4 : 0);
+  description_->move(12, top);
+  frame_->resize(344, top + 104 + 12);
+  const int bottom = 8 + frame_->height();
+  ok_->move(272, bottom + 8);
+  setFixedSize(360, bottom + 8 + 28 + 8);
+}
+
+void AppointmentEditorWindow::ShowAllDay(bool all_day) {
+  start_->setEnabled(!all_day);
+  end_->setEnabled(!all_day);
+}
+
+events::Repeat AppointmentEditorWindow::Repetition() const {
+  using Kind = events::Repeat::Kind;
+  static constexpr Kind kKinds[] = {Kind::kNever, Kind::kDaily, Kind::kWeekly, Kind::kMonthlyByDate, Kind::kYearly};
+  const int index = repeats_->currentIndex();
+  const Kind kind = index >= 0 && index < 5 ? kKinds[index] : Kind::kNever;
+  events::Repeat repeat = repeat_panel_->Value(kind);
+  if (kind == Kind::kNever) repeat = events::Repeat{};
+  return repeat;
+}
+
 void AppointmentEditorWindow::Reset() {
+  all_day_->setChecked(false);
+  repeats_->setCurrentIndex(0);
+  repeat_panel_->Set(events::Repeat{}, day_.isValid() ? day_ : QDate::currentDate());
   description_->setPlainText(tr("Description"));
   minutes_->setText(QStringLiteral("15"));
   subject_->setText(tr("Subject"));
@@ -247,6 +299,10 @@ Appointment AppointmentEditorWindow::Values() const {
 }
 
 void AppointmentEditorWindow::Ok() {
+  if (all_day_->isChecked() || Repetition().kind != events::Repeat::Kind::kNever) {
+    OkEvent();
+    return;
+  }
   const Appointment a = Values();
   if (a.start.isEmpty()) {
     ShowMessage(tr("You need to specify a Start-Time for the Appointment"));
@@ -282,6 +338,96 @@ void AppointmentEditorWindow::Ok() {
   }
   if (outcome->refused()) {
     ShowMessage(outcome->reason());
+    return;
+  }
+  ReturnToActivities();
+}
+
+namespace {
+
+// A time of the lists ("24:00" is the midnight that ends the day), or
+// nothing for a text that is no time.
+std::optional<QDateTime> TimeOn(QDate day, const QString& text, const QTimeZone& zone) {
+  if (text == QStringLiteral("24:00")) return QDateTime(day.addDays(1), QTime(0, 0), zone);
+  const QTime time = QTime::fromString(text, QStringLiteral("H:mm"));
+  if (!time.isValid()) return std::nullopt;
+  return QDateTime(day, time, zone);
+}
+
+}  // namespace
+
+void AppointmentEditorWindow::OkEvent() {
+  const Appointment a = Values();
+  const bool all_day = all_day_->isChecked();
+  const QDate day = day_.isValid() ? day_ : QDate::currentDate();
+  const QTimeZone zone = QTimeZone::systemTimeZone();
+  events::NewEvent event;
+  if (all_day) {
+    event.start = QDateTime(day, QTime(0, 0), zone);
+    event.end = QDateTime(day.addDays(1), QTime(0, 0), zone);
+  } else {
+    // The same checks, in the same order, as for a plain appointment.
+    if (a.start.isEmpty()) {
+      ShowMessage(tr("You need to specify a Start-Time for the Appointment"));
+      return;
+    }
+    if (a.end.isEmpty()) {
+      ShowMessage(tr("You need to specify an End-Time for the Appointment"));
+      return;
+    }
+    if (!(a.start < a.end)) {
+      ShowMessage(tr("The duration of the meeting must be greater than 0 minutes!"));
+      return;
+    }
+    const std::optional<QDateTime> from = TimeOn(day, a.start, zone);
+    const std::optional<QDateTime> to = TimeOn(day, a.end, zone);
+    if (!from || !to || *from >= *to) {
+      ShowMessage(tr("A repeating appointment needs its times as hours and minutes, such as 09:30."));
+      return;
+    }
+    event.start = *from;
+    event.end = *to;
+  }
+  if (a.subject.isEmpty()) {
+    ShowMessage(tr("You need to specify a Subject for the Appointment"));
+    return;
+  }
+  if (reminder_->isChecked()) {
+    bool number = false;
+    event.alarm_minutes = a.minutes.toInt(&number);
+    if (!number || event.alarm_minutes < 0) {
+      ShowMessage(tr("The minutes before the meeting must be a number."));
+      return;
+    }
+  }
+  event.repeat = Repetition();
+  if (event.repeat.end == events::Repeat::End::kUntil && event.repeat.until < day) {
+    ShowMessage(tr("The repeating cannot end before the day it begins."));
+    return;
+  }
+  event.summary = a.subject;
+  event.description = description_->toPlainText();
+  const QByteArray text = events::NewEventText(event, Now().toUTC());
+
+  // A plain appointment made repeating leaves the file in the same step
+  // the event is stored (its sync link going with it).
+  store::Operation op(app_.files());
+  if (app_.EditMode() && opened_) {
+    const int k = FindSameAppointment(op, *opened_);
+    if (k < 0) {
+      ShowMessage(QString::fromLatin1(kAppointmentNotStored));
+      return;
+    }
+    RemoveAppointment(op, k);
+    sync::NoteAppointmentRemoved(op, k);
+  }
+  if (events::PutEvent(op, text) != events::PutResult::kStored) {
+    ShowMessage(tr("The appointment cannot be stored: the file of repeating and all-day appointments is full."));
+    return;
+  }
+  const store::Outcome outcome = op.Commit();
+  if (outcome.refused()) {
+    ShowMessage(outcome.reason());
     return;
   }
   ReturnToActivities();

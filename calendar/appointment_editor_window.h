@@ -8,16 +8,21 @@
 #include <QWidget>
 
 #include "calendar/appointment_file.h"
+#include "events/repeat.h"
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QGroupBox;
 class QPlainTextEdit;
+class QPushButton;
 
 namespace quorvel {
 
 class Application;
+class NamedComboBox;
+class RepeatPanel;
 
 class AppointmentEditorWindow : public QWidget {
   Q_OBJECT
@@ -40,6 +45,9 @@ class AppointmentEditorWindow : public QWidget {
   // Checks the input, stores it and returns to the Activities window.
   void Ok();
 
+  // How the appointment repeats as the controls stand.
+  events::Repeat Repetition() const;
+
   static QStringList StartTimes();
   static QStringList EndTimes();
 
@@ -59,6 +67,11 @@ class AppointmentEditorWindow : public QWidget {
   void ReturnToActivities();
   void ShowReminderMinutes(bool shown);
   void LimitDescription();
+  // Places the rows below the Repeats box and sizes the window to them.
+  void Relayout();
+  void ShowAllDay(bool all_day);
+  // A repeating or all-day appointment, kept as an event.
+  void OkEvent();
 
   Application& app_;
   QLineEdit* subject_;
@@ -68,6 +81,11 @@ class AppointmentEditorWindow : public QWidget {
   QLineEdit* minutes_;
   QLabel* minutes_label_;
   QPlainTextEdit* description_;
+  QCheckBox* all_day_;
+  NamedComboBox* repeats_;
+  RepeatPanel* repeat_panel_;
+  QGroupBox* frame_;
+  QPushButton* ok_;
   QLineEdit* id_;
   QString last_description_;
   // The appointment being edited as it was read from the file, or the day
