@@ -1,0 +1,108 @@
+// The appointment editor's OK for a repeating or all-day appointment: kept
+// as an event beside the appointment file.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include "app/application.h"
+#include "app/seams.h"
+#include "calendar/appointment_editor_window.h"
+#include "events/event_file.h"
+#include "events/repeat.h"
+#include "sync/sync_state.h"
+
+namespace quorvel {
+
+namespace {
+
+// A time of the lists ("24:00" is the midnight that ends the day), or
+// nothing for a text that is no time.
+std::optional<QDateTime> TimeOn(QDate day, const QString& text, const QTimeZone& zone) {
+  if (text == QStringLiteral("24:00")) return QDateTime(day.addDays(1), QTime(0, 0), zone);
+  const QTime time = QTime::fromString(text, QStringLiteral("H:mm"));
+  if (!time.isValid()) return std::nullopt;
+  return QDateTime(day, time, zone);
+}
+
+}  // namespace
+
+void AppointmentEditorWindow::OkEvent() {
+  const Appointment a = Values();
+  const bool all_day = all_day_->isChecked();
+  const QDate day = day_.isValid() ? day_ : QDate::currentDate();
+  const QTimeZone zone = QTimeZone::systemTimeZone();
+  events::NewEvent event;
+  event.all_day = all_day;
+  if (all_day) {
+    event.start = QDateTime(day, QTime(0, 0), zone);
+    event.end = QDateTime(day.addDays(1), QTime(0, 0), zone);
+  } else {
+    // The same checks, in the same order, as for a plain appointment.
+    if (a.start.isEmpty()) {
+      ShowMessage(tr("You need to specify a Start-Time for the Appointment"));
+      return;
+    }
+    if (a.end.isEmpty()) {
+      ShowMessage(tr("You need to specify an End-Time for the Appointment"));
+      return;
+    }
+    if (!(a.start < a.end)) {
+      ShowMessage(tr("The duration of the meeting must be greater than 0 minutes!"));
+      return;
+    }
+    const std::optional<QDateTime> from = TimeOn(day, a.start, zone);
+    const std::optional<QDateTime> to = TimeOn(day, a.end, zone);
+    if (!from || !to || *from >= *to) {
+      ShowMessage(tr("A repeating appointment needs its times as hours and minutes, such as 09:30."));
+      return;
+    }
+    event.start = *from;
+    event.end = *to;
+  }
+  if (a.subject.isEmpty()) {
+    ShowMessage(tr("You need to specify a Subject for the Appointment"));
+    return;
+  }
+  if (reminder_->isChecked()) {
+    bool number = false;
+    event.alarm_minutes = a.minutes.toInt(&number);
+    if (!number || event.alarm_minutes < 0) {
+      ShowMessage(tr("The minutes before the meeting must be a number."));
+      return;
+    }
+  }
+  event.repeat = Repetition();
+  if (event.repeat.end == events::Repeat::End::kUntil && event.repeat.until < day) {
+    ShowMessage(tr("The repeating cannot end before the day it begins."));
+    return;
+  }
+  event.summary = a.subject;
+  event.description = description_->toPlainText();
+  const QByteArray text = events::NewEventText(event, Now().toUTC());
+
+  // A plain appointment made repeating leaves the file in the same step
+  // the event is stored (its sync link going with it).
+  store::Operation op(app_.files());
+  if (app_.EditMode() && opened_) {
+    const int k = FindSameAppointment(op, *opened_);
+    if (k < 0) {
+      ShowMessage(QString::fromLatin1(kAppointmentNotStored));
+      return;
+    }
+    RemoveAppointment(op, k);
+    sync::NoteAppointmentRemoved(op, k);
+  }
+  if (events::PutEvent(op, text) != events::PutResult::kStored) {
+    ShowMessage(tr("The appointment cannot be stored: the file of repeating and all-day appointments is full."));
+    return;
+  }
+  const store::Outcome outcome = op.Commit();
+  if (outcome.refused()) {
+    ShowMessage(outcome.reason());
+    return;
+  }
+  ReturnToActivities();
+}
+
+}  // namespace quorvel

@@ -1,0 +1,184 @@
+// The appointment editor's All day and Repeats: reached by keyboard and
+// named for a screen reader; a repeating or all-day appointment is kept as
+// an event, a plain one made repeating leaves the appointment file in the
+// same step.
+#include <QAccessible>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTest>
+
+#include "calendar/activities_window.h"
+#include "calendar/appointment_editor_window.h"
+#include "calendar/appointment_file.h"
+#include "events/event_file.h"
+#include "events/occurrences.h"
+#include "test_support.h"
+
+namespace quorvel::testing {
+namespace {
+
+using store::Channel;
+
+class EditorRepeatsTest : public AppFixture {
+ protected:
+  AppointmentEditorWindow& OpenEditor(QDate day, bool edit) {
+    ActivitiesWindow& activities = app_->Activities();
+    activities.SetDate(day);
+    activities.show();
+    activities.FillActivities();
+    QTest::mouseClick(activities.findChild<QAbstractButton*>(edit ? "Command5" : "Command3"), Qt::LeftButton);
+    AppointmentEditorWindow& editor = app_->AppointmentEditor();
+    EXPECT_TRUE(editor.isVisible());
+    // Mnemonics work in the active window.
+    editor.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&editor));
+    return editor;
+  }
+  template <class T>
+  static T* Child(QWidget& w, const char* name) {
+    T* child = w.findChild<T*>(QLatin1String(name));
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+  }
+  // Role, name and value as assistive technology reads them.
+  static QString Read(QWidget* w) {
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+    QString value = a->text(QAccessible::Value);
+    if (a->role() == QAccessible::CheckBox) value = a->state().checked ? "checked" : "unchecked";
+    return QStringLiteral("%1 %2 = %3").arg(int(a->role())).arg(a->text(QAccessible::Name), value);
+  }
+  static QString Role(QAccessible::Role role, const QString& rest) {
+    return QString::number(int(role)) + QLatin1Char(' ') + rest;
+  }
+  std::vector<events::Occurrence> Occurrences(QDate from, QDate to) {
+    return events::ReadOccurrences(files(), from, to, QTimeZone::systemTimeZone());
+  }
+};
+
+TEST_F(EditorRepeatsTest, ARepeatingAppointmentMadeByKeyboard) {
+  AppointmentEditorWindow& editor = OpenEditor(QDate(2026, 1, 13), false);  // a Tuesday
+  auto* repeats = Child<QComboBox>(editor, "Combo3");
+  auto* all_day = Child<QCheckBox>(editor, "Check2");
+  EXPECT_EQ(Read(all_day), Role(QAccessible::CheckBox, "All day = unchecked"));
+  EXPECT_EQ(Read(repeats), Role(QAccessible::ComboBox, "Repeats = Never"));
+  EXPECT_FALSE(Child<QWidget>(editor, "RepeatBox")->isVisible());
+  const QSize plain = editor.size();
+
+  Child<QComboBox>(editor, "Combo1")->setEditText(QStringLiteral("18:00"));
+  Child<QComboBox>(editor, "Combo2")->setEditText(QStringLiteral("19:30"));
+  Child<QLineEdit>(editor, "Text4")->setText(QStringLiteral("Choir"));
+  // Alt+R reaches Repeats; the arrow keys choose.
+  QTest::keyClick(&editor, Qt::Key_R, Qt::AltModifier);
+  ASSERT_EQ(QApplication::focusWidget(), repeats);
+  QTest::keyClick(repeats, Qt::Key_Down);
+  QTest::keyClick(repeats, Qt::Key_Down);
+  EXPECT_EQ(Read(repeats), Role(QAccessible::ComboBox, "Repeats = Weekly"));
+  EXPECT_TRUE(Child<QWidget>(editor, "RepeatBox")->isVisible());
+  EXPECT_GT(editor.height(), plain.height());
+  // The day's own weekday is proposed; every weekday box is named in full.
+  EXPECT_EQ(Read(Child<QCheckBox>(editor, "Check12")), Role(QAccessible::CheckBox, "Tuesday = checked"));
+  EXPECT_EQ(Read(Child<QCheckBox>(editor, "Check14")), Role(QAccessible::CheckBox, "Thursday = unchecked"));
+  EXPECT_EQ(Read(Child<QSpinBox>(editor, "Spin1")), Role(QAccessible::SpinBox, "Every how many weeks = 1"));
+  // Tab goes on from Repeats through the week's controls and the end.
+  QStringList order;
+  for (QWidget* w = repeats->nextInFocusChain(); w != Child<QWidget>(editor, "Text1"); w = w->nextInFocusChain()) {
+    if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&editor) && !w->objectName().isEmpty() &&
+        !w->objectName().startsWith(QStringLiteral("qt_"))) {
+      order << w->objectName();
+    }
+  }
+  EXPECT_EQ(order, (QStringList{"Spin1", "Check11", "Check12", "Check13", "Check14", "Check15", "Check16",
+                                "Check17", "Combo5"}));
+  QTest::keyClick(&editor, Qt::Key_Y, Qt::AltModifier);
+  EXPECT_EQ(QApplication::focusWidget(), Child<QWidget>(editor, "Spin1"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);  // every 2 weeks
+  Child<QCheckBox>(editor, "Check14")->click();
+  QTest::keyClick(&editor, Qt::Key_E, Qt::AltModifier);
+  auto* ends = Child<QComboBox>(editor, "Combo5");
+  ASSERT_EQ(QApplication::focusWidget(), ends);
+  QTest::keyClick(ends, Qt::Key_Down);
+  QTest::keyClick(ends, Qt::Key_Down);
+  EXPECT_EQ(Read(ends), Role(QAccessible::ComboBox, "Ends = After"));
+  auto* count = Child<QSpinBox>(editor, "Spin2");
+  EXPECT_TRUE(count->isVisible());
+  count->setValue(3);
+
+  editor.Ok();
+  EXPECT_TRUE(messages_.isEmpty()) << messages_.join('\n').toStdString();
+  EXPECT_FALSE(editor.isVisible());
+  EXPECT_EQ(files().ReadCount(Channel::kAppoint), 0);
+  const events::EventsRead kept = events::ReadEvents(files());
+  ASSERT_EQ(kept.events.size(), 1u);
+  EXPECT_TRUE(kept.events[0].text.contains("RRULE:FREQ=WEEKLY;COUNT=3;INTERVAL=2;BYDAY=TU,TH"))
+      << kept.events[0].text.toStdString();
+  QStringList shown;
+  for (const events::Occurrence& o : Occurrences({2026, 1, 1}, {2026, 3, 31})) {
+    shown << o.start.toString(QStringLiteral("MM-dd HH:mm-")) + o.end.toString(QStringLiteral("HH:mm ")) + o.summary;
+  }
+  EXPECT_EQ(shown, (QStringList{"01-13 18:00-19:30 Choir", "01-15 18:00-19:30 Choir", "01-27 18:00-19:30 Choir"}));
+
+  // Opened again, the editor is plain as before.
+  AppointmentEditorWindow& again = OpenEditor(QDate(2026, 1, 14), false);
+  EXPECT_EQ(Read(Child<QComboBox>(again, "Combo3")), Role(QAccessible::ComboBox, "Repeats = Never"));
+  EXPECT_EQ(again.size(), plain);
+}
+
+TEST_F(EditorRepeatsTest, AllDayAndAPlainAppointmentMadeRepeating) {
+  // All day: no times needed, the day kept as a date.
+  AppointmentEditorWindow& editor = OpenEditor(QDate(2026, 7, 10), false);
+  Child<QLineEdit>(editor, "Text4")->setText(QStringLiteral("Holiday"));
+  QTest::keyClick(&editor, Qt::Key_A, Qt::AltModifier);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+  EXPECT_TRUE(Child<QCheckBox>(editor, "Check2")->isChecked());
+  EXPECT_FALSE(Child<QWidget>(editor, "Combo1")->isEnabled());
+  editor.Ok();
+  EXPECT_TRUE(messages_.isEmpty()) << messages_.join('\n').toStdString();
+  ASSERT_EQ(events::ReadEvents(files()).events.size(), 1u);
+  EXPECT_TRUE(events::ReadEvents(files()).events[0].text.contains("DTSTART;VALUE=DATE:20260710"))
+      << events::ReadEvents(files()).events[0].text.toStdString();
+  EXPECT_TRUE(events::ReadEvents(files()).events[0].text.contains("DTEND;VALUE=DATE:20260711"));
+
+  // A plain appointment made yearly: gone from the file, kept as one series,
+  // in one step (one undo brings the appointment back).
+  ASSERT_TRUE(AddAppointment(files(), Appointment{"20260310-1", "Anniversary", "19:00", "22:00", true, "30", "Dinner"})
+                  .stored());
+  AppointmentEditorWindow& edit = OpenEditor(QDate(2026, 3, 10), true);
+  EXPECT_EQ(Child<QLineEdit>(edit, "Text4")->text(), QStringLiteral("Anniversary"));
+  auto* repeats = Child<QComboBox>(edit, "Combo3");
+  repeats->setCurrentIndex(repeats->findText(QStringLiteral("Yearly")));
+  edit.Ok();
+  EXPECT_TRUE(messages_.isEmpty()) << messages_.join('\n').toStdString();
+  EXPECT_EQ(files().ReadCount(Channel::kAppoint), 0);
+  const std::vector<events::Occurrence> series = Occurrences({2027, 3, 10}, {2027, 3, 10});
+  ASSERT_EQ(series.size(), 1u);
+  EXPECT_EQ(series[0].summary, QStringLiteral("Anniversary"));
+  EXPECT_EQ(series[0].description, QStringLiteral("Dinner"));
+  EXPECT_EQ(series[0].alarm_minutes, 30);
+  EXPECT_EQ(series[0].start.time(), QTime(19, 0));
+
+  // The checks of a plain appointment, in their order; then what only a
+  // repeating one needs.
+  AppointmentEditorWindow& bad = OpenEditor(QDate(2026, 5, 1), false);
+  auto* bad_repeats = Child<QComboBox>(bad, "Combo3");
+  bad_repeats->setCurrentIndex(1);
+  bad.Ok();
+  Child<QComboBox>(bad, "Combo1")->setEditText(QStringLiteral("9 am"));
+  Child<QComboBox>(bad, "Combo2")->setEditText(QStringLiteral("9 pm"));
+  bad.Ok();
+  Child<QComboBox>(bad, "Combo1")->setEditText(QStringLiteral("09:00"));
+  Child<QComboBox>(bad, "Combo2")->setEditText(QStringLiteral("10:00"));
+  Child<QComboBox>(bad, "Combo5")->setCurrentIndex(1);
+  bad.findChild<QDateEdit*>("DTPicker2")->setDate(QDate(2026, 4, 30));
+  bad.Ok();
+  EXPECT_EQ(messages_, (QStringList{"You need to specify a Start-Time for the Appointment",
+                                    "A repeating appointment needs its times as hours and minutes, such as 09:30.",
+                                    "The repeating cannot end before the day it begins."}));
+  EXPECT_TRUE(bad.isVisible());
+  EXPECT_EQ(events::ReadEvents(files()).events.size(), 2u);
+}
+
+}  // namespace
+}  // namespace quorvel::testing
