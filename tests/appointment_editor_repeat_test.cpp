@@ -13,8 +13,10 @@
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
 #include "calendar/appointment_file.h"
+#include "undo/undo_history.h"
 #include "events/event_file.h"
 #include "events/occurrences.h"
+#include "app/application.h"
 #include "test_support.h"
 
 namespace quorvel::testing {
@@ -158,6 +160,13 @@ TEST_F(EditorRepeatsTest, AllDayAndAPlainAppointmentMadeRepeating) {
   EXPECT_EQ(series[0].description, QStringLiteral("Dinner"));
   EXPECT_EQ(series[0].alarm_minutes, 30);
   EXPECT_EQ(series[0].start.time(), QTime(19, 0));
+  const int steps = app_->History().UndoCount();
+  ASSERT_TRUE(app_->History().Undo().stored());
+  EXPECT_EQ(ReadAppointment(files(), 0).subject, QStringLiteral("Anniversary"));
+  EXPECT_EQ(events::ReadEvents(files()).events.size(), 1u);  // the holiday only
+  ASSERT_TRUE(app_->History().Redo().stored());
+  EXPECT_EQ(files().ReadCount(Channel::kAppoint), 0);
+  EXPECT_EQ(app_->History().UndoCount(), steps);
 
   // The checks of a plain appointment, in their order; then what only a
   // repeating one needs.
