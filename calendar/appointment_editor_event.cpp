@@ -8,9 +8,8 @@
 #include "app/application.h"
 #include "app/seams.h"
 #include "calendar/appointment_editor_window.h"
-#include "events/event_file.h"
+#include "calendar/appointment_event_store.h"
 #include "events/repeat.h"
-#include "sync/sync_state.h"
 
 namespace quorvel {
 
@@ -82,25 +81,20 @@ void AppointmentEditorWindow::OkEvent() {
   const QByteArray text = events::NewEventText(event, Now().toUTC());
 
   // A plain appointment made repeating leaves the file in the same step
-  // the event is stored (its sync link going with it).
-  store::Operation op(app_.files());
-  if (app_.EditMode() && opened_) {
-    const int k = FindSameAppointment(op, *opened_);
-    if (k < 0) {
+  // the event is stored.
+  QString refusal;
+  switch (StoreEventFor(app_.files(), text, app_.EditMode() && opened_ ? &*opened_ : nullptr, &refusal)) {
+    case EventStoreResult::kStored:
+      break;
+    case EventStoreResult::kAppointmentGone:
       ShowMessage(QString::fromLatin1(kAppointmentNotStored));
       return;
-    }
-    RemoveAppointment(op, k);
-    sync::NoteAppointmentRemoved(op, k);
-  }
-  if (events::PutEvent(op, text) != events::PutResult::kStored) {
-    ShowMessage(tr("The appointment cannot be stored: the file of repeating and all-day appointments is full."));
-    return;
-  }
-  const store::Outcome outcome = op.Commit();
-  if (outcome.refused()) {
-    ShowMessage(outcome.reason());
-    return;
+    case EventStoreResult::kNotStored:
+      ShowMessage(tr("The appointment cannot be stored: the file of repeating and all-day appointments is full."));
+      return;
+    case EventStoreResult::kRefused:
+      ShowMessage(refusal);
+      return;
   }
   ReturnToActivities();
 }

@@ -12,7 +12,12 @@
 
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
+#include "calendar/appointment_event_store.h"
 #include "calendar/appointment_file.h"
+#include "events/edit.h"
+#include "events/repeat.h"
+#include "store_sweep.h"
+#include "sync/sync_state.h"
 #include "undo/undo_history.h"
 #include "events/event_file.h"
 #include "events/occurrences.h"
@@ -187,6 +192,83 @@ TEST_F(EditorRepeatsTest, AllDayAndAPlainAppointmentMadeRepeating) {
                                     "The repeating cannot end before the day it begins."}));
   EXPECT_TRUE(bad.isVisible());
   EXPECT_EQ(events::ReadEvents(files()).events.size(), 2u);
+}
+
+// The editor's step that turns a synced plain appointment into a series:
+// Appoint.dat, Events.dat and Sync.dat change together or not at all, at
+// every crash point and failing call.
+class EventStoreSweepTest : public SeamsFixture {};
+
+sync::Link Linked(int index, const QString& href) {
+  sync::Link link;
+  link.index = index;
+  link.href = href;
+  link.etag = QStringLiteral("1");
+  return link;
+}
+
+TEST_F(EventStoreSweepTest, APlainAppointmentBecomesASeries) {
+  static const Appointment kFirst{"20260310-1", "Anniversary", "19:00", "22:00", true, "30", "Dinner"};
+  static const QDateTime kStart(QDate(2026, 3, 10), QTime(19, 0), QTimeZone("Europe/Berlin"));
+  const int points = RunSweep(
+      "a plain appointment made a series, with its sync link and another event changed",
+      {[](const QString& dir) {
+         store::DataFiles files;
+         files.SetDataDir(dir);
+         ASSERT_EQ(files.OpenDataFiles(), store::OpenResult::kOpened);
+         store::Operation op(files);
+         ASSERT_TRUE(AddAppointment(op, kFirst).stored());
+         ASSERT_TRUE(AddAppointment(op, Appointment{"20260310-2", "Late", "22:00", "23:00", false, "15", ""}).stored());
+         sync::SyncState state;
+         state.appointments = {Linked(0, "/c/a.ics"), Linked(1, "/c/b.ics")};
+         sync::SaveState(files, op, state);
+         ASSERT_EQ(events::PutEvent(op, events::NewEventText({.summary = "Old", .start = kStart.addDays(-7),
+                                                              .end = kStart.addDays(-7).addSecs(3600),
+                                                              .repeat = {.kind = events::Repeat::Kind::kDaily}},
+                                                             kStart)),
+                   events::PutResult::kStored);
+         ASSERT_TRUE(op.Commit().stored());
+       },
+       [](store::DataFiles& files) {
+         // Made once: every run stores the same text (a new event's UID is new).
+         static const QByteArray text = events::NewEventText(
+             {.summary = "Anniversary", .start = kStart, .end = kStart.addSecs(3 * 3600), .alarm_minutes = 30,
+              .repeat = {.kind = events::Repeat::Kind::kYearly}},
+             kStart);
+         StoreEventFor(files, text, &kFirst);
+       }});
+  EXPECT_GT(points, 50);
+
+  // What the step leaves when nothing fails: the later link moved down, the
+  // appointment's own marked deleted here, the series kept beside the other.
+  auto folder = SweepFolder();
+  store::DataFiles files;
+  files.SetDataDir(folder->path());
+  ASSERT_EQ(files.OpenDataFiles(), store::OpenResult::kOpened);
+  {
+    store::Operation op(files);
+    ASSERT_TRUE(AddAppointment(op, kFirst).stored());
+    ASSERT_TRUE(AddAppointment(op, Appointment{"20260310-2", "Late", "22:00", "23:00", false, "15", ""}).stored());
+    sync::SyncState state;
+    state.appointments = {Linked(0, "/c/a.ics"), Linked(1, "/c/b.ics")};
+    sync::SaveState(files, op, state);
+    ASSERT_TRUE(op.Commit().stored());
+  }
+  const QByteArray text = events::NewEventText({.summary = "A", .start = kStart, .end = kStart.addSecs(60),
+                                                .repeat = {.kind = events::Repeat::Kind::kYearly}},
+                                               kStart);
+  EXPECT_EQ(StoreEventFor(files, text, &kFirst), EventStoreResult::kStored);
+  EXPECT_EQ(files.ReadCount(Channel::kAppoint), 1);
+  const std::optional<sync::SyncState> state = sync::LoadState(files);
+  ASSERT_TRUE(state);
+  for (const sync::Link& link : state->appointments) {
+    EXPECT_EQ(link.index, link.href == "/c/b.ics" ? 0 : -1) << link.href.toStdString();
+  }
+  // Made again from the same (now gone) appointment: nothing is stored.
+  EXPECT_EQ(StoreEventFor(files, events::NewEventText({.summary = "B", .start = kStart, .end = kStart.addSecs(60)}, kStart),
+                          &kFirst),
+            EventStoreResult::kAppointmentGone);
+  EXPECT_EQ(events::ReadEvents(files).events.size(), 1u);
 }
 
 }  // namespace
