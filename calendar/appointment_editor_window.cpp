@@ -19,6 +19,8 @@
 #include "app/window_keys.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_repeat_panel.h"
+#include "events/edit.h"
+#include "events/event_file.h"
 
 namespace quorvel {
 
@@ -214,6 +216,7 @@ events::Repeat AppointmentEditorWindow::Repetition() const {
   using Kind = events::Repeat::Kind;
   static constexpr Kind kKinds[] = {Kind::kNever, Kind::kDaily, Kind::kWeekly, Kind::kMonthlyByDate, Kind::kYearly};
   const int index = repeats_->currentIndex();
+  if (index == 5) return shown_repeat_;  // a rule of elsewhere, kept as it is
   const Kind kind = index >= 0 && index < 5 ? kKinds[index] : Kind::kNever;
   events::Repeat repeat = repeat_panel_->Value(kind);
   if (kind == Kind::kNever) repeat = events::Repeat{};
@@ -221,7 +224,14 @@ events::Repeat AppointmentEditorWindow::Repetition() const {
 }
 
 void AppointmentEditorWindow::Reset() {
+  occurrence_.reset();
+  shown_repeat_ = events::Repeat{};
   all_day_->setChecked(false);
+  all_day_->setEnabled(true);
+  start_->setEnabled(true);
+  end_->setEnabled(true);
+  repeats_->setEnabled(true);
+  while (repeats_->count() > 5) repeats_->removeItem(5);
   repeats_->setCurrentIndex(0);
   repeat_panel_->Set(events::Repeat{}, day_.isValid() ? day_ : QDate::currentDate());
   description_->setPlainText(tr("Description"));
@@ -284,6 +294,44 @@ void AppointmentEditorWindow::OpenForEdit(const Appointment& shown, const Appoin
   subject_->setFocus();
 }
 
+void AppointmentEditorWindow::OpenForOccurrence(const events::Occurrence& occurrence, bool whole_series) {
+  opened_.reset();
+  day_ = occurrence.start.date();
+  setWindowTitle(tr("Edit Appointment"));
+  Reset();
+  occurrence_ = occurrence;
+  whole_series_ = whole_series || occurrence.instance.isEmpty();
+  if (!occurrence.all_day) {
+    SetTime(start_, occurrence.start.toString(QStringLiteral("HH:mm")));
+    const bool midnight = occurrence.end.date() > day_ && occurrence.end.time() == QTime(0, 0);
+    SetTime(end_, midnight ? QStringLiteral("24:00") : occurrence.end.toString(QStringLiteral("HH:mm")));
+  }
+  subject_->setText(occurrence.summary);
+  description_->setPlainText(occurrence.description);
+  reminder_->setChecked(occurrence.alarm_minutes >= 0);
+  ShowReminderMinutes(occurrence.alarm_minutes >= 0);
+  minutes_->setText(QString::number(occurrence.alarm_minutes >= 0 ? occurrence.alarm_minutes : 15));
+  // Whether it is all day stays as it came; only the series repeats.
+  all_day_->setChecked(occurrence.all_day);
+  all_day_->setEnabled(false);
+  ShowAllDay(occurrence.all_day);
+  const std::optional<events::StoredEvent> stored = events::FindEvent(app_.files(), occurrence.uid);
+  shown_repeat_ = events::RepeatOf(stored ? events::RepeatRuleOf(stored->text) : QByteArray(), occurrence.start);
+  using Kind = events::Repeat::Kind;
+  if (shown_repeat_.kind == Kind::kOther) repeats_->addItem(tr("As set elsewhere"));
+  const Kind kind = shown_repeat_.kind;
+  repeats_->setCurrentIndex(kind == Kind::kOther ? 5
+                            : kind == Kind::kDaily ? 1
+                            : kind == Kind::kWeekly ? 2
+                            : kind == Kind::kMonthlyByDate || kind == Kind::kMonthlyByWeekday ? 3
+                            : kind == Kind::kYearly ? 4 : 0);
+  repeat_panel_->Set(shown_repeat_, day_);
+  repeats_->setEnabled(whole_series_);
+  id_->setText(QString());
+  subject_->selectAll();
+  subject_->setFocus();
+}
+
 Appointment AppointmentEditorWindow::Values() const {
   Appointment a;
   a.id = id_->text();
@@ -297,6 +345,10 @@ Appointment AppointmentEditorWindow::Values() const {
 }
 
 void AppointmentEditorWindow::Ok() {
+  if (occurrence_) {
+    OkOccurrence();
+    return;
+  }
   if (all_day_->isChecked() || Repetition().kind != events::Repeat::Kind::kNever) {
     OkEvent();
     return;

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "calendar/appointment_file.h"
+#include "events/occurrences.h"
 #include "events/repeat.h"
 
 class QCheckBox;
@@ -38,6 +39,10 @@ class AppointmentEditorWindow : public QWidget {
   // The same with `shown` in the boxes, for the appointment `stored` (as
   // read from the file) which OK changes, wherever it is by then.
   void OpenForEdit(const Appointment& shown, const Appointment& stored);
+
+  // Prepares the editor with an occurrence of a kept event; OK changes the
+  // whole series (`whole_series`) or that occurrence on its own.
+  void OpenForOccurrence(const events::Occurrence& occurrence, bool whole_series);
 
   // The seven values as they stand in the controls.
   Appointment Values() const;
@@ -72,6 +77,8 @@ class AppointmentEditorWindow : public QWidget {
   void ShowAllDay(bool all_day);
   // A repeating or all-day appointment, kept as an event.
   void OkEvent();
+  // The kept event opened changed as the controls say.
+  void OkOccurrence();
 
   Application& app_;
   QLineEdit* subject_;
@@ -92,6 +99,10 @@ class AppointmentEditorWindow : public QWidget {
   // of the one being added.
   std::optional<Appointment> opened_;
   QDate day_;
+  // The occurrence of a kept event being edited, and how it repeated.
+  std::optional<events::Occurrence> occurrence_;
+  bool whole_series_ = false;
+  events::Repeat shown_repeat_;
 };
 
 }  // namespace quorvel

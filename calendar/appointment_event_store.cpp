@@ -23,4 +23,33 @@ EventStoreResult StoreEventFor(store::DataFiles& files, const QByteArray& event_
   return EventStoreResult::kStored;
 }
 
+namespace {
+
+EventStoreResult Committed(store::Operation& op, QString* refusal) {
+  const store::Outcome outcome = op.Commit();
+  if (!outcome.refused()) return EventStoreResult::kStored;
+  if (refusal) *refusal = outcome.reason();
+  return EventStoreResult::kRefused;
+}
+
+}  // namespace
+
+EventStoreResult ChangeStoredEvent(store::DataFiles& files, const QString& uid,
+                                   const std::function<std::optional<QByteArray>(const QByteArray&)>& edit,
+                                   QString* refusal) {
+  store::Operation op(files);
+  const std::optional<events::StoredEvent> stored = events::FindEvent(files, uid);
+  if (!stored) return EventStoreResult::kAppointmentGone;
+  const std::optional<QByteArray> text = edit(stored->text);
+  if (!text || events::UidOf(*text) != uid) return EventStoreResult::kAppointmentGone;
+  if (events::PutEvent(op, *text) != events::PutResult::kStored) return EventStoreResult::kNotStored;
+  return Committed(op, refusal);
+}
+
+EventStoreResult RemoveStoredEvent(store::DataFiles& files, const QString& uid, QString* refusal) {
+  store::Operation op(files);
+  if (!events::RemoveEvent(op, uid)) return EventStoreResult::kAppointmentGone;
+  return Committed(op, refusal);
+}
+
 }  // namespace quorvel

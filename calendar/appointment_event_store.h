@@ -4,6 +4,7 @@
 // with it), so a crash leaves either the appointment or the event.
 #pragma once
 
+#include <functional>
 #include <optional>
 
 #include <QByteArray>
@@ -24,5 +25,14 @@ enum class EventStoreResult {
 // appointment `replaced` was read from when given.
 EventStoreResult StoreEventFor(store::DataFiles& files, const QByteArray& event_text,
                                const Appointment* replaced, QString* refusal = nullptr);
+
+// The kept event `uid` changed by `edit` (its text as stored in, the new
+// text out; nothing when it cannot be changed so) in one operation.
+// kAppointmentGone when there is no such event or `edit` gives nothing.
+EventStoreResult ChangeStoredEvent(store::DataFiles& files, const QString& uid,
+                                   const std::function<std::optional<QByteArray>(const QByteArray&)>& edit,
+                                   QString* refusal = nullptr);
+// The kept event `uid` removed, every occurrence of it.
+EventStoreResult RemoveStoredEvent(store::DataFiles& files, const QString& uid, QString* refusal = nullptr);
 
 }  // namespace quorvel

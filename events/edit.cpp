@@ -427,4 +427,39 @@ std::optional<QByteArray> DeleteOccurrence(const QByteArray& text, const QString
   return Written(calendar);
 }
 
+std::optional<QByteArray> SetRepeatRule(const QByteArray& text, const QByteArray& rule, const QDateTime& stamp) {
+  std::optional<Parsed> parsed = Parse(text);
+  if (!parsed || !parsed->master) return std::nullopt;
+  icalcomponent* calendar = parsed->calendar.get();
+  Remove(parsed->master, ICAL_RRULE_PROPERTY);
+  if (rule.isEmpty()) {
+    // What only a series has goes with its rule.
+    for (icalproperty_kind kind : {ICAL_RDATE_PROPERTY, ICAL_EXDATE_PROPERTY, ICAL_EXRULE_PROPERTY}) {
+      Remove(parsed->master, kind);
+    }
+    for (icalcomponent* e : parsed->changes) {
+      icalcomponent_remove_component(calendar, e);
+      icalcomponent_free(e);
+    }
+  } else {
+    const icalrecurrencetype recurrence = icalrecurrencetype_from_string(rule.constData());
+    if (recurrence.freq == ICAL_NO_RECURRENCE) return std::nullopt;
+    icalcomponent_add_property(parsed->master, icalproperty_new_rrule(recurrence));
+  }
+  Touch(parsed->master, stamp);
+  return Written(calendar);
+}
+
+QByteArray RepeatRuleOf(const QByteArray& text) {
+  std::optional<Parsed> parsed = Parse(text);
+  if (!parsed || !parsed->master) return QByteArray();
+  icalproperty* p = icalcomponent_get_first_property(parsed->master, ICAL_RRULE_PROPERTY);
+  if (!p) return QByteArray();
+  const icalrecurrencetype rule = icalproperty_get_rrule(p);
+  char* value = icalrecurrencetype_as_string_r(const_cast<icalrecurrencetype*>(&rule));
+  const QByteArray out(value ? value : "");
+  std::free(value);
+  return out;
+}
+
 }  // namespace quorvel::events

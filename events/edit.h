@@ -49,4 +49,12 @@ std::optional<QByteArray> ChangeOccurrence(const QByteArray& text, const QString
 std::optional<QByteArray> DeleteOccurrence(const QByteArray& text, const QString& instance,
                                            const QDateTime& stamp);
 
+// The series' repeat rule replaced by `rule` (an RRULE value; empty: the
+// event no longer repeats, its exceptions going with the rule). Nothing
+// when `text` holds no event.
+std::optional<QByteArray> SetRepeatRule(const QByteArray& text, const QByteArray& rule, const QDateTime& stamp);
+
+// The RRULE value of the event's series, empty when it has none.
+QByteArray RepeatRuleOf(const QByteArray& text);
+
 }  // namespace quorvel::events
