@@ -14,6 +14,7 @@
 #include "calendar/appointment_editor_window.h"
 #include "calendar/appointment_event_store.h"
 #include "calendar/appointment_file.h"
+#include "calendar/occurrence_actions.h"
 #include "events/edit.h"
 #include "events/repeat.h"
 #include "store_sweep.h"
@@ -192,6 +193,77 @@ TEST_F(EditorRepeatsTest, AllDayAndAPlainAppointmentMadeRepeating) {
                                     "The repeating cannot end before the day it begins."}));
   EXPECT_TRUE(bad.isVisible());
   EXPECT_EQ(events::ReadEvents(files()).events.size(), 2u);
+}
+
+// A series that came from elsewhere: one occurrence moved on its own, the
+// series renamed, one occurrence and then the series deleted as the user
+// answers; the rest of the event kept, every step undoable.
+TEST_F(EditorRepeatsTest, AnOccurrenceEditedAndDeletedAsAsked) {
+  const QByteArray series =
+      "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//phone//EN\r\nBEGIN:VEVENT\r\nUID:s-1\r\n"
+      "DTSTAMP:20260101T000000Z\r\nDTSTART:20260105T090000Z\r\nDTEND:20260105T093000Z\r\n"
+      "RRULE:FREQ=WEEKLY;COUNT=5\r\nSUMMARY:Stand-up\r\nX-PHONE-COLOUR:teal\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+  {
+    store::Operation op(files());
+    ASSERT_EQ(events::PutEvent(op, series), events::PutResult::kStored);
+    ASSERT_TRUE(op.Commit().stored());
+  }
+  const QTimeZone zone = QTimeZone::systemTimeZone();
+  auto on = [&](QDate day) {
+    const std::vector<events::Occurrence> found = events::ReadOccurrences(files(), day, day, zone);
+    EXPECT_EQ(found.size(), 1u) << day.toString().toStdString();
+    return found.empty() ? events::Occurrence{} : found[0];
+  };
+  AppointmentEditorWindow& editor = app_->AppointmentEditor();
+
+  // This occurrence: the repeat is the series' and cannot be changed here.
+  const events::Occurrence second = on({2026, 1, 12});
+  editor.OpenForOccurrence(second, false);
+  EXPECT_EQ(Child<QLineEdit>(editor, "Text4")->text(), QStringLiteral("Stand-up"));
+  EXPECT_EQ(Child<QComboBox>(editor, "Combo1")->currentText(), second.start.toString(QStringLiteral("HH:mm")));
+  EXPECT_EQ(Read(Child<QComboBox>(editor, "Combo3")), Role(QAccessible::ComboBox, "Repeats = Weekly"));
+  EXPECT_FALSE(Child<QWidget>(editor, "Combo3")->isEnabled());
+  EXPECT_FALSE(Child<QWidget>(editor, "Check2")->isEnabled());
+  const QString later = second.start.addSecs(3600).toString(QStringLiteral("HH:mm"));
+  Child<QComboBox>(editor, "Combo1")->setEditText(later);
+  Child<QComboBox>(editor, "Combo2")->setEditText(second.end.addSecs(3600).toString(QStringLiteral("HH:mm")));
+  Child<QLineEdit>(editor, "Text4")->setText(QStringLiteral("Stand-up (late)"));
+  editor.Ok();
+  EXPECT_TRUE(messages_.isEmpty()) << messages_.join('\n').toStdString();
+  EXPECT_EQ(on({2026, 1, 12}).summary, QStringLiteral("Stand-up (late)"));
+  EXPECT_EQ(on({2026, 1, 12}).start, second.start.addSecs(3600));
+  EXPECT_TRUE(on({2026, 1, 12}).changed);
+  EXPECT_EQ(on({2026, 1, 19}).summary, QStringLiteral("Stand-up"));
+
+  // All occurrences: the series' rule shows in the controls.
+  editor.OpenForOccurrence(on({2026, 1, 19}), true);
+  EXPECT_TRUE(Child<QWidget>(editor, "Combo3")->isEnabled());
+  EXPECT_EQ(Read(Child<QComboBox>(editor, "Combo5")), Role(QAccessible::ComboBox, "Ends = After"));
+  EXPECT_EQ(Child<QSpinBox>(editor, "Spin2")->value(), 5);
+  Child<QLineEdit>(editor, "Text4")->setText(QStringLiteral("Daily meeting"));
+  editor.Ok();
+  EXPECT_EQ(on({2026, 1, 5}).summary, QStringLiteral("Daily meeting"));
+  EXPECT_EQ(on({2026, 1, 12}).summary, QStringLiteral("Stand-up (late)"));  // its own subject
+  const QByteArray kept = events::FindEvent(files(), QStringLiteral("s-1"))->text;
+  EXPECT_TRUE(kept.contains("X-PHONE-COLOUR:teal"));
+  EXPECT_TRUE(kept.contains("RRULE:FREQ=WEEKLY;COUNT=5"));
+
+  // Deleting asks; Cancel deletes nothing, "This Occurrence" one, "All" the series.
+  choice_ = 2;
+  EXPECT_FALSE(DeleteOccurrenceAsked(files(), on({2026, 1, 19})));
+  EXPECT_EQ(offered_, (QStringList{"This Occurrence", "All Occurrences", "Cancel"}));
+  choice_ = 0;
+  EXPECT_TRUE(DeleteOccurrenceAsked(files(), on({2026, 1, 19})));
+  EXPECT_TRUE(events::ReadOccurrences(files(), {2026, 1, 19}, {2026, 1, 19}, zone).empty());
+  EXPECT_EQ(events::ReadOccurrences(files(), {2026, 1, 1}, {2026, 2, 28}, zone).size(), 4u);
+  choice_ = 1;
+  EXPECT_TRUE(DeleteOccurrenceAsked(files(), on({2026, 1, 26})));
+  EXPECT_TRUE(events::ReadEvents(files()).events.empty());
+  // Undo brings back the series, then the occurrence.
+  ASSERT_TRUE(app_->History().Undo().stored());
+  EXPECT_EQ(events::ReadOccurrences(files(), {2026, 1, 1}, {2026, 2, 28}, zone).size(), 4u);
+  ASSERT_TRUE(app_->History().Undo().stored());
+  EXPECT_EQ(events::ReadOccurrences(files(), {2026, 1, 1}, {2026, 2, 28}, zone).size(), 5u);
 }
 
 // The editor's step that turns a synced plain appointment into a series:
