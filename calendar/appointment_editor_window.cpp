@@ -137,8 +137,8 @@ AppointmentEditorWindow::AppointmentEditorWindow(Application& app) : app_(app) {
 
   // Repeating and all-day appointments are kept as events beside the file.
   all_day_ = Place(new QCheckBox(tr("&All day"), frame), "Check2", QRect(12, 122, 84, 22));
-  auto* repeats_label = Place(new QLabel(tr("&Repeats"), frame), "Label5", QRect(104, 124, 60, 20));
-  repeats_ = Place(new NamedComboBox(frame), "Combo3", QRect(168, 120, 164, 24));
+  auto* repeats_label = Place(new QLabel(tr("&Repeats"), frame), "Label5", QRect(104, 124, 80, 20));
+  repeats_ = Place(new NamedComboBox(frame), "Combo3", QRect(188, 120, 144, 24));
   repeats_->addItems({tr("Never"), tr("Daily"), tr("Weekly"), tr("Monthly"), tr("Yearly")});
   repeats_->setAccessibleName(tr("Repeats"));
   repeats_label->setBuddy(repeats_);
