@@ -17,22 +17,22 @@ using End = events::Repeat::End;
 constexpr int kRow = 28;
 
 QString WeekdayName(int day) {
-  static const char* const kNames[] = {QT_TRANSLATE_NOOP("RepeatPanel", "Monday"),
-                                       QT_TRANSLATE_NOOP("RepeatPanel", "Tuesday"),
-                                       QT_TRANSLATE_NOOP("RepeatPanel", "Wednesday"),
-                                       QT_TRANSLATE_NOOP("RepeatPanel", "Thursday"),
-                                       QT_TRANSLATE_NOOP("RepeatPanel", "Friday"),
-                                       QT_TRANSLATE_NOOP("RepeatPanel", "Saturday"),
-                                       QT_TRANSLATE_NOOP("RepeatPanel", "Sunday")};
+  static const char* const kNames[] = {QT_TRANSLATE_NOOP("quorvel::RepeatPanel", "Monday"),
+                                       QT_TRANSLATE_NOOP("quorvel::RepeatPanel", "Tuesday"),
+                                       QT_TRANSLATE_NOOP("quorvel::RepeatPanel", "Wednesday"),
+                                       QT_TRANSLATE_NOOP("quorvel::RepeatPanel", "Thursday"),
+                                       QT_TRANSLATE_NOOP("quorvel::RepeatPanel", "Friday"),
+                                       QT_TRANSLATE_NOOP("quorvel::RepeatPanel", "Saturday"),
+                                       QT_TRANSLATE_NOOP("quorvel::RepeatPanel", "Sunday")};
   return RepeatPanel::tr(kNames[day - 1]);
 }
 
 QString WeekdayShort(int day) {
   static const char* const kNames[] = {
-      QT_TRANSLATE_NOOP("RepeatPanel", "Mo"), QT_TRANSLATE_NOOP("RepeatPanel", "Tu"),
-      QT_TRANSLATE_NOOP("RepeatPanel", "We"), QT_TRANSLATE_NOOP("RepeatPanel", "Th"),
-      QT_TRANSLATE_NOOP("RepeatPanel", "Fr"), QT_TRANSLATE_NOOP("RepeatPanel", "Sa"),
-      QT_TRANSLATE_NOOP("RepeatPanel", "Su")};
+      QT_TRANSLATE_NOOP("quorvel::RepeatPanel", "Mo"), QT_TRANSLATE_NOOP("quorvel::RepeatPanel", "Tu"),
+      QT_TRANSLATE_NOOP("quorvel::RepeatPanel", "We"), QT_TRANSLATE_NOOP("quorvel::RepeatPanel", "Th"),
+      QT_TRANSLATE_NOOP("quorvel::RepeatPanel", "Fr"), QT_TRANSLATE_NOOP("quorvel::RepeatPanel", "Sa"),
+      QT_TRANSLATE_NOOP("quorvel::RepeatPanel", "Su")};
   return RepeatPanel::tr(kNames[day - 1]);
 }
 
