@@ -66,7 +66,7 @@ void AppointmentEditorWindow::OkEvent() {
   }
   if (reminder_->isChecked()) {
     bool number = false;
-    event.alarm_minutes = a.minutes.toInt(&number);
+    event.alarm_minutes = a.minutes.trimmed().toInt(&number);
     if (!number || event.alarm_minutes < 0) {
       ShowMessage(tr("The minutes before the meeting must be a number."));
       return;
@@ -132,7 +132,7 @@ void AppointmentEditorWindow::OkOccurrence() {
   int minutes = -1;
   if (reminder_->isChecked()) {
     bool number = false;
-    minutes = a.minutes.toInt(&number);
+    minutes = a.minutes.trimmed().toInt(&number);
     if (!number || minutes < 0) {
       ShowMessage(tr("The minutes before the meeting must be a number."));
       return;
