@@ -18,6 +18,9 @@
 #include "app/ui.h"
 #include "app/window_keys.h"
 #include "calendar/activities_window.h"
+#include "calendar/appointment_repeat_panel.h"
+#include "events/edit.h"
+#include "events/event_file.h"
 
 namespace quorvel {
 
@@ -109,6 +112,7 @@ AppointmentEditorWindow::AppointmentEditorWindow(Application& app) : app_(app) {
 
   auto* frame = Place(new QGroupBox(tr("Appointments"), this), "Frame1",
                       QRect(8, 8, 344, 240));
+  frame_ = frame;
   subject_ = Place(new QLineEdit(frame), "Text4", QRect(12, 24, 320, 24));
   subject_->setMaxLength(kSubjectLimit);
   subject_->setAccessibleName(tr("Subject"));
@@ -131,7 +135,17 @@ AppointmentEditorWindow::AppointmentEditorWindow(Application& app) : app_(app) {
                          QRect(154, 93, 180, 20));
   minutes_label_->setBuddy(minutes_);
 
-  description_ = Place(new QPlainTextEdit(frame), "Text1", QRect(12, 124, 320, 104));
+  // Repeating and all-day appointments are kept as events beside the file.
+  all_day_ = Place(new QCheckBox(tr("&All day"), frame), "Check2", QRect(12, 122, 84, 22));
+  auto* repeats_label = Place(new QLabel(tr("&Repeats"), frame), "Label5", QRect(104, 124, 80, 20));
+  repeats_ = Place(new NamedComboBox(frame), "Combo3", QRect(188, 120, 144, 24));
+  repeats_->addItems({tr("Never"), tr("Daily"), tr("Weekly"), tr("Monthly"), tr("Yearly")});
+  repeats_->setAccessibleName(tr("Repeats"));
+  repeats_label->setBuddy(repeats_);
+  repeat_panel_ = new RepeatPanel(frame);
+  repeat_panel_->move(12, 152);
+
+  description_ = Place(new QPlainTextEdit(frame), "Text1", QRect(12, 152, 320, 104));
   description_->setTabChangesFocus(true);
   description_->setAccessibleName(tr("Description"));
 
@@ -145,13 +159,23 @@ AppointmentEditorWindow::AppointmentEditorWindow(Application& app) : app_(app) {
   setTabOrder(start_, end_);
   setTabOrder(end_, reminder_);
   setTabOrder(reminder_, minutes_);
-  setTabOrder(minutes_, description_);
-  setTabOrder(description_, ok);
+  QWidget* previous = minutes_;
+  for (QWidget* next : QList<QWidget*>{all_day_, repeats_} + repeat_panel_->Controls() +
+                           QList<QWidget*>{description_, ok}) {
+    setTabOrder(previous, next);
+    previous = next;
+  }
+  ok_ = ok;
 
   ShowReminderMinutes(false);
   Reset();
+  Relayout();
 
   connect(reminder_, &QCheckBox::toggled, this, [this](bool on) { ShowReminderMinutes(on); });
+  connect(all_day_, &QCheckBox::toggled, this, [this](bool on) { ShowAllDay(on); });
+  connect(repeats_, qOverload<int>(&QComboBox::currentIndexChanged), this,
+          [this] { repeat_panel_->ShowFor(Repetition().kind, day_.isValid() ? day_ : QDate::currentDate()); });
+  connect(repeat_panel_, &RepeatPanel::Resized, this, [this] { Relayout(); });
   // Picking a start proposes an end half an hour later; typing does not.
   connect(start_, &QComboBox::activated, this, [this, start](int index) {
     if (!start->Picked()) return;
@@ -173,7 +197,43 @@ void AppointmentEditorWindow::ShowReminderMinutes(bool shown) {
   minutes_label_->setVisible(shown);
 }
 
+void AppointmentEditorWindow::Relayout() {
+  const int panel = repeat_panel_->isHidden() ? 0 : repeat_panel_->height();
+  const int top = 152 + (panel > 0 ? panel + 4 : 0);
+  description_->move(12, top);
+  frame_->resize(344, top + 104 + 12);
+  const int bottom = 8 + frame_->height();
+  ok_->move(272, bottom + 8);
+  setFixedSize(360, bottom + 8 + 28 + 8);
+}
+
+void AppointmentEditorWindow::ShowAllDay(bool all_day) {
+  start_->setEnabled(!all_day);
+  end_->setEnabled(!all_day);
+}
+
+events::Repeat AppointmentEditorWindow::Repetition() const {
+  using Kind = events::Repeat::Kind;
+  static constexpr Kind kKinds[] = {Kind::kNever, Kind::kDaily, Kind::kWeekly, Kind::kMonthlyByDate, Kind::kYearly};
+  const int index = repeats_->currentIndex();
+  if (index == 5) return shown_repeat_;  // a rule of elsewhere, kept as it is
+  const Kind kind = index >= 0 && index < 5 ? kKinds[index] : Kind::kNever;
+  events::Repeat repeat = repeat_panel_->Value(kind);
+  if (kind == Kind::kNever) repeat = events::Repeat{};
+  return repeat;
+}
+
 void AppointmentEditorWindow::Reset() {
+  occurrence_.reset();
+  shown_repeat_ = events::Repeat{};
+  all_day_->setChecked(false);
+  all_day_->setEnabled(true);
+  start_->setEnabled(true);
+  end_->setEnabled(true);
+  repeats_->setEnabled(true);
+  while (repeats_->count() > 5) repeats_->removeItem(5);
+  repeats_->setCurrentIndex(0);
+  repeat_panel_->Set(events::Repeat{}, day_.isValid() ? day_ : QDate::currentDate());
   description_->setPlainText(tr("Description"));
   minutes_->setText(QStringLiteral("15"));
   subject_->setText(tr("Subject"));
@@ -202,12 +262,12 @@ void AppointmentEditorWindow::LimitDescription() {
 
 void AppointmentEditorWindow::OpenForAdd(const QString& id) {
   setWindowTitle(tr("Add Appointment"));
+  day_ = QDate::fromString(id.left(8), QStringLiteral("yyyyMMdd"));
   Reset();
   id_->setText(id);
   // The ID shown is only a proposal: OK gives the day's next one as the
   // file holds it then.
   opened_.reset();
-  day_ = QDate::fromString(id.left(8), QStringLiteral("yyyyMMdd"));
   subject_->selectAll();
   subject_->setFocus();
 }
@@ -234,6 +294,44 @@ void AppointmentEditorWindow::OpenForEdit(const Appointment& shown, const Appoin
   subject_->setFocus();
 }
 
+void AppointmentEditorWindow::OpenForOccurrence(const events::Occurrence& occurrence, bool whole_series) {
+  opened_.reset();
+  day_ = occurrence.start.date();
+  setWindowTitle(tr("Edit Appointment"));
+  Reset();
+  occurrence_ = occurrence;
+  whole_series_ = whole_series || occurrence.instance.isEmpty();
+  if (!occurrence.all_day) {
+    SetTime(start_, occurrence.start.toString(QStringLiteral("HH:mm")));
+    const bool midnight = occurrence.end.date() > day_ && occurrence.end.time() == QTime(0, 0);
+    SetTime(end_, midnight ? QStringLiteral("24:00") : occurrence.end.toString(QStringLiteral("HH:mm")));
+  }
+  subject_->setText(occurrence.summary);
+  description_->setPlainText(occurrence.description);
+  reminder_->setChecked(occurrence.alarm_minutes >= 0);
+  ShowReminderMinutes(occurrence.alarm_minutes >= 0);
+  minutes_->setText(QString::number(occurrence.alarm_minutes >= 0 ? occurrence.alarm_minutes : 15));
+  // Whether it is all day stays as it came; only the series repeats.
+  all_day_->setChecked(occurrence.all_day);
+  all_day_->setEnabled(false);
+  ShowAllDay(occurrence.all_day);
+  const std::optional<events::StoredEvent> stored = events::FindEvent(app_.files(), occurrence.uid);
+  shown_repeat_ = events::RepeatOf(stored ? events::RepeatRuleOf(stored->text) : QByteArray(), occurrence.start);
+  using Kind = events::Repeat::Kind;
+  if (shown_repeat_.kind == Kind::kOther) repeats_->addItem(tr("As set elsewhere"));
+  const Kind kind = shown_repeat_.kind;
+  repeats_->setCurrentIndex(kind == Kind::kOther ? 5
+                            : kind == Kind::kDaily ? 1
+                            : kind == Kind::kWeekly ? 2
+                            : kind == Kind::kMonthlyByDate || kind == Kind::kMonthlyByWeekday ? 3
+                            : kind == Kind::kYearly ? 4 : 0);
+  repeat_panel_->Set(shown_repeat_, day_);
+  repeats_->setEnabled(whole_series_);
+  id_->setText(QString());
+  subject_->selectAll();
+  subject_->setFocus();
+}
+
 Appointment AppointmentEditorWindow::Values() const {
   Appointment a;
   a.id = id_->text();
@@ -247,6 +345,14 @@ Appointment AppointmentEditorWindow::Values() const {
 }
 
 void AppointmentEditorWindow::Ok() {
+  if (occurrence_) {
+    OkOccurrence();
+    return;
+  }
+  if (all_day_->isChecked() || Repetition().kind != events::Repeat::Kind::kNever) {
+    OkEvent();
+    return;
+  }
   const Appointment a = Values();
   if (a.start.isEmpty()) {
     ShowMessage(tr("You need to specify a Start-Time for the Appointment"));

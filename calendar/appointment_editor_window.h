@@ -8,16 +8,22 @@
 #include <QWidget>
 
 #include "calendar/appointment_file.h"
+#include "events/occurrences.h"
+#include "events/repeat.h"
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QGroupBox;
 class QPlainTextEdit;
+class QPushButton;
 
 namespace quorvel {
 
 class Application;
+class NamedComboBox;
+class RepeatPanel;
 
 class AppointmentEditorWindow : public QWidget {
   Q_OBJECT
@@ -34,11 +40,18 @@ class AppointmentEditorWindow : public QWidget {
   // read from the file) which OK changes, wherever it is by then.
   void OpenForEdit(const Appointment& shown, const Appointment& stored);
 
+  // Prepares the editor with an occurrence of a kept event; OK changes the
+  // whole series (`whole_series`) or that occurrence on its own.
+  void OpenForOccurrence(const events::Occurrence& occurrence, bool whole_series);
+
   // The seven values as they stand in the controls.
   Appointment Values() const;
 
   // Checks the input, stores it and returns to the Activities window.
   void Ok();
+
+  // How the appointment repeats as the controls stand.
+  events::Repeat Repetition() const;
 
   static QStringList StartTimes();
   static QStringList EndTimes();
@@ -59,6 +72,13 @@ class AppointmentEditorWindow : public QWidget {
   void ReturnToActivities();
   void ShowReminderMinutes(bool shown);
   void LimitDescription();
+  // Places the rows below the Repeats box and sizes the window to them.
+  void Relayout();
+  void ShowAllDay(bool all_day);
+  // A repeating or all-day appointment, kept as an event.
+  void OkEvent();
+  // The kept event opened changed as the controls say.
+  void OkOccurrence();
 
   Application& app_;
   QLineEdit* subject_;
@@ -68,12 +88,21 @@ class AppointmentEditorWindow : public QWidget {
   QLineEdit* minutes_;
   QLabel* minutes_label_;
   QPlainTextEdit* description_;
+  QCheckBox* all_day_;
+  NamedComboBox* repeats_;
+  RepeatPanel* repeat_panel_;
+  QGroupBox* frame_;
+  QPushButton* ok_;
   QLineEdit* id_;
   QString last_description_;
   // The appointment being edited as it was read from the file, or the day
   // of the one being added.
   std::optional<Appointment> opened_;
   QDate day_;
+  // The occurrence of a kept event being edited, and how it repeated.
+  std::optional<events::Occurrence> occurrence_;
+  bool whole_series_ = false;
+  events::Repeat shown_repeat_;
 };
 
 }  // namespace quorvel

@@ -345,7 +345,8 @@ TEST_F(CalendarWindowsTest, EditorChecksRunInOrderAndKeepTheInput) {
   EXPECT_EQ(description->toPlainText().size(), 100);
 }
 
-// Tab runs subject, start, end, Reminder, minutes, description, OK.
+// Tab runs subject, start, end, Reminder, minutes, All day, Repeats,
+// description, OK.
 TEST_F(CalendarWindowsTest, EditorTabOrder) {
   ActivitiesWindow& activities = OpenDay(QDate(2026, 1, 7));
   Click(activities, "Command3");
@@ -363,7 +364,8 @@ TEST_F(CalendarWindowsTest, EditorTabOrder) {
     }
     w = w->nextInFocusChain();
   } while (w != subject);
-  EXPECT_EQ(order, (QStringList{"Text4", "Combo1", "Combo2", "Check1", "Text2", "Text1", "Command2"}));
+  EXPECT_EQ(order, (QStringList{"Text4", "Combo1", "Combo2", "Check1", "Text2", "Check2", "Combo3", "Text1",
+                                "Command2"}));
 }
 
 // Only a pick from the start list moves the end; a typed start that happens

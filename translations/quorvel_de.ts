@@ -819,6 +819,33 @@
     </message>
 </context>
 <context>
+    <name>OccurrenceActions</name>
+    <message>
+        <source>&quot;%1&quot; repeats. Delete only this occurrence, or all of them?</source>
+        <translation>„%1“ wiederholt sich. Nur diesen Termin löschen oder alle?</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; repeats. Change only this occurrence, or all of them?</source>
+        <translation>„%1“ wiederholt sich. Nur diesen Termin ändern oder alle?</translation>
+    </message>
+    <message>
+        <source>This Occurrence</source>
+        <translation>Nur diesen</translation>
+    </message>
+    <message>
+        <source>All Occurrences</source>
+        <translation>Alle</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>The appointment cannot be stored: the file of repeating and all-day appointments is full.</source>
+        <translation>Der Termin kann nicht gespeichert werden: Die Datei der sich wiederholenden und ganztägigen Termine ist voll.</translation>
+    </message>
+</context>
+<context>
     <name>QCommandLineParser</name>
     <message>
         <source>[options]</source>
@@ -1584,6 +1611,58 @@ Als neuen Termin speichern oder verwerfen?</translation>
         <source>Discard</source>
         <translation>Verwerfen</translation>
     </message>
+    <message>
+        <source>A repeating appointment needs its times as hours and minutes, such as 09:30.</source>
+        <translation>Ein sich wiederholender Termin braucht seine Zeiten als Stunden und Minuten, etwa 09:30.</translation>
+    </message>
+    <message>
+        <source>The minutes before the meeting must be a number.</source>
+        <translation>Die Minuten vor dem Termin müssen eine Zahl sein.</translation>
+    </message>
+    <message>
+        <source>The repeating cannot end before the day it begins.</source>
+        <translation>Die Wiederholung kann nicht vor dem Tag enden, an dem sie beginnt.</translation>
+    </message>
+    <message>
+        <source>The appointment cannot be stored: the file of repeating and all-day appointments is full.</source>
+        <translation>Der Termin kann nicht gespeichert werden: Die Datei der sich wiederholenden und ganztägigen Termine ist voll.</translation>
+    </message>
+    <message>
+        <source>&amp;All day</source>
+        <translation>&amp;Ganztägig</translation>
+    </message>
+    <message>
+        <source>&amp;Repeats</source>
+        <translation>&amp;Wiederholung</translation>
+    </message>
+    <message>
+        <source>Never</source>
+        <translation>Nie</translation>
+    </message>
+    <message>
+        <source>Daily</source>
+        <translation>Täglich</translation>
+    </message>
+    <message>
+        <source>Weekly</source>
+        <translation>Wöchentlich</translation>
+    </message>
+    <message>
+        <source>Monthly</source>
+        <translation>Monatlich</translation>
+    </message>
+    <message>
+        <source>Yearly</source>
+        <translation>Jährlich</translation>
+    </message>
+    <message>
+        <source>Repeats</source>
+        <translation>Wiederholung</translation>
+    </message>
+    <message>
+        <source>As set elsewhere</source>
+        <translation>Wie anderswo festgelegt</translation>
+    </message>
 </context>
 <context>
     <name>quorvel::DateBox</name>
@@ -2069,6 +2148,141 @@ Ganztägig</translation>
     <message>
         <source>Missed Reminder</source>
         <translation>Verpasste Erinnerung</translation>
+    </message>
+</context>
+<context>
+    <name>quorvel::RepeatPanel</name>
+    <message>
+        <source>Monday</source>
+        <translation>Montag</translation>
+    </message>
+    <message>
+        <source>Tuesday</source>
+        <translation>Dienstag</translation>
+    </message>
+    <message>
+        <source>Wednesday</source>
+        <translation>Mittwoch</translation>
+    </message>
+    <message>
+        <source>Thursday</source>
+        <translation>Donnerstag</translation>
+    </message>
+    <message>
+        <source>Friday</source>
+        <translation>Freitag</translation>
+    </message>
+    <message>
+        <source>Saturday</source>
+        <translation>Samstag</translation>
+    </message>
+    <message>
+        <source>Sunday</source>
+        <translation>Sonntag</translation>
+    </message>
+    <message>
+        <source>Mo</source>
+        <translation>Mo</translation>
+    </message>
+    <message>
+        <source>Tu</source>
+        <translation>Di</translation>
+    </message>
+    <message>
+        <source>We</source>
+        <translation>Mi</translation>
+    </message>
+    <message>
+        <source>Th</source>
+        <translation>Do</translation>
+    </message>
+    <message>
+        <source>Fr</source>
+        <translation>Fr</translation>
+    </message>
+    <message>
+        <source>Sa</source>
+        <translation>Sa</translation>
+    </message>
+    <message>
+        <source>Su</source>
+        <translation>So</translation>
+    </message>
+    <message>
+        <source>first</source>
+        <translation>ersten</translation>
+    </message>
+    <message>
+        <source>second</source>
+        <translation>zweiten</translation>
+    </message>
+    <message>
+        <source>third</source>
+        <translation>dritten</translation>
+    </message>
+    <message>
+        <source>fourth</source>
+        <translation>vierten</translation>
+    </message>
+    <message>
+        <source>last</source>
+        <translation>letzten</translation>
+    </message>
+    <message>
+        <source>Ever&amp;y</source>
+        <translation>Al&amp;le</translation>
+    </message>
+    <message>
+        <source>Every how many weeks</source>
+        <translation>Alle wie viele Wochen</translation>
+    </message>
+    <message>
+        <source>week(s), on</source>
+        <translation>Woche(n), am</translation>
+    </message>
+    <message>
+        <source>Repeats monthly on</source>
+        <translation>Monatlich am</translation>
+    </message>
+    <message>
+        <source>&amp;Ends</source>
+        <translation>&amp;Endet</translation>
+    </message>
+    <message>
+        <source>Never</source>
+        <translation>Nie</translation>
+    </message>
+    <message>
+        <source>On date</source>
+        <translation>Am Datum</translation>
+    </message>
+    <message>
+        <source>After</source>
+        <translation>Nach</translation>
+    </message>
+    <message>
+        <source>Ends</source>
+        <translation>Endet</translation>
+    </message>
+    <message>
+        <source>Last day</source>
+        <translation>Letzter Tag</translation>
+    </message>
+    <message>
+        <source>Number of times</source>
+        <translation>Anzahl der Male</translation>
+    </message>
+    <message>
+        <source>times</source>
+        <translation>Mal</translation>
+    </message>
+    <message>
+        <source>On day %1</source>
+        <translation>Am %1.</translation>
+    </message>
+    <message>
+        <source>On the %1 %2</source>
+        <translation>Am %1 %2</translation>
     </message>
 </context>
 <context>
