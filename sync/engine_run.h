@@ -34,6 +34,9 @@ struct SyncEngine::Impl {
   SyncState state;
   std::vector<LocalItem> appointments;
   std::vector<LocalItem> entries;
+  std::vector<LocalEvent> events;  // kept whole in Events.dat
+  bool events_damaged = false;
+  std::vector<LocalChange> event_changes;
   std::vector<LocalChange> calendar_changes;
   std::vector<LocalChange> book_changes;
   int writes = 0;
@@ -55,6 +58,8 @@ struct SyncEngine::Impl {
   void ReadKeptCopies(const store::DataFiles& files, const SyncState& loaded);
 
   static std::vector<LocalItem> ReadEntries(const store::DataFiles& files);
+
+  static std::vector<LocalEvent> ReadLocalEvents(const store::DataFiles& files, bool* damaged);
 
   // ------------------------------------------------------------ the server
 
@@ -101,6 +106,9 @@ struct SyncEngine::Impl {
   void ApplyCalendar(store::Operation& op);
 
   void ApplyBook(store::Operation& op);
+
+  // The events' changes (engine_events.cpp).
+  void ApplyEvents(store::Operation& op);
 };
 
 }  // namespace quorvel::sync

@@ -115,6 +115,7 @@ Plan Decide(DecideInput in) {
   plan.here.here = true;
   plan.here.total = int(locals.size());
   plan.there.total = int(links.size());
+  if (calendar) DecideEvents(in, plan, new_uid);
 
   // Keys are unique in the address book: an entry from the server whose
   // key another entry has gets " (2)", " (3)"… after its first name, on
