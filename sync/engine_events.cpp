@@ -17,9 +17,12 @@ std::vector<LocalEvent> SyncEngine::Impl::ReadLocalEvents(const store::DataFiles
   return out;
 }
 
-void SyncEngine::Impl::ApplyEvents(store::Operation& op) {
+void SyncEngine::Impl::ApplyEvents(store::Operation& op) { StageEventChanges(op, event_changes, state, report); }
+
+void StageEventChanges(store::Operation& op, const std::vector<LocalChange>& changes, SyncState& state,
+                       SyncReport& report) {
   std::vector<Link>& links = state.events;
-  for (const LocalChange& change : event_changes) {
+  for (const LocalChange& change : changes) {
     if (change.what == LocalChange::kRemove) {
       events::RemoveEvent(op, change.ident);
       std::erase_if(links, [&](const Link& l) { return l.key == change.ident; });

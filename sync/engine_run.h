@@ -28,6 +28,12 @@ class Stopped {};  // thrown to end a run early, as a kill would
 
 }  // namespace run
 
+// A plan's changes to the events kept whole, staged in `op`: their texts
+// in Events.dat, their links in `state`; what could not be kept is named
+// in `report` and asked for again on the next run.
+void StageEventChanges(store::Operation& op, const std::vector<LocalChange>& changes, SyncState& state,
+                       SyncReport& report);
+
 struct SyncEngine::Impl {
   SyncEngine& engine;
   SyncReport report;

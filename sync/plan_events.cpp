@@ -123,7 +123,14 @@ bool SameEvent(const QByteArray& a, const QByteArray& b) {
       const QByteArray name = NameOfLine(line);
       if (name == "BEGIN") path += '/' + ValueOfLine(line).trimmed().toUpper();
       if (name == "DTSTAMP" || name == "LAST-MODIFIED" || name == "PRODID") continue;
-      out.push_back(path + ' ' + name + line.mid(name.size()));
+      QByteArray rest = line.mid(name.size());
+      if (name == "RRULE") {
+        // The rule's parts in any order (servers write them in their own).
+        QList<QByteArray> parts = ValueOfLine(line).split(';');
+        std::sort(parts.begin(), parts.end());
+        rest = ':' + parts.join(';');
+      }
+      out.push_back(path + ' ' + name + rest);
       if (name == "END") path.truncate(qMax(0, int(path.lastIndexOf('/'))));
     }
     std::sort(out.begin(), out.end());
