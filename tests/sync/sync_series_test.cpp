@@ -174,12 +174,38 @@ TEST_P(SeriesSyncTest, ASeriesMadeThereShowsHereAndGoesWhenDeletedThere) {
   EXPECT_EQ(changed.sent, 0);
   EXPECT_EQ(events::FindEvent(files_, "choir@phone")->text, ServerCopy(cal, "choir.ics", true));
 
-  // Deleted there: removed here, the other event stays.
+  // Changed on both sides: the server's version keeps the UID here, this
+  // side's (an occurrence left out) goes there as a new resource; named.
+  QByteArray mine = events::FindEvent(files_, "choir@phone")->text;
+  mine.replace("EXDATE;TZID=Europe/Berlin:20260122T190000", "EXDATE;TZID=Europe/Berlin:20260122T190000,20260129T190000");
+  ASSERT_TRUE(mine.contains("20260129T190000"));
+  Keep(mine);
+  const auto current = phone_->Get(cal.path() + "choir.ics", &error);
+  ASSERT_TRUE(current);
+  ASSERT_TRUE(phone_->Put(cal.path() + "choir.ics", CollectionKind::kCalendar, Choir("Choir (new room)"),
+                          current->etag, &error));
+  const SyncReport both = Sync();
+  ASSERT_TRUE(both.ok()) << both.Summary().toStdString();
+  ASSERT_EQ(both.conflicts.size(), 1) << both.Summary().toStdString();
+  EXPECT_TRUE(both.Summary().contains("changed on both sides and kept twice")) << both.Summary().toStdString();
+  EXPECT_TRUE(events::FindEvent(files_, "choir@phone")->text.contains("Choir (new room)"));
+  EXPECT_EQ(events::ReadEvents(files_).events.size(), 3u);
+  std::vector<Resource> raw = Raw();
+  ASSERT_EQ(raw.size(), 3u);
+  const auto copy = std::find_if(raw.begin(), raw.end(), [](const Resource& r) {
+    return r.data.contains("20260129T190000") && !r.data.contains("UID:choir@phone");
+  });
+  EXPECT_NE(copy, raw.end());
+  const SyncReport settled = SyncOk();
+  EXPECT_EQ(settled.sent + settled.received, 0) << settled.Summary().toStdString();
+
+  // Deleted there: removed here, the other events stay.
   ASSERT_TRUE(phone_->Delete(cal.path() + "choir.ics", QString(), &error)) << error.Message().toStdString();
   EXPECT_EQ(SyncOk().received, 1);
   EXPECT_FALSE(events::FindEvent(files_, "choir@phone"));
   EXPECT_TRUE(events::FindEvent(files_, "holiday@phone"));
-  EXPECT_EQ(Raw().size(), 1u);
+  EXPECT_EQ(events::ReadEvents(files_).events.size(), 2u);
+  EXPECT_EQ(Raw().size(), 2u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, SeriesSyncTest, ::testing::Values(false, true), ServerName);

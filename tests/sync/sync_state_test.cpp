@@ -269,6 +269,16 @@ TEST(SyncStateDecodeTest, DamagedLinesAreRefused) {
   EXPECT_FALSE(DecodeState("A\tx\t/h\te\t00\tu\n"));
   EXPECT_FALSE(DecodeState("E\tkey\n"));
   EXPECT_FALSE(DecodeState("A\t-5\t/h\te\t00\tu\n"));
+  EXPECT_FALSE(DecodeState("V\tuid\t/h\n"));
+  // Events' links come back as written; a name an earlier version left on
+  // the server (no mark) is asked for again, as it may be kept whole now.
+  SyncState state;
+  state.events.push_back(Link{-1, "choir@phone", "/c/choir.ics", "e1", "\x01\x02", "choir@phone"});
+  state.skipped.push_back(Skip{"/c/kanji.ics", "e2"});
+  EXPECT_EQ(DecodeState(EncodeState(state)), state);
+  const auto earlier = DecodeState("S\t/c/weekly.ics\te3\n");
+  ASSERT_TRUE(earlier);
+  EXPECT_EQ(earlier->skipped, (std::vector<Skip>{{"/c/weekly.ics", QString()}}));
   // Lines of an unknown kind are left out, for files of later versions.
   auto later = DecodeState("user\tann\nfuture\t1\n");
   ASSERT_TRUE(later);
