@@ -13,6 +13,7 @@ std::optional<ServerView> SyncEngine::Impl::AskServer(const QUrl& collection, co
   DavClient& client = engine.client_;
   std::map<QString, QString> known;  // href -> etag as last seen
   for (const Link& l : links) known[l.href] = l.etag;
+  // The calendar's: the events' links name its resources too.
   if (&links == &state.appointments) {
     for (const Link& l : state.events) known[l.href] = l.etag;
   }

@@ -7,6 +7,7 @@
 
 #include <QTimeZone>
 
+#include "calendar/appointment_file.h"
 #include "events/event_file.h"
 #include "events/occurrences.h"
 #include "sync/plan.h"
@@ -206,6 +207,22 @@ TEST_P(SeriesSyncTest, ASeriesMadeThereShowsHereAndGoesWhenDeletedThere) {
   EXPECT_TRUE(events::FindEvent(files_, "holiday@phone"));
   EXPECT_EQ(events::ReadEvents(files_).events.size(), 2u);
   EXPECT_EQ(Raw().size(), 2u);
+
+  // An appointment made here and turned into a series there moves into
+  // Events.dat with its link: nothing doubles on either side.
+  ASSERT_TRUE(AddAppointment(files_, Appointment{"20260210-1", "Dentist", "09:00", "10:00", false, "15", ""}).stored());
+  EXPECT_EQ(SyncOk().sent, 1);
+  raw = Raw();
+  const auto dentist = std::find_if(raw.begin(), raw.end(), [](const Resource& r) { return r.data.contains("Dentist"); });
+  ASSERT_NE(dentist, raw.end());
+  const QByteArray daily = QByteArray(dentist->data).replace("END:VEVENT", "RRULE:FREQ=DAILY;COUNT=3\r\nEND:VEVENT");
+  ASSERT_TRUE(phone_->Put(dentist->href, CollectionKind::kCalendar, daily, dentist->etag, &error));
+  SyncOk();
+  EXPECT_EQ(files_.ReadCount(store::Channel::kAppoint), 0);
+  EXPECT_EQ(events::ReadEvents(files_).events.size(), 3u);
+  EXPECT_EQ(Raw().size(), 3u);
+  const SyncReport quiet = SyncOk();
+  EXPECT_EQ(quiet.sent + quiet.received, 0) << quiet.Summary().toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, SeriesSyncTest, ::testing::Values(false, true), ServerName);
