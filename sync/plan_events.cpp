@@ -3,6 +3,7 @@
 // nor made from fields: what goes up is the text as kept here, what comes
 // down is kept as the server sent it. The policy is the appointments'
 // (plan.h).
+#include <algorithm>
 #include <map>
 #include <set>
 
