@@ -122,18 +122,25 @@ bool SyncEngine::Impl::Store() {
     const store::DataFiles& files = engine.files_;
     const auto now_appointments = ReadAppointments(files);
     const auto now_entries = ReadEntries(files);
+    bool damaged = false;
+    const auto now_events = ReadLocalEvents(files, &damaged);
+    const bool same_events = std::equal(now_events.begin(), now_events.end(), events.begin(), events.end(),
+                                        [](const LocalEvent& x, const LocalEvent& y) {
+                                          return x.uid == y.uid && x.digest == y.digest;
+                                        });
     auto same = [](const std::vector<LocalItem>& a, const std::vector<LocalItem>& b) {
       return a.size() == b.size() &&
              std::equal(a.begin(), a.end(), b.begin(), [](const LocalItem& x, const LocalItem& y) {
                return x.ident == y.ident && x.digest == y.digest;
              });
     };
-    if (!same(now_appointments, appointments) || !same(now_entries, entries)) {
+    if (!same(now_appointments, appointments) || !same(now_entries, entries) || !same_events) {
       unchanged = false;
       return;
     }
     store::Operation op(engine.files_);
     ApplyCalendar(op);
+    ApplyEvents(op);
     ApplyBook(op);
     for (const QString& href : StageKept(op, before, state, renewed)) {
       report.problems << href.section(QLatin1Char('/'), -1) +
@@ -169,6 +176,7 @@ SyncReport SyncEngine::Run() {
       if (!loaded) return;
       run.appointments = Impl::ReadAppointments(files_);
       run.entries = Impl::ReadEntries(files_);
+      run.events = Impl::ReadLocalEvents(files_, &run.events_damaged);
       run.ReadKeptCopies(files_, *loaded);
     });
     if (!loaded) {

@@ -28,12 +28,21 @@ class Stopped {};  // thrown to end a run early, as a kill would
 
 }  // namespace run
 
+// A plan's changes to the events kept whole, staged in `op`: their texts
+// in Events.dat, their links in `state`; what could not be kept is named
+// in `report` and asked for again on the next run.
+void StageEventChanges(store::Operation& op, const std::vector<LocalChange>& changes, SyncState& state,
+                       SyncReport& report);
+
 struct SyncEngine::Impl {
   SyncEngine& engine;
   SyncReport report;
   SyncState state;
   std::vector<LocalItem> appointments;
   std::vector<LocalItem> entries;
+  std::vector<LocalEvent> events;  // kept whole in Events.dat
+  bool events_damaged = false;
+  std::vector<LocalChange> event_changes;
   std::vector<LocalChange> calendar_changes;
   std::vector<LocalChange> book_changes;
   int writes = 0;
@@ -55,6 +64,8 @@ struct SyncEngine::Impl {
   void ReadKeptCopies(const store::DataFiles& files, const SyncState& loaded);
 
   static std::vector<LocalItem> ReadEntries(const store::DataFiles& files);
+
+  static std::vector<LocalEvent> ReadLocalEvents(const store::DataFiles& files, bool* damaged);
 
   // ------------------------------------------------------------ the server
 
@@ -101,6 +112,9 @@ struct SyncEngine::Impl {
   void ApplyCalendar(store::Operation& op);
 
   void ApplyBook(store::Operation& op);
+
+  // The events' changes (engine_events.cpp).
+  void ApplyEvents(store::Operation& op);
 };
 
 }  // namespace quorvel::sync

@@ -13,6 +13,10 @@ std::optional<ServerView> SyncEngine::Impl::AskServer(const QUrl& collection, co
   DavClient& client = engine.client_;
   std::map<QString, QString> known;  // href -> etag as last seen
   for (const Link& l : links) known[l.href] = l.etag;
+  // The calendar's: the events' links name its resources too.
+  if (&links == &state.appointments) {
+    for (const Link& l : state.events) known[l.href] = l.etag;
+  }
   for (const Skip& s : state.skipped) known.emplace(s.href, s.etag);
   ServerView view;
   DavError error;
@@ -139,6 +143,11 @@ DecideInput SyncEngine::Impl::Gather(const QUrl& collection, bool calendar) {
     if (const auto it = kept.find(l.href); it != kept.end()) in.kept.insert(*it);
   }
   in.skipped = state.skipped;
+  if (calendar) {
+    in.events = events;
+    in.event_links = state.events;
+    in.events_damaged = events_damaged;
+  }
   return in;
 }
 

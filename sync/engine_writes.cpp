@@ -58,7 +58,8 @@ std::vector<std::optional<QString>> SyncEngine::Impl::SendAll(const std::vector<
     DavError error;
     const std::optional<Resource> there = engine.client_.Get(u.request.href, &error);
     if (!there && Fatal(error)) throw error;
-    if (there && SameContent(there->data, u.request.data, u.request.kind)) {
+    if (there && (u.event ? SameEvent(there->data, u.request.data)
+                          : SameContent(there->data, u.request.data, u.request.kind))) {
       answers[index] = there->etag;
       ++report.sent;
       continue;
@@ -84,6 +85,8 @@ void SyncEngine::Impl::Carry(const Plan& plan, bool calendar) {
   std::vector<Link> links = plan.links;
   std::vector<LocalChange>& changes = calendar ? calendar_changes : book_changes;
   changes = plan.changes;
+  std::vector<Link> kept_events = plan.event_links;
+  if (calendar) event_changes = plan.event_changes;
   for (const auto& [href, bytes] : plan.keep) renewed[href] = bytes;
   report.conflicts << plan.conflicts;
   report.skipped << plan.not_held;
@@ -98,23 +101,26 @@ void SyncEngine::Impl::Carry(const Plan& plan, bool calendar) {
     const Upload& u = plan.uploads[i];
     created = created || (answers[i] && (u.kind == Upload::kCreate || u.kind == Upload::kConflictCopy ||
                                          u.kind == Upload::kRestore));
+    std::vector<Link>& to = u.event ? kept_events : links;
     if (!answers[i]) {
-      if (u.if_refused) links.push_back(*u.if_refused);
+      if (u.if_refused) to.push_back(*u.if_refused);
       if (u.skip_if_refused) state.skipped.push_back(*u.skip_if_refused);
       continue;
     }
-    if (!u.request.remove) renewed[u.request.href] = u.request.data;
+    // An event's text is kept in Events.dat, not as a server copy.
+    if (!u.request.remove && !u.event) renewed[u.request.href] = u.request.data;
     if (u.link) {
-      links.push_back(*u.link);
-      links.back().etag = *answers[i];
+      to.push_back(*u.link);
+      to.back().etag = *answers[i];
     }
     if (u.change) {
-      changes.push_back(*u.change);
-      changes.back().source.etag = *answers[i];
+      (u.event ? event_changes : changes).push_back(*u.change);
+      (u.event ? event_changes : changes).back().source.etag = *answers[i];
     }
     if (u.kind == Upload::kRestore) report.restored << u.name;
   }
   (calendar ? state.appointments : state.entries) = std::move(links);
+  if (calendar) state.events = std::move(kept_events);
   // The sync-token was given before this run's writes. A server that
   // tells changes by comparing two versions of the collection never names
   // a resource made after it and deleted before the next run (it is in

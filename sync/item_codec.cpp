@@ -64,6 +64,8 @@ DecodedAppointment DecodeAppointment(const QByteArray& ics) {
     out.name = QCoreApplication::translate("Sync", "an event");
     return out;
   }
+  // A series is kept whole whatever the reader made of its occurrences.
+  out.times_only = Repeats(ics);
   if (!reading.skipped.empty()) {
     out.name = reading.skipped.front().item;
     out.problem = reading.skipped.front().reason;
@@ -72,6 +74,7 @@ DecodedAppointment DecodeAppointment(const QByteArray& ics) {
   if (!reading.birthdays.empty()) {
     out.name = QCoreApplication::translate("Sync", "the birthday of %1").arg(reading.birthdays.front().key);
     out.problem = QCoreApplication::translate("Sync", "birthdays are kept in the address book");
+    out.times_only = false;  // shown from the address book, not twice
     return out;
   }
   if (reading.appointments.empty()) {
@@ -91,6 +94,7 @@ DecodedAppointment DecodeAppointment(const QByteArray& ics) {
     out.problem = QCoreApplication::translate("Sync", "it repeats, and appointments here do not");
   } else if (reading.appointments.size() > 1) {
     out.problem = QCoreApplication::translate("Sync", "it spans several days or holds several events");
+    out.times_only = true;
   } else {
     Appointment stored = out.appointment;
     stored.id = DayKey(out.date) + QStringLiteral("-1");

@@ -101,6 +101,8 @@ Plan Decide(DecideInput in) {
     fetched.erase(it);
   }
 
+  // The events first: they take the resources that are theirs.
+  if (calendar) DecideEvents(in, plan, new_uid);
   std::vector<Link> links = std::move(in.links);
   Rematch(links, locals, kept, calendar);
   std::map<QString, const LocalItem*> local_by_ident;
@@ -113,8 +115,8 @@ Plan Decide(DecideInput in) {
                                          ? QCoreApplication::translate("Sync", "appointments")
                                          : QCoreApplication::translate("Sync", "address book entries");
   plan.here.here = true;
-  plan.here.total = int(locals.size());
-  plan.there.total = int(links.size());
+  plan.here.total += int(locals.size());
+  plan.there.total += int(links.size());
 
   // Keys are unique in the address book: an entry from the server whose
   // key another entry has gets " (2)", " (3)"… after its first name, on
@@ -193,6 +195,14 @@ Plan Decide(DecideInput in) {
       server = nullptr;
     }
 
+    if (server && server->event && !local_changed &&
+        std::none_of(in.events.begin(), in.events.end(), [&](const LocalEvent& e) { return e.uid == server->uid; })) {
+      // Changed there into a series or a multi-day event: it moves into
+      // Events.dat, kept whole, and its link with it.
+      if (local) plan.changes.push_back({LocalChange::kRemove, ident, Fetched{}});
+      plan.event_changes.push_back({LocalChange::kAppend, QString(), *server});
+      continue;
+    }
     if (server && !server->problem.isNull()) {
       // Changed there into something the files cannot hold: named once,
       // left alone on both sides (edits here wait: the link keeps the

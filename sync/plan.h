@@ -15,7 +15,11 @@
 // - links follow what items hold, not where they sit (see reconcile.h);
 //   an appointment that left the file without this program deleting it
 //   comes back from its kept copy, nothing is deleted on the server;
-// - a server item the files cannot hold (recurring, too long, a character
+// - a series, a multi-day event (what the appointment file cannot hold for
+//   its times) is kept whole in Events.dat and synced as the text it is:
+//   never patched or regenerated here, sent back exactly as kept; the same
+//   policy as above, linked by UID (plan_events.cpp);
+// - any other server item the files cannot hold (too long, a character
 //   outside Windows-1252) is named once and left alone on both sides.
 #pragma once
 
@@ -58,6 +62,22 @@ struct LocalItem {
 LocalItem LocalAppointment(int position, const Appointment& appointment);
 LocalItem LocalEntry(const AddressEntry& entry);
 
+// An event kept whole in Events.dat, as read at the start of the run.
+struct LocalEvent {
+  QString uid;
+  QByteArray text;
+  QByteArray digest;  // EventDigest(text)
+  QString name;       // for messages
+};
+LocalEvent LocalEventOf(const QString& uid, const QByteArray& text);
+// A digest of a kept event's text: whether it changed since last synced.
+QByteArray EventDigest(const QByteArray& text);
+// Whether two texts of one event say the same, as servers may refold
+// lines, reorder properties or renew the stamps.
+bool SameEvent(const QByteArray& a, const QByteArray& b);
+// `text` with every VEVENT's UID made `uid` (nothing else changes).
+QByteArray WithUid(const QByteArray& text, const QString& uid);
+
 // Which local item a link names: its position or its key.
 QString IdentOf(const Link& link, bool calendar);
 
@@ -74,6 +94,9 @@ struct Fetched {
   QDate date;
   Appointment appointment;
   AddressEntry entry;
+  // Not held in the appointment file only for its times, and one event
+  // Events.dat can keep whole.
+  bool event = false;
 };
 Fetched ReadFetched(const QString& href, const QString& etag, const QByteArray& data, bool calendar);
 
@@ -105,6 +128,10 @@ struct DecideInput {
   std::map<QString, QByteArray> kept;  // href -> the server's bytes as last seen
   std::vector<Skip> skipped;           // as stored
   std::function<QString()> new_uid;    // fresh UIDs; random UUIDs when empty
+  // The calendar's events kept whole, and their links.
+  std::vector<LocalEvent> events;
+  std::vector<Link> event_links;
+  bool events_damaged = false;  // Events.dat had runs that no longer read
 };
 
 // One write to the server, and what follows from the server's answer.
@@ -127,6 +154,8 @@ struct Upload {
   // When the server refused: this link stays, or it is asked for again.
   std::optional<Link> if_refused;
   std::optional<Skip> skip_if_refused;
+  // Of an event kept whole: its links and changes are the events' ones.
+  bool event = false;
 };
 
 // What one collection's sync does.
@@ -134,6 +163,11 @@ struct Plan {
   std::vector<Link> links;           // the links whatever the server answers
   std::vector<Upload> uploads;
   std::vector<LocalChange> changes;  // made here whatever the server answers
+  // The same for events kept whole: a change's `ident` is the UID it
+  // replaces or removes, its source's `data` the text to keep; a change
+  // with a source href brings its link (once the event is stored).
+  std::vector<Link> event_links;
+  std::vector<LocalChange> event_changes;
   std::map<QString, QByteArray> keep;  // href -> the server's bytes kept from now on
   std::vector<Skip> skipped;
   QString token;
@@ -149,5 +183,9 @@ struct Plan {
 
 // The plan for one collection. Pure: nothing is asked, read or written.
 Plan Decide(DecideInput input);
+
+// The events' part of a calendar's plan (plan_events.cpp), decided first:
+// it takes the resources it handles out of `in.fetched` and `in.skipped`.
+void DecideEvents(DecideInput& in, Plan& plan, const std::function<QString()>& new_uid);
 
 }  // namespace quorvel::sync

@@ -1,4 +1,5 @@
 // The values a plan is made of (plan.h), as read from the files and the server.
+#include "events/event_file.h"
 #include "sync/item_codec.h"
 #include "sync/plan.h"
 #include "sync/reconcile.h"
@@ -40,6 +41,9 @@ Fetched ReadFetched(const QString& href, const QString& etag, const QByteArray& 
     f.appointment.id = DayKey(d.date) + QStringLiteral("-1");
     f.digest = Digest(f.appointment);
     f.left_out = d.left_out;
+    f.event = d.times_only && data.size() <= events::LargestEventText() &&
+              !events::UidOf(data).isNull();
+    if (f.event) f.uid = events::UidOf(data);
   } else {
     DecodedEntry d = DecodeEntry(data);
     f.uid = d.uid;

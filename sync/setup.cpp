@@ -77,6 +77,7 @@ QString SaveSettings(store::DataFiles& files, const SyncSettings& settings) {
   const bool same_account = old.server == settings.server && old.user == settings.user;
   if (!same_account || old.calendar != settings.calendar) {
     state.appointments.clear();
+    state.events.clear();
     state.calendar_token.clear();
   }
   if (!same_account || old.address_book != settings.address_book) {

@@ -75,7 +75,11 @@ QByteArray EncodeState(const SyncState& state) {
           QByteArray::number(l.kept_first), QByteArray::number(l.kept_length),
           l.kept_digest.toHex()});
   }
-  for (const Skip& k : state.skipped) line({"S", Field(k.href), Field(k.etag)});
+  for (const Link& l : state.events) {
+    line({"V", Field(l.key), Field(l.href), Field(l.etag), l.digest.toHex(), Field(l.uid)});
+  }
+  // "2": named by a version that keeps series and multi-day events whole.
+  for (const Skip& k : state.skipped) line({"S", Field(k.href), Field(k.etag), "2"});
   return out;
 }
 
@@ -127,8 +131,21 @@ std::optional<SyncState> DecodeState(const QByteArray& bytes) {
         }
       }
       (kind == "A" ? state.appointments : state.entries).push_back(std::move(link));
+    } else if (kind == "V") {
+      if (f.size() < 6) return std::nullopt;
+      Link link;
+      link.key = value(1);
+      link.href = value(2);
+      link.etag = value(3);
+      link.digest = QByteArray::fromHex(f[4]);
+      link.uid = value(5);
+      state.events.push_back(std::move(link));
     } else if (kind == "S") {
-      state.skipped.push_back(Skip{value(1), value(2)});
+      // Named by an earlier version, which left series and multi-day
+      // events on the server: asked for again once (no etag), as they may
+      // be kept whole now.
+      const bool current = f.size() >= 4 && f[3] == "2";
+      state.skipped.push_back(Skip{value(1), current ? value(2) : QString()});
     }
     // Lines of kinds this version does not know are left out.
   }

@@ -63,6 +63,9 @@ struct SyncState {
   std::vector<Link> appointments;
   std::vector<Link> entries;
   std::vector<Skip> skipped;
+  // Events kept whole in Events.dat: `key` and `uid` are the event's UID,
+  // `digest` one of its text as last synced (see EventDigest, plan.h).
+  std::vector<Link> events;
   bool operator==(const SyncState&) const = default;
 };
 

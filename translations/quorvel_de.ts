@@ -1149,6 +1149,30 @@
         <source>The password that was saved inside the server&apos;s address was removed from Sync.dat, but the desktop&apos;s secret store could not take it (%1): enter it again in the sync settings.</source>
         <translation>Das Passwort, das in der Adresse des Servers gespeichert war, wurde aus Sync.dat entfernt, konnte aber nicht im Schlüsselbund der Arbeitsumgebung gespeichert werden (%1): Geben Sie es in den Abgleich-Einstellungen erneut ein.</translation>
     </message>
+    <message>
+        <source>: Events.dat is full</source>
+        <translation>: Events.dat ist voll</translation>
+    </message>
+    <message>
+        <source>: it cannot be kept in Events.dat</source>
+        <translation>: er kann nicht in Events.dat aufbewahrt werden</translation>
+    </message>
+    <message>
+        <source>it is too large to keep here</source>
+        <translation>er ist zu groß, um hier aufbewahrt zu werden</translation>
+    </message>
+    <message>
+        <source>it no longer holds exactly one event</source>
+        <translation>er enthält nicht mehr genau ein Ereignis</translation>
+    </message>
+    <message>
+        <source>Events.dat holds events that no longer read; events missing here are not deleted on the server</source>
+        <translation>Events.dat enthält Ereignisse, die sich nicht mehr lesen lassen; hier fehlende Ereignisse werden auf dem Server nicht gelöscht</translation>
+    </message>
+    <message>
+        <source>another resource on the server holds an event of the same UID</source>
+        <translation>eine andere Ressource auf dem Server enthält ein Ereignis mit derselben UID</translation>
+    </message>
 </context>
 <context>
     <name>SyncCommandLine</name>

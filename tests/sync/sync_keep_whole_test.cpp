@@ -25,46 +25,13 @@
 #include "sync/engine.h"
 #include "sync/kept_store.h"
 #include "sync/sync_state.h"
-#include "tests/sync/radicale.h"
-#include "tests/sync/xandikos.h"
+#include "tests/sync/two_servers.h"
 
 // Texts shown as text when a comparison fails.
 static void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace quorvel::sync {
 namespace {
-
-// A server of either kind, behind one face.
-struct Server {
-  virtual ~Server() = default;
-  virtual QString failure() const = 0;
-  virtual QUrl url() const = 0;
-  virtual QString user() const = 0;
-  virtual QString password() const = 0;
-  virtual QUrl calendar() const = 0;
-  virtual QUrl book() const = 0;
-  virtual bool make_collections() const = 0;
-};
-struct RadicaleServer : Server {
-  testing::Radicale r;
-  QString failure() const override { return r.failure(); }
-  QUrl url() const override { return r.url(); }
-  QString user() const override { return r.user(); }
-  QString password() const override { return r.password(); }
-  QUrl calendar() const override { return r.url().resolved(QUrl(QStringLiteral("/alice/calendar/"))); }
-  QUrl book() const override { return r.url().resolved(QUrl(QStringLiteral("/alice/contacts/"))); }
-  bool make_collections() const override { return true; }
-};
-struct XandikosServer : Server {
-  testing::Xandikos x;
-  QString failure() const override { return x.failure(); }
-  QUrl url() const override { return x.url(); }
-  QString user() const override { return x.user(); }
-  QString password() const override { return x.password(); }
-  QUrl calendar() const override { return x.calendar(); }
-  QUrl book() const override { return x.address_book(); }
-  bool make_collections() const override { return false; }
-};
 
 const char kBerlin[] =
     "BEGIN:VTIMEZONE\r\nTZID:Europe/Berlin\r\n"
@@ -176,68 +143,14 @@ const char kCard4[] =
     "PHOTO:data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mNk\r\n"
     "END:VCARD\r\n";
 
-class KeepWholeTest : public ::testing::TestWithParam<bool> {
+class KeepWholeTest : public TwoServersTest {
  protected:
-  void SetUp() override {
-    if (GetParam()) {
-      server_ = std::make_unique<XandikosServer>();
-    } else {
-      server_ = std::make_unique<RadicaleServer>();
-    }
-    ASSERT_TRUE(server_->failure().isEmpty()) << server_->failure().toStdString();
-    phone_ = std::make_unique<DavClient>(server_->url(), server_->user(), server_->password());
-    DavError error;
-    ASSERT_TRUE(phone_->Discover(&error)) << error.Message().toStdString();
-    if (server_->make_collections()) {
-      ASSERT_TRUE(phone_->MakeCollection(server_->calendar(), CollectionKind::kCalendar, "Calendar", &error));
-      ASSERT_TRUE(phone_->MakeCollection(server_->book(), CollectionKind::kAddressBook, "Contacts", &error));
-    }
-    ASSERT_TRUE(dir_.isValid());
-    files_.SetDataDir(dir_.path());
-    ASSERT_EQ(files_.OpenDataFiles(), store::OpenResult::kOpened);
-    SyncState state;
-    state.settings.server = server_->url();
-    state.settings.user = server_->user();
-    state.settings.calendar = server_->calendar();
-    state.settings.address_book = server_->book();
-    store::Operation op(files_);
-    SaveState(files_, op, state);
-    ASSERT_TRUE(op.Commit().stored());
-  }
-
-  QString Path(const QUrl& collection, const QString& name) { return collection.path() + name; }
-
-  void PhonePut(const QUrl& collection, const QString& name, const QByteArray& bytes, bool calendar) {
-    DavError error;
-    ASSERT_TRUE(phone_->Put(Path(collection, name), calendar ? CollectionKind::kCalendar : CollectionKind::kAddressBook,
-                            bytes, QString(), &error))
-        << error.Message().toStdString();
-  }
-
-  QByteArray ServerCopy(const QUrl& collection, const QString& name, bool calendar) {
-    DavError error;
-    auto got = phone_->Multiget(collection, calendar ? CollectionKind::kCalendar : CollectionKind::kAddressBook,
-                                {Path(collection, name)}, &error);
-    EXPECT_TRUE(got && got->size() == 1) << error.Message().toStdString();
-    return got && !got->empty() ? got->front().data : QByteArray();
-  }
-
-  SyncReport Sync(bool allow_deletions = false) {
-    SyncReport report = SyncNow(files_, server_->password(), {}, TransportLimits{}, allow_deletions);
-    return report;
-  }
-
   int FindAppointment(const QString& subject) {
     for (int k = 0; k < files_.ReadCount(store::Channel::kAppoint); ++k) {
       if (ReadAppointment(files_, k).subject == subject) return k;
     }
     return -1;
   }
-
-  std::unique_ptr<Server> server_;
-  std::unique_ptr<DavClient> phone_;
-  QTemporaryDir dir_;
-  store::DataFiles files_;
 };
 
 TEST_P(KeepWholeTest, EditsOfPhoneEventsChangeOnlyTheirProperties) {
@@ -679,10 +592,7 @@ TEST_P(KeepWholeTest, ARunThatWouldDeleteMostOfASideAsksFirst) {
   EXPECT_NE(listing(cal), calendar_before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, KeepWholeTest, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                           return info.param ? "Xandikos" : "Radicale";
-                         });
+INSTANTIATE_TEST_SUITE_P(Servers, KeepWholeTest, ::testing::Values(false, true), ServerName);
 
 }  // namespace
 }  // namespace quorvel::sync

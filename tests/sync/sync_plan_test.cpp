@@ -3,6 +3,7 @@
 // a change from one linked appointment "Dentist" that both sides agree on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "sync/item_codec.h"
@@ -183,6 +184,146 @@ TEST(SyncPlanTest, AServerCardWhoseKeyIsTakenIsRenamedThereFirst) {
   ASSERT_EQ(plan.uploads.size(), 1u);
   EXPECT_EQ(plan.uploads[0].request.etag, QStringLiteral("e5"));  // over the card it renames
   EXPECT_TRUE(plan.uploads[0].skip_if_refused.has_value());       // refused: asked for again
+}
+
+
+// A weekly series kept whole in Events.dat, linked to /cal/s.ics: what
+// each side's change to it becomes. Its text goes up as kept, never made
+// from fields, and comes down as the server sent it.
+QByteArray Series(const QString& uid, const QString& extra = QString()) {
+  return QStringLiteral("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//phone//EN\r\nBEGIN:VEVENT\r\nUID:%1\r\n"
+                        "DTSTAMP:20260101T000000Z\r\nDTSTART:20260112T190000\r\nDTEND:20260112T210000\r\n"
+                        "RRULE:FREQ=WEEKLY\r\nSUMMARY:Choir\r\n%2END:VEVENT\r\nEND:VCALENDAR\r\n")
+      .arg(uid, extra)
+      .toUtf8();
+}
+
+QString DescribeEvents(const Plan& plan) {
+  static const char* kinds[] = {"update", "create", "remove", "restore", "conflict-copy", "rename"};
+  QStringList out;
+  for (const Upload& u : plan.uploads) {
+    out << QString::fromLatin1(kinds[u.kind]) + (u.event ? " event " : " ") + u.request.href +
+               (u.request.etag.isEmpty() ? QString() : QStringLiteral(" if ") + u.request.etag);
+  }
+  for (const LocalChange& c : plan.event_changes) {
+    static const char* whats[] = {"rewrite", "remove", "append"};
+    out << QStringLiteral("%1 %2%3").arg(QString::fromLatin1(whats[c.what]), c.ident,
+                                        c.source.href.isEmpty() ? QString() : QStringLiteral(" from ") + c.source.href);
+  }
+  for (const Link& l : plan.event_links) out << QStringLiteral("link %1 %2 %3").arg(l.key, l.href, l.etag);
+  if (!plan.changes.empty()) out << QStringLiteral("appointment changes %1").arg(plan.changes.size());
+  if (!plan.conflicts.isEmpty()) out << QStringLiteral("conflicts %1").arg(plan.conflicts.size());
+  if (!plan.not_held.isEmpty()) out << QStringLiteral("named %1").arg(plan.not_held.size());
+  for (const Skip& s : plan.skipped) out << QStringLiteral("skip ") + s.href;
+  for (const DeletionWarning& w : plan.TooMany()) {
+    out << QStringLiteral("ask: %1 of %2 %3").arg(w.deletions).arg(w.total).arg(w.here ? "here" : "there");
+  }
+  return out.join(QStringLiteral("; "));
+}
+
+TEST(SyncPlanTest, EventsKeptWholeBecomeTheirPlan) {
+  const QString href = QStringLiteral("/cal/s.ics");
+  const QByteArray kept = Series(QStringLiteral("choir"));
+  const QByteArray exdate = Series(QStringLiteral("choir"), QStringLiteral("EXDATE:20260119T190000\r\n"));
+  auto send = [](DecideInput& in, const QString& at, const QString& etag, const QByteArray& data) {
+    in.view.changed[at] = etag;
+    in.fetched[at] = ReadFetched(at, etag, data, true);
+  };
+  struct Case {
+    const char* name;
+    std::function<void(DecideInput&)> change;
+    QString plan;
+  };
+  const std::vector<Case> cases = {
+      {"unchanged", [](DecideInput&) {}, "link choir /cal/s.ics e1"},
+      {"an occurrence deleted here: sent as kept, over its version",
+       [&](DecideInput& in) { in.events[0] = LocalEventOf("choir", exdate); },
+       "update event /cal/s.ics if e1"},
+      {"changed there: kept as sent",
+       [&](DecideInput& in) { send(in, href, "e2", exdate); },
+       "rewrite choir from /cal/s.ics; link choir /cal/s.ics e1"},
+      {"refolded there, the same event: no change",
+       [&](DecideInput& in) {
+         send(in, href, "e2", QByteArray(kept).replace("DTSTAMP:20260101T000000Z", "DTSTAMP:20260301T000000Z"));
+       },
+       "link choir /cal/s.ics e2"},
+      {"changed on both sides: kept twice",
+       [&](DecideInput& in) {
+         in.events[0] = LocalEventOf("choir", exdate);
+         send(in, href, "e2", Series("choir", "LOCATION:Hall\r\n"));
+       },
+       "conflict-copy event /cal/n2.ics; rewrite choir from /cal/s.ics; append ; link choir /cal/s.ics e1; conflicts 1"},
+      {"deleted here", [](DecideInput& in) { in.events.clear(); }, "remove event /cal/s.ics if e1"},
+      {"deleted here while Events.dat has damaged runs: not deleted there",
+       [](DecideInput& in) {
+         in.events.clear();
+         in.events_damaged = true;
+       },
+       "link choir /cal/s.ics e1"},
+      {"deleted there", [&](DecideInput& in) { in.view.removed.insert(href); }, "remove choir"},
+      {"changed here, deleted there: put back",
+       [&](DecideInput& in) {
+         in.events[0] = LocalEventOf("choir", exdate);
+         in.view.removed.insert(href);
+       },
+       "restore event /cal/s.ics"},
+      {"new here: a new resource",
+       [](DecideInput& in) { in.events.push_back(LocalEventOf("yoga", Series("yoga"))); },
+       "create event /cal/n1.ics; link choir /cal/s.ics e1"},
+      {"new there, named and left there by an earlier version: now kept",
+       [&](DecideInput& in) {
+         in.skipped.push_back(Skip{"/cal/y.ics", QString()});
+         send(in, "/cal/y.ics", "e5", Series("yoga"));
+       },
+       "append  from /cal/y.ics; link choir /cal/s.ics e1"},
+      {"the same series on both sides before any link: taken as one",
+       [&](DecideInput& in) {
+         in.events.push_back(LocalEventOf("yoga", Series("yoga")));
+         send(in, "/cal/y.ics", "e5", Series("yoga"));
+       },
+       "link choir /cal/s.ics e1; link yoga /cal/y.ics e5"},
+      {"two resources there with one UID: the second named and left there",
+       [&](DecideInput& in) { send(in, "/cal/t.ics", "e6", Series("choir")); },
+       "link choir /cal/s.ics e1; named 1; skip /cal/t.ics"},
+      {"an appointment changed there into a series: moved into Events.dat with its link",
+       [&](DecideInput& in) {
+         const Appointment dentist = Appt(QStringLiteral("20260107"), QStringLiteral("Dentist"));
+         in.locals = {LocalAppointment(0, dentist)};
+         in.links = {Link{0, QString(), kHref, "e1", Digest(dentist), QStringLiteral("a")}};
+         in.kept[kHref] = EncodeAppointment(dentist, QStringLiteral("a"));
+         send(in, kHref, "e2", Series("a"));
+       },
+       "append  from /cal/a.ics; link choir /cal/s.ics e1; appointment changes 1"},
+      {"most deleted there: asked first",
+       [&](DecideInput& in) {
+         in.view.removed.insert(href);
+         in.events.push_back(LocalEventOf("yoga", Series("yoga")));
+         in.event_links.push_back(Link{-1, "yoga", "/cal/y.ics", "e5", EventDigest(Series("yoga")), "yoga"});
+         in.view.removed.insert("/cal/y.ics");
+       },
+       "remove choir; remove yoga; ask: 2 of 2 here"},
+  };
+  for (const Case& c : cases) {
+    DecideInput in;
+    in.calendar = true;
+    in.collection_path = QStringLiteral("/cal/");
+    in.events = {LocalEventOf(QStringLiteral("choir"), kept)};
+    in.event_links = {Link{-1, QStringLiteral("choir"), href, "e1", EventDigest(kept), QStringLiteral("choir")}};
+    int uids = 0;
+    in.new_uid = [&uids] { return QStringLiteral("n%1").arg(++uids); };
+    c.change(in);
+    const std::vector<LocalEvent> events = in.events;
+    const Plan plan = Decide(in);
+    EXPECT_EQ(DescribeEvents(plan).toStdString(), c.plan.toStdString()) << c.name;
+    for (const Upload& u : plan.uploads) {
+      // What goes up is a text kept here, byte for byte (a conflict's
+      // copy: under its new UID, nothing else changed).
+      const bool as_kept = std::any_of(events.begin(), events.end(), [&](const LocalEvent& e) {
+        return e.text == u.request.data || WithUid(e.text, QStringLiteral("n1")) == u.request.data;
+      });
+      EXPECT_TRUE(u.request.remove || as_kept) << c.name << "\n" << u.request.data.toStdString();
+    }
+  }
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include "calendar/appointment_file.h"
 #include "store/data_files.h"
 #include "store/fatal.h"
+#include "events/event_file.h"
+#include "sync/engine_run.h"
 #include "sync/sync_state.h"
 #include "tests/store_sweep.h"
 
@@ -180,10 +182,103 @@ TEST(SyncStateSweepTest, AnItemAndItsLinksChangeTogetherAtEveryCrashPoint) {
   store::SetNoticeHandler({});
 }
 
+// The sync's storing step for events kept whole: a series replaced by the
+// server's version, one removed, one new, an appointment rewritten and the
+// links, in one operation: after a crash at any point Events.dat, the
+// appointment file and the links all hold the step or none does.
+TEST(SyncStateSweepTest, EventsAndTheirLinksChangeTogetherAtEveryCrashPoint) {
+  auto series = [](const char* uid, const char* extra) {
+    return QStringLiteral("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//EN\r\nBEGIN:VEVENT\r\nUID:%1\r\n"
+                          "DTSTAMP:20260101T000000Z\r\nDTSTART:20260108T190000\r\nDTEND:20260108T210000\r\n"
+                          "RRULE:FREQ=WEEKLY\r\nSUMMARY:%1\r\n%2END:VEVENT\r\nEND:VCALENDAR\r\n")
+        .arg(QString::fromLatin1(uid), QString::fromLatin1(extra))
+        .toUtf8();
+  };
+  auto link = [&](const char* uid) {
+    Link l;
+    l.key = l.uid = QString::fromLatin1(uid);
+    l.href = QStringLiteral("/c/%1.ics").arg(l.key);
+    l.etag = QStringLiteral("e1");
+    l.digest = EventDigest(series(uid, ""));
+    return l;
+  };
+  const Appointment dentist{QStringLiteral("20260107-1"), QStringLiteral("Dentist"), QStringLiteral("09:00"),
+                            QStringLiteral("09:30"), false, QStringLiteral("15"), QString()};
+  store::SetFatalHandler([](const QString&) {});
+  store::SetNoticeHandler([](const QString&) {});
+  auto prepare = [&](const QString& dir) {
+    testing::Fill(dir, [&](store::DataFiles& files) {
+      ASSERT_TRUE(AddAppointment(files, dentist).stored());
+      store::Operation op(files);
+      ASSERT_EQ(events::PutEvent(op, series("choir", "")), events::PutResult::kStored);
+      ASSERT_EQ(events::PutEvent(op, series("yoga", "")), events::PutResult::kStored);
+      SyncState state;
+      state.appointments.push_back(Link{0, {}, QStringLiteral("/c/d.ics"), "e", "d", "u"});
+      state.events = {link("choir"), link("yoga")};
+      SaveState(files, op, state);
+      ASSERT_TRUE(op.Commit().stored());
+    });
+  };
+  SyncReport report;
+  auto step = [&](store::DataFiles& files) {
+    SyncState state = *LoadState(files);
+    auto from = [](const QString& href, const QByteArray& text) {
+      Fetched f;
+      f.href = href;
+      f.etag = QStringLiteral("e2");
+      f.data = text;
+      return f;
+    };
+    // The series' text grows past its record, so it moves.
+    const QByteArray long_extra = "EXDATE:20260122T190000\r\nX-LONG:" + QByteArray(5000, 'x') + "\r\n";
+    const std::vector<LocalChange> changes = {
+        {LocalChange::kRewrite, QStringLiteral("choir"),
+         from("/c/choir.ics", series("choir", long_extra.constData()))},
+        {LocalChange::kRemove, QStringLiteral("yoga"), Fetched{}},
+        {LocalChange::kAppend, QString(), from("/c/new.ics", series("new", ""))}};
+    store::Operation op(files);
+    report = SyncReport{};
+    StageEventChanges(op, changes, state, report);
+    Appointment moved = dentist;
+    moved.start = QStringLiteral("10:00");
+    RewriteAppointment(op, 0, moved);
+    SaveState(files, op, state);
+    op.Commit();
+  };
+  testing::RunSweep("sync store step with events", {prepare, step});
+  // What the step does when nothing fails.
+  QTemporaryDir dir;
+  prepare(dir.path());
+  store::DataFiles files;
+  files.SetDataDir(dir.path());
+  ASSERT_EQ(files.OpenDataFiles(), store::OpenResult::kOpened);
+  step(files);
+  EXPECT_TRUE(report.skipped.isEmpty()) << report.skipped.join(' ').toStdString();
+  EXPECT_TRUE(events::FindEvent(files, "choir")->text.contains("EXDATE"));
+  EXPECT_FALSE(events::FindEvent(files, "yoga"));
+  EXPECT_TRUE(events::FindEvent(files, "new"));
+  QStringList linked;
+  const SyncState stored = *LoadState(files);
+  for (const Link& l : stored.events) linked << l.key + ' ' + l.etag;
+  EXPECT_EQ(linked, (QStringList{"choir e2", "new e2"}));
+  store::SetFatalHandler({});
+  store::SetNoticeHandler({});
+}
+
 TEST(SyncStateDecodeTest, DamagedLinesAreRefused) {
   EXPECT_FALSE(DecodeState("A\tx\t/h\te\t00\tu\n"));
   EXPECT_FALSE(DecodeState("E\tkey\n"));
   EXPECT_FALSE(DecodeState("A\t-5\t/h\te\t00\tu\n"));
+  EXPECT_FALSE(DecodeState("V\tuid\t/h\n"));
+  // Events' links come back as written; a name an earlier version left on
+  // the server (no mark) is asked for again, as it may be kept whole now.
+  SyncState state;
+  state.events.push_back(Link{-1, "choir@phone", "/c/choir.ics", "e1", "\x01\x02", "choir@phone"});
+  state.skipped.push_back(Skip{"/c/kanji.ics", "e2"});
+  EXPECT_EQ(DecodeState(EncodeState(state)), state);
+  const auto earlier = DecodeState("S\t/c/weekly.ics\te3\n");
+  ASSERT_TRUE(earlier);
+  EXPECT_EQ(earlier->skipped, (std::vector<Skip>{{"/c/weekly.ics", QString()}}));
   // Lines of an unknown kind are left out, for files of later versions.
   auto later = DecodeState("user\tann\nfuture\t1\n");
   ASSERT_TRUE(later);
