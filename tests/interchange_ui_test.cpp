@@ -160,5 +160,30 @@ TEST_F(InterchangeMenuTest, TheSummaryListsEveryItemSkippedInABoxThatScrolls) {
   EXPECT_EQ(list_name, QStringLiteral("Details"));
 }
 
+// A card text longer than its field: the window names it and asks; "Import
+// nothing" stores nothing, "Import the rest shortened" stores the import.
+TEST_F(InterchangeMenuTest, TextsThatWouldBeShortenedAreNamedAndTheUserChooses) {
+  QFile vcf(Path(QStringLiteral("long.vcf")));
+  ASSERT_TRUE(vcf.open(QIODevice::WriteOnly));
+  vcf.write("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;John\r\n"
+            "EMAIL:john.smith.at.the.office@example-company.org\r\nEND:VCARD\r\n");
+  vcf.close();
+  answer_ = {vcf.fileName()};
+  for (int choice : {1, 0}) {
+    choice_ = choice;
+    Trigger("Import");
+    ASSERT_FALSE(questions_.isEmpty());
+    EXPECT_TRUE(questions_.back().contains(
+        QStringLiteral("- Smith, John: its e-mail address, 44 characters (the field holds 30)")))
+        << questions_.back().toStdString();
+    EXPECT_EQ(offered_, (QStringList{QStringLiteral("Import the rest shortened"), QStringLiteral("Import nothing")}));
+    EXPECT_EQ(files().ReadCount(store::Channel::kAddBook), choice == 0 ? 1 : 0);
+  }
+  ASSERT_EQ(questions_.size(), 2);
+  ASSERT_FALSE(messages_.isEmpty());
+  EXPECT_TRUE(messages_.back().contains(QStringLiteral("Shortened:\n- Smith, John: its e-mail address")))
+      << messages_.back().toStdString();
+}
+
 }  // namespace
 }  // namespace quorvel::testing
