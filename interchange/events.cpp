@@ -487,6 +487,7 @@ class EventReader {
       KeptEvent out;
       out.uid = k.uid;
       out.name = k.name;
+      out.plain_key = k.plain_key;
       out.text = KeptText(calendar_, k.uid, k.without_uid,
                           [this](const char* tzid) { return zones_.Replacement(tzid); });
       const Revision revision = RevisionOf(out.text);
@@ -588,9 +589,9 @@ class EventReader {
         char* text = icalcomponent_as_ical_string_r(event);
         const QString made = QStringLiteral("quorvel-import-") + Hex(QString::fromUtf8(text), 24);
         icalmemory_free_buffer(text);
-        Keep(made, event, TimedName(name, start, first));
+        Keep(made, event, TimedName(name, start, first), PlainKey(event, start, first, subject));
       } else {
-        Keep(uid, nullptr, TimedName(name, start, first));
+        Keep(uid, nullptr, TimedName(name, start, first), PlainKey(event, start, first, subject));
       }
       return;
     }
@@ -647,11 +648,24 @@ class EventReader {
     QString uid;
     icalcomponent* without_uid = nullptr;
     QString name;
+    QString plain_key;
   };
 
-  void Keep(const QString& uid, icalcomponent* without_uid, const QString& name) {
+  void Keep(const QString& uid, icalcomponent* without_uid, const QString& name,
+            const QString& plain_key = QString()) {
     kept_.insert(uid);
-    kept_order_.push_back({uid, without_uid, name});
+    kept_order_.push_back({uid, without_uid, name, plain_key});
+  }
+
+  // How an appointment of the same day, start and subject is known (see
+  // KeptEvent::plain_key); empty for a series or an all-day event.
+  QString PlainKey(icalcomponent* event, icaltimetype start, const Wall& first, const QString& subject) const {
+    if (start.is_date || overridden_.count(FromUtf8(icalcomponent_get_uid(event))) ||
+        icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY) ||
+        icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY)) {
+      return QString();
+    }
+    return DayKey(first.date) + QLatin1Char('\t') + TimeText(first.minute) + QLatin1Char('\t') + subject;
   }
 
   // A timed event is named with its start, as an appointment is.
@@ -660,20 +674,12 @@ class EventReader {
     return name + QCoreApplication::translate("Interchange", " at %1").arg(TimeText(first.minute));
   }
 
-  // A UID this program gives the appointments it exports (AppointmentUid).
-  static bool OurUid(const QString& uid) {
-    static const QRegularExpression ours(QStringLiteral("^quorvel-\\d{8}-[0-9a-f]{16}(-\\d+)?$"));
-    return ours.match(uid).hasMatch();
-  }
-
   // Whether the event must be kept whole: Appoint.dat cannot hold it as it
   // is (a series or a changed occurrence, all day or over midnight, no
-  // length, a text that does not fit, a reminder it cannot say, a
-  // location), or it brings another program's UID, which an appointment
-  // has no place for.
+  // length, a text that does not fit or holds a character the file cannot
+  // store, a reminder it cannot say, a location, which it has no field for).
   bool NeedsKeeping(icalcomponent* event, const QString& uid, icaltimetype start, qint64 length,
                     const QString& subject, const QString& name) {
-    if (!uid.isEmpty() && !OurUid(uid)) return true;
     if (overridden_.count(uid) || icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY) ||
         icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY) ||
         icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY)) {

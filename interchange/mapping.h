@@ -41,10 +41,10 @@ struct EventOptions {
   // Times with a zone (UTC or TZID) are converted to wall-clock time here.
   QTimeZone zone = QTimeZone::systemTimeZone();
   // An import keeps every event Appoint.dat cannot hold as it is (see
-  // EventReading::kept) instead of turning it into appointments: series,
-  // all-day and multi-day events, texts that do not fit, and every event
-  // that brings a UID of another program (so that it goes out again under
-  // it, with all it holds).
+  // EventReading::kept) instead of turning it into appointments: series and
+  // their changed occurrences, all-day and multi-day events, events without
+  // length, texts that do not fit or hold characters the file cannot
+  // store, reminders it cannot say, locations.
   bool keep_whole = false;
 };
 
@@ -59,6 +59,10 @@ struct KeptEvent {
   QString name;  // "\"Weekly review\" on 19/01/2026"
   int sequence = 0;       // SEQUENCE of the event (not of a changed occurrence)
   QDateTime modified;     // LAST-MODIFIED, or invalid
+  // A one-off timed event: its day key, start and subject, as an
+  // appointment of Appoint.dat holding it would be known (an import made
+  // before events were kept whole put it there); empty otherwise.
+  QString plain_key;
 };
 
 // One appointment taken from an event. `appointment.id` is empty: the ID is

@@ -360,7 +360,8 @@ ImportSummary StoreReadings(store::DataFiles& files, const std::vector<Reading>&
     for (const KeptEvent& e : reading.kept) {
       const auto present = kept.find(e.uid);
       const bool newer = present != kept.end() && Revision{e.sequence, e.modified}.NewerThan(present->second);
-      if (present != kept.end() && !newer) {
+      if ((present != kept.end() && !newer) ||
+          (present == kept.end() && !e.plain_key.isEmpty() && appointments.contains(e.plain_key))) {
         file.skipped.push_back({e.name, AlreadyPresent()});
         continue;
       }
