@@ -16,6 +16,7 @@
 #include "interchange/command.h"
 #include "interchange/transfer.h"
 #include "store_sweep.h"
+#include "sync/sync_state.h"
 #include "test_support.h"
 
 namespace quorvel::testing {
@@ -234,6 +235,46 @@ TEST(InterchangeKeptTest, ANewerCopyOfAKeptEventReplacesItAndAnOlderOneIsAlready
   EXPECT_EQ(older.Appointments(), 0);
   EXPECT_TRUE(older.Details().contains(QStringLiteral("\"Weekly review\" on 05/01/2026 at 09:30 (already present)")))
       << S(older.Details());
+  files.CloseDataFiles();
+}
+
+// An appointment a sync links to a server resource goes out under the
+// resource's UID; the others under the UID made of their day, start and
+// subject, the same at every export.
+TEST(InterchangeKeptTest, AppointmentsGoOutUnderTheirLinkedOrStableUids) {
+  QTemporaryDir dir;
+  DataFiles files;
+  files.SetDataDir(dir.path());
+  ASSERT_EQ(files.OpenDataFiles(), store::OpenResult::kOpened);
+  for (const char* subject : {"Linked", "Made here"}) {
+    Appointment a;
+    a.id = subject[0] == 'L' ? QStringLiteral("20260110-1") : QStringLiteral("20260110-2");
+    a.subject = QString::fromLatin1(subject);
+    a.start = QStringLiteral("09:00");
+    a.end = QStringLiteral("10:00");
+    a.minutes = QStringLiteral("15");
+    ASSERT_TRUE(AddAppointment(files, a).stored());
+  }
+  sync::SyncState state;
+  sync::Link link;
+  link.index = 0;
+  link.href = QStringLiteral("/cal/linked.ics");
+  link.uid = QStringLiteral("4f1c-server-made@example.org");
+  state.appointments.push_back(link);
+  {
+    store::Operation op(files);
+    sync::SaveState(files, op, state);
+    ASSERT_TRUE(op.Commit().stored());
+  }
+  const QString one = dir.filePath(QStringLiteral("one.ics"));
+  const QString two = dir.filePath(QStringLiteral("two.ics"));
+  ASSERT_TRUE(interchange::ExportCalendar(files, one).ok());
+  ASSERT_TRUE(interchange::ExportCalendar(files, two, QDateTime::currentDateTimeUtc().addDays(1)).ok());
+  const QStringList lines = Lines(FileBytes(one));
+  EXPECT_TRUE(lines.contains(QStringLiteral("UID:4f1c-server-made@example.org"))) << S(lines.join('\n'));
+  const QString made = QStringLiteral("UID:") + interchange::AppointmentUid(ReadAppointment(files, 1));
+  EXPECT_TRUE(lines.contains(made));
+  EXPECT_TRUE(Lines(FileBytes(two)).contains(made));
   files.CloseDataFiles();
 }
 
