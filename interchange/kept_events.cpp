@@ -92,7 +92,16 @@ QByteArray KeptText(icalcomponent* calendar, const QString& uid, icalcomponent* 
     const char* own = icalcomponent_get_uid(e);
     if (e == without_uid || (own && wanted == own)) {
       icalcomponent* copy = icalcomponent_new_clone(e);
-      if (e == without_uid) icalcomponent_add_property(copy, icalproperty_new_uid(wanted.constData()));
+      if (e == without_uid) {
+        // An empty UID line counts as none.
+        while (icalproperty* empty = icalcomponent_get_first_property(copy, ICAL_UID_PROPERTY)) {
+          icalcomponent_remove_property(copy, empty);
+          icalproperty_free(empty);
+        }
+        icalcomponent_add_property(copy, icalproperty_new_uid(wanted.constData()));
+      }
+      // libical's notes about lines it could not read are not the event's.
+      icalcomponent_strip_errors(copy);
       events.push_back(copy);
     }
   }
@@ -110,7 +119,10 @@ QByteArray KeptText(icalcomponent* calendar, const QString& uid, icalcomponent* 
     } else if (icaltimezone* own = icalcomponent_get_timezone(calendar, tzid.constData())) {
       if (icalcomponent* c = icaltimezone_get_component(own)) definition = icalcomponent_new_clone(c);
     }
-    if (definition) icalcomponent_add_component(out.get(), definition);
+    if (definition) {
+      icalcomponent_strip_errors(definition);
+      icalcomponent_add_component(out.get(), definition);
+    }
   }
   for (icalcomponent* e : events) icalcomponent_add_component(out.get(), e);
   return Serialised(out.get());

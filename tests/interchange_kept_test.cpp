@@ -115,6 +115,12 @@ const Case kCases[] = {
      {"2026-02-10 14:00-15:00 Course", "2026-02-11 14:00-15:00 Course", "2026-02-13 14:00-15:00 Course"},
      {"SUMMARY:Dentist\\, Dr. Müller", "RRULE:FREQ=DAILY;UNTIL=20260214", "EXDATE:20260212T140000"},
      {}},
+    // An empty UID line is none: the event gets one, libical's note about
+    // the line stays out of the kept text.
+    {"empty-uid.ics", 1, 0, "1 appointment and 0 contacts imported.", QDate(2026, 1, 5), QDate(2026, 1, 5),
+     {"2026-01-05..2026-01-05 all day Holiday"},
+     {"UID:quorvel-import-d8f5a42ed1701137d53cbbd7", "DTSTART;VALUE=DATE:20260105"},
+     {"X-LIC-ERROR", "UID:\r\n"}},
 };
 
 // Every export checked by a second parser: Debian's python3-icalendar and
