@@ -73,12 +73,22 @@ void ImportFromFiles(Application& app, QWidget* parent) {
   interchange::ImportSummary summary = interchange::ImportFiles(app.files(), paths, options);
   if (summary.needs_shortening) {
     // Nothing is stored yet: the user decides, knowing every text it cuts.
+    // A long list comes first in a box that scrolls; the question names
+    // the first of them. Nothing is the default.
+    constexpr int kNamedInQuestion = 12;
+    QStringList lines = summary.error.split(QLatin1Char('\n'));
+    if (lines.size() > kNamedInQuestion + 1) {
+      ShowMessageWithDetails(lines.front(), lines.mid(1).join(QLatin1Char('\n')));
+      const int more = int(lines.size()) - 1 - kNamedInQuestion;
+      lines = lines.mid(0, kNamedInQuestion + 1);
+      lines.append(QCoreApplication::translate("Interchange", "… and %1 more, all listed in the previous message.").arg(more));
+    }
     const int choice = AskChoice(
-        summary.error + QStringLiteral("\n\n") +
+        lines.join(QLatin1Char('\n')) + QStringLiteral("\n\n") +
             QCoreApplication::translate("Interchange", "Import everything else with these texts shortened, or import nothing?"),
-        {QCoreApplication::translate("Interchange", "Import the rest shortened"),
-         QCoreApplication::translate("Interchange", "Import nothing")});
-    if (choice != 0) return;
+        {QCoreApplication::translate("Interchange", "Import nothing"),
+         QCoreApplication::translate("Interchange", "Import the rest shortened")});
+    if (choice != 1) return;
     summary = interchange::ImportFiles(app.files(), paths, options, true);
   }
   if (summary.ok()) RefreshWindows(app);
