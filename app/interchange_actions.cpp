@@ -70,7 +70,27 @@ void ImportFromFiles(Application& app, QWidget* parent) {
   }
   interchange::EventOptions options;
   options.first_day = Now().date();
-  const interchange::ImportSummary summary = interchange::ImportFiles(app.files(), paths, options);
+  interchange::ImportSummary summary = interchange::ImportFiles(app.files(), paths, options);
+  if (summary.needs_shortening) {
+    // Nothing is stored yet: the user decides, knowing every text it cuts.
+    // A long list comes first in a box that scrolls; the question names
+    // the first of them. Nothing is the default.
+    constexpr int kNamedInQuestion = 12;
+    QStringList lines = summary.error.split(QLatin1Char('\n'));
+    if (lines.size() > kNamedInQuestion + 1) {
+      ShowMessageWithDetails(lines.front(), lines.mid(1).join(QLatin1Char('\n')));
+      const int more = int(lines.size()) - 1 - kNamedInQuestion;
+      lines = lines.mid(0, kNamedInQuestion + 1);
+      lines.append(QCoreApplication::translate("Interchange", "… and %1 more, all listed in the previous message.").arg(more));
+    }
+    const int choice = AskChoice(
+        lines.join(QLatin1Char('\n')) + QStringLiteral("\n\n") +
+            QCoreApplication::translate("Interchange", "Import everything else with these texts shortened, or import nothing?"),
+        {QCoreApplication::translate("Interchange", "Import nothing"),
+         QCoreApplication::translate("Interchange", "Import the rest shortened")});
+    if (choice != 1) return;
+    summary = interchange::ImportFiles(app.files(), paths, options, true);
+  }
   if (summary.ok()) RefreshWindows(app);
   // Every item skipped and every detail not kept, in a list that scrolls.
   ShowMessageWithDetails(summary.Overview(), summary.ok() ? summary.Details() : QString());
@@ -108,6 +128,9 @@ CommandLineOptions InterchangeCommandLine() {
       QCommandLineOption(QStringLiteral("export-vcf"),
                          QCoreApplication::translate("Interchange", "Write the address book to a vCard file, without opening a window."),
                          QCoreApplication::translate("Interchange", "file")),
+      QCommandLineOption(QStringLiteral("accept-shortened"),
+                         QCoreApplication::translate("Interchange", "With --import: store a card's text that is longer than its "
+                            "field shortened to it (without this, such an import stores nothing and lists them).")),
       QCommandLineOption(QStringLiteral("import"),
                          QCoreApplication::translate("Interchange", "Import iCalendar (.ics) and vCard (.vcf) files, all or nothing, "
                             "without opening a window; more files may follow."),
@@ -120,6 +143,7 @@ CommandLineOptions InterchangeCommandLine() {
     interchange::CommandRequest request;
     request.export_ics = parser.value(QStringLiteral("export-ics"));
     request.export_vcf = parser.value(QStringLiteral("export-vcf"));
+    request.accept_shortened = parser.isSet(QStringLiteral("accept-shortened"));
     if (parser.isSet(QStringLiteral("import"))) {
       request.import = parser.values(QStringLiteral("import"));
       request.import += unclaimed;

@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 
+#include "events/event_file.h"
 #include "interchange/mapping.h"
 #include "interchange/vcard.h"
 
@@ -21,6 +22,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!events.ok() && events.error.isEmpty()) __builtin_trap();
   for (const auto& e : events.appointments) {
     if (e.appointment.subject.isEmpty() || !(e.appointment.start < e.appointment.end)) __builtin_trap();
+  }
+  // As an import reads it: every event kept whole is one event of its UID,
+  // as Events.dat takes it.
+  options.keep_whole = true;
+  const quorvel::interchange::EventReading kept = quorvel::interchange::ReadEvents(bytes, options);
+  for (const auto& e : kept.kept) {
+    if (e.uid.isEmpty() || quorvel::events::UidOf(e.text) != e.uid) __builtin_trap();
   }
   const quorvel::interchange::ContactReading contacts =
       quorvel::interchange::ReadContacts(bytes, QDate(2026, 1, 7));

@@ -1,5 +1,7 @@
 #include "interchange/command.h"
 
+#include <QCoreApplication>
+
 #include "interchange/transfer.h"
 #include "store/data_files.h"
 
@@ -21,8 +23,14 @@ int RunCommandOn(store::DataFiles& files, const CommandRequest& request, QTextSt
                  QTextStream& err) {
   int status = kCommandOk;
   if (!request.import.isEmpty()) {
-    const ImportSummary summary = ImportFiles(files, request.import, request.options);
-    if (!summary.ok()) {
+    const ImportSummary summary =
+        ImportFiles(files, request.import, request.options, request.accept_shortened);
+    if (summary.needs_shortening) {
+      err << summary.error << Qt::endl
+          << QCoreApplication::translate("Interchange", "To import them shortened, give --accept-shortened as well.")
+          << Qt::endl;
+      status = kCommandWouldShorten;
+    } else if (!summary.ok()) {
       err << summary.error << Qt::endl;
       status = kCommandFailed;
     } else {

@@ -18,11 +18,13 @@ struct CommandRequest {
   QString export_vcf;      // --export-vcf FILE, or empty
   QStringList import;      // --import FILE…, or empty
   EventOptions options;    // how imported events become appointments
+  bool accept_shortened = false;  // --accept-shortened: card texts cut to their fields
 };
 
 inline constexpr int kCommandOk = 0;
 inline constexpr int kCommandFailed = 1;    // a file could not be read or written
 inline constexpr int kCommandFolderInUse = 2;  // another Quorvel holds the folder
+inline constexpr int kCommandWouldShorten = 3;  // nothing imported: texts would be shortened
 
 // Opens the data files of `request.data_dir` (refused, with nothing
 // written, when another Quorvel holds the folder), imports the files to

@@ -7,6 +7,7 @@
 
 #include "interchange/card_values.h"
 #include "interchange/mapping.h"
+#include "store/text_codec.h"
 
 namespace quorvel::interchange {
 namespace {
@@ -47,8 +48,9 @@ QDate ParseBday(const QString& raw) {
 
 class CardReader {
  public:
-  CardReader(const vcard::Card& card, const QDate& today, QStringList* left_out)
-      : card_(card), today_(today), left_out_(left_out) {}
+  CardReader(const vcard::Card& card, const QDate& today, QStringList* left_out,
+             std::vector<Shortened>* shortened)
+      : card_(card), today_(today), left_out_(left_out), shortened_(shortened) {}
 
   std::optional<AddressEntry> Read(QString* skip_reason) {
     if (!ReadName(skip_reason)) return std::nullopt;
@@ -88,6 +90,17 @@ class CardReader {
 
  private:
   void LeftOut(const QString& what) { left_out_->append(who_ + QStringLiteral(": ") + what); }
+
+  // `text` cut to `limit` characters as stored, where only its length is
+  // in the way and the caller takes shortened texts (named in
+  // `shortened_`); null otherwise.
+  QString Shorten(const QString& what, const QString& text, int limit) {
+    if (!shortened_ || text.size() <= limit || store::FirstUnstorableCharacter(text)) return QString();
+    QString cut = text.left(limit);
+    if (cut.endsWith(QLatin1Char('\r')) || cut.back().isHighSurrogate()) cut.chop(1);
+    shortened_->push_back({who_, what, int(text.size()), limit});
+    return cut;
+  }
 
   bool ReadName(QString* skip_reason) {
     if (const vcard::Property* n = card_.First(QStringLiteral("N"))) {
@@ -157,7 +170,10 @@ class CardReader {
         places = {kHome};
       }
       places.push_back(kOther);
-      if (QString problem = FieldProblem(QStringLiteral("it"), number, kPhoneLimit);
+      if (QString cut = Shorten(QCoreApplication::translate("Interchange", "the telephone number %1").arg(number), number, kPhoneLimit);
+          !cut.isNull()) {
+        number = cut;
+      } else if (QString problem = FieldProblem(QStringLiteral("it"), number, kPhoneLimit);
           !problem.isNull()) {
         LeftOut(QCoreApplication::translate("Interchange", "the telephone number %1 (%2)").arg(number.left(30), problem));
         continue;
@@ -182,6 +198,11 @@ class CardReader {
       if (value.isEmpty()) continue;
       if (taken) {
         LeftOut(QCoreApplication::translate("Interchange", "the %1 %2 (only one is kept)").arg(what, value.left(40)));
+        continue;
+      }
+      if (QString cut = Shorten(QCoreApplication::translate("Interchange", "its %1").arg(what), value, limit); !cut.isNull()) {
+        *field = cut;
+        taken = true;
         continue;
       }
       if (QString problem = FieldProblem(QStringLiteral("it"), value, limit); !problem.isNull()) {
@@ -224,6 +245,11 @@ class CardReader {
         LeftOut(QCoreApplication::translate("Interchange", "the address %1 (only one is kept)").arg(shown.left(40)));
         continue;
       }
+      if (QString cut = Shorten(QCoreApplication::translate("Interchange", "its address"), text, kAddressLimit); !cut.isNull()) {
+        entry_.address = cut;
+        taken = true;
+        continue;
+      }
       if (QString problem = FieldProblem(QStringLiteral("it"), text, kAddressLimit); !problem.isNull()) {
         LeftOut(QCoreApplication::translate("Interchange", "the address %1 (%2)").arg(shown.left(40), problem));
         continue;
@@ -241,6 +267,10 @@ class CardReader {
     }
     const QString text = notes.join(QLatin1String("\r\n"));
     if (text.isEmpty()) return;
+    if (QString cut = Shorten(QCoreApplication::translate("Interchange", "its notes"), text, kNotesLimit); !cut.isNull()) {
+      entry_.notes = cut;
+      return;
+    }
     if (QString problem = FieldProblem(QStringLiteral("they"), text, kNotesLimit); !problem.isNull()) {
       LeftOut(QCoreApplication::translate("Interchange", "its notes (%1)").arg(problem));
       return;
@@ -281,6 +311,7 @@ class CardReader {
   const vcard::Card& card_;
   QDate today_;
   QStringList* left_out_;
+  std::vector<Shortened>* shortened_;
   AddressEntry entry_;
   QString who_;
   bool org_used_ = false;
@@ -289,11 +320,12 @@ class CardReader {
 }  // namespace
 
 std::optional<AddressEntry> EntryFromCard(const vcard::Card& card, const QDate& today,
-                                          QString* skip_reason, QStringList* left_out) {
-  return CardReader(card, today, left_out).Read(skip_reason);
+                                          QString* skip_reason, QStringList* left_out,
+                                          std::vector<Shortened>* shortened) {
+  return CardReader(card, today, left_out, shortened).Read(skip_reason);
 }
 
-ContactReading ReadContacts(const QByteArray& vcf, const QDate& today) {
+ContactReading ReadContacts(const QByteArray& vcf, const QDate& today, bool shorten) {
   ContactReading out;
   vcard::ReadResult read = vcard::Read(vcf);
   if (!read.ok()) {
@@ -314,7 +346,9 @@ ContactReading ReadContacts(const QByteArray& vcf, const QDate& today) {
   for (const vcard::Card& card : read.cards) {
     QString reason;
     QStringList left_out;
-    std::optional<AddressEntry> entry = EntryFromCard(card, today, &reason, &left_out);
+    std::vector<Shortened> shortened;
+    std::optional<AddressEntry> entry =
+        EntryFromCard(card, today, &reason, &left_out, shorten ? &shortened : nullptr);
     if (!entry) {
       QString name;
       if (const vcard::Property* fn = card.First(QStringLiteral("FN"))) name = fn->Text().trimmed();
@@ -328,6 +362,7 @@ ContactReading ReadContacts(const QByteArray& vcf, const QDate& today) {
       continue;
     }
     out.left_out.append(left_out);
+    out.shortened.insert(out.shortened.end(), shortened.begin(), shortened.end());
     const vcard::Property* uid = card.First(QStringLiteral("UID"));
     out.uids.push_back(uid ? uid->Text().trimmed() : QString());
     out.entries.push_back(std::move(*entry));

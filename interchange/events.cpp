@@ -14,7 +14,9 @@
 #include <QStringDecoder>
 #include <QUrl>
 
+#include "events/event_file.h"
 #include "interchange/ical_zone.h"
+#include "interchange/kept_events.h"
 #include "interchange/mapping.h"
 #include "store/text_codec.h"
 #include "store/date_text.h"
@@ -376,6 +378,14 @@ class Zones {
     return t;
   }
 
+  // The zone whose rules stand for `tzid` where they are not the
+  // calendar's own definition of it; nullptr where they are, or where
+  // nothing resolves it.
+  icaltimezone* Replacement(const char* tzid) {
+    const Entry& entry = Find(tzid);
+    return entry.zone != entry.own ? entry.zone : nullptr;
+  }
+
   // The TZID of `property`, which names no zone that could be resolved.
   void CountUnknown(icalproperty* property) {
     icalparameter* tzid = icalproperty_get_first_parameter(property, ICAL_TZID_PARAMETER);
@@ -450,11 +460,41 @@ class EventReader {
       overridden_[FromUtf8(icalcomponent_get_uid(e))].insert(DateKey(t));
     }
     std::vector<icalcomponent*> events;
+    std::vector<icalcomponent*> changes;  // with RECURRENCE-ID, kept with their series
+    std::set<QString> series;
     for (icalcomponent* e = icalcomponent_get_first_component(calendar_, ICAL_VEVENT_COMPONENT); e;
          e = icalcomponent_get_next_component(calendar_, ICAL_VEVENT_COMPONENT)) {
-      events.push_back(e);
+      const bool change = icalcomponent_get_first_property(e, ICAL_RECURRENCEID_PROPERTY);
+      if (options_.keep_whole && change) {
+        changes.push_back(e);
+      } else {
+        events.push_back(e);
+        series.insert(FromUtf8(icalcomponent_get_uid(e)));
+      }
     }
     for (icalcomponent* e : events) ReadEvent(e);
+    // Changed occurrences whose series the file does not hold (an
+    // invitation to one occurrence) are kept as they are.
+    for (icalcomponent* e : changes) {
+      const QString uid = FromUtf8(icalcomponent_get_uid(e));
+      if (uid.isEmpty() || series.count(uid) || kept_.count(uid)) continue;
+      icalproperty* start = icalcomponent_get_first_property(e, ICAL_DTSTART_PROPERTY);
+      if (!start) continue;
+      const QString subject = FromUtf8(icalcomponent_get_summary(e)).trimmed();
+      Keep(uid, nullptr, Name(subject, ToWall(zones_.With(icalproperty_get_dtstart(start), start), options_.zone).date));
+    }
+    for (Kept& k : kept_order_) {
+      KeptEvent out;
+      out.uid = k.uid;
+      out.name = k.name;
+      out.plain_key = k.plain_key;
+      out.text = KeptText(calendar_, k.uid, k.without_uid,
+                          [this](const char* tzid) { return zones_.Replacement(tzid); });
+      const Revision revision = RevisionOf(out.text);
+      out.sequence = revision.sequence;
+      out.modified = revision.modified;
+      out_.kept.push_back(std::move(out));
+    }
   }
 
  private:
@@ -534,6 +574,27 @@ class EventReader {
       Skip(name, QCoreApplication::translate("Interchange", "it ends before it starts"));
       return;
     }
+    if (options_.keep_whole && NeedsKeeping(event, uid, start, length, subject, name)) {
+      if (subject.isEmpty()) {
+        Skip(name, QCoreApplication::translate("Interchange", "it has no subject"));
+        return;
+      }
+      if (kept_.count(uid)) {
+        Skip(name, QCoreApplication::translate("Interchange", "another event of the file has the same UID"));
+        return;
+      }
+      if (uid.isEmpty()) {
+        // Kept events are known by their UID: one that came without is
+        // given one from what it holds, the same at every import.
+        char* text = icalcomponent_as_ical_string_r(event);
+        const QString made = QStringLiteral("quorvel-import-") + Hex(QString::fromUtf8(text), 24);
+        icalmemory_free_buffer(text);
+        Keep(made, event, TimedName(name, start, first), PlainKey(event, start, first, subject));
+      } else {
+        Keep(uid, nullptr, TimedName(name, start, first), PlainKey(event, start, first, subject));
+      }
+      return;
+    }
     if (length > qint64(kLongestEventDays) * 24 * 3600) {
       Skip(name, QCoreApplication::translate("Interchange", "it lasts more than %1 days").arg(kLongestEventDays));
       return;
@@ -581,6 +642,64 @@ class EventReader {
       }
       AddPieces(uid, s, length, base, name);
     }
+  }
+
+  struct Kept {
+    QString uid;
+    icalcomponent* without_uid = nullptr;
+    QString name;
+    QString plain_key;
+  };
+
+  void Keep(const QString& uid, icalcomponent* without_uid, const QString& name,
+            const QString& plain_key = QString()) {
+    kept_.insert(uid);
+    kept_order_.push_back({uid, without_uid, name, plain_key});
+  }
+
+  // How an appointment of the same day, start and subject is known (see
+  // KeptEvent::plain_key); empty for a series or an all-day event.
+  QString PlainKey(icalcomponent* event, icaltimetype start, const Wall& first, const QString& subject) const {
+    if (start.is_date || overridden_.count(FromUtf8(icalcomponent_get_uid(event))) ||
+        icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY) ||
+        icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY)) {
+      return QString();
+    }
+    return DayKey(first.date) + QLatin1Char('\t') + TimeText(first.minute) + QLatin1Char('\t') + subject;
+  }
+
+  // A timed event is named with its start, as an appointment is.
+  static QString TimedName(const QString& name, icaltimetype start, const Wall& first) {
+    if (start.is_date) return name;
+    return name + QCoreApplication::translate("Interchange", " at %1").arg(TimeText(first.minute));
+  }
+
+  // Whether the event must be kept whole: Appoint.dat cannot hold it as it
+  // is (a series or a changed occurrence, all day or over midnight, no
+  // length, a text that does not fit or holds a character the file cannot
+  // store, a reminder it cannot say, a location, which it has no field for).
+  bool NeedsKeeping(icalcomponent* event, const QString& uid, icaltimetype start, qint64 length,
+                    const QString& subject, const QString& name) {
+    if (overridden_.count(uid) || icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY) ||
+        icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY) ||
+        icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY)) {
+      return true;
+    }
+    if (start.is_date) return XText(event, kStartProperty).isNull() || XText(event, kEndProperty).isNull();
+    if (length <= 0) return true;
+    const Wall from = ToWall(start, options_.zone);
+    const QDateTime end = QDateTime(from.date, QTime(0, 0), QTimeZone::utc()).addSecs(qint64(from.minute) * 60 + length);
+    if (end.date() != from.date && end != QDateTime(from.date.addDays(1), QTime(0, 0), QTimeZone::utc())) return true;
+    if (!subject.isEmpty() && !FieldProblem(QStringLiteral("x"), subject, kSubjectLimit).isNull()) return true;
+    if (!FromUtf8(icalcomponent_get_location(event)).trimmed().isEmpty()) return true;
+    // A description or reminder that would not come in whole.
+    const qsizetype before = out_.left_out.size();
+    Appointment probe;
+    probe.description = Description(event, name);
+    ReadReminder(event, name, &probe);
+    const bool lost = out_.left_out.size() > before;
+    while (out_.left_out.size() > before) out_.left_out.removeLast();
+    return lost;
   }
 
   icalproperty* FindX(icalcomponent* event, const char* x_name) {
@@ -805,6 +924,8 @@ class EventReader {
   Zones zones_;
   QDate last_day_;
   std::map<QString, std::set<QString>> overridden_;
+  std::set<QString> kept_;
+  std::vector<Kept> kept_order_;
 };
 
 QString NotCalendar(const QString& why) {
@@ -1061,14 +1182,23 @@ QString BirthdayUid(const QString& key) {
 
 CalendarExport WriteCalendar(const std::vector<Appointment>& appointments,
                              const std::vector<AddressEntry>& entries, const QDateTime& stamp) {
+  return WriteCalendar(appointments, entries, {}, {}, stamp);
+}
+
+CalendarExport WriteCalendar(const std::vector<Appointment>& appointments,
+                             const std::vector<AddressEntry>& entries,
+                             const std::vector<QByteArray>& kept, const QStringList& uids,
+                             const QDateTime& stamp) {
   InitLibical();
   CalendarExport out;
   Component calendar(NewCalendar());
   QHash<QString, int> seen;
-  for (const Appointment& a : appointments) {
+  for (size_t i = 0; i < appointments.size(); ++i) {
+    const Appointment& a = appointments[i];
     const QString plain_uid = AppointmentUid(a);
     const int repeat = seen[plain_uid]++;
-    icalcomponent* event = AppointmentComponent(a, AppointmentUid(a, repeat), stamp);
+    const QString given = i < size_t(uids.size()) ? uids[qsizetype(i)] : QString();
+    icalcomponent* event = AppointmentComponent(a, given.isEmpty() ? AppointmentUid(a, repeat) : given, stamp);
     if (!event) {
       out.problems.append(QCoreApplication::translate("Interchange", "The appointment \"%1\" has no date (its ID is \"%2\").")
                               .arg(a.subject, a.id));
@@ -1101,6 +1231,16 @@ CalendarExport WriteCalendar(const std::vector<Appointment>& appointments,
     AddX(event, kBirthdayProperty, entry.Key());
     icalcomponent_add_component(calendar.get(), event);
     ++out.birthdays;
+  }
+  // Kept events go out as they are kept, not made again from what a
+  // window shows of them.
+  for (const QByteArray& text : kept) {
+    if (AddKept(calendar.get(), text) == 0) {
+      out.problems.append(QCoreApplication::translate("Interchange", "An event kept whole (%1) no longer reads as one.")
+                              .arg(events::UidOf(text)));
+      continue;
+    }
+    ++out.appointments;
   }
   out.ics = Serialise(calendar.get());
   return out;

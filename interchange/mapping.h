@@ -40,6 +40,29 @@ struct EventOptions {
   int recurrence_days = 366;
   // Times with a zone (UTC or TZID) are converted to wall-clock time here.
   QTimeZone zone = QTimeZone::systemTimeZone();
+  // An import keeps every event Appoint.dat cannot hold as it is (see
+  // EventReading::kept) instead of turning it into appointments: series and
+  // their changed occurrences, all-day and multi-day events, events without
+  // length, texts that do not fit or hold characters the file cannot
+  // store, reminders it cannot say, locations.
+  bool keep_whole = false;
+};
+
+// An event kept whole: the VCALENDAR of its UID (every VEVENT of it and the
+// VTIMEZONEs they use) as it came. Where the zone database overruled a
+// time zone's own definition, or a Windows zone name was read as its IANA
+// zone, the kept VTIMEZONE under the file's TZID holds the zone database's
+// rules, so that the event shows the times the summary speaks of.
+struct KeptEvent {
+  QString uid;
+  QByteArray text;
+  QString name;  // "\"Weekly review\" on 19/01/2026"
+  int sequence = 0;       // SEQUENCE of the event (not of a changed occurrence)
+  QDateTime modified;     // LAST-MODIFIED, or invalid
+  // A one-off timed event: its day key, start and subject, as an
+  // appointment of Appoint.dat holding it would be known (an import made
+  // before events were kept whole put it there); empty otherwise.
+  QString plain_key;
 };
 
 // One appointment taken from an event. `appointment.id` is empty: the ID is
@@ -59,6 +82,7 @@ struct BirthdayEvent {
 
 struct EventReading {
   std::vector<EventAppointment> appointments;
+  std::vector<KeptEvent> kept;  // with EventOptions::keep_whole
   std::vector<BirthdayEvent> birthdays;
   std::vector<Skipped> skipped;
   QStringList left_out;  // details of taken events that were not kept
@@ -99,6 +123,14 @@ struct CalendarExport {
 // DTSTAMP of every event.
 CalendarExport WriteCalendar(const std::vector<Appointment>& appointments,
                              const std::vector<AddressEntry>& entries, const QDateTime& stamp);
+// The same with the events kept whole (each a VCALENDAR as kept): their
+// VEVENTs go out as they are kept, with the VTIMEZONEs they use, and
+// `uids` (when not empty, one for each appointment) gives the appointments
+// their UIDs instead of AppointmentUid.
+CalendarExport WriteCalendar(const std::vector<Appointment>& appointments,
+                             const std::vector<AddressEntry>& entries,
+                             const std::vector<QByteArray>& kept, const QStringList& uids,
+                             const QDateTime& stamp);
 
 // One VCALENDAR holding the single VEVENT of `appointment` under `uid`, as a
 // CalDAV server stores it; empty when the appointment's ID names no date.
@@ -110,8 +142,18 @@ QByteArray WriteAppointmentEvent(const Appointment& appointment, const QString& 
 
 // ------------------------------------------------------------------- vCard
 
+// A text of a card longer than the field of the address book it goes to:
+// it comes in shortened to `limit` characters only when the user agrees.
+struct Shortened {
+  QString item;   // the entry's key
+  QString field;  // "its notes"
+  int length = 0;  // as stored (a line break counts as two)
+  int limit = 0;
+};
+
 struct ContactReading {
-  std::vector<AddressEntry> entries;
+  std::vector<AddressEntry> entries;  // texts that do not fit cut to their field
+  std::vector<Shortened> shortened;
   std::vector<QString> uids;  // the card's UID beside each entry, may be empty
   std::vector<Skipped> skipped;
   QStringList left_out;
@@ -123,12 +165,17 @@ struct ContactReading {
 // Each entry passes the entry editor's limits and holds only storable
 // characters. An entry without a birthday gets `today` as its (unused)
 // birthday date, as the editor does.
-ContactReading ReadContacts(const QByteArray& vcf, const QDate& today = QDate::currentDate());
+// With `shorten`, a text longer than its field comes in cut to it and is
+// named in `shortened` (for the user to agree to); without, it is left out
+// and named in `left_out`.
+ContactReading ReadContacts(const QByteArray& vcf, const QDate& today = QDate::currentDate(),
+                            bool shorten = false);
 
 // One card as an entry; nothing when it cannot be one (`skip_reason` says
 // why). Details that do not fit are added to `left_out`.
 std::optional<AddressEntry> EntryFromCard(const vcard::Card& card, const QDate& today,
-                                          QString* skip_reason, QStringList* left_out);
+                                          QString* skip_reason, QStringList* left_out,
+                                          std::vector<Shortened>* shortened = nullptr);
 
 // The UID an entry is exported under: the same for the same key.
 QString ContactUid(const QString& key);

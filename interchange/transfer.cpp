@@ -1,4 +1,8 @@
 #include "interchange/transfer.h"
+
+#include "events/event_file.h"
+#include "interchange/kept_events.h"
+#include "sync/sync_state.h"
 #include "store/date_text.h"
 
 #include <QCoreApplication>
@@ -8,6 +12,8 @@
 #include <QHash>
 #include <QSaveFile>
 #include <QSet>
+
+#include <map>
 
 namespace quorvel::interchange {
 namespace {
@@ -58,6 +64,27 @@ FileKind KindOfContent(const QByteArray& bytes) {
   return FileKind::kUnknown;
 }
 
+// "Smith, John: its notes, 1240 characters (the field holds 1000)".
+QString ShortenedLine(const Shortened& s) {
+  return QCoreApplication::translate("Interchange", "%1: %2, %3 characters (the field holds %4)")
+      .arg(s.item, s.field)
+      .arg(s.length)
+      .arg(s.limit);
+}
+
+QString KeptProblem(events::PutResult put, qsizetype length) {
+  switch (put) {
+    case events::PutResult::kTooLarge:
+      return QCoreApplication::translate("Interchange", "it is too large to be kept (%1 bytes; at most %2)")
+          .arg(length)
+          .arg(events::LargestEventText());
+    case events::PutResult::kNoRoom:
+      return QCoreApplication::translate("Interchange", "the file of events kept whole (Events.dat) is full");
+    default:
+      return QCoreApplication::translate("Interchange", "it cannot be kept as one event");
+  }
+}
+
 }  // namespace
 
 QString ExportResult::Text(const QString& path) const {
@@ -78,7 +105,20 @@ QString ExportResult::Text(const QString& path) const {
 
 ExportResult ExportCalendar(const store::DataFiles& files, const QString& path,
                             const QDateTime& stamp) {
-  const CalendarExport calendar = WriteCalendar(AllAppointments(files), AllEntries(files), stamp);
+  const std::vector<Appointment> appointments = AllAppointments(files);
+  // An appointment a sync links to a server resource goes out under that
+  // resource's UID, so that both copies stay one event.
+  QStringList uids;
+  if (const auto state = sync::LoadState(files)) {
+    for (const sync::Link& link : state->appointments) {
+      if (link.index < 0 || link.index >= int(appointments.size()) || link.uid.isEmpty()) continue;
+      while (uids.size() <= link.index) uids.append(QString());
+      uids[link.index] = link.uid;
+    }
+  }
+  std::vector<QByteArray> kept;
+  for (const events::StoredEvent& e : events::ReadEvents(files).events) kept.push_back(e.text);
+  const CalendarExport calendar = WriteCalendar(appointments, AllEntries(files), kept, uids, stamp);
   ExportResult result;
   result.appointments = calendar.appointments;
   result.birthdays = calendar.birthdays;
@@ -107,6 +147,7 @@ QString FileSummary::Line() const {
   QString text = QCoreApplication::translate("Interchange", "%1: %2 and %3 imported")
                      .arg(Shown(path), Plural(appointments, QT_TRANSLATE_NOOP("Interchange", "appointment"), QT_TRANSLATE_NOOP("Interchange", "appointments")),
                           Plural(contacts, QT_TRANSLATE_NOOP("Interchange", "contact"), QT_TRANSLATE_NOOP("Interchange", "contacts")));
+  if (updated > 0) text += QCoreApplication::translate("Interchange", "; %1 of them updated").arg(updated);
   if (skipped.empty()) return text + QLatin1Char('.');
   return text + QCoreApplication::translate("Interchange", "; %1 skipped.").arg(static_cast<int>(skipped.size()));
 }
@@ -116,6 +157,10 @@ QStringList FileSummary::Details() const {
   if (!skipped.empty()) {
     lines.append(QCoreApplication::translate("Interchange", "Skipped:"));
     for (const Skipped& s : skipped) lines.append(QStringLiteral("- %1 (%2)").arg(s.item, s.reason));
+  }
+  if (!shortened.empty()) {
+    lines.append(QCoreApplication::translate("Interchange", "Shortened:"));
+    for (const Shortened& s : shortened) lines.append(QStringLiteral("- ") + ShortenedLine(s));
   }
   if (!left_out.isEmpty()) {
     lines.append(QCoreApplication::translate("Interchange", "Details not kept:"));
@@ -169,7 +214,7 @@ QString ImportSummary::Text() const {
 }
 
 ImportSummary ImportFiles(store::DataFiles& files, const QStringList& paths,
-                          const EventOptions& options) {
+                          const EventOptions& options, bool accept_shortened) {
   ImportSummary summary;
   std::vector<Reading> readings;
   for (const QString& path : paths) {
@@ -202,15 +247,41 @@ ImportSummary ImportFiles(store::DataFiles& files, const QStringList& paths,
     Reading reading;
     reading.path = path;
     if (kind == FileKind::kCalendar) {
-      reading.events = ReadEvents(bytes, options);
+      EventOptions whole = options;
+      whole.keep_whole = true;
+      reading.events = ReadEvents(bytes, whole);
       if (!reading.events.ok()) return refuse(reading.events.error);
     } else if (kind == FileKind::kContacts) {
-      reading.contacts = ReadContacts(bytes, options.first_day);
+      reading.contacts = ReadContacts(bytes, options.first_day, true);
       if (!reading.contacts.ok()) return refuse(reading.contacts.error);
     } else {
       return refuse(QCoreApplication::translate("Interchange", "it is neither an iCalendar (.ics) nor a vCard (.vcf) file."));
     }
     readings.push_back(std::move(reading));
+  }
+  // Nothing is stored shortened before the user agreed to it.
+  QStringList cut;
+  for (const Reading& r : readings) {
+    if (r.contacts.shortened.empty()) continue;
+    FileSummary file;
+    file.path = r.path;
+    file.shortened = r.contacts.shortened;
+    for (const Shortened& s : file.shortened) {
+      cut.append(QStringLiteral("- ") + (readings.size() > 1 ? Shown(r.path) + QStringLiteral(": ") : QString()) +
+                 ShortenedLine(s));
+    }
+    summary.files.push_back(std::move(file));
+  }
+  if (!cut.isEmpty() && !accept_shortened) {
+    summary.needs_shortening = true;
+    summary.error = (cut.size() == 1
+                         ? QCoreApplication::translate("Interchange", "Nothing was imported. 1 text is longer than its field "
+                                                       "in the address book, and would be shortened:")
+                         : QCoreApplication::translate("Interchange", "Nothing was imported. %1 texts are longer than their "
+                                                       "fields in the address book, and would be shortened:")
+                               .arg(cut.size())) +
+                    QLatin1Char('\n') + cut.join(QLatin1Char('\n'));
+    return summary;
   }
   return StoreReadings(files, readings);
 }
@@ -243,6 +314,10 @@ ImportSummary StoreReadings(store::DataFiles& files, const std::vector<Reading>&
     ++per_day[a.id.left(8)];
   }
 
+  // The events kept whole, by UID.
+  std::map<QString, Revision> kept;
+  for (const events::StoredEvent& e : events::ReadEvents(files).events) kept[e.uid] = RevisionOf(e.text);
+
   // Contacts first: a birthday event of a contact imported now is then
   // already present.
   for (size_t i = 0; i < readings.size(); ++i) {
@@ -250,6 +325,7 @@ ImportSummary StoreReadings(store::DataFiles& files, const std::vector<Reading>&
     FileSummary& file = summary.files[i];
     file.path = readings[i].path;
     file.skipped = reading.skipped;
+    file.shortened = reading.shortened;
     file.left_out = reading.left_out;
     for (const AddressEntry& entry : reading.entries) {
       const QString key = entry.Key();
@@ -280,6 +356,23 @@ ImportSummary StoreReadings(store::DataFiles& files, const std::vector<Reading>&
         file.skipped.push_back(
             {item, QCoreApplication::translate("Interchange", "birthdays come from the address book: import its vCard file")});
       }
+    }
+    for (const KeptEvent& e : reading.kept) {
+      const auto present = kept.find(e.uid);
+      const bool newer = present != kept.end() && Revision{e.sequence, e.modified}.NewerThan(present->second);
+      if ((present != kept.end() && !newer) ||
+          (present == kept.end() && !e.plain_key.isEmpty() && appointments.contains(e.plain_key))) {
+        file.skipped.push_back({e.name, AlreadyPresent()});
+        continue;
+      }
+      const events::PutResult put = events::PutEvent(op, e.text);
+      if (put != events::PutResult::kStored) {
+        file.skipped.push_back({e.name, KeptProblem(put, e.text.size())});
+        continue;
+      }
+      kept[e.uid] = Revision{e.sequence, e.modified};
+      ++file.appointments;
+      if (newer) ++file.updated;
     }
     for (const EventAppointment& e : reading.appointments) {
       const QString day = DayKey(e.date);

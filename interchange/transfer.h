@@ -50,9 +50,11 @@ FileKind KindOf(const QString& path);
 // What one imported file gave.
 struct FileSummary {
   QString path;
-  int appointments = 0;  // stored
+  int appointments = 0;  // stored (an event kept whole counts as one)
+  int updated = 0;       // kept events replaced by a newer copy of them
   int contacts = 0;      // stored
   std::vector<Skipped> skipped;
+  std::vector<Shortened> shortened;  // stored cut to their fields, as agreed
   QStringList left_out;
   QStringList notes;  // about the file as a whole (see EventReading::notes)
   // "/home/ann/cal.ics: 12 appointments and 30 contacts imported; 2 skipped."
@@ -64,6 +66,9 @@ struct FileSummary {
 
 struct ImportSummary {
   QString error;  // null when the import was stored; nothing was written otherwise
+  // Nothing was stored because texts would have been shortened and that was
+  // not accepted: `error` names every one, and `files` holds them.
+  bool needs_shortening = false;
   std::vector<FileSummary> files;
   bool ok() const { return error.isNull(); }
   int Appointments() const;
@@ -78,9 +83,12 @@ struct ImportSummary {
 
 // Imports the files (.ics and .vcf, told apart by their content) in one
 // operation. Contacts are stored before appointments, so a birthday event
-// of a contact imported at the same time counts as already present.
+// of a contact imported at the same time counts as already present. A card
+// text longer than its field is stored shortened only with
+// `accept_shortened`; otherwise nothing is stored and the summary names
+// every such text (needs_shortening).
 ImportSummary ImportFiles(store::DataFiles& files, const QStringList& paths,
-                          const EventOptions& options = {});
+                          const EventOptions& options = {}, bool accept_shortened = false);
 
 // What was read from one source: events, cards or both.
 struct Reading {

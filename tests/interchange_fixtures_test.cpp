@@ -4,6 +4,7 @@
 
 #include "addressbook/address_file.h"
 #include "calendar/appointment_file.h"
+#include "events/occurrences.h"
 #include "interchange/transfer.h"
 #include "test_support.h"
 
@@ -31,23 +32,33 @@ const std::pair<const char*, const char*> kSpotChecks[] = {
     {"outlook-v21-windows1252.vcf",
      "Lefèvre, Hélène|29 boulevard Haussmann\r\nBâtiment A\r\n75009 Paris\r\nFrance|"
      "|01 42 14 20 00||||||-"},
-    {"google-calendar-shape.ics", "20260112-1|09:30|10:00|Team stand-up|10|"},
-    {"google-calendar-shape.ics", "20260209-1|11:00|11:30|Team stand-up (moved)|-|"},
+    // A series, its moved occurrence, a multi-day all-day event with its
+    // location, and a description over 100 characters: kept whole.
+    {"google-calendar-shape.ics", "kept|20260112|09:30|10:00|Team stand-up|10||"},
+    {"google-calendar-shape.ics", "kept|20260209|11:00|11:30|Team stand-up (moved)|-||"},
     {"google-calendar-shape.ics",
-     "20260403-1|00:00|24:00|Easter in Lisbon|-|Flights: LHR 07:15, back Monday evening.\r\n"
-     "Hotel booked.\r\nLocation: Lisbon, Portugal"},
-    {"outlook-shape.ics", "20260121-1|10:00|11:30|Abstimmung Jahresplanung|15|"
-                          "Bitte die Unterlagen mitbringen.\r\n\r\nLocation: Raum 2.14"},
+     "kept|20260403|all day|20260406|Easter in Lisbon|-|Flights: LHR 07:15, back Monday evening.\n"
+     "Hotel booked.|Lisbon, Portugal"},
+    {"google-calendar-shape.ics",
+     "kept|20260312|18:00|19:00|Project sync with Bob|-|Join with Google Meet: https://meet.google.com/abc-defg-hij\n"
+     "Or dial: (GB) +44 20 3873 7654 PIN: 123 456 789#\n\n"
+     "Learn more about Meet at: https://support.google.com/a/users/answer/9282720|"},
+    {"outlook-shape.ics", "kept|20260121|10:00|11:30|Abstimmung Jahresplanung|15|"
+                          "Bitte die Unterlagen mitbringen.\n|Raum 2.14"},
+    {"python-icalendar-4.0.3.ics", "kept|20260302|10:00|11:00|Συνάντηση με τον Γιώργο|-||"},
+    {"calcurse-4.7.1.ics", "kept|20260214|14:00|15:00|Course|-||"},
+    {"rfc5545-recurrence.ics", "kept|20271102|all day|20271102|Our Blissful Anniversary|-||"},
     {"python-icalendar-4.0.3.ics",
      "20260203-1|21:00|22:30|Board meeting, quarterly review; budget|-|"
      "Agenda:\r\n1. Numbers, as usual\r\n2. Plans; dates\r\nRoom 4\\B"},
-    {"calcurse-4.7.1.ics", "20260115-1|00:00|01:30|Night train to Zürich|-|"},
+    {"calcurse-4.7.1.ics", "kept|20260114|22:00|01:30|Night train to Zürich|-||"},
+    {"calcurse-4.7.1.ics", "20260112-1|09:00|09:30|Dentist, Dr. Müller|-|"},
     // The example's own VTIMEZONE begins after the event; the zone
     // database has New York at -05:00 then.
-    {"rfc5545-examples.ics", "19980312-1|14:30|15:30|XYZ Project Review|-|"
-                             "Project XYZ Review Meeting\r\nLocation: 1CP Conference Room 4350"},
+    {"rfc5545-examples.ics", "kept|19980312|14:30|15:30|XYZ Project Review|-|"
+                             "Project XYZ Review Meeting|1CP Conference Room 4350"},
     // Windows zone names without a definition, by name and by display name.
-    {"exchange-windows-zones.ics", "20260210-1|03:30|04:30|Sydney office call|-|\r\n\r\nLocation: Teams"},
+    {"exchange-windows-zones.ics", "kept|20260210|03:30|04:30|Sydney office call|-|\n|Teams"},
     {"exchange-windows-zones.ics", "20260615-1|09:00|10:30|Supplier visit|-|"},
     {"exchange-windows-zones.ics", "20260301-1|09:00|10:00|Tokyo partners|-|"},
     {"exchange-windows-zones.ics", "20260701-1|13:00|14:00|London review|-|"},
@@ -100,6 +111,19 @@ TEST(InterchangeFixturesTest, EachFileImportsWithItsSummary) {
       stored.append(QStringList{e.Key(), e.address, e.phones[0], e.phones[1], e.phones[2],
                                 e.phones[3], e.phones[4], e.phones[5], e.notes,
                                 BirthdayFlagSet(e.birthday_flag) ? e.birthday_date : "-"}
+                        .join(QLatin1Char('|')));
+    }
+    // Events kept whole, by their occurrences as the calendar shows them:
+    // kept|day|start|end|subject|alarm minutes or "-"|description|location.
+    for (const events::Occurrence& o :
+         events::ReadOccurrences(files, QDate(1990, 1, 1), QDate(2027, 12, 31), options.zone)) {
+      const bool midnight = o.end.time() == QTime(0, 0) && o.end.date() > o.start.date();
+      stored.append(QStringList{QStringLiteral("kept"), DayKey(o.start.date()),
+                                o.all_day ? QStringLiteral("all day") : o.start.toString(QStringLiteral("HH:mm")),
+                                o.all_day ? DayKey(o.last_day())
+                                          : midnight ? QStringLiteral("24:00") : o.end.toString(QStringLiteral("HH:mm")),
+                                o.summary, o.alarm_minutes < 0 ? QStringLiteral("-") : QString::number(o.alarm_minutes),
+                                o.description, o.location}
                         .join(QLatin1Char('|')));
     }
     for (const auto& [file, record] : kSpotChecks) {

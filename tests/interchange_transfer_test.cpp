@@ -5,6 +5,7 @@
 
 #include "addressbook/address_file.h"
 #include "calendar/appointment_file.h"
+#include "events/event_file.h"
 #include "interchange/command.h"
 #include "interchange/transfer.h"
 #include "store_sweep.h"
@@ -111,14 +112,13 @@ TEST_F(InterchangeTransferTest, ImportStoresThroughTheFileOperationsAndRecognise
 
   const ImportSummary first = ImportFiles(files_, {ics, vcf}, Options());
   ASSERT_TRUE(first.ok()) << S(first.error);
-  EXPECT_EQ(first.Appointments(), 1);
+  EXPECT_EQ(first.Appointments(), 2);
   EXPECT_EQ(first.Contacts(), 1);
   ASSERT_EQ(first.files.size(), 2u);
-  // Every item skipped is named, the ones already present too.
-  EXPECT_EQ(first.Text(), QStringLiteral("%1: 1 appointment and 0 contacts imported; 2 skipped.\n"
+  // Every item skipped is named, the ones already present too. A subject
+  // Appoint.dat cannot store is kept whole in Events.dat.
+  EXPECT_EQ(first.Text(), QStringLiteral("%1: 2 appointments and 0 contacts imported; 1 skipped.\n"
                                          "Skipped:\n"
-                                         "- \"Привет\" on 11/01/2026 (its subject holds \"П\", a character "
-                                         "Quorvel cannot store)\n"
                                          "- \"Already here\" on 10/01/2026 at 09:00 (already present)\n"
                                          "%2: 0 appointments and 1 contact imported; 1 skipped.\n"
                                          "Skipped:\n"
@@ -141,19 +141,22 @@ TEST_F(InterchangeTransferTest, ImportStoresThroughTheFileOperationsAndRecognise
   const ImportSummary again = ImportFiles(files_, {out_vcf, out_ics}, Options());
   ASSERT_TRUE(again.ok());
   EXPECT_EQ(again.Appointments() + again.Contacts(), 0);
-  EXPECT_TRUE(again.Text().contains(QStringLiteral("3 skipped.")))  // two + birthday
+  EXPECT_TRUE(again.Text().contains(QStringLiteral("4 skipped.")))  // two, the kept one, birthday
       << S(again.Text());
   EXPECT_EQ(ReadFolder(data_), before);
 }
 
-// An import that adds both appointments and entries changes two files in one
-// operation: at every crash point both hold the import or neither does.
+// An import that adds appointments, a kept series and entries changes three
+// files in one operation: at every crash point all hold the import or none
+// does.
 TEST_F(InterchangeTransferTest, AnImportIntoTwoFilesIsAllOrNothingAtEveryCrashPoint) {
   const QString ics = Path(QStringLiteral("sweep.ics"));
   WriteFile(ics,
             "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\n"
             "BEGIN:VEVENT\r\nUID:1\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260110T090000\r\n"
             "DTEND:20260110T100000\r\nSUMMARY:Dentist\r\nEND:VEVENT\r\n"
+            "BEGIN:VEVENT\r\nUID:series\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260112T090000\r\n"
+            "DTEND:20260112T100000\r\nRRULE:FREQ=WEEKLY\r\nSUMMARY:Weekly\r\nEND:VEVENT\r\n"
             "END:VCALENDAR\r\n");
   const QString vcf = Path(QStringLiteral("sweep.vcf"));
   WriteFile(vcf, "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;John\r\nTEL;TYPE=HOME:123\r\nEND:VCARD\r\n");
@@ -165,11 +168,20 @@ TEST_F(InterchangeTransferTest, AnImportIntoTwoFilesIsAllOrNothingAtEveryCrashPo
                 AddressEntry doe;
                 doe.surname = QStringLiteral("Doe");
                 ASSERT_TRUE(AddAddressEntry(files, doe).stored());
+                // Events.dat with an event kept before: the import's series
+                // goes into it in the same operation.
+                store::Operation op(files);
+                ASSERT_EQ(events::PutEvent(op, "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\n"
+                                               "UID:before\r\nDTSTAMP:20260101T000000Z\r\n"
+                                               "DTSTART;VALUE=DATE:20260105\r\nSUMMARY:Holiday\r\n"
+                                               "END:VEVENT\r\nEND:VCALENDAR\r\n"),
+                          events::PutResult::kStored);
+                ASSERT_TRUE(op.Commit().stored());
               });
             },
             [&](DataFiles& files) {
               const ImportSummary summary = ImportFiles(files, {ics, vcf}, Options());
-              EXPECT_EQ(summary.Appointments() + summary.Contacts(), summary.ok() ? 2 : 0);
+              EXPECT_EQ(summary.Appointments() + summary.Contacts(), summary.ok() ? 3 : 0);
             }});
 }
 

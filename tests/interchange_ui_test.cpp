@@ -160,5 +160,52 @@ TEST_F(InterchangeMenuTest, TheSummaryListsEveryItemSkippedInABoxThatScrolls) {
   EXPECT_EQ(list_name, QStringLiteral("Details"));
 }
 
+// A card text longer than its field: the window names it and asks; "Import
+// nothing" (the default) stores nothing, "Import the rest shortened" stores
+// the import.
+TEST_F(InterchangeMenuTest, TextsThatWouldBeShortenedAreNamedAndTheUserChooses) {
+  QFile vcf(Path(QStringLiteral("long.vcf")));
+  ASSERT_TRUE(vcf.open(QIODevice::WriteOnly));
+  vcf.write("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;John\r\n"
+            "EMAIL:john.smith.at.the.office@example-company.org\r\nEND:VCARD\r\n");
+  vcf.close();
+  answer_ = {vcf.fileName()};
+  for (int choice : {0, 1}) {
+    choice_ = choice;
+    Trigger("Import");
+    ASSERT_FALSE(questions_.isEmpty());
+    EXPECT_TRUE(questions_.back().contains(
+        QStringLiteral("- Smith, John: its e-mail address, 44 characters (the field holds 30)")))
+        << questions_.back().toStdString();
+    EXPECT_EQ(offered_, (QStringList{QStringLiteral("Import nothing"), QStringLiteral("Import the rest shortened")}));
+    EXPECT_EQ(files().ReadCount(store::Channel::kAddBook), choice == 1 ? 1 : 0);
+  }
+  ASSERT_EQ(questions_.size(), 2);
+  ASSERT_FALSE(messages_.isEmpty());
+  EXPECT_TRUE(messages_.back().contains(QStringLiteral("Shortened:\n- Smith, John: its e-mail address")))
+      << messages_.back().toStdString();
+
+  // Fourteen of them: all in a box that scrolls first, the question names
+  // twelve and says how many more.
+  QFile many(Path(QStringLiteral("many.vcf")));
+  ASSERT_TRUE(many.open(QIODevice::WriteOnly));
+  for (int k = 0; k < 14; ++k) {
+    many.write(QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Person%1;Ann\r\n"
+                              "EMAIL:ann.person.at.the.office@example-company.org\r\nEND:VCARD\r\n")
+                   .arg(k)
+                   .toUtf8());
+  }
+  many.close();
+  answer_ = {many.fileName()};
+  choice_ = 0;
+  const qsizetype shown = messages_.size();
+  Trigger("Import");
+  ASSERT_EQ(messages_.size(), shown + 1);
+  EXPECT_EQ(messages_.back().count(QStringLiteral("its e-mail address")), 14);
+  EXPECT_EQ(questions_.back().count(QStringLiteral("its e-mail address")), 12);
+  EXPECT_TRUE(questions_.back().contains(QStringLiteral("… and 2 more, all listed in the previous message.")));
+  EXPECT_EQ(files().ReadCount(store::Channel::kAddBook), 1);
+}
+
 }  // namespace
 }  // namespace quorvel::testing

@@ -686,6 +686,86 @@
         <source>its birthday %1 (%2, without a year: the address book keeps only birthdays with a year)</source>
         <translation>sein Geburtstag %1 (%2, ohne Jahr: das Adressbuch führt nur Geburtstage mit Jahr)</translation>
     </message>
+    <message>
+        <source>Import everything else with these texts shortened, or import nothing?</source>
+        <translation>Alles Übrige mit diesen gekürzten Texten importieren oder nichts importieren?</translation>
+    </message>
+    <message>
+        <source>Import the rest shortened</source>
+        <translation>Den Rest gekürzt importieren</translation>
+    </message>
+    <message>
+        <source>Import nothing</source>
+        <translation>Nichts importieren</translation>
+    </message>
+    <message>
+        <source>With --import: store a card&apos;s text that is longer than its field shortened to it (without this, such an import stores nothing and lists them).</source>
+        <translation>Mit --import: den Text einer Visitenkarte, der länger als sein Feld ist, auf das Feld gekürzt speichern (ohne diese Option speichert ein solcher Import nichts und listet die Texte auf).</translation>
+    </message>
+    <message>
+        <source>To import them shortened, give --accept-shortened as well.</source>
+        <translation>Um sie gekürzt zu importieren, zusätzlich --accept-shortened angeben.</translation>
+    </message>
+    <message>
+        <source>the telephone number %1</source>
+        <translation>die Telefonnummer %1</translation>
+    </message>
+    <message>
+        <source>its address</source>
+        <translation>seine Adresse</translation>
+    </message>
+    <message>
+        <source>its notes</source>
+        <translation>seine Notizen</translation>
+    </message>
+    <message>
+        <source>another event of the file has the same UID</source>
+        <translation>ein anderer Termin der Datei hat dieselbe UID</translation>
+    </message>
+    <message>
+        <source> at %1</source>
+        <translation> um %1</translation>
+    </message>
+    <message>
+        <source>An event kept whole (%1) no longer reads as one.</source>
+        <translation>Ein unverändert aufbewahrter Termin (%1) lässt sich nicht mehr als solcher lesen.</translation>
+    </message>
+    <message>
+        <source>%1: %2, %3 characters (the field holds %4)</source>
+        <translation>%1: %2, %3 Zeichen (das Feld fasst %4)</translation>
+    </message>
+    <message>
+        <source>it is too large to be kept (%1 bytes; at most %2)</source>
+        <translation>er ist zu groß, um aufbewahrt zu werden (%1 Bytes; höchstens %2)</translation>
+    </message>
+    <message>
+        <source>the file of events kept whole (Events.dat) is full</source>
+        <translation>die Datei der unverändert aufbewahrten Termine (Events.dat) ist voll</translation>
+    </message>
+    <message>
+        <source>it cannot be kept as one event</source>
+        <translation>er lässt sich nicht als ein Termin aufbewahren</translation>
+    </message>
+    <message>
+        <source>; %1 of them updated</source>
+        <translation>; %1 davon aktualisiert</translation>
+    </message>
+    <message>
+        <source>Shortened:</source>
+        <translation>Gekürzt:</translation>
+    </message>
+    <message>
+        <source>Nothing was imported. 1 text is longer than its field in the address book, and would be shortened:</source>
+        <translation>Es wurde nichts importiert. 1 Text ist länger als sein Feld im Adressbuch und würde gekürzt:</translation>
+    </message>
+    <message>
+        <source>Nothing was imported. %1 texts are longer than their fields in the address book, and would be shortened:</source>
+        <translation>Es wurde nichts importiert. %1 Texte sind länger als ihre Felder im Adressbuch und würden gekürzt:</translation>
+    </message>
+    <message>
+        <source>… and %1 more, all listed in the previous message.</source>
+        <translation>… und %1 weitere, alle in der vorigen Meldung aufgeführt.</translation>
+    </message>
 </context>
 <context>
     <name>Messages</name>
