@@ -70,8 +70,7 @@ void ActivitiesWindow::ListDay(const DayAppointments& day) {
 }
 
 void ActivitiesWindow::ShowOccurrence(const events::Occurrence& o) {
-  // Edit and Delete act on the appointments of the file; an occurrence is
-  // changed elsewhere.
+  // Edit and Delete ask whether the occurrence or its whole series is meant.
   shown_.reset();
   id_->setText(QStringLiteral("ID"));
   start_->setText(o.all_day ? tr("All day") : StartOnDay(o, Date()));
@@ -84,8 +83,8 @@ void ActivitiesWindow::ShowOccurrence(const events::Occurrence& o) {
   description_->setPlainText(text);
   reminder_->setChecked(o.alarm_minutes >= 0);
   ShowReminderMinutes(o.alarm_minutes >= 0);
-  delete_->setEnabled(false);
-  edit_->setEnabled(false);
+  delete_->setEnabled(true);
+  edit_->setEnabled(true);
 }
 
 bool ActivitiesWindow::ChooseOccurrence(const QString& uid, const QString& instance) {

@@ -20,6 +20,7 @@
 #include "calendar/day_occurrences.h"
 #include "calendar/day_schedule_window.h"
 #include "calendar/month_calendar_window.h"
+#include "calendar/occurrence_actions.h"
 
 namespace quorvel {
 
@@ -323,6 +324,17 @@ void ActivitiesWindow::Add() {
 }
 
 void ActivitiesWindow::Edit() {
+  if (const std::optional<events::Occurrence> o = ChosenOccurrence()) {
+    const OccurrenceScope scope = AskOccurrenceScope(*o, false);
+    if (scope == OccurrenceScope::kCancelled) return;
+    app_.SetEditMode(true);
+    AppointmentEditorWindow& editor = app_.AppointmentEditor();
+    editor.OpenForOccurrence(*o, scope == OccurrenceScope::kAll);
+    editor_open_ = true;
+    hide();
+    OpenToolWindow(editor);
+    return;
+  }
   app_.SetEditMode(true);
   Appointment shown;
   shown.id = id_->text();
@@ -344,6 +356,11 @@ void ActivitiesWindow::Edit() {
 }
 
 void ActivitiesWindow::Delete() {
+  if (const std::optional<events::Occurrence> o = ChosenOccurrence()) {
+    DeleteOccurrenceAsked(app_.files(), *o);
+    FillActivities();
+    return;
+  }
   // The appointment shown, wherever a sync has moved it since.
   const store::Outcome outcome = shown_ ? DeleteSameAppointment(app_.files(), *shown_)
                                         : DeleteAppointment(app_.files(), id_->text());

@@ -214,11 +214,12 @@ TEST_F(EditorRepeatsTest, AnOccurrenceEditedAndDeletedAsAsked) {
     EXPECT_EQ(found.size(), 1u) << day.toString().toStdString();
     return found.empty() ? events::Occurrence{} : found[0];
   };
-  AppointmentEditorWindow& editor = app_->AppointmentEditor();
-
-  // This occurrence: the repeat is the series' and cannot be changed here.
+  // This occurrence, chosen in Activities: Edit asks, then opens the editor
+  // bound to it; the repeat is the series' and cannot be changed here.
   const events::Occurrence second = on({2026, 1, 12});
-  editor.OpenForOccurrence(second, false);
+  choice_ = 0;
+  AppointmentEditorWindow& editor = OpenEditor({2026, 1, 12}, true);
+  EXPECT_EQ(offered_, (QStringList{"This Occurrence", "All Occurrences", "Cancel"}));
   EXPECT_EQ(Child<QLineEdit>(editor, "Text4")->text(), QStringLiteral("Stand-up"));
   EXPECT_EQ(Child<QComboBox>(editor, "Combo1")->currentText(), second.start.toString(QStringLiteral("HH:mm")));
   EXPECT_EQ(Read(Child<QComboBox>(editor, "Combo3")), Role(QAccessible::ComboBox, "Repeats = Weekly"));
@@ -253,7 +254,16 @@ TEST_F(EditorRepeatsTest, AnOccurrenceEditedAndDeletedAsAsked) {
   EXPECT_FALSE(DeleteOccurrenceAsked(files(), on({2026, 1, 19})));
   EXPECT_EQ(offered_, (QStringList{"This Occurrence", "All Occurrences", "Cancel"}));
   choice_ = 0;
-  EXPECT_TRUE(DeleteOccurrenceAsked(files(), on({2026, 1, 19})));
+  {
+    // Delete in Activities, the occurrence chosen.
+    ActivitiesWindow& activities = app_->Activities();
+    activities.SetDate({2026, 1, 19});
+    activities.show();
+    activities.FillActivities();
+    ASSERT_TRUE(activities.ChosenOccurrence().has_value());
+    QTest::mouseClick(activities.findChild<QAbstractButton*>("Command4"), Qt::LeftButton);
+    EXPECT_TRUE(activities.ListedItems().isEmpty());
+  }
   EXPECT_TRUE(events::ReadOccurrences(files(), {2026, 1, 19}, {2026, 1, 19}, zone).empty());
   EXPECT_EQ(events::ReadOccurrences(files(), {2026, 1, 1}, {2026, 2, 28}, zone).size(), 4u);
   choice_ = 1;

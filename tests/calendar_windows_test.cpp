@@ -688,10 +688,10 @@ TEST_F(DayScheduleTest, AServerSeriesIsListedScheduledAndRemindedAmongTheAppoint
   EXPECT_EQ(activities.ListedItems(),
             (QStringList{"All day Trip", "Early", standup, "Late", "Lunch"}));
   EXPECT_EQ(activities.Subjects(), (QStringList{"Early", "Late", "Lunch"}));
-  // The trip comes first; Edit and Delete are the file's appointments'.
+  // The trip comes first; Edit and Delete act on it (asking, for a series).
   EXPECT_EQ(Find<QLineEdit>(activities, "Text4")->text(), QStringLiteral("All day"));
-  EXPECT_FALSE(Find<QPushButton>(activities, "Command5")->isEnabled());
-  EXPECT_FALSE(Find<QPushButton>(activities, "Command4")->isEnabled());
+  EXPECT_TRUE(Find<QPushButton>(activities, "Command5")->isEnabled());
+  EXPECT_TRUE(Find<QPushButton>(activities, "Command4")->isEnabled());
 
   const events::Occurrence* series = nullptr;
   for (const events::Occurrence& o : activities.DayOccurrences()) {
