@@ -483,13 +483,23 @@ class EventReader {
       const QString subject = FromUtf8(icalcomponent_get_summary(e)).trimmed();
       Keep(uid, nullptr, Name(subject, ToWall(zones_.With(icalproperty_get_dtstart(start), start), options_.zone).date));
     }
+    std::set<QString> stored_uids;
     for (Kept& k : kept_order_) {
       KeptEvent out;
-      out.uid = k.uid;
       out.name = k.name;
       out.plain_key = k.plain_key;
       out.text = KeptText(calendar_, k.uid, k.without_uid,
                           [this](const char* tzid) { return zones_.Replacement(tzid); });
+      // The event is found again by the UID its kept text reads as: libical
+      // writes some UIDs back other than they came (an unknown escape, a
+      // space at the end), and such an event must neither go under a UID its
+      // text does not hold nor take the place of another event of the file.
+      out.uid = events::UidOf(out.text);
+      if (out.uid.isEmpty() || (out.uid != k.uid && kept_.count(out.uid)) || !stored_uids.insert(out.uid).second) {
+        Skip(k.name, QCoreApplication::translate("Interchange", "its UID (\"%1\") does not read back the same once written out")
+                         .arg(k.uid));
+        continue;
+      }
       const Revision revision = RevisionOf(out.text);
       out.sequence = revision.sequence;
       out.modified = revision.modified;

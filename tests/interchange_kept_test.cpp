@@ -336,5 +336,29 @@ TEST(InterchangeKeptTest, ACardTextThatDoesNotFitIsShortenedOnlyWhenAccepted) {
   }
 }
 
+// libical writes some UIDs back other than they came (here an unknown
+// escape): the event is kept under the UID its kept text reads as, and
+// one that would then take another event's place is named instead.
+TEST(InterchangeKeptTest, AKeptEventGoesUnderTheUidItsKeptTextReadsAs) {
+  QFile f(QStringLiteral(QUORVEL_SOURCE_DIR "/tests/fixtures/interchange/rfc5545-recurrence.ics"));
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  const QByteArray base = f.readAll();
+  interchange::EventOptions o = Options();
+  o.keep_whole = true;
+  const auto escaped =
+      interchange::ReadEvents(QByteArray(base).replace("UID:last-friday@example.com", "UID:last-friday@example.com\\x"), o);
+  int months = 0;
+  for (const auto& e : escaped.kept) {
+    EXPECT_EQ(S(events::UidOf(e.text)), S(e.uid));
+    if (e.text.contains("Month-end drinks")) ++months;
+  }
+  EXPECT_EQ(months, 1);
+  const auto twice = interchange::ReadEvents(
+      QByteArray(base).replace("UID:rdates@example.com", "UID:last-friday@example.com\\x"), o);
+  ASSERT_EQ(twice.skipped.size(), 1u);
+  EXPECT_TRUE(twice.skipped[0].reason.contains(QStringLiteral("does not read back the same"))) << S(twice.skipped[0].reason);
+  for (const auto& e : twice.kept) EXPECT_EQ(S(events::UidOf(e.text)), S(e.uid));
+}
+
 }  // namespace
 }  // namespace quorvel::testing
