@@ -396,6 +396,15 @@ class Operation {
   char* Stage(Channel channel, int record);
   // Puts the change on disk; `changed` gets the files it changed.
   Outcome Apply(ChangedFiles& changed);
+  // The steps of Apply.
+  struct Plan;
+  void PlanFile(Channel channel, std::vector<Plan>& plans);
+  void LoadStagedBlocks(Channel channel) const;
+  void JournalStaged(Plan& plan);
+  qint64 JournalCut(Plan& plan, qint64 size_after) const;
+  Outcome WriteJournals(const std::vector<Plan>& plans, std::vector<QByteArray>& created);
+  void WriteRecords(const std::vector<Plan>& plans);
+  void RemoveJournals(const std::vector<QByteArray>& created);
 
   DataFiles& files_;
   mutable std::array<File, kChannelCount> changes_;  // by ChannelIndex
