@@ -249,135 +249,158 @@ QString UnreadableError(const Property& property) {
   return LineError(property.line_number, property.unreadable);
 }
 
-ReadResult Read(const QByteArray& input) {
-  ReadResult result;
-  QByteArray bytes = input;
-  if (bytes.startsWith("\xEF\xBB\xBF")) {
-    bytes.remove(0, 3);
-  } else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+namespace {
+
+// The file's bytes as UTF-8 text without a byte order mark, or why not.
+QString Decoded(const QByteArray& input, QByteArray* bytes) {
+  *bytes = input;
+  if (bytes->startsWith("\xEF\xBB\xBF")) {
+    bytes->remove(0, 3);
+  } else if (bytes->startsWith("\xFF\xFE") || bytes->startsWith("\xFE\xFF")) {
     // A UTF-16 file (some Windows programs write them): read as UTF-8.
     QStringDecoder utf16(QStringDecoder::Utf16, QStringConverter::Flag::ConvertInitialBom);
-    const QString text = utf16.decode(bytes);
+    const QString text = utf16.decode(*bytes);
     if (utf16.hasError()) {
-      result.error = QCoreApplication::translate("Interchange", "It is not a valid vCard file: its UTF-16 text is damaged.");
-      return result;
+      return QCoreApplication::translate("Interchange", "It is not a valid vCard file: its UTF-16 text is damaged.");
     }
-    bytes = text.toUtf8();
+    *bytes = text.toUtf8();
   }
-  if (bytes.contains('\0')) {
-    result.error = QCoreApplication::translate("Interchange", "It is not a vCard file: it holds binary data.");
-    return result;
+  if (bytes->contains('\0')) {
+    return QCoreApplication::translate("Interchange", "It is not a vCard file: it holds binary data.");
+  }
+  return QString();
+}
+
+// One content line's name (upper case), group and parameter text.
+struct Head {
+  QString name;
+  QString group;
+  QString params;  // after the first semicolon; null when there is none
+};
+
+QString ReadHead(const Line& line, qsizetype colon, bool legacy, Head* head) {
+  QString text;
+  QString why;
+  if (!DecodeCharset(line.text.left(colon), QString(), &text, &why, legacy)) {
+    return LineError(line.number, why);
+  }
+  const qsizetype semicolon = text.indexOf(QLatin1Char(';'));
+  QString name = (semicolon < 0 ? text : text.left(semicolon)).trimmed();
+  const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+  if (dot >= 0) {
+    head->group = name.left(dot);
+    name = name.mid(dot + 1);
+  }
+  head->name = name.toUpper();
+  if (semicolon >= 0) head->params = text.mid(semicolon + 1);
+  if (head->name.isEmpty()) {
+    return LineError(line.number, QCoreApplication::translate("Interchange", "has no property name"));
+  }
+  return QString();
+}
+
+// Reads the cards line by line; each step returns why the file is refused,
+// or a null string.
+class CardReader {
+ public:
+  explicit CardReader(ReadResult& result) : result_(result) {}
+
+  QString ReadAll(const std::vector<Line>& unfolded) {
+    for (std::size_t index = 0; index < unfolded.size(); ++index) {
+      if (QString error = ReadLine(unfolded, index); !error.isNull()) return error;
+    }
+    if (card_) {
+      return QCoreApplication::translate("Interchange", "It is not a complete vCard file: the vCard that begins at line %1 never ends "
+          "(the file may have been cut short).")
+          .arg(card_->first_line);
+    }
+    return QString();
   }
 
-  Card* card = nullptr;
-  bool legacy = false;  // the card is vCard 2.1
-  const std::vector<Line> unfolded = Unfold(bytes);
-  for (std::size_t index = 0; index < unfolded.size(); ++index) {
+ private:
+  QString ReadLine(const std::vector<Line>& unfolded, std::size_t index) {
     const Line& line = unfolded[index];
     const qsizetype colon = ColonOf(line.text);
-    if (colon < 0) {
-      result.error = LineError(line.number, QCoreApplication::translate("Interchange", "has no colon"));
-      return result;
-    }
-    const QByteArray head = line.text.left(colon);
+    if (colon < 0) return LineError(line.number, QCoreApplication::translate("Interchange", "has no colon"));
+    Head head;
+    if (QString error = ReadHead(line, colon, legacy_, &head); !error.isNull()) return error;
     const QByteArray raw = line.text.mid(colon + 1);
-    QString head_text;
-    QString why;
-    if (!DecodeCharset(head, QString(), &head_text, &why, legacy)) {
-      result.error = LineError(line.number, why);
-      return result;
+    if (head.name == QLatin1String("BEGIN") || head.name == QLatin1String("END")) {
+      return BeginOrEnd(unfolded, index, head.name == QLatin1String("BEGIN"), raw);
     }
-    const qsizetype semicolon = head_text.indexOf(QLatin1Char(';'));
-    QString name = (semicolon < 0 ? head_text : head_text.left(semicolon)).trimmed();
-    QString group;
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    if (dot >= 0) {
-      group = name.left(dot);
-      name = name.mid(dot + 1);
-    }
-    name = name.toUpper();
-    if (name.isEmpty()) {
-      result.error = LineError(line.number, QCoreApplication::translate("Interchange", "has no property name"));
-      return result;
-    }
-
-    if (name == QLatin1String("BEGIN") || name == QLatin1String("END")) {
-      const bool begin = name == QLatin1String("BEGIN");
-      if (raw.trimmed().toUpper() != "VCARD") {
-        result.error = LineError(line.number, begin ? QCoreApplication::translate("Interchange", "begins something other than a vCard")
-                                                    : QCoreApplication::translate("Interchange", "ends something other than a vCard"));
-        return result;
-      }
-      if (begin) {
-        if (card) {
-          result.error = LineError(line.number, QCoreApplication::translate("Interchange", "begins a vCard inside another"));
-          return result;
-        }
-        result.cards.push_back(Card{});
-        card = &result.cards.back();
-        card->first_line = line.number;
-        legacy = IsLegacyCard(unfolded, index);
-      } else {
-        if (!card) {
-          result.error = LineError(line.number, QCoreApplication::translate("Interchange", "ends a vCard that never began"));
-          return result;
-        }
-        if (card->version.isEmpty()) {
-          result.error = QCoreApplication::translate("Interchange", "It is not a valid vCard file: the vCard at line %1 has no VERSION.")
-              .arg(card->first_line);
-          return result;
-        }
-        card = nullptr;
-      }
-      continue;
-    }
-    if (!card) {
-      result.error = LineError(line.number, QCoreApplication::translate("Interchange", "stands outside any vCard"));
-      return result;
-    }
+    if (!card_) return LineError(line.number, QCoreApplication::translate("Interchange", "stands outside any vCard"));
 
     Property property;
     property.line = int(index);
     property.line_number = line.number;
-    property.group = group;
-    property.name = name;
-    if (semicolon >= 0) property.params = ParseParams(head_text.mid(semicolon + 1));
-
+    property.group = head.group;
+    property.name = head.name;
+    if (!head.params.isNull()) property.params = ParseParams(head.params);
     QByteArray value_bytes = raw;
+    QString why;
     if (property.Param(QStringLiteral("ENCODING")).toUpper() == QLatin1String("QUOTED-PRINTABLE") &&
         !DecodeQuotedPrintable(raw, &value_bytes)) {
       property.unreadable = QCoreApplication::translate("Interchange", "holds broken quoted-printable text");
     } else if (!DecodeCharset(value_bytes, property.Param(QStringLiteral("CHARSET")), &property.value,
-                              &why, legacy)) {
+                              &why, legacy_)) {
       property.unreadable = why;
       property.value.clear();
     }
-    if (!property.unreadable.isNull() && name == QLatin1String("VERSION")) {
-      result.error = UnreadableError(property);
-      return result;
-    }
+    if (head.name == QLatin1String("VERSION")) return Version(property);
+    card_->properties.push_back(std::move(property));
+    return QString();
+  }
 
-    if (name == QLatin1String("VERSION")) {
-      const QString version = property.value.trimmed();
-      if (version != QLatin1String("2.1") && version != QLatin1String("3.0") &&
-          version != QLatin1String("4.0")) {
-        result.error = QCoreApplication::translate("Interchange", "It is not a vCard file this program reads: line %1 names vCard version %2 "
-            "(2.1, 3.0 and 4.0 are read).")
-            .arg(line.number)
-            .arg(version.left(20));
-        return result;
-      }
-      card->version = version;
-      continue;
+  QString BeginOrEnd(const std::vector<Line>& unfolded, std::size_t index, bool begin, const QByteArray& raw) {
+    const Line& line = unfolded[index];
+    if (raw.trimmed().toUpper() != "VCARD") {
+      return LineError(line.number, begin ? QCoreApplication::translate("Interchange", "begins something other than a vCard")
+                                          : QCoreApplication::translate("Interchange", "ends something other than a vCard"));
     }
-    card->properties.push_back(std::move(property));
+    if (begin) {
+      if (card_) return LineError(line.number, QCoreApplication::translate("Interchange", "begins a vCard inside another"));
+      result_.cards.push_back(Card{});
+      card_ = &result_.cards.back();
+      card_->first_line = line.number;
+      legacy_ = IsLegacyCard(unfolded, index);
+      return QString();
+    }
+    if (!card_) return LineError(line.number, QCoreApplication::translate("Interchange", "ends a vCard that never began"));
+    if (card_->version.isEmpty()) {
+      return QCoreApplication::translate("Interchange", "It is not a valid vCard file: the vCard at line %1 has no VERSION.")
+          .arg(card_->first_line);
+    }
+    card_ = nullptr;
+    return QString();
   }
-  if (card) {
-    result.error = QCoreApplication::translate("Interchange", "It is not a complete vCard file: the vCard that begins at line %1 never ends "
-        "(the file may have been cut short).")
-        .arg(card->first_line);
-    return result;
+
+  QString Version(const Property& property) {
+    if (!property.unreadable.isNull()) return UnreadableError(property);
+    const QString version = property.value.trimmed();
+    if (version != QLatin1String("2.1") && version != QLatin1String("3.0") &&
+        version != QLatin1String("4.0")) {
+      return QCoreApplication::translate("Interchange", "It is not a vCard file this program reads: line %1 names vCard version %2 "
+          "(2.1, 3.0 and 4.0 are read).")
+          .arg(property.line_number)
+          .arg(version.left(20));
+    }
+    card_->version = version;
+    return QString();
   }
+
+  ReadResult& result_;
+  Card* card_ = nullptr;
+  bool legacy_ = false;  // the card is vCard 2.1
+};
+
+}  // namespace
+
+ReadResult Read(const QByteArray& input) {
+  ReadResult result;
+  QByteArray bytes;
+  result.error = Decoded(input, &bytes);
+  if (!result.error.isNull()) return result;
+  result.error = CardReader(result).ReadAll(Unfold(bytes));
   return result;
 }
 
