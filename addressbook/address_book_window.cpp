@@ -96,6 +96,19 @@ AddressBookWindow::AddressBookWindow(Application& app) : app_(app) {
   setFont(ArialFont(8));
   setFixedSize(Px(7830), Px(4815));
 
+  BuildGroupButtons();
+  BuildNameList();
+  BuildFrames();
+  BuildButtons();
+  ChainKeyboardOrder();
+
+  // The window opens on its current group, "A", chosen and listed: a first
+  // click on "A" would otherwise change nothing and show nothing.
+  PaintGroupButton(group_buttons_[0], QColor(255, 255, 0));
+  FillNameList();
+}
+
+void AddressBookWindow::BuildGroupButtons() {
   for (int i = 0; i < kGroupCount; ++i) {
     auto* button = new QPushButton(GroupText(i), this);
     button->setObjectName(Indexed("Command4", i));
@@ -109,6 +122,9 @@ AddressBookWindow::AddressBookWindow(Application& app) : app_(app) {
     PaintGroupButton(button, ButtonFace());
   }
 
+}
+
+void AddressBookWindow::BuildNameList() {
   current_group_ = new QLabel(QStringLiteral("A"), this);
   current_group_->setObjectName(QStringLiteral("Label2"));
   current_group_->hide();
@@ -130,6 +146,10 @@ AddressBookWindow::AddressBookWindow(Application& app) : app_(app) {
                         TwipsRect(5880, 960, 1215, 375));
   connect(view_toggle_, &QPushButton::clicked, this, &AddressBookWindow::ToggleView);
 
+}
+
+// The phones, and in the same place the address or the details.
+void AddressBookWindow::BuildFrames() {
   auto* phone_frame =
       Frame(this, "Frame3", tr("Telephone Numbers"), TwipsRect(0, 1440, 3375, 2775));
   for (int i = 0; i < 6; ++i) {
@@ -179,6 +199,9 @@ AddressBookWindow::AddressBookWindow(Application& app) : app_(app) {
   surname_holder_->hide();
   details_frame_->hide();
 
+}
+
+void AddressBookWindow::BuildButtons() {
   close_button_ = Button(this, "Command6", tr("Close"), TwipsRect(120, 4320, 1215, 375));
   add_button_ = Button(this, "Command3", tr("Add Entry"), TwipsRect(3840, 4320, 1215, 375));
   edit_button_ = Button(this, "Command2", tr("Edit Entry"), TwipsRect(5160, 4320, 1215, 375));
@@ -188,7 +211,9 @@ AddressBookWindow::AddressBookWindow(Application& app) : app_(app) {
   connect(add_button_, &QPushButton::clicked, this, &AddressBookWindow::AddEntry);
   connect(edit_button_, &QPushButton::clicked, this, &AddressBookWindow::EditEntry);
   connect(delete_button_, &QPushButton::clicked, this, &AddressBookWindow::DeleteEntry);
+}
 
+void AddressBookWindow::ChainKeyboardOrder() {
   // Keyboard order: groups, list, toggle, phones, the shown frame, buttons.
   QWidget* previous = group_buttons_[0];
   auto chain = [&previous](QWidget* next) {
@@ -208,11 +233,6 @@ AddressBookWindow::AddressBookWindow(Application& app) : app_(app) {
   chain(add_button_);
   chain(edit_button_);
   chain(delete_button_);
-
-  // The window opens on its current group, "A", chosen and listed: a first
-  // click on "A" would otherwise change nothing and show nothing.
-  PaintGroupButton(group_buttons_[0], QColor(255, 255, 0));
-  FillNameList();
 }
 
 QString AddressBookWindow::GroupText(int index) { return QLatin1String(kGroupTexts[index]); }

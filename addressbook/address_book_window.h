@@ -56,6 +56,12 @@ class AddressBookWindow : public QWidget {
   void ShowEntry(const QString& key);
 
  private:
+  // The constructor's parts, in the order the window is laid out.
+  void BuildGroupButtons();
+  void BuildNameList();
+  void BuildFrames();
+  void BuildButtons();
+  void ChainKeyboardOrder();
   void ChooseGroup(int index);
   void SetCurrentGroup(const QString& group);
   void ToggleView();
