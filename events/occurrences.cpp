@@ -170,6 +170,9 @@ Expansion OccurrencesBetween(const QByteArray& text, QDate from, QDate to, const
       master = e;
     }
   }
+  // A cancelled event (a whole series with it) is kept as it came, but
+  // takes no time.
+  if (master && Cancelled(master)) return out;
   // The occurrences changed on their own, by the occurrence they replace.
   std::set<QString> replaced;
   for (icalcomponent* e : changes) {

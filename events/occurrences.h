@@ -1,7 +1,8 @@
 // The occurrences of a kept event on the days a window shows: its repeat
 // rules (RRULE, RDATE), the occurrences left out (EXDATE, a cancelled
 // change) and the occurrences changed on their own (a VEVENT with a
-// RECURRENCE-ID), each in its own time zone and shown in the viewer's.
+// RECURRENCE-ID), each in its own time zone and shown in the viewer's. A
+// cancelled event has none.
 #pragma once
 
 #include <vector>

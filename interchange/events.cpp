@@ -32,9 +32,7 @@ using Component = std::unique_ptr<icalcomponent, ComponentFree>;
 constexpr int kSubjectLimit = 100;      // the appointment editor's subject box
 constexpr int kDescriptionLimit = 100;  // its description box, as stored
 constexpr int kMinutesLimit = 4;        // its reminder minutes box
-constexpr int kLongestEventDays = 31;   // an event over more days is refused
-constexpr int kMostOccurrences = 4096;  // the file holds no more than this
-constexpr int kMostRecurrenceSteps = 200000;
+constexpr int kLongestEventDays = 31;   // an appointment is never longer
 
 const char kBirthdayProperty[] = "X-QUORVEL-BIRTHDAY";
 const char kStartProperty[] = "X-QUORVEL-START";
@@ -444,9 +442,7 @@ class EventReader {
  public:
   EventReader(icalcomponent* calendar, const EventOptions& options, Zones::Report& zones,
               EventReading& out)
-      : calendar_(calendar), options_(options), out_(out), zones_(calendar, zones) {
-    last_day_ = options.first_day.addDays(std::max(options.recurrence_days, 1) - 1);
-  }
+      : calendar_(calendar), options_(options), out_(out), zones_(calendar, zones) {}
 
   void ReadAll() {
     // Changed or cancelled instances of recurring events come as their own
@@ -464,8 +460,7 @@ class EventReader {
     std::set<QString> series;
     for (icalcomponent* e = icalcomponent_get_first_component(calendar_, ICAL_VEVENT_COMPONENT); e;
          e = icalcomponent_get_next_component(calendar_, ICAL_VEVENT_COMPONENT)) {
-      const bool change = icalcomponent_get_first_property(e, ICAL_RECURRENCEID_PROPERTY);
-      if (options_.keep_whole && change) {
+      if (icalcomponent_get_first_property(e, ICAL_RECURRENCEID_PROPERTY)) {
         changes.push_back(e);
       } else {
         events.push_back(e);
@@ -540,12 +535,23 @@ class EventReader {
       out_.birthdays.push_back({XValue(birthday), first.date});
       return;
     }
-    const bool is_override = icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY);
-    if (is_override && (first.date < options_.first_day || first.date > last_day_)) {
-      return;  // a changed instance of a series, outside the window like the rest
+    // Without keep_whole a series is kept whole, never made appointments.
+    if (!options_.keep_whole && Repeats(event, uid)) {
+      KeepWhole(event, uid, start, first, name, subject);
+      return;
     }
+    // What follows names the reasons an event is no appointment: without
+    // keep_whole it is kept whole instead, with it (an import) it is left
+    // out unless NeedsKeeping took it.
+    auto no_appointment = [&](const QString& reason) {
+      if (options_.keep_whole) {
+        Skip(name, reason);
+      } else {
+        KeepWhole(event, uid, start, first, name, subject);
+      }
+    };
     if (icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED) {
-      if (!is_override) Skip(name, QCoreApplication::translate("Interchange", "it is cancelled"));
+      no_appointment(QCoreApplication::translate("Interchange", "it is cancelled"));
       return;
     }
     if (start_property && icalproperty_get_first_parameter(start_property, ICAL_TZID_PARAMETER) &&
@@ -561,8 +567,8 @@ class EventReader {
       if (!repeat.match(note).hasMatch()) continue;
       const qsizetype colon = note.lastIndexOf(QLatin1String(": "));
       const QString rule = colon < 0 ? QString() : note.mid(colon + 2).trimmed();
-      Skip(name, rule.isEmpty() ? QCoreApplication::translate("Interchange", "its repeat rule cannot be read")
-                                : QCoreApplication::translate("Interchange", "its repeat rule cannot be read: \"%1\"").arg(rule.left(60)));
+      no_appointment(rule.isEmpty() ? QCoreApplication::translate("Interchange", "its repeat rule cannot be read")
+                                    : QCoreApplication::translate("Interchange", "its repeat rule cannot be read: \"%1\"").arg(rule.left(60)));
       return;
     }
 
@@ -581,7 +587,7 @@ class EventReader {
     }
     if (start.is_date && length < 24 * 3600) length = 24 * 3600;
     if (length < 0) {
-      Skip(name, QCoreApplication::translate("Interchange", "it ends before it starts"));
+      no_appointment(QCoreApplication::translate("Interchange", "it ends before it starts"));
       return;
     }
     if (options_.keep_whole && NeedsKeeping(event, uid, start, length, subject, name)) {
@@ -589,35 +595,30 @@ class EventReader {
         Skip(name, QCoreApplication::translate("Interchange", "it has no subject"));
         return;
       }
-      if (kept_.count(uid)) {
-        Skip(name, QCoreApplication::translate("Interchange", "another event of the file has the same UID"));
-        return;
-      }
-      if (uid.isEmpty()) {
-        // Kept events are known by their UID: one that came without is
-        // given one from what it holds, the same at every import.
-        char* text = icalcomponent_as_ical_string_r(event);
-        const QString made = QStringLiteral("quorvel-import-") + Hex(QString::fromUtf8(text), 24);
-        icalmemory_free_buffer(text);
-        Keep(made, event, TimedName(name, start, first), PlainKey(event, start, first, subject));
-      } else {
-        Keep(uid, nullptr, TimedName(name, start, first), PlainKey(event, start, first, subject));
-      }
+      KeepWhole(event, uid, start, first, name, subject);
       return;
     }
     if (length > qint64(kLongestEventDays) * 24 * 3600) {
-      Skip(name, QCoreApplication::translate("Interchange", "it lasts more than %1 days").arg(kLongestEventDays));
+      no_appointment(QCoreApplication::translate("Interchange", "it lasts more than %1 days").arg(kLongestEventDays));
       return;
     }
 
     // The texts, checked as the appointment editor checks them.
     if (subject.isEmpty()) {
-      Skip(name, QCoreApplication::translate("Interchange", "it has no subject"));
+      no_appointment(QCoreApplication::translate("Interchange", "it has no subject"));
       return;
     }
     if (QString problem = FieldProblem(QCoreApplication::translate("Interchange", "its subject"), subject, kSubjectLimit);
         !problem.isNull()) {
-      Skip(name, problem);
+      no_appointment(problem);
+      return;
+    }
+    // An event over several days is no one appointment.
+    const std::optional<Piece> piece = start.is_date ? std::nullopt : OnePiece(start, length);
+    const bool own_times = start.is_date && !XText(event, kStartProperty).isNull() &&
+                           !XText(event, kEndProperty).isNull();
+    if (start.is_date ? length > 24 * 3600 && !own_times : !piece) {
+      no_appointment(QCoreApplication::translate("Interchange", "it spans several days"));
       return;
     }
     Appointment base;
@@ -625,32 +626,43 @@ class EventReader {
     base.minutes = QStringLiteral("15");
     base.description = Description(event, name);
     ReadReminder(event, name, &base);
-
-    std::vector<icaltimetype> starts;
-    const bool recurs = !is_override &&
-                        (icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY) ||
-                         icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY));
-    if (recurs) {
-      if (!Occurrences(event, start, uid, name, &starts)) return;
-      if (starts.empty()) {
-        Skip(name, QCoreApplication::translate("Interchange", "it recurs, but not between %1 and %2")
-                       .arg(DateText(options_.first_day),
-                            DateText(last_day_)));
-        return;
-      }
+    const QDate day(start.year, start.month, start.day);
+    if (own_times) {
+      // This program's own all-day form of times that are no clock times.
+      Add(uid, day, XText(event, kStartProperty), XText(event, kEndProperty), base);
+    } else if (start.is_date) {
+      Add(uid, day, QStringLiteral("00:00"), QStringLiteral("24:00"), base);
+    } else if (piece->no_length) {
+      out_.left_out.append(QCoreApplication::translate("Interchange", "%1: it has no end; it was given half an hour").arg(name));
+      Add(uid, piece->day, TimeText(piece->begin), TimeText(piece->end), base);
     } else {
-      starts.push_back(start);
+      Add(uid, piece->day, TimeText(piece->begin), TimeText(piece->end), base);
     }
+  }
 
-    const QString own_start = XText(event, kStartProperty);
-    const QString own_end = XText(event, kEndProperty);
-    for (const icaltimetype& s : starts) {
-      if (!own_start.isNull() && !own_end.isNull() && start.is_date && !recurs) {
-        // This program's own all-day form of times that are no clock times.
-        Add(uid, QDate(s.year, s.month, s.day), own_start, own_end, base);
-        continue;
-      }
-      AddPieces(uid, s, length, base, name);
+  // Whether the event repeats or has occurrences changed on their own.
+  bool Repeats(icalcomponent* event, const QString& uid) const {
+    return overridden_.count(uid) || icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY) ||
+           icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY);
+  }
+
+  // The event kept whole, under a UID made from what it holds when it came
+  // without one.
+  void KeepWhole(icalcomponent* event, const QString& uid, icaltimetype start, const Wall& first,
+                 const QString& name, const QString& subject) {
+    if (kept_.count(uid)) {
+      Skip(name, QCoreApplication::translate("Interchange", "another event of the file has the same UID"));
+      return;
+    }
+    if (uid.isEmpty()) {
+      // Kept events are known by their UID: one that came without is
+      // given one from what it holds, the same at every import.
+      char* text = icalcomponent_as_ical_string_r(event);
+      const QString made = QStringLiteral("quorvel-import-") + Hex(QString::fromUtf8(text), 24);
+      icalmemory_free_buffer(text);
+      Keep(made, event, TimedName(name, start, first), PlainKey(event, start, first, subject));
+    } else {
+      Keep(uid, nullptr, TimedName(name, start, first), PlainKey(event, start, first, subject));
     }
   }
 
@@ -798,123 +810,36 @@ class EventReader {
     }
   }
 
-  // The starts of a recurring event's instances that fall in the window.
-  bool Occurrences(icalcomponent* event, icaltimetype start, const QString& uid,
-                   const QString& name, std::vector<icaltimetype>* starts) {
-    std::set<QString> excluded;
-    for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY); p;
-         p = icalcomponent_get_next_property(event, ICAL_EXDATE_PROPERTY)) {
-      const icaltimetype t = zones_.With(icalproperty_get_exdate(p), p);
-      excluded.insert(t.is_date ? DateKey(t) : InstanceKey(t));
-    }
-    const auto over = overridden_.find(uid);
-    std::vector<icaltimetype> all;
-    auto consider = [&](icaltimetype t) {
-      t.zone = start.zone;
-      t.is_date = start.is_date;
-      if (excluded.count(InstanceKey(t)) || excluded.count(DateKey(t))) return;
-      if (over != overridden_.end() &&
-          (over->second.count(InstanceKey(t)) || (t.is_date && over->second.count(DateKey(t))))) {
-        return;
-      }
-      const QDate day = ToWall(t, options_.zone).date;
-      if (day >= options_.first_day && day <= last_day_) all.push_back(t);
-    };
-    // Stepping stops a little after the window: a time zone moves a date by
-    // a day at most.
-    const QDate stop = last_day_.addDays(2);
-    for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY); p;
-         p = icalcomponent_get_next_property(event, ICAL_RRULE_PROPERTY)) {
-      const icalrecurrencetype rule = icalproperty_get_rrule(p);
-      if (rule.freq == ICAL_NO_RECURRENCE) {
-        Skip(name, QCoreApplication::translate("Interchange", "its repeat rule cannot be read"));
-        return false;
-      }
-      icalrecur_iterator* it = icalrecur_iterator_new(rule, start);
-      if (!it) {
-        Skip(name, QCoreApplication::translate("Interchange", "its repeat rule cannot be followed"));
-        return false;
-      }
-      int steps = 0;
-      for (icaltimetype t = icalrecur_iterator_next(it); !icaltime_is_null_time(t);
-           t = icalrecur_iterator_next(it)) {
-        if (QDate(t.year, t.month, t.day) > stop) break;
-        if (++steps > kMostRecurrenceSteps || all.size() > size_t(kMostOccurrences)) {
-          icalrecur_iterator_free(it);
-          Skip(name, QCoreApplication::translate("Interchange", "it recurs too often to be stored"));
-          return false;
-        }
-        consider(t);
-      }
-      icalrecur_iterator_free(it);
-    }
-    for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY); p;
-         p = icalcomponent_get_next_property(event, ICAL_RDATE_PROPERTY)) {
-      const icaldatetimeperiodtype rdate = icalproperty_get_rdate(p);
-      icaltimetype t = icaltime_is_null_time(rdate.time) ? rdate.period.start : rdate.time;
-      if (icaltime_is_null_time(t)) continue;
-      consider(zones_.With(t, p));
-    }
-    // Without any RRULE the first instance is the start itself.
-    if (!icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY)) consider(start);
-    std::sort(all.begin(), all.end(),
-              [](const icaltimetype& a, const icaltimetype& b) { return icaltime_compare(a, b) < 0; });
-    all.erase(std::unique(all.begin(), all.end(),
-                          [](const icaltimetype& a, const icaltimetype& b) {
-                            return icaltime_compare(a, b) == 0;
-                          }),
-              all.end());
-    *starts = std::move(all);
-    return true;
-  }
-
-  // One instance as appointments: one per day it touches.
-  void AddPieces(const QString& uid, icaltimetype start, qint64 length, const Appointment& base,
-                 const QString& name) {
-    if (start.is_date) {
-      const QDate first(start.year, start.month, start.day);
-      if (!first.isValid()) {
-        Skip(name, QCoreApplication::translate("Interchange", "its start is not a valid date"));
-        return;
-      }
-      const int days = static_cast<int>(std::max<qint64>(1, (length + 24 * 3600 - 1) / (24 * 3600)));
-      for (int d = 0; d < days; ++d) {
-        Add(uid, first.addDays(d), QStringLiteral("00:00"), QStringLiteral("24:00"), base);
-      }
-      return;
-    }
+  // A timed event as the stretch of one day it takes: nothing when it
+  // reaches into the next day (an end at midnight is that day's 24:00).
+  // One without length gets half an hour, within its day.
+  struct Piece {
+    QDate day;
+    int begin = 0;
+    int end = 0;
+    bool no_length = false;
+  };
+  std::optional<Piece> OnePiece(icaltimetype start, qint64 length) const {
     const Wall from = ToWall(start, options_.zone);
-    if (!from.date.isValid()) {
-      Skip(name, QCoreApplication::translate("Interchange", "its start is not a valid date"));
-      return;
-    }
-    Wall to;
+    QDateTime end;
     if (icaltime_is_utc(start) || start.zone) {
       const time_t secs = icaltime_as_timet_with_zone(
           start, start.zone ? start.zone : icaltimezone_get_utc_timezone());
-      const QDateTime end =
-          QDateTime::fromSecsSinceEpoch(static_cast<qint64>(secs) + length, options_.zone);
-      to = Wall{end.date(), end.time().hour() * 60 + end.time().minute()};
+      end = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(secs) + length, options_.zone);
     } else {
-      const QDateTime end = QDateTime(from.date, QTime(0, 0), QTimeZone::utc())
-                                .addSecs(qint64(from.minute) * 60 + length);
-      to = Wall{end.date(), end.time().hour() * 60 + end.time().minute()};
+      end = QDateTime(from.date, QTime(0, 0), QTimeZone::utc()).addSecs(qint64(from.minute) * 60 + length);
     }
-    if (to.date == from.date && to.minute <= from.minute) {
-      // No length: the smallest stretch the day schedule shows.
-      to.minute = std::min(from.minute + 30, 24 * 60);
-      if (to.minute == from.minute) {
-        Skip(name, QCoreApplication::translate("Interchange", "it takes no time"));
-        return;
-      }
-      out_.left_out.append(QCoreApplication::translate("Interchange", "%1: it has no end; it was given half an hour").arg(name));
+    Piece piece{from.date, from.minute, end.time().hour() * 60 + end.time().minute()};
+    if (end.date() == from.date.addDays(1) && piece.end == 0) {
+      piece.end = 24 * 60;
+    } else if (end.date() != from.date) {
+      return std::nullopt;
     }
-    for (QDate day = from.date; day <= to.date; day = day.addDays(1)) {
-      const int begin = day == from.date ? from.minute : 0;
-      const int end = day == to.date ? to.minute : 24 * 60;
-      if (end <= begin) continue;  // ends at midnight
-      Add(uid, day, TimeText(begin), TimeText(end), base);
+    if (piece.end <= piece.begin) {
+      piece.end = std::min(piece.begin + 30, 24 * 60);
+      piece.no_length = true;
     }
+    return piece;
   }
 
   void Add(const QString& uid, const QDate& date, const QString& start, const QString& end,
@@ -932,7 +857,6 @@ class EventReader {
   const EventOptions& options_;
   EventReading& out_;
   Zones zones_;
-  QDate last_day_;
   std::map<QString, std::set<QString>> overridden_;
   std::set<QString> kept_;
   std::vector<Kept> kept_order_;

@@ -34,17 +34,21 @@ struct Skipped {
 
 // How events become appointments.
 struct EventOptions {
-  // Recurring events become their occurrences from `first_day` for
-  // `recurrence_days` days (by default from today for one year).
+  // Today, for what needs a date of its own (an imported card without a
+  // birthday gets it, as the entry editor gives one).
   QDate first_day = QDate::currentDate();
-  int recurrence_days = 366;
   // Times with a zone (UTC or TZID) are converted to wall-clock time here.
   QTimeZone zone = QTimeZone::systemTimeZone();
-  // An import keeps every event Appoint.dat cannot hold as it is (see
-  // EventReading::kept) instead of turning it into appointments: series and
-  // their changed occurrences, all-day and multi-day events, events without
-  // length, texts that do not fit or hold characters the file cannot
-  // store, reminders it cannot say, locations.
+  // Without keep_whole (how sync reads a server's resource) every event
+  // that is no one appointment is kept whole (see EventReading::kept):
+  // series and their changed occurrences, events over several days,
+  // cancelled ones, those whose subject is missing or does not fit, whose
+  // repeat rule cannot be read or whose end comes before its start.
+  // With it (an import), so is every event Appoint.dat would hold only in
+  // part (all-day, without length, a location, a description or reminder
+  // that does not fit); the cancelled ones, those without a subject, with
+  // an unreadable rule or ending before they start are skipped there.
+  // An event without a valid start is skipped either way.
   bool keep_whole = false;
 };
 
@@ -82,7 +86,7 @@ struct BirthdayEvent {
 
 struct EventReading {
   std::vector<EventAppointment> appointments;
-  std::vector<KeptEvent> kept;  // with EventOptions::keep_whole
+  std::vector<KeptEvent> kept;  // see EventOptions::keep_whole
   std::vector<BirthdayEvent> birthdays;
   std::vector<Skipped> skipped;
   QStringList left_out;  // details of taken events that were not kept
@@ -94,9 +98,9 @@ struct EventReading {
   bool ok() const { return error.isNull(); }
 };
 
-// Every event of an iCalendar file as appointments: time zones converted to
-// `options.zone`, recurring events expanded, all-day events as "00:00" to
-// "24:00", an event over several days as one appointment per day. Each
+// Every event of an iCalendar file as appointments or kept whole (see
+// EventOptions::keep_whole): time zones converted to `options.zone`, a
+// one-day all-day event as "00:00" to "24:00". Each
 // appointment passes the appointment editor's checks (subject present and
 // at most 100 characters, description at most 100, start before end,
 // reminder minutes at most four digits) and holds only characters the data

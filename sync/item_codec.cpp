@@ -22,23 +22,6 @@ QByteArray Hash(const QStringList& parts) {
   return hash.result().left(16);
 }
 
-// Whether an iCalendar text repeats its event (a rule or extra dates in the
-// event itself, not in a time zone's rules), which the appointment file
-// cannot hold.
-bool Repeats(const QByteArray& ics) {
-  bool in_event = false;
-  for (const QByteArray& line : ics.split('\n')) {
-    const QByteArray upper = line.trimmed().toUpper();
-    if (upper == "BEGIN:VEVENT") in_event = true;
-    if (upper == "END:VEVENT") in_event = false;
-    if (in_event && (upper.startsWith("RRULE") || upper.startsWith("RDATE") ||
-                     upper.startsWith("RECURRENCE-ID"))) {
-      return true;
-    }
-  }
-  return false;
-}
-
 QString FieldsProblem(store::Channel channel, const QStringList& fields) {
   for (const QString& text : fields) {
     const QString refusal = store::TextRefusal(channel, text);
@@ -64,8 +47,24 @@ DecodedAppointment DecodeAppointment(const QByteArray& ics) {
     out.name = QCoreApplication::translate("Sync", "an event");
     return out;
   }
-  // A series is kept whole whatever the reader made of its occurrences.
-  out.times_only = Repeats(ics);
+  const std::size_t events = reading.kept.size() + reading.appointments.size();
+  if (!reading.kept.empty() || events > 1) {
+    // Not one appointment: kept whole when it is one event (the plan
+    // checks that its VEVENTs share one UID).
+    out.whole = true;
+    if (!reading.kept.empty()) {
+      out.name = reading.kept.front().name;
+      out.uid = reading.kept.front().uid;
+    } else {
+      Appointment first = reading.appointments.front().appointment;
+      first.id = DayKey(reading.appointments.front().date) + QStringLiteral("-1");
+      out.name = NameOf(first);
+      out.uid = reading.appointments.front().uid;
+    }
+    out.problem = events > 1 ? QCoreApplication::translate("Sync", "it holds several events")
+                             : QCoreApplication::translate("Sync", "an appointment here cannot hold it");
+    return out;
+  }
   if (!reading.skipped.empty()) {
     out.name = reading.skipped.front().item;
     out.problem = reading.skipped.front().reason;
@@ -74,7 +73,6 @@ DecodedAppointment DecodeAppointment(const QByteArray& ics) {
   if (!reading.birthdays.empty()) {
     out.name = QCoreApplication::translate("Sync", "the birthday of %1").arg(reading.birthdays.front().key);
     out.problem = QCoreApplication::translate("Sync", "birthdays are kept in the address book");
-    out.times_only = false;  // shown from the address book, not twice
     return out;
   }
   if (reading.appointments.empty()) {
@@ -89,17 +87,10 @@ DecodedAppointment DecodeAppointment(const QByteArray& ics) {
   out.appointment.id = DayKey(first.date) + QStringLiteral("-1");
   out.uid = first.uid;
   out.name = NameOf(out.appointment);
+  out.problem = StorageProblem(out.appointment);
+  // What the record cannot take is kept whole, as the event it is.
+  out.whole = !out.problem.isNull();
   out.appointment.id.clear();
-  if (Repeats(ics)) {
-    out.problem = QCoreApplication::translate("Sync", "it repeats, and appointments here do not");
-  } else if (reading.appointments.size() > 1) {
-    out.problem = QCoreApplication::translate("Sync", "it spans several days or holds several events");
-    out.times_only = true;
-  } else {
-    Appointment stored = out.appointment;
-    stored.id = DayKey(out.date) + QStringLiteral("-1");
-    out.problem = StorageProblem(stored);
-  }
   return out;
 }
 

@@ -23,9 +23,10 @@ struct DecodedAppointment {
   QString problem;  // null when the appointment can be stored
   QString name;     // names it for the user ("Dentist on 07/01/2026")
   QStringList left_out;  // its details the files cannot hold
-  // Not held only for its times (it repeats, spans days, holds changed
-  // occurrences): Events.dat may keep it whole.
-  bool times_only = false;
+  // An event no appointment can hold (it repeats, spans days, is
+  // cancelled, its subject is missing or does not fit…): Events.dat may
+  // keep it whole.
+  bool whole = false;
 };
 struct DecodedEntry {
   AddressEntry entry;

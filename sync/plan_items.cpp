@@ -41,7 +41,7 @@ Fetched ReadFetched(const QString& href, const QString& etag, const QByteArray& 
     f.appointment.id = DayKey(d.date) + QStringLiteral("-1");
     f.digest = Digest(f.appointment);
     f.left_out = d.left_out;
-    f.event = d.times_only && data.size() <= events::LargestEventText() &&
+    f.event = d.whole && data.size() <= events::LargestEventText() &&
               !events::UidOf(data).isNull();
     if (f.event) f.uid = events::UidOf(data);
   } else {

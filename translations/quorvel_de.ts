@@ -327,10 +327,6 @@
         <translation>sein Betreff</translation>
     </message>
     <message>
-        <source>it recurs, but not between %1 and %2</source>
-        <translation>es wiederholt sich, aber nicht zwischen %1 und %2</translation>
-    </message>
-    <message>
         <source>%1: its location &quot;%2&quot; (it does not fit beside the description)</source>
         <translation>%1: sein Ort „%2“ (er passt nicht mehr neben die Beschreibung)</translation>
     </message>
@@ -349,18 +345,6 @@
     <message>
         <source>its repeat rule cannot be read</source>
         <translation>seine Wiederholungsregel ist nicht lesbar</translation>
-    </message>
-    <message>
-        <source>its repeat rule cannot be followed</source>
-        <translation>seiner Wiederholungsregel kann nicht gefolgt werden</translation>
-    </message>
-    <message>
-        <source>it recurs too often to be stored</source>
-        <translation>es wiederholt sich zu oft, um gespeichert zu werden</translation>
-    </message>
-    <message>
-        <source>it takes no time</source>
-        <translation>es dauert keine Zeit</translation>
     </message>
     <message>
         <source>%1: it has no end; it was given half an hour</source>
@@ -766,6 +750,10 @@
         <source>… and %1 more, all listed in the previous message.</source>
         <translation>… und %1 weitere, alle in der vorigen Meldung aufgeführt.</translation>
     </message>
+    <message>
+        <source>it spans several days</source>
+        <translation>es erstreckt sich über mehrere Tage</translation>
+    </message>
 </context>
 <context>
     <name>Messages</name>
@@ -1078,14 +1066,6 @@
         <translation>er enthält kein Ereignis</translation>
     </message>
     <message>
-        <source>it repeats, and appointments here do not</source>
-        <translation>er wiederholt sich, Termine hier aber nicht</translation>
-    </message>
-    <message>
-        <source>it spans several days or holds several events</source>
-        <translation>er umfasst mehrere Tage oder enthält mehrere Ereignisse</translation>
-    </message>
-    <message>
         <source>a contact</source>
         <translation>ein Kontakt</translation>
     </message>
@@ -1252,6 +1232,14 @@
     <message>
         <source>another resource on the server holds an event of the same UID</source>
         <translation>eine andere Ressource auf dem Server enthält ein Ereignis mit derselben UID</translation>
+    </message>
+    <message>
+        <source>it holds several events</source>
+        <translation>er enthält mehrere Ereignisse</translation>
+    </message>
+    <message>
+        <source>an appointment here cannot hold it</source>
+        <translation>ein Termin hier kann ihn nicht aufnehmen</translation>
     </message>
 </context>
 <context>

@@ -312,11 +312,14 @@ TEST_F(SyncEngineTest, WhatTheFilesCannotHoldIsReportedOnceAndLeftAlone) {
   ASSERT_TRUE(phone_->Put(weekly, CollectionKind::kCalendar,
                           PhoneEvent("weekly", "20260112", "Choir", "RRULE:FREQ=WEEKLY\r\n"),
                           QString(), &error));
-  ASSERT_TRUE(phone_->Put(DavClient::PathOf(calendar_) + "kanji.ics", CollectionKind::kCalendar,
-                          PhoneEvent("kanji", "20260113", QString::fromUtf8("会議")), QString(),
-                          &error));
+  ASSERT_TRUE(phone_->Put(DavClient::PathOf(calendar_) + "task.ics", CollectionKind::kCalendar,
+                          "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//phone//EN\r\nBEGIN:VTODO\r\n"
+                          "UID:task\r\nDTSTAMP:20260101T000000Z\r\nSUMMARY:Call back\r\nEND:VTODO\r\n"
+                          "END:VCALENDAR\r\n",
+                          QString(), &error));
   const SyncReport first = Sync(a_);
-  // The series is kept whole beside the appointments; the other is named.
+  // The series is kept whole beside the appointments; the to-do, which is
+  // no event, is named.
   EXPECT_EQ(first.skipped.size(), 1) << first.Summary().toStdString();
   EXPECT_EQ(a_.files.ReadCount(store::Channel::kAppoint), 0);
   EXPECT_TRUE(events::FindEvent(a_.files, QStringLiteral("weekly")));

@@ -225,6 +225,59 @@ TEST_P(SeriesSyncTest, ASeriesMadeThereShowsHereAndGoesWhenDeletedThere) {
   EXPECT_EQ(quiet.sent + quiet.received, 0) << quiet.Summary().toStdString();
 }
 
+TEST_P(SeriesSyncTest, EveryEventNoAppointmentCanHoldIsKeptWholeAndSyncsBothWays) {
+  const QUrl cal = server_->calendar();
+  auto event = [](const QString& uid, const QString& lines) {
+    return Calendar(QStringLiteral("BEGIN:VEVENT\r\nUID:%1\r\nDTSTAMP:20260101T080000Z\r\n%2END:VEVENT\r\n")
+                        .arg(uid, lines));
+  };
+  const QString hour = QStringLiteral(
+      "DTSTART;TZID=Europe/Berlin:20260210T093000\r\nDTEND;TZID=Europe/Berlin:20260210T103000\r\n");
+  const struct {
+    const char* uid;
+    QString lines;
+  } kinds[] = {
+      {"long", hour + "SUMMARY:" + QString(120, QLatin1Char('L')) + "\r\n"},
+      {"kanji", hour + QString::fromUtf8("SUMMARY:会議\r\n")},
+      {"untitled", hour},
+      {"called-off", hour + "STATUS:CANCELLED\r\nSUMMARY:Called off\r\n"},
+      {"term", "DTSTART;TZID=Europe/Berlin:20260301T080000\r\nDTEND;TZID=Europe/Berlin:20260415T170000\r\n"
+               "SUMMARY:Term\r\n"},
+      {"night", "DTSTART;TZID=Europe/Berlin:20260212T221500\r\nDTEND;TZID=Europe/Berlin:20260213T014500\r\n"
+                "SUMMARY:Night shift\r\n"},
+      {"dates", hour + "RDATE;TZID=Europe/Berlin:20260217T093000,20260224T093000\r\nSUMMARY:Clinic\r\n"},
+  };
+  for (const auto& k : kinds) PhonePut(cal, QString::fromLatin1(k.uid) + ".ics", event(k.uid, k.lines), true);
+  // A plain event still becomes an appointment, its location in the description.
+  PhonePut(cal, "dentist.ics", event("dentist", hour + "SUMMARY:Dentist\r\nLOCATION:Main St\r\n"), true);
+  EXPECT_EQ(SyncOk().received, int(std::size(kinds)) + 1);
+  ASSERT_EQ(files_.ReadCount(store::Channel::kAppoint), 1);
+  EXPECT_EQ(ReadAppointment(files_, 0).description, QStringLiteral("Location: Main St"));
+  for (const auto& k : kinds) {
+    const auto kept = events::FindEvent(files_, QString::fromLatin1(k.uid));
+    ASSERT_TRUE(kept) << k.uid;
+    EXPECT_EQ(kept->text, ServerCopy(cal, QString::fromLatin1(k.uid) + ".ics", true)) << k.uid;
+  }
+  const auto here = Here();
+  EXPECT_EQ(Days(here, "dates"), (QStringList{"2026-02-10", "2026-02-17", "2026-02-24"}));
+  EXPECT_EQ(Days(here, "night"), QStringList{"2026-02-12"});
+  EXPECT_TRUE(Days(here, "called-off").isEmpty());  // kept, but takes no time
+  const SyncReport quiet = SyncOk();
+  EXPECT_EQ(quiet.sent + quiet.received, 0) << quiet.Summary().toStdString();
+
+  // Changed here: it goes up as kept; deleted there: it goes here.
+  QByteArray edited = events::FindEvent(files_, "long")->text;
+  edited.replace("END:VEVENT", "DESCRIPTION:Noted here\r\nEND:VEVENT");
+  Keep(edited);
+  EXPECT_EQ(SyncOk().sent, 1);
+  EXPECT_TRUE(SameEvent(ServerCopy(cal, "long.ics", true), edited));
+  DavError error;
+  ASSERT_TRUE(phone_->Delete(cal.path() + "kanji.ics", QString(), &error)) << error.Message().toStdString();
+  EXPECT_EQ(SyncOk().received, 1);
+  EXPECT_FALSE(events::FindEvent(files_, "kanji"));
+  EXPECT_EQ(events::ReadEvents(files_).events.size(), std::size(kinds) - 1);
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, SeriesSyncTest, ::testing::Values(false, true), ServerName);
 
 }  // namespace
