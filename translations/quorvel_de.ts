@@ -754,6 +754,10 @@
         <source>it spans several days</source>
         <translation>es erstreckt sich über mehrere Tage</translation>
     </message>
+    <message>
+        <source>its UID (&quot;%1&quot;) does not read back the same once written out</source>
+        <translation>seine UID („%1“) liest sich nach dem Schreiben nicht mehr gleich</translation>
+    </message>
 </context>
 <context>
     <name>Messages</name>
