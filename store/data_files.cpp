@@ -97,16 +97,22 @@ void DataFiles::NoRoomToSetUp(const std::array<bool, 4>& created) {
   ReportFatal(NoRoomToSetUpMessage(FolderShown()));
 }
 
-OpenResult DataFiles::OpenDataFiles() {
+// Closes what is open and opens the folder anew. The folder is resolved
+// once, here: every name below is looked up in it.
+void DataFiles::OpenFolder() {
   CloseDataFiles();
   CountEveryChange();
-  // The folder is resolved once, here: every name below is looked up in it.
   if (data_dir_.isEmpty()) ReportFatal(FolderGoneMessage(QString()));
   native_dir_ = NativeFolder(data_dir_);
   while (native_dir_.size() > 1 && native_dir_.endsWith('/')) native_dir_.chop(1);
   SystemError error;
   folder_handle_ = file_system_->OpenFolder(native_dir_, &error);
   if (folder_handle_ < 0) ReportFatal(FolderUnusableMessage(FolderShown(), error));
+}
+
+OpenResult DataFiles::OpenDataFiles() {
+  OpenFolder();
+  SystemError error;
   // Nothing is looked at, opened, read or rolled back before this process
   // holds the folder.
   switch (file_system_->Lock(folder_handle_, &error)) {
@@ -164,14 +170,7 @@ OpenResult DataFiles::OpenDataFiles() {
 }
 
 void DataFiles::OpenAlone(Channel channel) {
-  CloseDataFiles();
-  CountEveryChange();
-  if (data_dir_.isEmpty()) ReportFatal(FolderGoneMessage(QString()));
-  native_dir_ = NativeFolder(data_dir_);
-  while (native_dir_.size() > 1 && native_dir_.endsWith('/')) native_dir_.chop(1);
-  SystemError error;
-  folder_handle_ = file_system_->OpenFolder(native_dir_, &error);
-  if (folder_handle_ < 0) ReportFatal(FolderUnusableMessage(FolderShown(), error));
+  OpenFolder();
   OpenFile(channel);
   Recover();
 }

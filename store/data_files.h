@@ -255,6 +255,7 @@ class DataFiles {
   void CountChange(Channel channel) {
     change_counts_[ChannelIndex(channel)].fetch_add(1, std::memory_order_release);
   }
+  void OpenFolder();
   void CountEveryChange() {
     for (Channel channel : kEveryChannel) CountChange(channel);
   }
