@@ -249,6 +249,39 @@ Expansion OccurrencesBetween(const QByteArray& text, QDate from, QDate to, const
   return out;
 }
 
+std::optional<Occurrence> NearestOccurrence(const QByteArray& text, QDate today, const QTimeZone& zone) {
+  // A rule is followed from its start whatever the days asked for, so the
+  // past costs little more than the coming year; most events have an
+  // occurrence in it. Beyond it, the next hundred years.
+  const std::vector<Occurrence> near =
+      OccurrencesBetween(text, QDate(1, 1, 1), today.addYears(1), zone).occurrences;
+  for (const Occurrence& o : near) {
+    if (o.last_day() >= today) return o;
+  }
+  const std::vector<Occurrence> later =
+      OccurrencesBetween(text, today.addYears(1).addDays(1), today.addYears(100), zone).occurrences;
+  for (const Occurrence& o : later) {
+    if (o.last_day() >= today) return o;
+  }
+  if (near.empty()) return std::nullopt;
+  // The latest start of the past (those are by start).
+  return near.back();
+}
+
+QStringList WordsOf(const QByteArray& text) {
+  QStringList words;
+  Calendar calendar(icalparser_parse_string(text.constData()));
+  if (!calendar) return words;
+  for (icalcomponent* e = icalcomponent_get_first_component(calendar.get(), ICAL_VEVENT_COMPONENT); e;
+       e = icalcomponent_get_next_component(calendar.get(), ICAL_VEVENT_COMPONENT)) {
+    for (const char* said : {icalcomponent_get_summary(e), icalcomponent_get_description(e),
+                             icalcomponent_get_location(e)}) {
+      if (said && *said) words.append(QString::fromUtf8(said));
+    }
+  }
+  return words;
+}
+
 std::vector<Occurrence> ReadOccurrences(const store::DataFiles& files, QDate from, QDate to,
                                         const QTimeZone& zone, QStringList* problems) {
   std::vector<Occurrence> all;
