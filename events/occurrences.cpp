@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <utility>
 
 #include <QCoreApplication>
 
@@ -196,7 +197,12 @@ Expansion OccurrencesBetween(const QByteArray& text, QDate from, QDate to, const
       left_out.insert(t.is_date ? DayOf(t) : InstanceOf(t));
     }
     std::map<QString, Occurrence> found;  // by instance: an RDATE may repeat a rule's
+    // How many days an occurrence reaches past the day it starts on, and
+    // one more for a zone that shows it a day later.
+    const int reach = (shape.start.is_date ? shape.days : int(shape.seconds / 86400) + 1) + 1;
     auto consider = [&](icaltimetype t) {
+      // Long before the window: not placed (placing asks the zone, which is slow).
+      if (QDate(t.year, t.month, t.day).addDays(reach) < from) return;
       t.is_date = shape.start.is_date;
       if (t.is_date) t.hour = t.minute = t.second = 0;
       if (!Anchored(t) && Anchored(shape.start) && !icaltime_is_utc(shape.start)) t.zone = shape.start.zone;
@@ -250,22 +256,19 @@ Expansion OccurrencesBetween(const QByteArray& text, QDate from, QDate to, const
 }
 
 std::optional<Occurrence> NearestOccurrence(const QByteArray& text, QDate today, const QTimeZone& zone) {
-  // A rule is followed from its start whatever the days asked for, so the
-  // past costs little more than the coming year; most events have an
-  // occurrence in it. Beyond it, the next hundred years.
-  const std::vector<Occurrence> near =
-      OccurrencesBetween(text, QDate(1, 1, 1), today.addYears(1), zone).occurrences;
-  for (const Occurrence& o : near) {
-    if (o.last_day() >= today) return o;
+  // Most events have an occurrence in the coming year; else the next
+  // hundred years; else the past, whose occurrences are all placed.
+  for (const auto& [from, to] : {std::pair{today, today.addYears(1)},
+                                 std::pair{today.addYears(1).addDays(1), today.addYears(100)}}) {
+    for (const Occurrence& o : OccurrencesBetween(text, from, to, zone).occurrences) {
+      if (o.last_day() >= today) return o;
+    }
   }
-  const std::vector<Occurrence> later =
-      OccurrencesBetween(text, today.addYears(1).addDays(1), today.addYears(100), zone).occurrences;
-  for (const Occurrence& o : later) {
-    if (o.last_day() >= today) return o;
-  }
-  if (near.empty()) return std::nullopt;
-  // The latest start of the past (those are by start).
-  return near.back();
+  const std::vector<Occurrence> past =
+      OccurrencesBetween(text, QDate(1, 1, 1), today.addDays(-1), zone).occurrences;
+  if (past.empty()) return std::nullopt;
+  // The latest start (they are by start).
+  return past.back();
 }
 
 QStringList WordsOf(const QByteArray& text) {

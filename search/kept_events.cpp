@@ -139,17 +139,6 @@ bool EventsCopy::current() const {
   return ready_ && version_ == changes_.load() && dated_ == today_;
 }
 
-void EventsCopy::Clear() {
-  ready_ = false;
-  reading_ = false;
-  events_.clear();
-  read_.clear();
-  stored_.clear();
-  text_.clear();
-  ends_.clear();
-  items_ = std::make_shared<std::vector<Match>>();
-}
-
 void EventsCopy::Start() {
   reading_ = true;
   reading_version_ = changes_.load();

@@ -56,7 +56,6 @@ class EventsCopy {
   // Reads on while `clock` is under `budget_ns` (at least one event); true
   // once current.
   bool Update(const QElapsedTimer& clock, qint64 budget_ns);
-  void Clear();
 
   // Every event's Match in the order results list them.
   const std::shared_ptr<const std::vector<Match>>& items() const { return items_; }

@@ -272,7 +272,8 @@ void FoldedCopy::Clear() {
     file.copy = Copy();
     file.reading = Reading();
   }
-  events_->Clear();
+  // The events' copy is small and slow to date (each event's repeat rules
+  // are followed): it is kept, and Outdate keeps it current.
 }
 
 bool FoldedCopy::Update(int budget_ms) {

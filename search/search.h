@@ -182,7 +182,8 @@ class FoldedCopy {
   // reads first what is out of date. At capacity a broad query takes a few
   // milliseconds.
   Results Find(const Query& query, const QDate& today);
-  // Forgets what was read (its memory); the next Update reads it again.
+  // Forgets what was read of the three files (its memory); the next
+  // Update reads them again. What was read of the events is kept.
   void Clear();
 
  private:
