@@ -31,6 +31,7 @@
 #include "calendar/month_calendar_window.h"
 #include "calendar/reminder_window.h"
 #include "calendar/reminders.h"
+#include "events/event_file.h"
 #include "find/find_window.h"
 #include "help/help_page_window.h"
 #include "help/help_topics_window.h"
@@ -130,7 +131,7 @@ FindWindow& Application::Find() {
                      [this](store::ChangedFiles changed) {
                        if (find_->isVisible() &&
                            changed.HasAny({store::Channel::kAppoint, store::Channel::kNotes,
-                                           store::Channel::kAddBook})) {
+                                           store::Channel::kAddBook, store::Channel::kEvents})) {
                          find_->Refresh();
                        }
                      });
@@ -176,6 +177,14 @@ void Application::OpenFound(const search::Match& match) {
   bool found = false;
   switch (match.kind) {
     case search::Kind::kAppointment: {
+      if (match.event) {
+        // An event kept whole: its occurrence chosen among the day's.
+        if (!match.date.isValid() || !events::FindEvent(files_, match.identity)) break;
+        found = true;
+        MonthCalendar().OpenActivitiesFor(match.date);
+        if (!Activities().EditorOpen()) Activities().ChooseOccurrence(match.identity, match.instance);
+        break;
+      }
       const int ordinal = match.date.isValid() ? OrdinalNow(files_, match) : 0;
       if (ordinal == 0) break;
       found = true;

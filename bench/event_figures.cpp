@@ -78,6 +78,38 @@ struct Shown {
 
 }  // namespace
 
+bool PutBenchEvents(store::DataFiles& files, const QDate& day) {
+  store::Operation op(files);
+  for (int k = 0; k < 500; ++k) {
+    if (events::PutEvent(op, Series(k, day)) != events::PutResult::kStored) return false;
+  }
+  for (int k = 0; k < 200; ++k) {
+    if (events::PutEvent(op, AllDay(k, day)) != events::PutResult::kStored) return false;
+  }
+  return op.Commit().stored();
+}
+
+bool RemoveBenchEvents(store::DataFiles& files) {
+  store::Operation op(files);
+  for (int k = 0; k < 500; ++k) {
+    if (!events::RemoveEvent(op, QStringLiteral("series-%1@bench.example").arg(k))) return false;
+  }
+  for (int k = 0; k < 200; ++k) {
+    if (!events::RemoveEvent(op, QStringLiteral("day-%1@bench.example").arg(k))) return false;
+  }
+  return op.Commit().stored();
+}
+
+int BenchEventsHolding(const QString& word) {
+  int holding = 0;
+  for (int k = 0; k < 500; ++k) {
+    const QString summary = QStringLiteral("Series %1").arg(k) + (k % 5 == 0 ? QStringLiteral(" (moved)") : QString());
+    holding += summary.contains(word, Qt::CaseInsensitive);
+  }
+  for (int k = 0; k < 200; ++k) holding += QStringLiteral("Away %1").arg(k).contains(word, Qt::CaseInsensitive);
+  return holding;
+}
+
 void EventFigures(Table& table, Application& app, const QDate& day, int runs) {
   Row marking{QStringLiteral("Month marking with 500 series and 200 all-day events"),
               QStringLiteral("the same without them"), Unit::kMs, Goal{Goal::kRatioAtMost, 2}, {}, {}, {}};

@@ -7,11 +7,15 @@
 #pragma once
 
 #include <QDate>
+#include <QString>
 
 #include "bench/measure.h"
 
 namespace quorvel {
 class Application;
+namespace store {
+class DataFiles;
+}
 }
 
 namespace quorvel::bench {
@@ -19,5 +23,12 @@ namespace quorvel::bench {
 // Adds the five rows to `table`. `app` shows the full files of its folder,
 // which holds no events yet: they are added to it. `day` is the busiest.
 void EventFigures(Table& table, Application& app, const QDate& day, int runs);
+
+// The same events put in `files` for another figure, around `day`, and
+// taken out again; false when the store refused.
+bool PutBenchEvents(store::DataFiles& files, const QDate& day);
+bool RemoveBenchEvents(store::DataFiles& files);
+// How many of them hold `word` (case aside) in a summary.
+int BenchEventsHolding(const QString& word);
 
 }  // namespace quorvel::bench

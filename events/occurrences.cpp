@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <utility>
 
 #include <QCoreApplication>
 
@@ -199,7 +200,12 @@ Expansion OccurrencesBetween(const QByteArray& text, QDate from, QDate to, const
       left_out.insert(t.is_date ? DayOf(t) : InstanceOf(t));
     }
     std::map<QString, Occurrence> found;  // by instance: an RDATE may repeat a rule's
+    // How many days an occurrence reaches past the day it starts on, and
+    // one more for a zone that shows it a day later.
+    const int reach = (shape.start.is_date ? shape.days : int(shape.seconds / 86400) + 1) + 1;
     auto consider = [&](icaltimetype t) {
+      // Long before the window: not placed (placing asks the zone, which is slow).
+      if (QDate(t.year, t.month, t.day).addDays(reach) < from) return;
       t.is_date = shape.start.is_date;
       if (t.is_date) t.hour = t.minute = t.second = 0;
       if (!Anchored(t) && Anchored(shape.start) && !icaltime_is_utc(shape.start)) t.zone = shape.start.zone;
@@ -250,6 +256,36 @@ Expansion OccurrencesBetween(const QByteArray& text, QDate from, QDate to, const
   std::stable_sort(out.occurrences.begin(), out.occurrences.end(),
                    [](const Occurrence& a, const Occurrence& b) { return a.start < b.start; });
   return out;
+}
+
+std::optional<Occurrence> NearestOccurrence(const QByteArray& text, QDate today, const QTimeZone& zone) {
+  // Most events have an occurrence in the coming year; else the next
+  // hundred years; else the past, whose occurrences are all placed.
+  for (const auto& [from, to] : {std::pair{today, today.addYears(1)},
+                                 std::pair{today.addYears(1).addDays(1), today.addYears(100)}}) {
+    for (const Occurrence& o : OccurrencesBetween(text, from, to, zone).occurrences) {
+      if (o.last_day() >= today) return o;
+    }
+  }
+  const std::vector<Occurrence> past =
+      OccurrencesBetween(text, QDate(1, 1, 1), today.addDays(-1), zone).occurrences;
+  if (past.empty()) return std::nullopt;
+  // The latest start (they are by start).
+  return past.back();
+}
+
+QStringList WordsOf(const QByteArray& text) {
+  QStringList words;
+  Calendar calendar(icalparser_parse_string(text.constData()));
+  if (!calendar) return words;
+  for (icalcomponent* e = icalcomponent_get_first_component(calendar.get(), ICAL_VEVENT_COMPONENT); e;
+       e = icalcomponent_get_next_component(calendar.get(), ICAL_VEVENT_COMPONENT)) {
+    for (const char* said : {icalcomponent_get_summary(e), icalcomponent_get_description(e),
+                             icalcomponent_get_location(e)}) {
+      if (said && *said) words.append(QString::fromUtf8(said));
+    }
+  }
+  return words;
 }
 
 std::vector<Occurrence> ReadOccurrences(const store::DataFiles& files, QDate from, QDate to,

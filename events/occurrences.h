@@ -5,6 +5,7 @@
 // cancelled event has none.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include <QByteArray>
@@ -50,6 +51,16 @@ struct Expansion {
 // The occurrences of the event in `text` (one VCALENDAR, as kept) that
 // touch any day from `from` to `to` as `zone` shows them.
 Expansion OccurrencesBetween(const QByteArray& text, QDate from, QDate to, const QTimeZone& zone);
+
+// The occurrence of the event in `text` nearest to `today` as `zone`
+// shows it: the first that touches `today` or a later day, else the last
+// before it; nothing when it has none.
+std::optional<Occurrence> NearestOccurrence(const QByteArray& text, QDate today, const QTimeZone& zone);
+
+// What the event in `text` says in words: the summary, description and
+// location of each of its VEVENTs (the series and each occurrence changed
+// on its own), those that are set; empty when the text cannot be read.
+QStringList WordsOf(const QByteArray& text);
 
 // The occurrences of every event kept in Events.dat that touch the days
 // `from` … `to`, by start; `problems` (when given) gets one line for each

@@ -30,6 +30,10 @@ constexpr int kStepBudgetMs = 8;
 
 enum Column { kWhenColumn, kTitleColumn, kTextColumn, kColumnCount };
 
+// The sign of an occurrence of a series after its title, as the calendar
+// shows it; a screen reader reads the word instead.
+const QString kRepeatsSign = QStringLiteral(" \u21BB");
+
 QVariantList MarksVariant(const QList<search::Mark>& marks) {
   QVariantList list;
   for (const search::Mark& m : marks) list.append(QPoint(m.start, m.length));
@@ -122,6 +126,7 @@ QString FindResultsModel::WhenText(const search::Match& match) const {
   switch (match.kind) {
     case search::Kind::kAppointment:
       if (!match.date.isValid()) return QString();
+      if (match.all_day) return DateText(match.date) + QLatin1Char(' ') + tr("All day");
       return match.start.isEmpty() ? DateText(match.date)
                                    : DateText(match.date) + QLatin1Char(' ') + match.start;
     case search::Kind::kNote: return QString();
@@ -149,7 +154,8 @@ QVariant FindResultsModel::data(const QModelIndex& index, int role) const {
   if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
     switch (index.column()) {
       case kWhenColumn: return WhenText(match);
-      case kTitleColumn: return ExcerptOf(group, index.row()).title;
+      case kTitleColumn:
+        return ExcerptOf(group, index.row()).title + (match.repeats ? kRepeatsSign : QString());
       case kTextColumn: return ExcerptOf(group, index.row()).text;
     }
   }
@@ -168,13 +174,14 @@ QVariant FindResultsModel::data(const QModelIndex& index, int role) const {
       case search::Kind::kEntry: kind = tr("Address entry"); break;
     }
     QStringList parts{kind};
+    const QString title = excerpt.title + (match.repeats ? tr(", repeats") : QString());
     switch (index.column()) {
       case kWhenColumn:
         if (!WhenText(match).isEmpty()) parts.append(WhenText(match));
-        parts.append(excerpt.title);
+        parts.append(title);
         if (!excerpt.text.isEmpty()) parts.append(excerpt.text);
         return parts.join(QStringLiteral(", "));
-      case kTitleColumn: return excerpt.title;
+      case kTitleColumn: return title;
       case kTextColumn: return excerpt.text;
     }
   }
@@ -330,6 +337,7 @@ void FindWindow::SizeWhenColumn() {
   // The widest of: a date with its start, an entry's group, a kind's
   // caption (in bold, with a count as long as a file's items can be).
   QStringList texts{DateText(QDate(2000, 10, 20)) + QStringLiteral(" 00:00"),
+                    DateText(QDate(2000, 10, 20)) + QLatin1Char(' ') + tr("All day"),
                     tr("Group %1").arg(QStringLiteral("XYZ")), tr("No group")};
   const QFontMetrics plain(list_->font());
   QFont bold = QApplication::font();
@@ -388,6 +396,8 @@ void FindWindow::Start(bool keep_current) {
 
 void FindWindow::Continue() {
   if (!searching_ && !isVisible()) return;
+  // The events are dated from today, read again when the day has changed.
+  copy_.SetToday(Now().date());
   if (!copy_.Update(kStepBudgetMs)) {
     // More to read: let the window draw and take keys first.
     if (searching_) status_->setText(tr("Searching…"));

@@ -28,7 +28,9 @@ void PrintKind(const store::DataFiles& files, const search::Query& query,
         kind = QStringLiteral("appointment");
         if (m.date.isValid()) {
           when = DateText(m.date);
+          if (m.all_day) when += QStringLiteral(" all day");
           if (!m.start.isEmpty()) when += QLatin1Char(' ') + m.start;
+          if (m.repeats) when += QStringLiteral(" repeats");
         }
         break;
       case search::Kind::kNote: kind = QStringLiteral("note"); break;

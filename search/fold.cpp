@@ -172,6 +172,38 @@ void AppendFolded(QByteArrayView bytes, std::string& out) {
   out.resize(std::size_t(write - start));
 }
 
+void AppendFoldedText(const QString& text, std::string& out) {
+  if (const std::optional<QByteArray> bytes = store::EncodeText(text)) {
+    AppendFolded(*bytes, out);
+    return;
+  }
+  for (const QChar c : text) {
+    const std::optional<QByteArray> byte = store::EncodeText(QString(c));
+    if (byte && byte->size() == 1) {
+      AppendFolded(*byte, out);
+      continue;
+    }
+    const std::optional<QByteArray> plain = store::EncodeText(FoldCharacter(c));
+    if (plain && !plain->isEmpty()) {
+      AppendFolded(*plain, out);
+    } else {
+      out.push_back('\0');
+    }
+  }
+}
+
+QByteArray HeldBytes(const QString& text) {
+  if (const std::optional<QByteArray> bytes = store::EncodeText(text)) return *bytes;
+  QByteArray held;
+  held.reserve(text.size());
+  for (const QChar c : text) {
+    std::optional<QByteArray> byte = store::EncodeText(QString(c));
+    if (!byte || byte->size() != 1) byte = store::EncodeText(FoldCharacter(c));
+    held.append(byte && byte->size() == 1 ? byte->at(0) : '\x01');
+  }
+  return held;
+}
+
 FoldedText FoldWithOrigins(QByteArrayView bytes) {
   FoldedText folded;
   folded.text.reserve(std::size_t(bytes.size()));

@@ -30,6 +30,17 @@ const FoldedByte& FoldOf(unsigned char byte);
 // becomes one space, also across calls (`out` ending in a space).
 void AppendFolded(QByteArrayView bytes, std::string& out);
 
+// Appends the folded form of `text`, which need not be stored text (an
+// event's words): a character the files can hold folds as it would there;
+// one they cannot by its plain form where the files hold that, else as a
+// 0 byte, which no typed word holds or matches across.
+void AppendFoldedText(const QString& text, std::string& out);
+
+// `text` as the files would hold it, one byte for each character: one they
+// cannot hold (and have no plain letter for) as a control character, which
+// folds to a space.
+QByteArray HeldBytes(const QString& text);
+
 // The folded form of `bytes` and, for each folded byte, the index of the
 // stored byte (the character) it came from.
 struct FoldedText {

@@ -9,6 +9,7 @@
 
 #include "addressbook/address_file.h"
 #include "search/fold.h"
+#include "search/kept_events.h"
 #include "store/record_codec.h"
 #include "store/scan.h"
 #include "store/text_codec.h"
@@ -197,9 +198,8 @@ bool Query::Matches(std::string_view folded) const {
 QList<Mark> MarksIn(const QString& text, const Query& query) {
   QList<Mark> marks;
   if (query.impossible()) return marks;
-  const std::optional<QByteArray> bytes = store::EncodeText(text);
-  if (!bytes) return marks;
-  const FoldedText folded = FoldWithOrigins(*bytes);
+  // An event's words may hold characters the files cannot.
+  const FoldedText folded = FoldWithOrigins(HeldBytes(text));
   std::vector<std::pair<int, int>> spans;  // [begin, end) in characters
   for (const std::string& word : query.words()) {
     for (std::size_t at = folded.text.find(word); at != std::string::npos;
@@ -243,18 +243,27 @@ QString LetterGroupOf(const QString& key) {
 
 // ------------------------------------------------------------ the folded copy
 
+FoldedCopy::FoldedCopy(const store::DataFiles& files)
+    : files_(files), events_(std::make_unique<EventsCopy>(files)) {}
+
+FoldedCopy::~FoldedCopy() = default;
+
 void FoldedCopy::Outdate(store::ChangedFiles changed) {
   for (std::size_t k = 0; k < copies_.size(); ++k) {
     if (changed.Has(kLayouts[k].channel)) copies_[k].changes.fetch_add(1);
   }
+  if (changed.Has(Channel::kEvents)) events_->Outdate();
 }
+
+void FoldedCopy::SetToday(const QDate& today) { events_->SetToday(today); }
 
 bool FoldedCopy::Current(const File& file) const {
   return file.ready && file.version == file.changes.load();
 }
 
 bool FoldedCopy::current() const {
-  return std::all_of(copies_.begin(), copies_.end(), [this](const File& f) { return Current(f); });
+  return std::all_of(copies_.begin(), copies_.end(), [this](const File& f) { return Current(f); }) &&
+         events_->current();
 }
 
 void FoldedCopy::Clear() {
@@ -263,6 +272,8 @@ void FoldedCopy::Clear() {
     file.copy = Copy();
     file.reading = Reading();
   }
+  // The events' copy is small and slow to date (each event's repeat rules
+  // are followed): it is kept, and Outdate keeps it current.
 }
 
 bool FoldedCopy::Update(int budget_ms) {
@@ -276,7 +287,7 @@ bool FoldedCopy::Update(int budget_ms) {
       if (clock.nsecsElapsed() >= budget_ns) return current();
     }
   }
-  return true;
+  return events_->Update(clock, budget_ns) && current();
 }
 
 bool FoldedCopy::ReadRun(int k) {
@@ -395,12 +406,7 @@ void FoldedCopy::SortItems(Kind kind, const Reading& r, std::vector<std::uint32_
       // IDs that name no date last, by ID. Chosen() takes the past from
       // this backwards, day by day.
       std::stable_sort(order.begin(), order.end(), [&items](std::uint32_t x, std::uint32_t y) {
-        const Match& a = items[x];
-        const Match& b = items[y];
-        if (a.date.isValid() != b.date.isValid()) return a.date.isValid();
-        if (!a.date.isValid()) return a.identity < b.identity;
-        if (a.date != b.date) return a.date < b.date;
-        return std::tie(a.start, a.ordinal) < std::tie(b.start, b.ordinal);
+        return CalendarBefore(items[x], items[y]);
       });
       break;
     case Kind::kNote:
@@ -426,29 +432,7 @@ void FoldedCopy::SortItems(Kind kind, const Reading& r, std::vector<std::uint32_
 
 std::vector<bool> FoldedCopy::Hits(int k, const Query& query) const {
   const Copy& copy = copies_[std::size_t(k)].copy;
-  std::vector<bool> hits(copy.ends.size());
-  const std::vector<std::string>& words = query.words();
-  if (words.empty() || copy.ends.empty()) return hits;
-  // The first (longest) word through all the texts at once; from each
-  // item it occurs in, the other words in that item's texts; then on from
-  // the item's end.
-  const std::string& first = words.front();
-  const char* const text = copy.text.data();
-  const std::size_t size = copy.text.size();
-  std::size_t at = 0;
-  while (at < size) {
-    const void* found = first.size() == 1 ? std::memchr(text + at, first[0], size - at)
-                                          : memmem(text + at, size - at, first.data(), first.size());
-    if (found == nullptr) break;
-    const std::size_t where = std::size_t(static_cast<const char*>(found) - text);
-    const std::size_t item =
-        std::size_t(std::upper_bound(copy.ends.begin(), copy.ends.end(), where) - copy.ends.begin());
-    const std::size_t begin = item == 0 ? 0 : copy.ends[item - 1];
-    const std::string_view texts(text + begin, copy.ends[item] - begin);
-    hits[item] = words.size() == 1 || query.Matches(texts);
-    at = copy.ends[item];
-  }
-  return hits;
+  return HitsIn(copy.text, copy.ends, query);
 }
 
 std::vector<std::uint32_t> FoldedCopy::Chosen(int k, const Query& query, const QDate& today) const {
@@ -463,31 +447,21 @@ std::vector<std::uint32_t> FoldedCopy::Chosen(int k, const Query& query, const Q
     for (std::size_t i = 0; i < items.size(); ++i) take(i);
     return chosen;
   }
-  // Upcoming from today, nearest first; then the past, latest day first,
-  // each day as it lists its appointments; then those without a date.
-  const auto dated_end = std::partition_point(items.begin(), items.end(),
-                                              [](const Match& m) { return m.date.isValid(); });
-  const auto upcoming = std::partition_point(items.begin(), dated_end,
-                                             [&today](const Match& m) { return m.date < today; });
-  const std::size_t dated = std::size_t(dated_end - items.begin());
-  const std::size_t split = std::size_t(upcoming - items.begin());
-  for (std::size_t i = split; i < dated; ++i) take(i);
-  for (std::size_t day_end = split; day_end > 0;) {
-    std::size_t day_begin = day_end - 1;
-    while (day_begin > 0 && items[day_begin - 1].date == items[day_end - 1].date) --day_begin;
-    for (std::size_t i = day_begin; i < day_end; ++i) take(i);
-    day_end = day_begin;
-  }
-  for (std::size_t i = dated; i < items.size(); ++i) take(i);
-  return chosen;
+  return ByDay(items, hits, today);
 }
 
 Results FoldedCopy::Find(const Query& query, const QDate& today) {
   Results results;
   if (query.empty() || query.impossible()) return results;
+  SetToday(today);
   while (!Update(1000)) {
   }
-  results.appointments = MatchList(copies_[0].copy.items, Chosen(0, query, today));
+  const std::shared_ptr<const std::vector<Match>>& appointments = copies_[0].copy.items;
+  results.appointments = MatchList(
+      appointments,
+      MergeByDay(*appointments, Chosen(0, query, today), *events_->items(), events_->Chosen(query),
+                 std::uint32_t(appointments->size()), today),
+      events_->items());
   results.notes = MatchList(copies_[1].copy.items, Chosen(1, query, today));
   results.entries = MatchList(copies_[2].copy.items, Chosen(2, query, today));
   return results;
@@ -500,8 +474,33 @@ Results Search(const store::DataFiles& files, const Query& query, const QDate& t
 
 // ------------------------------------------------------------ excerpts
 
+namespace {
+
+// An event's excerpt, from the texts found with it.
+Excerpt DescribeEvent(const Match& match, const Query& query) {
+  Excerpt excerpt;
+  excerpt.title = match.title;
+  excerpt.title_marks = MarksIn(excerpt.title, query);
+  for (const QString& said : match.texts) {
+    QString text = OneLine(said);
+    QList<Mark> marks = MarksIn(text, query);
+    if (marks.isEmpty()) continue;
+    CutAround(text, marks);
+    excerpt.text = text;
+    excerpt.text_marks = marks;
+    return excerpt;
+  }
+  QList<Mark> none;
+  excerpt.text = OneLine(match.texts.value(0));
+  CutAround(excerpt.text, none);
+  return excerpt;
+}
+
+}  // namespace
+
 Excerpt Describe(const store::DataFiles& files, const Match& match, const Query& query) {
   Excerpt excerpt;
+  if (match.event) return DescribeEvent(match, query);
   const Layout& layout = LayoutOf(match.kind);
   const Channel channel = layout.channel;
   const int group_size = store::Info(channel).group_size;

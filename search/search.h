@@ -1,10 +1,12 @@
-// Finding appointments, notes and address entries by what they say.
+// Finding appointments, notes and address entries by what they say; the
+// events kept whole in Events.dat (repeating, all-day) are found as
+// appointments.
 //
 // A query is the words typed; an item matches when every word occurs in
 // one of its texts, case and accents aside (see search/fold.h). Words in
 // double quotes are one word, spaces included.
 //
-// The texts are searched in a folded copy of the three files (FoldedCopy),
+// The texts are searched in a folded copy of the files (FoldedCopy),
 // read in steps of bounded time so that a window stays responsive however
 // slow the disk is, and read again, file by file, whenever the store
 // announces a change to a file: what is found is what the files hold. The
@@ -69,12 +71,22 @@ enum class Kind { kAppointment, kNote, kEntry };
 struct Match {
   Kind kind = Kind::kAppointment;
   int item = -1;      // its place in its file when found (from 0)
-  QString identity;   // the appointment's ID, the note's title, the entry's key
+  QString identity;   // the appointment's ID (an event's UID), the note's title, the entry's key
   QString title;      // subject, note title, entry key (leading and trailing spaces removed)
   QDate date;         // appointments: the date its ID names (invalid if none)
   QString start;      // appointments: start time
   int ordinal = 0;    // appointments: the ordinal its ID names
   QString group;      // entries: the address book's letter group ("" if none)
+  // An event kept in Events.dat, found as an appointment: `date` and
+  // `start` are those of its nearest occurrence (the first from today on,
+  // else the last; a start on an earlier day is "00:00" of today; all day
+  // has none), `instance` names that occurrence as the event's
+  // occurrences do, `texts` are its description and location.
+  bool event = false;
+  bool all_day = false;
+  bool repeats = false;
+  QString instance;
+  QStringList texts;
 };
 
 // The matches of one kind, in order: chosen items of the copy they were
@@ -110,12 +122,17 @@ class MatchList {
   };
 
   MatchList() = default;
-  MatchList(std::shared_ptr<const std::vector<Match>> items, std::vector<std::uint32_t> chosen)
-      : items_(std::move(items)), chosen_(std::move(chosen)) {}
+  // Places from items->size() on choose from `more` (the kept events).
+  MatchList(std::shared_ptr<const std::vector<Match>> items, std::vector<std::uint32_t> chosen,
+            std::shared_ptr<const std::vector<Match>> more = nullptr)
+      : items_(std::move(items)), more_(std::move(more)), chosen_(std::move(chosen)) {}
 
   std::size_t size() const { return chosen_.size(); }
   bool empty() const { return chosen_.empty(); }
-  const Match& operator[](std::size_t i) const { return (*items_)[chosen_[i]]; }
+  const Match& operator[](std::size_t i) const {
+    const std::uint32_t at = chosen_[i];
+    return at < items_->size() ? (*items_)[at] : (*more_)[at - items_->size()];
+  }
   const Match& front() const { return (*this)[0]; }
   const Match& back() const { return (*this)[size() - 1]; }
   Iterator begin() const { return Iterator(this, 0); }
@@ -123,19 +140,22 @@ class MatchList {
 
  private:
   std::shared_ptr<const std::vector<Match>> items_;
+  std::shared_ptr<const std::vector<Match>> more_;
   std::vector<std::uint32_t> chosen_;
 };
 
 struct Results {
-  MatchList appointments;  // upcoming from `today` (nearest first), then past (latest first)
+  MatchList appointments;  // with the events: upcoming from `today` (nearest first), then past (latest first)
   MatchList notes;         // by title, case and accents aside
   MatchList entries;       // by letter group, then key as the address book lists them
   std::size_t size() const { return appointments.size() + notes.size() + entries.size(); }
   bool empty() const { return size() == 0; }
 };
 
-// The searched texts of the three files, folded, and every item's Match,
-// in the order results list them.
+class EventsCopy;
+
+// The searched texts of the three files and of the kept events, folded,
+// and every item's Match, in the order results list them.
 //
 // The copy of a file is current until a change to that file is announced
 // (Outdate): the owner passes on every announcement of the store's (see
@@ -144,20 +164,26 @@ struct Results {
 // folder, so what Find finds in a current copy is what the files hold.
 class FoldedCopy {
  public:
-  explicit FoldedCopy(const store::DataFiles& files) : files_(files) {}
+  explicit FoldedCopy(const store::DataFiles& files);
+  ~FoldedCopy();
   FoldedCopy(const FoldedCopy&) = delete;
   FoldedCopy& operator=(const FoldedCopy&) = delete;
 
   // The files in `changed` are to be read again. Safe on any thread.
   void Outdate(store::ChangedFiles changed);
+  // The day the events' nearest occurrences are counted from; another day
+  // outdates them.
+  void SetToday(const QDate& today);
   // Reads what is out of date for about `budget_ms` milliseconds (at least
   // one run of records); true once the copy of every file is current.
   bool Update(int budget_ms);
   bool current() const;
-  // The items that match `query`, in order; reads first what is out of
-  // date. At capacity a broad query takes a few milliseconds.
+  // The items that match `query`, in order, the events dated from `today`;
+  // reads first what is out of date. At capacity a broad query takes a few
+  // milliseconds.
   Results Find(const Query& query, const QDate& today);
-  // Forgets what was read (its memory); the next Update reads it again.
+  // Forgets what was read of the three files (its memory); the next
+  // Update reads them again. What was read of the events is kept.
   void Clear();
 
  private:
@@ -216,6 +242,7 @@ class FoldedCopy {
 
   const store::DataFiles& files_;
   std::array<File, 3> copies_;  // appointments, notes, entries
+  std::unique_ptr<EventsCopy> events_;
 };
 
 // One search at once, in a copy read for it.

@@ -29,6 +29,7 @@
 #include "calendar/month_calendar_window.h"
 #include "calendar/reminder_window.h"
 #include "calendar/reminders.h"
+#include "events/event_file.h"
 #include "backups/backups.h"
 #include "find/find_window.h"
 #include "help/help_page_window.h"
@@ -38,8 +39,9 @@
 
 namespace quorvel::testing {
 
-// Two overlapping appointments on 07/01/2026 (the first with a reminder), Ann
-// Adams with her birthday that day, and 16 notes.
+// Two overlapping appointments on 07/01/2026 (the first with a reminder), a
+// weekly call that day and an all-day congress on the 12th (kept in
+// Events.dat), Ann Adams with her birthday that day, and 16 notes.
 inline void StoreSampleData(store::DataFiles& files) {
   ASSERT_TRUE(AddAppointment(files, Appointment{QStringLiteral("20260107-1"), QStringLiteral("Dentist"),
                                                 QStringLiteral("10:00"), QStringLiteral("11:00"), true,
@@ -49,6 +51,21 @@ inline void StoreSampleData(store::DataFiles& files) {
                                                 QStringLiteral("10:30"), QStringLiteral("13:00"), false,
                                                 QStringLiteral("15"), QString()})
                   .stored());
+  {
+    const auto event = [](const char* uid, const char* lines) {
+      return QByteArray("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//sample//EN\r\nBEGIN:VEVENT\r\nUID:") +
+             uid + "\r\nDTSTAMP:20260101T000000Z\r\n" + lines + "END:VEVENT\r\nEND:VCALENDAR\r\n";
+    };
+    store::Operation op(files);
+    ASSERT_EQ(events::PutEvent(op, event("call", "DTSTART:20251203T080000\r\nDTEND:20251203T083000\r\n"
+                                                 "RRULE:FREQ=WEEKLY\r\nSUMMARY:Dentist's weekly call\r\n")),
+              events::PutResult::kStored);
+    ASSERT_EQ(events::PutEvent(op, event("congress", "DTSTART;VALUE=DATE:20260112\r\n"
+                                                     "DTEND;VALUE=DATE:20260115\r\nSUMMARY:Dentists' congress\r\n"
+                                                     "LOCATION:Hamburg\r\n")),
+              events::PutResult::kStored);
+    ASSERT_TRUE(op.Commit().stored());
+  }
   AddressEntry adams;
   adams.surname = QStringLiteral("Adams");
   adams.name = QStringLiteral("Ann");

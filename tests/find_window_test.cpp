@@ -18,6 +18,7 @@
 #include "app/ui.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_file.h"
+#include "events/event_file.h"
 #include "find/find_window.h"
 #include "notes/note_file.h"
 #include "notes/notes_window.h"
@@ -59,6 +60,15 @@ class FindWindowTest : public AppFixture {
     ASSERT_TRUE(AddAppointment(files(), Appointment{id, subject, start, start, false,
                                                     QStringLiteral("15"), QString()})
                     .stored());
+  }
+  // Stores an event of one VEVENT with `lines`, its UID `uid`.
+  void Event(const QString& uid, const QString& lines) {
+    store::Operation op(files());
+    ASSERT_EQ(events::PutEvent(op, ("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\n"
+                                    "BEGIN:VEVENT\r\nUID:" + uid + "\r\nDTSTAMP:20260101T000000Z\r\n" +
+                                    lines + "END:VEVENT\r\nEND:VCALENDAR\r\n").toUtf8()),
+              events::PutResult::kStored);
+    ASSERT_TRUE(op.Commit().stored());
   }
   FindWindow& Window() { return app_->Find(); }
   QLineEdit* Box() { return Window().findChild<QLineEdit*>(QStringLiteral("FindBox")); }
@@ -151,6 +161,56 @@ TEST_F(FindWindowTest, EachKindOpensWhereItLives) {
   EXPECT_EQ(book.findChild<QComboBox*>(QStringLiteral("Combo1"))->currentText(),
             QStringLiteral("M\u00fcller, Jos\u00e9"));
   EXPECT_TRUE(messages_.isEmpty()) << messages_.join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(FindWindowTest, AnEventIsListedAsAnAppointmentAndOpensOnItsOccurrence) {
+  // Today is Wednesday 07/01/2026.
+  Event(QStringLiteral("weekly"), QStringLiteral("DTSTART:20251201T180000\r\nDTEND:20251201T190000\r\n"
+                                                 "RRULE:FREQ=WEEKLY\r\nSUMMARY:Dentist weekly\r\n"));
+  Event(QStringLiteral("away"), QStringLiteral("DTSTART;VALUE=DATE:20260108\r\nDTEND;VALUE=DATE:20260110\r\n"
+                                               "SUMMARY:Away at the dentist\r\n"));
+  Type(QStringLiteral("dentist"));
+  EXPECT_EQ(Shown(), (QStringList{QStringLiteral("Appointments (4)"),
+                                  QStringLiteral("  08/01/2026 All day | Away at the dentist"),
+                                  QStringLiteral("  12/01/2026 14:00 | Dentist Jos\u00e9"),
+                                  QStringLiteral("  12/01/2026 18:00 | Dentist weekly \u21bb"),
+                                  QStringLiteral("  05/01/2026 10:00 | Dentist check")}));
+  QAbstractItemModel* model = List()->model();
+  EXPECT_EQ(model->index(2, 0, model->index(0, 0)).data(Qt::AccessibleTextRole).toString(),
+            QStringLiteral("Appointment, 12/01/2026 18:00, Dentist weekly, repeats"));
+  // Opened: Activities on the occurrence's day, that occurrence chosen.
+  OpenResult(0, 2);
+  ActivitiesWindow& activities = app_->Activities();
+  EXPECT_TRUE(activities.isVisible());
+  EXPECT_EQ(activities.Date(), QDate(2026, 1, 12));
+  std::optional<events::Occurrence> chosen = activities.ChosenOccurrence();
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(chosen->uid, QStringLiteral("weekly"));
+  EXPECT_EQ(chosen->instance, QStringLiteral("20260112T180000"));
+  Type(QStringLiteral("away"));
+  OpenResult(0, 0);
+  EXPECT_EQ(activities.Date(), QDate(2026, 1, 8));
+  chosen = activities.ChosenOccurrence();
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(chosen->uid, QStringLiteral("away"));
+  // Shown results follow a change to Events.dat; one removed after it was
+  // found is said to be gone.
+  {
+    store::Operation op(files());
+    ASSERT_TRUE(events::RemoveEvent(op, QStringLiteral("away")));
+    ASSERT_TRUE(op.Commit().stored());
+  }
+  for (int i = 0; i < 20 || Window().Searching(); ++i) QApplication::processEvents();
+  EXPECT_TRUE(Shown().isEmpty());
+  Type(QStringLiteral("weekly"));
+  {
+    store::Operation op(files());
+    ASSERT_TRUE(events::RemoveEvent(op, QStringLiteral("weekly")));
+    ASSERT_TRUE(op.Commit().stored());
+  }
+  OpenResult(0, 0);
+  EXPECT_EQ(messages_, QStringList{QStringLiteral(
+                           "This item is no longer stored. The results have been read again.")});
 }
 
 TEST_F(FindWindowTest, AResultOpensTheItemItNamesAfterTheFilesChanged) {
@@ -287,10 +347,17 @@ class SearchCommandTest : public FindWindowTest {
 
 TEST_F(SearchCommandTest, PrintsTheResultsAsLinesAndSaysWhetherAnythingWasFound) {
   QString out, err;
+  // Events in the past whatever the day: an all-day one, an ended series.
+  Event(QStringLiteral("party"), QStringLiteral("DTSTART;VALUE=DATE:20200301\r\nSUMMARY:Jos\u00e9's party\r\n"
+                                                "DESCRIPTION:Bring a cake\r\n"));
+  Event(QStringLiteral("course"), QStringLiteral("DTSTART:20200102T100000\r\nRRULE:FREQ=WEEKLY;COUNT=2\r\n"
+                                                 "SUMMARY:Course\r\nLOCATION:Jose's\r\n"));
   // The words as one argument or several; the order is the window's.
   EXPECT_EQ(Run({QStringLiteral("JOSE")}, &out, &err), 0) << err.toStdString();
   const QString jose = QStringLiteral(
       "appointment\t12/01/2026 14:00\tDentist Jos\u00e9\t\n"
+      "appointment\t01/03/2020 all day\tJos\u00e9's party\tBring a cake\n"
+      "appointment\t09/01/2020 10:00 repeats\tCourse\tJose's\n"
       "entry\tM\tM\u00fcller, Jos\u00e9\t\n");
   // The appointment's date is relative to the real today here; both lines
   // are there in the window's kind order.

@@ -2,6 +2,7 @@
 
 #include "addressbook/address_file.h"
 #include "calendar/appointment_file.h"
+#include "events/event_file.h"
 #include "notes/note_file.h"
 #include "search/fold.h"
 #include "search/search.h"
@@ -140,6 +141,15 @@ class SearchFiles : public AppFixture {
     e.birthday_flag = flag ? QStringLiteral("1") : QStringLiteral("0");
     ASSERT_TRUE(AddAddressEntry(files(), e).stored());
   }
+  // Stores an event of one VEVENT with `lines`, its UID `uid`.
+  void Event(const QString& uid, const QString& lines) {
+    store::Operation op(files());
+    ASSERT_EQ(events::PutEvent(op, ("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\n"
+                                    "BEGIN:VEVENT\r\nUID:" + uid + "\r\nDTSTAMP:20260101T000000Z\r\n" +
+                                    lines + "END:VEVENT\r\nEND:VCALENDAR\r\n").toUtf8()),
+              events::PutResult::kStored);
+    ASSERT_TRUE(op.Commit().stored());
+  }
   search::Results Find(const QString& typed) {
     return search::Search(files(), Query(typed), QDate(2026, 1, 7));
   }
@@ -218,6 +228,56 @@ TEST_F(SearchFiles, AppointmentsComeNearestUpcomingFirstThenTheLatestPast) {
                          QStringLiteral("Call Jan 10"), QStringLiteral("Call Feb 1"),
                          QStringLiteral("Call Dec 20 early"), QStringLiteral("Call Dec 20"),
                          QStringLiteral("Call Dec 1")}));
+}
+
+TEST_F(SearchFiles, EventsAreFoundAsAppointmentsOnTheirNearestOccurrence) {
+  // Today is Wednesday 07/01/2026.
+  Event(QStringLiteral("yoga"), QStringLiteral("DTSTART:20251201T180000\r\nDTEND:20251201T190000\r\n"
+                                               "RRULE:FREQ=WEEKLY\r\nSUMMARY:Yoga class \u262f\r\n"
+                                               "DESCRIPTION:Bring the mat \u262f please\r\n"
+                                               "LOCATION:Gym Z\u00fcrich\r\n"));
+  Event(QStringLiteral("ski"), QStringLiteral("DTSTART;VALUE=DATE:20260105\r\nDTEND;VALUE=DATE:20260110\r\n"
+                                              "SUMMARY:Ski class\r\n"));
+  Event(QStringLiteral("old"), QStringLiteral("DTSTART:20250101T100000\r\nRRULE:FREQ=WEEKLY;COUNT=3\r\n"
+                                              "SUMMARY:Old class\r\n"));
+  Event(QStringLiteral("reunion"), QStringLiteral("DTSTART:20300601T190000\r\nSUMMARY:Class reunion\r\n"));
+  Appointment(QStringLiteral("20260112-1"), QStringLiteral("Class A"), QStringLiteral("09:00"));
+  Appointment(QStringLiteral("20260112-2"), QStringLiteral("Class B"), QStringLiteral("18:00"));
+  Appointment(QStringLiteral("20260107-1"), QStringLiteral("Class today"), QStringLiteral("08:00"));
+  Appointment(QStringLiteral("20251220-1"), QStringLiteral("Class Dec"), QStringLiteral("09:00"));
+  // Among the appointments as the days list them: one under way today on
+  // today, all day first; a series on its next occurrence, after an
+  // appointment at the same time; a far one; then the past, an ended
+  // series on its last occurrence.
+  const search::Results found = Find(QStringLiteral("class"));
+  EXPECT_EQ(Titles(found.appointments),
+            (QStringList{QStringLiteral("Ski class"), QStringLiteral("Class today"), QStringLiteral("Class A"),
+                         QStringLiteral("Class B"), QStringLiteral("Yoga class \u262f"),
+                         QStringLiteral("Class reunion"), QStringLiteral("Class Dec"),
+                         QStringLiteral("Old class")}));
+  const search::Match& ski = found.appointments[0];
+  EXPECT_TRUE(ski.event && ski.all_day && !ski.repeats);
+  EXPECT_EQ(ski.date, QDate(2026, 1, 7));
+  EXPECT_EQ(ski.start, QString());
+  const search::Match& yoga = found.appointments[4];
+  EXPECT_TRUE(yoga.event && yoga.repeats && !yoga.all_day);
+  EXPECT_EQ(yoga.identity, QStringLiteral("yoga"));
+  EXPECT_EQ(yoga.date, QDate(2026, 1, 12));
+  EXPECT_EQ(yoga.start, QStringLiteral("18:00"));
+  EXPECT_EQ(yoga.instance, QStringLiteral("20260112T180000"));
+  EXPECT_EQ(found.appointments[5].date, QDate(2030, 6, 1));
+  EXPECT_EQ(found.appointments[7].date, QDate(2025, 1, 15));
+  EXPECT_FALSE(found.appointments[1].event);
+  // Description and location are searched, accents aside, and marked in
+  // the excerpt (past a character the files cannot hold); a word never
+  // matches across such a character.
+  EXPECT_EQ(Titles(Find(QStringLiteral("zurich mat")).appointments), QStringList{QStringLiteral("Yoga class \u262f")});
+  const Query please(QStringLiteral("please"));
+  const search::Excerpt excerpt = search::Describe(files(), Find(QStringLiteral("please")).appointments[0], please);
+  EXPECT_EQ(excerpt.text, QStringLiteral("Bring the mat \u262f please"));
+  EXPECT_EQ(excerpt.text_marks, (QList<Mark>{{16, 6}}));
+  EXPECT_TRUE(Find(QStringLiteral("\"mat please\"")).empty());
+  EXPECT_TRUE(Find(QStringLiteral("19:00")).empty());
 }
 
 TEST_F(SearchFiles, NotesByTitleAndEntriesByLetterGroupAsTheBookListsThem) {
@@ -302,6 +362,23 @@ TEST_F(SearchFiles, AFoldedCopyReadInStepsFindsWhatTheFilesHoldAfterEveryChange)
   copy.Clear();
   EXPECT_FALSE(copy.current());
   EXPECT_EQ(copy.Find(query, today).size(), 45u);
+  // An event added, changed, removed; and dated again on another day.
+  Event(QStringLiteral("e"), QStringLiteral("DTSTART;VALUE=DATE:20260101\r\nRRULE:FREQ=MONTHLY\r\nSUMMARY:Key day\r\n"));
+  EXPECT_FALSE(copy.current());
+  search::Results events = copy.Find(query, today);
+  ASSERT_EQ(Titles(events.appointments), (QStringList{QStringLiteral("Key handover"), QStringLiteral("Key day")}));
+  EXPECT_EQ(events.appointments[1].date, QDate(2026, 2, 1));
+  EXPECT_EQ(copy.Find(query, QDate(2026, 2, 2)).appointments[0].date, QDate(2026, 3, 1));
+  Event(QStringLiteral("e"), QStringLiteral("DTSTART;VALUE=DATE:20260101\r\nRRULE:FREQ=MONTHLY\r\nSUMMARY:Lock day\r\n"));
+  EXPECT_EQ(Titles(copy.Find(query, today).appointments), QStringList{QStringLiteral("Key handover")});
+  EXPECT_EQ(Titles(copy.Find(Query(QStringLiteral("lock")), today).appointments), QStringList{QStringLiteral("Lock day")});
+  EXPECT_EQ(Titles(events.appointments)[1], QStringLiteral("Key day"));
+  {
+    store::Operation op(files());
+    ASSERT_TRUE(events::RemoveEvent(op, QStringLiteral("e")));
+    ASSERT_TRUE(op.Commit().stored());
+  }
+  EXPECT_TRUE(copy.Find(Query(QStringLiteral("lock")), today).empty());
   files().RemoveChangeListener(listener);
 }
 

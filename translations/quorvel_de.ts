@@ -1848,6 +1848,14 @@ Als neuen Termin speichern oder verwerfen?</translation>
         <source>Matching text</source>
         <translation>Gefundener Text</translation>
     </message>
+    <message>
+        <source>All day</source>
+        <translation>Ganztägig</translation>
+    </message>
+    <message>
+        <source>, repeats</source>
+        <translation>, wiederholt sich</translation>
+    </message>
 </context>
 <context>
     <name>quorvel::FindWindow</name>
@@ -1926,6 +1934,10 @@ Als neuen Termin speichern oder verwerfen?</translation>
     <message>
         <source>Address entries (%1)</source>
         <translation>Adresseinträge (%1)</translation>
+    </message>
+    <message>
+        <source>All day</source>
+        <translation>Ganztägig</translation>
     </message>
 </context>
 <context>
