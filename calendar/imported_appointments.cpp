@@ -106,6 +106,9 @@ std::map<int, ImportedAppointment> ReadImported(const store::DataFiles& files) {
 }
 
 void ImportedKeeper::Add(int index, const QString& uid, const QByteArray& text, const Appointment& as_read) {
+  // A UID added twice keeps the later text.
+  added_.erase(std::remove_if(added_.begin(), added_.end(), [&](const ImportedAppointment& a) { return a.uid == uid; }),
+               added_.end());
   ImportedAppointment a;
   a.index = index;
   a.uid = uid;

@@ -339,8 +339,8 @@ ImportSummary StoreReadings(store::DataFiles& files, const std::vector<Reading>&
   std::map<QString, Revision> kept;
   for (const events::StoredEvent& e : events::ReadEvents(files).events) kept[e.uid] = RevisionOf(e.text);
   // The events imported appointments came as.
-  QSet<QString> imported;
-  for (const auto& [index, a] : ReadImported(files)) imported.insert(a.uid);
+  std::map<QString, ImportedAppointment> imported;
+  for (auto& [index, a] : ReadImported(files)) imported.emplace(a.uid, std::move(a));
 
   // Contacts first: a birthday event of a contact imported now is then
   // already present.
@@ -410,7 +410,39 @@ ImportSummary StoreReadings(store::DataFiles& files, const std::vector<Reading>&
         continue;
       }
       const QString key = AppointmentKey(day, e.appointment);
-      if (appointments.contains(key) || (!e.kept.isEmpty() && imported.contains(e.uid))) {
+      const auto known = e.kept.isEmpty() ? imported.end() : imported.find(e.uid);
+      if (known != imported.end() && RevisionOf(e.kept).NewerThan(RevisionOf(known->second.text))) {
+        // A newer copy of an imported event: taken in place of the one
+        // here while that is as it came and stays on its day.
+        ImportedAppointment& was = known->second;
+        const int k = was.index;
+        Appointment now;
+        now.id = op.ReadText(cal, store::FieldRecord(cal, k, 1));
+        now.subject = op.ReadText(cal, store::FieldRecord(cal, k, 2));
+        now.start = op.ReadText(cal, store::FieldRecord(cal, k, 3));
+        now.end = op.ReadText(cal, store::FieldRecord(cal, k, 4));
+        now.reminder = op.ReadInteger(cal, store::FieldRecord(cal, k, 5)) == -1;
+        now.minutes = op.ReadText(cal, store::FieldRecord(cal, k, 6));
+        now.description = op.ReadText(cal, store::FieldRecord(cal, k, 7));
+        if (k < 0 || k >= op.ReadCount(cal) || !SameAppointment(now, was.as_read) || now.id.left(8) != day) {
+          file.skipped.push_back({item, QCoreApplication::translate("Interchange", "a newer copy of an appointment already here, "
+                                                                    "which was changed here or moves to another day")});
+          continue;
+        }
+        Appointment a = e.appointment;
+        a.id = now.id;
+        RewriteAppointment(op, k, a);
+        keeper.Add(k, e.uid, e.kept, a);
+        named.insert(e.uid, item);
+        was.text = e.kept;
+        was.as_read = a;
+        appointments.remove(AppointmentKey(day, now));
+        appointments.insert(key);
+        ++file.appointments;
+        ++file.updated;
+        continue;
+      }
+      if (appointments.contains(key) || known != imported.end()) {
         file.skipped.push_back({item, AlreadyPresent()});
         continue;
       }
@@ -424,7 +456,7 @@ ImportSummary StoreReadings(store::DataFiles& files, const std::vector<Reading>&
       }
       if (!e.kept.isEmpty()) {
         keeper.Add(index, e.uid, e.kept, a);
-        imported.insert(e.uid);
+        imported[e.uid] = ImportedAppointment{index, e.uid, e.kept, a};
         named.insert(e.uid, item);
       }
       appointments.insert(key);

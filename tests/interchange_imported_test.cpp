@@ -160,8 +160,36 @@ TEST_F(InterchangeImportedTest, ExportGivesBackWhatCameInWithOnlyTheEditsChanged
   EXPECT_EQ(ReadFolder(data_), before);
   EXPECT_FALSE(Uids(ics).intersects(gone));
 
-  // Undoing the delete, the edit and the import takes the kept events back
-  // with the appointments.
+  // A newer copy of an event comes in place of its appointment while that
+  // is as it came; one changed here is not overwritten, and says so.
+  QString supplier;
+  for (const auto& [index, a] : ReadImported(files_)) {
+    if (a.as_read.subject == QLatin1String("Supplier visit")) supplier = a.uid;
+  }
+  const QString newer = Path(QStringLiteral("newer.ics"));
+  {
+    QFile file(newer);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:" + supplier.toUtf8() +
+               "\r\nSEQUENCE:1\r\nDTSTAMP:20260106T090000Z\r\nDTSTART:20260615T073000Z\r\n"
+               "DTEND:20260615T083000Z\r\nSUMMARY:Supplier visit, later\r\nEND:VEVENT\r\n"
+               "BEGIN:VEVENT\r\nUID:py-5\r\nSEQUENCE:1\r\nDTSTAMP:20260106T090000Z\r\nDTSTART:20260310T010000Z\r\n"
+               "DTEND:20260310T020000Z\r\nSUMMARY:Call with Tokyo office\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+  }
+  const interchange::ImportSummary update = interchange::ImportFiles(files_, {newer}, Options());
+  ASSERT_TRUE(update.ok());
+  EXPECT_EQ(update.Appointments(), 1) << S(update.Text());
+  EXPECT_EQ(update.files[0].updated, 1);
+  EXPECT_TRUE(update.Text().contains(QStringLiteral("changed here or moves to another day"))) << S(update.Text());
+  EXPECT_EQ(Find(QStringLiteral("Supplier visit")), -1);
+  ASSERT_GE(Find(QStringLiteral("Supplier visit, later")), 0);
+  EXPECT_EQ(ReadAppointment(files_, Find(QStringLiteral("Supplier visit, later"))).start, QStringLiteral("09:30"));
+  EXPECT_EQ(ReadImported(files_).size(), left.size());
+
+  // Undoing the update, the delete, the edit and the import takes the kept
+  // events back with the appointments.
+  ASSERT_TRUE(history.Undo().stored());
+  EXPECT_GE(Find(QStringLiteral("Supplier visit")), 0);
   ASSERT_TRUE(history.Undo().stored());
   EXPECT_EQ(ReadImported(files_).size(), kept.size());
   ASSERT_TRUE(history.Undo().stored());
