@@ -7,6 +7,7 @@
 #include <QByteArrayView>
 #include <QCoreApplication>
 
+#include "calendar/imported_appointments.h"
 #include "store/scan.h"
 #include "sync/sync_state.h"
 
@@ -269,6 +270,7 @@ void RemoveAppointment(store::Operation& op, int position) {
     op.WriteText(kFile, Record(count - 1, field), QString());
   }
   op.WriteCount(kFile, count - 1);
+  NoteImportedRemoved(op, position);
 
   // Later ordinals of the same date move down by one, compared as numbers.
   const QString day = id.left(8);

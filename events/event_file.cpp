@@ -2,161 +2,29 @@
 
 #include <libical/ical.h>
 
-#include <algorithm>
-#include <cstring>
-#include <functional>
-
-#include <QCryptographicHash>
+#include "events/record_runs.h"
 
 namespace quorvel::events {
 namespace {
 
 constexpr store::Channel kFile = store::Channel::kEvents;
-constexpr char kMark[4] = {'Q', 'V', 'E', 'V'};
-constexpr int kFormat = 1;
-// The first record of a run: the mark, the format, the UID's length, the
-// text's length, the run's length in records and a digest of UID and text;
-// then the UID (UTF-8) and the text.
-constexpr int kHeader = 32;
-constexpr int kLongestUid = 1024;
 
-int RecordLength() { return store::Info(kFile).record_length; }
-int RecordsFor(qsizetype payload) {
-  return int((kHeader + payload + RecordLength() - 1) / RecordLength());
-}
-
-QByteArray DigestOf(const QByteArray& text) {
-  return QCryptographicHash::hash(text, QCryptographicHash::Sha256).left(16);
-}
-
-void PutU32(char* at, quint32 value) {
-  for (int i = 0; i < 4; ++i) at[i] = char((value >> (8 * i)) & 0xFF);
-}
-quint32 GetU32(const char* at) {
-  quint32 value = 0;
-  for (int i = 0; i < 4; ++i) value |= quint32(static_cast<unsigned char>(at[i])) << (8 * i);
-  return value;
-}
-
-// What a run's first record says of it.
-struct Head {
-  int uid_length = 0;
-  qsizetype length = 0;
-  int records = 0;
-  QByteArray digest;
-};
-
-std::optional<Head> HeadOf(const QByteArray& record, int record_number) {
-  if (record.size() < kHeader || std::memcmp(record.constData(), kMark, 4) != 0) return std::nullopt;
-  if (static_cast<unsigned char>(record[4]) != kFormat || record[5] != 0) return std::nullopt;
-  Head head;
-  head.uid_length = int(static_cast<unsigned char>(record[6]) | static_cast<unsigned char>(record[7]) << 8);
-  head.length = qsizetype(GetU32(record.constData() + 8));
-  head.records = int(GetU32(record.constData() + 12));
-  head.digest = record.mid(16, 16);
-  if (head.uid_length == 0 || head.uid_length > kLongestUid || head.length > LargestEventText() ||
-      head.records != RecordsFor(head.uid_length + head.length) ||
-      record_number + head.records - 1 > store::kLargestRecordNumber) {
-    return std::nullopt;
+EventsRead EventsOf(const runs::RunsRead& read) {
+  EventsRead out;
+  out.damaged = read.damaged;
+  for (const runs::Run& run : read.runs) {
+    out.events.push_back(StoredEvent{QString::fromUtf8(run.key), run.text, run.first_record});
   }
-  return head;
-}
-
-QByteArray RunFor(const QByteArray& uid, const QByteArray& text) {
-  QByteArray header(kHeader, '\0');
-  std::memcpy(header.data(), kMark, 4);
-  header[4] = char(kFormat);
-  header[6] = char(uid.size() & 0xFF);
-  header[7] = char(uid.size() >> 8);
-  PutU32(header.data() + 8, quint32(text.size()));
-  PutU32(header.data() + 12, quint32(RecordsFor(uid.size() + text.size())));
-  header.replace(16, 16, DigestOf(uid + text));
-  return header + uid + text;
-}
-
-// Walks the runs of the file as `record` gives them (1 … `last`, or on past
-// `last` while records hold runs: what an operation staged beyond the
-// file's end). `visit` gets each run whose bytes match their digest, and
-// `unreadable` each first record of one that does not, or of a record that
-// begins no run.
-void Walk(const std::function<QByteArray(int)>& record, int last,
-          const std::function<void(int first, const Head&, const QString& uid,
-                                   const QByteArray& text)>& visit,
-          const std::function<void(int first, int records)>& unreadable) {
-  for (int r = 1; r <= store::kLargestRecordNumber;) {
-    const QByteArray first = record(r);
-    const std::optional<Head> head = HeadOf(first, r);
-    if (!head) {
-      if (first.count('\0') != first.size()) {
-        unreadable(r, 1);
-      } else if (r > last) {
-        return;
-      }
-      ++r;
-      continue;
-    }
-    QByteArray bytes = first;
-    for (int i = 1; i < head->records; ++i) bytes += record(r + i);
-    const QByteArray uid = bytes.mid(kHeader, head->uid_length);
-    const QByteArray text = bytes.mid(kHeader + head->uid_length, head->length);
-    if (DigestOf(uid + text) == head->digest) {
-      visit(r, *head, QString::fromUtf8(uid), text);
-    } else {
-      unreadable(r, head->records);
-    }
-    r += head->records;
-  }
-}
-
-int RecordsOnDisk(const store::DataFiles& files) {
-  return files.IsOpen(kFile) ? int(files.FileSize(kFile) / RecordLength()) : 0;
-}
-
-struct Located {
-  int first = 0;
-  int records = 0;
-};
-
-// Where every run lies as `op` sees the file, and the event `uid`'s run.
-std::vector<Located> Runs(store::Operation& op, const QString& uid, std::optional<Located>* own) {
-  std::vector<Located> runs;
-  if (!op.HasFile(kFile)) return runs;
-  Walk([&op](int r) { return op.ReadRecord(kFile, r); }, RecordsOnDisk(op.files()),
-       [&](int first, const Head& head, const QString& stored_uid, const QByteArray&) {
-         runs.push_back({first, head.records});
-         if (own && stored_uid == uid) *own = runs.back();
-       },
-       [&](int first, int records) { runs.push_back({first, records}); });
-  return runs;
-}
-
-void Clear(store::Operation& op, const Located& run) {
-  for (int i = 0; i < run.records; ++i) op.WriteRecord(kFile, run.first + i, QByteArray());
+  return out;
 }
 
 }  // namespace
 
-qsizetype LargestEventText() { return qsizetype(256) * RecordLength() - kHeader - kLongestUid; }
+qsizetype LargestEventText() { return runs::LargestText(kFile); }
 
-EventsRead ReadEvents(const store::DataFiles& files) {
-  const int count = RecordsOnDisk(files);
-  if (count == 0) return EventsRead();
-  return EventsIn(files.ReadRecords(kFile, 1, count));
-}
+EventsRead ReadEvents(const store::DataFiles& files) { return EventsOf(runs::ReadRuns(files, kFile)); }
 
-EventsRead EventsIn(const QByteArray& all) {
-  EventsRead read;
-  const int length = RecordLength();
-  const int count = int(std::min<qsizetype>(all.size() / length, store::kLargestRecordNumber));
-  if (count == 0) return read;
-  Walk([&](int r) { return r <= count ? all.mid(qsizetype(r - 1) * length, length) : QByteArray(length, '\0'); },
-       count,
-       [&](int first, const Head&, const QString& uid, const QByteArray& text) {
-         read.events.push_back(StoredEvent{uid, text, first});
-       },
-       [&](int, int) { ++read.damaged; });
-  return read;
-}
+EventsRead EventsIn(const QByteArray& all) { return EventsOf(runs::RunsIn(all, kFile)); }
 
 std::optional<StoredEvent> FindEvent(const store::DataFiles& files, const QString& uid) {
   for (StoredEvent& e : ReadEvents(files).events) {
@@ -186,45 +54,16 @@ QString UidOf(const QByteArray& text) {
 PutResult PutEvent(store::Operation& op, const QByteArray& text) {
   const QString uid = UidOf(text);
   if (uid.isNull()) return PutResult::kNotAnEvent;
-  const QByteArray uid_bytes = uid.toUtf8();
-  if (text.size() > LargestEventText() || uid_bytes.size() > kLongestUid) return PutResult::kTooLarge;
-  std::optional<Located> own;
-  std::vector<Located> runs = Runs(op, uid, &own);
-  const int records = RecordsFor(uid_bytes.size() + text.size());
-  // First fit among the free stretches, the event's own run counting as
-  // free: a changed event mostly stays where it was.
-  std::vector<bool> used(std::size_t(store::kLargestRecordNumber) + 1, false);
-  used[0] = true;
-  for (const Located& run : runs) {
-    if (own && run.first == own->first) continue;
-    for (int r = run.first; r < run.first + run.records && r <= store::kLargestRecordNumber; ++r) {
-      used[std::size_t(r)] = true;
-    }
+  switch (runs::PutRuns(op, kFile, {{uid.toUtf8(), text}}).front()) {
+    case runs::PutResult::kStored: return PutResult::kStored;
+    case runs::PutResult::kTooLarge: return PutResult::kTooLarge;
+    case runs::PutResult::kNoRoom: return PutResult::kNoRoom;
   }
-  int first = 0;
-  for (int r = 1, free = 0; r <= store::kLargestRecordNumber; ++r) {
-    free = used[std::size_t(r)] ? 0 : free + 1;
-    if (free == records) {
-      first = r - records + 1;
-      break;
-    }
-  }
-  if (first == 0) return PutResult::kNoRoom;
-  if (!op.HasFile(kFile)) op.files().OpenExtraFile(kFile);
-  if (own) Clear(op, *own);
-  const QByteArray bytes = RunFor(uid_bytes, text);
-  for (int i = 0; i < records; ++i) {
-    op.WriteRecord(kFile, first + i, bytes.mid(qsizetype(i) * RecordLength(), RecordLength()));
-  }
-  return PutResult::kStored;
+  return PutResult::kNoRoom;
 }
 
 bool RemoveEvent(store::Operation& op, const QString& uid) {
-  std::optional<Located> own;
-  Runs(op, uid, &own);
-  if (!own) return false;
-  Clear(op, *own);
-  return true;
+  return runs::RemoveRuns(op, kFile, {uid.toUtf8()}) > 0;
 }
 
 }  // namespace quorvel::events

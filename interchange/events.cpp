@@ -638,6 +638,7 @@ class EventReader {
     } else {
       Add(uid, piece->day, TimeText(piece->begin), TimeText(piece->end), base);
     }
+    if (options_.keep_whole) KeepBeside(event, out_.appointments.back());
   }
 
   // Whether the event repeats or has occurrences changed on their own.
@@ -664,6 +665,29 @@ class EventReader {
     } else {
       Keep(uid, nullptr, TimedName(name, start, first), PlainKey(event, start, first, subject));
     }
+  }
+
+  // The event one appointment was made of, to be kept beside it: not when
+  // another event of the file has its UID (which of them would it be?).
+  void KeepBeside(icalcomponent* event, EventAppointment& e) {
+    icalcomponent* without_uid = nullptr;
+    if (e.uid.isEmpty()) {
+      char* text = icalcomponent_as_ical_string_r(event);
+      e.uid = QStringLiteral("quorvel-import-") + Hex(QString::fromUtf8(text), 24);
+      icalmemory_free_buffer(text);
+      without_uid = event;
+    } else {
+      const QByteArray wanted = e.uid.toUtf8();
+      int same = 0;
+      for (icalcomponent* other = icalcomponent_get_first_component(calendar_, ICAL_VEVENT_COMPONENT); other;
+           other = icalcomponent_get_next_component(calendar_, ICAL_VEVENT_COMPONENT)) {
+        const char* own = icalcomponent_get_uid(other);
+        if (own && wanted == own) ++same;
+      }
+      if (same != 1) return;
+    }
+    e.kept = KeptText(calendar_, e.uid, without_uid,
+                      [this](const char* tzid) { return zones_.Replacement(tzid); });
   }
 
   struct Kept {
@@ -1122,7 +1146,7 @@ CalendarExport WriteCalendar(const std::vector<Appointment>& appointments,
 CalendarExport WriteCalendar(const std::vector<Appointment>& appointments,
                              const std::vector<AddressEntry>& entries,
                              const std::vector<QByteArray>& kept, const QStringList& uids,
-                             const QDateTime& stamp) {
+                             const QDateTime& stamp, const std::vector<QByteArray>& as_kept) {
   InitLibical();
   CalendarExport out;
   Component calendar(NewCalendar());
@@ -1131,6 +1155,10 @@ CalendarExport WriteCalendar(const std::vector<Appointment>& appointments,
     const Appointment& a = appointments[i];
     const QString plain_uid = AppointmentUid(a);
     const int repeat = seen[plain_uid]++;
+    if (i < as_kept.size() && !as_kept[i].isEmpty() && AddKept(calendar.get(), as_kept[i]) > 0) {
+      ++out.appointments;
+      continue;
+    }
     const QString given = i < size_t(uids.size()) ? uids[qsizetype(i)] : QString();
     icalcomponent* event = AppointmentComponent(a, given.isEmpty() ? AppointmentUid(a, repeat) : given, stamp);
     if (!event) {

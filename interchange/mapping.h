@@ -75,6 +75,11 @@ struct EventAppointment {
   QDate date;
   Appointment appointment;
   QString uid;  // the event's UID, for the caller's records
+  // With EventOptions::keep_whole: the event as it came (the VCALENDAR of
+  // its UID with the VTIMEZONEs it uses, as KeptEvent::text), to be kept
+  // beside the appointment; empty when the file holds another event of
+  // the same UID. An event without a UID is given one, as a kept event is.
+  QByteArray kept;
 };
 
 // A birthday event this program exported (it carries the entry's key): the
@@ -130,11 +135,13 @@ CalendarExport WriteCalendar(const std::vector<Appointment>& appointments,
 // The same with the events kept whole (each a VCALENDAR as kept): their
 // VEVENTs go out as they are kept, with the VTIMEZONEs they use, and
 // `uids` (when not empty, one for each appointment) gives the appointments
-// their UIDs instead of AppointmentUid.
+// their UIDs instead of AppointmentUid. `as_kept` (when not empty, one for
+// each appointment) gives, in place of an appointment, the VCALENDAR of the
+// event it goes out as (an imported one); empty texts stand for none.
 CalendarExport WriteCalendar(const std::vector<Appointment>& appointments,
                              const std::vector<AddressEntry>& entries,
                              const std::vector<QByteArray>& kept, const QStringList& uids,
-                             const QDateTime& stamp);
+                             const QDateTime& stamp, const std::vector<QByteArray>& as_kept = {});
 
 // One VCALENDAR holding the single VEVENT of `appointment` under `uid`, as a
 // CalDAV server stores it; empty when the appointment's ID names no date.

@@ -1,7 +1,9 @@
 #include "interchange/transfer.h"
 
+#include "calendar/imported_appointments.h"
 #include "events/event_file.h"
 #include "interchange/kept_events.h"
+#include "interchange/patch.h"
 #include "sync/sync_state.h"
 #include "store/date_text.h"
 
@@ -48,6 +50,13 @@ std::vector<AddressEntry> AllEntries(const store::DataFiles& files) {
   all.reserve(count);
   for (int k = 0; k < count; ++k) all.push_back(ReadAddressEntry(files, k));
   return all;
+}
+
+// The same appointment in every field, its ID's ordinal aside (a removal
+// renumbers it).
+bool SameAppointment(const Appointment& a, const Appointment& b) {
+  return a.id.left(8) == b.id.left(8) && a.subject == b.subject && a.start == b.start && a.end == b.end &&
+         a.reminder == b.reminder && a.minutes == b.minutes && a.description == b.description;
 }
 
 QString AppointmentKey(const QString& day_key, const Appointment& a) {
@@ -104,21 +113,33 @@ QString ExportResult::Text(const QString& path) const {
 }
 
 ExportResult ExportCalendar(const store::DataFiles& files, const QString& path,
-                            const QDateTime& stamp) {
-  const std::vector<Appointment> appointments = AllAppointments(files);
+                            const QDateTime& stamp, const QTimeZone& zone) {
+  const std::vector<Appointment> all = AllAppointments(files);
   // An appointment a sync links to a server resource goes out under that
   // resource's UID, so that both copies stay one event.
   QStringList uids;
   if (const auto state = sync::LoadState(files)) {
     for (const sync::Link& link : state->appointments) {
-      if (link.index < 0 || link.index >= int(appointments.size()) || link.uid.isEmpty()) continue;
+      if (link.index < 0 || link.index >= int(all.size()) || link.uid.isEmpty()) continue;
       while (uids.size() <= link.index) uids.append(QString());
       uids[link.index] = link.uid;
     }
   }
+  // An imported appointment goes out as the event it came as, with what
+  // was changed here since.
+  const std::map<int, ImportedAppointment> imported = ReadImported(files);
+  std::vector<QByteArray> as_kept(imported.empty() ? 0 : all.size());
+  for (const auto& [k, a] : imported) {
+    if (k >= int(all.size())) continue;
+    if (SameAppointment(a.as_read, all[size_t(k)])) {
+      as_kept[size_t(k)] = a.text;
+    } else if (std::optional<QByteArray> patched = PatchEvent(a.text, a.as_read, all[size_t(k)], QString(), zone)) {
+      as_kept[size_t(k)] = std::move(*patched);
+    }
+  }
   std::vector<QByteArray> kept;
   for (const events::StoredEvent& e : events::ReadEvents(files).events) kept.push_back(e.text);
-  const CalendarExport calendar = WriteCalendar(appointments, AllEntries(files), kept, uids, stamp);
+  const CalendarExport calendar = WriteCalendar(all, AllEntries(files), kept, uids, stamp, as_kept);
   ExportResult result;
   result.appointments = calendar.appointments;
   result.birthdays = calendar.birthdays;
@@ -317,6 +338,9 @@ ImportSummary StoreReadings(store::DataFiles& files, const std::vector<Reading>&
   // The events kept whole, by UID.
   std::map<QString, Revision> kept;
   for (const events::StoredEvent& e : events::ReadEvents(files).events) kept[e.uid] = RevisionOf(e.text);
+  // The events imported appointments came as.
+  std::map<QString, ImportedAppointment> imported;
+  for (auto& [index, a] : ReadImported(files)) imported.emplace(a.uid, std::move(a));
 
   // Contacts first: a birthday event of a contact imported now is then
   // already present.
@@ -374,6 +398,8 @@ ImportSummary StoreReadings(store::DataFiles& files, const std::vector<Reading>&
       ++file.appointments;
       if (newer) ++file.updated;
     }
+    ImportedKeeper keeper(op);
+    QHash<QString, QString> named;  // what the user is told of each UID kept
     for (const EventAppointment& e : reading.appointments) {
       const QString day = DayKey(e.date);
       const QString item = QCoreApplication::translate("Interchange", "\"%1\" on %2 at %3")
@@ -384,20 +410,63 @@ ImportSummary StoreReadings(store::DataFiles& files, const std::vector<Reading>&
         continue;
       }
       const QString key = AppointmentKey(day, e.appointment);
-      if (appointments.contains(key)) {
+      const auto known = e.kept.isEmpty() ? imported.end() : imported.find(e.uid);
+      if (known != imported.end() && RevisionOf(e.kept).NewerThan(RevisionOf(known->second.text))) {
+        // A newer copy of an imported event: taken in place of the one
+        // here while that is as it came and stays on its day.
+        ImportedAppointment& was = known->second;
+        const int k = was.index;
+        Appointment now;
+        now.id = op.ReadText(cal, store::FieldRecord(cal, k, 1));
+        now.subject = op.ReadText(cal, store::FieldRecord(cal, k, 2));
+        now.start = op.ReadText(cal, store::FieldRecord(cal, k, 3));
+        now.end = op.ReadText(cal, store::FieldRecord(cal, k, 4));
+        now.reminder = op.ReadInteger(cal, store::FieldRecord(cal, k, 5)) == -1;
+        now.minutes = op.ReadText(cal, store::FieldRecord(cal, k, 6));
+        now.description = op.ReadText(cal, store::FieldRecord(cal, k, 7));
+        if (k < 0 || k >= op.ReadCount(cal) || !SameAppointment(now, was.as_read) || now.id.left(8) != day) {
+          file.skipped.push_back({item, QCoreApplication::translate("Interchange", "a newer copy of an appointment already here, "
+                                                                    "which was changed here or moves to another day")});
+          continue;
+        }
+        Appointment a = e.appointment;
+        a.id = now.id;
+        RewriteAppointment(op, k, a);
+        keeper.Add(k, e.uid, e.kept, a);
+        named.insert(e.uid, item);
+        was.text = e.kept;
+        was.as_read = a;
+        appointments.remove(AppointmentKey(day, now));
+        appointments.insert(key);
+        ++file.appointments;
+        ++file.updated;
+        continue;
+      }
+      if (appointments.contains(key) || known != imported.end()) {
         file.skipped.push_back({item, AlreadyPresent()});
         continue;
       }
       Appointment a = e.appointment;
       a.id = day + QLatin1Char('-') + QString::number(per_day.value(day) + 1);
+      const int index = op.ReadCount(cal);
       const store::Outcome outcome = AddAppointment(op, a);
       if (outcome.refused()) {
         file.skipped.push_back({item, outcome.reason()});
         continue;
       }
+      if (!e.kept.isEmpty()) {
+        keeper.Add(index, e.uid, e.kept, a);
+        imported[e.uid] = ImportedAppointment{index, e.uid, e.kept, a};
+        named.insert(e.uid, item);
+      }
       appointments.insert(key);
       ++per_day[day];
       ++file.appointments;
+    }
+    for (const QString& uid : keeper.Finish()) {
+      file.left_out.append(QCoreApplication::translate("Interchange", "%1: the event as it came, with its UID and what "
+                                                       "the appointment has no field for (it cannot be kept beside it)")
+                               .arg(named.value(uid)));
     }
   }
   const store::Outcome committed = op.Commit();

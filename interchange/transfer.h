@@ -13,6 +13,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <QTimeZone>
 
 #include "interchange/mapping.h"
 #include "store/data_files.h"
@@ -37,9 +38,13 @@ struct ExportResult {
 };
 
 // Every appointment, and the birthdays of the address book as yearly
-// events, to one iCalendar file (written whole or not at all).
+// events, to one iCalendar file (written whole or not at all). An imported
+// appointment goes out as the event it came as (its UID, location and
+// every other property), with only what was changed here since rewritten;
+// times changed here are wall times in `zone`.
 ExportResult ExportCalendar(const store::DataFiles& files, const QString& path,
-                            const QDateTime& stamp = QDateTime::currentDateTimeUtc());
+                            const QDateTime& stamp = QDateTime::currentDateTimeUtc(),
+                            const QTimeZone& zone = QTimeZone::systemTimeZone());
 // Every address book entry to one vCard 3.0 file.
 ExportResult ExportAddressBook(const store::DataFiles& files, const QString& path);
 

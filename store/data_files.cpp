@@ -146,7 +146,7 @@ OpenResult DataFiles::OpenDataFiles() {
       Fail(Doing::kOpening, channel, error);
     }
   }
-  for (Channel extra : {Channel::kSync, Channel::kKept, Channel::kEvents}) {
+  for (Channel extra : {Channel::kSync, Channel::kKept, Channel::kEvents, Channel::kImported}) {
     Entry entry;
     const QByteArray path = PathFor(extra);
     if (!file_system_->Inspect(path, &entry, &error)) Fail(Doing::kOpening, extra, error);
@@ -222,6 +222,21 @@ void DataFiles::CloseDataFiles() {
 }
 
 bool DataFiles::IsOpen(Channel channel) const { return open_[ChannelIndex(channel)].handle >= 0; }
+
+bool DataFiles::RemoveEmptyExtraFile(Channel channel) {
+  if (channel != Channel::kEvents && channel != Channel::kImported) return false;
+  Open& file = open_[ChannelIndex(channel)];
+  if (operation_active_ || file.handle < 0 || FileSize(channel) != 0) return false;
+  CheckStillThere(channel);
+  SystemError error;
+  if (!file_system_->Close(std::exchange(file.handle, -1), &error)) Fail(Doing::kClosing, channel, error);
+  // An empty file left behind (the removal failed) holds nothing and is
+  // opened again as it is.
+  const bool removed = file_system_->Remove(file.path, &error);
+  if (removed) SyncFolder();
+  CountChange(channel);
+  return removed;
+}
 
 const DataFiles::Open& DataFiles::Require(Channel channel) const {
   const Open& file = open_[ChannelIndex(channel)];

@@ -147,6 +147,13 @@ class DataFiles {
   // OpenDataFiles opens the sync file by itself when the folder has one.
   void OpenExtraFile(Channel channel);
   bool IsOpen(Channel channel) const;
+  // Closes and removes the extra file `channel` when it is open, empty and
+  // no operation is under way (an undo took back the change that made it):
+  // the folder is again as it was before the file came. The next operation
+  // that needs it creates it again. Not for the four files, nor the sync
+  // file or what the reminders remember, whose presence means something.
+  // Whether it was removed.
+  bool RemoveEmptyExtraFile(Channel channel);
 
   QString ReadText(Channel channel, int record) const;
   std::int16_t ReadInteger(Channel channel, int record) const;

@@ -40,6 +40,7 @@ const ChannelInfo& Info(Channel channel) {
   static const ChannelInfo kKept{"SyncKept.dat", 4096, 0, 0};
   static const ChannelInfo kRemind{"Remind.dat", 64, 0, 0};
   static const ChannelInfo kEvents{"Events.dat", 4096, 0, 0};
+  static const ChannelInfo kImported{"Imported.dat", 4096, 0, 0};
   switch (channel) {
     case Channel::kAppoint: return kAppoint;
     case Channel::kNotes: return kNotes;
@@ -49,6 +50,7 @@ const ChannelInfo& Info(Channel channel) {
     case Channel::kKept: return kKept;
     case Channel::kRemind: return kRemind;
     case Channel::kEvents: return kEvents;
+    case Channel::kImported: return kImported;
   }
   return kPhotoF;
 }

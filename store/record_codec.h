@@ -33,16 +33,21 @@ enum class Channel : int {
   // each kept whole as its iCalendar text (events/): present only once one
   // is stored. 4096-byte records of raw bytes, journaled like the others.
   kEvents = 18,
+  // What imported appointments came as: each one's iCalendar event kept as
+  // it came, beside the Appoint.dat record made of it, so that an export
+  // gives it back (calendar/imported_appointments.h): present only once one
+  // is kept. 4096-byte records of raw bytes, journaled like the others.
+  kImported = 19,
 };
 
 inline constexpr std::array<Channel, 4> kAllChannels = {
     Channel::kAppoint, Channel::kNotes, Channel::kAddBook, Channel::kPhotoF};
 // Slots for channels 11 and up, by ChannelIndex.
-inline constexpr int kChannelCount = 8;
+inline constexpr int kChannelCount = 9;
 // The four and the extra files.
 inline constexpr std::array<Channel, kChannelCount> kEveryChannel = {
     Channel::kAppoint, Channel::kNotes, Channel::kAddBook, Channel::kPhotoF, Channel::kSync,
-    Channel::kKept, Channel::kRemind, Channel::kEvents};
+    Channel::kKept, Channel::kRemind, Channel::kEvents, Channel::kImported};
 
 // 0 to 3, in channel order.
 inline int ChannelIndex(Channel channel) { return static_cast<int>(channel) - 11; }

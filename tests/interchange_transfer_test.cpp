@@ -5,6 +5,7 @@
 
 #include "addressbook/address_file.h"
 #include "calendar/appointment_file.h"
+#include "calendar/imported_appointments.h"
 #include "events/event_file.h"
 #include "interchange/command.h"
 #include "interchange/transfer.h"
@@ -176,6 +177,16 @@ TEST_F(InterchangeTransferTest, AnImportIntoTwoFilesIsAllOrNothingAtEveryCrashPo
                                                "DTSTART;VALUE=DATE:20260105\r\nSUMMARY:Holiday\r\n"
                                                "END:VEVENT\r\nEND:VCALENDAR\r\n"),
                           events::PutResult::kStored);
+                // Imported.dat likewise, with the event "Early" came as:
+                // the import's plain event is kept beside it in the same
+                // operation.
+                ImportedKeeper keeper(op);
+                keeper.Add(0, QStringLiteral("early"),
+                           "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:early\r\n"
+                           "DTSTAMP:20260101T000000Z\r\nDTSTART:20260110T080000\r\nDTEND:20260110T083000\r\n"
+                           "SUMMARY:Early\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n",
+                           Make("20260110-1", "08:00", "08:30", "Early"));
+                ASSERT_TRUE(keeper.Finish().empty());
                 ASSERT_TRUE(op.Commit().stored());
               });
             },

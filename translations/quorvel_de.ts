@@ -758,6 +758,14 @@
         <source>its UID (&quot;%1&quot;) does not read back the same once written out</source>
         <translation>seine UID („%1“) liest sich nach dem Schreiben nicht mehr gleich</translation>
     </message>
+    <message>
+        <source>%1: the event as it came, with its UID and what the appointment has no field for (it cannot be kept beside it)</source>
+        <translation>%1: der Termin, wie er kam, mit seiner UID und allem, wofür der Termin kein Feld hat (er kann nicht daneben aufbewahrt werden)</translation>
+    </message>
+    <message>
+        <source>a newer copy of an appointment already here, which was changed here or moves to another day</source>
+        <translation>eine neuere Fassung eines schon vorhandenen Termins, der hier geändert wurde oder auf einen anderen Tag wandert</translation>
+    </message>
 </context>
 <context>
     <name>Messages</name>

@@ -36,7 +36,8 @@ QByteArrayView Image(const FileChange& change, std::size_t i, bool before) {
 // Whether the file holds exactly what `change` left (`before` false) or
 // found (`before` true) in every record it changed, and has that length.
 bool Holds(const store::DataFiles& files, const FileChange& change, bool before) {
-  if (!files.IsOpen(change.channel)) return false;
+  // An extra file an undo removed once it was empty again.
+  if (!files.IsOpen(change.channel)) return (before ? change.size_before : change.size_after) == 0;
   if (files.FileSize(change.channel) != (before ? change.size_before : change.size_after)) {
     return false;
   }
@@ -288,6 +289,9 @@ store::Outcome UndoHistory::Apply(const Step& step, bool undo) {
     }
   }
 
+  for (const FileChange& file : step.files) {
+    if (!Bookkeeping(file.channel) && !files_.IsOpen(file.channel)) files_.OpenExtraFile(file.channel);
+  }
   store::Operation op(files_);
   for (const FileChange& file : step.files) {
     if (!Bookkeeping(file.channel)) Stage(op, file, /*before=*/undo);
@@ -337,6 +341,14 @@ store::Outcome UndoHistory::Apply(const Step& step, bool undo) {
   applying_ = true;
   const store::Outcome outcome = op.Commit();
   applying_ = false;
+  // An extra file the change made goes again when the undo empties it.
+  if (outcome.stored()) {
+    for (const FileChange& file : step.files) {
+      if (!Bookkeeping(file.channel) && (undo ? file.size_before : file.size_after) == 0) {
+        files_.RemoveEmptyExtraFile(file.channel);
+      }
+    }
+  }
   return outcome;
 }
 
@@ -345,8 +357,11 @@ QString UndoHistory::Label(const Step& step, bool undo) {
   Channel only = Channel::kSync;
   for (const FileChange& file : step.files) {
     if (Bookkeeping(file.channel)) continue;
-    // The photo file goes with the address book.
-    const Channel kind = file.channel == Channel::kPhotoF ? Channel::kAddBook : file.channel;
+    // The photo file goes with the address book, the events imported
+    // appointments came as with the appointments.
+    const Channel kind = file.channel == Channel::kPhotoF     ? Channel::kAddBook
+                         : file.channel == Channel::kImported ? Channel::kAppoint
+                                                              : file.channel;
     if (kind != only) {
       ++kinds;
       only = kind;
