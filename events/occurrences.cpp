@@ -174,6 +174,8 @@ Expansion OccurrencesBetween(const QByteArray& text, QDate from, QDate to, const
   // A cancelled event (a whole series with it) is kept as it came, but
   // takes no time.
   if (master && Cancelled(master)) return out;
+  for (icalcomponent* e : changes) out.longest_alarm_minutes = std::max(out.longest_alarm_minutes, AlarmMinutes(e));
+  if (master) out.longest_alarm_minutes = std::max(out.longest_alarm_minutes, AlarmMinutes(master));
   // The occurrences changed on their own, by the occurrence they replace.
   std::set<QString> replaced;
   for (icalcomponent* e : changes) {
