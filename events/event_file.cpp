@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <map>
 
 #include <QCryptographicHash>
 
@@ -78,11 +79,13 @@ QByteArray RunFor(const QByteArray& uid, const QByteArray& text) {
 // `last` while records hold runs: what an operation staged beyond the
 // file's end). `visit` gets each run whose bytes match their digest, and
 // `unreadable` each first record of one that does not, or of a record that
-// begins no run.
+// begins no run. A run `known` (when given) tells was found whole before,
+// as it is now, goes to `visit` unread: with a null UID and text.
 void Walk(const std::function<QByteArray(int)>& record, int last,
           const std::function<void(int first, const Head&, const QString& uid,
                                    const QByteArray& text)>& visit,
-          const std::function<void(int first, int records)>& unreadable) {
+          const std::function<void(int first, int records)>& unreadable,
+          const std::function<bool(int first, int records)>& known = {}) {
   for (int r = 1; r <= store::kLargestRecordNumber;) {
     const QByteArray first = record(r);
     const std::optional<Head> head = HeadOf(first, r);
@@ -93,6 +96,11 @@ void Walk(const std::function<QByteArray(int)>& record, int last,
         return;
       }
       ++r;
+      continue;
+    }
+    if (known && known(r, head->records)) {
+      visit(r, *head, QString(), QByteArray());
+      r += head->records;
       continue;
     }
     QByteArray bytes = first;
@@ -145,16 +153,56 @@ EventsRead ReadEvents(const store::DataFiles& files) {
 }
 
 EventsRead EventsIn(const QByteArray& all) {
+  // The file as this thread read it last, and the events found whole in
+  // it by where they began: a run whose bytes are still the same is taken
+  // as found then, without its digest worked out again (most of a read
+  // after one event changed).
+  struct Found {
+    int records = 0;
+    StoredEvent event;
+  };
+  struct LastRead {
+    QByteArray all;
+    std::map<int, Found> runs;
+  };
+  thread_local LastRead last;
+  LastRead now;
+  // Kept only when it owns its bytes (not over another's buffer).
+  const bool owned = all.capacity() > 0;  // none over raw data
+  if (owned) now.all = all;
   EventsRead read;
   const int length = RecordLength();
   const int count = int(std::min<qsizetype>(all.size() / length, store::kLargestRecordNumber));
   if (count == 0) return read;
-  Walk([&](int r) { return r <= count ? all.mid(qsizetype(r - 1) * length, length) : QByteArray(length, '\0'); },
-       count,
-       [&](int first, const Head&, const QString& uid, const QByteArray& text) {
-         read.events.push_back(StoredEvent{uid, text, first});
+  const Found* same = nullptr;
+  auto known = [&](int first, int records) {
+    same = nullptr;
+    const qsizetype at = qsizetype(first - 1) * length;
+    const qsizetype size = qsizetype(records) * length;
+    if (first + records - 1 > count || at + size > last.all.size()) return false;
+    const auto it = last.runs.find(first);
+    if (it == last.runs.end() || it->second.records != records) return false;
+    if (all.constData() != last.all.constData() &&
+        std::memcmp(all.constData() + at, last.all.constData() + at, std::size_t(size)) != 0) {
+      return false;
+    }
+    same = &it->second;
+    return true;
+  };
+  // Each record seen in place: the texts taken from them are copies.
+  Walk([&](int r) {
+         return r <= count ? QByteArray::fromRawData(all.constData() + qsizetype(r - 1) * length, length)
+                           : QByteArray(length, '\0');
        },
-       [&](int, int) { ++read.damaged; });
+       count,
+       [&](int first, const Head& head, const QString& uid, const QByteArray& text) {
+         const StoredEvent event = same ? same->event : StoredEvent{uid, text, first};
+         same = nullptr;
+         read.events.push_back(event);
+         if (owned && first + head.records - 1 <= count) now.runs.emplace(first, Found{head.records, event});
+       },
+       [&](int, int) { ++read.damaged; }, known);
+  last = std::move(now);
   return read;
 }
 
