@@ -20,6 +20,14 @@ struct EventMonth {
   std::vector<std::pair<QDate, QDate>> days;  // first and last day
 };
 
+// A month's events as the file held them, in its order: an event mostly
+// lies where it lay, so it is looked for there first.
+struct EventsOfMonth {
+  std::vector<QString> uids;
+  std::vector<EventMonth> months;
+  std::map<QString, std::size_t> where;  // made only when one is not in its place
+};
+
 // What was read, for one DataFiles and one zone, month by month. When
 // Events.dat changes, the months are put together again from the events,
 // and only an event whose text changed is expanded again.
@@ -33,7 +41,7 @@ struct Kept {
   QByteArray zone;
   QTimeZone zone_itself;  // made once: making it again costs more than a month's marks
   std::map<qint64, MonthOccurrences> months;  // by year * 12 + month
-  std::map<qint64, std::map<QString, EventMonth>> by_event;  // the same, event by event
+  std::map<qint64, EventsOfMonth> by_event;  // the same, event by event
 };
 
 EventMonth Expand(QByteArray text, const QDate& first, const QDate& last, const QTimeZone& zone) {
@@ -52,10 +60,19 @@ EventMonth Expand(QByteArray text, const QDate& first, const QDate& last, const 
 MonthOccurrences ReadMonth(Kept& kept, const store::DataFiles& files, qint64 key,
                                           const QDate& first, const QTimeZone& zone) {
   const QDate last = first.addDays(first.daysInMonth() - 1);
-  std::map<QString, EventMonth>& before = kept.by_event[key];
+  EventsOfMonth& before = kept.by_event[key];
   events::EventsRead read = events::ReadEvents(files);
-  std::vector<EventMonth> now;  // in file order
-  now.reserve(read.events.size());
+  EventsOfMonth now;
+  now.uids.reserve(read.events.size());
+  now.months.reserve(read.events.size());
+  auto find = [&](std::size_t i, const QString& uid) -> EventMonth* {
+    if (i < before.uids.size() && before.uids[i] == uid) return &before.months[i];
+    if (before.where.empty()) {
+      for (std::size_t k = 0; k < before.uids.size(); ++k) before.where.emplace(before.uids[k], k);
+    }
+    const auto it = before.where.find(uid);
+    return it == before.where.end() ? nullptr : &before.months[it->second];
+  };
   // Each occurrence by its event and its place there.
   struct Placed {
     qint64 start;
@@ -63,13 +80,15 @@ MonthOccurrences ReadMonth(Kept& kept, const store::DataFiles& files, qint64 key
     std::uint32_t index;
   };
   std::vector<Placed> placed;
-  for (events::StoredEvent& event : read.events) {
-    const auto it = before.find(event.uid);
-    now.push_back(it != before.end() && it->second.text == event.text
-                      ? std::move(it->second)
-                      : Expand(std::move(event.text), first, last, zone));
-    for (std::size_t i = 0; i < now.back().occurrences.size(); ++i) {
-      placed.push_back({now.back().starts[i], std::uint32_t(now.size() - 1), std::uint32_t(i)});
+  for (std::size_t i = 0; i < read.events.size(); ++i) {
+    events::StoredEvent& event = read.events[i];
+    EventMonth* known = find(i, event.uid);
+    now.months.push_back(known && known->text == event.text ? std::move(*known)
+                                                            : Expand(std::move(event.text), first, last, zone));
+    now.uids.push_back(event.uid);
+    const EventMonth& month = now.months.back();
+    for (std::size_t k = 0; k < month.occurrences.size(); ++k) {
+      placed.push_back({month.starts[k], std::uint32_t(i), std::uint32_t(k)});
     }
   }
   // As ReadOccurrences orders them: by start, events in file order.
@@ -78,11 +97,10 @@ MonthOccurrences ReadMonth(Kept& kept, const store::DataFiles& files, qint64 key
   month.occurrences.reserve(placed.size());
   month.days.reserve(placed.size());
   for (const Placed& p : placed) {
-    month.occurrences.push_back(now[p.event].occurrences[p.index]);
-    month.days.push_back(now[p.event].days[p.index]);
+    month.occurrences.push_back(now.months[p.event].occurrences[p.index]);
+    month.days.push_back(now.months[p.event].days[p.index]);
   }
-  before.clear();
-  for (std::size_t i = 0; i < now.size(); ++i) before.emplace(read.events[i].uid, std::move(now[i]));
+  before = std::move(now);
   return month;
 }
 
