@@ -138,15 +138,18 @@ void RestoreWindow::RestoreSelected() {
   const backups::BackupInfo now = backups::CurrentCounts(app_.files());
   const QLocale locale;
   const QString text =
-      tr("Put back the backup of %1?\n\nIt holds %2 appointments, %3 notes and %4 address "
-         "book entries. They replace everything the files hold now: %5 appointments, %6 notes "
-         "and %7 entries. What the files hold now is kept as a backup first, so this can be "
-         "reversed with Restore… as well.")
+      tr("Put back the backup of %1?\n\nIt holds %2 appointments, %3 repeating or all-day "
+         "appointments, %4 notes and %5 address book entries. They replace everything the files "
+         "hold now: %6 appointments, %7 repeating or all-day appointments, %8 notes and %9 "
+         "entries. What the files hold now is kept as a backup first, so this can be reversed "
+         "with Restore… as well.")
           .arg(locale.toString(chosen.created, QLocale::LongFormat))
           .arg(chosen.appointments)
+          .arg(chosen.events)
           .arg(chosen.notes)
           .arg(chosen.entries)
           .arg(now.appointments)
+          .arg(now.events)
           .arg(now.notes)
           .arg(now.entries);
   if (!Ask(this, text)) return;

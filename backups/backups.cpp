@@ -14,6 +14,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include "events/event_file.h"
 #include "store/journal.h"
 #include "store/record_codec.h"
 
@@ -129,6 +130,8 @@ std::optional<Parsed> Parse(const QString& path, bool contents) {
       parsed.info.reason = ReasonOf(value).value_or(Reason::kCommand);
     } else if (key == "appointments") {
       parsed.info.appointments = value.toInt();
+    } else if (key == "events") {
+      parsed.info.events = value.toInt();
     } else if (key == "notes") {
       parsed.info.notes = value.toInt();
     } else if (key == "entries") {
@@ -203,6 +206,7 @@ QString ReasonText(Reason reason) {
 BackupInfo CurrentCounts(const store::DataFiles& files) {
   BackupInfo info;
   info.appointments = files.ReadCount(Channel::kAppoint);
+  info.events = files.IsOpen(Channel::kEvents) ? int(events::ReadEvents(files).events.size()) : 0;
   info.notes = files.ReadCount(Channel::kNotes);
   info.entries = files.ReadCount(Channel::kAddBook);
   return info;
@@ -224,6 +228,9 @@ store::Outcome Write(const std::map<QByteArray, QByteArray>& snapshot, const QSt
     return it == snapshot.end() ? 0 : CountIn(channel, it->second);
   };
   info.appointments = count(Channel::kAppoint);
+  if (const auto it = snapshot.find(store::Info(Channel::kEvents).file_name); it != snapshot.end()) {
+    info.events = int(events::EventsIn(it->second).events.size());
+  }
   info.notes = count(Channel::kNotes);
   info.entries = count(Channel::kAddBook);
   for (const auto& [name, bytes] : snapshot) info.raw_size += bytes.size();
@@ -232,6 +239,7 @@ store::Outcome Write(const std::map<QByteArray, QByteArray>& snapshot, const QSt
   header += "created=" + now.toString(Qt::ISODateWithMs).toLatin1() + '\n';
   header += QByteArray("reason=") + ReasonKey(reason) + '\n';
   header += "appointments=" + QByteArray::number(info.appointments) + '\n';
+  header += "events=" + QByteArray::number(info.events) + '\n';
   header += "notes=" + QByteArray::number(info.notes) + '\n';
   header += "entries=" + QByteArray::number(info.entries) + '\n';
   header += "raw=" + QByteArray::number(info.raw_size) + '\n';

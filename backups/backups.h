@@ -35,6 +35,7 @@ struct BackupInfo {
   QDateTime created;     // local time
   Reason reason = Reason::kDaily;
   int appointments = 0;  // what the copy holds
+  int events = 0;        // repeating and all-day appointments (Events.dat)
   int notes = 0;
   int entries = 0;
   qint64 size = 0;       // bytes on disk

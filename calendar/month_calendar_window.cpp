@@ -10,7 +10,6 @@
 #include <QPolygonF>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QSvgRenderer>
 #include <QTableView>
 #include <QTextCharFormat>
 #include <QTimeZone>
@@ -39,9 +38,19 @@ const QColor kAppointmentRed(255, 0, 0);
 constexpr int kMarkSize = 17;
 constexpr int kMarkStep = 16;  // 240 twips: the appointment mark's offset
 
-void PaintDisc(QPainter& painter, const QRect& square, const QColor& colour) {
+// The marks keep their red and blue where these stand out from the
+// background (3:1, as for any graphic that must be made out); on a dark
+// one they are lightened just enough.
+constexpr double kLeastMarkContrast = 3.0;
+QColor MarkColour(const QColor& designed, const QColor& back) {
+  return ReadableOn(designed, back, kLeastMarkContrast);
+}
+
+// Each mark lies on a square of `back`: the cell's own base, so that a
+// selected day's marks read as well as any other's.
+void PaintDisc(QPainter& painter, const QRect& square, const QColor& colour, const QColor& back) {
   painter.save();
-  painter.fillRect(square, Qt::white);
+  painter.fillRect(square, back);
   painter.setRenderHint(QPainter::Antialiasing, true);
   painter.setPen(Qt::NoPen);
   painter.setBrush(colour);
@@ -49,26 +58,60 @@ void PaintDisc(QPainter& painter, const QRect& square, const QColor& colour) {
   painter.restore();
 }
 
-// Drawn at the screen's pixel ratio so the legend stays sharp on scaled displays.
-QPixmap RenderSvg(const QString& path, const QSize& size, qreal ratio) {
+// A repeating event's mark: a ring, open at the top right, with the
+// arrow's head: a mark that reads apart from the filled disc.
+void PaintRing(QPainter& painter, const QRect& square, const QColor& colour, const QColor& back) {
+  painter.save();
+  painter.fillRect(square, back);
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  QPen pen(colour, 2.2);
+  pen.setCapStyle(Qt::FlatCap);
+  painter.setPen(pen);
+  painter.setBrush(Qt::NoBrush);
+  const QRectF ring = QRectF(square).adjusted(3.5, 4.0, -3.5, -3.0);
+  painter.drawArc(ring, 90 * 16, 290 * 16);
+  const QPointF tip(ring.center().x() + 1.0, ring.top());
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(colour);
+  painter.drawPolygon(QPolygonF({tip + QPointF(3.5, 0), tip + QPointF(-1.5, -3.5), tip + QPointF(-1.5, 3.5)}));
+  painter.restore();
+}
+
+enum class Mark { kBirthday, kAppointment, kRepeating, kAllDay };
+
+// A legend picture drawn as the cells draw the mark, on the window's
+// colour (the title it lies over), at the screen's pixel ratio.
+QPixmap LegendPixmap(Mark mark, const QSize& size, qreal ratio, const QColor& back) {
   QPixmap pixmap(QSize(qCeil(size.width() * ratio), qCeil(size.height() * ratio)));
   pixmap.setDevicePixelRatio(ratio);
   pixmap.fill(Qt::transparent);
-  QSvgRenderer renderer(path);
   QPainter painter(&pixmap);
-  renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+  const QRect square(QPoint(0, 0), size);
+  const QColor red = MarkColour(kAppointmentRed, back);
+  switch (mark) {
+    case Mark::kBirthday: PaintDisc(painter, square, MarkColour(kBirthdayBlue, back), back); break;
+    case Mark::kAppointment: PaintDisc(painter, square, red, back); break;
+    case Mark::kRepeating: PaintRing(painter, square, red, back); break;
+    case Mark::kAllDay: painter.fillRect(QRect(0, size.height() / 2 - 1, size.width(), 3), red); break;
+  }
   return pixmap;
 }
 
-QLabel* LegendPicture(QWidget* parent, const QString& name, const QString& svg, const QRect& rect,
-                const QString& tip) {
+QLabel* LegendMark(QWidget* parent, const QString& name, const QRect& rect, const QString& tip) {
   auto* label = new QLabel(parent);
   label->setObjectName(name);
   label->setGeometry(rect);
-  label->setPixmap(RenderSvg(svg, rect.size(), parent->devicePixelRatioF()));
   label->setAccessibleName(tip);
   return label;
 }
+
+const struct {
+  const char* name;
+  Mark mark;
+} kLegendMarks[] = {{"Picture1(0)", Mark::kBirthday},
+                    {"Picture2(0)", Mark::kAppointment},
+                    {"Picture4(0)", Mark::kRepeating},
+                    {"Picture4(1)", Mark::kAllDay}};
 
 // The marks of the events kept beside the four files: a one-off timed
 // event marks its days as an appointment does; a repeating one and one
@@ -94,50 +137,6 @@ void AddEventMarks(const store::DataFiles& files, int year, int month, const QDa
       if (!o.repeats && !o.all_day && first_day == last_day) marks.appointment_days.insert(day.day());
     }
   }
-}
-
-// A repeating event's mark: a ring, open at the top right, with the
-// arrow's head, in the appointments' red.
-void PaintRing(QPainter& painter, const QRect& square, const QColor& colour) {
-  painter.save();
-  painter.fillRect(square, Qt::white);
-  painter.setRenderHint(QPainter::Antialiasing, true);
-  QPen pen(colour, 2.2);
-  pen.setCapStyle(Qt::FlatCap);
-  painter.setPen(pen);
-  painter.setBrush(Qt::NoBrush);
-  const QRectF ring = QRectF(square).adjusted(3.5, 4.0, -3.5, -3.0);
-  painter.drawArc(ring, 90 * 16, 290 * 16);
-  const QPointF tip(ring.center().x() + 1.0, ring.top());
-  painter.setPen(Qt::NoPen);
-  painter.setBrush(colour);
-  painter.drawPolygon(QPolygonF({tip + QPointF(3.5, 0), tip + QPointF(-1.5, -3.5), tip + QPointF(-1.5, 3.5)}));
-  painter.restore();
-}
-
-// A legend picture drawn as the cells draw the mark: the ring of a
-// repeating event's day, or the band of an all-day one's.
-QLabel* LegendMark(QWidget* parent, const QString& name, const QRect& rect, const QString& tip,
-                   bool ring) {
-  const qreal ratio = parent->devicePixelRatioF();
-  QPixmap pixmap(rect.size() * ratio);
-  pixmap.setDevicePixelRatio(ratio);
-  pixmap.fill(Qt::transparent);
-  {
-    QPainter painter(&pixmap);
-    const QRect square(0, 0, rect.width(), rect.height());
-    if (ring) {
-      PaintRing(painter, square, kAppointmentRed);
-    } else {
-      painter.fillRect(QRect(0, rect.height() / 2 - 1, rect.width(), 3), kAppointmentRed);
-    }
-  }
-  auto* label = new QLabel(parent);
-  label->setObjectName(name);
-  label->setGeometry(rect);
-  label->setPixmap(pixmap);
-  label->setAccessibleName(tip);
-  return label;
 }
 
 }  // namespace
@@ -228,18 +227,24 @@ void MonthCalendarView::paintCell(QPainter* painter, const QRect& rect, QDate da
   painter->restore();
 
   if (date.year() != year_ || date.month() != month_) return;
+  const QColor back = palette().color(QPalette::Base);
+  const QColor red = MarkColour(kAppointmentRed, back);
   const QRect birthday(rect.left() + 14, rect.top() + 4, kMarkSize, kMarkSize);
-  if (marks_.birthday_days.contains(date.day())) PaintDisc(*painter, birthday, kBirthdayBlue);
+  if (marks_.birthday_days.contains(date.day())) {
+    PaintDisc(*painter, birthday, MarkColour(kBirthdayBlue, back), back);
+  }
   if (marks_.appointment_days.contains(date.day())) {
-    PaintDisc(*painter, birthday.translated(kMarkStep, 0), kAppointmentRed);
+    PaintDisc(*painter, birthday.translated(kMarkStep, 0), red, back);
   }
   if (marks_.repeating_days.contains(date.day())) {
-    PaintRing(*painter, birthday.translated(2 * kMarkStep, 0), kAppointmentRed);
+    PaintRing(*painter, birthday.translated(2 * kMarkStep, 0), red, back);
   }
   // A day an all-day event covers: a band across the top of the cell,
-  // joining the days of a longer one.
+  // joining the days of a longer one (readable on a selected day's
+  // highlight too).
   if (marks_.all_day_days.contains(date.day())) {
-    painter->fillRect(QRect(rect.left(), rect.top() + 1, rect.width(), 3), kAppointmentRed);
+    const QColor under = palette().color(selected ? QPalette::Highlight : QPalette::Base);
+    painter->fillRect(QRect(rect.left(), rect.top() + 1, rect.width(), 3), MarkColour(kAppointmentRed, under));
   }
 }
 
@@ -253,12 +258,10 @@ MonthCalendarWindow::MonthCalendarWindow(Application& app) : app_(app) {
   calendar_->setAccessibleName(tr("Calendar"));
   calendar_->setGeometry(TwipsRect(-120, 0, 7935, 5295));
 
-  // Legend: the two discs and the words beside them, over the title.
-  LegendPicture(this, QStringLiteral("Picture1(0)"), QStringLiteral(":/resources/calendar_birthday_mark.svg"),
-          TwipsRect(240, 0, 255, 255), tr("Birthday"));
-  LegendPicture(this, QStringLiteral("Picture2(0)"),
-          QStringLiteral(":/resources/calendar_appointment_mark.svg"), TwipsRect(240, 240, 255, 255),
-          tr("Appointment"));
+  // Legend: the marks and the words beside them, over the title; the
+  // marks drawn as the cells draw them, again when the palette changes.
+  LegendMark(this, QStringLiteral("Picture1(0)"), TwipsRect(240, 0, 255, 255), tr("Birthday"));
+  LegendMark(this, QStringLiteral("Picture2(0)"), TwipsRect(240, 240, 255, 255), tr("Appointment"));
   // The legend's words are text in the palette's colour, readable on a
   // light or a dark window.
   auto* legend = new QLabel(tr("Birthday\nAppointment"), this);
@@ -269,8 +272,8 @@ MonthCalendarWindow::MonthCalendarWindow(Application& app) : app_(app) {
   legend->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   legend->setAccessibleName(tr("Legend: Birthday, Appointment"));
   // The kept events' marks beside them: a series' day, an all-day day.
-  LegendMark(this, QStringLiteral("Picture4(0)"), TwipsRect(1800, 0, 255, 255), tr("Repeating event"), true);
-  LegendMark(this, QStringLiteral("Picture4(1)"), TwipsRect(1800, 240, 255, 255), tr("All-day event"), false);
+  LegendMark(this, QStringLiteral("Picture4(0)"), TwipsRect(1800, 0, 255, 255), tr("Repeating event"));
+  LegendMark(this, QStringLiteral("Picture4(1)"), TwipsRect(1800, 240, 255, 255), tr("All-day event"));
   auto* events_legend = new QLabel(tr("Repeating\nAll day"), this);
   events_legend->setObjectName(QStringLiteral("Picture5"));
   events_legend->setGeometry(TwipsRect(2040, 0, 1260, 495));
@@ -278,6 +281,7 @@ MonthCalendarWindow::MonthCalendarWindow(Application& app) : app_(app) {
   events_legend->setContentsMargins(3, 0, 0, 0);
   events_legend->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   events_legend->setAccessibleName(tr("Legend: Repeating event, All-day event"));
+  PaintLegend();
 
   auto* spinner = new QWidget(this);
   spinner->setObjectName(QStringLiteral("UpDown1"));
@@ -352,6 +356,20 @@ MonthCalendarWindow::MonthCalendarWindow(Application& app) : app_(app) {
       RefreshMarks();
     }
   });
+}
+
+void MonthCalendarWindow::PaintLegend() {
+  const QColor back = palette().color(QPalette::Window);
+  for (const auto& m : kLegendMarks) {
+    if (auto* label = findChild<QLabel*>(QLatin1String(m.name))) {
+      label->setPixmap(LegendPixmap(m.mark, label->size(), devicePixelRatioF(), back));
+    }
+  }
+}
+
+void MonthCalendarWindow::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange) PaintLegend();
 }
 
 // The today indicator comes from the same pass over the IDs as the marks.

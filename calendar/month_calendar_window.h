@@ -70,7 +70,12 @@ class MonthCalendarWindow : public QWidget {
   // Opens the Activities window for `date`, as a double-click on it does.
   void OpenActivitiesFor(const QDate& date);
 
+ protected:
+  void changeEvent(QEvent* event) override;
+
  private:
+  // The legend's marks, drawn for the palette as it is now.
+  void PaintLegend();
 
   // Whether the marks shown are those of the files as they are now, for
   // the month shown and today.

@@ -27,18 +27,73 @@ using Calendar = std::unique_ptr<icalcomponent, CalendarDeleter>;
 
 QString Text(const char* text) { return text ? QString::fromUtf8(text) : QString(); }
 
-// The zone a property's TZID names: the calendar's own VTIMEZONE, else the
-// zone libical knows by that name.
+// The calendars' own zones, made once for each text of them and kept by
+// it: working out a VTIMEZONE's changes over the years costs many times
+// more than reading and expanding an event, and most events name one of a
+// few zones. Kept for the thread (libical's zones are not shared between
+// threads); emptied, when it holds many, only between two expansions.
+class KeptZones {
+ public:
+  KeptZones() = default;
+  KeptZones(const KeptZones&) = delete;
+  KeptZones& operator=(const KeptZones&) = delete;
+  ~KeptZones() { Clear(); }
+
+  void Clear() {
+    for (auto& [text, zone] : zones_) icaltimezone_free(zone, 1);
+    zones_.clear();
+  }
+  void ClearWhenFull() {
+    constexpr std::size_t kMostZones = 64;
+    if (zones_.size() >= kMostZones) Clear();
+  }
+  // The kept zone of `vtimezone`'s text, made when it is new; null when
+  // libical cannot make one of it.
+  icaltimezone* For(icalcomponent* vtimezone) {
+    char* own = icalcomponent_as_ical_string_r(vtimezone);
+    if (!own) return nullptr;
+    const QByteArray text(own);
+    icalmemory_free_buffer(own);
+    const auto it = zones_.find(text);
+    if (it != zones_.end()) return it->second;
+    icaltimezone* zone = icaltimezone_new();
+    if (!zone) return nullptr;
+    if (!icaltimezone_set_component(zone, icalcomponent_new_clone(vtimezone))) {
+      icaltimezone_free(zone, 1);
+      return nullptr;
+    }
+    zones_.emplace(text, zone);
+    return zone;
+  }
+
+ private:
+  std::map<QByteArray, icaltimezone*> zones_;
+};
+
+KeptZones& Zones() {
+  thread_local KeptZones zones;
+  return zones;
+}
+
+// The zone a property's TZID names: the calendar's own VTIMEZONE (as kept
+// for its text), else the zone libical knows by that name.
 icaltimezone* ZoneOf(icalproperty* property, icalcomponent* calendar) {
   icalparameter* tzid = icalproperty_get_first_parameter(property, ICAL_TZID_PARAMETER);
   const char* name = tzid ? icalparameter_get_tzid(tzid) : nullptr;
   if (!name) return nullptr;
-  if (icaltimezone* zone = icalcomponent_get_timezone(calendar, name)) return zone;
+  if (icaltimezone* zone = icalcomponent_get_timezone(calendar, name)) {
+    icalcomponent* vtimezone = icaltimezone_get_component(zone);
+    icaltimezone* kept = vtimezone ? Zones().For(vtimezone) : nullptr;
+    return kept ? kept : zone;
+  }
   return icaltimezone_get_builtin_timezone(name);
 }
 
+// libical may have set the zone already, as the calendar's own: the kept
+// one of the same text takes its place.
 icaltimetype WithZone(icaltimetype t, icalproperty* property, icalcomponent* calendar) {
-  if (!t.is_date && !icaltime_is_utc(t) && !t.zone) t.zone = ZoneOf(property, calendar);
+  if (t.is_date || icaltime_is_utc(t)) return t;
+  if (icaltimezone* zone = ZoneOf(property, calendar)) t.zone = zone;
   return t;
 }
 
@@ -155,6 +210,7 @@ QDate Occurrence::last_day() const {
 
 Expansion OccurrencesBetween(const QByteArray& text, QDate from, QDate to, const QTimeZone& zone) {
   Expansion out;
+  Zones().ClearWhenFull();
   Calendar calendar(icalparser_parse_string(text.constData()));
   if (!calendar) {
     out.problem = QCoreApplication::translate("Events", "its text cannot be read");
@@ -174,6 +230,8 @@ Expansion OccurrencesBetween(const QByteArray& text, QDate from, QDate to, const
   // A cancelled event (a whole series with it) is kept as it came, but
   // takes no time.
   if (master && Cancelled(master)) return out;
+  for (icalcomponent* e : changes) out.longest_alarm_minutes = std::max(out.longest_alarm_minutes, AlarmMinutes(e));
+  if (master) out.longest_alarm_minutes = std::max(out.longest_alarm_minutes, AlarmMinutes(master));
   // The occurrences changed on their own, by the occurrence they replace.
   std::set<QString> replaced;
   for (icalcomponent* e : changes) {

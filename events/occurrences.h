@@ -46,6 +46,10 @@ struct Occurrence {
 struct Expansion {
   std::vector<Occurrence> occurrences;  // by start
   QString problem;  // why it cannot be shown (whole or in part), or null
+  // The longest lead, in minutes, of the alarms counted from the start of
+  // any occurrence of the event (changed ones too), whether or not one
+  // falls in the window; -1 when it has none.
+  int longest_alarm_minutes = -1;
 };
 
 // The occurrences of the event in `text` (one VCALENDAR, as kept) that

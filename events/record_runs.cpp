@@ -78,11 +78,13 @@ QByteArray RunFor(Channel channel, const QByteArray& key, const QByteArray& text
 // `last` while records hold runs: what an operation staged beyond the
 // file's end). `visit` gets each run whose bytes match their digest, and
 // `unreadable` each first record of one that does not, or of a record that
-// begins no run.
+// begins no run. A run `known` (when given) tells was found whole before,
+// as it is now, goes to `visit` unread: with a null key and text.
 void Walk(Channel channel, const std::function<QByteArray(int)>& record, int last,
           const std::function<void(int first, const Head&, const QByteArray& key,
                                    const QByteArray& text)>& visit,
-          const std::function<void(int first, int records)>& unreadable) {
+          const std::function<void(int first, int records)>& unreadable,
+          const std::function<bool(int first, int records)>& known = {}) {
   for (int r = 1; r <= store::kLargestRecordNumber;) {
     const QByteArray first = record(r);
     const std::optional<Head> head = HeadOf(channel, first, r);
@@ -93,6 +95,11 @@ void Walk(Channel channel, const std::function<QByteArray(int)>& record, int las
         return;
       }
       ++r;
+      continue;
+    }
+    if (known && known(r, head->records)) {
+      visit(r, *head, QByteArray(), QByteArray());
+      r += head->records;
       continue;
     }
     QByteArray bytes = first;
@@ -147,17 +154,58 @@ RunsRead ReadRuns(const store::DataFiles& files, Channel channel) {
 }
 
 RunsRead RunsIn(const QByteArray& all, Channel channel) {
+  // The file as this thread read it last, and the runs found whole in it by
+  // where they began: a run whose bytes are still the same is taken as found
+  // then, without its digest worked out again (most of a read after one
+  // text changed).
+  struct Found {
+    int records = 0;
+    Run run;
+  };
+  struct LastRead {
+    QByteArray all;
+    std::map<int, Found> runs;
+  };
+  thread_local std::map<int, LastRead> last_reads;  // by channel
+  LastRead& last = last_reads[static_cast<int>(channel)];
+  LastRead now;
+  // Kept only when it owns its bytes (not over another's buffer).
+  const bool owned = all.capacity() > 0;
+  if (owned) now.all = all;
   RunsRead read;
   const int length = RecordLength(channel);
   const int count = int(std::min<qsizetype>(all.size() / length, store::kLargestRecordNumber));
   if (count == 0) return read;
+  const Found* same = nullptr;
+  auto known = [&](int first, int records) {
+    same = nullptr;
+    const qsizetype at = qsizetype(first - 1) * length;
+    const qsizetype size = qsizetype(records) * length;
+    if (first + records - 1 > count || at + size > last.all.size()) return false;
+    const auto it = last.runs.find(first);
+    if (it == last.runs.end() || it->second.records != records) return false;
+    if (all.constData() != last.all.constData() &&
+        std::memcmp(all.constData() + at, last.all.constData() + at, std::size_t(size)) != 0) {
+      return false;
+    }
+    same = &it->second;
+    return true;
+  };
+  // Each record seen in place: the texts taken from them are copies.
   Walk(channel,
-       [&](int r) { return r <= count ? all.mid(qsizetype(r - 1) * length, length) : QByteArray(length, '\0'); },
-       count,
-       [&](int first, const Head&, const QByteArray& key, const QByteArray& text) {
-         read.runs.push_back(Run{key, text, first});
+       [&](int r) {
+         return r <= count ? QByteArray::fromRawData(all.constData() + qsizetype(r - 1) * length, length)
+                           : QByteArray(length, '\0');
        },
-       [&](int, int) { ++read.damaged; });
+       count,
+       [&](int first, const Head& head, const QByteArray& key, const QByteArray& text) {
+         const Run run = same ? same->run : Run{key, text, first};
+         same = nullptr;
+         read.runs.push_back(run);
+         if (owned && first + head.records - 1 <= count) now.runs.emplace(first, Found{head.records, run});
+       },
+       [&](int, int) { ++read.damaged; }, known);
+  last = std::move(now);
   return read;
 }
 

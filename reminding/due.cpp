@@ -136,13 +136,25 @@ std::vector<Reminder> EventReminders(const QByteArray& text, const QDate& from, 
                                      const QTimeZone& zone) {
   std::vector<Reminder> reminders;
   {
-    for (const events::Occurrence& o : events::OccurrencesBetween(text, from, to, zone).occurrences) {
+    events::Expansion expansion = events::OccurrencesBetween(text, from, to, zone);
+    // An alarm days ahead of its occurrence is due before the occurrence
+    // comes into the days asked for: those ahead are looked at too, as far
+    // as the longest alarm reaches back from them.
+    constexpr int kMinutesPerDay = 24 * 60;
+    if (expansion.longest_alarm_minutes >= kMinutesPerDay) {
+      expansion = events::OccurrencesBetween(
+          text, from, to.addDays(expansion.longest_alarm_minutes / kMinutesPerDay + 1), zone);
+    }
+    const QDateTime after_last(to.addDays(1), QTime(0, 0), zone);
+    for (const events::Occurrence& o : expansion.occurrences) {
       if (o.alarm_minutes < 0) continue;
+      const QDateTime due = o.start.addSecs(-qint64(o.alarm_minutes) * 60);
+      if (o.first_day() > to && due >= after_last) continue;
       Reminder r;
       r.day = o.start.date();
       r.starts = o.start;
       r.ends = o.end > o.start ? o.end : o.start;
-      r.due = o.start.addSecs(-qint64(o.alarm_minutes) * 60);
+      r.due = due;
       r.subject = o.summary.trimmed();
       r.lead = QString::number(o.alarm_minutes);
       r.all_day = o.all_day;

@@ -40,8 +40,10 @@ struct Reminder {
 std::vector<Reminder> RemindersIn(const QByteArray& appoint);
 
 // The reminders the alarms of the events in `events` (Events.dat's bytes)
-// ask for, for the occurrences touching the days `from` … `to` in `zone`,
-// by start: an alarm counted from the start, its lead in whole minutes.
+// ask for, for the occurrences touching the days `from` … `to` in `zone`
+// and for later ones whose alarms are due by the end of `to` (an alarm
+// may lead its occurrence by weeks or months), by start: an alarm counted
+// from the start, its lead in whole minutes.
 std::vector<Reminder> EventRemindersIn(const QByteArray& events, const QDate& from, const QDate& to,
                                        const QTimeZone& zone);
 // The same for one event's VCALENDAR text, unordered.
@@ -49,7 +51,8 @@ std::vector<Reminder> EventReminders(const QByteArray& text, const QDate& from, 
                                      const QTimeZone& zone);
 // By start, as EventRemindersIn orders them.
 void SortByStart(std::vector<Reminder>& reminders);
-// How many days on from today the keeper looks for the events' alarms.
+// How many days on from today the keeper looks for the events' alarms
+// (and further for the occurrences of an alarm with a longer lead).
 inline constexpr int kEventDaysAhead = 35;
 
 // Events.dat of `folder` as it stands between two changes, as

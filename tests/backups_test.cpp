@@ -9,6 +9,7 @@
 #include "addressbook/address_file.h"
 #include "backups/backups.h"
 #include "calendar/appointment_file.h"
+#include "events/event_file.h"
 #include "notes/note_file.h"
 #include "store_sweep.h"
 #include "sync/sync_state.h"
@@ -68,11 +69,21 @@ class BackupsTest : public ::testing::Test {
 TEST_F(BackupsTest, ACopyPutsEveryFileBackExactlyAndKeepsWhatItReplaced) {
   AddSome(files_, 3);
   SetUpSync(files_, QStringLiteral("t1"));
+  auto put_event = [&](const QByteArray& uid) {
+    store::Operation op(files_);
+    ASSERT_EQ(events::PutEvent(op, "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:" + uid +
+                                       "\r\nDTSTAMP:20260101T000000Z\r\nDTSTART;VALUE=DATE:20261201\r\n"
+                                       "RRULE:FREQ=YEARLY\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n"),
+              events::PutResult::kStored);
+    ASSERT_TRUE(op.Commit().stored());
+  };
+  put_event("yearly");
   const FolderState taken = Folder();
   BackupInfo made;
   ASSERT_TRUE(backups::TakeBackup(files_, kept_.path(), Reason::kDaily, now_, &made).stored());
   EXPECT_EQ(Folder(), taken);  // only read
   EXPECT_EQ(made.appointments, 3);
+  EXPECT_EQ(made.events, 1);  // counted apart: the restore question names them
   EXPECT_EQ(made.notes, 3);
   EXPECT_EQ(made.entries, 3);
   EXPECT_EQ(made.created, now_);
@@ -86,6 +97,8 @@ TEST_F(BackupsTest, ACopyPutsEveryFileBackExactlyAndKeepsWhatItReplaced) {
   ASSERT_TRUE(DeleteNote(files_, 0).stored());
   ASSERT_TRUE(DeleteAppointment(files_, ReadAppointment(files_, 0).id).stored());
   SetUpSync(files_, QStringLiteral("t2"));
+  put_event("another");
+  EXPECT_EQ(backups::CurrentCounts(files_).events, 2);
   const FolderState changed = Folder();
 
   ASSERT_TRUE(backups::RestoreBackup(files_, made.path, kept_.path(), now_.addSecs(60)).stored());
@@ -96,6 +109,7 @@ TEST_F(BackupsTest, ACopyPutsEveryFileBackExactlyAndKeepsWhatItReplaced) {
   ASSERT_EQ(list.size(), 2u);
   EXPECT_EQ(list[0].reason, Reason::kRestore);
   EXPECT_EQ(list[0].notes, 4);
+  EXPECT_EQ(list[0].events, 2);
   ASSERT_TRUE(backups::RestoreBackup(files_, list[0].path, QString()).stored());
   EXPECT_EQ(Folder(), changed);
 }

@@ -19,6 +19,7 @@
 #include <QTextCursor>
 #include <QToolButton>
 
+#include "app/contrast.h"
 #include "app/main_window.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
@@ -514,6 +515,30 @@ TEST_F(CalendarWindowsTest, KeptEventsMarkTheirDays) {
   const QPoint under = words->geometry().bottomRight() - QPoint(2, 2);
   EXPECT_LT(shown.pixelColor(under * shown.devicePixelRatio()).lightness(), 128);
   if (!out.isEmpty()) shown.save(out + QStringLiteral("/month_marks_dark.png"));
+  // The marks lie on the palette's base, not on white squares, and stand
+  // out from it, in the cells (the 14th has a ring and a band) and in the
+  // legend.
+  auto* view = calendar.calendar().findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview"));
+  ASSERT_NE(view, nullptr);
+  for (const QPalette& palette : {dark, light}) {
+    QApplication::setPalette(palette);
+    QCoreApplication::processEvents();
+    const QColor base = palette.color(QPalette::Base);
+    const QImage cells = view->viewport()->grab().toImage();
+    // 14 January 2026: a Wednesday, the third row under the day names.
+    const QRect cell = view->visualRect(view->model()->index(3, 3));
+    const QRect ring(cell.left() + 14 + 2 * 16, cell.top() + 4, 17, 17);
+    auto at = [&](const QImage& image, QPoint p) { return image.pixelColor(p * image.devicePixelRatio()); };
+    EXPECT_EQ(at(cells, ring.topLeft() + QPoint(1, 1)), base);
+    EXPECT_GE(ContrastRatio(at(cells, ring.topLeft() + QPoint(3, 9)), base), 3.0);
+    EXPECT_GE(ContrastRatio(at(cells, QPoint(cell.center().x(), cell.top() + 2)), base), 3.0);  // the band
+    for (const char* name : {"Picture1(0)", "Picture4(0)"}) {
+      const QImage mark = Find<QLabel>(calendar, name)->pixmap().toImage();
+      const QColor window = palette.color(QPalette::Window);
+      EXPECT_EQ(at(mark, QPoint(1, 1)), window) << name;
+      EXPECT_GE(ContrastRatio(at(mark, QPoint(3, 9)), window), 3.0) << name;
+    }
+  }
   QApplication::setPalette(light);
 }
 

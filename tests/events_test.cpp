@@ -114,6 +114,12 @@ TEST(OccurrencesTest, RulesExceptionsZonesAndSpans) {
                            "RRULE:FREQ=WEEKLY;COUNT=2\r\nRDATE:20260903T070000\r\n")),
        {2026, 9, 1}, {2026, 9, 30}, new_york,
        {"2026-09-01 07:00-07:30", "2026-09-03 07:00-07:30", "2026-09-08 07:00-07:30"}},
+      {"a calendar's own zone is its own, whatever zone it is named after",
+       Calendar(Event("z", "DTSTART;TZID=Europe/Berlin:20260105T100000\r\n"
+                           "DTEND;TZID=Europe/Berlin:20260105T110000\r\n"),
+                "BEGIN:VTIMEZONE\r\nTZID:Europe/Berlin\r\nBEGIN:STANDARD\r\nTZOFFSETFROM:+0500\r\n"
+                "TZOFFSETTO:+0500\r\nDTSTART:19700101T000000\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n"),
+       {2026, 1, 5}, {2026, 1, 5}, berlin, {"2026-01-05 06:00-07:00"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -41,7 +41,8 @@ namespace quorvel::testing {
 
 // Two overlapping appointments on 07/01/2026 (the first with a reminder), a
 // weekly call that day and an all-day congress on the 12th (kept in
-// Events.dat), Ann Adams with her birthday that day, and 16 notes.
+// Events.dat), a three-day conference and a yearly anniversary over that day
+// too, Ann Adams with her birthday that day, and 16 notes.
 inline void StoreSampleData(store::DataFiles& files) {
   ASSERT_TRUE(AddAppointment(files, Appointment{QStringLiteral("20260107-1"), QStringLiteral("Dentist"),
                                                 QStringLiteral("10:00"), QStringLiteral("11:00"), true,
@@ -77,6 +78,19 @@ inline void StoreSampleData(store::DataFiles& files) {
   for (int i = 1; i <= 16; ++i) {
     ASSERT_TRUE(SaveNote(files, QStringLiteral("Note number %1").arg(i), QStringLiteral("text")).stored());
   }
+  // All-day events over that day: three days of a conference, a yearly
+  // anniversary.
+  store::Operation op(files);
+  for (const QByteArray& lines :
+       {QByteArray("UID:conference@sample\r\nDTSTART;VALUE=DATE:20260106\r\nDTEND;VALUE=DATE:20260109\r\n"
+                   "SUMMARY:Conference in Leipzig\r\n"),
+        QByteArray("UID:anniversary@sample\r\nDTSTART;VALUE=DATE:20200107\r\nRRULE:FREQ=YEARLY\r\n"
+                   "SUMMARY:Wedding anniversary\r\n")}) {
+    ASSERT_EQ(events::PutEvent(op, "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//sample//EN\r\nBEGIN:VEVENT\r\n"
+                                   "DTSTAMP:20260101T000000Z\r\n" + lines + "END:VEVENT\r\nEND:VCALENDAR\r\n"),
+              events::PutResult::kStored);
+  }
+  ASSERT_TRUE(op.Commit().stored());
 }
 
 // Opens each window of `app` in turn and calls `seen` with it while it shows:

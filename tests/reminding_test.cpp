@@ -536,6 +536,54 @@ TEST_F(KeeperTest, ASeriesAlarmsFollowItsZoneComeOnceAndAreNeverLost) {
   EXPECT_EQ(Calls()[3].summary, QStringLiteral("Missed: Standup"));
   EXPECT_TRUE(Calls()[3].body.contains(QStringLiteral("15:00 to 15:30"))) << Calls()[3].body.toStdString();
   EXPECT_TRUE(popups_.isEmpty());
+
+  // Alarms that lead their occurrence by more than the days looked ahead
+  // come on time: sixty days before a one-off, a hundred before each of a
+  // yearly all-day event's days.
+  {
+    store::DataFiles files;
+    files.SetDataDir(dir_.path());
+    ASSERT_EQ(files.OpenDataFiles(), store::OpenResult::kOpened);
+    store::Operation op(files);
+    for (const QByteArray& text :
+         {QByteArray("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//EN\r\nBEGIN:VEVENT\r\nUID:passport@t\r\n"
+                     "DTSTAMP:20260101T000000Z\r\nDTSTART:20260620T070000Z\r\nDTEND:20260620T080000Z\r\n"
+                     "SUMMARY:Passport\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:x\r\n"
+                     "TRIGGER:-P60D\r\nEND:VALARM\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n"),
+          QByteArray("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//EN\r\nBEGIN:VEVENT\r\nUID:fair@t\r\n"
+                     "DTSTAMP:20260101T000000Z\r\nDTSTART;VALUE=DATE:20250810\r\nDTEND;VALUE=DATE:20250811\r\n"
+                     "RRULE:FREQ=YEARLY\r\nSUMMARY:Fair\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:x\r\n"
+                     "TRIGGER:-P100D\r\nEND:VALARM\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n")}) {
+      ASSERT_EQ(events::PutEvent(op, text), events::PutResult::kStored);
+    }
+    ASSERT_TRUE(op.Commit().stored());
+  }
+  struct Far {
+    const char* what;
+    QDateTime started, due, next_after;  // nothing ahead after the last
+    const char* summary;
+  };
+  const Far far_ahead[] = {
+      {"sixty days before June 20th, 09:00", in_berlin(4, 21, 8, 0), in_berlin(4, 21, 9, 0),
+       in_berlin(5, 2, 0, 0), "Passport"},
+      {"a hundred days before August 10th", in_berlin(5, 1, 23, 0), in_berlin(5, 2, 0, 0),
+       QDateTime(), "Fair"},
+  };
+  for (const Far& step : far_ahead) {
+    const std::size_t before = Calls().size();
+    keeper.reset();
+    now_ = step.started;
+    keeper = MakeKeeper();
+    keeper->SetZone(berlin);
+    keeper->Start();
+    EXPECT_EQ(Calls().size(), before) << step.what;
+    EXPECT_EQ(keeper->NextWake(), step.due) << step.what;
+    now_ = step.due;
+    keeper->Check();
+    ASSERT_EQ(Calls().size(), before + 1) << step.what;
+    EXPECT_EQ(Calls().back().summary, QString::fromLatin1(step.summary)) << step.what;
+    EXPECT_EQ(keeper->NextWake(), step.next_after) << step.what;
+  }
 }
 
 // ------------------------------------------------------------ the program

@@ -2460,16 +2460,16 @@ Ganztägig</translation>
         <translation>Aufbewahrte Sicherungen: %1, zusammen %2, in %3 (die neuesten %4 werden aufbewahrt).</translation>
     </message>
     <message>
-        <source>Put back the backup of %1?
-
-It holds %2 appointments, %3 notes and %4 address book entries. They replace everything the files hold now: %5 appointments, %6 notes and %7 entries. What the files hold now is kept as a backup first, so this can be reversed with Restore… as well.</source>
-        <translation>Die Sicherung vom %1 zurückspielen?
-
-Sie enthält %2 Termine, %3 Notizen und %4 Adressbucheinträge. Sie ersetzen alles, was die Dateien jetzt enthalten: %5 Termine, %6 Notizen und %7 Einträge. Was die Dateien jetzt enthalten, wird vorher gesichert; auch das lässt sich also mit „Sicherung zurückspielen…“ rückgängig machen.</translation>
-    </message>
-    <message>
         <source>The backup of %1 was put back.</source>
         <translation>Die Sicherung vom %1 wurde zurückgespielt.</translation>
+    </message>
+    <message>
+        <source>Put back the backup of %1?
+
+It holds %2 appointments, %3 repeating or all-day appointments, %4 notes and %5 address book entries. They replace everything the files hold now: %6 appointments, %7 repeating or all-day appointments, %8 notes and %9 entries. What the files hold now is kept as a backup first, so this can be reversed with Restore… as well.</source>
+        <translation>Die Sicherung vom %1 zurückspielen?
+
+Sie enthält %2 Termine, %3 sich wiederholende oder ganztägige Termine, %4 Notizen und %5 Adressbucheinträge. Sie ersetzen alles, was die Dateien jetzt enthalten: %6 Termine, %7 sich wiederholende oder ganztägige Termine, %8 Notizen und %9 Einträge. Was die Dateien jetzt enthalten, wird vorher gesichert; auch das lässt sich also mit „Sicherung zurückspielen…“ rückgängig machen.</translation>
     </message>
 </context>
 <context>
