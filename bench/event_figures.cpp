@@ -10,6 +10,7 @@
 
 #include "app/application.h"
 #include "calendar/activities_window.h"
+#include "calendar/appointment_file.h"
 #include "calendar/day_schedule_window.h"
 #include "calendar/month_calendar_window.h"
 #include "events/event_file.h"
@@ -133,6 +134,13 @@ void EventFigures(Table& table, Application& app, const QDate& day, int runs) {
     return keeper;
   };
 
+  // The first marking after a change reads the month again: with the
+  // events, after one of them changed; its floor, without them, after one
+  // appointment changed.
+  Row cold{QStringLiteral("Month marking right after one event changed (reads the month again)"),
+           QStringLiteral("the same without the events, after one appointment changed"), Unit::kMs,
+           Goal{Goal::kRatioAtMost, 2}, {}, {}, {}};
+  int changes = 0;
   // Each measured twice: without the events (the floor), then with them.
   Shown floor;
   for (bool with_events : {false, true}) {
@@ -178,6 +186,23 @@ void EventFigures(Table& table, Application& app, const QDate& day, int runs) {
           }
         },
         marking);
+    if (!with_events) {
+      cold.floor = Measure(
+          std::max(2, runs / 3),
+          [&] {
+            std::optional<Appointment> a = ReadDayAppointments(app.files(), day).first;
+            if (!a) return cold.Wrong(QStringLiteral("no appointment"));
+            a->subject = QStringLiteral("Changed %1").arg(++changes);
+            if (!UpdateAppointment(app.files(), *a).stored()) cold.Wrong(QStringLiteral("not stored"));
+          },
+          [&] { calendar.MarkMonthCalendar(); },
+          [&](Row& r) {
+            if (calendar.calendar().marks().appointment_days != floor.marks.appointment_days) {
+              r.Wrong(QStringLiteral("appointment marks"));
+            }
+          },
+          cold);
+    }
     activities.SetDate(day);
     Sample& fill = with_events ? filling.figure : filling.floor;
     fill = Measure(
@@ -211,10 +236,6 @@ void EventFigures(Table& table, Application& app, const QDate& day, int runs) {
         },
         minute);
   }
-  // The first marking after Events.dat changed reads the month again.
-  Row cold{QStringLiteral("Month marking right after one event changed (reads the month again)"),
-           QStringLiteral("the same without the events"), Unit::kMs, Goal{Goal::kRatioAtMost, 2}, {}, {}, {}};
-  cold.floor = marking.floor;
   int version = 0;
   cold.figure = Measure(
       std::max(2, runs / 3),
