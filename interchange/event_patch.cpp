@@ -308,42 +308,6 @@ void Touch(icalcomponent* event) {
 
 }  // namespace
 
-icaltimezone* ZoneInCalendar(icalcomponent* calendar, const QTimeZone& zone) {
-  if (!zone.isValid() || zone == QTimeZone::utc() || zone.id() == "UTC" || zone.id() == "Etc/UTC") {
-    return nullptr;
-  }
-  // Under the Olson name itself (libical's own zones carry a prefix other
-  // programs may not know), with every rule of the zone.
-  const QByteArray olson = zone.id();
-  if (icaltimezone* there = icalcomponent_get_timezone(calendar, olson.constData())) return there;
-  icaltimezone* builtin = icaltimezone_get_builtin_timezone(olson.constData());
-  if (!builtin) return nullptr;
-  icalcomponent* vtimezone = icaltimezone_get_component(builtin);
-  if (!vtimezone) return nullptr;
-  icalcomponent* copy = icalcomponent_new_clone(vtimezone);
-  if (icalproperty* tzid = icalcomponent_get_first_property(copy, ICAL_TZID_PROPERTY)) {
-    icalproperty_set_tzid(tzid, olson.constData());
-  }
-  icalcomponent_add_component(calendar, copy);
-  return icalcomponent_get_timezone(calendar, olson.constData());
-}
-
-icaltimetype TimeIn(const QDateTime& when, icaltimezone* zone, bool utc) {
-  if (zone || utc) {
-    icaltimetype t = icaltime_from_timet_with_zone(static_cast<time_t>(when.toSecsSinceEpoch()), 0,
-                                                   zone ? zone : icaltimezone_get_utc_timezone());
-    return t;
-  }
-  icaltimetype t = icaltime_null_time();
-  t.year = when.date().year();
-  t.month = when.date().month();
-  t.day = when.date().day();
-  t.hour = when.time().hour();
-  t.minute = when.time().minute();
-  t.second = when.time().second();
-  return t;
-}
-
 std::optional<QByteArray> PatchEvent(const QByteArray& kept, const Appointment& before,
                                      const Appointment& after, const QString& uid,
                                      const QTimeZone& zone) {
