@@ -56,10 +56,10 @@ class AppointmentEditorWindow : public QWidget {
   static QStringList StartTimes();
   static QStringList EndTimes();
 
-  static constexpr int kSubjectLimit = 100;
-  static constexpr int kDescriptionBoxLimit = 100;
+  static constexpr int kSubjectLimit = quorvel::kSubjectLimit;
+  static constexpr int kDescriptionBoxLimit = quorvel::kDescriptionBoxLimit;
   static constexpr int kTimeLimit = 5;
-  static constexpr int kMinutesLimit = 4;
+  static constexpr int kMinutesLimit = quorvel::kMinutesLimit;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -7,6 +7,7 @@
 #include <QByteArrayView>
 #include <QCoreApplication>
 
+#include "addressbook/address_file.h"
 #include "calendar/imported_appointments.h"
 #include "store/scan.h"
 #include "sync/sync_state.h"
@@ -411,11 +412,11 @@ MonthMarks ComputeMonthMarks(const store::DataFiles& files, int year, int month,
   // Birthday keys: two digits of the day, "/", two of the month.
   const QByteArray month_part = Ascii(BirthdayKey(first)).mid(2);
   store::ScanItems(files, kBook, files.ReadCount(kBook), [&](int, const char* group) {
-    const QByteArrayView born = store::FieldBytes(kBook, group, 11);
+    const QByteArrayView born = store::FieldBytes(kBook, group, kFieldBirthdayDate);
     if (born.size() < 5 || born.sliced(2, 3) != month_part) return;
     const int day = TwoDigits(born);
     if (day < 1 || day > days) return;
-    if (LeadingNumber(store::FieldText(kBook, group, 12)) == 1) marks.birthday_days.insert(day);
+    if (LeadingNumber(store::FieldText(kBook, group, kFieldBirthdayFlag)) == 1) marks.birthday_days.insert(day);
   });
   return marks;
 }
@@ -439,11 +440,11 @@ QStringList BirthdaysOn(const store::DataFiles& files, const QDate& date) {
   QStringList lines;
   const QByteArray key = Ascii(BirthdayKey(date));
   store::ScanItems(files, kBook, files.ReadCount(kBook), [&](int, const char* group) {
-    const QByteArrayView born = store::FieldBytes(kBook, group, 11);
+    const QByteArrayView born = store::FieldBytes(kBook, group, kFieldBirthdayDate);
     if (born.size() < 5 || born.first(5) != key) return;
-    if (LeadingNumber(store::FieldText(kBook, group, 12)) != 1) return;
-    const QString name = store::FieldText(kBook, group, 1);
-    const QString year = store::FieldText(kBook, group, 11).right(4);
+    if (LeadingNumber(store::FieldText(kBook, group, kFieldBirthdayFlag)) != 1) return;
+    const QString name = store::FieldText(kBook, group, kFieldKey);
+    const QString year = store::FieldText(kBook, group, kFieldBirthdayDate).right(4);
     const int age = date.year() - static_cast<int>(LeadingNumber(year));
     lines.append(QCoreApplication::translate("Calendar", "Birthday - ") + name + QStringLiteral(" ( ") +
                  QString::number(age) + QStringLiteral(" ) "));

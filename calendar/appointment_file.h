@@ -38,6 +38,11 @@ struct Appointment {
   QString description;
 };
 
+// What the appointment editor's boxes take: the subject and, of the
+// description, what its box holds (a stored description may be longer).
+inline constexpr int kSubjectLimit = 100;
+inline constexpr int kDescriptionBoxLimit = 100;
+inline constexpr int kMinutesLimit = 4;  // the reminder's lead time in minutes
 inline constexpr int kDescriptionLimit = 1000;
 extern const char kDescriptionTooLong[];
 extern const char kAppointmentFileFull[];

@@ -29,9 +29,6 @@ struct ComponentFree {
 };
 using Component = std::unique_ptr<icalcomponent, ComponentFree>;
 
-constexpr int kSubjectLimit = 100;      // the appointment editor's subject box
-constexpr int kDescriptionLimit = 100;  // its description box, as stored
-constexpr int kMinutesLimit = 4;        // its reminder minutes box
 constexpr int kLongestEventDays = 31;   // an appointment is never longer
 
 const char kBirthdayProperty[] = "X-QUORVEL-BIRTHDAY";
@@ -785,13 +782,13 @@ class EventReader {
     if (!location.isEmpty()) {
       if (!with_location.isEmpty()) with_location += QLatin1String("\r\n");
       with_location += QStringLiteral("Location: ") + location;
-      if (FieldProblem(QStringLiteral("x"), with_location, kDescriptionLimit).isNull()) {
+      if (FieldProblem(QStringLiteral("x"), with_location, kDescriptionBoxLimit).isNull()) {
         return with_location;
       }
       out_.left_out.append(QCoreApplication::translate("Interchange", "%1: its location \"%2\" (it does not fit beside the description)")
                                .arg(name, location.left(40)));
     }
-    if (QString problem = FieldProblem(QCoreApplication::translate("Interchange", "its description"), description, kDescriptionLimit);
+    if (QString problem = FieldProblem(QCoreApplication::translate("Interchange", "its description"), description, kDescriptionBoxLimit);
         !problem.isNull()) {
       out_.left_out.append(QCoreApplication::translate("Interchange", "%1: its description (%2)").arg(name, problem));
       return QString();

@@ -15,6 +15,7 @@
 #include <QTranslator>
 
 #include "app/application.h"
+#include "addressbook/address_file.h"
 #include "app/seams.h"
 #include "store/data_files.h"
 #include "store/fatal.h"
@@ -41,9 +42,9 @@ inline void SeedBirthday(store::DataFiles& files, const QString& key, const QStr
   using store::Channel;
   store::Operation op(files);
   const int c = op.ReadCount(Channel::kAddBook);
-  op.WriteText(Channel::kAddBook, 16 * c + 1, key);
-  op.WriteText(Channel::kAddBook, 16 * c + 11, born);
-  op.WriteText(Channel::kAddBook, 16 * c + 12, flag);
+  op.WriteText(Channel::kAddBook, store::FieldRecord(Channel::kAddBook, c, kFieldKey), key);
+  op.WriteText(Channel::kAddBook, store::FieldRecord(Channel::kAddBook, c, kFieldBirthdayDate), born);
+  op.WriteText(Channel::kAddBook, store::FieldRecord(Channel::kAddBook, c, kFieldBirthdayFlag), flag);
   op.WriteCount(Channel::kAddBook, c + 1);
   ASSERT_TRUE(op.Commit().stored());
 }
