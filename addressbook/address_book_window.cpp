@@ -30,7 +30,6 @@ namespace quorvel {
 
 namespace {
 
-using address_ui::Caption;
 using address_ui::Frame;
 using address_ui::Indexed;
 

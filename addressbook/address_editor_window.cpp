@@ -39,7 +39,7 @@ const char* const kCaptions[12] = {
     QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Other")};
 
 QLabel* Caption(QWidget* parent, int index, const QRect& rect, QWidget* buddy) {
-  return address_ui::Caption(parent, Indexed("Label1", index), AddressEditorWindow::tr(kCaptions[index]),
+  return quorvel::Caption(parent, Indexed("Label1", index), AddressEditorWindow::tr(kCaptions[index]),
                              rect, buddy);
 }
 

@@ -33,18 +33,4 @@ inline QGroupBox* Frame(QWidget* parent, const char* object_name, const QString&
   return frame;
 }
 
-// A label for `buddy`; the box takes the caption, without its colon, as its
-// accessible name.
-inline QLabel* Caption(QWidget* parent, const QString& object_name, const QString& text,
-                       const QRect& rect, QWidget* buddy) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(object_name);
-  label->setGeometry(rect);
-  if (buddy != nullptr) {
-    label->setBuddy(buddy);
-    buddy->setAccessibleName(text.endsWith(QLatin1Char(':')) ? text.chopped(1) : text);
-  }
-  return label;
-}
-
 }  // namespace quorvel::address_ui

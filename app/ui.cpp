@@ -4,10 +4,23 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QWidget>
 
 namespace quorvel {
+
+QLabel* Caption(QWidget* parent, const QString& object_name, const QString& text, const QRect& rect,
+                QWidget* buddy) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(object_name);
+  label->setGeometry(rect);
+  if (buddy != nullptr) {
+    label->setBuddy(buddy);
+    buddy->setAccessibleName(text.endsWith(QLatin1Char(':')) ? text.chopped(1) : text);
+  }
+  return label;
+}
 
 QRect TwipsRect(int left, int top, int width, int height) {
   return QRect(Px(left), Px(top), Px(width), Px(height));

@@ -8,6 +8,7 @@
 
 #include "store/date_text.h"
 
+class QLabel;
 class QWidget;
 
 namespace quorvel {
@@ -31,6 +32,11 @@ Widget* Place(Widget* widget, const char* name, const QRect& rect) {
   widget->setGeometry(rect);
   return widget;
 }
+
+// A label for `buddy` named `object_name` at `rect`; the box takes the
+// caption, without its colon, as its accessible name.
+QLabel* Caption(QWidget* parent, const QString& object_name, const QString& text, const QRect& rect,
+                QWidget* buddy);
 
 // Widens `widget` to show its whole caption when its designed width is too
 // small for it (a longer text in another language), but never past `right`

@@ -26,14 +26,6 @@ namespace quorvel {
 
 namespace {
 
-QLabel* Caption(QWidget* parent, const char* name, const QString& text, const QRect& rect,
-                QWidget* buddy) {
-  auto* label = Place(new QLabel(text, parent), name, rect);
-  label->setBuddy(buddy);
-  if (buddy) buddy->setAccessibleName(text);
-  return label;
-}
-
 QLineEdit* ReadOnlyBox(QWidget* parent, const char* name, const QRect& rect) {
   auto* box = Place(new QLineEdit(parent), name, rect);
   box->setReadOnly(true);
@@ -79,16 +71,16 @@ ActivitiesWindow::ActivitiesWindow(Application& app) : app_(app) {
   edit_ = Place(new QPushButton(tr("Edit"), frame), "Command5", QRect(392, 24, 60, 24));
 
   start_ = ReadOnlyBox(frame, "Text4", QRect(84, 60, 64, 22));
-  Caption(frame, "Label2", tr("Start Time"), QRect(12, 61, 70, 20), start_);
+  Caption(frame, QStringLiteral("Label2"), tr("Start Time"), QRect(12, 61, 70, 20), start_);
   end_ = ReadOnlyBox(frame, "Text5", QRect(236, 60, 64, 22));
-  Caption(frame, "Label3", tr("End Time"), QRect(170, 61, 64, 20), end_);
+  Caption(frame, QStringLiteral("Label3"), tr("End Time"), QRect(170, 61, 64, 20), end_);
 
   reminder_ = Place(new QCheckBox(frame), "Check1", QRect(12, 94, 18, 20));
   reminder_->setEnabled(false);
-  Caption(frame, "Label1", tr("Reminder"), QRect(32, 94, 64, 20), reminder_);
+  Caption(frame, QStringLiteral("Label1"), tr("Reminder"), QRect(32, 94, 64, 20), reminder_);
   minutes_ = ReadOnlyBox(frame, "Text2", QRect(104, 93, 44, 22));
   minutes_->setText(QStringLiteral("15"));
-  minutes_label_ = Caption(frame, "Label4", tr("Minutes before meeting"),
+  minutes_label_ = Caption(frame, QStringLiteral("Label4"), tr("Minutes before meeting"),
                            QRect(154, 94, 180, 20), minutes_);
 
   description_ = Place(new QPlainTextEdit(frame), "Text1", QRect(12, 124, 440, 100));

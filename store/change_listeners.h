@@ -30,10 +30,12 @@ class ChangedFiles {
   }
   friend constexpr bool operator==(ChangedFiles, ChangedFiles) = default;
 
- private:
+  // The bit of `channel` in bits() and in a journal's list of files.
   static constexpr std::uint32_t Bit(Channel channel) {
     return std::uint32_t(1) << static_cast<int>(channel);
   }
+
+ private:
   std::uint32_t bits_ = 0;
 };
 

@@ -421,8 +421,5 @@ class Operation {
   bool released_ = false;  // the files' one operation is over
 };
 
-// The sentence shown when `text` cannot be stored in `channel`, or a null
-// string when it can.
-QString TextRefusal(Channel channel, const QString& text);
 
 }  // namespace quorvel::store

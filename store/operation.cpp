@@ -599,7 +599,7 @@ Outcome Operation::Apply(ChangedFiles& changed) {
   // there (roll every file back) from one that had begun removing them
   // (every file already holds the change).
   std::uint32_t channels = 0;
-  for (const Plan& plan : plans) channels |= std::uint32_t(1) << static_cast<int>(plan.channel);
+  for (const Plan& plan : plans) channels |= ChangedFiles::Bit(plan.channel);
   std::uint64_t id = 0;
   while (id == 0) id = QRandomGenerator::system()->generate64();
   for (Plan& plan : plans) {

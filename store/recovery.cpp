@@ -30,7 +30,7 @@ bool HoldsCutBytes(const Journal& journal, qint64 size) {
   return std::all_of(held.begin(), held.end(), [](bool h) { return h; });
 }
 
-std::uint32_t Bit(Channel channel) { return std::uint32_t(1) << static_cast<int>(channel); }
+std::uint32_t Bit(Channel channel) { return ChangedFiles::Bit(channel); }
 
 }  // namespace
 

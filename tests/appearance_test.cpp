@@ -44,28 +44,7 @@ namespace {
 
 using store::Channel;
 
-template <class T = QWidget>
-T* Find(QWidget& window, const char* name) {
-  T* child = window.findChild<T*>(QLatin1String(name));
-  EXPECT_NE(child, nullptr) << name;
-  return child;
-}
 
-QPalette DarkPalette() {
-  QPalette dark;
-  dark.setColor(QPalette::Window, QColor(53, 53, 53));
-  dark.setColor(QPalette::WindowText, QColor(238, 238, 236));
-  dark.setColor(QPalette::Base, QColor(45, 45, 45));
-  dark.setColor(QPalette::AlternateBase, QColor(53, 53, 53));
-  dark.setColor(QPalette::Text, QColor(238, 238, 236));
-  dark.setColor(QPalette::Button, QColor(60, 60, 60));
-  dark.setColor(QPalette::ButtonText, QColor(238, 238, 236));
-  dark.setColor(QPalette::Highlight, QColor(21, 83, 158));
-  dark.setColor(QPalette::HighlightedText, Qt::white);
-  dark.setColor(QPalette::Disabled, QPalette::Text, QColor(140, 140, 140));
-  dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(140, 140, 140));
-  return dark;
-}
 
 class AppearanceTest : public AppFixture {};
 

@@ -36,12 +36,6 @@ namespace {
 
 using store::Channel;
 
-template <class T>
-T* Find(QWidget& window, const char* name) {
-  T* child = window.findChild<T*>(QLatin1String(name));
-  EXPECT_NE(child, nullptr) << name;
-  return child;
-}
 
 class CalendarWindowsTest : public AppFixture {
  protected:
@@ -499,14 +493,7 @@ TEST_F(CalendarWindowsTest, KeptEventsMarkTheirDays) {
   if (!out.isEmpty()) calendar.grab().save(out + QStringLiteral("/month_marks.png"));
   // Switched to dark while open: the title under the legend turns dark
   // with the words on it, which turn light.
-  QPalette dark;
-  dark.setColor(QPalette::Window, QColor(53, 53, 53));
-  dark.setColor(QPalette::WindowText, QColor(238, 238, 236));
-  dark.setColor(QPalette::Base, QColor(45, 45, 45));
-  dark.setColor(QPalette::AlternateBase, QColor(53, 53, 53));
-  dark.setColor(QPalette::Text, QColor(238, 238, 236));
-  dark.setColor(QPalette::ButtonText, QColor(238, 238, 236));
-  dark.setColor(QPalette::Button, QColor(53, 53, 53));
+  const QPalette dark = DarkPalette();
   const QPalette light = QApplication::palette();
   QApplication::setPalette(dark);
   QCoreApplication::processEvents();

@@ -27,29 +27,6 @@
 namespace quorvel::testing {
 namespace {
 
-QPalette Dark() {
-  QPalette dark;
-  dark.setColor(QPalette::Window, QColor(53, 53, 53));
-  dark.setColor(QPalette::WindowText, QColor(238, 238, 236));
-  dark.setColor(QPalette::Base, QColor(45, 45, 45));
-  dark.setColor(QPalette::AlternateBase, QColor(53, 53, 53));
-  dark.setColor(QPalette::Text, QColor(238, 238, 236));
-  dark.setColor(QPalette::Button, QColor(60, 60, 60));
-  dark.setColor(QPalette::ButtonText, QColor(238, 238, 236));
-  dark.setColor(QPalette::Highlight, QColor(21, 83, 158));
-  dark.setColor(QPalette::HighlightedText, Qt::white);
-  dark.setColor(QPalette::ToolTipBase, QColor(53, 53, 53));
-  dark.setColor(QPalette::ToolTipText, QColor(238, 238, 236));
-  dark.setColor(QPalette::Light, QColor(80, 80, 80));
-  dark.setColor(QPalette::Midlight, QColor(70, 70, 70));
-  dark.setColor(QPalette::Mid, QColor(40, 40, 40));
-  dark.setColor(QPalette::Dark, QColor(30, 30, 30));
-  dark.setColor(QPalette::Shadow, QColor(20, 20, 20));
-  for (auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText}) {
-    dark.setColor(QPalette::Disabled, role, QColor(127, 127, 127));
-  }
-  return dark;
-}
 
 class Screens : public SeamsFixture {};
 
@@ -60,7 +37,7 @@ TEST_F(Screens, DISABLED_EveryChangedWindow) {
   const QPalette original = QApplication::palette();
   if (qEnvironmentVariableIsSet("QUORVEL_SCREENS_DARK")) {
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setPalette(Dark());
+    QApplication::setPalette(DarkPalette());
   }
   const QLocale original_locale;
   QTranslator translator;
@@ -105,7 +82,7 @@ TEST_F(Screens, DISABLED_RestoreWindow) {
   const QPalette original = QApplication::palette();
   if (qEnvironmentVariableIsSet("QUORVEL_SCREENS_DARK")) {
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setPalette(Dark());
+    QApplication::setPalette(DarkPalette());
   }
   QTranslator translator;
   const QString language = qEnvironmentVariable("QUORVEL_SCREENS_LANGUAGE");

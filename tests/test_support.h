@@ -10,6 +10,8 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QLocale>
+#include <QPalette>
+#include <QWidget>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTranslator>
@@ -21,6 +23,40 @@
 #include "store/fatal.h"
 
 namespace quorvel::testing {
+
+// The child of `window` named `name`; a failure when there is none.
+template <class T = QWidget>
+T* Find(QWidget& window, const char* name) {
+  T* child = window.findChild<T*>(QLatin1String(name));
+  EXPECT_NE(child, nullptr) << name;
+  return child;
+}
+
+// A dark palette like the desktops' dark styles.
+inline QPalette DarkPalette() {
+  QPalette dark;
+  dark.setColor(QPalette::Window, QColor(53, 53, 53));
+  dark.setColor(QPalette::WindowText, QColor(238, 238, 236));
+  dark.setColor(QPalette::Base, QColor(45, 45, 45));
+  dark.setColor(QPalette::AlternateBase, QColor(53, 53, 53));
+  dark.setColor(QPalette::Text, QColor(238, 238, 236));
+  dark.setColor(QPalette::Button, QColor(60, 60, 60));
+  dark.setColor(QPalette::ButtonText, QColor(238, 238, 236));
+  dark.setColor(QPalette::Highlight, QColor(21, 83, 158));
+  dark.setColor(QPalette::HighlightedText, Qt::white);
+  dark.setColor(QPalette::ToolTipBase, QColor(53, 53, 53));
+  dark.setColor(QPalette::ToolTipText, QColor(238, 238, 236));
+  dark.setColor(QPalette::Light, QColor(80, 80, 80));
+  dark.setColor(QPalette::Midlight, QColor(70, 70, 70));
+  dark.setColor(QPalette::Mid, QColor(40, 40, 40));
+  dark.setColor(QPalette::Dark, QColor(30, 30, 30));
+  dark.setColor(QPalette::Shadow, QColor(20, 20, 20));
+  for (auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText}) {
+    dark.setColor(QPalette::Disabled, role, QColor(127, 127, 127));
+  }
+  return dark;
+}
+
 
 inline QByteArray FileBytes(const QString& path) {
   QFile file(path);

@@ -25,12 +25,6 @@ namespace {
 
 using store::Channel;
 
-template <class T = QWidget>
-T* Find(QWidget& window, const char* name) {
-  T* child = window.findChild<T*>(QLatin1String(name));
-  EXPECT_NE(child, nullptr) << name;
-  return child;
-}
 
 void Activate(QWidget& window) {
   window.show();
