@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <vector>
 
 #include <QByteArrayView>
 #include <QCoreApplication>
@@ -48,6 +49,18 @@ int Ordinal(const QString& id) { return static_cast<int>(LeadingNumber(id.mid(9)
 
 }  // namespace
 
+Appointment ReadAppointment(const store::Operation& op, int k) {
+  Appointment a;
+  a.id = op.ReadText(kFile, Record(k, kIdField));
+  a.subject = op.ReadText(kFile, Record(k, 2));
+  a.start = op.ReadText(kFile, Record(k, 3));
+  a.end = op.ReadText(kFile, Record(k, 4));
+  a.reminder = op.ReadInteger(kFile, Record(k, kReminderField)) == -1;
+  a.minutes = op.ReadText(kFile, Record(k, 6));
+  a.description = op.ReadText(kFile, Record(k, 7));
+  return a;
+}
+
 QString DayKey(const QDate& date) {
   return QStringLiteral("%1%2%3")
       .arg(date.year(), 4, 10, QLatin1Char('0'))
@@ -88,6 +101,7 @@ store::Outcome AddAppointment(store::DataFiles& files, const Appointment& appoin
   store::Operation op(files);
   const store::Outcome outcome = AddAppointment(op, appointment);
   if (outcome.refused()) return outcome;
+  KeepUidOfAdded(op, op.ReadCount(kFile) - 1);
   return op.Commit();
 }
 
@@ -122,14 +136,14 @@ store::Outcome UpdateAppointment(store::DataFiles& files, const Appointment& app
   store::Operation op(files);
   const int count = op.ReadCount(kFile);
   const store::TextMatch match(appointment.id);
-  bool found = false;
+  std::vector<int> found;
   for (int k = 0; k < count; ++k) {
-    if (match.Equals(op, kFile, Record(k, kIdField))) {
-      WriteFields(op, k, appointment);
-      found = true;
-    }
+    if (match.Equals(op, kFile, Record(k, kIdField))) found.push_back(k);
   }
-  if (!found) return store::Outcome::Refused(QString::fromLatin1(kAppointmentNotStored));
+  if (found.empty()) return store::Outcome::Refused(QString::fromLatin1(kAppointmentNotStored));
+  // Every UID is kept as it stood before any of them is rewritten.
+  for (int k : found) KeepUidsBeforeEdit(op, k, appointment);
+  for (int k : found) WriteFields(op, k, appointment);
   return op.Commit();
 }
 
@@ -184,18 +198,6 @@ class SameAppointment {
   bool exact_ = false;
 };
 
-Appointment ReadAppointment(const store::Operation& op, int k) {
-  Appointment a;
-  a.id = op.ReadText(kFile, Record(k, kIdField));
-  a.subject = op.ReadText(kFile, Record(k, 2));
-  a.start = op.ReadText(kFile, Record(k, 3));
-  a.end = op.ReadText(kFile, Record(k, 4));
-  a.reminder = op.ReadInteger(kFile, Record(k, kReminderField)) == -1;
-  a.minutes = op.ReadText(kFile, Record(k, 6));
-  a.description = op.ReadText(kFile, Record(k, 7));
-  return a;
-}
-
 }  // namespace
 
 int FindSameAppointment(const store::Operation& op, const Appointment& shown) {
@@ -217,6 +219,7 @@ std::optional<store::Outcome> UpdateSameAppointment(store::DataFiles& files,
   store::Operation op(files);
   const int k = FindSameAppointment(op, shown);
   if (k < 0) return std::nullopt;
+  KeepUidsBeforeEdit(op, k, edited);
   WriteFields(op, k, edited);
   return op.Commit();
 }
@@ -251,6 +254,7 @@ store::Outcome AddAppointmentOn(store::DataFiles& files, const QDate& date,
   added.id = key + QLatin1Char('-') + QString::number(std::max(n, highest) + 1);
   const store::Outcome outcome = AddAppointment(op, added);
   if (outcome.refused()) return outcome;
+  KeepUidOfAdded(op, count);
   const store::Outcome committed = op.Commit();
   if (committed.stored() && id) *id = added.id;
   return committed;
@@ -260,6 +264,9 @@ void RemoveAppointment(store::Operation& op, int position) {
   const int count = op.ReadCount(kFile);
   if (position < 0 || position >= count) return;
   const QString id = op.ReadText(kFile, Record(position, kIdField));
+  // Later ones that went out under the same made UID keep the UIDs they
+  // had (their repeat drops with this one gone).
+  KeepUidsBeforeRemoval(op, position);
   // Close the gap: every later group moves down one place.
   // The reminder (field 5) is an integer, the other fields texts.
   static_assert(kFieldsPerAppointment == 7 && kReminderField == 5);

@@ -100,8 +100,9 @@ void RemoveAppointment(store::Operation& op, int k);
 // The ID an appointment added to `date` gets, seen through `op`.
 QString NextAppointmentId(const store::Operation& op, const QDate& date);
 
-// Group k (from 0) as stored.
+// Group k (from 0) as stored, or as `op` sees it.
 Appointment ReadAppointment(const store::DataFiles& files, int k);
+Appointment ReadAppointment(const store::Operation& op, int k);
 // The last stored appointment whose ID equals `id` exactly, or -1.
 int FindAppointment(const store::DataFiles& files, const QString& id);
 // How many stored appointments fall on `date`.

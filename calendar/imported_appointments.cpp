@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
+
+#include <QCryptographicHash>
 
 #include "events/record_runs.h"
+#include "store/scan.h"
 
 namespace quorvel {
 namespace {
@@ -16,6 +20,9 @@ constexpr Channel kFile = Channel::kImported;
 const QByteArray kLinksKey("\x01links");
 const QByteArray kEventMark("QVIA 1");
 constexpr int kLongestUid = 200;  // so that 4096 links fit in one run
+
+// The record of the appointment ID of group k of Appoint.dat.
+int IdRecord(int k) { return store::FieldRecord(Channel::kAppoint, k, 1); }
 
 struct LinkLine {
   int index = -1;
@@ -73,7 +80,109 @@ std::optional<ImportedAppointment> EventIn(const QByteArray& run) {
   return a;
 }
 
+std::vector<LinkLine> LinksIn(const store::Operation& op) {
+  if (!op.HasFile(kFile)) return {};
+  const std::optional<QByteArray> text = runs::RunText(op, kFile, kLinksKey);
+  return text ? LinksIn(*text) : std::vector<LinkLine>();
+}
+
+// An appointment whose UID is to be kept: the one AppointmentUid(
+// appointment, repeat) gives, or the next repeat no appointment keeps.
+struct UidToKeep {
+  int index = -1;
+  Appointment appointment;
+  int repeat = 0;
+};
+
+void KeepUids(store::Operation& op, const std::vector<UidToKeep>& wanted) {
+  if (wanted.empty()) return;
+  std::vector<LinkLine> links = LinksIn(op);
+  std::set<int> linked;
+  std::set<QByteArray> taken;
+  for (const LinkLine& link : links) {
+    linked.insert(link.index);
+    taken.insert(link.uid);
+  }
+  bool added = false;
+  for (const UidToKeep& w : wanted) {
+    if (w.index < 0 || !linked.insert(w.index).second) continue;
+    QByteArray uid;
+    for (int repeat = w.repeat;; ++repeat) {
+      uid = AppointmentUid(w.appointment, repeat).toUtf8();
+      if (!taken.count(uid)) break;
+    }
+    if (!KeepableUid(QString::fromUtf8(uid))) continue;
+    taken.insert(uid);
+    links.push_back({w.index, uid});
+    added = true;
+  }
+  if (added) runs::PutRuns(op, kFile, {{kLinksKey, LinksText(links)}});
+}
+
+// The UIDs a change of group k touches, to be kept before it: its own
+// (`self`) and, when `later`, those of the later groups that go out under
+// the same UID made from their fields (told apart by their repeat, which
+// drops when k changes or goes).
+std::vector<UidToKeep> UidsOfSame(const store::Operation& op, int k, bool self, bool later) {
+  std::vector<UidToKeep> out;
+  const int count = op.ReadCount(Channel::kAppoint);
+  if (k < 0 || k >= count) return out;
+  const Appointment a = ReadAppointment(op, k);
+  const QString made = AppointmentUid(a);
+  const QString day = a.id.left(8);
+  const store::TextMatch same_day(day);
+  int repeat = 0;
+  for (int j = 0; j < count; ++j) {
+    if (j == k) {
+      if (self) out.push_back({k, a, repeat});
+      ++repeat;
+      continue;
+    }
+    if (j > k && !later) break;
+    if (day.size() == 8 && !same_day.Begins(op, Channel::kAppoint, IdRecord(j))) continue;
+    Appointment other = ReadAppointment(op, j);
+    if (AppointmentUid(other) != made) continue;
+    if (j > k && later) out.push_back({j, std::move(other), repeat});
+    ++repeat;
+  }
+  return out;
+}
+
+// Group k's own, and the later ones' when the edit changes its made UID.
+std::vector<UidToKeep> UidsBeforeEdit(const store::Operation& op, int k, const Appointment& edited) {
+  Appointment after = edited;
+  after.id = op.ReadText(Channel::kAppoint, IdRecord(k));
+  const bool moves = AppointmentUid(after) != AppointmentUid(ReadAppointment(op, k));
+  return UidsOfSame(op, k, true, moves);
+}
+
 }  // namespace
+
+QString AppointmentUid(const Appointment& a, int repeat) {
+  const QByteArray digest =
+      QCryptographicHash::hash((a.start + QLatin1Char('\n') + a.subject).toUtf8(), QCryptographicHash::Sha1);
+  QString uid = QStringLiteral("quorvel-%1-%2").arg(a.id.left(8), QString::fromLatin1(digest.toHex().left(16)));
+  if (repeat > 0) uid += QLatin1Char('-') + QString::number(repeat + 1);
+  return uid;
+}
+
+std::map<int, QString> ReadAppointmentUids(const store::DataFiles& files) {
+  std::map<int, QString> out;
+  if (!files.IsOpen(kFile)) return out;
+  for (const runs::Run& run : runs::ReadRuns(files, kFile).runs) {
+    if (run.key != kLinksKey) continue;
+    for (const LinkLine& link : LinksIn(run.text)) out[link.index] = QString::fromUtf8(link.uid);
+  }
+  return out;
+}
+
+void KeepUidOfAdded(store::Operation& op, int index) { KeepUids(op, UidsOfSame(op, index, true, false)); }
+
+void KeepUidsBeforeEdit(store::Operation& op, int index, const Appointment& edited) {
+  KeepUids(op, UidsBeforeEdit(op, index, edited));
+}
+
+void KeepUidsBeforeRemoval(store::Operation& op, int index) { KeepUids(op, UidsOfSame(op, index, false, true)); }
 
 bool KeepableUid(const QString& uid) {
   const QByteArray bytes = uid.toUtf8();

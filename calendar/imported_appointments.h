@@ -15,6 +15,12 @@
 // Imported.dat holds runs of records (events/record_runs.h): one per kept
 // event, under its UID (what the import made of the event, then the
 // event's text), and one under a key no UID has, listing the links.
+//
+// An appointment made here has no event kept, but its UID is kept all the
+// same: a link with no event under its UID. It is stored when the
+// appointment is added, or, for one added before UIDs were kept, when it is
+// first changed (the UID it went out under until then), so that a UID once
+// exported stays the appointment's whatever is edited or deleted later.
 #pragma once
 
 #include <map>
@@ -38,6 +44,29 @@ struct ImportedAppointment {
 // Every kept event of the folder, by its appointment's position (none when
 // Imported.dat is missing; a link whose event is damaged is left out).
 std::map<int, ImportedAppointment> ReadImported(const store::DataFiles& files);
+
+// The UID an appointment goes out under when none is kept for it: the same
+// for the same date, start time and subject, whatever else changes in the
+// file. `repeat` (from 0) tells apart appointments that agree in all three.
+QString AppointmentUid(const Appointment& appointment, int repeat = 0);
+
+// The UID kept for every appointment that has one (a kept event's or one
+// stored for an appointment made here), by its position.
+std::map<int, QString> ReadAppointmentUids(const store::DataFiles& files);
+
+// Inside the operation that changes the appointment at `index`, called
+// before the change (none of these stores a UID an appointment keeps
+// already): after it was added, keeps the UID it goes out under now; before
+// it is rewritten as `edited`, keeps the UID it went out under, and those of
+// later ones the change would alter (appointments that agree in day, start
+// and subject are told apart by their order); before it is removed, keeps
+// those of the later ones its removal would alter. Kept UIDs never repeat:
+// one another appointment keeps already moves on to the next repeat. When
+// the links have no room left nothing is kept; the change goes on and the
+// appointments go out under AppointmentUid as before.
+void KeepUidOfAdded(store::Operation& op, int index);
+void KeepUidsBeforeEdit(store::Operation& op, int index, const Appointment& edited);
+void KeepUidsBeforeRemoval(store::Operation& op, int index);
 
 // Whether an export may give `uid` as a kept event's UID: not empty, not
 // too long, no control characters.

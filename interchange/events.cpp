@@ -11,6 +11,7 @@
 #include <QCryptographicHash>
 #include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStringDecoder>
 #include <QUrl>
 
@@ -1125,12 +1126,6 @@ EventReading ReadEvents(const QByteArray& input, const EventOptions& options) {
   return out;
 }
 
-QString AppointmentUid(const Appointment& a, int repeat) {
-  QString uid = QStringLiteral("quorvel-%1-%2").arg(a.id.left(8), Hex(a.start + QLatin1Char('\n') + a.subject, 16));
-  if (repeat > 0) uid += QLatin1Char('-') + QString::number(repeat + 1);
-  return uid;
-}
-
 QString BirthdayUid(const QString& key) {
   return QStringLiteral("quorvel-birthday-%1").arg(Hex(key, 16));
 }
@@ -1148,6 +1143,12 @@ CalendarExport WriteCalendar(const std::vector<Appointment>& appointments,
   CalendarExport out;
   Component calendar(NewCalendar());
   QHash<QString, int> seen;
+  // A UID made from an appointment's fields never repeats one given to
+  // another appointment.
+  QSet<QString> given_uids;
+  for (const QString& uid : uids) {
+    if (!uid.isEmpty()) given_uids.insert(uid);
+  }
   for (size_t i = 0; i < appointments.size(); ++i) {
     const Appointment& a = appointments[i];
     const QString plain_uid = AppointmentUid(a);
@@ -1157,7 +1158,9 @@ CalendarExport WriteCalendar(const std::vector<Appointment>& appointments,
       continue;
     }
     const QString given = i < size_t(uids.size()) ? uids[qsizetype(i)] : QString();
-    icalcomponent* event = AppointmentComponent(a, given.isEmpty() ? AppointmentUid(a, repeat) : given, stamp);
+    QString uid = given;
+    for (int r = repeat; uid.isEmpty() || (given.isEmpty() && given_uids.contains(uid)); ++r) uid = AppointmentUid(a, r);
+    icalcomponent* event = AppointmentComponent(a, uid, stamp);
     if (!event) {
       out.problems.append(QCoreApplication::translate("Interchange", "The appointment \"%1\" has no date (its ID is \"%2\").")
                               .arg(a.subject, a.id));

@@ -18,6 +18,7 @@
 
 #include "addressbook/address_file.h"
 #include "calendar/appointment_file.h"
+#include "calendar/imported_appointments.h"
 #include "interchange/vcard.h"
 
 namespace quorvel::interchange {
@@ -112,10 +113,8 @@ struct EventReading {
 // files can store; events that cannot are in `skipped`.
 EventReading ReadEvents(const QByteArray& ics, const EventOptions& options = {});
 
-// The UID an appointment is exported under: the same for the same date,
-// start time and subject, whatever else changes in the file. `repeat`
-// (from 0) tells apart appointments that agree in all three.
-QString AppointmentUid(const Appointment& appointment, int repeat = 0);
+// The UID an appointment with none kept is exported under.
+using ::quorvel::AppointmentUid;
 // The UID of the yearly birthday event of the entry with `key`.
 QString BirthdayUid(const QString& key);
 

@@ -125,6 +125,13 @@ ExportResult ExportCalendar(const store::DataFiles& files, const QString& path,
       uids[link.index] = link.uid;
     }
   }
+  // Any other goes out under the UID kept for it, the one it first went
+  // out under.
+  for (const auto& [k, uid] : ReadAppointmentUids(files)) {
+    if (k < 0 || k >= int(all.size())) continue;
+    while (uids.size() <= k) uids.append(QString());
+    if (uids[k].isEmpty()) uids[k] = uid;
+  }
   // An imported appointment goes out as the event it came as, with what
   // was changed here since.
   const std::map<int, ImportedAppointment> imported = ReadImported(files);

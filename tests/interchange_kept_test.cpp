@@ -11,6 +11,7 @@
 
 #include "addressbook/address_file.h"
 #include "calendar/appointment_file.h"
+#include "calendar/imported_appointments.h"
 #include "events/event_file.h"
 #include "events/occurrences.h"
 #include "interchange/command.h"
@@ -18,6 +19,7 @@
 #include "store_sweep.h"
 #include "sync/sync_state.h"
 #include "test_support.h"
+#include "undo/undo_history.h"
 
 namespace quorvel::testing {
 namespace {
@@ -282,6 +284,68 @@ TEST(InterchangeKeptTest, AppointmentsGoOutUnderTheirLinkedOrStableUids) {
   EXPECT_TRUE(lines.contains(made));
   EXPECT_TRUE(Lines(FileBytes(two)).contains(made));
   files.CloseDataFiles();
+}
+
+// A UID once exported stays the appointment's through edits of its subject
+// and start (by either update path), the deletion of an earlier one that
+// went out under the same made UID, and undo; for one added now and one
+// added before UIDs were kept (no UID stored until it first changes).
+TEST(InterchangeKeptTest, AnExportedUidStaysThroughEditsDeletesAndUndo) {
+  for (const bool before : {false, true}) {
+    SCOPED_TRACE(before);
+    QTemporaryDir dir;
+    DataFiles files;
+    files.SetDataDir(dir.path());
+    ASSERT_EQ(files.OpenDataFiles(), store::OpenResult::kOpened);
+    undo::UndoHistory history(files);
+    const QDate day(2026, 1, 10);
+    for (const char* subject : {"Twin", "Twin", "Standup"}) {
+      Appointment a;
+      a.subject = QString::fromLatin1(subject);
+      a.start = QStringLiteral("09:00");
+      a.end = QStringLiteral("10:00");
+      if (before) {
+        a.id = NextAppointmentId(files, day);
+        store::Operation op(files);
+        ASSERT_TRUE(AddAppointment(op, a).stored());
+        ASSERT_TRUE(op.Commit().stored());
+      } else {
+        ASSERT_TRUE(AddAppointmentOn(files, day, a).stored());
+      }
+    }
+    EXPECT_EQ(ReadAppointmentUids(files).size(), before ? 0u : 3u);
+    const auto uids = [&](const char* name) {
+      const QString path = dir.filePath(QString::fromLatin1(name));
+      EXPECT_TRUE(interchange::ExportCalendar(files, path).ok());
+      QStringList out;
+      for (const QString& line : Lines(FileBytes(path))) {
+        if (line.startsWith(QLatin1String("UID:"))) out << line.mid(4);
+      }
+      return out;
+    };
+    const QStringList first = uids("one.ics");
+    ASSERT_EQ(first.size(), 3);
+    ASSERT_EQ(QSet<QString>(first.begin(), first.end()).size(), 3);
+
+    ASSERT_TRUE(DeleteAppointment(files, ReadAppointment(files, 0).id).stored());
+    const Appointment shown = ReadAppointment(files, 0);
+    Appointment moved = shown;
+    moved.subject = QStringLiteral("Twin, moved");
+    moved.start = QStringLiteral("11:00");
+    moved.end = QStringLiteral("12:00");
+    ASSERT_TRUE(UpdateSameAppointment(files, shown, moved).has_value());
+    Appointment standup = ReadAppointment(files, 1);
+    standup.subject = QStringLiteral("Standup, later");
+    standup.start = QStringLiteral("09:30");
+    ASSERT_TRUE(UpdateAppointment(files, standup).stored());
+    EXPECT_EQ(uids("two.ics"), (QStringList{first[1], first[2]}));
+
+    // Undo takes the kept UIDs back with the appointments.
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(history.Undo().stored());
+    EXPECT_EQ(uids("three.ics"), first);
+    EXPECT_EQ(QFileInfo::exists(dir.filePath(QStringLiteral("Imported.dat"))), !before);
+    files.CloseDataFiles();
+  }
 }
 
 // A card text longer than its field: named with its length, nothing
