@@ -172,23 +172,31 @@ void AppendFolded(QByteArrayView bytes, std::string& out) {
   out.resize(std::size_t(write - start));
 }
 
+namespace {
+
+// Appends `c` folded: as its code page byte, or when the code page has
+// none, as its plain form ("ō" is "o"); false when it has neither.
+bool AppendFoldedCharacter(QChar c, std::string& out) {
+  const std::optional<QByteArray> byte = store::EncodeText(QString(c));
+  if (byte && byte->size() == 1) {
+    AppendFolded(*byte, out);
+    return true;
+  }
+  const std::optional<QByteArray> plain = store::EncodeText(FoldCharacter(c));
+  if (!plain || plain->isEmpty()) return false;
+  AppendFolded(*plain, out);
+  return true;
+}
+
+}  // namespace
+
 void AppendFoldedText(const QString& text, std::string& out) {
   if (const std::optional<QByteArray> bytes = store::EncodeText(text)) {
     AppendFolded(*bytes, out);
     return;
   }
   for (const QChar c : text) {
-    const std::optional<QByteArray> byte = store::EncodeText(QString(c));
-    if (byte && byte->size() == 1) {
-      AppendFolded(*byte, out);
-      continue;
-    }
-    const std::optional<QByteArray> plain = store::EncodeText(FoldCharacter(c));
-    if (plain && !plain->isEmpty()) {
-      AppendFolded(*plain, out);
-    } else {
-      out.push_back('\0');
-    }
+    if (!AppendFoldedCharacter(c, out)) out.push_back('\0');
   }
 }
 
@@ -219,15 +227,7 @@ FoldedText FoldWithOrigins(QByteArrayView bytes) {
 std::optional<std::string> FoldTyped(const QString& text) {
   std::string out;
   for (const QChar c : text) {
-    const std::optional<QByteArray> byte = store::EncodeText(QString(c));
-    if (byte && byte->size() == 1) {
-      AppendFolded(*byte, out);
-      continue;
-    }
-    // Not in the code page: its plain form may be ("ō" is "o").
-    const std::optional<QByteArray> plain = store::EncodeText(FoldCharacter(c));
-    if (!plain || plain->isEmpty()) return std::nullopt;
-    AppendFolded(*plain, out);
+    if (!AppendFoldedCharacter(c, out)) return std::nullopt;
   }
   const std::size_t first = out.find_first_not_of(' ');
   if (first == std::string::npos) return std::string();

@@ -477,19 +477,26 @@ Results Search(const store::DataFiles& files, const Query& query, const QDate& t
 namespace {
 
 // An event's excerpt, from the texts found with it.
-Excerpt DescribeEvent(const Match& match, const Query& query) {
-  Excerpt excerpt;
-  excerpt.title = match.title;
-  excerpt.title_marks = MarksIn(excerpt.title, query);
-  for (const QString& said : match.texts) {
+// The first of `texts` where a word occurs, on one line and cut around
+// the marks, as `excerpt`'s text; false when no word occurs in any.
+bool TakeFirstMarked(const QStringList& texts, const Query& query, Excerpt& excerpt) {
+  for (const QString& said : texts) {
     QString text = OneLine(said);
     QList<Mark> marks = MarksIn(text, query);
     if (marks.isEmpty()) continue;
     CutAround(text, marks);
     excerpt.text = text;
     excerpt.text_marks = marks;
-    return excerpt;
+    return true;
   }
+  return false;
+}
+
+Excerpt DescribeEvent(const Match& match, const Query& query) {
+  Excerpt excerpt;
+  excerpt.title = match.title;
+  excerpt.title_marks = MarksIn(excerpt.title, query);
+  if (TakeFirstMarked(match.texts, query, excerpt)) return excerpt;
   QList<Mark> none;
   excerpt.text = OneLine(match.texts.value(0));
   CutAround(excerpt.text, none);
@@ -522,15 +529,9 @@ Excerpt Describe(const store::DataFiles& files, const Match& match, const Query&
   }
   // The first text where a word occurs; else, for an appointment or a
   // note, the beginning of its text.
-  for (const int field : fields) {
-    QString text = OneLine(store::FieldText(channel, group.constData(), field));
-    QList<Mark> marks = MarksIn(text, query);
-    if (marks.isEmpty()) continue;
-    CutAround(text, marks);
-    excerpt.text = text;
-    excerpt.text_marks = marks;
-    return excerpt;
-  }
+  QStringList texts;
+  for (const int field : fields) texts.append(store::FieldText(channel, group.constData(), field));
+  if (TakeFirstMarked(texts, query, excerpt)) return excerpt;
   if (match.kind != Kind::kEntry) {
     QList<Mark> none;
     excerpt.text = OneLine(store::FieldText(channel, group.constData(), fields.front()));
