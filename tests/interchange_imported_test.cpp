@@ -67,28 +67,14 @@ QSet<QString> Uids(const QByteArray& ics) {
   return uids;
 }
 
-class InterchangeImportedTest : public SeamsFixture {
+class InterchangeImportedTest : public DataFolderFixture {
  protected:
-  void SetUp() override {
-    SeamsFixture::SetUp();
-    ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("data")));
-    data_ = Path(QStringLiteral("data"));
-    files_.SetDataDir(data_);
-    ASSERT_EQ(files_.OpenDataFiles(), store::OpenResult::kOpened);
-  }
-  void TearDown() override {
-    files_.CloseDataFiles();
-    SeamsFixture::TearDown();
-  }
   int Find(const QString& subject) const {
     for (int k = 0; k < files_.ReadCount(Channel::kAppoint); ++k) {
       if (ReadAppointment(files_, k).subject == subject) return k;
     }
     return -1;
   }
-
-  QString data_;
-  DataFiles files_;
 };
 
 // Files of other programs in, one appointment edited and one deleted, out

@@ -66,23 +66,7 @@ Contents Read(const DataFiles& files) {
   return c;
 }
 
-class InterchangeTransferTest : public SeamsFixture {
- protected:
-  void SetUp() override {
-    SeamsFixture::SetUp();
-    ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("data")));
-    data_ = Path(QStringLiteral("data"));
-    files_.SetDataDir(data_);
-    ASSERT_EQ(files_.OpenDataFiles(), store::OpenResult::kOpened);
-  }
-  void TearDown() override {
-    files_.CloseDataFiles();
-    SeamsFixture::TearDown();
-  }
-
-  QString data_;
-  DataFiles files_;
-};
+class InterchangeTransferTest : public DataFolderFixture {};
 
 Appointment Make(const QString& id, const QString& start, const QString& end, const QString& subject) {
   Appointment a;

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QLocale>
 #include <QPalette>
@@ -166,6 +167,26 @@ class SeamsFixture : public ::testing::Test {
   int choice_ = -1;        // and the answer it gets
   QStringList fatal_;
   QDateTime now_{QDate(2026, 1, 7), QTime(8, 0)};
+};
+
+// Seams, plus the data files opened in an empty folder "data" of the test's
+// own folder.
+class DataFolderFixture : public SeamsFixture {
+ protected:
+  void SetUp() override {
+    SeamsFixture::SetUp();
+    ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("data")));
+    data_ = Path(QStringLiteral("data"));
+    files_.SetDataDir(data_);
+    ASSERT_EQ(files_.OpenDataFiles(), store::OpenResult::kOpened);
+  }
+  void TearDown() override {
+    files_.CloseDataFiles();
+    SeamsFixture::TearDown();
+  }
+
+  QString data_;
+  store::DataFiles files_;
 };
 
 // A running application on an empty data folder, without the splash wait.
