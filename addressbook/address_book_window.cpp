@@ -13,16 +13,16 @@
 #include <QStringList>
 
 #include "addressbook/address_editor_window.h"
-#include "addressbook/address_file.h"
+#include "items/address_file.h"
 #include "addressbook/address_ui.h"
 #include "addressbook/name_list_model.h"
-#include "app/accessibility.h"
+#include "ui/accessibility.h"
 #include "app/application.h"
-#include "app/data_changes.h"
-#include "app/contrast.h"
-#include "app/limited_text_edit.h"
-#include "app/seams.h"
-#include "app/ui.h"
+#include "ui/data_changes.h"
+#include "ui/contrast.h"
+#include "ui/limited_text_edit.h"
+#include "ui/seams.h"
+#include "ui/ui.h"
 #include "calendar/month_calendar_window.h"
 #include "store/scan.h"
 

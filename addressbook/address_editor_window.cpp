@@ -11,11 +11,11 @@
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_ui.h"
-#include "app/limited_text_edit.h"
+#include "ui/limited_text_edit.h"
 #include "app/application.h"
-#include "app/date_box.h"
-#include "app/seams.h"
-#include "app/ui.h"
+#include "ui/date_box.h"
+#include "ui/seams.h"
+#include "ui/ui.h"
 #include "calendar/month_calendar_window.h"
 
 namespace quorvel {

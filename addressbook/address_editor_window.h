@@ -8,7 +8,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "addressbook/address_file.h"
+#include "items/address_file.h"
 
 class QCheckBox;
 class QLineEdit;

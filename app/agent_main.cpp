@@ -18,7 +18,7 @@
 #include <QProcess>
 #include <QTextStream>
 
-#include "app/translation.h"
+#include "ui/translation.h"
 #include "reminding/agent.h"
 #include "store/fatal.h"
 

@@ -6,7 +6,7 @@
 #include <QFileInfo>
 #include <QTextStream>
 
-#include "app/seams.h"
+#include "ui/seams.h"
 #include "backups/backups.h"
 
 namespace quorvel {

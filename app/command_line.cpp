@@ -13,10 +13,10 @@
 #include "app/backup_command_line.h"
 #include "app/interchange_actions.h"
 #include "app/reminder_agent.h"
-#include "app/seams.h"
-#include "find/search_command.h"
+#include "ui/seams.h"
+#include "app/search_command.h"
 #include "store/data_files.h"
-#include "sync/sync_command_line.h"
+#include "app/sync_command_line.h"
 
 namespace quorvel {
 namespace {

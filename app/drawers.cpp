@@ -4,7 +4,7 @@
 #include <QRect>
 #include <QWidget>
 
-#include "app/ui.h"
+#include "ui/ui.h"
 
 namespace quorvel {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "addressbook/address_book_window.h"
 #include "app/application.h"
-#include "app/seams.h"
+#include "ui/seams.h"
 #include "backups/backups.h"
 #include "calendar/activities_window.h"
 #include "calendar/month_calendar_window.h"

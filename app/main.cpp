@@ -6,12 +6,12 @@
 #include <QTextStream>
 
 #include "app/application.h"
-#include "app/artwork.h"
+#include "ui/artwork.h"
 #include "app/command_line.h"
 #include "app/instance.h"
 #include "app/reminder_agent.h"
-#include "app/seams.h"
-#include "app/translation.h"
+#include "ui/seams.h"
+#include "ui/translation.h"
 #include "store/fatal.h"
 
 namespace {

@@ -12,14 +12,14 @@
 
 #include "addressbook/address_book_window.h"
 #include "app/application.h"
-#include "app/artwork.h"
+#include "ui/artwork.h"
 #include "app/interchange_actions.h"
-#include "app/picture.h"
+#include "ui/picture.h"
 #include "app/reminder_agent.h"
-#include "app/seams.h"
+#include "ui/seams.h"
 #include "app/splash_window.h"
 #include "app/sync_window.h"
-#include "app/ui.h"
+#include "ui/ui.h"
 #include "app/undo_actions.h"
 #include "calendar/month_calendar_window.h"
 #include "calendar/reminders.h"
@@ -27,7 +27,7 @@
 #include "notes/notes_window.h"
 #include "sync/background_sync.h"
 #include "sync/setup.h"
-#include "sync/sync_state.h"
+#include "items/sync_state.h"
 
 namespace quorvel {
 namespace {

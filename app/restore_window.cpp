@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 #include "app/application.h"
-#include "app/seams.h"
+#include "ui/seams.h"
 
 namespace quorvel {
 namespace {

@@ -9,9 +9,9 @@
 #include <QPushButton>
 
 #include "app/application.h"
-#include "app/artwork.h"
-#include "app/picture.h"
-#include "app/ui.h"
+#include "ui/artwork.h"
+#include "ui/picture.h"
+#include "ui/ui.h"
 
 namespace quorvel {
 namespace {

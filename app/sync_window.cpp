@@ -15,11 +15,11 @@
 #include <QThread>
 #include <QVBoxLayout>
 
-#include "app/seams.h"
+#include "ui/seams.h"
 #include "sync/dav_client.h"
 #include "sync/password.h"
 #include "sync/setup.h"
-#include "sync/sync_state.h"
+#include "items/sync_state.h"
 
 namespace quorvel {
 namespace {

@@ -8,8 +8,8 @@
 
 #include "app/application.h"
 #include "app/restore_window.h"
-#include "app/seams.h"
-#include "app/ui.h"
+#include "ui/seams.h"
+#include "ui/ui.h"
 #include "undo/undo_history.h"
 
 namespace quorvel {

@@ -11,9 +11,9 @@
 #include <QDate>
 #include <QString>
 
-#include "addressbook/address_file.h"
-#include "calendar/appointment_file.h"
-#include "notes/note_file.h"
+#include "items/address_file.h"
+#include "items/appointment_file.h"
+#include "items/note_file.h"
 #include "store/data_files.h"
 
 namespace quorvel::bench {

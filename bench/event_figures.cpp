@@ -10,7 +10,7 @@
 
 #include "app/application.h"
 #include "calendar/activities_window.h"
-#include "calendar/appointment_file.h"
+#include "items/appointment_file.h"
 #include "calendar/day_schedule_window.h"
 #include "calendar/month_calendar_window.h"
 #include "events/event_file.h"

@@ -9,14 +9,14 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
-#include "app/accessibility.h"
+#include "ui/accessibility.h"
 #include "app/application.h"
-#include "app/data_changes.h"
-#include "app/date_box.h"
-#include "app/seams.h"
-#include "app/ui.h"
+#include "ui/data_changes.h"
+#include "ui/date_box.h"
+#include "ui/seams.h"
+#include "ui/ui.h"
 #include "calendar/appointment_editor_window.h"
-#include "calendar/appointment_file.h"
+#include "items/appointment_file.h"
 #include "calendar/day_occurrences.h"
 #include "calendar/day_schedule_window.h"
 #include "calendar/month_calendar_window.h"

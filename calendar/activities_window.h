@@ -12,7 +12,7 @@
 #include <QStringList>
 #include <QWidget>
 
-#include "calendar/appointment_file.h"
+#include "items/appointment_file.h"
 #include "events/occurrences.h"
 
 class QCheckBox;

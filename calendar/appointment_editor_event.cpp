@@ -6,9 +6,9 @@
 #include <QPlainTextEdit>
 
 #include "app/application.h"
-#include "app/seams.h"
+#include "ui/seams.h"
 #include "calendar/appointment_editor_window.h"
-#include "calendar/appointment_event_store.h"
+#include "items/appointment_event_store.h"
 #include "events/edit.h"
 #include "events/repeat.h"
 

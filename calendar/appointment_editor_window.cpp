@@ -12,11 +12,11 @@
 #include <QTextCursor>
 #include <QWheelEvent>
 
-#include "app/accessibility.h"
+#include "ui/accessibility.h"
 #include "app/application.h"
-#include "app/seams.h"
-#include "app/ui.h"
-#include "app/window_keys.h"
+#include "ui/seams.h"
+#include "ui/ui.h"
+#include "ui/window_keys.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_repeat_panel.h"
 #include "events/edit.h"

@@ -7,7 +7,7 @@
 #include <QDate>
 #include <QWidget>
 
-#include "calendar/appointment_file.h"
+#include "items/appointment_file.h"
 #include "events/occurrences.h"
 #include "events/repeat.h"
 

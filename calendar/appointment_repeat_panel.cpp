@@ -5,8 +5,8 @@
 #include <QLabel>
 #include <QSpinBox>
 
-#include "app/accessibility.h"
-#include "app/ui.h"
+#include "ui/accessibility.h"
+#include "ui/ui.h"
 
 namespace quorvel {
 namespace {

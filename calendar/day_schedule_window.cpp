@@ -9,9 +9,9 @@
 #include <QTableWidget>
 
 #include "app/application.h"
-#include "app/contrast.h"
-#include "app/date_box.h"
-#include "app/ui.h"
+#include "ui/contrast.h"
+#include "ui/date_box.h"
+#include "ui/ui.h"
 #include "calendar/activities_window.h"
 
 namespace quorvel {

@@ -17,11 +17,11 @@
 #include <QtMath>
 
 #include "app/application.h"
-#include "app/data_changes.h"
-#include "app/contrast.h"
+#include "ui/data_changes.h"
+#include "ui/contrast.h"
 #include "app/main_window.h"
-#include "app/seams.h"
-#include "app/ui.h"
+#include "ui/seams.h"
+#include "ui/ui.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
 #include "calendar/day_occurrences.h"

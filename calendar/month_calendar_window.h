@@ -6,7 +6,7 @@
 #include <QDate>
 #include <QWidget>
 
-#include "calendar/appointment_file.h"
+#include "items/appointment_file.h"
 
 class QPushButton;
 

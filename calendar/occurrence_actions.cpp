@@ -2,9 +2,9 @@
 
 #include <QCoreApplication>
 
-#include "app/seams.h"
-#include "calendar/appointment_event_store.h"
-#include "calendar/appointment_file.h"
+#include "ui/seams.h"
+#include "items/appointment_event_store.h"
+#include "items/appointment_file.h"
 #include "events/edit.h"
 
 namespace quorvel {

@@ -4,10 +4,10 @@
 #include <QPalette>
 #include <QPushButton>
 
-#include "app/accessibility.h"
+#include "ui/accessibility.h"
 #include "app/application.h"
-#include "app/contrast.h"
-#include "app/ui.h"
+#include "ui/contrast.h"
+#include "ui/ui.h"
 #include "calendar/reminders.h"
 
 namespace quorvel {

@@ -1,8 +1,8 @@
 #include "calendar/reminders.h"
 
 #include "app/application.h"
-#include "app/seams.h"
-#include "calendar/appointment_file.h"
+#include "ui/seams.h"
+#include "items/appointment_file.h"
 #include "calendar/reminder_window.h"
 #include "reminding/due.h"
 #include "store/scan.h"

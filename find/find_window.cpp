@@ -18,8 +18,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "app/seams.h"
-#include "app/ui.h"
+#include "ui/seams.h"
+#include "ui/ui.h"
 #include "store/date_text.h"
 
 namespace quorvel {

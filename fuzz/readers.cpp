@@ -16,17 +16,17 @@
 #include <QTimeZone>
 
 #include "addressbook/address_book_window.h"
-#include "addressbook/address_file.h"
+#include "items/address_file.h"
 #include "app/application.h"
-#include "app/seams.h"
+#include "ui/seams.h"
 #include "calendar/activities_window.h"
-#include "calendar/appointment_file.h"
+#include "items/appointment_file.h"
 #include "calendar/day_schedule_window.h"
 #include "calendar/month_calendar_window.h"
 #include "events/event_file.h"
 #include "events/occurrences.h"
 #include "calendar/reminders.h"
-#include "notes/note_file.h"
+#include "items/note_file.h"
 #include "notes/notes_window.h"
 #include "store/journal.h"
 

@@ -1,6 +1,6 @@
 #include "help/help_page_window.h"
 
-#include "app/contrast.h"
+#include "ui/contrast.h"
 
 #include <cmath>
 
@@ -18,7 +18,7 @@
 #include <QUrl>
 
 #include "app/application.h"
-#include "app/ui.h"
+#include "ui/ui.h"
 #include "help/help_topics_window.h"
 
 namespace quorvel {

@@ -4,7 +4,7 @@
 #include <QTreeWidgetItemIterator>
 
 #include "app/application.h"
-#include "app/ui.h"
+#include "ui/ui.h"
 #include "help/help_page_window.h"
 
 namespace quorvel {

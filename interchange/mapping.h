@@ -16,9 +16,9 @@
 #include <QStringList>
 #include <QTimeZone>
 
-#include "addressbook/address_file.h"
-#include "calendar/appointment_file.h"
-#include "calendar/imported_appointments.h"
+#include "items/address_file.h"
+#include "items/appointment_file.h"
+#include "items/imported_appointments.h"
 #include "interchange/vcard.h"
 
 namespace quorvel::interchange {

@@ -16,8 +16,8 @@
 #include <QString>
 #include <QTimeZone>
 
-#include "addressbook/address_file.h"
-#include "calendar/appointment_file.h"
+#include "items/address_file.h"
+#include "items/appointment_file.h"
 
 namespace quorvel::interchange {
 

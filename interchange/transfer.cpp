@@ -1,10 +1,10 @@
 #include "interchange/transfer.h"
 
-#include "calendar/imported_appointments.h"
+#include "items/imported_appointments.h"
 #include "events/event_file.h"
 #include "interchange/kept_events.h"
 #include "interchange/patch.h"
-#include "sync/sync_state.h"
+#include "items/sync_state.h"
 #include "store/date_text.h"
 
 #include <QCoreApplication>

@@ -11,11 +11,11 @@
 #include <QTableView>
 
 #include "app/application.h"
-#include "app/data_changes.h"
-#include "app/limited_text_edit.h"
-#include "app/seams.h"
-#include "app/ui.h"
-#include "notes/note_file.h"
+#include "ui/data_changes.h"
+#include "ui/limited_text_edit.h"
+#include "ui/seams.h"
+#include "ui/ui.h"
+#include "items/note_file.h"
 #include "notes/notes_list_model.h"
 
 namespace quorvel {

@@ -7,7 +7,7 @@
 
 #include <QElapsedTimer>
 
-#include "addressbook/address_file.h"
+#include "items/address_file.h"
 #include "search/fold.h"
 #include "search/kept_events.h"
 #include "store/record_codec.h"

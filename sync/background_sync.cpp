@@ -6,7 +6,7 @@
 
 #include "backups/backups.h"
 #include "sync/password.h"
-#include "sync/sync_state.h"
+#include "items/sync_state.h"
 
 namespace quorvel::sync {
 namespace {

@@ -25,7 +25,7 @@
 #include "store/data_files.h"
 #include "sync/dav_client.h"
 #include "sync/plan.h"
-#include "sync/sync_state.h"
+#include "items/sync_state.h"
 
 namespace quorvel::sync {
 

@@ -10,8 +10,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "addressbook/address_file.h"
-#include "calendar/appointment_file.h"
+#include "items/address_file.h"
+#include "items/appointment_file.h"
 
 namespace quorvel::sync {
 

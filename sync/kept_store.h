@@ -19,7 +19,7 @@
 #include <QString>
 
 #include "store/data_files.h"
-#include "sync/sync_state.h"
+#include "items/sync_state.h"
 
 namespace quorvel::sync {
 

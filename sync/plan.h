@@ -34,10 +34,10 @@
 #include <QString>
 #include <QStringList>
 
-#include "addressbook/address_file.h"
-#include "calendar/appointment_file.h"
+#include "items/address_file.h"
+#include "items/appointment_file.h"
 #include "sync/dav_types.h"
-#include "sync/sync_state.h"
+#include "items/sync_state.h"
 
 namespace quorvel::sync {
 

@@ -8,7 +8,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "sync/sync_state.h"
+#include "items/sync_state.h"
 
 namespace quorvel::sync {
 

@@ -6,7 +6,7 @@
 
 #include "store/data_files.h"
 #include "sync/dav_client.h"
-#include "sync/sync_state.h"
+#include "items/sync_state.h"
 
 namespace quorvel::sync {
 

@@ -1,4 +1,4 @@
-#include "addressbook/address_file.h"
+#include "items/address_file.h"
 #include "test_support.h"
 
 namespace quorvel::testing {

@@ -8,7 +8,7 @@
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_editor_window.h"
-#include "app/ui.h"
+#include "ui/ui.h"
 #include "test_support.h"
 
 namespace quorvel::testing {

@@ -13,7 +13,7 @@
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_editor_window.h"
-#include "addressbook/address_file.h"
+#include "items/address_file.h"
 #include "calendar/month_calendar_window.h"
 #include "test_support.h"
 

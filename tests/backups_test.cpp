@@ -6,13 +6,13 @@
 #include <QStandardPaths>
 #include <QThread>
 
-#include "addressbook/address_file.h"
+#include "items/address_file.h"
 #include "backups/backups.h"
-#include "calendar/appointment_file.h"
+#include "items/appointment_file.h"
 #include "events/event_file.h"
-#include "notes/note_file.h"
+#include "items/note_file.h"
 #include "store_sweep.h"
-#include "sync/sync_state.h"
+#include "items/sync_state.h"
 #include "test_support.h"
 
 namespace quorvel::testing {

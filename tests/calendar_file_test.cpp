@@ -1,4 +1,4 @@
-#include "calendar/appointment_file.h"
+#include "items/appointment_file.h"
 #include "test_support.h"
 
 namespace quorvel::testing {

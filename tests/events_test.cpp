@@ -4,7 +4,7 @@
 
 #include <QTemporaryDir>
 
-#include "calendar/appointment_file.h"
+#include "items/appointment_file.h"
 #include "events/event_file.h"
 #include "events/occurrences.h"
 #include "store/data_files.h"

@@ -15,16 +15,16 @@
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_editor_window.h"
-#include "addressbook/address_file.h"
+#include "items/address_file.h"
 #include "app/application.h"
 #include "app/main_window.h"
 #include "app/restore_window.h"
 #include "app/splash_window.h"
 #include "app/sync_window.h"
-#include "app/ui.h"
+#include "ui/ui.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
-#include "calendar/appointment_file.h"
+#include "items/appointment_file.h"
 #include "calendar/day_schedule_window.h"
 #include "calendar/month_calendar_window.h"
 #include "calendar/reminder_window.h"
@@ -34,7 +34,7 @@
 #include "find/find_window.h"
 #include "help/help_page_window.h"
 #include "help/help_topics_window.h"
-#include "notes/note_file.h"
+#include "items/note_file.h"
 #include "notes/notes_window.h"
 
 namespace quorvel::testing {

@@ -13,14 +13,14 @@
 #include <QTreeView>
 
 #include "addressbook/address_book_window.h"
-#include "addressbook/address_file.h"
+#include "items/address_file.h"
 #include "app/main_window.h"
-#include "app/ui.h"
+#include "ui/ui.h"
 #include "calendar/activities_window.h"
-#include "calendar/appointment_file.h"
+#include "items/appointment_file.h"
 #include "events/event_file.h"
 #include "find/find_window.h"
-#include "notes/note_file.h"
+#include "items/note_file.h"
 #include "notes/notes_window.h"
 #include "search/search.h"
 #include "test_support.h"

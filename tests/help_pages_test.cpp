@@ -19,11 +19,11 @@
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_editor_window.h"
-#include "addressbook/address_file.h"
+#include "items/address_file.h"
 #include "app/main_window.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
-#include "calendar/appointment_file.h"
+#include "items/appointment_file.h"
 #include "calendar/day_schedule_window.h"
 #include "calendar/month_calendar_window.h"
 #include "calendar/reminder_window.h"

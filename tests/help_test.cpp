@@ -10,7 +10,7 @@
 #include <QTextFragment>
 #include <QTreeWidget>
 
-#include "app/ui.h"
+#include "ui/ui.h"
 #include "help/help_page_window.h"
 #include "help/help_topics_window.h"
 #include "test_support.h"

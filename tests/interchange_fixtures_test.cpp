@@ -2,8 +2,8 @@
 // import with the expected summary.
 #include <QDir>
 
-#include "addressbook/address_file.h"
-#include "calendar/appointment_file.h"
+#include "items/address_file.h"
+#include "items/appointment_file.h"
 #include "events/occurrences.h"
 #include "interchange/transfer.h"
 #include "test_support.h"

@@ -5,8 +5,8 @@
 #include <QRegularExpression>
 #include <QSet>
 
-#include "calendar/appointment_file.h"
-#include "calendar/imported_appointments.h"
+#include "items/appointment_file.h"
+#include "items/imported_appointments.h"
 #include "interchange/transfer.h"
 #include "store_sweep.h"
 #include "test_support.h"

@@ -9,15 +9,15 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
-#include "addressbook/address_file.h"
-#include "calendar/appointment_file.h"
-#include "calendar/imported_appointments.h"
+#include "items/address_file.h"
+#include "items/appointment_file.h"
+#include "items/imported_appointments.h"
 #include "events/event_file.h"
 #include "events/occurrences.h"
 #include "interchange/command.h"
 #include "interchange/transfer.h"
 #include "store_sweep.h"
-#include "sync/sync_state.h"
+#include "items/sync_state.h"
 #include "test_support.h"
 #include "undo/undo_history.h"
 

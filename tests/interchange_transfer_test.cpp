@@ -3,9 +3,9 @@
 #include <QProcess>
 #include <QRegularExpression>
 
-#include "addressbook/address_file.h"
-#include "calendar/appointment_file.h"
-#include "calendar/imported_appointments.h"
+#include "items/address_file.h"
+#include "items/appointment_file.h"
+#include "items/imported_appointments.h"
 #include "events/event_file.h"
 #include "interchange/command.h"
 #include "interchange/transfer.h"

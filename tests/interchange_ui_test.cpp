@@ -12,7 +12,7 @@
 #include "addressbook/address_book_window.h"
 #include "app/interchange_actions.h"
 #include "app/main_window.h"
-#include "calendar/appointment_file.h"
+#include "items/appointment_file.h"
 #include "calendar/month_calendar_window.h"
 #include "test_support.h"
 

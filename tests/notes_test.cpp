@@ -6,7 +6,7 @@
 #include <QTableView>
 #include <QTest>
 
-#include "notes/note_file.h"
+#include "items/note_file.h"
 #include "notes/notes_window.h"
 #include "test_support.h"
 

@@ -30,7 +30,7 @@
 #include "app/application.h"
 #include "app/main_window.h"
 #include "app/instance.h"
-#include "app/ui.h"
+#include "ui/ui.h"
 #include "app/reminder_agent.h"
 #include "calendar/activities_window.h"
 #include "calendar/reminder_window.h"

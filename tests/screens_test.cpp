@@ -19,7 +19,7 @@
 
 #include "addressbook/address_editor_window.h"
 #include "app/restore_window.h"
-#include "app/ui.h"
+#include "ui/ui.h"
 #include "backups/backups.h"
 #include "every_window.h"
 #include "test_support.h"

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "addressbook/address_file.h"
-#include "calendar/appointment_file.h"
+#include "items/address_file.h"
+#include "items/appointment_file.h"
 #include "events/event_file.h"
-#include "notes/note_file.h"
+#include "items/note_file.h"
 #include "search/fold.h"
 #include "search/search.h"
 #include "store/text_codec.h"

@@ -10,10 +10,10 @@
 
 #include "addressbook/address_book_window.h"
 #include "app/main_window.h"
-#include "app/picture.h"
+#include "ui/picture.h"
 #include "app/splash_window.h"
 #include "app/startup.h"
-#include "app/ui.h"
+#include "ui/ui.h"
 #include "calendar/month_calendar_window.h"
 #include "help/help_topics_window.h"
 #include "notes/notes_window.h"

@@ -7,8 +7,8 @@
 #include <QSignalSpy>
 #include <QThread>
 
-#include "app/data_changes.h"
-#include "calendar/appointment_file.h"
+#include "ui/data_changes.h"
+#include "items/appointment_file.h"
 #include "store/data_files.h"
 #include "test_support.h"
 

@@ -7,8 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "calendar/appointment_file.h"
-#include "notes/note_file.h"
+#include "items/appointment_file.h"
+#include "items/note_file.h"
 #include "store/data_files.h"
 #include "store/fatal.h"
 #include "store/text_codec.h"

@@ -9,9 +9,9 @@
 #include <QDir>
 #include <QFile>
 
-#include "addressbook/address_file.h"
-#include "calendar/appointment_file.h"
-#include "notes/note_file.h"
+#include "items/address_file.h"
+#include "items/appointment_file.h"
+#include "items/note_file.h"
 #include "store/data_files.h"
 #include "store/text_codec.h"
 #include "store_sweep.h"

@@ -1,7 +1,7 @@
 // Crash and failure sweeps over the owners' real operations on their files.
-#include "addressbook/address_file.h"
-#include "calendar/appointment_file.h"
-#include "notes/note_file.h"
+#include "items/address_file.h"
+#include "items/appointment_file.h"
+#include "items/note_file.h"
 #include "store_sweep.h"
 #include "test_support.h"
 

@@ -7,12 +7,12 @@
 
 #include <iostream>
 
-#include "calendar/appointment_file.h"
+#include "items/appointment_file.h"
 #include "interchange/mapping.h"
 #include "store_sweep.h"
 #include "sync/kept_store.h"
 #include "sync/reconcile.h"
-#include "sync/sync_state.h"
+#include "items/sync_state.h"
 #include "test_support.h"
 
 namespace quorvel::testing {

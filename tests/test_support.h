@@ -18,8 +18,8 @@
 #include <QTranslator>
 
 #include "app/application.h"
-#include "addressbook/address_file.h"
-#include "app/seams.h"
+#include "items/address_file.h"
+#include "ui/seams.h"
 #include "store/data_files.h"
 #include "store/fatal.h"
 

@@ -19,7 +19,7 @@
 #include <QTranslator>
 
 #include "app/splash_window.h"
-#include "app/translation.h"
+#include "ui/translation.h"
 #include "every_window.h"
 #include "test_support.h"
 

@@ -1,12 +1,12 @@
 // Undo and redo of this run's changes, with the files compared byte for
 // byte against what they held, across syncs, within the memory bound and
 // through a crash.
-#include "addressbook/address_file.h"
-#include "calendar/appointment_file.h"
+#include "items/address_file.h"
+#include "items/appointment_file.h"
 #include "interchange/transfer.h"
-#include "notes/note_file.h"
+#include "items/note_file.h"
 #include "store_sweep.h"
-#include "sync/sync_state.h"
+#include "items/sync_state.h"
 #include "test_support.h"
 #include "undo/undo_history.h"
 

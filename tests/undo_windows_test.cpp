@@ -15,16 +15,16 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "app/data_changes.h"
+#include "ui/data_changes.h"
 #include "app/interchange_actions.h"
 #include "app/main_window.h"
 #include "app/restore_window.h"
-#include "app/ui.h"
+#include "ui/ui.h"
 #include "backups/backups.h"
 #include "calendar/activities_window.h"
-#include "calendar/appointment_file.h"
+#include "items/appointment_file.h"
 #include "calendar/month_calendar_window.h"
-#include "notes/note_file.h"
+#include "items/note_file.h"
 #include "notes/notes_window.h"
 #include "store_sweep.h"
 #include "test_support.h"

@@ -7,10 +7,10 @@
 
 #include <QCoreApplication>
 
-#include "addressbook/address_file.h"
+#include "items/address_file.h"
 #include "store/record_codec.h"
 #include "store/scan.h"
-#include "sync/sync_state.h"
+#include "items/sync_state.h"
 
 namespace quorvel::undo {
 namespace {

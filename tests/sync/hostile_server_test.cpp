@@ -18,13 +18,13 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
-#include "calendar/appointment_file.h"
+#include "items/appointment_file.h"
 #include "store/data_files.h"
 #include "sync/background_sync.h"
 #include "sync/dav_client.h"
 #include "sync/setup.h"
-#include "sync/sync_command_line.h"
-#include "sync/sync_state.h"
+#include "app/sync_command_line.h"
+#include "items/sync_state.h"
 #include "tests/sync/radicale.h"
 #include "tests/sync/relay.h"
 

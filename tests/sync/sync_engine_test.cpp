@@ -14,8 +14,8 @@
 #include <QSet>
 #include <QTemporaryDir>
 
-#include "addressbook/address_file.h"
-#include "calendar/appointment_file.h"
+#include "items/address_file.h"
+#include "items/appointment_file.h"
 #include "events/event_file.h"
 #include "store/data_files.h"
 #include "sync/background_sync.h"
@@ -23,7 +23,7 @@
 #include "sync/engine.h"
 #include "sync/item_codec.h"
 #include "sync/setup.h"
-#include "sync/sync_state.h"
+#include "items/sync_state.h"
 #include "tests/sync/radicale.h"
 #include "tests/sync/relay.h"
 #include "undo/undo_history.h"

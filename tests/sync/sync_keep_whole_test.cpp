@@ -15,16 +15,16 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "addressbook/address_file.h"
+#include "items/address_file.h"
 #include "backups/backups.h"
-#include "calendar/appointment_file.h"
+#include "items/appointment_file.h"
 #include "interchange/vcard.h"
 #include "store/data_files.h"
 #include "sync/background_sync.h"
 #include "sync/dav_client.h"
 #include "sync/engine.h"
 #include "sync/kept_store.h"
-#include "sync/sync_state.h"
+#include "items/sync_state.h"
 #include "tests/sync/two_servers.h"
 
 // Texts shown as text when a comparison fails.

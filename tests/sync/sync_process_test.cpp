@@ -10,7 +10,7 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 
-#include "calendar/appointment_file.h"
+#include "items/appointment_file.h"
 #include "store/data_files.h"
 #include "tests/sync/radicale.h"
 

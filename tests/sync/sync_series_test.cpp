@@ -7,7 +7,7 @@
 
 #include <QTimeZone>
 
-#include "calendar/appointment_file.h"
+#include "items/appointment_file.h"
 #include "events/event_file.h"
 #include "events/occurrences.h"
 #include "sync/plan.h"

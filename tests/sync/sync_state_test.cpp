@@ -6,13 +6,13 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "addressbook/address_file.h"
-#include "calendar/appointment_file.h"
+#include "items/address_file.h"
+#include "items/appointment_file.h"
 #include "store/data_files.h"
 #include "store/fatal.h"
 #include "events/event_file.h"
 #include "sync/engine_run.h"
-#include "sync/sync_state.h"
+#include "items/sync_state.h"
 #include "tests/store_sweep.h"
 
 namespace quorvel::sync {

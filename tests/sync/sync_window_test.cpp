@@ -17,14 +17,14 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/seams.h"
+#include "ui/seams.h"
 #include "app/sync_window.h"
-#include "calendar/appointment_file.h"
+#include "items/appointment_file.h"
 #include "store/data_files.h"
 #include "sync/background_sync.h"
 #include "sync/password.h"
 #include "sync/setup.h"
-#include "sync/sync_state.h"
+#include "items/sync_state.h"
 #include "tests/sync/radicale.h"
 #include "tests/sync/relay.h"
 

@@ -13,7 +13,7 @@
 #include "sync/background_sync.h"
 #include "sync/dav_client.h"
 #include "sync/engine.h"
-#include "sync/sync_state.h"
+#include "items/sync_state.h"
 #include "tests/sync/radicale.h"
 #include "tests/sync/xandikos.h"
 

@@ -25,14 +25,14 @@
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_editor_window.h"
-#include "addressbook/address_file.h"
+#include "items/address_file.h"
 #include "app/sync_window.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
-#include "calendar/appointment_file.h"
+#include "items/appointment_file.h"
 #include "sync/background_sync.h"
 #include "sync/dav_client.h"
-#include "sync/sync_state.h"
+#include "items/sync_state.h"
 #include "tests/sync/radicale.h"
 #include "tests/test_support.h"
 

@@ -1,4 +1,4 @@
-#include "calendar/imported_appointments.h"
+#include "items/imported_appointments.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "app/accessibility.h"
+#include "ui/accessibility.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>
@@ -9,7 +9,7 @@
 #include <QLineEdit>
 #include <QTimer>
 
-#include "app/picture.h"
+#include "ui/picture.h"
 
 namespace quorvel {
 

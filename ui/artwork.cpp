@@ -1,8 +1,8 @@
-#include "app/artwork.h"
+#include "ui/artwork.h"
 
 #include <QSvgRenderer>
 
-#include "app/picture.h"
+#include "ui/picture.h"
 
 namespace quorvel {
 

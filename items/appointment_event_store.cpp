@@ -1,7 +1,7 @@
-#include "calendar/appointment_event_store.h"
+#include "items/appointment_event_store.h"
 
 #include "events/event_file.h"
-#include "sync/sync_state.h"
+#include "items/sync_state.h"
 
 namespace quorvel {
 

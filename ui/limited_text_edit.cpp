@@ -1,4 +1,4 @@
-#include "app/limited_text_edit.h"
+#include "ui/limited_text_edit.h"
 
 #include <algorithm>
 

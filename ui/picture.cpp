@@ -1,4 +1,4 @@
-#include "app/picture.h"
+#include "ui/picture.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

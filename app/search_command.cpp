@@ -1,9 +1,9 @@
-#include "find/search_command.h"
+#include "app/search_command.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
-#include "app/seams.h"
+#include "ui/seams.h"
 #include "store/date_text.h"
 
 namespace quorvel {

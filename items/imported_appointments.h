@@ -29,7 +29,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "calendar/appointment_file.h"
+#include "items/appointment_file.h"
 #include "store/data_files.h"
 
 namespace quorvel {

@@ -1,4 +1,4 @@
-#include "app/window_keys.h"
+#include "ui/window_keys.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "sync/sync_command_line.h"
+#include "app/sync_command_line.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -8,7 +8,7 @@
 #include "sync/background_sync.h"
 #include "sync/password.h"
 #include "sync/setup.h"
-#include "sync/sync_state.h"
+#include "items/sync_state.h"
 
 namespace quorvel::sync {
 

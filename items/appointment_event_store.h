@@ -9,7 +9,7 @@
 
 #include <QByteArray>
 
-#include "calendar/appointment_file.h"
+#include "items/appointment_file.h"
 #include "store/data_files.h"
 
 namespace quorvel {

@@ -1,4 +1,4 @@
-#include "sync/sync_state.h"
+#include "items/sync_state.h"
 
 #include <algorithm>
 

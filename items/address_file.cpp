@@ -1,11 +1,11 @@
-#include "addressbook/address_file.h"
+#include "items/address_file.h"
 
 #include <QCoreApplication>
 #include <QStringList>
 
 #include "store/scan.h"
 #include "store/text_codec.h"
-#include "sync/sync_state.h"
+#include "items/sync_state.h"
 
 namespace quorvel {
 

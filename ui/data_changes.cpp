@@ -1,4 +1,4 @@
-#include "app/data_changes.h"
+#include "ui/data_changes.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "calendar/appointment_file.h"
+#include "items/appointment_file.h"
 
 #include <algorithm>
 #include <array>
@@ -8,10 +8,10 @@
 #include <QByteArrayView>
 #include <QCoreApplication>
 
-#include "addressbook/address_file.h"
-#include "calendar/imported_appointments.h"
+#include "items/address_file.h"
+#include "items/imported_appointments.h"
 #include "store/scan.h"
-#include "sync/sync_state.h"
+#include "items/sync_state.h"
 
 namespace quorvel {
 

@@ -1,4 +1,4 @@
-#include "app/date_box.h"
+#include "ui/date_box.h"
 
 #include <QCalendarWidget>
 #include <QFocusEvent>
@@ -9,7 +9,7 @@
 #include <QRegularExpression>
 #include <QTimer>
 
-#include "app/seams.h"
+#include "ui/seams.h"
 #include "store/date_text.h"
 
 namespace quorvel {

@@ -1,4 +1,4 @@
-#include "app/contrast.h"
+#include "ui/contrast.h"
 
 #include <algorithm>
 #include <cmath>

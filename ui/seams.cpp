@@ -1,4 +1,4 @@
-#include "app/seams.h"
+#include "ui/seams.h"
 
 #include <cstdlib>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "app/translation.h"
+#include "ui/translation.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

@@ -1,4 +1,4 @@
-#include "app/ui.h"
+#include "ui/ui.h"
 
 #include <algorithm>
 

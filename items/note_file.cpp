@@ -1,4 +1,4 @@
-#include "notes/note_file.h"
+#include "items/note_file.h"
 
 #include <QCoreApplication>
 
