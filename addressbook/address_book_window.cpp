@@ -17,7 +17,7 @@
 #include "addressbook/address_ui.h"
 #include "addressbook/name_list_model.h"
 #include "ui/accessibility.h"
-#include "app/application.h"
+#include "ui/organiser.h"
 #include "ui/data_changes.h"
 #include "ui/contrast.h"
 #include "ui/limited_text_edit.h"
@@ -87,7 +87,7 @@ QColor ButtonFace() { return QApplication::palette().color(QPalette::Button); }
 
 }  // namespace
 
-AddressBookWindow::AddressBookWindow(Application& app) : app_(app) {
+AddressBookWindow::AddressBookWindow(Organiser& app) : app_(app) {
   setObjectName(QStringLiteral("Form3"));
   setWindowTitle(tr("Address Book"));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

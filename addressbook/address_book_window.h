@@ -19,7 +19,7 @@ class QPushButton;
 
 namespace quorvel {
 
-class Application;
+class Organiser;
 class LimitedTextEdit;
 class NameListModel;
 
@@ -29,7 +29,7 @@ class AddressBookWindow : public QWidget {
  public:
   static constexpr int kGroupCount = 24;
 
-  explicit AddressBookWindow(Application& app);
+  explicit AddressBookWindow(Organiser& app);
 
   // Refills the list with the keys of the current group and selects the
   // first one.
@@ -79,7 +79,7 @@ class AddressBookWindow : public QWidget {
   // Whether the list and the entry shown are what the file holds now.
   bool ShownCurrent() const;
 
-  Application& app_;
+  Organiser& app_;
   std::array<QPushButton*, kGroupCount> group_buttons_{};
   QLabel* current_group_ = nullptr;  // Label2
   QComboBox* names_ = nullptr;       // Combo1

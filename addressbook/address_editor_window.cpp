@@ -12,7 +12,7 @@
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_ui.h"
 #include "ui/limited_text_edit.h"
-#include "app/application.h"
+#include "ui/organiser.h"
 #include "ui/date_box.h"
 #include "ui/seams.h"
 #include "ui/ui.h"
@@ -53,7 +53,7 @@ QLineEdit* Box(QWidget* parent, int index, int limit, const QRect& rect) {
 
 }  // namespace
 
-AddressEditorWindow::AddressEditorWindow(Application& app) : app_(app) {
+AddressEditorWindow::AddressEditorWindow(Organiser& app) : app_(app) {
   setObjectName(QStringLiteral("Form7"));
   setWindowTitle(tr("Add Address Book Entry"));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

@@ -16,7 +16,7 @@ class QPushButton;
 
 namespace quorvel {
 
-class Application;
+class Organiser;
 class DateBox;
 class LimitedTextEdit;
 
@@ -24,7 +24,7 @@ class AddressEditorWindow : public QWidget {
   Q_OBJECT
 
  public:
-  explicit AddressEditorWindow(Application& app);
+  explicit AddressEditorWindow(Organiser& app);
 
   // Empties every field, unticks Birthday and puts `birthday` in the picker.
   void PrepareAdd(const QDate& birthday);
@@ -51,7 +51,7 @@ class AddressEditorWindow : public QWidget {
   bool KeepAsNew(const AddressEntry& entry);
   void Finish();
 
-  Application& app_;
+  Organiser& app_;
   QString editing_key_;  // null while adding
   AddressEntry opened_;  // the entry being changed, as read from the file
   std::array<QLineEdit*, 6> phones_{};

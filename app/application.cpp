@@ -363,7 +363,9 @@ void Application::RaiseMainWindow() {
 }
 
 void Application::UpdateTodayIndicator() {
-  Main().ShowTodayIndicator(HasAppointmentOn(files_, Now().date()));
+  ShowTodayIndicator(HasAppointmentOn(files_, Now().date()));
 }
+
+void Application::ShowTodayIndicator(bool shown) { Main().ShowTodayIndicator(shown); }
 
 }  // namespace quorvel

@@ -14,6 +14,7 @@
 
 #include "store/data_files.h"
 #include "store/outcome.h"
+#include "ui/organiser.h"
 
 namespace quorvel {
 
@@ -47,18 +48,18 @@ class KeeperLock;
 class ReminderKeeper;
 }  // namespace reminding
 
-class Application {
+class Application : public Organiser {
  public:
   Application();
   ~Application();
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
 
-  store::DataFiles& files() { return files_; }
+  store::DataFiles& files() override { return files_; }
   // DataChanged after every change to the files, whoever made it (a window,
   // a sync, an import): every open window listens and shows what the
   // files hold.
-  DataChanges& Changes() { return *changes_; }
+  DataChanges& Changes() override { return *changes_; }
 
   // The changes of this run, to undo and redo (recorded from the first
   // change after the files were opened).
@@ -100,6 +101,7 @@ class Application {
 
   // Shows the today indicator exactly while an appointment falls on today.
   void UpdateTodayIndicator();
+  void ShowTodayIndicator(bool shown) override;
 
   // Opens `day`'s Activities in front.
   void OpenDay(const QDate& day);
@@ -107,7 +109,7 @@ class Application {
   // Keeps the reminders of the open folder, unless a reminder agent keeps
   // them already (then it shows them and this does nothing until it ends).
   // Called when the main window shows and on every tick of its timer.
-  void KeepReminders();
+  void KeepReminders() override;
   // Lets go of the reminders (the agent may take them over).
   void StopKeepingReminders();
   bool KeepsReminders() const { return keeper_ != nullptr; }
@@ -121,21 +123,21 @@ class Application {
   ReminderSchedule& Reminders() { return *reminders_; }
 
   // Yes (true) while an editor was opened by Edit, no when by Add.
-  bool EditMode() const { return edit_mode_; }
-  void SetEditMode(bool edit) { edit_mode_ = edit; }
+  bool EditMode() const override { return edit_mode_; }
+  void SetEditMode(bool edit) override { edit_mode_ = edit; }
 
   MainWindow& Main();
   SplashWindow& Splash();
-  MonthCalendarWindow& MonthCalendar();
-  ActivitiesWindow& Activities();
-  AppointmentEditorWindow& AppointmentEditor();
-  DayScheduleWindow& DaySchedule();
+  MonthCalendarWindow& MonthCalendar() override;
+  ActivitiesWindow& Activities() override;
+  AppointmentEditorWindow& AppointmentEditor() override;
+  DayScheduleWindow& DaySchedule() override;
   ReminderWindow& Reminder();
   NotesWindow& Notes();
-  AddressBookWindow& AddressBook();
-  AddressEditorWindow& AddressEditor();
-  HelpTopicsWindow& HelpTopics();
-  HelpPageWindow& HelpPage();
+  AddressBookWindow& AddressBook() override;
+  AddressEditorWindow& AddressEditor() override;
+  HelpTopicsWindow& HelpTopics() override;
+  HelpPageWindow& HelpPage() override;
   RestoreWindow& Restore();
 
   // Find…: the search window, shown with its box focused (the main

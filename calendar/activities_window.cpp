@@ -10,7 +10,7 @@
 #include <QSignalBlocker>
 
 #include "ui/accessibility.h"
-#include "app/application.h"
+#include "ui/organiser.h"
 #include "ui/data_changes.h"
 #include "ui/date_box.h"
 #include "ui/seams.h"
@@ -47,7 +47,7 @@ QString DescriptionForStorage(const QString& shown) {
   return stored;
 }
 
-ActivitiesWindow::ActivitiesWindow(Application& app) : app_(app) {
+ActivitiesWindow::ActivitiesWindow(Organiser& app) : app_(app) {
   setObjectName(QStringLiteral("Form4"));
   setWindowTitle(tr("Activities"));
   setFixedSize(480, 392);

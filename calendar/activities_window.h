@@ -24,7 +24,7 @@ class QPushButton;
 
 namespace quorvel {
 
-class Application;
+class Organiser;
 class DateBox;
 class DayScheduleWindow;
 
@@ -32,7 +32,7 @@ class ActivitiesWindow : public QWidget {
   Q_OBJECT
 
  public:
-  explicit ActivitiesWindow(Application& app);
+  explicit ActivitiesWindow(Organiser& app);
 
   // Fills the window for the date in its date picker.
   void FillActivities();
@@ -107,7 +107,7 @@ class ActivitiesWindow : public QWidget {
   void ViewSchedule();
   void Ok();
 
-  Application& app_;
+  Organiser& app_;
   DateBox* date_;
   QComboBox* subjects_;
   QComboBox* starts_;

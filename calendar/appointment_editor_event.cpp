@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-#include "app/application.h"
+#include "ui/organiser.h"
 #include "ui/seams.h"
 #include "calendar/appointment_editor_window.h"
 #include "items/appointment_event_store.h"

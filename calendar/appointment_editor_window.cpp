@@ -13,7 +13,7 @@
 #include <QWheelEvent>
 
 #include "ui/accessibility.h"
-#include "app/application.h"
+#include "ui/organiser.h"
 #include "ui/seams.h"
 #include "ui/ui.h"
 #include "ui/window_keys.h"
@@ -104,7 +104,7 @@ void SetTime(QComboBox* combo, const QString& time) {
 QStringList AppointmentEditorWindow::StartTimes() { return HalfHours(false); }
 QStringList AppointmentEditorWindow::EndTimes() { return HalfHours(true); }
 
-AppointmentEditorWindow::AppointmentEditorWindow(Application& app) : app_(app) {
+AppointmentEditorWindow::AppointmentEditorWindow(Organiser& app) : app_(app) {
   setObjectName(QStringLiteral("Form5"));
   setWindowTitle(tr("Add Appointment"));
   setFixedSize(360, 292);

@@ -21,7 +21,7 @@ class QPushButton;
 
 namespace quorvel {
 
-class Application;
+class Organiser;
 class NamedComboBox;
 class RepeatPanel;
 
@@ -29,7 +29,7 @@ class AppointmentEditorWindow : public QWidget {
   Q_OBJECT
 
  public:
-  explicit AppointmentEditorWindow(Application& app);
+  explicit AppointmentEditorWindow(Organiser& app);
 
   // Prepares the editor for a new appointment with `id`: default texts,
   // empty times; the Reminder box keeps its last state.
@@ -80,7 +80,7 @@ class AppointmentEditorWindow : public QWidget {
   // The kept event opened changed as the controls say.
   void OkOccurrence();
 
-  Application& app_;
+  Organiser& app_;
   QLineEdit* subject_;
   QComboBox* start_;
   QComboBox* end_;

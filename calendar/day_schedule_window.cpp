@@ -8,7 +8,7 @@
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 
-#include "app/application.h"
+#include "ui/organiser.h"
 #include "ui/contrast.h"
 #include "ui/date_box.h"
 #include "ui/ui.h"
@@ -68,7 +68,7 @@ QStringList DayScheduleWindow::TimeLabels() {
   return labels;
 }
 
-DayScheduleWindow::DayScheduleWindow(Application& app) : app_(app) {
+DayScheduleWindow::DayScheduleWindow(Organiser& app) : app_(app) {
   setObjectName(QStringLiteral("Form6"));
   setWindowTitle(tr("Day Schedule"));
   setFixedSize(Px(8040), Px(3795));

@@ -10,14 +10,14 @@ class QTableWidget;
 
 namespace quorvel {
 
-class Application;
+class Organiser;
 class DateBox;
 
 class DayScheduleWindow : public QWidget {
   Q_OBJECT
 
  public:
-  explicit DayScheduleWindow(Application& app);
+  explicit DayScheduleWindow(Organiser& app);
 
   // Refills the grid and the caption from the Activities window.
   void FillDaySchedule();
@@ -35,7 +35,7 @@ class DayScheduleWindow : public QWidget {
   static const QColor kTotalCaption;  // the total row's caption cell
 
  private:
-  Application& app_;
+  Organiser& app_;
   QTableWidget* grid_;
   DateBox* date_;
 };

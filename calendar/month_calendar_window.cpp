@@ -16,10 +16,9 @@
 #include <QToolButton>
 #include <QtMath>
 
-#include "app/application.h"
+#include "ui/organiser.h"
 #include "ui/data_changes.h"
 #include "ui/contrast.h"
-#include "app/main_window.h"
 #include "ui/seams.h"
 #include "ui/ui.h"
 #include "calendar/activities_window.h"
@@ -248,7 +247,7 @@ void MonthCalendarView::paintCell(QPainter* painter, const QRect& rect, QDate da
   }
 }
 
-MonthCalendarWindow::MonthCalendarWindow(Application& app) : app_(app) {
+MonthCalendarWindow::MonthCalendarWindow(Organiser& app) : app_(app) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(tr("Calendar"));
   setFixedSize(Px(7890), Px(5385));
@@ -394,7 +393,7 @@ void MonthCalendarWindow::RefreshMarks() {
   marked_today_ = today;
   MonthMarks marks = ComputeMonthMarks(app_.files(), year, month, today);
   AddEventMarks(app_.files(), year, month, today, marks);
-  app_.Main().ShowTodayIndicator(marks.today);
+  app_.ShowTodayIndicator(marks.today);
   calendar_->SetMarks(year, month, marks);
 }
 

@@ -12,7 +12,7 @@ class QPushButton;
 
 namespace quorvel {
 
-class Application;
+class Organiser;
 
 // The month view. Marks are drawn into the day cells of the shown month:
 // the birthday disc at the cell's upper left, the appointment disc to its
@@ -45,7 +45,7 @@ class MonthCalendarWindow : public QWidget {
   Q_OBJECT
 
  public:
-  explicit MonthCalendarWindow(Application& app);
+  explicit MonthCalendarWindow(Organiser& app);
 
   // Re-reads the shown month's marks, refreshes the today indicator and
   // resets the Activities window's lists.
@@ -81,7 +81,7 @@ class MonthCalendarWindow : public QWidget {
   // the month shown and today.
   bool MarksCurrent() const;
 
-  Application& app_;
+  Organiser& app_;
   MonthCalendarView* calendar_;
   bool marking_ = false;
   // What the marks were last read from: the files, the month and today.

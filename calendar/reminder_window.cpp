@@ -5,7 +5,7 @@
 #include <QPushButton>
 
 #include "ui/accessibility.h"
-#include "app/application.h"
+#include "ui/organiser.h"
 #include "ui/contrast.h"
 #include "ui/ui.h"
 #include "calendar/reminders.h"
@@ -49,7 +49,7 @@ QLabel* MakeValue(QWidget* parent, const QString& name, const QString& caption, 
 
 }  // namespace
 
-ReminderWindow::ReminderWindow(Application& app) : app_(app) {
+ReminderWindow::ReminderWindow(Organiser& app) : app_(app) {
   setObjectName(QStringLiteral("Form8"));
   setWindowTitle(tr("Reminder"));
   setFont(ArialFont(8));

@@ -8,20 +8,20 @@ class QPushButton;
 
 namespace quorvel {
 
-class Application;
+class Organiser;
 struct ReminderRow;
 
 class ReminderWindow : public QWidget {
   Q_OBJECT
 
  public:
-  explicit ReminderWindow(Application& app);
+  explicit ReminderWindow(Organiser& app);
 
   // Fills the pop-up from `row` and shows it without blocking, in front.
   void ShowReminder(const ReminderRow& row);
 
  private:
-  Application& app_;
+  Organiser& app_;
   QLabel* lead_ = nullptr;     // Label2
   QLabel* subject_ = nullptr;  // Label7(0)
   QLabel* start_ = nullptr;    // Label7(1)

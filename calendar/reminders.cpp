@@ -1,6 +1,6 @@
 #include "calendar/reminders.h"
 
-#include "app/application.h"
+#include "ui/organiser.h"
 #include "ui/seams.h"
 #include "items/appointment_file.h"
 #include "calendar/reminder_window.h"
@@ -96,6 +96,6 @@ std::vector<ReminderSchedule::Minute> ReminderSchedule::MinutesFor(const QDateTi
 
 // ---------------------------------------------------------------- the check
 
-void CheckReminders(Application& app) { app.KeepReminders(); }
+void CheckReminders(Organiser& app) { app.KeepReminders(); }
 
 }  // namespace quorvel

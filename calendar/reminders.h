@@ -12,11 +12,11 @@
 
 namespace quorvel {
 
-class Application;
+class Organiser;
 
 // The tick of the main window's timer: the program keeps the reminders
-// when no reminder agent does (see Application::KeepReminders).
-void CheckReminders(Application& app);
+// when no reminder agent does (see Organiser::KeepReminders).
+void CheckReminders(Organiser& app);
 
 // One appointment of a day that carries a reminder.
 struct ReminderRow {

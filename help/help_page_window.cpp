@@ -17,7 +17,7 @@
 #include <QTextBrowser>
 #include <QUrl>
 
-#include "app/application.h"
+#include "ui/organiser.h"
 #include "ui/ui.h"
 #include "help/help_topics_window.h"
 
@@ -79,7 +79,7 @@ QString PageResource(int n) {
 
 }  // namespace
 
-HelpPageWindow::HelpPageWindow(Application& app)
+HelpPageWindow::HelpPageWindow(Organiser& app)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       app_(app) {

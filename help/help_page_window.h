@@ -12,13 +12,13 @@ class QTextBrowser;
 
 namespace quorvel {
 
-class Application;
+class Organiser;
 
 class HelpPageWindow : public QWidget {
   Q_OBJECT
 
  public:
-  explicit HelpPageWindow(Application& app);
+  explicit HelpPageWindow(Organiser& app);
 
   // Shows real page `n` (1, 11-15, 21-24, 31-34) alone at the page place and
   // records its number in Text1. Any other number changes nothing.
@@ -44,7 +44,7 @@ class HelpPageWindow : public QWidget {
   void UpdateButtonState();
   void PlacePage(QTextBrowser* page) const;
 
-  Application& app_;
+  Organiser& app_;
   QPushButton* index_ = nullptr;     // Command1
   QPushButton* previous_ = nullptr;  // Command2
   QPushButton* next_ = nullptr;      // Command3

@@ -3,13 +3,13 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
-#include "app/application.h"
+#include "ui/organiser.h"
 #include "ui/ui.h"
 #include "help/help_page_window.h"
 
 namespace quorvel {
 
-HelpTopicsWindow::HelpTopicsWindow(Application& app)
+HelpTopicsWindow::HelpTopicsWindow(Organiser& app)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint),
       app_(app) {

@@ -12,13 +12,13 @@ class QTreeWidgetItem;
 
 namespace quorvel {
 
-class Application;
+class Organiser;
 
 class HelpTopicsWindow : public QWidget {
   Q_OBJECT
 
  public:
-  explicit HelpTopicsWindow(Application& app);
+  explicit HelpTopicsWindow(Organiser& app);
 
   // Item data roles: the node's key, and the index of its picture in
   // ImageList1.
@@ -47,7 +47,7 @@ class HelpTopicsWindow : public QWidget {
   void SetPicture(QTreeWidgetItem* node, int picture);
   void NodeClick(QTreeWidgetItem* node);
 
-  Application& app_;
+  Organiser& app_;
   std::array<QIcon, 3> image_list_;  // ImageList1
   QTreeWidget* tree_ = nullptr;      // TreeView1
 };

@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QTableView>
 
-#include "app/application.h"
+#include "ui/organiser.h"
 #include "ui/data_changes.h"
 #include "ui/limited_text_edit.h"
 #include "ui/seams.h"
@@ -33,7 +33,7 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
 
 }  // namespace
 
-NotesWindow::NotesWindow(Application& app) : app_(app) {
+NotesWindow::NotesWindow(Organiser& app) : app_(app) {
   setObjectName(QStringLiteral("Form2"));
   setWindowTitle(tr("Notes"));
   setFont(ArialFont(8));

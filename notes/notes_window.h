@@ -13,7 +13,7 @@ class QTableView;
 
 namespace quorvel {
 
-class Application;
+class Organiser;
 class LimitedTextEdit;
 class NotesListModel;
 
@@ -21,7 +21,7 @@ class NotesWindow : public QWidget {
   Q_OBJECT
 
  public:
-  explicit NotesWindow(Application& app);
+  explicit NotesWindow(Organiser& app);
 
   // Rebuilds the list from the file and resets pad, title box and Save.
   void LoadNotesList();
@@ -69,7 +69,7 @@ class NotesWindow : public QWidget {
   void OnPadChanged();
   void OnTitleChanged();
 
-  Application& app_;
+  Organiser& app_;
   LimitedTextEdit* pad_ = nullptr;      // Text1
   QTableView* list_ = nullptr;          // MSFlexGrid1
   NotesListModel* model_ = nullptr;
