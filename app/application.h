@@ -48,7 +48,7 @@ class KeeperLock;
 class ReminderKeeper;
 }  // namespace reminding
 
-class Application : public Organiser {
+class Application final : public Organiser {
  public:
   Application();
   ~Application();
