@@ -310,41 +310,63 @@ bool FoldedCopy::ReadRun(int k) {
     const QByteArray run = files_.ReadRecords(
         layout.channel, store::FieldRecord(layout.channel, r.next, 1), items * info.group_size);
     r.runs.push_back(run);
-    for (int i = 0; i < items; ++i) {
-      const char* group = run.constData() + qsizetype(i) * group_bytes;
-      if (Reuse(k, r.next + i, QByteArrayView(group, group_bytes))) continue;
-      for (const int field : layout.texts) {
-        if (!Searched(layout, group, field)) continue;
-        AppendFolded(store::FieldBytes(layout.channel, group, field), r.text);
-        r.text.push_back('\0');
-      }
-      r.ends.push_back(std::uint32_t(r.text.size()));
-      r.items.push_back(MatchOf(layout, r.next + i, group));
-      if (layout.kind != Kind::kAppointment) {
-        // Notes by their title, entries by their key, as folded.
-        std::string order;
-        AppendFolded(store::FieldBytes(layout.channel, group, 1), order);
-        r.orders.push_back(std::move(order));
-      }
-      // A changed item keeps the old order when it sorts as the item
-      // before it at its place did.
-      const Copy& old = file.copy;
-      const std::size_t at = std::size_t(r.next + i);
-      const Match& made = r.items.back();
-      if (at >= old.listed.size()) {
-        r.same_order = false;
-      } else {
-        const Match& was = (*old.items)[old.listed[at]];
-        r.same_order = r.same_order && made.identity == was.identity && made.start == was.start &&
-                       (old.orders.empty() || old.orders[at] == r.orders.back());
-      }
+    if (!ReuseRun(k, r.next, run)) {
+      auto folded = std::make_shared<Folded>();
+      for (int i = 0; i < items; ++i) FoldItem(k, r.next + i, run.constData() + qsizetype(i) * group_bytes, *folded);
+      r.folded.push_back(std::move(folded));
     }
     r.next += items;
   }
   return r.next >= r.count;
 }
 
-bool FoldedCopy::Reuse(int k, int item, QByteArrayView group) {
+void FoldedCopy::FoldItem(int k, int item, const char* group, Folded& into) {
+  File& file = copies_[std::size_t(k)];
+  Reading& r = file.reading;
+  const Layout& layout = kLayouts[k];
+  const store::ChannelInfo& info = store::Info(layout.channel);
+  const int group_bytes = info.group_size * info.record_length;
+  if (Reuse(k, item, QByteArrayView(group, group_bytes), into)) return;
+  for (const int field : layout.texts) {
+    if (!Searched(layout, group, field)) continue;
+    AppendFolded(store::FieldBytes(layout.channel, group, field), into.text);
+    into.text.push_back('\0');
+  }
+  into.ends.push_back(std::uint32_t(into.text.size()));
+  r.items.push_back(MatchOf(layout, item, group));
+  if (layout.kind != Kind::kAppointment) {
+    // Notes by their title, entries by their key, as folded.
+    std::string order;
+    AppendFolded(store::FieldBytes(layout.channel, group, 1), order);
+    r.orders.push_back(std::move(order));
+  }
+  // A changed item keeps the old order when it sorts as the item before it
+  // at its place did.
+  const Copy& old = file.copy;
+  const std::size_t at = std::size_t(item);
+  const Match& made = r.items.back();
+  if (at >= old.listed.size()) {
+    r.same_order = false;
+  } else {
+    const Match& was = (*old.items)[old.listed[at]];
+    r.same_order = r.same_order && made.identity == was.identity && made.start == was.start &&
+                   (old.orders.empty() || old.orders[at] == r.orders.back());
+  }
+}
+
+bool FoldedCopy::ReuseRun(int k, int item, const QByteArray& run) {
+  File& file = copies_[std::size_t(k)];
+  const Copy& old = file.copy;
+  const std::size_t at = std::size_t(item / RunItems(kLayouts[k].channel));
+  if (at >= old.runs.size() || old.runs[at] != run) return false;
+  Reading& r = file.reading;
+  r.folded.push_back(old.folded[at]);
+  const int items = int(old.folded[at]->ends.size());
+  for (int i = 0; i < items; ++i) TakeOld(k, item + i, item + i);
+  return true;
+}
+
+bool FoldedCopy::Reuse(int k, int item, QByteArrayView group, Folded& into) {
   File& file = copies_[std::size_t(k)];
   const Copy& old = file.copy;
   Reading& r = file.reading;
@@ -355,17 +377,26 @@ bool FoldedCopy::Reuse(int k, int item, QByteArrayView group) {
     if (o < 0 || o >= count) continue;
     const char* was = old.runs[std::size_t(o / per_run)].constData() + qsizetype(o % per_run) * size;
     if (std::memcmp(was, group.data(), std::size_t(size)) != 0) continue;
-    const std::uint32_t begin = o == 0 ? 0 : old.ends[std::size_t(o) - 1];
-    r.text.append(old.text, begin, old.ends[std::size_t(o)] - begin);
-    r.ends.push_back(std::uint32_t(r.text.size()));
-    Match match = (*old.items)[old.listed[std::size_t(o)]];
-    match.item = item;
-    r.items.push_back(std::move(match));
-    if (!old.orders.empty()) r.orders.push_back(old.orders[std::size_t(o)]);
+    const Folded& from = *old.folded[std::size_t(o / per_run)];
+    const std::size_t in = std::size_t(o % per_run);
+    const std::uint32_t begin = in == 0 ? 0 : from.ends[in - 1];
+    into.text.append(from.text, begin, from.ends[in] - begin);
+    into.ends.push_back(std::uint32_t(into.text.size()));
+    TakeOld(k, o, item);
     r.same_order = r.same_order && o == item;
     return true;
   }
   return false;
+}
+
+void FoldedCopy::TakeOld(int k, int was, int item) {
+  File& file = copies_[std::size_t(k)];
+  const Copy& old = file.copy;
+  Reading& r = file.reading;
+  Match match = (*old.items)[old.listed[std::size_t(was)]];
+  match.item = item;
+  r.items.push_back(std::move(match));
+  if (!old.orders.empty()) r.orders.push_back(old.orders[std::size_t(was)]);
 }
 
 void FoldedCopy::Finish(int k) {
@@ -380,8 +411,7 @@ void FoldedCopy::Finish(int k) {
     SortItems(kLayouts[k].kind, r, order);
   }
   Copy copy;
-  copy.text = std::move(r.text);
-  copy.ends = std::move(r.ends);
+  copy.folded = std::move(r.folded);
   copy.runs = std::move(r.runs);
   copy.listed.resize(order.size());
   auto sorted = std::make_shared<std::vector<Match>>();
@@ -432,7 +462,13 @@ void FoldedCopy::SortItems(Kind kind, const Reading& r, std::vector<std::uint32_
 
 std::vector<bool> FoldedCopy::Hits(int k, const Query& query) const {
   const Copy& copy = copies_[std::size_t(k)].copy;
-  return HitsIn(copy.text, copy.ends, query);
+  std::vector<bool> hits;
+  hits.reserve(copy.listed.size());
+  for (const std::shared_ptr<const Folded>& run : copy.folded) {
+    const std::vector<bool> in_run = HitsIn(run->text, run->ends, query);
+    hits.insert(hits.end(), in_run.begin(), in_run.end());
+  }
+  return hits;
 }
 
 std::vector<std::uint32_t> FoldedCopy::Chosen(int k, const Query& query, const QDate& today) const {

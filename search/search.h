@@ -187,16 +187,23 @@ class FoldedCopy {
   void Clear();
 
  private:
-  // One file's copy: the folded texts of its items in file order (each
-  // text ended by a 0 byte, which no folded text holds), where each item's
-  // texts end, and the items' Matches in the order results list them.
-  // Reading the file again takes over what it can of the copy before: an
-  // item whose bytes are those of an item of the old copy, at its place or
-  // one away (an item added, removed or moved), keeps its folded text and
-  // its Match, and the order is kept when no item's place in it changed.
-  struct Copy {
+  // The folded texts of one run of records' items in file order (each
+  // text ended by a 0 byte, which no folded text holds) and where each
+  // item's texts end.
+  struct Folded {
     std::string text;
     std::vector<std::uint32_t> ends;
+  };
+  // One file's copy: the folded texts of its items, a Folded a run, and
+  // the items' Matches in the order results list them.
+  // Reading the file again takes over what it can of the copy before: a
+  // run whose bytes are those of the old copy's run at its place keeps its
+  // Folded as it is (shared, not copied); in another run, an item whose
+  // bytes are those of an item of the old copy, at its place or one away
+  // (an item added, removed or moved), keeps its folded text and its
+  // Match; and the order is kept when no item's place in it changed.
+  struct Copy {
+    std::vector<std::shared_ptr<const Folded>> folded;
     std::shared_ptr<const std::vector<Match>> items;
     // The items' records as read, in file order: runs of RunItems() items
     // (the last may be shorter).
@@ -210,8 +217,7 @@ class FoldedCopy {
     unsigned version = 0;  // the file's change count when reading began
     int count = 0;
     int next = 0;
-    std::string text;
-    std::vector<std::uint32_t> ends;
+    std::vector<std::shared_ptr<const Folded>> folded;
     std::vector<Match> items;
     std::vector<std::string> orders;  // notes and entries: folded title or key
     std::vector<QByteArray> runs;
@@ -229,9 +235,18 @@ class FoldedCopy {
   bool Current(const File& file) const;
   // Reads one run of records of file `k`; true when it was the last.
   bool ReadRun(int k);
+  // Folds item `item` (its records at `group`) of file `k` into `into`,
+  // or takes it from the old copy.
+  void FoldItem(int k, int item, const char* group, Folded& into);
+  // Takes the run of items from `item` on (their records `run`) from the
+  // old copy of file `k` when its run at that place holds the same bytes.
+  bool ReuseRun(int k, int item, const QByteArray& run);
   // Takes item `item` (its records `group`) from the old copy of file `k`
-  // when that holds it unchanged; false when it is to be folded anew.
-  bool Reuse(int k, int item, QByteArrayView group);
+  // into `into` when that holds it unchanged; false when it is to be
+  // folded anew.
+  bool Reuse(int k, int item, QByteArrayView group, Folded& into);
+  // The Match and order of the old copy's item `was`, as item `item`.
+  void TakeOld(int k, int was, int item);
   void Finish(int k);
   // Sorts `order` (places in `r.items`) as results list the items of `kind`.
   static void SortItems(Kind kind, const Reading& r, std::vector<std::uint32_t>& order);
