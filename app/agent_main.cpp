@@ -21,10 +21,14 @@
 #include "ui/translation.h"
 #include "reminding/agent.h"
 #include "store/fatal.h"
+#include "reminding/reminder_keeper.h"
+#include "app/texts.h"
 
 namespace {
 
 using quorvel::reminding::Reminder;
+using quorvel::CommandLineTexts;
+using quorvel::reminding::ReminderKeeper;
 
 // Qt's own event loop instead of GLib's, which nothing here needs and which
 // costs the agent a few hundred KiB; not for what the agent starts.
@@ -54,7 +58,7 @@ void BecomeAgentWithWindows(const QString& program, const QStringList& folder_op
 // Where nothing else can show it: standard error, for the session's log.
 void Print(const Reminder& r, bool missed) {
   QTextStream err(stderr);
-  err << (missed ? QCoreApplication::translate("quorvel::reminding::ReminderKeeper", "Missed: %1").arg(r.subject) : r.subject)
+  err << (missed ? ReminderKeeper::tr("Missed: %1").arg(r.subject) : r.subject)
       << ' ' << r.start << '-' << r.end << '\n';
 }
 
@@ -73,8 +77,8 @@ int main(int argc, char* argv[]) {
   });
   const QStringList arguments = QCoreApplication::arguments();
   if (arguments.size() < 4) {
-    QTextStream(stderr) << QCoreApplication::translate(
-                               "CommandLine", "%1 is started by quorvel --reminders.")
+    QTextStream(stderr) << CommandLineTexts::tr(
+                               "%1 is started by quorvel --reminders.")
                                .arg(QStringLiteral("quorvel-reminders"))
                         << '\n';
     return 2;

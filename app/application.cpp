@@ -209,8 +209,8 @@ void Application::OpenFound(const search::Match& match) {
     }
   }
   if (!found) {
-    ShowMessage(QCoreApplication::translate(
-        "quorvel::FindWindow", "This item is no longer stored. The results have been read again."));
+    ShowMessage(FindWindow::tr(
+        "This item is no longer stored. The results have been read again."));
     if (HasFind()) find_->Refresh();
   }
 }

@@ -1,7 +1,6 @@
 #include "app/backup_command_line.h"
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
@@ -15,14 +14,14 @@ CommandLineOptions BackupCommandLine() {
   CommandLineOptions o;
   o.options = {
       QCommandLineOption(QStringLiteral("backup"),
-                         QCoreApplication::translate("Backups", "Write a copy of all the data files, compressed into one file, "
+                         BackupTexts::tr("Write a copy of all the data files, compressed into one file, "
                             "to <folder> (created when missing), without opening a window."),
-                         QCoreApplication::translate("Backups", "folder")),
+                         BackupTexts::tr("folder")),
       QCommandLineOption(QStringLiteral("restore"),
-                         QCoreApplication::translate("Backups", "Put the data files back as the backup <file> holds them, "
+                         BackupTexts::tr("Put the data files back as the backup <file> holds them, "
                             "without opening a window; what they held is first kept as an "
                             "automatic backup."),
-                         QCoreApplication::translate("Backups", "file")),
+                         BackupTexts::tr("file")),
   };
   o.take = [](const QCommandLineParser& parser, QStringList&, QString& error) -> HeadlessCommand {
     const bool backup = parser.isSet(QStringLiteral("backup"));
@@ -31,7 +30,7 @@ CommandLineOptions BackupCommandLine() {
     const QString dir = parser.value(QStringLiteral("backup"));
     const QString path = parser.value(QStringLiteral("restore"));
     if ((backup && dir.isEmpty()) || (restore && path.isEmpty())) {
-      error = QCoreApplication::translate("Backups", "A backup needs a folder, a restore the name of a backup file.");
+      error = BackupTexts::tr("A backup needs a folder, a restore the name of a backup file.");
       return {};
     }
     // Relative names are taken from the working folder of the start.
@@ -46,7 +45,7 @@ CommandLineOptions BackupCommandLine() {
           context.err << outcome.reason() << '\n';
           return 1;
         }
-        context.out << QCoreApplication::translate("Backups", "Backup written: %1 (%2 appointments, %3 notes, %4 entries).")
+        context.out << BackupTexts::tr("Backup written: %1 (%2 appointments, %3 notes, %4 entries).")
                            .arg(QDir::toNativeSeparators(made.path))
                            .arg(made.appointments)
                            .arg(made.notes)
@@ -61,7 +60,7 @@ CommandLineOptions BackupCommandLine() {
           context.err << outcome.reason() << '\n';
           return 1;
         }
-        context.out << QCoreApplication::translate("Backups", "Restored: %1 (%2 appointments, %3 notes, %4 entries).")
+        context.out << BackupTexts::tr("Restored: %1 (%2 appointments, %3 notes, %4 entries).")
                            .arg(QDir::toNativeSeparators(absolute_path))
                            .arg(info ? info->appointments : 0)
                            .arg(info ? info->notes : 0)

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +16,7 @@
 #include "app/search_command.h"
 #include "store/data_files.h"
 #include "app/sync_command_line.h"
+#include "app/texts.h"
 
 namespace quorvel {
 namespace {
@@ -45,7 +45,7 @@ Invocation ErrorWithUsage(const QString& program, const QString& usage, const QS
   result.exit_code = 2;
   result.text = program + QStringLiteral(": ") + message + QLatin1Char('\n') + usage +
                 QLatin1Char('\n') +
-                QCoreApplication::translate("CommandLine", "Try '%1 --help' for more information.")
+                CommandLineTexts::tr("Try '%1 --help' for more information.")
                     .arg(program) +
                 QLatin1Char('\n');
   return result;
@@ -86,27 +86,27 @@ Invocation ParseCommandLine(const QStringList& arguments, const QString& current
   const QString program = QStringLiteral("quorvel");
 
   QCommandLineParser parser;
-  parser.setApplicationDescription(QCoreApplication::translate("CommandLine", "Quorvel, a personal organiser: appointments with "
+  parser.setApplicationDescription(CommandLineTexts::tr("Quorvel, a personal organiser: appointments with "
                                       "reminders, an address book with birthdays, and notes."));
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
   const QCommandLineOption help_option({QStringLiteral("h"), QStringLiteral("help")},
-                                       QCoreApplication::translate("CommandLine", "Show this help and exit."));
+                                       CommandLineTexts::tr("Show this help and exit."));
   const QCommandLineOption version_option({QStringLiteral("v"), QStringLiteral("version")},
-                                          QCoreApplication::translate("CommandLine", "Show the version and exit."));
+                                          CommandLineTexts::tr("Show the version and exit."));
   const QCommandLineOption folder_option(
       {QStringLiteral("d"), QStringLiteral("data-folder")},
-      QCoreApplication::translate("CommandLine", "Keep the data files in <folder> (which must exist) instead of the current folder."),
-      QCoreApplication::translate("CommandLine", "folder"));
+      CommandLineTexts::tr("Keep the data files in <folder> (which must exist) instead of the current folder."),
+      CommandLineTexts::tr("folder"));
   const QCommandLineOption standard_option(
       QStringLiteral("standard-folder"),
-      QCoreApplication::translate("CommandLine", "Keep the data files in your standard data folder, %1, created on first use. "
+      CommandLineTexts::tr("Keep the data files in your standard data folder, %1, created on first use. "
          "The desktop menu starts Quorvel this way.")
           .arg(standard_folder.isEmpty() ? QStringLiteral("~/.local/share/quorvel")
                                          : standard_folder));
   const QCommandLineOption day_option(
       QStringLiteral("day"),
-      QCoreApplication::translate("CommandLine", "Open the Activities of <date> (YYYY-MM-DD), in the Quorvel already running on the folder if there is one."),
-      QCoreApplication::translate("CommandLine", "date"));
+      CommandLineTexts::tr("Open the Activities of <date> (YYYY-MM-DD), in the Quorvel already running on the folder if there is one."),
+      CommandLineTexts::tr("date"));
   parser.addOptions({help_option, version_option, folder_option, standard_option, day_option});
   for (const CommandLineOptions& subsystem : subsystems) {
     parser.addOptions(subsystem.options);
@@ -138,20 +138,20 @@ Invocation ParseCommandLine(const QStringList& arguments, const QString& current
   }
 
   if (parser.isSet(folder_option) && parser.isSet(standard_option)) {
-    return Error(QCoreApplication::translate("CommandLine", "Give either --data-folder or --standard-folder, not both."));
+    return Error(CommandLineTexts::tr("Give either --data-folder or --standard-folder, not both."));
   }
   if (parser.values(folder_option).size() > 1) {
-    return Error(QCoreApplication::translate("CommandLine", "Give --data-folder only once."));
+    return Error(CommandLineTexts::tr("Give --data-folder only once."));
   }
   if (parser.isSet(folder_option)) {
     const QString folder = parser.value(folder_option);
-    if (folder.isEmpty()) return Error(QCoreApplication::translate("CommandLine", "The data folder's name is empty."));
+    if (folder.isEmpty()) return Error(CommandLineTexts::tr("The data folder's name is empty."));
     // A relative name is taken from the working folder, once, here.
     result.data_folder = QDir::cleanPath(
         current_folder.isEmpty() ? folder : QDir(current_folder).absoluteFilePath(folder));
   } else if (parser.isSet(standard_option)) {
     if (standard_folder.isEmpty()) {
-      return Error(QCoreApplication::translate("CommandLine", "There is no standard data folder for this account."));
+      return Error(CommandLineTexts::tr("There is no standard data folder for this account."));
     }
     result.data_folder = QDir::cleanPath(standard_folder);
     result.create_folder = true;
@@ -162,7 +162,7 @@ Invocation ParseCommandLine(const QStringList& arguments, const QString& current
   if (parser.isSet(day_option)) {
     result.open_day = QDate::fromString(parser.value(day_option), Qt::ISODate);
     if (!result.open_day.isValid() || parser.value(day_option).size() != 10) {
-      return Error(QCoreApplication::translate("CommandLine", "'%1' is not a date of the form YYYY-MM-DD.").arg(parser.value(day_option)));
+      return Error(CommandLineTexts::tr("'%1' is not a date of the form YYYY-MM-DD.").arg(parser.value(day_option)));
     }
   }
 
@@ -179,7 +179,7 @@ Invocation ParseCommandLine(const QStringList& arguments, const QString& current
     }
   }
   if (!unclaimed.isEmpty()) {
-    return Error(QCoreApplication::translate("CommandLine", "Unexpected argument '%1'.").arg(unclaimed.first()));
+    return Error(CommandLineTexts::tr("Unexpected argument '%1'.").arg(unclaimed.first()));
   }
   for (const CommandLineOptions& subsystem : subsystems) {
     if (!subsystem.take_agent) continue;
@@ -188,7 +188,7 @@ Invocation ParseCommandLine(const QStringList& arguments, const QString& current
     if (!error.isEmpty()) return Error(error);
     if (!agent) continue;
     if (result.agent || !result.commands.empty() || result.open_day.isValid()) {
-      return Error(QCoreApplication::translate("CommandLine", "--reminders runs alone, without other commands."));
+      return Error(CommandLineTexts::tr("--reminders runs alone, without other commands."));
     }
     result.agent = std::move(agent);
   }
@@ -227,7 +227,7 @@ bool MakeDataFolder(const QString& folder) {
   if (!QDir().mkpath(folder) ||
       !QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                          QFileDevice::ExeOwner)) {
-    ShowMessage(QCoreApplication::translate("CommandLine", "Quorvel could not create its data folder %1.")
+    ShowMessage(CommandLineTexts::tr("Quorvel could not create its data folder %1.")
                     .arg(QDir::toNativeSeparators(folder)));
     return false;
   }

@@ -1,7 +1,6 @@
 #include "app/interchange_actions.h"
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -14,6 +13,7 @@
 #include "calendar/month_calendar_window.h"
 #include "interchange/command.h"
 #include "interchange/transfer.h"
+#include "interchange/texts.h"
 
 namespace quorvel {
 namespace {
@@ -26,7 +26,7 @@ FileChooser& Chooser() {
 const char* const kCalendarFilter = QT_TRANSLATE_NOOP("Interchange", "iCalendar files (*.ics)");
 const char* const kContactsFilter = QT_TRANSLATE_NOOP("Interchange", "vCard files (*.vcf)");
 
-QString Translated(const char* text) { return QCoreApplication::translate("Interchange", text); }
+QString Translated(const char* text) { return InterchangeTexts::tr(text); }
 
 QStringList Choose(QWidget* parent, const FileDialogRequest& request, QString* filter) {
   if (Chooser()) return Chooser()(request, filter);
@@ -56,8 +56,8 @@ void ImportFromFiles(Application& app, QWidget* parent) {
   QString filter;
   const QStringList paths = Choose(
       parent,
-      {false, QCoreApplication::translate("Interchange", "Import"),
-       QCoreApplication::translate("Interchange", "Calendars and address books (*.ics *.vcf);;%1;;%2")
+      {false, InterchangeTexts::tr("Import"),
+       InterchangeTexts::tr("Calendars and address books (*.ics *.vcf);;%1;;%2")
            .arg(Translated(kCalendarFilter), Translated(kContactsFilter))},
       &filter);
   if (paths.isEmpty()) return;
@@ -81,13 +81,13 @@ void ImportFromFiles(Application& app, QWidget* parent) {
       ShowMessageWithDetails(lines.front(), lines.mid(1).join(QLatin1Char('\n')));
       const int more = int(lines.size()) - 1 - kNamedInQuestion;
       lines = lines.mid(0, kNamedInQuestion + 1);
-      lines.append(QCoreApplication::translate("Interchange", "… and %1 more, all listed in the previous message.").arg(more));
+      lines.append(InterchangeTexts::tr("… and %1 more, all listed in the previous message.").arg(more));
     }
     const int choice = AskChoice(
         lines.join(QLatin1Char('\n')) + QStringLiteral("\n\n") +
-            QCoreApplication::translate("Interchange", "Import everything else with these texts shortened, or import nothing?"),
-        {QCoreApplication::translate("Interchange", "Import nothing"),
-         QCoreApplication::translate("Interchange", "Import the rest shortened")});
+            InterchangeTexts::tr("Import everything else with these texts shortened, or import nothing?"),
+        {InterchangeTexts::tr("Import nothing"),
+         InterchangeTexts::tr("Import the rest shortened")});
     if (choice != 1) return;
     summary = interchange::ImportFiles(app.files(), paths, options, true);
   }
@@ -100,7 +100,7 @@ void ExportToFile(Application& app, QWidget* parent) {
   QString filter = Translated(kCalendarFilter);
   const QStringList chosen = Choose(
       parent,
-      {true, QCoreApplication::translate("Interchange", "Export"),
+      {true, InterchangeTexts::tr("Export"),
        QStringLiteral("%1;;%2").arg(Translated(kCalendarFilter), Translated(kContactsFilter))},
       &filter);
   if (chosen.isEmpty()) return;
@@ -122,22 +122,22 @@ CommandLineOptions InterchangeCommandLine() {
   CommandLineOptions o;
   o.options = {
       QCommandLineOption(QStringLiteral("export-ics"),
-                         QCoreApplication::translate("Interchange", "Write every appointment, and the address book's birthdays, to an "
+                         InterchangeTexts::tr("Write every appointment, and the address book's birthdays, to an "
                             "iCalendar file, without opening a window."),
-                         QCoreApplication::translate("Interchange", "file")),
+                         InterchangeTexts::tr("file")),
       QCommandLineOption(QStringLiteral("export-vcf"),
-                         QCoreApplication::translate("Interchange", "Write the address book to a vCard file, without opening a window."),
-                         QCoreApplication::translate("Interchange", "file")),
+                         InterchangeTexts::tr("Write the address book to a vCard file, without opening a window."),
+                         InterchangeTexts::tr("file")),
       QCommandLineOption(QStringLiteral("accept-shortened"),
-                         QCoreApplication::translate("Interchange", "With --import: store a card's text that is longer than its "
+                         InterchangeTexts::tr("With --import: store a card's text that is longer than its "
                             "field shortened to it (without this, such an import stores nothing and lists them).")),
       QCommandLineOption(QStringLiteral("import"),
-                         QCoreApplication::translate("Interchange", "Import iCalendar (.ics) and vCard (.vcf) files, all or nothing, "
+                         InterchangeTexts::tr("Import iCalendar (.ics) and vCard (.vcf) files, all or nothing, "
                             "without opening a window; more files may follow."),
-                         QCoreApplication::translate("Interchange", "file")),
+                         InterchangeTexts::tr("file")),
   };
-  o.positional_name = QCoreApplication::translate("Interchange", "file");
-  o.positional_description = QCoreApplication::translate("Interchange", "More files to import after --import.");
+  o.positional_name = InterchangeTexts::tr("file");
+  o.positional_description = InterchangeTexts::tr("More files to import after --import.");
   o.take = [](const QCommandLineParser& parser, QStringList& unclaimed,
               QString& error) -> HeadlessCommand {
     interchange::CommandRequest request;
@@ -151,7 +151,7 @@ CommandLineOptions InterchangeCommandLine() {
     }
     if ((parser.isSet(QStringLiteral("export-ics")) && request.export_ics.isEmpty()) ||
         (parser.isSet(QStringLiteral("export-vcf")) && request.export_vcf.isEmpty())) {
-      error = QCoreApplication::translate("Interchange", "An export needs the name of a file.");
+      error = InterchangeTexts::tr("An export needs the name of a file.");
       return {};
     }
     if (!interchange::HasCommand(request)) return {};

@@ -18,6 +18,7 @@
 #include "app/application.h"
 #include "calendar/reminder_window.h"
 #include "calendar/reminders.h"
+#include "app/texts.h"
 
 namespace quorvel {
 namespace {
@@ -119,7 +120,7 @@ void BecomeAgentProgram(const QString& folder, const QStringList& folder_argumen
       agent.isEmpty() ? QDir::cleanPath(QDir(QCoreApplication::applicationDirPath())
                                             .filePath(QLatin1String(kInstalledAgent)))
                       : agent;
-  err << QCoreApplication::translate("CommandLine", "The reminder agent %1 cannot be started.")
+  err << CommandLineTexts::tr("The reminder agent %1 cannot be started.")
              .arg(QDir::toNativeSeparators(expected))
       << '\n';
 }
@@ -130,7 +131,7 @@ CommandLineOptions ReminderCommandLine() {
   CommandLineOptions line;
   const QCommandLineOption reminders(
       QStringLiteral("reminders"),
-      QCoreApplication::translate("CommandLine", "Run the reminder agent: desktop notifications for the appointments' reminders while Quorvel is closed. It opens no window and does not keep Quorvel out of the folder."));
+      CommandLineTexts::tr("Run the reminder agent: desktop notifications for the appointments' reminders while Quorvel is closed. It opens no window and does not keep Quorvel out of the folder."));
   line.options = {reminders};
   line.take_agent = [reminders](const QCommandLineParser& parser, QString&) -> AgentCommand {
     if (!parser.isSet(reminders)) return {};
@@ -143,7 +144,7 @@ int RunReminderAgent(const QString& folder, bool create_folder) {
   QTextStream err(stderr);
   if (create_folder && !MakeDataFolder(folder)) return EXIT_FAILURE;
   if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
-    err << QCoreApplication::translate("CommandLine", "The data folder %1 does not exist.")
+    err << CommandLineTexts::tr("The data folder %1 does not exist.")
                .arg(QDir::toNativeSeparators(folder))
         << '\n';
     return EXIT_FAILURE;

@@ -1,10 +1,10 @@
 #include "app/search_command.h"
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
 
 #include "ui/seams.h"
 #include "store/date_text.h"
+#include "app/texts.h"
 
 namespace quorvel {
 namespace {
@@ -60,12 +60,11 @@ CommandLineOptions SearchCommandLine() {
   CommandLineOptions o;
   o.options = {QCommandLineOption(
       QStringLiteral("search"),
-      QCoreApplication::translate("SearchCommandLine",
-                                  "Print the appointments, notes and address entries that hold "
+      SearchCommandLineTexts::tr("Print the appointments, notes and address entries that hold "
                                   "every one of the words (case and accents aside), one per "
                                   "line, and exit: 0 when something was found, 1 when nothing "
                                   "was, 2 when the data folder cannot be used."),
-      QCoreApplication::translate("SearchCommandLine", "words"))};
+      SearchCommandLineTexts::tr("words"))};
   // 1 says "nothing found": a folder another Quorvel holds, or one that
   // cannot be read, is an error of its own.
   o.folder_failure_status = 2;
@@ -78,7 +77,7 @@ CommandLineOptions SearchCommandLine() {
     unclaimed.clear();
     const search::Query query(words.join(QLatin1Char(' ')));
     if (query.empty()) {
-      error = QCoreApplication::translate("SearchCommandLine", "--search needs the words to find.");
+      error = SearchCommandLineTexts::tr("--search needs the words to find.");
       return {};
     }
     return [query](HeadlessContext& context) {

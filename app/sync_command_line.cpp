@@ -1,7 +1,6 @@
 #include "app/sync_command_line.h"
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QTextStream>
 
 #include "store/data_files.h"
@@ -9,6 +8,7 @@
 #include "sync/password.h"
 #include "sync/setup.h"
 #include "items/sync_state.h"
+#include "app/texts.h"
 
 namespace quorvel::sync {
 
@@ -27,7 +27,7 @@ int Run(HeadlessContext& context, const QUrl& server, const QString& user, bool 
   }
   auto state = LoadState(context.files);
   if (!state) {
-    context.err << QCoreApplication::translate("SyncCommandLine", "Sync failed: the sync state in Sync.dat is damaged. Set up sync again "
+    context.err << SyncCommandLineTexts::tr("Sync failed: the sync state in Sync.dat is damaged. Set up sync again "
                       "to start over.")
                 << '\n';
     return kSyncFailed;
@@ -38,14 +38,14 @@ int Run(HeadlessContext& context, const QUrl& server, const QString& user, bool 
     settings.user = user;
   }
   if (!settings.server.isValid() || settings.user.isEmpty()) {
-    context.err << QCoreApplication::translate("SyncCommandLine", "Sync failed: sync is not set up. Choose \"Sync…\" in the menu, or give "
+    context.err << SyncCommandLineTexts::tr("Sync failed: sync is not set up. Choose \"Sync…\" in the menu, or give "
                       "--server URL --user NAME.")
                 << '\n';
     return kSyncFailed;
   }
   const PasswordLookup password = ReadPassword(settings.server, settings.user);
   if (!password.ok()) {
-    context.err << QCoreApplication::translate("SyncCommandLine", "Sync failed: ") << password.error << '\n';
+    context.err << SyncCommandLineTexts::tr("Sync failed: ") << password.error << '\n';
     return kSyncFailed;
   }
   if (settings != state->settings || !settings.calendar.isValid() ||
@@ -59,12 +59,12 @@ int Run(HeadlessContext& context, const QUrl& server, const QString& user, bool 
     }
     auto complete = CompleteSettings(client, settings, &error);
     if (!complete) {
-      context.err << QCoreApplication::translate("SyncCommandLine", "Sync failed: ") << error.Message() << '\n';
+      context.err << SyncCommandLineTexts::tr("Sync failed: ") << error.Message() << '\n';
       return kSyncFailed;
     }
     const QString refusal = SaveSettings(context.files, *complete);
     if (!refusal.isNull()) {
-      context.err << QCoreApplication::translate("SyncCommandLine", "Sync failed: ") << refusal << '\n';
+      context.err << SyncCommandLineTexts::tr("Sync failed: ") << refusal << '\n';
       return kSyncFailed;
     }
   }
@@ -73,7 +73,7 @@ int Run(HeadlessContext& context, const QUrl& server, const QString& user, bool 
   const int status = ExitStatusOf(report);
   (status == kSyncFailed ? context.err : context.out) << report.Summary();
   if (report.deletions_refused) {
-    context.err << QCoreApplication::translate("SyncCommandLine", " Give --allow-deletes to let it.");
+    context.err << SyncCommandLineTexts::tr(" Give --allow-deletes to let it.");
   }
   (status == kSyncFailed ? context.err : context.out) << '\n';
   return status;
@@ -85,15 +85,15 @@ CommandLineOptions SyncCommandLine() {
   CommandLineOptions o;
   o.options = {
       QCommandLineOption(QStringLiteral("sync"),
-                         QCoreApplication::translate("SyncCommandLine", "Sync with the CalDAV/CardDAV server set up in \"Sync…\" and "
+                         SyncCommandLineTexts::tr("Sync with the CalDAV/CardDAV server set up in \"Sync…\" and "
                             "exit (the password comes from the desktop's secret store or "
                             "QUORVEL_SYNC_PASSWORD).")),
-      QCommandLineOption(QStringLiteral("server"), QCoreApplication::translate("SyncCommandLine", "With --sync: the server's address."),
+      QCommandLineOption(QStringLiteral("server"), SyncCommandLineTexts::tr("With --sync: the server's address."),
                          QStringLiteral("URL")),
-      QCommandLineOption(QStringLiteral("user"), QCoreApplication::translate("SyncCommandLine", "With --sync: the user name on the server."),
+      QCommandLineOption(QStringLiteral("user"), SyncCommandLineTexts::tr("With --sync: the user name on the server."),
                          QStringLiteral("NAME")),
       QCommandLineOption(QStringLiteral("allow-deletes"),
-                         QCoreApplication::translate("SyncCommandLine", "With --sync: go on when the sync would delete more than a few "
+                         SyncCommandLineTexts::tr("With --sync: go on when the sync would delete more than a few "
                             "items, or most of a calendar or address book.")),
   };
   o.take = [](const QCommandLineParser& parser, QStringList&, QString& error) -> HeadlessCommand {
@@ -101,12 +101,12 @@ CommandLineOptions SyncCommandLine() {
     const bool user_set = parser.isSet(QStringLiteral("user"));
     const bool allow_deletions = parser.isSet(QStringLiteral("allow-deletes"));
     if (!parser.isSet(QStringLiteral("sync"))) {
-      if (allow_deletions) error = QCoreApplication::translate("SyncCommandLine", "--allow-deletes goes with --sync.");
-      if (server_set || user_set) error = QCoreApplication::translate("SyncCommandLine", "--server and --user go with --sync.");
+      if (allow_deletions) error = SyncCommandLineTexts::tr("--allow-deletes goes with --sync.");
+      if (server_set || user_set) error = SyncCommandLineTexts::tr("--server and --user go with --sync.");
       return {};
     }
     if (server_set != user_set) {
-      error = QCoreApplication::translate("SyncCommandLine", "--server and --user are given together.");
+      error = SyncCommandLineTexts::tr("--server and --user are given together.");
       return {};
     }
     QUrl server;
@@ -115,13 +115,13 @@ CommandLineOptions SyncCommandLine() {
       server = QUrl(parser.value(QStringLiteral("server")));
       user = parser.value(QStringLiteral("user"));
       if (!server.userInfo().isEmpty()) {
-        error = QCoreApplication::translate("SyncCommandLine", "The server address must not hold a user name or password: give the "
+        error = SyncCommandLineTexts::tr("The server address must not hold a user name or password: give the "
                    "user name with --user, and the password in the desktop's secret store or "
                    "QUORVEL_SYNC_PASSWORD.");
         return {};
       }
       if (!DavClient::IsAllowed(server)) {
-        error = QCoreApplication::translate("SyncCommandLine", "The server address must start with https:// (http:// only for this "
+        error = SyncCommandLineTexts::tr("The server address must start with https:// (http:// only for this "
                    "computer).");
         return {};
       }

@@ -1,7 +1,6 @@
 #include "app/undo_actions.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QMenu>
 #include <QPointer>
 #include <QWidget>
@@ -37,7 +36,7 @@ void AddUndoItems(Application& app, QMenu* menu, QWidget* window) {
     action->setShortcutContext(Qt::ApplicationShortcut);
     window->addAction(action);
   }
-  QAction* restore = menu->addAction(QCoreApplication::translate("Undo", "Restore…"), window,
+  QAction* restore = menu->addAction(UndoTexts::tr("Restore…"), window,
                                      [&app] { OpenToolWindow(app.Restore()); });
   restore->setObjectName(QStringLiteral("Restore"));
 

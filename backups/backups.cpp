@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <map>
 
-#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -194,11 +193,11 @@ QString BackupsFolderFor(const QString& data_dir) {
 
 QString ReasonText(Reason reason) {
   switch (reason) {
-    case Reason::kDaily: return QCoreApplication::translate("Backups", "Daily");
-    case Reason::kImport: return QCoreApplication::translate("Backups", "Before import");
-    case Reason::kFirstSync: return QCoreApplication::translate("Backups", "Before first sync");
-    case Reason::kRestore: return QCoreApplication::translate("Backups", "Before restore");
-    case Reason::kCommand: return QCoreApplication::translate("Backups", "By command");
+    case Reason::kDaily: return quorvel::BackupTexts::tr("Daily");
+    case Reason::kImport: return quorvel::BackupTexts::tr("Before import");
+    case Reason::kFirstSync: return quorvel::BackupTexts::tr("Before first sync");
+    case Reason::kRestore: return quorvel::BackupTexts::tr("Before restore");
+    case Reason::kCommand: return quorvel::BackupTexts::tr("By command");
   }
   return QString();
 }
@@ -218,7 +217,7 @@ store::Outcome Write(const std::map<QByteArray, QByteArray>& snapshot, const QSt
                      Reason reason, const QDateTime& now, BackupInfo* made) {
   if (!QDir().mkpath(folder)) {
     return store::Outcome::Refused(
-        QCoreApplication::translate("Backups", "No backup could be made: the folder %1 cannot be created.").arg(QDir::toNativeSeparators(folder)));
+        quorvel::BackupTexts::tr("No backup could be made: the folder %1 cannot be created.").arg(QDir::toNativeSeparators(folder)));
   }
   BackupInfo info;
   info.created = now;
@@ -270,7 +269,7 @@ store::Outcome Write(const std::map<QByteArray, QByteArray>& snapshot, const QSt
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.commit()) {
     const QString why = file.errorString();
-    return store::Outcome::Refused(QCoreApplication::translate("Backups", "No backup could be made in %1: %2")
+    return store::Outcome::Refused(quorvel::BackupTexts::tr("No backup could be made in %1: %2")
                                        .arg(QDir::toNativeSeparators(folder), why));
   }
   {
@@ -342,7 +341,7 @@ store::Outcome RestoreBackup(store::DataFiles& files, const QString& path, const
   const auto parsed = Parse(path, /*contents=*/true);
   if (!parsed) {
     return store::Outcome::Refused(
-        QCoreApplication::translate("Backups", "The backup %1 cannot be read or is damaged. Nothing was changed.")
+        quorvel::BackupTexts::tr("The backup %1 cannot be read or is damaged. Nothing was changed.")
             .arg(QDir::toNativeSeparators(path)));
   }
   if (!keep_in.isEmpty()) {
@@ -366,7 +365,7 @@ store::Outcome RestoreBackup(store::DataFiles& files, const QString& path, const
     const int records = int((bytes.size() + length - 1) / length);
     if (records > store::kLargestRecordNumber) {
       return store::Outcome::Refused(
-          QCoreApplication::translate("Backups", "The backup %1 cannot be read or is damaged. Nothing was changed.")
+          quorvel::BackupTexts::tr("The backup %1 cannot be read or is damaged. Nothing was changed.")
               .arg(QDir::toNativeSeparators(path)));
     }
     for (int r = 1; r <= records; ++r) {

@@ -17,11 +17,21 @@
 #include <optional>
 #include <vector>
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QString>
 
 #include "store/data_files.h"
 #include "store/outcome.h"
+
+namespace quorvel {
+
+// BackupTexts::tr(...): what backups tell the user, in the "Backups" context.
+class BackupTexts {
+  Q_DECLARE_TR_FUNCTIONS(Backups)
+};
+
+}  // namespace quorvel
 
 namespace quorvel::backups {
 

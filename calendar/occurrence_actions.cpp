@@ -8,13 +8,21 @@
 #include "events/edit.h"
 
 namespace quorvel {
+namespace {
+
+class OccurrenceActionTexts {
+  Q_DECLARE_TR_FUNCTIONS(OccurrenceActions)
+};
+
+}  // namespace
+
 OccurrenceScope AskOccurrenceScope(const events::Occurrence& occurrence, bool deleting) {
   if (!occurrence.repeats || occurrence.instance.isEmpty()) return OccurrenceScope::kAll;
   const QString question =
-      deleting ? QCoreApplication::translate("OccurrenceActions", "\"%1\" repeats. Delete only this occurrence, or all of them?")
-               : QCoreApplication::translate("OccurrenceActions", "\"%1\" repeats. Change only this occurrence, or all of them?");
+      deleting ? OccurrenceActionTexts::tr("\"%1\" repeats. Delete only this occurrence, or all of them?")
+               : OccurrenceActionTexts::tr("\"%1\" repeats. Change only this occurrence, or all of them?");
   const int choice = AskChoice(question.arg(occurrence.summary),
-                               {QCoreApplication::translate("OccurrenceActions", "This Occurrence"), QCoreApplication::translate("OccurrenceActions", "All Occurrences"), QCoreApplication::translate("OccurrenceActions", "Cancel")});
+                               {OccurrenceActionTexts::tr("This Occurrence"), OccurrenceActionTexts::tr("All Occurrences"), OccurrenceActionTexts::tr("Cancel")});
   if (choice == 0) return OccurrenceScope::kThisOne;
   if (choice == 1) return OccurrenceScope::kAll;
   return OccurrenceScope::kCancelled;
@@ -41,7 +49,7 @@ bool DeleteOccurrenceAsked(store::DataFiles& files, const events::Occurrence& oc
       ShowMessage(QString::fromLatin1(kAppointmentNotStored));
       return false;
     case EventStoreResult::kNotStored:
-      ShowMessage(QCoreApplication::translate("OccurrenceActions", "The appointment cannot be stored: the file of repeating and all-day appointments is full."));
+      ShowMessage(OccurrenceActionTexts::tr("The appointment cannot be stored: the file of repeating and all-day appointments is full."));
       return false;
     case EventStoreResult::kRefused:
       ShowMessage(refusal);

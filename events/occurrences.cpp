@@ -11,10 +11,15 @@
 
 #include <QCoreApplication>
 
+
 #include "events/event_file.h"
 
 namespace quorvel::events {
 namespace {
+
+class EventTexts {
+  Q_DECLARE_TR_FUNCTIONS(Events)
+};
 
 // Enough for a daily series over centuries; a rule that steps more often
 // than that (every minute, every second) is not followed to the end.
@@ -213,7 +218,7 @@ Expansion OccurrencesBetween(const QByteArray& text, QDate from, QDate to, const
   Zones().ClearWhenFull();
   Calendar calendar(icalparser_parse_string(text.constData()));
   if (!calendar) {
-    out.problem = QCoreApplication::translate("Events", "its text cannot be read");
+    out.problem = EventTexts::tr("its text cannot be read");
     return out;
   }
   icalcomponent* master = nullptr;
@@ -287,14 +292,14 @@ Expansion OccurrencesBetween(const QByteArray& text, QDate from, QDate to, const
       icalrecur_iterator* it = rule.freq == ICAL_NO_RECURRENCE ? nullptr
                                                                : icalrecur_iterator_new(rule, shape.start);
       if (!it) {
-        out.problem = QCoreApplication::translate("Events", "its repeat rule cannot be read");
+        out.problem = EventTexts::tr("its repeat rule cannot be read");
         continue;
       }
       for (icaltimetype t = icalrecur_iterator_next(it); !icaltime_is_null_time(t);
            t = icalrecur_iterator_next(it)) {
         if (QDate(t.year, t.month, t.day) > stop) break;
         if (++steps > kMostSteps) {
-          out.problem = QCoreApplication::translate("Events", "it repeats too often to be shown");
+          out.problem = EventTexts::tr("it repeats too often to be shown");
           break;
         }
         consider(t);

@@ -4,7 +4,6 @@
 
 #include <cmath>
 
-#include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
 #include <QImage>
@@ -70,7 +69,7 @@ class PageBox : public QTextBrowser {
 QString PageResource(int n) {
   const QString name = QStringLiteral("page%1.html").arg(n, 2, 10, QLatin1Char('0'));
   const QString language =
-      QCoreApplication::translate("quorvel::HelpPageWindow", "en",
+      HelpPageWindow::tr("en",
                                   "Language code of the folder of the translated help pages");
   const QString translated = QStringLiteral(":/help/pages/%1/%2").arg(language, name);
   if (language != QLatin1String("en") && QFile::exists(translated)) return translated;

@@ -1,9 +1,9 @@
 #include "interchange/command.h"
 
-#include <QCoreApplication>
 
 #include "interchange/transfer.h"
 #include "store/data_files.h"
+#include "interchange/texts.h"
 
 namespace quorvel::interchange {
 
@@ -27,7 +27,7 @@ int RunCommandOn(store::DataFiles& files, const CommandRequest& request, QTextSt
         ImportFiles(files, request.import, request.options, request.accept_shortened);
     if (summary.needs_shortening) {
       err << summary.error << Qt::endl
-          << QCoreApplication::translate("Interchange", "To import them shortened, give --accept-shortened as well.")
+          << InterchangeTexts::tr("To import them shortened, give --accept-shortened as well.")
           << Qt::endl;
       status = kCommandWouldShorten;
     } else if (!summary.ok()) {

@@ -1,5 +1,4 @@
 // Address book entries as vCards and back.
-#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QLocale>
 #include <QRegularExpression>
@@ -8,6 +7,7 @@
 #include "interchange/card_values.h"
 #include "interchange/mapping.h"
 #include "store/text_codec.h"
+#include "interchange/texts.h"
 
 namespace quorvel::interchange {
 namespace {
@@ -56,8 +56,8 @@ class CardReader {
     if (!ReadName(skip_reason)) return std::nullopt;
     const QString key = entry_.Key();
     for (const auto& [what, text, limit] :
-         {std::tuple{QCoreApplication::translate("Interchange", "its name"), entry_.name, kNameLimit},
-          std::tuple{QCoreApplication::translate("Interchange", "its surname"), entry_.surname, kSurnameLimit}}) {
+         {std::tuple{InterchangeTexts::tr("its name"), entry_.name, kNameLimit},
+          std::tuple{InterchangeTexts::tr("its surname"), entry_.surname, kSurnameLimit}}) {
       if (QString problem = FieldProblem(what, text, limit); !problem.isNull()) {
         *skip_reason = problem;
         return std::nullopt;
@@ -65,9 +65,9 @@ class CardReader {
     }
     who_ = key;
     ReadPhones();
-    ReadSingle(QStringLiteral("EMAIL"), QCoreApplication::translate("Interchange", "e-mail address"), kEmailLimit,
+    ReadSingle(QStringLiteral("EMAIL"), InterchangeTexts::tr("e-mail address"), kEmailLimit,
                &entry_.email, "mailto:");
-    ReadSingle(QStringLiteral("URL"), QCoreApplication::translate("Interchange", "home page"), kHomePageLimit,
+    ReadSingle(QStringLiteral("URL"), InterchangeTexts::tr("home page"), kHomePageLimit,
                &entry_.home_page, "");
     ReadAddress();
     ReadNotes();
@@ -81,7 +81,7 @@ class CardReader {
             (QLatin1String(name) == QLatin1String("ORG") && org_used_)) {
           continue;
         }
-        LeftOut(QCoreApplication::translate("Interchange", "its %1").arg(QString::fromLatin1(what)));
+        LeftOut(InterchangeTexts::tr("its %1").arg(QString::fromLatin1(what)));
         break;
       }
     }
@@ -114,7 +114,7 @@ class CardReader {
       who_ = entry_.Key();
       if (!parts.value(3).trimmed().isEmpty() || !parts.value(4).trimmed().isEmpty()) {
         if (!entry_.surname.isEmpty()) {
-          LeftOut(QCoreApplication::translate("Interchange", "its title before or after the name (\"%1\")")
+          LeftOut(InterchangeTexts::tr("its title before or after the name (\"%1\")")
                       .arg((parts.value(3) + QLatin1Char(' ') + parts.value(4)).trimmed()));
         }
       }
@@ -135,7 +135,7 @@ class CardReader {
       }
     }
     if (entry_.surname.isEmpty()) {
-      *skip_reason = QCoreApplication::translate("Interchange", "it has no name");
+      *skip_reason = InterchangeTexts::tr("it has no name");
       return false;
     }
     return true;
@@ -170,12 +170,12 @@ class CardReader {
         places = {kHome};
       }
       places.push_back(kOther);
-      if (QString cut = Shorten(QCoreApplication::translate("Interchange", "the telephone number %1").arg(number), number, kPhoneLimit);
+      if (QString cut = Shorten(InterchangeTexts::tr("the telephone number %1").arg(number), number, kPhoneLimit);
           !cut.isNull()) {
         number = cut;
       } else if (QString problem = FieldProblem(QStringLiteral("it"), number, kPhoneLimit);
           !problem.isNull()) {
-        LeftOut(QCoreApplication::translate("Interchange", "the telephone number %1 (%2)").arg(number.left(30), problem));
+        LeftOut(InterchangeTexts::tr("the telephone number %1 (%2)").arg(number.left(30), problem));
         continue;
       }
       bool placed = false;
@@ -186,7 +186,7 @@ class CardReader {
           break;
         }
       }
-      if (!placed) LeftOut(QCoreApplication::translate("Interchange", "the telephone number %1 (no free place for it)").arg(number));
+      if (!placed) LeftOut(InterchangeTexts::tr("the telephone number %1 (no free place for it)").arg(number));
     }
   }
 
@@ -197,16 +197,16 @@ class CardReader {
       const QString value = WithoutScheme(p->Text().trimmed(), scheme);
       if (value.isEmpty()) continue;
       if (taken) {
-        LeftOut(QCoreApplication::translate("Interchange", "the %1 %2 (only one is kept)").arg(what, value.left(40)));
+        LeftOut(InterchangeTexts::tr("the %1 %2 (only one is kept)").arg(what, value.left(40)));
         continue;
       }
-      if (QString cut = Shorten(QCoreApplication::translate("Interchange", "its %1").arg(what), value, limit); !cut.isNull()) {
+      if (QString cut = Shorten(InterchangeTexts::tr("its %1").arg(what), value, limit); !cut.isNull()) {
         *field = cut;
         taken = true;
         continue;
       }
       if (QString problem = FieldProblem(QStringLiteral("it"), value, limit); !problem.isNull()) {
-        LeftOut(QCoreApplication::translate("Interchange", "the %1 %2 (%3)").arg(what, value.left(40), problem));
+        LeftOut(InterchangeTexts::tr("the %1 %2 (%3)").arg(what, value.left(40), problem));
         continue;
       }
       *field = value;
@@ -242,16 +242,16 @@ class CardReader {
       if (text.isEmpty()) continue;
       const QString shown = QString(text).replace(QLatin1String("\r\n"), QLatin1String(", "));
       if (taken) {
-        LeftOut(QCoreApplication::translate("Interchange", "the address %1 (only one is kept)").arg(shown.left(40)));
+        LeftOut(InterchangeTexts::tr("the address %1 (only one is kept)").arg(shown.left(40)));
         continue;
       }
-      if (QString cut = Shorten(QCoreApplication::translate("Interchange", "its address"), text, kAddressLimit); !cut.isNull()) {
+      if (QString cut = Shorten(InterchangeTexts::tr("its address"), text, kAddressLimit); !cut.isNull()) {
         entry_.address = cut;
         taken = true;
         continue;
       }
       if (QString problem = FieldProblem(QStringLiteral("it"), text, kAddressLimit); !problem.isNull()) {
-        LeftOut(QCoreApplication::translate("Interchange", "the address %1 (%2)").arg(shown.left(40), problem));
+        LeftOut(InterchangeTexts::tr("the address %1 (%2)").arg(shown.left(40), problem));
         continue;
       }
       entry_.address = text;
@@ -267,12 +267,12 @@ class CardReader {
     }
     const QString text = notes.join(QLatin1String("\r\n"));
     if (text.isEmpty()) return;
-    if (QString cut = Shorten(QCoreApplication::translate("Interchange", "its notes"), text, kNotesLimit); !cut.isNull()) {
+    if (QString cut = Shorten(InterchangeTexts::tr("its notes"), text, kNotesLimit); !cut.isNull()) {
       entry_.notes = cut;
       return;
     }
     if (QString problem = FieldProblem(QStringLiteral("they"), text, kNotesLimit); !problem.isNull()) {
-      LeftOut(QCoreApplication::translate("Interchange", "its notes (%1)").arg(problem));
+      LeftOut(InterchangeTexts::tr("its notes (%1)").arg(problem));
       return;
     }
     entry_.notes = text;
@@ -293,14 +293,14 @@ class CardReader {
     if (day_of_year.isValid()) {
       // The address book keeps a birthday as a whole date; a made-up year
       // would give a wrong age.
-      LeftOut(QCoreApplication::translate("Interchange", "its birthday %1 (%2, without a year: the address book keeps "
+      LeftOut(InterchangeTexts::tr("its birthday %1 (%2, without a year: the address book keeps "
                                           "only birthdays with a year)")
                   .arg(p->Text().trimmed().left(20),
-                       QLocale().toString(day_of_year, QCoreApplication::translate("Interchange", "d MMMM"))));
+                       QLocale().toString(day_of_year, InterchangeTexts::tr("d MMMM"))));
       return;
     }
     if (!date.isValid() || date.year() < 1000) {
-      LeftOut(QCoreApplication::translate("Interchange", "its birthday %1 (only a full date with a four-digit year can be kept)")
+      LeftOut(InterchangeTexts::tr("its birthday %1 (only a full date with a four-digit year can be kept)")
                   .arg(p->Text().trimmed().left(20)));
       return;
     }
@@ -357,7 +357,7 @@ ContactReading ReadContacts(const QByteArray& vcf, const QDate& today, bool shor
           name = vcard::Components(n->value, QLatin1Char(';')).join(QLatin1Char(' ')).simplified();
         }
       }
-      if (name.isEmpty()) name = QCoreApplication::translate("Interchange", "The vCard at line %1").arg(card.first_line);
+      if (name.isEmpty()) name = InterchangeTexts::tr("The vCard at line %1").arg(card.first_line);
       out.skipped.push_back({name, reason});
       continue;
     }

@@ -7,7 +7,6 @@
 #include <memory>
 #include <set>
 
-#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QHash>
 #include <QRegularExpression>
@@ -21,6 +20,7 @@
 #include "interchange/mapping.h"
 #include "store/text_codec.h"
 #include "store/date_text.h"
+#include "interchange/texts.h"
 
 namespace quorvel::interchange {
 namespace {
@@ -431,7 +431,7 @@ class Zones {
 
 QString UnstorableProblem(const QString& what, const QString& text) {
   if (const auto bad = store::FirstUnstorableCharacter(text)) {
-    return QCoreApplication::translate("Interchange", "%1 holds \"%2\", a character Quorvel cannot store").arg(what, *bad);
+    return InterchangeTexts::tr("%1 holds \"%2\", a character Quorvel cannot store").arg(what, *bad);
   }
   return QString();
 }
@@ -489,7 +489,7 @@ class EventReader {
       // text does not hold nor take the place of another event of the file.
       out.uid = events::UidOf(out.text);
       if (out.uid.isEmpty() || (out.uid != k.uid && kept_.count(out.uid)) || !stored_uids.insert(out.uid).second) {
-        Skip(k.name, QCoreApplication::translate("Interchange", "its UID (\"%1\") does not read back the same once written out")
+        Skip(k.name, InterchangeTexts::tr("its UID (\"%1\") does not read back the same once written out")
                          .arg(k.uid));
         continue;
       }
@@ -504,9 +504,9 @@ class EventReader {
   void Skip(const QString& item, const QString& reason) { out_.skipped.push_back({item, reason}); }
 
   QString Name(const QString& subject, const QDate& date) const {
-    const QString what = subject.isEmpty() ? QCoreApplication::translate("Interchange", "An event without a subject")
+    const QString what = subject.isEmpty() ? InterchangeTexts::tr("An event without a subject")
                                            : QLatin1Char('"') + subject + QLatin1Char('"');
-    return date.isValid() ? what + QCoreApplication::translate("Interchange", " on ") + DateText(date)
+    return date.isValid() ? what + InterchangeTexts::tr(" on ") + DateText(date)
                           : what;
   }
 
@@ -515,7 +515,7 @@ class EventReader {
     const QString uid = FromUtf8(icalcomponent_get_uid(event));
     icalproperty* start_property = icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY);
     if (!start_property) {
-      Skip(Name(subject, QDate()), QCoreApplication::translate("Interchange", "it has no start"));
+      Skip(Name(subject, QDate()), InterchangeTexts::tr("it has no start"));
       return;
     }
     const icaltimetype start =
@@ -524,7 +524,7 @@ class EventReader {
     const Wall first = ToWall(start, options_.zone);
     if (icaltime_is_null_time(start) || !icaltime_is_valid_time(start) ||
         !QDate(start.year, start.month, start.day).isValid() || !first.date.isValid()) {
-      Skip(Name(subject, QDate()), QCoreApplication::translate("Interchange", "its start is not a valid date"));
+      Skip(Name(subject, QDate()), InterchangeTexts::tr("its start is not a valid date"));
       return;
     }
     const QString name = Name(subject, first.date);
@@ -549,7 +549,7 @@ class EventReader {
       }
     };
     if (icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED) {
-      no_appointment(QCoreApplication::translate("Interchange", "it is cancelled"));
+      no_appointment(InterchangeTexts::tr("it is cancelled"));
       return;
     }
     if (start_property && icalproperty_get_first_parameter(start_property, ICAL_TZID_PARAMETER) &&
@@ -565,8 +565,8 @@ class EventReader {
       if (!repeat.match(note).hasMatch()) continue;
       const qsizetype colon = note.lastIndexOf(QLatin1String(": "));
       const QString rule = colon < 0 ? QString() : note.mid(colon + 2).trimmed();
-      no_appointment(rule.isEmpty() ? QCoreApplication::translate("Interchange", "its repeat rule cannot be read")
-                                    : QCoreApplication::translate("Interchange", "its repeat rule cannot be read: \"%1\"").arg(rule.left(60)));
+      no_appointment(rule.isEmpty() ? InterchangeTexts::tr("its repeat rule cannot be read")
+                                    : InterchangeTexts::tr("its repeat rule cannot be read: \"%1\"").arg(rule.left(60)));
       return;
     }
 
@@ -585,28 +585,28 @@ class EventReader {
     }
     if (start.is_date && length < 24 * 3600) length = 24 * 3600;
     if (length < 0) {
-      no_appointment(QCoreApplication::translate("Interchange", "it ends before it starts"));
+      no_appointment(InterchangeTexts::tr("it ends before it starts"));
       return;
     }
     if (options_.keep_whole && NeedsKeeping(event, uid, start, length, subject, name)) {
       if (subject.isEmpty()) {
-        Skip(name, QCoreApplication::translate("Interchange", "it has no subject"));
+        Skip(name, InterchangeTexts::tr("it has no subject"));
         return;
       }
       KeepWhole(event, uid, start, first, name, subject);
       return;
     }
     if (length > qint64(kLongestEventDays) * 24 * 3600) {
-      no_appointment(QCoreApplication::translate("Interchange", "it lasts more than %1 days").arg(kLongestEventDays));
+      no_appointment(InterchangeTexts::tr("it lasts more than %1 days").arg(kLongestEventDays));
       return;
     }
 
     // The texts, checked as the appointment editor checks them.
     if (subject.isEmpty()) {
-      no_appointment(QCoreApplication::translate("Interchange", "it has no subject"));
+      no_appointment(InterchangeTexts::tr("it has no subject"));
       return;
     }
-    if (QString problem = FieldProblem(QCoreApplication::translate("Interchange", "its subject"), subject, kSubjectLimit);
+    if (QString problem = FieldProblem(InterchangeTexts::tr("its subject"), subject, kSubjectLimit);
         !problem.isNull()) {
       no_appointment(problem);
       return;
@@ -616,7 +616,7 @@ class EventReader {
     const bool own_times = start.is_date && !XText(event, kStartProperty).isNull() &&
                            !XText(event, kEndProperty).isNull();
     if (start.is_date ? length > 24 * 3600 && !own_times : !piece) {
-      no_appointment(QCoreApplication::translate("Interchange", "it spans several days"));
+      no_appointment(InterchangeTexts::tr("it spans several days"));
       return;
     }
     Appointment base;
@@ -631,7 +631,7 @@ class EventReader {
     } else if (start.is_date) {
       Add(uid, day, QStringLiteral("00:00"), QStringLiteral("24:00"), base);
     } else if (piece->no_length) {
-      out_.left_out.append(QCoreApplication::translate("Interchange", "%1: it has no end; it was given half an hour").arg(name));
+      out_.left_out.append(InterchangeTexts::tr("%1: it has no end; it was given half an hour").arg(name));
       Add(uid, piece->day, TimeText(piece->begin), TimeText(piece->end), base);
     } else {
       Add(uid, piece->day, TimeText(piece->begin), TimeText(piece->end), base);
@@ -650,7 +650,7 @@ class EventReader {
   void KeepWhole(icalcomponent* event, const QString& uid, icaltimetype start, const Wall& first,
                  const QString& name, const QString& subject) {
     if (kept_.count(uid)) {
-      Skip(name, QCoreApplication::translate("Interchange", "another event of the file has the same UID"));
+      Skip(name, InterchangeTexts::tr("another event of the file has the same UID"));
       return;
     }
     if (uid.isEmpty()) {
@@ -715,7 +715,7 @@ class EventReader {
   // A timed event is named with its start, as an appointment is.
   static QString TimedName(const QString& name, icaltimetype start, const Wall& first) {
     if (start.is_date) return name;
-    return name + QCoreApplication::translate("Interchange", " at %1").arg(TimeText(first.minute));
+    return name + InterchangeTexts::tr(" at %1").arg(TimeText(first.minute));
   }
 
   // Whether the event must be kept whole: Appoint.dat cannot hold it as it
@@ -786,12 +786,12 @@ class EventReader {
       if (FieldProblem(QStringLiteral("x"), with_location, kDescriptionBoxLimit).isNull()) {
         return with_location;
       }
-      out_.left_out.append(QCoreApplication::translate("Interchange", "%1: its location \"%2\" (it does not fit beside the description)")
+      out_.left_out.append(InterchangeTexts::tr("%1: its location \"%2\" (it does not fit beside the description)")
                                .arg(name, location.left(40)));
     }
-    if (QString problem = FieldProblem(QCoreApplication::translate("Interchange", "its description"), description, kDescriptionBoxLimit);
+    if (QString problem = FieldProblem(InterchangeTexts::tr("its description"), description, kDescriptionBoxLimit);
         !problem.isNull()) {
-      out_.left_out.append(QCoreApplication::translate("Interchange", "%1: its description (%2)").arg(name, problem));
+      out_.left_out.append(InterchangeTexts::tr("%1: its description (%2)").arg(name, problem));
       return QString();
     }
     return description;
@@ -821,7 +821,7 @@ class EventReader {
         before = -icaldurationtype_as_int(trigger.duration);
       }
       if (before < 0 || before % 60 != 0 || before / 60 > 9999) {
-        out_.left_out.append(QCoreApplication::translate("Interchange", "%1: its reminder (only a whole number of minutes up "
+        out_.left_out.append(InterchangeTexts::tr("%1: its reminder (only a whole number of minutes up "
                                             "to 9999 before the start can be kept)")
                                  .arg(name));
         return;
@@ -885,7 +885,7 @@ class EventReader {
 };
 
 QString NotCalendar(const QString& why) {
-  return QCoreApplication::translate("Interchange", "It is not a valid iCalendar file: %1").arg(why);
+  return InterchangeTexts::tr("It is not a valid iCalendar file: %1").arg(why);
 }
 
 // A content line as the user may recognise it in the file.
@@ -897,25 +897,25 @@ QString Quoted(const QByteArray& line) {
 
 // Why bytes are not an iCalendar file to read, or a null string.
 QString ShapeProblem(const QByteArray& bytes) {
-  if (bytes.contains('\0')) return QCoreApplication::translate("Interchange", "It is not an iCalendar file: it holds binary data.");
+  if (bytes.contains('\0')) return InterchangeTexts::tr("It is not an iCalendar file: it holds binary data.");
   const QList<QByteArray> lines = bytes.split('\n');
   for (qsizetype i = 0; i < lines.size(); ++i) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
     const QString decoded = utf8.decode(lines[i]);
     Q_UNUSED(decoded);
     if (utf8.hasError()) {
-      return NotCalendar(QCoreApplication::translate("Interchange", "line %1 holds bytes that are not UTF-8 text (iCalendar "
+      return NotCalendar(InterchangeTexts::tr("line %1 holds bytes that are not UTF-8 text (iCalendar "
                                                      "files are UTF-8; this one may have been saved in another character set).")
                              .arg(i + 1));
     }
   }
   const QByteArray text = bytes.trimmed();
   if (!text.toUpper().startsWith("BEGIN:VCALENDAR")) {
-    return QCoreApplication::translate("Interchange", "It is not an iCalendar file: it does not begin with BEGIN:VCALENDAR.");
+    return InterchangeTexts::tr("It is not an iCalendar file: it does not begin with BEGIN:VCALENDAR.");
   }
   const qsizetype last_line = std::max(text.lastIndexOf('\n'), text.lastIndexOf('\r'));
   if (text.mid(last_line + 1).trimmed().toUpper() != "END:VCALENDAR") {
-    return QCoreApplication::translate("Interchange", "It is not a complete iCalendar file: it does not end with END:VCALENDAR "
+    return InterchangeTexts::tr("It is not a complete iCalendar file: it does not end with END:VCALENDAR "
         "(it may have been cut short).");
   }
   return QString();
@@ -940,7 +940,7 @@ QString StructureProblem(const QByteArray& bytes) {
       if (line[i] == ':' && !quoted) colon = i;
     }
     if (colon < 0) {
-      problem = NotCalendar(QCoreApplication::translate("Interchange", "line %1 is malformed: it has no colon after its name (%2).")
+      problem = NotCalendar(InterchangeTexts::tr("line %1 is malformed: it has no colon after its name (%2).")
                                 .arg(number)
                                 .arg(Quoted(line)));
       return;
@@ -953,7 +953,7 @@ QString StructureProblem(const QByteArray& bytes) {
       if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '-')) named = false;
     }
     if (!named) {
-      problem = NotCalendar(QCoreApplication::translate("Interchange", "line %1 is malformed: it does not begin with a name (%2).")
+      problem = NotCalendar(InterchangeTexts::tr("line %1 is malformed: it does not begin with a name (%2).")
                                 .arg(number)
                                 .arg(Quoted(line)));
       return;
@@ -964,11 +964,11 @@ QString StructureProblem(const QByteArray& bytes) {
     } else if (name == "END") {
       const bool began = std::any_of(open.begin(), open.end(), [&](const Open& o) { return o.name == value; });
       if (!began) {
-        problem = NotCalendar(QCoreApplication::translate("Interchange", "line %1 ends %2, which never began.")
+        problem = NotCalendar(InterchangeTexts::tr("line %1 ends %2, which never began.")
                                   .arg(number)
                                   .arg(QString::fromUtf8(value)));
       } else if (open.back().name != value) {
-        problem = NotCalendar(QCoreApplication::translate("Interchange", "line %1 ends %2, but the %3 that begins at line %4 "
+        problem = NotCalendar(InterchangeTexts::tr("line %1 ends %2, but the %3 that begins at line %4 "
                                                           "has not ended.")
                                   .arg(number)
                                   .arg(QString::fromUtf8(value), QString::fromUtf8(open.back().name))
@@ -977,7 +977,7 @@ QString StructureProblem(const QByteArray& bytes) {
         open.pop_back();
       }
     } else if (open.empty()) {
-      problem = NotCalendar(QCoreApplication::translate("Interchange", "line %1 stands outside the calendar (%2).")
+      problem = NotCalendar(InterchangeTexts::tr("line %1 stands outside the calendar (%2).")
                                 .arg(number)
                                 .arg(Quoted(line)));
     }
@@ -998,7 +998,7 @@ QString StructureProblem(const QByteArray& bytes) {
   }
   check(current, current_number);
   if (problem.isNull() && !open.empty()) {
-    problem = NotCalendar(QCoreApplication::translate("Interchange", "the %1 that begins at line %2 never ends.")
+    problem = NotCalendar(InterchangeTexts::tr("the %1 that begins at line %2 never ends.")
                               .arg(QString::fromUtf8(open.back().name))
                               .arg(open.back().line));
   }
@@ -1021,7 +1021,7 @@ void CountOthers(icalcomponent* calendar, std::map<QString, int>* others) {
 }
 
 QString Counted(int n, const char* one, const char* many) {
-  return QCoreApplication::translate("Interchange", n == 1 ? one : many).arg(n);
+  return InterchangeTexts::tr(n == 1 ? one : many).arg(n);
 }
 
 // The file's sentences about what was not taken and how its zones were read.
@@ -1042,33 +1042,33 @@ QStringList Notes(const std::map<QString, int>& others, const Zones::Report& zon
     count += n;
     if (name == QLatin1String("VTODO")) {
       what.append(Counted(n, QT_TRANSLATE_NOOP("Interchange", "%1 to-do"), QT_TRANSLATE_NOOP("Interchange", "%1 to-dos")));
-      lacks.append(QCoreApplication::translate("Interchange", "no to-do list"));
+      lacks.append(InterchangeTexts::tr("no to-do list"));
     } else if (name == QLatin1String("VJOURNAL")) {
       what.append(Counted(n, QT_TRANSLATE_NOOP("Interchange", "%1 journal entry"), QT_TRANSLATE_NOOP("Interchange", "%1 journal entries")));
-      lacks.append(QCoreApplication::translate("Interchange", "no journal"));
+      lacks.append(InterchangeTexts::tr("no journal"));
     } else if (name == QLatin1String("VFREEBUSY")) {
       what.append(Counted(n, QT_TRANSLATE_NOOP("Interchange", "%1 free/busy block"), QT_TRANSLATE_NOOP("Interchange", "%1 free/busy blocks")));
-      lacks.append(QCoreApplication::translate("Interchange", "no free/busy times"));
+      lacks.append(InterchangeTexts::tr("no free/busy times"));
     } else {
       what.append(QStringLiteral("%1 %2").arg(n).arg(name));
     }
   }
   if (!what.isEmpty()) {
-    const QString and_ = QCoreApplication::translate("Interchange", " and ");
+    const QString and_ = InterchangeTexts::tr(" and ");
     const QString items = what.size() == 1 ? what[0] : what.mid(0, what.size() - 1).join(QStringLiteral(", ")) + and_ + what.last();
     QString lack = lacks.isEmpty() ? QString() : lacks.size() == 1 ? lacks[0] : lacks.mid(0, lacks.size() - 1).join(QStringLiteral(", ")) + and_ + lacks.last();
     if (lacks.size() < static_cast<qsizetype>(others.size())) {
-      lack = lacks.isEmpty() ? QCoreApplication::translate("Interchange", "Quorvel keeps only appointments")
-                             : QCoreApplication::translate("Interchange", "Quorvel has %1, and keeps only appointments").arg(lack);
+      lack = lacks.isEmpty() ? InterchangeTexts::tr("Quorvel keeps only appointments")
+                             : InterchangeTexts::tr("Quorvel has %1, and keeps only appointments").arg(lack);
     } else {
-      lack = QCoreApplication::translate("Interchange", "Quorvel has %1").arg(lack);
+      lack = InterchangeTexts::tr("Quorvel has %1").arg(lack);
     }
-    notes.append((count == 1 ? QCoreApplication::translate("Interchange", "%1 was not imported: %2.")
-                             : QCoreApplication::translate("Interchange", "%1 were not imported: %2."))
+    notes.append((count == 1 ? InterchangeTexts::tr("%1 was not imported: %2.")
+                             : InterchangeTexts::tr("%1 were not imported: %2."))
                      .arg(items, lack));
   }
   for (const QString& zone : zones.overruled) {
-    notes.append(QCoreApplication::translate("Interchange", "The file's own definition of the time zone %1 contradicts the "
+    notes.append(InterchangeTexts::tr("The file's own definition of the time zone %1 contradicts the "
                                              "time zone database; its times were read as the database has %1.")
                      .arg(zone));
   }
@@ -1111,7 +1111,7 @@ EventReading ReadEvents(const QByteArray& input, const EventOptions& options) {
     }
     Component calendar(icalparser_parse_string(text.constData()));
     if (!calendar || icalcomponent_isa(calendar.get()) != ICAL_VCALENDAR_COMPONENT) {
-      out.error = NotCalendar(QCoreApplication::translate("Interchange", "its calendar cannot be read."));
+      out.error = NotCalendar(InterchangeTexts::tr("its calendar cannot be read."));
       return out;
     }
     parsed.push_back(std::move(calendar));
@@ -1162,7 +1162,7 @@ CalendarExport WriteCalendar(const std::vector<Appointment>& appointments,
     for (int r = repeat; uid.isEmpty() || (given.isEmpty() && given_uids.contains(uid)); ++r) uid = AppointmentUid(a, r);
     icalcomponent* event = AppointmentComponent(a, uid, stamp);
     if (!event) {
-      out.problems.append(QCoreApplication::translate("Interchange", "The appointment \"%1\" has no date (its ID is \"%2\").")
+      out.problems.append(InterchangeTexts::tr("The appointment \"%1\" has no date (its ID is \"%2\").")
                               .arg(a.subject, a.id));
       continue;
     }
@@ -1173,7 +1173,7 @@ CalendarExport WriteCalendar(const std::vector<Appointment>& appointments,
     if (!BirthdayFlagSet(entry.birthday_flag)) continue;
     const QDate born = ParseBirthdayText(entry.birthday_date);
     if (!born.isValid()) {
-      out.problems.append(QCoreApplication::translate("Interchange", "The birthday of %1 is not a date (\"%2\").")
+      out.problems.append(InterchangeTexts::tr("The birthday of %1 is not a date (\"%2\").")
                               .arg(entry.Key(), entry.birthday_date));
       continue;
     }
@@ -1198,7 +1198,7 @@ CalendarExport WriteCalendar(const std::vector<Appointment>& appointments,
   // window shows of them.
   for (const QByteArray& text : kept) {
     if (AddKept(calendar.get(), text) == 0) {
-      out.problems.append(QCoreApplication::translate("Interchange", "An event kept whole (%1) no longer reads as one.")
+      out.problems.append(InterchangeTexts::tr("An event kept whole (%1) no longer reads as one.")
                               .arg(events::UidOf(text)));
       continue;
     }
@@ -1222,7 +1222,7 @@ QByteArray WriteAppointmentEvent(const Appointment& appointment, const QString& 
 QString FieldProblem(const QString& what, const QString& text, int limit) {
   if (QString problem = UnstorableProblem(what, text); !problem.isNull()) return problem;
   if (text.size() > limit) {
-    return QCoreApplication::translate("Interchange", "%1 is longer than %2 characters").arg(what).arg(limit);
+    return InterchangeTexts::tr("%1 is longer than %2 characters").arg(what).arg(limit);
   }
   return QString();
 }

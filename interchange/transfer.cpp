@@ -6,8 +6,8 @@
 #include "interchange/patch.h"
 #include "items/sync_state.h"
 #include "store/date_text.h"
+#include "interchange/texts.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,17 +21,17 @@ namespace quorvel::interchange {
 namespace {
 
 QString Plural(int n, const char* one, const char* many) {
-  return QStringLiteral("%1 %2").arg(n).arg(QCoreApplication::translate("Interchange", n == 1 ? one : many));
+  return QStringLiteral("%1 %2").arg(n).arg(InterchangeTexts::tr(n == 1 ? one : many));
 }
 
 QString Shown(const QString& path) { return QDir::toNativeSeparators(path); }
 
-QString AlreadyPresent() { return QCoreApplication::translate("Interchange", "already present"); }
+QString AlreadyPresent() { return InterchangeTexts::tr("already present"); }
 
 QString WriteWhole(const QString& path, const QByteArray& bytes) {
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-    return QCoreApplication::translate("Interchange", "The file %1 could not be written: %2.").arg(Shown(path), file.errorString());
+    return InterchangeTexts::tr("The file %1 could not be written: %2.").arg(Shown(path), file.errorString());
   }
   return QString();
 }
@@ -75,7 +75,7 @@ FileKind KindOfContent(const QByteArray& bytes) {
 
 // "Smith, John: its notes, 1240 characters (the field holds 1000)".
 QString ShortenedLine(const Shortened& s) {
-  return QCoreApplication::translate("Interchange", "%1: %2, %3 characters (the field holds %4)")
+  return InterchangeTexts::tr("%1: %2, %3 characters (the field holds %4)")
       .arg(s.item, s.field)
       .arg(s.length)
       .arg(s.limit);
@@ -84,13 +84,13 @@ QString ShortenedLine(const Shortened& s) {
 QString KeptProblem(events::PutResult put, qsizetype length) {
   switch (put) {
     case events::PutResult::kTooLarge:
-      return QCoreApplication::translate("Interchange", "it is too large to be kept (%1 bytes; at most %2)")
+      return InterchangeTexts::tr("it is too large to be kept (%1 bytes; at most %2)")
           .arg(length)
           .arg(events::LargestEventText());
     case events::PutResult::kNoRoom:
-      return QCoreApplication::translate("Interchange", "the file of events kept whole (Events.dat) is full");
+      return InterchangeTexts::tr("the file of events kept whole (Events.dat) is full");
     default:
-      return QCoreApplication::translate("Interchange", "it cannot be kept as one event");
+      return InterchangeTexts::tr("it cannot be kept as one event");
   }
 }
 
@@ -102,12 +102,12 @@ QString ExportResult::Text(const QString& path) const {
   if (kind == FileKind::kContacts) {
     what = Plural(contacts, QT_TRANSLATE_NOOP("Interchange", "contact"), QT_TRANSLATE_NOOP("Interchange", "contacts"));
   } else {
-    what = Plural(appointments, QT_TRANSLATE_NOOP("Interchange", "appointment"), QT_TRANSLATE_NOOP("Interchange", "appointments")) + QCoreApplication::translate("Interchange", " and ") +
+    what = Plural(appointments, QT_TRANSLATE_NOOP("Interchange", "appointment"), QT_TRANSLATE_NOOP("Interchange", "appointments")) + InterchangeTexts::tr(" and ") +
            Plural(birthdays, QT_TRANSLATE_NOOP("Interchange", "birthday"), QT_TRANSLATE_NOOP("Interchange", "birthdays"));
   }
-  QString text = QCoreApplication::translate("Interchange", "%1 exported to %2.").arg(what, Shown(path));
+  QString text = InterchangeTexts::tr("%1 exported to %2.").arg(what, Shown(path));
   if (!problems.isEmpty()) {
-    text += QCoreApplication::translate("Interchange", " Left out: ") + problems.join(QLatin1Char(' '));
+    text += InterchangeTexts::tr(" Left out: ") + problems.join(QLatin1Char(' '));
   }
   return text;
 }
@@ -172,26 +172,26 @@ FileKind KindOf(const QString& path) {
 }
 
 QString FileSummary::Line() const {
-  QString text = QCoreApplication::translate("Interchange", "%1: %2 and %3 imported")
+  QString text = InterchangeTexts::tr("%1: %2 and %3 imported")
                      .arg(Shown(path), Plural(appointments, QT_TRANSLATE_NOOP("Interchange", "appointment"), QT_TRANSLATE_NOOP("Interchange", "appointments")),
                           Plural(contacts, QT_TRANSLATE_NOOP("Interchange", "contact"), QT_TRANSLATE_NOOP("Interchange", "contacts")));
-  if (updated > 0) text += QCoreApplication::translate("Interchange", "; %1 of them updated").arg(updated);
+  if (updated > 0) text += InterchangeTexts::tr("; %1 of them updated").arg(updated);
   if (skipped.empty()) return text + QLatin1Char('.');
-  return text + QCoreApplication::translate("Interchange", "; %1 skipped.").arg(static_cast<int>(skipped.size()));
+  return text + InterchangeTexts::tr("; %1 skipped.").arg(static_cast<int>(skipped.size()));
 }
 
 QStringList FileSummary::Details() const {
   QStringList lines;
   if (!skipped.empty()) {
-    lines.append(QCoreApplication::translate("Interchange", "Skipped:"));
+    lines.append(InterchangeTexts::tr("Skipped:"));
     for (const Skipped& s : skipped) lines.append(QStringLiteral("- %1 (%2)").arg(s.item, s.reason));
   }
   if (!shortened.empty()) {
-    lines.append(QCoreApplication::translate("Interchange", "Shortened:"));
+    lines.append(InterchangeTexts::tr("Shortened:"));
     for (const Shortened& s : shortened) lines.append(QStringLiteral("- ") + ShortenedLine(s));
   }
   if (!left_out.isEmpty()) {
-    lines.append(QCoreApplication::translate("Interchange", "Details not kept:"));
+    lines.append(InterchangeTexts::tr("Details not kept:"));
     for (const QString& detail : left_out) lines.append(QStringLiteral("- ") + detail);
   }
   return lines;
@@ -247,29 +247,29 @@ ImportSummary ImportFiles(store::DataFiles& files, const QStringList& paths,
   std::vector<Reading> readings;
   for (const QString& path : paths) {
     auto refuse = [&](const QString& why) {
-      summary.error = QCoreApplication::translate("Interchange", "Nothing was imported. %1: %2").arg(Shown(path), why);
+      summary.error = InterchangeTexts::tr("Nothing was imported. %1: %2").arg(Shown(path), why);
       return summary;
     };
     QFile file(path);
     const QFileInfo info(path);
-    if (!info.exists()) return refuse(QCoreApplication::translate("Interchange", "there is no such file."));
-    if (info.isDir()) return refuse(QCoreApplication::translate("Interchange", "it is a folder, not a file."));
+    if (!info.exists()) return refuse(InterchangeTexts::tr("there is no such file."));
+    if (info.isDir()) return refuse(InterchangeTexts::tr("it is a folder, not a file."));
     if (info.size() > kLargestImportFile) {
-      return refuse(QCoreApplication::translate("Interchange", "the file is too large to import (%1 MB; at most %2 MB).")
+      return refuse(InterchangeTexts::tr("the file is too large to import (%1 MB; at most %2 MB).")
                         .arg(info.size() / (1024 * 1024))
                         .arg(kLargestImportFile / (1024 * 1024)));
     }
     if (!file.open(QIODevice::ReadOnly)) {
-      return refuse(QCoreApplication::translate("Interchange", "the file could not be read (%1).").arg(file.errorString()));
+      return refuse(InterchangeTexts::tr("the file could not be read (%1).").arg(file.errorString()));
     }
     const QByteArray bytes = file.read(kLargestImportFile + 1);
     if (bytes.size() > kLargestImportFile) {
-      return refuse(QCoreApplication::translate("Interchange", "the file is too large to import (at most %1 MB).")
+      return refuse(InterchangeTexts::tr("the file is too large to import (at most %1 MB).")
                         .arg(kLargestImportFile / (1024 * 1024)));
     }
     FileKind kind = KindOfContent(bytes);
     if (kind == FileKind::kUnknown) {
-      if (bytes.contains('\0')) return refuse(QCoreApplication::translate("Interchange", "it holds binary data, not iCalendar or vCard text."));
+      if (bytes.contains('\0')) return refuse(InterchangeTexts::tr("it holds binary data, not iCalendar or vCard text."));
       kind = KindOf(path);
     }
     Reading reading;
@@ -283,7 +283,7 @@ ImportSummary ImportFiles(store::DataFiles& files, const QStringList& paths,
       reading.contacts = ReadContacts(bytes, options.first_day, true);
       if (!reading.contacts.ok()) return refuse(reading.contacts.error);
     } else {
-      return refuse(QCoreApplication::translate("Interchange", "it is neither an iCalendar (.ics) nor a vCard (.vcf) file."));
+      return refuse(InterchangeTexts::tr("it is neither an iCalendar (.ics) nor a vCard (.vcf) file."));
     }
     readings.push_back(std::move(reading));
   }
@@ -303,9 +303,9 @@ ImportSummary ImportFiles(store::DataFiles& files, const QStringList& paths,
   if (!cut.isEmpty() && !accept_shortened) {
     summary.needs_shortening = true;
     summary.error = (cut.size() == 1
-                         ? QCoreApplication::translate("Interchange", "Nothing was imported. 1 text is longer than its field "
+                         ? InterchangeTexts::tr("Nothing was imported. 1 text is longer than its field "
                                                        "in the address book, and would be shortened:")
-                         : QCoreApplication::translate("Interchange", "Nothing was imported. %1 texts are longer than their "
+                         : InterchangeTexts::tr("Nothing was imported. %1 texts are longer than their "
                                                        "fields in the address book, and would be shortened:")
                                .arg(cut.size())) +
                     QLatin1Char('\n') + cut.join(QLatin1Char('\n'));
@@ -380,12 +380,12 @@ ImportSummary StoreReadings(store::DataFiles& files, const std::vector<Reading>&
     file.left_out.append(reading.left_out);
     file.notes.append(reading.notes);
     for (const BirthdayEvent& b : reading.birthdays) {
-      const QString item = QCoreApplication::translate("Interchange", "Birthday - ") + b.key;
+      const QString item = InterchangeTexts::tr("Birthday - ") + b.key;
       if (birthdays.contains(b.key)) {
         file.skipped.push_back({item, AlreadyPresent()});
       } else {
         file.skipped.push_back(
-            {item, QCoreApplication::translate("Interchange", "birthdays come from the address book: import its vCard file")});
+            {item, InterchangeTexts::tr("birthdays come from the address book: import its vCard file")});
       }
     }
     for (const KeptEvent& e : reading.kept) {
@@ -409,11 +409,11 @@ ImportSummary StoreReadings(store::DataFiles& files, const std::vector<Reading>&
     QHash<QString, QString> named;  // what the user is told of each UID kept
     for (const EventAppointment& e : reading.appointments) {
       const QString day = DayKey(e.date);
-      const QString item = QCoreApplication::translate("Interchange", "\"%1\" on %2 at %3")
+      const QString item = InterchangeTexts::tr("\"%1\" on %2 at %3")
                                .arg(e.appointment.subject,
                                     DateText(e.date), e.appointment.start);
       if (e.date.year() < 1000 || e.date.year() > 9999) {
-        file.skipped.push_back({item, QCoreApplication::translate("Interchange", "its year cannot be stored")});
+        file.skipped.push_back({item, InterchangeTexts::tr("its year cannot be stored")});
         continue;
       }
       const QString key = AppointmentKey(day, e.appointment);
@@ -432,7 +432,7 @@ ImportSummary StoreReadings(store::DataFiles& files, const std::vector<Reading>&
         now.minutes = op.ReadText(cal, store::FieldRecord(cal, k, 6));
         now.description = op.ReadText(cal, store::FieldRecord(cal, k, 7));
         if (k < 0 || k >= op.ReadCount(cal) || !SameAppointment(now, was.as_read) || now.id.left(8) != day) {
-          file.skipped.push_back({item, QCoreApplication::translate("Interchange", "a newer copy of an appointment already here, "
+          file.skipped.push_back({item, InterchangeTexts::tr("a newer copy of an appointment already here, "
                                                                     "which was changed here or moves to another day")});
           continue;
         }
@@ -471,14 +471,14 @@ ImportSummary StoreReadings(store::DataFiles& files, const std::vector<Reading>&
       ++file.appointments;
     }
     for (const QString& uid : keeper.Finish()) {
-      file.left_out.append(QCoreApplication::translate("Interchange", "%1: the event as it came, with its UID and what "
+      file.left_out.append(InterchangeTexts::tr("%1: the event as it came, with its UID and what "
                                                        "the appointment has no field for (it cannot be kept beside it)")
                                .arg(named.value(uid)));
     }
   }
   const store::Outcome committed = op.Commit();
   if (committed.refused()) {
-    summary.error = QCoreApplication::translate("Interchange", "Nothing was imported: %1").arg(committed.reason());
+    summary.error = InterchangeTexts::tr("Nothing was imported: %1").arg(committed.reason());
     summary.files.clear();
   }
   return summary;

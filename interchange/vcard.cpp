@@ -1,6 +1,6 @@
 #include "interchange/vcard.h"
+#include "interchange/texts.h"
 
-#include <QCoreApplication>
 #include <QStringDecoder>
 
 namespace quorvel::interchange::vcard {
@@ -114,7 +114,7 @@ bool DecodeCharset(const QByteArray& bytes, const QString& charset, QString* out
   const QString name = charset.isEmpty() ? QStringLiteral("UTF-8") : charset;
   QStringDecoder decoder(name.toLatin1().constData(), QStringConverter::Flag::Stateless);
   if (!decoder.isValid()) {
-    *why = QCoreApplication::translate("Interchange", "names a character set this program does not know (%1)").arg(name);
+    *why = InterchangeTexts::tr("names a character set this program does not know (%1)").arg(name);
     return false;
   }
   *out = decoder.decode(bytes);
@@ -126,7 +126,7 @@ bool DecodeCharset(const QByteArray& bytes, const QString& charset, QString* out
     if (!windows.hasError()) return true;
   }
   if (decoder.hasError()) {
-    *why = QCoreApplication::translate("Interchange", "holds bytes that are not valid %1 text").arg(name);
+    *why = InterchangeTexts::tr("holds bytes that are not valid %1 text").arg(name);
     return false;
   }
   return true;
@@ -196,7 +196,7 @@ bool IsLegacyCard(const std::vector<Line>& unfolded, std::size_t begin) {
 }
 
 QString LineError(int number, const QString& what) {
-  return QCoreApplication::translate("Interchange", "It is not a valid vCard file: line %1 %2.").arg(number).arg(what);
+  return InterchangeTexts::tr("It is not a valid vCard file: line %1 %2.").arg(number).arg(what);
 }
 
 }  // namespace
@@ -261,12 +261,12 @@ QString Decoded(const QByteArray& input, QByteArray* bytes) {
     QStringDecoder utf16(QStringDecoder::Utf16, QStringConverter::Flag::ConvertInitialBom);
     const QString text = utf16.decode(*bytes);
     if (utf16.hasError()) {
-      return QCoreApplication::translate("Interchange", "It is not a valid vCard file: its UTF-16 text is damaged.");
+      return InterchangeTexts::tr("It is not a valid vCard file: its UTF-16 text is damaged.");
     }
     *bytes = text.toUtf8();
   }
   if (bytes->contains('\0')) {
-    return QCoreApplication::translate("Interchange", "It is not a vCard file: it holds binary data.");
+    return InterchangeTexts::tr("It is not a vCard file: it holds binary data.");
   }
   return QString();
 }
@@ -294,7 +294,7 @@ QString ReadHead(const Line& line, qsizetype colon, bool legacy, Head* head) {
   head->name = name.toUpper();
   if (semicolon >= 0) head->params = text.mid(semicolon + 1);
   if (head->name.isEmpty()) {
-    return LineError(line.number, QCoreApplication::translate("Interchange", "has no property name"));
+    return LineError(line.number, InterchangeTexts::tr("has no property name"));
   }
   return QString();
 }
@@ -310,7 +310,7 @@ class CardReader {
       if (QString error = ReadLine(unfolded, index); !error.isNull()) return error;
     }
     if (card_) {
-      return QCoreApplication::translate("Interchange", "It is not a complete vCard file: the vCard that begins at line %1 never ends "
+      return InterchangeTexts::tr("It is not a complete vCard file: the vCard that begins at line %1 never ends "
           "(the file may have been cut short).")
           .arg(card_->first_line);
     }
@@ -321,14 +321,14 @@ class CardReader {
   QString ReadLine(const std::vector<Line>& unfolded, std::size_t index) {
     const Line& line = unfolded[index];
     const qsizetype colon = ColonOf(line.text);
-    if (colon < 0) return LineError(line.number, QCoreApplication::translate("Interchange", "has no colon"));
+    if (colon < 0) return LineError(line.number, InterchangeTexts::tr("has no colon"));
     Head head;
     if (QString error = ReadHead(line, colon, legacy_, &head); !error.isNull()) return error;
     const QByteArray raw = line.text.mid(colon + 1);
     if (head.name == QLatin1String("BEGIN") || head.name == QLatin1String("END")) {
       return BeginOrEnd(unfolded, index, head.name == QLatin1String("BEGIN"), raw);
     }
-    if (!card_) return LineError(line.number, QCoreApplication::translate("Interchange", "stands outside any vCard"));
+    if (!card_) return LineError(line.number, InterchangeTexts::tr("stands outside any vCard"));
 
     Property property;
     property.line = int(index);
@@ -340,7 +340,7 @@ class CardReader {
     QString why;
     if (property.Param(QStringLiteral("ENCODING")).toUpper() == QLatin1String("QUOTED-PRINTABLE") &&
         !DecodeQuotedPrintable(raw, &value_bytes)) {
-      property.unreadable = QCoreApplication::translate("Interchange", "holds broken quoted-printable text");
+      property.unreadable = InterchangeTexts::tr("holds broken quoted-printable text");
     } else if (!DecodeCharset(value_bytes, property.Param(QStringLiteral("CHARSET")), &property.value,
                               &why, legacy_)) {
       property.unreadable = why;
@@ -354,20 +354,20 @@ class CardReader {
   QString BeginOrEnd(const std::vector<Line>& unfolded, std::size_t index, bool begin, const QByteArray& raw) {
     const Line& line = unfolded[index];
     if (raw.trimmed().toUpper() != "VCARD") {
-      return LineError(line.number, begin ? QCoreApplication::translate("Interchange", "begins something other than a vCard")
-                                          : QCoreApplication::translate("Interchange", "ends something other than a vCard"));
+      return LineError(line.number, begin ? InterchangeTexts::tr("begins something other than a vCard")
+                                          : InterchangeTexts::tr("ends something other than a vCard"));
     }
     if (begin) {
-      if (card_) return LineError(line.number, QCoreApplication::translate("Interchange", "begins a vCard inside another"));
+      if (card_) return LineError(line.number, InterchangeTexts::tr("begins a vCard inside another"));
       result_.cards.push_back(Card{});
       card_ = &result_.cards.back();
       card_->first_line = line.number;
       legacy_ = IsLegacyCard(unfolded, index);
       return QString();
     }
-    if (!card_) return LineError(line.number, QCoreApplication::translate("Interchange", "ends a vCard that never began"));
+    if (!card_) return LineError(line.number, InterchangeTexts::tr("ends a vCard that never began"));
     if (card_->version.isEmpty()) {
-      return QCoreApplication::translate("Interchange", "It is not a valid vCard file: the vCard at line %1 has no VERSION.")
+      return InterchangeTexts::tr("It is not a valid vCard file: the vCard at line %1 has no VERSION.")
           .arg(card_->first_line);
     }
     card_ = nullptr;
@@ -379,7 +379,7 @@ class CardReader {
     const QString version = property.value.trimmed();
     if (version != QLatin1String("2.1") && version != QLatin1String("3.0") &&
         version != QLatin1String("4.0")) {
-      return QCoreApplication::translate("Interchange", "It is not a vCard file this program reads: line %1 names vCard version %2 "
+      return InterchangeTexts::tr("It is not a vCard file this program reads: line %1 names vCard version %2 "
           "(2.1, 3.0 and 4.0 are read).")
           .arg(property.line_number)
           .arg(version.left(20));

@@ -1,11 +1,11 @@
 #include "items/address_file.h"
 
-#include <QCoreApplication>
 #include <QStringList>
 
 #include "store/scan.h"
 #include "store/text_codec.h"
 #include "items/sync_state.h"
+#include "store/messages.h"
 
 namespace quorvel {
 
@@ -140,10 +140,10 @@ int FindAddressEntry(const store::DataFiles& files, const QString& key) {
   return FindKey(files, key);
 }
 
-QString DuplicateEntryMessage() { return QCoreApplication::translate("Messages", "Entry Already Exists!"); }
+QString DuplicateEntryMessage() { return MessageTexts::tr("Entry Already Exists!"); }
 
 QString AddressBookFullMessage() {
-  return QCoreApplication::translate("Messages", "The address book is full: it can hold no more than %1 entries. "
+  return MessageTexts::tr("The address book is full: it can hold no more than %1 entries. "
       "Delete an entry to make room.")
       .arg(store::Info(kBook).max_items);
 }

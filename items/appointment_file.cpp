@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include <QByteArrayView>
 #include <QCoreApplication>
+#include <QByteArrayView>
 
 #include "items/address_file.h"
 #include "items/imported_appointments.h"
@@ -26,6 +26,10 @@ const char kAppointmentNotStored[] =
     "This appointment is no longer stored. The list has been read again.";
 
 namespace {
+
+class CalendarTexts {
+  Q_DECLARE_TR_FUNCTIONS(Calendar)
+};
 
 constexpr Channel kFile = Channel::kAppoint;
 constexpr int kIdField = 1;
@@ -453,7 +457,7 @@ QStringList BirthdaysOn(const store::DataFiles& files, const QDate& date) {
     const QString name = store::FieldText(kBook, group, kFieldKey);
     const QString year = store::FieldText(kBook, group, kFieldBirthdayDate).right(4);
     const int age = date.year() - static_cast<int>(LeadingNumber(year));
-    lines.append(QCoreApplication::translate("Calendar", "Birthday - ") + name + QStringLiteral(" ( ") +
+    lines.append(CalendarTexts::tr("Birthday - ") + name + QStringLiteral(" ( ") +
                  QString::number(age) + QStringLiteral(" ) "));
   });
   return lines;

@@ -1,10 +1,10 @@
 #include "items/note_file.h"
 
-#include <QCoreApplication>
 
 #include "store/scan.h"
 #include "store/text_codec.h"
 #include "store/trim.h"
+#include "store/messages.h"
 
 namespace quorvel {
 
@@ -34,14 +34,14 @@ store::Outcome SaveNote(store::DataFiles& files, const QString& title, const QSt
   if (appended_number != nullptr) *appended_number = 0;
   if (body.size() > 1000) {
     return store::Outcome::Refused(
-        QCoreApplication::translate("Messages", "The size of the Note must not exceed 1000 characters"));
+        MessageTexts::tr("The size of the Note must not exceed 1000 characters"));
   }
   // Said in what the user sees on the pad: characters and line breaks.
   const int capacity = store::TextCapacity(kNotes);
   if (body.size() > capacity && !store::FirstUnstorableCharacter(body)) {
     const int breaks = int(body.count(QStringLiteral("\r\n")));
     return store::Outcome::Refused(
-        QCoreApplication::translate("Messages", "The note is too long to be stored: it holds %1 characters and %2 line "
+        MessageTexts::tr("The note is too long to be stored: it holds %1 characters and %2 line "
                        "breaks. %3 characters fit; line breaks count as two. Please shorten it "
                        "by %4 and try again.")
             .arg(body.size() - 2 * breaks)
@@ -63,7 +63,7 @@ store::Outcome SaveNote(store::DataFiles& files, const QString& title, const QSt
   }
   const int most = store::Info(kNotes).max_items;
   if (count >= most) {
-    op.Refuse(QCoreApplication::translate("Messages", "The note pad is full: it already holds %1 notes, the most it "
+    op.Refuse(MessageTexts::tr("The note pad is full: it already holds %1 notes, the most it "
                              "can keep. Delete a note you no longer need, or save under the "
                              "title of an existing note to replace it.")
                   .arg(most));
@@ -89,7 +89,7 @@ store::Outcome DeleteNote(store::DataFiles& files, int index) {
   store::Operation op(files);
   const int count = op.ReadCount(kNotes);
   if (index < 0 || index >= count) {
-    op.Refuse(QCoreApplication::translate("Messages", "This note is no longer stored, so it cannot be deleted."));
+    op.Refuse(MessageTexts::tr("This note is no longer stored, so it cannot be deleted."));
     return op.Commit();
   }
   // Later notes move down one place; the notes before `index` are left as

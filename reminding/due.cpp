@@ -12,12 +12,12 @@
 #include <QFile>
 #include <QLocale>
 
-#include <QCoreApplication>
 
 #include "events/event_file.h"
 #include "events/occurrences.h"
 #include "store/record_codec.h"
 #include "store/trim.h"
+#include "reminding/reminder_keeper.h"
 
 namespace quorvel::reminding {
 namespace {
@@ -159,7 +159,7 @@ std::vector<Reminder> EventReminders(const QByteArray& text, const QDate& from, 
       r.lead = QString::number(o.alarm_minutes);
       r.all_day = o.all_day;
       if (o.all_day) {
-        r.start = QCoreApplication::translate("quorvel::reminding::ReminderKeeper", "All day");
+        r.start = ReminderKeeper::tr("All day");
       } else {
         r.start = o.start.toString(QStringLiteral("HH:mm"));
         r.end = o.end.date() > o.start.date() && o.end > o.start

@@ -2,9 +2,19 @@
 // file, and what to do. The system's own error text may follow.
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 #include "store/file_system.h"
+
+namespace quorvel {
+
+// MessageTexts::tr(...): the texts of the messages the store and the item files give, in the "Messages" context.
+class MessageTexts {
+  Q_DECLARE_TR_FUNCTIONS(Messages)
+};
+
+}  // namespace quorvel
 
 namespace quorvel::store {
 

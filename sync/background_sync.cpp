@@ -1,12 +1,12 @@
 #include "sync/background_sync.h"
 
-#include <QCoreApplication>
 #include <QMetaObject>
 #include <QThread>
 
 #include "backups/backups.h"
 #include "sync/password.h"
 #include "items/sync_state.h"
+#include "sync/texts.h"
 
 namespace quorvel::sync {
 namespace {
@@ -32,11 +32,11 @@ SyncReport SyncNow(store::DataFiles& files, const QString& password,
   auto state = LoadState(files);
   SyncReport report;
   if (!state) {
-    report.error = QCoreApplication::translate("Sync", "The sync state in Sync.dat is damaged. Set up sync again to start over.");
+    report.error = SyncTexts::tr("The sync state in Sync.dat is damaged. Set up sync again to start over.");
     return report;
   }
   if (!state->settings.server.isValid()) {
-    report.error = QCoreApplication::translate("Sync", "Sync is not set up: choose \"Sync…\" in the menu first.");
+    report.error = SyncTexts::tr("Sync is not set up: choose \"Sync…\" in the menu first.");
     return report;
   }
   if (!KeepBeforeFirstSync(files, *state, &report.error)) return report;
@@ -70,8 +70,8 @@ void BackgroundSync::Start(const QString& given_password) {
   if (running_) return;
   auto state = LoadState(files_);
   if (!state || !state->settings.server.isValid()) {
-    emit Finished(false, state ? QCoreApplication::translate("Sync", "Sync is not set up.")
-                               : QCoreApplication::translate("Sync", "The sync state in Sync.dat is damaged. Set "
+    emit Finished(false, state ? SyncTexts::tr("Sync is not set up.")
+                               : SyncTexts::tr("The sync state in Sync.dat is damaged. Set "
                                                 "up sync again to start over."));
     return;
   }
@@ -109,12 +109,12 @@ void BackgroundSync::Start(const QString& given_password) {
                       ? QString()
                       : QStringLiteral(" (") + warning.names.join(QStringLiteral("; ")) + QStringLiteral(")");
               const QString question =
-                  QCoreApplication::translate("Sync", "This sync would delete %1 of %2 %3 %4%5. Delete them?")
+                  SyncTexts::tr("This sync would delete %1 of %2 %3 %4%5. Delete them?")
                       .arg(warning.deletions)
                       .arg(warning.total)
                       .arg(warning.what,
-                           warning.here ? QCoreApplication::translate("Sync", "here")
-                                        : QCoreApplication::translate("Sync", "on the server"),
+                           warning.here ? SyncTexts::tr("here")
+                                        : SyncTexts::tr("on the server"),
                            names);
               yes = confirm_ && confirm_(question);
             },

@@ -1,6 +1,6 @@
-#include <QCoreApplication>
 
 #include "sync/dav_types.h"
+#include "sync/texts.h"
 
 namespace quorvel::sync {
 
@@ -8,85 +8,76 @@ QString DavError::Message() const {
   switch (kind) {
     case DavErrorKind::kNone: return QString();
     case DavErrorKind::kInsecure:
-      return QCoreApplication::translate("Sync",
-          "The server address must start with https:// (plain http:// is only "
+      return SyncTexts::tr("The server address must start with https:// (plain http:// is only "
           "accepted for a server on this computer).");
     case DavErrorKind::kLoginInAddress:
-      return QCoreApplication::translate("Sync",
-          "The address %1 must not hold a user name or password. Give the user name in its "
+      return SyncTexts::tr("The address %1 must not hold a user name or password. Give the user name in its "
           "own field; the password is kept in the desktop's secret store, never in a file.")
           .arg(where.toDisplayString());
     case DavErrorKind::kForeignAddress:
-      return QCoreApplication::translate("Sync",
-          "The address %1 is not on the server you named (%2), so Quorvel does not use it "
+      return SyncTexts::tr("The address %1 is not on the server you named (%2), so Quorvel does not use it "
           "and sends no password there. Choose the calendar and address book again in the "
           "sync settings.")
           .arg(where.toDisplayString(), detail);
     case DavErrorKind::kRedirected:
-      return QCoreApplication::translate("Sync",
-          "The server sent Quorvel on to another address (%1, status %2). The password is "
+      return SyncTexts::tr("The server sent Quorvel on to another address (%1, status %2). The password is "
           "only sent to the server you named: if that address is right, enter it as the "
           "server address.")
           .arg(where.isValid() ? where.toDisplayString() : QStringLiteral("?"))
           .arg(status);
     case DavErrorKind::kUnknownServer:
-      return QCoreApplication::translate("Sync", "The server could not be found. Check the server address and "
+      return SyncTexts::tr("The server could not be found. Check the server address and "
                             "the network connection.");
     case DavErrorKind::kUnreachable:
-      return QCoreApplication::translate("Sync", "The server did not answer (%1). Check the network connection "
+      return SyncTexts::tr("The server did not answer (%1). Check the network connection "
                             "and try again later.").arg(detail);
     case DavErrorKind::kTimedOut:
-      return QCoreApplication::translate("Sync",
-          "The server took longer than %1 seconds to answer one request (%2). Try again "
+      return SyncTexts::tr("The server took longer than %1 seconds to answer one request (%2). Try again "
           "later.")
           .arg(limit)
           .arg(detail);
     case DavErrorKind::kRunTooLong:
       if (limit >= 120 && limit % 60 == 0) {
-        return QCoreApplication::translate("Sync",
-            "The sync took longer than %1 minutes and was stopped. Nothing was lost: the "
+        return SyncTexts::tr("The sync took longer than %1 minutes and was stopped. Nothing was lost: the "
             "next sync finishes what this one began.")
             .arg(limit / 60);
       }
-      return QCoreApplication::translate("Sync",
-          "The sync took longer than %1 seconds and was stopped. Nothing was lost: the "
+      return SyncTexts::tr("The sync took longer than %1 seconds and was stopped. Nothing was lost: the "
           "next sync finishes what this one began.")
           .arg(limit);
     case DavErrorKind::kTooLarge:
-      return QCoreApplication::translate("Sync",
-          "The server's reply to %1 was larger than Quorvel accepts (more than %2 MiB), so "
+      return SyncTexts::tr("The server's reply to %1 was larger than Quorvel accepts (more than %2 MiB), so "
           "the sync stopped. Nothing was changed here by that reply.")
           .arg(detail)
           .arg(limit);
     case DavErrorKind::kTooMany:
-      return QCoreApplication::translate("Sync",
-          "The server's reply to %1 listed more than %2 items, more than Quorvel accepts, "
+      return SyncTexts::tr("The server's reply to %1 listed more than %2 items, more than Quorvel accepts, "
           "so the sync stopped. Nothing was changed here by that reply.")
           .arg(detail)
           .arg(limit);
     case DavErrorKind::kCertificate:
-      return QCoreApplication::translate("Sync", "The server's certificate was not accepted (%1). The "
+      return SyncTexts::tr("The server's certificate was not accepted (%1). The "
                             "connection is not safe, so nothing was sent.").arg(detail);
     case DavErrorKind::kWrongPassword:
-      return QCoreApplication::translate("Sync", "The server refused the user name or password. Check them in "
+      return SyncTexts::tr("The server refused the user name or password. Check them in "
                             "the sync settings.");
     case DavErrorKind::kForbidden:
-      return QCoreApplication::translate("Sync", "The server does not allow this account to do that (403).");
+      return SyncTexts::tr("The server does not allow this account to do that (403).");
     case DavErrorKind::kNotFound:
-      return QCoreApplication::translate("Sync", "The calendar or address book was not found on the server "
+      return SyncTexts::tr("The calendar or address book was not found on the server "
                             "(%1). Choose it again in the sync settings.").arg(status);
     case DavErrorKind::kPrecondition:
-      return QCoreApplication::translate("Sync", "The item was changed on the server meanwhile (412).");
+      return SyncTexts::tr("The item was changed on the server meanwhile (412).");
     case DavErrorKind::kQuotaFull:
-      return QCoreApplication::translate("Sync", "The account on the server is full (507): free some space "
+      return SyncTexts::tr("The account on the server is full (507): free some space "
                             "there, then sync again.");
     case DavErrorKind::kBadReply:
-      return QCoreApplication::translate("Sync", "The server's reply was not understood (%1). Is the address "
+      return SyncTexts::tr("The server's reply was not understood (%1). Is the address "
                             "that of a CalDAV/CardDAV server?").arg(detail);
     case DavErrorKind::kServer:
-      return QCoreApplication::translate("Sync", "The server reported an error (%1 %2).").arg(status).arg(detail);
+      return SyncTexts::tr("The server reported an error (%1 %2).").arg(status).arg(detail);
     case DavErrorKind::kStopped:
-      return QCoreApplication::translate("Sync", "Sync stopped. Nothing was lost: the next sync "
+      return SyncTexts::tr("Sync stopped. Nothing was lost: the next sync "
                             "finishes what this one began.");
   }
   return QString();

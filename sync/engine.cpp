@@ -2,12 +2,12 @@
 
 #include <set>
 
-#include <QCoreApplication>
 
 #include "sync/kept_store.h"
 
 #include "sync/engine_run.h"
 #include "sync/item_codec.h"
+#include "sync/texts.h"
 
 namespace quorvel::sync {
 
@@ -15,42 +15,41 @@ using namespace run;
 
 QString SyncReport::Summary() const {
   if (stopped) return error;
-  if (!ok()) return QCoreApplication::translate("Sync", "Sync failed: ") + error;
-  QString line = QCoreApplication::translate("Sync", "Sync done: %1 received, %2 sent").arg(received).arg(sent);
+  if (!ok()) return SyncTexts::tr("Sync failed: ") + error;
+  QString line = SyncTexts::tr("Sync done: %1 received, %2 sent").arg(received).arg(sent);
   if (!conflicts.isEmpty()) {
-    line += QCoreApplication::translate("Sync", ", %1 changed on both sides and kept twice (%2)")
+    line += SyncTexts::tr(", %1 changed on both sides and kept twice (%2)")
                 .arg(conflicts.size())
                 .arg(conflicts.join(QStringLiteral("; ")));
   }
   if (!skipped.isEmpty()) {
-    line += QCoreApplication::translate("Sync", ", %1 left on the server (%2)")
+    line += SyncTexts::tr(", %1 left on the server (%2)")
                 .arg(skipped.size())
                 .arg(skipped.join(QStringLiteral("; ")));
   }
   if (!ignored.isEmpty()) {
-    line += QCoreApplication::translate("Sync",
-                                        ", %1 ignored: the server named them outside their "
+    line += SyncTexts::tr(", %1 ignored: the server named them outside their "
                                         "collection (%2)")
                 .arg(ignored.size())
                 .arg(ignored.join(QStringLiteral("; ")));
   }
   if (!restored.isEmpty()) {
-    line += QCoreApplication::translate("Sync", ", %1 edited here but deleted on the server, put back there (%2)")
+    line += SyncTexts::tr(", %1 edited here but deleted on the server, put back there (%2)")
                 .arg(restored.size())
                 .arg(restored.join(QStringLiteral("; ")));
   }
   if (!brought_back.isEmpty()) {
-    line += QCoreApplication::translate("Sync", ", %1 missing from the files (changed by another program) and brought back from the server (%2)")
+    line += SyncTexts::tr(", %1 missing from the files (changed by another program) and brought back from the server (%2)")
                 .arg(brought_back.size())
                 .arg(brought_back.join(QStringLiteral("; ")));
   }
   if (!partly_held.isEmpty()) {
-    line += QCoreApplication::translate("Sync", ", %1 held without details that do not fit here, which stay on the server (%2)")
+    line += SyncTexts::tr(", %1 held without details that do not fit here, which stay on the server (%2)")
                 .arg(partly_held.size())
                 .arg(partly_held.join(QStringLiteral("; ")));
   }
   if (!problems.isEmpty()) {
-    line += QCoreApplication::translate("Sync", ", %1 to retry (%2)")
+    line += SyncTexts::tr(", %1 to retry (%2)")
                 .arg(problems.size())
                 .arg(problems.join(QStringLiteral("; ")));
   }
@@ -58,13 +57,13 @@ QString SyncReport::Summary() const {
 }
 
 QString DeletionWarning::Text() const {
-  const QString where = here ? QCoreApplication::translate("Sync", "here") : QCoreApplication::translate("Sync", "on the server");
-  QString text = QCoreApplication::translate("Sync", "This sync would delete %1 of %2 %3 %4")
+  const QString where = here ? SyncTexts::tr("here") : SyncTexts::tr("on the server");
+  QString text = SyncTexts::tr("This sync would delete %1 of %2 %3 %4")
                      .arg(deletions)
                      .arg(total)
                      .arg(what, where);
   if (!names.isEmpty()) text += QStringLiteral(" (") + names.join(QStringLiteral("; ")) + QStringLiteral(")");
-  return text + QCoreApplication::translate("Sync", ". Nothing was changed.");
+  return text + SyncTexts::tr(". Nothing was changed.");
 }
 
 void SyncEngine::Impl::Progress(const QString& step, int done, int total) {
@@ -144,7 +143,7 @@ bool SyncEngine::Impl::Store() {
     ApplyBook(op);
     for (const QString& href : StageKept(op, before, state, renewed)) {
       report.problems << href.section(QLatin1Char('/'), -1) +
-                             QCoreApplication::translate("Sync", ": no room left to keep the server's copy; edits to it wait");
+                             SyncTexts::tr(": no room left to keep the server's copy; edits to it wait");
     }
     SaveState(engine.files_, op, state);
     const store::Outcome outcome = op.Commit();
@@ -180,7 +179,7 @@ SyncReport SyncEngine::Run() {
       run.ReadKeptCopies(files_, *loaded);
     });
     if (!loaded) {
-      run.report.error = QCoreApplication::translate("Sync", "The sync state in Sync.dat is damaged. Set up sync again to start over.");
+      run.report.error = SyncTexts::tr("The sync state in Sync.dat is damaged. Set up sync again to start over.");
       return run.report;
     }
     run.state = *loaded;
@@ -196,7 +195,7 @@ SyncReport SyncEngine::Run() {
       const SyncSettings& settings = run.state.settings;
       if (settings.calendar.isValid()) calendar_in = run.Gather(settings.calendar, true);
       if (settings.address_book.isValid()) book_in = run.Gather(settings.address_book, false);
-      run.Progress(QCoreApplication::translate("Sync", "Comparing changes…"));
+      run.Progress(SyncTexts::tr("Comparing changes…"));
       std::optional<Plan> calendar_plan, book_plan;
       if (calendar_in) calendar_plan = Decide(std::move(*calendar_in));
       if (book_in) {
@@ -219,7 +218,7 @@ SyncReport SyncEngine::Run() {
       }
       if (calendar_plan) run.Carry(*calendar_plan, true);
       if (book_plan) run.Carry(*book_plan, false);
-      run.Progress(QCoreApplication::translate("Sync", "Storing changes…"));
+      run.Progress(SyncTexts::tr("Storing changes…"));
       const bool stored = run.Store();
       if (stored) return finish();
       last = finish();
@@ -232,7 +231,7 @@ SyncReport SyncEngine::Run() {
       return finish();
     }
   }
-  last.error = QCoreApplication::translate("Sync", "The items kept changing while syncing; sync again later.");
+  last.error = SyncTexts::tr("The items kept changing while syncing; sync again later.");
   return last;
 }
 

@@ -1,8 +1,8 @@
 #include <algorithm>
-#include <QCoreApplication>
 
 #include "sync/engine_run.h"
 #include "sync/item_codec.h"
+#include "sync/texts.h"
 
 namespace quorvel::sync {
 
@@ -11,7 +11,7 @@ using namespace run;
 // Whether an appointment can go in as a new one; reported when not.
 bool SyncEngine::Impl::Fits(store::Operation& op, const Fetched& f) {
   if (op.ReadCount(store::Channel::kAppoint) >= store::Info(store::Channel::kAppoint).max_items) {
-    report.skipped << f.name + QCoreApplication::translate("Sync", ": the appointment file is full");
+    report.skipped << f.name + SyncTexts::tr(": the appointment file is full");
     return false;
   }
   return true;
@@ -105,7 +105,7 @@ void SyncEngine::Impl::ApplyBook(store::Operation& op) {
     const QString old_key = change.what == LocalChange::kRewrite ? change.ident : QString();
     if (old_key.isEmpty() && op.ReadCount(store::Channel::kAddBook) >=
                                  store::Info(store::Channel::kAddBook).max_items) {
-      report.skipped << change.source.name + QCoreApplication::translate("Sync", ": the address book is full");
+      report.skipped << change.source.name + SyncTexts::tr(": the address book is full");
       state.skipped.push_back(Skip{change.source.href, QString()});
       continue;
     }

@@ -1,10 +1,10 @@
 // Events kept whole in Events.dat: read at the start of a run, and the
 // plan's changes to them made in the run's one store operation, together
 // with the appointments, the entries and the links.
-#include <QCoreApplication>
 
 #include "events/event_file.h"
 #include "sync/engine_run.h"
+#include "sync/texts.h"
 
 namespace quorvel::sync {
 
@@ -40,8 +40,8 @@ void StageEventChanges(store::Operation& op, const std::vector<LocalChange>& cha
     if (put != events::PutResult::kStored) {
       if (old) events::PutEvent(op, old->text);
       const QString why = put == events::PutResult::kNoRoom
-                              ? QCoreApplication::translate("Sync", ": Events.dat is full")
-                              : QCoreApplication::translate("Sync", ": it cannot be kept in Events.dat");
+                              ? SyncTexts::tr(": Events.dat is full")
+                              : SyncTexts::tr(": it cannot be kept in Events.dat");
       report.skipped << (source.name.isEmpty() ? LocalEventOf(uid, source.data).name : source.name) + why;
       // Asked for again on the next run.
       if (!source.href.isEmpty()) state.skipped.push_back(Skip{source.href, QString()});

@@ -1,6 +1,6 @@
-#include <QCoreApplication>
 
 #include "sync/engine_run.h"
+#include "sync/texts.h"
 
 namespace quorvel::sync {
 
@@ -113,7 +113,7 @@ std::optional<std::map<QString, Fetched>> SyncEngine::Impl::FetchChanged(const Q
   for (const auto& [href, etag] : view.changed) hrefs << href;
   std::map<QString, Fetched> fetched;
   if (hrefs.isEmpty()) return fetched;
-  Progress(QCoreApplication::translate("Sync", "Receiving changes…"), 0, int(hrefs.size()));
+  Progress(SyncTexts::tr("Receiving changes…"), 0, int(hrefs.size()));
   DavError error;
   auto resources = engine.client_.Multiget(
       collection, calendar ? CollectionKind::kCalendar : CollectionKind::kAddressBook, hrefs,
@@ -127,7 +127,7 @@ std::optional<std::map<QString, Fetched>> SyncEngine::Impl::FetchChanged(const Q
 
 DecideInput SyncEngine::Impl::Gather(const QUrl& collection, bool calendar) {
   const std::vector<Link>& links = calendar ? state.appointments : state.entries;
-  Progress(QCoreApplication::translate("Sync", "Asking the server what changed…"));
+  Progress(SyncTexts::tr("Asking the server what changed…"));
   auto view = AskServer(collection, calendar ? state.calendar_token : state.address_book_token, links);
   if (!view) throw Stopped();
   auto fetched = FetchChanged(collection, calendar, *view);

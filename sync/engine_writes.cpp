@@ -1,9 +1,9 @@
 #include <algorithm>
 
-#include <QCoreApplication>
 
 #include "sync/engine_run.h"
 #include "sync/item_codec.h"
+#include "sync/texts.h"
 
 namespace quorvel::sync {
 
@@ -32,7 +32,7 @@ std::vector<std::optional<QString>> SyncEngine::Impl::SendAll(const std::vector<
   const int total = int(count);
   engine.client_.WriteAll(requests, [&](std::size_t index, const WriteResult& result) {
     ++writes;
-    Progress(QCoreApplication::translate("Sync", "Sending changes…"), ++answered, total);
+    Progress(SyncTexts::tr("Sending changes…"), ++answered, total);
     const Upload& u = uploads[index];
     if (result.ok) {
       answers[index] = result.etag;
@@ -64,7 +64,7 @@ std::vector<std::optional<QString>> SyncEngine::Impl::SendAll(const std::vector<
       ++report.sent;
       continue;
     }
-    refused(u, QCoreApplication::translate("Sync", "it changed on the server meanwhile; it is compared again on the next sync"));
+    refused(u, SyncTexts::tr("it changed on the server meanwhile; it is compared again on the next sync"));
   }
   if (cut) throw Stopped();
   return answers;

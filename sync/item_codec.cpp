@@ -1,6 +1,5 @@
 #include "sync/item_codec.h"
 
-#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDateTime>
 
@@ -8,6 +7,7 @@
 #include "interchange/patch.h"
 #include "store/data_files.h"
 #include "store/date_text.h"
+#include "sync/texts.h"
 
 namespace quorvel::sync {
 namespace {
@@ -34,7 +34,7 @@ QString FieldsProblem(store::Channel channel, const QStringList& fields) {
 
 QString NameOf(const Appointment& a) {
   const QDate date = QDate::fromString(a.id.left(8), QStringLiteral("yyyyMMdd"));
-  return QCoreApplication::translate("Sync", "\"%1\" on %2").arg(a.subject, DateText(date));
+  return SyncTexts::tr("\"%1\" on %2").arg(a.subject, DateText(date));
 }
 
 QString NameOf(const AddressEntry& e) { return QStringLiteral("\"%1\"").arg(e.Key()); }
@@ -44,7 +44,7 @@ DecodedAppointment DecodeAppointment(const QByteArray& ics) {
   const interchange::EventReading reading = interchange::ReadEvents(ics);
   if (!reading.ok()) {
     out.problem = reading.error;
-    out.name = QCoreApplication::translate("Sync", "an event");
+    out.name = SyncTexts::tr("an event");
     return out;
   }
   const std::size_t events = reading.kept.size() + reading.appointments.size();
@@ -61,8 +61,8 @@ DecodedAppointment DecodeAppointment(const QByteArray& ics) {
       out.name = NameOf(first);
       out.uid = reading.appointments.front().uid;
     }
-    out.problem = events > 1 ? QCoreApplication::translate("Sync", "it holds several events")
-                             : QCoreApplication::translate("Sync", "an appointment here cannot hold it");
+    out.problem = events > 1 ? SyncTexts::tr("it holds several events")
+                             : SyncTexts::tr("an appointment here cannot hold it");
     return out;
   }
   if (!reading.skipped.empty()) {
@@ -71,13 +71,13 @@ DecodedAppointment DecodeAppointment(const QByteArray& ics) {
     return out;
   }
   if (!reading.birthdays.empty()) {
-    out.name = QCoreApplication::translate("Sync", "the birthday of %1").arg(reading.birthdays.front().key);
-    out.problem = QCoreApplication::translate("Sync", "birthdays are kept in the address book");
+    out.name = SyncTexts::tr("the birthday of %1").arg(reading.birthdays.front().key);
+    out.problem = SyncTexts::tr("birthdays are kept in the address book");
     return out;
   }
   if (reading.appointments.empty()) {
-    out.name = QCoreApplication::translate("Sync", "an entry without an event");
-    out.problem = QCoreApplication::translate("Sync", "it holds no event");
+    out.name = SyncTexts::tr("an entry without an event");
+    out.problem = SyncTexts::tr("it holds no event");
     return out;
   }
   const interchange::EventAppointment& first = reading.appointments.front();
@@ -99,7 +99,7 @@ DecodedEntry DecodeEntry(const QByteArray& vcf) {
   const interchange::ContactReading reading = interchange::ReadContacts(vcf);
   if (!reading.ok()) {
     out.problem = reading.error;
-    out.name = QCoreApplication::translate("Sync", "a contact");
+    out.name = SyncTexts::tr("a contact");
     return out;
   }
   if (!reading.skipped.empty()) {
@@ -108,9 +108,9 @@ DecodedEntry DecodeEntry(const QByteArray& vcf) {
     return out;
   }
   if (reading.entries.size() != 1) {
-    out.name = QCoreApplication::translate("Sync", "a contact");
-    out.problem = reading.entries.empty() ? QCoreApplication::translate("Sync", "it holds no contact")
-                                          : QCoreApplication::translate("Sync", "it holds several contacts");
+    out.name = SyncTexts::tr("a contact");
+    out.problem = reading.entries.empty() ? SyncTexts::tr("it holds no contact")
+                                          : SyncTexts::tr("it holds several contacts");
     return out;
   }
   out.entry = reading.entries.front();

@@ -1,4 +1,5 @@
 #include "sync/password.h"
+#include "sync/texts.h"
 
 #include <functional>
 
@@ -64,10 +65,10 @@ PasswordLookup ReadHere(const QUrl& server, const QString& user) {
   Wait(job);
   if (job.error() == QKeychain::NoError) return PasswordLookup{job.textData(), QString()};
   if (job.error() == QKeychain::EntryNotFound) {
-    return PasswordLookup{QString(), QCoreApplication::translate("Sync", "No password is saved for %1. Enter it in the sync settings (or set %2).")
+    return PasswordLookup{QString(), SyncTexts::tr("No password is saved for %1. Enter it in the sync settings (or set %2).")
         .arg(user, QString::fromLatin1(kPasswordVariable))};
   }
-  return PasswordLookup{QString(), QCoreApplication::translate("Sync", "The password could not be read from the desktop's secret store (%1).")
+  return PasswordLookup{QString(), SyncTexts::tr("The password could not be read from the desktop's secret store (%1).")
       .arg(job.errorString())};
 }
 
@@ -78,7 +79,7 @@ QString StoreHere(const QUrl& server, const QString& user, const QString& passwo
   job.setTextData(password);
   Wait(job);
   if (job.error() == QKeychain::NoError) return QString();
-  return QCoreApplication::translate("Sync", "The password could not be saved in the desktop's secret store (%1). It is used for "
+  return SyncTexts::tr("The password could not be saved in the desktop's secret store (%1). It is used for "
       "this session only.").arg(job.errorString());
 }
 

@@ -4,11 +4,11 @@
 #include <map>
 #include <set>
 
-#include <QCoreApplication>
 #include <QUuid>
 
 #include "sync/item_codec.h"
 #include "sync/reconcile.h"
+#include "sync/texts.h"
 
 namespace quorvel::sync {
 namespace {
@@ -112,8 +112,8 @@ Plan Decide(DecideInput in) {
   for (const Link& l : links) linked_hrefs.insert(l.href);
 
   plan.here.what = plan.there.what = calendar
-                                         ? QCoreApplication::translate("Sync", "appointments")
-                                         : QCoreApplication::translate("Sync", "address book entries");
+                                         ? SyncTexts::tr("appointments")
+                                         : SyncTexts::tr("address book entries");
   plan.here.here = true;
   plan.here.total += int(locals.size());
   plan.there.total += int(links.size());
@@ -140,7 +140,7 @@ Plan Decide(DecideInput in) {
     }
     const std::optional<QByteArray> card = PatchEntry(f.data, entry);
     if (!card) {
-      plan.problems << f.name + QCoreApplication::translate("Sync", ": its name is taken here and its card cannot be renamed");
+      plan.problems << f.name + SyncTexts::tr(": its name is taken here and its card cannot be renamed");
       return kCannot;
     }
     reserved.insert(entry.Key());
@@ -315,7 +315,7 @@ Plan Decide(DecideInput in) {
       if (!bytes) {
         // Nothing kept to patch (it is fetched on the next run): sending
         // a card made from the fields here would cut what they lack.
-        plan.problems << name + QCoreApplication::translate("Sync", ": the server's copy is not at hand; it is sent on the next sync");
+        plan.problems << name + SyncTexts::tr(": the server's copy is not at hand; it is sent on the next sync");
         plan.links.push_back(link);
         continue;
       }

@@ -7,12 +7,12 @@
 #include <map>
 #include <set>
 
-#include <QCoreApplication>
 #include <QCryptographicHash>
 
 #include "events/event_file.h"
 #include "sync/item_codec.h"
 #include "sync/plan.h"
+#include "sync/texts.h"
 
 namespace quorvel::sync {
 namespace {
@@ -88,7 +88,7 @@ QString EventName(const QByteArray& text) {
       event_day = QString::fromLatin1(value.left(8));
     }
   }
-  if (summary.isEmpty()) return QCoreApplication::translate("Sync", "an event");
+  if (summary.isEmpty()) return SyncTexts::tr("an event");
   Appointment a;
   a.subject = summary;
   a.id = day + QStringLiteral("-1");
@@ -97,10 +97,10 @@ QString EventName(const QByteArray& text) {
 
 QString EventProblem(const QByteArray& text) {
   if (text.size() > events::LargestEventText()) {
-    return QCoreApplication::translate("Sync", "it is too large to keep here");
+    return SyncTexts::tr("it is too large to keep here");
   }
   if (events::UidOf(text).isNull()) {
-    return QCoreApplication::translate("Sync", "it no longer holds exactly one event");
+    return SyncTexts::tr("it no longer holds exactly one event");
   }
   return QString();
 }
@@ -250,7 +250,7 @@ void DecideEvents(DecideInput& in, Plan& plan, const std::function<QString()>& n
         // It may be one of the runs that no longer read: nothing is
         // deleted there on its account.
         if (!damage_named) {
-          plan.problems << QCoreApplication::translate("Sync", "Events.dat holds events that no longer read; events missing here are not deleted on the server");
+          plan.problems << SyncTexts::tr("Events.dat holds events that no longer read; events missing here are not deleted on the server");
           damage_named = true;
         }
         plan.event_links.push_back(link);
@@ -315,7 +315,7 @@ void DecideEvents(DecideInput& in, Plan& plan, const std::function<QString()>& n
     const auto local_it = local_by_uid.find(f.uid);
     const bool here = local_it != local_by_uid.end();
     if (adopted_uids.count(f.uid) || (here && linked_uids.count(f.uid))) {
-      not_held(f, QCoreApplication::translate("Sync", "another resource on the server holds an event of the same UID"));
+      not_held(f, SyncTexts::tr("another resource on the server holds an event of the same UID"));
       plan.skipped.push_back(Skip{href, f.etag});
       continue;
     }

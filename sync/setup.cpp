@@ -1,9 +1,9 @@
 #include "sync/setup.h"
 
-#include <QCoreApplication>
 
 #include "sync/dav_href.h"
 #include "sync/password.h"
+#include "sync/texts.h"
 
 namespace quorvel::sync {
 
@@ -110,21 +110,21 @@ QString MoveLoginOutOfAddresses(store::DataFiles& files) {
   SaveState(files, op, *state);
   const store::Outcome outcome = op.Commit();
   if (outcome.refused()) {
-    return QCoreApplication::translate("Sync", "Sync.dat holds a password inside the server's address, "
+    return SyncTexts::tr("Sync.dat holds a password inside the server's address, "
                                        "and it could not be removed: %1").arg(outcome.reason());
   }
   if (password.isEmpty() || settings.user.isEmpty()) return QString();
   if (ReadPassword(settings.server, settings.user).ok()) {
-    return QCoreApplication::translate("Sync", "The password that was saved inside the server's address "
+    return SyncTexts::tr("The password that was saved inside the server's address "
                                        "was removed from Sync.dat; the password already saved is "
                                        "used.");
   }
   const QString not_stored = StorePassword(settings.server, settings.user, password);
   if (not_stored.isNull()) {
-    return QCoreApplication::translate("Sync", "The password that was saved inside the server's address "
+    return SyncTexts::tr("The password that was saved inside the server's address "
                                        "was moved from Sync.dat into the desktop's secret store.");
   }
-  return QCoreApplication::translate("Sync", "The password that was saved inside the server's address "
+  return SyncTexts::tr("The password that was saved inside the server's address "
                                      "was removed from Sync.dat, but the desktop's secret store could "
                                      "not take it (%1): enter it again in the sync settings.")
       .arg(not_stored);

@@ -1,9 +1,9 @@
 #include "ui/accessibility.h"
 
+#include <QCoreApplication>
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleWidget>
-#include <QCoreApplication>
 #include <QItemSelectionModel>
 #include <QKeySequence>
 #include <QLineEdit>
@@ -14,6 +14,10 @@
 namespace quorvel {
 
 namespace {
+
+class AccessibilityTexts {
+  Q_DECLARE_TR_FUNCTIONS(Accessibility)
+};
 
 bool IsDialog(const QString& name) {
   return name == QLatin1String("Form5") || name == QLatin1String("Form7") ||
@@ -116,7 +120,7 @@ class ComboAccessible : public QAccessibleWidget {
   }
   QString localizedActionDescription(const QString& name) const override {
     if (name == showMenuAction() || name == pressAction()) {
-      return QCoreApplication::translate("Accessibility", "Opens or closes the list to choose from");
+      return AccessibilityTexts::tr("Opens or closes the list to choose from");
     }
     return QString();
   }

@@ -1,4 +1,5 @@
 #include "ui/seams.h"
+#include "store/messages.h"
 
 #include <cstdlib>
 #include <utility>
@@ -69,7 +70,7 @@ void ShowMessageWithDetails(const QString& text, const QString& details) {
   list->setReadOnly(true);
   list->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
   list->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-  list->setAccessibleName(QCoreApplication::translate("Messages", "Details"));
+  list->setAccessibleName(MessageTexts::tr("Details"));
   list->setMinimumSize(520, 220);
   layout->addWidget(list);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);

@@ -5,7 +5,6 @@
 #include <map>
 #include <set>
 
-#include <QCoreApplication>
 
 #include "items/address_file.h"
 #include "store/record_codec.h"
@@ -242,7 +241,7 @@ void UndoHistory::Changed() {
 }
 
 store::Outcome UndoHistory::Undo() {
-  if (undo_.empty()) return store::Outcome::Refused(QCoreApplication::translate("Undo", "There is nothing to undo."));
+  if (undo_.empty()) return store::Outcome::Refused(UndoTexts::tr("There is nothing to undo."));
   const store::Outcome outcome = Apply(undo_.back(), /*undo=*/true);
   if (outcome.refused()) return outcome;
   bytes_ -= undo_.back().bytes;
@@ -253,7 +252,7 @@ store::Outcome UndoHistory::Undo() {
 }
 
 store::Outcome UndoHistory::Redo() {
-  if (redo_.empty()) return store::Outcome::Refused(QCoreApplication::translate("Undo", "There is nothing to redo."));
+  if (redo_.empty()) return store::Outcome::Refused(UndoTexts::tr("There is nothing to redo."));
   const store::Outcome outcome = Apply(redo_.back(), /*undo=*/false);
   if (outcome.refused()) return outcome;
   bytes_ += redo_.back().bytes;
@@ -279,10 +278,10 @@ store::Outcome UndoHistory::Apply(const Step& step, bool undo) {
     if (!Holds(files_, file, /*before=*/!undo)) {
       const QString name = QString::fromLatin1(store::Info(file.channel).file_name);
       return store::Outcome::Refused(
-          (undo ? QCoreApplication::translate("Undo", "This change cannot be undone: %1 has changed since it was made "
+          (undo ? UndoTexts::tr("This change cannot be undone: %1 has changed since it was made "
                      "(by a sync or another program), and undoing it would overwrite "
                      "that. Nothing was changed.")
-                : QCoreApplication::translate("Undo", "This change cannot be redone: %1 has changed since it was undone "
+                : UndoTexts::tr("This change cannot be redone: %1 has changed since it was undone "
                      "(by a sync or another program), and redoing it would overwrite "
                      "that. Nothing was changed."))
               .arg(name));
@@ -368,23 +367,23 @@ QString UndoHistory::Label(const Step& step, bool undo) {
     }
   }
   if (kinds == 1 && only == Channel::kAppoint) {
-    return undo ? QCoreApplication::translate("Undo", "Undo Appointment Change") : QCoreApplication::translate("Undo", "Redo Appointment Change");
+    return undo ? UndoTexts::tr("Undo Appointment Change") : UndoTexts::tr("Redo Appointment Change");
   }
   if (kinds == 1 && only == Channel::kNotes) {
-    return undo ? QCoreApplication::translate("Undo", "Undo Note Change") : QCoreApplication::translate("Undo", "Redo Note Change");
+    return undo ? UndoTexts::tr("Undo Note Change") : UndoTexts::tr("Redo Note Change");
   }
   if (kinds == 1 && only == Channel::kAddBook) {
-    return undo ? QCoreApplication::translate("Undo", "Undo Address Book Change") : QCoreApplication::translate("Undo", "Redo Address Book Change");
+    return undo ? UndoTexts::tr("Undo Address Book Change") : UndoTexts::tr("Redo Address Book Change");
   }
-  return undo ? QCoreApplication::translate("Undo", "Undo Changes") : QCoreApplication::translate("Undo", "Redo Changes");
+  return undo ? UndoTexts::tr("Undo Changes") : UndoTexts::tr("Redo Changes");
 }
 
 QString UndoHistory::UndoText() const {
-  return undo_.empty() ? QCoreApplication::translate("Undo", "Undo") : Label(undo_.back(), true);
+  return undo_.empty() ? UndoTexts::tr("Undo") : Label(undo_.back(), true);
 }
 
 QString UndoHistory::RedoText() const {
-  return redo_.empty() ? QCoreApplication::translate("Undo", "Redo") : Label(redo_.back(), false);
+  return redo_.empty() ? UndoTexts::tr("Redo") : Label(redo_.back(), false);
 }
 
 }  // namespace quorvel::undo

@@ -24,10 +24,20 @@
 #include <functional>
 #include <vector>
 
+#include <QCoreApplication>
 #include <QString>
 
 #include "store/data_files.h"
 #include "store/outcome.h"
+
+namespace quorvel {
+
+// UndoTexts::tr(...): the undo steps' names and refusals, in the "Undo" context.
+class UndoTexts {
+  Q_DECLARE_TR_FUNCTIONS(Undo)
+};
+
+}  // namespace quorvel
 
 namespace quorvel::undo {
 
