@@ -32,19 +32,16 @@ class CalendarTexts {
 };
 
 constexpr Channel kFile = Channel::kAppoint;
-constexpr int kIdField = 1;
-constexpr int kReminderField = 5;
-constexpr int kFieldsPerAppointment = 7;
 
 int Record(int k, int field) { return FieldRecord(kFile, k, field); }
 
 void WriteFields(store::Operation& op, int k, const Appointment& a) {
-  op.WriteText(kFile, Record(k, 2), a.subject);
-  op.WriteText(kFile, Record(k, 3), a.start);
-  op.WriteText(kFile, Record(k, 4), a.end);
-  op.WriteInteger(kFile, Record(k, 5), a.reminder ? -1 : 0);
-  op.WriteText(kFile, Record(k, 6), a.minutes);
-  op.WriteText(kFile, Record(k, 7), a.description);
+  op.WriteText(kFile, Record(k, kAppointmentSubject), a.subject);
+  op.WriteText(kFile, Record(k, kAppointmentStart), a.start);
+  op.WriteText(kFile, Record(k, kAppointmentEnd), a.end);
+  op.WriteInteger(kFile, Record(k, kAppointmentReminder), a.reminder ? -1 : 0);
+  op.WriteText(kFile, Record(k, kAppointmentMinutes), a.minutes);
+  op.WriteText(kFile, Record(k, kAppointmentDescription), a.description);
 }
 
 // The ordinal after the hyphen: the number the text from the tenth
@@ -55,13 +52,13 @@ int Ordinal(const QString& id) { return static_cast<int>(LeadingNumber(id.mid(9)
 
 Appointment ReadAppointment(const store::Operation& op, int k) {
   Appointment a;
-  a.id = op.ReadText(kFile, Record(k, kIdField));
-  a.subject = op.ReadText(kFile, Record(k, 2));
-  a.start = op.ReadText(kFile, Record(k, 3));
-  a.end = op.ReadText(kFile, Record(k, 4));
-  a.reminder = op.ReadInteger(kFile, Record(k, kReminderField)) == -1;
-  a.minutes = op.ReadText(kFile, Record(k, 6));
-  a.description = op.ReadText(kFile, Record(k, 7));
+  a.id = op.ReadText(kFile, Record(k, kAppointmentId));
+  a.subject = op.ReadText(kFile, Record(k, kAppointmentSubject));
+  a.start = op.ReadText(kFile, Record(k, kAppointmentStart));
+  a.end = op.ReadText(kFile, Record(k, kAppointmentEnd));
+  a.reminder = op.ReadInteger(kFile, Record(k, kAppointmentReminder)) == -1;
+  a.minutes = op.ReadText(kFile, Record(k, kAppointmentMinutes));
+  a.description = op.ReadText(kFile, Record(k, kAppointmentDescription));
   return a;
 }
 
@@ -123,7 +120,7 @@ store::Outcome AddAppointment(store::Operation& op, const Appointment& appointme
     const QString refusal = store::TextRefusal(kFile, *text);
     if (!refusal.isNull()) return store::Outcome::Refused(refusal);
   }
-  op.WriteText(kFile, Record(count, kIdField), appointment.id);
+  op.WriteText(kFile, Record(count, kAppointmentId), appointment.id);
   WriteFields(op, count, appointment);
   op.WriteCount(kFile, count + 1);
   return store::Outcome::Stored();
@@ -142,7 +139,7 @@ store::Outcome UpdateAppointment(store::DataFiles& files, const Appointment& app
   const store::TextMatch match(appointment.id);
   std::vector<int> found;
   for (int k = 0; k < count; ++k) {
-    if (match.Equals(op, kFile, Record(k, kIdField))) found.push_back(k);
+    if (match.Equals(op, kFile, Record(k, kAppointmentId))) found.push_back(k);
   }
   if (found.empty()) return store::Outcome::Refused(QString::fromLatin1(kAppointmentNotStored));
   // Every UID is kept as it stood before any of them is rewritten.
@@ -157,7 +154,7 @@ store::Outcome DeleteAppointment(store::DataFiles& files, const QString& id) {
   int position = -1;
   const store::TextMatch match(id);
   for (int k = 0; k < count; ++k) {
-    if (match.Equals(op, kFile, Record(k, kIdField))) position = k;
+    if (match.Equals(op, kFile, Record(k, kAppointmentId))) position = k;
   }
   if (position < 0) return store::Outcome::Refused(QString::fromLatin1(kAppointmentNotStored));
   RemoveAppointment(op, position);
@@ -209,7 +206,7 @@ int FindSameAppointment(const store::Operation& op, const Appointment& shown) {
   const store::TextMatch day(shown.id.left(8));
   const int count = op.ReadCount(kFile);
   for (int k = 0; k < count; ++k) {
-    if (day.Begins(op, kFile, Record(k, kIdField))) same.Consider(k, ReadAppointment(op, k));
+    if (day.Begins(op, kFile, Record(k, kAppointmentId))) same.Consider(k, ReadAppointment(op, k));
   }
   return same.found();
 }
@@ -248,8 +245,8 @@ store::Outcome AddAppointmentOn(store::DataFiles& files, const QDate& date,
   int n = 0;
   int highest = 0;
   for (int k = 0; k < count; ++k) {
-    if (!day.Begins(op, kFile, Record(k, kIdField))) continue;
-    const QString stored = op.ReadText(kFile, Record(k, kIdField));
+    if (!day.Begins(op, kFile, Record(k, kAppointmentId))) continue;
+    const QString stored = op.ReadText(kFile, Record(k, kAppointmentId));
     if (stored.left(8) != key) continue;
     ++n;
     highest = std::max(highest, Ordinal(stored));
@@ -267,18 +264,18 @@ store::Outcome AddAppointmentOn(store::DataFiles& files, const QDate& date,
 void RemoveAppointment(store::Operation& op, int position) {
   const int count = op.ReadCount(kFile);
   if (position < 0 || position >= count) return;
-  const QString id = op.ReadText(kFile, Record(position, kIdField));
+  const QString id = op.ReadText(kFile, Record(position, kAppointmentId));
   // Later ones that went out under the same made UID keep the UIDs they
   // had (their repeat drops with this one gone).
   KeepUidsBeforeRemoval(op, position);
   // Close the gap: every later group moves down one place.
   // The reminder (field 5) is an integer, the other fields texts.
-  static_assert(kFieldsPerAppointment == 7 && kReminderField == 5);
+  static_assert(kAppointmentFieldCount == 7 && kAppointmentReminder == 5);
   constexpr store::ValueKind kText = store::ValueKind::kText;
   op.MoveItems(kFile, position + 1, count - position - 1, position,
                {kText, kText, kText, kText, store::ValueKind::kInteger, kText, kText});
   // The old last group becomes empty texts (the reminder reads back as 0).
-  for (int field = 1; field <= kFieldsPerAppointment; ++field) {
+  for (int field = 1; field <= kAppointmentFieldCount; ++field) {
     op.WriteText(kFile, Record(count - 1, field), QString());
   }
   op.WriteCount(kFile, count - 1);
@@ -290,12 +287,12 @@ void RemoveAppointment(store::Operation& op, int position) {
   const store::TextMatch same_day(day);
   for (int k = 0; k <= count - 2; ++k) {
     // Only IDs of the same date are decoded.
-    if (day.size() == 8 && !same_day.Begins(op, kFile, Record(k, kIdField))) continue;
-    const QString other = op.ReadText(kFile, Record(k, kIdField));
+    if (day.size() == 8 && !same_day.Begins(op, kFile, Record(k, kAppointmentId))) continue;
+    const QString other = op.ReadText(kFile, Record(k, kAppointmentId));
     if (other.left(8) != day) continue;
     const int ordinal = Ordinal(other);
     if (ordinal > deleted) {
-      op.WriteText(kFile, Record(k, kIdField), other.left(9) + QString::number(ordinal - 1));
+      op.WriteText(kFile, Record(k, kAppointmentId), other.left(9) + QString::number(ordinal - 1));
     }
   }
 }
@@ -306,8 +303,8 @@ QString NextAppointmentId(const store::Operation& op, const QDate& date) {
   int n = 0;
   const store::TextMatch day(key);
   for (int k = 0; k < count; ++k) {
-    if (key.size() == 8 ? day.Begins(op, kFile, Record(k, kIdField))
-                        : op.ReadText(kFile, Record(k, kIdField)).left(8) == key) {
+    if (key.size() == 8 ? day.Begins(op, kFile, Record(k, kAppointmentId))
+                        : op.ReadText(kFile, Record(k, kAppointmentId)).left(8) == key) {
       ++n;
     }
   }
@@ -344,7 +341,7 @@ Appointment DecodeAppointment(const char* group) {
   a.subject = text(2);
   a.start = text(3);
   a.end = text(4);
-  a.reminder = store::DecodeIntegerAt(group + (kReminderField - 1) * length, length) == -1;
+  a.reminder = store::DecodeIntegerAt(group + (kAppointmentReminder - 1) * length, length) == -1;
   a.minutes = text(6);
   a.description = text(7);
   return a;
@@ -356,7 +353,7 @@ int FindSameAppointment(const store::DataFiles& files, const Appointment& shown)
   SameAppointment same(shown);
   const QByteArray day = Ascii(shown.id.left(8));
   store::ScanItems(files, kFile, files.ReadCount(kFile), [&](int k, const char* group) {
-    if (OnDay(store::FieldBytes(kFile, group, kIdField), day)) {
+    if (OnDay(store::FieldBytes(kFile, group, kAppointmentId), day)) {
       same.Consider(k, DecodeAppointment(group));
     }
   });
@@ -365,7 +362,7 @@ int FindSameAppointment(const store::DataFiles& files, const Appointment& shown)
 
 Appointment ReadAppointment(const store::DataFiles& files, int k) {
   return DecodeAppointment(
-      files.ReadRecords(kFile, Record(k, 1), kFieldsPerAppointment).constData());
+      files.ReadRecords(kFile, Record(k, kAppointmentId), kAppointmentFieldCount).constData());
 }
 
 int FindAppointment(const store::DataFiles& files, const QString& id) {
@@ -374,8 +371,8 @@ int FindAppointment(const store::DataFiles& files, const QString& id) {
   const QByteArray bytes = Ascii(id);
   int found = -1;
   store::ScanItems(files, kFile, files.ReadCount(kFile), [&](int k, const char* group) {
-    if (ascii ? store::FieldBytes(kFile, group, kIdField) == bytes
-              : store::FieldText(kFile, group, kIdField) == id) {
+    if (ascii ? store::FieldBytes(kFile, group, kAppointmentId) == bytes
+              : store::FieldText(kFile, group, kAppointmentId) == id) {
       found = k;
     }
   });
@@ -386,7 +383,7 @@ int CountAppointmentsOn(const store::DataFiles& files, const QDate& date) {
   const QByteArray key = Ascii(DayKey(date));
   int n = 0;
   store::ScanItems(files, kFile, files.ReadCount(kFile), [&](int, const char* group) {
-    if (OnDay(store::FieldBytes(kFile, group, kIdField), key)) ++n;
+    if (OnDay(store::FieldBytes(kFile, group, kAppointmentId), key)) ++n;
   });
   return n;
 }
@@ -411,7 +408,7 @@ MonthMarks ComputeMonthMarks(const store::DataFiles& files, int year, int month,
   const QByteArray today_key = today.isValid() ? Ascii(DayKey(today)) : QByteArray();
 
   store::ScanItems(files, kFile, files.ReadCount(kFile), [&](int, const char* group) {
-    const QByteArrayView id = store::FieldBytes(kFile, group, kIdField);
+    const QByteArrayView id = store::FieldBytes(kFile, group, kAppointmentId);
     if (id.size() < 8) return;
     if (OnDay(id, today_key)) marks.today = true;
     if (!month_keys || id.first(6) != prefix) return;
@@ -437,7 +434,7 @@ DayAppointments ReadDayAppointments(const store::DataFiles& files, const QDate& 
   const QByteArray key = Ascii(DayKey(date));
   const QByteArray first_id = key + "-1";
   store::ScanItems(files, kFile, files.ReadCount(kFile), [&](int, const char* group) {
-    const QByteArrayView id = store::FieldBytes(kFile, group, kIdField);
+    const QByteArrayView id = store::FieldBytes(kFile, group, kAppointmentId);
     if (!OnDay(id, key)) return;
     if (id == first_id) day.first = DecodeAppointment(group);
     day.subjects.append(store::TrimSpaces(store::FieldText(kFile, group, 2)));

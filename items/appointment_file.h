@@ -28,6 +28,18 @@ QString BirthdayKey(const QDate& date);
 // the text does not start with a number.
 double LeadingNumber(const QString& text);
 
+// Field numbers within an appointment's group of eight records.
+enum AppointmentField : int {
+  kAppointmentId = 1,
+  kAppointmentSubject = 2,
+  kAppointmentStart = 3,
+  kAppointmentEnd = 4,
+  kAppointmentReminder = 5,  // 16-bit, -1 = on
+  kAppointmentMinutes = 6,
+  kAppointmentDescription = 7,
+};
+inline constexpr int kAppointmentFieldCount = 7;
+
 struct Appointment {
   QString id;
   QString subject;

@@ -22,7 +22,7 @@ const QByteArray kEventMark("QVIA 1");
 constexpr int kLongestUid = 200;  // so that 4096 links fit in one run
 
 // The record of the appointment ID of group k of Appoint.dat.
-int IdRecord(int k) { return store::FieldRecord(Channel::kAppoint, k, 1); }
+int IdRecord(int k) { return store::FieldRecord(Channel::kAppoint, k, kAppointmentId); }
 
 struct LinkLine {
   int index = -1;

@@ -14,8 +14,8 @@ namespace {
 
 constexpr Channel kNotes = Channel::kNotes;
 
-int TitleRecord(int index) { return store::FieldRecord(kNotes, index, 1); }
-int BodyRecord(int index) { return store::FieldRecord(kNotes, index, 2); }
+int TitleRecord(int index) { return store::FieldRecord(kNotes, index, kNoteTitle); }
+int BodyRecord(int index) { return store::FieldRecord(kNotes, index, kNoteBody); }
 
 }  // namespace
 
@@ -24,7 +24,7 @@ QStringList LoadNotesList(const store::DataFiles& files) {
   const int count = files.ReadCount(kNotes);
   titles.reserve(count);
   store::ScanItems(files, kNotes, count, [&titles](int, const char* group) {
-    titles.append(store::FieldText(kNotes, group, 1));
+    titles.append(store::FieldText(kNotes, group, kNoteTitle));
   });
   return titles;
 }
@@ -55,7 +55,7 @@ store::Outcome SaveNote(store::DataFiles& files, const QString& title, const QSt
   const store::TextMatch same_title(title);
   // One pass of small reads: the titles are spread over the whole file.
   op.ScanItems(kNotes, count, [&](int k, const char* group) {
-    if (same_title.Equals(store::FieldBytes(kNotes, group, 1))) match = k;  // the last match wins
+    if (same_title.Equals(store::FieldBytes(kNotes, group, kNoteTitle))) match = k;  // the last match wins
   });
   if (match >= 0) {
     op.WriteText(kNotes, BodyRecord(match), body);

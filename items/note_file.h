@@ -11,6 +11,9 @@
 
 namespace quorvel {
 
+// Field numbers within a note's group of records.
+enum NoteField : int { kNoteTitle = 1, kNoteBody = 2 };
+
 // The longest title the title box accepts and the longest body the pad
 // accepts, in stored characters (a line break counts as its two bytes).
 inline constexpr int kNoteTitleLength = 20;
