@@ -30,8 +30,9 @@ namespace quorvel {
 
 namespace {
 
+namespace names = address_book_names;
+
 using address_ui::Frame;
-using address_ui::Indexed;
 
 const char* const kGroupTexts[AddressBookWindow::kGroupCount] = {
     "A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K",   "L",
@@ -88,7 +89,7 @@ QColor ButtonFace() { return QApplication::palette().color(QPalette::Button); }
 }  // namespace
 
 AddressBookWindow::AddressBookWindow(Organiser& app) : app_(app) {
-  setObjectName(QStringLiteral("Form3"));
+  setObjectName(QLatin1String(names::kWindow));
   setWindowTitle(tr("Address Book"));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -110,7 +111,7 @@ AddressBookWindow::AddressBookWindow(Organiser& app) : app_(app) {
 void AddressBookWindow::BuildGroupButtons() {
   for (int i = 0; i < kGroupCount; ++i) {
     auto* button = new QPushButton(GroupText(i), this);
-    button->setObjectName(Indexed("Command4", i));
+    button->setObjectName(QLatin1String(names::kGroups[i]));
     button->setGeometry(TwipsRect(480 * (i % 12), i < 12 ? 0 : 240, 495, 255));
     button->setAutoDefault(false);
     button->setToolTip(tr("Entries whose surname starts with %1")
@@ -125,12 +126,12 @@ void AddressBookWindow::BuildGroupButtons() {
 
 void AddressBookWindow::BuildNameList() {
   current_group_ = new QLabel(QStringLiteral("A"), this);
-  current_group_->setObjectName(QStringLiteral("Label2"));
+  current_group_->setObjectName(QLatin1String(names::kCurrentGroup));
   current_group_->hide();
 
-  auto* name_frame = Frame(this, "Frame1", tr("Name"), TwipsRect(0, 600, 5775, 735));
+  auto* name_frame = Frame(this, names::kNameFrame, tr("Name"), TwipsRect(0, 600, 5775, 735));
   names_ = new NamedComboBox(name_frame);
-  names_->setObjectName(QStringLiteral("Combo1"));
+  names_->setObjectName(QLatin1String(names::kNames));
   names_->setEditable(false);
   names_model_ = new NameListModel(names_);
   names_->setModel(names_model_);
@@ -141,7 +142,7 @@ void AddressBookWindow::BuildNameList() {
     if (changed.Has(store::Channel::kAddBook)) Refresh();
   });
 
-  view_toggle_ = Button(this, "Command5", tr("View Details"),
+  view_toggle_ = Button(this, names::kViewToggle, tr("View Details"),
                         TwipsRect(5880, 960, 1215, 375));
   connect(view_toggle_, &QPushButton::clicked, this, &AddressBookWindow::ToggleView);
 
@@ -150,62 +151,62 @@ void AddressBookWindow::BuildNameList() {
 // The phones, and in the same place the address or the details.
 void AddressBookWindow::BuildFrames() {
   auto* phone_frame =
-      Frame(this, "Frame3", tr("Telephone Numbers"), TwipsRect(0, 1440, 3375, 2775));
+      Frame(this, names::kPhonesFrame, tr("Telephone Numbers"), TwipsRect(0, 1440, 3375, 2775));
   for (int i = 0; i < 6; ++i) {
     const int top = 360 + 360 * i;
     phones_[i] = new QLineEdit(phone_frame);
-    phones_[i]->setObjectName(Indexed("Text3", i));
+    phones_[i]->setObjectName(QLatin1String(names::kPhones[i]));
     phones_[i]->setReadOnly(true);
     phones_[i]->setGeometry(TwipsRect(1320, top, 1935, 285));
-    Caption(phone_frame, Indexed("Label3", i), tr(kPhoneCaptions[i]),
+    Caption(phone_frame, QLatin1String(names::kPhoneCaptions[i]), tr(kPhoneCaptions[i]),
             TwipsRect(120, top, 1095, 255), phones_[i]);
   }
 
   address_frame_ =
-      Frame(this, "Frame2", tr("Address"), TwipsRect(3480, 1440, 4215, 2775));
+      Frame(this, names::kAddressFrame, tr("Address"), TwipsRect(3480, 1440, 4215, 2775));
   address_ = new LimitedTextEdit(kAddressLimit, address_frame_);
-  address_->setObjectName(QStringLiteral("Text1"));
+  address_->setObjectName(QLatin1String(names::kAddress));
   address_->setReadOnly(true);
   address_->setGeometry(TwipsRect(120, 240, 3975, 2415));
   address_->setAccessibleName(tr("Address"));
 
   details_frame_ =
-      Frame(this, "Frame4", tr("Details"), TwipsRect(3480, 1440, 4215, 2775));
-  birthday_ = ReadOnlyBox(details_frame_, "Text8", TwipsRect(1200, 240, 1935, 285));
-  email_ = ReadOnlyBox(details_frame_, "Text5", TwipsRect(1200, 600, 2895, 285));
-  home_page_ = ReadOnlyBox(details_frame_, "Text6", TwipsRect(1200, 960, 2895, 285));
+      Frame(this, names::kDetailsFrame, tr("Details"), TwipsRect(3480, 1440, 4215, 2775));
+  birthday_ = ReadOnlyBox(details_frame_, names::kBirthday, TwipsRect(1200, 240, 1935, 285));
+  email_ = ReadOnlyBox(details_frame_, names::kEmail, TwipsRect(1200, 600, 2895, 285));
+  home_page_ = ReadOnlyBox(details_frame_, names::kHomePage, TwipsRect(1200, 960, 2895, 285));
   notes_ = new LimitedTextEdit(kNotesLimit, details_frame_);
-  notes_->setObjectName(QStringLiteral("Text7"));
+  notes_->setObjectName(QLatin1String(names::kNotes));
   notes_->setReadOnly(true);
   notes_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   notes_->setGeometry(TwipsRect(1200, 1320, 2895, 1335));
-  birthday_label_ = Caption(details_frame_, Indexed("Label1", 0), tr("Birthday:"),
+  birthday_label_ = Caption(details_frame_, QLatin1String(names::kBirthdayCaption), tr("Birthday:"),
                             TwipsRect(120, 240, 975, 255), birthday_);
-  Caption(details_frame_, Indexed("Label1", 1), tr("e-mail:"),
+  Caption(details_frame_, QLatin1String(names::kEmailCaption), tr("e-mail:"),
           TwipsRect(120, 600, 975, 255), email_);
-  Caption(details_frame_, Indexed("Label1", 2), tr("Home Page:"),
+  Caption(details_frame_, QLatin1String(names::kHomePageCaption), tr("Home Page:"),
           TwipsRect(120, 960, 975, 255), home_page_);
-  Caption(details_frame_, Indexed("Label1", 3), tr("Notes:"),
+  Caption(details_frame_, QLatin1String(names::kNotesCaption), tr("Notes:"),
           TwipsRect(120, 1320, 975, 255), notes_);
   birthday_flag_ = new QCheckBox(details_frame_);
-  birthday_flag_->setObjectName(QStringLiteral("Check1"));
+  birthday_flag_->setObjectName(QLatin1String(names::kBirthdayFlag));
   birthday_flag_->hide();
   name_holder_ = new QLineEdit(details_frame_);
-  name_holder_->setObjectName(QStringLiteral("Text4"));
+  name_holder_->setObjectName(QLatin1String(names::kNameHolder));
   name_holder_->hide();
   surname_holder_ = new QLineEdit(details_frame_);
-  surname_holder_->setObjectName(QStringLiteral("Text10"));
+  surname_holder_->setObjectName(QLatin1String(names::kSurnameHolder));
   surname_holder_->hide();
   details_frame_->hide();
 
 }
 
 void AddressBookWindow::BuildButtons() {
-  close_button_ = Button(this, "Command6", tr("Close"), TwipsRect(120, 4320, 1215, 375));
-  add_button_ = Button(this, "Command3", tr("Add Entry"), TwipsRect(3840, 4320, 1215, 375));
-  edit_button_ = Button(this, "Command2", tr("Edit Entry"), TwipsRect(5160, 4320, 1215, 375));
+  close_button_ = Button(this, names::kClose, tr("Close"), TwipsRect(120, 4320, 1215, 375));
+  add_button_ = Button(this, names::kAddEntry, tr("Add Entry"), TwipsRect(3840, 4320, 1215, 375));
+  edit_button_ = Button(this, names::kEditEntry, tr("Edit Entry"), TwipsRect(5160, 4320, 1215, 375));
   delete_button_ =
-      Button(this, "Command1", tr("Delete Entry"), TwipsRect(6480, 4320, 1215, 375));
+      Button(this, names::kDeleteEntry, tr("Delete Entry"), TwipsRect(6480, 4320, 1215, 375));
   connect(close_button_, &QPushButton::clicked, this, &QWidget::hide);
   connect(add_button_, &QPushButton::clicked, this, &AddressBookWindow::AddEntry);
   connect(edit_button_, &QPushButton::clicked, this, &AddressBookWindow::EditEntry);

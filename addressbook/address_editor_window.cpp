@@ -22,7 +22,7 @@ namespace quorvel {
 
 namespace {
 
-using address_ui::Indexed;
+namespace names = address_editor_names;
 
 const char* const kCaptions[12] = {
     QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Name:"),
@@ -39,13 +39,13 @@ const char* const kCaptions[12] = {
     QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Other")};
 
 QLabel* Caption(QWidget* parent, int index, const QRect& rect, QWidget* buddy) {
-  return quorvel::Caption(parent, Indexed("Label1", index), AddressEditorWindow::tr(kCaptions[index]),
-                             rect, buddy);
+  return quorvel::Caption(parent, QLatin1String(names::kCaptions[index]),
+                          AddressEditorWindow::tr(kCaptions[index]), rect, buddy);
 }
 
-QLineEdit* Box(QWidget* parent, int index, int limit, const QRect& rect) {
+QLineEdit* Box(QWidget* parent, const char* name, int limit, const QRect& rect) {
   auto* box = new QLineEdit(parent);
-  box->setObjectName(Indexed("Text2", index));
+  box->setObjectName(QLatin1String(name));
   box->setMaxLength(limit);
   box->setGeometry(rect);
   return box;
@@ -54,33 +54,33 @@ QLineEdit* Box(QWidget* parent, int index, int limit, const QRect& rect) {
 }  // namespace
 
 AddressEditorWindow::AddressEditorWindow(Organiser& app) : app_(app) {
-  setObjectName(QStringLiteral("Form7"));
+  setObjectName(QLatin1String(names::kWindow));
   setWindowTitle(tr("Add Address Book Entry"));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
   setFont(ArialFont(8));
   setFixedSize(Px(7725), Px(6480));
 
-  name_ = Box(this, 0, kNameLimit, TwipsRect(1320, 240, 4695, 285));
-  surname_ = Box(this, 1, kSurnameLimit, TwipsRect(1320, 600, 4695, 285));
+  name_ = Box(this, names::kName, kNameLimit, TwipsRect(1320, 240, 4695, 285));
+  surname_ = Box(this, names::kSurname, kSurnameLimit, TwipsRect(1320, 600, 4695, 285));
   address_ = new LimitedTextEdit(kAddressLimit, this);
-  address_->setObjectName(Indexed("Text2", 2));
+  address_->setObjectName(QLatin1String(names::kAddress));
   address_->setGeometry(TwipsRect(1320, 960, 4695, 1125));
 
   birthday_flag_ = new QCheckBox(tr("Birthday"), this);
-  birthday_flag_->setObjectName(QStringLiteral("Check1"));
+  birthday_flag_->setObjectName(QLatin1String(names::kBirthdayFlag));
   birthday_flag_->setGeometry(TwipsRect(120, 2280, 1095, 255));
   WidenToText(*birthday_flag_, Px(1320) - 4);
   birthday_ = new DateBox(this);
-  birthday_->setObjectName(QStringLiteral("DTPicker1"));
+  birthday_->setObjectName(QLatin1String(names::kBirthday));
   birthday_->setDateRange(QDate(1601, 1, 1), QDate(9999, 12, 31));
   birthday_->setGeometry(TwipsRect(1320, 2160, 2895, 375));
   birthday_->setAccessibleName(tr("Birthday date"));
 
-  email_ = Box(this, 3, kEmailLimit, TwipsRect(1320, 2640, 4695, 285));
-  home_page_ = Box(this, 4, kHomePageLimit, TwipsRect(1320, 3000, 4695, 285));
+  email_ = Box(this, names::kEmail, kEmailLimit, TwipsRect(1320, 2640, 4695, 285));
+  home_page_ = Box(this, names::kHomePage, kHomePageLimit, TwipsRect(1320, 3000, 4695, 285));
   notes_ = new LimitedTextEdit(kNotesLimit, this);
-  notes_->setObjectName(Indexed("Text2", 5));
+  notes_->setObjectName(QLatin1String(names::kNotes));
   notes_->setGeometry(TwipsRect(1320, 3360, 2415, 1125));
 
   Caption(this, 0, TwipsRect(120, 240, 1095, 255), name_);
@@ -90,26 +90,26 @@ AddressEditorWindow::AddressEditorWindow(Organiser& app) : app_(app) {
   Caption(this, 4, TwipsRect(120, 3000, 1095, 255), home_page_);
   Caption(this, 5, TwipsRect(120, 3360, 1095, 255), notes_);
 
-  auto* phone_frame = address_ui::Frame(this, "Frame3", tr("Phone Numbers"),
+  auto* phone_frame = address_ui::Frame(this, names::kPhonesFrame, tr("Phone Numbers"),
                                         TwipsRect(120, 4680, 7455, 1575));
   for (int i = 0; i < 6; ++i) {
     const int top = 360 + 360 * (i % 3);
     const bool left_column = i < 3;
     phones_[i] = new QLineEdit(phone_frame);
-    phones_[i]->setObjectName(Indexed("Text3", i));
+    phones_[i]->setObjectName(QLatin1String(names::kPhones[i]));
     phones_[i]->setMaxLength(kPhoneLimit);
     phones_[i]->setGeometry(TwipsRect(left_column ? 1320 : 5040, top, 2175, 285));
     Caption(phone_frame, 6 + i, TwipsRect(left_column ? 120 : 3840, top, 1095, 255), phones_[i]);
   }
 
   ok_button_ = new QPushButton(tr("OK"), this);
-  ok_button_->setObjectName(QStringLiteral("Command1"));
+  ok_button_->setObjectName(QLatin1String(names::kOk));
   ok_button_->setGeometry(TwipsRect(6240, 240, 1335, 375));
   ok_button_->setAutoDefault(false);
   // OK is the default button: Enter presses it (see keyPressEvent).
   ok_button_->setDefault(true);
   cancel_button_ = new QPushButton(tr("Cancel"), this);
-  cancel_button_->setObjectName(QStringLiteral("Command3"));
+  cancel_button_->setObjectName(QLatin1String(names::kCancel));
   cancel_button_->setGeometry(TwipsRect(6240, 720, 1335, 375));
   cancel_button_->setAutoDefault(false);
   cancel_button_->setShortcut(QKeySequence(Qt::Key_Escape));

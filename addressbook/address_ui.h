@@ -7,11 +7,6 @@
 
 namespace quorvel::address_ui {
 
-// The object name of element `index` of a control array: "Text3(2)".
-inline QString Indexed(const char* name, int index) {
-  return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
-}
-
 // A frame whose caption sits in its top border line, so that controls
 // placed a little below the top stay clear of the border.
 inline QGroupBox* Frame(QWidget* parent, const char* object_name, const QString& caption,

@@ -32,6 +32,8 @@
 namespace quorvel {
 namespace {
 
+namespace names = main_window_names;
+
 constexpr int kClientWidth = 5040;   // twips
 constexpr int kClientHeight = 5025;  // twips
 constexpr int kTileSize = 810;       // twips
@@ -67,7 +69,7 @@ MainWindow::MainWindow(Application& app)
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       app_(app),
       tile_renderer_(QStringLiteral(":/resources/floor_tile.svg")) {
-  setObjectName(QStringLiteral("frmMain"));
+  setObjectName(QLatin1String(names::kWindow));
   setWindowTitle(QStringLiteral("Quorvel"));
   setAccessibleName(QStringLiteral("Quorvel"));
   setWindowIcon(ProgramIcon());
@@ -76,28 +78,28 @@ MainWindow::MainWindow(Application& app)
   // Children are created from the back to the front: a later sibling is drawn
   // over an earlier one. The floor tiles are painted by the window itself,
   // behind every control.
-  AddPicture("Image18", "cabinet.svg", 120, 2400, 1335, 1455);
-  AddPicture("Image1", "work_surface.svg", 120, 240, 4695, 2175);
-  AddPicture("Image8", "calendar.svg", 1680, 1200, 1575, 1095, tr("Calendar"));
-  AddPicture("Image9", "telephone.svg", 3480, 1320, 1215, 540, tr("Contacts"));
-  AddPicture("Image11", "contacts.svg", 4080, 480, 600, 600, tr("Contacts"));
-  AddPicture("Image13", "calendar_icon.svg", 2880, 840, 480, 600, tr("Calendar"));
-  AddPicture("Image14", "clipboard.svg", 360, 960, 735, 900, tr("Notes"));
+  AddPicture(names::kCabinet, "cabinet.svg", 120, 2400, 1335, 1455);
+  AddPicture(names::kWorkSurface, "work_surface.svg", 120, 240, 4695, 2175);
+  AddPicture(names::kCalendarPicture, "calendar.svg", 1680, 1200, 1575, 1095, tr("Calendar"));
+  AddPicture(names::kTelephone, "telephone.svg", 3480, 1320, 1215, 540, tr("Contacts"));
+  AddPicture(names::kContactsCard, "contacts.svg", 4080, 480, 600, 600, tr("Contacts"));
+  AddPicture(names::kCalendarIcon, "calendar_icon.svg", 2880, 840, 480, 600, tr("Calendar"));
+  AddPicture(names::kClipboard, "clipboard.svg", 360, 960, 735, 900, tr("Notes"));
   Picture* file_tab =
-      AddPicture("Image12", "file_tab.svg", 240, 120, 840, 600, tr("File"));
-  AddNamePlate("Label4", tr("Calendar"), 1, 2520);
-  AddNamePlate("Label5", tr("Contacts"), 2, 3000);
-  AddNamePlate("Label6", tr("Notes"), 3, 3480);
-  Picture* front3 = AddPicture("Image7", "drawer3.svg", 120, 3360, 1335, 495);
-  Picture* front2 = AddPicture("Image6", "drawer2.svg", 120, 2880, 1335, 495);
-  Picture* front1 = AddPicture("Image5", "drawer1.svg", 120, 2400, 1335, 495);
-  AddPicture("Image4", "bookcase.svg", 3480, 2400, 1335, 1455);
-  today_indicator_ = AddPicture("Image43", "today.svg", 2520, 960, 480, 465,
+      AddPicture(names::kFileTab, "file_tab.svg", 240, 120, 840, 600, tr("File"));
+  AddNamePlate(names::kCalendarPlate, tr("Calendar"), 1, 2520);
+  AddNamePlate(names::kContactsPlate, tr("Contacts"), 2, 3000);
+  AddNamePlate(names::kNotesPlate, tr("Notes"), 3, 3480);
+  Picture* front3 = AddPicture(names::kDrawer3, "drawer3.svg", 120, 3360, 1335, 495);
+  Picture* front2 = AddPicture(names::kDrawer2, "drawer2.svg", 120, 2880, 1335, 495);
+  Picture* front1 = AddPicture(names::kDrawer1, "drawer1.svg", 120, 2400, 1335, 495);
+  AddPicture(names::kBookcase, "bookcase.svg", 3480, 2400, 1335, 1455);
+  today_indicator_ = AddPicture(names::kTodayIndicator, "today.svg", 2520, 960, 480, 465,
                                 tr("You have an appointment today!"));
   today_indicator_->hide();
-  QWidget* handle3 = AddHandle("Command6", tr("Notes"), 3, 3600);
-  QWidget* handle2 = AddHandle("Command5", tr("Address Book"), 2, 3120);
-  QWidget* handle1 = AddHandle("Command4", tr("Calendar"), 1, 2640);
+  QWidget* handle3 = AddHandle(names::kNotesHandle, tr("Notes"), 3, 3600);
+  QWidget* handle2 = AddHandle(names::kAddressBookHandle, tr("Address Book"), 2, 3120);
+  QWidget* handle1 = AddHandle(names::kCalendarHandle, tr("Calendar"), 1, 2640);
 
   drawers_ = std::make_unique<DrawerCabinet>(std::array<DrawerCabinet::Drawer, 3>{{
       {front1, handle1, 2400, 2640},
@@ -105,17 +107,17 @@ MainWindow::MainWindow(Application& app)
       {front3, handle3, 3360, 3600},
   }});
 
-  for (const char* name : {"Image8", "Image13", "Image43"}) {
+  for (const char* name : {names::kCalendarPicture, names::kCalendarIcon, names::kTodayIndicator}) {
     auto* spot = findChild<Picture*>(QLatin1String(name));
     connect(spot, &Picture::doubleClicked, this, &MainWindow::OpenCalendar);
     connect(spot, &Picture::keyActivated, this, &MainWindow::OpenCalendar);
   }
-  for (const char* name : {"Image9", "Image11"}) {
+  for (const char* name : {names::kTelephone, names::kContactsCard}) {
     auto* spot = findChild<Picture*>(QLatin1String(name));
     connect(spot, &Picture::doubleClicked, this, &MainWindow::OpenAddressBook);
     connect(spot, &Picture::keyActivated, this, &MainWindow::OpenAddressBook);
   }
-  auto* clipboard = findChild<Picture*>(QStringLiteral("Image14"));
+  auto* clipboard = findChild<Picture*>(QLatin1String(names::kClipboard));
   connect(clipboard, &Picture::doubleClicked, this, &MainWindow::OpenNotes);
   connect(clipboard, &Picture::keyActivated, this, &MainWindow::OpenNotes);
 
@@ -143,18 +145,18 @@ MainWindow::MainWindow(Application& app)
   // Keyboard order: left to right across the desk, then the drawer handles.
   QWidget* order[] = {file_tab,
                       clipboard,
-                      findChild<QWidget*>(QStringLiteral("Image8")),
+                      findChild<QWidget*>(QLatin1String(names::kCalendarPicture)),
                       today_indicator_,
-                      findChild<QWidget*>(QStringLiteral("Image13")),
-                      findChild<QWidget*>(QStringLiteral("Image11")),
-                      findChild<QWidget*>(QStringLiteral("Image9")),
+                      findChild<QWidget*>(QLatin1String(names::kCalendarIcon)),
+                      findChild<QWidget*>(QLatin1String(names::kContactsCard)),
+                      findChild<QWidget*>(QLatin1String(names::kTelephone)),
                       handle1,
                       handle2,
                       handle3};
   for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
   timer_ = new QTimer(this);
-  timer_->setObjectName(QStringLiteral("Timer1"));
+  timer_->setObjectName(QLatin1String(names::kTimer));
   timer_->setTimerType(Qt::PreciseTimer);
   timer_->setInterval(kTimerInterval);
   connect(timer_, &QTimer::timeout, this, [this] { CheckReminders(app_); });
@@ -207,28 +209,28 @@ QWidget* MainWindow::AddHandle(const char* name, const QString& tip, int drawer,
 
 void MainWindow::BuildMenu() {
   file_menu_ = new QMenu(tr("File"), this);
-  file_menu_->setObjectName(QStringLiteral("mnuFile"));
+  file_menu_->setObjectName(QLatin1String(names::kFileMenu));
 
   QMenu* view = file_menu_->addMenu(tr("View"));
-  view->setObjectName(QStringLiteral("View"));
-  view->menuAction()->setObjectName(QStringLiteral("View"));
+  view->setObjectName(QLatin1String(names::kView));
+  view->menuAction()->setObjectName(QLatin1String(names::kView));
   QAction* calendar = view->addAction(tr("Calendar"), this, &MainWindow::OpenCalendar);
-  calendar->setObjectName(QStringLiteral("Calendar"));
+  calendar->setObjectName(QLatin1String(names::kViewCalendar));
   QAction* book = view->addAction(tr("Address Book"), this, &MainWindow::OpenAddressBook);
-  book->setObjectName(QStringLiteral("AddBook"));
+  book->setObjectName(QLatin1String(names::kViewAddressBook));
   QAction* notes = view->addAction(tr("Notes"), this, &MainWindow::OpenNotes);
-  notes->setObjectName(QStringLiteral("Notes"));
+  notes->setObjectName(QLatin1String(names::kViewNotes));
 
   QAction* import = file_menu_->addAction(tr("Import…"), this,
                                           [this] { ImportFromFiles(app_, this); });
-  import->setObjectName(QStringLiteral("Import"));
+  import->setObjectName(QLatin1String(names::kImport));
   QAction* export_ = file_menu_->addAction(tr("Export…"), this,
                                            [this] { ExportToFile(app_, this); });
-  export_->setObjectName(QStringLiteral("Export"));
+  export_->setObjectName(QLatin1String(names::kExport));
   QAction* sync = file_menu_->addAction(tr("Sync…"), this, &MainWindow::OpenSync);
-  sync->setObjectName(QStringLiteral("Sync"));
+  sync->setObjectName(QLatin1String(names::kSync));
   QAction* find = file_menu_->addAction(tr("Find…"), this, [this] { app_.OpenFind(); });
-  find->setObjectName(QStringLiteral("Find"));
+  find->setObjectName(QLatin1String(names::kFind));
   // Ctrl+F from every window of the program, as F1 and Ctrl+Q below.
   find->setShortcut(QKeySequence::Find);
   find->setShortcutContext(Qt::ApplicationShortcut);
@@ -237,7 +239,7 @@ void MainWindow::BuildMenu() {
   // Whether the reminder agent keeps the reminders while this window is
   // closed; read afresh each time the menu opens.
   QAction* remind = file_menu_->addAction(tr("Remind me when Quorvel is closed"));
-  remind->setObjectName(QStringLiteral("RemindWhenClosed"));
+  remind->setObjectName(QLatin1String(names::kRemindWhenClosed));
   remind->setCheckable(true);
   connect(file_menu_, &QMenu::aboutToShow, remind, [this, remind] {
     const QSignalBlocker quiet(remind);
@@ -249,28 +251,28 @@ void MainWindow::BuildMenu() {
     }
   });
 
-  file_menu_->addSeparator()->setObjectName(QStringLiteral("SpaceUndo"));
+  file_menu_->addSeparator()->setObjectName(QLatin1String(names::kUndoSeparator));
   AddUndoItems(app_, file_menu_, this);
 
-  file_menu_->addSeparator()->setObjectName(QStringLiteral("Space"));
+  file_menu_->addSeparator()->setObjectName(QLatin1String(names::kHelpSeparator));
 
   QMenu* help = file_menu_->addMenu(tr("Help"));
-  help->setObjectName(QStringLiteral("Help"));
-  help->menuAction()->setObjectName(QStringLiteral("Help"));
+  help->setObjectName(QLatin1String(names::kHelp));
+  help->menuAction()->setObjectName(QLatin1String(names::kHelp));
   QAction* about = help->addAction(tr("About"), this, &MainWindow::ShowAbout);
-  about->setObjectName(QStringLiteral("About"));
+  about->setObjectName(QLatin1String(names::kAbout));
   QAction* topics = help->addAction(tr("Help Topics"), this,
                                     [this] { OpenToolWindow(app_.HelpTopics()); });
-  topics->setObjectName(QStringLiteral("HTopics"));
+  topics->setObjectName(QLatin1String(names::kHelpTopics));
   // The desktop's keys, from every window of the program; the menu shows them.
   topics->setShortcut(QKeySequence::HelpContents);
   topics->setShortcutContext(Qt::ApplicationShortcut);
   addAction(topics);
 
-  file_menu_->addSeparator()->setObjectName(QStringLiteral("Space2"));
+  file_menu_->addSeparator()->setObjectName(QLatin1String(names::kExitSeparator));
 
   QAction* exit = file_menu_->addAction(tr("Exit"), this, [this] { app_.ExitProgram(); });
-  exit->setObjectName(QStringLiteral("Exit"));
+  exit->setObjectName(QLatin1String(names::kExit));
   exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
   exit->setShortcutContext(Qt::ApplicationShortcut);
   addAction(exit);

@@ -17,6 +17,8 @@
 namespace quorvel {
 namespace {
 
+namespace names = restore_names;
+
 std::function<bool(const QString&)>& Question() {
   static std::function<bool(const QString&)> ask;
   return ask;
@@ -57,7 +59,7 @@ QString SizeText(qint64 bytes) {
 
 RestoreWindow::RestoreWindow(Application& app, QWidget* parent)
     : QWidget(parent, Qt::Window), app_(app) {
-  setObjectName(QStringLiteral("frmRestore"));
+  setObjectName(QLatin1String(names::kWindow));
   setWindowTitle(tr("Restore"));
   setAccessibleName(tr("Restore"));
 
@@ -65,7 +67,7 @@ RestoreWindow::RestoreWindow(Application& app, QWidget* parent)
                               "import and before the first sync. Choose one to put back:"));
   intro->setWordWrap(true);
   list_ = new BackupList([this] { RestoreSelected(); });
-  list_->setObjectName(QStringLiteral("lstBackups"));
+  list_->setObjectName(QLatin1String(names::kBackups));
   list_->setAccessibleName(tr("Backups"));
   list_->setAccessibleDescription(tr("The backups of this data folder, newest first"));
   list_->setRootIsDecorated(false);
@@ -77,12 +79,12 @@ RestoreWindow::RestoreWindow(Application& app, QWidget* parent)
   list_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
   intro->setBuddy(list_);
   summary_ = new QLabel;
-  summary_->setObjectName(QStringLiteral("lblSpace"));
+  summary_->setObjectName(QLatin1String(names::kSpace));
   summary_->setWordWrap(true);
   restore_ = new QPushButton(tr("&Restore…"));
-  restore_->setObjectName(QStringLiteral("cmdRestore"));
+  restore_->setObjectName(QLatin1String(names::kRestore));
   auto* close = new QPushButton(tr("&Close"));
-  close->setObjectName(QStringLiteral("cmdClose"));
+  close->setObjectName(QLatin1String(names::kClose));
   connect(restore_, &QPushButton::clicked, this, &RestoreWindow::RestoreSelected);
   connect(close, &QPushButton::clicked, this, &QWidget::close);
   connect(list_, &QTreeWidget::currentItemChanged, this,

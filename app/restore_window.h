@@ -23,6 +23,15 @@ class Application;
 // empty function restores the message box.
 void SetRestoreQuestion(std::function<bool(const QString& text)> ask);
 
+// Object names of the Restore window and its controls.
+namespace restore_names {
+inline constexpr char kWindow[] = "frmRestore";
+inline constexpr char kBackups[] = "lstBackups";
+inline constexpr char kSpace[] = "lblSpace";  // the summary under the list
+inline constexpr char kRestore[] = "cmdRestore";
+inline constexpr char kClose[] = "cmdClose";
+}  // namespace restore_names
+
 class RestoreWindow : public QWidget {
   Q_OBJECT
 

@@ -16,6 +16,8 @@
 namespace quorvel {
 namespace {
 
+namespace names = splash_names;
+
 QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, QRect twips,
                  const QFont& font) {
   auto* label = new QLabel(text, parent);
@@ -29,7 +31,7 @@ QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, QRect t
 
 SplashWindow::SplashWindow(Application& app)
     : QWidget(nullptr, Qt::Dialog | Qt::FramelessWindowHint), app_(app) {
-  setObjectName(QStringLiteral("frmSplash"));
+  setObjectName(QLatin1String(names::kWindow));
   // No title bar is drawn; the title only names the window to the desktop.
   setWindowTitle(QStringLiteral("Quorvel"));
   setAccessibleName(tr("About Quorvel"));
@@ -43,35 +45,35 @@ SplashWindow::SplashWindow(Application& app)
   setPalette(palette);
 
   auto* frame = new QFrame(this);
-  frame->setObjectName(QStringLiteral("Frame1"));
+  frame->setObjectName(QLatin1String(names::kFrame));
   frame->setFrameShape(QFrame::Box);
   frame->setFrameShadow(QFrame::Sunken);
   frame->setGeometry(TwipsRect(120, 60, 5565, 3060));
 
   auto* logo = new Picture(QStringLiteral(":/resources/logo.svg"), frame);
-  logo->setObjectName(QStringLiteral("imgLogo"));
+  logo->setObjectName(QLatin1String(names::kLogo));
   logo->setAccessibleName(tr("Quorvel logo"));
   logo->setGeometry(TwipsRect(240, 420, 1440, 1440));
 
   // Positions below are relative to the frame.
-  AddLabel(frame, "lblProductName", QStringLiteral("Quorvel"), TwipsRect(1980, 360, 3360, 600),
+  AddLabel(frame, names::kProductName, QStringLiteral("Quorvel"), TwipsRect(1980, 360, 3360, 600),
            ArialFont(20.25, true));
-  AddLabel(frame, "lblVersion", tr("Version 1.0"), TwipsRect(1980, 960, 3360, 300),
+  AddLabel(frame, names::kVersion, tr("Version 1.0"), TwipsRect(1980, 960, 3360, 300),
            ArialFont(10, true));
-  AddLabel(frame, "lblContact", tr("Contact us:"), TwipsRect(1980, 1500, 3360, 255),
+  AddLabel(frame, names::kContact, tr("Contact us:"), TwipsRect(1980, 1500, 3360, 255),
            ArialFont(8.25, true));
-  QLabel* email = AddLabel(frame, "lblEmail", QLatin1String(kSupportEmail),
+  QLabel* email = AddLabel(frame, names::kEmail, QLatin1String(kSupportEmail),
                            TwipsRect(1980, 1755, 3360, 255), ArialFont(8.25));
-  QLabel* web = AddLabel(frame, "lblWebsite", QLatin1String(kWebAddress),
+  QLabel* web = AddLabel(frame, names::kWebsite, QLatin1String(kWebAddress),
                          TwipsRect(1980, 2010, 3360, 255), ArialFont(8.25));
   for (QLabel* contact : {email, web}) {
     contact->setTextInteractionFlags(Qt::TextSelectableByMouse);
   }
 
   // Where the data files are, so a user can find them and back them up.
-  folder_caption_ = AddLabel(frame, "lblDataFolderCaption", tr("Data folder:"),
+  folder_caption_ = AddLabel(frame, names::kDataFolderCaption, tr("Data folder:"),
                              TwipsRect(240, 2280, 3840, 255), ArialFont(8.25, true));
-  folder_ = AddLabel(frame, "lblDataFolder", QString(), TwipsRect(240, 2535, 3840, 255),
+  folder_ = AddLabel(frame, names::kDataFolder, QString(), TwipsRect(240, 2535, 3840, 255),
                      ArialFont(8.25));
   folder_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   folder_caption_->setBuddy(folder_);
@@ -79,7 +81,7 @@ SplashWindow::SplashWindow(Application& app)
   folder_->hide();
 
   close_ = new QPushButton(tr("Close"), frame);
-  close_->setObjectName(QStringLiteral("Command1"));
+  close_->setObjectName(QLatin1String(names::kClose));
   close_->setAccessibleName(tr("Close"));
   close_->setGeometry(TwipsRect(4200, 2520, 1215, 375));
   connect(close_, &QPushButton::clicked, this, [this] {

@@ -10,6 +10,21 @@ namespace quorvel {
 
 class Application;
 
+// Object names of the About window and its controls.
+namespace splash_names {
+inline constexpr char kWindow[] = "frmSplash";
+inline constexpr char kFrame[] = "Frame1";  // the border around everything
+inline constexpr char kLogo[] = "imgLogo";
+inline constexpr char kProductName[] = "lblProductName";
+inline constexpr char kVersion[] = "lblVersion";
+inline constexpr char kContact[] = "lblContact";  // "Contact us:"
+inline constexpr char kEmail[] = "lblEmail";
+inline constexpr char kWebsite[] = "lblWebsite";
+inline constexpr char kDataFolderCaption[] = "lblDataFolderCaption";
+inline constexpr char kDataFolder[] = "lblDataFolder";
+inline constexpr char kClose[] = "Command1";
+}  // namespace splash_names
+
 class SplashWindow : public QWidget {
   Q_OBJECT
 

@@ -24,6 +24,8 @@
 namespace quorvel {
 namespace {
 
+namespace names = sync_names;
+
 QComboBox* CollectionBox(const QString& name) {
   auto* box = new QComboBox;
   box->setEditable(true);
@@ -57,7 +59,7 @@ QUrl ChosenUrl(const QComboBox& box) {
 SyncWindow::SyncWindow(store::DataFiles& files, sync::BackgroundSync& runner, QWidget* parent)
     : QWidget(parent, Qt::Window), files_(files), runner_(runner) {
   setWindowTitle(tr("Sync"));
-  setObjectName(QStringLiteral("frmSync"));
+  setObjectName(QLatin1String(names::kWindow));
   setAccessibleName(tr("Sync"));
 
   server_ = new QLineEdit;
@@ -95,8 +97,8 @@ SyncWindow::SyncWindow(store::DataFiles& files, sync::BackgroundSync& runner, QW
   status_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   status_area->setFixedHeight(status_->fontMetrics().lineSpacing() * 3 + 6);
   status_->setAccessibleName(tr("Sync status"));
-  status_->setObjectName(QStringLiteral("Sync status"));
-  progress_->setObjectName(QStringLiteral("Sync progress"));
+  status_->setObjectName(QLatin1String(names::kStatus));
+  progress_->setObjectName(QLatin1String(names::kProgress));
 
   const std::pair<QWidget*, const char*> named[] = {
       {server_, QT_TR_NOOP("Server")},

@@ -24,6 +24,14 @@ namespace quorvel {
 // seam; the first answer, the default, and Esc stop the sync.
 bool AllowSyncDeletions(const QString& question);
 
+// Object names of the Sync window and of the controls not named after
+// their captions (the others take their untranslated accessible names).
+namespace sync_names {
+inline constexpr char kWindow[] = "frmSync";
+inline constexpr char kStatus[] = "Sync status";  // the summary line
+inline constexpr char kProgress[] = "Sync progress";
+}  // namespace sync_names
+
 class SyncWindow : public QWidget {
   Q_OBJECT
 

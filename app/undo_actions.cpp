@@ -6,12 +6,15 @@
 #include <QWidget>
 
 #include "app/application.h"
+#include "app/main_window.h"
 #include "app/restore_window.h"
 #include "ui/seams.h"
 #include "ui/ui.h"
 #include "undo/undo_history.h"
 
 namespace quorvel {
+
+namespace names = main_window_names;
 
 // The open windows follow through the files' change announcement, as they
 // do for every other change.
@@ -27,10 +30,10 @@ void RedoChange(Application& app) {
 
 void AddUndoItems(Application& app, QMenu* menu, QWidget* window) {
   QAction* undo = menu->addAction(app.History().UndoText(), window, [&app] { UndoChange(app); });
-  undo->setObjectName(QStringLiteral("Undo"));
+  undo->setObjectName(QLatin1String(names::kUndo));
   undo->setShortcut(QKeySequence::Undo);
   QAction* redo = menu->addAction(app.History().RedoText(), window, [&app] { RedoChange(app); });
-  redo->setObjectName(QStringLiteral("Redo"));
+  redo->setObjectName(QLatin1String(names::kRedo));
   redo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
   for (QAction* action : {undo, redo}) {
     action->setShortcutContext(Qt::ApplicationShortcut);
@@ -38,7 +41,7 @@ void AddUndoItems(Application& app, QMenu* menu, QWidget* window) {
   }
   QAction* restore = menu->addAction(UndoTexts::tr("Restore…"), window,
                                      [&app] { OpenToolWindow(app.Restore()); });
-  restore->setObjectName(QStringLiteral("Restore"));
+  restore->setObjectName(QLatin1String(names::kRestore));
 
   QPointer<QAction> undo_ptr = undo;
   QPointer<QAction> redo_ptr = redo;

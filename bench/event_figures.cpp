@@ -123,8 +123,8 @@ void EventFigures(Table& table, Application& app, const QDate& day, int runs) {
   MonthCalendarWindow& calendar = app.MonthCalendar();
   ActivitiesWindow& activities = app.Activities();
   DayScheduleWindow& schedule = app.DaySchedule();
-  auto* grid = schedule.findChild<QTableWidget*>(QStringLiteral("MSFlexGrid1"));
-  auto* view = activities.findChild<QPushButton*>(QStringLiteral("Command6"));
+  auto* grid = schedule.findChild<QTableWidget*>(QLatin1String(day_schedule_names::kGrid));
+  auto* view = activities.findChild<QPushButton*>(QLatin1String(activities_names::kViewSchedule));
   const QDateTime at(day, QTime(9, 0));
   int shown = 0;
   auto keeper_for = [&] {

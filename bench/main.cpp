@@ -312,7 +312,7 @@ void Run::DeleteAppointmentFigure() {
         activities.SetDate(day);
         activities.FillActivities();
       },
-      [&] { Press(activities, "Command4"); },
+      [&] { Press(activities, activities_names::kDelete); },
       [&](Row& r) {
         if (FileBytes(DataPath("Appoint.dat")) != expected) r.Wrong(QStringLiteral("Appoint.dat"));
         if (activities.Subjects() != subjects) r.Wrong(QStringLiteral("Activities list"));
@@ -340,20 +340,20 @@ void Run::DeleteAddressFigure() {
   const QByteArray expected = AddBookImage(after, book_image_.size());
   const QString key = data_.entries[0].Key();
   AddressBookWindow& window = app_->AddressBook();
-  auto* names = Child<QComboBox>(window, QStringLiteral("Combo1"));
+  auto* names = Child<QComboBox>(window, QLatin1String(address_book_names::kNames));
   int listed = 0;
   for (const AddressEntry& e : data_.entries) listed += e.Key().startsWith(key.left(1)) ? 1 : 0;
   row.figure = Measure(
       slow(),
       [&] {
         book_->Put(book_image_);
-        Click(window, "Command4(1)");  // another group first, so "A" refills
-        Click(window, "Command4(0)");
+        Click(window, address_book_names::kGroups[1]);  // another group first, so "A" refills
+        Click(window, address_book_names::kGroups[0]);
         names->setCurrentIndex(names->findText(key));
         window.ShowAddressEntry();
         if (names->currentText() != key) row.Wrong(QStringLiteral("entry not listed"));
       },
-      [&] { Press(window, "Command1"); },
+      [&] { Press(window, address_book_names::kDeleteEntry); },
       [&](Row& r) {
         if (FileBytes(DataPath("AddBook.dat")) != expected) r.Wrong(QStringLiteral("AddBook.dat"));
         const QStringList items = ComboItems(names);
@@ -380,7 +380,7 @@ void Run::DeleteNoteFigure() {
   after.erase(after.begin());
   const QByteArray expected = NotesImage(after, notes_image_.size());
   NotesWindow& window = app_->Notes();
-  auto* list = Child<QAbstractItemView>(window, QStringLiteral("MSFlexGrid1"));
+  auto* list = Child<QAbstractItemView>(window, QLatin1String(notes_names::kList));
   row.figure = Measure(
       slow(),
       [&] {
@@ -389,7 +389,7 @@ void Run::DeleteNoteFigure() {
         list->setCurrentIndex(list->model()->index(0, 1));
         if (window.CurrentNote() != 0) row.Wrong(QStringLiteral("note not chosen"));
       },
-      [&] { Press(window, "Command3"); },
+      [&] { Press(window, notes_names::kDeleteNote); },
       [&](Row& r) {
         if (FileBytes(DataPath("Notes.dat")) != expected) r.Wrong(QStringLiteral("Notes.dat"));
         if (list->model()->rowCount() != int(after.size()) ||
@@ -427,9 +427,9 @@ void Run::SaveNoteFigure() {
   before.pop_back();
   const QByteArray start = NotesImage(before, notes_image_.size());
   NotesWindow& window = app_->Notes();
-  auto* list = Child<QAbstractItemView>(window, QStringLiteral("MSFlexGrid1"));
-  auto* pad = Child<LimitedTextEdit>(window, QStringLiteral("Text1"));
-  auto* title = Child<QLineEdit>(window, QStringLiteral("Text2"));
+  auto* list = Child<QAbstractItemView>(window, QLatin1String(notes_names::kList));
+  auto* pad = Child<LimitedTextEdit>(window, QLatin1String(notes_names::kPad));
+  auto* title = Child<QLineEdit>(window, QLatin1String(notes_names::kTitle));
   const int count = int(before.size());
   row.figure = Measure(
       slow(),
@@ -439,7 +439,7 @@ void Run::SaveNoteFigure() {
         pad->SetStoredText(added.body);
         title->setText(added.title);
       },
-      [&] { Press(window, "Command1"); },
+      [&] { Press(window, notes_names::kSaveNote); },
       [&](Row& r) {
         if (FileBytes(DataPath("Notes.dat")) != notes_image_) r.Wrong(QStringLiteral("Notes.dat"));
         if (list->model()->rowCount() != count + 1 || CellText(list, count, 1) != added.title ||
@@ -520,7 +520,7 @@ void Run::MarkingFigure() {
           QStringLiteral("bulk read of both files, scan"), Unit::kMs, Goal{Goal::kAtMost, 2}, {}, {}, {}};
   const QDate day = data_.busiest_day;
   MonthCalendarWindow& calendar = app_->MonthCalendar();
-  QWidget* indicator = Child<QWidget>(app_->Main(), QStringLiteral("Image43"));
+  QWidget* indicator = Child<QWidget>(app_->Main(), QLatin1String(main_window_names::kTodayIndicator));
   row.figure = Measure(
       fast(), [] {}, [&] { calendar.MarkMonthCalendar(); },
       [&](Row& r) {
@@ -570,8 +570,8 @@ void Run::FillActivitiesFigure() {
   const QStringList subjects = SubjectsOn(data_, day);
   const int birthdays = BirthdayCountOn(data_, day);
   ActivitiesWindow& activities = app_->Activities();
-  auto* memos = Child<QComboBox>(activities, QStringLiteral("Combo4"));
-  auto* id = Child<QLineEdit>(activities, QStringLiteral("Text3"));
+  auto* memos = Child<QComboBox>(activities, QLatin1String(activities_names::kMemos));
+  auto* id = Child<QLineEdit>(activities, QLatin1String(activities_names::kId));
   row.figure = Measure(
       fast(), [&] { activities.SetDate(day); }, [&] { activities.FillActivities(); },
       [&](Row& r) {
@@ -595,7 +595,7 @@ void Run::NotesListFigure() {
   Row row{QStringLiteral("Fill the notes list (%1 titles)").arg(data_.notes.size()),
           QStringLiteral("bulk read of Notes.dat, titles"), Unit::kMs, Goal{Goal::kAtMost, 5}, {}, {}, {}};
   NotesWindow& window = app_->Notes();
-  auto* list = Child<QAbstractItemView>(window, QStringLiteral("MSFlexGrid1"));
+  auto* list = Child<QAbstractItemView>(window, QLatin1String(notes_names::kList));
   const int count = int(data_.notes.size());
   row.figure = Measure(
       fast(), [] {}, [&] { window.LoadNotesList(); },
@@ -683,19 +683,19 @@ void Run::AddAddressFigure() {
       [&] {
         book_->Put(start);
         editor.PrepareAdd(ParseBirthdayText(added.birthday_date));
-        Child<QLineEdit>(editor, QStringLiteral("Text2(0)"))->setText(added.name);
-        Child<QLineEdit>(editor, QStringLiteral("Text2(1)"))->setText(added.surname);
-        Child<LimitedTextEdit>(editor, QStringLiteral("Text2(2)"))->SetStoredText(added.address);
-        Child<QLineEdit>(editor, QStringLiteral("Text2(3)"))->setText(added.email);
-        Child<QLineEdit>(editor, QStringLiteral("Text2(4)"))->setText(added.home_page);
-        Child<LimitedTextEdit>(editor, QStringLiteral("Text2(5)"))->SetStoredText(added.notes);
+        Child<QLineEdit>(editor, QLatin1String(address_editor_names::kName))->setText(added.name);
+        Child<QLineEdit>(editor, QLatin1String(address_editor_names::kSurname))->setText(added.surname);
+        Child<LimitedTextEdit>(editor, QLatin1String(address_editor_names::kAddress))->SetStoredText(added.address);
+        Child<QLineEdit>(editor, QLatin1String(address_editor_names::kEmail))->setText(added.email);
+        Child<QLineEdit>(editor, QLatin1String(address_editor_names::kHomePage))->setText(added.home_page);
+        Child<LimitedTextEdit>(editor, QLatin1String(address_editor_names::kNotes))->SetStoredText(added.notes);
         for (int i = 0; i < kAddressPhoneCount; ++i) {
-          Child<QLineEdit>(editor, QStringLiteral("Text3(%1)").arg(i))->setText(added.phones[i]);
+          Child<QLineEdit>(editor, QLatin1String(address_editor_names::kPhones[i]))->setText(added.phones[i]);
         }
-        Child<QCheckBox>(editor, QStringLiteral("Check1"))->setChecked(BirthdayFlagSet(added.birthday_flag));
+        Child<QCheckBox>(editor, QLatin1String(address_editor_names::kBirthdayFlag))->setChecked(BirthdayFlagSet(added.birthday_flag));
         OpenToolWindow(editor);
       },
-      [&] { Press(editor, "Command1"); },
+      [&] { Press(editor, address_editor_names::kOk); },
       [&](Row& r) {
         if (FileBytes(DataPath("AddBook.dat")) != book_image_) r.Wrong(QStringLiteral("AddBook.dat"));
         if (editor.isVisible()) r.Wrong(QStringLiteral("editor still open"));
@@ -774,7 +774,7 @@ RawFound Run::Holding(const QString& word, bool events) const {
 // The results Find shows, counted by kind.
 RawFound Run::FindShown() const {
   FindWindow& find = app_->Find();
-  QAbstractItemModel* model = Child<QAbstractItemView>(find, QStringLiteral("FindResults"))->model();
+  QAbstractItemModel* model = Child<QAbstractItemView>(find, QLatin1String(find_names::kResults))->model();
   RawFound shown;
   for (int g = 0; g < model->rowCount(); ++g) {
     const QString caption = model->index(g, 0).data().toString();
@@ -798,7 +798,7 @@ void Run::FindOne(const QString& word, const QString& what) {
   const RawFound files_expected = Holding(word, false);
   FindWindow& find = app_->Find();
   find.show();
-  auto* box = Child<QLineEdit>(find, QStringLiteral("FindBox"));
+  auto* box = Child<QLineEdit>(find, QLatin1String(find_names::kBox));
   // From the box's new text to the window drawn with the results: the
   // search, the list laid out, and what the keystroke left for the event
   // loop (the paint of the list, the status line and the box). The window
@@ -847,7 +847,7 @@ void Run::FindAfterChangeFigure() {
   for (QWidget* window : others) window->hide();
   FindWindow& find = app_->Find();
   find.show();
-  auto* box = Child<QLineEdit>(find, QStringLiteral("FindBox"));
+  auto* box = Child<QLineEdit>(find, QLatin1String(find_names::kBox));
   const int last = int(data_.notes.size()) - 1;
   const int body = store::FieldRecord(store::Channel::kNotes, last, 2);
   const QString original = data_.notes.back().body;
@@ -903,7 +903,7 @@ void Run::FindOpenFigure() {
           QStringLiteral("bulk read of the three files, byte scan"), Unit::kMs,
           Goal{Goal::kAtMost, 100}, {}, {}, {}};
   FindWindow& find = app_->Find();
-  auto* box = Child<QLineEdit>(find, QStringLiteral("FindBox"));
+  auto* box = Child<QLineEdit>(find, QLatin1String(find_names::kBox));
   const RawFound expected = Holding(QStringLiteral("shop"));
   const RawFound files_expected = Holding(QStringLiteral("shop"), false);
   row.figure = Measure(

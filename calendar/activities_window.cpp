@@ -26,6 +26,8 @@ namespace quorvel {
 
 namespace {
 
+namespace names = activities_names;
+
 QLineEdit* ReadOnlyBox(QWidget* parent, const char* name, const QRect& rect) {
   auto* box = Place(new QLineEdit(parent), name, rect);
   box->setReadOnly(true);
@@ -48,58 +50,58 @@ QString DescriptionForStorage(const QString& shown) {
 }
 
 ActivitiesWindow::ActivitiesWindow(Organiser& app) : app_(app) {
-  setObjectName(QStringLiteral("Form4"));
+  setObjectName(QLatin1String(names::kWindow));
   setWindowTitle(tr("Activities"));
   setFixedSize(480, 392);
   setFont(ArialFont(9));
 
-  date_ = Place(new DateBox(this), "DTPicker1", QRect(8, 8, 120, 24));
+  date_ = Place(new DateBox(this), names::kDate, QRect(8, 8, 120, 24));
   // The day changes when a typed date is complete, not at every digit.
   date_->setKeyboardTracking(false);
   date_->setAccessibleName(tr("Date"));
   date_->setDate(Now().date());
-  auto* schedule = Place(new QPushButton(tr("View Schedule"), this), "Command6",
+  auto* schedule = Place(new QPushButton(tr("View Schedule"), this), names::kViewSchedule,
                          QRect(136, 8, 110, 24));
 
-  auto* frame = Place(new QGroupBox(tr("Appointments"), this), "Frame1",
+  auto* frame = Place(new QGroupBox(tr("Appointments"), this), names::kAppointmentsFrame,
                       QRect(8, 40, 464, 236));
-  subjects_ = Place(new NamedComboBox(frame), "Combo3", QRect(12, 24, 240, 24));
+  subjects_ = Place(new NamedComboBox(frame), names::kAppointments, QRect(12, 24, 240, 24));
   subjects_->setAccessibleName(tr("Appointments"));
-  add_ = Place(new QPushButton(tr("Add"), frame), "Command3", QRect(264, 24, 60, 24));
+  add_ = Place(new QPushButton(tr("Add"), frame), names::kAdd, QRect(264, 24, 60, 24));
   QPushButton* add = add_;
-  delete_ = Place(new QPushButton(tr("Delete"), frame), "Command4", QRect(328, 24, 60, 24));
-  edit_ = Place(new QPushButton(tr("Edit"), frame), "Command5", QRect(392, 24, 60, 24));
+  delete_ = Place(new QPushButton(tr("Delete"), frame), names::kDelete, QRect(328, 24, 60, 24));
+  edit_ = Place(new QPushButton(tr("Edit"), frame), names::kEdit, QRect(392, 24, 60, 24));
 
-  start_ = ReadOnlyBox(frame, "Text4", QRect(84, 60, 64, 22));
-  Caption(frame, QStringLiteral("Label2"), tr("Start Time"), QRect(12, 61, 70, 20), start_);
-  end_ = ReadOnlyBox(frame, "Text5", QRect(236, 60, 64, 22));
-  Caption(frame, QStringLiteral("Label3"), tr("End Time"), QRect(170, 61, 64, 20), end_);
+  start_ = ReadOnlyBox(frame, names::kStart, QRect(84, 60, 64, 22));
+  Caption(frame, QLatin1String(names::kStartCaption), tr("Start Time"), QRect(12, 61, 70, 20), start_);
+  end_ = ReadOnlyBox(frame, names::kEnd, QRect(236, 60, 64, 22));
+  Caption(frame, QLatin1String(names::kEndCaption), tr("End Time"), QRect(170, 61, 64, 20), end_);
 
-  reminder_ = Place(new QCheckBox(frame), "Check1", QRect(12, 94, 18, 20));
+  reminder_ = Place(new QCheckBox(frame), names::kReminder, QRect(12, 94, 18, 20));
   reminder_->setEnabled(false);
-  Caption(frame, QStringLiteral("Label1"), tr("Reminder"), QRect(32, 94, 64, 20), reminder_);
-  minutes_ = ReadOnlyBox(frame, "Text2", QRect(104, 93, 44, 22));
+  Caption(frame, QLatin1String(names::kReminderCaption), tr("Reminder"), QRect(32, 94, 64, 20), reminder_);
+  minutes_ = ReadOnlyBox(frame, names::kMinutes, QRect(104, 93, 44, 22));
   minutes_->setText(QStringLiteral("15"));
-  minutes_label_ = Caption(frame, QStringLiteral("Label4"), tr("Minutes before meeting"),
+  minutes_label_ = Caption(frame, QLatin1String(names::kMinutesCaption), tr("Minutes before meeting"),
                            QRect(154, 94, 180, 20), minutes_);
 
-  description_ = Place(new QPlainTextEdit(frame), "Text1", QRect(12, 124, 440, 100));
+  description_ = Place(new QPlainTextEdit(frame), names::kDescription, QRect(12, 124, 440, 100));
   description_->setReadOnly(true);
   description_->setFocusPolicy(Qt::ClickFocus);
   description_->setPlainText(tr("Description"));
   description_->setAccessibleName(tr("Description"));
 
-  auto* memos = Place(new QGroupBox(tr("Memos"), this), "Frame2", QRect(8, 284, 464, 60));
-  birthdays_ = Place(new NamedComboBox(memos), "Combo4", QRect(12, 24, 440, 24));
+  auto* memos = Place(new QGroupBox(tr("Memos"), this), names::kMemosFrame, QRect(8, 284, 464, 60));
+  birthdays_ = Place(new NamedComboBox(memos), names::kMemos, QRect(12, 24, 440, 24));
   birthdays_->setAccessibleName(tr("Memos"));
 
-  auto* ok = Place(new QPushButton(tr("OK"), this), "Command1", QRect(392, 354, 80, 28));
+  auto* ok = Place(new QPushButton(tr("OK"), this), names::kOk, QRect(392, 354, 80, 28));
   ok->setDefault(true);  // Enter presses it where the control in focus has no use for Enter
 
-  id_ = Place(new QLineEdit(QStringLiteral("ID"), this), "Text3", QRect(8, 354, 60, 22));
+  id_ = Place(new QLineEdit(QStringLiteral("ID"), this), names::kId, QRect(8, 354, 60, 22));
   id_->hide();
-  starts_ = Place(new QComboBox(this), "Combo1", QRect(80, 354, 60, 22));
-  ends_ = Place(new QComboBox(this), "Combo2", QRect(150, 354, 60, 22));
+  starts_ = Place(new QComboBox(this), names::kStartTimes, QRect(80, 354, 60, 22));
+  ends_ = Place(new QComboBox(this), names::kEndTimes, QRect(150, 354, 60, 22));
   for (QComboBox* hidden : {starts_, ends_}) {
     hidden->setFocusPolicy(Qt::NoFocus);
     hidden->hide();

@@ -28,6 +28,33 @@ class Organiser;
 class DateBox;
 class DayScheduleWindow;
 
+// Object names of the Activities window and its controls.
+namespace activities_names {
+inline constexpr char kWindow[] = "Form4";
+inline constexpr char kDate[] = "DTPicker1";
+inline constexpr char kViewSchedule[] = "Command6";
+inline constexpr char kAppointmentsFrame[] = "Frame1";
+inline constexpr char kAppointments[] = "Combo3";  // the day's appointments and events
+inline constexpr char kAdd[] = "Command3";
+inline constexpr char kDelete[] = "Command4";
+inline constexpr char kEdit[] = "Command5";
+inline constexpr char kStart[] = "Text4";  // the chosen appointment's start time
+inline constexpr char kStartCaption[] = "Label2";
+inline constexpr char kEnd[] = "Text5";
+inline constexpr char kEndCaption[] = "Label3";
+inline constexpr char kReminder[] = "Check1";  // whether it reminds
+inline constexpr char kReminderCaption[] = "Label1";
+inline constexpr char kMinutes[] = "Text2";  // the minutes before it that it reminds
+inline constexpr char kMinutesCaption[] = "Label4";
+inline constexpr char kDescription[] = "Text1";
+inline constexpr char kMemosFrame[] = "Frame2";
+inline constexpr char kMemos[] = "Combo4";  // the day's birthdays
+inline constexpr char kOk[] = "Command1";
+inline constexpr char kId[] = "Text3";         // hidden: the chosen appointment's ID
+inline constexpr char kStartTimes[] = "Combo1";  // hidden: the listed appointments' starts
+inline constexpr char kEndTimes[] = "Combo2";    // hidden: and their ends
+}  // namespace activities_names
+
 class ActivitiesWindow : public QWidget {
   Q_OBJECT
 

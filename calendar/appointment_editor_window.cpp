@@ -26,6 +26,8 @@ namespace quorvel {
 
 namespace {
 
+namespace names = appointment_editor_names;
+
 QStringList HalfHours(bool with_midnight) {
   QStringList times;
   for (int hour = 7; hour < 24; ++hour) {
@@ -105,54 +107,54 @@ QStringList AppointmentEditorWindow::StartTimes() { return HalfHours(false); }
 QStringList AppointmentEditorWindow::EndTimes() { return HalfHours(true); }
 
 AppointmentEditorWindow::AppointmentEditorWindow(Organiser& app) : app_(app) {
-  setObjectName(QStringLiteral("Form5"));
+  setObjectName(QLatin1String(names::kWindow));
   setWindowTitle(tr("Add Appointment"));
   setFixedSize(360, 292);
   setFont(ArialFont(9));
 
-  auto* frame = Place(new QGroupBox(tr("Appointments"), this), "Frame1",
+  auto* frame = Place(new QGroupBox(tr("Appointments"), this), names::kFrame,
                       QRect(8, 8, 344, 240));
   frame_ = frame;
-  subject_ = Place(new QLineEdit(frame), "Text4", QRect(12, 24, 320, 24));
+  subject_ = Place(new QLineEdit(frame), names::kSubject, QRect(12, 24, 320, 24));
   subject_->setMaxLength(kSubjectLimit);
   subject_->setAccessibleName(tr("Subject"));
 
-  TimeCombo* start = TimeList(frame, "Combo1", QRect(84, 58, 76, 24), StartTimes());
+  TimeCombo* start = TimeList(frame, names::kStart, QRect(84, 58, 76, 24), StartTimes());
   start_ = start;
-  auto* start_label = Place(new QLabel(tr("Start Time"), frame), "Label2", QRect(12, 60, 70, 20));
+  auto* start_label = Place(new QLabel(tr("Start Time"), frame), names::kStartCaption, QRect(12, 60, 70, 20));
   start_label->setBuddy(start_);
   start_->setAccessibleName(tr("Start Time"));
-  end_ = TimeList(frame, "Combo2", QRect(256, 58, 76, 24), EndTimes());
-  auto* end_label = Place(new QLabel(tr("End Time"), frame), "Label3", QRect(186, 60, 66, 20));
+  end_ = TimeList(frame, names::kEnd, QRect(256, 58, 76, 24), EndTimes());
+  auto* end_label = Place(new QLabel(tr("End Time"), frame), names::kEndCaption, QRect(186, 60, 66, 20));
   end_label->setBuddy(end_);
   end_->setAccessibleName(tr("End Time"));
 
-  reminder_ = Place(new QCheckBox(tr("Reminder"), frame), "Check1", QRect(12, 92, 84, 22));
-  minutes_ = Place(new QLineEdit(QStringLiteral("15"), frame), "Text2", QRect(104, 92, 44, 22));
+  reminder_ = Place(new QCheckBox(tr("Reminder"), frame), names::kReminder, QRect(12, 92, 84, 22));
+  minutes_ = Place(new QLineEdit(QStringLiteral("15"), frame), names::kMinutes, QRect(104, 92, 44, 22));
   minutes_->setMaxLength(kMinutesLimit);
   minutes_->setAccessibleName(tr("Minutes before meeting"));
-  minutes_label_ = Place(new QLabel(tr("Minutes before meeting"), frame), "Label4",
+  minutes_label_ = Place(new QLabel(tr("Minutes before meeting"), frame), names::kMinutesCaption,
                          QRect(154, 93, 180, 20));
   minutes_label_->setBuddy(minutes_);
 
   // Repeating and all-day appointments are kept as events beside the file.
-  all_day_ = Place(new QCheckBox(tr("&All day"), frame), "Check2", QRect(12, 122, 84, 22));
-  auto* repeats_label = Place(new QLabel(tr("&Repeats"), frame), "Label5", QRect(104, 124, 80, 20));
-  repeats_ = Place(new NamedComboBox(frame), "Combo3", QRect(188, 120, 144, 24));
+  all_day_ = Place(new QCheckBox(tr("&All day"), frame), names::kAllDay, QRect(12, 122, 84, 22));
+  auto* repeats_label = Place(new QLabel(tr("&Repeats"), frame), names::kRepeatsCaption, QRect(104, 124, 80, 20));
+  repeats_ = Place(new NamedComboBox(frame), names::kRepeats, QRect(188, 120, 144, 24));
   repeats_->addItems({tr("Never"), tr("Daily"), tr("Weekly"), tr("Monthly"), tr("Yearly")});
   repeats_->setAccessibleName(tr("Repeats"));
   repeats_label->setBuddy(repeats_);
   repeat_panel_ = new RepeatPanel(frame);
   repeat_panel_->move(12, 152);
 
-  description_ = Place(new QPlainTextEdit(frame), "Text1", QRect(12, 152, 320, 104));
+  description_ = Place(new QPlainTextEdit(frame), names::kDescription, QRect(12, 152, 320, 104));
   description_->setTabChangesFocus(true);
   description_->setAccessibleName(tr("Description"));
 
-  auto* ok = Place(new QPushButton(tr("OK"), this), "Command2", QRect(272, 256, 80, 28));
+  auto* ok = Place(new QPushButton(tr("OK"), this), names::kOk, QRect(272, 256, 80, 28));
   ok->setDefault(true);
 
-  id_ = Place(new QLineEdit(QStringLiteral("ID"), this), "Text3", QRect(8, 256, 100, 22));
+  id_ = Place(new QLineEdit(QStringLiteral("ID"), this), names::kId, QRect(8, 256, 100, 22));
   id_->hide();
 
   setTabOrder(subject_, start_);

@@ -25,6 +25,27 @@ class Organiser;
 class NamedComboBox;
 class RepeatPanel;
 
+// Object names of the appointment editor and its controls (the repeat
+// panel's in appointment_repeat_panel.h).
+namespace appointment_editor_names {
+inline constexpr char kWindow[] = "Form5";
+inline constexpr char kFrame[] = "Frame1";  // around everything but OK
+inline constexpr char kSubject[] = "Text4";
+inline constexpr char kStart[] = "Combo1";  // the start time
+inline constexpr char kStartCaption[] = "Label2";
+inline constexpr char kEnd[] = "Combo2";
+inline constexpr char kEndCaption[] = "Label3";
+inline constexpr char kReminder[] = "Check1";  // whether it reminds
+inline constexpr char kMinutes[] = "Text2";    // the minutes before it that it reminds
+inline constexpr char kMinutesCaption[] = "Label4";
+inline constexpr char kAllDay[] = "Check2";
+inline constexpr char kRepeatsCaption[] = "Label5";
+inline constexpr char kRepeats[] = "Combo3";  // never, daily, weekly, monthly, yearly
+inline constexpr char kDescription[] = "Text1";
+inline constexpr char kOk[] = "Command2";
+inline constexpr char kId[] = "Text3";  // hidden: the appointment's ID
+}  // namespace appointment_editor_names
+
 class AppointmentEditorWindow : public QWidget {
   Q_OBJECT
 

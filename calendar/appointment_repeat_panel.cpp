@@ -11,6 +11,8 @@
 namespace quorvel {
 namespace {
 
+namespace names = repeat_panel_names;
+
 using Kind = events::Repeat::Kind;
 using End = events::Repeat::End;
 
@@ -49,33 +51,33 @@ QString Ordinal(QDate day) {
 }  // namespace
 
 RepeatPanel::RepeatPanel(QWidget* parent) : QWidget(parent) {
-  setObjectName(QStringLiteral("RepeatBox"));
-  every_label_ = Place(new QLabel(tr("Ever&y"), this), "Label6", QRect(0, 2, 44, 20));
-  every_ = Place(new QSpinBox(this), "Spin1", QRect(48, 0, 56, 24));
+  setObjectName(QLatin1String(names::kPanel));
+  every_label_ = Place(new QLabel(tr("Ever&y"), this), names::kEveryCaption, QRect(0, 2, 44, 20));
+  every_ = Place(new QSpinBox(this), names::kEvery, QRect(48, 0, 56, 24));
   every_->setRange(1, 52);
   every_->setAccessibleName(tr("Every how many weeks"));
   every_label_->setBuddy(every_);
-  weeks_label_ = Place(new QLabel(tr("week(s), on"), this), "Label7", QRect(110, 2, 200, 20));
+  weeks_label_ = Place(new QLabel(tr("week(s), on"), this), names::kWeeksCaption, QRect(110, 2, 200, 20));
   for (int d = 1; d <= 7; ++d) {
-    weekdays_[d - 1] = Place(new QCheckBox(WeekdayShort(d), this), QStringLiteral("Check%1").arg(10 + d).toLatin1().constData(),
+    weekdays_[d - 1] = Place(new QCheckBox(WeekdayShort(d), this), names::kWeekdays[d - 1],
                              QRect((d - 1) * 46, kRow, 44, 22));
     weekdays_[d - 1]->setAccessibleName(WeekdayName(d));
   }
-  monthly_ = Place(new NamedComboBox(this), "Combo4", QRect(0, 0, 320, 24));
+  monthly_ = Place(new NamedComboBox(this), names::kMonthly, QRect(0, 0, 320, 24));
   monthly_->addItems({QString(), QString()});
   monthly_->setAccessibleName(tr("Repeats monthly on"));
-  ends_label_ = Place(new QLabel(tr("&Ends"), this), "Label8", QRect(0, 2, 44, 20));
-  ends_ = Place(new NamedComboBox(this), "Combo5", QRect(48, 0, 110, 24));
+  ends_label_ = Place(new QLabel(tr("&Ends"), this), names::kEndsCaption, QRect(0, 2, 44, 20));
+  ends_ = Place(new NamedComboBox(this), names::kEnds, QRect(48, 0, 110, 24));
   ends_->addItems({tr("Never"), tr("On date"), tr("After")});
   ends_->setAccessibleName(tr("Ends"));
   ends_label_->setBuddy(ends_);
-  until_ = Place(new QDateEdit(this), "DTPicker2", QRect(164, 0, 110, 24));
+  until_ = Place(new QDateEdit(this), names::kUntil, QRect(164, 0, 110, 24));
   until_->setCalendarPopup(true);
   until_->setAccessibleName(tr("Last day"));
-  count_ = Place(new QSpinBox(this), "Spin2", QRect(164, 0, 60, 24));
+  count_ = Place(new QSpinBox(this), names::kCount, QRect(164, 0, 60, 24));
   count_->setRange(1, 999);
   count_->setAccessibleName(tr("Number of times"));
-  times_label_ = Place(new QLabel(tr("times"), this), "Label9", QRect(230, 2, 80, 20));
+  times_label_ = Place(new QLabel(tr("times"), this), names::kTimesCaption, QRect(230, 2, 80, 20));
   times_label_->setBuddy(count_);
   connect(ends_, qOverload<int>(&QComboBox::currentIndexChanged), this, [this] { ShowEnd(); });
   ShowFor(Kind::kNever, QDate::currentDate());

@@ -16,6 +16,8 @@
 
 namespace quorvel {
 
+namespace names = day_schedule_names;
+
 const QColor DayScheduleWindow::kBusy(0, 0, 255);
 const QColor DayScheduleWindow::kOccupied(255, 0, 0);
 const QColor DayScheduleWindow::kOverbooked(192, 0, 0);
@@ -69,13 +71,13 @@ QStringList DayScheduleWindow::TimeLabels() {
 }
 
 DayScheduleWindow::DayScheduleWindow(Organiser& app) : app_(app) {
-  setObjectName(QStringLiteral("Form6"));
+  setObjectName(QLatin1String(names::kWindow));
   setWindowTitle(tr("Day Schedule"));
   setFixedSize(Px(8040), Px(3795));
   setFont(ArialFont(9));
 
   grid_ = new QTableWidget(0, kTimeColumns + 1, this);
-  grid_->setObjectName(QStringLiteral("MSFlexGrid1"));
+  grid_->setObjectName(QLatin1String(names::kGrid));
   grid_->setAccessibleName(tr("Day schedule"));
   grid_->setGeometry(TwipsRect(120, 120, 7815, 3135));
   grid_->verticalHeader()->hide();
@@ -101,14 +103,14 @@ DayScheduleWindow::DayScheduleWindow(Organiser& app) : app_(app) {
   grid_->horizontalHeader()->setMinimumSectionSize(Px(450));
 
   date_ = new DateBox(this);
-  date_->setObjectName(QStringLiteral("DTPicker1"));
+  date_->setObjectName(QLatin1String(names::kDate));
   date_->setGeometry(TwipsRect(120, 3360, 3135, 375));
   // The day changes when a typed date is complete, not at every digit.
   date_->setKeyboardTracking(false);
   date_->setAccessibleName(tr("Date"));
 
   auto* ok = new QPushButton(tr("OK"), this);
-  ok->setObjectName(QStringLiteral("Command1"));
+  ok->setObjectName(QLatin1String(names::kOk));
   ok->setGeometry(TwipsRect(6720, 3360, 1215, 375));
   ok->setDefault(true);  // Enter presses it where the control in focus has no use for Enter
   connect(ok, &QPushButton::clicked, this, &QWidget::hide);

@@ -13,6 +13,14 @@ namespace quorvel {
 class Organiser;
 class DateBox;
 
+// Object names of the Day Schedule window and its controls.
+namespace day_schedule_names {
+inline constexpr char kWindow[] = "Form6";
+inline constexpr char kGrid[] = "MSFlexGrid1";  // the appointments against the hours
+inline constexpr char kDate[] = "DTPicker1";
+inline constexpr char kOk[] = "Command1";
+}  // namespace day_schedule_names
+
 class DayScheduleWindow : public QWidget {
   Q_OBJECT
 

@@ -30,6 +30,8 @@ namespace quorvel {
 
 namespace {
 
+namespace names = month_calendar_names;
+
 const QColor kBirthdayBlue(0, 0, 255);
 const QColor kAppointmentRed(255, 0, 0);
 
@@ -96,9 +98,9 @@ QPixmap LegendPixmap(Mark mark, const QSize& size, qreal ratio, const QColor& ba
   return pixmap;
 }
 
-QLabel* LegendMark(QWidget* parent, const QString& name, const QRect& rect, const QString& tip) {
+QLabel* LegendMark(QWidget* parent, const char* name, const QRect& rect, const QString& tip) {
   auto* label = new QLabel(parent);
-  label->setObjectName(name);
+  label->setObjectName(QLatin1String(name));
   label->setGeometry(rect);
   label->setAccessibleName(tip);
   return label;
@@ -107,10 +109,10 @@ QLabel* LegendMark(QWidget* parent, const QString& name, const QRect& rect, cons
 const struct {
   const char* name;
   Mark mark;
-} kLegendMarks[] = {{"Picture1(0)", Mark::kBirthday},
-                    {"Picture2(0)", Mark::kAppointment},
-                    {"Picture4(0)", Mark::kRepeating},
-                    {"Picture4(1)", Mark::kAllDay}};
+} kLegendMarks[] = {{names::kBirthdayMark, Mark::kBirthday},
+                    {names::kAppointmentMark, Mark::kAppointment},
+                    {names::kRepeatingMark, Mark::kRepeating},
+                    {names::kAllDayMark, Mark::kAllDay}};
 
 // The marks of the events kept beside the four files: a one-off timed
 // event marks its days as an appointment does; a repeating one and one
@@ -248,33 +250,33 @@ void MonthCalendarView::paintCell(QPainter* painter, const QRect& rect, QDate da
 }
 
 MonthCalendarWindow::MonthCalendarWindow(Organiser& app) : app_(app) {
-  setObjectName(QStringLiteral("Form1"));
+  setObjectName(QLatin1String(names::kWindow));
   setWindowTitle(tr("Calendar"));
   setFixedSize(Px(7890), Px(5385));
 
   calendar_ = new MonthCalendarView(this);
-  calendar_->setObjectName(QStringLiteral("Calendar1"));
+  calendar_->setObjectName(QLatin1String(names::kCalendar));
   calendar_->setAccessibleName(tr("Calendar"));
   calendar_->setGeometry(TwipsRect(-120, 0, 7935, 5295));
 
   // Legend: the marks and the words beside them, over the title; the
   // marks drawn as the cells draw them, again when the palette changes.
-  LegendMark(this, QStringLiteral("Picture1(0)"), TwipsRect(240, 0, 255, 255), tr("Birthday"));
-  LegendMark(this, QStringLiteral("Picture2(0)"), TwipsRect(240, 240, 255, 255), tr("Appointment"));
+  LegendMark(this, names::kBirthdayMark, TwipsRect(240, 0, 255, 255), tr("Birthday"));
+  LegendMark(this, names::kAppointmentMark, TwipsRect(240, 240, 255, 255), tr("Appointment"));
   // The legend's words are text in the palette's colour, readable on a
   // light or a dark window.
   auto* legend = new QLabel(tr("Birthday\nAppointment"), this);
-  legend->setObjectName(QStringLiteral("Picture3"));
+  legend->setObjectName(QLatin1String(names::kLegend));
   legend->setGeometry(TwipsRect(480, 0, 1695, 495));
   legend->setFont(ArialFont(9));
   legend->setContentsMargins(3, 0, 0, 0);
   legend->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   legend->setAccessibleName(tr("Legend: Birthday, Appointment"));
   // The kept events' marks beside them: a series' day, an all-day day.
-  LegendMark(this, QStringLiteral("Picture4(0)"), TwipsRect(1800, 0, 255, 255), tr("Repeating event"));
-  LegendMark(this, QStringLiteral("Picture4(1)"), TwipsRect(1800, 240, 255, 255), tr("All-day event"));
+  LegendMark(this, names::kRepeatingMark, TwipsRect(1800, 0, 255, 255), tr("Repeating event"));
+  LegendMark(this, names::kAllDayMark, TwipsRect(1800, 240, 255, 255), tr("All-day event"));
   auto* events_legend = new QLabel(tr("Repeating\nAll day"), this);
-  events_legend->setObjectName(QStringLiteral("Picture5"));
+  events_legend->setObjectName(QLatin1String(names::kEventsLegend));
   events_legend->setGeometry(TwipsRect(2040, 0, 1260, 495));
   events_legend->setFont(ArialFont(9));
   events_legend->setContentsMargins(3, 0, 0, 0);
@@ -283,7 +285,7 @@ MonthCalendarWindow::MonthCalendarWindow(Organiser& app) : app_(app) {
   PaintLegend();
 
   auto* spinner = new QWidget(this);
-  spinner->setObjectName(QStringLiteral("UpDown1"));
+  spinner->setObjectName(QLatin1String(names::kMonthArrows));
   spinner->setGeometry(TwipsRect(4920, 120, 852, 240));
   auto* spin_layout = new QHBoxLayout(spinner);
   spin_layout->setContentsMargins(0, 0, 0, 0);
@@ -293,8 +295,8 @@ MonthCalendarWindow::MonthCalendarWindow(Organiser& app) : app_(app) {
     Qt::ArrowType arrow;
     const char* tip;
     int step;
-  } kButtons[] = {{"Down", Qt::LeftArrow, QT_TR_NOOP("Previous month"), -1},
-                  {"Up", Qt::RightArrow, QT_TR_NOOP("Next month"), 1}};
+  } kButtons[] = {{names::kPreviousMonth, Qt::LeftArrow, QT_TR_NOOP("Previous month"), -1},
+                  {names::kNextMonth, Qt::RightArrow, QT_TR_NOOP("Next month"), 1}};
   for (const auto& b : kButtons) {
     auto* button = new QToolButton(spinner);
     button->setObjectName(QLatin1String(b.name));
@@ -309,14 +311,14 @@ MonthCalendarWindow::MonthCalendarWindow(Organiser& app) : app_(app) {
   }
 
   auto* close = new QPushButton(tr("Close"), this);
-  close->setObjectName(QStringLiteral("Command1"));
+  close->setObjectName(QLatin1String(names::kClose));
   close->setGeometry(TwipsRect(6600, 120, 1095, 375));
   connect(close, &QPushButton::clicked, this, &QWidget::hide);
   // Keyboard order: the calendar (title selectors, then the days), the
   // month arrows, Close.
   QWidget* previous = calendar_;
-  for (QWidget* next : {static_cast<QWidget*>(spinner->findChild<QToolButton*>(QStringLiteral("Down"))),
-                        static_cast<QWidget*>(spinner->findChild<QToolButton*>(QStringLiteral("Up"))),
+  for (QWidget* next : {static_cast<QWidget*>(spinner->findChild<QToolButton*>(QLatin1String(names::kPreviousMonth))),
+                        static_cast<QWidget*>(spinner->findChild<QToolButton*>(QLatin1String(names::kNextMonth))),
                         static_cast<QWidget*>(close)}) {
     setTabOrder(previous, next);
     previous = next;

@@ -14,6 +14,8 @@ namespace quorvel {
 
 namespace {
 
+namespace names = reminder_names;
+
 constexpr int kLabelHeight = 255;  // twips
 const QColor kValueColour(0, 0, 192);
 
@@ -50,29 +52,29 @@ QLabel* MakeValue(QWidget* parent, const QString& name, const QString& caption, 
 }  // namespace
 
 ReminderWindow::ReminderWindow(Organiser& app) : app_(app) {
-  setObjectName(QStringLiteral("Form8"));
+  setObjectName(QLatin1String(names::kWindow));
   setWindowTitle(tr("Reminder"));
   setFont(ArialFont(8));
   setFixedSize(Px(4665), Px(1890));
 
-  MakeLabel(this, QStringLiteral("Label1"), tr("You have a meeting in"), 0, 120,
+  MakeLabel(this, QLatin1String(names::kIntro), tr("You have a meeting in"), 0, 120,
             3015);
-  lead_ = MakeValue(this, QStringLiteral("Label2"), tr("Minutes before the meeting"),
+  lead_ = MakeValue(this, QLatin1String(names::kLead), tr("Minutes before the meeting"),
                     2040, 120, 735, false);
-  MakeLabel(this, QStringLiteral("Label3"), tr("minutes."), 2520, 120, 1095);
-  MakeLabel(this, QStringLiteral("Label4"), tr("Subject:"), 0, 720, 1215);
-  subject_ = MakeValue(this, QStringLiteral("Label7(0)"), tr("Subject"), 1320, 720,
+  MakeLabel(this, QLatin1String(names::kMinutesWord), tr("minutes."), 2520, 120, 1095);
+  MakeLabel(this, QLatin1String(names::kSubjectCaption), tr("Subject:"), 0, 720, 1215);
+  subject_ = MakeValue(this, QLatin1String(names::kSubject), tr("Subject"), 1320, 720,
                        3255, true);
-  MakeLabel(this, QStringLiteral("Label5"), tr("Start Time"), 0, 1200, 1215);
-  start_ = MakeValue(this, QStringLiteral("Label7(1)"), tr("Start Time"), 1320, 1200,
+  MakeLabel(this, QLatin1String(names::kStartCaption), tr("Start Time"), 0, 1200, 1215);
+  start_ = MakeValue(this, QLatin1String(names::kStart), tr("Start Time"), 1320, 1200,
                      615, true);
-  MakeLabel(this, QStringLiteral("Label6"), tr("End Time"), 0, 1560, 1215);
-  end_ = MakeValue(this, QStringLiteral("Label7(2)"), tr("End Time"), 1320, 1560, 615,
+  MakeLabel(this, QLatin1String(names::kEndCaption), tr("End Time"), 0, 1560, 1215);
+  end_ = MakeValue(this, QLatin1String(names::kEnd), tr("End Time"), 1320, 1560, 615,
                    true);
 
 
   ok_ = new QPushButton(tr("OK"), this);
-  ok_->setObjectName(QStringLiteral("Command1"));
+  ok_->setObjectName(QLatin1String(names::kOk));
   ok_->setGeometry(TwipsRect(3360, 1440, 1215, 375));
   ok_->setAccessibleName(tr("OK"));
   ok_->setDefault(true);

@@ -11,6 +11,21 @@ namespace quorvel {
 class Organiser;
 struct ReminderRow;
 
+// Object names of the reminder and its controls.
+namespace reminder_names {
+inline constexpr char kWindow[] = "Form8";
+inline constexpr char kIntro[] = "Label1";  // "You have a meeting in"
+inline constexpr char kLead[] = "Label2";   // the minutes left
+inline constexpr char kMinutesWord[] = "Label3";
+inline constexpr char kSubjectCaption[] = "Label4";
+inline constexpr char kSubject[] = "Label7(0)";
+inline constexpr char kStartCaption[] = "Label5";
+inline constexpr char kStart[] = "Label7(1)";
+inline constexpr char kEndCaption[] = "Label6";
+inline constexpr char kEnd[] = "Label7(2)";
+inline constexpr char kOk[] = "Command1";
+}  // namespace reminder_names
+
 class ReminderWindow : public QWidget {
   Q_OBJECT
 

@@ -25,6 +25,8 @@
 namespace quorvel {
 namespace {
 
+namespace names = find_names;
+
 // How long one step of a search may keep the window from drawing.
 constexpr int kStepBudgetMs = 8;
 
@@ -259,12 +261,12 @@ void MarkedTextDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
 
 FindWindow::FindWindow(store::DataFiles& files, QWidget* parent)
     : QWidget(parent, Qt::Window), files_(files), copy_(files) {
-  setObjectName(QStringLiteral("FindWindow"));
+  setObjectName(QLatin1String(names::kWindow));
   setWindowTitle(tr("Find"));
 
   auto* caption = new QLabel(tr("&Find:"), this);
   box_ = new QLineEdit(this);
-  box_->setObjectName(QStringLiteral("FindBox"));
+  box_->setObjectName(QLatin1String(names::kBox));
   box_->setAccessibleName(tr("Find"));
   box_->setAccessibleDescription(
       tr("Words to find in appointments, notes and address entries; every word must match."));
@@ -273,12 +275,12 @@ FindWindow::FindWindow(store::DataFiles& files, QWidget* parent)
   caption->setBuddy(box_);
 
   status_ = new QLabel(this);
-  status_->setObjectName(QStringLiteral("FindStatus"));
+  status_->setObjectName(QLatin1String(names::kStatus));
   status_->setAccessibleName(tr("Found"));
 
   model_ = new FindResultsModel(files_, this);
   list_ = new QTreeView(this);
-  list_->setObjectName(QStringLiteral("FindResults"));
+  list_->setObjectName(QLatin1String(names::kResults));
   list_->setAccessibleName(tr("Results"));
   list_->setModel(model_);
   list_->setItemDelegate(new MarkedTextDelegate(list_));
@@ -295,11 +297,11 @@ FindWindow::FindWindow(store::DataFiles& files, QWidget* parent)
   list_->setColumnWidth(kTitleColumn, 200);
 
   open_ = new QPushButton(tr("&Open"), this);
-  open_->setObjectName(QStringLiteral("FindOpen"));
+  open_->setObjectName(QLatin1String(names::kOpen));
   open_->setAutoDefault(false);
   open_->setEnabled(false);
   auto* close = new QPushButton(tr("Close"), this);
-  close->setObjectName(QStringLiteral("FindClose"));
+  close->setObjectName(QLatin1String(names::kClose));
   close->setAutoDefault(false);
 
   auto* top = new QHBoxLayout;

@@ -81,6 +81,16 @@ class MarkedTextDelegate : public QStyledItemDelegate {
              const QModelIndex& index) const override;
 };
 
+// Object names of the Find window and its controls.
+namespace find_names {
+inline constexpr char kWindow[] = "FindWindow";
+inline constexpr char kBox[] = "FindBox";  // the words to find
+inline constexpr char kStatus[] = "FindStatus";  // how much was found
+inline constexpr char kResults[] = "FindResults";
+inline constexpr char kOpen[] = "FindOpen";
+inline constexpr char kClose[] = "FindClose";
+}  // namespace find_names
+
 class FindWindow : public QWidget {
   Q_OBJECT
 

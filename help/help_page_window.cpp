@@ -23,6 +23,8 @@
 namespace quorvel {
 namespace {
 
+namespace names = help_page_names;
+
 // Client area and page place of the window as designed, in twips.
 constexpr int kClientWidth = 7065;
 constexpr int kClientHeight = 5070;
@@ -82,7 +84,7 @@ HelpPageWindow::HelpPageWindow(Organiser& app)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       app_(app) {
-  setObjectName(QStringLiteral("Form13"));
+  setObjectName(QLatin1String(names::kWindow));
   setWindowTitle(QStringLiteral("Quorvel"));
   // Closing with the close box ends the viewer; the next topic click builds
   // it again.
@@ -97,9 +99,9 @@ HelpPageWindow::HelpPageWindow(Organiser& app)
     button->setGeometry(TwipsRect(left, 120, 1095, 375));
     return button;
   };
-  index_ = make_button("Command1", tr("Index"), 120);
-  previous_ = make_button("Command2", QStringLiteral("<<"), 1200);
-  next_ = make_button("Command3", QStringLiteral(">>"), 2280);
+  index_ = make_button(names::kIndex, tr("Index"), 120);
+  previous_ = make_button(names::kPrevious, QStringLiteral("<<"), 1200);
+  next_ = make_button(names::kNext, QStringLiteral(">>"), 2280);
   // The arrows keep their captions as names; the tool tips and the
   // descriptions say where they lead.
   previous_->setToolTip(tr("Previous page"));
@@ -108,7 +110,7 @@ HelpPageWindow::HelpPageWindow(Organiser& app)
   next_->setAccessibleDescription(tr("Next page"));
 
   page_number_ = new QLineEdit(QStringLiteral("11"), this);
-  page_number_->setObjectName(QStringLiteral("Text1"));
+  page_number_->setObjectName(QLatin1String(names::kPageNumber));
   page_number_->setGeometry(TwipsRect(120, 4440, 735, 375));
   page_number_->setVisible(false);
 
@@ -116,7 +118,7 @@ HelpPageWindow::HelpPageWindow(Organiser& app)
     for (int topic = 1; topic <= 6; ++topic) {
       const int n = 10 * chapter + topic;
       auto* page = new PageBox(this);
-      page->setObjectName(QStringLiteral("HelpFile(%1)").arg(n));
+      page->setObjectName(names::PageBox(n));
       page->setOpenLinks(false);
       page->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
       page->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);

@@ -14,6 +14,21 @@ namespace quorvel {
 
 class Organiser;
 
+// Object names of the help page viewer and its controls.
+namespace help_page_names {
+inline constexpr char kWindow[] = "Form13";
+inline constexpr char kIndex[] = "Command1";
+inline constexpr char kPrevious[] = "Command2";  // "<<"
+inline constexpr char kNext[] = "Command3";      // ">>"
+inline constexpr char kPageNumber[] = "Text1";   // hidden: the page shown
+// The page boxes, one a topic, named by PageBox: "HelpFile(11)" for topic 1
+// of chapter 1.
+inline constexpr char kPageBoxPrefix[] = "HelpFile(";
+inline QString PageBox(int page) {
+  return QLatin1String(kPageBoxPrefix) + QString::number(page) + QLatin1Char(')');
+}
+}  // namespace help_page_names
+
 class HelpPageWindow : public QWidget {
   Q_OBJECT
 

@@ -9,11 +9,13 @@
 
 namespace quorvel {
 
+namespace names = help_topics_names;
+
 HelpTopicsWindow::HelpTopicsWindow(Organiser& app)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint),
       app_(app) {
-  setObjectName(QStringLiteral("Form12"));
+  setObjectName(QLatin1String(names::kWindow));
   setWindowTitle(tr("Help Topics"));
   // Closing with the close box ends this window; the next opening builds the
   // tree afresh, all collapsed.
@@ -25,7 +27,7 @@ HelpTopicsWindow::HelpTopicsWindow(Organiser& app)
                  QIcon(QStringLiteral(":/help/pictures/topic_page.svg"))};
 
   tree_ = new QTreeWidget(this);
-  tree_->setObjectName(QStringLiteral("TreeView1"));
+  tree_->setObjectName(QLatin1String(names::kTree));
   tree_->setAccessibleName(tr("Help Topics"));
   tree_->setGeometry(TwipsRect(120, 240, 7092, 5568));
   tree_->setHeaderHidden(true);

@@ -14,6 +14,12 @@ namespace quorvel {
 
 class Organiser;
 
+// Object names of the Help Topics window and its controls.
+namespace help_topics_names {
+inline constexpr char kWindow[] = "Form12";
+inline constexpr char kTree[] = "TreeView1";  // the chapters and their topics
+}  // namespace help_topics_names
+
 class HelpTopicsWindow : public QWidget {
   Q_OBJECT
 

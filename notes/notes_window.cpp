@@ -22,6 +22,8 @@ namespace quorvel {
 
 namespace {
 
+namespace names = notes_names;
+
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption,
                         const QRect& geometry) {
   auto* button = new QPushButton(caption, parent);
@@ -34,13 +36,13 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
 }  // namespace
 
 NotesWindow::NotesWindow(Organiser& app) : app_(app) {
-  setObjectName(QStringLiteral("Form2"));
+  setObjectName(QLatin1String(names::kWindow));
   setWindowTitle(tr("Notes"));
   setFont(ArialFont(8));
   setFixedSize(Px(7470), Px(4890));
 
   pad_ = new LimitedTextEdit(kNoteBodyLength, this);
-  pad_->setObjectName(QStringLiteral("Text1"));
+  pad_->setObjectName(QLatin1String(names::kPad));
   pad_->setGeometry(TwipsRect(120, 120, 3135, 3615));
   pad_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   pad_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -50,7 +52,7 @@ NotesWindow::NotesWindow(Organiser& app) : app_(app) {
 
   model_ = new NotesListModel(this);
   list_ = new QTableView(this);
-  list_->setObjectName(QStringLiteral("MSFlexGrid1"));
+  list_->setObjectName(QLatin1String(names::kList));
   list_->setGeometry(TwipsRect(3360, 120, 3975, 3615));
   list_->setModel(model_);
   list_->setColumnWidth(0, Px(500));
@@ -73,22 +75,22 @@ NotesWindow::NotesWindow(Organiser& app) : app_(app) {
   list_->setWordWrap(false);
   list_->setAccessibleName(tr("Saved notes"));
 
-  clear_ = MakeButton(this, "Command4", tr("Clear Pad"),
+  clear_ = MakeButton(this, names::kClearPad, tr("Clear Pad"),
                       TwipsRect(120, 3840, 1335, 375));
-  view_ = MakeButton(this, "Command2", tr("<< View Note"),
+  view_ = MakeButton(this, names::kViewNote, tr("<< View Note"),
                      TwipsRect(4920, 3840, 1215, 375));
-  delete_ = MakeButton(this, "Command3", tr("Delete Note"),
+  delete_ = MakeButton(this, names::kDeleteNote, tr("Delete Note"),
                        TwipsRect(6240, 3840, 1095, 375));
-  save_ = MakeButton(this, "Command1", tr("Save Note As:"),
+  save_ = MakeButton(this, names::kSaveNote, tr("Save Note As:"),
                      TwipsRect(120, 4320, 1335, 375));
 
   title_ = new QLineEdit(this);
-  title_->setObjectName(QStringLiteral("Text2"));
+  title_->setObjectName(QLatin1String(names::kTitle));
   title_->setGeometry(TwipsRect(1560, 4320, 2895, 375));
   title_->setMaxLength(kNoteTitleLength);
   title_->setAccessibleName(tr("Note title"));
 
-  close_ = MakeButton(this, "Command5", tr("Close"),
+  close_ = MakeButton(this, names::kClose, tr("Close"),
                       TwipsRect(6240, 4440, 1095, 375));
 
   connect(pad_, &QPlainTextEdit::textChanged, this, &NotesWindow::OnPadChanged);

@@ -17,6 +17,19 @@ class Organiser;
 class LimitedTextEdit;
 class NotesListModel;
 
+// Object names of the Notes window and its controls.
+namespace notes_names {
+inline constexpr char kWindow[] = "Form2";
+inline constexpr char kPad[] = "Text1";         // the note being written
+inline constexpr char kList[] = "MSFlexGrid1";  // the saved notes
+inline constexpr char kClearPad[] = "Command4";
+inline constexpr char kViewNote[] = "Command2";
+inline constexpr char kDeleteNote[] = "Command3";
+inline constexpr char kSaveNote[] = "Command1";  // "Save Note As:"
+inline constexpr char kTitle[] = "Text2";        // the title it is saved under
+inline constexpr char kClose[] = "Command5";
+}  // namespace notes_names
+
 class NotesWindow : public QWidget {
   Q_OBJECT
 

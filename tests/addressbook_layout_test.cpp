@@ -49,47 +49,48 @@ TEST_F(AddressLayoutTest, AddressBookControlsSitWhereTheyBelongWithTheirCaptions
   const char* const groups[24] = {"A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K",   "L",
                                   "M", "N", "O", "P", "QR", "S", "T", "U", "V", "W", "XYZ", "123"};
   for (int i = 0; i < 24; ++i) {
-    const QByteArray name = QStringLiteral("Command4(%1)").arg(i).toLatin1();
-    ExpectPlaced(&book, {name.constData(), 480 * (i % 12), i < 12 ? 0 : 240, 495, 255});
-    EXPECT_EQ(TextOf(&book, name.constData()), QLatin1String(groups[i]));
+    const char* name = address_book_names::kGroups[i];
+    ExpectPlaced(&book, {name, 480 * (i % 12), i < 12 ? 0 : 240, 495, 255});
+    EXPECT_EQ(TextOf(&book, name), QLatin1String(groups[i]));
   }
 
   const Placed placed[] = {
-      {"Frame1", 0, 600, 5775, 735},        {"Combo1", 120, 240, 5535, 315},
-      {"Command5", 5880, 960, 1215, 375},   {"Frame3", 0, 1440, 3375, 2775},
-      {"Frame2", 3480, 1440, 4215, 2775},   {"Text1", 120, 240, 3975, 2415},
-      {"Frame4", 3480, 1440, 4215, 2775},   {"Text8", 1200, 240, 1935, 285},
-      {"Text5", 1200, 600, 2895, 285},      {"Text6", 1200, 960, 2895, 285},
-      {"Text7", 1200, 1320, 2895, 1335},    {"Command6", 120, 4320, 1215, 375},
-      {"Command3", 3840, 4320, 1215, 375},  {"Command2", 5160, 4320, 1215, 375},
-      {"Command1", 6480, 4320, 1215, 375},
+      {address_book_names::kNameFrame, 0, 600, 5775, 735},        {address_book_names::kNames, 120, 240, 5535, 315},
+      {address_book_names::kViewToggle, 5880, 960, 1215, 375},   {address_book_names::kPhonesFrame, 0, 1440, 3375, 2775},
+      {address_book_names::kAddressFrame, 3480, 1440, 4215, 2775},   {address_book_names::kAddress, 120, 240, 3975, 2415},
+      {address_book_names::kDetailsFrame, 3480, 1440, 4215, 2775},   {address_book_names::kBirthday, 1200, 240, 1935, 285},
+      {address_book_names::kEmail, 1200, 600, 2895, 285},      {address_book_names::kHomePage, 1200, 960, 2895, 285},
+      {address_book_names::kNotes, 1200, 1320, 2895, 1335},    {address_book_names::kClose, 120, 4320, 1215, 375},
+      {address_book_names::kAddEntry, 3840, 4320, 1215, 375},  {address_book_names::kEditEntry, 5160, 4320, 1215, 375},
+      {address_book_names::kDeleteEntry, 6480, 4320, 1215, 375},
   };
   for (const Placed& p : placed) ExpectPlaced(&book, p);
   const char* const phones[6] = {"Home", "Business #1", "Business #2", "Mobile", "Fax", "Other"};
   for (int i = 0; i < 6; ++i) {
-    const QByteArray label = QStringLiteral("Label3(%1)").arg(i).toLatin1();
-    const QByteArray box = QStringLiteral("Text3(%1)").arg(i).toLatin1();
-    ExpectPlaced(&book, {label.constData(), 120, 360 + 360 * i, 1095, 255});
-    ExpectPlaced(&book, {box.constData(), 1320, 360 + 360 * i, 1935, 285});
-    EXPECT_EQ(TextOf(&book, label.constData()), QLatin1String(phones[i]));
+    const char* label = address_book_names::kPhoneCaptions[i];
+    ExpectPlaced(&book, {label, 120, 360 + 360 * i, 1095, 255});
+    ExpectPlaced(&book, {address_book_names::kPhones[i], 1320, 360 + 360 * i, 1935, 285});
+    EXPECT_EQ(TextOf(&book, label), QLatin1String(phones[i]));
   }
   const char* const details[4] = {"Birthday:", "e-mail:", "Home Page:", "Notes:"};
+  const char* const detail_labels[4] = {address_book_names::kBirthdayCaption, address_book_names::kEmailCaption,
+                                        address_book_names::kHomePageCaption, address_book_names::kNotesCaption};
   for (int i = 0; i < 4; ++i) {
-    const QByteArray label = QStringLiteral("Label1(%1)").arg(i).toLatin1();
-    ExpectPlaced(&book, {label.constData(), 120, 240 + 360 * i, 975, 255});
-    EXPECT_EQ(TextOf(&book, label.constData()), QLatin1String(details[i]));
+    const char* label = detail_labels[i];
+    ExpectPlaced(&book, {label, 120, 240 + 360 * i, 975, 255});
+    EXPECT_EQ(TextOf(&book, label), QLatin1String(details[i]));
   }
 
-  EXPECT_EQ(TitleOf(&book, "Frame1"), QStringLiteral("Name"));
-  EXPECT_EQ(TitleOf(&book, "Frame2"), QStringLiteral("Address"));
-  EXPECT_EQ(TitleOf(&book, "Frame3"), QStringLiteral("Telephone Numbers"));
-  EXPECT_EQ(TitleOf(&book, "Frame4"), QStringLiteral("Details"));
-  EXPECT_EQ(TextOf(&book, "Command5"), QStringLiteral("View Details"));
-  EXPECT_EQ(TextOf(&book, "Command6"), QStringLiteral("Close"));
-  EXPECT_EQ(TextOf(&book, "Command3"), QStringLiteral("Add Entry"));
-  EXPECT_EQ(TextOf(&book, "Command2"), QStringLiteral("Edit Entry"));
-  EXPECT_EQ(TextOf(&book, "Command1"), QStringLiteral("Delete Entry"));
-  EXPECT_EQ(TextOf(&book, "Label2"), QStringLiteral("A"));
+  EXPECT_EQ(TitleOf(&book, address_book_names::kNameFrame), QStringLiteral("Name"));
+  EXPECT_EQ(TitleOf(&book, address_book_names::kAddressFrame), QStringLiteral("Address"));
+  EXPECT_EQ(TitleOf(&book, address_book_names::kPhonesFrame), QStringLiteral("Telephone Numbers"));
+  EXPECT_EQ(TitleOf(&book, address_book_names::kDetailsFrame), QStringLiteral("Details"));
+  EXPECT_EQ(TextOf(&book, address_book_names::kViewToggle), QStringLiteral("View Details"));
+  EXPECT_EQ(TextOf(&book, address_book_names::kClose), QStringLiteral("Close"));
+  EXPECT_EQ(TextOf(&book, address_book_names::kAddEntry), QStringLiteral("Add Entry"));
+  EXPECT_EQ(TextOf(&book, address_book_names::kEditEntry), QStringLiteral("Edit Entry"));
+  EXPECT_EQ(TextOf(&book, address_book_names::kDeleteEntry), QStringLiteral("Delete Entry"));
+  EXPECT_EQ(TextOf(&book, address_book_names::kCurrentGroup), QStringLiteral("A"));
 }
 
 TEST_F(AddressLayoutTest, EditorControlsSitWhereTheyBelongWithTheirCaptions) {
@@ -100,12 +101,12 @@ TEST_F(AddressLayoutTest, EditorControlsSitWhereTheyBelongWithTheirCaptions) {
   EXPECT_EQ(editor.size(), QSize(Px(7725), Px(6480)));
 
   const Placed placed[] = {
-      {"Text2(0)", 1320, 240, 4695, 285},   {"Text2(1)", 1320, 600, 4695, 285},
-      {"Text2(2)", 1320, 960, 4695, 1125},  {"Check1", 120, 2280, 1095, 255},
-      {"DTPicker1", 1320, 2160, 2895, 375}, {"Text2(3)", 1320, 2640, 4695, 285},
-      {"Text2(4)", 1320, 3000, 4695, 285},  {"Text2(5)", 1320, 3360, 2415, 1125},
-      {"Frame3", 120, 4680, 7455, 1575},    {"Command1", 6240, 240, 1335, 375},
-      {"Command3", 6240, 720, 1335, 375},
+      {address_editor_names::kName, 1320, 240, 4695, 285},   {address_editor_names::kSurname, 1320, 600, 4695, 285},
+      {address_editor_names::kAddress, 1320, 960, 4695, 1125},  {address_editor_names::kBirthdayFlag, 120, 2280, 1095, 255},
+      {address_editor_names::kBirthday, 1320, 2160, 2895, 375}, {address_editor_names::kEmail, 1320, 2640, 4695, 285},
+      {address_editor_names::kHomePage, 1320, 3000, 4695, 285},  {address_editor_names::kNotes, 1320, 3360, 2415, 1125},
+      {address_editor_names::kPhonesFrame, 120, 4680, 7455, 1575},    {address_editor_names::kOk, 6240, 240, 1335, 375},
+      {address_editor_names::kCancel, 6240, 720, 1335, 375},
   };
   for (const Placed& p : placed) ExpectPlaced(&editor, p);
   const char* const captions[12] = {"Name:",   "Surname:",    "Address:",    "e-mail:",
@@ -113,21 +114,21 @@ TEST_F(AddressLayoutTest, EditorControlsSitWhereTheyBelongWithTheirCaptions) {
                                     "Business #2", "Mobile",  "Fax",         "Other"};
   const int tops[6] = {240, 600, 960, 2640, 3000, 3360};
   for (int i = 0; i < 12; ++i) {
-    const QByteArray label = QStringLiteral("Label1(%1)").arg(i).toLatin1();
+    const char* label = address_editor_names::kCaptions[i];
     if (i < 6) {
-      ExpectPlaced(&editor, {label.constData(), 120, tops[i], 1095, 255});
+      ExpectPlaced(&editor, {label, 120, tops[i], 1095, 255});
     } else {
       const int j = i - 6;
-      ExpectPlaced(&editor, {label.constData(), j < 3 ? 120 : 3840, 360 + 360 * (j % 3), 1095, 255});
-      const QByteArray box = QStringLiteral("Text3(%1)").arg(j).toLatin1();
-      ExpectPlaced(&editor, {box.constData(), j < 3 ? 1320 : 5040, 360 + 360 * (j % 3), 2175, 285});
+      ExpectPlaced(&editor, {label, j < 3 ? 120 : 3840, 360 + 360 * (j % 3), 1095, 255});
+      const char* box = address_editor_names::kPhones[j];
+      ExpectPlaced(&editor, {box, j < 3 ? 1320 : 5040, 360 + 360 * (j % 3), 2175, 285});
     }
-    EXPECT_EQ(TextOf(&editor, label.constData()), QLatin1String(captions[i]));
+    EXPECT_EQ(TextOf(&editor, label), QLatin1String(captions[i]));
   }
-  EXPECT_EQ(TitleOf(&editor, "Frame3"), QStringLiteral("Phone Numbers"));
-  EXPECT_EQ(TextOf(&editor, "Check1"), QStringLiteral("Birthday"));
-  EXPECT_EQ(TextOf(&editor, "Command1"), QStringLiteral("OK"));
-  EXPECT_EQ(TextOf(&editor, "Command3"), QStringLiteral("Cancel"));
+  EXPECT_EQ(TitleOf(&editor, address_editor_names::kPhonesFrame), QStringLiteral("Phone Numbers"));
+  EXPECT_EQ(TextOf(&editor, address_editor_names::kBirthdayFlag), QStringLiteral("Birthday"));
+  EXPECT_EQ(TextOf(&editor, address_editor_names::kOk), QStringLiteral("OK"));
+  EXPECT_EQ(TextOf(&editor, address_editor_names::kCancel), QStringLiteral("Cancel"));
 }
 
 // The colour a button shows on its face, left of its caption.
@@ -140,7 +141,7 @@ TEST_F(AddressLayoutTest, TheChosenLetterButtonIsPaintedPureYellowAndTheOthersBu
   AddressBookWindow& book = app_->AddressBook();
   book.show();
   auto button = [&](int i) {
-    return book.findChild<QPushButton*>(QStringLiteral("Command4(%1)").arg(i));
+    return book.findChild<QPushButton*>(QLatin1String(address_book_names::kGroups[i]));
   };
   const QColor face = QApplication::palette().color(QPalette::Button);
   // The window opens on "A", chosen.

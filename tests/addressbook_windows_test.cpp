@@ -60,23 +60,23 @@ class AddressBookWindowTest : public AppFixture {
   void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
   void ClickGroup(const QString& group) {
     for (int i = 0; i < AddressBookWindow::kGroupCount; ++i) {
-      auto* button = Book<QPushButton>(QStringLiteral("Command4(%1)").arg(i));
+      auto* button = Book<QPushButton>(QLatin1String(address_book_names::kGroups[i]));
       if (button->text() == group) return Click(button);
     }
     ADD_FAILURE() << "no group " << group.toStdString();
   }
   QStringList Listed() {
     QStringList keys;
-    auto* combo = Book<QComboBox>(QStringLiteral("Combo1"));
+    auto* combo = Book<QComboBox>(QLatin1String(address_book_names::kNames));
     for (int i = 0; i < combo->count(); ++i) keys.append(combo->itemText(i));
     return keys;
   }
-  QString Selected() { return Book<QComboBox>(QStringLiteral("Combo1"))->currentText(); }
+  QString Selected() { return Book<QComboBox>(QLatin1String(address_book_names::kNames))->currentText(); }
   QString Shown(const QString& name) { return Book<QLineEdit>(name)->text(); }
   bool EntryButtonsEnabled() {
-    const bool add = Book<QPushButton>(QStringLiteral("Command3"))->isEnabled();
-    const bool edit = Book<QPushButton>(QStringLiteral("Command2"))->isEnabled();
-    const bool del = Book<QPushButton>(QStringLiteral("Command1"))->isEnabled();
+    const bool add = Book<QPushButton>(QLatin1String(address_book_names::kAddEntry))->isEnabled();
+    const bool edit = Book<QPushButton>(QLatin1String(address_book_names::kEditEntry))->isEnabled();
+    const bool del = Book<QPushButton>(QLatin1String(address_book_names::kDeleteEntry))->isEnabled();
     EXPECT_TRUE(add == edit && edit == del);
     return add;
   }
@@ -106,27 +106,27 @@ TEST_F(AddressBookWindowTest, LetterGroupsListTheirKeysSortedAndShowTheFirst) {
   EXPECT_EQ(book_->CurrentGroup(), QStringLiteral("S"));
   EXPECT_EQ(Listed(), (QStringList{QStringLiteral("Smith, John"), QStringLiteral("Sutton, John")}));
   EXPECT_EQ(Selected(), QStringLiteral("Smith, John"));
-  EXPECT_EQ(Shown(QStringLiteral("Text3(0)")), QStringLiteral("222"));
-  EXPECT_EQ(Shown(QStringLiteral("Text3(5)")), QStringLiteral("other Smith"));
-  EXPECT_EQ(Book<QPlainTextEdit>(QStringLiteral("Text1"))->toPlainText(),
+  EXPECT_EQ(Shown(QLatin1String(address_book_names::kPhones[0])), QStringLiteral("222"));
+  EXPECT_EQ(Shown(QLatin1String(address_book_names::kPhones[5])), QStringLiteral("other Smith"));
+  EXPECT_EQ(Book<QPlainTextEdit>(QLatin1String(address_book_names::kAddress))->toPlainText(),
             QStringLiteral("Address of Smith"));
-  EXPECT_EQ(Book<QPlainTextEdit>(QStringLiteral("Text7"))->toPlainText(),
+  EXPECT_EQ(Book<QPlainTextEdit>(QLatin1String(address_book_names::kNotes))->toPlainText(),
             QStringLiteral("line 1\nline 2"));
 
   // Choosing another key from the list shows that entry.
-  auto* combo = Book<QComboBox>(QStringLiteral("Combo1"));
+  auto* combo = Book<QComboBox>(QLatin1String(address_book_names::kNames));
   combo->setFocus();
   QTest::keyClick(combo, Qt::Key_Down);
   EXPECT_EQ(Selected(), QStringLiteral("Sutton, John"));
-  EXPECT_EQ(Shown(QStringLiteral("Text3(0)")), QStringLiteral("111"));
+  EXPECT_EQ(Shown(QLatin1String(address_book_names::kPhones[0])), QStringLiteral("111"));
 
   ClickGroup(QStringLiteral("T"));
   EXPECT_TRUE(Listed().isEmpty());
   EXPECT_EQ(Selected(), QString());
-  EXPECT_EQ(Shown(QStringLiteral("Text3(0)")), QString());
-  EXPECT_EQ(Shown(QStringLiteral("Text3(5)")), QString());
-  EXPECT_EQ(Shown(QStringLiteral("Text5")), QString());
-  EXPECT_TRUE(Book<QPlainTextEdit>(QStringLiteral("Text1"))->toPlainText().isEmpty());
+  EXPECT_EQ(Shown(QLatin1String(address_book_names::kPhones[0])), QString());
+  EXPECT_EQ(Shown(QLatin1String(address_book_names::kPhones[5])), QString());
+  EXPECT_EQ(Shown(QLatin1String(address_book_names::kEmail)), QString());
+  EXPECT_TRUE(Book<QPlainTextEdit>(QLatin1String(address_book_names::kAddress))->toPlainText().isEmpty());
 
   ClickGroup(QStringLiteral("QR"));
   EXPECT_EQ(Listed(), (QStringList{QStringLiteral("Quinn, Ray"), QStringLiteral("Roberts, Ann")}));
@@ -147,13 +147,13 @@ TEST_F(AddressBookWindowTest, TheChosenGroupIsYellowAndAFirstClickOnAChangesNoth
   Store(QStringLiteral("Bob"), QStringLiteral("Brown"));
   const QColor face = QApplication::palette().color(QPalette::Button);
   auto color = [this](int i) {
-    return Book<QPushButton>(QStringLiteral("Command4(%1)").arg(i))->palette().color(QPalette::Button);
+    return Book<QPushButton>(QLatin1String(address_book_names::kGroups[i]))->palette().color(QPalette::Button);
   };
-  EXPECT_EQ(Book<QLabel>(QStringLiteral("Label2"))->text(), QStringLiteral("A"));
-  EXPECT_TRUE(Book<QLabel>(QStringLiteral("Label2"))->isHidden());
-  EXPECT_EQ(Book<QPushButton>(QStringLiteral("Command4(16)"))->text(), QStringLiteral("QR"));
-  EXPECT_EQ(Book<QPushButton>(QStringLiteral("Command4(22)"))->text(), QStringLiteral("XYZ"));
-  EXPECT_EQ(Book<QPushButton>(QStringLiteral("Command4(23)"))->text(), QStringLiteral("123"));
+  EXPECT_EQ(Book<QLabel>(QLatin1String(address_book_names::kCurrentGroup))->text(), QStringLiteral("A"));
+  EXPECT_TRUE(Book<QLabel>(QLatin1String(address_book_names::kCurrentGroup))->isHidden());
+  EXPECT_EQ(Book<QPushButton>(QLatin1String(address_book_names::kGroups[16]))->text(), QStringLiteral("QR"));
+  EXPECT_EQ(Book<QPushButton>(QLatin1String(address_book_names::kGroups[22]))->text(), QStringLiteral("XYZ"));
+  EXPECT_EQ(Book<QPushButton>(QLatin1String(address_book_names::kGroups[23]))->text(), QStringLiteral("123"));
 
   ClickGroup(QStringLiteral("A"));
   EXPECT_EQ(color(0), QColor(255, 255, 0));
@@ -174,9 +174,9 @@ TEST_F(AddressBookWindowTest, ViewToggleSwapsAddressAndDetailsAndBirthdayFollows
         QStringLiteral("25/07/2001"));
   Store(QStringLiteral("Bob"), QStringLiteral("Brown"), {}, QStringLiteral("0"),
         QStringLiteral("01/12/1980"));
-  auto* toggle = Book<QPushButton>(QStringLiteral("Command5"));
-  auto* address = Book<QGroupBox>(QStringLiteral("Frame2"));
-  auto* details = Book<QGroupBox>(QStringLiteral("Frame4"));
+  auto* toggle = Book<QPushButton>(QLatin1String(address_book_names::kViewToggle));
+  auto* address = Book<QGroupBox>(QLatin1String(address_book_names::kAddressFrame));
+  auto* details = Book<QGroupBox>(QLatin1String(address_book_names::kDetailsFrame));
   EXPECT_EQ(toggle->text(), QStringLiteral("View Details"));
   EXPECT_TRUE(address->isVisible());
   EXPECT_FALSE(details->isVisible());
@@ -187,21 +187,21 @@ TEST_F(AddressBookWindowTest, ViewToggleSwapsAddressAndDetailsAndBirthdayFollows
   EXPECT_EQ(toggle->text(), QStringLiteral("View Address"));
   EXPECT_FALSE(address->isVisible());
   EXPECT_TRUE(details->isVisible());
-  EXPECT_TRUE(Book(QStringLiteral("Frame3"))->isVisible());
+  EXPECT_TRUE(Book(QLatin1String(address_book_names::kPhonesFrame))->isVisible());
 
   // Baker has a birthday, Brown does not.
   EXPECT_EQ(Selected(), QStringLiteral("Baker, Ann"));
-  EXPECT_TRUE(Book(QStringLiteral("Text8"))->isVisible());
-  EXPECT_TRUE(Book(QStringLiteral("Label1(0)"))->isVisible());
-  EXPECT_EQ(Shown(QStringLiteral("Text8")), QStringLiteral("25/07/2001"));
-  EXPECT_EQ(Shown(QStringLiteral("Text5")), QStringLiteral("Baker@example.org"));
-  auto* combo = Book<QComboBox>(QStringLiteral("Combo1"));
+  EXPECT_TRUE(Book(QLatin1String(address_book_names::kBirthday))->isVisible());
+  EXPECT_TRUE(Book(QLatin1String(address_book_names::kBirthdayCaption))->isVisible());
+  EXPECT_EQ(Shown(QLatin1String(address_book_names::kBirthday)), QStringLiteral("25/07/2001"));
+  EXPECT_EQ(Shown(QLatin1String(address_book_names::kEmail)), QStringLiteral("Baker@example.org"));
+  auto* combo = Book<QComboBox>(QLatin1String(address_book_names::kNames));
   combo->setFocus();
   QTest::keyClick(combo, Qt::Key_Down);
   EXPECT_EQ(Selected(), QStringLiteral("Brown, Bob"));
-  EXPECT_FALSE(Book(QStringLiteral("Text8"))->isVisible());
-  EXPECT_FALSE(Book(QStringLiteral("Label1(0)"))->isVisible());
-  EXPECT_FALSE(Book<QCheckBox>(QStringLiteral("Check1"))->isChecked());
+  EXPECT_FALSE(Book(QLatin1String(address_book_names::kBirthday))->isVisible());
+  EXPECT_FALSE(Book(QLatin1String(address_book_names::kBirthdayCaption))->isVisible());
+  EXPECT_FALSE(Book<QCheckBox>(QLatin1String(address_book_names::kBirthdayFlag))->isChecked());
 
   Click(toggle);
   EXPECT_EQ(toggle->text(), QStringLiteral("View Details"));
@@ -214,19 +214,19 @@ TEST_F(AddressBookWindowTest, DeleteRemovesTheSelectedEntryAndRefillsTheGroup) {
   Store(QStringLiteral("Anne"), QStringLiteral("Sutton"), QStringLiteral("111"));
   Store(QStringLiteral("Tom"), QStringLiteral("Tate"));
   ClickGroup(QStringLiteral("S"));
-  auto* del = Book<QPushButton>(QStringLiteral("Command1"));
+  auto* del = Book<QPushButton>(QLatin1String(address_book_names::kDeleteEntry));
 
   Click(del);
   EXPECT_TRUE(messages_.isEmpty());
   EXPECT_EQ(StoredKeys(), (QStringList{QStringLiteral("Sutton, Anne"), QStringLiteral("Tate, Tom")}));
   EXPECT_EQ(Listed(), QStringList{QStringLiteral("Sutton, Anne")});
   EXPECT_EQ(Selected(), QStringLiteral("Sutton, Anne"));
-  EXPECT_EQ(Shown(QStringLiteral("Text3(0)")), QStringLiteral("111"));
+  EXPECT_EQ(Shown(QLatin1String(address_book_names::kPhones[0])), QStringLiteral("111"));
 
   Click(del);
   EXPECT_EQ(StoredKeys(), QStringList{QStringLiteral("Tate, Tom")});
   EXPECT_TRUE(Listed().isEmpty());
-  EXPECT_EQ(Shown(QStringLiteral("Text3(0)")), QString());
+  EXPECT_EQ(Shown(QLatin1String(address_book_names::kPhones[0])), QString());
 
   // Nothing selected: nothing removed.
   const QByteArray before = BookBytes();
@@ -236,30 +236,30 @@ TEST_F(AddressBookWindowTest, DeleteRemovesTheSelectedEntryAndRefillsTheGroup) {
 
 TEST_F(AddressBookWindowTest, AddThroughTheEditorStoresTheEntryAndRefillsTheList) {
   ClickGroup(QStringLiteral("S"));
-  Click(Book<QPushButton>(QStringLiteral("Command3")));
+  Click(Book<QPushButton>(QLatin1String(address_book_names::kAddEntry)));
   AddressEditorWindow& editor = app_->AddressEditor();
   EXPECT_TRUE(editor.isVisible());
   EXPECT_EQ(editor.windowTitle(), QStringLiteral("Add Address Book Entry"));
   EXPECT_FALSE(EntryButtonsEnabled());
   EXPECT_FALSE(app_->EditMode());
-  EXPECT_EQ(Editor<QDateEdit>(QStringLiteral("DTPicker1"))->date(),
+  EXPECT_EQ(Editor<QDateEdit>(QLatin1String(address_editor_names::kBirthday))->date(),
             app_->MonthCalendar().SelectedDate());
-  EXPECT_EQ(Editor<QDateEdit>(QStringLiteral("DTPicker1"))->displayFormat(),
+  EXPECT_EQ(Editor<QDateEdit>(QLatin1String(address_editor_names::kBirthday))->displayFormat(),
             QStringLiteral("dd/MM/yyyy"));
-  EXPECT_FALSE(Editor<QCheckBox>(QStringLiteral("Check1"))->isChecked());
+  EXPECT_FALSE(Editor<QCheckBox>(QLatin1String(address_editor_names::kBirthdayFlag))->isChecked());
 
   // No surname: a message, and the editor stays as it was.
-  QTest::keyClicks(Editor(QStringLiteral("Text2(0)")), QStringLiteral("John"));
-  Click(Editor<QPushButton>(QStringLiteral("Command1")));
+  QTest::keyClicks(Editor(QLatin1String(address_editor_names::kName)), QStringLiteral("John"));
+  Click(Editor<QPushButton>(QLatin1String(address_editor_names::kOk)));
   EXPECT_EQ(messages_, QStringList{QStringLiteral("You need to supply a Surname!")});
   EXPECT_TRUE(editor.isVisible());
   EXPECT_EQ(files().ReadCount(Channel::kAddBook), 0);
-  EXPECT_EQ(Editor<QLineEdit>(QStringLiteral("Text2(0)"))->text(), QStringLiteral("John"));
+  EXPECT_EQ(Editor<QLineEdit>(QLatin1String(address_editor_names::kName))->text(), QStringLiteral("John"));
 
-  QTest::keyClicks(Editor(QStringLiteral("Text2(1)")), QStringLiteral("Smith"));
-  QTest::keyClicks(Editor(QStringLiteral("Text3(3)")), QStringLiteral("07700 900"));
-  Editor<QDateEdit>(QStringLiteral("DTPicker1"))->setDate(QDate(1990, 8, 7));
-  Click(Editor<QPushButton>(QStringLiteral("Command1")));
+  QTest::keyClicks(Editor(QLatin1String(address_editor_names::kSurname)), QStringLiteral("Smith"));
+  QTest::keyClicks(Editor(QLatin1String(address_editor_names::kPhones[3])), QStringLiteral("07700 900"));
+  Editor<QDateEdit>(QLatin1String(address_editor_names::kBirthday))->setDate(QDate(1990, 8, 7));
+  Click(Editor<QPushButton>(QLatin1String(address_editor_names::kOk)));
   EXPECT_FALSE(editor.isVisible());
   EXPECT_TRUE(EntryButtonsEnabled());
   ASSERT_EQ(StoredKeys(), QStringList{QStringLiteral("Smith, John")});
@@ -268,34 +268,34 @@ TEST_F(AddressBookWindowTest, AddThroughTheEditorStoresTheEntryAndRefillsTheList
   EXPECT_EQ(stored.birthday_date, QStringLiteral("07/08/1990"));
   EXPECT_EQ(stored.birthday_flag, QStringLiteral("0"));
   EXPECT_EQ(Listed(), QStringList{QStringLiteral("Smith, John")});
-  EXPECT_EQ(Shown(QStringLiteral("Text3(3)")), QStringLiteral("07700 900"));
+  EXPECT_EQ(Shown(QLatin1String(address_book_names::kPhones[3])), QStringLiteral("07700 900"));
 }
 
 TEST_F(AddressBookWindowTest, AddingADuplicateKeepsTheEditorOpenWithTheTypedValues) {
   Store(QStringLiteral("John"), QStringLiteral("Smith"));
   const QByteArray before = BookBytes();
-  Click(Book<QPushButton>(QStringLiteral("Command3")));
-  QTest::keyClicks(Editor(QStringLiteral("Text2(0)")), QStringLiteral("John"));
-  QTest::keyClicks(Editor(QStringLiteral("Text2(1)")), QStringLiteral("Smith"));
-  QTest::keyClicks(Editor(QStringLiteral("Text2(3)")), QStringLiteral("new@example.org"));
-  Click(Editor<QPushButton>(QStringLiteral("Command1")));
+  Click(Book<QPushButton>(QLatin1String(address_book_names::kAddEntry)));
+  QTest::keyClicks(Editor(QLatin1String(address_editor_names::kName)), QStringLiteral("John"));
+  QTest::keyClicks(Editor(QLatin1String(address_editor_names::kSurname)), QStringLiteral("Smith"));
+  QTest::keyClicks(Editor(QLatin1String(address_editor_names::kEmail)), QStringLiteral("new@example.org"));
+  Click(Editor<QPushButton>(QLatin1String(address_editor_names::kOk)));
   EXPECT_EQ(messages_, QStringList{QStringLiteral("Entry Already Exists!")});
   EXPECT_EQ(BookBytes(), before);
   EXPECT_TRUE(app_->AddressEditor().isVisible());
-  EXPECT_EQ(Editor<QLineEdit>(QStringLiteral("Text2(3)"))->text(), QStringLiteral("new@example.org"));
+  EXPECT_EQ(Editor<QLineEdit>(QLatin1String(address_editor_names::kEmail))->text(), QStringLiteral("new@example.org"));
   EXPECT_FALSE(EntryButtonsEnabled());
 
   // A different first name is a different entry.
-  QTest::keyClicks(Editor(QStringLiteral("Text2(0)")), QStringLiteral("ny"));
-  Click(Editor<QPushButton>(QStringLiteral("Command1")));
+  QTest::keyClicks(Editor(QLatin1String(address_editor_names::kName)), QStringLiteral("ny"));
+  Click(Editor<QPushButton>(QLatin1String(address_editor_names::kOk)));
   EXPECT_EQ(StoredKeys(), (QStringList{QStringLiteral("Smith, John"), QStringLiteral("Smith, Johnny")}));
   EXPECT_TRUE(EntryButtonsEnabled());
 
   // Cancel after Add stores nothing.
-  Click(Book<QPushButton>(QStringLiteral("Command3")));
-  QTest::keyClicks(Editor(QStringLiteral("Text2(1)")), QStringLiteral("Other"));
+  Click(Book<QPushButton>(QLatin1String(address_book_names::kAddEntry)));
+  QTest::keyClicks(Editor(QLatin1String(address_editor_names::kSurname)), QStringLiteral("Other"));
   const QByteArray two = BookBytes();
-  Click(Editor<QPushButton>(QStringLiteral("Command3")));
+  Click(Editor<QPushButton>(QLatin1String(address_editor_names::kCancel)));
   EXPECT_EQ(BookBytes(), two);
   EXPECT_FALSE(app_->AddressEditor().isVisible());
   EXPECT_TRUE(EntryButtonsEnabled());
@@ -308,23 +308,23 @@ TEST_F(AddressBookWindowTest, EditKeepsTheEntryUntilOkThenMovesItToTheEnd) {
   ClickGroup(QStringLiteral("S"));
   const QByteArray before = BookBytes();
 
-  Click(Book<QPushButton>(QStringLiteral("Command2")));
+  Click(Book<QPushButton>(QLatin1String(address_book_names::kEditEntry)));
   AddressEditorWindow& editor = app_->AddressEditor();
   EXPECT_TRUE(editor.isVisible());
   EXPECT_EQ(editor.windowTitle(), QStringLiteral("Edit Address Book Entry"));
   EXPECT_TRUE(app_->EditMode());
   EXPECT_FALSE(EntryButtonsEnabled());
   EXPECT_EQ(BookBytes(), before);  // still stored while the editor is open
-  EXPECT_EQ(Editor<QLineEdit>(QStringLiteral("Text2(0)"))->text(), QStringLiteral("John"));
-  EXPECT_EQ(Editor<QLineEdit>(QStringLiteral("Text2(1)"))->text(), QStringLiteral("Smith"));
-  EXPECT_EQ(Editor<QPlainTextEdit>(QStringLiteral("Text2(5)"))->toPlainText(),
+  EXPECT_EQ(Editor<QLineEdit>(QLatin1String(address_editor_names::kName))->text(), QStringLiteral("John"));
+  EXPECT_EQ(Editor<QLineEdit>(QLatin1String(address_editor_names::kSurname))->text(), QStringLiteral("Smith"));
+  EXPECT_EQ(Editor<QPlainTextEdit>(QLatin1String(address_editor_names::kNotes))->toPlainText(),
             QStringLiteral("line 1\nline 2"));
-  EXPECT_EQ(Editor<QLineEdit>(QStringLiteral("Text3(0)"))->text(), QStringLiteral("222"));
-  EXPECT_EQ(Editor<QDateEdit>(QStringLiteral("DTPicker1"))->date(), QDate(2001, 7, 25));
-  EXPECT_TRUE(Editor<QCheckBox>(QStringLiteral("Check1"))->isChecked());
+  EXPECT_EQ(Editor<QLineEdit>(QLatin1String(address_editor_names::kPhones[0]))->text(), QStringLiteral("222"));
+  EXPECT_EQ(Editor<QDateEdit>(QLatin1String(address_editor_names::kBirthday))->date(), QDate(2001, 7, 25));
+  EXPECT_TRUE(Editor<QCheckBox>(QLatin1String(address_editor_names::kBirthdayFlag))->isChecked());
 
   const AddressEntry original = ReadAddressEntry(files(), 0);
-  Click(Editor<QPushButton>(QStringLiteral("Command1")));
+  Click(Editor<QPushButton>(QLatin1String(address_editor_names::kOk)));
   EXPECT_TRUE(messages_.isEmpty());
   EXPECT_FALSE(editor.isVisible());
   EXPECT_TRUE(EntryButtonsEnabled());
@@ -338,15 +338,15 @@ TEST_F(AddressBookWindowTest, AnEditThatClashesKeepsBothEntriesAndTheEditorOpen)
   Store(QStringLiteral("Anne"), QStringLiteral("Sutton"));
   ClickGroup(QStringLiteral("S"));
   const QByteArray before = BookBytes();
-  Click(Book<QPushButton>(QStringLiteral("Command2")));
+  Click(Book<QPushButton>(QLatin1String(address_book_names::kEditEntry)));
 
-  auto* name = Editor<QLineEdit>(QStringLiteral("Text2(0)"));
-  auto* surname = Editor<QLineEdit>(QStringLiteral("Text2(1)"));
+  auto* name = Editor<QLineEdit>(QLatin1String(address_editor_names::kName));
+  auto* surname = Editor<QLineEdit>(QLatin1String(address_editor_names::kSurname));
   name->clear();
   surname->clear();
   QTest::keyClicks(name, QStringLiteral("Anne"));
   QTest::keyClicks(surname, QStringLiteral("Sutton"));
-  Click(Editor<QPushButton>(QStringLiteral("Command1")));
+  Click(Editor<QPushButton>(QLatin1String(address_editor_names::kOk)));
   EXPECT_EQ(messages_, QStringList{QStringLiteral("Entry Already Exists!")});
   EXPECT_EQ(BookBytes(), before);
   EXPECT_TRUE(app_->AddressEditor().isVisible());
@@ -359,7 +359,7 @@ TEST_F(AddressBookWindowTest, AnEditThatClashesKeepsBothEntriesAndTheEditorOpen)
   QTest::keyClicks(name, QStringLiteral("Jack"));
   surname->clear();
   QTest::keyClicks(surname, QStringLiteral("Smith"));
-  Click(Editor<QPushButton>(QStringLiteral("Command1")));
+  Click(Editor<QPushButton>(QLatin1String(address_editor_names::kOk)));
   EXPECT_EQ(StoredKeys(), (QStringList{QStringLiteral("Sutton, Anne"), QStringLiteral("Smith, Jack")}));
   EXPECT_EQ(Listed(), (QStringList{QStringLiteral("Smith, Jack"), QStringLiteral("Sutton, Anne")}));
 }
@@ -371,15 +371,15 @@ TEST_F(AddressBookWindowTest, ClosingOrCancellingTheEditorDuringAnEditLosesNothi
   const QByteArray before = BookBytes();
   AddressEditorWindow& editor = app_->AddressEditor();
 
-  Click(Book<QPushButton>(QStringLiteral("Command2")));
-  QTest::keyClicks(Editor(QStringLiteral("Text2(0)")), QStringLiteral("xx"));
+  Click(Book<QPushButton>(QLatin1String(address_book_names::kEditEntry)));
+  QTest::keyClicks(Editor(QLatin1String(address_editor_names::kName)), QStringLiteral("xx"));
   EXPECT_TRUE(editor.close());
   EXPECT_FALSE(editor.isVisible());
   EXPECT_TRUE(EntryButtonsEnabled());
   EXPECT_EQ(BookBytes(), before);
 
-  Click(Book<QPushButton>(QStringLiteral("Command2")));
-  auto* cancel = Editor<QPushButton>(QStringLiteral("Command3"));
+  Click(Book<QPushButton>(QLatin1String(address_book_names::kEditEntry)));
+  auto* cancel = Editor<QPushButton>(QLatin1String(address_editor_names::kCancel));
   EXPECT_TRUE(cancel->isVisible());
   Click(cancel);
   EXPECT_FALSE(editor.isVisible());
@@ -387,24 +387,24 @@ TEST_F(AddressBookWindowTest, ClosingOrCancellingTheEditorDuringAnEditLosesNothi
   EXPECT_EQ(BookBytes(), before);
 
   // The next Add starts empty again.
-  Click(Book<QPushButton>(QStringLiteral("Command3")));
+  Click(Book<QPushButton>(QLatin1String(address_book_names::kAddEntry)));
   EXPECT_EQ(editor.windowTitle(), QStringLiteral("Add Address Book Entry"));
-  EXPECT_TRUE(Editor<QLineEdit>(QStringLiteral("Text2(0)"))->text().isEmpty());
-  EXPECT_TRUE(Editor<QPlainTextEdit>(QStringLiteral("Text2(5)"))->toPlainText().isEmpty());
+  EXPECT_TRUE(Editor<QLineEdit>(QLatin1String(address_editor_names::kName))->text().isEmpty());
+  EXPECT_TRUE(Editor<QPlainTextEdit>(QLatin1String(address_editor_names::kNotes))->toPlainText().isEmpty());
 }
 
 TEST_F(AddressBookWindowTest, EditorLimitsAndTabOrder) {
   AddressEditorWindow& editor = app_->AddressEditor();
   editor.PrepareAdd(QDate(2026, 1, 7));
   editor.show();
-  const std::pair<const char*, int> limits[] = {{"Text2(0)", 20}, {"Text2(1)", 20}, {"Text2(3)", 30},
-                                                {"Text2(4)", 30}, {"Text3(0)", 20}, {"Text3(5)", 20}};
+  const std::pair<const char*, int> limits[] = {{address_editor_names::kName, 20}, {address_editor_names::kSurname, 20}, {address_editor_names::kEmail, 30},
+                                                {address_editor_names::kHomePage, 30}, {address_editor_names::kPhones[0], 20}, {address_editor_names::kPhones[5], 20}};
   for (const auto& [name, limit] : limits) {
     EXPECT_EQ(Editor<QLineEdit>(QLatin1String(name))->maxLength(), limit) << name;
   }
 
   // The multi-line boxes hold 100 characters, a line break counting two.
-  auto* address = Editor<QPlainTextEdit>(QStringLiteral("Text2(2)"));
+  auto* address = Editor<QPlainTextEdit>(QLatin1String(address_editor_names::kAddress));
   address->setFocus();
   QTest::keyClicks(address, QString(97, QLatin1Char('a')));
   QTest::keyClick(address, Qt::Key_Return);
@@ -415,20 +415,20 @@ TEST_F(AddressBookWindowTest, EditorLimitsAndTabOrder) {
   EXPECT_EQ(editor.TypedEntry().address, QString(97, QLatin1Char('a')) + QStringLiteral("\r\nb"));
 
   // A paste keeps what fits.
-  auto* notes = Editor<QPlainTextEdit>(QStringLiteral("Text2(5)"));
+  auto* notes = Editor<QPlainTextEdit>(QLatin1String(address_editor_names::kNotes));
   QApplication::clipboard()->setText(QStringLiteral("x\r\n") + QString(120, QLatin1Char('y')));
   notes->setFocus();
   notes->paste();
   EXPECT_EQ(editor.TypedEntry().notes, QStringLiteral("x\r\n") + QString(97, QLatin1Char('y')));
 
-  const QStringList order = {QStringLiteral("Text2(0)"), QStringLiteral("Text2(1)"),
-                             QStringLiteral("Text2(2)"), QStringLiteral("Check1"),
-                             QStringLiteral("DTPicker1"), QStringLiteral("Text2(3)"),
-                             QStringLiteral("Text2(4)"), QStringLiteral("Text2(5)"),
-                             QStringLiteral("Text3(0)"), QStringLiteral("Text3(1)"),
-                             QStringLiteral("Text3(2)"), QStringLiteral("Text3(3)"),
-                             QStringLiteral("Text3(4)"), QStringLiteral("Text3(5)"),
-                             QStringLiteral("Command1"), QStringLiteral("Command3")};
+  const QStringList order = {QLatin1String(address_editor_names::kName), QLatin1String(address_editor_names::kSurname),
+                             QLatin1String(address_editor_names::kAddress), QLatin1String(address_editor_names::kBirthdayFlag),
+                             QLatin1String(address_editor_names::kBirthday), QLatin1String(address_editor_names::kEmail),
+                             QLatin1String(address_editor_names::kHomePage), QLatin1String(address_editor_names::kNotes),
+                             QLatin1String(address_editor_names::kPhones[0]), QLatin1String(address_editor_names::kPhones[1]),
+                             QLatin1String(address_editor_names::kPhones[2]), QLatin1String(address_editor_names::kPhones[3]),
+                             QLatin1String(address_editor_names::kPhones[4]), QLatin1String(address_editor_names::kPhones[5]),
+                             QLatin1String(address_editor_names::kOk), QLatin1String(address_editor_names::kCancel)};
   QStringList visited;
   QWidget* widget = Editor(order.first());
   for (int guard = 0; guard < 200 && visited.size() < order.size(); ++guard) {
@@ -447,25 +447,25 @@ TEST_F(AddressBookWindowTest, TheMonthCalendarFollowsBirthdaysAddedEditedAndDele
   ASSERT_FALSE(calendar.HasBirthdayMark(the_15th));
 
   ClickGroup(QStringLiteral("S"));
-  Click(Book<QPushButton>(QStringLiteral("Command3")));
-  EXPECT_EQ(Editor<QDateEdit>(QStringLiteral("DTPicker1"))->date(), QDate(2026, 1, 7));
-  QTest::keyClicks(Editor(QStringLiteral("Text2(1)")), QStringLiteral("Smith"));
-  Editor<QDateEdit>(QStringLiteral("DTPicker1"))->setDate(QDate(1980, 1, 15));
-  Editor<QCheckBox>(QStringLiteral("Check1"))->setChecked(true);
-  Click(Editor<QPushButton>(QStringLiteral("Command1")));
+  Click(Book<QPushButton>(QLatin1String(address_book_names::kAddEntry)));
+  EXPECT_EQ(Editor<QDateEdit>(QLatin1String(address_editor_names::kBirthday))->date(), QDate(2026, 1, 7));
+  QTest::keyClicks(Editor(QLatin1String(address_editor_names::kSurname)), QStringLiteral("Smith"));
+  Editor<QDateEdit>(QLatin1String(address_editor_names::kBirthday))->setDate(QDate(1980, 1, 15));
+  Editor<QCheckBox>(QLatin1String(address_editor_names::kBirthdayFlag))->setChecked(true);
+  Click(Editor<QPushButton>(QLatin1String(address_editor_names::kOk)));
   EXPECT_TRUE(calendar.HasBirthdayMark(the_15th));
 
   // Untick the birthday in an edit, tick it again in another.
-  Click(Book<QPushButton>(QStringLiteral("Command2")));
-  Editor<QCheckBox>(QStringLiteral("Check1"))->setChecked(false);
-  Click(Editor<QPushButton>(QStringLiteral("Command1")));
+  Click(Book<QPushButton>(QLatin1String(address_book_names::kEditEntry)));
+  Editor<QCheckBox>(QLatin1String(address_editor_names::kBirthdayFlag))->setChecked(false);
+  Click(Editor<QPushButton>(QLatin1String(address_editor_names::kOk)));
   EXPECT_FALSE(calendar.HasBirthdayMark(the_15th));
-  Click(Book<QPushButton>(QStringLiteral("Command2")));
-  Editor<QCheckBox>(QStringLiteral("Check1"))->setChecked(true);
-  Click(Editor<QPushButton>(QStringLiteral("Command1")));
+  Click(Book<QPushButton>(QLatin1String(address_book_names::kEditEntry)));
+  Editor<QCheckBox>(QLatin1String(address_editor_names::kBirthdayFlag))->setChecked(true);
+  Click(Editor<QPushButton>(QLatin1String(address_editor_names::kOk)));
   EXPECT_TRUE(calendar.HasBirthdayMark(the_15th));
 
-  Click(Book<QPushButton>(QStringLiteral("Command1")));
+  Click(Book<QPushButton>(QLatin1String(address_book_names::kDeleteEntry)));
   EXPECT_EQ(files().ReadCount(Channel::kAddBook), 0);
   EXPECT_FALSE(calendar.HasBirthdayMark(the_15th));
 }
@@ -475,11 +475,11 @@ TEST_F(AddressBookWindowTest, DeleteTakesOneRowOutUnlessTheFileChangedUnderneath
   Store(QStringLiteral("Bob"), QStringLiteral("Smith"));
   Store(QStringLiteral("Cy"), QStringLiteral("Smith"));
   ClickGroup(QStringLiteral("S"));
-  auto* combo = Book<QComboBox>(QStringLiteral("Combo1"));
+  auto* combo = Book<QComboBox>(QLatin1String(address_book_names::kNames));
   combo->setCurrentIndex(1);
   QSignalSpy removed(combo->model(), &QAbstractItemModel::rowsRemoved);
   QSignalSpy reset(combo->model(), &QAbstractItemModel::modelReset);
-  Click(Book<QPushButton>(QStringLiteral("Command1")));
+  Click(Book<QPushButton>(QLatin1String(address_book_names::kDeleteEntry)));
   EXPECT_EQ(removed.count(), 1);
   EXPECT_EQ(reset.count(), 0);
   EXPECT_EQ(Listed(), (QStringList{QStringLiteral("Smith, Ann"), QStringLiteral("Smith, Cy")}));
@@ -488,7 +488,7 @@ TEST_F(AddressBookWindowTest, DeleteTakesOneRowOutUnlessTheFileChangedUnderneath
   // Another program adds an entry meanwhile: the list shows what the file
   // holds after the delete.
   Store(QStringLiteral("Dee"), QStringLiteral("Smith"));
-  Click(Book<QPushButton>(QStringLiteral("Command1")));
+  Click(Book<QPushButton>(QLatin1String(address_book_names::kDeleteEntry)));
   EXPECT_EQ(reset.count(), 1);
   EXPECT_EQ(Listed(), (QStringList{QStringLiteral("Smith, Cy"), QStringLiteral("Smith, Dee")}));
   EXPECT_EQ(StoredKeys(), (QStringList{QStringLiteral("Smith, Cy"), QStringLiteral("Smith, Dee")}));

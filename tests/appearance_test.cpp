@@ -51,29 +51,29 @@ class AppearanceTest : public AppFixture {};
 TEST_F(AppearanceTest, DeleteRemovesTheNoteTheUserSeesChosen) {
   NotesWindow& notes = app_->Notes();
   notes.show();
-  auto* list = Find<QTableView>(notes, "MSFlexGrid1");
-  auto* title = Find<QLineEdit>(notes, "Text2");
+  auto* list = Find<QTableView>(notes, notes_names::kList);
+  auto* title = Find<QLineEdit>(notes, notes_names::kTitle);
   notes.SetPadText(QStringLiteral("milk"));
   title->setText(QStringLiteral("Shopping"));
   notes.SaveNote();
   // View "Shopping", clear the pad, save it as "Trip".
   list->setCurrentIndex(list->model()->index(0, 1));
   notes.ViewNote();
-  QTest::mouseClick(Find<QPushButton>(notes, "Command4"), Qt::LeftButton);
+  QTest::mouseClick(Find<QPushButton>(notes, notes_names::kClearPad), Qt::LeftButton);
   notes.SetPadText(QStringLiteral("tickets"));
   title->setText(QStringLiteral("Trip"));
-  QTest::mouseClick(Find<QPushButton>(notes, "Command1"), Qt::LeftButton);
+  QTest::mouseClick(Find<QPushButton>(notes, notes_names::kSaveNote), Qt::LeftButton);
   // The list shows "Trip" chosen, as the pad does; Delete removes it.
   EXPECT_EQ(notes.CurrentNote(), 1);
   EXPECT_TRUE(list->selectionModel()->isRowSelected(1, QModelIndex()));
   EXPECT_FALSE(list->selectionModel()->isRowSelected(0, QModelIndex()));
-  QTest::mouseClick(Find<QPushButton>(notes, "Command3"), Qt::LeftButton);
+  QTest::mouseClick(Find<QPushButton>(notes, notes_names::kDeleteNote), Qt::LeftButton);
   EXPECT_EQ(LoadNotesList(files()), QStringList{QStringLiteral("Shopping")});
 
   // Saving over an existing title chooses that note's row.
   title->setText(QStringLiteral("Shopping"));
   notes.SetPadText(QStringLiteral("bread"));
-  QTest::mouseClick(Find<QPushButton>(notes, "Command1"), Qt::LeftButton);
+  QTest::mouseClick(Find<QPushButton>(notes, notes_names::kSaveNote), Qt::LeftButton);
   EXPECT_EQ(notes.CurrentNote(), 0);
 }
 
@@ -83,7 +83,7 @@ TEST_F(AppearanceTest, TheDescriptionColumnTakesTheRemainingWidth) {
   }
   NotesWindow& notes = app_->Notes();
   notes.show();
-  auto* list = Find<QTableView>(notes, "MSFlexGrid1");
+  auto* list = Find<QTableView>(notes, notes_names::kList);
   QApplication::processEvents();
   EXPECT_TRUE(list->verticalScrollBar()->isVisible());
   EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
@@ -98,13 +98,13 @@ TEST_F(AppearanceTest, TheAddressBookOpensOnAWithItsEntriesListed) {
   ASSERT_TRUE(AddAddressEntry(files(), adams).stored());
   AddressBookWindow& book = app_->AddressBook();
   book.show();
-  auto* names = Find<QComboBox>(book, "Combo1");
+  auto* names = Find<QComboBox>(book, address_book_names::kNames);
   ASSERT_EQ(names->count(), 1);
   EXPECT_EQ(names->currentText(), QStringLiteral("Adams, Ann"));
-  EXPECT_EQ(Find<QPushButton>(book, "Command4(0)")->palette().color(QPalette::Button),
+  EXPECT_EQ(Find<QPushButton>(book, address_book_names::kGroups[0])->palette().color(QPalette::Button),
             QColor(255, 255, 0));
   // A first click on "A" keeps it so.
-  QTest::mouseClick(Find<QPushButton>(book, "Command4(0)"), Qt::LeftButton);
+  QTest::mouseClick(Find<QPushButton>(book, address_book_names::kGroups[0]), Qt::LeftButton);
   EXPECT_EQ(names->currentText(), QStringLiteral("Adams, Ann"));
 }
 
@@ -127,7 +127,7 @@ TEST_F(AppearanceTest, EveryTextIsReadableInLightAndDarkPalettes) {
     // Every visible label and button of the tool windows.
     MonthCalendarWindow& calendar = app_->MonthCalendar();
     calendar.OpenActivitiesFor(QDate(2026, 1, 7));
-    Find<QPushButton>(app_->Activities(), "Command6")->click();
+    Find<QPushButton>(app_->Activities(), activities_names::kViewSchedule)->click();
     app_->Reminder().ShowReminder(ReminderRow{0, QStringLiteral("09:00"), QStringLiteral("10:00"),
                                               QStringLiteral("Dentist"), QStringLiteral("15")});
     app_->AddressBook().show();
@@ -169,7 +169,7 @@ TEST_F(AppearanceTest, EveryTextIsReadableInLightAndDarkPalettes) {
     }
 
     // The day schedule's total caption on its fixed pale cyan.
-    auto* grid = Find<QTableWidget>(app_->DaySchedule(), "MSFlexGrid1");
+    auto* grid = Find<QTableWidget>(app_->DaySchedule(), day_schedule_names::kGrid);
     QTableWidgetItem* total = grid->item(grid->rowCount() - 1, 0);
     ASSERT_NE(total, nullptr);
     EXPECT_EQ(total->text(), QStringLiteral("Total Occupation"));
@@ -202,27 +202,27 @@ TEST_F(AppearanceTest, TabLeavesTheMonthGridAndTheScheduleGrid) {
   auto* days = Find<QTableView>(calendar, "qt_calendar_calendarview");
   days->setFocus(Qt::TabFocusReason);
   QTest::keyClick(days, Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), Find(calendar, "Down"));
+  EXPECT_EQ(QApplication::focusWidget(), Find(calendar, month_calendar_names::kPreviousMonth));
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), Find(calendar, "Up"));
+  EXPECT_EQ(QApplication::focusWidget(), Find(calendar, month_calendar_names::kNextMonth));
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), Find(calendar, "Command1"));
+  EXPECT_EQ(QApplication::focusWidget(), Find(calendar, month_calendar_names::kClose));
 
   calendar.OpenActivitiesFor(QDate(2026, 1, 7));
-  Find<QPushButton>(app_->Activities(), "Command6")->click();
+  Find<QPushButton>(app_->Activities(), activities_names::kViewSchedule)->click();
   DayScheduleWindow& schedule = app_->DaySchedule();
   QApplication::setActiveWindow(&schedule);
-  auto* grid = Find<QTableWidget>(schedule, "MSFlexGrid1");
+  auto* grid = Find<QTableWidget>(schedule, day_schedule_names::kGrid);
   grid->setFocus(Qt::TabFocusReason);
   QTest::keyClick(grid, Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), Find(schedule, "DTPicker1"));
+  EXPECT_EQ(QApplication::focusWidget(), Find(schedule, day_schedule_names::kDate));
   EXPECT_EQ(schedule.windowTitle(), QStringLiteral("Day Schedule for - 07/01/2026"));
 }
 
 TEST_F(AppearanceTest, TheFullyExpandedHelpTreeFitsItsBox) {
   HelpTopicsWindow& topics = app_->HelpTopics();
   topics.show();
-  auto* tree = Find<QTreeWidget>(topics, "TreeView1");
+  auto* tree = Find<QTreeWidget>(topics, help_topics_names::kTree);
   tree->expandAll();
   QApplication::processEvents();
   int rows = 0;
@@ -254,7 +254,7 @@ TEST_F(AppearanceTest, AssistiveTechnologyHearsRolesNamesAndValues) {
             QAccessible::Dialog);
 
   // The six hot spots are buttons that can be pressed.
-  for (const char* name : {"Image8", "Image13", "Image43", "Image9", "Image11", "Image14"}) {
+  for (const char* name : {main_window_names::kCalendarPicture, main_window_names::kCalendarIcon, main_window_names::kTodayIndicator, main_window_names::kTelephone, main_window_names::kContactsCard, main_window_names::kClipboard}) {
     QAccessibleInterface* spot = QAccessible::queryAccessibleInterface(Find(main, name));
     ASSERT_NE(spot, nullptr) << name;
     EXPECT_STREQ(Find(main, name)->metaObject()->className(), "quorvel::Picture");
@@ -264,14 +264,14 @@ TEST_F(AppearanceTest, AssistiveTechnologyHearsRolesNamesAndValues) {
     EXPECT_TRUE(spot->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()))
         << name;
   }
-  QAccessible::queryAccessibleInterface(Find(main, "Image14"))
+  QAccessible::queryAccessibleInterface(Find(main, main_window_names::kClipboard))
       ->actionInterface()
       ->doAction(QAccessibleActionInterface::pressAction());
   EXPECT_TRUE(app_->Notes().isVisible());
 
   // A time list keeps its name once it shows a time.
   AppointmentEditorWindow& editor = app_->AppointmentEditor();
-  auto* start = Find<QComboBox>(editor, "Combo1");
+  auto* start = Find<QComboBox>(editor, appointment_editor_names::kStart);
   start->setCurrentIndex(start->findText(QStringLiteral("09:00")));
   QAccessibleInterface* start_access = QAccessible::queryAccessibleInterface(start);
   EXPECT_EQ(start_access->role(), QAccessible::ComboBox);
@@ -286,7 +286,7 @@ TEST_F(AppearanceTest, AssistiveTechnologyHearsRolesNamesAndValues) {
                   .stored());
   app_->MonthCalendar().OpenActivitiesFor(QDate(2026, 1, 7));
   QAccessibleInterface* subjects =
-      QAccessible::queryAccessibleInterface(Find<QComboBox>(app_->Activities(), "Combo3"));
+      QAccessible::queryAccessibleInterface(Find<QComboBox>(app_->Activities(), activities_names::kAppointments));
   EXPECT_EQ(subjects->text(QAccessible::Name), QStringLiteral("Appointments"));
   EXPECT_EQ(subjects->text(QAccessible::Value), QStringLiteral("Dentist"));
 
@@ -294,10 +294,10 @@ TEST_F(AppearanceTest, AssistiveTechnologyHearsRolesNamesAndValues) {
   ReminderWindow& reminder = app_->Reminder();
   reminder.ShowReminder(ReminderRow{0, QStringLiteral("09:00"), QStringLiteral("10:00"),
                                     QStringLiteral("Dentist"), QStringLiteral("15")});
-  const std::pair<const char*, const char*> values[] = {{"Label7(0)", "Subject"},
-                                                        {"Label7(1)", "Start Time"},
-                                                        {"Label7(2)", "End Time"},
-                                                        {"Label2", "Minutes before the meeting"}};
+  const std::pair<const char*, const char*> values[] = {{reminder_names::kSubject, "Subject"},
+                                                        {reminder_names::kStart, "Start Time"},
+                                                        {reminder_names::kEnd, "End Time"},
+                                                        {reminder_names::kLead, "Minutes before the meeting"}};
   const QStringList expected = {QStringLiteral("Dentist"), QStringLiteral("09:00"),
                                 QStringLiteral("10:00"), QStringLiteral("15")};
   for (int i = 0; i < 4; ++i) {
@@ -360,14 +360,14 @@ TEST_F(AppearanceTest, DropDownListsShowTheirEntryAndItemsToAssistiveTechnology)
   editor.show();
 
   const std::vector<DropDown> lists = {
-      {"address book", Find<QComboBox>(book, "Combo1"), QStringLiteral("Name"),
+      {"address book", Find<QComboBox>(book, address_book_names::kNames), QStringLiteral("Name"),
        {QStringLiteral("Adams, Ann"), QStringLiteral("Avery, Ann")}},
-      {"appointments", Find<QComboBox>(activities, "Combo3"), QStringLiteral("Appointments"),
+      {"appointments", Find<QComboBox>(activities, activities_names::kAppointments), QStringLiteral("Appointments"),
        {QStringLiteral("Dentist"), QStringLiteral("Review")}},
-      {"memos", Find<QComboBox>(activities, "Combo4"), QStringLiteral("Memos"), {}},
-      {"start time", Find<QComboBox>(editor, "Combo1"), QStringLiteral("Start Time"),
+      {"memos", Find<QComboBox>(activities, activities_names::kMemos), QStringLiteral("Memos"), {}},
+      {"start time", Find<QComboBox>(editor, appointment_editor_names::kStart), QStringLiteral("Start Time"),
        AppointmentEditorWindow::StartTimes()},
-      {"end time", Find<QComboBox>(editor, "Combo2"), QStringLiteral("End Time"),
+      {"end time", Find<QComboBox>(editor, appointment_editor_names::kEnd), QStringLiteral("End Time"),
        AppointmentEditorWindow::EndTimes()},
   };
   for (const DropDown& list : lists) {
@@ -438,18 +438,18 @@ TEST_F(AppearanceTest, DropDownListsShowTheirEntryAndItemsToAssistiveTechnology)
 
   // The windows follow a choice made so.
   QAccessibleInterface* names =
-      QAccessible::queryAccessibleInterface(Find<QComboBox>(book, "Combo1"))->child(0);
+      QAccessible::queryAccessibleInterface(Find<QComboBox>(book, address_book_names::kNames))->child(0);
   names->child(1)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
   QApplication::processEvents();
-  EXPECT_EQ(Find<QPlainTextEdit>(book, "Text1")->toPlainText(), QStringLiteral("Avery Street 1"));
+  EXPECT_EQ(Find<QPlainTextEdit>(book, address_book_names::kAddress)->toPlainText(), QStringLiteral("Avery Street 1"));
   QAccessibleInterface* subjects =
-      QAccessible::queryAccessibleInterface(Find<QComboBox>(activities, "Combo3"))->child(0);
+      QAccessible::queryAccessibleInterface(Find<QComboBox>(activities, activities_names::kAppointments))->child(0);
   subjects->child(0)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
   QApplication::processEvents();
-  EXPECT_EQ(Find<QLineEdit>(activities, "Text3")->text(), QStringLiteral("20260107-1"));
+  EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kId)->text(), QStringLiteral("20260107-1"));
   // Picking a start time proposes an end half an hour later, as a click does.
-  auto* start = Find<QComboBox>(editor, "Combo1");
-  auto* end = Find<QComboBox>(editor, "Combo2");
+  auto* start = Find<QComboBox>(editor, appointment_editor_names::kStart);
+  auto* end = Find<QComboBox>(editor, appointment_editor_names::kEnd);
   QAccessible::queryAccessibleInterface(start)
       ->child(0)
       ->child(start->findText(QStringLiteral("10:00")))
@@ -461,7 +461,7 @@ TEST_F(AppearanceTest, DropDownListsShowTheirEntryAndItemsToAssistiveTechnology)
 
   // Moving through the open list with the keys only highlights; Esc leaves
   // the shown entry as it was.
-  QComboBox* combo = Find<QComboBox>(activities, "Combo3");
+  QComboBox* combo = Find<QComboBox>(activities, activities_names::kAppointments);
   combo->setCurrentIndex(0);
   combo->showPopup();
   QTest::keyClick(combo->view(), Qt::Key_Down);

@@ -12,6 +12,7 @@
 
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
+#include "calendar/appointment_repeat_panel.h"
 #include "items/appointment_event_store.h"
 #include "items/appointment_file.h"
 #include "calendar/occurrence_actions.h"
@@ -37,7 +38,7 @@ class EditorRepeatsTest : public AppFixture {
     activities.SetDate(day);
     activities.show();
     activities.FillActivities();
-    QTest::mouseClick(activities.findChild<QAbstractButton*>(edit ? "Command5" : "Command3"), Qt::LeftButton);
+    QTest::mouseClick(activities.findChild<QAbstractButton*>(edit ? activities_names::kEdit : activities_names::kAdd), Qt::LeftButton);
     AppointmentEditorWindow& editor = app_->AppointmentEditor();
     EXPECT_TRUE(editor.isVisible());
     // Mnemonics work in the active window.
@@ -68,49 +69,49 @@ class EditorRepeatsTest : public AppFixture {
 
 TEST_F(EditorRepeatsTest, ARepeatingAppointmentMadeByKeyboard) {
   AppointmentEditorWindow& editor = OpenEditor(QDate(2026, 1, 13), false);  // a Tuesday
-  auto* repeats = Child<QComboBox>(editor, "Combo3");
-  auto* all_day = Child<QCheckBox>(editor, "Check2");
+  auto* repeats = Child<QComboBox>(editor, appointment_editor_names::kRepeats);
+  auto* all_day = Child<QCheckBox>(editor, appointment_editor_names::kAllDay);
   EXPECT_EQ(Read(all_day), Role(QAccessible::CheckBox, "All day = unchecked"));
   EXPECT_EQ(Read(repeats), Role(QAccessible::ComboBox, "Repeats = Never"));
-  EXPECT_FALSE(Child<QWidget>(editor, "RepeatBox")->isVisible());
+  EXPECT_FALSE(Child<QWidget>(editor, repeat_panel_names::kPanel)->isVisible());
   const QSize plain = editor.size();
 
-  Child<QComboBox>(editor, "Combo1")->setEditText(QStringLiteral("18:00"));
-  Child<QComboBox>(editor, "Combo2")->setEditText(QStringLiteral("19:30"));
-  Child<QLineEdit>(editor, "Text4")->setText(QStringLiteral("Choir"));
+  Child<QComboBox>(editor, appointment_editor_names::kStart)->setEditText(QStringLiteral("18:00"));
+  Child<QComboBox>(editor, appointment_editor_names::kEnd)->setEditText(QStringLiteral("19:30"));
+  Child<QLineEdit>(editor, appointment_editor_names::kSubject)->setText(QStringLiteral("Choir"));
   // Alt+R reaches Repeats; the arrow keys choose.
   QTest::keyClick(&editor, Qt::Key_R, Qt::AltModifier);
   ASSERT_EQ(QApplication::focusWidget(), repeats);
   QTest::keyClick(repeats, Qt::Key_Down);
   QTest::keyClick(repeats, Qt::Key_Down);
   EXPECT_EQ(Read(repeats), Role(QAccessible::ComboBox, "Repeats = Weekly"));
-  EXPECT_TRUE(Child<QWidget>(editor, "RepeatBox")->isVisible());
+  EXPECT_TRUE(Child<QWidget>(editor, repeat_panel_names::kPanel)->isVisible());
   EXPECT_GT(editor.height(), plain.height());
   // The day's own weekday is proposed; every weekday box is named in full.
-  EXPECT_EQ(Read(Child<QCheckBox>(editor, "Check12")), Role(QAccessible::CheckBox, "Tuesday = checked"));
-  EXPECT_EQ(Read(Child<QCheckBox>(editor, "Check14")), Role(QAccessible::CheckBox, "Thursday = unchecked"));
-  EXPECT_EQ(Read(Child<QSpinBox>(editor, "Spin1")), Role(QAccessible::SpinBox, "Every how many weeks = 1"));
+  EXPECT_EQ(Read(Child<QCheckBox>(editor, repeat_panel_names::kWeekdays[1])), Role(QAccessible::CheckBox, "Tuesday = checked"));
+  EXPECT_EQ(Read(Child<QCheckBox>(editor, repeat_panel_names::kWeekdays[3])), Role(QAccessible::CheckBox, "Thursday = unchecked"));
+  EXPECT_EQ(Read(Child<QSpinBox>(editor, repeat_panel_names::kEvery)), Role(QAccessible::SpinBox, "Every how many weeks = 1"));
   // Tab goes on from Repeats through the week's controls and the end.
   QStringList order;
-  for (QWidget* w = repeats->nextInFocusChain(); w != Child<QWidget>(editor, "Text1"); w = w->nextInFocusChain()) {
+  for (QWidget* w = repeats->nextInFocusChain(); w != Child<QWidget>(editor, appointment_editor_names::kDescription); w = w->nextInFocusChain()) {
     if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&editor) && !w->objectName().isEmpty() &&
         !w->objectName().startsWith(QStringLiteral("qt_"))) {
       order << w->objectName();
     }
   }
-  EXPECT_EQ(order, (QStringList{"Spin1", "Check11", "Check12", "Check13", "Check14", "Check15", "Check16",
-                                "Check17", "Combo5"}));
+  EXPECT_EQ(order, (QStringList{repeat_panel_names::kEvery, repeat_panel_names::kWeekdays[0], repeat_panel_names::kWeekdays[1], repeat_panel_names::kWeekdays[2], repeat_panel_names::kWeekdays[3], repeat_panel_names::kWeekdays[4], repeat_panel_names::kWeekdays[5],
+                                repeat_panel_names::kWeekdays[6], repeat_panel_names::kEnds}));
   QTest::keyClick(&editor, Qt::Key_Y, Qt::AltModifier);
-  EXPECT_EQ(QApplication::focusWidget(), Child<QWidget>(editor, "Spin1"));
+  EXPECT_EQ(QApplication::focusWidget(), Child<QWidget>(editor, repeat_panel_names::kEvery));
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);  // every 2 weeks
-  Child<QCheckBox>(editor, "Check14")->click();
+  Child<QCheckBox>(editor, repeat_panel_names::kWeekdays[3])->click();
   QTest::keyClick(&editor, Qt::Key_E, Qt::AltModifier);
-  auto* ends = Child<QComboBox>(editor, "Combo5");
+  auto* ends = Child<QComboBox>(editor, repeat_panel_names::kEnds);
   ASSERT_EQ(QApplication::focusWidget(), ends);
   QTest::keyClick(ends, Qt::Key_Down);
   QTest::keyClick(ends, Qt::Key_Down);
   EXPECT_EQ(Read(ends), Role(QAccessible::ComboBox, "Ends = After"));
-  auto* count = Child<QSpinBox>(editor, "Spin2");
+  auto* count = Child<QSpinBox>(editor, repeat_panel_names::kCount);
   EXPECT_TRUE(count->isVisible());
   count->setValue(3);
 
@@ -130,18 +131,18 @@ TEST_F(EditorRepeatsTest, ARepeatingAppointmentMadeByKeyboard) {
 
   // Opened again, the editor is plain as before.
   AppointmentEditorWindow& again = OpenEditor(QDate(2026, 1, 14), false);
-  EXPECT_EQ(Read(Child<QComboBox>(again, "Combo3")), Role(QAccessible::ComboBox, "Repeats = Never"));
+  EXPECT_EQ(Read(Child<QComboBox>(again, appointment_editor_names::kRepeats)), Role(QAccessible::ComboBox, "Repeats = Never"));
   EXPECT_EQ(again.size(), plain);
 }
 
 TEST_F(EditorRepeatsTest, AllDayAndAPlainAppointmentMadeRepeating) {
   // All day: no times needed, the day kept as a date.
   AppointmentEditorWindow& editor = OpenEditor(QDate(2026, 7, 10), false);
-  Child<QLineEdit>(editor, "Text4")->setText(QStringLiteral("Holiday"));
+  Child<QLineEdit>(editor, appointment_editor_names::kSubject)->setText(QStringLiteral("Holiday"));
   QTest::keyClick(&editor, Qt::Key_A, Qt::AltModifier);
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-  EXPECT_TRUE(Child<QCheckBox>(editor, "Check2")->isChecked());
-  EXPECT_FALSE(Child<QWidget>(editor, "Combo1")->isEnabled());
+  EXPECT_TRUE(Child<QCheckBox>(editor, appointment_editor_names::kAllDay)->isChecked());
+  EXPECT_FALSE(Child<QWidget>(editor, appointment_editor_names::kStart)->isEnabled());
   editor.Ok();
   EXPECT_TRUE(messages_.isEmpty()) << messages_.join('\n').toStdString();
   ASSERT_EQ(events::ReadEvents(files()).events.size(), 1u);
@@ -154,8 +155,8 @@ TEST_F(EditorRepeatsTest, AllDayAndAPlainAppointmentMadeRepeating) {
   ASSERT_TRUE(AddAppointment(files(), Appointment{"20260310-1", "Anniversary", "19:00", "22:00", true, "30", "Dinner"})
                   .stored());
   AppointmentEditorWindow& edit = OpenEditor(QDate(2026, 3, 10), true);
-  EXPECT_EQ(Child<QLineEdit>(edit, "Text4")->text(), QStringLiteral("Anniversary"));
-  auto* repeats = Child<QComboBox>(edit, "Combo3");
+  EXPECT_EQ(Child<QLineEdit>(edit, appointment_editor_names::kSubject)->text(), QStringLiteral("Anniversary"));
+  auto* repeats = Child<QComboBox>(edit, appointment_editor_names::kRepeats);
   repeats->setCurrentIndex(repeats->findText(QStringLiteral("Yearly")));
   edit.Ok();
   EXPECT_TRUE(messages_.isEmpty()) << messages_.join('\n').toStdString();
@@ -177,16 +178,16 @@ TEST_F(EditorRepeatsTest, AllDayAndAPlainAppointmentMadeRepeating) {
   // The checks of a plain appointment, in their order; then what only a
   // repeating one needs.
   AppointmentEditorWindow& bad = OpenEditor(QDate(2026, 5, 1), false);
-  auto* bad_repeats = Child<QComboBox>(bad, "Combo3");
+  auto* bad_repeats = Child<QComboBox>(bad, appointment_editor_names::kRepeats);
   bad_repeats->setCurrentIndex(1);
   bad.Ok();
-  Child<QComboBox>(bad, "Combo1")->setEditText(QStringLiteral("9 am"));
-  Child<QComboBox>(bad, "Combo2")->setEditText(QStringLiteral("9 pm"));
+  Child<QComboBox>(bad, appointment_editor_names::kStart)->setEditText(QStringLiteral("9 am"));
+  Child<QComboBox>(bad, appointment_editor_names::kEnd)->setEditText(QStringLiteral("9 pm"));
   bad.Ok();
-  Child<QComboBox>(bad, "Combo1")->setEditText(QStringLiteral("09:00"));
-  Child<QComboBox>(bad, "Combo2")->setEditText(QStringLiteral("10:00"));
-  Child<QComboBox>(bad, "Combo5")->setCurrentIndex(1);
-  bad.findChild<QDateEdit*>("DTPicker2")->setDate(QDate(2026, 4, 30));
+  Child<QComboBox>(bad, appointment_editor_names::kStart)->setEditText(QStringLiteral("09:00"));
+  Child<QComboBox>(bad, appointment_editor_names::kEnd)->setEditText(QStringLiteral("10:00"));
+  Child<QComboBox>(bad, repeat_panel_names::kEnds)->setCurrentIndex(1);
+  bad.findChild<QDateEdit*>(repeat_panel_names::kUntil)->setDate(QDate(2026, 4, 30));
   bad.Ok();
   EXPECT_EQ(messages_, (QStringList{"You need to specify a Start-Time for the Appointment",
                                     "A repeating appointment needs its times as hours and minutes, such as 09:30.",
@@ -220,15 +221,15 @@ TEST_F(EditorRepeatsTest, AnOccurrenceEditedAndDeletedAsAsked) {
   choice_ = 0;
   AppointmentEditorWindow& editor = OpenEditor({2026, 1, 12}, true);
   EXPECT_EQ(offered_, (QStringList{"This Occurrence", "All Occurrences", "Cancel"}));
-  EXPECT_EQ(Child<QLineEdit>(editor, "Text4")->text(), QStringLiteral("Stand-up"));
-  EXPECT_EQ(Child<QComboBox>(editor, "Combo1")->currentText(), second.start.toString(QStringLiteral("HH:mm")));
-  EXPECT_EQ(Read(Child<QComboBox>(editor, "Combo3")), Role(QAccessible::ComboBox, "Repeats = Weekly"));
-  EXPECT_FALSE(Child<QWidget>(editor, "Combo3")->isEnabled());
-  EXPECT_FALSE(Child<QWidget>(editor, "Check2")->isEnabled());
+  EXPECT_EQ(Child<QLineEdit>(editor, appointment_editor_names::kSubject)->text(), QStringLiteral("Stand-up"));
+  EXPECT_EQ(Child<QComboBox>(editor, appointment_editor_names::kStart)->currentText(), second.start.toString(QStringLiteral("HH:mm")));
+  EXPECT_EQ(Read(Child<QComboBox>(editor, appointment_editor_names::kRepeats)), Role(QAccessible::ComboBox, "Repeats = Weekly"));
+  EXPECT_FALSE(Child<QWidget>(editor, appointment_editor_names::kRepeats)->isEnabled());
+  EXPECT_FALSE(Child<QWidget>(editor, appointment_editor_names::kAllDay)->isEnabled());
   const QString later = second.start.addSecs(3600).toString(QStringLiteral("HH:mm"));
-  Child<QComboBox>(editor, "Combo1")->setEditText(later);
-  Child<QComboBox>(editor, "Combo2")->setEditText(second.end.addSecs(3600).toString(QStringLiteral("HH:mm")));
-  Child<QLineEdit>(editor, "Text4")->setText(QStringLiteral("Stand-up (late)"));
+  Child<QComboBox>(editor, appointment_editor_names::kStart)->setEditText(later);
+  Child<QComboBox>(editor, appointment_editor_names::kEnd)->setEditText(second.end.addSecs(3600).toString(QStringLiteral("HH:mm")));
+  Child<QLineEdit>(editor, appointment_editor_names::kSubject)->setText(QStringLiteral("Stand-up (late)"));
   editor.Ok();
   EXPECT_TRUE(messages_.isEmpty()) << messages_.join('\n').toStdString();
   EXPECT_EQ(on({2026, 1, 12}).summary, QStringLiteral("Stand-up (late)"));
@@ -238,10 +239,10 @@ TEST_F(EditorRepeatsTest, AnOccurrenceEditedAndDeletedAsAsked) {
 
   // All occurrences: the series' rule shows in the controls.
   editor.OpenForOccurrence(on({2026, 1, 19}), true);
-  EXPECT_TRUE(Child<QWidget>(editor, "Combo3")->isEnabled());
-  EXPECT_EQ(Read(Child<QComboBox>(editor, "Combo5")), Role(QAccessible::ComboBox, "Ends = After"));
-  EXPECT_EQ(Child<QSpinBox>(editor, "Spin2")->value(), 5);
-  Child<QLineEdit>(editor, "Text4")->setText(QStringLiteral("Daily meeting"));
+  EXPECT_TRUE(Child<QWidget>(editor, appointment_editor_names::kRepeats)->isEnabled());
+  EXPECT_EQ(Read(Child<QComboBox>(editor, repeat_panel_names::kEnds)), Role(QAccessible::ComboBox, "Ends = After"));
+  EXPECT_EQ(Child<QSpinBox>(editor, repeat_panel_names::kCount)->value(), 5);
+  Child<QLineEdit>(editor, appointment_editor_names::kSubject)->setText(QStringLiteral("Daily meeting"));
   editor.Ok();
   EXPECT_EQ(on({2026, 1, 5}).summary, QStringLiteral("Daily meeting"));
   EXPECT_EQ(on({2026, 1, 12}).summary, QStringLiteral("Stand-up (late)"));  // its own subject
@@ -261,7 +262,7 @@ TEST_F(EditorRepeatsTest, AnOccurrenceEditedAndDeletedAsAsked) {
     activities.show();
     activities.FillActivities();
     ASSERT_TRUE(activities.ChosenOccurrence().has_value());
-    QTest::mouseClick(activities.findChild<QAbstractButton*>("Command4"), Qt::LeftButton);
+    QTest::mouseClick(activities.findChild<QAbstractButton*>(activities_names::kDelete), Qt::LeftButton);
     EXPECT_TRUE(activities.ListedItems().isEmpty());
   }
   EXPECT_TRUE(events::ReadOccurrences(files(), {2026, 1, 19}, {2026, 1, 19}, zone).empty());

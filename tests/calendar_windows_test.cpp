@@ -171,17 +171,17 @@ TEST_F(CalendarWindowsTest, SpinnerStepsToTheFirstOfTheNeighbouringMonthAndClose
   EXPECT_EQ(calendar.SelectedDate(), QDate(2027, 2, 28));
   calendar.calendar().setCurrentPage(2027, 1);
   EXPECT_EQ(calendar.SelectedDate(), QDate(2027, 1, 28));
-  QWidget* spinner = Find<QWidget>(calendar, "UpDown1");
+  QWidget* spinner = Find<QWidget>(calendar, month_calendar_names::kMonthArrows);
   ASSERT_NE(spinner, nullptr);
-  Click(*spinner, "Down");
+  Click(*spinner, month_calendar_names::kPreviousMonth);
   EXPECT_EQ(calendar.SelectedDate(), QDate(2026, 12, 1));
   EXPECT_EQ(calendar.calendar().monthShown(), 12);
   EXPECT_EQ(calendar.calendar().yearShown(), 2026);
-  Click(*spinner, "Up");
+  Click(*spinner, month_calendar_names::kNextMonth);
   EXPECT_EQ(calendar.SelectedDate(), QDate(2027, 1, 1));
   EXPECT_EQ(calendar.calendar().yearShown(), 2027);
 
-  Click(calendar, "Command1");
+  Click(calendar, month_calendar_names::kClose);
   EXPECT_FALSE(calendar.isVisible());
   EXPECT_EQ(calendar.SelectedDate(), QDate(2027, 1, 1));
 }
@@ -204,22 +204,22 @@ TEST_F(CalendarWindowsTest, DoubleClickOpensTheDayAndMarkingResetsActivities) {
   EXPECT_TRUE(calendar.isVisible());
 
   calendar.MarkMonthCalendar();
-  EXPECT_EQ(Find<QComboBox>(activities, "Combo3")->count(), 0);
-  EXPECT_EQ(Find<QLineEdit>(activities, "Text3")->text(), QStringLiteral("ID"));
-  EXPECT_TRUE(Find<QLineEdit>(activities, "Text4")->text().isEmpty());
-  EXPECT_FALSE(Find<QPushButton>(activities, "Command4")->isEnabled());
-  EXPECT_FALSE(Find<QPushButton>(activities, "Command5")->isEnabled());
+  EXPECT_EQ(Find<QComboBox>(activities, activities_names::kAppointments)->count(), 0);
+  EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kId)->text(), QStringLiteral("ID"));
+  EXPECT_TRUE(Find<QLineEdit>(activities, activities_names::kStart)->text().isEmpty());
+  EXPECT_FALSE(Find<QPushButton>(activities, activities_names::kDelete)->isEnabled());
+  EXPECT_FALSE(Find<QPushButton>(activities, activities_names::kEdit)->isEnabled());
 }
 
 // --- Activities ----------------------------------------------------------------
 
 TEST_F(CalendarWindowsTest, ActivitiesListsTheDayInEntryOrder) {
   ActivitiesWindow& empty = OpenDay(QDate(2026, 1, 7));
-  EXPECT_EQ(Find<QComboBox>(empty, "Combo3")->count(), 0);
-  EXPECT_EQ(Find<QComboBox>(empty, "Combo4")->count(), 0);
-  EXPECT_EQ(Find<QLineEdit>(empty, "Text3")->text(), QStringLiteral("ID"));
-  EXPECT_TRUE(Find<QPlainTextEdit>(empty, "Text1")->toPlainText().isEmpty());
-  EXPECT_FALSE(Find<QPushButton>(empty, "Command5")->isEnabled());
+  EXPECT_EQ(Find<QComboBox>(empty, activities_names::kAppointments)->count(), 0);
+  EXPECT_EQ(Find<QComboBox>(empty, activities_names::kMemos)->count(), 0);
+  EXPECT_EQ(Find<QLineEdit>(empty, activities_names::kId)->text(), QStringLiteral("ID"));
+  EXPECT_TRUE(Find<QPlainTextEdit>(empty, activities_names::kDescription)->toPlainText().isEmpty());
+  EXPECT_FALSE(Find<QPushButton>(empty, activities_names::kEdit)->isEnabled());
 
   Store(QStringLiteral("20260107-1"), QStringLiteral(" Review "), QStringLiteral("14:00"), QStringLiteral("15:00"));
   Store(QStringLiteral("20260108-1"), QStringLiteral("Other day"), QStringLiteral("08:00"), QStringLiteral("09:00"));
@@ -228,27 +228,27 @@ TEST_F(CalendarWindowsTest, ActivitiesListsTheDayInEntryOrder) {
   AddBirthday(QStringLiteral("Smith, John"), QStringLiteral("07/01/1990"), QStringLiteral("1"));
   AddBirthday(QStringLiteral("Doe, Jane"), QStringLiteral("07/01/1985"), QStringLiteral("0"));
   ActivitiesWindow& activities = OpenDay(QDate(2026, 1, 7));
-  QComboBox* subjects = Find<QComboBox>(activities, "Combo3");
+  QComboBox* subjects = Find<QComboBox>(activities, activities_names::kAppointments);
   EXPECT_EQ(Items(subjects), (QStringList{"Review", "Standup"}));
   EXPECT_EQ(activities.StartTimes(), (QStringList{"14:00", "09:00"}));
   EXPECT_EQ(activities.EndTimes(), (QStringList{"15:00", "09:30"}));
-  EXPECT_EQ(Items(Find<QComboBox>(activities, "Combo4")),
+  EXPECT_EQ(Items(Find<QComboBox>(activities, activities_names::kMemos)),
             QStringList{QStringLiteral("Birthday - Smith, John ( 36 ) ")});
-  EXPECT_EQ(Find<QLineEdit>(activities, "Text3")->text(), QStringLiteral("20260107-1"));
-  EXPECT_TRUE(Find<QPushButton>(activities, "Command5")->isEnabled());
-  EXPECT_FALSE(Find<QLineEdit>(activities, "Text2")->isVisible());
-  EXPECT_FALSE(Find<QLabel>(activities, "Label4")->isVisible());
+  EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kId)->text(), QStringLiteral("20260107-1"));
+  EXPECT_TRUE(Find<QPushButton>(activities, activities_names::kEdit)->isEnabled());
+  EXPECT_FALSE(Find<QLineEdit>(activities, activities_names::kMinutes)->isVisible());
+  EXPECT_FALSE(Find<QLabel>(activities, activities_names::kMinutesCaption)->isVisible());
 
   subjects->setCurrentIndex(1);
-  EXPECT_EQ(Find<QLineEdit>(activities, "Text3")->text(), QStringLiteral("20260107-2"));
-  EXPECT_EQ(Find<QLineEdit>(activities, "Text4")->text(), QStringLiteral("09:00"));
-  EXPECT_TRUE(Find<QCheckBox>(activities, "Check1")->isChecked());
-  EXPECT_TRUE(Find<QLineEdit>(activities, "Text2")->isVisible());
-  EXPECT_EQ(Find<QLineEdit>(activities, "Text2")->text(), QStringLiteral("10"));
-  EXPECT_EQ(Find<QPlainTextEdit>(activities, "Text1")->toPlainText(), QStringLiteral("Notes"));
+  EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kId)->text(), QStringLiteral("20260107-2"));
+  EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kStart)->text(), QStringLiteral("09:00"));
+  EXPECT_TRUE(Find<QCheckBox>(activities, activities_names::kReminder)->isChecked());
+  EXPECT_TRUE(Find<QLineEdit>(activities, activities_names::kMinutes)->isVisible());
+  EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kMinutes)->text(), QStringLiteral("10"));
+  EXPECT_EQ(Find<QPlainTextEdit>(activities, activities_names::kDescription)->toPlainText(), QStringLiteral("Notes"));
 
   // The user's own change of date refills the window.
-  Find<QDateEdit>(activities, "DTPicker1")->setDate(QDate(2026, 1, 8));
+  Find<QDateEdit>(activities, activities_names::kDate)->setDate(QDate(2026, 1, 8));
   EXPECT_EQ(Items(subjects), QStringList{QStringLiteral("Other day")});
 }
 
@@ -256,18 +256,18 @@ TEST_F(CalendarWindowsTest, AddStoresThroughTheEditorAndReturnsToActivities) {
   Store(QStringLiteral("20260107-1"), QStringLiteral("One"), QStringLiteral("08:00"), QStringLiteral("09:00"));
   Store(QStringLiteral("20260107-2"), QStringLiteral("Two"), QStringLiteral("10:00"), QStringLiteral("11:00"));
   ActivitiesWindow& activities = OpenDay(QDate(2026, 1, 7));
-  Click(activities, "Command3");
+  Click(activities, activities_names::kAdd);
   AppointmentEditorWindow& editor = app_->AppointmentEditor();
   EXPECT_FALSE(app_->EditMode());
   EXPECT_FALSE(activities.isVisible());
   EXPECT_TRUE(editor.isVisible());
   EXPECT_EQ(editor.windowTitle(), QStringLiteral("Add Appointment"));
-  EXPECT_EQ(Find<QLineEdit>(editor, "Text3")->text(), QStringLiteral("20260107-3"));
-  EXPECT_EQ(Find<QLineEdit>(editor, "Text4")->text(), QStringLiteral("Subject"));
-  EXPECT_EQ(Find<QPlainTextEdit>(editor, "Text1")->toPlainText(), QStringLiteral("Description"));
+  EXPECT_EQ(Find<QLineEdit>(editor, appointment_editor_names::kId)->text(), QStringLiteral("20260107-3"));
+  EXPECT_EQ(Find<QLineEdit>(editor, appointment_editor_names::kSubject)->text(), QStringLiteral("Subject"));
+  EXPECT_EQ(Find<QPlainTextEdit>(editor, appointment_editor_names::kDescription)->toPlainText(), QStringLiteral("Description"));
 
-  QComboBox* start = Find<QComboBox>(editor, "Combo1");
-  QComboBox* end = Find<QComboBox>(editor, "Combo2");
+  QComboBox* start = Find<QComboBox>(editor, appointment_editor_names::kStart);
+  QComboBox* end = Find<QComboBox>(editor, appointment_editor_names::kEnd);
   EXPECT_EQ(start->count(), 34);
   EXPECT_EQ(end->count(), 35);
   EXPECT_EQ(start->itemText(33), QStringLiteral("23:30"));
@@ -276,11 +276,11 @@ TEST_F(CalendarWindowsTest, AddStoresThroughTheEditorAndReturnsToActivities) {
   EXPECT_EQ(end->currentText(), QStringLiteral("24:00"));
   Pick(start, QStringLiteral("09:00"));
   EXPECT_EQ(end->currentText(), QStringLiteral("09:30"));
-  Find<QCheckBox>(editor, "Check1")->setChecked(true);
-  EXPECT_TRUE(Find<QLineEdit>(editor, "Text2")->isVisible());
+  Find<QCheckBox>(editor, appointment_editor_names::kReminder)->setChecked(true);
+  EXPECT_TRUE(Find<QLineEdit>(editor, appointment_editor_names::kMinutes)->isVisible());
 
   // Untouched subject and description are stored as they stand.
-  Click(editor, "Command2");
+  Click(editor, appointment_editor_names::kOk);
   EXPECT_TRUE(messages_.isEmpty());
   EXPECT_FALSE(editor.isVisible());
   EXPECT_TRUE(activities.isVisible());
@@ -296,26 +296,26 @@ TEST_F(CalendarWindowsTest, AddStoresThroughTheEditorAndReturnsToActivities) {
 
 TEST_F(CalendarWindowsTest, EditorChecksRunInOrderAndKeepTheInput) {
   ActivitiesWindow& activities = OpenDay(QDate(2026, 1, 7));
-  Click(activities, "Command3");
+  Click(activities, activities_names::kAdd);
   AppointmentEditorWindow& editor = app_->AppointmentEditor();
-  QComboBox* start = Find<QComboBox>(editor, "Combo1");
-  QComboBox* end = Find<QComboBox>(editor, "Combo2");
-  QLineEdit* subject = Find<QLineEdit>(editor, "Text4");
+  QComboBox* start = Find<QComboBox>(editor, appointment_editor_names::kStart);
+  QComboBox* end = Find<QComboBox>(editor, appointment_editor_names::kEnd);
+  QLineEdit* subject = Find<QLineEdit>(editor, appointment_editor_names::kSubject);
 
-  Click(editor, "Command2");
+  Click(editor, appointment_editor_names::kOk);
   start->setEditText(QStringLiteral("10:00"));
-  Click(editor, "Command2");
+  Click(editor, appointment_editor_names::kOk);
   end->setEditText(QStringLiteral("10:00"));
-  Click(editor, "Command2");
+  Click(editor, appointment_editor_names::kOk);
   end->setEditText(QStringLiteral("09:30"));
-  Click(editor, "Command2");
+  Click(editor, appointment_editor_names::kOk);
   start->setEditText(QString());
   QTest::keyClicks(start->lineEdit(), QStringLiteral("9:00"));
   end->setEditText(QStringLiteral("10:00"));
-  Click(editor, "Command2");
+  Click(editor, appointment_editor_names::kOk);
   start->setEditText(QStringLiteral("09:00"));
   subject->clear();
-  Click(editor, "Command2");
+  Click(editor, appointment_editor_names::kOk);
   EXPECT_EQ(messages_, (QStringList{"You need to specify a Start-Time for the Appointment",
                                     "You need to specify an End-Time for the Appointment",
                                     "The duration of the meeting must be greater than 0 minutes!",
@@ -330,11 +330,11 @@ TEST_F(CalendarWindowsTest, EditorChecksRunInOrderAndKeepTheInput) {
   start->setEditText(QString());
   QTest::keyClicks(start->lineEdit(), QStringLiteral("123456789"));
   EXPECT_EQ(start->currentText(), QStringLiteral("12345"));
-  QLineEdit* minutes = Find<QLineEdit>(editor, "Text2");
+  QLineEdit* minutes = Find<QLineEdit>(editor, appointment_editor_names::kMinutes);
   minutes->clear();
   QTest::keyClicks(minutes, QStringLiteral("1234567"));
   EXPECT_EQ(minutes->text().size(), AppointmentEditorWindow::kMinutesLimit);
-  QPlainTextEdit* description = Find<QPlainTextEdit>(editor, "Text1");
+  QPlainTextEdit* description = Find<QPlainTextEdit>(editor, appointment_editor_names::kDescription);
   description->clear();
   QTest::keyClicks(description, QString(120, QLatin1Char('d')));
   EXPECT_EQ(description->toPlainText().size(), 100);
@@ -344,10 +344,10 @@ TEST_F(CalendarWindowsTest, EditorChecksRunInOrderAndKeepTheInput) {
 // description, OK.
 TEST_F(CalendarWindowsTest, EditorTabOrder) {
   ActivitiesWindow& activities = OpenDay(QDate(2026, 1, 7));
-  Click(activities, "Command3");
+  Click(activities, activities_names::kAdd);
   AppointmentEditorWindow& editor = app_->AppointmentEditor();
-  Find<QCheckBox>(editor, "Check1")->setChecked(true);
-  QWidget* subject = Find<QWidget>(editor, "Text4");
+  Find<QCheckBox>(editor, appointment_editor_names::kReminder)->setChecked(true);
+  QWidget* subject = Find<QWidget>(editor, appointment_editor_names::kSubject);
   QStringList order;
   QWidget* w = subject;
   do {
@@ -359,8 +359,8 @@ TEST_F(CalendarWindowsTest, EditorTabOrder) {
     }
     w = w->nextInFocusChain();
   } while (w != subject);
-  EXPECT_EQ(order, (QStringList{"Text4", "Combo1", "Combo2", "Check1", "Text2", "Check2", "Combo3", "Text1",
-                                "Command2"}));
+  EXPECT_EQ(order, (QStringList{appointment_editor_names::kSubject, appointment_editor_names::kStart, appointment_editor_names::kEnd, appointment_editor_names::kReminder, appointment_editor_names::kMinutes, appointment_editor_names::kAllDay, appointment_editor_names::kRepeats, appointment_editor_names::kDescription,
+                                appointment_editor_names::kOk}));
 }
 
 // Only a pick from the start list moves the end; a typed start that happens
@@ -368,10 +368,10 @@ TEST_F(CalendarWindowsTest, EditorTabOrder) {
 // pressed.
 TEST_F(CalendarWindowsTest, TypingAStartTimeLeavesTheEndAlone) {
   ActivitiesWindow& activities = OpenDay(QDate(2026, 1, 7));
-  Click(activities, "Command3");
+  Click(activities, activities_names::kAdd);
   AppointmentEditorWindow& editor = app_->AppointmentEditor();
-  QComboBox* start = Find<QComboBox>(editor, "Combo1");
-  QComboBox* end = Find<QComboBox>(editor, "Combo2");
+  QComboBox* start = Find<QComboBox>(editor, appointment_editor_names::kStart);
+  QComboBox* end = Find<QComboBox>(editor, appointment_editor_names::kEnd);
 
   QTest::keyClicks(start->lineEdit(), QStringLiteral("10:00"));
   emit start->lineEdit()->editingFinished();  // what leaving the box does
@@ -394,27 +394,27 @@ TEST_F(CalendarWindowsTest, EditRewritesTheSameAppointmentAndIsNotResetByActivat
   Store(QStringLiteral("20260107-2"), QStringLiteral("Two"), QStringLiteral("10:00"), QStringLiteral("11:00"),
         true, QStringLiteral("30"));
   ActivitiesWindow& activities = OpenDay(QDate(2026, 1, 7));
-  Find<QComboBox>(activities, "Combo3")->setCurrentIndex(1);
-  Click(activities, "Command5");
+  Find<QComboBox>(activities, activities_names::kAppointments)->setCurrentIndex(1);
+  Click(activities, activities_names::kEdit);
   AppointmentEditorWindow& editor = app_->AppointmentEditor();
   EXPECT_TRUE(app_->EditMode());
   EXPECT_EQ(editor.windowTitle(), QStringLiteral("Edit Appointment"));
-  EXPECT_EQ(Find<QLineEdit>(editor, "Text4")->text(), QStringLiteral("Two"));
-  EXPECT_EQ(Find<QComboBox>(editor, "Combo1")->currentText(), QStringLiteral("10:00"));
-  EXPECT_EQ(Find<QComboBox>(editor, "Combo2")->currentText(), QStringLiteral("11:00"));
-  EXPECT_TRUE(Find<QCheckBox>(editor, "Check1")->isChecked());
-  EXPECT_EQ(Find<QLineEdit>(editor, "Text2")->text(), QStringLiteral("30"));
-  EXPECT_EQ(Find<QLineEdit>(editor, "Text3")->text(), QStringLiteral("20260107-2"));
+  EXPECT_EQ(Find<QLineEdit>(editor, appointment_editor_names::kSubject)->text(), QStringLiteral("Two"));
+  EXPECT_EQ(Find<QComboBox>(editor, appointment_editor_names::kStart)->currentText(), QStringLiteral("10:00"));
+  EXPECT_EQ(Find<QComboBox>(editor, appointment_editor_names::kEnd)->currentText(), QStringLiteral("11:00"));
+  EXPECT_TRUE(Find<QCheckBox>(editor, appointment_editor_names::kReminder)->isChecked());
+  EXPECT_EQ(Find<QLineEdit>(editor, appointment_editor_names::kMinutes)->text(), QStringLiteral("30"));
+  EXPECT_EQ(Find<QLineEdit>(editor, appointment_editor_names::kId)->text(), QStringLiteral("20260107-2"));
 
   // Coming back to the editor from another window keeps what it holds.
   QEvent deactivate(QEvent::WindowDeactivate);
   QEvent activate(QEvent::WindowActivate);
   QCoreApplication::sendEvent(&editor, &deactivate);
   QCoreApplication::sendEvent(&editor, &activate);
-  EXPECT_EQ(Find<QLineEdit>(editor, "Text4")->text(), QStringLiteral("Two"));
+  EXPECT_EQ(Find<QLineEdit>(editor, appointment_editor_names::kSubject)->text(), QStringLiteral("Two"));
 
-  Find<QLineEdit>(editor, "Text4")->setText(QStringLiteral("Two, moved"));
-  Click(editor, "Command2");
+  Find<QLineEdit>(editor, appointment_editor_names::kSubject)->setText(QStringLiteral("Two, moved"));
+  Click(editor, appointment_editor_names::kOk);
   EXPECT_EQ(files().ReadCount(Channel::kAppoint), 2);
   EXPECT_EQ(ReadAppointment(files(), 1).id, QStringLiteral("20260107-2"));
   EXPECT_EQ(ReadAppointment(files(), 1).subject, QStringLiteral("Two, moved"));
@@ -423,25 +423,25 @@ TEST_F(CalendarWindowsTest, EditRewritesTheSameAppointmentAndIsNotResetByActivat
   EXPECT_TRUE(activities.isVisible());
 
   // The next Add keeps the Reminder box as it was, with the default minutes.
-  Click(activities, "Command3");
-  EXPECT_TRUE(Find<QCheckBox>(editor, "Check1")->isChecked());
-  EXPECT_EQ(Find<QLineEdit>(editor, "Text2")->text(), QStringLiteral("15"));
-  EXPECT_TRUE(Find<QComboBox>(editor, "Combo1")->currentText().isEmpty());
+  Click(activities, activities_names::kAdd);
+  EXPECT_TRUE(Find<QCheckBox>(editor, appointment_editor_names::kReminder)->isChecked());
+  EXPECT_EQ(Find<QLineEdit>(editor, appointment_editor_names::kMinutes)->text(), QStringLiteral("15"));
+  EXPECT_TRUE(Find<QComboBox>(editor, appointment_editor_names::kStart)->currentText().isEmpty());
 }
 
 TEST_F(CalendarWindowsTest, ClosingTheEditorStoresNothingAndShowsActivitiesAgain) {
   ActivitiesWindow& activities = OpenDay(QDate(2026, 1, 7));
-  Click(activities, "Command3");
+  Click(activities, activities_names::kAdd);
   AppointmentEditorWindow& editor = app_->AppointmentEditor();
-  Pick(Find<QComboBox>(editor, "Combo1"), QStringLiteral("09:00"));
+  Pick(Find<QComboBox>(editor, appointment_editor_names::kStart), QStringLiteral("09:00"));
   const QByteArray before = FileBytes(Path("Appoint.dat"));
   editor.close();
   EXPECT_FALSE(editor.isVisible());
   EXPECT_TRUE(activities.isVisible());
   EXPECT_EQ(FileBytes(Path("Appoint.dat")), before);
   // Opening again starts afresh.
-  Click(activities, "Command3");
-  EXPECT_TRUE(Find<QComboBox>(editor, "Combo1")->currentText().isEmpty());
+  Click(activities, activities_names::kAdd);
+  EXPECT_TRUE(Find<QComboBox>(editor, appointment_editor_names::kStart)->currentText().isEmpty());
 
   // A day opened in the calendar meanwhile brings the editor forward
   // instead of the Activities window.
@@ -483,10 +483,10 @@ TEST_F(CalendarWindowsTest, KeptEventsMarkTheirDays) {
   QCoreApplication::processEvents();
   EXPECT_EQ(calendar.calendar().marks().appointment_days, (QSet<int>{9, 27}));
   // The legend names the events' marks too.
-  QAccessibleInterface* legend = QAccessible::queryAccessibleInterface(Find<QLabel>(calendar, "Picture5"));
+  QAccessibleInterface* legend = QAccessible::queryAccessibleInterface(Find<QLabel>(calendar, month_calendar_names::kEventsLegend));
   ASSERT_NE(legend, nullptr);
   EXPECT_EQ(legend->text(QAccessible::Name), QStringLiteral("Legend: Repeating event, All-day event"));
-  EXPECT_EQ(QAccessible::queryAccessibleInterface(Find<QLabel>(calendar, "Picture4(0)"))->text(QAccessible::Name),
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(Find<QLabel>(calendar, month_calendar_names::kRepeatingMark))->text(QAccessible::Name),
             QStringLiteral("Repeating event"));
   // Pictures to look at: QUORVEL_SCREENS=folder.
   const QString out = qEnvironmentVariable("QUORVEL_SCREENS");
@@ -498,7 +498,7 @@ TEST_F(CalendarWindowsTest, KeptEventsMarkTheirDays) {
   QApplication::setPalette(dark);
   QCoreApplication::processEvents();
   const QImage shown = calendar.grab().toImage();
-  QLabel* words = Find<QLabel>(calendar, "Picture5");
+  QLabel* words = Find<QLabel>(calendar, month_calendar_names::kEventsLegend);
   const QPoint under = words->geometry().bottomRight() - QPoint(2, 2);
   EXPECT_LT(shown.pixelColor(under * shown.devicePixelRatio()).lightness(), 128);
   if (!out.isEmpty()) shown.save(out + QStringLiteral("/month_marks_dark.png"));
@@ -519,7 +519,7 @@ TEST_F(CalendarWindowsTest, KeptEventsMarkTheirDays) {
     EXPECT_EQ(at(cells, ring.topLeft() + QPoint(1, 1)), base);
     EXPECT_GE(ContrastRatio(at(cells, ring.topLeft() + QPoint(3, 9)), base), 3.0);
     EXPECT_GE(ContrastRatio(at(cells, QPoint(cell.center().x(), cell.top() + 2)), base), 3.0);  // the band
-    for (const char* name : {"Picture1(0)", "Picture4(0)"}) {
+    for (const char* name : {month_calendar_names::kBirthdayMark, month_calendar_names::kRepeatingMark}) {
       const QImage mark = Find<QLabel>(calendar, name)->pixmap().toImage();
       const QColor window = palette.color(QPalette::Window);
       EXPECT_EQ(at(mark, QPoint(1, 1)), window) << name;
@@ -535,23 +535,23 @@ TEST_F(CalendarWindowsTest, DeleteRemovesTheSelectedAppointmentAndOkMarksAndHide
   Store(QStringLiteral("20260107-3"), QStringLiteral("Three"), QStringLiteral("12:00"), QStringLiteral("13:00"));
   MonthCalendarWindow& calendar = app_->MonthCalendar();
   ActivitiesWindow& activities = OpenDay(QDate(2026, 1, 7));
-  Click(activities, "Command4");
+  Click(activities, activities_names::kDelete);
   EXPECT_TRUE(messages_.isEmpty());
   EXPECT_EQ(activities.Subjects(), (QStringList{"Two", "Three"}));
-  EXPECT_EQ(Find<QLineEdit>(activities, "Text3")->text(), QStringLiteral("20260107-1"));
-  EXPECT_EQ(Find<QLineEdit>(activities, "Text4")->text(), QStringLiteral("10:00"));
+  EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kId)->text(), QStringLiteral("20260107-1"));
+  EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kStart)->text(), QStringLiteral("10:00"));
   EXPECT_EQ(Id(1), QStringLiteral("20260107-2"));
 
   EXPECT_TRUE(calendar.HasAppointmentMark(calendar.FirstDayOffset() + 7));
-  QWidget* indicator = Find<QWidget>(app_->Main(), "Image43");
+  QWidget* indicator = Find<QWidget>(app_->Main(), main_window_names::kTodayIndicator);
   ASSERT_NE(indicator, nullptr);
   EXPECT_FALSE(indicator->isHidden());  // the clock reads 7 January 2026
-  Click(activities, "Command4");
-  Click(activities, "Command4");
-  EXPECT_FALSE(Find<QPushButton>(activities, "Command4")->isEnabled());
+  Click(activities, activities_names::kDelete);
+  Click(activities, activities_names::kDelete);
+  EXPECT_FALSE(Find<QPushButton>(activities, activities_names::kDelete)->isEnabled());
   EXPECT_TRUE(calendar.HasAppointmentMark(calendar.FirstDayOffset() + 7));  // not yet re-marked
   EXPECT_FALSE(indicator->isHidden());  // until the next marking
-  Click(activities, "Command1");
+  Click(activities, activities_names::kOk);
   EXPECT_FALSE(activities.isVisible());
   EXPECT_FALSE(calendar.HasAppointmentMark(calendar.FirstDayOffset() + 7));
   EXPECT_TRUE(indicator->isHidden());
@@ -563,12 +563,12 @@ class DayScheduleTest : public CalendarWindowsTest {
  protected:
   DayScheduleWindow& View(const QDate& date) {
     ActivitiesWindow& activities = OpenDay(date);
-    Click(activities, "Command6");
+    Click(activities, activities_names::kViewSchedule);
     return app_->DaySchedule();
   }
   // Columns of `row` by colour: "." white, "B" blue, "R" red, "D" dark red.
   static QString Colours(DayScheduleWindow& schedule, int row) {
-    auto* grid = schedule.findChild<QTableWidget*>(QStringLiteral("MSFlexGrid1"));
+    auto* grid = schedule.findChild<QTableWidget*>(QLatin1String(day_schedule_names::kGrid));
     QString line;
     for (int k = 1; k <= 34; ++k) {
       QTableWidgetItem* item = grid->item(row, k);
@@ -608,7 +608,7 @@ TEST_F(DayScheduleTest, RowsAreColouredByCoverageWithTheTotalBelow) {
   EXPECT_TRUE(app_->Activities().isVisible());
   EXPECT_EQ(schedule.windowTitle(),
             QStringLiteral("Day Schedule for - 07/01/2026"));
-  auto* grid = schedule.findChild<QTableWidget*>(QStringLiteral("MSFlexGrid1"));
+  auto* grid = schedule.findChild<QTableWidget*>(QLatin1String(day_schedule_names::kGrid));
   ASSERT_EQ(grid->columnCount(), 35);
   EXPECT_EQ(grid->horizontalHeaderItem(0)->text(), QStringLiteral("Appointment"));
   EXPECT_EQ(grid->horizontalHeaderItem(1)->text(), QStringLiteral("07:00"));
@@ -632,29 +632,29 @@ TEST_F(DayScheduleTest, ChangingTheDateRefillsBothWindows) {
   Store(QStringLiteral("20260108-1"), QStringLiteral("First"), QStringLiteral("09:00"), QStringLiteral("10:30"));
   Store(QStringLiteral("20260108-2"), QStringLiteral("Second"), QStringLiteral("14:00"), QStringLiteral("15:00"));
   DayScheduleWindow& schedule = View(QDate(2026, 1, 7));
-  auto* grid = schedule.findChild<QTableWidget*>(QStringLiteral("MSFlexGrid1"));
+  auto* grid = schedule.findChild<QTableWidget*>(QLatin1String(day_schedule_names::kGrid));
   EXPECT_EQ(grid->rowCount(), 0);  // the header only
 
-  Find<QDateEdit>(schedule, "DTPicker1")->setDate(QDate(2026, 1, 8));
+  Find<QDateEdit>(schedule, day_schedule_names::kDate)->setDate(QDate(2026, 1, 8));
   ActivitiesWindow& activities = app_->Activities();
   EXPECT_EQ(activities.Date(), QDate(2026, 1, 8));
   EXPECT_EQ(activities.Subjects(), (QStringList{"First", "Second"}));
-  EXPECT_EQ(Find<QLineEdit>(activities, "Text3")->text(), QStringLiteral("20260108-1"));
+  EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kId)->text(), QStringLiteral("20260108-1"));
   ASSERT_EQ(grid->rowCount(), 3);
   EXPECT_EQ(Colours(schedule, 0), Line("09:00", "BBB"));
   EXPECT_EQ(Colours(schedule, 2), Line("09:00", "RRR").replace(14, 2, QStringLiteral("RR")));
 
-  Click(schedule, "Command1");
+  Click(schedule, day_schedule_names::kOk);
   EXPECT_FALSE(schedule.isVisible());
 }
 
 TEST_F(CalendarWindowsTest, EnterPressesOkExceptInTheDescription) {
   ActivitiesWindow& activities = OpenDay(QDate(2026, 1, 7));
-  Click(activities, "Command3");
+  Click(activities, activities_names::kAdd);
   AppointmentEditorWindow& editor = app_->AppointmentEditor();
-  QLineEdit* subject = Find<QLineEdit>(editor, "Text4");
-  QPlainTextEdit* description = Find<QPlainTextEdit>(editor, "Text1");
-  Pick(Find<QComboBox>(editor, "Combo1"), QStringLiteral("09:00"));
+  QLineEdit* subject = Find<QLineEdit>(editor, appointment_editor_names::kSubject);
+  QPlainTextEdit* description = Find<QPlainTextEdit>(editor, appointment_editor_names::kDescription);
+  Pick(Find<QComboBox>(editor, appointment_editor_names::kStart), QStringLiteral("09:00"));
 
   // Enter in the description is a new line, nothing is stored.
   description->setPlainText(QStringLiteral("Bring"));
@@ -701,9 +701,9 @@ TEST_F(DayScheduleTest, AServerSeriesIsListedScheduledAndRemindedAmongTheAppoint
             (QStringList{"All day Trip", "Early", standup, "Late", "Lunch"}));
   EXPECT_EQ(activities.Subjects(), (QStringList{"Early", "Late", "Lunch"}));
   // The trip comes first; Edit and Delete act on it (asking, for a series).
-  EXPECT_EQ(Find<QLineEdit>(activities, "Text4")->text(), QStringLiteral("All day"));
-  EXPECT_TRUE(Find<QPushButton>(activities, "Command5")->isEnabled());
-  EXPECT_TRUE(Find<QPushButton>(activities, "Command4")->isEnabled());
+  EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kStart)->text(), QStringLiteral("All day"));
+  EXPECT_TRUE(Find<QPushButton>(activities, activities_names::kEdit)->isEnabled());
+  EXPECT_TRUE(Find<QPushButton>(activities, activities_names::kDelete)->isEnabled());
 
   const events::Occurrence* series = nullptr;
   for (const events::Occurrence& o : activities.DayOccurrences()) {
@@ -713,17 +713,17 @@ TEST_F(DayScheduleTest, AServerSeriesIsListedScheduledAndRemindedAmongTheAppoint
   const QString uid = series->uid;
   const QString instance = series->instance;
   ASSERT_TRUE(activities.ChooseOccurrence(uid, instance));
-  QAccessibleInterface* list = QAccessible::queryAccessibleInterface(Find<QComboBox>(activities, "Combo3"));
+  QAccessibleInterface* list = QAccessible::queryAccessibleInterface(Find<QComboBox>(activities, activities_names::kAppointments));
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(list->role(), QAccessible::ComboBox);
   EXPECT_EQ(list->text(QAccessible::Name), QStringLiteral("Appointments"));
   EXPECT_EQ(list->text(QAccessible::Value), QStringLiteral("13:00 to 13:30 Standup, repeats"));
-  QAccessibleInterface* start = QAccessible::queryAccessibleInterface(Find<QLineEdit>(activities, "Text4"));
+  QAccessibleInterface* start = QAccessible::queryAccessibleInterface(Find<QLineEdit>(activities, activities_names::kStart));
   EXPECT_EQ(start->text(QAccessible::Name), QStringLiteral("Start Time"));
   EXPECT_EQ(start->text(QAccessible::Value), QStringLiteral("13:00"));
-  EXPECT_EQ(Find<QLineEdit>(activities, "Text5")->text(), QStringLiteral("13:30"));
-  EXPECT_TRUE(Find<QCheckBox>(activities, "Check1")->isChecked());
-  EXPECT_EQ(Find<QLineEdit>(activities, "Text2")->text(), QStringLiteral("15"));
+  EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kEnd)->text(), QStringLiteral("13:30"));
+  EXPECT_TRUE(Find<QCheckBox>(activities, activities_names::kReminder)->isChecked());
+  EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kMinutes)->text(), QStringLiteral("15"));
 
   // Another event arrives (a sync, say): the same occurrence stays chosen.
   put(one("call", "DTSTART:20260309T070000Z\r\nDTEND:20260309T073000Z\r\nSUMMARY:Call\r\n"));
@@ -734,14 +734,14 @@ TEST_F(DayScheduleTest, AServerSeriesIsListedScheduledAndRemindedAmongTheAppoint
   EXPECT_EQ(activities.ChosenOccurrence()->uid, uid);
   EXPECT_EQ(activities.ChosenOccurrence()->instance, instance);
   activities.ChooseAppointment(2);
-  EXPECT_EQ(Find<QLineEdit>(activities, "Text4")->text(), QStringLiteral("15:00"));
-  EXPECT_TRUE(Find<QPushButton>(activities, "Command5")->isEnabled());
+  EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kStart)->text(), QStringLiteral("15:00"));
+  EXPECT_TRUE(Find<QPushButton>(activities, activities_names::kEdit)->isEnabled());
   EXPECT_FALSE(activities.ChosenOccurrence().has_value());
 
   // The trip above the rows, taking no half-hour; the series counts.
-  Click(activities, "Command6");
+  Click(activities, activities_names::kViewSchedule);
   DayScheduleWindow& schedule = app_->DaySchedule();
-  auto* grid = schedule.findChild<QTableWidget*>(QStringLiteral("MSFlexGrid1"));
+  auto* grid = schedule.findChild<QTableWidget*>(QLatin1String(day_schedule_names::kGrid));
   ASSERT_EQ(grid->rowCount(), 7);
   EXPECT_EQ(grid->item(0, 0)->text(), QStringLiteral("All day: Trip"));
   EXPECT_EQ(Colours(schedule, 0), Line("07:00", ""));
@@ -761,10 +761,10 @@ TEST_F(DayScheduleTest, AServerSeriesIsListedScheduledAndRemindedAmongTheAppoint
   app_->KeepReminders();
   ASSERT_TRUE(app_->HasReminder() && app_->Reminder().isVisible());
   QAccessibleInterface* subject =
-      QAccessible::queryAccessibleInterface(app_->Reminder().findChild<QLabel*>(QStringLiteral("Label7(0)")));
+      QAccessible::queryAccessibleInterface(app_->Reminder().findChild<QLabel*>(QLatin1String(reminder_names::kSubject)));
   EXPECT_EQ(subject->text(QAccessible::Name), QStringLiteral("Subject"));
   EXPECT_EQ(subject->text(QAccessible::Value), QStringLiteral("Standup"));
-  EXPECT_EQ(app_->Reminder().findChild<QLabel*>(QStringLiteral("Label7(1)"))->text(), QStringLiteral("13:00"));
+  EXPECT_EQ(app_->Reminder().findChild<QLabel*>(QLatin1String(reminder_names::kStart))->text(), QStringLiteral("13:00"));
 
   // Other days: the trip's last, the left-out Monday, the moved one.
   const std::pair<QDate, QStringList> days[] = {

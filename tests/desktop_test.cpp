@@ -41,13 +41,13 @@ TEST_F(DesktopTest, AboutBoxNamesTheDataFolderButTheStartingSplashDoesNot) {
   SplashWindow& splash = app_->Splash();
   splash.SetCloseVisible(false);
   splash.show();
-  auto* folder = splash.findChild<QLabel*>(QStringLiteral("lblDataFolder"));
+  auto* folder = splash.findChild<QLabel*>(QLatin1String(splash_names::kDataFolder));
   ASSERT_NE(folder, nullptr);
   EXPECT_FALSE(folder->isVisible());
 
   splash.SetCloseVisible(true);
   EXPECT_TRUE(folder->isVisible());
-  EXPECT_TRUE(splash.findChild<QLabel*>(QStringLiteral("lblDataFolderCaption"))->isVisible());
+  EXPECT_TRUE(splash.findChild<QLabel*>(QLatin1String(splash_names::kDataFolderCaption))->isVisible());
   EXPECT_EQ(folder->toolTip(), QDir::toNativeSeparators(dir_.path()));
   // A long path is shortened in the middle to fit; the tool tip holds it all.
   EXPECT_LE(folder->fontMetrics().horizontalAdvance(folder->text()), folder->width());
@@ -100,10 +100,11 @@ TEST_F(DesktopTest, EscClosesEverySecondaryWindowAndEnterPressesTheDefaultButton
   EXPECT_TRUE(app_->Main().isVisible());
 
   // Enter where the control in focus has no use for it: the default button.
-  for (QWidget* window : {static_cast<QWidget*>(&app_->Activities()),
-                          static_cast<QWidget*>(&app_->DaySchedule())}) {
+  for (const auto& [window, ok_name] :
+       {std::pair<QWidget*, const char*>{&app_->Activities(), activities_names::kOk},
+        std::pair<QWidget*, const char*>{&app_->DaySchedule(), day_schedule_names::kOk}}) {
     Activate(*window);
-    auto* ok = window->findChild<QPushButton*>(QStringLiteral("Command1"));
+    auto* ok = window->findChild<QPushButton*>(QLatin1String(ok_name));
     ASSERT_NE(ok, nullptr);
     EXPECT_TRUE(ok->isDefault());
     int presses = 0;
@@ -135,10 +136,10 @@ TEST_F(DesktopTest, EscInAnOpenListClosesOnlyTheList) {
     QWidget* window;
     const char* combo;
   };
-  for (const List& list : {List{"appointments", &app_->Activities(), "Combo3"},
-                           List{"memos", &app_->Activities(), "Combo4"},
-                           List{"names", &app_->AddressBook(), "Combo1"},
-                           List{"start time", &app_->AppointmentEditor(), "Combo1"}}) {
+  for (const List& list : {List{"appointments", &app_->Activities(), activities_names::kAppointments},
+                           List{"memos", &app_->Activities(), activities_names::kMemos},
+                           List{"names", &app_->AddressBook(), address_book_names::kNames},
+                           List{"start time", &app_->AppointmentEditor(), appointment_editor_names::kStart}}) {
     SCOPED_TRACE(list.what);
     Activate(*list.window);
     auto* combo = list.window->findChild<QComboBox*>(QLatin1String(list.combo));

@@ -110,10 +110,10 @@ inline void VisitEveryWindow(Application& app, const std::function<void(QWidget&
   CentreOnScreen(main);
   main.show();
   visit(main, "main");
-  main.findChild<QAction*>(QStringLiteral("About"))->trigger();
+  main.findChild<QAction*>(QLatin1String(main_window_names::kAbout))->trigger();
   visit(app.Splash(), "about");
   app.Splash().hide();
-  main.findChild<QAction*>(QStringLiteral("Sync"))->trigger();
+  main.findChild<QAction*>(QLatin1String(main_window_names::kSync))->trigger();
   auto* sync = main.findChild<SyncWindow*>();
   ASSERT_NE(sync, nullptr);
   visit(*sync, "sync");
@@ -122,22 +122,22 @@ inline void VisitEveryWindow(Application& app, const std::function<void(QWidget&
   visit(calendar, "calendar");
   calendar.OpenActivitiesFor(QDate(2026, 1, 7));
   visit(app.Activities(), "activities");
-  app.Activities().findChild<QPushButton*>(QStringLiteral("Command6"))->click();
+  app.Activities().findChild<QPushButton*>(QLatin1String(activities_names::kViewSchedule))->click();
   visit(app.DaySchedule(), "day_schedule");
   app.Reminder().ShowReminder(ReminderRow{585, QStringLiteral("10:00"), QStringLiteral("11:00"),
                                           QStringLiteral("Dentist"), QStringLiteral("15")});
   visit(app.Reminder(), "reminder");
   AppointmentEditorWindow& appointment = app.AppointmentEditor();
   appointment.OpenForAdd(QStringLiteral("20260107-3"));
-  appointment.findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(true);
+  appointment.findChild<QCheckBox*>(QLatin1String(appointment_editor_names::kReminder))->setChecked(true);
   visit(appointment, "appointment_editor");
   appointment.hide();
   visit(app.Notes(), "notes");
   AddressBookWindow& book = app.AddressBook();
   visit(book, "address_book");
-  book.findChild<QPushButton*>(QStringLiteral("Command5"))->click();
+  book.findChild<QPushButton*>(QLatin1String(address_book_names::kViewToggle))->click();
   visit(book, "address_book_details");
-  book.findChild<QPushButton*>(QStringLiteral("Command5"))->click();
+  book.findChild<QPushButton*>(QLatin1String(address_book_names::kViewToggle))->click();
   AddressEditorWindow& editor = app.AddressEditor();
   editor.PrepareEdit(QStringLiteral("Adams, Ann"), ReadAddressEntry(app.files(), 0));
   visit(editor, "address_editor");
@@ -148,13 +148,13 @@ inline void VisitEveryWindow(Application& app, const std::function<void(QWidget&
   page.ShowHelpPage(1);
   visit(page, "help_page");
   FindWindow& find = app.Find();
-  find.findChild<QLineEdit*>(QStringLiteral("FindBox"))->setText(QStringLiteral("dentist"));
+  find.findChild<QLineEdit*>(QLatin1String(find_names::kBox))->setText(QStringLiteral("dentist"));
   for (int i = 0; i < 1000 && find.Searching(); ++i) QApplication::processEvents();
   visit(find, "find");
   ASSERT_TRUE(backups::TakeAutomaticBackup(app.files(), app.BackupsFolder(), backups::Reason::kDaily,
                                            QDateTime(QDate(2026, 1, 7), QTime(9, 0)))
                   .stored());
-  main.findChild<QAction*>(QStringLiteral("Restore"))->trigger();
+  main.findChild<QAction*>(QLatin1String(main_window_names::kRestore))->trigger();
   visit(app.Restore(), "restore");
 }
 

@@ -71,8 +71,8 @@ class FindWindowTest : public AppFixture {
     ASSERT_TRUE(op.Commit().stored());
   }
   FindWindow& Window() { return app_->Find(); }
-  QLineEdit* Box() { return Window().findChild<QLineEdit*>(QStringLiteral("FindBox")); }
-  QTreeView* List() { return Window().findChild<QTreeView*>(QStringLiteral("FindResults")); }
+  QLineEdit* Box() { return Window().findChild<QLineEdit*>(QLatin1String(find_names::kBox)); }
+  QTreeView* List() { return Window().findChild<QTreeView*>(QLatin1String(find_names::kResults)); }
   // Types `words` into the box and waits for the results.
   void Type(const QString& words) {
     app_->OpenFind();
@@ -129,7 +129,7 @@ TEST_F(FindWindowTest, ResultsAreGroupedByKindAndSayWhatAndWhen) {
   EXPECT_EQ(text.data(FindResultsModel::kMarksRole).toList(), QVariantList{QPoint(5, 6)});
   Type(QStringLiteral("nothing like this"));
   EXPECT_TRUE(Shown().isEmpty());
-  EXPECT_EQ(Window().findChild<QLabel*>(QStringLiteral("FindStatus"))->text(),
+  EXPECT_EQ(Window().findChild<QLabel*>(QLatin1String(find_names::kStatus))->text(),
             QStringLiteral("Nothing found."));
 }
 
@@ -140,9 +140,9 @@ TEST_F(FindWindowTest, EachKindOpensWhereItLives) {
   ActivitiesWindow& activities = app_->Activities();
   EXPECT_TRUE(activities.isVisible());
   EXPECT_EQ(activities.Date(), QDate(2026, 1, 12));
-  auto* subjects = activities.findChild<QComboBox*>(QStringLiteral("Combo3"));
+  auto* subjects = activities.findChild<QComboBox*>(QLatin1String(activities_names::kAppointments));
   EXPECT_EQ(subjects->currentText(), QStringLiteral("Dentist Jos\u00e9"));
-  EXPECT_EQ(activities.findChild<QLineEdit*>(QStringLiteral("Text4"))->text(), QStringLiteral("14:00"));
+  EXPECT_EQ(activities.findChild<QLineEdit*>(QLatin1String(activities_names::kStart))->text(), QStringLiteral("14:00"));
 
   // A note: the pad holds it, its title in the title box.
   Type(QStringLiteral("password"));
@@ -150,7 +150,7 @@ TEST_F(FindWindowTest, EachKindOpensWhereItLives) {
   NotesWindow& notes = app_->Notes();
   EXPECT_TRUE(notes.isVisible());
   EXPECT_EQ(notes.PadText(), QStringLiteral("Password: s3cret"));
-  EXPECT_EQ(notes.findChild<QLineEdit*>(QStringLiteral("Text2"))->text(), QStringLiteral("Wi-Fi"));
+  EXPECT_EQ(notes.findChild<QLineEdit*>(QLatin1String(notes_names::kTitle))->text(), QStringLiteral("Wi-Fi"));
 
   // An entry: its letter group chosen and the entry shown.
   Type(QStringLiteral("mull"));
@@ -158,7 +158,7 @@ TEST_F(FindWindowTest, EachKindOpensWhereItLives) {
   AddressBookWindow& book = app_->AddressBook();
   EXPECT_TRUE(book.isVisible());
   EXPECT_EQ(book.CurrentGroup(), QStringLiteral("M"));
-  EXPECT_EQ(book.findChild<QComboBox*>(QStringLiteral("Combo1"))->currentText(),
+  EXPECT_EQ(book.findChild<QComboBox*>(QLatin1String(address_book_names::kNames))->currentText(),
             QStringLiteral("M\u00fcller, Jos\u00e9"));
   EXPECT_TRUE(messages_.isEmpty()) << messages_.join(QLatin1Char('|')).toStdString();
 }
@@ -218,7 +218,7 @@ TEST_F(FindWindowTest, AResultOpensTheItemItNamesAfterTheFilesChanged) {
   // The first appointment of that day goes: the dentist is now ordinal 1.
   ASSERT_TRUE(DeleteAppointment(files(), QStringLiteral("20260112-1")).stored());
   OpenResult(0, 0);
-  auto* subjects = app_->Activities().findChild<QComboBox*>(QStringLiteral("Combo3"));
+  auto* subjects = app_->Activities().findChild<QComboBox*>(QLatin1String(activities_names::kAppointments));
   EXPECT_EQ(subjects->currentText(), QStringLiteral("Dentist Jos\u00e9"));
 
   // A note deleted after it was found is said to be gone; the results are
@@ -288,7 +288,7 @@ TEST_F(FindWindowTest, TheKeyboardReachesEverything) {
   EXPECT_EQ(QApplication::focusWidget(), Box());
   EXPECT_EQ(Box()->selectedText(), QStringLiteral("dentist"));
   Window().close();
-  app_->Main().FileMenu().findChild<QAction*>(QStringLiteral("Find"))->trigger();
+  app_->Main().FileMenu().findChild<QAction*>(QLatin1String(main_window_names::kFind))->trigger();
   EXPECT_TRUE(Window().isVisible());
 }
 
@@ -307,7 +307,7 @@ TEST_F(FindWindowTest, BoxAndResultsHaveNamesAndRoles) {
   EXPECT_EQ(window->role(), QAccessible::Window);
   EXPECT_EQ(window->text(QAccessible::Name), QStringLiteral("Find"));
   QAccessibleInterface* status =
-      QAccessible::queryAccessibleInterface(Window().findChild<QLabel*>(QStringLiteral("FindStatus")));
+      QAccessible::queryAccessibleInterface(Window().findChild<QLabel*>(QLatin1String(find_names::kStatus)));
   EXPECT_EQ(status->text(QAccessible::Name), QStringLiteral("Found"));
 }
 

@@ -130,7 +130,7 @@ void HelpPagesTest::CheckQuotedCaptions(const QString& open, const QString& clos
   CollectTexts(app_->Notes(), texts);
   AddressBookWindow& book = app_->AddressBook();
   CollectTexts(book, texts);
-  book.findChild<QAbstractButton*>(QStringLiteral("Command5"))->click();
+  book.findChild<QAbstractButton*>(QLatin1String(address_book_names::kViewToggle))->click();
   CollectTexts(book, texts);
   AddressEditorWindow& entry_editor = app_->AddressEditor();
   entry_editor.PrepareAdd(now_.date());

@@ -294,15 +294,15 @@ class HelpPictures : public AppFixture {
 TEST_F(HelpPictures, DISABLED_Desk) {
   MainWindow& main = app_->Main();
   Settle(main);
-  QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("Command4")), Qt::LeftButton);
+  QTest::mouseClick(main.findChild<QPushButton*>(QLatin1String(main_window_names::kCalendarHandle)), Qt::LeftButton);
   QApplication::processEvents();
   SavePicture(main, QStringLiteral("desk.svg"),
-              {{PlaceOf(main, "Image12"), 1},
-               {PlaceOf(main, "Image14"), 2},
-               {PlaceOf(main, {"Image8", "Image13"}), 3},
-               {PlaceOf(main, {"Image9", "Image11"}), 4},
-               {PlaceOf(main, "Command4"), 5},
-               {PlaceOf(main, "Label4"), 6}});
+              {{PlaceOf(main, main_window_names::kFileTab), 1},
+               {PlaceOf(main, main_window_names::kClipboard), 2},
+               {PlaceOf(main, {main_window_names::kCalendarPicture, main_window_names::kCalendarIcon}), 3},
+               {PlaceOf(main, {main_window_names::kTelephone, main_window_names::kContactsCard}), 4},
+               {PlaceOf(main, main_window_names::kCalendarHandle), 5},
+               {PlaceOf(main, main_window_names::kCalendarPlate), 6}});
 }
 
 TEST_F(HelpPictures, DISABLED_Calendar) {
@@ -310,7 +310,7 @@ TEST_F(HelpPictures, DISABLED_Calendar) {
   AddSampleEntries();
   MonthCalendarWindow& calendar = app_->MonthCalendar();
   Settle(calendar);
-  auto* view = calendar.findChild<QCalendarWidget*>(QStringLiteral("Calendar1"));
+  auto* view = calendar.findChild<QCalendarWidget*>(QLatin1String(month_calendar_names::kCalendar));
   view->setSelectedDate(kDay);
   QApplication::processEvents();
   auto* table = view->findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview"));
@@ -325,57 +325,57 @@ TEST_F(HelpPictures, DISABLED_Calendar) {
   }
   ASSERT_FALSE(day.isNull());
   SavePicture(calendar, QStringLiteral("month_calendar.svg"),
-              {{PlaceOf(calendar, "UpDown1"), 1}, {day, 2}});
+              {{PlaceOf(calendar, month_calendar_names::kMonthArrows), 1}, {day, 2}});
 
   ActivitiesWindow& activities = app_->Activities();
   activities.SetDate(kDay);
   activities.FillActivities();
   Settle(activities);
   SavePicture(activities, QStringLiteral("activities_view.svg"),
-              {{PlaceOf(activities, "Combo3"), 1},
-               {PlaceOf(activities, "Command6"), 2},
-               {PlaceOf(activities, "Frame2"), 3, Corner::kTopRight}});
+              {{PlaceOf(activities, activities_names::kAppointments), 1},
+               {PlaceOf(activities, activities_names::kViewSchedule), 2},
+               {PlaceOf(activities, activities_names::kMemosFrame), 3, Corner::kTopRight}});
   SavePicture(activities, QStringLiteral("activities_delete.svg"),
-              {{PlaceOf(activities, "Combo3"), 1},
-               {PlaceOf(activities, "Command4"), 2},
-               {PlaceOf(activities, "Command1"), 3}});
+              {{PlaceOf(activities, activities_names::kAppointments), 1},
+               {PlaceOf(activities, activities_names::kDelete), 2},
+               {PlaceOf(activities, activities_names::kOk), 3}});
 
   AppointmentEditorWindow& editor = app_->AppointmentEditor();
   app_->SetEditMode(false);
   editor.OpenForAdd(NextAppointmentId(files(), kDay));
-  editor.findChild<QLineEdit*>(QStringLiteral("Text4"))->setText(QStringLiteral("Call the plumber"));
-  auto* start = editor.findChild<QComboBox*>(QStringLiteral("Combo1"));
+  editor.findChild<QLineEdit*>(QLatin1String(appointment_editor_names::kSubject))->setText(QStringLiteral("Call the plumber"));
+  auto* start = editor.findChild<QComboBox*>(QLatin1String(appointment_editor_names::kStart));
   start->setCurrentText(QStringLiteral("14:00"));
-  editor.findChild<QComboBox*>(QStringLiteral("Combo2"))->setCurrentText(QStringLiteral("14:30"));
-  editor.findChild<QPlainTextEdit*>(QStringLiteral("Text1"))
+  editor.findChild<QComboBox*>(QLatin1String(appointment_editor_names::kEnd))->setCurrentText(QStringLiteral("14:30"));
+  editor.findChild<QPlainTextEdit*>(QLatin1String(appointment_editor_names::kDescription))
       ->setPlainText(QStringLiteral("About the dripping tap in the kitchen"));
-  editor.findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(true);
-  editor.findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("30"));
+  editor.findChild<QCheckBox*>(QLatin1String(appointment_editor_names::kReminder))->setChecked(true);
+  editor.findChild<QLineEdit*>(QLatin1String(appointment_editor_names::kMinutes))->setText(QStringLiteral("30"));
   Settle(editor);
-  editor.findChild<QLineEdit*>(QStringLiteral("Text4"))->deselect();
+  editor.findChild<QLineEdit*>(QLatin1String(appointment_editor_names::kSubject))->deselect();
   SavePicture(editor, QStringLiteral("appointment_add.svg"),
-              {{PlaceOf(editor, "Text4"), 1},
-               {PlaceOf(editor, "Combo1"), 2},
-               {PlaceOf(editor, {"Check1", "Label4"}), 3},
-               {PlaceOf(editor, "Command2"), 4}});
+              {{PlaceOf(editor, appointment_editor_names::kSubject), 1},
+               {PlaceOf(editor, appointment_editor_names::kStart), 2},
+               {PlaceOf(editor, {appointment_editor_names::kReminder, appointment_editor_names::kMinutesCaption}), 3},
+               {PlaceOf(editor, appointment_editor_names::kOk), 4}});
   editor.hide();
 
   app_->SetEditMode(true);
   editor.OpenForEdit(ReadAppointment(files(), 0));
   Settle(editor);
-  editor.findChild<QLineEdit*>(QStringLiteral("Text4"))->deselect();
+  editor.findChild<QLineEdit*>(QLatin1String(appointment_editor_names::kSubject))->deselect();
   SavePicture(editor, QStringLiteral("appointment_edit.svg"),
-              {{PlaceOf(editor, "Text4"), 1},
-               {PlaceOf(editor, {"Combo1", "Combo2"}), 2},
-               {PlaceOf(editor, {"Check1", "Label4"}), 3},
-               {PlaceOf(editor, "Command2"), 4}});
+              {{PlaceOf(editor, appointment_editor_names::kSubject), 1},
+               {PlaceOf(editor, {appointment_editor_names::kStart, appointment_editor_names::kEnd}), 2},
+               {PlaceOf(editor, {appointment_editor_names::kReminder, appointment_editor_names::kMinutesCaption}), 3},
+               {PlaceOf(editor, appointment_editor_names::kOk), 4}});
   editor.hide();
 
   DayScheduleWindow& schedule = app_->DaySchedule();
   schedule.SetDate(kDay);
   schedule.FillDaySchedule();
   Settle(schedule);
-  auto* grid = schedule.findChild<QTableWidget*>(QStringLiteral("MSFlexGrid1"));
+  auto* grid = schedule.findChild<QTableWidget*>(QLatin1String(day_schedule_names::kGrid));
   // The team meeting's half hours from 10:00 (the seventh column) on, and
   // the total's cells, as far as they show without scrolling.
   const QRect busy = CellPlace(schedule, *grid, 1, 7).united(CellPlace(schedule, *grid, 1, 9));
@@ -383,7 +383,7 @@ TEST_F(HelpPictures, DISABLED_Calendar) {
   SavePicture(schedule, QStringLiteral("day_schedule.svg"),
               {{busy, 1},
                {total, 2},
-               {PlaceOf(schedule, "DTPicker1"), 3, Corner::kTopRight}});
+               {PlaceOf(schedule, day_schedule_names::kDate), 3, Corner::kTopRight}});
 }
 
 TEST_F(HelpPictures, DISABLED_Notes) {
@@ -391,60 +391,60 @@ TEST_F(HelpPictures, DISABLED_Notes) {
   NotesWindow& notes = app_->Notes();
   notes.LoadNotesList();
   Settle(notes);
-  auto* pad = notes.findChild<QPlainTextEdit*>(QStringLiteral("Text1"));
-  auto* title = notes.findChild<QLineEdit*>(QStringLiteral("Text2"));
-  auto* list = notes.findChild<QTableView*>(QStringLiteral("MSFlexGrid1"));
+  auto* pad = notes.findChild<QPlainTextEdit*>(QLatin1String(notes_names::kPad));
+  auto* title = notes.findChild<QLineEdit*>(QLatin1String(notes_names::kTitle));
+  auto* list = notes.findChild<QTableView*>(QLatin1String(notes_names::kList));
 
   pad->setPlainText(QStringLiteral("Ring the garage about the winter tyres.\nAsk for a price first."));
   title->setText(QStringLiteral("Garage"));
   SavePicture(notes, QStringLiteral("notes_add.svg"),
-              {{PlaceOf(notes, "Command4"), 1, Corner::kTopRight},
-               {PlaceOf(notes, "Text1"), 2},
-               {PlaceOf(notes, "Text2"), 3, Corner::kTopRight},
-               {PlaceOf(notes, "Command1"), 4}});
+              {{PlaceOf(notes, notes_names::kClearPad), 1, Corner::kTopRight},
+               {PlaceOf(notes, notes_names::kPad), 2},
+               {PlaceOf(notes, notes_names::kTitle), 3, Corner::kTopRight},
+               {PlaceOf(notes, notes_names::kSaveNote), 4}});
 
   list->setCurrentIndex(list->model()->index(1, 1));
-  notes.findChild<QPushButton*>(QStringLiteral("Command2"))->click();
+  notes.findChild<QPushButton*>(QLatin1String(notes_names::kViewNote))->click();
   list->setCurrentIndex(list->model()->index(1, 1));
   QApplication::processEvents();
   const QRect row = CellPlace(notes, *list, 1, 0).united(CellPlace(notes, *list, 1, 1));
   SavePicture(notes, QStringLiteral("notes_view.svg"),
-              {{row, 1}, {PlaceOf(notes, "Command2"), 2}});
+              {{row, 1}, {PlaceOf(notes, notes_names::kViewNote), 2}});
 
   pad->setPlainText(QStringLiteral("Lake District in May?\nAsk Anne about the cottage.\nBook the train by March."));
   SavePicture(notes, QStringLiteral("notes_edit.svg"),
-              {{PlaceOf(notes, "Text1"), 1},
-               {PlaceOf(notes, "Text2"), 2, Corner::kTopRight},
-               {PlaceOf(notes, "Command1"), 3}});
+              {{PlaceOf(notes, notes_names::kPad), 1},
+               {PlaceOf(notes, notes_names::kTitle), 2, Corner::kTopRight},
+               {PlaceOf(notes, notes_names::kSaveNote), 3}});
 
   list->setCurrentIndex(list->model()->index(3, 1));
   QApplication::processEvents();
   const QRect last = CellPlace(notes, *list, 3, 0).united(CellPlace(notes, *list, 3, 1));
   SavePicture(notes, QStringLiteral("notes_delete.svg"),
-              {{last, 1}, {PlaceOf(notes, "Command3"), 2}});
+              {{last, 1}, {PlaceOf(notes, notes_names::kDeleteNote), 2}});
 }
 
 TEST_F(HelpPictures, DISABLED_AddressBook) {
   AddSampleEntries();
-  app_->MonthCalendar().findChild<QCalendarWidget*>(QStringLiteral("Calendar1"))->setSelectedDate(kDay);
+  app_->MonthCalendar().findChild<QCalendarWidget*>(QLatin1String(month_calendar_names::kCalendar))->setSelectedDate(kDay);
   AddressBookWindow& book = app_->AddressBook();
   Settle(book);
-  book.findChild<QPushButton*>(QStringLiteral("Command4(17)"))->click();  // "S"
-  auto* names = book.findChild<QComboBox*>(QStringLiteral("Combo1"));
+  book.findChild<QPushButton*>(QLatin1String(address_book_names::kGroups[17]))->click();  // "S"
+  auto* names = book.findChild<QComboBox*>(QLatin1String(address_book_names::kNames));
   names->setCurrentIndex(names->findText(QStringLiteral("Sutton, Anne")));
   book.ShowAddressEntry();
   QApplication::processEvents();
   SavePicture(book, QStringLiteral("address_view.svg"),
-              {{PlaceOf(book, "Command4(17)"), 1},
-               {PlaceOf(book, "Combo1"), 2},
-               {PlaceOf(book, "Command5"), 3, Corner::kTopRight}});
+              {{PlaceOf(book, address_book_names::kGroups[17]), 1},
+               {PlaceOf(book, address_book_names::kNames), 2},
+               {PlaceOf(book, address_book_names::kViewToggle), 3, Corner::kTopRight}});
   SavePicture(book, QStringLiteral("address_delete.svg"),
-              {{PlaceOf(book, "Combo1"), 1}, {PlaceOf(book, "Command1"), 2, Corner::kTopRight}});
-  book.findChild<QPushButton*>(QStringLiteral("Command5"))->click();
+              {{PlaceOf(book, address_book_names::kNames), 1}, {PlaceOf(book, address_book_names::kDeleteEntry), 2, Corner::kTopRight}});
+  book.findChild<QPushButton*>(QLatin1String(address_book_names::kViewToggle))->click();
   QApplication::processEvents();
   SavePicture(book, QStringLiteral("address_details.svg"),
-              {{PlaceOf(book, "Command5"), 3, Corner::kTopRight}});
-  book.findChild<QPushButton*>(QStringLiteral("Command5"))->click();
+              {{PlaceOf(book, address_book_names::kViewToggle), 3, Corner::kTopRight}});
+  book.findChild<QPushButton*>(QLatin1String(address_book_names::kViewToggle))->click();
 
   AddressEditorWindow& editor = app_->AddressEditor();
   app_->SetEditMode(false);
@@ -452,17 +452,17 @@ TEST_F(HelpPictures, DISABLED_AddressBook) {
   const struct {
     const char* name;
     const char* text;
-  } kTyped[] = {{"Text2(0)", "Clare"}, {"Text2(1)", "Lewis"},         {"Text2(3)", "clare.lewis@example.com"},
-                {"Text3(0)", "0161 496 0377"}, {"Text3(3)", "07700 900777"}};
+  } kTyped[] = {{address_editor_names::kName, "Clare"}, {address_editor_names::kSurname, "Lewis"},         {address_editor_names::kEmail, "clare.lewis@example.com"},
+                {address_editor_names::kPhones[0], "0161 496 0377"}, {address_editor_names::kPhones[3], "07700 900777"}};
   for (const auto& t : kTyped) {
     editor.findChild<QLineEdit*>(QLatin1String(t.name))->setText(QLatin1String(t.text));
   }
-  editor.findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(true);
+  editor.findChild<QCheckBox*>(QLatin1String(address_editor_names::kBirthdayFlag))->setChecked(true);
   Settle(editor);
   SavePicture(editor, QStringLiteral("address_add.svg"),
-              {{PlaceOf(editor, {"Label1(0)", "Text2(1)"}), 1},
-               {PlaceOf(editor, {"Check1", "DTPicker1"}), 2},
-               {PlaceOf(editor, "Command1"), 3, Corner::kTopRight}});
+              {{PlaceOf(editor, {address_editor_names::kCaptions[0], address_editor_names::kSurname}), 1},
+               {PlaceOf(editor, {address_editor_names::kBirthdayFlag, address_editor_names::kBirthday}), 2},
+               {PlaceOf(editor, address_editor_names::kOk), 3, Corner::kTopRight}});
   editor.hide();
 
   app_->SetEditMode(true);
@@ -470,9 +470,9 @@ TEST_F(HelpPictures, DISABLED_AddressBook) {
                      ReadAddressEntry(files(), FindAddressEntry(files(), QStringLiteral("Sutton, Anne"))));
   Settle(editor);
   SavePicture(editor, QStringLiteral("address_edit.svg"),
-              {{PlaceOf(editor, {"Label1(0)", "Text2(1)"}), 1},
-               {PlaceOf(editor, {"Check1", "DTPicker1"}), 2},
-               {PlaceOf(editor, "Command1"), 3, Corner::kTopRight}});
+              {{PlaceOf(editor, {address_editor_names::kCaptions[0], address_editor_names::kSurname}), 1},
+               {PlaceOf(editor, {address_editor_names::kBirthdayFlag, address_editor_names::kBirthday}), 2},
+               {PlaceOf(editor, address_editor_names::kOk), 3, Corner::kTopRight}});
   editor.hide();
 }
 

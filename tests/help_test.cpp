@@ -66,7 +66,7 @@ class HelpTest : public AppFixture {
     return topics;
   }
   QTreeWidget* Tree(HelpTopicsWindow& topics) {
-    auto* tree = topics.findChild<QTreeWidget*>(QStringLiteral("TreeView1"));
+    auto* tree = topics.findChild<QTreeWidget*>(QLatin1String(help_topics_names::kTree));
     EXPECT_NE(tree, nullptr);
     return tree;
   }
@@ -117,7 +117,7 @@ class HelpTest : public AppFixture {
     return page == nullptr ? QString() : page->document()->firstBlock().text().trimmed();
   }
   QString PageNumber(HelpPageWindow& viewer) {
-    return viewer.findChild<QLineEdit*>(QStringLiteral("Text1"))->text();
+    return viewer.findChild<QLineEdit*>(QLatin1String(help_page_names::kPageNumber))->text();
   }
 };
 
@@ -216,7 +216,7 @@ TEST_F(HelpTest, ExpandingAChapterSwitchesItsPictureAndShowsItsTopics) {
   ClickNode(topics, QStringLiteral("C"));
   ClickNode(topics, QStringLiteral("N"));
   EXPECT_TRUE(topics.isVisible());
-  EXPECT_EQ(TopLevel(QStringLiteral("Form13")), nullptr);
+  EXPECT_EQ(TopLevel(QLatin1String(help_page_names::kWindow)), nullptr);
 }
 
 TEST_F(HelpTest, TopicKeysGiveTheirPageNumbers) {
@@ -239,7 +239,7 @@ TEST_F(HelpTest, ClickingATopicOpensItsPageAndHidesTheTree) {
   // "Index" goes back to the tree as it was left; another topic reuses the
   // same viewer.
   QPointer<HelpPageWindow> first = &viewer;
-  QTest::mouseClick(Button(viewer, "Command1"), Qt::LeftButton);
+  QTest::mouseClick(Button(viewer, help_page_names::kIndex), Qt::LeftButton);
   EXPECT_FALSE(viewer.isVisible());
   HelpTopicsWindow& topics = app_->HelpTopics();
   EXPECT_TRUE(topics.isVisible());
@@ -255,7 +255,7 @@ TEST_F(HelpTest, ClickingATopicOpensItsPageAndHidesTheTree) {
 TEST_F(HelpTest, TheKeyboardAloneOpensAChapterAndATopic) {
   HelpTopicsWindow& topics = app_->HelpTopics();
   topics.show();
-  auto* tree = topics.findChild<QTreeWidget*>(QStringLiteral("TreeView1"));
+  auto* tree = topics.findChild<QTreeWidget*>(QLatin1String(help_topics_names::kTree));
   ASSERT_NE(tree, nullptr);
   tree->setFocus();
   tree->setCurrentItem(topics.Node(QStringLiteral("Org")));
@@ -277,10 +277,10 @@ TEST_F(HelpTest, GettingStartedOpensOnPageOneWithOnlyForwardPaging) {
   HelpPageWindow& viewer = OpenPage(QString(), QStringLiteral("0-1"));
   EXPECT_EQ(PageNumber(viewer), QStringLiteral("1"));
   EXPECT_EQ(Title(VisiblePage(viewer)), PageTitle(1));
-  EXPECT_FALSE(Button(viewer, "Command2")->isEnabled());
-  EXPECT_TRUE(Button(viewer, "Command3")->isEnabled());
+  EXPECT_FALSE(Button(viewer, help_page_names::kPrevious)->isEnabled());
+  EXPECT_TRUE(Button(viewer, help_page_names::kNext)->isEnabled());
   // Each button is named by its caption, as a screen reader reads it.
-  for (const char* name : {"Command1", "Command2", "Command3"}) {
+  for (const char* name : {help_page_names::kIndex, help_page_names::kPrevious, help_page_names::kNext}) {
     EXPECT_EQ(Button(viewer, name)->accessibleName(), Button(viewer, name)->text()) << name;
   }
   const QString text = viewer.HelpFile(1)->toPlainText();
@@ -290,8 +290,8 @@ TEST_F(HelpTest, GettingStartedOpensOnPageOneWithOnlyForwardPaging) {
 
 TEST_F(HelpTest, PagingVisitsTheFourteenPagesInReadingOrderBothWays) {
   HelpPageWindow& viewer = OpenPage(QString(), QStringLiteral("0-1"));
-  QPushButton* previous = Button(viewer, "Command2");
-  QPushButton* next = Button(viewer, "Command3");
+  QPushButton* previous = Button(viewer, help_page_names::kPrevious);
+  QPushButton* next = Button(viewer, help_page_names::kNext);
 
   for (int i = 1; i < 14; ++i) {
     ASSERT_TRUE(next->isEnabled()) << kReadingOrder[i - 1];
@@ -338,7 +338,7 @@ TEST_F(HelpTest, PagesHaveTheirTitleStyleAPictureAndPlaceholdersOnlyTheirKey) {
       const int n = 10 * chapter + topic;
       QTextBrowser* page = viewer.HelpFile(n);
       ASSERT_NE(page, nullptr) << n;
-      EXPECT_EQ(viewer.findChild<QTextBrowser*>(QStringLiteral("HelpFile(%1)").arg(n)), page);
+      EXPECT_EQ(viewer.findChild<QTextBrowser*>(help_page_names::PageBox(n)), page);
       EXPECT_TRUE(page->isReadOnly());
       ++slot_count;
       SCOPED_TRACE(n);
@@ -385,7 +385,7 @@ TEST_F(HelpTest, ShowHelpPageIgnoresNumbersWithoutAPageAndFitsTheWindow) {
 
   // A larger window gives the page the extra room; paging keeps it.
   viewer.resize(viewer.width() + 200, viewer.height() + 100);
-  QTest::mouseClick(Button(viewer, "Command3"), Qt::LeftButton);
+  QTest::mouseClick(Button(viewer, help_page_names::kNext), Qt::LeftButton);
   const QRect standard = TwipsRect(120, 600, 5775, 4335);
   EXPECT_EQ(viewer.HelpFile(13)->geometry(), standard.adjusted(0, 0, 200, 100));
 }

@@ -57,7 +57,7 @@ TEST_F(InterchangeMenuTest, ExportWritesTheChosenKindAndImportRefreshesTheWindow
   // chosen filter's.
   answer_ = {Path(QStringLiteral("everything"))};
   answer_filter_ = QStringLiteral("iCalendar files (*.ics)");
-  Trigger("Export");
+  Trigger(main_window_names::kExport);
   ASSERT_EQ(requests_.size(), 1u);
   EXPECT_TRUE(requests_[0].save);
   EXPECT_TRUE(requests_[0].filters.contains(QStringLiteral("*.ics")));
@@ -69,8 +69,8 @@ TEST_F(InterchangeMenuTest, ExportWritesTheChosenKindAndImportRefreshesTheWindow
 
   // Cancelled: nothing happens.
   answer_.clear();
-  Trigger("Export");
-  Trigger("Import");
+  Trigger(main_window_names::kExport);
+  Trigger(main_window_names::kImport);
   EXPECT_EQ(messages_.size(), 1);
 
   // Import with the month calendar and the address book open.
@@ -87,7 +87,7 @@ TEST_F(InterchangeMenuTest, ExportWritesTheChosenKindAndImportRefreshesTheWindow
             "SUMMARY:Imported\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
   ics.close();
   answer_ = {vcf.fileName(), ics.fileName()};
-  Trigger("Import");
+  Trigger(main_window_names::kImport);
   EXPECT_FALSE(requests_.back().save);
   ASSERT_EQ(messages_.size(), 2);
   EXPECT_EQ(messages_[1], QStringLiteral("%1: 0 appointments and 1 contact imported.\n"
@@ -100,13 +100,13 @@ TEST_F(InterchangeMenuTest, ExportWritesTheChosenKindAndImportRefreshesTheWindow
   EXPECT_TRUE(calendar.HasBirthdayMark(offset + 20));
   // The address book lists the new entry in its group.
   app_->AddressBook().FillNameList();
-  QComboBox* names = app_->AddressBook().findChild<QComboBox*>(QStringLiteral("Combo1"));
+  QComboBox* names = app_->AddressBook().findChild<QComboBox*>(QLatin1String(address_book_names::kNames));
   ASSERT_NE(names, nullptr);
   EXPECT_EQ(names->findText(QStringLiteral("Adams, Ann")), 0);
 
   // A file that cannot be read: the reason, nothing stored.
   answer_ = {Path(QStringLiteral("nothing-here.ics"))};
-  Trigger("Import");
+  Trigger(main_window_names::kImport);
   ASSERT_EQ(messages_.size(), 3);
   EXPECT_TRUE(messages_[2].startsWith(QStringLiteral("Nothing was imported."))) << messages_[2].toStdString();
 }
@@ -125,7 +125,7 @@ TEST_F(InterchangeMenuTest, TheSummaryListsEveryItemSkippedInABoxThatScrolls) {
   file.write(ics);
   file.close();
   answer_ = {file.fileName()};
-  Trigger("Import");
+  Trigger(main_window_names::kImport);
   ASSERT_EQ(messages_.size(), 1);
 
   // Again, with the box itself: the line and the note above, all forty
@@ -149,7 +149,7 @@ TEST_F(InterchangeMenuTest, TheSummaryListsEveryItemSkippedInABoxThatScrolls) {
     }
     box->accept();
   });
-  Trigger("Import");
+  Trigger(main_window_names::kImport);
   EXPECT_EQ(text, QStringLiteral("%1: 0 appointments and 0 contacts imported; 40 skipped.\n"
                                  "1 to-do was not imported: Quorvel has no to-do list.")
                       .arg(file.fileName()));
@@ -172,7 +172,7 @@ TEST_F(InterchangeMenuTest, TextsThatWouldBeShortenedAreNamedAndTheUserChooses) 
   answer_ = {vcf.fileName()};
   for (int choice : {0, 1}) {
     choice_ = choice;
-    Trigger("Import");
+    Trigger(main_window_names::kImport);
     ASSERT_FALSE(questions_.isEmpty());
     EXPECT_TRUE(questions_.back().contains(
         QStringLiteral("- Smith, John: its e-mail address, 44 characters (the field holds 30)")))
@@ -199,7 +199,7 @@ TEST_F(InterchangeMenuTest, TextsThatWouldBeShortenedAreNamedAndTheUserChooses) 
   answer_ = {many.fileName()};
   choice_ = 0;
   const qsizetype shown = messages_.size();
-  Trigger("Import");
+  Trigger(main_window_names::kImport);
   ASSERT_EQ(messages_.size(), shown + 1);
   EXPECT_EQ(messages_.back().count(QStringLiteral("its e-mail address")), 14);
   EXPECT_EQ(questions_.back().count(QStringLiteral("its e-mail address")), 12);

@@ -173,10 +173,10 @@ class NotesWindowTest : public AppFixture {
   void SetUp() override {
     AppFixture::SetUp();
     window_ = &app_->Notes();
-    pad_ = window_->findChild<QPlainTextEdit*>(QStringLiteral("Text1"));
-    list_ = window_->findChild<QTableView*>(QStringLiteral("MSFlexGrid1"));
-    title_ = window_->findChild<QLineEdit*>(QStringLiteral("Text2"));
-    save_ = Button("Command1");
+    pad_ = window_->findChild<QPlainTextEdit*>(QLatin1String(notes_names::kPad));
+    list_ = window_->findChild<QTableView*>(QLatin1String(notes_names::kList));
+    title_ = window_->findChild<QLineEdit*>(QLatin1String(notes_names::kTitle));
+    save_ = Button(notes_names::kSaveNote);
     ASSERT_TRUE(pad_ && list_ && title_ && save_);
   }
   QPushButton* Button(const char* name) {
@@ -198,7 +198,7 @@ class NotesWindowTest : public AppFixture {
   void SaveAs(const QString& title, const QString& body) {
     title_->setText(title);
     window_->SetPadText(body);
-    Click("Command1");
+    Click(notes_names::kSaveNote);
   }
 
   NotesWindow* window_ = nullptr;
@@ -221,14 +221,14 @@ TEST_F(NotesWindowTest, FirstUseShowsTheHeaderOnlyAndWritingEnablesSave) {
   EXPECT_FALSE(save_->isEnabled());
 
   // "Clear Pad" on an empty pad changes nothing, so Save stays disabled.
-  Click("Command4");
+  Click(notes_names::kClearPad);
   EXPECT_FALSE(save_->isEnabled());
 
   QTest::keyClicks(pad_, QStringLiteral("Dentist"));
   QTest::keyClick(pad_, Qt::Key_Return);
   QTest::keyClicks(pad_, QStringLiteral("Friday"));
   EXPECT_TRUE(save_->isEnabled());
-  Click("Command1");
+  Click(notes_names::kSaveNote);
   EXPECT_FALSE(save_->isEnabled());
   ASSERT_EQ(Rows(), 1);
   EXPECT_EQ(Cell(0, 0), QStringLiteral("1"));
@@ -239,11 +239,11 @@ TEST_F(NotesWindowTest, FirstUseShowsTheHeaderOnlyAndWritingEnablesSave) {
 
   // Saving again under the default title replaces; a lower-case title adds.
   window_->SetPadText(QStringLiteral("Dentist moved"));
-  Click("Command1");
+  Click(notes_names::kSaveNote);
   EXPECT_EQ(Rows(), 1);
   title_->setText(QStringLiteral("note"));
   EXPECT_TRUE(save_->isEnabled());
-  Click("Command1");
+  Click(notes_names::kSaveNote);
   ASSERT_EQ(Rows(), 2);
   EXPECT_EQ(Cell(1, 0), QStringLiteral("2"));
   EXPECT_EQ(Cell(1, 1), QStringLiteral("note"));
@@ -251,7 +251,7 @@ TEST_F(NotesWindowTest, FirstUseShowsTheHeaderOnlyAndWritingEnablesSave) {
   EXPECT_EQ(files().ReadText(Channel::kNotes, 5), QStringLiteral("Dentist moved"));
 
   // "Clear Pad" with text on the pad empties it only, and enables Save.
-  Click("Command4");
+  Click(notes_names::kClearPad);
   EXPECT_TRUE(pad_->toPlainText().isEmpty());
   EXPECT_EQ(title_->text(), QStringLiteral("note"));
   EXPECT_TRUE(save_->isEnabled());
@@ -286,8 +286,8 @@ TEST_F(NotesWindowTest, ChoosingARowCopiesItsTitleButTheWindowsOwnRowResetDoesNo
   EXPECT_EQ(title_->text(), QStringLiteral("Mine"));
   // With no note chosen, View and Delete do nothing.
   const QByteArray before = FileBytes(Path("Notes.dat"));
-  Click("Command2");
-  Click("Command3");
+  Click(notes_names::kViewNote);
+  Click(notes_names::kDeleteNote);
   EXPECT_EQ(FileBytes(Path("Notes.dat")), before);
   EXPECT_EQ(Rows(), 2);
 
@@ -303,14 +303,14 @@ TEST_F(NotesWindowTest, ViewingFillsPadAndTitleAndDisablesSave) {
   title_->setText(QStringLiteral("other"));
   ASSERT_TRUE(save_->isEnabled());
   ClickRow(0);
-  Click("Command2");
+  Click(notes_names::kViewNote);
   EXPECT_EQ(window_->PadText(), QStringLiteral("pack\r\n\u00a0boots"));
   EXPECT_EQ(title_->text(), QStringLiteral("Trip"));
   EXPECT_FALSE(save_->isEnabled());
 
   // The trimmed title no longer matches the stored one: saving adds a note.
   QTest::keyClicks(pad_, QStringLiteral("!"));
-  Click("Command1");
+  Click(notes_names::kSaveNote);
   ASSERT_EQ(Rows(), 2);
   EXPECT_EQ(Cell(1, 1), QStringLiteral("Trip"));
 
@@ -326,7 +326,7 @@ TEST_F(NotesWindowTest, DeletingRenumbersTheListAndResetsThePad) {
   SaveAs(QStringLiteral("B"), QStringLiteral("2"));
   SaveAs(QStringLiteral("C"), QStringLiteral("3"));
   ClickRow(1);
-  Click("Command3");
+  Click(notes_names::kDeleteNote);
   ASSERT_EQ(Rows(), 2);
   EXPECT_EQ(Cell(0, 0), QStringLiteral("1"));
   EXPECT_EQ(Cell(1, 0), QStringLiteral("2"));
@@ -381,7 +381,7 @@ TEST_F(NotesWindowTest, DeleteTakesOneRowOutUnlessTheFileChangedUnderneath) {
   QSignalSpy removed(list_->model(), &QAbstractItemModel::rowsRemoved);
   QSignalSpy reset(list_->model(), &QAbstractItemModel::modelReset);
   ClickRow(0);
-  Click("Command3");
+  Click(notes_names::kDeleteNote);
   EXPECT_EQ(removed.count(), 1);
   EXPECT_EQ(reset.count(), 0);
   ASSERT_EQ(Rows(), 2);
@@ -394,7 +394,7 @@ TEST_F(NotesWindowTest, DeleteTakesOneRowOutUnlessTheFileChangedUnderneath) {
   // holds after the delete.
   ASSERT_TRUE(quorvel::SaveNote(files(), QStringLiteral("D"), QStringLiteral("4")).stored());
   ClickRow(0);
-  Click("Command3");
+  Click(notes_names::kDeleteNote);
   EXPECT_EQ(reset.count(), 1);
   ASSERT_EQ(Rows(), 2);
   EXPECT_EQ(Cell(0, 1), QStringLiteral("C"));

@@ -117,8 +117,8 @@ class CheckRemindersTest : public AppFixture {
     CheckReminders(*app_);
     if (!app_->HasReminder() || !app_->Reminder().isVisible()) return std::nullopt;
     title_ = app_->Reminder().windowTitle();
-    Shown shown{time, Text("Label2"), Text("Label7(0)"), Text("Label7(1)"), Text("Label7(2)")};
-    QTest::mouseClick(app_->Reminder().findChild<QPushButton*>(QStringLiteral("Command1")),
+    Shown shown{time, Text(reminder_names::kLead), Text(reminder_names::kSubject), Text(reminder_names::kStart), Text(reminder_names::kEnd)};
+    QTest::mouseClick(app_->Reminder().findChild<QPushButton*>(QLatin1String(reminder_names::kOk)),
                       Qt::LeftButton);
     EXPECT_FALSE(app_->Reminder().isVisible());
     return shown;
@@ -150,11 +150,11 @@ TEST_F(CheckRemindersTest, ShownInItsDueMinuteOnlyWithItsOwnFields) {
   EXPECT_FALSE(Tick(QTime(9, 46, 30)));
   // The pop-up's fixed texts.
   EXPECT_EQ(app_->Reminder().windowTitle(), QStringLiteral("Reminder"));
-  EXPECT_EQ(Text("Label1"), QStringLiteral("You have a meeting in"));
-  EXPECT_EQ(Text("Label3"), QStringLiteral("minutes."));
-  EXPECT_EQ(Text("Label4"), QStringLiteral("Subject:"));
-  EXPECT_EQ(Text("Label5"), QStringLiteral("Start Time"));
-  EXPECT_EQ(Text("Label6"), QStringLiteral("End Time"));
+  EXPECT_EQ(Text(reminder_names::kIntro), QStringLiteral("You have a meeting in"));
+  EXPECT_EQ(Text(reminder_names::kMinutesWord), QStringLiteral("minutes."));
+  EXPECT_EQ(Text(reminder_names::kSubjectCaption), QStringLiteral("Subject:"));
+  EXPECT_EQ(Text(reminder_names::kStartCaption), QStringLiteral("Start Time"));
+  EXPECT_EQ(Text(reminder_names::kEndCaption), QStringLiteral("End Time"));
   // The reminder list is the check's own: the notes window is not loaded.
   EXPECT_FALSE(app_->HasNotes());
 }

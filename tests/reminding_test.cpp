@@ -597,7 +597,7 @@ TEST_F(ProgramRemindersTest, WithoutAServiceTheDesignedPopUpAndOpenShowsTheDay) 
   app_->KeepReminders();
   ASSERT_TRUE(app_->HasReminder() && app_->Reminder().isVisible());
   EXPECT_EQ(app_->Reminder().windowTitle(), QStringLiteral("Reminder"));
-  EXPECT_EQ(app_->Reminder().findChild<QLabel*>(QStringLiteral("Label7(0)"))->text(),
+  EXPECT_EQ(app_->Reminder().findChild<QLabel*>(QLatin1String(reminder_names::kSubject))->text(),
             QStringLiteral("Dentist"));
   // Open (from a notification or a later start with a day): that day's
   // Activities.
@@ -807,7 +807,7 @@ TEST_F(ReminderScreens, DISABLED_MenuAndMissedPopUp) {
   };
   CentreOnScreen(app_->Main());
   app_->Main().show();
-  auto* menu = app_->Main().findChild<QMenu*>(QStringLiteral("mnuFile"));
+  auto* menu = app_->Main().findChild<QMenu*>(QLatin1String(main_window_names::kFileMenu));
   ASSERT_NE(menu, nullptr);
   menu->popup(app_->Main().mapToGlobal(QPoint(20, 40)));
   shoot("reminder_menu");

@@ -76,7 +76,7 @@ TEST_F(StartTest, FirstStartShowsTheSplashCreatesTheFilesThenShowsTheMainWindow)
     seen.checked = true;
     SplashWindow& splash = app_->Splash();
     seen.splash_visible = splash.isVisible();
-    seen.close_hidden = splash.findChild<QPushButton*>(QStringLiteral("Command1"))->isHidden();
+    seen.close_hidden = splash.findChild<QPushButton*>(QLatin1String(splash_names::kClose))->isHidden();
     seen.main_visible = app_->Main().isVisible();
     seen.files_there = QFile::exists(Path("Appoint.dat"));
     // Nothing may close the splash while the program starts.
@@ -99,9 +99,9 @@ TEST_F(StartTest, FirstStartShowsTheSplashCreatesTheFilesThenShowsTheMainWindow)
   EXPECT_LT(took, 2400);
   ASSERT_TRUE(app_->HasSplash());
   EXPECT_FALSE(app_->Splash().isVisible());
-  EXPECT_FALSE(app_->Splash().findChild<QPushButton*>(QStringLiteral("Command1"))->isHidden());
+  EXPECT_FALSE(app_->Splash().findChild<QPushButton*>(QLatin1String(splash_names::kClose))->isHidden());
   EXPECT_TRUE(app_->Main().isVisible());
-  EXPECT_TRUE(app_->Main().findChild<QWidget*>(QStringLiteral("Image43"))->isHidden());
+  EXPECT_TRUE(app_->Main().findChild<QWidget*>(QLatin1String(main_window_names::kTodayIndicator))->isHidden());
 
   EXPECT_EQ(QFileInfo(Path("Appoint.dat")).size(), 1024);
   EXPECT_EQ(QFileInfo(Path("Notes.dat")).size(), 1500);
@@ -119,7 +119,7 @@ TEST_F(StartTest, StartWithTodaysAppointmentShowsTheIndicatorAndKeepsTheData) {
   }
   const QByteArray before = FileBytes(Path("Appoint.dat"));
   app_->Start();
-  EXPECT_TRUE(app_->Main().findChild<QWidget*>(QStringLiteral("Image43"))->isVisible());
+  EXPECT_TRUE(app_->Main().findChild<QWidget*>(QLatin1String(main_window_names::kTodayIndicator))->isVisible());
   EXPECT_EQ(FileBytes(Path("Appoint.dat")), before);
 }
 
@@ -144,7 +144,7 @@ class MainWindowTest : public AppFixture {
 };
 
 TEST_F(MainWindowTest, ControlsSitAtTheirPlacesWithTipsAndStackFrontToBack) {
-  EXPECT_EQ(main_->objectName(), QStringLiteral("frmMain"));
+  EXPECT_EQ(main_->objectName(), QLatin1String(main_window_names::kWindow));
   EXPECT_EQ(main_->windowTitle(), QStringLiteral("Quorvel"));
   EXPECT_EQ(main_->size(), QSize(336, 335));
   EXPECT_EQ(main_->minimumSize(), main_->maximumSize());
@@ -156,25 +156,25 @@ TEST_F(MainWindowTest, ControlsSitAtTheirPlacesWithTipsAndStackFrontToBack) {
     const char* tip;
   };
   const Expected expected[] = {
-      {"Image1", QRect(120, 240, 4695, 2175), ""},
-      {"Image8", QRect(1680, 1200, 1575, 1095), "Calendar"},
-      {"Image13", QRect(2880, 840, 480, 600), "Calendar"},
-      {"Image43", QRect(2520, 960, 480, 465), "You have an appointment today!"},
-      {"Image9", QRect(3480, 1320, 1215, 540), "Contacts"},
-      {"Image11", QRect(4080, 480, 600, 600), "Contacts"},
-      {"Image14", QRect(360, 960, 735, 900), "Notes"},
-      {"Image12", QRect(240, 120, 840, 600), "File"},
-      {"Image18", QRect(120, 2400, 1335, 1455), ""},
-      {"Image5", QRect(120, 2400, 1335, 495), ""},
-      {"Image6", QRect(120, 2880, 1335, 495), ""},
-      {"Image7", QRect(120, 3360, 1335, 495), ""},
-      {"Command4", QRect(600, 2640, 375, 135), "Calendar"},
-      {"Command5", QRect(600, 3120, 375, 135), "Address Book"},
-      {"Command6", QRect(600, 3600, 375, 135), "Notes"},
-      {"Label4", QRect(240, 2520, 855, 255), ""},
-      {"Label5", QRect(240, 3000, 855, 255), ""},
-      {"Label6", QRect(240, 3480, 855, 255), ""},
-      {"Image4", QRect(3480, 2400, 1335, 1455), ""},
+      {main_window_names::kWorkSurface, QRect(120, 240, 4695, 2175), ""},
+      {main_window_names::kCalendarPicture, QRect(1680, 1200, 1575, 1095), "Calendar"},
+      {main_window_names::kCalendarIcon, QRect(2880, 840, 480, 600), "Calendar"},
+      {main_window_names::kTodayIndicator, QRect(2520, 960, 480, 465), "You have an appointment today!"},
+      {main_window_names::kTelephone, QRect(3480, 1320, 1215, 540), "Contacts"},
+      {main_window_names::kContactsCard, QRect(4080, 480, 600, 600), "Contacts"},
+      {main_window_names::kClipboard, QRect(360, 960, 735, 900), "Notes"},
+      {main_window_names::kFileTab, QRect(240, 120, 840, 600), "File"},
+      {main_window_names::kCabinet, QRect(120, 2400, 1335, 1455), ""},
+      {main_window_names::kDrawer1, QRect(120, 2400, 1335, 495), ""},
+      {main_window_names::kDrawer2, QRect(120, 2880, 1335, 495), ""},
+      {main_window_names::kDrawer3, QRect(120, 3360, 1335, 495), ""},
+      {main_window_names::kCalendarHandle, QRect(600, 2640, 375, 135), "Calendar"},
+      {main_window_names::kAddressBookHandle, QRect(600, 3120, 375, 135), "Address Book"},
+      {main_window_names::kNotesHandle, QRect(600, 3600, 375, 135), "Notes"},
+      {main_window_names::kCalendarPlate, QRect(240, 2520, 855, 255), ""},
+      {main_window_names::kContactsPlate, QRect(240, 3000, 855, 255), ""},
+      {main_window_names::kNotesPlate, QRect(240, 3480, 855, 255), ""},
+      {main_window_names::kBookcase, QRect(3480, 2400, 1335, 1455), ""},
   };
   for (const Expected& e : expected) {
     QWidget* widget = Child(e.name);
@@ -187,7 +187,7 @@ TEST_F(MainWindowTest, ControlsSitAtTheirPlacesWithTipsAndStackFrontToBack) {
     }
   }
   const std::pair<const char*, const char*> plates[] = {
-      {"Label4", "Calendar"}, {"Label5", "Contacts"}, {"Label6", "Notes"}};
+      {main_window_names::kCalendarPlate, "Calendar"}, {main_window_names::kContactsPlate, "Contacts"}, {main_window_names::kNotesPlate, "Notes"}};
   for (const auto& [name, text] : plates) {
     EXPECT_EQ(Child<QLabel>(name)->text(), QLatin1String(text)) << name;
     EXPECT_EQ(Child<QLabel>(name)->accessibleName(), QLatin1String(text)) << name;
@@ -196,16 +196,16 @@ TEST_F(MainWindowTest, ControlsSitAtTheirPlacesWithTipsAndStackFrontToBack) {
 
   // Sibling order is drawing order: later siblings are in front.
   const QStringList back_to_front = {
-      "Image18", "Image1",  "Image8", "Image9",  "Image11", "Image13", "Image14",
-      "Image12", "Label4",  "Label5", "Label6",  "Image7",  "Image6",  "Image5",
-      "Image4",  "Image43", "Command6", "Command5", "Command4"};
+      main_window_names::kCabinet, main_window_names::kWorkSurface,  main_window_names::kCalendarPicture, main_window_names::kTelephone,  main_window_names::kContactsCard, main_window_names::kCalendarIcon, main_window_names::kClipboard,
+      main_window_names::kFileTab, main_window_names::kCalendarPlate,  main_window_names::kContactsPlate, main_window_names::kNotesPlate,  main_window_names::kDrawer3,  main_window_names::kDrawer2,  main_window_names::kDrawer1,
+      main_window_names::kBookcase,  main_window_names::kTodayIndicator, main_window_names::kNotesHandle, main_window_names::kAddressBookHandle, main_window_names::kCalendarHandle};
   QStringList actual;
   for (QObject* child : main_->children()) {
     if (child->isWidgetType() && !qobject_cast<QMenu*>(child)) actual << child->objectName();
   }
   EXPECT_EQ(actual, back_to_front);
 
-  auto* timer = main_->findChild<QTimer*>(QStringLiteral("Timer1"));
+  auto* timer = main_->findChild<QTimer*>(QLatin1String(main_window_names::kTimer));
   ASSERT_NE(timer, nullptr);
   EXPECT_EQ(timer->interval(), 60000);
   EXPECT_EQ(timer->timerType(), Qt::PreciseTimer);
@@ -214,7 +214,7 @@ TEST_F(MainWindowTest, ControlsSitAtTheirPlacesWithTipsAndStackFrontToBack) {
 }
 
 TEST_F(MainWindowTest, TodayIndicatorShowsExactlyWhileTodayHasAnAppointment) {
-  auto* indicator = Child("Image43");
+  auto* indicator = Child(main_window_names::kTodayIndicator);
   app_->UpdateTodayIndicator();
   EXPECT_FALSE(indicator->isVisible());
 
@@ -235,8 +235,8 @@ TEST_F(MainWindowTest, TodayIndicatorShowsExactlyWhileTodayHasAnAppointment) {
 
 TEST_F(MainWindowTest, FileMenuOpensOnRightButtonReleaseOverTheTabOnly) {
   QMenu& menu = main_->FileMenu();
-  EXPECT_EQ(menu.objectName(), QStringLiteral("mnuFile"));
-  auto* tab = Child("Image12");
+  EXPECT_EQ(menu.objectName(), QLatin1String(main_window_names::kFileMenu));
+  auto* tab = Child(main_window_names::kFileTab);
   const QPoint inside = tab->rect().center();
 
   QTest::mouseRelease(tab, Qt::LeftButton, {}, inside);
@@ -245,7 +245,7 @@ TEST_F(MainWindowTest, FileMenuOpensOnRightButtonReleaseOverTheTabOnly) {
   EXPECT_FALSE(menu.isVisible());
   QTest::mouseRelease(tab, Qt::RightButton, {}, tab->rect().bottomRight() + QPoint(5, 5));
   EXPECT_FALSE(menu.isVisible());
-  QTest::mouseRelease(Child("Image14"), Qt::RightButton, {}, QPoint(5, 5));
+  QTest::mouseRelease(Child(main_window_names::kClipboard), Qt::RightButton, {}, QPoint(5, 5));
   EXPECT_FALSE(menu.isVisible());
 
   QTest::mouseRelease(tab, Qt::RightButton, {}, inside);
@@ -269,35 +269,35 @@ TEST_F(MainWindowTest, FileMenuOpensOnRightButtonReleaseOverTheTabOnly) {
                                 "Export…", "Sync…", "Find…", "Remind me when Quorvel is closed", "-", "Undo",
                                 "Redo", "Restore…", "-", "Help",
                                 ">About", ">Help Topics", "-", "Exit"}));
-  for (const char* name : {"Calendar", "AddBook", "Notes", "Import", "Export", "About", "HTopics",
-                           "Exit"}) {
+  for (const char* name : {main_window_names::kViewCalendar, main_window_names::kViewAddressBook, main_window_names::kViewNotes, main_window_names::kImport, main_window_names::kExport, main_window_names::kAbout, main_window_names::kHelpTopics,
+                           main_window_names::kExit}) {
     EXPECT_NE(MenuItem(name), nullptr) << name;
   }
-  EXPECT_NE(menu.findChild<QMenu*>(QStringLiteral("View")), nullptr);
-  EXPECT_NE(menu.findChild<QMenu*>(QStringLiteral("Help")), nullptr);
+  EXPECT_NE(menu.findChild<QMenu*>(QLatin1String(main_window_names::kView)), nullptr);
+  EXPECT_NE(menu.findChild<QMenu*>(QLatin1String(main_window_names::kHelp)), nullptr);
 }
 
 TEST_F(MainWindowTest, MenuItemsOpenTheirToolWindows) {
-  MenuItem("Calendar")->trigger();
+  MenuItem(main_window_names::kViewCalendar)->trigger();
   EXPECT_TRUE(app_->MonthCalendar().isVisible());
-  MenuItem("AddBook")->trigger();
+  MenuItem(main_window_names::kViewAddressBook)->trigger();
   EXPECT_TRUE(app_->AddressBook().isVisible());
-  MenuItem("Notes")->trigger();
+  MenuItem(main_window_names::kViewNotes)->trigger();
   EXPECT_TRUE(app_->Notes().isVisible());
-  MenuItem("HTopics")->trigger();
+  MenuItem(main_window_names::kHelpTopics)->trigger();
   EXPECT_TRUE(app_->HelpTopics().isVisible());
 }
 
 TEST_F(MainWindowTest, AboutShowsTheSplashWithCloseAndCloseUnloadsIt) {
-  MenuItem("About")->trigger();
+  MenuItem(main_window_names::kAbout)->trigger();
   ASSERT_TRUE(app_->HasSplash());
   SplashWindow* splash = &app_->Splash();
   EXPECT_TRUE(splash->isVisible());
   EXPECT_EQ(splash->size(), QSize(387, 216));
-  auto* close = splash->findChild<QPushButton*>(QStringLiteral("Command1"));
+  auto* close = splash->findChild<QPushButton*>(QLatin1String(splash_names::kClose));
   ASSERT_NE(close, nullptr);
   EXPECT_TRUE(close->isVisible());
-  EXPECT_EQ(splash->findChild<QLabel*>(QStringLiteral("lblProductName"))->text(), "Quorvel");
+  EXPECT_EQ(splash->findChild<QLabel*>(QLatin1String(splash_names::kProductName))->text(), "Quorvel");
   // Pale cyan inside a raised edge on the outermost pixels.
   const QImage look = splash->grab().toImage();
   EXPECT_EQ(look.pixelColor(10, 100), QColor(192, 255, 255));
@@ -309,10 +309,10 @@ TEST_F(MainWindowTest, AboutShowsTheSplashWithCloseAndCloseUnloadsIt) {
   Flush();
   EXPECT_FALSE(app_->HasSplash());
 
-  MenuItem("About")->trigger();
+  MenuItem(main_window_names::kAbout)->trigger();
   ASSERT_TRUE(app_->HasSplash());
   EXPECT_TRUE(app_->Splash().isVisible());
-  EXPECT_TRUE(app_->Splash().findChild<QPushButton*>(QStringLiteral("Command1"))->isVisible());
+  EXPECT_TRUE(app_->Splash().findChild<QPushButton*>(QLatin1String(splash_names::kClose))->isVisible());
 
   // Escape works as Close.
   QTest::keyClick(&app_->Splash(), Qt::Key_Escape);
@@ -321,7 +321,7 @@ TEST_F(MainWindowTest, AboutShowsTheSplashWithCloseAndCloseUnloadsIt) {
 }
 
 TEST_F(MainWindowTest, ExitAndClosingTheMainWindowCloseTheFilesAndEnd) {
-  MenuItem("Exit")->trigger();
+  MenuItem(main_window_names::kExit)->trigger();
   EXPECT_TRUE(ended_);
   for (Channel channel : store::kAllChannels) EXPECT_FALSE(app_->files().IsOpen(channel));
 
@@ -338,27 +338,27 @@ TEST_F(MainWindowTest, HotSpotsRestoreTheOneExistingToolWindow) {
   app_->UpdateTodayIndicator();
 
   MonthCalendarWindow* calendar = &app_->MonthCalendar();
-  for (const char* name : {"Image8", "Image13", "Image43"}) {
+  for (const char* name : {main_window_names::kCalendarPicture, main_window_names::kCalendarIcon, main_window_names::kTodayIndicator}) {
     calendar->showMinimized();
     QTest::mouseDClick(Child(name), Qt::LeftButton);
     EXPECT_EQ(&app_->MonthCalendar(), calendar) << name;
     EXPECT_TRUE(calendar->isVisible()) << name;
     EXPECT_FALSE(calendar->isMinimized()) << name;
   }
-  for (const char* name : {"Image9", "Image11"}) {
+  for (const char* name : {main_window_names::kTelephone, main_window_names::kContactsCard}) {
     app_->AddressBook().hide();
     QTest::mouseDClick(Child(name), Qt::LeftButton);
     EXPECT_TRUE(app_->AddressBook().isVisible()) << name;
   }
-  QTest::mouseDClick(Child("Image14"), Qt::LeftButton);
+  QTest::mouseDClick(Child(main_window_names::kClipboard), Qt::LeftButton);
   EXPECT_TRUE(app_->Notes().isVisible());
 
   // A right double-click opens nothing; the keyboard opens as a double-click.
   app_->Notes().hide();
-  QTest::mouseDClick(Child("Image14"), Qt::RightButton);
+  QTest::mouseDClick(Child(main_window_names::kClipboard), Qt::RightButton);
   EXPECT_FALSE(app_->Notes().isVisible());
-  Child("Image14")->setFocus();
-  QTest::keyClick(Child("Image14"), Qt::Key_Return);
+  Child(main_window_names::kClipboard)->setFocus();
+  QTest::keyClick(Child(main_window_names::kClipboard), Qt::Key_Return);
   EXPECT_TRUE(app_->Notes().isVisible());
 }
 
@@ -374,7 +374,7 @@ class DrawerTest : public MainWindowTest {
     MainWindowTest::SetUp();
     cabinet_ = &main_->Drawers();
     cabinet_->SetStepObserver([this](int drawer, int step) {
-      steps_.push_back({drawer, step, !Child("Command5")->isHidden(), !Child("Command6")->isHidden()});
+      steps_.push_back({drawer, step, !Child(main_window_names::kAddressBookHandle)->isHidden(), !Child(main_window_names::kNotesHandle)->isHidden()});
     });
   }
   void Click(const char* name) { QTest::mouseClick(Child(name), Qt::LeftButton); }
@@ -383,10 +383,12 @@ class DrawerTest : public MainWindowTest {
     const int offset = out ? 360 : 0;
     EXPECT_EQ(cabinet_->FrontTop(drawer), home + offset) << drawer;
     EXPECT_EQ(cabinet_->HandleTop(drawer), home + 240 + offset) << drawer;
-    const QString front = QStringLiteral("Image%1").arg(4 + drawer);
-    const QString handle = QStringLiteral("Command%1").arg(3 + drawer);
-    EXPECT_EQ(main_->findChild<QWidget*>(front)->y(), Px(home + offset)) << drawer;
-    EXPECT_EQ(main_->findChild<QWidget*>(handle)->y(), Px(home + 240 + offset)) << drawer;
+    const char* const fronts[] = {main_window_names::kDrawer1, main_window_names::kDrawer2,
+                                  main_window_names::kDrawer3};
+    const char* const handles[] = {main_window_names::kCalendarHandle,
+                                   main_window_names::kAddressBookHandle, main_window_names::kNotesHandle};
+    EXPECT_EQ(Child(fronts[drawer - 1])->y(), Px(home + offset)) << drawer;
+    EXPECT_EQ(Child(handles[drawer - 1])->y(), Px(home + 240 + offset)) << drawer;
   }
   // The drawers the recorded steps moved, one entry per slide.
   std::vector<int> Slides() const {
@@ -403,16 +405,16 @@ class DrawerTest : public MainWindowTest {
 
 TEST_F(DrawerTest, HandleSlidesTheDrawerOutInTwelveStepsAndUncoversItsPlate) {
   // A closed drawer's front covers its name plate.
-  QWidget* plate = Child("Label4");
+  QWidget* plate = Child(main_window_names::kCalendarPlate);
   const QPoint plate_middle(plate->x() + 6, plate->geometry().center().y());
-  EXPECT_EQ(main_->childAt(plate_middle)->objectName(), QStringLiteral("Image5"));
+  EXPECT_EQ(main_->childAt(plate_middle)->objectName(), QLatin1String(main_window_names::kDrawer1));
 
   bool other_event_ran = false;
   QTimer::singleShot(0, [&] { other_event_ran = true; });
   std::vector<bool> ran_during_slide;
   cabinet_->SetStepObserver([&](int drawer, int step) {
     ran_during_slide.push_back(other_event_ran);
-    steps_.push_back({drawer, step, !Child("Command5")->isHidden(), true});
+    steps_.push_back({drawer, step, !Child(main_window_names::kAddressBookHandle)->isHidden(), true});
   });
   QElapsedTimer timer;
   timer.start();
@@ -426,31 +428,31 @@ TEST_F(DrawerTest, HandleSlidesTheDrawerOutInTwelveStepsAndUncoversItsPlate) {
     EXPECT_EQ(s.command5_visible, s.step < 8) << s.step;
   }
   ExpectDrawer(1, true);
-  EXPECT_TRUE(Child("Command5")->isHidden());
+  EXPECT_TRUE(Child(main_window_names::kAddressBookHandle)->isHidden());
   EXPECT_EQ(main_->childAt(plate_middle), plate);
   // The hidden handle below cannot be reached: the front is there instead.
-  EXPECT_EQ(main_->childAt(Child("Command5")->geometry().center())->objectName(), "Image5");
+  EXPECT_EQ(main_->childAt(Child(main_window_names::kAddressBookHandle)->geometry().center())->objectName(), main_window_names::kDrawer1);
 }
 
 TEST_F(DrawerTest, DrawerOneOutThenCommand6SlidesOneInThenThreeOut) {
-  Click("Command4");
+  Click(main_window_names::kCalendarHandle);
   steps_.clear();
-  Click("Command6");
+  Click(main_window_names::kNotesHandle);
   EXPECT_EQ(Slides(), std::vector<int>({1, 3}));
   ASSERT_EQ(steps_.size(), 24u);
   for (int i = 0; i < 12; ++i) EXPECT_EQ(steps_[i].command5_visible, i >= 2) << i;
   ExpectDrawer(1, false);
   ExpectDrawer(2, false);
   ExpectDrawer(3, true);
-  EXPECT_FALSE(Child("Command5")->isHidden());
-  EXPECT_FALSE(Child("Command6")->isHidden());
+  EXPECT_FALSE(Child(main_window_names::kAddressBookHandle)->isHidden());
+  EXPECT_FALSE(Child(main_window_names::kNotesHandle)->isHidden());
 }
 
 TEST_F(DrawerTest, DrawerTwoOutThenCommand4SlidesTwoInThenOneOut) {
-  Click("Command5");
-  EXPECT_TRUE(Child("Command6")->isHidden());
+  Click(main_window_names::kAddressBookHandle);
+  EXPECT_TRUE(Child(main_window_names::kNotesHandle)->isHidden());
   steps_.clear();
-  Click("Command4");
+  Click(main_window_names::kCalendarHandle);
   EXPECT_EQ(Slides(), std::vector<int>({2, 1}));
   ASSERT_EQ(steps_.size(), 24u);
   for (int i = 0; i < 12; ++i) EXPECT_EQ(steps_[i].command6_visible, i >= 2) << i;
@@ -458,19 +460,19 @@ TEST_F(DrawerTest, DrawerTwoOutThenCommand4SlidesTwoInThenOneOut) {
   ExpectDrawer(1, true);
   ExpectDrawer(2, false);
   ExpectDrawer(3, false);
-  EXPECT_TRUE(Child("Command5")->isHidden());
-  EXPECT_FALSE(Child("Command6")->isHidden());
+  EXPECT_TRUE(Child(main_window_names::kAddressBookHandle)->isHidden());
+  EXPECT_FALSE(Child(main_window_names::kNotesHandle)->isHidden());
 }
 
 TEST_F(DrawerTest, AnOutDrawersHandleSlidesOnlyThatDrawerIn) {
-  Click("Command6");
+  Click(main_window_names::kNotesHandle);
   ExpectDrawer(3, true);
   steps_.clear();
-  Click("Command6");
+  Click(main_window_names::kNotesHandle);
   EXPECT_EQ(Slides(), std::vector<int>({3}));
   for (int drawer = 1; drawer <= 3; ++drawer) ExpectDrawer(drawer, false);
-  EXPECT_FALSE(Child("Command5")->isHidden());
-  EXPECT_FALSE(Child("Command6")->isHidden());
+  EXPECT_FALSE(Child(main_window_names::kAddressBookHandle)->isHidden());
+  EXPECT_FALSE(Child(main_window_names::kNotesHandle)->isHidden());
 }
 
 TEST_F(DrawerTest, AHandleShownAgainMidSlideReachesTheScreenWhole) {
@@ -483,11 +485,11 @@ TEST_F(DrawerTest, AHandleShownAgainMidSlideReachesTheScreenWhole) {
     seen.push_back(pixel.pixelColor(0, 0));
   });
   for (int upper : {1, 2}) {
-    auto* below = Child(upper == 1 ? "Command5" : "Command6");
+    auto* below = Child(upper == 1 ? main_window_names::kAddressBookHandle : main_window_names::kNotesHandle);
     probe = below->geometry().center() + QPoint(0, below->height() / 2 - 1);
-    Click(upper == 1 ? "Command4" : "Command5");
+    Click(upper == 1 ? main_window_names::kCalendarHandle : main_window_names::kAddressBookHandle);
     seen.clear();
-    Click(upper == 1 ? "Command4" : "Command5");
+    Click(upper == 1 ? main_window_names::kCalendarHandle : main_window_names::kAddressBookHandle);
     ASSERT_EQ(seen.size(), 12u);
     for (std::size_t step = 2; step < seen.size(); ++step) {
       EXPECT_EQ(seen[step], QColor(128, 0, 0)) << "drawer " << upper << " step " << step;
@@ -496,20 +498,20 @@ TEST_F(DrawerTest, AHandleShownAgainMidSlideReachesTheScreenWhole) {
 }
 
 TEST_F(DrawerTest, NamePlatesSlideTheDrawerInAndOpenTheirTools) {
-  Click("Command4");
-  Click("Label4");
+  Click(main_window_names::kCalendarHandle);
+  Click(main_window_names::kCalendarPlate);
   ExpectDrawer(1, false);
   EXPECT_TRUE(app_->MonthCalendar().isVisible());
-  EXPECT_FALSE(Child("Command5")->isHidden());
+  EXPECT_FALSE(Child(main_window_names::kAddressBookHandle)->isHidden());
 
-  Click("Command5");
-  Click("Label5");
+  Click(main_window_names::kAddressBookHandle);
+  Click(main_window_names::kContactsPlate);
   ExpectDrawer(2, false);
   EXPECT_TRUE(app_->AddressBook().isVisible());
 
-  Click("Command6");
+  Click(main_window_names::kNotesHandle);
   app_->Notes().showMinimized();
-  Click("Label6");
+  Click(main_window_names::kNotesPlate);
   ExpectDrawer(3, false);
   EXPECT_TRUE(app_->Notes().isVisible());
   EXPECT_FALSE(app_->Notes().isMinimized());

@@ -143,7 +143,7 @@ TEST_F(Windows, GermanWindowsShowNoEnglishCaption) {
     QStringList texts{window.windowTitle()};
     for (QWidget* widget : window.findChildren<QWidget*>()) {
       if (!widget->isVisibleTo(&window)) continue;
-      if (widget->objectName().startsWith(QLatin1String("HelpFile("))) continue;
+      if (widget->objectName().startsWith(QLatin1String(help_page_names::kPageBoxPrefix))) continue;
       // The help pages' own text (rich text) is English in every language.
       if (auto* label = qobject_cast<QLabel*>(widget); label && !Qt::mightBeRichText(label->text())) {
         texts << label->text();

@@ -39,9 +39,9 @@ class UndoWindowsTest : public AppFixture {
     AppFixture::SetUp();
     MainWindow& main = app_->Main();
     main.show();
-    undo_ = main.findChild<QAction*>(QStringLiteral("Undo"));
-    redo_ = main.findChild<QAction*>(QStringLiteral("Redo"));
-    restore_ = main.findChild<QAction*>(QStringLiteral("Restore"));
+    undo_ = main.findChild<QAction*>(QLatin1String(main_window_names::kUndo));
+    redo_ = main.findChild<QAction*>(QLatin1String(main_window_names::kRedo));
+    restore_ = main.findChild<QAction*>(QLatin1String(main_window_names::kRestore));
     ASSERT_TRUE(undo_ && redo_ && restore_);
     SetRestoreQuestion([this](const QString& text) {
       questions_ << text;
@@ -73,14 +73,14 @@ TEST_F(UndoWindowsTest, TheMenuItemsFollowTheHistoryAndTheOpenWindowsFollowTheFi
   EXPECT_FALSE(redo_->isEnabled());
   EXPECT_EQ(undo_->shortcut(), QKeySequence(QKeySequence::Undo));
   EXPECT_EQ(redo_->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
-  EXPECT_TRUE(app_->Main().findChild<QMenu*>(QStringLiteral("mnuFile"))->actions().contains(undo_));
+  EXPECT_TRUE(app_->Main().findChild<QMenu*>(QLatin1String(main_window_names::kFileMenu))->actions().contains(undo_));
 
   NotesWindow& notes = app_->Notes();
   OpenToolWindow(notes);
   const FolderState empty = ReadFolder(dir_.path());
   ASSERT_TRUE(SaveNote(files(), QStringLiteral("Shopping"), QStringLiteral("Milk")).stored());
   notes.LoadNotesList();
-  auto* list = notes.findChild<QTableView*>(QStringLiteral("MSFlexGrid1"));
+  auto* list = notes.findChild<QTableView*>(QLatin1String(notes_names::kList));
   ASSERT_EQ(list->model()->rowCount(), 1);
   EXPECT_TRUE(undo_->isEnabled());
   EXPECT_EQ(undo_->text(), QStringLiteral("Undo Note Change"));
@@ -124,7 +124,7 @@ TEST_F(UndoWindowsTest, EachUndoRedoAndRestoreRefreshesAnOpenWindowOnce) {
   ASSERT_TRUE(AddAppointment(files(), appointment("20260107-2", "Lunch")).stored());
   app_->MonthCalendar().OpenActivitiesFor(QDate(2026, 1, 7));
   QApplication::processEvents();
-  auto* subjects = app_->Activities().findChild<QComboBox*>(QStringLiteral("Combo3"));
+  auto* subjects = app_->Activities().findChild<QComboBox*>(QLatin1String(activities_names::kAppointments));
   ASSERT_NE(subjects, nullptr);
   ASSERT_EQ(subjects->count(), 2);
   QSignalSpy announced(&app_->Changes(), &DataChanges::DataChanged);
@@ -151,8 +151,8 @@ TEST_F(UndoWindowsTest, CtrlZUndoesFromAnyWindowButATextBoxKeepsItsOwnUndo) {
   ASSERT_TRUE(SaveNote(files(), QStringLiteral("One"), QStringLiteral("1")).stored());
   ASSERT_TRUE(SaveNote(files(), QStringLiteral("Two"), QStringLiteral("2")).stored());
   notes.LoadNotesList();
-  auto* list = notes.findChild<QTableView*>(QStringLiteral("MSFlexGrid1"));
-  auto* title = notes.findChild<QLineEdit*>(QStringLiteral("Text2"));
+  auto* list = notes.findChild<QTableView*>(QLatin1String(notes_names::kList));
+  auto* title = notes.findChild<QLineEdit*>(QLatin1String(notes_names::kTitle));
   ASSERT_TRUE(list && title);
 
   // In the title box, Ctrl+Z takes back the typing, not a stored change.
@@ -189,15 +189,15 @@ TEST_F(UndoWindowsTest, TheRestoreWindowListsTheBackupsAndPutsOneBackByKeyboard)
   const FolderState newest = ReadFolder(dir_.path());
   NotesWindow& notes = app_->Notes();
   OpenToolWindow(notes);
-  auto* notes_list = notes.findChild<QTableView*>(QStringLiteral("MSFlexGrid1"));
+  auto* notes_list = notes.findChild<QTableView*>(QLatin1String(notes_names::kList));
 
   restore_->trigger();
   RestoreWindow& window = app_->Restore();
   QApplication::processEvents();
   ASSERT_TRUE(window.isVisible());
-  auto* list = window.findChild<QTreeWidget*>(QStringLiteral("lstBackups"));
-  auto* button = window.findChild<QPushButton*>(QStringLiteral("cmdRestore"));
-  auto* space = window.findChild<QLabel*>(QStringLiteral("lblSpace"));
+  auto* list = window.findChild<QTreeWidget*>(QLatin1String(restore_names::kBackups));
+  auto* button = window.findChild<QPushButton*>(QLatin1String(restore_names::kRestore));
+  auto* space = window.findChild<QLabel*>(QLatin1String(restore_names::kSpace));
   ASSERT_TRUE(list && button && space);
   ASSERT_EQ(list->topLevelItemCount(), 2);
   EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("Before import"));
@@ -222,7 +222,7 @@ TEST_F(UndoWindowsTest, TheRestoreWindowListsTheBackupsAndPutsOneBackByKeyboard)
   QTest::keyClick(list, Qt::Key_Tab);
   EXPECT_EQ(QApplication::focusWidget(), button);
   QTest::keyClick(button, Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), window.findChild<QPushButton*>(QStringLiteral("cmdClose")));
+  EXPECT_EQ(QApplication::focusWidget(), window.findChild<QPushButton*>(QLatin1String(restore_names::kClose)));
 
   // Down to the older one; Enter asks, and "no" changes nothing.
   list->setFocus();
@@ -265,7 +265,7 @@ TEST_F(UndoWindowsTest, AnImportIsBackedUpFirstAndUndoneAsOneChange) {
             "DTEND:20260110T100000\r\nSUMMARY:Imported\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
   }
   SetFileChooser([&](const FileDialogRequest&, QString*) { return QStringList{ics}; });
-  app_->Main().findChild<QAction*>(QStringLiteral("Import"))->trigger();
+  app_->Main().findChild<QAction*>(QLatin1String(main_window_names::kImport))->trigger();
   SetFileChooser({});
   EXPECT_EQ(files().ReadCount(store::Channel::kAppoint), 1);
   const auto list = backups::ListBackups(app_->BackupsFolder());
@@ -312,11 +312,11 @@ TEST_F(UndoWindowsTest, InGermanTheItemsAndTheRestoreWindowSpeakGerman) {
   window.show();
   QApplication::processEvents();
   EXPECT_EQ(window.windowTitle(), QStringLiteral("Sicherung zurückspielen"));
-  auto* list = window.findChild<QTreeWidget*>(QStringLiteral("lstBackups"));
+  auto* list = window.findChild<QTreeWidget*>(QLatin1String(restore_names::kBackups));
   EXPECT_EQ(list->headerItem()->text(0), QStringLiteral("Datum"));
   EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("Täglich"));
   EXPECT_EQ(list->accessibleName(), QStringLiteral("Sicherungen"));
-  EXPECT_EQ(window.findChild<QPushButton*>(QStringLiteral("cmdRestore"))->text(),
+  EXPECT_EQ(window.findChild<QPushButton*>(QLatin1String(restore_names::kRestore))->text(),
             QStringLiteral("&Zurückspielen…"));
   // Refusals are German too.
   {

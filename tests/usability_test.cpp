@@ -59,15 +59,15 @@ class EntryEditorTest : public AppFixture {
     editor_ = &app_->AddressEditor();
     editor_->PrepareAdd(QDate(2026, 12, 7));
     Activate(*editor_);
-    date_ = Find<QDateEdit>(*editor_, "DTPicker1");
+    date_ = Find<QDateEdit>(*editor_, address_editor_names::kBirthday);
   }
   // Tabs from the Birthday box into the date box and types `keys`.
   void TypeBirthday(const QString& keys) {
-    ASSERT_EQ(TabFrom(Find(*editor_, "Check1")), date_);
+    ASSERT_EQ(TabFrom(Find(*editor_, address_editor_names::kBirthdayFlag)), date_);
     QTest::keyClicks(date_, keys);
   }
   void Leave() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); }
-  void ClickOk() { QTest::mouseClick(Find<QPushButton>(*editor_, "Command1"), Qt::LeftButton); }
+  void ClickOk() { QTest::mouseClick(Find<QPushButton>(*editor_, address_editor_names::kOk), Qt::LeftButton); }
 
   AddressEditorWindow* editor_ = nullptr;
   QDateEdit* date_ = nullptr;
@@ -97,7 +97,7 @@ TEST_F(EntryEditorTest, ABirthdayTypedAsShownBecomesExactlyThatDate) {
   Leave();
   EXPECT_EQ(date_->date(), QDate(1985, 2, 15));
 
-  QTest::keyClicks(Find(*editor_, "Text2(1)"), QStringLiteral("Smith"));
+  QTest::keyClicks(Find(*editor_, address_editor_names::kSurname), QStringLiteral("Smith"));
   ClickOk();
   ASSERT_EQ(files().ReadCount(Channel::kAddBook), 1);
   EXPECT_EQ(ReadAddressEntry(files(), 0).birthday_date, QStringLiteral("15/02/1985"));
@@ -119,7 +119,7 @@ TEST_F(EntryEditorTest, ATypedTextThatIsNoDateIsRefusedWithAMessage) {
 
   // OK pressed straight from a refused date stores nothing.
   messages_.clear();
-  QTest::keyClicks(Find(*editor_, "Text2(1)"), QStringLiteral("Smith"));
+  QTest::keyClicks(Find(*editor_, address_editor_names::kSurname), QStringLiteral("Smith"));
   TypeBirthday(QStringLiteral("31/04/1990"));
   ClickOk();
   QApplication::processEvents();
@@ -137,8 +137,8 @@ TEST_F(EntryEditorTest, ATypedTextThatIsNoDateIsRefusedWithAMessage) {
 }
 
 TEST_F(EntryEditorTest, EnterPressesOkExceptInTheMultiLineBoxes) {
-  auto* address = Find<QPlainTextEdit>(*editor_, "Text2(2)");
-  QTest::keyClicks(Find(*editor_, "Text2(1)"), QStringLiteral("Smith"));
+  auto* address = Find<QPlainTextEdit>(*editor_, address_editor_names::kAddress);
+  QTest::keyClicks(Find(*editor_, address_editor_names::kSurname), QStringLiteral("Smith"));
   address->setFocus();
   QTest::keyClicks(address, QStringLiteral("1 Road"));
   QTest::keyClick(address, Qt::Key_Return);
@@ -147,26 +147,26 @@ TEST_F(EntryEditorTest, EnterPressesOkExceptInTheMultiLineBoxes) {
   EXPECT_EQ(files().ReadCount(Channel::kAddBook), 0);
 
   // Enter on a focused Cancel is Cancel, not OK.
-  Find(*editor_, "Command3")->setFocus();
-  QTest::keyClick(Find(*editor_, "Command3"), Qt::Key_Return);
+  Find(*editor_, address_editor_names::kCancel)->setFocus();
+  QTest::keyClick(Find(*editor_, address_editor_names::kCancel), Qt::Key_Return);
   EXPECT_FALSE(editor_->isVisible());
   EXPECT_EQ(files().ReadCount(Channel::kAddBook), 0);
 
   editor_->PrepareAdd(QDate(2026, 12, 7));
   Activate(*editor_);
-  QTest::keyClicks(Find(*editor_, "Text2(1)"), QStringLiteral("Jones"));
-  QTest::keyClick(Find(*editor_, "Text2(1)"), Qt::Key_Return);
+  QTest::keyClicks(Find(*editor_, address_editor_names::kSurname), QStringLiteral("Jones"));
+  QTest::keyClick(Find(*editor_, address_editor_names::kSurname), Qt::Key_Return);
   EXPECT_FALSE(editor_->isVisible());
   ASSERT_EQ(files().ReadCount(Channel::kAddBook), 1);
   EXPECT_EQ(ReadAddressKey(files(), 0), QStringLiteral("Jones, "));
-  EXPECT_TRUE(Find<QPushButton>(*editor_, "Command1")->isDefault());
+  EXPECT_TRUE(Find<QPushButton>(*editor_, address_editor_names::kOk)->isDefault());
 }
 
 TEST_F(EntryEditorTest, TextPutInByAnyRouteIsCutAtTheBoxLimit) {
   // Assistive technology and drops insert without a key press or a paste;
   // the box still keeps only what fits, so OK stores without a refusal.
-  QTest::keyClicks(Find(*editor_, "Text2(1)"), QStringLiteral("Smith"));
-  for (const char* name : {"Text2(2)", "Text2(5)"}) {
+  QTest::keyClicks(Find(*editor_, address_editor_names::kSurname), QStringLiteral("Smith"));
+  for (const char* name : {address_editor_names::kAddress, address_editor_names::kNotes}) {
     auto* box = Find<QPlainTextEdit>(*editor_, name);
     QTextCursor cursor = box->textCursor();
     cursor.insertText(QStringLiteral("ab\n") + QString(130, QLatin1Char('c')));
@@ -192,9 +192,9 @@ TEST_F(DayTest, ActivitiesTakesATypedDateWholeAndStartsAtTheList) {
   ActivitiesWindow& activities = app_->Activities();
   Activate(activities);
   // A day without appointments starts at Add, not in the date box.
-  EXPECT_EQ(QApplication::focusWidget(), Find(activities, "Command3"));
+  EXPECT_EQ(QApplication::focusWidget(), Find(activities, activities_names::kAdd));
 
-  auto* date = Find<QDateEdit>(activities, "DTPicker1");
+  auto* date = Find<QDateEdit>(activities, activities_names::kDate);
   date->setFocus(Qt::TabFocusReason);
   date->setSelectedSection(QDateTimeEdit::DaySection);
   QTest::keyClicks(date, QStringLiteral("08/01/2026"));
@@ -205,16 +205,16 @@ TEST_F(DayTest, ActivitiesTakesATypedDateWholeAndStartsAtTheList) {
   EXPECT_TRUE(messages_.isEmpty());
 
   calendar.OpenActivitiesFor(QDate(2026, 1, 8));
-  EXPECT_EQ(QApplication::focusWidget(), Find(activities, "Combo3"));
+  EXPECT_EQ(QApplication::focusWidget(), Find(activities, activities_names::kAppointments));
 }
 
 TEST_F(DayTest, TheDayScheduleRefusesADateThatIsNone) {
   MonthCalendarWindow& calendar = app_->MonthCalendar();
   calendar.OpenActivitiesFor(QDate(2026, 1, 7));
-  Find<QPushButton>(app_->Activities(), "Command6")->click();
+  Find<QPushButton>(app_->Activities(), activities_names::kViewSchedule)->click();
   DayScheduleWindow& schedule = app_->DaySchedule();
   Activate(schedule);
-  auto* date = Find<QDateEdit>(schedule, "DTPicker1");
+  auto* date = Find<QDateEdit>(schedule, day_schedule_names::kDate);
   date->setFocus(Qt::TabFocusReason);
   date->setSelectedSection(QDateTimeEdit::DaySection);
   QTest::keyClicks(date, QStringLiteral("30/02/2026"));

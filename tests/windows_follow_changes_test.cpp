@@ -95,32 +95,32 @@ class WindowsFollowChangesTest : public AppFixture {
     return activities;
   }
   void Choose(ActivitiesWindow& activities, const QString& subject) {
-    auto* subjects = In<QComboBox>(activities, "Combo3");
+    auto* subjects = In<QComboBox>(activities, activities_names::kAppointments);
     const int index = subjects->findText(subject);
     ASSERT_GE(index, 0) << subject.toStdString();
     subjects->setCurrentIndex(index);
   }
   QString Chosen(ActivitiesWindow& activities) {
-    return In<QComboBox>(activities, "Combo3")->currentText();
+    return In<QComboBox>(activities, activities_names::kAppointments)->currentText();
   }
   QString ShownDescription(ActivitiesWindow& activities) {
-    return In<QPlainTextEdit>(activities, "Text1")->toPlainText();
+    return In<QPlainTextEdit>(activities, activities_names::kDescription)->toPlainText();
   }
   AppointmentEditorWindow& EditChosen(ActivitiesWindow& activities, const QString& subject) {
     Choose(activities, subject);
-    Click(activities, "Command5");
+    Click(activities, activities_names::kEdit);
     AppointmentEditorWindow& editor = app_->AppointmentEditor();
     EXPECT_TRUE(editor.isVisible());
     return editor;
   }
   void TypeSubject(AppointmentEditorWindow& editor, const QString& subject) {
-    auto* box = In<QLineEdit>(editor, "Text4");
+    auto* box = In<QLineEdit>(editor, appointment_editor_names::kSubject);
     box->selectAll();
     QTest::keyClicks(box, subject);
   }
   void PickTimes(AppointmentEditorWindow& editor, const QString& start, const QString& end) {
-    In<QComboBox>(editor, "Combo1")->setEditText(start);
-    In<QComboBox>(editor, "Combo2")->setEditText(end);
+    In<QComboBox>(editor, appointment_editor_names::kStart)->setEditText(start);
+    In<QComboBox>(editor, appointment_editor_names::kEnd)->setEditText(end);
   }
 };
 
@@ -208,7 +208,7 @@ TEST_F(WindowsFollowChangesTest, EditOfAnAppointmentDeletedOrChangedMeanwhileAsk
 // when the editor opened; choosing it shows it, and Delete removes it.
 TEST_F(WindowsFollowChangesTest, AddTakesTheDaysNextIdAtTheMomentItIsStored) {
   ActivitiesWindow& activities = OpenDay();
-  Click(activities, "Command3");
+  Click(activities, activities_names::kAdd);
   AppointmentEditorWindow& editor = app_->AppointmentEditor();
   ASSERT_TRUE(editor.isVisible());
   TypeSubject(editor, "Added");
@@ -222,7 +222,7 @@ TEST_F(WindowsFollowChangesTest, AddTakesTheDaysNextIdAtTheMomentItIsStored) {
   EXPECT_EQ(Stored(), (QStringList{"20260107-1 Two", "20260107-2 Three", "20260107-3 Added"}));
 
   // And again with one added behind it (proposed -4, taken meanwhile).
-  Click(activities, "Command3");
+  Click(activities, activities_names::kAdd);
   TypeSubject(editor, "Added too");
   PickTimes(editor, "13:00", "14:00");
   StoreOn(kDay, "From the phone");
@@ -233,10 +233,10 @@ TEST_F(WindowsFollowChangesTest, AddTakesTheDaysNextIdAtTheMomentItIsStored) {
 
   // Each listed appointment shows its own details; Delete takes the one chosen.
   Choose(activities, "Added too");
-  EXPECT_EQ(In<QLineEdit>(activities, "Text4")->text(), "13:00");
+  EXPECT_EQ(In<QLineEdit>(activities, activities_names::kStart)->text(), "13:00");
   Choose(activities, "From the phone");
   EXPECT_EQ(ShownDescription(activities), "From the phone notes");
-  Click(activities, "Command4");
+  Click(activities, activities_names::kDelete);
   EXPECT_EQ(Stored(), (QStringList{"20260107-1 Two", "20260107-2 Three", "20260107-3 Added",
                                    "20260107-4 Added too"}));
 }
@@ -249,7 +249,7 @@ TEST_F(WindowsFollowChangesTest, ActivitiesScheduleAndCalendarFollowAndKeepTheCh
   calendar.show();
   ActivitiesWindow& activities = OpenDay();
   Choose(activities, "Three");
-  Click(activities, "Command6");  // View Schedule
+  Click(activities, activities_names::kViewSchedule);  // View Schedule
   DayScheduleWindow& schedule = app_->DaySchedule();
   ASSERT_TRUE(schedule.isVisible());
   const int offset = calendar.FirstDayOffset();
@@ -261,8 +261,8 @@ TEST_F(WindowsFollowChangesTest, ActivitiesScheduleAndCalendarFollowAndKeepTheCh
   EXPECT_EQ(activities.Subjects(), (QStringList{"Two", "Three"}));
   EXPECT_EQ(Chosen(activities), "Three");
   EXPECT_EQ(ShownDescription(activities), "Three notes");
-  EXPECT_EQ(In<QLineEdit>(activities, "Text3")->text(), "20260107-2");
-  auto* grid = In<QTableWidget>(schedule, "MSFlexGrid1");
+  EXPECT_EQ(In<QLineEdit>(activities, activities_names::kId)->text(), "20260107-2");
+  auto* grid = In<QTableWidget>(schedule, day_schedule_names::kGrid);
   ASSERT_EQ(grid->rowCount(), 3);
   EXPECT_EQ(grid->item(0, 0)->text(), "Two");
   EXPECT_EQ(grid->item(1, 0)->text(), "Three");
@@ -283,7 +283,7 @@ TEST_F(WindowsFollowChangesTest, ActivitiesScheduleAndCalendarFollowAndKeepTheCh
   DeleteBehind("20260107-1");
   Settle();
   EXPECT_TRUE(activities.Subjects().isEmpty());
-  EXPECT_FALSE(In<QPushButton>(activities, "Command4")->isEnabled());
+  EXPECT_FALSE(In<QPushButton>(activities, activities_names::kDelete)->isEnabled());
   EXPECT_EQ(grid->rowCount(), 0);
   EXPECT_FALSE(calendar.HasAppointmentMark(offset + 7));
   EXPECT_TRUE(messages_.isEmpty()) << messages_.join('|').toStdString();
@@ -294,7 +294,7 @@ TEST_F(WindowsFollowChangesTest, DeleteRemovesTheChosenAppointmentEvenIfItMovedB
   Choose(activities, "Two");
   // Deleted behind the window, and Delete pressed before it heard of it.
   DeleteBehind("20260107-1");
-  Click(activities, "Command4");
+  Click(activities, activities_names::kDelete);
   EXPECT_EQ(Stored(), (QStringList{"20260107-1 Three"}));
   Settle();
   EXPECT_EQ(activities.Subjects(), (QStringList{"Three"}));
@@ -304,7 +304,7 @@ TEST_F(WindowsFollowChangesTest, TheTodayIndicatorFollowsChangesToToday) {
   MainWindow& main = app_->Main();
   main.show();
   app_->UpdateTodayIndicator();
-  auto* indicator = In<QWidget>(main, "Image43");
+  auto* indicator = In<QWidget>(main, main_window_names::kTodayIndicator);
   ASSERT_NE(indicator, nullptr);
   EXPECT_FALSE(indicator->isHidden());
   for (const char* id : {"20260107-3", "20260107-2", "20260107-1"}) DeleteBehind(id);
@@ -331,7 +331,7 @@ TEST_F(WindowsFollowChangesTest, DISABLED_Pictures) {
   ActivitiesWindow& activities = OpenDay();
   activities.move(20, 20);
   Choose(activities, "Three");
-  Click(activities, "Command6");
+  Click(activities, activities_names::kViewSchedule);
   app_->DaySchedule().move(20, 440);
   shoot("before");
   DeleteBehind("20260107-1");
@@ -373,28 +373,28 @@ class AddressBookFollowsTest : public AppFixture {
     ASSERT_TRUE(AddAddressEntry(files(), entry).stored());
   }
   void Choose(const QString& key) {
-    auto* names = In<QComboBox>(*book_, "Combo1");
+    auto* names = In<QComboBox>(*book_, address_book_names::kNames);
     const int index = names->findText(key);
     ASSERT_GE(index, 0) << key.toStdString();
     names->setCurrentIndex(index);
     emit names->activated(index);
   }
-  QStringList Listed() { return Items(In<QComboBox>(*book_, "Combo1")); }
-  QString Chosen() { return In<QComboBox>(*book_, "Combo1")->currentText(); }
-  QString Home() { return In<QLineEdit>(*book_, "Text3(0)")->text(); }
+  QStringList Listed() { return Items(In<QComboBox>(*book_, address_book_names::kNames)); }
+  QString Chosen() { return In<QComboBox>(*book_, address_book_names::kNames)->currentText(); }
+  QString Home() { return In<QLineEdit>(*book_, address_book_names::kPhones[0])->text(); }
   QByteArray Book() { return FileBytes(Path("AddBook.dat")); }
   AddressEntry Entry(const QString& key) {
     return ReadAddressEntry(files(), FindAddressEntry(files(), key));
   }
   AddressEditorWindow& EditChosen(const QString& key) {
     Choose(key);
-    Click(*book_, "Command2");
+    Click(*book_, address_book_names::kEditEntry);
     AddressEditorWindow& editor = app_->AddressEditor();
     EXPECT_TRUE(editor.isVisible());
     return editor;
   }
   void TypeHome(AddressEditorWindow& editor, const QString& home) {
-    auto* box = In<QLineEdit>(editor, "Text3(0)");
+    auto* box = In<QLineEdit>(editor, address_editor_names::kPhones[0]);
     box->selectAll();
     QTest::keyClicks(box, home);
   }
@@ -420,7 +420,7 @@ TEST_F(AddressBookFollowsTest, TheListAndTheShownEntryFollowTheFile) {
   QCoreApplication::processEvents();
   EXPECT_EQ(Listed(), (QStringList{"Abbot, Ann", "Adams, Ann", "Avery, Ann"}));
   EXPECT_EQ(Chosen(), "Abbot, Ann");
-  EXPECT_EQ(In<QLineEdit>(*book_, "Text5")->text(), "Abbot@example.org");
+  EXPECT_EQ(In<QLineEdit>(*book_, address_book_names::kEmail)->text(), "Abbot@example.org");
 }
 
 // Case 10: the entry editor open on an entry deleted meanwhile never adds
@@ -433,7 +433,7 @@ TEST_F(AddressBookFollowsTest, TheEntryEditorNeverBringsBackOrOverwritesAnEntryC
   const QByteArray before = Book();
 
   choice_ = -1;
-  Click(editor, "Command1");
+  Click(editor, address_editor_names::kOk);
   ASSERT_EQ(questions_.size(), 1);
   EXPECT_EQ(questions_[0],
             "The entry \"Archer, Ann\" was changed or deleted while you were editing it (by a "
@@ -441,7 +441,7 @@ TEST_F(AddressBookFollowsTest, TheEntryEditorNeverBringsBackOrOverwritesAnEntryC
             "entry, or discard them?");
   EXPECT_TRUE(editor.isVisible());
   choice_ = 1;
-  Click(editor, "Command1");
+  Click(editor, address_editor_names::kOk);
   EXPECT_EQ(Book(), before);
   EXPECT_FALSE(editor.isVisible());
   EXPECT_EQ(Listed(), (QStringList{"Adams, Ann", "Avery, Ann"}));
@@ -456,14 +456,14 @@ TEST_F(AddressBookFollowsTest, TheEntryEditorNeverBringsBackOrOverwritesAnEntryC
   QCoreApplication::processEvents();
   const QByteArray changed = Book();
   choice_ = 0;
-  Click(again, "Command1");
+  Click(again, address_editor_names::kOk);
   EXPECT_EQ(messages_, QStringList{"Entry Already Exists!"});
   EXPECT_TRUE(again.isVisible());
   EXPECT_EQ(Book(), changed);
-  auto* name = In<QLineEdit>(again, "Text2(0)");
+  auto* name = In<QLineEdit>(again, address_editor_names::kName);
   name->selectAll();
   QTest::keyClicks(name, "Anna");
-  Click(again, "Command1");
+  Click(again, address_editor_names::kOk);
   EXPECT_FALSE(again.isVisible());
   EXPECT_EQ(Entry("Avery, Ann").email, "new@example.org");
   EXPECT_EQ(Entry("Avery, Ann").phones[0], "555");
@@ -474,7 +474,7 @@ TEST_F(AddressBookFollowsTest, TheEntryEditorNeverBringsBackOrOverwritesAnEntryC
   const int asked = int(questions_.size());
   AddressEditorWindow& plain = EditChosen("Adams, Ann");
   TypeHome(plain, "222");
-  Click(plain, "Command1");
+  Click(plain, address_editor_names::kOk);
   EXPECT_EQ(questions_.size(), asked);
   EXPECT_EQ(Entry("Adams, Ann").phones[0], "222");
 }
@@ -490,7 +490,7 @@ TEST_F(NotesFollowTest, TheListFollowsTheFileAndKeepsTheChosenNoteAndThePad) {
   notes.LoadNotesList();
   // Coming to the front takes the chosen row away, as designed: done first.
   QCoreApplication::processEvents();
-  auto* list = In<QTableView>(notes, "MSFlexGrid1");
+  auto* list = In<QTableView>(notes, notes_names::kList);
   list->setCurrentIndex(list->model()->index(2, 0));
   notes.ViewNote();
   notes.SetPadText("typed, not saved");
@@ -504,7 +504,7 @@ TEST_F(NotesFollowTest, TheListFollowsTheFileAndKeepsTheChosenNoteAndThePad) {
   EXPECT_EQ(titles, (QStringList{"beta", "gamma", "delta"}));
   EXPECT_EQ(notes.CurrentNote(), 1);
   EXPECT_EQ(notes.PadText(), "typed, not saved");
-  EXPECT_EQ(In<QLineEdit>(notes, "Text2")->text(), "gamma");
+  EXPECT_EQ(In<QLineEdit>(notes, notes_names::kTitle)->text(), "gamma");
 }
 
 }  // namespace

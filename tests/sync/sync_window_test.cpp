@@ -67,7 +67,7 @@ class SyncWindowTest : public ::testing::Test {
     Child<QLineEdit>("Password")->setText(password);
   }
   bool Idle() { return Child<QPushButton>("Save")->isEnabled(); }
-  QString Status() { return Child<QLabel>("Sync status")->text(); }
+  QString Status() { return Child<QLabel>(sync_names::kStatus)->text(); }
 
   Radicale server_;
   QTemporaryDir dir_;
@@ -160,7 +160,7 @@ TEST_F(SyncWindowTest, AnswersWhileASlowServerIsAsked) {
   took.start();
   QTest::mouseClick(Child<QPushButton>("Find calendars"), Qt::LeftButton);
   EXPECT_FALSE(Child<QPushButton>("Find calendars")->isEnabled());
-  EXPECT_EQ(Child<QProgressBar>("Sync progress")->maximum(), 0);  // busy, moving
+  EXPECT_EQ(Child<QProgressBar>(sync_names::kProgress)->maximum(), 0);  // busy, moving
   EXPECT_EQ(Status(), QStringLiteral("Asking the server…"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return Idle(); }, 120000));
   EXPECT_GT(took.elapsed(), 1400);  // several slow answers were waited for…

@@ -163,23 +163,23 @@ TEST_F(WindowsDuringSyncTest, TheWindowsShowWhatTheSyncLeftAndTheEditorsWriteOnl
   activities.SetDate(kDay);
   activities.show();
   activities.FillActivities();
-  auto* subjects = In<QComboBox>(activities, "Combo3");
+  auto* subjects = In<QComboBox>(activities, activities_names::kAppointments);
   subjects->setCurrentIndex(subjects->findText("Two"));
-  Click(activities, "Command5");
+  Click(activities, activities_names::kEdit);
   AppointmentEditorWindow& editor = app_->AppointmentEditor();
   ASSERT_TRUE(editor.isVisible());
-  Type(In<QLineEdit>(editor, "Text4"), "Two edited");
+  Type(In<QLineEdit>(editor, appointment_editor_names::kSubject), "Two edited");
 
   AddressBookWindow& book = app_->AddressBook();
   book.show();
   book.FillNameList();
-  auto* names = In<QComboBox>(book, "Combo1");
+  auto* names = In<QComboBox>(book, address_book_names::kNames);
   names->setCurrentIndex(names->findText("Archer, Ann"));
   emit names->activated(names->currentIndex());
-  Click(book, "Command2");
+  Click(book, address_book_names::kEditEntry);
   AddressEditorWindow& entry_editor = app_->AddressEditor();
   ASSERT_TRUE(entry_editor.isVisible());
-  Type(In<QLineEdit>(entry_editor, "Text3(0)"), "999");
+  Type(In<QLineEdit>(entry_editor, address_editor_names::kPhones[0]), "999");
 
   // On the phone: "One" and Archer deleted. Then a sync from the window.
   DeleteOnServer("calendar", "SUMMARY:One\r\n");
@@ -202,7 +202,7 @@ TEST_F(WindowsDuringSyncTest, TheWindowsShowWhatTheSyncLeftAndTheEditorsWriteOnl
 
   // OK in the entry editor: asked, and discarded; Archer is not back.
   choice_ = 1;
-  Click(entry_editor, "Command1");
+  Click(entry_editor, address_editor_names::kOk);
   ASSERT_EQ(questions_.size(), 1);
   EXPECT_TRUE(questions_[0].startsWith("The entry \"Archer, Ann\" was changed or deleted"));
   EXPECT_FALSE(entry_editor.isVisible());
