@@ -133,34 +133,12 @@ void EventReader::ReadEvent(icalcomponent* event) {
       !start.zone) {
     zones_.CountUnknown(start_property);
   }
-  // libical drops a repeat rule it cannot parse and leaves a note in its
-  // place: the event would come in once, on the series' first date.
-  for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_XLICERROR_PROPERTY); p;
-       p = icalcomponent_get_next_property(event, ICAL_XLICERROR_PROPERTY)) {
-    const QString note = FromUtf8(icalproperty_get_xlicerror(p));
-    static const QRegularExpression repeat(QStringLiteral("\\b(RRULE|EXRULE|RDATE|EXDATE)\\b"));
-    if (!repeat.match(note).hasMatch()) continue;
-    const qsizetype colon = note.lastIndexOf(QLatin1String(": "));
-    const QString rule = colon < 0 ? QString() : note.mid(colon + 2).trimmed();
-    no_appointment(rule.isEmpty() ? InterchangeTexts::tr("its repeat rule cannot be read")
-                                  : InterchangeTexts::tr("its repeat rule cannot be read: \"%1\"").arg(rule.left(60)));
+  if (QString problem = RepeatRuleProblem(event); !problem.isNull()) {
+    no_appointment(problem);
     return;
   }
 
-  // The length: DTEND, else DURATION, else a day for a date and nothing
-  // for a time.
-  qint64 length = 0;
-  icalproperty* end_property = icalcomponent_get_first_property(event, ICAL_DTEND_PROPERTY);
-  icalproperty* duration_property = icalcomponent_get_first_property(event, ICAL_DURATION_PROPERTY);
-  if (end_property) {
-    const icaltimetype end = zones_.With(icalproperty_get_dtend(end_property), end_property);
-    if (!icaltime_is_null_time(end)) length = SecondsBetween(start, end);
-  } else if (duration_property) {
-    length = icaldurationtype_as_int(icalproperty_get_duration(duration_property));
-  } else if (start.is_date) {
-    length = 24 * 3600;
-  }
-  if (start.is_date && length < 24 * 3600) length = 24 * 3600;
+  const qint64 length = Length(event, start);
   if (length < 0) {
     no_appointment(InterchangeTexts::tr("it ends before it starts"));
     return;
@@ -190,19 +168,58 @@ void EventReader::ReadEvent(icalcomponent* event) {
   }
   // An event over several days is no one appointment.
   const std::optional<Piece> piece = start.is_date ? std::nullopt : OnePiece(start, length);
-  const bool own_times = start.is_date && !XText(event, kStartProperty).isNull() &&
-                         !XText(event, kEndProperty).isNull();
-  if (start.is_date ? length > 24 * 3600 && !own_times : !piece) {
+  if (start.is_date ? length > 24 * 3600 && !OwnTimes(event, start) : !piece) {
     no_appointment(InterchangeTexts::tr("it spans several days"));
     return;
   }
+  AddAppointment(event, uid, start, piece, subject, name);
+}
+
+QString EventReader::RepeatRuleProblem(icalcomponent* event) {
+  for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_XLICERROR_PROPERTY); p;
+       p = icalcomponent_get_next_property(event, ICAL_XLICERROR_PROPERTY)) {
+    const QString note = FromUtf8(icalproperty_get_xlicerror(p));
+    static const QRegularExpression repeat(QStringLiteral("\\b(RRULE|EXRULE|RDATE|EXDATE)\\b"));
+    if (!repeat.match(note).hasMatch()) continue;
+    const qsizetype colon = note.lastIndexOf(QLatin1String(": "));
+    const QString rule = colon < 0 ? QString() : note.mid(colon + 2).trimmed();
+    return rule.isEmpty() ? InterchangeTexts::tr("its repeat rule cannot be read")
+                          : InterchangeTexts::tr("its repeat rule cannot be read: \"%1\"").arg(rule.left(60));
+  }
+  return QString();
+}
+
+qint64 EventReader::Length(icalcomponent* event, icaltimetype start) {
+  qint64 length = 0;
+  icalproperty* end_property = icalcomponent_get_first_property(event, ICAL_DTEND_PROPERTY);
+  icalproperty* duration_property = icalcomponent_get_first_property(event, ICAL_DURATION_PROPERTY);
+  if (end_property) {
+    const icaltimetype end = zones_.With(icalproperty_get_dtend(end_property), end_property);
+    if (!icaltime_is_null_time(end)) length = SecondsBetween(start, end);
+  } else if (duration_property) {
+    length = icaldurationtype_as_int(icalproperty_get_duration(duration_property));
+  } else if (start.is_date) {
+    length = 24 * 3600;
+  }
+  if (start.is_date && length < 24 * 3600) length = 24 * 3600;
+  return length;
+}
+
+bool EventReader::OwnTimes(icalcomponent* event, icaltimetype start) {
+  return start.is_date && !XText(event, kStartProperty).isNull() &&
+         !XText(event, kEndProperty).isNull();
+}
+
+void EventReader::AddAppointment(icalcomponent* event, const QString& uid, icaltimetype start,
+                                 const std::optional<Piece>& piece, const QString& subject,
+                                 const QString& name) {
   Appointment base;
   base.subject = subject;
   base.minutes = QStringLiteral("15");
   base.description = Description(event, name);
   ReadReminder(event, name, &base);
   const QDate day(start.year, start.month, start.day);
-  if (own_times) {
+  if (OwnTimes(event, start)) {
     // This program's own all-day form of times that are no clock times.
     Add(uid, day, XText(event, kStartProperty), XText(event, kEndProperty), base);
   } else if (start.is_date) {

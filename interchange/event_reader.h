@@ -46,8 +46,23 @@ class EventReader {
 
   QString Name(const QString& subject, const QDate& date) const;
 
-  // Reading one event (event_reader.cpp).
+  // The steps of reading one event (event_reader.cpp).
   void ReadEvent(icalcomponent* event);
+  // libical drops a repeat rule it cannot parse and leaves a note in its
+  // place: the event would come in once, on the series' first date. Why
+  // the event is no appointment then; a null string when its rules read.
+  static QString RepeatRuleProblem(icalcomponent* event);
+  // The length: DTEND, else DURATION, else a day for a date and nothing
+  // for a time.
+  qint64 Length(icalcomponent* event, icaltimetype start);
+  // Whether an all-day event carries this program's own times, those that
+  // are no clock times.
+  bool OwnTimes(icalcomponent* event, icaltimetype start);
+  // The event as one appointment (`piece` the stretch of its day, for a
+  // timed event), kept beside it on an import.
+  void AddAppointment(icalcomponent* event, const QString& uid, icaltimetype start,
+                      const std::optional<Piece>& piece, const QString& subject,
+                      const QString& name);
   std::optional<Piece> OnePiece(icaltimetype start, qint64 length) const;
   void Add(const QString& uid, const QDate& date, const QString& start, const QString& end,
            const Appointment& base);
