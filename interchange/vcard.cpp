@@ -1,138 +1,12 @@
+// The vCard reader: content lines into cards, and the helpers that unescape their values.
 #include "interchange/vcard.h"
+#include "interchange/vcard_lines.h"
 #include "interchange/texts.h"
 
 #include <QStringDecoder>
 
 namespace quorvel::interchange::vcard {
 namespace {
-
-struct Line {
-  QByteArray text;
-  int number = 0;  // of its first physical line, from 1
-  qsizetype begin = 0, end = 0;  // its physical lines' bytes, line breaks included
-};
-
-bool IsFoldSpace(char c) { return c == ' ' || c == '\t'; }
-
-// Where the name and parameters end: the first colon outside double quotes,
-// or -1.
-qsizetype ColonOf(const QByteArray& line) {
-  bool quoted = false;
-  for (qsizetype i = 0; i < line.size(); ++i) {
-    const char c = line[i];
-    if (c == '"') quoted = !quoted;
-    if (c == ':' && !quoted) return i;
-  }
-  return -1;
-}
-
-bool MentionsQuotedPrintable(const QByteArray& head) {
-  return head.toUpper().contains("QUOTED-PRINTABLE");
-}
-
-bool MentionsBase64(const QByteArray& head) {
-  const QByteArray upper = head.toUpper();
-  return upper.contains("BASE64") || upper.contains("ENCODING=B");
-}
-
-// Physical lines joined into content lines: a line starting with a space or
-// tab continues the previous one (the space is dropped); a quoted-printable
-// value ending in "=" continues on the next line; the unindented data lines
-// vCard 2.1 writes after a BASE64 property belong to it.
-std::vector<Line> Unfold(const QByteArray& bytes) {
-  std::vector<Line> lines;
-  bool qp_open = false;      // the last line is quoted-printable and ends in "="
-  bool base64_open = false;  // the last line is a base64 value
-  int number = 0;
-  qsizetype pos = 0;
-  while (pos < bytes.size()) {
-    const qsizetype begin = pos;
-    qsizetype end = pos;
-    while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
-    QByteArray physical = bytes.mid(pos, end - pos);
-    pos = end;
-    if (pos < bytes.size() && bytes[pos] == '\r') ++pos;
-    if (pos < bytes.size() && bytes[pos] == '\n') ++pos;
-    ++number;
-
-    if (qp_open && !lines.empty()) {
-      lines.back().text.chop(1);  // the soft line break's "="
-      lines.back().text += physical;
-      lines.back().end = pos;
-    } else if (!physical.isEmpty() && IsFoldSpace(physical[0]) && !lines.empty()) {
-      lines.back().text += physical.mid(1);
-      lines.back().end = pos;
-    } else if (physical.trimmed().isEmpty()) {
-      base64_open = false;
-      continue;
-    } else if (base64_open && ColonOf(physical) < 0) {
-      lines.back().text += physical.trimmed();
-      lines.back().end = pos;
-    } else {
-      lines.push_back(Line{physical, number, begin, pos});
-    }
-    const QByteArray& text = lines.back().text;
-    const qsizetype colon = ColonOf(text);
-    const QByteArray head = colon < 0 ? text : text.left(colon);
-    qp_open = colon >= 0 && text.endsWith('=') && MentionsQuotedPrintable(head);
-    base64_open = colon >= 0 && MentionsBase64(head);
-  }
-  return lines;
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-// Quoted-printable bytes decoded; false when an "=" is not followed by two
-// hex digits.
-bool DecodeQuotedPrintable(const QByteArray& in, QByteArray* out) {
-  out->clear();
-  out->reserve(in.size());
-  for (qsizetype i = 0; i < in.size(); ++i) {
-    if (in[i] != '=') {
-      out->append(in[i]);
-      continue;
-    }
-    if (i + 2 >= in.size()) return false;
-    const int hi = HexDigit(in[i + 1]);
-    const int lo = HexDigit(in[i + 2]);
-    if (hi < 0 || lo < 0) return false;
-    out->append(static_cast<char>(hi * 16 + lo));
-    i += 2;
-  }
-  return true;
-}
-
-// `bytes` in the character set `charset` (UTF-8 when empty); false when the
-// set is unknown or the bytes are not valid in it.
-bool DecodeCharset(const QByteArray& bytes, const QString& charset, QString* out,
-                   QString* why, bool legacy = false) {
-  const QString name = charset.isEmpty() ? QStringLiteral("UTF-8") : charset;
-  QStringDecoder decoder(name.toLatin1().constData(), QStringConverter::Flag::Stateless);
-  if (!decoder.isValid()) {
-    *why = InterchangeTexts::tr("names a character set this program does not know (%1)").arg(name);
-    return false;
-  }
-  *out = decoder.decode(bytes);
-  if (decoder.hasError() && legacy && charset.isEmpty()) {
-    // vCard 2.1 without a CHARSET: 8-bit text as the Windows programs
-    // that wrote it meant it.
-    QStringDecoder windows("windows-1252", QStringConverter::Flag::Stateless);
-    *out = windows.decode(bytes);
-    if (!windows.hasError()) return true;
-  }
-  if (decoder.hasError()) {
-    *why = InterchangeTexts::tr("holds bytes that are not valid %1 text").arg(name);
-    return false;
-  }
-  return true;
-}
-
-
 
 // The parameters of a property head (after the name), split at semicolons
 // outside quotes.
@@ -404,12 +278,6 @@ ReadResult Read(const QByteArray& input) {
   return result;
 }
 
-std::vector<ContentLine> ContentLines(const QByteArray& bytes) {
-  std::vector<ContentLine> out;
-  for (const Line& line : Unfold(bytes)) out.push_back(ContentLine{line.text, line.begin, line.end});
-  return out;
-}
-
 QString Unescape(const QString& raw) {
   QString out;
   out.reserve(raw.size());
@@ -452,58 +320,5 @@ QStringList Components(const QString& raw, QChar separator) {
   parts.append(Unescape(current));
   return parts;
 }
-
-QString Escape(const QString& text) {
-  QString out;
-  out.reserve(text.size() + 8);
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    const QChar c = text[i];
-    if (c == QLatin1Char('\\') || c == QLatin1Char(',') || c == QLatin1Char(';')) {
-      out.append(QLatin1Char('\\'));
-      out.append(c);
-    } else if (c == QLatin1Char('\r')) {
-      out.append(QLatin1String("\\n"));
-      if (i + 1 < text.size() && text[i + 1] == QLatin1Char('\n')) ++i;
-    } else if (c == QLatin1Char('\n')) {
-      out.append(QLatin1String("\\n"));
-    } else {
-      out.append(c);
-    }
-  }
-  return out;
-}
-
-QByteArray FoldLine(const QString& line) {
-  const QByteArray utf8 = line.toUtf8();
-  QByteArray out;
-  out.reserve(utf8.size() + utf8.size() / 70 * 3 + 2);
-  qsizetype pos = 0;
-  int limit = 75;  // octets on the first line; later ones start with a space
-  while (utf8.size() - pos > limit) {
-    qsizetype cut = pos + limit;
-    // Never inside a character: continuation bytes are 10xxxxxx.
-    while (cut > pos && (static_cast<unsigned char>(utf8[cut]) & 0xC0) == 0x80) --cut;
-    out += utf8.mid(pos, cut - pos);
-    out += "\r\n ";
-    pos = cut;
-    limit = 74;
-  }
-  out += utf8.mid(pos);
-  out += "\r\n";
-  return out;
-}
-
-void Writer::Begin() {
-  bytes_ += "BEGIN:VCARD\r\nVERSION:3.0\r\n";
-}
-
-void Writer::Add(const QString& name, const QString& params, const QString& value) {
-  QString line = name;
-  if (!params.isEmpty()) line += QLatin1Char(';') + params;
-  line += QLatin1Char(':') + value;
-  bytes_ += FoldLine(line);
-}
-
-void Writer::End() { bytes_ += "END:VCARD\r\n"; }
 
 }  // namespace quorvel::interchange::vcard
