@@ -5,43 +5,23 @@
 
 #include <QUrl>
 
+#include "interchange/ical_values.h"
 #include "interchange/ical_zone.h"
 #include "interchange/patch.h"
 
 namespace quorvel::interchange {
 namespace {
 
-struct ComponentFree {
-  void operator()(icalcomponent* c) const { icalcomponent_free(c); }
-};
-using Component = std::unique_ptr<icalcomponent, ComponentFree>;
-
-const char kStartProperty[] = "X-QUORVEL-START";
-const char kEndProperty[] = "X-QUORVEL-END";
-const char kMinutesProperty[] = "X-QUORVEL-MINUTES";
-
-QDate DateOfId(const QString& id) {
-  return id.size() >= 8 ? QDate::fromString(id.left(8), QStringLiteral("yyyyMMdd")) : QDate();
-}
-
-// "HH:MM" as minutes of the day ("24:00" allowed as an end).
-std::optional<int> Minutes(const QString& text, bool end) {
-  const QTime t = QTime::fromString(text, QStringLiteral("HH:mm"));
-  if (t.isValid() && text.size() == 5) return t.hour() * 60 + t.minute();
-  if (end && text == QLatin1String("24:00")) return 24 * 60;
-  return std::nullopt;
-}
+using ical::Component;
+using ical::DateOfId;
+using ical::DateValue;
+using ical::FindX;
+using ical::kEndProperty;
+using ical::kMinutesProperty;
+using ical::kStartProperty;
+using ical::MinuteOfDay;
 
 QString Lf(QString text) { return text.replace(QLatin1String("\r\n"), QLatin1String("\n")); }
-
-icalproperty* FindX(icalcomponent* c, const char* name) {
-  for (icalproperty* p = icalcomponent_get_first_property(c, ICAL_X_PROPERTY); p;
-       p = icalcomponent_get_next_property(c, ICAL_X_PROPERTY)) {
-    const char* n = icalproperty_get_x_name(p);
-    if (n && qstricmp(n, name) == 0) return p;
-  }
-  return nullptr;
-}
 
 void SetX(icalcomponent* c, const char* name, const QString& value) {
   icalproperty* p = FindX(c, name);
@@ -83,23 +63,6 @@ void SetText(icalcomponent* c, icalproperty_kind kind, const QString& text) {
     icalcomponent_add_property(c, p);
   }
   icalproperty_set_value(p, icalvalue_new_text(utf8.constData()));
-}
-
-// The zone a property's TZID names: the calendar's own VTIMEZONE first.
-icaltimezone* ZoneOf(icalproperty* p, icalcomponent* calendar) {
-  icalparameter* tzid = icalproperty_get_first_parameter(p, ICAL_TZID_PARAMETER);
-  if (!tzid || !icalparameter_get_tzid(tzid)) return nullptr;
-  const char* name = icalparameter_get_tzid(tzid);
-  if (icaltimezone* zone = icalcomponent_get_timezone(calendar, name)) return zone;
-  return icaltimezone_get_builtin_timezone(name);
-}
-
-icaltimetype DateValue(const QDate& d) {
-  icaltimetype t = icaltime_null_date();
-  t.year = d.year();
-  t.month = d.month();
-  t.day = d.day();
-  return t;
 }
 
 // Writes `when` into the date-time property `p` in the form it has now.
@@ -146,8 +109,8 @@ bool IsDate(icalproperty* p) {
 void PatchTimes(icalcomponent* calendar, icalcomponent* event, const Appointment& a,
                 const QTimeZone& zone) {
   const QDate day = DateOfId(a.id);
-  const auto from = Minutes(a.start, false);
-  const auto to = Minutes(a.end, true);
+  const auto from = MinuteOfDay(a.start, false);
+  const auto to = MinuteOfDay(a.end, true);
   icalproperty* start = icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY);
   icalproperty* end = icalcomponent_get_first_property(event, ICAL_DTEND_PROPERTY);
   icalproperty* duration = icalcomponent_get_first_property(event, ICAL_DURATION_PROPERTY);

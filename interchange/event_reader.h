@@ -93,7 +93,6 @@ class EventReader {
                     const QString& subject, const QString& name);
 
   // The texts of an event (event_reader_texts.cpp).
-  icalproperty* FindX(icalcomponent* event, const char* x_name);
   static QString XValue(icalproperty* p);
   QString XText(icalcomponent* event, const char* x_name);
   // DESCRIPTION with line breaks as stored (CR LF), LOCATION added as a last

@@ -8,15 +8,6 @@
 
 namespace quorvel::interchange::ical {
 
-icalproperty* EventReader::FindX(icalcomponent* event, const char* x_name) {
-  for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_X_PROPERTY); p;
-       p = icalcomponent_get_next_property(event, ICAL_X_PROPERTY)) {
-    const char* n = icalproperty_get_x_name(p);
-    if (n && qstricmp(n, x_name) == 0) return p;
-  }
-  return nullptr;
-}
-
 QString EventReader::XValue(icalproperty* p) {
   const char* text = icalproperty_get_x(p);
   return QUrl::fromPercentEncoding(text ? QByteArray(text) : QByteArray(""));

@@ -72,6 +72,15 @@ void AddX(icalcomponent* event, const char* name, const QString& value) {
   icalcomponent_add_property(event, p);
 }
 
+icalproperty* FindX(icalcomponent* component, const char* name) {
+  for (icalproperty* p = icalcomponent_get_first_property(component, ICAL_X_PROPERTY); p;
+       p = icalcomponent_get_next_property(component, ICAL_X_PROPERTY)) {
+    const char* n = icalproperty_get_x_name(p);
+    if (n && qstricmp(n, name) == 0) return p;
+  }
+  return nullptr;
+}
+
 QString Hex(const QString& text, int length) {
   return QString::fromLatin1(
       QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha1).toHex().left(length));

@@ -44,6 +44,9 @@ icaltimetype StampValue(const QDateTime& stamp);
 // so that no space at an end, comma or line break is changed on the way.
 void AddX(icalcomponent* event, const char* name, const QString& value);
 
+// The first of this program's own properties named `name` on `component`.
+icalproperty* FindX(icalcomponent* component, const char* name);
+
 QString Hex(const QString& text, int length);
 
 QByteArray Serialise(icalcomponent* calendar);

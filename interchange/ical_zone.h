@@ -8,5 +8,6 @@ namespace quorvel::interchange {
 
 using events::TimeIn;
 using events::ZoneInCalendar;
+using events::ZoneOf;
 
 }  // namespace quorvel::interchange
