@@ -1,15 +1,12 @@
 #include "items/appointment_file.h"
 
 #include <algorithm>
-#include <array>
-#include <cstdlib>
 #include <vector>
 
-#include <QCoreApplication>
 #include <QByteArrayView>
 
-#include "items/address_file.h"
 #include "items/imported_appointments.h"
+#include "items/same_appointment.h"
 #include "store/scan.h"
 #include "items/sync_state.h"
 
@@ -27,10 +24,6 @@ const char kAppointmentNotStored[] =
 
 namespace {
 
-class CalendarTexts {
-  Q_DECLARE_TR_FUNCTIONS(Calendar)
-};
-
 constexpr Channel kFile = Channel::kAppoint;
 
 int Record(int k, int field) { return FieldRecord(kFile, k, field); }
@@ -43,10 +36,6 @@ void WriteFields(store::Operation& op, int k, const Appointment& a) {
   op.WriteText(kFile, Record(k, kAppointmentMinutes), a.minutes);
   op.WriteText(kFile, Record(k, kAppointmentDescription), a.description);
 }
-
-// The ordinal after the hyphen: the number the text from the tenth
-// character on starts with.
-int Ordinal(const QString& id) { return static_cast<int>(LeadingNumber(id.mid(9))); }
 
 }  // namespace
 
@@ -162,45 +151,6 @@ store::Outcome DeleteAppointment(store::DataFiles& files, const QString& id) {
   return op.Commit();
 }
 
-namespace {
-
-// Picks, among the stored appointments offered to it, the one `shown` was
-// read from.
-class SameAppointment {
- public:
-  explicit SameAppointment(const Appointment& shown)
-      : shown_(shown), day_(shown.id.left(8)), wanted_(Ordinal(shown.id)) {}
-
-  // Whether `id` is of the day at all (only those need reading whole).
-  bool OfTheDay(const QString& id) const { return day_.size() == 8 && id.left(8) == day_; }
-  void Consider(int k, const Appointment& stored) {
-    if (exact_ || !OfTheDay(stored.id)) return;
-    if (stored.subject != shown_.subject || stored.start != shown_.start ||
-        stored.end != shown_.end || stored.reminder != shown_.reminder ||
-        stored.minutes != shown_.minutes || stored.description != shown_.description) {
-      return;
-    }
-    // Of several alike, the one still under the ID shown, else the nearest.
-    const int distance = stored.id == shown_.id ? -1 : std::abs(Ordinal(stored.id) - wanted_);
-    if (found_ < 0 || distance < distance_) {
-      found_ = k;
-      distance_ = distance;
-      exact_ = distance < 0;
-    }
-  }
-  int found() const { return found_; }
-
- private:
-  const Appointment& shown_;
-  QString day_;
-  int wanted_;
-  int found_ = -1;
-  int distance_ = 0;
-  bool exact_ = false;
-};
-
-}  // namespace
-
 int FindSameAppointment(const store::Operation& op, const Appointment& shown) {
   SameAppointment same(shown);
   const store::TextMatch day(shown.id.left(8));
@@ -309,155 +259,6 @@ QString NextAppointmentId(const store::Operation& op, const QDate& date) {
     }
   }
   return key + QLatin1Char('-') + QString::number(n + 1);
-}
-
-namespace {
-
-constexpr Channel kBook = Channel::kAddBook;
-
-// Day keys, ordinals and birthday keys are ASCII, which the code page
-// stores as the same bytes: they are compared as bytes and only what
-// matches is decoded.
-QByteArray Ascii(const QString& text) { return text.toLatin1(); }
-
-// Whether an ID's first eight characters equal the day key `key`.
-bool OnDay(QByteArrayView id, const QByteArray& key) {
-  return key.size() == 8 && id.size() >= 8 && id.first(8) == key;
-}
-
-// The number written by two digits, or 0.
-int TwoDigits(QByteArrayView at) {
-  const char tens = at[0];
-  const char ones = at[1];
-  if (tens < '0' || tens > '9' || ones < '0' || ones > '9') return 0;
-  return (tens - '0') * 10 + (ones - '0');
-}
-
-Appointment DecodeAppointment(const char* group) {
-  const int length = store::Info(kFile).record_length;
-  const auto text = [&](int field) { return store::FieldText(kFile, group, field); };
-  Appointment a;
-  a.id = text(1);
-  a.subject = text(2);
-  a.start = text(3);
-  a.end = text(4);
-  a.reminder = store::DecodeIntegerAt(group + (kAppointmentReminder - 1) * length, length) == -1;
-  a.minutes = text(6);
-  a.description = text(7);
-  return a;
-}
-
-}  // namespace
-
-int FindSameAppointment(const store::DataFiles& files, const Appointment& shown) {
-  SameAppointment same(shown);
-  const QByteArray day = Ascii(shown.id.left(8));
-  store::ScanItems(files, kFile, files.ReadCount(kFile), [&](int k, const char* group) {
-    if (OnDay(store::FieldBytes(kFile, group, kAppointmentId), day)) {
-      same.Consider(k, DecodeAppointment(group));
-    }
-  });
-  return same.found();
-}
-
-Appointment ReadAppointment(const store::DataFiles& files, int k) {
-  return DecodeAppointment(
-      files.ReadRecords(kFile, Record(k, kAppointmentId), kAppointmentFieldCount).constData());
-}
-
-int FindAppointment(const store::DataFiles& files, const QString& id) {
-  const bool ascii =
-      std::all_of(id.begin(), id.end(), [](QChar c) { return c.unicode() < 0x80; });
-  const QByteArray bytes = Ascii(id);
-  int found = -1;
-  store::ScanItems(files, kFile, files.ReadCount(kFile), [&](int k, const char* group) {
-    if (ascii ? store::FieldBytes(kFile, group, kAppointmentId) == bytes
-              : store::FieldText(kFile, group, kAppointmentId) == id) {
-      found = k;
-    }
-  });
-  return found;
-}
-
-int CountAppointmentsOn(const store::DataFiles& files, const QDate& date) {
-  const QByteArray key = Ascii(DayKey(date));
-  int n = 0;
-  store::ScanItems(files, kFile, files.ReadCount(kFile), [&](int, const char* group) {
-    if (OnDay(store::FieldBytes(kFile, group, kAppointmentId), key)) ++n;
-  });
-  return n;
-}
-
-QString NextAppointmentId(const store::DataFiles& files, const QDate& date) {
-  return DayKey(date) + QLatin1Char('-') + QString::number(CountAppointmentsOn(files, date) + 1);
-}
-
-bool HasAppointmentOn(const store::DataFiles& files, const QDate& date) {
-  return CountAppointmentsOn(files, date) > 0;
-}
-
-MonthMarks ComputeMonthMarks(const store::DataFiles& files, int year, int month,
-                             const QDate& today) {
-  MonthMarks marks;
-  const QDate first(year, month, 1);
-  const int days = first.isValid() ? first.daysInMonth() : 0;
-  // The month's eight-character day keys share their first six characters
-  // (year and month); the last two are the day.
-  const QByteArray prefix = first.isValid() ? Ascii(DayKey(first)).chopped(2) : QByteArray();
-  const bool month_keys = prefix.size() == 6;
-  const QByteArray today_key = today.isValid() ? Ascii(DayKey(today)) : QByteArray();
-
-  store::ScanItems(files, kFile, files.ReadCount(kFile), [&](int, const char* group) {
-    const QByteArrayView id = store::FieldBytes(kFile, group, kAppointmentId);
-    if (id.size() < 8) return;
-    if (OnDay(id, today_key)) marks.today = true;
-    if (!month_keys || id.first(6) != prefix) return;
-    const int day = TwoDigits(id.sliced(6, 2));
-    if (day >= 1 && day <= days) marks.appointment_days.insert(day);
-  });
-  if (!first.isValid()) return marks;
-
-  // Birthday keys: two digits of the day, "/", two of the month.
-  const QByteArray month_part = Ascii(BirthdayKey(first)).mid(2);
-  store::ScanItems(files, kBook, files.ReadCount(kBook), [&](int, const char* group) {
-    const QByteArrayView born = store::FieldBytes(kBook, group, kFieldBirthdayDate);
-    if (born.size() < 5 || born.sliced(2, 3) != month_part) return;
-    const int day = TwoDigits(born);
-    if (day < 1 || day > days) return;
-    if (LeadingNumber(store::FieldText(kBook, group, kFieldBirthdayFlag)) == 1) marks.birthday_days.insert(day);
-  });
-  return marks;
-}
-
-DayAppointments ReadDayAppointments(const store::DataFiles& files, const QDate& date) {
-  DayAppointments day;
-  const QByteArray key = Ascii(DayKey(date));
-  const QByteArray first_id = key + "-1";
-  store::ScanItems(files, kFile, files.ReadCount(kFile), [&](int, const char* group) {
-    const QByteArrayView id = store::FieldBytes(kFile, group, kAppointmentId);
-    if (!OnDay(id, key)) return;
-    if (id == first_id) day.first = DecodeAppointment(group);
-    day.subjects.append(store::TrimSpaces(store::FieldText(kFile, group, 2)));
-    day.starts.append(store::TrimSpaces(store::FieldText(kFile, group, 3)));
-    day.ends.append(store::TrimSpaces(store::FieldText(kFile, group, 4)));
-  });
-  return day;
-}
-
-QStringList BirthdaysOn(const store::DataFiles& files, const QDate& date) {
-  QStringList lines;
-  const QByteArray key = Ascii(BirthdayKey(date));
-  store::ScanItems(files, kBook, files.ReadCount(kBook), [&](int, const char* group) {
-    const QByteArrayView born = store::FieldBytes(kBook, group, kFieldBirthdayDate);
-    if (born.size() < 5 || born.first(5) != key) return;
-    if (LeadingNumber(store::FieldText(kBook, group, kFieldBirthdayFlag)) != 1) return;
-    const QString name = store::FieldText(kBook, group, kFieldKey);
-    const QString year = store::FieldText(kBook, group, kFieldBirthdayDate).right(4);
-    const int age = date.year() - static_cast<int>(LeadingNumber(year));
-    lines.append(CalendarTexts::tr("Birthday - ") + name + QStringLiteral(" ( ") +
-                 QString::number(age) + QStringLiteral(" ) "));
-  });
-  return lines;
 }
 
 }  // namespace quorvel
