@@ -14,6 +14,9 @@
 #include "bench/run.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
+#include "items/address_file.h"
+#include "items/appointment_file.h"
+#include "items/note_file.h"
 #include "notes/notes_window.h"
 #include "ui/limited_text_edit.h"
 #include "ui/ui.h"
@@ -180,14 +183,14 @@ void Run::SaveNoteFigure() {
         QByteArray image = old;
         const int n = RawCount(image, 500, 3);
         for (int k = 0; k < n; ++k) {
-          if (RawText(image, 500, 3 * k + 1) == raw_title) std::abort();
+          if (RawText(image, 500, 3 * k + kNoteTitle) == raw_title) std::abort();
         }
-        PutRawText(image, 500, 3 * n + 1, raw_title);
-        PutRawText(image, 500, 3 * n + 2, added.body.toLatin1());
+        PutRawText(image, 500, 3 * n + kNoteTitle, raw_title);
+        PutRawText(image, 500, 3 * n + kNoteBody, added.body.toLatin1());
         char* count_at = image.data() + 2 * 500;
         count_at[2] = char((n + 1) & 0xFF);
         count_at[3] = char((n + 1) >> 8);
-        floor_notes_->JournaledWrite(old, image, {{3, 3}, {3 * n + 1, 3 * n + 2}});
+        floor_notes_->JournaledWrite(old, image, {{3, 3}, {3 * n + kNoteTitle, 3 * n + kNoteBody}});
       },
       [&](Row& r) {
         if (FileBytes(FloorPath("Notes.dat")) != notes_image_) r.Wrong(QStringLiteral("floor's file"));
@@ -238,13 +241,13 @@ void Run::EditAppointmentFigure() {
         const int count = RawCount(image, 128, 8);
         int index = -1;
         for (int k = 0; k < count; ++k) {
-          if (RawText(image, 128, 8 * k + 1) == id) index = k;
+          if (RawText(image, 128, 8 * k + kAppointmentId) == id) index = k;
         }
-        PutRawText(image, 128, 8 * index + 2, QStringLiteral("Edited %1").arg(++turn).toLatin1());
-        floor_appoint_->JournaledWrite(before, image, {{8 * index + 2, 8 * index + 7}});
+        PutRawText(image, 128, 8 * index + kAppointmentSubject, QStringLiteral("Edited %1").arg(++turn).toLatin1());
+        floor_appoint_->JournaledWrite(before, image, {{8 * index + kAppointmentSubject, 8 * index + kAppointmentDescription}});
       },
       [&](Row& r) {
-        if (RawText(floor_appoint_->ReadAll(), 128, 2) != QStringLiteral("Edited %1").arg(turn).toLatin1())
+        if (RawText(floor_appoint_->ReadAll(), 128, kAppointmentSubject) != QStringLiteral("Edited %1").arg(turn).toLatin1())
           r.Wrong(QStringLiteral("floor"));
       },
       row);
@@ -293,7 +296,7 @@ void Run::AddAddressFigure() {
         const QByteArray old = floor_book_->ReadAll();
         QByteArray image = old;
         for (int k = 0; k < count; ++k) {
-          if (RawText(image, 128, 16 * k + 1) == raw_key) std::abort();
+          if (RawText(image, 128, 16 * k + kFieldKey) == raw_key) std::abort();
         }
         const auto fields = added.Fields();
         for (int f = 1; f <= kAddressFieldCount; ++f) {
@@ -302,7 +305,7 @@ void Run::AddAddressFigure() {
         char* count_at = image.data() + 15 * 128;
         count_at[2] = char((count + 1) & 0xFF);
         count_at[3] = char((count + 1) >> 8);
-        floor_book_->JournaledWrite(old, image, {{16, 16}, {16 * count + 1, 16 * count + 15}});
+        floor_book_->JournaledWrite(old, image, {{16, 16}, {16 * count + kFieldKey, 16 * count + kFieldNotes}});
       },
       [&](Row& r) {
         if (FileBytes(FloorPath("AddBook.dat")) != book_image_) r.Wrong(QStringLiteral("floor's file"));

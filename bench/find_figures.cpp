@@ -14,6 +14,7 @@
 #include "calendar/activities_window.h"
 #include "calendar/month_calendar_window.h"
 #include "find/find_window.h"
+#include "items/note_file.h"
 #include "notes/notes_window.h"
 #include "store/operation.h"
 #include "store/record_codec.h"
@@ -143,7 +144,7 @@ void Run::FindAfterChangeFigure() {
   find.show();
   auto* box = Child<QLineEdit>(find, QLatin1String(find_names::kBox));
   const int last = int(data_.notes.size()) - 1;
-  const int body = store::FieldRecord(store::Channel::kNotes, last, 2);
+  const int body = store::FieldRecord(store::Channel::kNotes, last, kNoteBody);
   const QString original = data_.notes.back().body;
   int change = 0;
   row.figure = Measure(
