@@ -124,13 +124,13 @@ QByteArray AppointImage(const std::vector<Appointment>& items, qint64 size) {
   for (int k = 0; k < int(items.size()); ++k) {
     const Appointment& a = items[k];
     const auto record = [k](int field) { return store::FieldRecord(Channel::kAppoint, k, field); };
-    image.Text(record(1), a.id);
-    image.Text(record(2), a.subject);
-    image.Text(record(3), a.start);
-    image.Text(record(4), a.end);
-    image.Integer(record(5), a.reminder ? -1 : 0);
-    image.Text(record(6), a.minutes);
-    image.Text(record(7), a.description);
+    image.Text(record(kAppointmentId), a.id);
+    image.Text(record(kAppointmentSubject), a.subject);
+    image.Text(record(kAppointmentStart), a.start);
+    image.Text(record(kAppointmentEnd), a.end);
+    image.Integer(record(kAppointmentReminder), a.reminder ? -1 : 0);
+    image.Text(record(kAppointmentMinutes), a.minutes);
+    image.Text(record(kAppointmentDescription), a.description);
   }
   return image.Take(size);
 }
@@ -151,8 +151,8 @@ QByteArray NotesImage(const std::vector<Note>& items, qint64 size) {
   Image image(Channel::kNotes);
   image.Count(int(items.size()));
   for (int n = 0; n < int(items.size()); ++n) {
-    image.Text(store::FieldRecord(Channel::kNotes, n, 1), items[n].title);
-    image.Text(store::FieldRecord(Channel::kNotes, n, 2), items[n].body);
+    image.Text(store::FieldRecord(Channel::kNotes, n, kNoteTitle), items[n].title);
+    image.Text(store::FieldRecord(Channel::kNotes, n, kNoteBody), items[n].body);
   }
   return image.Take(size);
 }
