@@ -52,7 +52,7 @@ int main(int argc, char* argv[]) {
       QStringLiteral("only"),
       QStringLiteral("Only these figures (comma-separated): memory, delete-appointment, "
                      "delete-entry, delete-note, save-note, marks, marking, next-month, activities, "
-                     "notes-list, edit-appointment, add-entry."),
+                     "notes-list, edit-appointment, add-entry, find, sync-kept, events."),
       QStringLiteral("NAMES"));
   parser.addOptions({fraction, runs, quick, dir, only});
   parser.process(qt);
