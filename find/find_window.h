@@ -36,6 +36,7 @@ class FindResultsModel : public QAbstractItemModel {
  public:
   // The marked stretches of a title or text: a list of QPoint(start, length).
   static constexpr int kMarksRole = Qt::UserRole + 1;
+  enum Column { kWhenColumn, kTitleColumn, kTextColumn, kColumnCount };
 
   explicit FindResultsModel(const store::DataFiles& files, QObject* parent = nullptr);
 
