@@ -2,6 +2,7 @@
 // the store's announcements, searched at every keystroke.
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include <QElapsedTimer>
 
@@ -84,6 +85,12 @@ bool FoldedCopy::Current(const File& file) const {
   return file.ready && file.version == file.changes.load();
 }
 
+unsigned FoldedCopy::changes() const {
+  unsigned sum = events_->changes();
+  for (const File& file : copies_) sum += file.changes.load();
+  return sum;
+}
+
 bool FoldedCopy::current() const {
   return std::all_of(copies_.begin(), copies_.end(), [this](const File& f) { return Current(f); }) &&
          events_->current();
@@ -95,6 +102,7 @@ void FoldedCopy::Clear() {
     file.copy = Copy();
     file.reading = Reading();
   }
+  run_ = QByteArray();
   // The events' copy is small and slow to date (each event's repeat rules
   // are followed): it is kept, and Outdate keeps it current.
 }
@@ -130,13 +138,14 @@ bool FoldedCopy::ReadRun(int k) {
   const int group_bytes = info.group_size * info.record_length;
   const int items = std::min(RunItems(layout.channel), r.count - r.next);
   if (items > 0) {
-    const QByteArray run = files_.ReadRecords(
-        layout.channel, store::FieldRecord(layout.channel, r.next, 1), items * info.group_size);
-    r.runs.push_back(run);
-    if (!ReuseRun(k, r.next, run)) {
+    files_.ReadRecords(layout.channel, store::FieldRecord(layout.channel, r.next, 1),
+                       items * info.group_size, run_);
+    if (!ReuseRun(k, r.next, run_)) {
+      const QByteArray run = std::exchange(run_, QByteArray());
       auto folded = std::make_shared<Folded>();
       for (int i = 0; i < items; ++i) FoldItem(k, r.next + i, run.constData() + qsizetype(i) * group_bytes, *folded);
       r.folded.push_back(std::move(folded));
+      r.runs.push_back(run);
     }
     r.next += items;
   }
@@ -183,6 +192,7 @@ bool FoldedCopy::ReuseRun(int k, int item, const QByteArray& run) {
   const std::size_t at = std::size_t(item / RunItems(kLayouts[k].channel));
   if (at >= old.runs.size() || old.runs[at] != run) return false;
   Reading& r = file.reading;
+  r.runs.push_back(old.runs[at]);
   r.folded.push_back(old.folded[at]);
   const int items = int(old.folded[at]->ends.size());
   for (int i = 0; i < items; ++i) TakeOld(k, item + i, item + i);

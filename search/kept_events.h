@@ -51,6 +51,7 @@ class EventsCopy {
 
   // Events.dat is to be read again. Safe on any thread.
   void Outdate() { changes_.fetch_add(1); }
+  unsigned changes() const { return changes_.load(); }
   void SetToday(const QDate& today) { today_ = today; }
   bool current() const;
   // Reads on while `clock` is under `budget_ns` (at least one event); true

@@ -178,6 +178,9 @@ class FoldedCopy {
   // one run of records); true once the copy of every file is current.
   bool Update(int budget_ms);
   bool current() const;
+  // How many changes were announced to the copy (Outdate): while it stays
+  // the same and the copy is current, the files hold what they held.
+  unsigned changes() const;
   // The items that match `query`, in order, the events dated from `today`;
   // reads first what is out of date. At capacity a broad query takes a few
   // milliseconds.
@@ -239,7 +242,8 @@ class FoldedCopy {
   // or takes it from the old copy.
   void FoldItem(int k, int item, const char* group, Folded& into);
   // Takes the run of items from `item` on (their records `run`) from the
-  // old copy of file `k` when its run at that place holds the same bytes.
+  // old copy of file `k` when its run at that place holds the same bytes,
+  // the old copy's bytes with it.
   bool ReuseRun(int k, int item, const QByteArray& run);
   // Takes item `item` (its records `group`) from the old copy of file `k`
   // into `into` when that holds it unchanged; false when it is to be
@@ -257,6 +261,9 @@ class FoldedCopy {
 
   const store::DataFiles& files_;
   std::array<File, 3> copies_;  // appointments, notes, entries
+  // The run being read: read into the same room each time, and kept (its
+  // room given up) only when its bytes differ from the old copy's.
+  QByteArray run_;
   std::unique_ptr<EventsCopy> events_;
 };
 

@@ -279,6 +279,11 @@ QByteArray DataFiles::ReadRecords(Channel channel, int first_record, int count) 
   return bytes;
 }
 
+void DataFiles::ReadRecords(Channel channel, int first_record, int count, QByteArray& into) const {
+  into.resize(count <= 0 ? 0 : qsizetype(count) * Info(channel).record_length);
+  if (count > 0) ReadInto(channel, first_record, count, into.data());
+}
+
 qint64 DataFiles::FileSize(Channel channel) const {
   const Open& file = Require(channel);
   SystemError error;

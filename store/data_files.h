@@ -167,6 +167,9 @@ class DataFiles {
   // (r - first_record) × record length, zero-filled where the file ends
   // early (records never written). For scans that only read.
   QByteArray ReadRecords(Channel channel, int first_record, int count) const;
+  // The same into `into`, whose room is used again when it is not shared:
+  // a scan that reads run after run into one buffer touches no new memory.
+  void ReadRecords(Channel channel, int first_record, int count, QByteArray& into) const;
   // Length of the file in bytes.
   qint64 FileSize(Channel channel) const;
 
