@@ -155,7 +155,16 @@ void FindWindow::hideEvent(QHideEvent* event) {
   if (!event->spontaneous() && !searching_) copy_.Clear();
 }
 
-void FindWindow::Refresh() { Start(true); }
+void FindWindow::Refresh() {
+  // The results shown were found in the files as they are now (a keystroke
+  // right after the change read it): nothing to search again.
+  copy_.SetToday(Now().date());
+  if (!searching_ && found_at_ == copy_.changes() && found_text_ == box_->text() &&
+      copy_.current()) {
+    return;
+  }
+  Start(true);
+}
 
 void FindWindow::Start(bool keep_current) {
   keep_current_ = keep_current;
@@ -171,6 +180,9 @@ void FindWindow::Continue() {
   if (!searching_ && !isVisible()) return;
   // The events are dated from today, read again when the day has changed.
   copy_.SetToday(Now().date());
+  // Counted before reading: a change announced meanwhile (from another
+  // thread) makes the count differ, so it is searched for again.
+  const unsigned changes = copy_.changes();
   if (!copy_.Update(kStepBudgetMs)) {
     // More to read: let the window draw and take keys first.
     if (searching_) status_->setText(tr("Searching…"));
@@ -185,6 +197,8 @@ void FindWindow::Continue() {
   }
   if (!searching_) return;
   searching_ = false;
+  found_text_ = box_->text();
+  found_at_ = changes;
   Finished(copy_.Find(query_, Now().date()));
 }
 

@@ -8,6 +8,8 @@
 // hidden window lets its copy go.
 #pragma once
 
+#include <optional>
+
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -143,6 +145,11 @@ class FindWindow : public QWidget {
   bool searching_ = false;   // results of query_ are wanted
   bool step_queued_ = false;
   bool keep_current_ = false;
+  // What the shown results were found for: the box's text and the copy's
+  // count of changes then. A change the keystroke's search already read
+  // needs no search again.
+  QString found_text_;
+  std::optional<unsigned> found_at_;
 };
 
 }  // namespace quorvel

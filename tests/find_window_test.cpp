@@ -245,6 +245,27 @@ TEST_F(FindWindowTest, ShownResultsFollowEveryChangeToTheFiles) {
   ASSERT_TRUE(DeleteAppointment(files(), QStringLiteral("20260112-1")).stored());
   for (int i = 0; i < 20 || Window().Searching(); ++i) QApplication::processEvents();
   EXPECT_EQ(List()->currentIndex().data(Qt::AccessibleTextRole).toString(), QStringLiteral("Note, Wi-Fi, Password: s3cret"));
+  // A keystroke typed right after a change reads it: the announcement that
+  // follows finds the results current and leaves them, and the chosen one,
+  // as they are. A change after that is searched for again.
+  Box()->clear();
+  for (int i = 0; i < 20 || Window().Searching(); ++i) QApplication::processEvents();
+  ASSERT_TRUE(SaveNote(files(), QStringLiteral("Safe"), QStringLiteral("password 42")).stored());
+  QTest::keyClicks(Box(), QStringLiteral("password"));
+  for (int i = 0; i < 1000 && Window().Searching(); ++i) QCoreApplication::sendPostedEvents();
+  ASSERT_EQ(Shown(), (QStringList{QStringLiteral("Notes (3)"), QStringLiteral("   | Bank"),
+                                  QStringLiteral("   | Safe"), QStringLiteral("   | Wi-Fi")}));
+  List()->setCurrentIndex(model->index(2, 0, model->index(0, 0)));
+  int resets = 0;
+  QObject::connect(model, &QAbstractItemModel::modelReset, [&resets] { ++resets; });
+  for (int i = 0; i < 20 || Window().Searching(); ++i) QApplication::processEvents();
+  EXPECT_EQ(resets, 0);
+  EXPECT_EQ(List()->currentIndex().data(Qt::AccessibleTextRole).toString(), QStringLiteral("Note, Wi-Fi, Password: s3cret"));
+  ASSERT_TRUE(DeleteNote(files(), 2).stored());  // Bank
+  for (int i = 0; i < 20 || Window().Searching(); ++i) QApplication::processEvents();
+  EXPECT_EQ(resets, 1);
+  EXPECT_EQ(Shown(), (QStringList{QStringLiteral("Notes (2)"), QStringLiteral("   | Safe"),
+                                  QStringLiteral("   | Wi-Fi")}));
 }
 
 TEST_F(FindWindowTest, TheKeyboardReachesEverything) {
