@@ -116,7 +116,10 @@ NotesWindow::NotesWindow(Organiser& app) : app_(app) {
 
   LoadNotesList();
   connect(&app_.Changes(), &DataChanges::DataChanged, this, [this](store::ChangedFiles changed) {
-    if (changed.Has(store::Channel::kNotes)) Refresh();
+    // A closed window reads the list again when it is shown, not at every
+    // change (a sync may change hundreds of notes while it is closed).
+    const bool closed = isHidden() && testAttribute(Qt::WA_WState_ExplicitShowHide);
+    if (changed.Has(store::Channel::kNotes) && !closed) Refresh();
   });
 }
 
@@ -130,6 +133,7 @@ int NotesWindow::CurrentNote() const {
 }
 
 bool NotesWindow::event(QEvent* event) {
+  if (event->type() == QEvent::Show) Refresh();
   if (event->type() == QEvent::WindowActivate) ResetCurrentRow();
   return QWidget::event(event);
 }

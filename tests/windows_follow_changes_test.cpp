@@ -507,5 +507,39 @@ TEST_F(NotesFollowTest, TheListFollowsTheFileAndKeepsTheChosenNoteAndThePad) {
   EXPECT_EQ(In<QLineEdit>(notes, notes_names::kTitle)->text(), "gamma");
 }
 
+TEST_F(NotesFollowTest, AClosedWindowShowsTheFileAsItIsWhenItIsOpenedAgain) {
+  ASSERT_TRUE(SaveNote(files(), "alpha", "body").stored());
+  NotesWindow& notes = app_->Notes();
+  notes.show();
+  QCoreApplication::processEvents();
+  auto* list = In<QTableView>(notes, notes_names::kList);
+  const auto titles = [list] {
+    QStringList shown;
+    for (int row = 0; row < list->model()->rowCount(); ++row) {
+      shown.append(list->model()->index(row, 1).data().toString());
+    }
+    return shown;
+  };
+  ASSERT_EQ(titles(), QStringList{"alpha"});
+  notes.hide();
+  ASSERT_TRUE(SaveNote(files(), "beta", "from elsewhere").stored());
+  ASSERT_TRUE(DeleteNote(files(), 0).stored());
+  QCoreApplication::processEvents();
+  notes.show();
+  EXPECT_EQ(titles(), QStringList{"beta"});
+  // Opened on one note (as Find opens it) while the list was behind.
+  notes.hide();
+  ASSERT_TRUE(SaveNote(files(), "gamma", "third").stored());
+  QCoreApplication::processEvents();
+  notes.ShowNote(1);
+  EXPECT_EQ(titles(), (QStringList{"beta", "gamma"}));
+  EXPECT_EQ(notes.CurrentNote(), 1);
+  EXPECT_EQ(notes.PadText(), "third");
+  notes.show();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(titles(), (QStringList{"beta", "gamma"}));
+  EXPECT_EQ(notes.PadText(), "third");
+}
+
 }  // namespace
 }  // namespace quorvel::testing
