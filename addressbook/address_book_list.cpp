@@ -9,9 +9,9 @@
 #include "addressbook/address_book_window.h"
 #include "addressbook/name_list_model.h"
 #include "items/address_file.h"
+#include "store/scan.h"
 #include "ui/limited_text_edit.h"
 #include "ui/organiser.h"
-#include "store/scan.h"
 
 namespace quorvel {
 

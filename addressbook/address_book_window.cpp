@@ -11,17 +11,17 @@
 #include <QStringList>
 
 #include "addressbook/address_editor_window.h"
-#include "items/address_file.h"
 #include "addressbook/address_ui.h"
 #include "addressbook/name_list_model.h"
+#include "calendar/month_calendar_window.h"
+#include "items/address_file.h"
 #include "ui/accessibility.h"
-#include "ui/organiser.h"
-#include "ui/data_changes.h"
 #include "ui/contrast.h"
+#include "ui/data_changes.h"
 #include "ui/limited_text_edit.h"
+#include "ui/organiser.h"
 #include "ui/seams.h"
 #include "ui/ui.h"
-#include "calendar/month_calendar_window.h"
 
 namespace quorvel {
 
@@ -32,7 +32,7 @@ namespace names = address_book_names;
 using address_ui::Frame;
 
 const char* const kGroupTexts[AddressBookWindow::kGroupCount] = {
-    "A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K",   "L",
+    "A", "B", "C", "D", "E",  "F", "G", "H", "I", "J", "K",   "L",
     "M", "N", "O", "P", "QR", "S", "T", "U", "V", "W", "XYZ", "123"};
 
 const char* const kPhoneCaptions[6] = {
@@ -112,13 +112,13 @@ void AddressBookWindow::BuildGroupButtons() {
     button->setGeometry(TwipsRect(480 * (i % 12), i < 12 ? 0 : 240, 495, 255));
     button->setAutoDefault(false);
     button->setToolTip(tr("Entries whose surname starts with %1")
-                           .arg(GroupInitials(GroupText(i)).split(QString(), Qt::SkipEmptyParts)
+                           .arg(GroupInitials(GroupText(i))
+                                    .split(QString(), Qt::SkipEmptyParts)
                                     .join(QStringLiteral(", "))));
     connect(button, &QPushButton::clicked, this, [this, i] { ChooseGroup(i); });
     group_buttons_[i] = button;
     PaintGroupButton(button, ButtonFace());
   }
-
 }
 
 void AddressBookWindow::BuildNameList() {
@@ -139,10 +139,9 @@ void AddressBookWindow::BuildNameList() {
     if (changed.Has(store::Channel::kAddBook)) Refresh();
   });
 
-  view_toggle_ = Button(this, names::kViewToggle, tr("View Details"),
-                        TwipsRect(5880, 960, 1215, 375));
+  view_toggle_ =
+      Button(this, names::kViewToggle, tr("View Details"), TwipsRect(5880, 960, 1215, 375));
   connect(view_toggle_, &QPushButton::clicked, this, &AddressBookWindow::ToggleView);
-
 }
 
 // The phones, and in the same place the address or the details.
@@ -195,13 +194,13 @@ void AddressBookWindow::BuildFrames() {
   surname_holder_->setObjectName(QLatin1String(names::kSurnameHolder));
   surname_holder_->hide();
   details_frame_->hide();
-
 }
 
 void AddressBookWindow::BuildButtons() {
   close_button_ = Button(this, names::kClose, tr("Close"), TwipsRect(120, 4320, 1215, 375));
   add_button_ = Button(this, names::kAddEntry, tr("Add Entry"), TwipsRect(3840, 4320, 1215, 375));
-  edit_button_ = Button(this, names::kEditEntry, tr("Edit Entry"), TwipsRect(5160, 4320, 1215, 375));
+  edit_button_ =
+      Button(this, names::kEditEntry, tr("Edit Entry"), TwipsRect(5160, 4320, 1215, 375));
   delete_button_ =
       Button(this, names::kDeleteEntry, tr("Delete Entry"), TwipsRect(6480, 4320, 1215, 375));
   connect(close_button_, &QPushButton::clicked, this, &QWidget::hide);
@@ -248,8 +247,7 @@ void AddressBookWindow::ChooseGroup(int index) {
 
 void AddressBookWindow::ToggleView() {
   const bool show_details = view_toggle_->text() == tr("View Details");
-  view_toggle_->setText(show_details ? tr("View Address")
-                                     : tr("View Details"));
+  view_toggle_->setText(show_details ? tr("View Address") : tr("View Details"));
   address_frame_->setVisible(!show_details);
   details_frame_->setVisible(show_details);
 }

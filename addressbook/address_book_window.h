@@ -28,21 +28,21 @@ namespace address_book_names {
 inline constexpr char kWindow[] = "Form3";
 // The letter group buttons, "A" first.
 inline constexpr const char* kGroups[24] = {
-    "Command4(0)", "Command4(1)", "Command4(2)", "Command4(3)", "Command4(4)", "Command4(5)",
-    "Command4(6)", "Command4(7)", "Command4(8)", "Command4(9)", "Command4(10)", "Command4(11)",
+    "Command4(0)",  "Command4(1)",  "Command4(2)",  "Command4(3)",  "Command4(4)",  "Command4(5)",
+    "Command4(6)",  "Command4(7)",  "Command4(8)",  "Command4(9)",  "Command4(10)", "Command4(11)",
     "Command4(12)", "Command4(13)", "Command4(14)", "Command4(15)", "Command4(16)", "Command4(17)",
     "Command4(18)", "Command4(19)", "Command4(20)", "Command4(21)", "Command4(22)", "Command4(23)"};
 inline constexpr char kCurrentGroup[] = "Label2";  // hidden: the chosen group's letters
 inline constexpr char kNameFrame[] = "Frame1";
-inline constexpr char kNames[] = "Combo1";  // the group's entries
+inline constexpr char kNames[] = "Combo1";         // the group's entries
 inline constexpr char kViewToggle[] = "Command5";  // View Details / View Address
 inline constexpr char kPhonesFrame[] = "Frame3";
 // The phones: home, business 1 and 2, mobile, fax, other.
-inline constexpr const char* kPhones[6] = {
-    "Text3(0)", "Text3(1)", "Text3(2)", "Text3(3)", "Text3(4)", "Text3(5)"};
+inline constexpr const char* kPhones[6] = {"Text3(0)", "Text3(1)", "Text3(2)",
+                                           "Text3(3)", "Text3(4)", "Text3(5)"};
 // And their captions.
-inline constexpr const char* kPhoneCaptions[6] = {
-    "Label3(0)", "Label3(1)", "Label3(2)", "Label3(3)", "Label3(4)", "Label3(5)"};
+inline constexpr const char* kPhoneCaptions[6] = {"Label3(0)", "Label3(1)", "Label3(2)",
+                                                  "Label3(3)", "Label3(4)", "Label3(5)"};
 inline constexpr char kAddressFrame[] = "Frame2";
 inline constexpr char kAddress[] = "Text1";
 inline constexpr char kDetailsFrame[] = "Frame4";

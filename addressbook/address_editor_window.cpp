@@ -11,12 +11,12 @@
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_ui.h"
+#include "calendar/month_calendar_window.h"
+#include "ui/date_box.h"
 #include "ui/limited_text_edit.h"
 #include "ui/organiser.h"
-#include "ui/date_box.h"
 #include "ui/seams.h"
 #include "ui/ui.h"
-#include "calendar/month_calendar_window.h"
 
 namespace quorvel {
 
@@ -24,19 +24,18 @@ namespace {
 
 namespace names = address_editor_names;
 
-const char* const kCaptions[12] = {
-    QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Name:"),
-    QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Surname:"),
-    QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Address:"),
-    QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "e-mail:"),
-    QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Home Page:"),
-    QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Notes:"),
-    QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Home"),
-    QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Business #1"),
-    QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Business #2"),
-    QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Mobile"),
-    QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Fax"),
-    QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Other")};
+const char* const kCaptions[12] = {QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Name:"),
+                                   QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Surname:"),
+                                   QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Address:"),
+                                   QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "e-mail:"),
+                                   QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Home Page:"),
+                                   QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Notes:"),
+                                   QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Home"),
+                                   QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Business #1"),
+                                   QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Business #2"),
+                                   QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Mobile"),
+                                   QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Fax"),
+                                   QT_TRANSLATE_NOOP("quorvel::AddressEditorWindow", "Other")};
 
 QLabel* Caption(QWidget* parent, int index, const QRect& rect, QWidget* buddy) {
   return quorvel::Caption(parent, QLatin1String(names::kCaptions[index]),
@@ -116,10 +115,9 @@ AddressEditorWindow::AddressEditorWindow(Organiser& app) : app_(app) {
   connect(ok_button_, &QPushButton::clicked, this, &AddressEditorWindow::Confirm);
   connect(cancel_button_, &QPushButton::clicked, this, &AddressEditorWindow::Abandon);
 
-  QWidget* order[] = {name_,      surname_,   address_,   birthday_flag_, birthday_,
-                      email_,     home_page_, notes_,     phones_[0],     phones_[1],
-                      phones_[2], phones_[3], phones_[4], phones_[5],     ok_button_,
-                      cancel_button_};
+  QWidget* order[] = {name_,      surname_,   address_,   birthday_flag_, birthday_,  email_,
+                      home_page_, notes_,     phones_[0], phones_[1],     phones_[2], phones_[3],
+                      phones_[4], phones_[5], ok_button_, cancel_button_};
   for (std::size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
@@ -197,12 +195,12 @@ void AddressEditorWindow::Confirm() {
 }
 
 bool AddressEditorWindow::KeepAsNew(const AddressEntry& entry) {
-  const int choice = AskChoice(
-      tr("The entry \"%1\" was changed or deleted while you were editing it "
-         "(by a sync, for example), so your changes cannot be stored over it.\n\n"
-         "Save them as a new entry, or discard them?")
-          .arg(editing_key_),
-      {tr("Save as New"), tr("Discard")});
+  const int choice =
+      AskChoice(tr("The entry \"%1\" was changed or deleted while you were editing it "
+                   "(by a sync, for example), so your changes cannot be stored over it.\n\n"
+                   "Save them as a new entry, or discard them?")
+                    .arg(editing_key_),
+                {tr("Save as New"), tr("Discard")});
   if (choice == 0) {
     const store::Outcome outcome = AddAddressEntry(app_.files(), entry);
     if (outcome.refused()) {

@@ -31,15 +31,15 @@ inline constexpr char kEmail[] = "Text2(3)";
 inline constexpr char kHomePage[] = "Text2(4)";
 inline constexpr char kNotes[] = "Text2(5)";
 // The captions of the six boxes above, then of the six phones.
-inline constexpr const char* kCaptions[12] = {
-    "Label1(0)", "Label1(1)", "Label1(2)", "Label1(3)", "Label1(4)", "Label1(5)", "Label1(6)",
-    "Label1(7)", "Label1(8)", "Label1(9)", "Label1(10)", "Label1(11)"};
+inline constexpr const char* kCaptions[12] = {"Label1(0)", "Label1(1)", "Label1(2)",  "Label1(3)",
+                                              "Label1(4)", "Label1(5)", "Label1(6)",  "Label1(7)",
+                                              "Label1(8)", "Label1(9)", "Label1(10)", "Label1(11)"};
 inline constexpr char kBirthdayFlag[] = "Check1";  // whether the birthday is marked
 inline constexpr char kBirthday[] = "DTPicker1";
 inline constexpr char kPhonesFrame[] = "Frame3";
 // The phones: home, business 1 and 2, mobile, fax, other.
-inline constexpr const char* kPhones[6] = {
-    "Text3(0)", "Text3(1)", "Text3(2)", "Text3(3)", "Text3(4)", "Text3(5)"};
+inline constexpr const char* kPhones[6] = {"Text3(0)", "Text3(1)", "Text3(2)",
+                                           "Text3(3)", "Text3(4)", "Text3(5)"};
 inline constexpr char kOk[] = "Command1";
 inline constexpr char kCancel[] = "Command3";
 }  // namespace address_editor_names

@@ -18,16 +18,16 @@
 #include <QProcess>
 #include <QTextStream>
 
-#include "ui/translation.h"
-#include "reminding/agent.h"
-#include "store/fatal.h"
-#include "reminding/reminder_keeper.h"
 #include "app/texts.h"
+#include "reminding/agent.h"
+#include "reminding/reminder_keeper.h"
+#include "store/fatal.h"
+#include "ui/translation.h"
 
 namespace {
 
-using quorvel::reminding::Reminder;
 using quorvel::CommandLineTexts;
+using quorvel::reminding::Reminder;
 using quorvel::reminding::ReminderKeeper;
 
 // Qt's own event loop instead of GLib's, which nothing here needs and which
@@ -58,8 +58,8 @@ void BecomeAgentWithWindows(const QString& program, const QStringList& folder_op
 // Where nothing else can show it: standard error, for the session's log.
 void Print(const Reminder& r, bool missed) {
   QTextStream err(stderr);
-  err << (missed ? ReminderKeeper::tr("Missed: %1").arg(r.subject) : r.subject)
-      << ' ' << r.start << '-' << r.end << '\n';
+  err << (missed ? ReminderKeeper::tr("Missed: %1").arg(r.subject) : r.subject) << ' ' << r.start
+      << '-' << r.end << '\n';
 }
 
 }  // namespace
@@ -77,8 +77,7 @@ int main(int argc, char* argv[]) {
   });
   const QStringList arguments = QCoreApplication::arguments();
   if (arguments.size() < 4) {
-    QTextStream(stderr) << CommandLineTexts::tr(
-                               "%1 is started by quorvel --reminders.")
+    QTextStream(stderr) << CommandLineTexts::tr("%1 is started by quorvel --reminders.")
                                .arg(QStringLiteral("quorvel-reminders"))
                         << '\n';
     return 2;
@@ -94,16 +93,17 @@ int main(int argc, char* argv[]) {
       Print(r, missed);
     };
   }
-  return quorvel::reminding::RunAgent(folder, fallback, [program, folder_options](const QDate& day) {
-    // As a start from the desktop would: it opens the day in the Quorvel
-    // running on the folder, if one does.
-    QProcess start;
-    start.setProgram(program);
-    start.setArguments(folder_options +
-                       QStringList{QStringLiteral("--day"), day.toString(Qt::ISODate)});
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (!glib_chosen) environment.remove(QString::fromLatin1(kNoGlib));
-    start.setProcessEnvironment(environment);
-    start.startDetached();
-  });
+  return quorvel::reminding::RunAgent(
+      folder, fallback, [program, folder_options](const QDate& day) {
+        // As a start from the desktop would: it opens the day in the Quorvel
+        // running on the folder, if one does.
+        QProcess start;
+        start.setProgram(program);
+        start.setArguments(folder_options +
+                           QStringList{QStringLiteral("--day"), day.toString(Qt::ISODate)});
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (!glib_chosen) environment.remove(QString::fromLatin1(kNoGlib));
+        start.setProcessEnvironment(environment);
+        start.startDetached();
+      });
 }

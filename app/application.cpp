@@ -13,20 +13,15 @@
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_editor_window.h"
-#include "ui/accessibility.h"
-#include "ui/data_changes.h"
 #include "app/instance.h"
 #include "app/main_window.h"
 #include "app/reminder_agent.h"
 #include "app/restore_window.h"
-#include "ui/seams.h"
 #include "app/splash_window.h"
 #include "app/startup.h"
-#include "ui/ui.h"
-#include "ui/window_keys.h"
+#include "backups/backups.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
-#include "items/appointment_file.h"
 #include "calendar/day_schedule_window.h"
 #include "calendar/month_calendar_window.h"
 #include "calendar/reminder_window.h"
@@ -35,13 +30,18 @@
 #include "find/find_window.h"
 #include "help/help_page_window.h"
 #include "help/help_topics_window.h"
-#include "backups/backups.h"
+#include "items/appointment_file.h"
 #include "items/note_file.h"
 #include "notes/notes_window.h"
 #include "reminding/desktop_notifier.h"
 #include "reminding/keeper_lock.h"
 #include "reminding/reminder_keeper.h"
 #include "search/search.h"
+#include "ui/accessibility.h"
+#include "ui/data_changes.h"
+#include "ui/seams.h"
+#include "ui/ui.h"
+#include "ui/window_keys.h"
 #include "undo/undo_history.h"
 
 namespace quorvel {
@@ -51,15 +51,15 @@ Application::Application()
       history_(std::make_unique<undo::UndoHistory>(files_)),
       reminders_(std::make_unique<ReminderSchedule>(Now())) {
   InstallAccessibility();
-  QObject::connect(changes_.get(), &DataChanges::DataChanged, changes_.get(),
-                   [this](store::ChangedFiles changed) {
-                     // The month calendar's marks come with the indicator:
-                     // while there is one, it refreshes both.
-                     if (changed.Has(store::Channel::kAppoint) && !main_.isNull() &&
-                         !HasMonthCalendar()) {
-                       UpdateTodayIndicator();
-                     }
-                   });
+  QObject::connect(
+      changes_.get(), &DataChanges::DataChanged, changes_.get(),
+      [this](store::ChangedFiles changed) {
+        // The month calendar's marks come with the indicator:
+        // while there is one, it refreshes both.
+        if (changed.Has(store::Channel::kAppoint) && !main_.isNull() && !HasMonthCalendar()) {
+          UpdateTodayIndicator();
+        }
+      });
 }
 
 Application::~Application() {
@@ -182,7 +182,8 @@ void Application::OpenFound(const search::Match& match) {
         if (!match.date.isValid() || !events::FindEvent(files_, match.identity)) break;
         found = true;
         MonthCalendar().OpenActivitiesFor(match.date);
-        if (!Activities().EditorOpen()) Activities().ChooseOccurrence(match.identity, match.instance);
+        if (!Activities().EditorOpen())
+          Activities().ChooseOccurrence(match.identity, match.instance);
         break;
       }
       const int ordinal = match.date.isValid() ? OrdinalNow(files_, match) : 0;
@@ -209,8 +210,7 @@ void Application::OpenFound(const search::Match& match) {
     }
   }
   if (!found) {
-    ShowMessage(FindWindow::tr(
-        "This item is no longer stored. The results have been read again."));
+    ShowMessage(FindWindow::tr("This item is no longer stored. The results have been read again."));
     if (HasFind()) find_->Refresh();
   }
 }
@@ -267,7 +267,8 @@ void Application::Start() {
     UpdateTodayIndicator();
     QCoreApplication::processEvents();
     const qint64 left = wait_ms - elapsed.elapsed();
-    if (left > 0) QThread::msleep(static_cast<unsigned long>(std::min<qint64>(left, kStartPassPauseMs)));
+    if (left > 0)
+      QThread::msleep(static_cast<unsigned long>(std::min<qint64>(left, kStartPassPauseMs)));
   } while (elapsed.elapsed() < wait_ms);
 
   // The day's copy of the files, before anything is changed.

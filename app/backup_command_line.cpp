@@ -5,23 +5,25 @@
 #include <QFileInfo>
 #include <QTextStream>
 
-#include "ui/seams.h"
 #include "backups/backups.h"
+#include "ui/seams.h"
 
 namespace quorvel {
 
 CommandLineOptions BackupCommandLine() {
   CommandLineOptions o;
   o.options = {
-      QCommandLineOption(QStringLiteral("backup"),
-                         BackupTexts::tr("Write a copy of all the data files, compressed into one file, "
-                            "to <folder> (created when missing), without opening a window."),
-                         BackupTexts::tr("folder")),
-      QCommandLineOption(QStringLiteral("restore"),
-                         BackupTexts::tr("Put the data files back as the backup <file> holds them, "
-                            "without opening a window; what they held is first kept as an "
-                            "automatic backup."),
-                         BackupTexts::tr("file")),
+      QCommandLineOption(
+          QStringLiteral("backup"),
+          BackupTexts::tr("Write a copy of all the data files, compressed into one file, "
+                          "to <folder> (created when missing), without opening a window."),
+          BackupTexts::tr("folder")),
+      QCommandLineOption(
+          QStringLiteral("restore"),
+          BackupTexts::tr("Put the data files back as the backup <file> holds them, "
+                          "without opening a window; what they held is first kept as an "
+                          "automatic backup."),
+          BackupTexts::tr("file")),
   };
   o.take = [](const QCommandLineParser& parser, QStringList&, QString& error) -> HeadlessCommand {
     const bool backup = parser.isSet(QStringLiteral("backup"));
@@ -39,13 +41,14 @@ CommandLineOptions BackupCommandLine() {
     return [absolute_dir, absolute_path](HeadlessContext& context) {
       if (!absolute_dir.isEmpty()) {
         backups::BackupInfo made;
-        const store::Outcome outcome = backups::TakeBackup(
-            context.files, absolute_dir, backups::Reason::kCommand, Now(), &made);
+        const store::Outcome outcome = backups::TakeBackup(context.files, absolute_dir,
+                                                           backups::Reason::kCommand, Now(), &made);
         if (outcome.refused()) {
           context.err << outcome.reason() << '\n';
           return 1;
         }
-        context.out << BackupTexts::tr("Backup written: %1 (%2 appointments, %3 notes, %4 entries).")
+        context.out << BackupTexts::tr(
+                           "Backup written: %1 (%2 appointments, %3 notes, %4 entries).")
                            .arg(QDir::toNativeSeparators(made.path))
                            .arg(made.appointments)
                            .arg(made.notes)
@@ -54,8 +57,9 @@ CommandLineOptions BackupCommandLine() {
       }
       if (!absolute_path.isEmpty()) {
         const std::optional<backups::BackupInfo> info = backups::ReadBackupInfo(absolute_path);
-        const store::Outcome outcome = backups::RestoreBackup(
-            context.files, absolute_path, backups::BackupsFolderFor(context.files.DataDir()), Now());
+        const store::Outcome outcome =
+            backups::RestoreBackup(context.files, absolute_path,
+                                   backups::BackupsFolderFor(context.files.DataDir()), Now());
         if (outcome.refused()) {
           context.err << outcome.reason() << '\n';
           return 1;

@@ -12,11 +12,11 @@
 #include "app/backup_command_line.h"
 #include "app/interchange_actions.h"
 #include "app/reminder_agent.h"
-#include "ui/seams.h"
 #include "app/search_command.h"
-#include "store/data_files.h"
 #include "app/sync_command_line.h"
 #include "app/texts.h"
+#include "store/data_files.h"
+#include "ui/seams.h"
 
 namespace quorvel {
 namespace {
@@ -45,8 +45,7 @@ Invocation ErrorWithUsage(const QString& program, const QString& usage, const QS
   result.exit_code = 2;
   result.text = program + QStringLiteral(": ") + message + QLatin1Char('\n') + usage +
                 QLatin1Char('\n') +
-                CommandLineTexts::tr("Try '%1 --help' for more information.")
-                    .arg(program) +
+                CommandLineTexts::tr("Try '%1 --help' for more information.").arg(program) +
                 QLatin1Char('\n');
   return result;
 }
@@ -86,8 +85,9 @@ Invocation ParseCommandLine(const QStringList& arguments, const QString& current
   const QString program = QStringLiteral("quorvel");
 
   QCommandLineParser parser;
-  parser.setApplicationDescription(CommandLineTexts::tr("Quorvel, a personal organiser: appointments with "
-                                      "reminders, an address book with birthdays, and notes."));
+  parser.setApplicationDescription(
+      CommandLineTexts::tr("Quorvel, a personal organiser: appointments with "
+                           "reminders, an address book with birthdays, and notes."));
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
   const QCommandLineOption help_option({QStringLiteral("h"), QStringLiteral("help")},
                                        CommandLineTexts::tr("Show this help and exit."));
@@ -95,17 +95,20 @@ Invocation ParseCommandLine(const QStringList& arguments, const QString& current
                                           CommandLineTexts::tr("Show the version and exit."));
   const QCommandLineOption folder_option(
       {QStringLiteral("d"), QStringLiteral("data-folder")},
-      CommandLineTexts::tr("Keep the data files in <folder> (which must exist) instead of the current folder."),
+      CommandLineTexts::tr(
+          "Keep the data files in <folder> (which must exist) instead of the current folder."),
       CommandLineTexts::tr("folder"));
   const QCommandLineOption standard_option(
       QStringLiteral("standard-folder"),
-      CommandLineTexts::tr("Keep the data files in your standard data folder, %1, created on first use. "
-         "The desktop menu starts Quorvel this way.")
+      CommandLineTexts::tr(
+          "Keep the data files in your standard data folder, %1, created on first use. "
+          "The desktop menu starts Quorvel this way.")
           .arg(standard_folder.isEmpty() ? QStringLiteral("~/.local/share/quorvel")
                                          : standard_folder));
   const QCommandLineOption day_option(
       QStringLiteral("day"),
-      CommandLineTexts::tr("Open the Activities of <date> (YYYY-MM-DD), in the Quorvel already running on the folder if there is one."),
+      CommandLineTexts::tr("Open the Activities of <date> (YYYY-MM-DD), in the Quorvel already "
+                           "running on the folder if there is one."),
       CommandLineTexts::tr("date"));
   parser.addOptions({help_option, version_option, folder_option, standard_option, day_option});
   for (const CommandLineOptions& subsystem : subsystems) {
@@ -162,7 +165,8 @@ Invocation ParseCommandLine(const QStringList& arguments, const QString& current
   if (parser.isSet(day_option)) {
     result.open_day = QDate::fromString(parser.value(day_option), Qt::ISODate);
     if (!result.open_day.isValid() || parser.value(day_option).size() != 10) {
-      return Error(CommandLineTexts::tr("'%1' is not a date of the form YYYY-MM-DD.").arg(parser.value(day_option)));
+      return Error(CommandLineTexts::tr("'%1' is not a date of the form YYYY-MM-DD.")
+                       .arg(parser.value(day_option)));
     }
   }
 
@@ -196,8 +200,8 @@ Invocation ParseCommandLine(const QStringList& arguments, const QString& current
     result.action = Invocation::Action::kAgent;
     return result;
   }
-  result.action = result.commands.empty() ? Invocation::Action::kWindow
-                                          : Invocation::Action::kHeadless;
+  result.action =
+      result.commands.empty() ? Invocation::Action::kWindow : Invocation::Action::kHeadless;
   return result;
 }
 
@@ -225,8 +229,8 @@ int RunHeadless(const QString& folder, const std::vector<HeadlessCommand>& comma
 bool MakeDataFolder(const QString& folder) {
   if (QFileInfo(folder).isDir()) return true;
   if (!QDir().mkpath(folder) ||
-      !QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                         QFileDevice::ExeOwner)) {
+      !QFile::setPermissions(
+          folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner)) {
     ShowMessage(CommandLineTexts::tr("Quorvel could not create its data folder %1.")
                     .arg(QDir::toNativeSeparators(folder)));
     return false;
@@ -237,21 +241,36 @@ bool MakeDataFolder(const QString& folder) {
 bool HasWindowingOption(const QStringList& arguments) {
   // The options QGuiApplication and QApplication remove from the arguments.
   static const QStringList kWindowing = {
-      QStringLiteral("platform"),    QStringLiteral("platformpluginpath"),
-      QStringLiteral("platformtheme"), QStringLiteral("plugin"),
-      QStringLiteral("qwindowgeometry"), QStringLiteral("qwindowicon"),
-      QStringLiteral("qwindowtitle"), QStringLiteral("reverse"),
-      QStringLiteral("session"),     QStringLiteral("style"),
-      QStringLiteral("stylesheet"),  QStringLiteral("widgetcount"),
-      QStringLiteral("display"),     QStringLiteral("geometry"),
-      QStringLiteral("name"),        QStringLiteral("title"),
-      QStringLiteral("visual"),      QStringLiteral("ncols"),
-      QStringLiteral("cmap"),        QStringLiteral("nograb"),
-      QStringLiteral("dograb"),      QStringLiteral("sync"),
-      QStringLiteral("fn"),          QStringLiteral("font"),
-      QStringLiteral("bg"),          QStringLiteral("background"),
-      QStringLiteral("fg"),          QStringLiteral("foreground"),
-      QStringLiteral("btn"),         QStringLiteral("button"),
+      QStringLiteral("platform"),
+      QStringLiteral("platformpluginpath"),
+      QStringLiteral("platformtheme"),
+      QStringLiteral("plugin"),
+      QStringLiteral("qwindowgeometry"),
+      QStringLiteral("qwindowicon"),
+      QStringLiteral("qwindowtitle"),
+      QStringLiteral("reverse"),
+      QStringLiteral("session"),
+      QStringLiteral("style"),
+      QStringLiteral("stylesheet"),
+      QStringLiteral("widgetcount"),
+      QStringLiteral("display"),
+      QStringLiteral("geometry"),
+      QStringLiteral("name"),
+      QStringLiteral("title"),
+      QStringLiteral("visual"),
+      QStringLiteral("ncols"),
+      QStringLiteral("cmap"),
+      QStringLiteral("nograb"),
+      QStringLiteral("dograb"),
+      QStringLiteral("sync"),
+      QStringLiteral("fn"),
+      QStringLiteral("font"),
+      QStringLiteral("bg"),
+      QStringLiteral("background"),
+      QStringLiteral("fg"),
+      QStringLiteral("foreground"),
+      QStringLiteral("btn"),
+      QStringLiteral("button"),
   };
   for (qsizetype i = 1; i < arguments.size(); ++i) {
     const QString& argument = arguments[i];

@@ -104,10 +104,9 @@ struct Invocation {
 // working folder, `standard_folder` the account's standard data folder
 // ($XDG_DATA_HOME/quorvel). Without a folder option the data stays in the
 // working folder, as it always has.
-Invocation ParseCommandLine(const QStringList& arguments, const QString& current_folder,
-                            const QString& standard_folder,
-                            const std::vector<CommandLineOptions>& subsystems =
-                                SubsystemCommandLines());
+Invocation ParseCommandLine(
+    const QStringList& arguments, const QString& current_folder, const QString& standard_folder,
+    const std::vector<CommandLineOptions>& subsystems = SubsystemCommandLines());
 
 // The account's standard data folder: $XDG_DATA_HOME/quorvel, which is
 // ~/.local/share/quorvel unless the user moved it.

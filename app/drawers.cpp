@@ -41,19 +41,33 @@ void DrawerCabinet::SlideInDrawer3() { Slide(3, -kStepTwips); }
 
 void DrawerCabinet::SlideOut(int number) {
   switch (number) {
-    case 1: SlideOutDrawer1(); break;
-    case 2: SlideOutDrawer2(); break;
-    case 3: SlideOutDrawer3(); break;
-    default: break;
+    case 1:
+      SlideOutDrawer1();
+      break;
+    case 2:
+      SlideOutDrawer2();
+      break;
+    case 3:
+      SlideOutDrawer3();
+      break;
+    default:
+      break;
   }
 }
 
 void DrawerCabinet::SlideIn(int number) {
   switch (number) {
-    case 1: SlideInDrawer1(); break;
-    case 2: SlideInDrawer2(); break;
-    case 3: SlideInDrawer3(); break;
-    default: break;
+    case 1:
+      SlideInDrawer1();
+      break;
+    case 2:
+      SlideInDrawer2();
+      break;
+    case 3:
+      SlideInDrawer3();
+      break;
+    default:
+      break;
   }
 }
 

@@ -74,8 +74,8 @@ InstanceServer::InstanceServer(const QString& folder, std::function<void(const Q
           client->write(kAnswer);
           client->flush();
         } else if (request.startsWith(kOpenRequest) && request.endsWith('\n')) {
-          const QDate day = QDate::fromString(
-              QString::fromLatin1(request.mid(5).chopped(1)), QStringLiteral("yyyyMMdd"));
+          const QDate day = QDate::fromString(QString::fromLatin1(request.mid(5).chopped(1)),
+                                              QStringLiteral("yyyyMMdd"));
           if (day.isValid()) {
             raise_(day);
             client->write(kOpenAnswer);

@@ -24,8 +24,7 @@ QString InstanceSocketPath(const QString& folder);
 // folder is held by a command without a window, or by a Quorvel too old or
 // too busy to answer).
 // With a valid `day`, that one also opens the day's Activities.
-bool RaiseRunningInstance(const QString& folder, int timeout_ms = 3000,
-                          const QDate& day = QDate());
+bool RaiseRunningInstance(const QString& folder, int timeout_ms = 3000, const QDate& day = QDate());
 
 // Listens, while this process holds `folder`, for later starts on it and
 // calls `raise` for each, with the day to open (invalid: none).

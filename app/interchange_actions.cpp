@@ -7,13 +7,13 @@
 
 #include "addressbook/address_book_window.h"
 #include "app/application.h"
-#include "ui/seams.h"
 #include "backups/backups.h"
 #include "calendar/activities_window.h"
 #include "calendar/month_calendar_window.h"
 #include "interchange/command.h"
-#include "interchange/transfer.h"
 #include "interchange/texts.h"
+#include "interchange/transfer.h"
+#include "ui/seams.h"
 
 namespace quorvel {
 namespace {
@@ -54,16 +54,16 @@ void SetFileChooser(FileChooser chooser) { Chooser() = std::move(chooser); }
 
 void ImportFromFiles(Application& app, QWidget* parent) {
   QString filter;
-  const QStringList paths = Choose(
-      parent,
-      {false, InterchangeTexts::tr("Import"),
-       InterchangeTexts::tr("Calendars and address books (*.ics *.vcf);;%1;;%2")
-           .arg(Translated(kCalendarFilter), Translated(kContactsFilter))},
-      &filter);
+  const QStringList paths =
+      Choose(parent,
+             {false, InterchangeTexts::tr("Import"),
+              InterchangeTexts::tr("Calendars and address books (*.ics *.vcf);;%1;;%2")
+                  .arg(Translated(kCalendarFilter), Translated(kContactsFilter))},
+             &filter);
   if (paths.isEmpty()) return;
   // A copy of the files as they are, whatever the import brings.
-  const store::Outcome kept = backups::TakeAutomaticBackup(
-      app.files(), app.BackupsFolder(), backups::Reason::kImport, Now());
+  const store::Outcome kept = backups::TakeAutomaticBackup(app.files(), app.BackupsFolder(),
+                                                           backups::Reason::kImport, Now());
   if (kept.refused()) {
     ShowMessage(kept.reason());
     return;
@@ -81,13 +81,15 @@ void ImportFromFiles(Application& app, QWidget* parent) {
       ShowMessageWithDetails(lines.front(), lines.mid(1).join(QLatin1Char('\n')));
       const int more = int(lines.size()) - 1 - kNamedInQuestion;
       lines = lines.mid(0, kNamedInQuestion + 1);
-      lines.append(InterchangeTexts::tr("… and %1 more, all listed in the previous message.").arg(more));
+      lines.append(
+          InterchangeTexts::tr("… and %1 more, all listed in the previous message.").arg(more));
     }
-    const int choice = AskChoice(
-        lines.join(QLatin1Char('\n')) + QStringLiteral("\n\n") +
-            InterchangeTexts::tr("Import everything else with these texts shortened, or import nothing?"),
-        {InterchangeTexts::tr("Import nothing"),
-         InterchangeTexts::tr("Import the rest shortened")});
+    const int choice =
+        AskChoice(lines.join(QLatin1Char('\n')) + QStringLiteral("\n\n") +
+                      InterchangeTexts::tr(
+                          "Import everything else with these texts shortened, or import nothing?"),
+                  {InterchangeTexts::tr("Import nothing"),
+                   InterchangeTexts::tr("Import the rest shortened")});
     if (choice != 1) return;
     summary = interchange::ImportFiles(app.files(), paths, options, true);
   }
@@ -110,7 +112,8 @@ void ExportToFile(Application& app, QWidget* parent) {
   if (kind == interchange::FileKind::kUnknown) {
     const bool contacts = filter == Translated(kContactsFilter);
     kind = contacts ? interchange::FileKind::kContacts : interchange::FileKind::kCalendar;
-    if (QFileInfo(path).suffix().isEmpty()) path += contacts ? QStringLiteral(".vcf") : QStringLiteral(".ics");
+    if (QFileInfo(path).suffix().isEmpty())
+      path += contacts ? QStringLiteral(".vcf") : QStringLiteral(".ics");
   }
   const interchange::ExportResult result = kind == interchange::FileKind::kContacts
                                                ? interchange::ExportAddressBook(app.files(), path)
@@ -121,20 +124,25 @@ void ExportToFile(Application& app, QWidget* parent) {
 CommandLineOptions InterchangeCommandLine() {
   CommandLineOptions o;
   o.options = {
-      QCommandLineOption(QStringLiteral("export-ics"),
-                         InterchangeTexts::tr("Write every appointment, and the address book's birthdays, to an "
-                            "iCalendar file, without opening a window."),
-                         InterchangeTexts::tr("file")),
-      QCommandLineOption(QStringLiteral("export-vcf"),
-                         InterchangeTexts::tr("Write the address book to a vCard file, without opening a window."),
-                         InterchangeTexts::tr("file")),
-      QCommandLineOption(QStringLiteral("accept-shortened"),
-                         InterchangeTexts::tr("With --import: store a card's text that is longer than its "
-                            "field shortened to it (without this, such an import stores nothing and lists them).")),
-      QCommandLineOption(QStringLiteral("import"),
-                         InterchangeTexts::tr("Import iCalendar (.ics) and vCard (.vcf) files, all or nothing, "
-                            "without opening a window; more files may follow."),
-                         InterchangeTexts::tr("file")),
+      QCommandLineOption(
+          QStringLiteral("export-ics"),
+          InterchangeTexts::tr("Write every appointment, and the address book's birthdays, to an "
+                               "iCalendar file, without opening a window."),
+          InterchangeTexts::tr("file")),
+      QCommandLineOption(
+          QStringLiteral("export-vcf"),
+          InterchangeTexts::tr("Write the address book to a vCard file, without opening a window."),
+          InterchangeTexts::tr("file")),
+      QCommandLineOption(
+          QStringLiteral("accept-shortened"),
+          InterchangeTexts::tr("With --import: store a card's text that is longer than its "
+                               "field shortened to it (without this, such an import stores nothing "
+                               "and lists them).")),
+      QCommandLineOption(
+          QStringLiteral("import"),
+          InterchangeTexts::tr("Import iCalendar (.ics) and vCard (.vcf) files, all or nothing, "
+                               "without opening a window; more files may follow."),
+          InterchangeTexts::tr("file")),
   };
   o.positional_name = InterchangeTexts::tr("file");
   o.positional_description = InterchangeTexts::tr("More files to import after --import.");
@@ -166,7 +174,8 @@ CommandLineOptions InterchangeCommandLine() {
           return 1;
         }
       }
-      const int status = interchange::RunCommandOn(context.files, request, context.out, context.err);
+      const int status =
+          interchange::RunCommandOn(context.files, request, context.out, context.err);
       return status;
     };
   };

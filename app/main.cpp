@@ -6,13 +6,13 @@
 #include <QTextStream>
 
 #include "app/application.h"
-#include "ui/artwork.h"
 #include "app/command_line.h"
 #include "app/instance.h"
 #include "app/reminder_agent.h"
+#include "store/fatal.h"
+#include "ui/artwork.h"
 #include "ui/seams.h"
 #include "ui/translation.h"
-#include "store/fatal.h"
 
 namespace {
 
@@ -48,9 +48,7 @@ int RunWithoutWindow(const quorvel::Invocation& invocation) {
       return EXIT_FAILURE;
   }
   // No window to show a message in: say it on standard error.
-  quorvel::SetMessageSink([](const QString& text) {
-    QTextStream(stderr) << text << '\n';
-  });
+  quorvel::SetMessageSink([](const QString& text) { QTextStream(stderr) << text << '\n'; });
   // A folder that cannot be used ends the commands with the status they
   // ask for (for --search, 1 already means "nothing found").
   const int folder_failure = invocation.folder_failure_status;
@@ -65,7 +63,8 @@ int RunWithoutWindow(const quorvel::Invocation& invocation) {
   if (invocation.create_folder && !quorvel::MakeDataFolder(invocation.data_folder)) {
     return folder_failure;
   }
-  return quorvel::RunHeadless(invocation.data_folder, invocation.commands, out, err, folder_failure);
+  return quorvel::RunHeadless(invocation.data_folder, invocation.commands, out, err,
+                              folder_failure);
 }
 
 }  // namespace
@@ -91,8 +90,8 @@ int main(int argc, char* argv[]) {
     QCoreApplication core(argc, argv);
     NameApplication();
     quorvel::LoadTranslation();
-    return RunWithoutWindow(quorvel::ParseCommandLine(
-        QCoreApplication::arguments(), current_folder, quorvel::StandardDataFolder()));
+    return RunWithoutWindow(quorvel::ParseCommandLine(QCoreApplication::arguments(), current_folder,
+                                                      quorvel::StandardDataFolder()));
   }
 
   QApplication qt(argc, argv);

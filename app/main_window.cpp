@@ -12,32 +12,32 @@
 
 #include "addressbook/address_book_window.h"
 #include "app/application.h"
-#include "ui/artwork.h"
 #include "app/interchange_actions.h"
-#include "ui/picture.h"
 #include "app/reminder_agent.h"
-#include "ui/seams.h"
 #include "app/splash_window.h"
 #include "app/sync_window.h"
-#include "ui/ui.h"
 #include "app/undo_actions.h"
 #include "calendar/month_calendar_window.h"
 #include "calendar/reminders.h"
 #include "help/help_topics_window.h"
+#include "items/sync_state.h"
 #include "notes/notes_window.h"
 #include "sync/background_sync.h"
 #include "sync/setup.h"
-#include "items/sync_state.h"
+#include "ui/artwork.h"
+#include "ui/picture.h"
+#include "ui/seams.h"
+#include "ui/ui.h"
 
 namespace quorvel {
 namespace {
 
 namespace names = main_window_names;
 
-constexpr int kClientWidth = 5040;   // twips
-constexpr int kClientHeight = 5025;  // twips
-constexpr int kTileSize = 810;       // twips
-constexpr int kTilesTop = 2400;      // twips: the floor starts at the cabinet's top
+constexpr int kClientWidth = 5040;     // twips
+constexpr int kClientHeight = 5025;    // twips
+constexpr int kTileSize = 810;         // twips
+constexpr int kTilesTop = 2400;        // twips: the floor starts at the cabinet's top
 constexpr int kTimerInterval = 60000;  // ms
 
 // Wall colour behind the desk.
@@ -85,8 +85,7 @@ MainWindow::MainWindow(Application& app)
   AddPicture(names::kContactsCard, "contacts.svg", 4080, 480, 600, 600, tr("Contacts"));
   AddPicture(names::kCalendarIcon, "calendar_icon.svg", 2880, 840, 480, 600, tr("Calendar"));
   AddPicture(names::kClipboard, "clipboard.svg", 360, 960, 735, 900, tr("Notes"));
-  Picture* file_tab =
-      AddPicture(names::kFileTab, "file_tab.svg", 240, 120, 840, 600, tr("File"));
+  Picture* file_tab = AddPicture(names::kFileTab, "file_tab.svg", 240, 120, 840, 600, tr("File"));
   AddNamePlate(names::kCalendarPlate, tr("Calendar"), 1, 2520);
   AddNamePlate(names::kContactsPlate, tr("Contacts"), 2, 3000);
   AddNamePlate(names::kNotesPlate, tr("Notes"), 3, 3480);
@@ -221,11 +220,11 @@ void MainWindow::BuildMenu() {
   QAction* notes = view->addAction(tr("Notes"), this, &MainWindow::OpenNotes);
   notes->setObjectName(QLatin1String(names::kViewNotes));
 
-  QAction* import = file_menu_->addAction(tr("Import…"), this,
-                                          [this] { ImportFromFiles(app_, this); });
+  QAction* import =
+      file_menu_->addAction(tr("Import…"), this, [this] { ImportFromFiles(app_, this); });
   import->setObjectName(QLatin1String(names::kImport));
-  QAction* export_ = file_menu_->addAction(tr("Export…"), this,
-                                           [this] { ExportToFile(app_, this); });
+  QAction* export_ =
+      file_menu_->addAction(tr("Export…"), this, [this] { ExportToFile(app_, this); });
   export_->setObjectName(QLatin1String(names::kExport));
   QAction* sync = file_menu_->addAction(tr("Sync…"), this, &MainWindow::OpenSync);
   sync->setObjectName(QLatin1String(names::kSync));
@@ -261,8 +260,8 @@ void MainWindow::BuildMenu() {
   help->menuAction()->setObjectName(QLatin1String(names::kHelp));
   QAction* about = help->addAction(tr("About"), this, &MainWindow::ShowAbout);
   about->setObjectName(QLatin1String(names::kAbout));
-  QAction* topics = help->addAction(tr("Help Topics"), this,
-                                    [this] { OpenToolWindow(app_.HelpTopics()); });
+  QAction* topics =
+      help->addAction(tr("Help Topics"), this, [this] { OpenToolWindow(app_.HelpTopics()); });
   topics->setObjectName(QLatin1String(names::kHelpTopics));
   // The desktop's keys, from every window of the program; the menu shows them.
   topics->setShortcut(QKeySequence::HelpContents);
@@ -294,9 +293,15 @@ void MainWindow::ShowAbout() {
 void MainWindow::ClickNamePlate(int drawer) {
   drawers_->SlideIn(drawer);
   switch (drawer) {
-    case 1: OpenCalendar(); break;
-    case 2: OpenAddressBook(); break;
-    default: OpenNotes(); break;
+    case 1:
+      OpenCalendar();
+      break;
+    case 2:
+      OpenAddressBook();
+      break;
+    default:
+      OpenNotes();
+      break;
   }
 }
 

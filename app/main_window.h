@@ -5,8 +5,8 @@
 #include <memory>
 
 #include <QPixmap>
-#include <QSvgRenderer>
 #include <QPointer>
+#include <QSvgRenderer>
 #include <QWidget>
 
 #include "app/drawers.h"
@@ -30,23 +30,23 @@ inline constexpr char kWindow[] = "frmMain";
 inline constexpr char kCabinet[] = "Image18";
 inline constexpr char kWorkSurface[] = "Image1";
 inline constexpr char kCalendarPicture[] = "Image8";  // opens the calendar
-inline constexpr char kTelephone[] = "Image9";  // opens the address book
-inline constexpr char kContactsCard[] = "Image11";  // opens the address book
-inline constexpr char kCalendarIcon[] = "Image13";  // opens the calendar
-inline constexpr char kClipboard[] = "Image14";  // opens the notes
-inline constexpr char kFileTab[] = "Image12";  // pops up the File menu
-inline constexpr char kCalendarPlate[] = "Label4";  // the name plate of drawer 1
-inline constexpr char kContactsPlate[] = "Label5";  // of drawer 2
-inline constexpr char kNotesPlate[] = "Label6";  // of drawer 3
-inline constexpr char kDrawer3[] = "Image7";  // the drawers' fronts, drawer 1 at the top
+inline constexpr char kTelephone[] = "Image9";        // opens the address book
+inline constexpr char kContactsCard[] = "Image11";    // opens the address book
+inline constexpr char kCalendarIcon[] = "Image13";    // opens the calendar
+inline constexpr char kClipboard[] = "Image14";       // opens the notes
+inline constexpr char kFileTab[] = "Image12";         // pops up the File menu
+inline constexpr char kCalendarPlate[] = "Label4";    // the name plate of drawer 1
+inline constexpr char kContactsPlate[] = "Label5";    // of drawer 2
+inline constexpr char kNotesPlate[] = "Label6";       // of drawer 3
+inline constexpr char kDrawer3[] = "Image7";          // the drawers' fronts, drawer 1 at the top
 inline constexpr char kDrawer2[] = "Image6";
 inline constexpr char kDrawer1[] = "Image5";
 inline constexpr char kBookcase[] = "Image4";
-inline constexpr char kTodayIndicator[] = "Image43";  // shown when today has an appointment
-inline constexpr char kNotesHandle[] = "Command6";  // the handle of drawer 3
+inline constexpr char kTodayIndicator[] = "Image43";      // shown when today has an appointment
+inline constexpr char kNotesHandle[] = "Command6";        // the handle of drawer 3
 inline constexpr char kAddressBookHandle[] = "Command5";  // of drawer 2
-inline constexpr char kCalendarHandle[] = "Command4";  // of drawer 1
-inline constexpr char kTimer[] = "Timer1";  // checks the reminders
+inline constexpr char kCalendarHandle[] = "Command4";     // of drawer 1
+inline constexpr char kTimer[] = "Timer1";                // checks the reminders
 // The File menu and its items.
 inline constexpr char kFileMenu[] = "mnuFile";
 inline constexpr char kView[] = "View";  // the submenu and its item in the File menu

@@ -16,9 +16,9 @@
 #include <QTextStream>
 
 #include "app/application.h"
+#include "app/texts.h"
 #include "calendar/reminder_window.h"
 #include "calendar/reminders.h"
-#include "app/texts.h"
 
 namespace quorvel {
 namespace {
@@ -69,8 +69,8 @@ QString ExecArgument(const QString& argument) {
 }
 
 QString EntryText(const QString& folder, bool standard, bool hidden) {
-  QString exec = ExecArgument(QCoreApplication::applicationFilePath()) +
-                 QStringLiteral(" --reminders");
+  QString exec =
+      ExecArgument(QCoreApplication::applicationFilePath()) + QStringLiteral(" --reminders");
   exec += standard ? QStringLiteral(" --standard-folder")
                    : QStringLiteral(" --data-folder ") + ExecArgument(folder);
   QString text = QStringLiteral(
@@ -116,10 +116,10 @@ void BecomeAgentProgram(const QString& folder, const QStringList& folder_argumen
     reminding::BecomeProgram(QStringList{agent, folder, QCoreApplication::applicationFilePath()} +
                              folder_arguments);
   }
-  const QString expected =
-      agent.isEmpty() ? QDir::cleanPath(QDir(QCoreApplication::applicationDirPath())
-                                            .filePath(QLatin1String(kInstalledAgent)))
-                      : agent;
+  const QString expected = agent.isEmpty()
+                               ? QDir::cleanPath(QDir(QCoreApplication::applicationDirPath())
+                                                     .filePath(QLatin1String(kInstalledAgent)))
+                               : agent;
   err << CommandLineTexts::tr("The reminder agent %1 cannot be started.")
              .arg(QDir::toNativeSeparators(expected))
       << '\n';
@@ -131,7 +131,9 @@ CommandLineOptions ReminderCommandLine() {
   CommandLineOptions line;
   const QCommandLineOption reminders(
       QStringLiteral("reminders"),
-      CommandLineTexts::tr("Run the reminder agent: desktop notifications for the appointments' reminders while Quorvel is closed. It opens no window and does not keep Quorvel out of the folder."));
+      CommandLineTexts::tr(
+          "Run the reminder agent: desktop notifications for the appointments' reminders while "
+          "Quorvel is closed. It opens no window and does not keep Quorvel out of the folder."));
   line.options = {reminders};
   line.take_agent = [reminders](const QCommandLineParser& parser, QString&) -> AgentCommand {
     if (!parser.isSet(reminders)) return {};
@@ -162,9 +164,9 @@ int RunReminderAgent(const QString& folder, bool create_folder) {
       [folder_arguments](const QDate& day) {
         // As a start from the desktop would: it opens the day in the
         // Quorvel running on the folder, if one does.
-        QProcess::startDetached(QCoreApplication::applicationFilePath(),
-                                folder_arguments + QStringList{QStringLiteral("--day"),
-                                                               day.toString(Qt::ISODate)});
+        QProcess::startDetached(
+            QCoreApplication::applicationFilePath(),
+            folder_arguments + QStringList{QStringLiteral("--day"), day.toString(Qt::ISODate)});
       });
 }
 
@@ -183,12 +185,14 @@ bool AgentRunning(const QString& folder) {
 
 void StartAgent(const QString& folder, bool standard) {
   if (AgentRunning(folder)) return;
-  QProcess::startDetached(QCoreApplication::applicationFilePath(),
-                          QStringList{QStringLiteral("--reminders")} +
-                              FolderArguments(folder, standard));
+  QProcess::startDetached(
+      QCoreApplication::applicationFilePath(),
+      QStringList{QStringLiteral("--reminders")} + FolderArguments(folder, standard));
 }
 
-void StopAgent(const QString& folder) { reminding::AskAgent(folder, reminding::AgentRequest::kQuit); }
+void StopAgent(const QString& folder) {
+  reminding::AskAgent(folder, reminding::AgentRequest::kQuit);
+}
 
 QString AutostartFileName(const QString& folder, bool standard) {
   if (standard) return kEntryBase + QStringLiteral(".desktop");

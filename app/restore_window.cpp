@@ -63,8 +63,9 @@ RestoreWindow::RestoreWindow(Application& app, QWidget* parent)
   setWindowTitle(tr("Restore"));
   setAccessibleName(tr("Restore"));
 
-  auto* intro = new QLabel(tr("Quorvel keeps a copy of all its files once a day, before every "
-                              "import and before the first sync. Choose one to put back:"));
+  auto* intro =
+      new QLabel(tr("Quorvel keeps a copy of all its files once a day, before every "
+                    "import and before the first sync. Choose one to put back:"));
   intro->setWordWrap(true);
   list_ = new BackupList([this] { RestoreSelected(); });
   list_->setObjectName(QLatin1String(names::kBackups));
@@ -73,8 +74,8 @@ RestoreWindow::RestoreWindow(Application& app, QWidget* parent)
   list_->setRootIsDecorated(false);
   list_->setAllColumnsShowFocus(true);
   list_->setUniformRowHeights(true);
-  list_->setHeaderLabels({tr("Date"), tr("Taken"), tr("Appointments"), tr("Notes"),
-                          tr("Entries"), tr("Size")});
+  list_->setHeaderLabels(
+      {tr("Date"), tr("Taken"), tr("Appointments"), tr("Notes"), tr("Entries"), tr("Size")});
   list_->header()->setStretchLastSection(false);
   list_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
   intro->setBuddy(list_);

@@ -2,9 +2,9 @@
 
 #include <QCommandLineParser>
 
-#include "ui/seams.h"
-#include "store/date_text.h"
 #include "app/texts.h"
+#include "store/date_text.h"
+#include "ui/seams.h"
 
 namespace quorvel {
 namespace {
@@ -33,7 +33,9 @@ void PrintKind(const store::DataFiles& files, const search::Query& query,
           if (m.repeats) when += QStringLiteral(" repeats");
         }
         break;
-      case search::Kind::kNote: kind = QStringLiteral("note"); break;
+      case search::Kind::kNote:
+        kind = QStringLiteral("note");
+        break;
       case search::Kind::kEntry:
         kind = QStringLiteral("entry");
         when = m.group;
@@ -61,9 +63,9 @@ CommandLineOptions SearchCommandLine() {
   o.options = {QCommandLineOption(
       QStringLiteral("search"),
       SearchCommandLineTexts::tr("Print the appointments, notes and address entries that hold "
-                                  "every one of the words (case and accents aside), one per "
-                                  "line, and exit: 0 when something was found, 1 when nothing "
-                                  "was, 2 when the data folder cannot be used."),
+                                 "every one of the words (case and accents aside), one per "
+                                 "line, and exit: 0 when something was found, 1 when nothing "
+                                 "was, 2 when the data folder cannot be used."),
       SearchCommandLineTexts::tr("words"))};
   // 1 says "nothing found": a folder another Quorvel holds, or one that
   // cannot be read, is an error of its own.

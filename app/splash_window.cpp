@@ -93,8 +93,7 @@ SplashWindow::SplashWindow(Application& app)
 void SplashWindow::SetCloseVisible(bool visible) {
   close_->setVisible(visible);
   const QString folder = QDir::toNativeSeparators(app_.files().DataDir());
-  folder_->setText(
-      folder_->fontMetrics().elidedText(folder, Qt::ElideMiddle, folder_->width()));
+  folder_->setText(folder_->fontMetrics().elidedText(folder, Qt::ElideMiddle, folder_->width()));
   folder_->setToolTip(folder);
   folder_->setAccessibleName(tr("Data folder"));
   folder_->setAccessibleDescription(folder);

@@ -3,12 +3,12 @@
 #include <QCommandLineParser>
 #include <QTextStream>
 
+#include "app/texts.h"
+#include "items/sync_state.h"
 #include "store/data_files.h"
 #include "sync/background_sync.h"
 #include "sync/password.h"
 #include "sync/setup.h"
-#include "items/sync_state.h"
-#include "app/texts.h"
 
 namespace quorvel::sync {
 
@@ -27,8 +27,9 @@ int Run(HeadlessContext& context, const QUrl& server, const QString& user, bool 
   }
   auto state = LoadState(context.files);
   if (!state) {
-    context.err << SyncCommandLineTexts::tr("Sync failed: the sync state in Sync.dat is damaged. Set up sync again "
-                      "to start over.")
+    context.err << SyncCommandLineTexts::tr(
+                       "Sync failed: the sync state in Sync.dat is damaged. Set up sync again "
+                       "to start over.")
                 << '\n';
     return kSyncFailed;
   }
@@ -38,8 +39,9 @@ int Run(HeadlessContext& context, const QUrl& server, const QString& user, bool 
     settings.user = user;
   }
   if (!settings.server.isValid() || settings.user.isEmpty()) {
-    context.err << SyncCommandLineTexts::tr("Sync failed: sync is not set up. Choose \"Sync…\" in the menu, or give "
-                      "--server URL --user NAME.")
+    context.err << SyncCommandLineTexts::tr(
+                       "Sync failed: sync is not set up. Choose \"Sync…\" in the menu, or give "
+                       "--server URL --user NAME.")
                 << '\n';
     return kSyncFailed;
   }
@@ -84,17 +86,21 @@ int Run(HeadlessContext& context, const QUrl& server, const QString& user, bool 
 CommandLineOptions SyncCommandLine() {
   CommandLineOptions o;
   o.options = {
-      QCommandLineOption(QStringLiteral("sync"),
-                         SyncCommandLineTexts::tr("Sync with the CalDAV/CardDAV server set up in \"Sync…\" and "
-                            "exit (the password comes from the desktop's secret store or "
-                            "QUORVEL_SYNC_PASSWORD).")),
-      QCommandLineOption(QStringLiteral("server"), SyncCommandLineTexts::tr("With --sync: the server's address."),
+      QCommandLineOption(
+          QStringLiteral("sync"),
+          SyncCommandLineTexts::tr("Sync with the CalDAV/CardDAV server set up in \"Sync…\" and "
+                                   "exit (the password comes from the desktop's secret store or "
+                                   "QUORVEL_SYNC_PASSWORD).")),
+      QCommandLineOption(QStringLiteral("server"),
+                         SyncCommandLineTexts::tr("With --sync: the server's address."),
                          QStringLiteral("URL")),
-      QCommandLineOption(QStringLiteral("user"), SyncCommandLineTexts::tr("With --sync: the user name on the server."),
+      QCommandLineOption(QStringLiteral("user"),
+                         SyncCommandLineTexts::tr("With --sync: the user name on the server."),
                          QStringLiteral("NAME")),
-      QCommandLineOption(QStringLiteral("allow-deletes"),
-                         SyncCommandLineTexts::tr("With --sync: go on when the sync would delete more than a few "
-                            "items, or most of a calendar or address book.")),
+      QCommandLineOption(
+          QStringLiteral("allow-deletes"),
+          SyncCommandLineTexts::tr("With --sync: go on when the sync would delete more than a few "
+                                   "items, or most of a calendar or address book.")),
   };
   o.take = [](const QCommandLineParser& parser, QStringList&, QString& error) -> HeadlessCommand {
     const bool server_set = parser.isSet(QStringLiteral("server"));
@@ -102,7 +108,8 @@ CommandLineOptions SyncCommandLine() {
     const bool allow_deletions = parser.isSet(QStringLiteral("allow-deletes"));
     if (!parser.isSet(QStringLiteral("sync"))) {
       if (allow_deletions) error = SyncCommandLineTexts::tr("--allow-deletes goes with --sync.");
-      if (server_set || user_set) error = SyncCommandLineTexts::tr("--server and --user go with --sync.");
+      if (server_set || user_set)
+        error = SyncCommandLineTexts::tr("--server and --user go with --sync.");
       return {};
     }
     if (server_set != user_set) {
@@ -115,14 +122,16 @@ CommandLineOptions SyncCommandLine() {
       server = QUrl(parser.value(QStringLiteral("server")));
       user = parser.value(QStringLiteral("user"));
       if (!server.userInfo().isEmpty()) {
-        error = SyncCommandLineTexts::tr("The server address must not hold a user name or password: give the "
-                   "user name with --user, and the password in the desktop's secret store or "
-                   "QUORVEL_SYNC_PASSWORD.");
+        error = SyncCommandLineTexts::tr(
+            "The server address must not hold a user name or password: give the "
+            "user name with --user, and the password in the desktop's secret store or "
+            "QUORVEL_SYNC_PASSWORD.");
         return {};
       }
       if (!DavClient::IsAllowed(server)) {
-        error = SyncCommandLineTexts::tr("The server address must start with https:// (http:// only for this "
-                   "computer).");
+        error = SyncCommandLineTexts::tr(
+            "The server address must start with https:// (http:// only for this "
+            "computer).");
         return {};
       }
     }

@@ -10,11 +10,11 @@ namespace quorvel::sync {
 
 // The exit statuses of --sync (described in the README).
 enum SyncExitStatus {
-  kSyncDone = 0,      // everything in step
-  kSyncFailed = 1,    // the sync stopped early (the message says why)
-  kSyncUsage = 2,     // the command line was refused; nothing was sent
-  kSyncRetry = 3,     // done, but some items will be tried again next time
-  kSyncLeftOut = 4,   // done, but some of the server's items are not held here
+  kSyncDone = 0,     // everything in step
+  kSyncFailed = 1,   // the sync stopped early (the message says why)
+  kSyncUsage = 2,    // the command line was refused; nothing was sent
+  kSyncRetry = 3,    // done, but some items will be tried again next time
+  kSyncLeftOut = 4,  // done, but some of the server's items are not held here
 };
 
 // The status a finished (or failed) run ends with.

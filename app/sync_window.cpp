@@ -15,11 +15,11 @@
 #include <QThread>
 #include <QVBoxLayout>
 
-#include "ui/seams.h"
+#include "items/sync_state.h"
 #include "sync/dav_client.h"
 #include "sync/password.h"
 #include "sync/setup.h"
-#include "items/sync_state.h"
+#include "ui/seams.h"
 
 namespace quorvel {
 namespace {
@@ -101,14 +101,10 @@ SyncWindow::SyncWindow(store::DataFiles& files, sync::BackgroundSync& runner, QW
   progress_->setObjectName(QLatin1String(names::kProgress));
 
   const std::pair<QWidget*, const char*> named[] = {
-      {server_, QT_TR_NOOP("Server")},
-      {user_, QT_TR_NOOP("User name")},
-      {password_, QT_TR_NOOP("Password")},
-      {auto_sync_, QT_TR_NOOP("Sync automatically")},
-      {find_, QT_TR_NOOP("Find calendars")},
-      {save_, QT_TR_NOOP("Save")},
-      {sync_now_, QT_TR_NOOP("Sync now")},
-      {stop_, QT_TR_NOOP("Stop sync")},
+      {server_, QT_TR_NOOP("Server")},       {user_, QT_TR_NOOP("User name")},
+      {password_, QT_TR_NOOP("Password")},   {auto_sync_, QT_TR_NOOP("Sync automatically")},
+      {find_, QT_TR_NOOP("Find calendars")}, {save_, QT_TR_NOOP("Save")},
+      {sync_now_, QT_TR_NOOP("Sync now")},   {stop_, QT_TR_NOOP("Stop sync")},
       {close, QT_TR_NOOP("Close")}};
   for (const auto& [widget, name] : named) {
     widget->setObjectName(QString::fromLatin1(name));
@@ -240,8 +236,7 @@ void SyncWindow::FindCollections() {
         }
         if (calendar_->findText(calendar_text) >= 0) calendar_->setCurrentText(calendar_text);
         if (address_book_->findText(book_text) >= 0) address_book_->setCurrentText(book_text);
-        SetBusy(false, tr("Found %1 calendars and address books.")
-                           .arg(found.collections.size()));
+        SetBusy(false, tr("Found %1 calendars and address books.").arg(found.collections.size()));
       });
 }
 
@@ -303,8 +298,8 @@ void SyncWindow::SaveSettings(std::function<void()> then) {
         calendar_->setEditText(result.settings->calendar.toString());
         address_book_->setEditText(result.settings->address_book.toString());
         runner_.SetAutomatic(result.settings->auto_sync);
-        SetBusy(false, result.password_problem.isNull() ? tr("Settings saved.")
-                                                        : result.password_problem);
+        SetBusy(false,
+                result.password_problem.isNull() ? tr("Settings saved.") : result.password_problem);
         if (then) then();
       });
 }
@@ -323,8 +318,7 @@ void SyncWindow::ShowProgress(const QString& step, int done, int total) {
   SetBusy(busy_);  // a sync started elsewhere (automatic) also locks the buttons
   progress_->setRange(0, total);
   progress_->setValue(done);
-  status_->setText(total > 0 ? tr("%1 %2 of %3").arg(step).arg(done).arg(total)
-                             : step);
+  status_->setText(total > 0 ? tr("%1 %2 of %3").arg(step).arg(done).arg(total) : step);
 }
 
 void SyncWindow::ShowFinished(bool ok, const QString& summary) {

@@ -39,8 +39,8 @@ void AddUndoItems(Application& app, QMenu* menu, QWidget* window) {
     action->setShortcutContext(Qt::ApplicationShortcut);
     window->addAction(action);
   }
-  QAction* restore = menu->addAction(UndoTexts::tr("Restore…"), window,
-                                     [&app] { OpenToolWindow(app.Restore()); });
+  QAction* restore =
+      menu->addAction(UndoTexts::tr("Restore…"), window, [&app] { OpenToolWindow(app.Restore()); });
   restore->setObjectName(QLatin1String(names::kRestore));
 
   QPointer<QAction> undo_ptr = undo;

@@ -28,18 +28,23 @@ constexpr int kLevel = 6;
 
 const char* ReasonKey(Reason reason) {
   switch (reason) {
-    case Reason::kDaily: return "daily";
-    case Reason::kImport: return "import";
-    case Reason::kFirstSync: return "first-sync";
-    case Reason::kRestore: return "restore";
-    case Reason::kCommand: return "command";
+    case Reason::kDaily:
+      return "daily";
+    case Reason::kImport:
+      return "import";
+    case Reason::kFirstSync:
+      return "first-sync";
+    case Reason::kRestore:
+      return "restore";
+    case Reason::kCommand:
+      return "command";
   }
   return "daily";
 }
 
 std::optional<Reason> ReasonOf(const QByteArray& key) {
-  for (Reason r : {Reason::kDaily, Reason::kImport, Reason::kFirstSync, Reason::kRestore,
-                   Reason::kCommand}) {
+  for (Reason r :
+       {Reason::kDaily, Reason::kImport, Reason::kFirstSync, Reason::kRestore, Reason::kCommand}) {
     if (key == ReasonKey(r)) return r;
   }
   return std::nullopt;
@@ -183,7 +188,9 @@ QString BackupsFolderFor(const QString& data_dir) {
   const QString canonical = QFileInfo(absolute).canonicalFilePath();
   const QString full = canonical.isEmpty() ? absolute : canonical;
   const QByteArray digest =
-      QCryptographicHash::hash(QFile::encodeName(full), QCryptographicHash::Sha256).toHex().left(12);
+      QCryptographicHash::hash(QFile::encodeName(full), QCryptographicHash::Sha256)
+          .toHex()
+          .left(12);
   QString name = QFileInfo(full).fileName();
   if (name.isEmpty()) name = QStringLiteral("root");
   const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
@@ -193,11 +200,16 @@ QString BackupsFolderFor(const QString& data_dir) {
 
 QString ReasonText(Reason reason) {
   switch (reason) {
-    case Reason::kDaily: return quorvel::BackupTexts::tr("Daily");
-    case Reason::kImport: return quorvel::BackupTexts::tr("Before import");
-    case Reason::kFirstSync: return quorvel::BackupTexts::tr("Before first sync");
-    case Reason::kRestore: return quorvel::BackupTexts::tr("Before restore");
-    case Reason::kCommand: return quorvel::BackupTexts::tr("By command");
+    case Reason::kDaily:
+      return quorvel::BackupTexts::tr("Daily");
+    case Reason::kImport:
+      return quorvel::BackupTexts::tr("Before import");
+    case Reason::kFirstSync:
+      return quorvel::BackupTexts::tr("Before first sync");
+    case Reason::kRestore:
+      return quorvel::BackupTexts::tr("Before restore");
+    case Reason::kCommand:
+      return quorvel::BackupTexts::tr("By command");
   }
   return QString();
 }
@@ -217,7 +229,8 @@ store::Outcome Write(const std::map<QByteArray, QByteArray>& snapshot, const QSt
                      Reason reason, const QDateTime& now, BackupInfo* made) {
   if (!QDir().mkpath(folder)) {
     return store::Outcome::Refused(
-        quorvel::BackupTexts::tr("No backup could be made: the folder %1 cannot be created.").arg(QDir::toNativeSeparators(folder)));
+        quorvel::BackupTexts::tr("No backup could be made: the folder %1 cannot be created.")
+            .arg(QDir::toNativeSeparators(folder)));
   }
   BackupInfo info;
   info.created = now;
@@ -227,7 +240,8 @@ store::Outcome Write(const std::map<QByteArray, QByteArray>& snapshot, const QSt
     return it == snapshot.end() ? 0 : CountIn(channel, it->second);
   };
   info.appointments = count(Channel::kAppoint);
-  if (const auto it = snapshot.find(store::Info(Channel::kEvents).file_name); it != snapshot.end()) {
+  if (const auto it = snapshot.find(store::Info(Channel::kEvents).file_name);
+      it != snapshot.end()) {
     info.events = int(events::EventsIn(it->second).events.size());
   }
   info.notes = count(Channel::kNotes);
@@ -319,8 +333,8 @@ std::optional<BackupInfo> ReadBackupInfo(const QString& path) {
 std::vector<BackupInfo> ListBackups(const QString& folder) {
   std::vector<BackupInfo> out;
   QDir dir(folder);
-  for (const QString& name : dir.entryList({QStringLiteral("*") + QLatin1String(kSuffix)},
-                                          QDir::Files)) {
+  for (const QString& name :
+       dir.entryList({QStringLiteral("*") + QLatin1String(kSuffix)}, QDir::Files)) {
     if (auto info = ReadBackupInfo(dir.filePath(name))) out.push_back(*info);
   }
   std::sort(out.begin(), out.end(), [](const BackupInfo& a, const BackupInfo& b) {
@@ -365,7 +379,8 @@ store::Outcome RestoreBackup(store::DataFiles& files, const QString& path, const
     const int records = int((bytes.size() + length - 1) / length);
     if (records > store::kLargestRecordNumber) {
       return store::Outcome::Refused(
-          quorvel::BackupTexts::tr("The backup %1 cannot be read or is damaged. Nothing was changed.")
+          quorvel::BackupTexts::tr(
+              "The backup %1 cannot be read or is damaged. Nothing was changed.")
               .arg(QDir::toNativeSeparators(path)));
     }
     for (int r = 1; r <= records; ++r) {

@@ -41,15 +41,15 @@ inline constexpr int kKept = 14;
 enum class Reason { kDaily, kImport, kFirstSync, kRestore, kCommand };
 
 struct BackupInfo {
-  QString path;          // the copy's file
-  QDateTime created;     // local time
+  QString path;       // the copy's file
+  QDateTime created;  // local time
   Reason reason = Reason::kDaily;
   int appointments = 0;  // what the copy holds
   int events = 0;        // repeating and all-day appointments (Events.dat)
   int notes = 0;
   int entries = 0;
-  qint64 size = 0;       // bytes on disk
-  qint64 raw_size = 0;   // bytes of the files it holds
+  qint64 size = 0;      // bytes on disk
+  qint64 raw_size = 0;  // bytes of the files it holds
 };
 
 // The folder that keeps the automatic copies of the data folder `data_dir`:
@@ -89,8 +89,7 @@ BackupInfo CurrentCounts(const store::DataFiles& files);
 // kept there as a copy (as TakeAutomaticBackup does). A damaged or
 // unreadable copy, or a copy of the files now that cannot be written,
 // refuses with nothing changed.
-store::Outcome RestoreBackup(store::DataFiles& files, const QString& path,
-                             const QString& keep_in,
+store::Outcome RestoreBackup(store::DataFiles& files, const QString& path, const QString& keep_in,
                              const QDateTime& now = QDateTime::currentDateTime());
 
 }  // namespace quorvel::backups

@@ -25,7 +25,12 @@ namespace quorvel::bench {
 
 void Run::DeleteAppointmentFigure() {
   Row row{QStringLiteral("Delete the first appointment (handler, disk)"),
-          QStringLiteral("bulk read, journaled write"), Unit::kMs, Goal{Goal::kAtMost, 16}, {}, {}, {}};
+          QStringLiteral("bulk read, journaled write"),
+          Unit::kMs,
+          Goal{Goal::kAtMost, 16},
+          {},
+          {},
+          {}};
   const QDate day = data_.busiest_day;
   const std::vector<Appointment> after = WithoutAppointment(data_.appointments, 0);
   const QByteArray expected = AppointImage(after, appoint_image_.size());
@@ -50,7 +55,8 @@ void Run::DeleteAppointmentFigure() {
       slow(), [&] { floor_appoint_->Put(appoint_image_); },
       [&] { RawDeleteByKey(*floor_appoint_, 8, 7, id, true); },
       [&](Row& r) {
-        if (FileBytes(FloorPath("Appoint.dat")) != expected) r.Wrong(QStringLiteral("floor's file"));
+        if (FileBytes(FloorPath("Appoint.dat")) != expected)
+          r.Wrong(QStringLiteral("floor's file"));
       },
       row);
   appoint_->Put(appoint_image_);
@@ -60,7 +66,12 @@ void Run::DeleteAppointmentFigure() {
 
 void Run::DeleteAddressFigure() {
   Row row{QStringLiteral("Delete the first address entry (handler, disk)"),
-          QStringLiteral("bulk read, journaled write"), Unit::kMs, Goal{Goal::kAtMost, 16}, {}, {}, {}};
+          QStringLiteral("bulk read, journaled write"),
+          Unit::kMs,
+          Goal{Goal::kAtMost, 16},
+          {},
+          {},
+          {}};
   std::vector<AddressEntry> after = data_.entries;
   after.erase(after.begin());
   const QByteArray expected = AddBookImage(after, book_image_.size());
@@ -91,7 +102,8 @@ void Run::DeleteAddressFigure() {
       slow(), [&] { floor_book_->Put(book_image_); },
       [&] { RawDeleteByKey(*floor_book_, 16, 15, key.toLatin1(), false); },
       [&](Row& r) {
-        if (FileBytes(FloorPath("AddBook.dat")) != expected) r.Wrong(QStringLiteral("floor's file"));
+        if (FileBytes(FloorPath("AddBook.dat")) != expected)
+          r.Wrong(QStringLiteral("floor's file"));
       },
       row);
   book_->Put(book_image_);
@@ -101,7 +113,12 @@ void Run::DeleteAddressFigure() {
 
 void Run::DeleteNoteFigure() {
   Row row{QStringLiteral("Delete the first note (handler, disk)"),
-          QStringLiteral("raw read, moved bytes rewritten; store's journal and flushes"), Unit::kMs, Goal{Goal::kRatioAtMost, 1.5}, {}, {}, {}};
+          QStringLiteral("raw read, moved bytes rewritten; store's journal and flushes"),
+          Unit::kMs,
+          Goal{Goal::kRatioAtMost, 1.5},
+          {},
+          {},
+          {}};
   std::vector<Note> after = data_.notes;
   after.erase(after.begin());
   const QByteArray expected = NotesImage(after, notes_image_.size());
@@ -147,7 +164,11 @@ void Run::DeleteNoteFigure() {
 void Run::SaveNoteFigure() {
   Row row{QStringLiteral("Save a note under a new title, the last place (handler, disk)"),
           QStringLiteral("raw read, the new records written; store's journal and flushes"),
-          Unit::kMs, Goal{Goal::kRatioAtMost, 1.5}, {}, {}, {}};
+          Unit::kMs,
+          Goal{Goal::kRatioAtMost, 1.5},
+          {},
+          {},
+          {}};
   std::vector<Note> before = data_.notes;
   const Note added = before.back();
   before.pop_back();
@@ -193,7 +214,8 @@ void Run::SaveNoteFigure() {
         floor_notes_->JournaledWrite(old, image, {{3, 3}, {3 * n + kNoteTitle, 3 * n + kNoteBody}});
       },
       [&](Row& r) {
-        if (FileBytes(FloorPath("Notes.dat")) != notes_image_) r.Wrong(QStringLiteral("floor's file"));
+        if (FileBytes(FloorPath("Notes.dat")) != notes_image_)
+          r.Wrong(QStringLiteral("floor's file"));
       },
       row);
   notes_->Put(notes_image_);
@@ -204,7 +226,12 @@ void Run::SaveNoteFigure() {
 
 void Run::EditAppointmentFigure() {
   Row row{QStringLiteral("Edit an appointment (handler)"),
-          QStringLiteral("bulk read, journaled write"), Unit::kMs, Goal{Goal::kAtMost, 5}, {}, {}, {}};
+          QStringLiteral("bulk read, journaled write"),
+          Unit::kMs,
+          Goal{Goal::kAtMost, 5},
+          {},
+          {},
+          {}};
   const QDate day = data_.busiest_day;
   ActivitiesWindow& activities = app_->Activities();
   AppointmentEditorWindow& editor = app_->AppointmentEditor();
@@ -243,11 +270,15 @@ void Run::EditAppointmentFigure() {
         for (int k = 0; k < count; ++k) {
           if (RawText(image, 128, 8 * k + kAppointmentId) == id) index = k;
         }
-        PutRawText(image, 128, 8 * index + kAppointmentSubject, QStringLiteral("Edited %1").arg(++turn).toLatin1());
-        floor_appoint_->JournaledWrite(before, image, {{8 * index + kAppointmentSubject, 8 * index + kAppointmentDescription}});
+        PutRawText(image, 128, 8 * index + kAppointmentSubject,
+                   QStringLiteral("Edited %1").arg(++turn).toLatin1());
+        floor_appoint_->JournaledWrite(
+            before, image,
+            {{8 * index + kAppointmentSubject, 8 * index + kAppointmentDescription}});
       },
       [&](Row& r) {
-        if (RawText(floor_appoint_->ReadAll(), 128, kAppointmentSubject) != QStringLiteral("Edited %1").arg(turn).toLatin1())
+        if (RawText(floor_appoint_->ReadAll(), 128, kAppointmentSubject) !=
+            QStringLiteral("Edited %1").arg(turn).toLatin1())
           r.Wrong(QStringLiteral("floor"));
       },
       row);
@@ -258,7 +289,12 @@ void Run::EditAppointmentFigure() {
 
 void Run::AddAddressFigure() {
   Row row{QStringLiteral("Add an address entry, the last place (handler)"),
-          QStringLiteral("bulk read, journaled write"), Unit::kMs, Goal{Goal::kAtMost, 5}, {}, {}, {}};
+          QStringLiteral("bulk read, journaled write"),
+          Unit::kMs,
+          Goal{Goal::kAtMost, 5},
+          {},
+          {},
+          {}};
   std::vector<AddressEntry> before = data_.entries;
   const AddressEntry added = before.back();
   before.pop_back();
@@ -270,20 +306,27 @@ void Run::AddAddressFigure() {
         book_->Put(start);
         editor.PrepareAdd(ParseBirthdayText(added.birthday_date));
         Child<QLineEdit>(editor, QLatin1String(address_editor_names::kName))->setText(added.name);
-        Child<QLineEdit>(editor, QLatin1String(address_editor_names::kSurname))->setText(added.surname);
-        Child<LimitedTextEdit>(editor, QLatin1String(address_editor_names::kAddress))->SetStoredText(added.address);
+        Child<QLineEdit>(editor, QLatin1String(address_editor_names::kSurname))
+            ->setText(added.surname);
+        Child<LimitedTextEdit>(editor, QLatin1String(address_editor_names::kAddress))
+            ->SetStoredText(added.address);
         Child<QLineEdit>(editor, QLatin1String(address_editor_names::kEmail))->setText(added.email);
-        Child<QLineEdit>(editor, QLatin1String(address_editor_names::kHomePage))->setText(added.home_page);
-        Child<LimitedTextEdit>(editor, QLatin1String(address_editor_names::kNotes))->SetStoredText(added.notes);
+        Child<QLineEdit>(editor, QLatin1String(address_editor_names::kHomePage))
+            ->setText(added.home_page);
+        Child<LimitedTextEdit>(editor, QLatin1String(address_editor_names::kNotes))
+            ->SetStoredText(added.notes);
         for (int i = 0; i < kAddressPhoneCount; ++i) {
-          Child<QLineEdit>(editor, QLatin1String(address_editor_names::kPhones[i]))->setText(added.phones[i]);
+          Child<QLineEdit>(editor, QLatin1String(address_editor_names::kPhones[i]))
+              ->setText(added.phones[i]);
         }
-        Child<QCheckBox>(editor, QLatin1String(address_editor_names::kBirthdayFlag))->setChecked(BirthdayFlagSet(added.birthday_flag));
+        Child<QCheckBox>(editor, QLatin1String(address_editor_names::kBirthdayFlag))
+            ->setChecked(BirthdayFlagSet(added.birthday_flag));
         OpenToolWindow(editor);
       },
       [&] { Press(editor, address_editor_names::kOk); },
       [&](Row& r) {
-        if (FileBytes(DataPath("AddBook.dat")) != book_image_) r.Wrong(QStringLiteral("AddBook.dat"));
+        if (FileBytes(DataPath("AddBook.dat")) != book_image_)
+          r.Wrong(QStringLiteral("AddBook.dat"));
         if (editor.isVisible()) r.Wrong(QStringLiteral("editor still open"));
         NoMessages(r);
       },
@@ -305,10 +348,12 @@ void Run::AddAddressFigure() {
         char* count_at = image.data() + 15 * 128;
         count_at[2] = char((count + 1) & 0xFF);
         count_at[3] = char((count + 1) >> 8);
-        floor_book_->JournaledWrite(old, image, {{16, 16}, {16 * count + kFieldKey, 16 * count + kFieldNotes}});
+        floor_book_->JournaledWrite(old, image,
+                                    {{16, 16}, {16 * count + kFieldKey, 16 * count + kFieldNotes}});
       },
       [&](Row& r) {
-        if (FileBytes(FloorPath("AddBook.dat")) != book_image_) r.Wrong(QStringLiteral("floor's file"));
+        if (FileBytes(FloorPath("AddBook.dat")) != book_image_)
+          r.Wrong(QStringLiteral("floor's file"));
       },
       row);
   book_->Put(book_image_);

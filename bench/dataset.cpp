@@ -30,7 +30,8 @@ QString Time(int half_hours_after_seven) {
 // A file image being built record by record.
 class Image {
  public:
-  explicit Image(Channel channel) : channel_(channel), length_(store::Info(channel).record_length) {}
+  explicit Image(Channel channel)
+      : channel_(channel), length_(store::Info(channel).record_length) {}
 
   void Put(int record, const QByteArray& bytes) {
     const qint64 end = qint64(record) * length_;
@@ -83,7 +84,8 @@ Dataset Generate(double fraction) {
     a.end = Time(k % 30 + 1 + k % 3);
     a.reminder = k % 3 == 0;
     a.minutes = QStringLiteral("15");
-    a.description = QStringLiteral("Bring the figures for item %1.\r\nRoom 2, second floor.").arg(k);
+    a.description =
+        QStringLiteral("Bring the figures for item %1.\r\nRoom 2, second floor.").arg(k);
     data.appointments.push_back(a);
   }
 
@@ -92,8 +94,9 @@ Dataset Generate(double fraction) {
   for (int g = 0; g < entries; ++g) {
     AddressEntry e;
     e.name = QStringLiteral("Name%1").arg(g);
-    e.surname = QStringLiteral("%1orthwood%2").arg(initials.at(g % initials.size())).arg(g, 4, 10,
-                                                                                      QLatin1Char('0'));
+    e.surname = QStringLiteral("%1orthwood%2")
+                    .arg(initials.at(g % initials.size()))
+                    .arg(g, 4, 10, QLatin1Char('0'));
     e.address = QStringLiteral("%1 High Street\r\nLittle Hampton\r\nWest County").arg(g);
     for (int i = 0; i < kAddressPhoneCount; ++i) {
       e.phones[i] = QStringLiteral("0%1 555 %2").arg(i + 1).arg(g, 4, 10, QLatin1Char('0'));
@@ -109,11 +112,12 @@ Dataset Generate(double fraction) {
 
   const int notes = Scaled(fraction, Channel::kNotes, 8);
   QString body;
-  while (body.size() < 400) body += QStringLiteral("Remember the shopping list and the letters.\r\n");
+  while (body.size() < 400)
+    body += QStringLiteral("Remember the shopping list and the letters.\r\n");
   body.truncate(400);
   for (int n = 0; n < notes; ++n) {
-    data.notes.push_back(Note{QStringLiteral("Note %1").arg(n, 5, 10, QLatin1Char('0')),
-                              body.left(300 + n % 100)});
+    data.notes.push_back(
+        Note{QStringLiteral("Note %1").arg(n, 5, 10, QLatin1Char('0')), body.left(300 + n % 100)});
   }
   return data;
 }
@@ -172,8 +176,8 @@ std::vector<Appointment> WithoutAppointment(std::vector<Appointment> items, int 
 
 std::set<int> AppointmentDays(const Dataset& data, int year, int month) {
   std::set<int> days;
-  const QString prefix = QStringLiteral("%1%2").arg(year, 4, 10, QLatin1Char('0'))
-                             .arg(month, 2, 10, QLatin1Char('0'));
+  const QString prefix =
+      QStringLiteral("%1%2").arg(year, 4, 10, QLatin1Char('0')).arg(month, 2, 10, QLatin1Char('0'));
   for (const Appointment& a : data.appointments) {
     if (a.id.startsWith(prefix)) days.insert(a.id.mid(6, 2).toInt());
   }

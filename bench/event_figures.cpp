@@ -10,11 +10,11 @@
 
 #include "app/application.h"
 #include "calendar/activities_window.h"
-#include "items/appointment_file.h"
 #include "calendar/day_schedule_window.h"
 #include "calendar/month_calendar_window.h"
 #include "events/event_file.h"
 #include "events/occurrences.h"
+#include "items/appointment_file.h"
 #include "reminding/reminder_keeper.h"
 
 namespace quorvel::bench {
@@ -28,12 +28,14 @@ const QByteArray kBerlin =
     "DTSTART:19701025T030000\r\nRRULE:FREQ=YEARLY;BYMONTH=10;BYDAY=-1SU\r\nEND:STANDARD\r\n"
     "END:VTIMEZONE\r\n";
 
-QByteArray Local(const QDateTime& t) { return t.toString(QStringLiteral("yyyyMMddTHHmmss")).toLatin1(); }
+QByteArray Local(const QDateTime& t) {
+  return t.toString(QStringLiteral("yyyyMMddTHHmmss")).toLatin1();
+}
 
 // Series `k`: weekly, monthly or yearly, begun before `day`'s month.
 QByteArray Series(int k, const QDate& day) {
   const int kind = k % 3;
-  QDate first = kind == 0 ? day.addDays(-7 * (5 + k % 20) - k % 7)
+  QDate first = kind == 0   ? day.addDays(-7 * (5 + k % 20) - k % 7)
                 : kind == 1 ? day.addMonths(-(2 + k % 10)).addDays(k % 28 - 14)
                             : day.addYears(-(1 + k % 6)).addDays(k % 30 - 15);
   const QDateTime start(first, QTime(7 + k % 12, (k % 2) * 30));
@@ -42,15 +44,15 @@ QByteArray Series(int k, const QDate& day) {
   };
   const char* freq = kind == 0 ? "WEEKLY" : kind == 1 ? "MONTHLY" : "YEARLY";
   const QByteArray uid = "series-" + QByteArray::number(k) + "@bench.example";
-  QByteArray text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//bench//EN\r\n" + kBerlin +
-                    "BEGIN:VEVENT\r\nUID:" + uid + "\r\nDTSTAMP:20260101T000000Z\r\n" +
-                    "DTSTART;TZID=Europe/Berlin:" + Local(start) + "\r\n" +
-                    "DTEND;TZID=Europe/Berlin:" + Local(start.addSecs(3600)) + "\r\n" +
-                    "RRULE:FREQ=" + freq + "\r\n" +
-                    "EXDATE;TZID=Europe/Berlin:" + Local(step(1)) + "\r\n" +
-                    "SUMMARY:Series " + QByteArray::number(k) + "\r\n" +
-                    "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:x\r\nTRIGGER:-PT15M\r\nEND:VALARM\r\n"
-                    "END:VEVENT\r\n";
+  QByteArray text =
+      "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//bench//EN\r\n" + kBerlin +
+      "BEGIN:VEVENT\r\nUID:" + uid + "\r\nDTSTAMP:20260101T000000Z\r\n" +
+      "DTSTART;TZID=Europe/Berlin:" + Local(start) + "\r\n" +
+      "DTEND;TZID=Europe/Berlin:" + Local(start.addSecs(3600)) + "\r\n" + "RRULE:FREQ=" + freq +
+      "\r\n" + "EXDATE;TZID=Europe/Berlin:" + Local(step(1)) + "\r\n" + "SUMMARY:Series " +
+      QByteArray::number(k) + "\r\n" +
+      "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:x\r\nTRIGGER:-PT15M\r\nEND:VALARM\r\n"
+      "END:VEVENT\r\n";
   if (k % 5 == 0) {
     text += "BEGIN:VEVENT\r\nUID:" + uid + "\r\nDTSTAMP:20260101T000000Z\r\n" +
             "RECURRENCE-ID;TZID=Europe/Berlin:" + Local(step(2)) + "\r\n" +
@@ -64,10 +66,11 @@ QByteArray Series(int k, const QDate& day) {
 QByteArray AllDay(int k, const QDate& day) {
   const QDate first = day.addDays(k % 61 - 30);
   return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//bench//EN\r\nBEGIN:VEVENT\r\nUID:day-" +
-         QByteArray::number(k) + "@bench.example\r\nDTSTAMP:20260101T000000Z\r\nDTSTART;VALUE=DATE:" +
+         QByteArray::number(k) +
+         "@bench.example\r\nDTSTAMP:20260101T000000Z\r\nDTSTART;VALUE=DATE:" +
          first.toString(QStringLiteral("yyyyMMdd")).toLatin1() + "\r\nDTEND;VALUE=DATE:" +
-         first.addDays(1 + k % 3).toString(QStringLiteral("yyyyMMdd")).toLatin1() + "\r\nSUMMARY:Away " +
-         QByteArray::number(k) + "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+         first.addDays(1 + k % 3).toString(QStringLiteral("yyyyMMdd")).toLatin1() +
+         "\r\nSUMMARY:Away " + QByteArray::number(k) + "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
 }
 
 struct Shown {
@@ -104,22 +107,44 @@ bool RemoveBenchEvents(store::DataFiles& files) {
 int BenchEventsHolding(const QString& word) {
   int holding = 0;
   for (int k = 0; k < 500; ++k) {
-    const QString summary = QStringLiteral("Series %1").arg(k) + (k % 5 == 0 ? QStringLiteral(" (moved)") : QString());
+    const QString summary =
+        QStringLiteral("Series %1").arg(k) + (k % 5 == 0 ? QStringLiteral(" (moved)") : QString());
     holding += summary.contains(word, Qt::CaseInsensitive);
   }
-  for (int k = 0; k < 200; ++k) holding += QStringLiteral("Away %1").arg(k).contains(word, Qt::CaseInsensitive);
+  for (int k = 0; k < 200; ++k)
+    holding += QStringLiteral("Away %1").arg(k).contains(word, Qt::CaseInsensitive);
   return holding;
 }
 
 void EventFigures(Table& table, Application& app, const QDate& day, int runs) {
   Row marking{QStringLiteral("Month marking with 500 series and 200 all-day events"),
-              QStringLiteral("the same without them"), Unit::kMs, Goal{Goal::kRatioAtMost, 2}, {}, {}, {}};
+              QStringLiteral("the same without them"),
+              Unit::kMs,
+              Goal{Goal::kRatioAtMost, 2},
+              {},
+              {},
+              {}};
   Row filling{QStringLiteral("Fill Activities for the busiest day, with the events"),
-              QStringLiteral("the same without them"), Unit::kMs, Goal{Goal::kRatioAtMost, 2}, {}, {}, {}};
+              QStringLiteral("the same without them"),
+              Unit::kMs,
+              Goal{Goal::kRatioAtMost, 2},
+              {},
+              {},
+              {}};
   Row opening{QStringLiteral("Open the busiest day's schedule, with the events"),
-              QStringLiteral("the same without them"), Unit::kMs, Goal{Goal::kRatioAtMost, 2}, {}, {}, {}};
+              QStringLiteral("the same without them"),
+              Unit::kMs,
+              Goal{Goal::kRatioAtMost, 2},
+              {},
+              {},
+              {}};
   Row minute{QStringLiteral("The minute's reminder check, with the events' alarms"),
-             QStringLiteral("the same without them"), Unit::kMs, Goal{Goal::kRatioAtMost, 2}, {}, {}, {}};
+             QStringLiteral("the same without them"),
+             Unit::kMs,
+             Goal{Goal::kRatioAtMost, 2},
+             {},
+             {},
+             {}};
   MonthCalendarWindow& calendar = app.MonthCalendar();
   ActivitiesWindow& activities = app.Activities();
   DayScheduleWindow& schedule = app.DaySchedule();
@@ -129,7 +154,8 @@ void EventFigures(Table& table, Application& app, const QDate& day, int runs) {
   int shown = 0;
   auto keeper_for = [&] {
     auto keeper = std::make_unique<reminding::ReminderKeeper>(
-        app.files().DataDir(), [at] { return at; }, nullptr, [&](const reminding::Reminder&, bool) { ++shown; });
+        app.files().DataDir(), [at] { return at; }, nullptr,
+        [&](const reminding::Reminder&, bool) { ++shown; });
     keeper->Start();
     return keeper;
   };
@@ -138,8 +164,12 @@ void EventFigures(Table& table, Application& app, const QDate& day, int runs) {
   // events, after one of them changed; its floor, without them, after one
   // appointment changed.
   Row cold{QStringLiteral("Month marking right after one event changed (reads the month again)"),
-           QStringLiteral("the same without the events, after one appointment changed"), Unit::kMs,
-           Goal{Goal::kRatioAtMost, 2}, {}, {}, {}};
+           QStringLiteral("the same without the events, after one appointment changed"),
+           Unit::kMs,
+           Goal{Goal::kRatioAtMost, 2},
+           {},
+           {},
+           {}};
   int changes = 0;
   // Each measured twice: without the events (the floor), then with them.
   Shown floor;
@@ -147,10 +177,12 @@ void EventFigures(Table& table, Application& app, const QDate& day, int runs) {
     if (with_events) {
       store::Operation op(app.files());
       for (int k = 0; k < 500; ++k) {
-        if (events::PutEvent(op, Series(k, day)) != events::PutResult::kStored) marking.Wrong(QStringLiteral("not stored"));
+        if (events::PutEvent(op, Series(k, day)) != events::PutResult::kStored)
+          marking.Wrong(QStringLiteral("not stored"));
       }
       for (int k = 0; k < 200; ++k) {
-        if (events::PutEvent(op, AllDay(k, day)) != events::PutResult::kStored) marking.Wrong(QStringLiteral("not stored"));
+        if (events::PutEvent(op, AllDay(k, day)) != events::PutResult::kStored)
+          marking.Wrong(QStringLiteral("not stored"));
       }
       if (!op.Commit().stored()) marking.Wrong(QStringLiteral("not committed"));
       QCoreApplication::processEvents();
@@ -162,14 +194,16 @@ void EventFigures(Table& table, Application& app, const QDate& day, int runs) {
                                                month_first.addDays(month_first.daysInMonth() - 1),
                                                QTimeZone::systemTimeZone());
     for (const events::Occurrence& o : month) {
-      for (QDate d = std::max(o.first_day(), month_first); d <= o.last_day() && d.month() == month_first.month();
-           d = d.addDays(1)) {
+      for (QDate d = std::max(o.first_day(), month_first);
+           d <= o.last_day() && d.month() == month_first.month(); d = d.addDays(1)) {
         if (o.repeats) series_days.insert(d.day());
         if (o.all_day) all_day_days.insert(d.day());
       }
     }
-    const int on_day = int(events::ReadOccurrences(app.files(), day, day, QTimeZone::systemTimeZone()).size());
-    if (with_events && (series_days.empty() || on_day == 0)) marking.Wrong(QStringLiteral("no events shown"));
+    const int on_day =
+        int(events::ReadOccurrences(app.files(), day, day, QTimeZone::systemTimeZone()).size());
+    if (with_events && (series_days.empty() || on_day == 0))
+      marking.Wrong(QStringLiteral("no events shown"));
 
     Sample& marks = with_events ? marking.figure : marking.floor;
     marks = Measure(
@@ -177,7 +211,8 @@ void EventFigures(Table& table, Application& app, const QDate& day, int runs) {
         [&](Row& r) {
           const MonthMarks& m = calendar.calendar().marks();
           if (!with_events) floor.marks = m;
-          if (m.appointment_days != floor.marks.appointment_days) r.Wrong(QStringLiteral("appointment marks"));
+          if (m.appointment_days != floor.marks.appointment_days)
+            r.Wrong(QStringLiteral("appointment marks"));
           if (std::set<int>(m.repeating_days.begin(), m.repeating_days.end()) != series_days) {
             r.Wrong(QStringLiteral("series marks"));
           }
@@ -193,7 +228,8 @@ void EventFigures(Table& table, Application& app, const QDate& day, int runs) {
             std::optional<Appointment> a = ReadDayAppointments(app.files(), day).first;
             if (!a) return cold.Wrong(QStringLiteral("no appointment"));
             a->subject = QStringLiteral("Changed %1").arg(++changes);
-            if (!UpdateAppointment(app.files(), *a).stored()) cold.Wrong(QStringLiteral("not stored"));
+            if (!UpdateAppointment(app.files(), *a).stored())
+              cold.Wrong(QStringLiteral("not stored"));
           },
           [&] { calendar.MarkMonthCalendar(); },
           [&](Row& r) {
@@ -209,15 +245,18 @@ void EventFigures(Table& table, Application& app, const QDate& day, int runs) {
         runs, [] {}, [&] { activities.FillActivities(); },
         [&](Row& r) {
           if (!with_events) floor.subjects = activities.Subjects();
-          if (activities.Subjects() != floor.subjects || floor.subjects.isEmpty()) r.Wrong(QStringLiteral("subjects"));
-          if (activities.ListedItems().size() != floor.subjects.size() + on_day) r.Wrong(QStringLiteral("listed"));
+          if (activities.Subjects() != floor.subjects || floor.subjects.isEmpty())
+            r.Wrong(QStringLiteral("subjects"));
+          if (activities.ListedItems().size() != floor.subjects.size() + on_day)
+            r.Wrong(QStringLiteral("listed"));
         },
         filling);
     Sample& open = with_events ? opening.figure : opening.floor;
     open = Measure(
         runs, [] {}, [&] { view->click(); },
         [&](Row& r) {
-          if (grid->rowCount() != activities.ListedItems().size() + 1) r.Wrong(QStringLiteral("rows"));
+          if (grid->rowCount() != activities.ListedItems().size() + 1)
+            r.Wrong(QStringLiteral("rows"));
         },
         opening);
     schedule.hide();
@@ -242,7 +281,8 @@ void EventFigures(Table& table, Application& app, const QDate& day, int runs) {
       [&] {
         store::Operation op(app.files());
         QByteArray text = Series(1, day);
-        text.replace("SUMMARY:Series 1\r\n", "SUMMARY:Series 1 v" + QByteArray::number(++version) + "\r\n");
+        text.replace("SUMMARY:Series 1\r\n",
+                     "SUMMARY:Series 1 v" + QByteArray::number(++version) + "\r\n");
         if (events::PutEvent(op, text) != events::PutResult::kStored || !op.Commit().stored()) {
           cold.Wrong(QStringLiteral("not stored"));
         }

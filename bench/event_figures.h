@@ -16,7 +16,7 @@ class Application;
 namespace store {
 class DataFiles;
 }
-}
+}  // namespace quorvel
 
 namespace quorvel::bench {
 

@@ -58,14 +58,16 @@ RawFound Run::Holding(const QString& word, bool events) const {
     return false;
   };
   RawFound expected;
-  for (const Appointment& a : data_.appointments) expected.appointments += holds({a.subject, a.description});
+  for (const Appointment& a : data_.appointments)
+    expected.appointments += holds({a.subject, a.description});
   if (with_events_ && events) expected.appointments += BenchEventsHolding(word);
   for (const Note& n : data_.notes) expected.notes += holds({n.title, n.body});
   for (const AddressEntry& e : data_.entries) {
     const bool birthday = BirthdayFlagSet(e.birthday_flag);
-    expected.entries += holds({e.name, e.surname, e.address, e.phones[0], e.phones[1], e.phones[2],
-                               e.phones[3], e.phones[4], e.phones[5],
-                               birthday ? e.birthday_date : QString(), e.email, e.home_page, e.notes});
+    expected.entries +=
+        holds({e.name, e.surname, e.address, e.phones[0], e.phones[1], e.phones[2], e.phones[3],
+               e.phones[4], e.phones[5], birthday ? e.birthday_date : QString(), e.email,
+               e.home_page, e.notes});
   }
   return expected;
 }
@@ -73,7 +75,8 @@ RawFound Run::Holding(const QString& word, bool events) const {
 // The results Find shows, counted by kind.
 RawFound Run::FindShown() const {
   FindWindow& find = app_->Find();
-  QAbstractItemModel* model = Child<QAbstractItemView>(find, QLatin1String(find_names::kResults))->model();
+  QAbstractItemModel* model =
+      Child<QAbstractItemView>(find, QLatin1String(find_names::kResults))->model();
   RawFound shown;
   for (int g = 0; g < model->rowCount(); ++g) {
     const QString caption = model->index(g, 0).data().toString();
@@ -87,8 +90,12 @@ RawFound Run::FindShown() const {
 
 void Run::FindOne(const QString& word, const QString& what) {
   Row row{QStringLiteral("Find, one keystroke to results drawn: \"%1\" (%2)").arg(word, what),
-          QStringLiteral("bulk read of the three files, byte scan"), Unit::kMs,
-          Goal{Goal::kAtMost, 16}, {}, {}, {}};
+          QStringLiteral("bulk read of the three files, byte scan"),
+          Unit::kMs,
+          Goal{Goal::kAtMost, 16},
+          {},
+          {},
+          {}};
   const RawFound expected = Holding(word);
   const RawFound files_expected = Holding(word, false);
   FindWindow& find = app_->Find();
@@ -132,9 +139,15 @@ void Run::FindOne(const QString& word, const QString& what) {
 // other windows, which fill themselves again after a change, are closed.
 void Run::FindAfterChangeFigure() {
   const QString word = QStringLiteral("shop");
-  Row row{QStringLiteral("Find, one keystroke right after a note changed (its file read again): \"%1\"").arg(word),
-          QStringLiteral("bulk read of the three files, byte scan"), Unit::kMs,
-          Goal{Goal::kAtMost, 16}, {}, {}, {}};
+  Row row{
+      QStringLiteral("Find, one keystroke right after a note changed (its file read again): \"%1\"")
+          .arg(word),
+      QStringLiteral("bulk read of the three files, byte scan"),
+      Unit::kMs,
+      Goal{Goal::kAtMost, 16},
+      {},
+      {},
+      {}};
   const RawFound expected = Holding(word);
   const RawFound files_expected = Holding(word, false);
   const std::vector<QWidget*> others{&app_->MonthCalendar(), &app_->Activities(), &app_->Notes(),
@@ -195,8 +208,12 @@ void Run::FindAfterChangeFigure() {
 // the rest.
 void Run::FindOpenFigure() {
   Row row{QStringLiteral("Find opened: its copy of the three files and the events read, in steps"),
-          QStringLiteral("bulk read of the three files, byte scan"), Unit::kMs,
-          Goal{Goal::kAtMost, 100}, {}, {}, {}};
+          QStringLiteral("bulk read of the three files, byte scan"),
+          Unit::kMs,
+          Goal{Goal::kAtMost, 100},
+          {},
+          {},
+          {}};
   FindWindow& find = app_->Find();
   auto* box = Child<QLineEdit>(find, QLatin1String(find_names::kBox));
   const RawFound expected = Holding(QStringLiteral("shop"));

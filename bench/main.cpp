@@ -39,9 +39,9 @@ int main(int argc, char* argv[]) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Times Quorvel's actions at capacity."));
   parser.addHelpOption();
-  const QCommandLineOption fraction(QStringLiteral("fraction"),
-                                    QStringLiteral("Fill the files to this part of capacity (0-1]."),
-                                    QStringLiteral("F"));
+  const QCommandLineOption fraction(
+      QStringLiteral("fraction"), QStringLiteral("Fill the files to this part of capacity (0-1]."),
+      QStringLiteral("F"));
   const QCommandLineOption runs(QStringLiteral("runs"), QStringLiteral("Runs per figure."),
                                 QStringLiteral("N"));
   const QCommandLineOption quick(QStringLiteral("quick"),
@@ -50,9 +50,10 @@ int main(int argc, char* argv[]) {
                                QStringLiteral("FOLDER"));
   const QCommandLineOption only(
       QStringLiteral("only"),
-      QStringLiteral("Only these figures (comma-separated): memory, delete-appointment, "
-                     "delete-entry, delete-note, save-note, marks, marking, next-month, activities, "
-                     "notes-list, edit-appointment, add-entry, find, sync-kept, events."),
+      QStringLiteral(
+          "Only these figures (comma-separated): memory, delete-appointment, "
+          "delete-entry, delete-note, save-note, marks, marking, next-month, activities, "
+          "notes-list, edit-appointment, add-entry, find, sync-kept, events."),
       QStringLiteral("NAMES"));
   parser.addOptions({fraction, runs, quick, dir, only});
   parser.process(qt);

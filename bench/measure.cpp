@@ -21,15 +21,15 @@ double Sample::Median() const {
   return sorted.size() % 2 == 1 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
 }
 
-double Row::Ratio() const {
-  return floor.Median() > 0 ? figure.Median() / floor.Median() : 0;
-}
+double Row::Ratio() const { return floor.Median() > 0 ? figure.Median() / floor.Median() : 0; }
 
 bool Row::Met() const {
   if (!wrong.isEmpty() || figure.empty()) return false;
   switch (goal.kind) {
-    case Goal::kAtMost: return figure.Median() <= goal.value;
-    case Goal::kRatioAtMost: return Ratio() <= goal.value;
+    case Goal::kAtMost:
+      return figure.Median() <= goal.value;
+    case Goal::kRatioAtMost:
+      return Ratio() <= goal.value;
   }
   return false;
 }
@@ -55,16 +55,19 @@ Sample Measure(int runs, const std::function<void()>& setup, const std::function
 }
 
 void Table::Print() const {
-  std::printf("\n| Action | min | median | floor | floor min | floor median | ratio | goal | met |\n");
+  std::printf(
+      "\n| Action | min | median | floor | floor min | floor median | ratio | goal | met |\n");
   std::printf("|---|---:|---:|---|---:|---:|---:|---|---|\n");
   for (const Row& row : rows_) {
     const char* unit = row.unit == Unit::kMs ? "ms" : "MiB";
-    const QString goal = row.goal.kind == Goal::kAtMost
-                             ? QStringLiteral("≤ %1 %2").arg(row.goal.value).arg(QLatin1String(unit))
-                             : QStringLiteral("≤ %1 × floor").arg(row.goal.value);
-    const QString met = !row.wrong.isEmpty() ? QStringLiteral("WRONG: ") + row.wrong.join(QStringLiteral("; "))
-                        : row.Met()          ? QStringLiteral("yes")
-                                             : QStringLiteral("no");
+    const QString goal =
+        row.goal.kind == Goal::kAtMost
+            ? QStringLiteral("≤ %1 %2").arg(row.goal.value).arg(QLatin1String(unit))
+            : QStringLiteral("≤ %1 × floor").arg(row.goal.value);
+    const QString met = !row.wrong.isEmpty()
+                            ? QStringLiteral("WRONG: ") + row.wrong.join(QStringLiteral("; "))
+                        : row.Met() ? QStringLiteral("yes")
+                                    : QStringLiteral("no");
     std::printf("| %s | %.2f %s | %.2f %s | %s | %.2f | %.2f | %.1f | %s | %s |\n",
                 qPrintable(row.action), row.figure.Min(), unit, row.figure.Median(), unit,
                 qPrintable(row.floor_name), row.floor.Min(), row.floor.Median(), row.Ratio(),
@@ -74,7 +77,8 @@ void Table::Print() const {
 }
 
 bool Table::AllRight() const {
-  return std::all_of(rows_.begin(), rows_.end(), [](const Row& row) { return row.wrong.isEmpty(); });
+  return std::all_of(rows_.begin(), rows_.end(),
+                     [](const Row& row) { return row.wrong.isEmpty(); });
 }
 
 long ResidentKiB() {

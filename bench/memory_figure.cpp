@@ -40,9 +40,8 @@ int MemoryChild(const QString& mode, const QString& dir) {
     std::printf("%ld\n", ResidentKiB());
     return 0;
   }
-  SetMessageSink([](const QString& text) {
-    std::fprintf(stderr, "message: %s\n", qPrintable(text));
-  });
+  SetMessageSink(
+      [](const QString& text) { std::fprintf(stderr, "message: %s\n", qPrintable(text)); });
   Application app;
   app.SetProcessEnd([] { std::exit(1); });
   if (!app.OpenDataIn(dir)) return 1;
@@ -58,7 +57,12 @@ int MemoryChild(const QString& mode, const QString& dir) {
 // In fresh processes, while the files hold what was generated.
 void Run::Memory() {
   Row row{QStringLiteral("Resident memory, calendar + notes + address book open"),
-          QStringLiteral("one empty window"), Unit::kMiB, Goal{Goal::kAtMost, 40}, {}, {}, {}};
+          QStringLiteral("one empty window"),
+          Unit::kMiB,
+          Goal{Goal::kAtMost, 40},
+          {},
+          {},
+          {}};
   const int children = options_.quick ? 1 : 3;
   for (int i = 0; i < children; ++i) {
     row.figure.Add(ChildResidentMiB(QStringLiteral("--memory-child"), data_dir_));

@@ -121,7 +121,8 @@ void RawFile::JournaledWrite(const QByteArray& before, const QByteArray& after,
   if (writes.empty()) return;
 
   const QString journal_path = store::JournalPath(path_);
-  const int jfd = ::open(QFile::encodeName(journal_path).constData(), O_RDWR | O_CREAT | O_TRUNC, 0644);
+  const int jfd =
+      ::open(QFile::encodeName(journal_path).constData(), O_RDWR | O_CREAT | O_TRUNC, 0644);
   if (jfd < 0) Fail("open", journal_path);
   journal.Bind(1, std::uint32_t(1) << 12);
   const QByteArray bytes = journal.Finish();
@@ -188,8 +189,7 @@ void RenumberIds(QByteArray& image, int count, const QByteArray& deleted_id) {
     if (size < 9 || std::memcmp(at, deleted_id.constData(), 8) != 0) continue;
     const int ordinal = QByteArray(at + 9, size - 9).toInt();
     if (ordinal > deleted) {
-      PutRawText(image, kLength, 8 * k + 1,
-                 QByteArray(at, 9) + QByteArray::number(ordinal - 1));
+      PutRawText(image, kLength, 8 * k + 1, QByteArray(at, 9) + QByteArray::number(ordinal - 1));
     }
   }
 }
@@ -214,8 +214,8 @@ RawMarks RawMonthScan(const RawFile& appoint, const RawFile& book, int year, int
                       const QDate& today) {
   RawMarks marks;
   const QByteArray prefix = QByteArray::number(year * 100 + month);
-  const QByteArray today_key = QByteArray::number(today.year() * 10000 + today.month() * 100 +
-                                                  today.day());
+  const QByteArray today_key =
+      QByteArray::number(today.year() * 10000 + today.month() * 100 + today.day());
   bool appointment_days[32] = {};
   const QByteArray a = appoint.ReadAll();
   const int count = RawCount(a, 128, 8);
@@ -304,7 +304,8 @@ int RawCountHolding(const QByteArray& image, int length, int group_size,
       for (int i = 0; i < size; ++i) buffer.push_back(lower[static_cast<unsigned char>(at[i])]);
       buffer.push_back('\0');
     }
-    if (memmem(buffer.data(), buffer.size(), word.constData(), std::size_t(word.size())) != nullptr) {
+    if (memmem(buffer.data(), buffer.size(), word.constData(), std::size_t(word.size())) !=
+        nullptr) {
       ++found;
     }
   }
@@ -318,8 +319,8 @@ RawFound RawSearch(const RawFile& appoint, const RawFile& notes, const RawFile& 
   RawFound found;
   found.appointments = RawCountHolding(appoint.ReadAll(), 128, 8, {2, 7}, word);
   found.notes = RawCountHolding(notes.ReadAll(), 500, 3, {1, 2}, word);
-  found.entries = RawCountHolding(book.ReadAll(), 128, 16,
-                                  {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 14, 15}, word);
+  found.entries =
+      RawCountHolding(book.ReadAll(), 128, 16, {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 14, 15}, word);
   return found;
 }
 

@@ -115,11 +115,11 @@ void Run::Prepare() {
   for (RawFile* file : {book_.get(), floor_book_.get()}) file->Put(book_image_);
   for (RawFile* file : {notes_.get(), floor_notes_.get()}) file->Put(notes_image_);
 
-  std::printf("Quorvel benchmark: %zu appointments, %zu address entries, %zu notes "
-              "(%.0f %% of capacity), busiest day %s; data in %s\n",
-              data_.appointments.size(), data_.entries.size(), data_.notes.size(),
-              options_.fraction * 100, qPrintable(data_.busiest_day.toString(Qt::ISODate)),
-              qPrintable(temp_->path()));
+  std::printf(
+      "Quorvel benchmark: %zu appointments, %zu address entries, %zu notes "
+      "(%.0f %% of capacity), busiest day %s; data in %s\n",
+      data_.appointments.size(), data_.entries.size(), data_.notes.size(), options_.fraction * 100,
+      qPrintable(data_.busiest_day.toString(Qt::ISODate)), qPrintable(temp_->path()));
   std::fflush(stdout);
 }
 

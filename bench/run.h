@@ -94,7 +94,8 @@ class Run {
   QString DataPath(const char* name) const { return data_dir_ + QLatin1Char('/') + name; }
   QString FloorPath(const char* name) const { return floor_dir_ + QLatin1Char('/') + name; }
   void NoMessages(Row& row) {
-    if (!messages_.isEmpty()) row.Wrong(QStringLiteral("message: ") + messages_.join(QLatin1Char('|')));
+    if (!messages_.isEmpty())
+      row.Wrong(QStringLiteral("message: ") + messages_.join(QLatin1Char('|')));
     messages_.clear();
   }
   void CheckMonth(Row& row, const RawMarks& marks, int year, int month);

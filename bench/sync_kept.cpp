@@ -4,9 +4,9 @@
 
 #include <QDir>
 
+#include "items/sync_state.h"
 #include "store/data_files.h"
 #include "sync/kept_store.h"
-#include "items/sync_state.h"
 
 namespace quorvel::bench {
 namespace {
@@ -21,14 +21,17 @@ QByteArray PhoneEvent(int k, int version) {
              "TZOFFSETFROM:+0200\r\nTZOFFSETTO:+0100\r\nTZNAME:CET\r\nDTSTART:19701025T030000\r\n"
              "RRULE:FREQ=YEARLY;BYMONTH=10;BYDAY=-1SU\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n"
              "BEGIN:VEVENT\r\nUID:phone-%1\r\nDTSTAMP:20260101T080000Z\r\nSEQUENCE:%2\r\n"
-             "DTSTART;TZID=Europe/Berlin:20260310T100000\r\nDTEND;TZID=Europe/Berlin:20260310T110000\r\n"
+             "DTSTART;TZID=Europe/Berlin:20260310T100000\r\nDTEND;TZID=Europe/"
+             "Berlin:20260310T110000\r\n"
              "SUMMARY:Meeting %1\r\nDESCRIPTION:Bring the figures for item %1.\r\n"
-             "LOCATION:Room 4.12\\, Main Building\r\nORGANIZER;CN=Jane Roe:mailto:jane@example.org\r\n"
+             "LOCATION:Room 4.12\\, Main Building\r\nORGANIZER;CN=Jane "
+             "Roe:mailto:jane@example.org\r\n"
              "ATTENDEE;CN=Bob;PARTSTAT=ACCEPTED;ROLE=REQ-PARTICIPANT:mailto:bob@example.org\r\n"
              "ATTENDEE;CN=Eve;PARTSTAT=NEEDS-ACTION;RSVP=TRUE:mailto:eve@example.org\r\n"
              "CATEGORIES:Work,Project X\r\nURL:https://example.org/meeting/%1\r\nCLASS:PRIVATE\r\n"
              "PRIORITY:1\r\nSTATUS:CONFIRMED\r\nTRANSP:OPAQUE\r\nX-PHONE-COLOR:#ff8800\r\n"
-             "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:Reminder\r\nTRIGGER:-PT15M\r\nEND:VALARM\r\n"
+             "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:Reminder\r\nTRIGGER:-PT15M\r\nEND:"
+             "VALARM\r\n"
              "END:VEVENT\r\nEND:VCALENDAR\r\n")
       .arg(k)
       .arg(version)
@@ -43,10 +46,19 @@ void SyncKeptFigures(Table& table, int runs, double fraction, const QString& dir
   store::DataFiles files;
   files.SetDataDir(folder);
   Row size{QStringLiteral("SyncKept.dat with every appointment and entry synced (disk)"),
-           QStringLiteral("Appoint.dat and AddBook.dat as full"), Unit::kMiB, Goal{Goal::kAtMost, 128}, {}, {}, {}};
+           QStringLiteral("Appoint.dat and AddBook.dat as full"),
+           Unit::kMiB,
+           Goal{Goal::kAtMost, 128},
+           {},
+           {},
+           {}};
   Row step{QStringLiteral("Sync's storing step renewing one kept copy (disk)"),
-           QStringLiteral("the same step without kept copies"), Unit::kMs, Goal{Goal::kRatioAtMost, 1.5},
-           {}, {}, {}};
+           QStringLiteral("the same step without kept copies"),
+           Unit::kMs,
+           Goal{Goal::kRatioAtMost, 1.5},
+           {},
+           {},
+           {}};
   if (files.OpenDataFiles() != store::OpenResult::kOpened) {
     size.Wrong(QStringLiteral("cannot open the files"));
     table.Add(std::move(size));
@@ -75,7 +87,8 @@ void SyncKeptFigures(Table& table, int runs, double fraction, const QString& dir
   {
     store::Operation op(files);
     const sync::SyncState before;
-    if (!sync::StageKept(op, before, state, copies).isEmpty()) size.Wrong(QStringLiteral("no room"));
+    if (!sync::StageKept(op, before, state, copies).isEmpty())
+      size.Wrong(QStringLiteral("no room"));
     sync::SaveState(files, op, state);
     if (!op.Commit().stored()) size.Wrong(QStringLiteral("not stored"));
   }
@@ -83,7 +96,8 @@ void SyncKeptFigures(Table& table, int runs, double fraction, const QString& dir
   size.figure.Add(double(files.FileSize(store::Channel::kKept)) / mib);
   // An appointment takes 8 records of Appoint.dat, an entry 16 of AddBook.dat.
   size.floor.Add((double(store::Info(store::Channel::kAppoint).record_length) * appointments * 8 +
-                  double(store::Info(store::Channel::kAddBook).record_length) * entries * 16) / mib);
+                  double(store::Info(store::Channel::kAddBook).record_length) * entries * 16) /
+                 mib);
   table.Add(std::move(size));
 
   // A run that received one changed event: its link and its kept copy

@@ -23,7 +23,12 @@ void Run::CheckMonth(Row& row, const RawMarks& marks, int year, int month) {
 
 void Run::MonthMarksFigure() {
   Row row{QStringLiteral("Month marks, data only (busiest month)"),
-          QStringLiteral("bulk read of both files, scan"), Unit::kMs, Goal{Goal::kAtMost, 1}, {}, {}, {}};
+          QStringLiteral("bulk read of both files, scan"),
+          Unit::kMs,
+          Goal{Goal::kAtMost, 1},
+          {},
+          {},
+          {}};
   const QDate day = data_.busiest_day;
   MonthMarks marks;
   row.figure = Measure(
@@ -59,10 +64,16 @@ RawMarks ShownMarks(MonthCalendarWindow& calendar) {
 
 void Run::MarkingFigure() {
   Row row{QStringLiteral("Month marking as the calendar does it (today indicator, reset, marks)"),
-          QStringLiteral("bulk read of both files, scan"), Unit::kMs, Goal{Goal::kAtMost, 2}, {}, {}, {}};
+          QStringLiteral("bulk read of both files, scan"),
+          Unit::kMs,
+          Goal{Goal::kAtMost, 2},
+          {},
+          {},
+          {}};
   const QDate day = data_.busiest_day;
   MonthCalendarWindow& calendar = app_->MonthCalendar();
-  QWidget* indicator = Child<QWidget>(app_->Main(), QLatin1String(main_window_names::kTodayIndicator));
+  QWidget* indicator =
+      Child<QWidget>(app_->Main(), QLatin1String(main_window_names::kTodayIndicator));
   row.figure = Measure(
       fast(), [] {}, [&] { calendar.MarkMonthCalendar(); },
       [&](Row& r) {
@@ -83,7 +94,12 @@ void Run::MarkingFigure() {
 
 void Run::NextMonthFigure() {
   Row row{QStringLiteral("Next month, calendar repainted"),
-          QStringLiteral("bulk read of both files, scan"), Unit::kMs, Goal{Goal::kAtMost, 5}, {}, {}, {}};
+          QStringLiteral("bulk read of both files, scan"),
+          Unit::kMs,
+          Goal{Goal::kAtMost, 5},
+          {},
+          {},
+          {}};
   const QDate day = data_.busiest_day;
   MonthCalendarWindow& calendar = app_->MonthCalendar();
   auto* view = Child<QTableView>(calendar, QStringLiteral("qt_calendar_calendarview"));
@@ -107,7 +123,12 @@ void Run::NextMonthFigure() {
 
 void Run::FillActivitiesFigure() {
   Row row{QStringLiteral("Fill Activities for the busiest day"),
-          QStringLiteral("bulk read of both files, scan"), Unit::kMs, Goal{Goal::kAtMost, 2}, {}, {}, {}};
+          QStringLiteral("bulk read of both files, scan"),
+          Unit::kMs,
+          Goal{Goal::kAtMost, 2},
+          {},
+          {},
+          {}};
   const QDate day = data_.busiest_day;
   const QStringList subjects = SubjectsOn(data_, day);
   const int birthdays = BirthdayCountOn(data_, day);
@@ -119,7 +140,8 @@ void Run::FillActivitiesFigure() {
       [&](Row& r) {
         if (activities.Subjects() != subjects || activities.StartTimes().size() != subjects.size())
           r.Wrong(QStringLiteral("appointments"));
-        if (id->text() != DayKey(day) + QStringLiteral("-1")) r.Wrong(QStringLiteral("shown appointment"));
+        if (id->text() != DayKey(day) + QStringLiteral("-1"))
+          r.Wrong(QStringLiteral("shown appointment"));
         if (memos->count() != birthdays) r.Wrong(QStringLiteral("birthdays"));
       },
       row);
@@ -127,7 +149,8 @@ void Run::FillActivitiesFigure() {
   row.floor = Measure(
       fast(), [] {}, [&] { raw = RawDayScan(*appoint_, *book_, day); },
       [&](Row& r) {
-        if (raw.subjects != subjects || raw.birthdays.size() != birthdays) r.Wrong(QStringLiteral("floor"));
+        if (raw.subjects != subjects || raw.birthdays.size() != birthdays)
+          r.Wrong(QStringLiteral("floor"));
       },
       row);
   table_.Add(std::move(row));
@@ -135,14 +158,20 @@ void Run::FillActivitiesFigure() {
 
 void Run::NotesListFigure() {
   Row row{QStringLiteral("Fill the notes list (%1 titles)").arg(data_.notes.size()),
-          QStringLiteral("bulk read of Notes.dat, titles"), Unit::kMs, Goal{Goal::kAtMost, 5}, {}, {}, {}};
+          QStringLiteral("bulk read of Notes.dat, titles"),
+          Unit::kMs,
+          Goal{Goal::kAtMost, 5},
+          {},
+          {},
+          {}};
   NotesWindow& window = app_->Notes();
   auto* list = Child<QAbstractItemView>(window, QLatin1String(notes_names::kList));
   const int count = int(data_.notes.size());
   row.figure = Measure(
       fast(), [] {}, [&] { window.LoadNotesList(); },
       [&](Row& r) {
-        if (list->model()->rowCount() != count || CellText(list, count - 1, 1) != data_.notes.back().title ||
+        if (list->model()->rowCount() != count ||
+            CellText(list, count - 1, 1) != data_.notes.back().title ||
             CellText(list, count - 1, 0) != QString::number(count)) {
           r.Wrong(QStringLiteral("list"));
         }
@@ -152,7 +181,8 @@ void Run::NotesListFigure() {
   row.floor = Measure(
       fast(), [] {}, [&] { titles = RawTitles(*notes_); },
       [&](Row& r) {
-        if (titles.size() != count || titles.back() != data_.notes.back().title) r.Wrong(QStringLiteral("floor"));
+        if (titles.size() != count || titles.back() != data_.notes.back().title)
+          r.Wrong(QStringLiteral("floor"));
       },
       row);
   table_.Add(std::move(row));

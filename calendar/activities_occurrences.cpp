@@ -1,10 +1,10 @@
 // The Activities window's part that lists the kept events' occurrences
 // among the day's appointments.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QCheckBox>
 #include <QSignalBlocker>
 
 #include "calendar/activities_window.h"
@@ -19,7 +19,6 @@ namespace {
 const QString kRepeatsSign = QStringLiteral(" \u21BB");
 
 }  // namespace
-
 
 void ActivitiesWindow::ListDay(const DayAppointments& day) {
   const QSignalBlocker block(subjects_);
@@ -37,7 +36,8 @@ void ActivitiesWindow::ListDay(const DayAppointments& day) {
     heard.append(said + QLatin1Char(' ') + summary + (o.repeats ? tr(", repeats") : QString()));
     items_.push_back(-1 - int(k));
     rows_.push_back(ListedRow{summary + (o.repeats ? kRepeatsSign : QString()),
-                              summary + (o.repeats ? tr(", repeats") : QString()), start, end, o.all_day});
+                              summary + (o.repeats ? tr(", repeats") : QString()), start, end,
+                              o.all_day});
   };
   // All-day ones first, then each timed one before the first appointment
   // that starts later; the appointments keep their order.
@@ -78,7 +78,8 @@ void ActivitiesWindow::ShowOccurrence(const events::Occurrence& o) {
   minutes_->setText(o.alarm_minutes >= 0 ? QString::number(o.alarm_minutes) : QString());
   QString text = o.description;
   if (!o.location.trimmed().isEmpty()) {
-    text += (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + tr("Location: %1").arg(o.location.trimmed());
+    text += (text.isEmpty() ? QString() : QStringLiteral("\n\n")) +
+            tr("Location: %1").arg(o.location.trimmed());
   }
   description_->setPlainText(text);
   reminder_->setChecked(o.alarm_minutes >= 0);

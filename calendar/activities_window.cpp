@@ -9,18 +9,18 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
-#include "ui/accessibility.h"
-#include "ui/organiser.h"
-#include "ui/data_changes.h"
-#include "ui/date_box.h"
-#include "ui/seams.h"
-#include "ui/ui.h"
 #include "calendar/appointment_editor_window.h"
-#include "items/appointment_file.h"
 #include "calendar/day_occurrences.h"
 #include "calendar/day_schedule_window.h"
 #include "calendar/month_calendar_window.h"
 #include "calendar/occurrence_actions.h"
+#include "items/appointment_file.h"
+#include "ui/accessibility.h"
+#include "ui/data_changes.h"
+#include "ui/date_box.h"
+#include "ui/organiser.h"
+#include "ui/seams.h"
+#include "ui/ui.h"
 
 namespace quorvel {
 
@@ -73,17 +73,19 @@ ActivitiesWindow::ActivitiesWindow(Organiser& app) : app_(app) {
   edit_ = Place(new QPushButton(tr("Edit"), frame), names::kEdit, QRect(392, 24, 60, 24));
 
   start_ = ReadOnlyBox(frame, names::kStart, QRect(84, 60, 64, 22));
-  Caption(frame, QLatin1String(names::kStartCaption), tr("Start Time"), QRect(12, 61, 70, 20), start_);
+  Caption(frame, QLatin1String(names::kStartCaption), tr("Start Time"), QRect(12, 61, 70, 20),
+          start_);
   end_ = ReadOnlyBox(frame, names::kEnd, QRect(236, 60, 64, 22));
   Caption(frame, QLatin1String(names::kEndCaption), tr("End Time"), QRect(170, 61, 64, 20), end_);
 
   reminder_ = Place(new QCheckBox(frame), names::kReminder, QRect(12, 94, 18, 20));
   reminder_->setEnabled(false);
-  Caption(frame, QLatin1String(names::kReminderCaption), tr("Reminder"), QRect(32, 94, 64, 20), reminder_);
+  Caption(frame, QLatin1String(names::kReminderCaption), tr("Reminder"), QRect(32, 94, 64, 20),
+          reminder_);
   minutes_ = ReadOnlyBox(frame, names::kMinutes, QRect(104, 93, 44, 22));
   minutes_->setText(QStringLiteral("15"));
-  minutes_label_ = Caption(frame, QLatin1String(names::kMinutesCaption), tr("Minutes before meeting"),
-                           QRect(154, 94, 180, 20), minutes_);
+  minutes_label_ = Caption(frame, QLatin1String(names::kMinutesCaption),
+                           tr("Minutes before meeting"), QRect(154, 94, 180, 20), minutes_);
 
   description_ = Place(new QPlainTextEdit(frame), names::kDescription, QRect(12, 124, 440, 100));
   description_->setReadOnly(true);
@@ -130,7 +132,8 @@ ActivitiesWindow::ActivitiesWindow(Organiser& app) : app_(app) {
   connect(schedule, &QPushButton::clicked, this, [this] { ViewSchedule(); });
   connect(ok, &QPushButton::clicked, this, [this] { Ok(); });
   connect(&app_.Changes(), &DataChanges::DataChanged, this, [this](store::ChangedFiles changed) {
-    if (changed.HasAny({store::Channel::kAppoint, store::Channel::kAddBook, store::Channel::kEvents})) {
+    if (changed.HasAny(
+            {store::Channel::kAppoint, store::Channel::kAddBook, store::Channel::kEvents})) {
       Refresh();
     }
   });
@@ -254,8 +257,8 @@ void ActivitiesWindow::FillActivities() {
   const QDate date = Date();
   ResetActivities();
   filled_ = true;
-  filled_seen_ = store::FilesSeen(app_.files(), {store::Channel::kAppoint, store::Channel::kAddBook,
-                                                  store::Channel::kEvents});
+  filled_seen_ = store::FilesSeen(
+      app_.files(), {store::Channel::kAppoint, store::Channel::kAddBook, store::Channel::kEvents});
   filled_date_ = date;
 
   const store::DataFiles& files = app_.files();
@@ -292,7 +295,8 @@ void ActivitiesWindow::ShowSelectedAppointment() {
   }
   delete_->setEnabled(true);
   edit_->setEnabled(true);
-  const QString id = DayKey(Date()) + QLatin1Char('-') + QString::number(items_[std::size_t(index)]);
+  const QString id =
+      DayKey(Date()) + QLatin1Char('-') + QString::number(items_[std::size_t(index)]);
   const int found = FindAppointment(app_.files(), id);
   if (found >= 0) ShowAppointment(ReadAppointment(app_.files(), found));
 }

@@ -12,8 +12,8 @@
 #include <QStringList>
 #include <QWidget>
 
-#include "items/appointment_file.h"
 #include "events/occurrences.h"
+#include "items/appointment_file.h"
 
 class QCheckBox;
 class QComboBox;
@@ -50,7 +50,7 @@ inline constexpr char kDescription[] = "Text1";
 inline constexpr char kMemosFrame[] = "Frame2";
 inline constexpr char kMemos[] = "Combo4";  // the day's birthdays
 inline constexpr char kOk[] = "Command1";
-inline constexpr char kId[] = "Text3";         // hidden: the chosen appointment's ID
+inline constexpr char kId[] = "Text3";           // hidden: the chosen appointment's ID
 inline constexpr char kStartTimes[] = "Combo1";  // hidden: the listed appointments' starts
 inline constexpr char kEndTimes[] = "Combo2";    // hidden: and their ends
 }  // namespace activities_names
@@ -159,7 +159,7 @@ class ActivitiesWindow : public QWidget {
   // Delete act on, wherever it has moved since.
   std::optional<Appointment> shown_;
   QPointer<DayScheduleWindow> schedule_;  // once View Schedule opened it
-  QStringList subjects_listed_;  // the appointments' subjects, by ordinal
+  QStringList subjects_listed_;           // the appointments' subjects, by ordinal
   std::vector<events::Occurrence> occurrences_;
   // Item i of the list: the appointment's ordinal, or -1 - the index of
   // its occurrence in occurrences_.

@@ -5,12 +5,12 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-#include "ui/organiser.h"
-#include "ui/seams.h"
 #include "calendar/appointment_editor_window.h"
-#include "items/appointment_event_store.h"
 #include "events/edit.h"
 #include "events/repeat.h"
+#include "items/appointment_event_store.h"
+#include "ui/organiser.h"
+#include "ui/seams.h"
 
 namespace quorvel {
 
@@ -54,7 +54,8 @@ void AppointmentEditorWindow::OkEvent() {
     const std::optional<QDateTime> from = TimeOn(day, a.start, zone);
     const std::optional<QDateTime> to = TimeOn(day, a.end, zone);
     if (!from || !to || *from >= *to) {
-      ShowMessage(tr("A repeating appointment needs its times as hours and minutes, such as 09:30."));
+      ShowMessage(
+          tr("A repeating appointment needs its times as hours and minutes, such as 09:30."));
       return;
     }
     event.start = *from;
@@ -84,14 +85,17 @@ void AppointmentEditorWindow::OkEvent() {
   // A plain appointment made repeating leaves the file in the same step
   // the event is stored.
   QString refusal;
-  switch (StoreEventFor(app_.files(), text, app_.EditMode() && opened_ ? &*opened_ : nullptr, &refusal)) {
+  switch (StoreEventFor(app_.files(), text, app_.EditMode() && opened_ ? &*opened_ : nullptr,
+                        &refusal)) {
     case EventStoreResult::kStored:
       break;
     case EventStoreResult::kAppointmentGone:
       ShowMessage(QString::fromLatin1(kAppointmentNotStored));
       return;
     case EventStoreResult::kNotStored:
-      ShowMessage(tr("The appointment cannot be stored: the file of repeating and all-day appointments is full."));
+      ShowMessage(
+          tr("The appointment cannot be stored: the file of repeating and all-day appointments is "
+             "full."));
       return;
     case EventStoreResult::kRefused:
       ShowMessage(refusal);
@@ -141,7 +145,8 @@ void AppointmentEditorWindow::OkOccurrence() {
   // Only what the user changed is written; the rest of the event stays as
   // it came.
   if (a.subject != shown.summary) change.summary = a.subject;
-  if (description_->toPlainText() != shown.description) change.description = description_->toPlainText();
+  if (description_->toPlainText() != shown.description)
+    change.description = description_->toPlainText();
   if (minutes != shown.alarm_minutes) change.alarm_minutes = minutes;
   std::optional<QByteArray> rule;
   if (whole_series_) {
@@ -158,9 +163,11 @@ void AppointmentEditorWindow::OkOccurrence() {
   const bool whole = whole_series_;
   QString refusal;
   const EventStoreResult result = ChangeStoredEvent(
-      app_.files(), shown.uid, [&](const QByteArray& text) -> std::optional<QByteArray> {
-        std::optional<QByteArray> out = whole ? events::ChangeSeries(text, change, shown.start, stamp)
-                                              : events::ChangeOccurrence(text, shown.instance, change, stamp);
+      app_.files(), shown.uid,
+      [&](const QByteArray& text) -> std::optional<QByteArray> {
+        std::optional<QByteArray> out =
+            whole ? events::ChangeSeries(text, change, shown.start, stamp)
+                  : events::ChangeOccurrence(text, shown.instance, change, stamp);
         if (out && rule) out = events::SetRepeatRule(*out, *rule, stamp);
         return out;
       },
@@ -173,7 +180,9 @@ void AppointmentEditorWindow::OkOccurrence() {
       ReturnToActivities();
       return;
     case EventStoreResult::kNotStored:
-      ShowMessage(tr("The appointment cannot be stored: the file of repeating and all-day appointments is full."));
+      ShowMessage(
+          tr("The appointment cannot be stored: the file of repeating and all-day appointments is "
+             "full."));
       return;
     case EventStoreResult::kRefused:
       ShowMessage(refusal);

@@ -5,11 +5,11 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+#include "calendar/activities_window.h"
+#include "calendar/appointment_editor_window.h"
 #include "ui/organiser.h"
 #include "ui/seams.h"
 #include "ui/ui.h"
-#include "calendar/activities_window.h"
-#include "calendar/appointment_editor_window.h"
 
 namespace quorvel {
 
@@ -54,8 +54,8 @@ void AppointmentEditorWindow::Ok() {
   }
   std::optional<store::Outcome> outcome;
   if (!app_.EditMode()) {
-    outcome = day_.isValid() ? AddAppointmentOn(app_.files(), day_, a)
-                             : AddAppointment(app_.files(), a);
+    outcome =
+        day_.isValid() ? AddAppointmentOn(app_.files(), day_, a) : AddAppointment(app_.files(), a);
   } else if (opened_) {
     // Only the appointment that was opened is written, wherever a sync or
     // another window has moved it since.
@@ -75,12 +75,12 @@ void AppointmentEditorWindow::Ok() {
 }
 
 bool AppointmentEditorWindow::KeepAsNew(const Appointment& edited) {
-  const int choice = AskChoice(
-      tr("The appointment \"%1\" was changed or deleted while you were editing it "
-         "(by a sync, for example), so your changes cannot be stored over it.\n\n"
-         "Save them as a new appointment, or discard them?")
-          .arg(store::TrimSpaces(opened_->subject)),
-      {tr("Save as New"), tr("Discard")});
+  const int choice =
+      AskChoice(tr("The appointment \"%1\" was changed or deleted while you were editing it "
+                   "(by a sync, for example), so your changes cannot be stored over it.\n\n"
+                   "Save them as a new appointment, or discard them?")
+                    .arg(store::TrimSpaces(opened_->subject)),
+                {tr("Save as New"), tr("Discard")});
   if (choice == 0) {
     const store::Outcome outcome = AddAppointmentOn(app_.files(), day_, edited);
     if (outcome.refused()) {

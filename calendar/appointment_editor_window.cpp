@@ -11,15 +11,15 @@
 #include <QTextCursor>
 #include <QWheelEvent>
 
+#include "calendar/activities_window.h"
+#include "calendar/appointment_repeat_panel.h"
+#include "events/edit.h"
+#include "events/event_file.h"
 #include "ui/accessibility.h"
 #include "ui/organiser.h"
 #include "ui/seams.h"
 #include "ui/ui.h"
 #include "ui/window_keys.h"
-#include "calendar/activities_window.h"
-#include "calendar/appointment_repeat_panel.h"
-#include "events/edit.h"
-#include "events/event_file.h"
 
 namespace quorvel {
 
@@ -31,7 +31,9 @@ QStringList HalfHours(bool with_midnight) {
   QStringList times;
   for (int hour = 7; hour < 24; ++hour) {
     for (int minute : {0, 30}) {
-      times.append(QStringLiteral("%1:%2").arg(hour, 2, 10, QLatin1Char('0')).arg(minute, 2, 10, QLatin1Char('0')));
+      times.append(QStringLiteral("%1:%2")
+                       .arg(hour, 2, 10, QLatin1Char('0'))
+                       .arg(minute, 2, 10, QLatin1Char('0')));
     }
   }
   if (with_midnight) times.append(QStringLiteral("24:00"));
@@ -81,7 +83,8 @@ class TimeCombo : public NamedComboBox {
   bool typed_ = false;
 };
 
-TimeCombo* TimeList(QWidget* parent, const char* name, const QRect& rect, const QStringList& times) {
+TimeCombo* TimeList(QWidget* parent, const char* name, const QRect& rect,
+                    const QStringList& times) {
   auto* combo = Place(new TimeCombo(parent), name, rect);
   combo->setEditable(true);
   combo->setInsertPolicy(QComboBox::NoInsert);
@@ -111,8 +114,8 @@ AppointmentEditorWindow::AppointmentEditorWindow(Organiser& app) : app_(app) {
   setFixedSize(360, 292);
   setFont(ArialFont(9));
 
-  auto* frame = Place(new QGroupBox(tr("Appointments"), this), names::kFrame,
-                      QRect(8, 8, 344, 240));
+  auto* frame =
+      Place(new QGroupBox(tr("Appointments"), this), names::kFrame, QRect(8, 8, 344, 240));
   frame_ = frame;
   subject_ = Place(new QLineEdit(frame), names::kSubject, QRect(12, 24, 320, 24));
   subject_->setMaxLength(kSubjectLimit);
@@ -120,16 +123,19 @@ AppointmentEditorWindow::AppointmentEditorWindow(Organiser& app) : app_(app) {
 
   TimeCombo* start = TimeList(frame, names::kStart, QRect(84, 58, 76, 24), StartTimes());
   start_ = start;
-  auto* start_label = Place(new QLabel(tr("Start Time"), frame), names::kStartCaption, QRect(12, 60, 70, 20));
+  auto* start_label =
+      Place(new QLabel(tr("Start Time"), frame), names::kStartCaption, QRect(12, 60, 70, 20));
   start_label->setBuddy(start_);
   start_->setAccessibleName(tr("Start Time"));
   end_ = TimeList(frame, names::kEnd, QRect(256, 58, 76, 24), EndTimes());
-  auto* end_label = Place(new QLabel(tr("End Time"), frame), names::kEndCaption, QRect(186, 60, 66, 20));
+  auto* end_label =
+      Place(new QLabel(tr("End Time"), frame), names::kEndCaption, QRect(186, 60, 66, 20));
   end_label->setBuddy(end_);
   end_->setAccessibleName(tr("End Time"));
 
   reminder_ = Place(new QCheckBox(tr("Reminder"), frame), names::kReminder, QRect(12, 92, 84, 22));
-  minutes_ = Place(new QLineEdit(QStringLiteral("15"), frame), names::kMinutes, QRect(104, 92, 44, 22));
+  minutes_ =
+      Place(new QLineEdit(QStringLiteral("15"), frame), names::kMinutes, QRect(104, 92, 44, 22));
   minutes_->setMaxLength(kMinutesLimit);
   minutes_->setAccessibleName(tr("Minutes before meeting"));
   minutes_label_ = Place(new QLabel(tr("Minutes before meeting"), frame), names::kMinutesCaption,
@@ -138,7 +144,8 @@ AppointmentEditorWindow::AppointmentEditorWindow(Organiser& app) : app_(app) {
 
   // Repeating and all-day appointments are kept as events beside the file.
   all_day_ = Place(new QCheckBox(tr("&All day"), frame), names::kAllDay, QRect(12, 122, 84, 22));
-  auto* repeats_label = Place(new QLabel(tr("&Repeats"), frame), names::kRepeatsCaption, QRect(104, 124, 80, 20));
+  auto* repeats_label =
+      Place(new QLabel(tr("&Repeats"), frame), names::kRepeatsCaption, QRect(104, 124, 80, 20));
   repeats_ = Place(new NamedComboBox(frame), names::kRepeats, QRect(188, 120, 144, 24));
   repeats_->addItems({tr("Never"), tr("Daily"), tr("Weekly"), tr("Monthly"), tr("Yearly")});
   repeats_->setAccessibleName(tr("Repeats"));
@@ -174,8 +181,9 @@ AppointmentEditorWindow::AppointmentEditorWindow(Organiser& app) : app_(app) {
 
   connect(reminder_, &QCheckBox::toggled, this, [this](bool on) { ShowReminderMinutes(on); });
   connect(all_day_, &QCheckBox::toggled, this, [this](bool on) { ShowAllDay(on); });
-  connect(repeats_, qOverload<int>(&QComboBox::currentIndexChanged), this,
-          [this] { repeat_panel_->ShowFor(Repetition().kind, day_.isValid() ? day_ : QDate::currentDate()); });
+  connect(repeats_, qOverload<int>(&QComboBox::currentIndexChanged), this, [this] {
+    repeat_panel_->ShowFor(Repetition().kind, day_.isValid() ? day_ : QDate::currentDate());
+  });
   connect(repeat_panel_, &RepeatPanel::Resized, this, [this] { Relayout(); });
   // Picking a start proposes an end half an hour later; typing does not.
   connect(start_, &QComboBox::activated, this, [this, start](int index) {
@@ -215,7 +223,8 @@ void AppointmentEditorWindow::ShowAllDay(bool all_day) {
 
 events::Repeat AppointmentEditorWindow::Repetition() const {
   using Kind = events::Repeat::Kind;
-  static constexpr Kind kKinds[] = {Kind::kNever, Kind::kDaily, Kind::kWeekly, Kind::kMonthlyByDate, Kind::kYearly};
+  static constexpr Kind kKinds[] = {Kind::kNever, Kind::kDaily, Kind::kWeekly, Kind::kMonthlyByDate,
+                                    Kind::kYearly};
   const int index = repeats_->currentIndex();
   if (index == 5) return shown_repeat_;  // a rule of elsewhere, kept as it is
   const Kind kind = index >= 0 && index < 5 ? kKinds[index] : Kind::kNever;
@@ -295,7 +304,8 @@ void AppointmentEditorWindow::OpenForEdit(const Appointment& shown, const Appoin
   subject_->setFocus();
 }
 
-void AppointmentEditorWindow::OpenForOccurrence(const events::Occurrence& occurrence, bool whole_series) {
+void AppointmentEditorWindow::OpenForOccurrence(const events::Occurrence& occurrence,
+                                                bool whole_series) {
   opened_.reset();
   day_ = occurrence.start.date();
   setWindowTitle(tr("Edit Appointment"));
@@ -305,7 +315,8 @@ void AppointmentEditorWindow::OpenForOccurrence(const events::Occurrence& occurr
   if (!occurrence.all_day) {
     SetTime(start_, occurrence.start.toString(QStringLiteral("HH:mm")));
     const bool midnight = occurrence.end.date() > day_ && occurrence.end.time() == QTime(0, 0);
-    SetTime(end_, midnight ? QStringLiteral("24:00") : occurrence.end.toString(QStringLiteral("HH:mm")));
+    SetTime(end_,
+            midnight ? QStringLiteral("24:00") : occurrence.end.toString(QStringLiteral("HH:mm")));
   }
   subject_->setText(occurrence.summary);
   description_->setPlainText(occurrence.description);
@@ -317,15 +328,17 @@ void AppointmentEditorWindow::OpenForOccurrence(const events::Occurrence& occurr
   all_day_->setEnabled(false);
   ShowAllDay(occurrence.all_day);
   const std::optional<events::StoredEvent> stored = events::FindEvent(app_.files(), occurrence.uid);
-  shown_repeat_ = events::RepeatOf(stored ? events::RepeatRuleOf(stored->text) : QByteArray(), occurrence.start);
+  shown_repeat_ = events::RepeatOf(stored ? events::RepeatRuleOf(stored->text) : QByteArray(),
+                                   occurrence.start);
   using Kind = events::Repeat::Kind;
   if (shown_repeat_.kind == Kind::kOther) repeats_->addItem(tr("As set elsewhere"));
   const Kind kind = shown_repeat_.kind;
-  repeats_->setCurrentIndex(kind == Kind::kOther ? 5
-                            : kind == Kind::kDaily ? 1
-                            : kind == Kind::kWeekly ? 2
+  repeats_->setCurrentIndex(kind == Kind::kOther                                              ? 5
+                            : kind == Kind::kDaily                                            ? 1
+                            : kind == Kind::kWeekly                                           ? 2
                             : kind == Kind::kMonthlyByDate || kind == Kind::kMonthlyByWeekday ? 3
-                            : kind == Kind::kYearly ? 4 : 0);
+                            : kind == Kind::kYearly                                           ? 4
+                                                                                              : 0);
   repeat_panel_->Set(shown_repeat_, day_);
   repeats_->setEnabled(whole_series_);
   id_->setText(QString());

@@ -7,9 +7,9 @@
 #include <QDate>
 #include <QWidget>
 
-#include "items/appointment_file.h"
 #include "events/occurrences.h"
 #include "events/repeat.h"
+#include "items/appointment_file.h"
 
 class QCheckBox;
 class QComboBox;

@@ -30,21 +30,28 @@ QString WeekdayName(int day) {
 }
 
 QString WeekdayShort(int day) {
-  static const char* const kNames[] = {
-      QT_TRANSLATE_NOOP("quorvel::RepeatPanel", "Mo"), QT_TRANSLATE_NOOP("quorvel::RepeatPanel", "Tu"),
-      QT_TRANSLATE_NOOP("quorvel::RepeatPanel", "We"), QT_TRANSLATE_NOOP("quorvel::RepeatPanel", "Th"),
-      QT_TRANSLATE_NOOP("quorvel::RepeatPanel", "Fr"), QT_TRANSLATE_NOOP("quorvel::RepeatPanel", "Sa"),
-      QT_TRANSLATE_NOOP("quorvel::RepeatPanel", "Su")};
+  static const char* const kNames[] = {QT_TRANSLATE_NOOP("quorvel::RepeatPanel", "Mo"),
+                                       QT_TRANSLATE_NOOP("quorvel::RepeatPanel", "Tu"),
+                                       QT_TRANSLATE_NOOP("quorvel::RepeatPanel", "We"),
+                                       QT_TRANSLATE_NOOP("quorvel::RepeatPanel", "Th"),
+                                       QT_TRANSLATE_NOOP("quorvel::RepeatPanel", "Fr"),
+                                       QT_TRANSLATE_NOOP("quorvel::RepeatPanel", "Sa"),
+                                       QT_TRANSLATE_NOOP("quorvel::RepeatPanel", "Su")};
   return RepeatPanel::tr(kNames[day - 1]);
 }
 
 QString Ordinal(QDate day) {
   switch ((day.day() - 1) / 7) {
-    case 0: return RepeatPanel::tr("first");
-    case 1: return RepeatPanel::tr("second");
-    case 2: return RepeatPanel::tr("third");
-    case 3: return RepeatPanel::tr("fourth");
-    default: return RepeatPanel::tr("last");
+    case 0:
+      return RepeatPanel::tr("first");
+    case 1:
+      return RepeatPanel::tr("second");
+    case 2:
+      return RepeatPanel::tr("third");
+    case 3:
+      return RepeatPanel::tr("fourth");
+    default:
+      return RepeatPanel::tr("last");
   }
 }
 
@@ -57,7 +64,8 @@ RepeatPanel::RepeatPanel(QWidget* parent) : QWidget(parent) {
   every_->setRange(1, 52);
   every_->setAccessibleName(tr("Every how many weeks"));
   every_label_->setBuddy(every_);
-  weeks_label_ = Place(new QLabel(tr("week(s), on"), this), names::kWeeksCaption, QRect(110, 2, 200, 20));
+  weeks_label_ =
+      Place(new QLabel(tr("week(s), on"), this), names::kWeeksCaption, QRect(110, 2, 200, 20));
   for (int d = 1; d <= 7; ++d) {
     weekdays_[d - 1] = Place(new QCheckBox(WeekdayShort(d), this), names::kWeekdays[d - 1],
                              QRect((d - 1) * 46, kRow, 44, 22));
@@ -128,8 +136,9 @@ void RepeatPanel::ShowEnd() {
 void RepeatPanel::Set(const events::Repeat& repeat, QDate day) {
   every_->setValue(repeat.interval);
   for (int d = 1; d <= 7; ++d) {
-    weekdays_[d - 1]->setChecked(repeat.kind == Kind::kWeekly ? (repeat.weekdays & (1u << (d - 1))) != 0
-                                                              : d == day.dayOfWeek());
+    weekdays_[d - 1]->setChecked(repeat.kind == Kind::kWeekly
+                                     ? (repeat.weekdays & (1u << (d - 1))) != 0
+                                     : d == day.dayOfWeek());
   }
   monthly_->setCurrentIndex(repeat.kind == Kind::kMonthlyByWeekday ? 1 : 0);
   ends_->setCurrentIndex(repeat.end == End::kUntil ? 1 : repeat.end == End::kCount ? 2 : 0);

@@ -25,11 +25,11 @@ inline constexpr char kEveryCaption[] = "Label6";
 inline constexpr char kEvery[] = "Spin1";  // every how many weeks
 inline constexpr char kWeeksCaption[] = "Label7";
 // The weekday boxes of a weekly series, Monday first.
-inline constexpr const char* kWeekdays[7] = {
-    "Check11", "Check12", "Check13", "Check14", "Check15", "Check16", "Check17"};
+inline constexpr const char* kWeekdays[7] = {"Check11", "Check12", "Check13", "Check14",
+                                             "Check15", "Check16", "Check17"};
 inline constexpr char kMonthly[] = "Combo4";  // a monthly series: by day or by weekday
 inline constexpr char kEndsCaption[] = "Label8";
-inline constexpr char kEnds[] = "Combo5";     // never, on a date, after a count
+inline constexpr char kEnds[] = "Combo5";      // never, on a date, after a count
 inline constexpr char kUntil[] = "DTPicker2";  // the last day
 inline constexpr char kCount[] = "Spin2";      // the number of times
 inline constexpr char kTimesCaption[] = "Label9";

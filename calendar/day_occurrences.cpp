@@ -41,7 +41,7 @@ struct Kept {
   QByteArray zone;
   QTimeZone zone_itself;  // made once: making it again costs more than a month's marks
   std::map<qint64, MonthOccurrences> months;  // by year * 12 + month
-  std::map<qint64, EventsOfMonth> by_event;  // the same, event by event
+  std::map<qint64, EventsOfMonth> by_event;   // the same, event by event
 };
 
 EventMonth Expand(QByteArray text, const QDate& first, const QDate& last, const QTimeZone& zone) {
@@ -58,7 +58,7 @@ EventMonth Expand(QByteArray text, const QDate& first, const QDate& last, const 
 }
 
 MonthOccurrences ReadMonth(Kept& kept, const store::DataFiles& files, qint64 key,
-                                          const QDate& first, const QTimeZone& zone) {
+                           const QDate& first, const QTimeZone& zone) {
   const QDate last = first.addDays(first.daysInMonth() - 1);
   EventsOfMonth& before = kept.by_event[key];
   events::EventsRead read = events::ReadEvents(files);
@@ -83,8 +83,9 @@ MonthOccurrences ReadMonth(Kept& kept, const store::DataFiles& files, qint64 key
   for (std::size_t i = 0; i < read.events.size(); ++i) {
     events::StoredEvent& event = read.events[i];
     EventMonth* known = find(i, event.uid);
-    now.months.push_back(known && known->text == event.text ? std::move(*known)
-                                                            : Expand(std::move(event.text), first, last, zone));
+    now.months.push_back(known && known->text == event.text
+                             ? std::move(*known)
+                             : Expand(std::move(event.text), first, last, zone));
     now.uids.push_back(event.uid);
     const EventMonth& month = now.months.back();
     for (std::size_t k = 0; k < month.occurrences.size(); ++k) {
@@ -92,7 +93,8 @@ MonthOccurrences ReadMonth(Kept& kept, const store::DataFiles& files, qint64 key
     }
   }
   // As ReadOccurrences orders them: by start, events in file order.
-  std::stable_sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) { return a.start < b.start; });
+  std::stable_sort(placed.begin(), placed.end(),
+                   [](const Placed& a, const Placed& b) { return a.start < b.start; });
   MonthOccurrences month;
   month.occurrences.reserve(placed.size());
   month.days.reserve(placed.size());
@@ -111,7 +113,8 @@ const MonthOccurrences& OccurrencesInMonth(const store::DataFiles& files, const 
   // The zone by its name: cheaper to ask for than the zone itself.
   const QByteArray zone_id = QTimeZone::systemTimeZoneId();
   const std::uint64_t count = files.ChangeCount(store::Channel::kEvents);
-  const qint64 size = files.IsOpen(store::Channel::kEvents) ? files.FileSize(store::Channel::kEvents) : -1;
+  const qint64 size =
+      files.IsOpen(store::Channel::kEvents) ? files.FileSize(store::Channel::kEvents) : -1;
   if (kept.files != &files || kept.folder != files.DataDir() || kept.zone != zone_id) {
     kept = Kept{&files, files.DataDir(), size, count, zone_id, QTimeZone::systemTimeZone(), {}, {}};
   } else if (kept.size != size || kept.change_count != count) {
@@ -139,7 +142,8 @@ std::vector<events::Occurrence> OccurrencesOn(const store::DataFiles& files, con
   if (!day.isValid() || !files.IsOpen(store::Channel::kEvents)) return on;
   const MonthOccurrences& month = OccurrencesInMonth(files, day);
   for (std::size_t i = 0; i < month.occurrences.size(); ++i) {
-    if (month.days[i].first <= day && month.days[i].second >= day) on.push_back(month.occurrences[i]);
+    if (month.days[i].first <= day && month.days[i].second >= day)
+      on.push_back(month.occurrences[i]);
   }
   return on;
 }

@@ -8,11 +8,11 @@
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 
-#include "ui/organiser.h"
+#include "calendar/activities_window.h"
 #include "ui/contrast.h"
 #include "ui/date_box.h"
+#include "ui/organiser.h"
 #include "ui/ui.h"
-#include "calendar/activities_window.h"
 
 namespace quorvel {
 
@@ -136,8 +136,7 @@ void DayScheduleWindow::SetDate(const QDate& date) {
 
 void DayScheduleWindow::FillDaySchedule() {
   ActivitiesWindow& activities = app_.Activities();
-  setWindowTitle(tr("Day Schedule for - ") +
-                 DateText(activities.Date()));
+  setWindowTitle(tr("Day Schedule for - ") + DateText(activities.Date()));
 
   // The header row holds "Appointment" and the 34 half-hours; one row per
   // listed appointment follows, then the total.
@@ -147,7 +146,8 @@ void DayScheduleWindow::FillDaySchedule() {
   // All-day events above the rows of the timed ones, which keep the
   // Activities order.
   std::vector<ActivitiesWindow::ListedRow> rows = activities.ListedRows();
-  std::stable_partition(rows.begin(), rows.end(), [](const ActivitiesWindow::ListedRow& row) { return row.all_day; });
+  std::stable_partition(rows.begin(), rows.end(),
+                        [](const ActivitiesWindow::ListedRow& row) { return row.all_day; });
   const int n = static_cast<int>(rows.size());
   if (n < 1) return;
 
@@ -165,7 +165,8 @@ void DayScheduleWindow::FillDaySchedule() {
     QTableWidgetItem* caption = Cell(*grid_, j, 0);
     caption->setText(row.all_day ? tr("All day: %1").arg(row.subject) : row.subject);
     if (row.heard != row.subject) {
-      caption->setData(Qt::AccessibleTextRole, row.all_day ? tr("All day: %1").arg(row.heard) : row.heard);
+      caption->setData(Qt::AccessibleTextRole,
+                       row.all_day ? tr("All day: %1").arg(row.heard) : row.heard);
     }
     for (int k = 1; k <= kTimeColumns; ++k) {
       if (covers(j, k)) Cell(*grid_, j, k)->setBackground(kBusy);

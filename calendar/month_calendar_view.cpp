@@ -8,11 +8,11 @@
 #include <QToolButton>
 #include <QtMath>
 
+#include "calendar/month_calendar_marks.h"
+#include "calendar/month_calendar_window.h"
 #include "ui/contrast.h"
 #include "ui/seams.h"
 #include "ui/ui.h"
-#include "calendar/month_calendar_marks.h"
-#include "calendar/month_calendar_window.h"
 
 namespace quorvel {
 
@@ -60,7 +60,8 @@ void PaintRing(QPainter& painter, const QRect& square, const QColor& colour, con
   const QPointF tip(ring.center().x() + 1.0, ring.top());
   painter.setPen(Qt::NoPen);
   painter.setBrush(colour);
-  painter.drawPolygon(QPolygonF({tip + QPointF(3.5, 0), tip + QPointF(-1.5, -3.5), tip + QPointF(-1.5, 3.5)}));
+  painter.drawPolygon(
+      QPolygonF({tip + QPointF(3.5, 0), tip + QPointF(-1.5, -3.5), tip + QPointF(-1.5, 3.5)}));
   painter.restore();
 }
 
@@ -76,10 +77,18 @@ QPixmap LegendPixmap(Mark mark, const QSize& size, qreal ratio, const QColor& ba
   const QRect square(QPoint(0, 0), size);
   const QColor red = MarkColour(kAppointmentRed, back);
   switch (mark) {
-    case Mark::kBirthday: PaintDisc(painter, square, MarkColour(kBirthdayBlue, back), back); break;
-    case Mark::kAppointment: PaintDisc(painter, square, red, back); break;
-    case Mark::kRepeating: PaintRing(painter, square, red, back); break;
-    case Mark::kAllDay: painter.fillRect(QRect(0, size.height() / 2 - 1, size.width(), 3), red); break;
+    case Mark::kBirthday:
+      PaintDisc(painter, square, MarkColour(kBirthdayBlue, back), back);
+      break;
+    case Mark::kAppointment:
+      PaintDisc(painter, square, red, back);
+      break;
+    case Mark::kRepeating:
+      PaintRing(painter, square, red, back);
+      break;
+    case Mark::kAllDay:
+      painter.fillRect(QRect(0, size.height() / 2 - 1, size.width(), 3), red);
+      break;
   }
   return pixmap;
 }
@@ -104,13 +113,13 @@ MonthCalendarView::MonthCalendarView(QWidget* parent) : QCalendarWidget(parent) 
   if (auto* bar = findChild<QWidget*>(QStringLiteral("qt_calendar_navigationbar"))) {
     bar->setFixedHeight(Px(570));
     // A plain title: the legend and the spinner lie over it.
-    bar->setStyleSheet(QStringLiteral(
-        "#qt_calendar_navigationbar { background-color: palette(window); }"
-        "QToolButton { color: palette(window-text); }"
-        // The month's drop-down arrow beside its name, not under it.
-        "QToolButton#qt_calendar_monthbutton { padding-right: 14px; }"
-        "QToolButton#qt_calendar_monthbutton::menu-indicator {"
-        " subcontrol-origin: padding; subcontrol-position: right center; }"));
+    bar->setStyleSheet(
+        QStringLiteral("#qt_calendar_navigationbar { background-color: palette(window); }"
+                       "QToolButton { color: palette(window-text); }"
+                       // The month's drop-down arrow beside its name, not under it.
+                       "QToolButton#qt_calendar_monthbutton { padding-right: 14px; }"
+                       "QToolButton#qt_calendar_monthbutton::menu-indicator {"
+                       " subcontrol-origin: padding; subcontrol-position: right center; }"));
   }
   // Tab leaves the day grid; the arrow keys move inside it.
   if (auto* view = findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview"))) {
@@ -189,7 +198,8 @@ void MonthCalendarView::paintCell(QPainter* painter, const QRect& rect, QDate da
   // highlight too).
   if (marks_.all_day_days.contains(date.day())) {
     const QColor under = palette().color(selected ? QPalette::Highlight : QPalette::Base);
-    painter->fillRect(QRect(rect.left(), rect.top() + 1, rect.width(), 3), MarkColour(kAppointmentRed, under));
+    painter->fillRect(QRect(rect.left(), rect.top() + 1, rect.width(), 3),
+                      MarkColour(kAppointmentRed, under));
   }
 }
 

@@ -10,15 +10,15 @@
 #include <QTimeZone>
 #include <QToolButton>
 
-#include "ui/organiser.h"
-#include "ui/data_changes.h"
-#include "ui/seams.h"
-#include "ui/ui.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
 #include "calendar/day_occurrences.h"
 #include "calendar/month_calendar_marks.h"
 #include "events/occurrences.h"
+#include "ui/data_changes.h"
+#include "ui/organiser.h"
+#include "ui/seams.h"
+#include "ui/ui.h"
 
 namespace quorvel {
 
@@ -62,11 +62,13 @@ void AddEventMarks(const store::DataFiles& files, int year, int month, const QDa
   for (std::size_t i = 0; i < kept.occurrences.size(); ++i) {
     const events::Occurrence& o = kept.occurrences[i];
     const auto [first_day, last_day] = kept.days[i];
-    for (QDate day = std::max(first_day, first); day <= last_day && day <= last; day = day.addDays(1)) {
+    for (QDate day = std::max(first_day, first); day <= last_day && day <= last;
+         day = day.addDays(1)) {
       if (day == today) marks.today = true;
       if (o.repeats) marks.repeating_days.insert(day.day());
       if (o.all_day || first_day != last_day) marks.all_day_days.insert(day.day());
-      if (!o.repeats && !o.all_day && first_day == last_day) marks.appointment_days.insert(day.day());
+      if (!o.repeats && !o.all_day && first_day == last_day)
+        marks.appointment_days.insert(day.day());
     }
   }
 }
@@ -141,9 +143,11 @@ MonthCalendarWindow::MonthCalendarWindow(Organiser& app) : app_(app) {
   // Keyboard order: the calendar (title selectors, then the days), the
   // month arrows, Close.
   QWidget* previous = calendar_;
-  for (QWidget* next : {static_cast<QWidget*>(spinner->findChild<QToolButton*>(QLatin1String(names::kPreviousMonth))),
-                        static_cast<QWidget*>(spinner->findChild<QToolButton*>(QLatin1String(names::kNextMonth))),
-                        static_cast<QWidget*>(close)}) {
+  for (QWidget* next :
+       {static_cast<QWidget*>(
+            spinner->findChild<QToolButton*>(QLatin1String(names::kPreviousMonth))),
+        static_cast<QWidget*>(spinner->findChild<QToolButton*>(QLatin1String(names::kNextMonth))),
+        static_cast<QWidget*>(close)}) {
     setTabOrder(previous, next);
     previous = next;
   }
@@ -176,7 +180,8 @@ MonthCalendarWindow::MonthCalendarWindow(Organiser& app) : app_(app) {
   MarkMonthCalendar();
 
   connect(&app_.Changes(), &DataChanges::DataChanged, this, [this](store::ChangedFiles changed) {
-    if (changed.HasAny({store::Channel::kAppoint, store::Channel::kAddBook, store::Channel::kEvents}) &&
+    if (changed.HasAny(
+            {store::Channel::kAppoint, store::Channel::kAddBook, store::Channel::kEvents}) &&
         !MarksCurrent()) {
       RefreshMarks();
     }
@@ -212,8 +217,8 @@ void MonthCalendarWindow::RefreshMarks() {
   const int year = calendar_->yearShown();
   const int month = calendar_->monthShown();
   const QDate today = Now().date();
-  marked_seen_ = store::FilesSeen(app_.files(), {store::Channel::kAppoint, store::Channel::kAddBook,
-                                                 store::Channel::kEvents});
+  marked_seen_ = store::FilesSeen(
+      app_.files(), {store::Channel::kAppoint, store::Channel::kAddBook, store::Channel::kEvents});
   marked_year_ = year;
   marked_month_ = month;
   marked_today_ = today;

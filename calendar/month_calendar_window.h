@@ -17,14 +17,14 @@ class Organiser;
 // Object names of the month calendar and its controls.
 namespace month_calendar_names {
 inline constexpr char kWindow[] = "Form1";
-inline constexpr char kCalendar[] = "Calendar1";        // the month's day grid
-inline constexpr char kBirthdayMark[] = "Picture1(0)";  // the legend's birthday disc
+inline constexpr char kCalendar[] = "Calendar1";           // the month's day grid
+inline constexpr char kBirthdayMark[] = "Picture1(0)";     // the legend's birthday disc
 inline constexpr char kAppointmentMark[] = "Picture2(0)";  // and its appointment disc
-inline constexpr char kLegend[] = "Picture3";  // the words beside those two marks
-inline constexpr char kRepeatingMark[] = "Picture4(0)";  // the legend's ring of a repeating event
-inline constexpr char kAllDayMark[] = "Picture4(1)";     // the legend's band of an all-day event
-inline constexpr char kEventsLegend[] = "Picture5";      // the words beside those two marks
-inline constexpr char kMonthArrows[] = "UpDown1";        // holds the two arrows below
+inline constexpr char kLegend[] = "Picture3";              // the words beside those two marks
+inline constexpr char kRepeatingMark[] = "Picture4(0)";    // the legend's ring of a repeating event
+inline constexpr char kAllDayMark[] = "Picture4(1)";       // the legend's band of an all-day event
+inline constexpr char kEventsLegend[] = "Picture5";        // the words beside those two marks
+inline constexpr char kMonthArrows[] = "UpDown1";          // holds the two arrows below
 inline constexpr char kPreviousMonth[] = "Down";
 inline constexpr char kNextMonth[] = "Up";
 inline constexpr char kClose[] = "Command1";

@@ -2,10 +2,10 @@
 
 #include <QCoreApplication>
 
-#include "ui/seams.h"
+#include "events/edit.h"
 #include "items/appointment_event_store.h"
 #include "items/appointment_file.h"
-#include "events/edit.h"
+#include "ui/seams.h"
 
 namespace quorvel {
 namespace {
@@ -19,10 +19,14 @@ class OccurrenceActionTexts {
 OccurrenceScope AskOccurrenceScope(const events::Occurrence& occurrence, bool deleting) {
   if (!occurrence.repeats || occurrence.instance.isEmpty()) return OccurrenceScope::kAll;
   const QString question =
-      deleting ? OccurrenceActionTexts::tr("\"%1\" repeats. Delete only this occurrence, or all of them?")
-               : OccurrenceActionTexts::tr("\"%1\" repeats. Change only this occurrence, or all of them?");
-  const int choice = AskChoice(question.arg(occurrence.summary),
-                               {OccurrenceActionTexts::tr("This Occurrence"), OccurrenceActionTexts::tr("All Occurrences"), OccurrenceActionTexts::tr("Cancel")});
+      deleting ? OccurrenceActionTexts::tr(
+                     "\"%1\" repeats. Delete only this occurrence, or all of them?")
+               : OccurrenceActionTexts::tr(
+                     "\"%1\" repeats. Change only this occurrence, or all of them?");
+  const int choice =
+      AskChoice(question.arg(occurrence.summary), {OccurrenceActionTexts::tr("This Occurrence"),
+                                                   OccurrenceActionTexts::tr("All Occurrences"),
+                                                   OccurrenceActionTexts::tr("Cancel")});
   if (choice == 0) return OccurrenceScope::kThisOne;
   if (choice == 1) return OccurrenceScope::kAll;
   return OccurrenceScope::kCancelled;
@@ -40,7 +44,8 @@ bool DeleteOccurrenceAsked(store::DataFiles& files, const events::Occurrence& oc
     const QDateTime stamp = Now().toUTC();
     result = ChangeStoredEvent(
         files, occurrence.uid,
-        [&](const QByteArray& text) { return events::DeleteOccurrence(text, instance, stamp); }, &refusal);
+        [&](const QByteArray& text) { return events::DeleteOccurrence(text, instance, stamp); },
+        &refusal);
   }
   switch (result) {
     case EventStoreResult::kStored:
@@ -49,7 +54,9 @@ bool DeleteOccurrenceAsked(store::DataFiles& files, const events::Occurrence& oc
       ShowMessage(QString::fromLatin1(kAppointmentNotStored));
       return false;
     case EventStoreResult::kNotStored:
-      ShowMessage(OccurrenceActionTexts::tr("The appointment cannot be stored: the file of repeating and all-day appointments is full."));
+      ShowMessage(
+          OccurrenceActionTexts::tr("The appointment cannot be stored: the file of repeating and "
+                                    "all-day appointments is full."));
       return false;
     case EventStoreResult::kRefused:
       ShowMessage(refusal);

@@ -1,12 +1,12 @@
 #include "calendar/reminders.h"
 
-#include "ui/organiser.h"
-#include "ui/seams.h"
-#include "items/appointment_file.h"
 #include "calendar/reminder_window.h"
+#include "items/appointment_file.h"
 #include "reminding/due.h"
 #include "store/scan.h"
 #include "store/trim.h"
+#include "ui/organiser.h"
+#include "ui/seams.h"
 
 namespace quorvel {
 
@@ -87,8 +87,8 @@ std::vector<ReminderSchedule::Minute> ReminderSchedule::MinutesFor(const QDateTi
   }
   std::vector<Minute> minutes;
   for (qint64 key = first; key <= current; ++key) {
-    minutes.push_back(Minute{QDate::fromJulianDay(key / kMinutesPerDay),
-                             int(key % kMinutesPerDay)});
+    minutes.push_back(
+        Minute{QDate::fromJulianDay(key / kMinutesPerDay), int(key % kMinutesPerDay)});
   }
   if (current >= first) last_checked_ = current;
   return minutes;

@@ -20,12 +20,12 @@ void CheckReminders(Organiser& app);
 
 // One appointment of a day that carries a reminder.
 struct ReminderRow {
-  int due_minute = 0;  // minute of the day the reminder is due, 0 … 1439
-  QString start;       // start time text as stored
-  QString end;         // end time text as stored
-  QString subject;     // display subject (DisplaySubject)
-  QString lead;        // lead time as the pop-up shows it, plain decimal
-  bool missed = false; // its moment passed while nothing could show it
+  int due_minute = 0;   // minute of the day the reminder is due, 0 … 1439
+  QString start;        // start time text as stored
+  QString end;          // end time text as stored
+  QString subject;      // display subject (DisplaySubject)
+  QString lead;         // lead time as the pop-up shows it, plain decimal
+  bool missed = false;  // its moment passed while nothing could show it
 };
 
 // The reminders of `date`'s appointments, in file order. An appointment with

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "events/ical_time.h"
-#include "events/time_edits.h"
 #include "events/occurrences.h"
+#include "events/time_edits.h"
 
 namespace quorvel::events {
 namespace {
@@ -20,7 +20,7 @@ using Calendar = std::unique_ptr<icalcomponent, CalendarDeleter>;
 
 struct Parsed {
   Calendar calendar;
-  icalcomponent* master = nullptr;       // the VEVENT without RECURRENCE-ID
+  icalcomponent* master = nullptr;      // the VEVENT without RECURRENCE-ID
   std::vector<icalcomponent*> changes;  // the occurrences changed on their own
 };
 
@@ -124,8 +124,9 @@ void SetAlarm(icalcomponent* e, int minutes) {
   icalcomponent* alarm = icalcomponent_new_valarm();
   icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
   const QString summary = Text(e, ICAL_SUMMARY_PROPERTY);
-  icalcomponent_add_property(alarm, icalproperty_new_description(
-                                        (summary.isEmpty() ? QStringLiteral("Reminder") : summary).toUtf8().constData()));
+  icalcomponent_add_property(
+      alarm, icalproperty_new_description(
+                 (summary.isEmpty() ? QStringLiteral("Reminder") : summary).toUtf8().constData()));
   icalcomponent_add_property(alarm, icalproperty_new_trigger(trigger));
   icalcomponent_add_component(e, alarm);
 }
@@ -164,11 +165,13 @@ icalcomponent* ChangeOf(const Parsed& parsed, const QString& instance) {
 void SetLength(icalcomponent* e, icaltimetype start, int days, qint64 seconds) {
   icalproperty* dtstart = icalcomponent_get_first_property(e, ICAL_DTSTART_PROPERTY);
   if (icalproperty* d = icalcomponent_get_first_property(e, ICAL_DURATION_PROPERTY)) {
-    icalproperty_set_duration(d, icaldurationtype_from_int(start.is_date ? days * 86400 : int(seconds)));
+    icalproperty_set_duration(
+        d, icaldurationtype_from_int(start.is_date ? days * 86400 : int(seconds)));
     return;
   }
   Remove(e, ICAL_DTEND_PROPERTY);
-  icalcomponent_add_property(e, TimeLike(ICAL_DTEND_PROPERTY, dtstart, Shifted(start, days, seconds)));
+  icalcomponent_add_property(e,
+                             TimeLike(ICAL_DTEND_PROPERTY, dtstart, Shifted(start, days, seconds)));
 }
 
 // Whether the series in `text` has the occurrence `instance` (a change
@@ -177,7 +180,8 @@ bool Repeats(const QByteArray& text, const QString& instance) {
   const icaltimetype t = icaltime_from_string(instance.toLatin1().constData());
   if (icaltime_is_null_time(t)) return false;
   const QDate day(t.year, t.month, t.day);
-  for (const Occurrence& o : OccurrencesBetween(text, day.addDays(-1), day.addDays(1), QTimeZone::utc()).occurrences) {
+  for (const Occurrence& o :
+       OccurrencesBetween(text, day.addDays(-1), day.addDays(1), QTimeZone::utc()).occurrences) {
     if (o.instance == instance) return true;
   }
   return false;
@@ -220,7 +224,8 @@ std::optional<QByteArray> ChangeSeries(const QByteArray& text, const EventChange
     icalproperty* dtstart = icalcomponent_get_first_property(master, ICAL_DTSTART_PROPERTY);
     const icaltimetype start = ValueOf(dtstart);
     const int days = int(edited_start.date().daysTo(change.start->date()));
-    const qint64 seconds = start.is_date ? qint64(days) * 86400 : edited_start.secsTo(*change.start);
+    const qint64 seconds =
+        start.is_date ? qint64(days) * 86400 : edited_start.secsTo(*change.start);
     const icaltimetype moved = Shifted(start, days, seconds);
     if (days != 0 || seconds != 0) {
       SetValue(dtstart, moved);
@@ -248,7 +253,8 @@ std::optional<QByteArray> ChangeSeries(const QByteArray& text, const EventChange
       }
     }
     const int length_days = int(change.start->date().daysTo(change.end->date()));
-    SetLength(master, moved, std::max(1, length_days), std::max<qint64>(0, change.start->secsTo(*change.end)));
+    SetLength(master, moved, std::max(1, length_days),
+              std::max<qint64>(0, change.start->secsTo(*change.end)));
   }
   Touch(master, stamp);
   for (std::size_t i = 0; i < parsed->changes.size(); ++i) {
@@ -279,12 +285,14 @@ std::optional<QByteArray> ChangeOccurrence(const QByteArray& text, const QString
     }
     // The series' VEVENT without its repeating, at the occurrence.
     own = icalcomponent_new_clone(parsed->master);
-    for (icalproperty_kind kind : {ICAL_RRULE_PROPERTY, ICAL_RDATE_PROPERTY, ICAL_EXDATE_PROPERTY,
-                                   ICAL_EXRULE_PROPERTY}) {
+    for (icalproperty_kind kind :
+         {ICAL_RRULE_PROPERTY, ICAL_RDATE_PROPERTY, ICAL_EXDATE_PROPERTY, ICAL_EXRULE_PROPERTY}) {
       Remove(own, kind);
     }
     SetValue(icalcomponent_get_first_property(own, ICAL_DTSTART_PROPERTY), *at);
-    if (dtend) SetValue(icalcomponent_get_first_property(own, ICAL_DTEND_PROPERTY), Shifted(*at, days, seconds));
+    if (dtend)
+      SetValue(icalcomponent_get_first_property(own, ICAL_DTEND_PROPERTY),
+               Shifted(*at, days, seconds));
     icalcomponent_add_property(own, TimeLike(ICAL_RECURRENCEID_PROPERTY, model, *at));
     icalcomponent_add_component(calendar, own);
   }
@@ -317,14 +325,16 @@ std::optional<QByteArray> DeleteOccurrence(const QByteArray& text, const QString
   return Written(calendar);
 }
 
-std::optional<QByteArray> SetRepeatRule(const QByteArray& text, const QByteArray& rule, const QDateTime& stamp) {
+std::optional<QByteArray> SetRepeatRule(const QByteArray& text, const QByteArray& rule,
+                                        const QDateTime& stamp) {
   std::optional<Parsed> parsed = Parse(text);
   if (!parsed || !parsed->master) return std::nullopt;
   icalcomponent* calendar = parsed->calendar.get();
   Remove(parsed->master, ICAL_RRULE_PROPERTY);
   if (rule.isEmpty()) {
     // What only a series has goes with its rule.
-    for (icalproperty_kind kind : {ICAL_RDATE_PROPERTY, ICAL_EXDATE_PROPERTY, ICAL_EXRULE_PROPERTY}) {
+    for (icalproperty_kind kind :
+         {ICAL_RDATE_PROPERTY, ICAL_EXDATE_PROPERTY, ICAL_EXRULE_PROPERTY}) {
       Remove(parsed->master, kind);
     }
     for (icalcomponent* e : parsed->changes) {

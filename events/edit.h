@@ -52,7 +52,8 @@ std::optional<QByteArray> DeleteOccurrence(const QByteArray& text, const QString
 // The series' repeat rule replaced by `rule` (an RRULE value; empty: the
 // event no longer repeats, its exceptions going with the rule). Nothing
 // when `text` holds no event.
-std::optional<QByteArray> SetRepeatRule(const QByteArray& text, const QByteArray& rule, const QDateTime& stamp);
+std::optional<QByteArray> SetRepeatRule(const QByteArray& text, const QByteArray& rule,
+                                        const QDateTime& stamp);
 
 // The RRULE value of the event's series, empty when it has none.
 QByteArray RepeatRuleOf(const QByteArray& text);

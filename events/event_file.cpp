@@ -22,7 +22,9 @@ EventsRead EventsOf(const runs::RunsRead& read) {
 
 qsizetype LargestEventText() { return runs::LargestText(kFile); }
 
-EventsRead ReadEvents(const store::DataFiles& files) { return EventsOf(runs::ReadRuns(files, kFile)); }
+EventsRead ReadEvents(const store::DataFiles& files) {
+  return EventsOf(runs::ReadRuns(files, kFile));
+}
 
 EventsRead EventsIn(const QByteArray& all) { return EventsOf(runs::RunsIn(all, kFile)); }
 
@@ -39,8 +41,8 @@ QString UidOf(const QByteArray& text) {
   QString uid;
   bool one = icalcomponent_isa(calendar) == ICAL_VCALENDAR_COMPONENT;
   int count = 0;
-  for (icalcomponent* e = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); one && e;
-       e = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
+  for (icalcomponent* e = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
+       one && e; e = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
     const char* own = icalcomponent_get_uid(e);
     const QString this_uid = own ? QString::fromUtf8(own) : QString();
     if (this_uid.isEmpty() || (count > 0 && this_uid != uid)) one = false;
@@ -55,9 +57,12 @@ PutResult PutEvent(store::Operation& op, const QByteArray& text) {
   const QString uid = UidOf(text);
   if (uid.isNull()) return PutResult::kNotAnEvent;
   switch (runs::PutRuns(op, kFile, {{uid.toUtf8(), text}}).front()) {
-    case runs::PutResult::kStored: return PutResult::kStored;
-    case runs::PutResult::kTooLarge: return PutResult::kTooLarge;
-    case runs::PutResult::kNoRoom: return PutResult::kNoRoom;
+    case runs::PutResult::kStored:
+      return PutResult::kStored;
+    case runs::PutResult::kTooLarge:
+      return PutResult::kTooLarge;
+    case runs::PutResult::kNoRoom:
+      return PutResult::kNoRoom;
   }
   return PutResult::kNoRoom;
 }

@@ -33,7 +33,7 @@ struct StoredEvent {
 
 struct EventsRead {
   std::vector<StoredEvent> events;  // in the order they lie in the file
-  int damaged = 0;  // runs whose text no longer matches its digest (left out)
+  int damaged = 0;                  // runs whose text no longer matches its digest (left out)
 };
 
 // Every event of the folder (none when Events.dat is not there).

@@ -53,10 +53,13 @@ icaltimetype WithZone(icaltimetype t, icalproperty* property, icalcomponent* cal
 QString InstanceOf(const icaltimetype& t) {
   if (t.is_date) return QString::asprintf("%04d%02d%02d", t.year, t.month, t.day);
   if (icaltime_is_utc(t) || t.zone) {
-    const qint64 seconds = qint64(icaltime_as_timet_with_zone(t, t.zone ? t.zone : icaltimezone_get_utc_timezone()));
-    return QDateTime::fromSecsSinceEpoch(seconds, QTimeZone::utc()).toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    const qint64 seconds =
+        qint64(icaltime_as_timet_with_zone(t, t.zone ? t.zone : icaltimezone_get_utc_timezone()));
+    return QDateTime::fromSecsSinceEpoch(seconds, QTimeZone::utc())
+        .toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
   }
-  return QString::asprintf("%04d%02d%02dT%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+  return QString::asprintf("%04d%02d%02dT%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute,
+                           t.second);
 }
 
 }  // namespace quorvel::events

@@ -11,7 +11,6 @@
 
 #include <QCoreApplication>
 
-
 #include "events/event_file.h"
 
 namespace quorvel::events {
@@ -121,12 +120,15 @@ QDateTime Shown(const icaltimetype& t, const QTimeZone& zone) {
 QString InstanceOf(const icaltimetype& t) {
   if (t.is_date) return QString::asprintf("%04d%02d%02d", t.year, t.month, t.day);
   if (Anchored(t)) {
-    return QDateTime::fromSecsSinceEpoch(Seconds(t), QTimeZone::utc()).toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    return QDateTime::fromSecsSinceEpoch(Seconds(t), QTimeZone::utc())
+        .toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
   }
   return QString::asprintf("%04d%02d%02dT%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute,
                            t.second);
 }
-QString DayOf(const icaltimetype& t) { return QString::asprintf("%04d%02d%02d", t.year, t.month, t.day); }
+QString DayOf(const icaltimetype& t) {
+  return QString::asprintf("%04d%02d%02d", t.year, t.month, t.day);
+}
 
 int AlarmMinutes(icalcomponent* event) {
   for (icalcomponent* a = icalcomponent_get_first_component(event, ICAL_VALARM_COMPONENT); a;
@@ -168,9 +170,10 @@ Shape ShapeOf(icalcomponent* event, icalcomponent* calendar) {
     }
   } else if (!icaltime_is_null_time(end)) {
     if (!Anchored(end) && Anchored(shape.start)) end.zone = shape.start.zone;
-    shape.seconds = std::max<qint64>(0, Anchored(shape.start) || Anchored(end)
-                                            ? Seconds(end) - Seconds(shape.start)
-                                            : qint64(icaltime_as_timet(end)) - qint64(icaltime_as_timet(shape.start)));
+    shape.seconds = std::max<qint64>(
+        0, Anchored(shape.start) || Anchored(end)
+               ? Seconds(end) - Seconds(shape.start)
+               : qint64(icaltime_as_timet(end)) - qint64(icaltime_as_timet(shape.start)));
   } else if (icalproperty* d = icalcomponent_get_first_property(event, ICAL_DURATION_PROPERTY)) {
     shape.seconds = std::max(0, icaldurationtype_as_int(icalproperty_get_duration(d)));
   }
@@ -223,8 +226,8 @@ Expansion OccurrencesBetween(const QByteArray& text, QDate from, QDate to, const
   }
   icalcomponent* master = nullptr;
   std::vector<icalcomponent*> changes;
-  for (icalcomponent* e = icalcomponent_get_first_component(calendar.get(), ICAL_VEVENT_COMPONENT); e;
-       e = icalcomponent_get_next_component(calendar.get(), ICAL_VEVENT_COMPONENT)) {
+  for (icalcomponent* e = icalcomponent_get_first_component(calendar.get(), ICAL_VEVENT_COMPONENT);
+       e; e = icalcomponent_get_next_component(calendar.get(), ICAL_VEVENT_COMPONENT)) {
     if (!icalcomponent_get_first_property(e, ICAL_DTSTART_PROPERTY)) continue;
     if (icalcomponent_get_first_property(e, ICAL_RECURRENCEID_PROPERTY)) {
       changes.push_back(e);
@@ -235,7 +238,8 @@ Expansion OccurrencesBetween(const QByteArray& text, QDate from, QDate to, const
   // A cancelled event (a whole series with it) is kept as it came, but
   // takes no time.
   if (master && Cancelled(master)) return out;
-  for (icalcomponent* e : changes) out.longest_alarm_minutes = std::max(out.longest_alarm_minutes, AlarmMinutes(e));
+  for (icalcomponent* e : changes)
+    out.longest_alarm_minutes = std::max(out.longest_alarm_minutes, AlarmMinutes(e));
   if (master) out.longest_alarm_minutes = std::max(out.longest_alarm_minutes, AlarmMinutes(master));
   // The occurrences changed on their own, by the occurrence they replace.
   std::set<QString> replaced;
@@ -271,7 +275,8 @@ Expansion OccurrencesBetween(const QByteArray& text, QDate from, QDate to, const
       if (QDate(t.year, t.month, t.day).addDays(reach) < from) return;
       t.is_date = shape.start.is_date;
       if (t.is_date) t.hour = t.minute = t.second = 0;
-      if (!Anchored(t) && Anchored(shape.start) && !icaltime_is_utc(shape.start)) t.zone = shape.start.zone;
+      if (!Anchored(t) && Anchored(shape.start) && !icaltime_is_utc(shape.start))
+        t.zone = shape.start.zone;
       const QString instance = InstanceOf(t);
       if (left_out.count(instance) || left_out.count(DayOf(t)) || replaced.count(instance) ||
           (t.is_date && replaced.count(DayOf(t)))) {
@@ -289,8 +294,8 @@ Expansion OccurrencesBetween(const QByteArray& text, QDate from, QDate to, const
     for (icalproperty* p = icalcomponent_get_first_property(master, ICAL_RRULE_PROPERTY); p;
          p = icalcomponent_get_next_property(master, ICAL_RRULE_PROPERTY)) {
       const icalrecurrencetype rule = icalproperty_get_rrule(p);
-      icalrecur_iterator* it = rule.freq == ICAL_NO_RECURRENCE ? nullptr
-                                                               : icalrecur_iterator_new(rule, shape.start);
+      icalrecur_iterator* it =
+          rule.freq == ICAL_NO_RECURRENCE ? nullptr : icalrecur_iterator_new(rule, shape.start);
       if (!it) {
         out.problem = EventTexts::tr("its repeat rule cannot be read");
         continue;
@@ -321,7 +326,8 @@ Expansion OccurrencesBetween(const QByteArray& text, QDate from, QDate to, const
   return out;
 }
 
-std::optional<Occurrence> NearestOccurrence(const QByteArray& text, QDate today, const QTimeZone& zone) {
+std::optional<Occurrence> NearestOccurrence(const QByteArray& text, QDate today,
+                                            const QTimeZone& zone) {
   // Most events have an occurrence in the coming year; else the next
   // hundred years; else the past, whose occurrences are all placed.
   for (const auto& [from, to] : {std::pair{today, today.addYears(1)},
@@ -341,8 +347,8 @@ QStringList WordsOf(const QByteArray& text) {
   QStringList words;
   Calendar calendar(icalparser_parse_string(text.constData()));
   if (!calendar) return words;
-  for (icalcomponent* e = icalcomponent_get_first_component(calendar.get(), ICAL_VEVENT_COMPONENT); e;
-       e = icalcomponent_get_next_component(calendar.get(), ICAL_VEVENT_COMPONENT)) {
+  for (icalcomponent* e = icalcomponent_get_first_component(calendar.get(), ICAL_VEVENT_COMPONENT);
+       e; e = icalcomponent_get_next_component(calendar.get(), ICAL_VEVENT_COMPONENT)) {
     for (const char* said : {icalcomponent_get_summary(e), icalcomponent_get_description(e),
                              icalcomponent_get_location(e)}) {
       if (said && *said) words.append(QString::fromUtf8(said));

@@ -45,7 +45,7 @@ struct Occurrence {
 
 struct Expansion {
   std::vector<Occurrence> occurrences;  // by start
-  QString problem;  // why it cannot be shown (whole or in part), or null
+  QString problem;                      // why it cannot be shown (whole or in part), or null
   // The longest lead, in minutes, of the alarms counted from the start of
   // any occurrence of the event (changed ones too), whether or not one
   // falls in the window; -1 when it has none.
@@ -59,7 +59,8 @@ Expansion OccurrencesBetween(const QByteArray& text, QDate from, QDate to, const
 // The occurrence of the event in `text` nearest to `today` as `zone`
 // shows it: the first that touches `today` or a later day, else the last
 // before it; nothing when it has none.
-std::optional<Occurrence> NearestOccurrence(const QByteArray& text, QDate today, const QTimeZone& zone);
+std::optional<Occurrence> NearestOccurrence(const QByteArray& text, QDate today,
+                                            const QTimeZone& zone);
 
 // What the event in `text` says in words: the summary, description and
 // location of each of its VEVENTs (the series and each occurrence changed

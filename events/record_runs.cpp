@@ -47,10 +47,12 @@ struct Head {
 };
 
 std::optional<Head> HeadOf(Channel channel, const QByteArray& record, int record_number) {
-  if (record.size() < kHeader || std::memcmp(record.constData(), kMark, 4) != 0) return std::nullopt;
+  if (record.size() < kHeader || std::memcmp(record.constData(), kMark, 4) != 0)
+    return std::nullopt;
   if (static_cast<unsigned char>(record[4]) != kFormat || record[5] != 0) return std::nullopt;
   Head head;
-  head.key_length = int(static_cast<unsigned char>(record[6]) | static_cast<unsigned char>(record[7]) << 8);
+  head.key_length =
+      int(static_cast<unsigned char>(record[6]) | static_cast<unsigned char>(record[7]) << 8);
   head.length = qsizetype(GetU32(record.constData() + 8));
   head.records = int(GetU32(record.constData() + 12));
   head.digest = record.mid(16, 16);
@@ -129,11 +131,14 @@ struct Located {
 std::vector<Located> Runs(const store::Operation& op, Channel channel) {
   std::vector<Located> runs;
   if (!op.HasFile(channel)) return runs;
-  Walk(channel, [&](int r) { return op.ReadRecord(channel, r); }, RecordsOnDisk(op.files(), channel),
-       [&](int first, const Head& head, const QByteArray& key, const QByteArray&) {
-         runs.push_back({first, head.records, key});
-       },
-       [&](int first, int records) { runs.push_back({first, records, QByteArray()}); });
+  Walk(
+      channel, [&](int r) { return op.ReadRecord(channel, r); }, RecordsOnDisk(op.files(), channel),
+      [&](int first, const Head& head, const QByteArray& key, const QByteArray&) {
+        runs.push_back({first, head.records, key});
+      },
+      [&](int first, int records) {
+        runs.push_back({first, records, QByteArray()});
+      });
   return runs;
 }
 
@@ -192,35 +197,41 @@ RunsRead RunsIn(const QByteArray& all, Channel channel) {
     return true;
   };
   // Each record seen in place: the texts taken from them are copies.
-  Walk(channel,
-       [&](int r) {
-         return r <= count ? QByteArray::fromRawData(all.constData() + qsizetype(r - 1) * length, length)
-                           : QByteArray(length, '\0');
-       },
-       count,
-       [&](int first, const Head& head, const QByteArray& key, const QByteArray& text) {
-         const Run run = same ? same->run : Run{key, text, first};
-         same = nullptr;
-         read.runs.push_back(run);
-         if (owned && first + head.records - 1 <= count) now.runs.emplace(first, Found{head.records, run});
-       },
-       [&](int, int) { ++read.damaged; }, known);
+  Walk(
+      channel,
+      [&](int r) {
+        return r <= count
+                   ? QByteArray::fromRawData(all.constData() + qsizetype(r - 1) * length, length)
+                   : QByteArray(length, '\0');
+      },
+      count,
+      [&](int first, const Head& head, const QByteArray& key, const QByteArray& text) {
+        const Run run = same ? same->run : Run{key, text, first};
+        same = nullptr;
+        read.runs.push_back(run);
+        if (owned && first + head.records - 1 <= count)
+          now.runs.emplace(first, Found{head.records, run});
+      },
+      [&](int, int) { ++read.damaged; }, known);
   last = std::move(now);
   return read;
 }
 
-std::optional<QByteArray> RunText(const store::Operation& op, Channel channel, const QByteArray& key) {
+std::optional<QByteArray> RunText(const store::Operation& op, Channel channel,
+                                  const QByteArray& key) {
   std::optional<QByteArray> found;
   if (!op.HasFile(channel)) return found;
-  Walk(channel, [&](int r) { return op.ReadRecord(channel, r); }, RecordsOnDisk(op.files(), channel),
-       [&](int, const Head&, const QByteArray& stored, const QByteArray& text) {
-         if (!found && stored == key) found = text;
-       },
-       [](int, int) {});
+  Walk(
+      channel, [&](int r) { return op.ReadRecord(channel, r); }, RecordsOnDisk(op.files(), channel),
+      [&](int, const Head&, const QByteArray& stored, const QByteArray& text) {
+        if (!found && stored == key) found = text;
+      },
+      [](int, int) {});
   return found;
 }
 
-std::vector<PutResult> PutRuns(store::Operation& op, Channel channel, const std::vector<Entry>& entries) {
+std::vector<PutResult> PutRuns(store::Operation& op, Channel channel,
+                               const std::vector<Entry>& entries) {
   std::vector<PutResult> results(entries.size(), PutResult::kStored);
   std::set<QByteArray> wanted;
   for (const Entry& e : entries) wanted.insert(e.key);

@@ -61,7 +61,8 @@ QByteArray RuleFor(const Repeat& repeat, const QDateTime& start, bool all_day) {
       rule = "FREQ=MONTHLY;BYMONTHDAY=" + QByteArray::number(day.day());
       break;
     case Repeat::Kind::kMonthlyByWeekday:
-      rule = "FREQ=MONTHLY;BYDAY=" + QByteArray::number(WeekdayPosition(day)) + kDays[day.dayOfWeek() - 1];
+      rule = "FREQ=MONTHLY;BYDAY=" + QByteArray::number(WeekdayPosition(day)) +
+             kDays[day.dayOfWeek() - 1];
       break;
     case Repeat::Kind::kYearly:
       rule = "FREQ=YEARLY";
@@ -92,8 +93,9 @@ Repeat RepeatOf(const QByteArray& text, const QDateTime& start) {
   icalerror_clear_errno();
   const QDate day = start.date();
   // Anything beyond what the controls say stays a rule of its own.
-  if (!Empty(rule.by_second) || !Empty(rule.by_minute) || !Empty(rule.by_hour) || !Empty(rule.by_year_day) ||
-      !Empty(rule.by_week_no) || !Empty(rule.by_set_pos) || rule.week_start != ICAL_MONDAY_WEEKDAY) {
+  if (!Empty(rule.by_second) || !Empty(rule.by_minute) || !Empty(rule.by_hour) ||
+      !Empty(rule.by_year_day) || !Empty(rule.by_week_no) || !Empty(rule.by_set_pos) ||
+      rule.week_start != ICAL_MONDAY_WEEKDAY) {
     return other;
   }
   Repeat r;
@@ -127,7 +129,8 @@ Repeat RepeatOf(const QByteArray& text, const QDateTime& start) {
       }
       break;
     case ICAL_YEARLY_RECURRENCE:
-      if (rule.interval != 1 || days || (months && !(months == 1 && rule.by_month[0] == day.month())) ||
+      if (rule.interval != 1 || days ||
+          (months && !(months == 1 && rule.by_month[0] == day.month())) ||
           (month_days && !(month_days == 1 && rule.by_month_day[0] == day.day()))) {
         return other;
       }
@@ -142,11 +145,12 @@ Repeat RepeatOf(const QByteArray& text, const QDateTime& start) {
   } else if (!icaltime_is_null_time(rule.until)) {
     r.end = Repeat::End::kUntil;
     const icaltimetype u = rule.until;
-    r.until = u.is_date ? QDate(u.year, u.month, u.day)
-                        : QDateTime(QDate(u.year, u.month, u.day), QTime(u.hour, u.minute, u.second),
-                                    icaltime_is_utc(u) ? QTimeZone::utc() : start.timeZone())
-                              .toTimeZone(start.timeZone())
-                              .date();
+    r.until = u.is_date
+                  ? QDate(u.year, u.month, u.day)
+                  : QDateTime(QDate(u.year, u.month, u.day), QTime(u.hour, u.minute, u.second),
+                              icaltime_is_utc(u) ? QTimeZone::utc() : start.timeZone())
+                        .toTimeZone(start.timeZone())
+                        .date();
   }
   return r;
 }
@@ -157,11 +161,13 @@ QByteArray NewEventText(const NewEvent& event, const QDateTime& stamp) {
   icalcomponent_add_property(calendar, icalproperty_new_version("2.0"));
   icalcomponent_add_property(calendar, icalproperty_new_prodid("-//Quorvel//Quorvel//EN"));
   icalcomponent* e = icalcomponent_new_vevent();
-  const QString uid = QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral("@quorvel");
+  const QString uid =
+      QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral("@quorvel");
   icalcomponent_add_property(e, icalproperty_new_uid(uid.toUtf8().constData()));
   icalcomponent_add_property(e, icalproperty_new_dtstamp(TimeIn(stamp, nullptr, true)));
   icalcomponent_add_property(e, icalproperty_new_created(TimeIn(stamp, nullptr, true)));
-  for (auto [kind, when] : {std::pair{ICAL_DTSTART_PROPERTY, event.start}, std::pair{ICAL_DTEND_PROPERTY, event.end}}) {
+  for (auto [kind, when] :
+       {std::pair{ICAL_DTSTART_PROPERTY, event.start}, std::pair{ICAL_DTEND_PROPERTY, event.end}}) {
     icalproperty* p = icalproperty_new(kind);
     if (event.all_day) {
       icaltimetype t = icaltime_null_date();
@@ -182,16 +188,19 @@ QByteArray NewEventText(const NewEvent& event, const QDateTime& stamp) {
   }
   const QByteArray rule = RuleFor(event.repeat, event.start, event.all_day);
   if (!rule.isEmpty()) {
-    icalcomponent_add_property(e, icalproperty_new_rrule(icalrecurrencetype_from_string(rule.constData())));
+    icalcomponent_add_property(
+        e, icalproperty_new_rrule(icalrecurrencetype_from_string(rule.constData())));
   }
   icalcomponent_add_property(e, icalproperty_new_summary(event.summary.toUtf8().constData()));
   if (!event.description.isEmpty()) {
-    icalcomponent_add_property(e, icalproperty_new_description(event.description.toUtf8().constData()));
+    icalcomponent_add_property(
+        e, icalproperty_new_description(event.description.toUtf8().constData()));
   }
   if (event.alarm_minutes >= 0) {
     icalcomponent* alarm = icalcomponent_new_valarm();
     icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
-    icalcomponent_add_property(alarm, icalproperty_new_description(event.summary.toUtf8().constData()));
+    icalcomponent_add_property(alarm,
+                               icalproperty_new_description(event.summary.toUtf8().constData()));
     icaltriggertype trigger{};
     trigger.time = icaltime_null_time();
     trigger.duration = icaldurationtype_from_int(-event.alarm_minutes * 60);

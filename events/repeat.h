@@ -24,11 +24,11 @@ struct Repeat {
   enum class End { kNever, kUntil, kCount };
 
   Kind kind = Kind::kNever;
-  int interval = 1;     // weeks between, for kWeekly
+  int interval = 1;       // weeks between, for kWeekly
   unsigned weekdays = 0;  // bit d-1 for Qt's day d (Monday 1 … Sunday 7)
   End end = End::kNever;
-  QDate until = {};   // the last day an occurrence may start on
-  int count = 0;  // how many occurrences
+  QDate until = {};      // the last day an occurrence may start on
+  int count = 0;         // how many occurrences
   QByteArray rule = {};  // kOther: the RRULE value as it was
 
   bool operator==(const Repeat&) const = default;

@@ -29,7 +29,8 @@ icaltimetype InFormOf(icalproperty* model, icalcomponent* calendar, const QDateT
   return t;
 }
 
-std::optional<icaltimetype> InstanceTime(const QString& instance, icalproperty* model, icalcomponent* calendar) {
+std::optional<icaltimetype> InstanceTime(const QString& instance, icalproperty* model,
+                                         icalcomponent* calendar) {
   icaltimetype t = icaltime_from_string(instance.toLatin1().constData());
   if (icaltime_is_null_time(t) || !icaltime_is_valid_time(t)) return std::nullopt;
   const icaltimetype m = ValueOf(model);
@@ -75,8 +76,10 @@ icaltimetype Shifted(icaltimetype t, int days, qint64 seconds) {
 }
 
 void ShiftAll(icalcomponent* e, icalproperty_kind kind, int days, qint64 seconds) {
-  for (icalproperty* p = icalcomponent_get_first_property(e, kind); p; p = icalcomponent_get_next_property(e, kind)) {
-    if (kind == ICAL_RDATE_PROPERTY && icaltime_is_null_time(icalproperty_get_rdate(p).time)) continue;
+  for (icalproperty* p = icalcomponent_get_first_property(e, kind); p;
+       p = icalcomponent_get_next_property(e, kind)) {
+    if (kind == ICAL_RDATE_PROPERTY && icaltime_is_null_time(icalproperty_get_rdate(p).time))
+      continue;
     SetValue(p, Shifted(ValueOf(p), days, seconds));
   }
 }
@@ -92,18 +95,22 @@ short DayCode(int position, short weekday) {
 
 void ShiftRule(icalproperty* p, int days, qint64 seconds, QDate from, QDate to) {
   icalrecurrencetype rule = icalproperty_get_rrule(p);
-  if (!icaltime_is_null_time(rule.until)) rule.until = Shifted(rule.until, days, rule.until.is_date ? 0 : seconds);
+  if (!icaltime_is_null_time(rule.until))
+    rule.until = Shifted(rule.until, days, rule.until.is_date ? 0 : seconds);
   if (from != to) {
     const int weekdays = Weekday(to) - Weekday(from);
     for (int i = 0; i < ICAL_BY_DAY_SIZE && rule.by_day[i] != ICAL_RECURRENCE_ARRAY_MAX; ++i) {
       const int day = icalrecurrencetype_day_day_of_week(rule.by_day[i]);
       int position = icalrecurrencetype_day_position(rule.by_day[i]);
       if (rule.freq != ICAL_WEEKLY_RECURRENCE && day != Weekday(from)) continue;
-      if (position > 0 && position == (from.day() - 1) / 7 + 1) position = std::min(4, (to.day() - 1) / 7 + 1);
-      if (position < 0 && from.daysInMonth() - from.day() < 7) position = to.daysInMonth() - to.day() < 7 ? -1 : position;
+      if (position > 0 && position == (from.day() - 1) / 7 + 1)
+        position = std::min(4, (to.day() - 1) / 7 + 1);
+      if (position < 0 && from.daysInMonth() - from.day() < 7)
+        position = to.daysInMonth() - to.day() < 7 ? -1 : position;
       rule.by_day[i] = DayCode(position, short((day - 1 + weekdays + 14) % 7 + 1));
     }
-    for (int i = 0; i < ICAL_BY_MONTHDAY_SIZE && rule.by_month_day[i] != ICAL_RECURRENCE_ARRAY_MAX; ++i) {
+    for (int i = 0; i < ICAL_BY_MONTHDAY_SIZE && rule.by_month_day[i] != ICAL_RECURRENCE_ARRAY_MAX;
+         ++i) {
       if (rule.by_month_day[i] == from.day()) rule.by_month_day[i] = short(to.day());
     }
     for (int i = 0; i < ICAL_BY_MONTH_SIZE && rule.by_month[i] != ICAL_RECURRENCE_ARRAY_MAX; ++i) {

@@ -95,9 +95,12 @@ const search::Excerpt& FindResultsModel::ExcerptOf(const Group& group, int row) 
 QString FindResultsModel::KindCaption(const Group& group) const {
   const int n = int(group.matches.size());
   switch (group.kind) {
-    case search::Kind::kAppointment: return tr("Appointments (%1)").arg(n);
-    case search::Kind::kNote: return tr("Notes (%1)").arg(n);
-    case search::Kind::kEntry: return tr("Address entries (%1)").arg(n);
+    case search::Kind::kAppointment:
+      return tr("Appointments (%1)").arg(n);
+    case search::Kind::kNote:
+      return tr("Notes (%1)").arg(n);
+    case search::Kind::kEntry:
+      return tr("Address entries (%1)").arg(n);
   }
   return QString();
 }
@@ -109,7 +112,8 @@ QString FindResultsModel::WhenText(const search::Match& match) const {
       if (match.all_day) return DateText(match.date) + QLatin1Char(' ') + tr("All day");
       return match.start.isEmpty() ? DateText(match.date)
                                    : DateText(match.date) + QLatin1Char(' ') + match.start;
-    case search::Kind::kNote: return QString();
+    case search::Kind::kNote:
+      return QString();
     case search::Kind::kEntry:
       return match.group.isEmpty() ? tr("No group") : tr("Group %1").arg(match.group);
   }
@@ -133,15 +137,19 @@ QVariant FindResultsModel::data(const QModelIndex& index, int role) const {
   const search::Match& match = group.matches[std::size_t(index.row())];
   if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
     switch (index.column()) {
-      case kWhenColumn: return WhenText(match);
+      case kWhenColumn:
+        return WhenText(match);
       case kTitleColumn:
         return ExcerptOf(group, index.row()).title + (match.repeats ? kRepeatsSign : QString());
-      case kTextColumn: return ExcerptOf(group, index.row()).text;
+      case kTextColumn:
+        return ExcerptOf(group, index.row()).text;
     }
   }
   if (role == kMarksRole) {
-    if (index.column() == kTitleColumn) return MarksVariant(ExcerptOf(group, index.row()).title_marks);
-    if (index.column() == kTextColumn) return MarksVariant(ExcerptOf(group, index.row()).text_marks);
+    if (index.column() == kTitleColumn)
+      return MarksVariant(ExcerptOf(group, index.row()).title_marks);
+    if (index.column() == kTextColumn)
+      return MarksVariant(ExcerptOf(group, index.row()).text_marks);
     return QVariantList();
   }
   if (role == Qt::AccessibleTextRole) {
@@ -149,9 +157,15 @@ QVariant FindResultsModel::data(const QModelIndex& index, int role) const {
     const search::Excerpt& excerpt = ExcerptOf(group, index.row());
     QString kind;
     switch (match.kind) {
-      case search::Kind::kAppointment: kind = tr("Appointment"); break;
-      case search::Kind::kNote: kind = tr("Note"); break;
-      case search::Kind::kEntry: kind = tr("Address entry"); break;
+      case search::Kind::kAppointment:
+        kind = tr("Appointment");
+        break;
+      case search::Kind::kNote:
+        kind = tr("Note");
+        break;
+      case search::Kind::kEntry:
+        kind = tr("Address entry");
+        break;
     }
     QStringList parts{kind};
     const QString title = excerpt.title + (match.repeats ? tr(", repeats") : QString());
@@ -161,8 +175,10 @@ QVariant FindResultsModel::data(const QModelIndex& index, int role) const {
         parts.append(title);
         if (!excerpt.text.isEmpty()) parts.append(excerpt.text);
         return parts.join(QStringLiteral(", "));
-      case kTitleColumn: return title;
-      case kTextColumn: return excerpt.text;
+      case kTitleColumn:
+        return title;
+      case kTextColumn:
+        return excerpt.text;
     }
   }
   return {};
@@ -171,9 +187,12 @@ QVariant FindResultsModel::data(const QModelIndex& index, int role) const {
 QVariant FindResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   switch (section) {
-    case kWhenColumn: return tr("Date or group");
-    case kTitleColumn: return tr("Title");
-    case kTextColumn: return tr("Matching text");
+    case kWhenColumn:
+      return tr("Date or group");
+    case kTitleColumn:
+      return tr("Title");
+    case kTextColumn:
+      return tr("Matching text");
   }
   return {};
 }
@@ -181,7 +200,8 @@ QVariant FindResultsModel::headerData(int section, Qt::Orientation orientation, 
 Qt::ItemFlags FindResultsModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
   // A result has no rows under it: the view need not ask.
-  if (index.internalId() != 0) return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+  if (index.internalId() != 0)
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
   return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }
 
@@ -201,8 +221,8 @@ void MarkedTextDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
   QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
   style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
 
-  const QRect area = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, opt.widget)
-                         .adjusted(3, 0, -3, 0);
+  const QRect area =
+      style->subElementRect(QStyle::SE_ItemViewItemText, &opt, opt.widget).adjusted(3, 0, -3, 0);
   QList<QTextLayout::FormatRange> formats;
   for (const QVariant& v : marks) {
     const QPoint m = v.toPoint();

@@ -15,9 +15,9 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "store/date_text.h"
 #include "ui/seams.h"
 #include "ui/ui.h"
-#include "store/date_text.h"
 
 namespace quorvel {
 namespace {
@@ -99,7 +99,8 @@ FindWindow::FindWindow(store::DataFiles& files, QWidget* parent)
   });
   connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) { open_->setEnabled(model_->MatchAt(current)); });
-  listener_ = files_.AddChangeListener([this](store::ChangedFiles changed) { copy_.Outdate(changed); });
+  listener_ =
+      files_.AddChangeListener([this](store::ChangedFiles changed) { copy_.Outdate(changed); });
   Finished(search::Results());
 }
 
@@ -117,7 +118,8 @@ void FindWindow::SizeWhenColumn() {
   const QFontMetrics heavy(bold);
   int width = 0;
   for (const QString& text : texts) width = std::max(width, plain.horizontalAdvance(text));
-  for (const QString& caption : {tr("Appointments (%1)"), tr("Notes (%1)"), tr("Address entries (%1)")}) {
+  for (const QString& caption :
+       {tr("Appointments (%1)"), tr("Notes (%1)"), tr("Address entries (%1)")}) {
     width = std::max(width, heavy.horizontalAdvance(caption.arg(QStringLiteral("00000"))));
   }
   // The item's margins as the style lays them out, and a result's indent.

@@ -87,7 +87,7 @@ class MarkedTextDelegate : public QStyledItemDelegate {
 // Object names of the Find window and its controls.
 namespace find_names {
 inline constexpr char kWindow[] = "FindWindow";
-inline constexpr char kBox[] = "FindBox";  // the words to find
+inline constexpr char kBox[] = "FindBox";        // the words to find
 inline constexpr char kStatus[] = "FindStatus";  // how much was found
 inline constexpr char kResults[] = "FindResults";
 inline constexpr char kOpen[] = "FindOpen";
@@ -142,7 +142,7 @@ class FindWindow : public QWidget {
   QPushButton* open_ = nullptr;
   FindResultsModel* model_ = nullptr;
   search::Query query_;
-  bool searching_ = false;   // results of query_ are wanted
+  bool searching_ = false;  // results of query_ are wanted
   bool step_queued_ = false;
   bool keep_current_ = false;
   // What the shown results were found for: the box's text and the copy's

@@ -22,10 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // kept whole is one event of its UID, as Events.dat takes it.
   for (const bool whole : {false, true}) {
     options.keep_whole = whole;
-    const quorvel::interchange::EventReading events = quorvel::interchange::ReadEvents(bytes, options);
+    const quorvel::interchange::EventReading events =
+        quorvel::interchange::ReadEvents(bytes, options);
     if (!events.ok() && events.error.isEmpty()) __builtin_trap();
     for (const auto& e : events.appointments) {
-      if (e.appointment.subject.isEmpty() || !(e.appointment.start < e.appointment.end)) __builtin_trap();
+      if (e.appointment.subject.isEmpty() || !(e.appointment.start < e.appointment.end))
+        __builtin_trap();
     }
     for (const auto& e : events.kept) {
       if (e.uid.isEmpty() || quorvel::events::UidOf(e.text) != e.uid) __builtin_trap();

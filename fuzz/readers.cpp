@@ -16,19 +16,19 @@
 #include <QTimeZone>
 
 #include "addressbook/address_book_window.h"
-#include "items/address_file.h"
 #include "app/application.h"
-#include "ui/seams.h"
 #include "calendar/activities_window.h"
-#include "items/appointment_file.h"
 #include "calendar/day_schedule_window.h"
 #include "calendar/month_calendar_window.h"
+#include "calendar/reminders.h"
 #include "events/event_file.h"
 #include "events/occurrences.h"
-#include "calendar/reminders.h"
+#include "items/address_file.h"
+#include "items/appointment_file.h"
 #include "items/note_file.h"
 #include "notes/notes_window.h"
 #include "store/journal.h"
+#include "ui/seams.h"
 
 namespace quorvel::fuzz {
 namespace {
@@ -65,8 +65,7 @@ void InitializeReaders() {
   const QString base = QFileInfo(QStringLiteral("/dev/shm")).isWritable()
                            ? QStringLiteral("/dev/shm")
                            : QDir::tempPath();
-  for (const QString& name :
-       QDir(base).entryList({QStringLiteral("quorvel-fuzz-*")}, QDir::Dirs)) {
+  for (const QString& name : QDir(base).entryList({QStringLiteral("quorvel-fuzz-*")}, QDir::Dirs)) {
     const long pid = name.mid(13).toLong();
     if (pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH) {
       QDir(base + '/' + name).removeRecursively();

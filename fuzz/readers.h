@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include <QList>
 #include <QByteArray>
+#include <QList>
 
 #include "store/data_files.h"
 

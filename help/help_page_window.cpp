@@ -16,9 +16,9 @@
 #include <QTextBrowser>
 #include <QUrl>
 
+#include "help/help_topics_window.h"
 #include "ui/organiser.h"
 #include "ui/ui.h"
-#include "help/help_topics_window.h"
 
 namespace quorvel {
 namespace {
@@ -50,8 +50,9 @@ class PageBox : public QTextBrowser {
       if (renderer.isValid()) {
         const qreal ratio = devicePixelRatioF();
         const QSize size = renderer.defaultSize();
-        QImage image(QSize(int(std::ceil(size.width() * ratio)), int(std::ceil(size.height() * ratio))),
-                     QImage::Format_ARGB32_Premultiplied);
+        QImage image(
+            QSize(int(std::ceil(size.width() * ratio)), int(std::ceil(size.height() * ratio))),
+            QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
         QPainter painter(&image);
         // Pictures of windows are scaled down to fit the page: smoothly.
@@ -71,8 +72,7 @@ class PageBox : public QTextBrowser {
 QString PageResource(int n) {
   const QString name = QStringLiteral("page%1.html").arg(n, 2, 10, QLatin1Char('0'));
   const QString language =
-      HelpPageWindow::tr("en",
-                                  "Language code of the folder of the translated help pages");
+      HelpPageWindow::tr("en", "Language code of the folder of the translated help pages");
   const QString translated = QStringLiteral(":/help/pages/%1/%2").arg(language, name);
   if (language != QLatin1String("en") && QFile::exists(translated)) return translated;
   return QStringLiteral(":/help/pages/") + name;
@@ -136,7 +136,8 @@ HelpPageWindow::HelpPageWindow(Organiser& app)
         page->setAccessibleName(page->document()->firstBlock().text().trimmed());
       } else {
         // An empty slot holds only its own key in small type.
-        page->setHtml(QStringLiteral("<p style=\"font-size:7pt\">%1-%2</p>").arg(chapter).arg(topic));
+        page->setHtml(
+            QStringLiteral("<p style=\"font-size:7pt\">%1-%2</p>").arg(chapter).arg(topic));
         page->setAccessibleName(QStringLiteral("%1-%2").arg(chapter).arg(topic));
       }
       page->setVisible(false);

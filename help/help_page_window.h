@@ -60,10 +60,10 @@ class HelpPageWindow : public QWidget {
   void PlacePage(QTextBrowser* page) const;
 
   Organiser& app_;
-  QPushButton* index_ = nullptr;     // Command1
-  QPushButton* previous_ = nullptr;  // Command2
-  QPushButton* next_ = nullptr;      // Command3
-  QLineEdit* page_number_ = nullptr;  // Text1
+  QPushButton* index_ = nullptr;        // Command1
+  QPushButton* previous_ = nullptr;     // Command2
+  QPushButton* next_ = nullptr;         // Command3
+  QLineEdit* page_number_ = nullptr;    // Text1
   std::map<int, QTextBrowser*> pages_;  // HelpFile(n)
 };
 

@@ -3,9 +3,9 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
+#include "help/help_page_window.h"
 #include "ui/organiser.h"
 #include "ui/ui.h"
-#include "help/help_page_window.h"
 
 namespace quorvel {
 
@@ -47,9 +47,11 @@ HelpTopicsWindow::HelpTopicsWindow(Organiser& app)
   });
   connect(tree_, &QTreeWidget::itemCollapsed, this,
           [this](QTreeWidgetItem* node) { SetPicture(node, kClosedChapter); });
-  connect(tree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node) { NodeClick(node); });
+  connect(tree_, &QTreeWidget::itemClicked, this,
+          [this](QTreeWidgetItem* node) { NodeClick(node); });
   // Enter on a topic opens it as a click does, for those using the keyboard.
-  connect(tree_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* node) { NodeClick(node); });
+  connect(tree_, &QTreeWidget::itemActivated, this,
+          [this](QTreeWidgetItem* node) { NodeClick(node); });
 
   FillHelpTopics();
 }
@@ -63,7 +65,8 @@ QTreeWidgetItem* HelpTopicsWindow::Node(const QString& key) const {
 
 QTreeWidgetItem* HelpTopicsWindow::AddNode(const QString& parent_key, const QString& key,
                                            const QString& text, int picture) {
-  auto* node = parent_key.isEmpty() ? new QTreeWidgetItem(tree_) : new QTreeWidgetItem(Node(parent_key));
+  auto* node =
+      parent_key.isEmpty() ? new QTreeWidgetItem(tree_) : new QTreeWidgetItem(Node(parent_key));
   node->setText(0, text);
   node->setData(0, kKeyRole, key);
   SetPicture(node, picture);
@@ -98,8 +101,8 @@ void HelpTopicsWindow::FillHelpTopics() {
       {"3-4", QT_TR_NOOP("How to delete an entry"), "A", kPage},
   };
   for (const Entry& entry : kNodes) {
-    AddNode(QString::fromLatin1(entry.parent), QString::fromLatin1(entry.key),
-            tr(entry.text), entry.picture);
+    AddNode(QString::fromLatin1(entry.parent), QString::fromLatin1(entry.key), tr(entry.text),
+            entry.picture);
   }
 }
 

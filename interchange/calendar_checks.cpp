@@ -28,25 +28,30 @@ QString Quoted(const QByteArray& line) {
 }  // namespace
 
 QString ShapeProblem(const QByteArray& bytes) {
-  if (bytes.contains('\0')) return InterchangeTexts::tr("It is not an iCalendar file: it holds binary data.");
+  if (bytes.contains('\0'))
+    return InterchangeTexts::tr("It is not an iCalendar file: it holds binary data.");
   const QList<QByteArray> lines = bytes.split('\n');
   for (qsizetype i = 0; i < lines.size(); ++i) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
     const QString decoded = utf8.decode(lines[i]);
     Q_UNUSED(decoded);
     if (utf8.hasError()) {
-      return NotCalendar(InterchangeTexts::tr("line %1 holds bytes that are not UTF-8 text (iCalendar "
-                                                     "files are UTF-8; this one may have been saved in another character set).")
-                             .arg(i + 1));
+      return NotCalendar(
+          InterchangeTexts::tr(
+              "line %1 holds bytes that are not UTF-8 text (iCalendar "
+              "files are UTF-8; this one may have been saved in another character set).")
+              .arg(i + 1));
     }
   }
   const QByteArray text = bytes.trimmed();
   if (!text.toUpper().startsWith("BEGIN:VCALENDAR")) {
-    return InterchangeTexts::tr("It is not an iCalendar file: it does not begin with BEGIN:VCALENDAR.");
+    return InterchangeTexts::tr(
+        "It is not an iCalendar file: it does not begin with BEGIN:VCALENDAR.");
   }
   const qsizetype last_line = std::max(text.lastIndexOf('\n'), text.lastIndexOf('\r'));
   if (text.mid(last_line + 1).trimmed().toUpper() != "END:VCALENDAR") {
-    return InterchangeTexts::tr("It is not a complete iCalendar file: it does not end with END:VCALENDAR "
+    return InterchangeTexts::tr(
+        "It is not a complete iCalendar file: it does not end with END:VCALENDAR "
         "(it may have been cut short).");
   }
   return QString();
@@ -68,9 +73,10 @@ QString StructureProblem(const QByteArray& bytes) {
       if (line[i] == ':' && !quoted) colon = i;
     }
     if (colon < 0) {
-      problem = NotCalendar(InterchangeTexts::tr("line %1 is malformed: it has no colon after its name (%2).")
-                                .arg(number)
-                                .arg(Quoted(line)));
+      problem = NotCalendar(
+          InterchangeTexts::tr("line %1 is malformed: it has no colon after its name (%2).")
+              .arg(number)
+              .arg(Quoted(line)));
       return;
     }
     qsizetype end = 0;
@@ -81,26 +87,29 @@ QString StructureProblem(const QByteArray& bytes) {
       if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '-')) named = false;
     }
     if (!named) {
-      problem = NotCalendar(InterchangeTexts::tr("line %1 is malformed: it does not begin with a name (%2).")
-                                .arg(number)
-                                .arg(Quoted(line)));
+      problem = NotCalendar(
+          InterchangeTexts::tr("line %1 is malformed: it does not begin with a name (%2).")
+              .arg(number)
+              .arg(Quoted(line)));
       return;
     }
     const QByteArray value = line.mid(colon + 1).trimmed().toUpper();
     if (name == "BEGIN") {
       open.push_back({value, number});
     } else if (name == "END") {
-      const bool began = std::any_of(open.begin(), open.end(), [&](const Open& o) { return o.name == value; });
+      const bool began =
+          std::any_of(open.begin(), open.end(), [&](const Open& o) { return o.name == value; });
       if (!began) {
         problem = NotCalendar(InterchangeTexts::tr("line %1 ends %2, which never began.")
                                   .arg(number)
                                   .arg(QString::fromUtf8(value)));
       } else if (open.back().name != value) {
-        problem = NotCalendar(InterchangeTexts::tr("line %1 ends %2, but the %3 that begins at line %4 "
-                                                          "has not ended.")
-                                  .arg(number)
-                                  .arg(QString::fromUtf8(value), QString::fromUtf8(open.back().name))
-                                  .arg(open.back().line));
+        problem =
+            NotCalendar(InterchangeTexts::tr("line %1 ends %2, but the %3 that begins at line %4 "
+                                             "has not ended.")
+                            .arg(number)
+                            .arg(QString::fromUtf8(value), QString::fromUtf8(open.back().name))
+                            .arg(open.back().line));
       } else {
         open.pop_back();
       }
@@ -159,21 +168,26 @@ QStringList Notes(const std::map<QString, int>& others, const Zones::Report& zon
   // To-dos first, then journal entries, free/busy blocks and the rest.
   std::vector<std::pair<QString, int>> kinds(others.begin(), others.end());
   auto rank = [](const QString& name) {
-    static const QStringList order = {QStringLiteral("VTODO"), QStringLiteral("VJOURNAL"), QStringLiteral("VFREEBUSY")};
+    static const QStringList order = {QStringLiteral("VTODO"), QStringLiteral("VJOURNAL"),
+                                      QStringLiteral("VFREEBUSY")};
     const qsizetype at = order.indexOf(name);
     return at < 0 ? order.size() : at;
   };
-  std::stable_sort(kinds.begin(), kinds.end(), [&](const auto& a, const auto& b) { return rank(a.first) < rank(b.first); });
+  std::stable_sort(kinds.begin(), kinds.end(),
+                   [&](const auto& a, const auto& b) { return rank(a.first) < rank(b.first); });
   for (const auto& [name, n] : kinds) {
     count += n;
     if (name == QLatin1String("VTODO")) {
-      what.append(Counted(n, QT_TRANSLATE_NOOP("Interchange", "%1 to-do"), QT_TRANSLATE_NOOP("Interchange", "%1 to-dos")));
+      what.append(Counted(n, QT_TRANSLATE_NOOP("Interchange", "%1 to-do"),
+                          QT_TRANSLATE_NOOP("Interchange", "%1 to-dos")));
       lacks.append(InterchangeTexts::tr("no to-do list"));
     } else if (name == QLatin1String("VJOURNAL")) {
-      what.append(Counted(n, QT_TRANSLATE_NOOP("Interchange", "%1 journal entry"), QT_TRANSLATE_NOOP("Interchange", "%1 journal entries")));
+      what.append(Counted(n, QT_TRANSLATE_NOOP("Interchange", "%1 journal entry"),
+                          QT_TRANSLATE_NOOP("Interchange", "%1 journal entries")));
       lacks.append(InterchangeTexts::tr("no journal"));
     } else if (name == QLatin1String("VFREEBUSY")) {
-      what.append(Counted(n, QT_TRANSLATE_NOOP("Interchange", "%1 free/busy block"), QT_TRANSLATE_NOOP("Interchange", "%1 free/busy blocks")));
+      what.append(Counted(n, QT_TRANSLATE_NOOP("Interchange", "%1 free/busy block"),
+                          QT_TRANSLATE_NOOP("Interchange", "%1 free/busy blocks")));
       lacks.append(InterchangeTexts::tr("no free/busy times"));
     } else {
       what.append(QStringLiteral("%1 %2").arg(n).arg(name));
@@ -181,11 +195,18 @@ QStringList Notes(const std::map<QString, int>& others, const Zones::Report& zon
   }
   if (!what.isEmpty()) {
     const QString and_ = InterchangeTexts::tr(" and ");
-    const QString items = what.size() == 1 ? what[0] : what.mid(0, what.size() - 1).join(QStringLiteral(", ")) + and_ + what.last();
-    QString lack = lacks.isEmpty() ? QString() : lacks.size() == 1 ? lacks[0] : lacks.mid(0, lacks.size() - 1).join(QStringLiteral(", ")) + and_ + lacks.last();
+    const QString items =
+        what.size() == 1
+            ? what[0]
+            : what.mid(0, what.size() - 1).join(QStringLiteral(", ")) + and_ + what.last();
+    QString lack = lacks.isEmpty()     ? QString()
+                   : lacks.size() == 1 ? lacks[0]
+                                       : lacks.mid(0, lacks.size() - 1).join(QStringLiteral(", ")) +
+                                             and_ + lacks.last();
     if (lacks.size() < static_cast<qsizetype>(others.size())) {
-      lack = lacks.isEmpty() ? InterchangeTexts::tr("Quorvel keeps only appointments")
-                             : InterchangeTexts::tr("Quorvel has %1, and keeps only appointments").arg(lack);
+      lack = lacks.isEmpty()
+                 ? InterchangeTexts::tr("Quorvel keeps only appointments")
+                 : InterchangeTexts::tr("Quorvel has %1, and keeps only appointments").arg(lack);
     } else {
       lack = InterchangeTexts::tr("Quorvel has %1").arg(lack);
     }
@@ -194,16 +215,21 @@ QStringList Notes(const std::map<QString, int>& others, const Zones::Report& zon
                      .arg(items, lack));
   }
   for (const QString& zone : zones.overruled) {
-    notes.append(InterchangeTexts::tr("The file's own definition of the time zone %1 contradicts the "
-                                             "time zone database; its times were read as the database has %1.")
-                     .arg(zone));
+    notes.append(
+        InterchangeTexts::tr("The file's own definition of the time zone %1 contradicts the "
+                             "time zone database; its times were read as the database has %1.")
+            .arg(zone));
   }
   for (const auto& [zone, n] : zones.unknown) {
-    notes.append(Counted(n, QT_TRANSLATE_NOOP("Interchange", "The time zone \"%2\" is not known: the times of %1 event "
-                                                             "that uses it were read as local times."),
-                         QT_TRANSLATE_NOOP("Interchange", "The time zone \"%2\" is not known: the times of %1 events "
-                                                          "that use it were read as local times."))
-                     .arg(zone));
+    notes.append(
+        Counted(n,
+                QT_TRANSLATE_NOOP("Interchange",
+                                  "The time zone \"%2\" is not known: the times of %1 event "
+                                  "that uses it were read as local times."),
+                QT_TRANSLATE_NOOP("Interchange",
+                                  "The time zone \"%2\" is not known: the times of %1 events "
+                                  "that use it were read as local times."))
+            .arg(zone));
   }
   return notes;
 }

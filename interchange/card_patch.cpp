@@ -54,7 +54,8 @@ class CardPatcher {
 
   void Name(const AddressEntry& before, const AddressEntry& after) {
     if (before.name == after.name && before.surname == after.surname) return;
-    const QString formatted = after.name.isEmpty() ? after.surname : after.name + QLatin1Char(' ') + after.surname;
+    const QString formatted =
+        after.name.isEmpty() ? after.surname : after.name + QLatin1Char(' ') + after.surname;
     if (const Property* n = card_.First(QStringLiteral("N"))) {
       QStringList parts = vcard::Components(n->value, QLatin1Char(';'));
       while (parts.size() < 5) parts << QString();
@@ -78,19 +79,22 @@ class CardPatcher {
   void Phones(const AddressEntry& before, const AddressEntry& after) {
     static const char* const kTypes3[kAddressPhoneCount] = {
         "TYPE=HOME,VOICE", "TYPE=WORK,VOICE", "TYPE=WORK,VOICE;X-QUORVEL-FIELD=business2",
-        "TYPE=CELL,VOICE", "TYPE=FAX", "TYPE=VOICE"};
+        "TYPE=CELL,VOICE", "TYPE=FAX",        "TYPE=VOICE"};
     static const char* const kTypes4[kAddressPhoneCount] = {
         "TYPE=home,voice", "TYPE=work,voice", "TYPE=work,voice;X-QUORVEL-FIELD=business2",
-        "TYPE=cell,voice", "TYPE=fax", "TYPE=voice"};
+        "TYPE=cell,voice", "TYPE=fax",        "TYPE=voice"};
     static const char* const kTypes21[kAddressPhoneCount] = {
-        "HOME;VOICE", "WORK;VOICE", "WORK;VOICE;X-QUORVEL-FIELD=business2", "CELL;VOICE", "FAX", "VOICE"};
+        "HOME;VOICE", "WORK;VOICE", "WORK;VOICE;X-QUORVEL-FIELD=business2",
+        "CELL;VOICE", "FAX",        "VOICE"};
     for (int i = 0; i < kAddressPhoneCount; ++i) {
       if (before.phones[i] == after.phones[i]) continue;
-      const Property* p = before.phones[i].isEmpty() ? nullptr : Claim(QStringLiteral("TEL"), [&](const Property& t) {
-        // The number as this program read it: a tel: URI with an
-        // extension was taken in one of its shorter forms.
-        return PhoneForms(t.Text().trimmed()).contains(before.phones[i]);
-      });
+      const Property* p = before.phones[i].isEmpty()
+                              ? nullptr
+                              : Claim(QStringLiteral("TEL"), [&](const Property& t) {
+                                  // The number as this program read it: a tel: URI with an
+                                  // extension was taken in one of its shorter forms.
+                                  return PhoneForms(t.Text().trimmed()).contains(before.phones[i]);
+                                });
       const QString type = QString::fromLatin1(v4_ ? kTypes4[i] : v21_ ? kTypes21[i] : kTypes3[i]);
       Replace(p, QStringLiteral("TEL;") + type, after.phones[i], "tel:");
     }
@@ -121,7 +125,8 @@ class CardPatcher {
       if (!found) {
         for (const Property* p : card_.All(QStringLiteral("LABEL"))) {
           if (Crlf(p->Text().trimmed()) == before.address) {
-            Replace(p, QString(), QString(after.address).replace(QLatin1String("\r\n"), QLatin1String("\n")), "");
+            Replace(p, QString(),
+                    QString(after.address).replace(QLatin1String("\r\n"), QLatin1String("\n")), "");
             return;
           }
         }
@@ -164,7 +169,9 @@ class CardPatcher {
     if (found) {
       Set(*found, escaped.join(QLatin1Char(';')));
     } else {
-      Add((v4_ ? QStringLiteral("ADR;TYPE=home:") : v21_ ? QStringLiteral("ADR;HOME:") : QStringLiteral("ADR;TYPE=HOME:")) +
+      Add((v4_    ? QStringLiteral("ADR;TYPE=home:")
+           : v21_ ? QStringLiteral("ADR;HOME:")
+                  : QStringLiteral("ADR;TYPE=HOME:")) +
           escaped.join(QLatin1Char(';')));
     }
   }
@@ -197,7 +204,8 @@ class CardPatcher {
       return;
     }
     const bool basic = p ? !p->value.contains(QLatin1Char('-')) : v4_;
-    const QString value = born.toString(basic ? QStringLiteral("yyyyMMdd") : QStringLiteral("yyyy-MM-dd"));
+    const QString value =
+        born.toString(basic ? QStringLiteral("yyyyMMdd") : QStringLiteral("yyyy-MM-dd"));
     if (p) {
       Set(*p, value);
     } else {
@@ -278,7 +286,8 @@ class CardPatcher {
     bool charset = false;
     for (const QString& piece : pieces) {
       const QString upper = piece.trimmed().toUpper();
-      if (upper == QLatin1String("QUOTED-PRINTABLE") || upper == QLatin1String("ENCODING=QUOTED-PRINTABLE")) {
+      if (upper == QLatin1String("QUOTED-PRINTABLE") ||
+          upper == QLatin1String("ENCODING=QUOTED-PRINTABLE")) {
         continue;
       }
       if (upper.startsWith(QLatin1String("CHARSET="))) {
@@ -288,7 +297,8 @@ class CardPatcher {
       }
       kept << piece;
     }
-    if (v21_ && !charset && kept.size() > 0 && head.toUpper().contains(QLatin1String("QUOTED-PRINTABLE"))) {
+    if (v21_ && !charset && kept.size() > 0 &&
+        head.toUpper().contains(QLatin1String("QUOTED-PRINTABLE"))) {
       kept << QStringLiteral("CHARSET=UTF-8");
     }
     return kept.join(QLatin1Char(';'));
@@ -340,9 +350,10 @@ std::optional<QByteArray> PatchCard(const QByteArray& kept, const AddressEntry& 
   patch.Name(before, after);
   patch.Phones(before, after);
   patch.Single(QStringLiteral("EMAIL"), before.email, after.email, "mailto:",
-               read.cards.front().version == QLatin1String("4.0")   ? QString()
-               : read.cards.front().version == QLatin1String("2.1") ? QStringLiteral("INTERNET")
-                                                                     : QStringLiteral("TYPE=INTERNET"));
+               read.cards.front().version == QLatin1String("4.0") ? QString()
+               : read.cards.front().version == QLatin1String("2.1")
+                   ? QStringLiteral("INTERNET")
+                   : QStringLiteral("TYPE=INTERNET"));
   patch.Single(QStringLiteral("URL"), before.home_page, after.home_page, "", QString());
   patch.Address(before, after);
   patch.Notes(before, after);

@@ -20,7 +20,8 @@ QStringList PhoneForms(const QString& value) {
       ext = QUrl::fromPercentEncoding(part.mid(4).trimmed().toUtf8());
     }
   }
-  if (ext.isEmpty()) return {number, QString(number).remove(QRegularExpression(QStringLiteral("[-.()]")))};
+  if (ext.isEmpty())
+    return {number, QString(number).remove(QRegularExpression(QStringLiteral("[-.()]")))};
   QString compact = number;
   compact.remove(QRegularExpression(QStringLiteral("[-.() ]")));
   return {number + QStringLiteral(" ext. ") + ext, number + QStringLiteral(" x") + ext,

@@ -1,9 +1,8 @@
 #include "interchange/command.h"
 
-
+#include "interchange/texts.h"
 #include "interchange/transfer.h"
 #include "store/data_files.h"
-#include "interchange/texts.h"
 
 namespace quorvel::interchange {
 

@@ -13,17 +13,17 @@
 namespace quorvel::interchange {
 
 struct CommandRequest {
-  QString data_dir;        // the folder whose data files are used
-  QString export_ics;      // --export-ics FILE, or empty
-  QString export_vcf;      // --export-vcf FILE, or empty
-  QStringList import;      // --import FILE…, or empty
-  EventOptions options;    // how imported events become appointments
+  QString data_dir;               // the folder whose data files are used
+  QString export_ics;             // --export-ics FILE, or empty
+  QString export_vcf;             // --export-vcf FILE, or empty
+  QStringList import;             // --import FILE…, or empty
+  EventOptions options;           // how imported events become appointments
   bool accept_shortened = false;  // --accept-shortened: card texts cut to their fields
 };
 
 inline constexpr int kCommandOk = 0;
-inline constexpr int kCommandFailed = 1;    // a file could not be read or written
-inline constexpr int kCommandFolderInUse = 2;  // another Quorvel holds the folder
+inline constexpr int kCommandFailed = 1;        // a file could not be read or written
+inline constexpr int kCommandFolderInUse = 2;   // another Quorvel holds the folder
 inline constexpr int kCommandWouldShorten = 3;  // nothing imported: texts would be shortened
 
 // Opens the data files of `request.data_dir` (refused, with nothing

@@ -5,8 +5,8 @@
 
 #include "interchange/card_values.h"
 #include "interchange/mapping.h"
-#include "store/text_codec.h"
 #include "interchange/texts.h"
+#include "store/text_codec.h"
 
 namespace quorvel::interchange {
 namespace {
@@ -38,8 +38,7 @@ std::vector<const vcard::Property*> Preferred(std::vector<const vcard::Property*
 // dd/mm/yyyy from the forms BDAY takes: 1975-03-05, 19750305, with or
 // without a time. Nothing for a date without a year (--0305) or text.
 QDate ParseBday(const QString& raw) {
-  static const QRegularExpression full(
-      QStringLiteral("^(\\d{4})-?(\\d{2})-?(\\d{2})(T.*)?$"));
+  static const QRegularExpression full(QStringLiteral("^(\\d{4})-?(\\d{2})-?(\\d{2})(T.*)?$"));
   const auto m = full.match(raw.trimmed());
   if (!m.hasMatch()) return QDate();
   return QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
@@ -74,7 +73,8 @@ class CardReader {
     for (const auto& [name, what] :
          {std::pair{"ORG", "organisation"}, std::pair{"TITLE", "title"}, std::pair{"ROLE", "role"},
           std::pair{"NICKNAME", "nickname"}, std::pair{"PHOTO", "photo"},
-          std::pair{"IMPP", "instant messaging address"}, std::pair{"ANNIVERSARY", "anniversary"}}) {
+          std::pair{"IMPP", "instant messaging address"},
+          std::pair{"ANNIVERSARY", "anniversary"}}) {
       for (const vcard::Property* p : card_.All(QString::fromLatin1(name))) {
         if ((p->value.trimmed().isEmpty() && p->unreadable.isNull()) ||
             (QLatin1String(name) == QLatin1String("ORG") && org_used_)) {
@@ -94,7 +94,8 @@ class CardReader {
   // in the way and the caller takes shortened texts (named in
   // `shortened_`); null otherwise.
   QString Shorten(const QString& what, const QString& text, int limit) {
-    if (!shortened_ || text.size() <= limit || store::FirstUnstorableCharacter(text)) return QString();
+    if (!shortened_ || text.size() <= limit || store::FirstUnstorableCharacter(text))
+      return QString();
     QString cut = text.left(limit);
     if (cut.endsWith(QLatin1Char('\r')) || cut.back().isHighSurrogate()) cut.chop(1);
     shortened_->push_back({who_, what, int(text.size()), limit});
@@ -122,7 +123,8 @@ class CardReader {
       // No family name: the last word of the formatted name, the rest as the
       // first name; failing that the organisation.
       QString formatted;
-      if (const vcard::Property* fn = card_.First(QStringLiteral("FN"))) formatted = fn->Text().trimmed();
+      if (const vcard::Property* fn = card_.First(QStringLiteral("FN")))
+        formatted = fn->Text().trimmed();
       if (!formatted.isEmpty()) {
         const qsizetype space = formatted.lastIndexOf(QLatin1Char(' '));
         entry_.surname = space < 0 ? formatted : formatted.mid(space + 1);
@@ -169,11 +171,12 @@ class CardReader {
         places = {kHome};
       }
       places.push_back(kOther);
-      if (QString cut = Shorten(InterchangeTexts::tr("the telephone number %1").arg(number), number, kPhoneLimit);
+      if (QString cut = Shorten(InterchangeTexts::tr("the telephone number %1").arg(number), number,
+                                kPhoneLimit);
           !cut.isNull()) {
         number = cut;
       } else if (QString problem = FieldProblem(QStringLiteral("it"), number, kPhoneLimit);
-          !problem.isNull()) {
+                 !problem.isNull()) {
         LeftOut(InterchangeTexts::tr("the telephone number %1 (%2)").arg(number.left(30), problem));
         continue;
       }
@@ -185,7 +188,8 @@ class CardReader {
           break;
         }
       }
-      if (!placed) LeftOut(InterchangeTexts::tr("the telephone number %1 (no free place for it)").arg(number));
+      if (!placed)
+        LeftOut(InterchangeTexts::tr("the telephone number %1 (no free place for it)").arg(number));
     }
   }
 
@@ -199,7 +203,8 @@ class CardReader {
         LeftOut(InterchangeTexts::tr("the %1 %2 (only one is kept)").arg(what, value.left(40)));
         continue;
       }
-      if (QString cut = Shorten(InterchangeTexts::tr("its %1").arg(what), value, limit); !cut.isNull()) {
+      if (QString cut = Shorten(InterchangeTexts::tr("its %1").arg(what), value, limit);
+          !cut.isNull()) {
         *field = cut;
         taken = true;
         continue;
@@ -231,7 +236,8 @@ class CardReader {
         for (int i : {0, 1, 2}) {
           if (!parts.value(i).trimmed().isEmpty()) lines.append(parts.value(i).trimmed());
         }
-        const QString town = (parts.value(5).trimmed() + QLatin1Char(' ') + parts.value(3).trimmed()).trimmed();
+        const QString town =
+            (parts.value(5).trimmed() + QLatin1Char(' ') + parts.value(3).trimmed()).trimmed();
         if (!town.isEmpty()) lines.append(town);
         for (int i : {4, 6}) {
           if (!parts.value(i).trimmed().isEmpty()) lines.append(parts.value(i).trimmed());
@@ -244,12 +250,14 @@ class CardReader {
         LeftOut(InterchangeTexts::tr("the address %1 (only one is kept)").arg(shown.left(40)));
         continue;
       }
-      if (QString cut = Shorten(InterchangeTexts::tr("its address"), text, kAddressLimit); !cut.isNull()) {
+      if (QString cut = Shorten(InterchangeTexts::tr("its address"), text, kAddressLimit);
+          !cut.isNull()) {
         entry_.address = cut;
         taken = true;
         continue;
       }
-      if (QString problem = FieldProblem(QStringLiteral("it"), text, kAddressLimit); !problem.isNull()) {
+      if (QString problem = FieldProblem(QStringLiteral("it"), text, kAddressLimit);
+          !problem.isNull()) {
         LeftOut(InterchangeTexts::tr("the address %1 (%2)").arg(shown.left(40), problem));
         continue;
       }
@@ -266,11 +274,13 @@ class CardReader {
     }
     const QString text = notes.join(QLatin1String("\r\n"));
     if (text.isEmpty()) return;
-    if (QString cut = Shorten(InterchangeTexts::tr("its notes"), text, kNotesLimit); !cut.isNull()) {
+    if (QString cut = Shorten(InterchangeTexts::tr("its notes"), text, kNotesLimit);
+        !cut.isNull()) {
       entry_.notes = cut;
       return;
     }
-    if (QString problem = FieldProblem(QStringLiteral("they"), text, kNotesLimit); !problem.isNull()) {
+    if (QString problem = FieldProblem(QStringLiteral("they"), text, kNotesLimit);
+        !problem.isNull()) {
       LeftOut(InterchangeTexts::tr("its notes (%1)").arg(problem));
       return;
     }
@@ -286,20 +296,22 @@ class CardReader {
     const bool no_year = !p->Param(QStringLiteral("X-APPLE-OMIT-YEAR")).isNull();
     static const QRegularExpression year_less(QStringLiteral("^--(\\d{2})-?(\\d{2})$"));
     const QRegularExpressionMatch m = year_less.match(p->Text().trimmed());
-    const QDate day_of_year = m.hasMatch() ? QDate(2000, m.captured(1).toInt(), m.captured(2).toInt())
+    const QDate day_of_year = m.hasMatch()
+                                  ? QDate(2000, m.captured(1).toInt(), m.captured(2).toInt())
                               : no_year && date.isValid() ? QDate(2000, date.month(), date.day())
                                                           : QDate();
     if (day_of_year.isValid()) {
       // The address book keeps a birthday as a whole date; a made-up year
       // would give a wrong age.
       LeftOut(InterchangeTexts::tr("its birthday %1 (%2, without a year: the address book keeps "
-                                          "only birthdays with a year)")
+                                   "only birthdays with a year)")
                   .arg(p->Text().trimmed().left(20),
                        QLocale().toString(day_of_year, InterchangeTexts::tr("d MMMM"))));
       return;
     }
     if (!date.isValid() || date.year() < 1000) {
-      LeftOut(InterchangeTexts::tr("its birthday %1 (only a full date with a four-digit year can be kept)")
+      LeftOut(InterchangeTexts::tr(
+                  "its birthday %1 (only a full date with a four-digit year can be kept)")
                   .arg(p->Text().trimmed().left(20)));
       return;
     }
@@ -333,7 +345,8 @@ ContactReading ReadContacts(const QByteArray& vcf, const QDate& today, bool shor
   }
   // What a card's entry is made of must be readable; any other property
   // may hold what it likes.
-  static const QStringList kUsed = {"N", "FN", "ORG", "TEL", "EMAIL", "URL", "ADR", "LABEL", "NOTE", "BDAY", "UID"};
+  static const QStringList kUsed = {"N",   "FN",    "ORG",  "TEL",  "EMAIL", "URL",
+                                    "ADR", "LABEL", "NOTE", "BDAY", "UID"};
   for (const vcard::Card& card : read.cards) {
     for (const vcard::Property& p : card.properties) {
       if (!p.unreadable.isNull() && kUsed.contains(p.name)) {

@@ -24,13 +24,13 @@ void AddContact(vcard::Writer& w, const AddressEntry& e) {
   w.Add(QStringLiteral("FN"), QString(), Escape(formatted));
   static const char* const kPhoneTypes[kAddressPhoneCount] = {
       "TYPE=HOME,VOICE", "TYPE=WORK,VOICE", "TYPE=WORK,VOICE;X-QUORVEL-FIELD=business2",
-      "TYPE=CELL,VOICE", "TYPE=FAX",
-      "TYPE=VOICE"};
+      "TYPE=CELL,VOICE", "TYPE=FAX",        "TYPE=VOICE"};
   for (int i = 0; i < kAddressPhoneCount; ++i) {
     if (e.phones[i].isEmpty()) continue;
     w.Add(QStringLiteral("TEL"), QString::fromLatin1(kPhoneTypes[i]), Escape(e.phones[i]));
   }
-  if (!e.email.isEmpty()) w.Add(QStringLiteral("EMAIL"), QStringLiteral("TYPE=INTERNET"), Escape(e.email));
+  if (!e.email.isEmpty())
+    w.Add(QStringLiteral("EMAIL"), QStringLiteral("TYPE=INTERNET"), Escape(e.email));
   if (!e.home_page.isEmpty()) w.Add(QStringLiteral("URL"), QString(), Escape(e.home_page));
   if (!e.address.isEmpty()) {
     // The address is free text: all of it goes in the street part.

@@ -186,7 +186,8 @@ void PatchDescription(icalcomponent* event, const Appointment& before, const App
   const QString derived = QStringLiteral("Location: ") + location;
   const QString was = Lf(before.description);
   QString text = Lf(after.description);
-  const bool had_line = !location.isEmpty() && (was == derived || was.endsWith(QLatin1Char('\n') + derived));
+  const bool had_line =
+      !location.isEmpty() && (was == derived || was.endsWith(QLatin1Char('\n') + derived));
   if (had_line) {
     const qsizetype cut = text.lastIndexOf(QLatin1Char('\n'));
     const QString last = cut < 0 ? text : text.mid(cut + 1);
@@ -214,8 +215,8 @@ bool PlainMinutes(const QString& text) {
 
 // The alarm the reminder was read from: the first one with a trigger.
 icalcomponent* ReminderAlarm(icalcomponent* event) {
-  for (icalcomponent* alarm = icalcomponent_get_first_component(event, ICAL_VALARM_COMPONENT); alarm;
-       alarm = icalcomponent_get_next_component(event, ICAL_VALARM_COMPONENT)) {
+  for (icalcomponent* alarm = icalcomponent_get_first_component(event, ICAL_VALARM_COMPONENT);
+       alarm; alarm = icalcomponent_get_next_component(event, ICAL_VALARM_COMPONENT)) {
     if (icalcomponent_get_first_property(alarm, ICAL_TRIGGER_PROPERTY)) return alarm;
   }
   return nullptr;
@@ -239,7 +240,8 @@ void PatchReminder(icalcomponent* event, const Appointment& before, const Appoin
       alarm = icalcomponent_new_valarm();
       icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
       icalcomponent_add_property(alarm, icalproperty_new_trigger(trigger));
-      icalcomponent_add_property(alarm, icalproperty_new_description(after.subject.toUtf8().constData()));
+      icalcomponent_add_property(alarm,
+                                 icalproperty_new_description(after.subject.toUtf8().constData()));
       icalcomponent_add_component(event, alarm);
     }
     return;
@@ -276,10 +278,11 @@ std::optional<QByteArray> PatchEvent(const QByteArray& kept, const Appointment& 
                                      const QTimeZone& zone) {
   icalerror_set_errors_are_fatal(0);
   Component calendar(icalparser_parse_string(kept.constData()));
-  if (!calendar || icalcomponent_isa(calendar.get()) != ICAL_VCALENDAR_COMPONENT) return std::nullopt;
+  if (!calendar || icalcomponent_isa(calendar.get()) != ICAL_VCALENDAR_COMPONENT)
+    return std::nullopt;
   icalcomponent* event = nullptr;
-  for (icalcomponent* e = icalcomponent_get_first_component(calendar.get(), ICAL_VEVENT_COMPONENT); e;
-       e = icalcomponent_get_next_component(calendar.get(), ICAL_VEVENT_COMPONENT)) {
+  for (icalcomponent* e = icalcomponent_get_first_component(calendar.get(), ICAL_VEVENT_COMPONENT);
+       e; e = icalcomponent_get_next_component(calendar.get(), ICAL_VEVENT_COMPONENT)) {
     if (!icalcomponent_get_first_property(e, ICAL_RECURRENCEID_PROPERTY)) {
       event = e;
       break;

@@ -18,7 +18,7 @@ namespace quorvel::interchange {
 namespace ical {
 namespace {
 
-constexpr int kLongestEventDays = 31;   // an appointment is never longer
+constexpr int kLongestEventDays = 31;  // an appointment is never longer
 
 }  // namespace
 
@@ -54,7 +54,9 @@ void EventReader::ReadAll() {
     icalproperty* start = icalcomponent_get_first_property(e, ICAL_DTSTART_PROPERTY);
     if (!start) continue;
     const QString subject = FromUtf8(icalcomponent_get_summary(e)).trimmed();
-    Keep(uid, nullptr, Name(subject, ToWall(zones_.With(icalproperty_get_dtstart(start), start), options_.zone).date));
+    Keep(uid, nullptr,
+         Name(subject,
+              ToWall(zones_.With(icalproperty_get_dtstart(start), start), options_.zone).date));
   }
   std::set<QString> stored_uids;
   for (Kept& k : kept_order_) {
@@ -68,9 +70,11 @@ void EventReader::ReadAll() {
     // space at the end), and such an event must neither go under a UID its
     // text does not hold nor take the place of another event of the file.
     out.uid = events::UidOf(out.text);
-    if (out.uid.isEmpty() || (out.uid != k.uid && kept_.count(out.uid)) || !stored_uids.insert(out.uid).second) {
-      Skip(k.name, InterchangeTexts::tr("its UID (\"%1\") does not read back the same once written out")
-                       .arg(k.uid));
+    if (out.uid.isEmpty() || (out.uid != k.uid && kept_.count(out.uid)) ||
+        !stored_uids.insert(out.uid).second) {
+      Skip(k.name,
+           InterchangeTexts::tr("its UID (\"%1\") does not read back the same once written out")
+               .arg(k.uid));
       continue;
     }
     const Revision revision = RevisionOf(out.text);
@@ -83,8 +87,7 @@ void EventReader::ReadAll() {
 QString EventReader::Name(const QString& subject, const QDate& date) const {
   const QString what = subject.isEmpty() ? InterchangeTexts::tr("An event without a subject")
                                          : QLatin1Char('"') + subject + QLatin1Char('"');
-  return date.isValid() ? what + InterchangeTexts::tr(" on ") + DateText(date)
-                        : what;
+  return date.isValid() ? what + InterchangeTexts::tr(" on ") + DateText(date) : what;
 }
 
 void EventReader::ReadEvent(icalcomponent* event) {
@@ -95,8 +98,7 @@ void EventReader::ReadEvent(icalcomponent* event) {
     Skip(Name(subject, QDate()), InterchangeTexts::tr("it has no start"));
     return;
   }
-  const icaltimetype start =
-      zones_.With(icalproperty_get_dtstart(start_property), start_property);
+  const icaltimetype start = zones_.With(icalproperty_get_dtstart(start_property), start_property);
   // libical takes a month 0 or a 59th day for a time; such a date is no day.
   const Wall first = ToWall(start, options_.zone);
   if (icaltime_is_null_time(start) || !icaltime_is_valid_time(start) ||
@@ -183,8 +185,9 @@ QString EventReader::RepeatRuleProblem(icalcomponent* event) {
     if (!repeat.match(note).hasMatch()) continue;
     const qsizetype colon = note.lastIndexOf(QLatin1String(": "));
     const QString rule = colon < 0 ? QString() : note.mid(colon + 2).trimmed();
-    return rule.isEmpty() ? InterchangeTexts::tr("its repeat rule cannot be read")
-                          : InterchangeTexts::tr("its repeat rule cannot be read: \"%1\"").arg(rule.left(60));
+    return rule.isEmpty()
+               ? InterchangeTexts::tr("its repeat rule cannot be read")
+               : InterchangeTexts::tr("its repeat rule cannot be read: \"%1\"").arg(rule.left(60));
   }
   return QString();
 }
@@ -225,7 +228,8 @@ void EventReader::AddAppointment(icalcomponent* event, const QString& uid, icalt
   } else if (start.is_date) {
     Add(uid, day, QStringLiteral("00:00"), QStringLiteral("24:00"), base);
   } else if (piece->no_length) {
-    out_.left_out.append(InterchangeTexts::tr("%1: it has no end; it was given half an hour").arg(name));
+    out_.left_out.append(
+        InterchangeTexts::tr("%1: it has no end; it was given half an hour").arg(name));
     Add(uid, piece->day, TimeText(piece->begin), TimeText(piece->end), base);
   } else {
     Add(uid, piece->day, TimeText(piece->begin), TimeText(piece->end), base);
@@ -241,7 +245,8 @@ std::optional<EventReader::Piece> EventReader::OnePiece(icaltimetype start, qint
         start, start.zone ? start.zone : icaltimezone_get_utc_timezone());
     end = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(secs) + length, options_.zone);
   } else {
-    end = QDateTime(from.date, QTime(0, 0), QTimeZone::utc()).addSecs(qint64(from.minute) * 60 + length);
+    end = QDateTime(from.date, QTime(0, 0), QTimeZone::utc())
+              .addSecs(qint64(from.minute) * 60 + length);
   }
   Piece piece{from.date, from.minute, end.time().hour() * 60 + end.time().minute()};
   if (end.date() == from.date.addDays(1) && piece.end == 0) {

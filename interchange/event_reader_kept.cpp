@@ -45,8 +45,8 @@ void EventReader::KeepBeside(icalcomponent* event, EventAppointment& e) {
   } else {
     const QByteArray wanted = e.uid.toUtf8();
     int same = 0;
-    for (icalcomponent* other = icalcomponent_get_first_component(calendar_, ICAL_VEVENT_COMPONENT); other;
-         other = icalcomponent_get_next_component(calendar_, ICAL_VEVENT_COMPONENT)) {
+    for (icalcomponent* other = icalcomponent_get_first_component(calendar_, ICAL_VEVENT_COMPONENT);
+         other; other = icalcomponent_get_next_component(calendar_, ICAL_VEVENT_COMPONENT)) {
       const char* own = icalcomponent_get_uid(other);
       if (own && wanted == own) ++same;
     }
@@ -69,7 +69,8 @@ QString EventReader::PlainKey(icalcomponent* event, icaltimetype start, const Wa
       icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY)) {
     return QString();
   }
-  return DayKey(first.date) + QLatin1Char('\t') + TimeText(first.minute) + QLatin1Char('\t') + subject;
+  return DayKey(first.date) + QLatin1Char('\t') + TimeText(first.minute) + QLatin1Char('\t') +
+         subject;
 }
 
 QString EventReader::TimedName(const QString& name, icaltimetype start, const Wall& first) {
@@ -84,12 +85,17 @@ bool EventReader::NeedsKeeping(icalcomponent* event, const QString& uid, icaltim
       icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY)) {
     return true;
   }
-  if (start.is_date) return XText(event, kStartProperty).isNull() || XText(event, kEndProperty).isNull();
+  if (start.is_date)
+    return XText(event, kStartProperty).isNull() || XText(event, kEndProperty).isNull();
   if (length <= 0) return true;
   const Wall from = ToWall(start, options_.zone);
-  const QDateTime end = QDateTime(from.date, QTime(0, 0), QTimeZone::utc()).addSecs(qint64(from.minute) * 60 + length);
-  if (end.date() != from.date && end != QDateTime(from.date.addDays(1), QTime(0, 0), QTimeZone::utc())) return true;
-  if (!subject.isEmpty() && !FieldProblem(QStringLiteral("x"), subject, kSubjectLimit).isNull()) return true;
+  const QDateTime end = QDateTime(from.date, QTime(0, 0), QTimeZone::utc())
+                            .addSecs(qint64(from.minute) * 60 + length);
+  if (end.date() != from.date &&
+      end != QDateTime(from.date.addDays(1), QTime(0, 0), QTimeZone::utc()))
+    return true;
+  if (!subject.isEmpty() && !FieldProblem(QStringLiteral("x"), subject, kSubjectLimit).isNull())
+    return true;
   if (!FromUtf8(icalcomponent_get_location(event)).trimmed().isEmpty()) return true;
   // A description or reminder that would not come in whole.
   const qsizetype before = out_.left_out.size();

@@ -37,10 +37,12 @@ QString EventReader::Description(icalcomponent* event, const QString& name) {
     if (FieldProblem(QStringLiteral("x"), with_location, kDescriptionBoxLimit).isNull()) {
       return with_location;
     }
-    out_.left_out.append(InterchangeTexts::tr("%1: its location \"%2\" (it does not fit beside the description)")
-                             .arg(name, location.left(40)));
+    out_.left_out.append(
+        InterchangeTexts::tr("%1: its location \"%2\" (it does not fit beside the description)")
+            .arg(name, location.left(40)));
   }
-  if (QString problem = FieldProblem(InterchangeTexts::tr("its description"), description, kDescriptionBoxLimit);
+  if (QString problem =
+          FieldProblem(InterchangeTexts::tr("its description"), description, kDescriptionBoxLimit);
       !problem.isNull()) {
     out_.left_out.append(InterchangeTexts::tr("%1: its description (%2)").arg(name, problem));
     return QString();
@@ -72,9 +74,10 @@ void EventReader::ReadReminder(icalcomponent* event, const QString& name, Appoin
       before = -icaldurationtype_as_int(trigger.duration);
     }
     if (before < 0 || before % 60 != 0 || before / 60 > 9999) {
-      out_.left_out.append(InterchangeTexts::tr("%1: its reminder (only a whole number of minutes up "
-                                          "to 9999 before the start can be kept)")
-                               .arg(name));
+      out_.left_out.append(
+          InterchangeTexts::tr("%1: its reminder (only a whole number of minutes up "
+                               "to 9999 before the start can be kept)")
+              .arg(name));
       return;
     }
     a->reminder = true;

@@ -27,7 +27,8 @@ QByteArray RealZoneName(const QByteArray& tzid) {
 // Empty when no Windows zone Qt knows matches.
 QByteArray WindowsIdOfDisplayName(const QString& name) {
   static const QRegularExpression form(
-      QStringLiteral("^\\(\\s*(?:GMT|UTC)\\s*(?:([+-])\\s*(\\d{1,2})(?:[:.]?(\\d{2}))?)?\\s*\\)\\s*(.+)$"),
+      QStringLiteral(
+          "^\\(\\s*(?:GMT|UTC)\\s*(?:([+-])\\s*(\\d{1,2})(?:[:.]?(\\d{2}))?)?\\s*\\)\\s*(.+)$"),
       QRegularExpression::CaseInsensitiveOption);
   const QRegularExpressionMatch m = form.match(name.trimmed());
   if (!m.hasMatch()) return QByteArray();
@@ -37,7 +38,8 @@ QByteArray WindowsIdOfDisplayName(const QString& name) {
   static const std::multimap<QString, QByteArray> by_city = [] {
     std::multimap<QString, QByteArray> index;
     for (const QByteArray& id : QTimeZone::availableTimeZoneIds()) {
-      const QString city = QString::fromLatin1(id.mid(id.lastIndexOf('/') + 1)).replace(QLatin1Char('_'), QLatin1Char(' '));
+      const QString city = QString::fromLatin1(id.mid(id.lastIndexOf('/') + 1))
+                               .replace(QLatin1Char('_'), QLatin1Char(' '));
       index.emplace(city.toLower(), id);
     }
     return index;
@@ -58,7 +60,8 @@ QByteArray WindowsIdOfDisplayName(const QString& name) {
   for (const QByteArray& id : windows_ids) {
     QString region = QString::fromLatin1(id);
     region.replace(QLatin1String(" Standard Time"), QLatin1String(" Time"));
-    if (region.contains(QLatin1Char(' ')) && place.startsWith(region, Qt::CaseInsensitive)) votes[id] += 1000;
+    if (region.contains(QLatin1Char(' ')) && place.startsWith(region, Qt::CaseInsensitive))
+      votes[id] += 1000;
   }
   for (const QString& city : place.split(separators, Qt::SkipEmptyParts)) {
     std::set<QByteArray> windows;  // one vote per city and Windows zone
@@ -98,8 +101,8 @@ Wall ToWall(icaltimetype t, const QTimeZone& zone) {
 
 qint64 SecondsBetween(icaltimetype a, icaltimetype b) {
   auto secs = [](icaltimetype t) {
-    return static_cast<qint64>(icaltime_as_timet_with_zone(
-        t, t.zone ? t.zone : icaltimezone_get_utc_timezone()));
+    return static_cast<qint64>(
+        icaltime_as_timet_with_zone(t, t.zone ? t.zone : icaltimezone_get_utc_timezone()));
   };
   return secs(b) - secs(a);
 }
@@ -107,11 +110,16 @@ qint64 SecondsBetween(icaltimetype a, icaltimetype b) {
 QString InstanceKey(icaltimetype t) {
   if (t.is_date) return QStringLiteral("d%1-%2-%3").arg(t.year).arg(t.month).arg(t.day);
   if (icaltime_is_utc(t) || t.zone) {
-    return QStringLiteral("u%1").arg(static_cast<qint64>(icaltime_as_timet_with_zone(
-        t, t.zone ? t.zone : icaltimezone_get_utc_timezone())));
+    return QStringLiteral("u%1").arg(static_cast<qint64>(
+        icaltime_as_timet_with_zone(t, t.zone ? t.zone : icaltimezone_get_utc_timezone())));
   }
   return QStringLiteral("f%1-%2-%3T%4:%5:%6")
-      .arg(t.year).arg(t.month).arg(t.day).arg(t.hour).arg(t.minute).arg(t.second);
+      .arg(t.year)
+      .arg(t.month)
+      .arg(t.day)
+      .arg(t.hour)
+      .arg(t.minute)
+      .arg(t.second);
 }
 QString DateKey(icaltimetype t) {
   return QStringLiteral("d%1-%2-%3").arg(t.year).arg(t.month).arg(t.day);
@@ -153,7 +161,8 @@ icaltimezone* Zones::Replacement(const char* tzid) {
 
 void Zones::CountUnknown(icalproperty* property) {
   icalparameter* tzid = icalproperty_get_first_parameter(property, ICAL_TZID_PARAMETER);
-  if (tzid && icalparameter_get_tzid(tzid)) ++report_.unknown[QString::fromUtf8(icalparameter_get_tzid(tzid))];
+  if (tzid && icalparameter_get_tzid(tzid))
+    ++report_.unknown[QString::fromUtf8(icalparameter_get_tzid(tzid))];
 }
 
 icaltimetype Zones::FloatingDay(int year, int month, int day) {

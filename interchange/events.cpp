@@ -9,8 +9,8 @@
 #include "interchange/ical_zone.h"
 #include "interchange/kept_events.h"
 #include "interchange/mapping.h"
-#include "store/text_codec.h"
 #include "interchange/texts.h"
+#include "store/text_codec.h"
 
 namespace quorvel::interchange {
 
@@ -48,8 +48,8 @@ bool IsPlainNumber(const QString& text) {
 
 // A time of an appointment as a property value: floating wall time, or
 // (with `zone`) the instant in that zone, its VTIMEZONE added to `calendar`.
-icalproperty* TimeProperty(icalproperty* (*make)(icaltimetype), const QDate& date, int minute_of_day,
-                           icalcomponent* calendar, const QTimeZone* zone) {
+icalproperty* TimeProperty(icalproperty* (*make)(icaltimetype), const QDate& date,
+                           int minute_of_day, icalcomponent* calendar, const QTimeZone* zone) {
   if (!zone) return make(FloatingValue(date, minute_of_day));
   const QDateTime when = QDateTime(date, QTime(0, 0), *zone).addSecs(qint64(minute_of_day) * 60);
   icaltimezone* z = ZoneInCalendar(calendar, *zone);
@@ -78,8 +78,10 @@ icalcomponent* AppointmentComponent(const Appointment& a, const QString& uid,
   const auto end = MinuteOfDay(a.end, true);
   QString description = DescriptionForDisplayText(a.description);
   if (start && end && *start < *end) {
-    icalcomponent_add_property(event, TimeProperty(icalproperty_new_dtstart, date, *start, calendar, zone));
-    icalcomponent_add_property(event, TimeProperty(icalproperty_new_dtend, date, *end, calendar, zone));
+    icalcomponent_add_property(
+        event, TimeProperty(icalproperty_new_dtstart, date, *start, calendar, zone));
+    icalcomponent_add_property(event,
+                               TimeProperty(icalproperty_new_dtend, date, *end, calendar, zone));
   } else {
     // A time that is no clock time: an all-day event, the texts kept.
     icalcomponent_add_property(event, icalproperty_new_dtstart(DateValue(date)));
@@ -98,15 +100,16 @@ icalcomponent* AppointmentComponent(const Appointment& a, const QString& uid,
   if (a.reminder && plain_minutes) {
     icalcomponent* alarm = icalcomponent_new_valarm();
     icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
-    icalcomponent_add_property(alarm,
-                               icalproperty_new_trigger(icaltriggertype_from_int(-60 * a.minutes.toInt())));
+    icalcomponent_add_property(
+        alarm, icalproperty_new_trigger(icaltriggertype_from_int(-60 * a.minutes.toInt())));
     icalcomponent_add_property(alarm, icalproperty_new_description(a.subject.toUtf8().constData()));
     icalcomponent_add_component(event, alarm);
   }
   // Whatever the alarm cannot say: minutes that are no plain number, or
   // minutes kept while the reminder is off.
   if (!plain_minutes || (!a.reminder && a.minutes != QLatin1String("15"))) {
-    AddX(event, kMinutesProperty, (a.reminder ? QStringLiteral("on ") : QStringLiteral("off ")) + a.minutes);
+    AddX(event, kMinutesProperty,
+         (a.reminder ? QStringLiteral("on ") : QStringLiteral("off ")) + a.minutes);
   }
   return event;
 }
@@ -121,7 +124,8 @@ icalcomponent* NewCalendar() {
 
 QString UnstorableProblem(const QString& what, const QString& text) {
   if (const auto bad = store::FirstUnstorableCharacter(text)) {
-    return InterchangeTexts::tr("%1 holds \"%2\", a character Quorvel cannot store").arg(what, *bad);
+    return InterchangeTexts::tr("%1 holds \"%2\", a character Quorvel cannot store")
+        .arg(what, *bad);
   }
   return QString();
 }
@@ -161,11 +165,13 @@ CalendarExport WriteCalendar(const std::vector<Appointment>& appointments,
     }
     const QString given = i < size_t(uids.size()) ? uids[qsizetype(i)] : QString();
     QString uid = given;
-    for (int r = repeat; uid.isEmpty() || (given.isEmpty() && given_uids.contains(uid)); ++r) uid = AppointmentUid(a, r);
+    for (int r = repeat; uid.isEmpty() || (given.isEmpty() && given_uids.contains(uid)); ++r)
+      uid = AppointmentUid(a, r);
     icalcomponent* event = AppointmentComponent(a, uid, stamp);
     if (!event) {
-      out.problems.append(InterchangeTexts::tr("The appointment \"%1\" has no date (its ID is \"%2\").")
-                              .arg(a.subject, a.id));
+      out.problems.append(
+          InterchangeTexts::tr("The appointment \"%1\" has no date (its ID is \"%2\").")
+              .arg(a.subject, a.id));
       continue;
     }
     icalcomponent_add_component(calendar.get(), event);
@@ -180,7 +186,8 @@ CalendarExport WriteCalendar(const std::vector<Appointment>& appointments,
       continue;
     }
     icalcomponent* event = icalcomponent_new_vevent();
-    icalcomponent_add_property(event, icalproperty_new_uid(BirthdayUid(entry.Key()).toUtf8().constData()));
+    icalcomponent_add_property(event,
+                               icalproperty_new_uid(BirthdayUid(entry.Key()).toUtf8().constData()));
     icalcomponent_add_property(event, icalproperty_new_dtstamp(StampValue(stamp)));
     icalcomponent_add_property(event, icalproperty_new_dtstart(DateValue(born)));
     icalcomponent_add_property(event, icalproperty_new_dtend(DateValue(born.addDays(1))));
@@ -188,8 +195,9 @@ CalendarExport WriteCalendar(const std::vector<Appointment>& appointments,
     icalrecurrencetype_clear(&yearly);
     yearly.freq = ICAL_YEARLY_RECURRENCE;
     icalcomponent_add_property(event, icalproperty_new_rrule(yearly));
-    icalcomponent_add_property(event, icalproperty_new_summary(
-                                          (QStringLiteral("Birthday - ") + entry.Key()).toUtf8().constData()));
+    icalcomponent_add_property(
+        event, icalproperty_new_summary(
+                   (QStringLiteral("Birthday - ") + entry.Key()).toUtf8().constData()));
     icalcomponent_add_property(event, icalproperty_new_categories("BIRTHDAY"));
     icalcomponent_add_property(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
     AddX(event, kBirthdayProperty, entry.Key());
@@ -214,8 +222,8 @@ QByteArray WriteAppointmentEvent(const Appointment& appointment, const QString& 
                                  const QDateTime& stamp, const QTimeZone& zone) {
   InitLibical();
   Component calendar(NewCalendar());
-  icalcomponent* event =
-      AppointmentComponent(appointment, uid, stamp, calendar.get(), zone.isValid() ? &zone : nullptr);
+  icalcomponent* event = AppointmentComponent(appointment, uid, stamp, calendar.get(),
+                                              zone.isValid() ? &zone : nullptr);
   if (!event) return QByteArray();
   icalcomponent_add_component(calendar.get(), event);
   return Serialise(calendar.get());

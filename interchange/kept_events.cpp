@@ -74,7 +74,8 @@ icalcomponent* Master(icalcomponent* calendar) {
 QByteArray KeptText(icalcomponent* calendar, const QString& uid, icalcomponent* without_uid,
                     const std::function<icaltimezone*(const char*)>& replacement) {
   Owned out(icalcomponent_new_vcalendar());
-  for (icalproperty_kind kind : {ICAL_VERSION_PROPERTY, ICAL_PRODID_PROPERTY, ICAL_CALSCALE_PROPERTY}) {
+  for (icalproperty_kind kind :
+       {ICAL_VERSION_PROPERTY, ICAL_PRODID_PROPERTY, ICAL_CALSCALE_PROPERTY}) {
     if (icalproperty* p = icalcomponent_get_first_property(calendar, kind)) {
       icalcomponent_add_property(out.get(), icalproperty_new_clone(p));
     }
@@ -117,7 +118,8 @@ QByteArray KeptText(icalcomponent* calendar, const QString& uid, icalcomponent* 
     if (icaltimezone* zone = replacement(tzid.constData())) {
       definition = DefinitionNamed(zone, tzid.constData(), first_year);
     } else if (icaltimezone* own = icalcomponent_get_timezone(calendar, tzid.constData())) {
-      if (icalcomponent* c = icaltimezone_get_component(own)) definition = icalcomponent_new_clone(c);
+      if (icalcomponent* c = icaltimezone_get_component(own))
+        definition = icalcomponent_new_clone(c);
     }
     if (definition) {
       icalcomponent_strip_errors(definition);
@@ -146,7 +148,8 @@ Revision RevisionOf(const QByteArray& text) {
     const icaltimetype t = icalproperty_get_lastmodified(p);
     if (!icaltime_is_null_time(t)) {
       r.modified = QDateTime::fromSecsSinceEpoch(
-          qint64(icaltime_as_timet_with_zone(t, icaltimezone_get_utc_timezone())), QTimeZone::utc());
+          qint64(icaltime_as_timet_with_zone(t, icaltimezone_get_utc_timezone())),
+          QTimeZone::utc());
     }
   }
   return r;
@@ -158,7 +161,8 @@ int AddKept(icalcomponent* calendar, const QByteArray& text) {
   std::set<QByteArray> present;
   for (icalcomponent* z = icalcomponent_get_first_component(calendar, ICAL_VTIMEZONE_COMPONENT); z;
        z = icalcomponent_get_next_component(calendar, ICAL_VTIMEZONE_COMPONENT)) {
-    if (icalproperty* p = icalcomponent_get_first_property(z, ICAL_TZID_PROPERTY)) present.insert(icalproperty_get_tzid(p));
+    if (icalproperty* p = icalcomponent_get_first_property(z, ICAL_TZID_PROPERTY))
+      present.insert(icalproperty_get_tzid(p));
   }
   int events = 0;
   for (icalcomponent* c = icalcomponent_get_first_component(kept.get(), ICAL_ANY_COMPONENT); c;

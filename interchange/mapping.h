@@ -16,10 +16,10 @@
 #include <QStringList>
 #include <QTimeZone>
 
+#include "interchange/vcard.h"
 #include "items/address_file.h"
 #include "items/appointment_file.h"
 #include "items/imported_appointments.h"
-#include "interchange/vcard.h"
 
 namespace quorvel::interchange {
 
@@ -61,9 +61,9 @@ struct EventOptions {
 struct KeptEvent {
   QString uid;
   QByteArray text;
-  QString name;  // "\"Weekly review\" on 19/01/2026"
-  int sequence = 0;       // SEQUENCE of the event (not of a changed occurrence)
-  QDateTime modified;     // LAST-MODIFIED, or invalid
+  QString name;        // "\"Weekly review\" on 19/01/2026"
+  int sequence = 0;    // SEQUENCE of the event (not of a changed occurrence)
+  QDateTime modified;  // LAST-MODIFIED, or invalid
   // A one-off timed event: its day key, start and subject, as an
   // appointment of Appoint.dat holding it would be known (an import made
   // before events were kept whole put it there); empty otherwise.
@@ -100,7 +100,7 @@ struct EventReading {
   // (to-dos, journal entries, free/busy blocks), time zones that could not
   // be resolved or whose definition the zone database overruled.
   QStringList notes;
-  QString error;         // the whole file was refused; a sentence
+  QString error;  // the whole file was refused; a sentence
   bool ok() const { return error.isNull(); }
 };
 
@@ -155,8 +155,8 @@ QByteArray WriteAppointmentEvent(const Appointment& appointment, const QString& 
 // A text of a card longer than the field of the address book it goes to:
 // it comes in shortened to `limit` characters only when the user agrees.
 struct Shortened {
-  QString item;   // the entry's key
-  QString field;  // "its notes"
+  QString item;    // the entry's key
+  QString field;   // "its notes"
   int length = 0;  // as stored (a line break counts as two)
   int limit = 0;
 };

@@ -1,12 +1,12 @@
 // Export, the summaries of export and import, and the files to import read and checked.
 #include "interchange/transfer.h"
 
-#include "items/imported_appointments.h"
 #include "events/event_file.h"
 #include "interchange/patch.h"
-#include "items/sync_state.h"
-#include "interchange/transfer_internal.h"
 #include "interchange/texts.h"
+#include "interchange/transfer_internal.h"
+#include "items/imported_appointments.h"
+#include "items/sync_state.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,7 +27,8 @@ QString Shown(const QString& path) { return QDir::toNativeSeparators(path); }
 QString WriteWhole(const QString& path, const QByteArray& bytes) {
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-    return InterchangeTexts::tr("The file %1 could not be written: %2.").arg(Shown(path), file.errorString());
+    return InterchangeTexts::tr("The file %1 could not be written: %2.")
+        .arg(Shown(path), file.errorString());
   }
   return QString();
 }
@@ -69,18 +70,23 @@ QString ShortenedLine(const Shortened& s) {
 }  // namespace
 
 bool SameAppointment(const Appointment& a, const Appointment& b) {
-  return a.id.left(8) == b.id.left(8) && a.subject == b.subject && a.start == b.start && a.end == b.end &&
-         a.reminder == b.reminder && a.minutes == b.minutes && a.description == b.description;
+  return a.id.left(8) == b.id.left(8) && a.subject == b.subject && a.start == b.start &&
+         a.end == b.end && a.reminder == b.reminder && a.minutes == b.minutes &&
+         a.description == b.description;
 }
 
 QString ExportResult::Text(const QString& path) const {
   if (!ok()) return error;
   QString what;
   if (kind == FileKind::kContacts) {
-    what = Plural(contacts, QT_TRANSLATE_NOOP("Interchange", "contact"), QT_TRANSLATE_NOOP("Interchange", "contacts"));
+    what = Plural(contacts, QT_TRANSLATE_NOOP("Interchange", "contact"),
+                  QT_TRANSLATE_NOOP("Interchange", "contacts"));
   } else {
-    what = Plural(appointments, QT_TRANSLATE_NOOP("Interchange", "appointment"), QT_TRANSLATE_NOOP("Interchange", "appointments")) + InterchangeTexts::tr(" and ") +
-           Plural(birthdays, QT_TRANSLATE_NOOP("Interchange", "birthday"), QT_TRANSLATE_NOOP("Interchange", "birthdays"));
+    what = Plural(appointments, QT_TRANSLATE_NOOP("Interchange", "appointment"),
+                  QT_TRANSLATE_NOOP("Interchange", "appointments")) +
+           InterchangeTexts::tr(" and ") +
+           Plural(birthdays, QT_TRANSLATE_NOOP("Interchange", "birthday"),
+                  QT_TRANSLATE_NOOP("Interchange", "birthdays"));
   }
   QString text = InterchangeTexts::tr("%1 exported to %2.").arg(what, Shown(path));
   if (!problems.isEmpty()) {
@@ -117,7 +123,8 @@ ExportResult ExportCalendar(const store::DataFiles& files, const QString& path,
     if (k >= int(all.size())) continue;
     if (SameAppointment(a.as_read, all[size_t(k)])) {
       as_kept[size_t(k)] = a.text;
-    } else if (std::optional<QByteArray> patched = PatchEvent(a.text, a.as_read, all[size_t(k)], QString(), zone)) {
+    } else if (std::optional<QByteArray> patched =
+                   PatchEvent(a.text, a.as_read, all[size_t(k)], QString(), zone)) {
       as_kept[size_t(k)] = std::move(*patched);
     }
   }
@@ -150,8 +157,11 @@ FileKind KindOf(const QString& path) {
 
 QString FileSummary::Line() const {
   QString text = InterchangeTexts::tr("%1: %2 and %3 imported")
-                     .arg(Shown(path), Plural(appointments, QT_TRANSLATE_NOOP("Interchange", "appointment"), QT_TRANSLATE_NOOP("Interchange", "appointments")),
-                          Plural(contacts, QT_TRANSLATE_NOOP("Interchange", "contact"), QT_TRANSLATE_NOOP("Interchange", "contacts")));
+                     .arg(Shown(path),
+                          Plural(appointments, QT_TRANSLATE_NOOP("Interchange", "appointment"),
+                                 QT_TRANSLATE_NOOP("Interchange", "appointments")),
+                          Plural(contacts, QT_TRANSLATE_NOOP("Interchange", "contact"),
+                                 QT_TRANSLATE_NOOP("Interchange", "contacts")));
   if (updated > 0) text += InterchangeTexts::tr("; %1 of them updated").arg(updated);
   if (skipped.empty()) return text + QLatin1Char('.');
   return text + InterchangeTexts::tr("; %1 skipped.").arg(static_cast<int>(skipped.size()));
@@ -161,7 +171,8 @@ QStringList FileSummary::Details() const {
   QStringList lines;
   if (!skipped.empty()) {
     lines.append(InterchangeTexts::tr("Skipped:"));
-    for (const Skipped& s : skipped) lines.append(QStringLiteral("- %1 (%2)").arg(s.item, s.reason));
+    for (const Skipped& s : skipped)
+      lines.append(QStringLiteral("- %1 (%2)").arg(s.item, s.reason));
   }
   if (!shortened.empty()) {
     lines.append(InterchangeTexts::tr("Shortened:"));
@@ -237,7 +248,8 @@ ImportSummary ImportFiles(store::DataFiles& files, const QStringList& paths,
                         .arg(kLargestImportFile / (1024 * 1024)));
     }
     if (!file.open(QIODevice::ReadOnly)) {
-      return refuse(InterchangeTexts::tr("the file could not be read (%1).").arg(file.errorString()));
+      return refuse(
+          InterchangeTexts::tr("the file could not be read (%1).").arg(file.errorString()));
     }
     const QByteArray bytes = file.read(kLargestImportFile + 1);
     if (bytes.size() > kLargestImportFile) {
@@ -246,7 +258,8 @@ ImportSummary ImportFiles(store::DataFiles& files, const QStringList& paths,
     }
     FileKind kind = KindOfContent(bytes);
     if (kind == FileKind::kUnknown) {
-      if (bytes.contains('\0')) return refuse(InterchangeTexts::tr("it holds binary data, not iCalendar or vCard text."));
+      if (bytes.contains('\0'))
+        return refuse(InterchangeTexts::tr("it holds binary data, not iCalendar or vCard text."));
       kind = KindOf(path);
     }
     Reading reading;
@@ -260,7 +273,8 @@ ImportSummary ImportFiles(store::DataFiles& files, const QStringList& paths,
       reading.contacts = ReadContacts(bytes, options.first_day, true);
       if (!reading.contacts.ok()) return refuse(reading.contacts.error);
     } else {
-      return refuse(InterchangeTexts::tr("it is neither an iCalendar (.ics) nor a vCard (.vcf) file."));
+      return refuse(
+          InterchangeTexts::tr("it is neither an iCalendar (.ics) nor a vCard (.vcf) file."));
     }
     readings.push_back(std::move(reading));
   }
@@ -272,20 +286,22 @@ ImportSummary ImportFiles(store::DataFiles& files, const QStringList& paths,
     file.path = r.path;
     file.shortened = r.contacts.shortened;
     for (const Shortened& s : file.shortened) {
-      cut.append(QStringLiteral("- ") + (readings.size() > 1 ? Shown(r.path) + QStringLiteral(": ") : QString()) +
+      cut.append(QStringLiteral("- ") +
+                 (readings.size() > 1 ? Shown(r.path) + QStringLiteral(": ") : QString()) +
                  ShortenedLine(s));
     }
     summary.files.push_back(std::move(file));
   }
   if (!cut.isEmpty() && !accept_shortened) {
     summary.needs_shortening = true;
-    summary.error = (cut.size() == 1
-                         ? InterchangeTexts::tr("Nothing was imported. 1 text is longer than its field "
-                                                       "in the address book, and would be shortened:")
-                         : InterchangeTexts::tr("Nothing was imported. %1 texts are longer than their "
-                                                       "fields in the address book, and would be shortened:")
-                               .arg(cut.size())) +
-                    QLatin1Char('\n') + cut.join(QLatin1Char('\n'));
+    summary.error =
+        (cut.size() == 1
+             ? InterchangeTexts::tr("Nothing was imported. 1 text is longer than its field "
+                                    "in the address book, and would be shortened:")
+             : InterchangeTexts::tr("Nothing was imported. %1 texts are longer than their "
+                                    "fields in the address book, and would be shortened:")
+                   .arg(cut.size())) +
+        QLatin1Char('\n') + cut.join(QLatin1Char('\n'));
     return summary;
   }
   return StoreReadings(files, readings);

@@ -1,12 +1,12 @@
 // Readings stored in the data files in one store operation (StoreReadings).
 #include "interchange/transfer.h"
 
-#include "items/imported_appointments.h"
 #include "events/event_file.h"
 #include "interchange/kept_events.h"
-#include "interchange/transfer_internal.h"
-#include "store/date_text.h"
 #include "interchange/texts.h"
+#include "interchange/transfer_internal.h"
+#include "items/imported_appointments.h"
+#include "store/date_text.h"
 
 #include <QHash>
 #include <QSet>
@@ -67,7 +67,8 @@ ImportSummary StoreReadings(store::DataFiles& files, const std::vector<Reading>&
 
   // The events kept whole, by UID.
   std::map<QString, Revision> kept;
-  for (const events::StoredEvent& e : events::ReadEvents(files).events) kept[e.uid] = RevisionOf(e.text);
+  for (const events::StoredEvent& e : events::ReadEvents(files).events)
+    kept[e.uid] = RevisionOf(e.text);
   // The events imported appointments came as.
   std::map<QString, ImportedAppointment> imported;
   for (auto& [index, a] : ReadImported(files)) imported.emplace(a.uid, std::move(a));
@@ -108,12 +109,14 @@ ImportSummary StoreReadings(store::DataFiles& files, const std::vector<Reading>&
         file.skipped.push_back({item, AlreadyPresent()});
       } else {
         file.skipped.push_back(
-            {item, InterchangeTexts::tr("birthdays come from the address book: import its vCard file")});
+            {item,
+             InterchangeTexts::tr("birthdays come from the address book: import its vCard file")});
       }
     }
     for (const KeptEvent& e : reading.kept) {
       const auto present = kept.find(e.uid);
-      const bool newer = present != kept.end() && Revision{e.sequence, e.modified}.NewerThan(present->second);
+      const bool newer =
+          present != kept.end() && Revision{e.sequence, e.modified}.NewerThan(present->second);
       if ((present != kept.end() && !newer) ||
           (present == kept.end() && !e.plain_key.isEmpty() && appointments.contains(e.plain_key))) {
         file.skipped.push_back({e.name, AlreadyPresent()});
@@ -133,8 +136,7 @@ ImportSummary StoreReadings(store::DataFiles& files, const std::vector<Reading>&
     for (const EventAppointment& e : reading.appointments) {
       const QString day = DayKey(e.date);
       const QString item = InterchangeTexts::tr("\"%1\" on %2 at %3")
-                               .arg(e.appointment.subject,
-                                    DateText(e.date), e.appointment.start);
+                               .arg(e.appointment.subject, DateText(e.date), e.appointment.start);
       if (e.date.year() < 1000 || e.date.year() > 9999) {
         file.skipped.push_back({item, InterchangeTexts::tr("its year cannot be stored")});
         continue;
@@ -154,9 +156,11 @@ ImportSummary StoreReadings(store::DataFiles& files, const std::vector<Reading>&
         now.reminder = op.ReadInteger(cal, store::FieldRecord(cal, k, 5)) == -1;
         now.minutes = op.ReadText(cal, store::FieldRecord(cal, k, 6));
         now.description = op.ReadText(cal, store::FieldRecord(cal, k, 7));
-        if (k < 0 || k >= op.ReadCount(cal) || !SameAppointment(now, was.as_read) || now.id.left(8) != day) {
-          file.skipped.push_back({item, InterchangeTexts::tr("a newer copy of an appointment already here, "
-                                                                    "which was changed here or moves to another day")});
+        if (k < 0 || k >= op.ReadCount(cal) || !SameAppointment(now, was.as_read) ||
+            now.id.left(8) != day) {
+          file.skipped.push_back(
+              {item, InterchangeTexts::tr("a newer copy of an appointment already here, "
+                                          "which was changed here or moves to another day")});
           continue;
         }
         Appointment a = e.appointment;
@@ -194,9 +198,10 @@ ImportSummary StoreReadings(store::DataFiles& files, const std::vector<Reading>&
       ++file.appointments;
     }
     for (const QString& uid : keeper.Finish()) {
-      file.left_out.append(InterchangeTexts::tr("%1: the event as it came, with its UID and what "
-                                                       "the appointment has no field for (it cannot be kept beside it)")
-                               .arg(named.value(uid)));
+      file.left_out.append(
+          InterchangeTexts::tr("%1: the event as it came, with its UID and what "
+                               "the appointment has no field for (it cannot be kept beside it)")
+              .arg(named.value(uid)));
     }
   }
   const store::Outcome committed = op.Commit();

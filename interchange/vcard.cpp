@@ -1,7 +1,7 @@
 // The vCard reader: content lines into cards, and the helpers that unescape their values.
 #include "interchange/vcard.h"
-#include "interchange/vcard_lines.h"
 #include "interchange/texts.h"
+#include "interchange/vcard_lines.h"
 
 #include <QStringDecoder>
 
@@ -184,8 +184,9 @@ class CardReader {
       if (QString error = ReadLine(unfolded, index); !error.isNull()) return error;
     }
     if (card_) {
-      return InterchangeTexts::tr("It is not a complete vCard file: the vCard that begins at line %1 never ends "
-          "(the file may have been cut short).")
+      return InterchangeTexts::tr(
+                 "It is not a complete vCard file: the vCard that begins at line %1 never ends "
+                 "(the file may have been cut short).")
           .arg(card_->first_line);
     }
     return QString();
@@ -215,8 +216,8 @@ class CardReader {
     if (property.Param(QStringLiteral("ENCODING")).toUpper() == QLatin1String("QUOTED-PRINTABLE") &&
         !DecodeQuotedPrintable(raw, &value_bytes)) {
       property.unreadable = InterchangeTexts::tr("holds broken quoted-printable text");
-    } else if (!DecodeCharset(value_bytes, property.Param(QStringLiteral("CHARSET")), &property.value,
-                              &why, legacy_)) {
+    } else if (!DecodeCharset(value_bytes, property.Param(QStringLiteral("CHARSET")),
+                              &property.value, &why, legacy_)) {
       property.unreadable = why;
       property.value.clear();
     }
@@ -225,23 +226,28 @@ class CardReader {
     return QString();
   }
 
-  QString BeginOrEnd(const std::vector<Line>& unfolded, std::size_t index, bool begin, const QByteArray& raw) {
+  QString BeginOrEnd(const std::vector<Line>& unfolded, std::size_t index, bool begin,
+                     const QByteArray& raw) {
     const Line& line = unfolded[index];
     if (raw.trimmed().toUpper() != "VCARD") {
-      return LineError(line.number, begin ? InterchangeTexts::tr("begins something other than a vCard")
-                                          : InterchangeTexts::tr("ends something other than a vCard"));
+      return LineError(line.number,
+                       begin ? InterchangeTexts::tr("begins something other than a vCard")
+                             : InterchangeTexts::tr("ends something other than a vCard"));
     }
     if (begin) {
-      if (card_) return LineError(line.number, InterchangeTexts::tr("begins a vCard inside another"));
+      if (card_)
+        return LineError(line.number, InterchangeTexts::tr("begins a vCard inside another"));
       result_.cards.push_back(Card{});
       card_ = &result_.cards.back();
       card_->first_line = line.number;
       legacy_ = IsLegacyCard(unfolded, index);
       return QString();
     }
-    if (!card_) return LineError(line.number, InterchangeTexts::tr("ends a vCard that never began"));
+    if (!card_)
+      return LineError(line.number, InterchangeTexts::tr("ends a vCard that never began"));
     if (card_->version.isEmpty()) {
-      return InterchangeTexts::tr("It is not a valid vCard file: the vCard at line %1 has no VERSION.")
+      return InterchangeTexts::tr(
+                 "It is not a valid vCard file: the vCard at line %1 has no VERSION.")
           .arg(card_->first_line);
     }
     card_ = nullptr;
@@ -253,8 +259,9 @@ class CardReader {
     const QString version = property.value.trimmed();
     if (version != QLatin1String("2.1") && version != QLatin1String("3.0") &&
         version != QLatin1String("4.0")) {
-      return InterchangeTexts::tr("It is not a vCard file this program reads: line %1 names vCard version %2 "
-          "(2.1, 3.0 and 4.0 are read).")
+      return InterchangeTexts::tr(
+                 "It is not a vCard file this program reads: line %1 names vCard version %2 "
+                 "(2.1, 3.0 and 4.0 are read).")
           .arg(property.line_number)
           .arg(version.left(20));
     }
@@ -291,8 +298,8 @@ QString Unescape(const QString& raw) {
     if (next == QLatin1Char('n') || next == QLatin1Char('N')) {
       out.append(QLatin1Char('\n'));
       ++i;
-    } else if (next == QLatin1Char('\\') || next == QLatin1Char(',') ||
-               next == QLatin1Char(';') || next == QLatin1Char(':')) {
+    } else if (next == QLatin1Char('\\') || next == QLatin1Char(',') || next == QLatin1Char(';') ||
+               next == QLatin1Char(':')) {
       out.append(next);
       ++i;
     } else {

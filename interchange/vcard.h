@@ -56,7 +56,7 @@ struct Property {
 };
 
 struct Card {
-  QString version;  // "2.1", "3.0" or "4.0"
+  QString version;     // "2.1", "3.0" or "4.0"
   int first_line = 0;  // where BEGIN:VCARD stands, from 1
   std::vector<Property> properties;
 

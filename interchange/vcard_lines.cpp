@@ -1,7 +1,7 @@
 // vCard content lines: physical lines unfolded, values decoded from their encoding and charset.
 #include "interchange/vcard_lines.h"
-#include "interchange/vcard.h"
 #include "interchange/texts.h"
+#include "interchange/vcard.h"
 
 #include <QStringDecoder>
 
@@ -97,8 +97,8 @@ bool DecodeQuotedPrintable(const QByteArray& in, QByteArray* out) {
   return true;
 }
 
-bool DecodeCharset(const QByteArray& bytes, const QString& charset, QString* out,
-                   QString* why, bool legacy) {
+bool DecodeCharset(const QByteArray& bytes, const QString& charset, QString* out, QString* why,
+                   bool legacy) {
   const QString name = charset.isEmpty() ? QStringLiteral("UTF-8") : charset;
   QStringDecoder decoder(name.toLatin1().constData(), QStringConverter::Flag::Stateless);
   if (!decoder.isValid()) {
@@ -122,7 +122,8 @@ bool DecodeCharset(const QByteArray& bytes, const QString& charset, QString* out
 
 std::vector<ContentLine> ContentLines(const QByteArray& bytes) {
   std::vector<ContentLine> out;
-  for (const Line& line : Unfold(bytes)) out.push_back(ContentLine{line.text, line.begin, line.end});
+  for (const Line& line : Unfold(bytes))
+    out.push_back(ContentLine{line.text, line.begin, line.end});
   return out;
 }
 

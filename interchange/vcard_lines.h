@@ -10,7 +10,7 @@ namespace quorvel::interchange::vcard {
 
 struct Line {
   QByteArray text;
-  int number = 0;  // of its first physical line, from 1
+  int number = 0;                // of its first physical line, from 1
   qsizetype begin = 0, end = 0;  // its physical lines' bytes, line breaks included
 };
 
@@ -30,7 +30,7 @@ bool DecodeQuotedPrintable(const QByteArray& in, QByteArray* out);
 
 // `bytes` in the character set `charset` (UTF-8 when empty); false when the
 // set is unknown or the bytes are not valid in it.
-bool DecodeCharset(const QByteArray& bytes, const QString& charset, QString* out,
-                   QString* why, bool legacy = false);
+bool DecodeCharset(const QByteArray& bytes, const QString& charset, QString* out, QString* why,
+                   bool legacy = false);
 
 }  // namespace quorvel::interchange::vcard

@@ -43,9 +43,7 @@ QByteArray FoldLine(const QString& line) {
   return out;
 }
 
-void Writer::Begin() {
-  bytes_ += "BEGIN:VCARD\r\nVERSION:3.0\r\n";
-}
+void Writer::Begin() { bytes_ += "BEGIN:VCARD\r\nVERSION:3.0\r\n"; }
 
 void Writer::Add(const QString& name, const QString& params, const QString& value) {
   QString line = name;

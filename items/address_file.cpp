@@ -2,10 +2,10 @@
 
 #include <QStringList>
 
-#include "store/scan.h"
-#include "store/text_codec.h"
 #include "items/sync_state.h"
 #include "store/messages.h"
+#include "store/scan.h"
+#include "store/text_codec.h"
 
 namespace quorvel {
 
@@ -43,8 +43,8 @@ void CloseGap(store::Operation& op, int gap, int count) {
   static_assert(kAddressFieldCount == 15);
   constexpr store::ValueKind kText = store::ValueKind::kText;
   op.MoveItems(kBook, gap + 1, count - gap - 1, gap,
-               {kText, kText, kText, kText, kText, kText, kText, kText, kText, kText, kText,
-                kText, kText, kText, kText});
+               {kText, kText, kText, kText, kText, kText, kText, kText, kText, kText, kText, kText,
+                kText, kText, kText});
   for (int f = 1; f <= kAddressFieldCount; ++f) {
     op.WriteText(kBook, Record(count - 1, f), QString(""));
   }
@@ -92,9 +92,9 @@ bool BirthdayFlagSet(const QString& flag) {
 }
 
 std::array<QString, kAddressFieldCount> AddressEntry::Fields() const {
-  return {Key(),     name,      surname,   address,       phones[0],
-          phones[1], phones[2], phones[3], phones[4],     phones[5],
-          birthday_date, birthday_flag, email, home_page, notes};
+  return {Key(),         name,          surname,   address,   phones[0],
+          phones[1],     phones[2],     phones[3], phones[4], phones[5],
+          birthday_date, birthday_flag, email,     home_page, notes};
 }
 
 QString ReadAddressKey(const store::DataFiles& files, int item) {
@@ -143,8 +143,9 @@ int FindAddressEntry(const store::DataFiles& files, const QString& key) {
 QString DuplicateEntryMessage() { return MessageTexts::tr("Entry Already Exists!"); }
 
 QString AddressBookFullMessage() {
-  return MessageTexts::tr("The address book is full: it can hold no more than %1 entries. "
-      "Delete an entry to make room.")
+  return MessageTexts::tr(
+             "The address book is full: it can hold no more than %1 entries. "
+             "Delete an entry to make room.")
       .arg(store::Info(kBook).max_items);
 }
 

@@ -56,7 +56,7 @@ struct AddressEntry {
   QString surname;
   QString address;  // lines separated by carriage return + line feed
   std::array<QString, kAddressPhoneCount> phones;
-  QString birthday_date;  // dd/mm/yyyy, stored whether or not the flag is set
+  QString birthday_date;                        // dd/mm/yyyy, stored whether or not the flag is set
   QString birthday_flag = QStringLiteral("0");  // "1" or "0"
   QString email;
   QString home_page;

@@ -14,7 +14,8 @@ EventStoreResult StoreEventFor(store::DataFiles& files, const QByteArray& event_
     RemoveAppointment(op, k);
     sync::NoteAppointmentRemoved(op, k);
   }
-  if (events::PutEvent(op, event_text) != events::PutResult::kStored) return EventStoreResult::kNotStored;
+  if (events::PutEvent(op, event_text) != events::PutResult::kStored)
+    return EventStoreResult::kNotStored;
   const store::Outcome outcome = op.Commit();
   if (outcome.refused()) {
     if (refusal) *refusal = outcome.reason();
@@ -34,15 +35,16 @@ EventStoreResult Committed(store::Operation& op, QString* refusal) {
 
 }  // namespace
 
-EventStoreResult ChangeStoredEvent(store::DataFiles& files, const QString& uid,
-                                   const std::function<std::optional<QByteArray>(const QByteArray&)>& edit,
-                                   QString* refusal) {
+EventStoreResult ChangeStoredEvent(
+    store::DataFiles& files, const QString& uid,
+    const std::function<std::optional<QByteArray>(const QByteArray&)>& edit, QString* refusal) {
   store::Operation op(files);
   const std::optional<events::StoredEvent> stored = events::FindEvent(files, uid);
   if (!stored) return EventStoreResult::kAppointmentGone;
   const std::optional<QByteArray> text = edit(stored->text);
   if (!text || events::UidOf(*text) != uid) return EventStoreResult::kAppointmentGone;
-  if (events::PutEvent(op, *text) != events::PutResult::kStored) return EventStoreResult::kNotStored;
+  if (events::PutEvent(op, *text) != events::PutResult::kStored)
+    return EventStoreResult::kNotStored;
   return Committed(op, refusal);
 }
 

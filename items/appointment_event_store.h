@@ -29,10 +29,12 @@ EventStoreResult StoreEventFor(store::DataFiles& files, const QByteArray& event_
 // The kept event `uid` changed by `edit` (its text as stored in, the new
 // text out; nothing when it cannot be changed so) in one operation.
 // kAppointmentGone when there is no such event or `edit` gives nothing.
-EventStoreResult ChangeStoredEvent(store::DataFiles& files, const QString& uid,
-                                   const std::function<std::optional<QByteArray>(const QByteArray&)>& edit,
-                                   QString* refusal = nullptr);
+EventStoreResult ChangeStoredEvent(
+    store::DataFiles& files, const QString& uid,
+    const std::function<std::optional<QByteArray>(const QByteArray&)>& edit,
+    QString* refusal = nullptr);
 // The kept event `uid` removed, every occurrence of it.
-EventStoreResult RemoveStoredEvent(store::DataFiles& files, const QString& uid, QString* refusal = nullptr);
+EventStoreResult RemoveStoredEvent(store::DataFiles& files, const QString& uid,
+                                   QString* refusal = nullptr);
 
 }  // namespace quorvel

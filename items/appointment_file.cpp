@@ -7,8 +7,8 @@
 
 #include "items/imported_appointments.h"
 #include "items/same_appointment.h"
-#include "store/scan.h"
 #include "items/sync_state.h"
+#include "store/scan.h"
 
 namespace quorvel {
 

@@ -78,8 +78,7 @@ Appointment ReadAppointment(const store::DataFiles& files, int k) {
 }
 
 int FindAppointment(const store::DataFiles& files, const QString& id) {
-  const bool ascii =
-      std::all_of(id.begin(), id.end(), [](QChar c) { return c.unicode() < 0x80; });
+  const bool ascii = std::all_of(id.begin(), id.end(), [](QChar c) { return c.unicode() < 0x80; });
   const QByteArray bytes = Ascii(id);
   int found = -1;
   store::ScanItems(files, kFile, files.ReadCount(kFile), [&](int k, const char* group) {
@@ -136,7 +135,8 @@ MonthMarks ComputeMonthMarks(const store::DataFiles& files, int year, int month,
     if (born.size() < 5 || born.sliced(2, 3) != month_part) return;
     const int day = TwoDigits(born);
     if (day < 1 || day > days) return;
-    if (LeadingNumber(store::FieldText(kBook, group, kFieldBirthdayFlag)) == 1) marks.birthday_days.insert(day);
+    if (LeadingNumber(store::FieldText(kBook, group, kFieldBirthdayFlag)) == 1)
+      marks.birthday_days.insert(day);
   });
   return marks;
 }

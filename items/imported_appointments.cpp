@@ -45,7 +45,8 @@ std::vector<LinkLine> LinksIn(const QByteArray& text) {
 
 QByteArray LinksText(const std::vector<LinkLine>& links) {
   QByteArray text;
-  for (const LinkLine& link : links) text += QByteArray::number(link.index) + '\t' + link.uid + '\n';
+  for (const LinkLine& link : links)
+    text += QByteArray::number(link.index) + '\t' + link.uid + '\n';
   return text;
 }
 
@@ -72,9 +73,10 @@ std::optional<ImportedAppointment> EventIn(const QByteArray& run) {
   }
   if (lines[0] != kEventMark) return std::nullopt;
   ImportedAppointment a;
-  QString* fields[] = {&a.as_read.id, &a.as_read.subject, &a.as_read.start, &a.as_read.end,
-                       &a.as_read.minutes, &a.as_read.description};
-  for (int i = 0; i < 6; ++i) *fields[i] = QString::fromUtf8(QByteArray::fromPercentEncoding(lines[i + 1]));
+  QString* fields[] = {&a.as_read.id,  &a.as_read.subject, &a.as_read.start,
+                       &a.as_read.end, &a.as_read.minutes, &a.as_read.description};
+  for (int i = 0; i < 6; ++i)
+    *fields[i] = QString::fromUtf8(QByteArray::fromPercentEncoding(lines[i + 1]));
   a.as_read.reminder = lines[7] == "1";
   a.text = run.mid(at);
   return a;
@@ -149,7 +151,8 @@ std::vector<UidToKeep> UidsOfSame(const store::Operation& op, int k, bool self, 
 }
 
 // Group k's own, and the later ones' when the edit changes its made UID.
-std::vector<UidToKeep> UidsBeforeEdit(const store::Operation& op, int k, const Appointment& edited) {
+std::vector<UidToKeep> UidsBeforeEdit(const store::Operation& op, int k,
+                                      const Appointment& edited) {
   Appointment after = edited;
   after.id = op.ReadText(Channel::kAppoint, IdRecord(k));
   const bool moves = AppointmentUid(after) != AppointmentUid(ReadAppointment(op, k));
@@ -159,9 +162,10 @@ std::vector<UidToKeep> UidsBeforeEdit(const store::Operation& op, int k, const A
 }  // namespace
 
 QString AppointmentUid(const Appointment& a, int repeat) {
-  const QByteArray digest =
-      QCryptographicHash::hash((a.start + QLatin1Char('\n') + a.subject).toUtf8(), QCryptographicHash::Sha1);
-  QString uid = QStringLiteral("quorvel-%1-%2").arg(a.id.left(8), QString::fromLatin1(digest.toHex().left(16)));
+  const QByteArray digest = QCryptographicHash::hash(
+      (a.start + QLatin1Char('\n') + a.subject).toUtf8(), QCryptographicHash::Sha1);
+  QString uid = QStringLiteral("quorvel-%1-%2")
+                    .arg(a.id.left(8), QString::fromLatin1(digest.toHex().left(16)));
   if (repeat > 0) uid += QLatin1Char('-') + QString::number(repeat + 1);
   return uid;
 }
@@ -176,18 +180,23 @@ std::map<int, QString> ReadAppointmentUids(const store::DataFiles& files) {
   return out;
 }
 
-void KeepUidOfAdded(store::Operation& op, int index) { KeepUids(op, UidsOfSame(op, index, true, false)); }
+void KeepUidOfAdded(store::Operation& op, int index) {
+  KeepUids(op, UidsOfSame(op, index, true, false));
+}
 
 void KeepUidsBeforeEdit(store::Operation& op, int index, const Appointment& edited) {
   KeepUids(op, UidsBeforeEdit(op, index, edited));
 }
 
-void KeepUidsBeforeRemoval(store::Operation& op, int index) { KeepUids(op, UidsOfSame(op, index, false, true)); }
+void KeepUidsBeforeRemoval(store::Operation& op, int index) {
+  KeepUids(op, UidsOfSame(op, index, false, true));
+}
 
 bool KeepableUid(const QString& uid) {
   const QByteArray bytes = uid.toUtf8();
   if (bytes.isEmpty() || bytes.size() > kLongestUid) return false;
-  return std::none_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+  return std::none_of(bytes.begin(), bytes.end(),
+                      [](char c) { return static_cast<unsigned char>(c) < 0x20; });
 }
 
 std::map<int, ImportedAppointment> ReadImported(const store::DataFiles& files) {
@@ -214,9 +223,11 @@ std::map<int, ImportedAppointment> ReadImported(const store::DataFiles& files) {
   return out;
 }
 
-void ImportedKeeper::Add(int index, const QString& uid, const QByteArray& text, const Appointment& as_read) {
+void ImportedKeeper::Add(int index, const QString& uid, const QByteArray& text,
+                         const Appointment& as_read) {
   // A UID added twice keeps the later text.
-  added_.erase(std::remove_if(added_.begin(), added_.end(), [&](const ImportedAppointment& a) { return a.uid == uid; }),
+  added_.erase(std::remove_if(added_.begin(), added_.end(),
+                              [&](const ImportedAppointment& a) { return a.uid == uid; }),
                added_.end());
   ImportedAppointment a;
   a.index = index;
@@ -230,7 +241,8 @@ std::vector<QString> ImportedKeeper::Finish() {
   std::vector<QString> refused;
   if (added_.empty()) return refused;
   std::vector<LinkLine> links;
-  if (const std::optional<QByteArray> text = runs::RunText(op_, kFile, kLinksKey)) links = LinksIn(*text);
+  if (const std::optional<QByteArray> text = runs::RunText(op_, kFile, kLinksKey))
+    links = LinksIn(*text);
   std::vector<runs::Entry> entries;
   for (const ImportedAppointment& a : added_) {
     if (!KeepableUid(a.uid)) {
@@ -249,12 +261,14 @@ std::vector<QString> ImportedKeeper::Finish() {
     }
     const QByteArray uid = a.uid.toUtf8();
     // A UID kept before for another position now belongs to this one.
-    links.erase(std::remove_if(links.begin(), links.end(),
-                               [&](const LinkLine& l) { return l.uid == uid || l.index == a.index; }),
-                links.end());
+    links.erase(
+        std::remove_if(links.begin(), links.end(),
+                       [&](const LinkLine& l) { return l.uid == uid || l.index == a.index; }),
+        links.end());
     links.push_back({a.index, uid});
   }
-  if (runs::PutRuns(op_, kFile, {{kLinksKey, LinksText(links)}}).front() != runs::PutResult::kStored) {
+  if (runs::PutRuns(op_, kFile, {{kLinksKey, LinksText(links)}}).front() !=
+      runs::PutResult::kStored) {
     // Without the links the events kept now would belong to nothing.
     std::vector<QByteArray> keys;
     for (const runs::Entry& entry : entries) keys.push_back(entry.key);

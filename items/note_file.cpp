@@ -1,10 +1,9 @@
 #include "items/note_file.h"
 
-
+#include "store/messages.h"
 #include "store/scan.h"
 #include "store/text_codec.h"
 #include "store/trim.h"
-#include "store/messages.h"
 
 namespace quorvel {
 
@@ -42,8 +41,8 @@ store::Outcome SaveNote(store::DataFiles& files, const QString& title, const QSt
     const int breaks = int(body.count(QStringLiteral("\r\n")));
     return store::Outcome::Refused(
         MessageTexts::tr("The note is too long to be stored: it holds %1 characters and %2 line "
-                       "breaks. %3 characters fit; line breaks count as two. Please shorten it "
-                       "by %4 and try again.")
+                         "breaks. %3 characters fit; line breaks count as two. Please shorten it "
+                         "by %4 and try again.")
             .arg(body.size() - 2 * breaks)
             .arg(breaks)
             .arg(capacity)
@@ -55,7 +54,8 @@ store::Outcome SaveNote(store::DataFiles& files, const QString& title, const QSt
   const store::TextMatch same_title(title);
   // One pass of small reads: the titles are spread over the whole file.
   op.ScanItems(kNotes, count, [&](int k, const char* group) {
-    if (same_title.Equals(store::FieldBytes(kNotes, group, kNoteTitle))) match = k;  // the last match wins
+    if (same_title.Equals(store::FieldBytes(kNotes, group, kNoteTitle)))
+      match = k;  // the last match wins
   });
   if (match >= 0) {
     op.WriteText(kNotes, BodyRecord(match), body);
@@ -64,8 +64,8 @@ store::Outcome SaveNote(store::DataFiles& files, const QString& title, const QSt
   const int most = store::Info(kNotes).max_items;
   if (count >= most) {
     op.Refuse(MessageTexts::tr("The note pad is full: it already holds %1 notes, the most it "
-                             "can keep. Delete a note you no longer need, or save under the "
-                             "title of an existing note to replace it.")
+                               "can keep. Delete a note you no longer need, or save under the "
+                               "title of an existing note to replace it.")
                   .arg(most));
     return op.Commit();
   }

@@ -49,5 +49,4 @@ class SameAppointment {
   bool exact_ = false;
 };
 
-
 }  // namespace quorvel

@@ -34,12 +34,12 @@ struct SyncSettings {
 
 // One local item as last agreed with the server.
 struct Link {
-  int index = -1;      // appointments: position in the file; -1 once deleted here
-  QString key;         // address entries: the entry's key
-  QString href;        // the resource's path on the server
-  QString etag;        // its entity tag when last seen
-  QByteArray digest;   // a digest of the local item as last synced
-  QString uid;         // the UID inside the resource
+  int index = -1;     // appointments: position in the file; -1 once deleted here
+  QString key;        // address entries: the entry's key
+  QString href;       // the resource's path on the server
+  QString etag;       // its entity tag when last seen
+  QByteArray digest;  // a digest of the local item as last synced
+  QString uid;        // the UID inside the resource
   // Where the server's resource as last seen lies in SyncKept.dat (see
   // sync/kept_store.h): its first record (0: none kept), its length in
   // bytes and a digest of its bytes.
@@ -58,7 +58,7 @@ struct Skip {
 
 struct SyncState {
   SyncSettings settings;
-  QString calendar_token;      // sync-token (or ctag) of the last sync
+  QString calendar_token;  // sync-token (or ctag) of the last sync
   QString address_book_token;
   std::vector<Link> appointments;
   std::vector<Link> entries;

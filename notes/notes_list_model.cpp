@@ -29,7 +29,9 @@ int NotesListModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : int(titles_.size());
 }
 
-int NotesListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 2; }
+int NotesListModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : 2;
+}
 
 QVariant NotesListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= titles_.size()) return QVariant();
@@ -37,7 +39,8 @@ QVariant NotesListModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
-      return number ? QVariant(QString::number(index.row() + 1)) : QVariant(titles_.at(index.row()));
+      return number ? QVariant(QString::number(index.row() + 1))
+                    : QVariant(titles_.at(index.row()));
     case Qt::TextAlignmentRole:
       return number ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter)) : QVariant();
     default:

@@ -10,13 +10,13 @@
 #include <QPushButton>
 #include <QTableView>
 
-#include "ui/organiser.h"
-#include "ui/data_changes.h"
-#include "ui/limited_text_edit.h"
-#include "ui/seams.h"
-#include "ui/ui.h"
 #include "items/note_file.h"
 #include "notes/notes_list_model.h"
+#include "ui/data_changes.h"
+#include "ui/limited_text_edit.h"
+#include "ui/organiser.h"
+#include "ui/seams.h"
+#include "ui/ui.h"
 
 namespace quorvel {
 
@@ -75,14 +75,11 @@ NotesWindow::NotesWindow(Organiser& app) : app_(app) {
   list_->setWordWrap(false);
   list_->setAccessibleName(tr("Saved notes"));
 
-  clear_ = MakeButton(this, names::kClearPad, tr("Clear Pad"),
-                      TwipsRect(120, 3840, 1335, 375));
-  view_ = MakeButton(this, names::kViewNote, tr("<< View Note"),
-                     TwipsRect(4920, 3840, 1215, 375));
-  delete_ = MakeButton(this, names::kDeleteNote, tr("Delete Note"),
-                       TwipsRect(6240, 3840, 1095, 375));
-  save_ = MakeButton(this, names::kSaveNote, tr("Save Note As:"),
-                     TwipsRect(120, 4320, 1335, 375));
+  clear_ = MakeButton(this, names::kClearPad, tr("Clear Pad"), TwipsRect(120, 3840, 1335, 375));
+  view_ = MakeButton(this, names::kViewNote, tr("<< View Note"), TwipsRect(4920, 3840, 1215, 375));
+  delete_ =
+      MakeButton(this, names::kDeleteNote, tr("Delete Note"), TwipsRect(6240, 3840, 1095, 375));
+  save_ = MakeButton(this, names::kSaveNote, tr("Save Note As:"), TwipsRect(120, 4320, 1335, 375));
 
   title_ = new QLineEdit(this);
   title_->setObjectName(QLatin1String(names::kTitle));
@@ -90,8 +87,7 @@ NotesWindow::NotesWindow(Organiser& app) : app_(app) {
   title_->setMaxLength(kNoteTitleLength);
   title_->setAccessibleName(tr("Note title"));
 
-  close_ = MakeButton(this, names::kClose, tr("Close"),
-                      TwipsRect(6240, 4440, 1095, 375));
+  close_ = MakeButton(this, names::kClose, tr("Close"), TwipsRect(6240, 4440, 1095, 375));
 
   connect(pad_, &QPlainTextEdit::textChanged, this, &NotesWindow::OnPadChanged);
   connect(title_, &QLineEdit::textChanged, this, &NotesWindow::OnTitleChanged);

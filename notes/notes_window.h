@@ -83,17 +83,17 @@ class NotesWindow : public QWidget {
   void OnTitleChanged();
 
   Organiser& app_;
-  LimitedTextEdit* pad_ = nullptr;      // Text1
-  QTableView* list_ = nullptr;          // MSFlexGrid1
+  LimitedTextEdit* pad_ = nullptr;  // Text1
+  QTableView* list_ = nullptr;      // MSFlexGrid1
   NotesListModel* model_ = nullptr;
-  QPushButton* clear_ = nullptr;        // Command4
-  QPushButton* view_ = nullptr;         // Command2
-  QPushButton* delete_ = nullptr;       // Command3
-  QPushButton* save_ = nullptr;         // Command1
-  QLineEdit* title_ = nullptr;          // Text2
-  QPushButton* close_ = nullptr;        // Command5
+  QPushButton* clear_ = nullptr;   // Command4
+  QPushButton* view_ = nullptr;    // Command2
+  QPushButton* delete_ = nullptr;  // Command3
+  QPushButton* save_ = nullptr;    // Command1
+  QLineEdit* title_ = nullptr;     // Text2
+  QPushButton* close_ = nullptr;   // Command5
   QString last_pad_text_;
-  bool moving_row_ = false;  // the window itself is setting the current row
+  bool moving_row_ = false;   // the window itself is setting the current row
   std::uint64_t listed_ = 0;  // the file's change count when the list last matched it
 };
 

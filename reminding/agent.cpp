@@ -189,8 +189,8 @@ int RunAgent(const QString& folder, ReminderKeeper::Fallback fallback,
   QDBusConnection session = QDBusConnection::sessionBus();
   std::unique_ptr<DesktopNotifier> notifier;
   if (session.isConnected()) notifier = std::make_unique<DesktopNotifier>(session);
-  ReminderKeeper keeper(folder, [] { return QDateTime::currentDateTime(); }, notifier.get(),
-                        std::move(fallback));
+  ReminderKeeper keeper(
+      folder, [] { return QDateTime::currentDateTime(); }, notifier.get(), std::move(fallback));
   keeper.FollowSleep(QDBusConnection::systemBus());
   QObject::connect(&keeper, &ReminderKeeper::OpenRequested, std::move(open));
   KeeperLock lock(folder);

@@ -26,8 +26,8 @@ DesktopNotifier::DesktopNotifier(const QDBusConnection& bus, QObject* parent)
 
 QStringList DesktopNotifier::Capabilities() {
   if (!bus_.isConnected()) return {};
-  const QDBusMessage call =
-      QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("GetCapabilities"));
+  const QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface,
+                                                           QStringLiteral("GetCapabilities"));
   const QDBusReply<QStringList> reply = bus_.call(call, QDBus::Block, kCallTimeoutMs);
   return reply.isValid() ? reply.value() : QStringList();
 }

@@ -12,12 +12,11 @@
 #include <QFile>
 #include <QLocale>
 
-
 #include "events/event_file.h"
 #include "events/occurrences.h"
+#include "reminding/reminder_keeper.h"
 #include "store/record_codec.h"
 #include "store/trim.h"
-#include "reminding/reminder_keeper.h"
 
 namespace quorvel::reminding {
 namespace {
@@ -102,7 +101,8 @@ std::vector<Reminder> RemindersIn(const QByteArray& appoint) {
     if (store::DecodeIntegerAt(field(5), length) != -1) continue;
     const QByteArrayView id = store::TextBytesAt(field(1), length);
     if (id.size() < 8) continue;
-    const QDate day = QDate::fromString(QString::fromLatin1(id.first(8)), QStringLiteral("yyyyMMdd"));
+    const QDate day =
+        QDate::fromString(QString::fromLatin1(id.first(8)), QStringLiteral("yyyyMMdd"));
     if (!day.isValid()) continue;
     Reminder r;
     r.start = store::DecodeTextAt(field(3), length);
@@ -171,8 +171,8 @@ std::vector<Reminder> EventReminders(const QByteArray& text, const QDate& from, 
       // occurrence, or another lead, is a new reminder.
       QCryptographicHash hash(QCryptographicHash::Sha256);
       hash.addData(QByteArrayView("event", 5));
-      for (const QString& part : {o.uid, o.instance, QString::number(o.start.toSecsSinceEpoch()), r.subject,
-                                  r.lead}) {
+      for (const QString& part :
+           {o.uid, o.instance, QString::number(o.start.toSecsSinceEpoch()), r.subject, r.lead}) {
         hash.addData(QByteArrayView("\0", 1));
         hash.addData(part.toUtf8());
       }
@@ -208,14 +208,16 @@ std::optional<QByteArray> ReadEventsFile(const QString& folder) {
 }
 
 QByteArray EventsFileStamp(const QString& folder) {
-  const QByteArray path =
-      QFile::encodeName(QDir(folder).filePath(QString::fromLatin1(store::Info(Channel::kEvents).file_name)));
+  const QByteArray path = QFile::encodeName(
+      QDir(folder).filePath(QString::fromLatin1(store::Info(Channel::kEvents).file_name)));
   if (Exists(path + "-journal")) return QByteArray();
   struct stat info {};
-  if (::lstat(path.constData(), &info) != 0) return errno == ENOENT ? QByteArray("none") : QByteArray();
+  if (::lstat(path.constData(), &info) != 0)
+    return errno == ENOENT ? QByteArray("none") : QByteArray();
   QByteArray stamp;
-  for (qint64 part : {qint64(info.st_size), qint64(info.st_ino), qint64(info.st_mtim.tv_sec),
-                      qint64(info.st_mtim.tv_nsec), qint64(info.st_ctim.tv_sec), qint64(info.st_ctim.tv_nsec)}) {
+  for (qint64 part :
+       {qint64(info.st_size), qint64(info.st_ino), qint64(info.st_mtim.tv_sec),
+        qint64(info.st_mtim.tv_nsec), qint64(info.st_ctim.tv_sec), qint64(info.st_ctim.tv_nsec)}) {
     stamp += QByteArray::number(part) + ' ';
   }
   return stamp;
@@ -245,8 +247,10 @@ std::optional<QByteArray> ReadFolderFile(const QString& folder, Channel channel)
   if (handle < 0) return std::nullopt;
   QByteArray bytes;
   QFile file;
-  if (file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) bytes = file.readAll();
-  else ::close(handle);
+  if (file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+    bytes = file.readAll();
+  else
+    ::close(handle);
   Stat after;
   if (Exists(journal) || !look(&after) || !(after == before) || bytes.size() != before.size) {
     return std::nullopt;

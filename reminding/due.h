@@ -23,13 +23,13 @@ struct Reminder {
   // new reminder.
   QByteArray key;
   QDate day;
-  QDateTime due;     // start minus the lead time; may fall on an earlier day
+  QDateTime due;  // start minus the lead time; may fall on an earlier day
   QDateTime starts;
-  QDateTime ends;    // the start when the end time is unreadable or not later
-  QString subject;   // trimmed of spaces
-  QString start;     // start time text as stored
-  QString end;       // end time text as stored
-  QString lead;      // the lead time, plain decimal
+  QDateTime ends;        // the start when the end time is unreadable or not later
+  QString subject;       // trimmed of spaces
+  QString start;         // start time text as stored
+  QString end;           // end time text as stored
+  QString lead;          // the lead time, plain decimal
   bool all_day = false;  // an all-day event's: `start` says so, `end` is empty
 };
 

@@ -17,8 +17,8 @@ namespace quorvel::reminding {
 namespace {
 
 int OpenLockFile(const QString& path) {
-  return ::open(QFile::encodeName(path).constData(),
-                O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  return ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC,
+                0600);
 }
 
 }  // namespace

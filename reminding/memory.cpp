@@ -17,9 +17,7 @@ constexpr int kKeyBytes = 16;
 constexpr int kFirstEntry = 2;
 constexpr int kMostEntries = store::kLargestRecordNumber - kFirstEntry + 1;
 
-qint64 Millis(const QDateTime& moment) {
-  return moment.isValid() ? moment.toMSecsSinceEpoch() : 0;
-}
+qint64 Millis(const QDateTime& moment) { return moment.isValid() ? moment.toMSecsSinceEpoch() : 0; }
 QDateTime Moment(qint64 millis) {
   return millis == 0 ? QDateTime() : QDateTime::fromMSecsSinceEpoch(millis);
 }
@@ -52,10 +50,11 @@ bool SaveMemory(store::DataFiles& files, const Memory& memory, const QDateTime& 
   const int length = store::Info(kFile).record_length;
   store::Operation op(files);
   const QByteArray old_head = op.ReadRecord(kFile, 1);
-  const int old_count = std::memcmp(old_head.constData(), kMagic, 4) == 0
-                            ? int(std::min<quint32>(qFromLittleEndian<quint32>(old_head.constData() + 4),
-                                                    quint32(kMostEntries)))
-                            : 0;
+  const int old_count =
+      std::memcmp(old_head.constData(), kMagic, 4) == 0
+          ? int(std::min<quint32>(qFromLittleEndian<quint32>(old_head.constData() + 4),
+                                  quint32(kMostEntries)))
+          : 0;
   int count = 0;
   for (const auto& [key, entry] : memory) {
     if (entry.forget.isValid() && entry.forget < now) continue;

@@ -79,8 +79,8 @@ void ReminderKeeper::Watch() {
   // watcher would cost the agent more memory than all the rest.)
   watch_handle_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   if (watch_handle_ < 0) return;
-  constexpr uint32_t kChanges = IN_MODIFY | IN_CLOSE_WRITE | IN_CREATE | IN_DELETE |
-                                IN_MOVED_FROM | IN_MOVED_TO | IN_ATTRIB;
+  constexpr uint32_t kChanges =
+      IN_MODIFY | IN_CLOSE_WRITE | IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_ATTRIB;
   if (::inotify_add_watch(watch_handle_, QFile::encodeName(folder_).constData(), kChanges) < 0) {
     ::close(watch_handle_);
     watch_handle_ = -1;
@@ -123,7 +123,8 @@ void ReminderKeeper::FollowClockChanges() {
   connect(notifier, &QSocketNotifier::activated, this, [this, far] {
     quint64 expirations = 0;
     // Fails with ECANCELED after a jump; set again for the next one.
-    [[maybe_unused]] const ssize_t ignored = ::read(clock_handle_, &expirations, sizeof expirations);
+    [[maybe_unused]] const ssize_t ignored =
+        ::read(clock_handle_, &expirations, sizeof expirations);
     ::timerfd_settime(clock_handle_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &far, nullptr);
     Check();
   });
@@ -222,8 +223,8 @@ void ReminderKeeper::Check() {
       asked = true;
     }
     if (!Present(r, missed, capabilities)) continue;
-    memory_[r.key] = Remembered{Remembered::Fate::kShown, QDateTime(),
-                                r.ends.addSecs(kKeptAfterEndSecs)};
+    memory_[r.key] =
+        Remembered{Remembered::Fate::kShown, QDateTime(), r.ends.addSecs(kKeptAfterEndSecs)};
     changed = true;
   }
   if (changed) Save();
@@ -236,7 +237,8 @@ bool ReminderKeeper::Present(const Reminder& r, bool missed, const QStringList& 
     notice.summary = missed ? tr("Missed: %1").arg(r.subject) : r.subject;
     QString when = r.all_day ? r.start : tr("%1 to %2").arg(r.start, r.end);
     const QDate today = clock_().date();
-    if (r.day != today) when = QLocale().toString(r.day, QLocale::ShortFormat) + QStringLiteral(", ") + when;
+    if (r.day != today)
+      when = QLocale().toString(r.day, QLocale::ShortFormat) + QStringLiteral(", ") + when;
     notice.body = when + QLatin1Char('\n') +
                   (missed ? tr("Missed reminder, set %1 minutes ahead").arg(r.lead)
                           : tr("Reminder %1 minutes ahead").arg(r.lead));
@@ -291,8 +293,8 @@ void ReminderKeeper::OnAction(uint id, const QString& action) {
       return;
     }
   }
-  Remember(key, Remembered{Remembered::Fate::kDismissed, QDateTime(),
-                           ends.addSecs(kKeptAfterEndSecs)});
+  Remember(key,
+           Remembered{Remembered::Fate::kDismissed, QDateTime(), ends.addSecs(kKeptAfterEndSecs)});
   if ((action == kOpen || action == kDefault) && r != nullptr) emit OpenRequested(r->day);
 }
 

@@ -44,8 +44,8 @@ class ReminderKeeper : public QObject {
   // `notifier` may be null (no session bus): every reminder goes to
   // `fallback`. Without a fallback a reminder no service took waits for
   // the next check.
-  ReminderKeeper(const QString& folder, Clock clock, DesktopNotifier* notifier,
-                 Fallback fallback, QObject* parent = nullptr);
+  ReminderKeeper(const QString& folder, Clock clock, DesktopNotifier* notifier, Fallback fallback,
+                 QObject* parent = nullptr);
   ~ReminderKeeper() override;
 
   // Opens Remind.dat beside the data files (without holding the folder),

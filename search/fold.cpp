@@ -13,21 +13,53 @@ namespace {
 // Letters and signs whose plain form Unicode's decompositions do not give.
 QString SpecialFold(char16_t c) {
   switch (c) {
-    case u'\u00df': case u'\u1e9e': return QStringLiteral("ss");
-    case u'\u00e6': case u'\u00c6': return QStringLiteral("ae");
-    case u'\u0153': case u'\u0152': return QStringLiteral("oe");
-    case u'\u00fe': case u'\u00de': return QStringLiteral("th");
-    case u'\u00f0': case u'\u00d0': case u'\u0111': case u'\u0110': return QStringLiteral("d");
-    case u'\u00f8': case u'\u00d8': return QStringLiteral("o");
-    case u'\u0142': case u'\u0141': return QStringLiteral("l");
-    case u'\u0131': return QStringLiteral("i");
-    case u'\u2018': case u'\u2019': case u'\u201a': case u'\u201b': case u'\u2032':
+    case u'\u00df':
+    case u'\u1e9e':
+      return QStringLiteral("ss");
+    case u'\u00e6':
+    case u'\u00c6':
+      return QStringLiteral("ae");
+    case u'\u0153':
+    case u'\u0152':
+      return QStringLiteral("oe");
+    case u'\u00fe':
+    case u'\u00de':
+      return QStringLiteral("th");
+    case u'\u00f0':
+    case u'\u00d0':
+    case u'\u0111':
+    case u'\u0110':
+      return QStringLiteral("d");
+    case u'\u00f8':
+    case u'\u00d8':
+      return QStringLiteral("o");
+    case u'\u0142':
+    case u'\u0141':
+      return QStringLiteral("l");
+    case u'\u0131':
+      return QStringLiteral("i");
+    case u'\u2018':
+    case u'\u2019':
+    case u'\u201a':
+    case u'\u201b':
+    case u'\u2032':
       return QStringLiteral("'");
-    case u'\u201c': case u'\u201d': case u'\u201e': case u'\u2033': return QStringLiteral("\"");
-    case u'\u2010': case u'\u2011': case u'\u2012': case u'\u2013': case u'\u2014':
-    case u'\u2212': return QStringLiteral("-");
-    case u'\u2026': return QStringLiteral("...");
-    default: return QString();
+    case u'\u201c':
+    case u'\u201d':
+    case u'\u201e':
+    case u'\u2033':
+      return QStringLiteral("\"");
+    case u'\u2010':
+    case u'\u2011':
+    case u'\u2012':
+    case u'\u2013':
+    case u'\u2014':
+    case u'\u2212':
+      return QStringLiteral("-");
+    case u'\u2026':
+      return QStringLiteral("...");
+    default:
+      return QString();
   }
 }
 

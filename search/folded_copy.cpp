@@ -58,12 +58,14 @@ Match MatchOf(const Layout& layout, int item, const char* group) {
       m.date = IdDate(m.identity);
       if (m.identity.size() > 9 && m.identity.at(8) == u'-') m.ordinal = m.identity.mid(9).toInt();
       break;
-    case Kind::kNote: break;
-    case Kind::kEntry: m.group = LetterGroupOf(m.identity); break;
+    case Kind::kNote:
+      break;
+    case Kind::kEntry:
+      m.group = LetterGroupOf(m.identity);
+      break;
   }
   return m;
 }
-
 
 }  // namespace
 
@@ -92,7 +94,8 @@ unsigned FoldedCopy::changes() const {
 }
 
 bool FoldedCopy::current() const {
-  return std::all_of(copies_.begin(), copies_.end(), [this](const File& f) { return Current(f); }) &&
+  return std::all_of(copies_.begin(), copies_.end(),
+                     [this](const File& f) { return Current(f); }) &&
          events_->current();
 }
 
@@ -143,7 +146,8 @@ bool FoldedCopy::ReadRun(int k) {
     if (!ReuseRun(k, r.next, run_)) {
       const QByteArray run = std::exchange(run_, QByteArray());
       auto folded = std::make_shared<Folded>();
-      for (int i = 0; i < items; ++i) FoldItem(k, r.next + i, run.constData() + qsizetype(i) * group_bytes, *folded);
+      for (int i = 0; i < items; ++i)
+        FoldItem(k, r.next + i, run.constData() + qsizetype(i) * group_bytes, *folded);
       r.folded.push_back(std::move(folded));
       r.runs.push_back(run);
     }
@@ -208,7 +212,8 @@ bool FoldedCopy::Reuse(int k, int item, QByteArrayView group, Folded& into) {
   const int per_run = RunItems(kLayouts[k].channel);
   for (const int o : {item, item + 1, item - 1}) {
     if (o < 0 || o >= count) continue;
-    const char* was = old.runs[std::size_t(o / per_run)].constData() + qsizetype(o % per_run) * size;
+    const char* was =
+        old.runs[std::size_t(o / per_run)].constData() + qsizetype(o % per_run) * size;
     if (std::memcmp(was, group.data(), std::size_t(size)) != 0) continue;
     const Folded& from = *old.folded[std::size_t(o / per_run)];
     const std::size_t in = std::size_t(o % per_run);
@@ -326,11 +331,11 @@ Results FoldedCopy::Find(const Query& query, const QDate& today) {
   while (!Update(1000)) {
   }
   const std::shared_ptr<const std::vector<Match>>& appointments = copies_[0].copy.items;
-  results.appointments = MatchList(
-      appointments,
-      MergeByDay(*appointments, Chosen(0, query, today), *events_->items(), events_->Chosen(query),
-                 std::uint32_t(appointments->size()), today),
-      events_->items());
+  results.appointments =
+      MatchList(appointments,
+                MergeByDay(*appointments, Chosen(0, query, today), *events_->items(),
+                           events_->Chosen(query), std::uint32_t(appointments->size()), today),
+                events_->items());
   results.notes = MatchList(copies_[1].copy.items, Chosen(1, query, today));
   results.entries = MatchList(copies_[2].copy.items, Chosen(2, query, today));
   return results;
@@ -340,6 +345,5 @@ Results Search(const store::DataFiles& files, const Query& query, const QDate& t
   FoldedCopy copy(files);
   return copy.Find(query, today);
 }
-
 
 }  // namespace quorvel::search

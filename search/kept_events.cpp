@@ -60,8 +60,9 @@ std::vector<bool> HitsIn(const std::string& text, const std::vector<std::uint32_
   const std::size_t size = text.size();
   std::size_t at = 0;
   while (at < size) {
-    const void* found = first.size() == 1 ? std::memchr(data + at, first[0], size - at)
-                                          : memmem(data + at, size - at, first.data(), first.size());
+    const void* found = first.size() == 1
+                            ? std::memchr(data + at, first[0], size - at)
+                            : memmem(data + at, size - at, first.data(), first.size());
     if (found == nullptr) break;
     const std::size_t where = std::size_t(static_cast<const char*>(found) - data);
     const std::size_t item =
@@ -108,14 +109,16 @@ std::vector<std::uint32_t> ByDay(const std::vector<Match>& items, const std::vec
 std::vector<std::uint32_t> MergeByDay(const std::vector<Match>& first_items,
                                       const std::vector<std::uint32_t>& first,
                                       const std::vector<Match>& second_items,
-                                      const std::vector<std::uint32_t>& second, std::uint32_t offset,
-                                      const QDate& today) {
+                                      const std::vector<std::uint32_t>& second,
+                                      std::uint32_t offset, const QDate& today) {
   if (second.empty()) return first;
   // Where ByDay lists a match: upcoming by day, then the past by day
   // backwards, then those without a date; within a day by start.
   const auto key = [&today](const Match& m) {
     const int section = !m.date.isValid() ? 2 : m.date >= today ? 0 : 1;
-    const qint64 day = section == 0 ? m.date.toJulianDay() : section == 1 ? -m.date.toJulianDay() : 0;
+    const qint64 day = section == 0   ? m.date.toJulianDay()
+                       : section == 1 ? -m.date.toJulianDay()
+                                      : 0;
     static const QString none;
     return std::make_tuple(section, day, std::cref(section == 2 ? none : m.start));
   };
@@ -169,7 +172,8 @@ bool EventsCopy::Update(const QElapsedTimer& clock, qint64 budget_ns) {
         e.match = was.match;
         e.match.item = item;
       } else {
-        e.match = EventMatch(e.uid, e.source, QStringList{was.match.title}, item, reading_day_, zone);
+        e.match =
+            EventMatch(e.uid, e.source, QStringList{was.match.title}, item, reading_day_, zone);
       }
     } else {
       const QStringList words = events::WordsOf(e.source);

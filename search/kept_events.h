@@ -42,8 +42,8 @@ std::vector<std::uint32_t> ByDay(const std::vector<Match>& items, const std::vec
 std::vector<std::uint32_t> MergeByDay(const std::vector<Match>& first_items,
                                       const std::vector<std::uint32_t>& first,
                                       const std::vector<Match>& second_items,
-                                      const std::vector<std::uint32_t>& second, std::uint32_t offset,
-                                      const QDate& today);
+                                      const std::vector<std::uint32_t>& second,
+                                      std::uint32_t offset, const QDate& today);
 
 class EventsCopy {
  public:

@@ -17,11 +17,11 @@ namespace quorvel::search {
 inline constexpr int kAppointmentTexts[] = {kAppointmentSubject, kAppointmentDescription};
 inline constexpr int kNoteTexts[] = {kNoteTitle, kNoteBody};
 // An entry's names, then its other texts (the birthday only when it is set).
-inline constexpr int kEntryTexts[] = {kFieldName,           kFieldSurname,        kFieldAddress,
-                               kFieldFirstPhone,     kFieldFirstPhone + 1, kFieldFirstPhone + 2,
-                               kFieldFirstPhone + 3, kFieldFirstPhone + 4, kFieldFirstPhone + 5,
-                               kFieldBirthdayDate,   kFieldEmail,          kFieldHomePage,
-                               kFieldNotes};
+inline constexpr int kEntryTexts[] = {
+    kFieldName,           kFieldSurname,        kFieldAddress,        kFieldFirstPhone,
+    kFieldFirstPhone + 1, kFieldFirstPhone + 2, kFieldFirstPhone + 3, kFieldFirstPhone + 4,
+    kFieldFirstPhone + 5, kFieldBirthdayDate,   kFieldEmail,          kFieldHomePage,
+    kFieldNotes};
 struct Layout {
   Kind kind;
   store::Channel channel;

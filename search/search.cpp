@@ -20,9 +20,7 @@ using store::Channel;
 constexpr int kExcerptLength = 100;
 constexpr int kExcerptLead = 30;
 
-bool IsQuote(QChar c) {
-  return c == u'"' || c == u'\u201c' || c == u'\u201d' || c == u'\u201e';
-}
+bool IsQuote(QChar c) { return c == u'"' || c == u'\u201c' || c == u'\u201d' || c == u'\u201e'; }
 
 // Runs of spaces, tabs and line breaks as one space, for a one-line excerpt.
 QString OneLine(const QString& text) {
@@ -137,12 +135,12 @@ QList<Mark> MarksIn(const QString& text, const Query& query) {
 
 const QStringList& LetterGroups() {
   static const QStringList groups = {
-      QStringLiteral("A"), QStringLiteral("B"),  QStringLiteral("C"), QStringLiteral("D"),
-      QStringLiteral("E"), QStringLiteral("F"),  QStringLiteral("G"), QStringLiteral("H"),
-      QStringLiteral("I"), QStringLiteral("J"),  QStringLiteral("K"), QStringLiteral("L"),
-      QStringLiteral("M"), QStringLiteral("N"),  QStringLiteral("O"), QStringLiteral("P"),
-      QStringLiteral("QR"), QStringLiteral("S"), QStringLiteral("T"), QStringLiteral("U"),
-      QStringLiteral("V"), QStringLiteral("W"),  QStringLiteral("XYZ"), QStringLiteral("123")};
+      QStringLiteral("A"),  QStringLiteral("B"), QStringLiteral("C"),   QStringLiteral("D"),
+      QStringLiteral("E"),  QStringLiteral("F"), QStringLiteral("G"),   QStringLiteral("H"),
+      QStringLiteral("I"),  QStringLiteral("J"), QStringLiteral("K"),   QStringLiteral("L"),
+      QStringLiteral("M"),  QStringLiteral("N"), QStringLiteral("O"),   QStringLiteral("P"),
+      QStringLiteral("QR"), QStringLiteral("S"), QStringLiteral("T"),   QStringLiteral("U"),
+      QStringLiteral("V"),  QStringLiteral("W"), QStringLiteral("XYZ"), QStringLiteral("123")};
   return groups;
 }
 

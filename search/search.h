@@ -70,13 +70,13 @@ enum class Kind { kAppointment, kNote, kEntry };
 // One item found, with what identifies it and orders it.
 struct Match {
   Kind kind = Kind::kAppointment;
-  int item = -1;      // its place in its file when found (from 0)
-  QString identity;   // the appointment's ID (an event's UID), the note's title, the entry's key
-  QString title;      // subject, note title, entry key (leading and trailing spaces removed)
-  QDate date;         // appointments: the date its ID names (invalid if none)
-  QString start;      // appointments: start time
-  int ordinal = 0;    // appointments: the ordinal its ID names
-  QString group;      // entries: the address book's letter group ("" if none)
+  int item = -1;     // its place in its file when found (from 0)
+  QString identity;  // the appointment's ID (an event's UID), the note's title, the entry's key
+  QString title;     // subject, note title, entry key (leading and trailing spaces removed)
+  QDate date;        // appointments: the date its ID names (invalid if none)
+  QString start;     // appointments: start time
+  int ordinal = 0;   // appointments: the ordinal its ID names
+  QString group;     // entries: the address book's letter group ("" if none)
   // An event kept in Events.dat, found as an appointment: `date` and
   // `start` are those of its nearest occurrence (the first from today on,
   // else the last; a start on an earlier day is "00:00" of today; all day
@@ -145,7 +145,8 @@ class MatchList {
 };
 
 struct Results {
-  MatchList appointments;  // with the events: upcoming from `today` (nearest first), then past (latest first)
+  MatchList appointments;  // with the events: upcoming from `today` (nearest first), then past
+                           // (latest first)
   MatchList notes;         // by title, case and accents aside
   MatchList entries;       // by letter group, then key as the address book lists them
   std::size_t size() const { return appointments.size() + notes.size() + entries.size(); }

@@ -135,8 +135,8 @@ OpenResult DataFiles::OpenDataFiles() {
       // Swapped for a link or something else since it was looked at.
       Entry entry;
       SystemError ignored;
-      if (file_system_->Inspect(file.path, &entry, &ignored) &&
-          entry.kind != EntryKind::kRegular && entry.kind != EntryKind::kMissing) {
+      if (file_system_->Inspect(file.path, &entry, &ignored) && entry.kind != EntryKind::kRegular &&
+          entry.kind != EntryKind::kMissing) {
         ReportFatal(NotARegularFileMessage(NameOf(channel), FolderShown(), entry.kind));
       }
       if (IsNoRoom(error)) NoRoomToSetUp(missing);
@@ -229,7 +229,8 @@ bool DataFiles::RemoveEmptyExtraFile(Channel channel) {
   if (operation_active_ || file.handle < 0 || FileSize(channel) != 0) return false;
   CheckStillThere(channel);
   SystemError error;
-  if (!file_system_->Close(std::exchange(file.handle, -1), &error)) Fail(Doing::kClosing, channel, error);
+  if (!file_system_->Close(std::exchange(file.handle, -1), &error))
+    Fail(Doing::kClosing, channel, error);
   // An empty file left behind (the removal failed) holds nothing and is
   // opened again as it is.
   const bool removed = file_system_->Remove(file.path, &error);
@@ -327,8 +328,8 @@ void DataFiles::Sync(Channel channel) {
 void DataFiles::SyncFolder() {
   SystemError error;
   if (!file_system_->SyncDir(native_dir_, &error)) {
-    ReportFatal(FailureMessage(Doing::kSaving, QStringLiteral("the list of files"),
-                               FolderShown(), error));
+    ReportFatal(
+        FailureMessage(Doing::kSaving, QStringLiteral("the list of files"), FolderShown(), error));
   }
 }
 

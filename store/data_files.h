@@ -92,8 +92,7 @@ QString FolderInUseMessage(const QString& dir);
 // one call to the next. Writes happen only inside an Operation.
 class DataFiles {
  public:
-  explicit DataFiles(std::shared_ptr<FileSystem> file_system =
-                         std::make_shared<PosixFileSystem>());
+  explicit DataFiles(std::shared_ptr<FileSystem> file_system = std::make_shared<PosixFileSystem>());
   ~DataFiles();
   DataFiles(const DataFiles&) = delete;
   DataFiles& operator=(const DataFiles&) = delete;

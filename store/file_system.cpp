@@ -25,11 +25,10 @@ bool Failed(SystemError* error, int code = errno) {
 }
 
 // statx where the system has it: it also gives the creation time.
-bool StatOf(int dir_handle, const char* path, int flags, FileIdentity* identity,
-            mode_t* mode) {
+bool StatOf(int dir_handle, const char* path, int flags, FileIdentity* identity, mode_t* mode) {
   struct statx info {};
-  if (::statx(dir_handle, path, flags, STATX_TYPE | STATX_INO | STATX_NLINK | STATX_BTIME,
-              &info) != 0) {
+  if (::statx(dir_handle, path, flags, STATX_TYPE | STATX_INO | STATX_NLINK | STATX_BTIME, &info) !=
+      0) {
     return false;
   }
   identity->device = (quint64(info.stx_dev_major) << 32) | info.stx_dev_minor;
@@ -117,8 +116,8 @@ bool PosixFileSystem::Identify(int handle, FileIdentity* identity, SystemError* 
   return StatOf(handle, "", AT_EMPTY_PATH, identity, &mode) || Failed(error);
 }
 
-qint64 PosixFileSystem::Read(int handle, qint64 offset, char* buffer,
-                             qint64 length, SystemError* error) {
+qint64 PosixFileSystem::Read(int handle, qint64 offset, char* buffer, qint64 length,
+                             SystemError* error) {
   qint64 done = 0;
   while (done < length) {
     const ssize_t n = ::pread(handle, buffer + done, length - done, offset + done);
@@ -133,8 +132,8 @@ qint64 PosixFileSystem::Read(int handle, qint64 offset, char* buffer,
   return done;
 }
 
-bool PosixFileSystem::Write(int handle, qint64 offset, const char* data,
-                            qint64 length, SystemError* error) {
+bool PosixFileSystem::Write(int handle, qint64 offset, const char* data, qint64 length,
+                            SystemError* error) {
   qint64 done = 0;
   while (done < length) {
     const ssize_t n = ::pwrite(handle, data + done, length - done, offset + done);

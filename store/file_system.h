@@ -29,7 +29,7 @@ struct SystemError {
 struct FileIdentity {
   quint64 device = 0;
   quint64 inode = 0;
-  qint64 birth = 0;  // creation time in ns where the file system keeps it, else 0
+  qint64 birth = 0;   // creation time in ns where the file system keeps it, else 0
   quint64 links = 0;  // names the file has (not part of its identity)
 };
 inline bool SameFile(const FileIdentity& a, const FileIdentity& b) {
@@ -63,8 +63,8 @@ class FileSystem {
   // Reads up to `length` bytes at `offset`; a short count means end of file.
   virtual qint64 Read(int handle, qint64 offset, char* buffer, qint64 length,
                       SystemError* error) = 0;
-  virtual bool Write(int handle, qint64 offset, const char* data,
-                     qint64 length, SystemError* error) = 0;
+  virtual bool Write(int handle, qint64 offset, const char* data, qint64 length,
+                     SystemError* error) = 0;
   // Sets the file's length, cutting off or zero-extending its end.
   virtual bool Truncate(int handle, qint64 length, SystemError* error) = 0;
   // Makes everything written through `handle` durable.
@@ -95,8 +95,7 @@ class PosixFileSystem : public FileSystem {
   bool Close(int handle, SystemError* error) override;
   qint64 Size(int handle, SystemError* error) override;
   bool Identify(int handle, FileIdentity* identity, SystemError* error) override;
-  qint64 Read(int handle, qint64 offset, char* buffer, qint64 length,
-              SystemError* error) override;
+  qint64 Read(int handle, qint64 offset, char* buffer, qint64 length, SystemError* error) override;
   bool Write(int handle, qint64 offset, const char* data, qint64 length,
              SystemError* error) override;
   bool Truncate(int handle, qint64 length, SystemError* error) override;

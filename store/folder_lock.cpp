@@ -3,9 +3,9 @@
 // renaming. flock() locks belong to one open folder handle, so the process
 // keeps one private handle per locked folder and counts who shares it: the
 // same process may open its folder again (start-up does, pass after pass).
+#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -27,7 +27,7 @@ struct Held {
 
 struct Registry {
   std::mutex mutex;
-  std::map<std::pair<dev_t, ino_t>, Held> held;  // by folder
+  std::map<std::pair<dev_t, ino_t>, Held> held;   // by folder
   std::map<int, std::pair<dev_t, ino_t>> sharer;  // caller's handle -> folder
 };
 

@@ -67,8 +67,8 @@ std::uint32_t Crc32(const char* data, qint64 length) {
   while (length >= 8) {
     const std::uint32_t low = crc ^ (std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 |
                                      std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24);
-    crc = t[7][low & 0xFF] ^ t[6][(low >> 8) & 0xFF] ^ t[5][(low >> 16) & 0xFF] ^
-          t[4][low >> 24] ^ t[3][p[4]] ^ t[2][p[5]] ^ t[1][p[6]] ^ t[0][p[7]];
+    crc = t[7][low & 0xFF] ^ t[6][(low >> 8) & 0xFF] ^ t[5][(low >> 16) & 0xFF] ^ t[4][low >> 24] ^
+          t[3][p[4]] ^ t[2][p[5]] ^ t[1][p[6]] ^ t[0][p[7]];
     p += 8;
     length -= 8;
   }
@@ -126,7 +126,8 @@ QByteArray JournalWriter::Finish() {
 
 QByteArray EncodeJournal(const Journal& journal) {
   JournalWriter writer(journal, qsizetype(journal.entries.size()));
-  for (const Journal::Entry& entry : journal.entries) writer.Add(entry.record, entry.bytes.constData());
+  for (const Journal::Entry& entry : journal.entries)
+    writer.Add(entry.record, entry.bytes.constData());
   return writer.Finish();
 }
 

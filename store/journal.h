@@ -19,8 +19,8 @@ namespace quorvel::store {
 
 struct Journal {
   struct Entry {
-    int record = 0;     // from 1
-    QByteArray bytes;   // exactly record_length bytes
+    int record = 0;    // from 1
+    QByteArray bytes;  // exactly record_length bytes
   };
   int record_length = 0;
   qint64 original_length = 0;

@@ -9,7 +9,8 @@
 
 namespace quorvel {
 
-// MessageTexts::tr(...): the texts of the messages the store and the item files give, in the "Messages" context.
+// MessageTexts::tr(...): the texts of the messages the store and the item files give, in the
+// "Messages" context.
 class MessageTexts {
   Q_DECLARE_TR_FUNCTIONS(Messages)
 };
@@ -29,8 +30,8 @@ QString SameFileMessage(const QString& name, const QString& other, const QString
 QString HardLinkedMessage(const QString& name, const QString& folder);
 QString ReplacedMessage(const QString& name, const QString& folder);
 QString JournalInTheWayMessage(const QString& journal, const QString& folder);
-QString JournalSetAsideMessage(const QString& name, const QString& journal,
-                               const QString& kept_as, const QString& folder);
+QString JournalSetAsideMessage(const QString& name, const QString& journal, const QString& kept_as,
+                               const QString& folder);
 // No room for a change: nothing was changed (the operation is refused).
 QString NoRoomMessage();
 // No room to set up the data files in `folder` at start: nothing was

@@ -46,13 +46,13 @@ void Operation::LoadBlocks(Channel channel, int first_block, int last_block) con
     }
     int e = b;
     while (e < last_block && file.blocks[e + 1].isNull()) ++e;
-    const QByteArray run = files_.ReadRecords(channel, b * kBlockRecords + 1,
-                                              (e - b + 1) * kBlockRecords);
+    const QByteArray run =
+        files_.ReadRecords(channel, b * kBlockRecords + 1, (e - b + 1) * kBlockRecords);
     const qsizetype block_bytes = qsizetype(kBlockRecords) * length;
     // Blocks share the run's bytes; none of them is ever changed.
     for (int i = b; i <= e; ++i) {
-      file.blocks[i] = QByteArray::fromRawData(run.constData() + (i - b) * block_bytes,
-                                               block_bytes);
+      file.blocks[i] =
+          QByteArray::fromRawData(run.constData() + (i - b) * block_bytes, block_bytes);
     }
     file.reads.push_back(run);
     b = e + 1;
@@ -102,13 +102,15 @@ void Operation::ScanItems(Channel channel, int count,
     char* into = run.data();
     bool untouched = !StagedInRange(file.staged, from, to);
     const int last_block = int(file.blocks.size()) - 1;
-    for (int b = (from - 1) / kBlockRecords; untouched && b <= std::min(last_block, (to - 1) / kBlockRecords); ++b) {
+    for (int b = (from - 1) / kBlockRecords;
+         untouched && b <= std::min(last_block, (to - 1) / kBlockRecords); ++b) {
       untouched = file.blocks[b].isNull();
     }
     if (untouched) {
       files_.ReadInto(channel, from, to - from + 1, into);
     } else {
-      for (int r = from; r <= to; ++r) std::memcpy(into + qsizetype(r - from) * length, At(channel, r), length);
+      for (int r = from; r <= to; ++r)
+        std::memcpy(into + qsizetype(r - from) * length, At(channel, r), length);
     }
     for (int i = 0; i < items; ++i) visit(first + i, into + qsizetype(i) * group_bytes);
   }

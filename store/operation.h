@@ -114,7 +114,7 @@ class Operation {
     int room = 0;
     std::vector<bool> staged;
     int lowest = 0, highest = 0;  // staged records lie within
-    qint64 cut = -1;  // the length to cut the file to, or -1
+    qint64 cut = -1;              // the length to cut the file to, or -1
   };
 
   File& Touch(Channel channel) const;
@@ -145,6 +145,5 @@ class Operation {
   bool committed_ = false;
   bool released_ = false;  // the files' one operation is over
 };
-
 
 }  // namespace quorvel::store

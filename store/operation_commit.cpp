@@ -2,8 +2,8 @@
 // durable, the records written, the journals removed.
 #include "store/operation.h"
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include <QRandomGenerator>
@@ -61,9 +61,8 @@ void FinishChange(FileChange& change, const QByteArray& staged, const QByteArray
   for (qsizetype& at : change.after_at) {
     if (at <= -2) at = cut_base + (-2 - at);
   }
-  change.bytes += journal.size() +
-                  qint64(change.records.size()) *
-                      qint64(sizeof(int) + 2 * sizeof(qsizetype));
+  change.bytes +=
+      journal.size() + qint64(change.records.size()) * qint64(sizeof(int) + 2 * sizeof(qsizetype));
 }
 
 }  // namespace
@@ -158,7 +157,8 @@ void Operation::JournalStaged(Plan& plan) {
     if (run_start != 0 && r - run_end - 1 <= bridged) {
       for (int g = run_end + 1; g < r; ++g) {
         if (!file.staged[g]) {
-          std::memcpy(file.bytes.data() + qsizetype(g - 1) * length, OnDisk(plan.channel, g), length);
+          std::memcpy(file.bytes.data() + qsizetype(g - 1) * length, OnDisk(plan.channel, g),
+                      length);
         }
       }
     } else {
@@ -207,7 +207,8 @@ void Operation::PlanFile(Channel channel, std::vector<Plan>& plans) {
   header.original_length = file.size;
   header.identity = open.identity;
   header.file_name = Info(channel).file_name;
-  Plan plan{channel, bool(files_.recorder_), {}, JournalWriter(header, file.highest - file.lowest + 1)};
+  Plan plan{
+      channel, bool(files_.recorder_), {}, JournalWriter(header, file.highest - file.lowest + 1)};
   plan.change.channel = channel;
   plan.change.size_before = file.size;
   if (plan.recording) {
@@ -217,9 +218,8 @@ void Operation::PlanFile(Channel channel, std::vector<Plan>& plans) {
     plan.change.after_at.reserve(expected);
   }
   JournalStaged(plan);
-  const qint64 size_after = plan.runs.empty()
-                                ? file.size
-                                : std::max(file.size, qint64(plan.runs.back().second) * length);
+  const qint64 size_after =
+      plan.runs.empty() ? file.size : std::max(file.size, qint64(plan.runs.back().second) * length);
   plan.change.size_after = JournalCut(plan, size_after);
   // A file none of whose records changes is left alone entirely.
   if (plan.runs.empty() && plan.cut < 0) return;
@@ -244,14 +244,14 @@ Outcome Operation::WriteJournals(const std::vector<Plan>& plans, std::vector<QBy
       abandon();
       if (IsNoRoom(error)) return Outcome::NoRoom(NoRoomMessage());
       if (error.code == EEXIST || error.code == ELOOP) {
-        ReportFatal(JournalInTheWayMessage(
-            files_.NameOf(plan.channel) + QStringLiteral("-journal"), files_.FolderShown()));
+        ReportFatal(JournalInTheWayMessage(files_.NameOf(plan.channel) + QStringLiteral("-journal"),
+                                           files_.FolderShown()));
       }
       files_.Fail(Doing::kSaving, plan.channel, error);
     }
     created.push_back(path);
-    const bool written = fs.Write(handle, 0, bytes.constData(), bytes.size(), &error) &&
-                         fs.Sync(handle, &error);
+    const bool written =
+        fs.Write(handle, 0, bytes.constData(), bytes.size(), &error) && fs.Sync(handle, &error);
     SystemError ignored;
     const bool closed = fs.Close(handle, written ? &error : &ignored);
     if (!written || !closed) {

@@ -42,15 +42,24 @@ const ChannelInfo& Info(Channel channel) {
   static const ChannelInfo kEvents{"Events.dat", 4096, 0, 0};
   static const ChannelInfo kImported{"Imported.dat", 4096, 0, 0};
   switch (channel) {
-    case Channel::kAppoint: return kAppoint;
-    case Channel::kNotes: return kNotes;
-    case Channel::kAddBook: return kAddBook;
-    case Channel::kPhotoF: break;
-    case Channel::kSync: return kSync;
-    case Channel::kKept: return kKept;
-    case Channel::kRemind: return kRemind;
-    case Channel::kEvents: return kEvents;
-    case Channel::kImported: return kImported;
+    case Channel::kAppoint:
+      return kAppoint;
+    case Channel::kNotes:
+      return kNotes;
+    case Channel::kAddBook:
+      return kAddBook;
+    case Channel::kPhotoF:
+      break;
+    case Channel::kSync:
+      return kSync;
+    case Channel::kKept:
+      return kKept;
+    case Channel::kRemind:
+      return kRemind;
+    case Channel::kEvents:
+      return kEvents;
+    case Channel::kImported:
+      return kImported;
   }
   return kPhotoF;
 }
@@ -121,9 +130,9 @@ Variant DecodeVariantAt(const char* record, int length) {
       break;
     case Variant::kInt32:
       value.tag = Variant::kInt32;
-      value.value = static_cast<std::int32_t>(
-          static_cast<std::uint32_t>(GetU16At(record + 2)) |
-          static_cast<std::uint32_t>(GetU16At(record + 4)) << 16);
+      value.value =
+          static_cast<std::int32_t>(static_cast<std::uint32_t>(GetU16At(record + 2)) |
+                                    static_cast<std::uint32_t>(GetU16At(record + 4)) << 16);
       break;
     default:  // no value, or a tag this program never writes
       break;

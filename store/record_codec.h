@@ -40,14 +40,14 @@ enum class Channel : int {
   kImported = 19,
 };
 
-inline constexpr std::array<Channel, 4> kAllChannels = {
-    Channel::kAppoint, Channel::kNotes, Channel::kAddBook, Channel::kPhotoF};
+inline constexpr std::array<Channel, 4> kAllChannels = {Channel::kAppoint, Channel::kNotes,
+                                                        Channel::kAddBook, Channel::kPhotoF};
 // Slots for channels 11 and up, by ChannelIndex.
 inline constexpr int kChannelCount = 9;
 // The four and the extra files.
 inline constexpr std::array<Channel, kChannelCount> kEveryChannel = {
-    Channel::kAppoint, Channel::kNotes, Channel::kAddBook, Channel::kPhotoF, Channel::kSync,
-    Channel::kKept, Channel::kRemind, Channel::kEvents, Channel::kImported};
+    Channel::kAppoint, Channel::kNotes,  Channel::kAddBook, Channel::kPhotoF,  Channel::kSync,
+    Channel::kKept,    Channel::kRemind, Channel::kEvents,  Channel::kImported};
 
 // 0 to 3, in channel order.
 inline int ChannelIndex(Channel channel) { return static_cast<int>(channel) - 11; }

@@ -4,8 +4,8 @@
 #include <QThread>
 
 #include "backups/backups.h"
-#include "sync/password.h"
 #include "items/sync_state.h"
+#include "sync/password.h"
 #include "sync/texts.h"
 
 namespace quorvel::sync {
@@ -27,12 +27,13 @@ bool KeepBeforeFirstSync(store::DataFiles& files, const SyncState& state, QStrin
 }  // namespace
 
 SyncReport SyncNow(store::DataFiles& files, const QString& password,
-                   std::function<void(const SyncProgress&)> progress,
-                   const TransportLimits& limits, bool allow_deletions) {
+                   std::function<void(const SyncProgress&)> progress, const TransportLimits& limits,
+                   bool allow_deletions) {
   auto state = LoadState(files);
   SyncReport report;
   if (!state) {
-    report.error = SyncTexts::tr("The sync state in Sync.dat is damaged. Set up sync again to start over.");
+    report.error =
+        SyncTexts::tr("The sync state in Sync.dat is damaged. Set up sync again to start over.");
     return report;
   }
   if (!state->settings.server.isValid()) {
@@ -43,7 +44,8 @@ SyncReport SyncNow(store::DataFiles& files, const QString& password,
   DavClient client(state->settings.server, state->settings.user, password, limits);
   SyncEngine engine(files, client);
   engine.set_progress(std::move(progress));
-  engine.set_confirm_deletions([allow_deletions](const DeletionWarning&) { return allow_deletions; });
+  engine.set_confirm_deletions(
+      [allow_deletions](const DeletionWarning&) { return allow_deletions; });
   return engine.Run();
 }
 
@@ -72,7 +74,7 @@ void BackgroundSync::Start(const QString& given_password) {
   if (!state || !state->settings.server.isValid()) {
     emit Finished(false, state ? SyncTexts::tr("Sync is not set up.")
                                : SyncTexts::tr("The sync state in Sync.dat is damaged. Set "
-                                                "up sync again to start over."));
+                                               "up sync again to start over."));
     return;
   }
   QString not_kept;
@@ -104,17 +106,17 @@ void BackgroundSync::Start(const QString& given_password) {
         QMetaObject::invokeMethod(
             this,
             [this, &warning, &yes] {
-              const QString names =
-                  warning.names.isEmpty()
-                      ? QString()
-                      : QStringLiteral(" (") + warning.names.join(QStringLiteral("; ")) + QStringLiteral(")");
+              const QString names = warning.names.isEmpty()
+                                        ? QString()
+                                        : QStringLiteral(" (") +
+                                              warning.names.join(QStringLiteral("; ")) +
+                                              QStringLiteral(")");
               const QString question =
                   SyncTexts::tr("This sync would delete %1 of %2 %3 %4%5. Delete them?")
                       .arg(warning.deletions)
                       .arg(warning.total)
                       .arg(warning.what,
-                           warning.here ? SyncTexts::tr("here")
-                                        : SyncTexts::tr("on the server"),
+                           warning.here ? SyncTexts::tr("here") : SyncTexts::tr("on the server"),
                            names);
               yes = confirm_ && confirm_(question);
             },
@@ -122,8 +124,8 @@ void BackgroundSync::Start(const QString& given_password) {
         return yes;
       });
       engine.set_progress([this](const SyncProgress& p) {
-        QMetaObject::invokeMethod(this, [this, p] { emit Progress(p.step, p.done, p.total); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, p] { emit Progress(p.step, p.done, p.total); }, Qt::QueuedConnection);
       });
       report = engine.Run();
     }

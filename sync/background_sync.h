@@ -57,7 +57,6 @@ class BackgroundSync : public QObject {
 // (or most of a side) stops unless `allow_deletions`.
 SyncReport SyncNow(store::DataFiles& files, const QString& password,
                    std::function<void(const SyncProgress&)> progress = {},
-                   const TransportLimits& limits = TransportLimits{},
-                   bool allow_deletions = false);
+                   const TransportLimits& limits = TransportLimits{}, bool allow_deletions = false);
 
 }  // namespace quorvel::sync

@@ -22,8 +22,11 @@ std::optional<Multistatus> DavClient::Ask(const QByteArray& verb, const QUrl& ur
                                           const QByteArray& depth, const QByteArray& body,
                                           ReplyKind kind, DavError* error) {
   return transport_.SendMultistatus(
-      HttpRequest{verb, url, body,
-                  {{"Depth", depth}, {"Content-Type", "application/xml; charset=utf-8"}}, kind},
+      HttpRequest{verb,
+                  url,
+                  body,
+                  {{"Depth", depth}, {"Content-Type", "application/xml; charset=utf-8"}},
+                  kind},
       error);
 }
 
@@ -31,8 +34,8 @@ bool DavClient::Inside(const QUrl& collection, const QString& href, QString* pat
   const HrefPlace place = PlaceOf(collection, href, path);
   if (self) *self = place == HrefPlace::kSelf;
   if (place == HrefPlace::kOutside) {
-    const QString note = href + QStringLiteral(" (") + collection.toDisplayString() +
-                         QLatin1Char(')');
+    const QString note =
+        href + QStringLiteral(" (") + collection.toDisplayString() + QLatin1Char(')');
     if (!ignored_.contains(note)) ignored_ << note;
   }
   return place == HrefPlace::kMember;

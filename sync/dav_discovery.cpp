@@ -25,8 +25,9 @@ bool IsCollection(const DavResponse& response, const char* ns, const char* type)
 // `href` from a reply to `base`, or the error saying it leads elsewhere.
 std::optional<QUrl> Named(const QUrl& base, const QString& href, DavError* error) {
   if (auto url = OnSameServer(base, href)) return url;
-  Fail(error, DavError{DavErrorKind::kForeignAddress, 0, base.adjusted(QUrl::RemovePath).toDisplayString(),
-                       base.resolved(QUrl::fromEncoded(href.toUtf8())).adjusted(QUrl::RemoveUserInfo)});
+  Fail(error,
+       DavError{DavErrorKind::kForeignAddress, 0, base.adjusted(QUrl::RemovePath).toDisplayString(),
+                base.resolved(QUrl::fromEncoded(href.toUtf8())).adjusted(QUrl::RemoveUserInfo)});
   return std::nullopt;
 }
 
@@ -79,8 +80,9 @@ std::optional<QUrl> DavClient::FindPrincipal(DavError* error) {
       }
     }
   }
-  Fail(error, last ? last : DavError{DavErrorKind::kBadReply, 207,
-                                     QStringLiteral("no current-user-principal")});
+  Fail(error,
+       last ? last
+            : DavError{DavErrorKind::kBadReply, 207, QStringLiteral("no current-user-principal")});
   return std::nullopt;
 }
 
@@ -97,8 +99,8 @@ void DavClient::ListHome(const QUrl& home, Discovery& found, DavError* error) {
       collection.kind = CollectionKind::kCalendar;
       const DavProperty* components = response.Find(kCalDavNs, "supported-calendar-component-set");
       if (components && !components->names.isEmpty()) {
-        collection.holds_events = components->names.contains(QStringLiteral("VEVENT"),
-                                                             Qt::CaseInsensitive);
+        collection.holds_events =
+            components->names.contains(QStringLiteral("VEVENT"), Qt::CaseInsensitive);
       }
     } else if (IsCollection(response, kCardDavNs, "addressbook")) {
       collection.kind = CollectionKind::kAddressBook;
@@ -128,9 +130,9 @@ std::optional<Discovery> DavClient::Discover(DavError* error) {
   auto homes = Ask("PROPFIND", *principal, "0", body, ReplyKind::kAnswer, error);
   if (!homes) return std::nullopt;
   for (const DavResponse& response : homes->responses) {
-    for (auto [ns, name, home] : {std::tuple{kCalDavNs, "calendar-home-set", &found.calendar_home},
-                                  std::tuple{kCardDavNs, "addressbook-home-set",
-                                             &found.addressbook_home}}) {
+    for (auto [ns, name, home] :
+         {std::tuple{kCalDavNs, "calendar-home-set", &found.calendar_home},
+          std::tuple{kCardDavNs, "addressbook-home-set", &found.addressbook_home}}) {
       const DavProperty* set = response.Find(ns, name);
       if (!set || set->hrefs.isEmpty()) continue;
       auto url = Named(*principal, set->hrefs.front(), error);
@@ -166,8 +168,8 @@ std::optional<Collection> DavClient::Describe(const QUrl& url, DavError* error) 
     collection.sync_token = response.Text(kDavNs, "sync-token");
     return collection;
   }
-  Fail(error, DavError{DavErrorKind::kNotFound, 404,
-                       QStringLiteral("not a calendar or address book")});
+  Fail(error,
+       DavError{DavErrorKind::kNotFound, 404, QStringLiteral("not a calendar or address book")});
   return std::nullopt;
 }
 

@@ -51,7 +51,9 @@ bool CutOff(QNetworkReply::NetworkError error) {
 class DavTransport::Exchange : public QObject {
  public:
   Exchange(DavTransport& transport, HttpRequest request, bool streamed)
-      : t_(transport), request_(std::move(request)), streamed_(streamed),
+      : t_(transport),
+        request_(std::move(request)),
+        streamed_(streamed),
         limit_(t_.LimitsFor(request_.kind).most_bytes) {}
 
   ~Exchange() override { Drop(); }
@@ -68,7 +70,10 @@ class DavTransport::Exchange : public QObject {
       if (run_binds) {
         Cut(DavError{DavErrorKind::kRunTooLong, 0, {}, {}, t_.limits_.run_ms / 1000});
       } else {
-        Cut(DavError{DavErrorKind::kTimedOut, 0, request_.url.toDisplayString(), {},
+        Cut(DavError{DavErrorKind::kTimedOut,
+                     0,
+                     request_.url.toDisplayString(),
+                     {},
                      t_.limits_.request_ms / 1000});
       }
     });
@@ -120,7 +125,10 @@ class DavTransport::Exchange : public QObject {
   }
 
   void TooLarge(qsizetype limit = 0) {
-    Cut(DavError{DavErrorKind::kTooLarge, 0, request_.url.toDisplayString(), {},
+    Cut(DavError{DavErrorKind::kTooLarge,
+                 0,
+                 request_.url.toDisplayString(),
+                 {},
                  Mebibytes(limit > 0 ? limit : limit_)});
   }
 
@@ -128,9 +136,11 @@ class DavTransport::Exchange : public QObject {
   void Attempt() {
     const QUrl& url = request_.url;
     if (t_.login_problem_) return Cut(t_.login_problem_);
-    if (!IsAllowedAddress(url)) return Cut(DavError{DavErrorKind::kInsecure, 0, url.toDisplayString()});
+    if (!IsAllowedAddress(url))
+      return Cut(DavError{DavErrorKind::kInsecure, 0, url.toDisplayString()});
     if (!url.userInfo().isEmpty()) {
-      return Cut(DavError{DavErrorKind::kLoginInAddress, 0, {}, url.adjusted(QUrl::RemoveUserInfo)});
+      return Cut(
+          DavError{DavErrorKind::kLoginInAddress, 0, {}, url.adjusted(QUrl::RemoveUserInfo)});
     }
     // The credentials go to the server the user named and nowhere else.
     if (!SameOrigin(url, t_.server_)) {
@@ -179,8 +189,8 @@ class DavTransport::Exchange : public QObject {
     }
     data_.etag = reply_->rawHeader("ETag");
     const QByteArray location = reply_->rawHeader("Location");
-    data_.location = location.isEmpty() ? QUrl()
-                                        : request_.url.resolved(QUrl::fromEncoded(location));
+    data_.location =
+        location.isEmpty() ? QUrl() : request_.url.resolved(QUrl::fromEncoded(location));
     const QVariant length = reply_->header(QNetworkRequest::ContentLengthHeader);
     if (length.isValid() && length.toLongLong() > limit_) return TooLarge();
     head_ready_ = true;
@@ -211,8 +221,8 @@ class DavTransport::Exchange : public QObject {
       ++attempts_;
       Drop();
       retry_timer_.setSingleShot(true);
-      connect(&retry_timer_, &QTimer::timeout, this, [this] { Attempt(); },
-              Qt::SingleShotConnection);
+      connect(
+          &retry_timer_, &QTimer::timeout, this, [this] { Attempt(); }, Qt::SingleShotConnection);
       retry_timer_.start(retry_wait_ms_);
       return;
     }
@@ -350,8 +360,8 @@ std::optional<Multistatus> DavTransport::SendMultistatus(const HttpRequest& requ
       exchange.TooLarge(why == ParseFailure::kTooLong ? limits.most_text : limits.most_bytes);
       Fail(error, exchange.failure());
     } else if (why == ParseFailure::kTooMany) {
-      exchange.Cut(DavError{DavErrorKind::kTooMany, 207, request.url.toDisplayString(), {},
-                            limits.most_responses});
+      exchange.Cut(DavError{
+          DavErrorKind::kTooMany, 207, request.url.toDisplayString(), {}, limits.most_responses});
       Fail(error, exchange.failure());
     } else {
       Fail(error, DavError{DavErrorKind::kBadReply, 207, QStringLiteral("no multistatus")});

@@ -26,8 +26,7 @@ QString Etag(const DavResponse& response) { return response.Text(kDavNs, "geteta
 
 }  // namespace
 
-std::optional<std::vector<Member>> DavClient::ListMembers(const QUrl& collection,
-                                                          DavError* error) {
+std::optional<std::vector<Member>> DavClient::ListMembers(const QUrl& collection, DavError* error) {
   const QByteArray body =
       PropfindBody(std::pair{kDavNs, "getetag"}, std::pair{kDavNs, "resourcetype"});
   auto found = Ask("PROPFIND", collection, "1", body, ReplyKind::kListing, error);
@@ -43,8 +42,8 @@ std::optional<std::vector<Member>> DavClient::ListMembers(const QUrl& collection
   return members;
 }
 
-std::optional<SyncChanges> DavClient::SyncCollection(const QUrl& collection,
-                                                     const QString& token, DavError* error) {
+std::optional<SyncChanges> DavClient::SyncCollection(const QUrl& collection, const QString& token,
+                                                     DavError* error) {
   SyncChanges changes;
   changes.token = token;
   // A server may answer in parts (507 on the collection itself): ask on.

@@ -32,8 +32,7 @@ HttpHeaders WriteHeaders(const WriteRequest& write) {
 // A failure status; a redirection is never followed outside discovery.
 DavError Refusal(const HttpReply& reply, const QUrl& url) {
   if (reply.status >= 300 && reply.status < 400) {
-    return DavError{DavErrorKind::kRedirected, reply.status, url.toDisplayString(),
-                    reply.location};
+    return DavError{DavErrorKind::kRedirected, reply.status, url.toDisplayString(), reply.location};
   }
   return StatusError(reply.status, reply.body);
 }
@@ -96,9 +95,8 @@ std::optional<QString> DavClient::Put(const QString& href, CollectionKind kind,
 bool DavClient::Delete(const QString& href, const QString& etag, DavError* error) {
   const WriteRequest write{href, CollectionKind::kCalendar, QByteArray(), etag, true};
   DavError failure;
-  const auto reply =
-      transport_.Send(HttpRequest{"DELETE", Resolve(href), QByteArray(), WriteHeaders(write)},
-                      &failure);
+  const auto reply = transport_.Send(
+      HttpRequest{"DELETE", Resolve(href), QByteArray(), WriteHeaders(write)}, &failure);
   const WriteResult result = Judge(write, reply, failure);
   if (!result.ok) Fail(error, result.error);
   return result.ok;
@@ -114,9 +112,10 @@ void DavClient::WriteAll(const std::vector<WriteRequest>& writes,
     while (!stop && next < writes.size() && int(flying.size()) < kWritesInFlight) {
       const std::size_t index = next++;
       const WriteRequest& write = writes[index];
-      flying.emplace(index, transport_.Begin(HttpRequest{
-                                write.remove ? QByteArrayLiteral("DELETE") : QByteArrayLiteral("PUT"),
-                                Resolve(write.href), write.data, WriteHeaders(write)}));
+      flying.emplace(index,
+                     transport_.Begin(HttpRequest{
+                         write.remove ? QByteArrayLiteral("DELETE") : QByteArrayLiteral("PUT"),
+                         Resolve(write.href), write.data, WriteHeaders(write)}));
     }
   };
   auto any_landed = [&] {
@@ -169,8 +168,8 @@ std::optional<Resource> DavClient::Get(const QString& href, DavError* error) {
   return Resource{PathOf(url), QString::fromUtf8(reply->etag), reply->body};
 }
 
-bool DavClient::MakeCollection(const QUrl& url, CollectionKind kind,
-                               const QString& display_name, DavError* error) {
+bool DavClient::MakeCollection(const QUrl& url, CollectionKind kind, const QString& display_name,
+                               DavError* error) {
   const bool calendar = kind == CollectionKind::kCalendar;
   RequestBody body(kDavNs, "mkcol");
   body.Open(kDavNs, "set").Open(kDavNs, "prop").Open(kDavNs, "resourcetype");

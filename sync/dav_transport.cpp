@@ -12,13 +12,25 @@ DavError StatusError(int status, const QByteArray& body) {
   error.status = status;
   error.detail = QString::fromUtf8(body.left(300)).simplified();
   switch (status) {
-    case 401: error.kind = DavErrorKind::kWrongPassword; break;
-    case 403: error.kind = DavErrorKind::kForbidden; break;
+    case 401:
+      error.kind = DavErrorKind::kWrongPassword;
+      break;
+    case 403:
+      error.kind = DavErrorKind::kForbidden;
+      break;
     case 404:
-    case 410: error.kind = DavErrorKind::kNotFound; break;
-    case 412: error.kind = DavErrorKind::kPrecondition; break;
-    case 507: error.kind = DavErrorKind::kQuotaFull; break;
-    default: error.kind = DavErrorKind::kServer; break;
+    case 410:
+      error.kind = DavErrorKind::kNotFound;
+      break;
+    case 412:
+      error.kind = DavErrorKind::kPrecondition;
+      break;
+    case 507:
+      error.kind = DavErrorKind::kQuotaFull;
+      break;
+    default:
+      error.kind = DavErrorKind::kServer;
+      break;
   }
   return error;
 }

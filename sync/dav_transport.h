@@ -30,16 +30,16 @@ namespace quorvel::sync {
 
 // The bounds of one client's work. Sizes are of the body as sent.
 struct TransportLimits {
-  int silence_ms = 60 * 1000;        // no byte for this long: the request is cut off
-  int request_ms = 5 * 60 * 1000;    // one request from start to end, waits included
-  int run_ms = 30 * 60 * 1000;       // every request of the client together
-  int longest_retry_wait_s = 20;     // a Retry-After up to this long is waited for
-  int most_retries = 2;              // times one request is tried again
-  qsizetype listing_bytes = qsizetype(32) << 20;   // members with their etags
+  int silence_ms = 60 * 1000;                     // no byte for this long: the request is cut off
+  int request_ms = 5 * 60 * 1000;                 // one request from start to end, waits included
+  int run_ms = 30 * 60 * 1000;                    // every request of the client together
+  int longest_retry_wait_s = 20;                  // a Retry-After up to this long is waited for
+  int most_retries = 2;                           // times one request is tried again
+  qsizetype listing_bytes = qsizetype(32) << 20;  // members with their etags
   int listing_responses = 100000;
-  qsizetype batch_bytes = qsizetype(32) << 20;     // one multiget's resources
-  qsizetype resource_bytes = qsizetype(8) << 20;   // one resource
-  qsizetype answer_bytes = qsizetype(1) << 20;     // anything else
+  qsizetype batch_bytes = qsizetype(32) << 20;    // one multiget's resources
+  qsizetype resource_bytes = qsizetype(8) << 20;  // one resource
+  qsizetype answer_bytes = qsizetype(1) << 20;    // anything else
 };
 
 // What a reply is expected to hold, which decides its size limit.

@@ -38,13 +38,16 @@ struct DavError {
   DavError() = default;
   DavError(DavErrorKind kind_, int status_ = 0, QString detail_ = {}, QUrl where_ = {},
            int limit_ = 0)
-      : kind(kind_), status(status_), detail(std::move(detail_)), where(std::move(where_)),
+      : kind(kind_),
+        status(status_),
+        detail(std::move(detail_)),
+        where(std::move(where_)),
         limit(limit_) {}
   DavErrorKind kind = DavErrorKind::kNone;
-  int status = 0;      // HTTP status, 0 when there was none
-  QString detail;      // the system's or server's own words
-  QUrl where;          // the address concerned (redirects, foreign addresses)
-  int limit = 0;       // the limit that was reached (kTimedOut, kRunTooLong, kTooLarge)
+  int status = 0;  // HTTP status, 0 when there was none
+  QString detail;  // the system's or server's own words
+  QUrl where;      // the address concerned (redirects, foreign addresses)
+  int limit = 0;   // the limit that was reached (kTimedOut, kRunTooLong, kTooLarge)
   explicit operator bool() const { return kind != DavErrorKind::kNone; }
   // One sentence for the user: what went wrong and what to do.
   QString Message() const;
@@ -60,8 +63,8 @@ struct Collection {
   QUrl url;
   CollectionKind kind = CollectionKind::kCalendar;
   QString display_name;
-  QString ctag;          // calendarserver getctag, if offered
-  QString sync_token;    // DAV:sync-token, if offered
+  QString ctag;              // calendarserver getctag, if offered
+  QString sync_token;        // DAV:sync-token, if offered
   bool holds_events = true;  // a calendar whose component set admits VEVENT
 };
 
@@ -74,7 +77,7 @@ struct Discovery {
 
 // One member of a collection: its path on the server and its entity tag.
 struct Member {
-  QString href;   // the path, percent-encoded, as the server names it
+  QString href;  // the path, percent-encoded, as the server names it
   QString etag;
 };
 
@@ -96,14 +99,14 @@ struct WriteRequest {
 
 struct WriteResult {
   bool ok = false;
-  QString etag;   // the new etag of a stored resource (may be empty)
+  QString etag;  // the new etag of a stored resource (may be empty)
   DavError error;
 };
 
 struct SyncChanges {
-  std::vector<Member> changed;   // new or changed since the token
-  QStringList removed;           // hrefs gone since the token
-  QString token;                 // the token to give next time
+  std::vector<Member> changed;  // new or changed since the token
+  QStringList removed;          // hrefs gone since the token
+  QString token;                // the token to give next time
 };
 
 }  // namespace quorvel::sync

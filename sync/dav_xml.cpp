@@ -20,8 +20,7 @@ bool Is(const QXmlStreamReader& xml, const char* ns, const char* name) {
 // it was given, so a reply is never held whole as bytes.
 class Reader {
  public:
-  Reader(const ByteSource& source, const ReplyLimits& limits)
-      : source_(source), limits_(limits) {}
+  Reader(const ByteSource& source, const ReplyLimits& limits) : source_(source), limits_(limits) {}
 
   ParseFailure failure() const { return failure_; }
 

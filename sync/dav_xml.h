@@ -25,17 +25,17 @@ QString QualifiedName(const char* ns, const char* name);
 
 // One property from a propstat whose status was 2xx.
 struct DavProperty {
-  QString text;            // the text inside it (of all descendants), as sent
-  QStringList hrefs;       // the DAV:href elements inside it, in order
-  QStringList children;    // qualified names of its direct child elements
-  QStringList names;       // the "name" attributes of its direct children
+  QString text;          // the text inside it (of all descendants), as sent
+  QStringList hrefs;     // the DAV:href elements inside it, in order
+  QStringList children;  // qualified names of its direct child elements
+  QStringList names;     // the "name" attributes of its direct children
 };
 
 struct DavResponse {
-  QString href;            // as sent (percent-encoded path or full URL)
-  int status = 0;          // the response's own status line, 0 if none
+  QString href;                               // as sent (percent-encoded path or full URL)
+  int status = 0;                             // the response's own status line, 0 if none
   std::map<QString, DavProperty> properties;  // by qualified name
-  std::vector<QString> missing;  // properties reported in a non-2xx propstat
+  std::vector<QString> missing;               // properties reported in a non-2xx propstat
 
   const DavProperty* Find(const char* ns, const char* name) const;
   QString Text(const char* ns, const char* name) const;
@@ -43,7 +43,7 @@ struct DavResponse {
 
 struct Multistatus {
   std::vector<DavResponse> responses;
-  QString sync_token;      // the top-level DAV:sync-token (RFC 6578), if any
+  QString sync_token;  // the top-level DAV:sync-token (RFC 6578), if any
 };
 
 // How much of one reply is taken at most. Nesting is always bounded

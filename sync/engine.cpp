@@ -2,7 +2,6 @@
 
 #include <set>
 
-
 #include "sync/kept_store.h"
 
 #include "sync/engine_run.h"
@@ -28,8 +27,9 @@ QString SyncReport::Summary() const {
                 .arg(skipped.join(QStringLiteral("; ")));
   }
   if (!ignored.isEmpty()) {
-    line += SyncTexts::tr(", %1 ignored: the server named them outside their "
-                                        "collection (%2)")
+    line += SyncTexts::tr(
+                ", %1 ignored: the server named them outside their "
+                "collection (%2)")
                 .arg(ignored.size())
                 .arg(ignored.join(QStringLiteral("; ")));
   }
@@ -39,12 +39,15 @@ QString SyncReport::Summary() const {
                 .arg(restored.join(QStringLiteral("; ")));
   }
   if (!brought_back.isEmpty()) {
-    line += SyncTexts::tr(", %1 missing from the files (changed by another program) and brought back from the server (%2)")
+    line += SyncTexts::tr(
+                ", %1 missing from the files (changed by another program) and brought back from "
+                "the server (%2)")
                 .arg(brought_back.size())
                 .arg(brought_back.join(QStringLiteral("; ")));
   }
   if (!partly_held.isEmpty()) {
-    line += SyncTexts::tr(", %1 held without details that do not fit here, which stay on the server (%2)")
+    line += SyncTexts::tr(
+                ", %1 held without details that do not fit here, which stay on the server (%2)")
                 .arg(partly_held.size())
                 .arg(partly_held.join(QStringLiteral("; ")));
   }
@@ -62,7 +65,8 @@ QString DeletionWarning::Text() const {
                      .arg(deletions)
                      .arg(total)
                      .arg(what, where);
-  if (!names.isEmpty()) text += QStringLiteral(" (") + names.join(QStringLiteral("; ")) + QStringLiteral(")");
+  if (!names.isEmpty())
+    text += QStringLiteral(" (") + names.join(QStringLiteral("; ")) + QStringLiteral(")");
   return text + SyncTexts::tr(". Nothing was changed.");
 }
 
@@ -123,8 +127,8 @@ bool SyncEngine::Impl::Store() {
     const auto now_entries = ReadEntries(files);
     bool damaged = false;
     const auto now_events = ReadLocalEvents(files, &damaged);
-    const bool same_events = std::equal(now_events.begin(), now_events.end(), events.begin(), events.end(),
-                                        [](const LocalEvent& x, const LocalEvent& y) {
+    const bool same_events = std::equal(now_events.begin(), now_events.end(), events.begin(),
+                                        events.end(), [](const LocalEvent& x, const LocalEvent& y) {
                                           return x.uid == y.uid && x.digest == y.digest;
                                         });
     auto same = [](const std::vector<LocalItem>& a, const std::vector<LocalItem>& b) {
@@ -143,7 +147,8 @@ bool SyncEngine::Impl::Store() {
     ApplyBook(op);
     for (const QString& href : StageKept(op, before, state, renewed)) {
       report.problems << href.section(QLatin1Char('/'), -1) +
-                             SyncTexts::tr(": no room left to keep the server's copy; edits to it wait");
+                             SyncTexts::tr(
+                                 ": no room left to keep the server's copy; edits to it wait");
     }
     SaveState(engine.files_, op, state);
     const store::Outcome outcome = op.Commit();
@@ -179,7 +184,8 @@ SyncReport SyncEngine::Run() {
       run.ReadKeptCopies(files_, *loaded);
     });
     if (!loaded) {
-      run.report.error = SyncTexts::tr("The sync state in Sync.dat is damaged. Set up sync again to start over.");
+      run.report.error =
+          SyncTexts::tr("The sync state in Sync.dat is damaged. Set up sync again to start over.");
       return run.report;
     }
     run.state = *loaded;

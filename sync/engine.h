@@ -22,32 +22,32 @@
 #include <QString>
 #include <QStringList>
 
+#include "items/sync_state.h"
 #include "store/data_files.h"
 #include "sync/dav_client.h"
 #include "sync/plan.h"
-#include "items/sync_state.h"
 
 namespace quorvel::sync {
 
 struct SyncProgress {
-  QString step;   // "Sending changes…"
+  QString step;  // "Sending changes…"
   int done = 0;
   int total = 0;  // 0 when unknown
 };
 
 struct SyncReport {
-  QString error;  // null when the run finished
-  bool stopped = false;  // ended early because the user stopped it
-  int received = 0;  // local items added, changed or deleted from the server
-  int sent = 0;      // server resources added, changed or deleted
-  QStringList conflicts;  // changed on both sides, both kept
-  QStringList skipped;    // server items the files cannot hold (first time seen)
-  QStringList problems;   // local items that could not be sent this time
-  QStringList restored;   // edited here, deleted on the server: put back there
-  QStringList brought_back;  // gone from the files without this program: back from the server
-  QStringList partly_held;   // taken with details left on the server only
+  QString error;                   // null when the run finished
+  bool stopped = false;            // ended early because the user stopped it
+  int received = 0;                // local items added, changed or deleted from the server
+  int sent = 0;                    // server resources added, changed or deleted
+  QStringList conflicts;           // changed on both sides, both kept
+  QStringList skipped;             // server items the files cannot hold (first time seen)
+  QStringList problems;            // local items that could not be sent this time
+  QStringList restored;            // edited here, deleted on the server: put back there
+  QStringList brought_back;        // gone from the files without this program: back from the server
+  QStringList partly_held;         // taken with details left on the server only
   bool deletions_refused = false;  // stopped before deleting too much
-  QStringList ignored;    // server hrefs outside their collection, not taken
+  QStringList ignored;             // server hrefs outside their collection, not taken
   int requests = 0;
   bool ok() const { return error.isNull(); }
   // One line: "Sync done: 3 received, 2 sent, 1 kept twice (…)." or the error.

@@ -103,8 +103,8 @@ void SyncEngine::Impl::ApplyBook(store::Operation& op) {
       continue;
     }
     const QString old_key = change.what == LocalChange::kRewrite ? change.ident : QString();
-    if (old_key.isEmpty() && op.ReadCount(store::Channel::kAddBook) >=
-                                 store::Info(store::Channel::kAddBook).max_items) {
+    if (old_key.isEmpty() &&
+        op.ReadCount(store::Channel::kAddBook) >= store::Info(store::Channel::kAddBook).max_items) {
       report.skipped << change.source.name + SyncTexts::tr(": the address book is full");
       state.skipped.push_back(Skip{change.source.href, QString()});
       continue;

@@ -8,7 +8,8 @@
 
 namespace quorvel::sync {
 
-std::vector<LocalEvent> SyncEngine::Impl::ReadLocalEvents(const store::DataFiles& files, bool* damaged) {
+std::vector<LocalEvent> SyncEngine::Impl::ReadLocalEvents(const store::DataFiles& files,
+                                                          bool* damaged) {
   const events::EventsRead read = events::ReadEvents(files);
   *damaged = read.damaged > 0;
   std::vector<LocalEvent> out;
@@ -17,10 +18,12 @@ std::vector<LocalEvent> SyncEngine::Impl::ReadLocalEvents(const store::DataFiles
   return out;
 }
 
-void SyncEngine::Impl::ApplyEvents(store::Operation& op) { StageEventChanges(op, event_changes, state, report); }
+void SyncEngine::Impl::ApplyEvents(store::Operation& op) {
+  StageEventChanges(op, event_changes, state, report);
+}
 
-void StageEventChanges(store::Operation& op, const std::vector<LocalChange>& changes, SyncState& state,
-                       SyncReport& report) {
+void StageEventChanges(store::Operation& op, const std::vector<LocalChange>& changes,
+                       SyncState& state, SyncReport& report) {
   std::vector<Link>& links = state.events;
   for (const LocalChange& change : changes) {
     if (change.what == LocalChange::kRemove) {
@@ -34,7 +37,8 @@ void StageEventChanges(store::Operation& op, const std::vector<LocalChange>& cha
     // The old text goes first, so a change of UID leaves no copy behind;
     // a text that cannot be stored leaves the old one and its link.
     const std::optional<events::StoredEvent> old =
-        change.ident.isEmpty() || change.ident == uid ? std::nullopt : events::FindEvent(op.files(), change.ident);
+        change.ident.isEmpty() || change.ident == uid ? std::nullopt
+                                                      : events::FindEvent(op.files(), change.ident);
     if (old) events::RemoveEvent(op, change.ident);
     const events::PutResult put = events::PutEvent(op, source.data);
     if (put != events::PutResult::kStored) {
@@ -42,14 +46,18 @@ void StageEventChanges(store::Operation& op, const std::vector<LocalChange>& cha
       const QString why = put == events::PutResult::kNoRoom
                               ? SyncTexts::tr(": Events.dat is full")
                               : SyncTexts::tr(": it cannot be kept in Events.dat");
-      report.skipped << (source.name.isEmpty() ? LocalEventOf(uid, source.data).name : source.name) + why;
+      report.skipped << (source.name.isEmpty() ? LocalEventOf(uid, source.data).name
+                                               : source.name) +
+                            why;
       // Asked for again on the next run.
       if (!source.href.isEmpty()) state.skipped.push_back(Skip{source.href, QString()});
       continue;
     }
     if (!source.href.isEmpty()) {
       // It came from the server: linked to its resource as sent.
-      std::erase_if(links, [&](const Link& l) { return l.key == change.ident || l.key == uid || l.href == source.href; });
+      std::erase_if(links, [&](const Link& l) {
+        return l.key == change.ident || l.key == uid || l.href == source.href;
+      });
       Link l;
       l.key = l.uid = uid;
       l.href = source.href;

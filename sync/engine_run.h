@@ -31,8 +31,8 @@ class Stopped {};  // thrown to end a run early, as a kill would
 // A plan's changes to the events kept whole, staged in `op`: their texts
 // in Events.dat, their links in `state`; what could not be kept is named
 // in `report` and asked for again on the next run.
-void StageEventChanges(store::Operation& op, const std::vector<LocalChange>& changes, SyncState& state,
-                       SyncReport& report);
+void StageEventChanges(store::Operation& op, const std::vector<LocalChange>& changes,
+                       SyncState& state, SyncReport& report);
 
 struct SyncEngine::Impl {
   SyncEngine& engine;

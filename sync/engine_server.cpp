@@ -9,7 +9,7 @@ using namespace run;
 // What changed on the server since `token`, as far as the links and the
 // skipped items tell; nothing when the server cannot be asked.
 std::optional<ServerView> SyncEngine::Impl::AskServer(const QUrl& collection, const QString& token,
-                                    const std::vector<Link>& links) {
+                                                      const std::vector<Link>& links) {
   DavClient& client = engine.client_;
   std::map<QString, QString> known;  // href -> etag as last seen
   for (const Link& l : links) known[l.href] = l.etag;
@@ -107,8 +107,9 @@ std::nullopt_t SyncEngine::Impl::Fail(const DavError& error) {
   return std::nullopt;
 }
 
-std::optional<std::map<QString, Fetched>> SyncEngine::Impl::FetchChanged(const QUrl& collection, bool calendar,
-                                                       const ServerView& view) {
+std::optional<std::map<QString, Fetched>> SyncEngine::Impl::FetchChanged(const QUrl& collection,
+                                                                         bool calendar,
+                                                                         const ServerView& view) {
   QStringList hrefs;
   for (const auto& [href, etag] : view.changed) hrefs << href;
   std::map<QString, Fetched> fetched;
@@ -128,7 +129,8 @@ std::optional<std::map<QString, Fetched>> SyncEngine::Impl::FetchChanged(const Q
 DecideInput SyncEngine::Impl::Gather(const QUrl& collection, bool calendar) {
   const std::vector<Link>& links = calendar ? state.appointments : state.entries;
   Progress(SyncTexts::tr("Asking the server what changed…"));
-  auto view = AskServer(collection, calendar ? state.calendar_token : state.address_book_token, links);
+  auto view =
+      AskServer(collection, calendar ? state.calendar_token : state.address_book_token, links);
   if (!view) throw Stopped();
   auto fetched = FetchChanged(collection, calendar, *view);
   if (!fetched) throw Stopped();

@@ -1,6 +1,5 @@
 #include <algorithm>
 
-
 #include "sync/engine_run.h"
 #include "sync/item_codec.h"
 #include "sync/texts.h"
@@ -64,13 +63,15 @@ std::vector<std::optional<QString>> SyncEngine::Impl::SendAll(const std::vector<
       ++report.sent;
       continue;
     }
-    refused(u, SyncTexts::tr("it changed on the server meanwhile; it is compared again on the next sync"));
+    refused(u, SyncTexts::tr(
+                   "it changed on the server meanwhile; it is compared again on the next sync"));
   }
   if (cut) throw Stopped();
   return answers;
 }
 
-bool SyncEngine::Impl::SameContent(const QByteArray& there, const QByteArray& sent, CollectionKind kind) {
+bool SyncEngine::Impl::SameContent(const QByteArray& there, const QByteArray& sent,
+                                   CollectionKind kind) {
   if (there == sent) return true;
   if (kind == CollectionKind::kCalendar) {
     const DecodedAppointment a = DecodeAppointment(there), b = DecodeAppointment(sent);
@@ -99,8 +100,9 @@ void SyncEngine::Impl::Carry(const Plan& plan, bool calendar) {
   bool created = false;
   for (std::size_t i = 0; i < plan.uploads.size(); ++i) {
     const Upload& u = plan.uploads[i];
-    created = created || (answers[i] && (u.kind == Upload::kCreate || u.kind == Upload::kConflictCopy ||
-                                         u.kind == Upload::kRestore));
+    created =
+        created || (answers[i] && (u.kind == Upload::kCreate || u.kind == Upload::kConflictCopy ||
+                                   u.kind == Upload::kRestore));
     std::vector<Link>& to = u.event ? kept_events : links;
     if (!answers[i]) {
       if (u.if_refused) to.push_back(*u.if_refused);
@@ -127,7 +129,8 @@ void SyncEngine::Impl::Carry(const Plan& plan, bool calendar) {
   // neither version): after making resources, the next run lists the
   // whole collection instead, and so sees them gone.
   const bool listed_next = created && !plan.token.startsWith(QLatin1String("ctag:"));
-  (calendar ? state.calendar_token : state.address_book_token) = listed_next ? QString() : plan.token;
+  (calendar ? state.calendar_token : state.address_book_token) =
+      listed_next ? QString() : plan.token;
 }
 
 }  // namespace quorvel::sync

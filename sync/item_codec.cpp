@@ -156,8 +156,7 @@ QByteArray EncodeEntry(const AddressEntry& entry, const QString& uid) {
 
 QByteArray Digest(const Appointment& a) {
   return Hash({a.id.left(8), a.subject, a.start, a.end,
-               a.reminder ? QStringLiteral("1") : QStringLiteral("0"), a.minutes,
-               a.description});
+               a.reminder ? QStringLiteral("1") : QStringLiteral("0"), a.minutes, a.description});
 }
 
 QByteArray Digest(const AddressEntry& e) {

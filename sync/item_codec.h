@@ -20,8 +20,8 @@ struct DecodedAppointment {
   QDate date;
   Appointment appointment;  // `id` empty: given when stored
   QString uid;
-  QString problem;  // null when the appointment can be stored
-  QString name;     // names it for the user ("Dentist on 07/01/2026")
+  QString problem;       // null when the appointment can be stored
+  QString name;          // names it for the user ("Dentist on 07/01/2026")
   QStringList left_out;  // its details the files cannot hold
   // An event no appointment can hold (it repeats, spans days, is
   // cancelled, its subject is missing or does not fit…): Events.dat may

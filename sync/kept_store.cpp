@@ -39,7 +39,8 @@ QStringList StageKept(store::Operation& op, const SyncState& before, SyncState& 
   std::vector<bool> used(std::size_t(last) + 1, false);
   used[0] = true;
   auto mark = [&used](const Link& l) {
-    for (int r = l.kept_first; r < l.kept_first + RecordsFor(l.kept_length) && r < int(used.size()); ++r) {
+    for (int r = l.kept_first; r < l.kept_first + RecordsFor(l.kept_length) && r < int(used.size());
+         ++r) {
       used[std::size_t(r)] = true;
     }
   };
@@ -47,8 +48,8 @@ QStringList StageKept(store::Operation& op, const SyncState& before, SyncState& 
   for (std::vector<Link>* links : {&after.appointments, &after.entries}) {
     for (Link& l : *links) {
       const auto it = renewed.find(l.href);
-      if (it != renewed.end() &&
-          !(Placed(l) && l.kept_length == it->second.size() && l.kept_digest == DigestOf(it->second))) {
+      if (it != renewed.end() && !(Placed(l) && l.kept_length == it->second.size() &&
+                                   l.kept_digest == DigestOf(it->second))) {
         pending.push_back({&l, &it->second});
       } else if (Placed(l)) {
         mark(l);

@@ -18,8 +18,8 @@
 #include <QByteArray>
 #include <QString>
 
-#include "store/data_files.h"
 #include "items/sync_state.h"
+#include "store/data_files.h"
 
 namespace quorvel::sync {
 

@@ -3,11 +3,11 @@
 
 #include <functional>
 
+#include <qt6keychain/keychain.h>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QMetaObject>
 #include <QThread>
-#include <qt6keychain/keychain.h>
 
 namespace quorvel::sync {
 namespace {
@@ -15,9 +15,11 @@ namespace {
 const QString kService = QStringLiteral("Quorvel sync");
 
 QString KeyOf(const QUrl& server, const QString& user) {
-  return user + QLatin1Char('@') + server.adjusted(QUrl::RemovePath | QUrl::RemoveQuery |
-                                                   QUrl::RemoveFragment | QUrl::RemoveUserInfo)
-                                       .toString();
+  return user + QLatin1Char('@') +
+         server
+             .adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment |
+                       QUrl::RemoveUserInfo)
+             .toString();
 }
 
 void Wait(QKeychain::Job& job) {
@@ -36,7 +38,8 @@ Result OnMainThread(const std::function<Result()>& work) {
   QCoreApplication* app = QCoreApplication::instance();
   if (!app || QThread::currentThread() == app->thread()) return work();
   Result result;
-  QMetaObject::invokeMethod(app, [&] { result = work(); }, Qt::BlockingQueuedConnection);
+  QMetaObject::invokeMethod(
+      app, [&] { result = work(); }, Qt::BlockingQueuedConnection);
   return result;
 }
 
@@ -65,11 +68,15 @@ PasswordLookup ReadHere(const QUrl& server, const QString& user) {
   Wait(job);
   if (job.error() == QKeychain::NoError) return PasswordLookup{job.textData(), QString()};
   if (job.error() == QKeychain::EntryNotFound) {
-    return PasswordLookup{QString(), SyncTexts::tr("No password is saved for %1. Enter it in the sync settings (or set %2).")
-        .arg(user, QString::fromLatin1(kPasswordVariable))};
+    return PasswordLookup{
+        QString(),
+        SyncTexts::tr("No password is saved for %1. Enter it in the sync settings (or set %2).")
+            .arg(user, QString::fromLatin1(kPasswordVariable))};
   }
-  return PasswordLookup{QString(), SyncTexts::tr("The password could not be read from the desktop's secret store (%1).")
-      .arg(job.errorString())};
+  return PasswordLookup{
+      QString(),
+      SyncTexts::tr("The password could not be read from the desktop's secret store (%1).")
+          .arg(job.errorString())};
 }
 
 QString StoreHere(const QUrl& server, const QString& user, const QString& password) {
@@ -79,8 +86,10 @@ QString StoreHere(const QUrl& server, const QString& user, const QString& passwo
   job.setTextData(password);
   Wait(job);
   if (job.error() == QKeychain::NoError) return QString();
-  return SyncTexts::tr("The password could not be saved in the desktop's secret store (%1). It is used for "
-      "this session only.").arg(job.errorString());
+  return SyncTexts::tr(
+             "The password could not be saved in the desktop's secret store (%1). It is used for "
+             "this session only.")
+      .arg(job.errorString());
 }
 
 }  // namespace

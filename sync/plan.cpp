@@ -76,9 +76,8 @@ void Rematch(std::vector<Link>& links, const std::vector<LocalItem>& locals,
 Plan Decide(DecideInput in) {
   const bool calendar = in.calendar;
   const CollectionKind kind = calendar ? CollectionKind::kCalendar : CollectionKind::kAddressBook;
-  const auto new_uid = in.new_uid ? in.new_uid : [] {
-    return QUuid::createUuid().toString(QUuid::WithoutBraces);
-  };
+  const auto new_uid =
+      in.new_uid ? in.new_uid : [] { return QUuid::createUuid().toString(QUuid::WithoutBraces); };
   auto new_href = [&](const QString& uid) {
     return in.collection_path + uid + (calendar ? QStringLiteral(".ics") : QStringLiteral(".vcf"));
   };
@@ -111,9 +110,8 @@ Plan Decide(DecideInput in) {
   std::set<QString> linked_hrefs;
   for (const Link& l : links) linked_hrefs.insert(l.href);
 
-  plan.here.what = plan.there.what = calendar
-                                         ? SyncTexts::tr("appointments")
-                                         : SyncTexts::tr("address book entries");
+  plan.here.what = plan.there.what =
+      calendar ? SyncTexts::tr("appointments") : SyncTexts::tr("address book entries");
   plan.here.here = true;
   plan.here.total += int(locals.size());
   plan.there.total += int(links.size());
@@ -140,7 +138,8 @@ Plan Decide(DecideInput in) {
     }
     const std::optional<QByteArray> card = PatchEntry(f.data, entry);
     if (!card) {
-      plan.problems << f.name + SyncTexts::tr(": its name is taken here and its card cannot be renamed");
+      plan.problems << f.name +
+                           SyncTexts::tr(": its name is taken here and its card cannot be renamed");
       return kCannot;
     }
     reserved.insert(entry.Key());
@@ -166,8 +165,9 @@ Plan Decide(DecideInput in) {
     if (c == kRenamed) {
       std::optional<Skip> again;
       if (!link) again = Skip{f.href, QString()};
-      plan.uploads.push_back(Upload{Upload::kRename, WriteRequest{f.href, kind, f.data, f.etag, false},
-                                    f.name, std::nullopt, change, link, again});
+      plan.uploads.push_back(Upload{Upload::kRename,
+                                    WriteRequest{f.href, kind, f.data, f.etag, false}, f.name,
+                                    std::nullopt, change, link, again});
     } else {
       plan.changes.push_back(change);
       plan.keep[f.href] = f.data;
@@ -196,7 +196,8 @@ Plan Decide(DecideInput in) {
     }
 
     if (server && server->event && !local_changed &&
-        std::none_of(in.events.begin(), in.events.end(), [&](const LocalEvent& e) { return e.uid == server->uid; })) {
+        std::none_of(in.events.begin(), in.events.end(),
+                     [&](const LocalEvent& e) { return e.uid == server->uid; })) {
       // Changed there into a series or a multi-day event: it moves into
       // Events.dat, kept whole, and its link with it.
       if (local) plan.changes.push_back({LocalChange::kRemove, ident, Fetched{}});
@@ -236,10 +237,9 @@ Plan Decide(DecideInput in) {
       // (then the link stays and the next run brings it back).
       ++plan.there.deletions;
       if (plan.there.names.size() < 5) plan.there.names << link.href.section(QLatin1Char('/'), -1);
-      plan.uploads.push_back(Upload{Upload::kRemove,
-                                    WriteRequest{link.href, kind, QByteArray(), link.etag, true},
-                                    link.href.section(QLatin1Char('/'), -1), std::nullopt,
-                                    std::nullopt, link, std::nullopt});
+      plan.uploads.push_back(Upload{
+          Upload::kRemove, WriteRequest{link.href, kind, QByteArray(), link.etag, true},
+          link.href.section(QLatin1Char('/'), -1), std::nullopt, std::nullopt, link, std::nullopt});
       continue;
     }
     const QString name = NameOfLocal(*local, calendar);
@@ -249,11 +249,11 @@ Plan Decide(DecideInput in) {
         const std::optional<QByteArray> bytes = Patched(kept, *local, link, calendar);
         Link back = link;
         back.digest = local->digest;
-        plan.uploads.push_back(
-            Upload{Upload::kRestore,
-                   WriteRequest{link.href, kind, bytes ? *bytes : Encode(*local, link.uid, calendar),
-                                QString(), false},
-                   name, back, std::nullopt, std::nullopt, std::nullopt});
+        plan.uploads.push_back(Upload{
+            Upload::kRestore,
+            WriteRequest{link.href, kind, bytes ? *bytes : Encode(*local, link.uid, calendar),
+                         QString(), false},
+            name, back, std::nullopt, std::nullopt, std::nullopt});
         continue;
       }
       ++plan.here.deletions;
@@ -277,9 +277,9 @@ Plan Decide(DecideInput in) {
           note_left_out(*server);
           const LocalChange change{LocalChange::kRewrite, ident, *server};
           if (c == kRenamed) {
-            plan.uploads.push_back(Upload{Upload::kRename,
-                                          WriteRequest{server->href, kind, server->data, old_etag, false},
-                                          server->name, now, change, link, std::nullopt});
+            plan.uploads.push_back(Upload{
+                Upload::kRename, WriteRequest{server->href, kind, server->data, old_etag, false},
+                server->name, now, change, link, std::nullopt});
             continue;
           }
           plan.changes.push_back(change);
@@ -304,10 +304,11 @@ Plan Decide(DecideInput in) {
       mine.digest = local->digest;
       mine.kept_first = mine.kept_length = 0;
       mine.kept_digest.clear();
-      plan.uploads.push_back(Upload{Upload::kConflictCopy,
-                                    WriteRequest{mine.href, kind, bytes ? *bytes : Encode(*local, uid, calendar),
-                                                 QString(), false},
-                                    name, mine, std::nullopt, std::nullopt, std::nullopt});
+      plan.uploads.push_back(
+          Upload{Upload::kConflictCopy,
+                 WriteRequest{mine.href, kind, bytes ? *bytes : Encode(*local, uid, calendar),
+                              QString(), false},
+                 name, mine, std::nullopt, std::nullopt, std::nullopt});
       continue;
     }
     if (local_changed) {
@@ -315,14 +316,17 @@ Plan Decide(DecideInput in) {
       if (!bytes) {
         // Nothing kept to patch (it is fetched on the next run): sending
         // a card made from the fields here would cut what they lack.
-        plan.problems << name + SyncTexts::tr(": the server's copy is not at hand; it is sent on the next sync");
+        plan.problems << name +
+                             SyncTexts::tr(
+                                 ": the server's copy is not at hand; it is sent on the next sync");
         plan.links.push_back(link);
         continue;
       }
       Link sent = link;
       sent.digest = local->digest;
-      plan.uploads.push_back(Upload{Upload::kUpdate, WriteRequest{link.href, kind, *bytes, link.etag, false},
-                                    name, sent, std::nullopt, link, std::nullopt});
+      plan.uploads.push_back(Upload{Upload::kUpdate,
+                                    WriteRequest{link.href, kind, *bytes, link.etag, false}, name,
+                                    sent, std::nullopt, link, std::nullopt});
       continue;
     }
     plan.links.push_back(link);
@@ -378,9 +382,10 @@ Plan Decide(DecideInput in) {
     link.href = new_href(uid);
     link.uid = uid;
     link.digest = item.digest;
-    plan.uploads.push_back(Upload{Upload::kCreate, WriteRequest{link.href, kind, Encode(item, uid, calendar), QString(), false},
-                                  NameOfLocal(item, calendar), link, std::nullopt, std::nullopt,
-                                  std::nullopt});
+    plan.uploads.push_back(
+        Upload{Upload::kCreate,
+               WriteRequest{link.href, kind, Encode(item, uid, calendar), QString(), false},
+               NameOfLocal(item, calendar), link, std::nullopt, std::nullopt, std::nullopt});
   }
 
   // Without a link there is no telling which of two differing copies of

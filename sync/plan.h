@@ -36,14 +36,14 @@
 
 #include "items/address_file.h"
 #include "items/appointment_file.h"
-#include "sync/dav_types.h"
 #include "items/sync_state.h"
+#include "sync/dav_types.h"
 
 namespace quorvel::sync {
 
 // Deletions a run would make on one side, before anything is written.
 struct DeletionWarning {
-  QString what;   // "appointments", "address book entries"
+  QString what;       // "appointments", "address book entries"
   bool here = false;  // deleted here (else on the server)
   int deletions = 0;
   int total = 0;      // items that side holds
@@ -85,7 +85,7 @@ QString IdentOf(const Link& link, bool calendar);
 struct Fetched {
   QString href;
   QString etag;
-  QByteArray data;  // the resource's bytes
+  QByteArray data;       // the resource's bytes
   QStringList left_out;  // what of it the files do not hold (it stays on the server)
   QByteArray digest;
   QString uid;
@@ -98,13 +98,14 @@ struct Fetched {
   // Events.dat can keep whole.
   bool event = false;
 };
-Fetched ReadFetched(const QString& href, const QString& etag, const QByteArray& data, bool calendar);
+Fetched ReadFetched(const QString& href, const QString& etag, const QByteArray& data,
+                    bool calendar);
 
 // A change to the local files.
 struct LocalChange {
   enum What { kRewrite, kRemove, kAppend } what;
-  QString ident;     // the item changed or removed
-  Fetched source;    // what it becomes (rewrite, append)
+  QString ident;   // the item changed or removed
+  Fetched source;  // what it becomes (rewrite, append)
 };
 
 // What the server said changed since the last run.
@@ -160,7 +161,7 @@ struct Upload {
 
 // What one collection's sync does.
 struct Plan {
-  std::vector<Link> links;           // the links whatever the server answers
+  std::vector<Link> links;  // the links whatever the server answers
   std::vector<Upload> uploads;
   std::vector<LocalChange> changes;  // made here whatever the server answers
   // The same for events kept whole: a change's `ident` is the UID it
@@ -171,11 +172,11 @@ struct Plan {
   std::map<QString, QByteArray> keep;  // href -> the server's bytes kept from now on
   std::vector<Skip> skipped;
   QString token;
-  QStringList conflicts;    // changed on both sides, kept twice
-  QStringList not_held;     // server items the files cannot hold: "name: why"
-  QStringList partly_held;  // taken with details left on the server only
-  QStringList problems;     // local items not sent this time, and why
-  QStringList brought_back; // gone from the files without this program
+  QStringList conflicts;        // changed on both sides, kept twice
+  QStringList not_held;         // server items the files cannot hold: "name: why"
+  QStringList partly_held;      // taken with details left on the server only
+  QStringList problems;         // local items not sent this time, and why
+  QStringList brought_back;     // gone from the files without this program
   DeletionWarning here, there;  // the deletions on each side
   // The sides on which it deletes more than a sync may unasked.
   std::vector<DeletionWarning> TooMany() const;

@@ -52,7 +52,8 @@ QString Unescaped(const QByteArray& value) {
   for (qsizetype i = 0; i < text.size(); ++i) {
     if (text[i] == QLatin1Char('\\') && i + 1 < text.size()) {
       ++i;
-      out += text[i] == QLatin1Char('n') || text[i] == QLatin1Char('N') ? QLatin1Char(' ') : text[i];
+      out +=
+          text[i] == QLatin1Char('n') || text[i] == QLatin1Char('N') ? QLatin1Char(' ') : text[i];
     } else {
       out += text[i];
     }
@@ -208,7 +209,8 @@ void DecideEvents(DecideInput& in, Plan& plan, const std::function<QString()>& n
     l.key = l.uid = uid;
     l.href = new_href();
     l.digest = EventDigest(mine.data);
-    plan.uploads.push_back(Upload{Upload::kConflictCopy, WriteRequest{l.href, kind, mine.data, QString(), false},
+    plan.uploads.push_back(Upload{Upload::kConflictCopy,
+                                  WriteRequest{l.href, kind, mine.data, QString(), false},
                                   local.name, l, std::nullopt, std::nullopt, std::nullopt, true});
   };
   plan.here.total += int(in.events.size());
@@ -250,7 +252,9 @@ void DecideEvents(DecideInput& in, Plan& plan, const std::function<QString()>& n
         // It may be one of the runs that no longer read: nothing is
         // deleted there on its account.
         if (!damage_named) {
-          plan.problems << SyncTexts::tr("Events.dat holds events that no longer read; events missing here are not deleted on the server");
+          plan.problems << SyncTexts::tr(
+              "Events.dat holds events that no longer read; events missing here are not deleted on "
+              "the server");
           damage_named = true;
         }
         plan.event_links.push_back(link);
@@ -259,7 +263,8 @@ void DecideEvents(DecideInput& in, Plan& plan, const std::function<QString()>& n
       const QString name = link.href.section(QLatin1Char('/'), -1);
       ++plan.there.deletions;
       if (plan.there.names.size() < 5) plan.there.names << name;
-      plan.uploads.push_back(Upload{Upload::kRemove, WriteRequest{link.href, kind, QByteArray(), link.etag, true},
+      plan.uploads.push_back(Upload{Upload::kRemove,
+                                    WriteRequest{link.href, kind, QByteArray(), link.etag, true},
                                     name, std::nullopt, std::nullopt, link, std::nullopt, true});
       continue;
     }
@@ -268,8 +273,9 @@ void DecideEvents(DecideInput& in, Plan& plan, const std::function<QString()>& n
         // Changed here, deleted there: put back as it is now, named.
         Link back = link;
         back.digest = local->digest;
-        plan.uploads.push_back(Upload{Upload::kRestore, WriteRequest{link.href, kind, local->text, QString(), false},
-                                      local->name, back, std::nullopt, std::nullopt, std::nullopt, true});
+        plan.uploads.push_back(
+            Upload{Upload::kRestore, WriteRequest{link.href, kind, local->text, QString(), false},
+                   local->name, back, std::nullopt, std::nullopt, std::nullopt, true});
         continue;
       }
       ++plan.here.deletions;
@@ -292,7 +298,8 @@ void DecideEvents(DecideInput& in, Plan& plan, const std::function<QString()>& n
       // Changed here: sent as kept, over the version it was made on.
       Link sent = link;
       sent.digest = local->digest;
-      plan.uploads.push_back(Upload{Upload::kUpdate, WriteRequest{link.href, kind, local->text, link.etag, false},
+      plan.uploads.push_back(Upload{Upload::kUpdate,
+                                    WriteRequest{link.href, kind, local->text, link.etag, false},
                                     local->name, sent, std::nullopt, link, std::nullopt, true});
       continue;
     }
@@ -342,8 +349,9 @@ void DecideEvents(DecideInput& in, Plan& plan, const std::function<QString()>& n
     l.key = l.uid = e.uid;
     l.href = new_href();
     l.digest = e.digest;
-    plan.uploads.push_back(Upload{Upload::kCreate, WriteRequest{l.href, kind, e.text, QString(), false}, e.name,
-                                  l, std::nullopt, std::nullopt, std::nullopt, true});
+    plan.uploads.push_back(Upload{Upload::kCreate,
+                                  WriteRequest{l.href, kind, e.text, QString(), false}, e.name, l,
+                                  std::nullopt, std::nullopt, std::nullopt, true});
   }
 }
 

@@ -26,7 +26,8 @@ LocalItem LocalEntry(const AddressEntry& entry) {
   return item;
 }
 
-Fetched ReadFetched(const QString& href, const QString& etag, const QByteArray& data, bool calendar) {
+Fetched ReadFetched(const QString& href, const QString& etag, const QByteArray& data,
+                    bool calendar) {
   Fetched f;
   f.href = href;
   f.etag = etag;
@@ -41,8 +42,7 @@ Fetched ReadFetched(const QString& href, const QString& etag, const QByteArray& 
     f.appointment.id = DayKey(d.date) + QStringLiteral("-1");
     f.digest = Digest(f.appointment);
     f.left_out = d.left_out;
-    f.event = d.whole && data.size() <= events::LargestEventText() &&
-              !events::UidOf(data).isNull();
+    f.event = d.whole && data.size() <= events::LargestEventText() && !events::UidOf(data).isNull();
     if (f.event) f.uid = events::UidOf(data);
   } else {
     DecodedEntry d = DecodeEntry(data);

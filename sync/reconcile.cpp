@@ -13,7 +13,8 @@ void RematchAppointments(std::vector<Link>& links, const std::vector<LocalIdenti
   // Where it was, unchanged.
   for (std::size_t i = 0; i < links.size(); ++i) {
     const int at = links[i].index;
-    if (at >= 0 && at < count && !taken[std::size_t(at)] && locals[std::size_t(at)].digest == links[i].digest) {
+    if (at >= 0 && at < count && !taken[std::size_t(at)] &&
+        locals[std::size_t(at)].digest == links[i].digest) {
       taken[std::size_t(at)] = true;
       matched[i] = true;
     }

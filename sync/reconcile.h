@@ -14,11 +14,11 @@ namespace quorvel::sync {
 
 // One local item as the decision sees it.
 struct LocalIdentity {
-  QString ident;       // position (appointments) or key (entries)
-  QByteArray digest;   // of what syncs
-  QString day;         // appointments: yyyyMMdd
-  QString subject;     // appointments
-  QString start;       // appointments
+  QString ident;      // position (appointments) or key (entries)
+  QByteArray digest;  // of what syncs
+  QString day;        // appointments: yyyyMMdd
+  QString subject;    // appointments
+  QString start;      // appointments
 };
 
 // What a link's item looked like when last synced (read from its kept

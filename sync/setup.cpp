@@ -1,6 +1,5 @@
 #include "sync/setup.h"
 
-
 #include "sync/dav_href.h"
 #include "sync/password.h"
 #include "sync/texts.h"
@@ -110,23 +109,28 @@ QString MoveLoginOutOfAddresses(store::DataFiles& files) {
   SaveState(files, op, *state);
   const store::Outcome outcome = op.Commit();
   if (outcome.refused()) {
-    return SyncTexts::tr("Sync.dat holds a password inside the server's address, "
-                                       "and it could not be removed: %1").arg(outcome.reason());
+    return SyncTexts::tr(
+               "Sync.dat holds a password inside the server's address, "
+               "and it could not be removed: %1")
+        .arg(outcome.reason());
   }
   if (password.isEmpty() || settings.user.isEmpty()) return QString();
   if (ReadPassword(settings.server, settings.user).ok()) {
-    return SyncTexts::tr("The password that was saved inside the server's address "
-                                       "was removed from Sync.dat; the password already saved is "
-                                       "used.");
+    return SyncTexts::tr(
+        "The password that was saved inside the server's address "
+        "was removed from Sync.dat; the password already saved is "
+        "used.");
   }
   const QString not_stored = StorePassword(settings.server, settings.user, password);
   if (not_stored.isNull()) {
-    return SyncTexts::tr("The password that was saved inside the server's address "
-                                       "was moved from Sync.dat into the desktop's secret store.");
+    return SyncTexts::tr(
+        "The password that was saved inside the server's address "
+        "was moved from Sync.dat into the desktop's secret store.");
   }
-  return SyncTexts::tr("The password that was saved inside the server's address "
-                                     "was removed from Sync.dat, but the desktop's secret store could "
-                                     "not take it (%1): enter it again in the sync settings.")
+  return SyncTexts::tr(
+             "The password that was saved inside the server's address "
+             "was removed from Sync.dat, but the desktop's secret store could "
+             "not take it (%1): enter it again in the sync settings.")
       .arg(not_stored);
 }
 

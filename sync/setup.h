@@ -4,9 +4,9 @@
 
 #include <optional>
 
+#include "items/sync_state.h"
 #include "store/data_files.h"
 #include "sync/dav_client.h"
-#include "items/sync_state.h"
 
 namespace quorvel::sync {
 

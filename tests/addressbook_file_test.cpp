@@ -71,9 +71,21 @@ TEST_F(AddressFileTest, JohnSmithIntoAnEmptyFileWritesFifteenFieldsThenTheCount)
   entry.notes = QStringLiteral("friend");
   Add(entry);
 
-  const char* expected[15] = {"Smith, John", "John", "Smith", "1 High St\r\nYork",
-                              "1", "2", "3", "4", "5", "6", "01/12/1980", "1",
-                              "john@example.org", "example.org", "friend"};
+  const char* expected[15] = {"Smith, John",
+                              "John",
+                              "Smith",
+                              "1 High St\r\nYork",
+                              "1",
+                              "2",
+                              "3",
+                              "4",
+                              "5",
+                              "6",
+                              "01/12/1980",
+                              "1",
+                              "john@example.org",
+                              "example.org",
+                              "friend"};
   for (int r = 1; r <= 15; ++r) EXPECT_EQ(Rec(r), TextRecord(expected[r - 1])) << "record " << r;
   EXPECT_EQ(Rec(16).left(4), QByteArray::fromHex("02000100"));
   EXPECT_EQ(Book().size(), 16 * 128);
@@ -84,7 +96,8 @@ TEST_F(AddressFileTest, KeysAreExactAndDuplicatesAreRefusedWithNothingWritten) {
   Add(Entry(QStringLiteral("John"), QStringLiteral("Smith")));
   const QByteArray before = Book();
 
-  const store::Outcome again = AddAddressEntry(files(), Entry(QStringLiteral("John"), QStringLiteral("Smith"), "x"));
+  const store::Outcome again =
+      AddAddressEntry(files(), Entry(QStringLiteral("John"), QStringLiteral("Smith"), "x"));
   ASSERT_TRUE(again.refused());
   EXPECT_EQ(again.reason(), QStringLiteral("Entry Already Exists!"));
   EXPECT_EQ(Book(), before);
@@ -202,7 +215,8 @@ TEST_F(AddressFileTest, AFullFileRefusesAnotherEntryButStillAllowsChanges) {
     ASSERT_TRUE(op.Commit().stored());
   }
   const QByteArray before = Book();
-  const store::Outcome outcome = AddAddressEntry(files(), Entry(QStringLiteral("New"), QStringLiteral("Person")));
+  const store::Outcome outcome =
+      AddAddressEntry(files(), Entry(QStringLiteral("New"), QStringLiteral("Person")));
   ASSERT_TRUE(outcome.refused());
   EXPECT_TRUE(outcome.reason().contains(QStringLiteral("2048")));
   EXPECT_EQ(Book(), before);

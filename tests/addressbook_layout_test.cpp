@@ -8,8 +8,8 @@
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_editor_window.h"
-#include "ui/ui.h"
 #include "test_support.h"
+#include "ui/ui.h"
 
 namespace quorvel::testing {
 namespace {
@@ -24,8 +24,7 @@ class AddressLayoutTest : public AppFixture {
   static void ExpectPlaced(QWidget* window, const Placed& placed) {
     auto* widget = window->findChild<QWidget*>(QLatin1String(placed.name));
     ASSERT_NE(widget, nullptr) << placed.name;
-    EXPECT_EQ(widget->geometry(),
-              TwipsRect(placed.left, placed.top, placed.width, placed.height))
+    EXPECT_EQ(widget->geometry(), TwipsRect(placed.left, placed.top, placed.width, placed.height))
         << placed.name;
   }
   static QString TextOf(QWidget* window, const char* name) {
@@ -46,7 +45,7 @@ TEST_F(AddressLayoutTest, AddressBookControlsSitWhereTheyBelongWithTheirCaptions
   EXPECT_EQ(book.windowTitle(), QStringLiteral("Address Book"));
   EXPECT_EQ(book.size(), QSize(Px(7830), Px(4815)));
 
-  const char* const groups[24] = {"A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K",   "L",
+  const char* const groups[24] = {"A", "B", "C", "D", "E",  "F", "G", "H", "I", "J", "K",   "L",
                                   "M", "N", "O", "P", "QR", "S", "T", "U", "V", "W", "XYZ", "123"};
   for (int i = 0; i < 24; ++i) {
     const char* name = address_book_names::kGroups[i];
@@ -55,13 +54,20 @@ TEST_F(AddressLayoutTest, AddressBookControlsSitWhereTheyBelongWithTheirCaptions
   }
 
   const Placed placed[] = {
-      {address_book_names::kNameFrame, 0, 600, 5775, 735},        {address_book_names::kNames, 120, 240, 5535, 315},
-      {address_book_names::kViewToggle, 5880, 960, 1215, 375},   {address_book_names::kPhonesFrame, 0, 1440, 3375, 2775},
-      {address_book_names::kAddressFrame, 3480, 1440, 4215, 2775},   {address_book_names::kAddress, 120, 240, 3975, 2415},
-      {address_book_names::kDetailsFrame, 3480, 1440, 4215, 2775},   {address_book_names::kBirthday, 1200, 240, 1935, 285},
-      {address_book_names::kEmail, 1200, 600, 2895, 285},      {address_book_names::kHomePage, 1200, 960, 2895, 285},
-      {address_book_names::kNotes, 1200, 1320, 2895, 1335},    {address_book_names::kClose, 120, 4320, 1215, 375},
-      {address_book_names::kAddEntry, 3840, 4320, 1215, 375},  {address_book_names::kEditEntry, 5160, 4320, 1215, 375},
+      {address_book_names::kNameFrame, 0, 600, 5775, 735},
+      {address_book_names::kNames, 120, 240, 5535, 315},
+      {address_book_names::kViewToggle, 5880, 960, 1215, 375},
+      {address_book_names::kPhonesFrame, 0, 1440, 3375, 2775},
+      {address_book_names::kAddressFrame, 3480, 1440, 4215, 2775},
+      {address_book_names::kAddress, 120, 240, 3975, 2415},
+      {address_book_names::kDetailsFrame, 3480, 1440, 4215, 2775},
+      {address_book_names::kBirthday, 1200, 240, 1935, 285},
+      {address_book_names::kEmail, 1200, 600, 2895, 285},
+      {address_book_names::kHomePage, 1200, 960, 2895, 285},
+      {address_book_names::kNotes, 1200, 1320, 2895, 1335},
+      {address_book_names::kClose, 120, 4320, 1215, 375},
+      {address_book_names::kAddEntry, 3840, 4320, 1215, 375},
+      {address_book_names::kEditEntry, 5160, 4320, 1215, 375},
       {address_book_names::kDeleteEntry, 6480, 4320, 1215, 375},
   };
   for (const Placed& p : placed) ExpectPlaced(&book, p);
@@ -73,8 +79,9 @@ TEST_F(AddressLayoutTest, AddressBookControlsSitWhereTheyBelongWithTheirCaptions
     EXPECT_EQ(TextOf(&book, label), QLatin1String(phones[i]));
   }
   const char* const details[4] = {"Birthday:", "e-mail:", "Home Page:", "Notes:"};
-  const char* const detail_labels[4] = {address_book_names::kBirthdayCaption, address_book_names::kEmailCaption,
-                                        address_book_names::kHomePageCaption, address_book_names::kNotesCaption};
+  const char* const detail_labels[4] = {
+      address_book_names::kBirthdayCaption, address_book_names::kEmailCaption,
+      address_book_names::kHomePageCaption, address_book_names::kNotesCaption};
   for (int i = 0; i < 4; ++i) {
     const char* label = detail_labels[i];
     ExpectPlaced(&book, {label, 120, 240 + 360 * i, 975, 255});
@@ -101,17 +108,22 @@ TEST_F(AddressLayoutTest, EditorControlsSitWhereTheyBelongWithTheirCaptions) {
   EXPECT_EQ(editor.size(), QSize(Px(7725), Px(6480)));
 
   const Placed placed[] = {
-      {address_editor_names::kName, 1320, 240, 4695, 285},   {address_editor_names::kSurname, 1320, 600, 4695, 285},
-      {address_editor_names::kAddress, 1320, 960, 4695, 1125},  {address_editor_names::kBirthdayFlag, 120, 2280, 1095, 255},
-      {address_editor_names::kBirthday, 1320, 2160, 2895, 375}, {address_editor_names::kEmail, 1320, 2640, 4695, 285},
-      {address_editor_names::kHomePage, 1320, 3000, 4695, 285},  {address_editor_names::kNotes, 1320, 3360, 2415, 1125},
-      {address_editor_names::kPhonesFrame, 120, 4680, 7455, 1575},    {address_editor_names::kOk, 6240, 240, 1335, 375},
+      {address_editor_names::kName, 1320, 240, 4695, 285},
+      {address_editor_names::kSurname, 1320, 600, 4695, 285},
+      {address_editor_names::kAddress, 1320, 960, 4695, 1125},
+      {address_editor_names::kBirthdayFlag, 120, 2280, 1095, 255},
+      {address_editor_names::kBirthday, 1320, 2160, 2895, 375},
+      {address_editor_names::kEmail, 1320, 2640, 4695, 285},
+      {address_editor_names::kHomePage, 1320, 3000, 4695, 285},
+      {address_editor_names::kNotes, 1320, 3360, 2415, 1125},
+      {address_editor_names::kPhonesFrame, 120, 4680, 7455, 1575},
+      {address_editor_names::kOk, 6240, 240, 1335, 375},
       {address_editor_names::kCancel, 6240, 720, 1335, 375},
   };
   for (const Placed& p : placed) ExpectPlaced(&editor, p);
-  const char* const captions[12] = {"Name:",   "Surname:",    "Address:",    "e-mail:",
-                                    "Home Page:", "Notes:",   "Home",        "Business #1",
-                                    "Business #2", "Mobile",  "Fax",         "Other"};
+  const char* const captions[12] = {"Name:",       "Surname:", "Address:", "e-mail:",
+                                    "Home Page:",  "Notes:",   "Home",     "Business #1",
+                                    "Business #2", "Mobile",   "Fax",      "Other"};
   const int tops[6] = {240, 600, 960, 2640, 3000, 3360};
   for (int i = 0; i < 12; ++i) {
     const char* label = address_editor_names::kCaptions[i];

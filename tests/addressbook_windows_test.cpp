@@ -13,8 +13,8 @@
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_editor_window.h"
-#include "items/address_file.h"
 #include "calendar/month_calendar_window.h"
+#include "items/address_file.h"
 #include "test_support.h"
 
 namespace quorvel::testing {
@@ -53,9 +53,13 @@ class AddressBookWindowTest : public AppFixture {
     return widget;
   }
   template <class T = QWidget>
-  T* Book(const QString& name) { return In<T>(book_, name); }
+  T* Book(const QString& name) {
+    return In<T>(book_, name);
+  }
   template <class T = QWidget>
-  T* Editor(const QString& name) { return In<T>(&app_->AddressEditor(), name); }
+  T* Editor(const QString& name) {
+    return In<T>(&app_->AddressEditor(), name);
+  }
 
   void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
   void ClickGroup(const QString& group) {
@@ -71,12 +75,15 @@ class AddressBookWindowTest : public AppFixture {
     for (int i = 0; i < combo->count(); ++i) keys.append(combo->itemText(i));
     return keys;
   }
-  QString Selected() { return Book<QComboBox>(QLatin1String(address_book_names::kNames))->currentText(); }
+  QString Selected() {
+    return Book<QComboBox>(QLatin1String(address_book_names::kNames))->currentText();
+  }
   QString Shown(const QString& name) { return Book<QLineEdit>(name)->text(); }
   bool EntryButtonsEnabled() {
     const bool add = Book<QPushButton>(QLatin1String(address_book_names::kAddEntry))->isEnabled();
     const bool edit = Book<QPushButton>(QLatin1String(address_book_names::kEditEntry))->isEnabled();
-    const bool del = Book<QPushButton>(QLatin1String(address_book_names::kDeleteEntry))->isEnabled();
+    const bool del =
+        Book<QPushButton>(QLatin1String(address_book_names::kDeleteEntry))->isEnabled();
     EXPECT_TRUE(add == edit && edit == del);
     return add;
   }
@@ -126,7 +133,8 @@ TEST_F(AddressBookWindowTest, LetterGroupsListTheirKeysSortedAndShowTheFirst) {
   EXPECT_EQ(Shown(QLatin1String(address_book_names::kPhones[0])), QString());
   EXPECT_EQ(Shown(QLatin1String(address_book_names::kPhones[5])), QString());
   EXPECT_EQ(Shown(QLatin1String(address_book_names::kEmail)), QString());
-  EXPECT_TRUE(Book<QPlainTextEdit>(QLatin1String(address_book_names::kAddress))->toPlainText().isEmpty());
+  EXPECT_TRUE(
+      Book<QPlainTextEdit>(QLatin1String(address_book_names::kAddress))->toPlainText().isEmpty());
 
   ClickGroup(QStringLiteral("QR"));
   EXPECT_EQ(Listed(), (QStringList{QStringLiteral("Quinn, Ray"), QStringLiteral("Roberts, Ann")}));
@@ -147,13 +155,19 @@ TEST_F(AddressBookWindowTest, TheChosenGroupIsYellowAndAFirstClickOnAChangesNoth
   Store(QStringLiteral("Bob"), QStringLiteral("Brown"));
   const QColor face = QApplication::palette().color(QPalette::Button);
   auto color = [this](int i) {
-    return Book<QPushButton>(QLatin1String(address_book_names::kGroups[i]))->palette().color(QPalette::Button);
+    return Book<QPushButton>(QLatin1String(address_book_names::kGroups[i]))
+        ->palette()
+        .color(QPalette::Button);
   };
-  EXPECT_EQ(Book<QLabel>(QLatin1String(address_book_names::kCurrentGroup))->text(), QStringLiteral("A"));
+  EXPECT_EQ(Book<QLabel>(QLatin1String(address_book_names::kCurrentGroup))->text(),
+            QStringLiteral("A"));
   EXPECT_TRUE(Book<QLabel>(QLatin1String(address_book_names::kCurrentGroup))->isHidden());
-  EXPECT_EQ(Book<QPushButton>(QLatin1String(address_book_names::kGroups[16]))->text(), QStringLiteral("QR"));
-  EXPECT_EQ(Book<QPushButton>(QLatin1String(address_book_names::kGroups[22]))->text(), QStringLiteral("XYZ"));
-  EXPECT_EQ(Book<QPushButton>(QLatin1String(address_book_names::kGroups[23]))->text(), QStringLiteral("123"));
+  EXPECT_EQ(Book<QPushButton>(QLatin1String(address_book_names::kGroups[16]))->text(),
+            QStringLiteral("QR"));
+  EXPECT_EQ(Book<QPushButton>(QLatin1String(address_book_names::kGroups[22]))->text(),
+            QStringLiteral("XYZ"));
+  EXPECT_EQ(Book<QPushButton>(QLatin1String(address_book_names::kGroups[23]))->text(),
+            QStringLiteral("123"));
 
   ClickGroup(QStringLiteral("A"));
   EXPECT_EQ(color(0), QColor(255, 255, 0));
@@ -218,7 +232,8 @@ TEST_F(AddressBookWindowTest, DeleteRemovesTheSelectedEntryAndRefillsTheGroup) {
 
   Click(del);
   EXPECT_TRUE(messages_.isEmpty());
-  EXPECT_EQ(StoredKeys(), (QStringList{QStringLiteral("Sutton, Anne"), QStringLiteral("Tate, Tom")}));
+  EXPECT_EQ(StoredKeys(),
+            (QStringList{QStringLiteral("Sutton, Anne"), QStringLiteral("Tate, Tom")}));
   EXPECT_EQ(Listed(), QStringList{QStringLiteral("Sutton, Anne")});
   EXPECT_EQ(Selected(), QStringLiteral("Sutton, Anne"));
   EXPECT_EQ(Shown(QLatin1String(address_book_names::kPhones[0])), QStringLiteral("111"));
@@ -254,10 +269,12 @@ TEST_F(AddressBookWindowTest, AddThroughTheEditorStoresTheEntryAndRefillsTheList
   EXPECT_EQ(messages_, QStringList{QStringLiteral("You need to supply a Surname!")});
   EXPECT_TRUE(editor.isVisible());
   EXPECT_EQ(files().ReadCount(Channel::kAddBook), 0);
-  EXPECT_EQ(Editor<QLineEdit>(QLatin1String(address_editor_names::kName))->text(), QStringLiteral("John"));
+  EXPECT_EQ(Editor<QLineEdit>(QLatin1String(address_editor_names::kName))->text(),
+            QStringLiteral("John"));
 
   QTest::keyClicks(Editor(QLatin1String(address_editor_names::kSurname)), QStringLiteral("Smith"));
-  QTest::keyClicks(Editor(QLatin1String(address_editor_names::kPhones[3])), QStringLiteral("07700 900"));
+  QTest::keyClicks(Editor(QLatin1String(address_editor_names::kPhones[3])),
+                   QStringLiteral("07700 900"));
   Editor<QDateEdit>(QLatin1String(address_editor_names::kBirthday))->setDate(QDate(1990, 8, 7));
   Click(Editor<QPushButton>(QLatin1String(address_editor_names::kOk)));
   EXPECT_FALSE(editor.isVisible());
@@ -277,18 +294,21 @@ TEST_F(AddressBookWindowTest, AddingADuplicateKeepsTheEditorOpenWithTheTypedValu
   Click(Book<QPushButton>(QLatin1String(address_book_names::kAddEntry)));
   QTest::keyClicks(Editor(QLatin1String(address_editor_names::kName)), QStringLiteral("John"));
   QTest::keyClicks(Editor(QLatin1String(address_editor_names::kSurname)), QStringLiteral("Smith"));
-  QTest::keyClicks(Editor(QLatin1String(address_editor_names::kEmail)), QStringLiteral("new@example.org"));
+  QTest::keyClicks(Editor(QLatin1String(address_editor_names::kEmail)),
+                   QStringLiteral("new@example.org"));
   Click(Editor<QPushButton>(QLatin1String(address_editor_names::kOk)));
   EXPECT_EQ(messages_, QStringList{QStringLiteral("Entry Already Exists!")});
   EXPECT_EQ(BookBytes(), before);
   EXPECT_TRUE(app_->AddressEditor().isVisible());
-  EXPECT_EQ(Editor<QLineEdit>(QLatin1String(address_editor_names::kEmail))->text(), QStringLiteral("new@example.org"));
+  EXPECT_EQ(Editor<QLineEdit>(QLatin1String(address_editor_names::kEmail))->text(),
+            QStringLiteral("new@example.org"));
   EXPECT_FALSE(EntryButtonsEnabled());
 
   // A different first name is a different entry.
   QTest::keyClicks(Editor(QLatin1String(address_editor_names::kName)), QStringLiteral("ny"));
   Click(Editor<QPushButton>(QLatin1String(address_editor_names::kOk)));
-  EXPECT_EQ(StoredKeys(), (QStringList{QStringLiteral("Smith, John"), QStringLiteral("Smith, Johnny")}));
+  EXPECT_EQ(StoredKeys(),
+            (QStringList{QStringLiteral("Smith, John"), QStringLiteral("Smith, Johnny")}));
   EXPECT_TRUE(EntryButtonsEnabled());
 
   // Cancel after Add stores nothing.
@@ -315,12 +335,16 @@ TEST_F(AddressBookWindowTest, EditKeepsTheEntryUntilOkThenMovesItToTheEnd) {
   EXPECT_TRUE(app_->EditMode());
   EXPECT_FALSE(EntryButtonsEnabled());
   EXPECT_EQ(BookBytes(), before);  // still stored while the editor is open
-  EXPECT_EQ(Editor<QLineEdit>(QLatin1String(address_editor_names::kName))->text(), QStringLiteral("John"));
-  EXPECT_EQ(Editor<QLineEdit>(QLatin1String(address_editor_names::kSurname))->text(), QStringLiteral("Smith"));
+  EXPECT_EQ(Editor<QLineEdit>(QLatin1String(address_editor_names::kName))->text(),
+            QStringLiteral("John"));
+  EXPECT_EQ(Editor<QLineEdit>(QLatin1String(address_editor_names::kSurname))->text(),
+            QStringLiteral("Smith"));
   EXPECT_EQ(Editor<QPlainTextEdit>(QLatin1String(address_editor_names::kNotes))->toPlainText(),
             QStringLiteral("line 1\nline 2"));
-  EXPECT_EQ(Editor<QLineEdit>(QLatin1String(address_editor_names::kPhones[0]))->text(), QStringLiteral("222"));
-  EXPECT_EQ(Editor<QDateEdit>(QLatin1String(address_editor_names::kBirthday))->date(), QDate(2001, 7, 25));
+  EXPECT_EQ(Editor<QLineEdit>(QLatin1String(address_editor_names::kPhones[0]))->text(),
+            QStringLiteral("222"));
+  EXPECT_EQ(Editor<QDateEdit>(QLatin1String(address_editor_names::kBirthday))->date(),
+            QDate(2001, 7, 25));
   EXPECT_TRUE(Editor<QCheckBox>(QLatin1String(address_editor_names::kBirthdayFlag))->isChecked());
 
   const AddressEntry original = ReadAddressEntry(files(), 0);
@@ -328,7 +352,8 @@ TEST_F(AddressBookWindowTest, EditKeepsTheEntryUntilOkThenMovesItToTheEnd) {
   EXPECT_TRUE(messages_.isEmpty());
   EXPECT_FALSE(editor.isVisible());
   EXPECT_TRUE(EntryButtonsEnabled());
-  EXPECT_EQ(StoredKeys(), (QStringList{QStringLiteral("Sutton, Anne"), QStringLiteral("Smith, John")}));
+  EXPECT_EQ(StoredKeys(),
+            (QStringList{QStringLiteral("Sutton, Anne"), QStringLiteral("Smith, John")}));
   EXPECT_EQ(ReadAddressEntry(files(), 1).Fields(), original.Fields());
   EXPECT_EQ(Selected(), QStringLiteral("Smith, John"));
 }
@@ -360,7 +385,8 @@ TEST_F(AddressBookWindowTest, AnEditThatClashesKeepsBothEntriesAndTheEditorOpen)
   surname->clear();
   QTest::keyClicks(surname, QStringLiteral("Smith"));
   Click(Editor<QPushButton>(QLatin1String(address_editor_names::kOk)));
-  EXPECT_EQ(StoredKeys(), (QStringList{QStringLiteral("Sutton, Anne"), QStringLiteral("Smith, Jack")}));
+  EXPECT_EQ(StoredKeys(),
+            (QStringList{QStringLiteral("Sutton, Anne"), QStringLiteral("Smith, Jack")}));
   EXPECT_EQ(Listed(), (QStringList{QStringLiteral("Smith, Jack"), QStringLiteral("Sutton, Anne")}));
 }
 
@@ -390,15 +416,18 @@ TEST_F(AddressBookWindowTest, ClosingOrCancellingTheEditorDuringAnEditLosesNothi
   Click(Book<QPushButton>(QLatin1String(address_book_names::kAddEntry)));
   EXPECT_EQ(editor.windowTitle(), QStringLiteral("Add Address Book Entry"));
   EXPECT_TRUE(Editor<QLineEdit>(QLatin1String(address_editor_names::kName))->text().isEmpty());
-  EXPECT_TRUE(Editor<QPlainTextEdit>(QLatin1String(address_editor_names::kNotes))->toPlainText().isEmpty());
+  EXPECT_TRUE(
+      Editor<QPlainTextEdit>(QLatin1String(address_editor_names::kNotes))->toPlainText().isEmpty());
 }
 
 TEST_F(AddressBookWindowTest, EditorLimitsAndTabOrder) {
   AddressEditorWindow& editor = app_->AddressEditor();
   editor.PrepareAdd(QDate(2026, 1, 7));
   editor.show();
-  const std::pair<const char*, int> limits[] = {{address_editor_names::kName, 20}, {address_editor_names::kSurname, 20}, {address_editor_names::kEmail, 30},
-                                                {address_editor_names::kHomePage, 30}, {address_editor_names::kPhones[0], 20}, {address_editor_names::kPhones[5], 20}};
+  const std::pair<const char*, int> limits[] = {
+      {address_editor_names::kName, 20},      {address_editor_names::kSurname, 20},
+      {address_editor_names::kEmail, 30},     {address_editor_names::kHomePage, 30},
+      {address_editor_names::kPhones[0], 20}, {address_editor_names::kPhones[5], 20}};
   for (const auto& [name, limit] : limits) {
     EXPECT_EQ(Editor<QLineEdit>(QLatin1String(name))->maxLength(), limit) << name;
   }
@@ -421,14 +450,22 @@ TEST_F(AddressBookWindowTest, EditorLimitsAndTabOrder) {
   notes->paste();
   EXPECT_EQ(editor.TypedEntry().notes, QStringLiteral("x\r\n") + QString(97, QLatin1Char('y')));
 
-  const QStringList order = {QLatin1String(address_editor_names::kName), QLatin1String(address_editor_names::kSurname),
-                             QLatin1String(address_editor_names::kAddress), QLatin1String(address_editor_names::kBirthdayFlag),
-                             QLatin1String(address_editor_names::kBirthday), QLatin1String(address_editor_names::kEmail),
-                             QLatin1String(address_editor_names::kHomePage), QLatin1String(address_editor_names::kNotes),
-                             QLatin1String(address_editor_names::kPhones[0]), QLatin1String(address_editor_names::kPhones[1]),
-                             QLatin1String(address_editor_names::kPhones[2]), QLatin1String(address_editor_names::kPhones[3]),
-                             QLatin1String(address_editor_names::kPhones[4]), QLatin1String(address_editor_names::kPhones[5]),
-                             QLatin1String(address_editor_names::kOk), QLatin1String(address_editor_names::kCancel)};
+  const QStringList order = {QLatin1String(address_editor_names::kName),
+                             QLatin1String(address_editor_names::kSurname),
+                             QLatin1String(address_editor_names::kAddress),
+                             QLatin1String(address_editor_names::kBirthdayFlag),
+                             QLatin1String(address_editor_names::kBirthday),
+                             QLatin1String(address_editor_names::kEmail),
+                             QLatin1String(address_editor_names::kHomePage),
+                             QLatin1String(address_editor_names::kNotes),
+                             QLatin1String(address_editor_names::kPhones[0]),
+                             QLatin1String(address_editor_names::kPhones[1]),
+                             QLatin1String(address_editor_names::kPhones[2]),
+                             QLatin1String(address_editor_names::kPhones[3]),
+                             QLatin1String(address_editor_names::kPhones[4]),
+                             QLatin1String(address_editor_names::kPhones[5]),
+                             QLatin1String(address_editor_names::kOk),
+                             QLatin1String(address_editor_names::kCancel)};
   QStringList visited;
   QWidget* widget = Editor(order.first());
   for (int guard = 0; guard < 200 && visited.size() < order.size(); ++guard) {
@@ -448,7 +485,8 @@ TEST_F(AddressBookWindowTest, TheMonthCalendarFollowsBirthdaysAddedEditedAndDele
 
   ClickGroup(QStringLiteral("S"));
   Click(Book<QPushButton>(QLatin1String(address_book_names::kAddEntry)));
-  EXPECT_EQ(Editor<QDateEdit>(QLatin1String(address_editor_names::kBirthday))->date(), QDate(2026, 1, 7));
+  EXPECT_EQ(Editor<QDateEdit>(QLatin1String(address_editor_names::kBirthday))->date(),
+            QDate(2026, 1, 7));
   QTest::keyClicks(Editor(QLatin1String(address_editor_names::kSurname)), QStringLiteral("Smith"));
   Editor<QDateEdit>(QLatin1String(address_editor_names::kBirthday))->setDate(QDate(1980, 1, 15));
   Editor<QCheckBox>(QLatin1String(address_editor_names::kBirthdayFlag))->setChecked(true);

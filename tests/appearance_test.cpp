@@ -17,34 +17,32 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
-#include <QTextBrowser>
 #include <QTextBlock>
+#include <QTextBrowser>
 #include <QTreeWidget>
 
 #include "addressbook/address_book_window.h"
-#include "items/address_file.h"
-#include "ui/contrast.h"
 #include "app/main_window.h"
-#include "ui/ui.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
-#include "items/appointment_file.h"
 #include "calendar/day_schedule_window.h"
 #include "calendar/month_calendar_window.h"
 #include "calendar/reminder_window.h"
 #include "calendar/reminders.h"
 #include "help/help_page_window.h"
 #include "help/help_topics_window.h"
+#include "items/address_file.h"
+#include "items/appointment_file.h"
 #include "items/note_file.h"
 #include "notes/notes_window.h"
 #include "test_support.h"
+#include "ui/contrast.h"
+#include "ui/ui.h"
 
 namespace quorvel::testing {
 namespace {
 
 using store::Channel;
-
-
 
 class AppearanceTest : public AppFixture {};
 
@@ -101,8 +99,9 @@ TEST_F(AppearanceTest, TheAddressBookOpensOnAWithItsEntriesListed) {
   auto* names = Find<QComboBox>(book, address_book_names::kNames);
   ASSERT_EQ(names->count(), 1);
   EXPECT_EQ(names->currentText(), QStringLiteral("Adams, Ann"));
-  EXPECT_EQ(Find<QPushButton>(book, address_book_names::kGroups[0])->palette().color(QPalette::Button),
-            QColor(255, 255, 0));
+  EXPECT_EQ(
+      Find<QPushButton>(book, address_book_names::kGroups[0])->palette().color(QPalette::Button),
+      QColor(255, 255, 0));
   // A first click on "A" keeps it so.
   QTest::mouseClick(Find<QPushButton>(book, address_book_names::kGroups[0]), Qt::LeftButton);
   EXPECT_EQ(names->currentText(), QStringLiteral("Adams, Ann"));
@@ -111,10 +110,11 @@ TEST_F(AppearanceTest, TheAddressBookOpensOnAWithItsEntriesListed) {
 // Text colour against its background, for every text in the windows that
 // draw in fixed colours or on fixed colours, in a light and a dark palette.
 TEST_F(AppearanceTest, EveryTextIsReadableInLightAndDarkPalettes) {
-  ASSERT_TRUE(AddAppointment(files(), Appointment{QStringLiteral("20260107-1"), QStringLiteral("Dentist"),
-                                                  QStringLiteral("09:00"), QStringLiteral("10:00"),
-                                                  true, QStringLiteral("15"), QString()})
-                  .stored());
+  ASSERT_TRUE(
+      AddAppointment(files(), Appointment{QStringLiteral("20260107-1"), QStringLiteral("Dentist"),
+                                          QStringLiteral("09:00"), QStringLiteral("10:00"), true,
+                                          QStringLiteral("15"), QString()})
+          .stored());
   const QPalette original = QApplication::palette();
   for (const QPalette& palette : {original, DarkPalette()}) {
     QApplication::setPalette(palette);
@@ -132,15 +132,15 @@ TEST_F(AppearanceTest, EveryTextIsReadableInLightAndDarkPalettes) {
                                               QStringLiteral("Dentist"), QStringLiteral("15")});
     app_->AddressBook().show();
     app_->Notes().show();
-    for (QWidget* window : {static_cast<QWidget*>(&calendar), static_cast<QWidget*>(&app_->Activities()),
-                            static_cast<QWidget*>(&app_->DaySchedule()),
-                            static_cast<QWidget*>(&app_->Reminder()),
-                            static_cast<QWidget*>(&app_->AddressBook()),
-                            static_cast<QWidget*>(&app_->Notes())}) {
+    for (QWidget* window :
+         {static_cast<QWidget*>(&calendar), static_cast<QWidget*>(&app_->Activities()),
+          static_cast<QWidget*>(&app_->DaySchedule()), static_cast<QWidget*>(&app_->Reminder()),
+          static_cast<QWidget*>(&app_->AddressBook()), static_cast<QWidget*>(&app_->Notes())}) {
       for (QLabel* label : window->findChildren<QLabel*>()) {
         if (!label->isVisibleTo(window) || label->text().isEmpty()) continue;
         QWidget* ground = label;
-        while (!ground->autoFillBackground() && !ground->isWindow()) ground = ground->parentWidget();
+        while (!ground->autoFillBackground() && !ground->isWindow())
+          ground = ground->parentWidget();
         const QColor ink = label->palette().color(label->foregroundRole());
         const QColor paper = ground->palette().color(ground->backgroundRole());
         EXPECT_GE(ContrastRatio(ink, paper), kLeastTextContrast)
@@ -254,14 +254,17 @@ TEST_F(AppearanceTest, AssistiveTechnologyHearsRolesNamesAndValues) {
             QAccessible::Dialog);
 
   // The six hot spots are buttons that can be pressed.
-  for (const char* name : {main_window_names::kCalendarPicture, main_window_names::kCalendarIcon, main_window_names::kTodayIndicator, main_window_names::kTelephone, main_window_names::kContactsCard, main_window_names::kClipboard}) {
+  for (const char* name : {main_window_names::kCalendarPicture, main_window_names::kCalendarIcon,
+                           main_window_names::kTodayIndicator, main_window_names::kTelephone,
+                           main_window_names::kContactsCard, main_window_names::kClipboard}) {
     QAccessibleInterface* spot = QAccessible::queryAccessibleInterface(Find(main, name));
     ASSERT_NE(spot, nullptr) << name;
     EXPECT_STREQ(Find(main, name)->metaObject()->className(), "quorvel::Picture");
     EXPECT_NE(Find(main, name)->focusPolicy(), Qt::NoFocus) << name;
     EXPECT_EQ(spot->role(), QAccessible::Button) << name;
     ASSERT_NE(spot->actionInterface(), nullptr) << name;
-    EXPECT_TRUE(spot->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()))
+    EXPECT_TRUE(
+        spot->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()))
         << name;
   }
   QAccessible::queryAccessibleInterface(Find(main, main_window_names::kClipboard))
@@ -280,13 +283,14 @@ TEST_F(AppearanceTest, AssistiveTechnologyHearsRolesNamesAndValues) {
 
   // So do the day's subject list and the address book's name list once
   // they show an item.
-  ASSERT_TRUE(AddAppointment(files(), Appointment{QStringLiteral("20260107-1"), QStringLiteral("Dentist"),
-                                                  QStringLiteral("09:00"), QStringLiteral("10:00"),
-                                                  false, QStringLiteral("15"), QString()})
-                  .stored());
+  ASSERT_TRUE(
+      AddAppointment(files(), Appointment{QStringLiteral("20260107-1"), QStringLiteral("Dentist"),
+                                          QStringLiteral("09:00"), QStringLiteral("10:00"), false,
+                                          QStringLiteral("15"), QString()})
+          .stored());
   app_->MonthCalendar().OpenActivitiesFor(QDate(2026, 1, 7));
-  QAccessibleInterface* subjects =
-      QAccessible::queryAccessibleInterface(Find<QComboBox>(app_->Activities(), activities_names::kAppointments));
+  QAccessibleInterface* subjects = QAccessible::queryAccessibleInterface(
+      Find<QComboBox>(app_->Activities(), activities_names::kAppointments));
   EXPECT_EQ(subjects->text(QAccessible::Name), QStringLiteral("Appointments"));
   EXPECT_EQ(subjects->text(QAccessible::Value), QStringLiteral("Dentist"));
 
@@ -294,18 +298,21 @@ TEST_F(AppearanceTest, AssistiveTechnologyHearsRolesNamesAndValues) {
   ReminderWindow& reminder = app_->Reminder();
   reminder.ShowReminder(ReminderRow{0, QStringLiteral("09:00"), QStringLiteral("10:00"),
                                     QStringLiteral("Dentist"), QStringLiteral("15")});
-  const std::pair<const char*, const char*> values[] = {{reminder_names::kSubject, "Subject"},
-                                                        {reminder_names::kStart, "Start Time"},
-                                                        {reminder_names::kEnd, "End Time"},
-                                                        {reminder_names::kLead, "Minutes before the meeting"}};
+  const std::pair<const char*, const char*> values[] = {
+      {reminder_names::kSubject, "Subject"},
+      {reminder_names::kStart, "Start Time"},
+      {reminder_names::kEnd, "End Time"},
+      {reminder_names::kLead, "Minutes before the meeting"}};
   const QStringList expected = {QStringLiteral("Dentist"), QStringLiteral("09:00"),
                                 QStringLiteral("10:00"), QStringLiteral("15")};
   for (int i = 0; i < 4; ++i) {
-    QAccessibleInterface* value = QAccessible::queryAccessibleInterface(Find(reminder, values[i].first));
+    QAccessibleInterface* value =
+        QAccessible::queryAccessibleInterface(Find(reminder, values[i].first));
     ASSERT_NE(value, nullptr);
     EXPECT_EQ(value->text(QAccessible::Name), QLatin1String(values[i].second));
     ASSERT_NE(value->textInterface(), nullptr);
-    EXPECT_EQ(value->textInterface()->text(0, value->textInterface()->characterCount()), expected[i]);
+    EXPECT_EQ(value->textInterface()->text(0, value->textInterface()->characterCount()),
+              expected[i]);
   }
 }
 
@@ -321,7 +328,8 @@ struct DropDown {
 
 QStringList ChildTexts(QAccessibleInterface* list) {
   QStringList texts;
-  for (int i = 0; i < list->childCount(); ++i) texts.append(list->child(i)->text(QAccessible::Name));
+  for (int i = 0; i < list->childCount(); ++i)
+    texts.append(list->child(i)->text(QAccessible::Name));
   return texts;
 }
 
@@ -360,15 +368,19 @@ TEST_F(AppearanceTest, DropDownListsShowTheirEntryAndItemsToAssistiveTechnology)
   editor.show();
 
   const std::vector<DropDown> lists = {
-      {"address book", Find<QComboBox>(book, address_book_names::kNames), QStringLiteral("Name"),
+      {"address book",
+       Find<QComboBox>(book, address_book_names::kNames),
+       QStringLiteral("Name"),
        {QStringLiteral("Adams, Ann"), QStringLiteral("Avery, Ann")}},
-      {"appointments", Find<QComboBox>(activities, activities_names::kAppointments), QStringLiteral("Appointments"),
+      {"appointments",
+       Find<QComboBox>(activities, activities_names::kAppointments),
+       QStringLiteral("Appointments"),
        {QStringLiteral("Dentist"), QStringLiteral("Review")}},
       {"memos", Find<QComboBox>(activities, activities_names::kMemos), QStringLiteral("Memos"), {}},
-      {"start time", Find<QComboBox>(editor, appointment_editor_names::kStart), QStringLiteral("Start Time"),
-       AppointmentEditorWindow::StartTimes()},
-      {"end time", Find<QComboBox>(editor, appointment_editor_names::kEnd), QStringLiteral("End Time"),
-       AppointmentEditorWindow::EndTimes()},
+      {"start time", Find<QComboBox>(editor, appointment_editor_names::kStart),
+       QStringLiteral("Start Time"), AppointmentEditorWindow::StartTimes()},
+      {"end time", Find<QComboBox>(editor, appointment_editor_names::kEnd),
+       QStringLiteral("End Time"), AppointmentEditorWindow::EndTimes()},
   };
   for (const DropDown& list : lists) {
     SCOPED_TRACE(list.what);
@@ -438,15 +450,19 @@ TEST_F(AppearanceTest, DropDownListsShowTheirEntryAndItemsToAssistiveTechnology)
 
   // The windows follow a choice made so.
   QAccessibleInterface* names =
-      QAccessible::queryAccessibleInterface(Find<QComboBox>(book, address_book_names::kNames))->child(0);
+      QAccessible::queryAccessibleInterface(Find<QComboBox>(book, address_book_names::kNames))
+          ->child(0);
   names->child(1)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
   QApplication::processEvents();
-  EXPECT_EQ(Find<QPlainTextEdit>(book, address_book_names::kAddress)->toPlainText(), QStringLiteral("Avery Street 1"));
-  QAccessibleInterface* subjects =
-      QAccessible::queryAccessibleInterface(Find<QComboBox>(activities, activities_names::kAppointments))->child(0);
+  EXPECT_EQ(Find<QPlainTextEdit>(book, address_book_names::kAddress)->toPlainText(),
+            QStringLiteral("Avery Street 1"));
+  QAccessibleInterface* subjects = QAccessible::queryAccessibleInterface(
+                                       Find<QComboBox>(activities, activities_names::kAppointments))
+                                       ->child(0);
   subjects->child(0)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
   QApplication::processEvents();
-  EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kId)->text(), QStringLiteral("20260107-1"));
+  EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kId)->text(),
+            QStringLiteral("20260107-1"));
   // Picking a start time proposes an end half an hour later, as a click does.
   auto* start = Find<QComboBox>(editor, appointment_editor_names::kStart);
   auto* end = Find<QComboBox>(editor, appointment_editor_names::kEnd);

@@ -10,21 +10,21 @@
 #include <QSpinBox>
 #include <QTest>
 
+#include "app/application.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
 #include "calendar/appointment_repeat_panel.h"
-#include "items/appointment_event_store.h"
-#include "items/appointment_file.h"
 #include "calendar/occurrence_actions.h"
 #include "events/edit.h"
-#include "events/repeat.h"
-#include "store_sweep.h"
-#include "items/sync_state.h"
-#include "undo/undo_history.h"
 #include "events/event_file.h"
 #include "events/occurrences.h"
-#include "app/application.h"
+#include "events/repeat.h"
+#include "items/appointment_event_store.h"
+#include "items/appointment_file.h"
+#include "items/sync_state.h"
+#include "store_sweep.h"
 #include "test_support.h"
+#include "undo/undo_history.h"
 
 namespace quorvel::testing {
 namespace {
@@ -38,7 +38,9 @@ class EditorRepeatsTest : public AppFixture {
     activities.SetDate(day);
     activities.show();
     activities.FillActivities();
-    QTest::mouseClick(activities.findChild<QAbstractButton*>(edit ? activities_names::kEdit : activities_names::kAdd), Qt::LeftButton);
+    QTest::mouseClick(activities.findChild<QAbstractButton*>(edit ? activities_names::kEdit
+                                                                  : activities_names::kAdd),
+                      Qt::LeftButton);
     AppointmentEditorWindow& editor = app_->AppointmentEditor();
     EXPECT_TRUE(editor.isVisible());
     // Mnemonics work in the active window.
@@ -88,19 +90,27 @@ TEST_F(EditorRepeatsTest, ARepeatingAppointmentMadeByKeyboard) {
   EXPECT_TRUE(Child<QWidget>(editor, repeat_panel_names::kPanel)->isVisible());
   EXPECT_GT(editor.height(), plain.height());
   // The day's own weekday is proposed; every weekday box is named in full.
-  EXPECT_EQ(Read(Child<QCheckBox>(editor, repeat_panel_names::kWeekdays[1])), Role(QAccessible::CheckBox, "Tuesday = checked"));
-  EXPECT_EQ(Read(Child<QCheckBox>(editor, repeat_panel_names::kWeekdays[3])), Role(QAccessible::CheckBox, "Thursday = unchecked"));
-  EXPECT_EQ(Read(Child<QSpinBox>(editor, repeat_panel_names::kEvery)), Role(QAccessible::SpinBox, "Every how many weeks = 1"));
+  EXPECT_EQ(Read(Child<QCheckBox>(editor, repeat_panel_names::kWeekdays[1])),
+            Role(QAccessible::CheckBox, "Tuesday = checked"));
+  EXPECT_EQ(Read(Child<QCheckBox>(editor, repeat_panel_names::kWeekdays[3])),
+            Role(QAccessible::CheckBox, "Thursday = unchecked"));
+  EXPECT_EQ(Read(Child<QSpinBox>(editor, repeat_panel_names::kEvery)),
+            Role(QAccessible::SpinBox, "Every how many weeks = 1"));
   // Tab goes on from Repeats through the week's controls and the end.
   QStringList order;
-  for (QWidget* w = repeats->nextInFocusChain(); w != Child<QWidget>(editor, appointment_editor_names::kDescription); w = w->nextInFocusChain()) {
-    if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&editor) && !w->objectName().isEmpty() &&
-        !w->objectName().startsWith(QStringLiteral("qt_"))) {
+  for (QWidget* w = repeats->nextInFocusChain();
+       w != Child<QWidget>(editor, appointment_editor_names::kDescription);
+       w = w->nextInFocusChain()) {
+    if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&editor) &&
+        !w->objectName().isEmpty() && !w->objectName().startsWith(QStringLiteral("qt_"))) {
       order << w->objectName();
     }
   }
-  EXPECT_EQ(order, (QStringList{repeat_panel_names::kEvery, repeat_panel_names::kWeekdays[0], repeat_panel_names::kWeekdays[1], repeat_panel_names::kWeekdays[2], repeat_panel_names::kWeekdays[3], repeat_panel_names::kWeekdays[4], repeat_panel_names::kWeekdays[5],
-                                repeat_panel_names::kWeekdays[6], repeat_panel_names::kEnds}));
+  EXPECT_EQ(order, (QStringList{repeat_panel_names::kEvery, repeat_panel_names::kWeekdays[0],
+                                repeat_panel_names::kWeekdays[1], repeat_panel_names::kWeekdays[2],
+                                repeat_panel_names::kWeekdays[3], repeat_panel_names::kWeekdays[4],
+                                repeat_panel_names::kWeekdays[5], repeat_panel_names::kWeekdays[6],
+                                repeat_panel_names::kEnds}));
   QTest::keyClick(&editor, Qt::Key_Y, Qt::AltModifier);
   EXPECT_EQ(QApplication::focusWidget(), Child<QWidget>(editor, repeat_panel_names::kEvery));
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);  // every 2 weeks
@@ -125,13 +135,16 @@ TEST_F(EditorRepeatsTest, ARepeatingAppointmentMadeByKeyboard) {
       << kept.events[0].text.toStdString();
   QStringList shown;
   for (const events::Occurrence& o : Occurrences({2026, 1, 1}, {2026, 3, 31})) {
-    shown << o.start.toString(QStringLiteral("MM-dd HH:mm-")) + o.end.toString(QStringLiteral("HH:mm ")) + o.summary;
+    shown << o.start.toString(QStringLiteral("MM-dd HH:mm-")) +
+                 o.end.toString(QStringLiteral("HH:mm ")) + o.summary;
   }
-  EXPECT_EQ(shown, (QStringList{"01-13 18:00-19:30 Choir", "01-15 18:00-19:30 Choir", "01-27 18:00-19:30 Choir"}));
+  EXPECT_EQ(shown, (QStringList{"01-13 18:00-19:30 Choir", "01-15 18:00-19:30 Choir",
+                                "01-27 18:00-19:30 Choir"}));
 
   // Opened again, the editor is plain as before.
   AppointmentEditorWindow& again = OpenEditor(QDate(2026, 1, 14), false);
-  EXPECT_EQ(Read(Child<QComboBox>(again, appointment_editor_names::kRepeats)), Role(QAccessible::ComboBox, "Repeats = Never"));
+  EXPECT_EQ(Read(Child<QComboBox>(again, appointment_editor_names::kRepeats)),
+            Role(QAccessible::ComboBox, "Repeats = Never"));
   EXPECT_EQ(again.size(), plain);
 }
 
@@ -152,10 +165,12 @@ TEST_F(EditorRepeatsTest, AllDayAndAPlainAppointmentMadeRepeating) {
 
   // A plain appointment made yearly: gone from the file, kept as one series,
   // in one step (one undo brings the appointment back).
-  ASSERT_TRUE(AddAppointment(files(), Appointment{"20260310-1", "Anniversary", "19:00", "22:00", true, "30", "Dinner"})
+  ASSERT_TRUE(AddAppointment(files(), Appointment{"20260310-1", "Anniversary", "19:00", "22:00",
+                                                  true, "30", "Dinner"})
                   .stored());
   AppointmentEditorWindow& edit = OpenEditor(QDate(2026, 3, 10), true);
-  EXPECT_EQ(Child<QLineEdit>(edit, appointment_editor_names::kSubject)->text(), QStringLiteral("Anniversary"));
+  EXPECT_EQ(Child<QLineEdit>(edit, appointment_editor_names::kSubject)->text(),
+            QStringLiteral("Anniversary"));
   auto* repeats = Child<QComboBox>(edit, appointment_editor_names::kRepeats);
   repeats->setCurrentIndex(repeats->findText(QStringLiteral("Yearly")));
   edit.Ok();
@@ -189,9 +204,11 @@ TEST_F(EditorRepeatsTest, AllDayAndAPlainAppointmentMadeRepeating) {
   Child<QComboBox>(bad, repeat_panel_names::kEnds)->setCurrentIndex(1);
   bad.findChild<QDateEdit*>(repeat_panel_names::kUntil)->setDate(QDate(2026, 4, 30));
   bad.Ok();
-  EXPECT_EQ(messages_, (QStringList{"You need to specify a Start-Time for the Appointment",
-                                    "A repeating appointment needs its times as hours and minutes, such as 09:30.",
-                                    "The repeating cannot end before the day it begins."}));
+  EXPECT_EQ(
+      messages_,
+      (QStringList{"You need to specify a Start-Time for the Appointment",
+                   "A repeating appointment needs its times as hours and minutes, such as 09:30.",
+                   "The repeating cannot end before the day it begins."}));
   EXPECT_TRUE(bad.isVisible());
   EXPECT_EQ(events::ReadEvents(files()).events.size(), 2u);
 }
@@ -203,7 +220,8 @@ TEST_F(EditorRepeatsTest, AnOccurrenceEditedAndDeletedAsAsked) {
   const QByteArray series =
       "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//phone//EN\r\nBEGIN:VEVENT\r\nUID:s-1\r\n"
       "DTSTAMP:20260101T000000Z\r\nDTSTART:20260105T090000Z\r\nDTEND:20260105T093000Z\r\n"
-      "RRULE:FREQ=WEEKLY;COUNT=5\r\nSUMMARY:Stand-up\r\nX-PHONE-COLOUR:teal\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+      "RRULE:FREQ=WEEKLY;COUNT=5\r\nSUMMARY:Stand-up\r\nX-PHONE-COLOUR:teal\r\nEND:VEVENT\r\nEND:"
+      "VCALENDAR\r\n";
   {
     store::Operation op(files());
     ASSERT_EQ(events::PutEvent(op, series), events::PutResult::kStored);
@@ -221,15 +239,20 @@ TEST_F(EditorRepeatsTest, AnOccurrenceEditedAndDeletedAsAsked) {
   choice_ = 0;
   AppointmentEditorWindow& editor = OpenEditor({2026, 1, 12}, true);
   EXPECT_EQ(offered_, (QStringList{"This Occurrence", "All Occurrences", "Cancel"}));
-  EXPECT_EQ(Child<QLineEdit>(editor, appointment_editor_names::kSubject)->text(), QStringLiteral("Stand-up"));
-  EXPECT_EQ(Child<QComboBox>(editor, appointment_editor_names::kStart)->currentText(), second.start.toString(QStringLiteral("HH:mm")));
-  EXPECT_EQ(Read(Child<QComboBox>(editor, appointment_editor_names::kRepeats)), Role(QAccessible::ComboBox, "Repeats = Weekly"));
+  EXPECT_EQ(Child<QLineEdit>(editor, appointment_editor_names::kSubject)->text(),
+            QStringLiteral("Stand-up"));
+  EXPECT_EQ(Child<QComboBox>(editor, appointment_editor_names::kStart)->currentText(),
+            second.start.toString(QStringLiteral("HH:mm")));
+  EXPECT_EQ(Read(Child<QComboBox>(editor, appointment_editor_names::kRepeats)),
+            Role(QAccessible::ComboBox, "Repeats = Weekly"));
   EXPECT_FALSE(Child<QWidget>(editor, appointment_editor_names::kRepeats)->isEnabled());
   EXPECT_FALSE(Child<QWidget>(editor, appointment_editor_names::kAllDay)->isEnabled());
   const QString later = second.start.addSecs(3600).toString(QStringLiteral("HH:mm"));
   Child<QComboBox>(editor, appointment_editor_names::kStart)->setEditText(later);
-  Child<QComboBox>(editor, appointment_editor_names::kEnd)->setEditText(second.end.addSecs(3600).toString(QStringLiteral("HH:mm")));
-  Child<QLineEdit>(editor, appointment_editor_names::kSubject)->setText(QStringLiteral("Stand-up (late)"));
+  Child<QComboBox>(editor, appointment_editor_names::kEnd)
+      ->setEditText(second.end.addSecs(3600).toString(QStringLiteral("HH:mm")));
+  Child<QLineEdit>(editor, appointment_editor_names::kSubject)
+      ->setText(QStringLiteral("Stand-up (late)"));
   editor.Ok();
   EXPECT_TRUE(messages_.isEmpty()) << messages_.join('\n').toStdString();
   EXPECT_EQ(on({2026, 1, 12}).summary, QStringLiteral("Stand-up (late)"));
@@ -240,9 +263,11 @@ TEST_F(EditorRepeatsTest, AnOccurrenceEditedAndDeletedAsAsked) {
   // All occurrences: the series' rule shows in the controls.
   editor.OpenForOccurrence(on({2026, 1, 19}), true);
   EXPECT_TRUE(Child<QWidget>(editor, appointment_editor_names::kRepeats)->isEnabled());
-  EXPECT_EQ(Read(Child<QComboBox>(editor, repeat_panel_names::kEnds)), Role(QAccessible::ComboBox, "Ends = After"));
+  EXPECT_EQ(Read(Child<QComboBox>(editor, repeat_panel_names::kEnds)),
+            Role(QAccessible::ComboBox, "Ends = After"));
   EXPECT_EQ(Child<QSpinBox>(editor, repeat_panel_names::kCount)->value(), 5);
-  Child<QLineEdit>(editor, appointment_editor_names::kSubject)->setText(QStringLiteral("Daily meeting"));
+  Child<QLineEdit>(editor, appointment_editor_names::kSubject)
+      ->setText(QStringLiteral("Daily meeting"));
   editor.Ok();
   EXPECT_EQ(on({2026, 1, 5}).summary, QStringLiteral("Daily meeting"));
   EXPECT_EQ(on({2026, 1, 12}).summary, QStringLiteral("Stand-up (late)"));  // its own subject
@@ -262,7 +287,8 @@ TEST_F(EditorRepeatsTest, AnOccurrenceEditedAndDeletedAsAsked) {
     activities.show();
     activities.FillActivities();
     ASSERT_TRUE(activities.ChosenOccurrence().has_value());
-    QTest::mouseClick(activities.findChild<QAbstractButton*>(activities_names::kDelete), Qt::LeftButton);
+    QTest::mouseClick(activities.findChild<QAbstractButton*>(activities_names::kDelete),
+                      Qt::LeftButton);
     EXPECT_TRUE(activities.ListedItems().isEmpty());
   }
   EXPECT_TRUE(events::ReadOccurrences(files(), {2026, 1, 19}, {2026, 1, 19}, zone).empty());
@@ -291,7 +317,8 @@ sync::Link Linked(int index, const QString& href) {
 }
 
 TEST_F(EventStoreSweepTest, APlainAppointmentBecomesASeries) {
-  static const Appointment kFirst{"20260310-1", "Anniversary", "19:00", "22:00", true, "30", "Dinner"};
+  static const Appointment kFirst{"20260310-1", "Anniversary", "19:00", "22:00",
+                                  true,         "30",          "Dinner"};
   static const QDateTime kStart(QDate(2026, 3, 10), QTime(19, 0), QTimeZone("Europe/Berlin"));
   const int points = RunSweep(
       "a plain appointment made a series, with its sync link and another event changed",
@@ -301,23 +328,30 @@ TEST_F(EventStoreSweepTest, APlainAppointmentBecomesASeries) {
          ASSERT_EQ(files.OpenDataFiles(), store::OpenResult::kOpened);
          store::Operation op(files);
          ASSERT_TRUE(AddAppointment(op, kFirst).stored());
-         ASSERT_TRUE(AddAppointment(op, Appointment{"20260310-2", "Late", "22:00", "23:00", false, "15", ""}).stored());
+         ASSERT_TRUE(AddAppointment(
+                         op, Appointment{"20260310-2", "Late", "22:00", "23:00", false, "15", ""})
+                         .stored());
          sync::SyncState state;
          state.appointments = {Linked(0, "/c/a.ics"), Linked(1, "/c/b.ics")};
          sync::SaveState(files, op, state);
-         ASSERT_EQ(events::PutEvent(op, events::NewEventText({.summary = "Old", .start = kStart.addDays(-7),
-                                                              .end = kStart.addDays(-7).addSecs(3600),
-                                                              .repeat = {.kind = events::Repeat::Kind::kDaily}},
-                                                             kStart)),
+         ASSERT_EQ(events::PutEvent(
+                       op, events::NewEventText({.summary = "Old",
+                                                 .start = kStart.addDays(-7),
+                                                 .end = kStart.addDays(-7).addSecs(3600),
+                                                 .repeat = {.kind = events::Repeat::Kind::kDaily}},
+                                                kStart)),
                    events::PutResult::kStored);
          ASSERT_TRUE(op.Commit().stored());
        },
        [](store::DataFiles& files) {
          // Made once: every run stores the same text (a new event's UID is new).
-         static const QByteArray text = events::NewEventText(
-             {.summary = "Anniversary", .start = kStart, .end = kStart.addSecs(3 * 3600), .alarm_minutes = 30,
-              .repeat = {.kind = events::Repeat::Kind::kYearly}},
-             kStart);
+         static const QByteArray text =
+             events::NewEventText({.summary = "Anniversary",
+                                   .start = kStart,
+                                   .end = kStart.addSecs(3 * 3600),
+                                   .alarm_minutes = 30,
+                                   .repeat = {.kind = events::Repeat::Kind::kYearly}},
+                                  kStart);
          StoreEventFor(files, text, &kFirst);
        }});
   EXPECT_GT(points, 50);
@@ -331,13 +365,17 @@ TEST_F(EventStoreSweepTest, APlainAppointmentBecomesASeries) {
   {
     store::Operation op(files);
     ASSERT_TRUE(AddAppointment(op, kFirst).stored());
-    ASSERT_TRUE(AddAppointment(op, Appointment{"20260310-2", "Late", "22:00", "23:00", false, "15", ""}).stored());
+    ASSERT_TRUE(
+        AddAppointment(op, Appointment{"20260310-2", "Late", "22:00", "23:00", false, "15", ""})
+            .stored());
     sync::SyncState state;
     state.appointments = {Linked(0, "/c/a.ics"), Linked(1, "/c/b.ics")};
     sync::SaveState(files, op, state);
     ASSERT_TRUE(op.Commit().stored());
   }
-  const QByteArray text = events::NewEventText({.summary = "A", .start = kStart, .end = kStart.addSecs(60),
+  const QByteArray text = events::NewEventText({.summary = "A",
+                                                .start = kStart,
+                                                .end = kStart.addSecs(60),
                                                 .repeat = {.kind = events::Repeat::Kind::kYearly}},
                                                kStart);
   EXPECT_EQ(StoreEventFor(files, text, &kFirst), EventStoreResult::kStored);
@@ -348,7 +386,9 @@ TEST_F(EventStoreSweepTest, APlainAppointmentBecomesASeries) {
     EXPECT_EQ(link.index, link.href == "/c/b.ics" ? 0 : -1) << link.href.toStdString();
   }
   // Made again from the same (now gone) appointment: nothing is stored.
-  EXPECT_EQ(StoreEventFor(files, events::NewEventText({.summary = "B", .start = kStart, .end = kStart.addSecs(60)}, kStart),
+  EXPECT_EQ(StoreEventFor(files,
+                          events::NewEventText(
+                              {.summary = "B", .start = kStart, .end = kStart.addSecs(60)}, kStart),
                           &kFirst),
             EventStoreResult::kAppointmentGone);
   EXPECT_EQ(events::ReadEvents(files).events.size(), 1u);

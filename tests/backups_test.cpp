@@ -6,13 +6,13 @@
 #include <QStandardPaths>
 #include <QThread>
 
-#include "items/address_file.h"
 #include "backups/backups.h"
-#include "items/appointment_file.h"
 #include "events/event_file.h"
+#include "items/address_file.h"
+#include "items/appointment_file.h"
 #include "items/note_file.h"
-#include "store_sweep.h"
 #include "items/sync_state.h"
+#include "store_sweep.h"
 #include "test_support.h"
 
 namespace quorvel::testing {
@@ -24,8 +24,13 @@ using store::Channel;
 using store::DataFiles;
 
 Appointment Appt(const QString& id, const QString& subject) {
-  return Appointment{id, subject, QStringLiteral("09:00"), QStringLiteral("09:30"), false,
-                     QStringLiteral("15"), QString()};
+  return Appointment{id,
+                     subject,
+                     QStringLiteral("09:00"),
+                     QStringLiteral("09:30"),
+                     false,
+                     QStringLiteral("15"),
+                     QString()};
 }
 
 // `n` more of each, never named as one already there.
@@ -33,7 +38,10 @@ void AddSome(DataFiles& files, int n) {
   static int added = 0;
   for (int k = 0; k < n; ++k) {
     const int i = added++;
-    ASSERT_TRUE(AddAppointment(files, Appt(QStringLiteral("2026%1-1").arg(1010 + i % 18 + 100 * (i / 18 % 9)), "A")).stored());
+    ASSERT_TRUE(
+        AddAppointment(
+            files, Appt(QStringLiteral("2026%1-1").arg(1010 + i % 18 + 100 * (i / 18 % 9)), "A"))
+            .stored());
     ASSERT_TRUE(SaveNote(files, QStringLiteral("Note %1").arg(i), QString(200, 'n')).stored());
     AddressEntry e;
     e.surname = QStringLiteral("Surname%1").arg(i);
@@ -71,9 +79,10 @@ TEST_F(BackupsTest, ACopyPutsEveryFileBackExactlyAndKeepsWhatItReplaced) {
   SetUpSync(files_, QStringLiteral("t1"));
   auto put_event = [&](const QByteArray& uid) {
     store::Operation op(files_);
-    ASSERT_EQ(events::PutEvent(op, "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:" + uid +
-                                       "\r\nDTSTAMP:20260101T000000Z\r\nDTSTART;VALUE=DATE:20261201\r\n"
-                                       "RRULE:FREQ=YEARLY\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n"),
+    ASSERT_EQ(events::PutEvent(
+                  op, "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:" + uid +
+                          "\r\nDTSTAMP:20260101T000000Z\r\nDTSTART;VALUE=DATE:20261201\r\n"
+                          "RRULE:FREQ=YEARLY\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n"),
               events::PutResult::kStored);
     ASSERT_TRUE(op.Commit().stored());
   };
@@ -117,10 +126,13 @@ TEST_F(BackupsTest, ACopyPutsEveryFileBackExactlyAndKeepsWhatItReplaced) {
 TEST_F(BackupsTest, AnExtraFileTheCopyDoesNotHoldIsEmptiedAndOneItHoldsComesBack) {
   AddSome(files_, 1);
   BackupInfo without_sync;
-  ASSERT_TRUE(backups::TakeBackup(files_, kept_.path(), Reason::kImport, now_, &without_sync).stored());
+  ASSERT_TRUE(
+      backups::TakeBackup(files_, kept_.path(), Reason::kImport, now_, &without_sync).stored());
   SetUpSync(files_, QStringLiteral("t1"));
   BackupInfo with_sync;
-  ASSERT_TRUE(backups::TakeBackup(files_, kept_.path(), Reason::kFirstSync, now_.addSecs(1), &with_sync).stored());
+  ASSERT_TRUE(
+      backups::TakeBackup(files_, kept_.path(), Reason::kFirstSync, now_.addSecs(1), &with_sync)
+          .stored());
   const FolderState synced = Folder();
   ASSERT_TRUE(backups::RestoreBackup(files_, without_sync.path, QString()).stored());
   EXPECT_EQ(FileBytes(data_.filePath(QStringLiteral("Sync.dat"))), QByteArray());
@@ -143,8 +155,8 @@ TEST_F(BackupsTest, TheNewestFourteenAreKeptAndEachOfThemPutsItsDayBack) {
       ASSERT_TRUE(partial.open(QIODevice::WriteOnly));
       partial.write("QBACKUP1 torn");
     }
-    ASSERT_TRUE(backups::TakeAutomaticBackup(files_, kept_.path(), Reason::kDaily,
-                                             now_.addDays(i)).stored());
+    ASSERT_TRUE(backups::TakeAutomaticBackup(files_, kept_.path(), Reason::kDaily, now_.addDays(i))
+                    .stored());
     states[backups::ListBackups(kept_.path()).front().path] = Folder();
   }
   const std::vector<BackupInfo> list = backups::ListBackups(kept_.path());
@@ -244,7 +256,8 @@ TEST_F(BackupsCrashTest, ARestoreIsAllOrNothingAtEveryCrashPoint) {
                 AddSome(files, 2);
                 BackupInfo made;
                 ASSERT_TRUE(backups::TakeBackup(files, kept->path(), Reason::kDaily,
-                                                QDateTime::currentDateTime(), &made).stored());
+                                                QDateTime::currentDateTime(), &made)
+                                .stored());
                 *path = made.path;
                 AddSome(files, 1);
                 ASSERT_TRUE(DeleteNote(files, 0).stored());
@@ -268,11 +281,14 @@ TEST(BackupsKillTest, AKilledBackupOrRestoreLeavesOldOrNewStateAndAUsableList) {
     files.SetDataDir(data.path());
     files.OpenDataFiles();
     for (int i = 0; i < 40; ++i) {
-      ASSERT_TRUE(SaveNote(files, QStringLiteral("Note %1").arg(i), QString(480, QChar('a' + i % 26))).stored());
+      ASSERT_TRUE(
+          SaveNote(files, QStringLiteral("Note %1").arg(i), QString(480, QChar('a' + i % 26)))
+              .stored());
     }
     BackupInfo made;
     ASSERT_TRUE(backups::TakeBackup(files, out.path(), Reason::kCommand,
-                                    QDateTime::currentDateTime(), &made).stored());
+                                    QDateTime::currentDateTime(), &made)
+                    .stored());
     copy = made.path;
     // The copy's own state, then the state a restore replaces.
     files.CloseDataFiles();
@@ -300,7 +316,8 @@ TEST(BackupsKillTest, AKilledBackupOrRestoreLeavesOldOrNewStateAndAUsableList) {
       QTemporaryDir scratch_dir;
       scratch.SetDataDir(scratch_dir.path());
       scratch.OpenDataFiles();
-      EXPECT_TRUE(backups::RestoreBackup(scratch, b.path, QString()).stored()) << b.path.toStdString();
+      EXPECT_TRUE(backups::RestoreBackup(scratch, b.path, QString()).stored())
+          << b.path.toStdString();
     }
   };
   auto* random = QRandomGenerator::global();

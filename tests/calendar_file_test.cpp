@@ -38,8 +38,8 @@ class AppointmentFileTest : public SeamsFixture {
   static Appointment Make(const QString& id, const QString& subject = QStringLiteral("Meeting"),
                           const QString& start = QStringLiteral("09:00"),
                           const QString& end = QStringLiteral("09:30"), bool reminder = true) {
-    return Appointment{id, subject, start, end, reminder, QStringLiteral("15"),
-                       QStringLiteral("Room 4")};
+    return Appointment{
+        id, subject, start, end, reminder, QStringLiteral("15"), QStringLiteral("Room 4")};
   }
   void Add(const Appointment& a) { ASSERT_TRUE(AddAppointment(files_, a).stored()); }
   QString Id(int k) { return files_.ReadText(Channel::kAppoint, 8 * k + 1); }
@@ -78,8 +78,13 @@ TEST_F(AppointmentFileTest, UpdateRewritesFieldsTwoToSevenAndKeepsTheId) {
   Add(Make(QStringLiteral("20260107-1")));
   Add(Make(QStringLiteral("20260108-1")));
   const QByteArray second = File().mid(8 * 128);
-  Appointment changed{QStringLiteral("20260107-1"), QStringLiteral("Dentist"), QStringLiteral("14:00"),
-                      QStringLiteral("15:00"), false, QStringLiteral("30"), QStringLiteral("a\r\nb")};
+  Appointment changed{QStringLiteral("20260107-1"),
+                      QStringLiteral("Dentist"),
+                      QStringLiteral("14:00"),
+                      QStringLiteral("15:00"),
+                      false,
+                      QStringLiteral("30"),
+                      QStringLiteral("a\r\nb")};
   ASSERT_TRUE(UpdateAppointment(files_, changed).stored());
   EXPECT_EQ(Rec(1), TextRecord("20260107-1"));
   EXPECT_EQ(Rec(2), TextRecord("Dentist"));

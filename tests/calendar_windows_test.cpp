@@ -1,10 +1,9 @@
 #include <QAbstractItemModel>
-#include <QTimeZone>
-#include <QDBusConnection>
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDBusConnection>
 #include <QDateEdit>
 #include <QHeaderView>
 #include <QImage>
@@ -17,25 +16,25 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTextCursor>
+#include <QTimeZone>
 #include <QToolButton>
 
-#include "ui/contrast.h"
 #include "app/main_window.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
-#include "items/appointment_file.h"
 #include "calendar/day_schedule_window.h"
 #include "calendar/month_calendar_window.h"
 #include "calendar/reminder_window.h"
 #include "events/event_file.h"
+#include "items/appointment_file.h"
 #include "server_series.h"
 #include "test_support.h"
+#include "ui/contrast.h"
 
 namespace quorvel::testing {
 namespace {
 
 using store::Channel;
-
 
 class CalendarWindowsTest : public AppFixture {
  protected:
@@ -120,13 +119,14 @@ TEST_F(CalendarWindowsTest, DaysLieInCellFirstDayOffsetPlusDay) {
   }
   // February 2026 begins on a Sunday: the first row is January's last week.
   calendar.calendar().setCurrentPage(2026, 2);
-  EXPECT_EQ(CellTexts(calendar).mid(0, 7),
-            (QStringList{"25", "26", "27", "28", "29", "30", "31"}));
+  EXPECT_EQ(CellTexts(calendar).mid(0, 7), (QStringList{"25", "26", "27", "28", "29", "30", "31"}));
 }
 
 TEST_F(CalendarWindowsTest, MarksShowAppointmentsAndFlaggedBirthdaysOfTheShownMonth) {
-  Store(QStringLiteral("20260603-1"), QStringLiteral("A"), QStringLiteral("09:00"), QStringLiteral("10:00"));
-  Store(QStringLiteral("20261225-1"), QStringLiteral("B"), QStringLiteral("09:00"), QStringLiteral("10:00"));
+  Store(QStringLiteral("20260603-1"), QStringLiteral("A"), QStringLiteral("09:00"),
+        QStringLiteral("10:00"));
+  Store(QStringLiteral("20261225-1"), QStringLiteral("B"), QStringLiteral("09:00"),
+        QStringLiteral("10:00"));
   AddBirthday(QStringLiteral("Smith, John"), QStringLiteral("25/12/1980"), QStringLiteral("1"));
   AddBirthday(QStringLiteral("Doe, Jane"), QStringLiteral("03/06/1980"), QStringLiteral("0"));
   AddBirthday(QStringLiteral("Leap, Lee"), QStringLiteral("29/02/2000"), QStringLiteral("1"));
@@ -135,7 +135,8 @@ TEST_F(CalendarWindowsTest, MarksShowAppointmentsAndFlaggedBirthdaysOfTheShownMo
   auto marked = [&](bool appointments) {
     QList<int> cells;
     for (int n = 1; n <= 42; ++n) {
-      if (appointments ? calendar.HasAppointmentMark(n) : calendar.HasBirthdayMark(n)) cells.append(n);
+      if (appointments ? calendar.HasAppointmentMark(n) : calendar.HasBirthdayMark(n))
+        cells.append(n);
     }
     return cells;
   };
@@ -187,7 +188,8 @@ TEST_F(CalendarWindowsTest, SpinnerStepsToTheFirstOfTheNeighbouringMonthAndClose
 }
 
 TEST_F(CalendarWindowsTest, DoubleClickOpensTheDayAndMarkingResetsActivities) {
-  Store(QStringLiteral("20260107-1"), QStringLiteral("Dentist"), QStringLiteral("14:00"), QStringLiteral("15:00"));
+  Store(QStringLiteral("20260107-1"), QStringLiteral("Dentist"), QStringLiteral("14:00"),
+        QStringLiteral("15:00"));
   MonthCalendarWindow& calendar = app_->MonthCalendar();
   calendar.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&calendar));
@@ -221,10 +223,12 @@ TEST_F(CalendarWindowsTest, ActivitiesListsTheDayInEntryOrder) {
   EXPECT_TRUE(Find<QPlainTextEdit>(empty, activities_names::kDescription)->toPlainText().isEmpty());
   EXPECT_FALSE(Find<QPushButton>(empty, activities_names::kEdit)->isEnabled());
 
-  Store(QStringLiteral("20260107-1"), QStringLiteral(" Review "), QStringLiteral("14:00"), QStringLiteral("15:00"));
-  Store(QStringLiteral("20260108-1"), QStringLiteral("Other day"), QStringLiteral("08:00"), QStringLiteral("09:00"));
-  Store(QStringLiteral("20260107-2"), QStringLiteral("Standup"), QStringLiteral(" 09:00"), QStringLiteral("09:30"),
-        true, QStringLiteral("10"));
+  Store(QStringLiteral("20260107-1"), QStringLiteral(" Review "), QStringLiteral("14:00"),
+        QStringLiteral("15:00"));
+  Store(QStringLiteral("20260108-1"), QStringLiteral("Other day"), QStringLiteral("08:00"),
+        QStringLiteral("09:00"));
+  Store(QStringLiteral("20260107-2"), QStringLiteral("Standup"), QStringLiteral(" 09:00"),
+        QStringLiteral("09:30"), true, QStringLiteral("10"));
   AddBirthday(QStringLiteral("Smith, John"), QStringLiteral("07/01/1990"), QStringLiteral("1"));
   AddBirthday(QStringLiteral("Doe, Jane"), QStringLiteral("07/01/1985"), QStringLiteral("0"));
   ActivitiesWindow& activities = OpenDay(QDate(2026, 1, 7));
@@ -234,18 +238,21 @@ TEST_F(CalendarWindowsTest, ActivitiesListsTheDayInEntryOrder) {
   EXPECT_EQ(activities.EndTimes(), (QStringList{"15:00", "09:30"}));
   EXPECT_EQ(Items(Find<QComboBox>(activities, activities_names::kMemos)),
             QStringList{QStringLiteral("Birthday - Smith, John ( 36 ) ")});
-  EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kId)->text(), QStringLiteral("20260107-1"));
+  EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kId)->text(),
+            QStringLiteral("20260107-1"));
   EXPECT_TRUE(Find<QPushButton>(activities, activities_names::kEdit)->isEnabled());
   EXPECT_FALSE(Find<QLineEdit>(activities, activities_names::kMinutes)->isVisible());
   EXPECT_FALSE(Find<QLabel>(activities, activities_names::kMinutesCaption)->isVisible());
 
   subjects->setCurrentIndex(1);
-  EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kId)->text(), QStringLiteral("20260107-2"));
+  EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kId)->text(),
+            QStringLiteral("20260107-2"));
   EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kStart)->text(), QStringLiteral("09:00"));
   EXPECT_TRUE(Find<QCheckBox>(activities, activities_names::kReminder)->isChecked());
   EXPECT_TRUE(Find<QLineEdit>(activities, activities_names::kMinutes)->isVisible());
   EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kMinutes)->text(), QStringLiteral("10"));
-  EXPECT_EQ(Find<QPlainTextEdit>(activities, activities_names::kDescription)->toPlainText(), QStringLiteral("Notes"));
+  EXPECT_EQ(Find<QPlainTextEdit>(activities, activities_names::kDescription)->toPlainText(),
+            QStringLiteral("Notes"));
 
   // The user's own change of date refills the window.
   Find<QDateEdit>(activities, activities_names::kDate)->setDate(QDate(2026, 1, 8));
@@ -253,8 +260,10 @@ TEST_F(CalendarWindowsTest, ActivitiesListsTheDayInEntryOrder) {
 }
 
 TEST_F(CalendarWindowsTest, AddStoresThroughTheEditorAndReturnsToActivities) {
-  Store(QStringLiteral("20260107-1"), QStringLiteral("One"), QStringLiteral("08:00"), QStringLiteral("09:00"));
-  Store(QStringLiteral("20260107-2"), QStringLiteral("Two"), QStringLiteral("10:00"), QStringLiteral("11:00"));
+  Store(QStringLiteral("20260107-1"), QStringLiteral("One"), QStringLiteral("08:00"),
+        QStringLiteral("09:00"));
+  Store(QStringLiteral("20260107-2"), QStringLiteral("Two"), QStringLiteral("10:00"),
+        QStringLiteral("11:00"));
   ActivitiesWindow& activities = OpenDay(QDate(2026, 1, 7));
   Click(activities, activities_names::kAdd);
   AppointmentEditorWindow& editor = app_->AppointmentEditor();
@@ -262,9 +271,12 @@ TEST_F(CalendarWindowsTest, AddStoresThroughTheEditorAndReturnsToActivities) {
   EXPECT_FALSE(activities.isVisible());
   EXPECT_TRUE(editor.isVisible());
   EXPECT_EQ(editor.windowTitle(), QStringLiteral("Add Appointment"));
-  EXPECT_EQ(Find<QLineEdit>(editor, appointment_editor_names::kId)->text(), QStringLiteral("20260107-3"));
-  EXPECT_EQ(Find<QLineEdit>(editor, appointment_editor_names::kSubject)->text(), QStringLiteral("Subject"));
-  EXPECT_EQ(Find<QPlainTextEdit>(editor, appointment_editor_names::kDescription)->toPlainText(), QStringLiteral("Description"));
+  EXPECT_EQ(Find<QLineEdit>(editor, appointment_editor_names::kId)->text(),
+            QStringLiteral("20260107-3"));
+  EXPECT_EQ(Find<QLineEdit>(editor, appointment_editor_names::kSubject)->text(),
+            QStringLiteral("Subject"));
+  EXPECT_EQ(Find<QPlainTextEdit>(editor, appointment_editor_names::kDescription)->toPlainText(),
+            QStringLiteral("Description"));
 
   QComboBox* start = Find<QComboBox>(editor, appointment_editor_names::kStart);
   QComboBox* end = Find<QComboBox>(editor, appointment_editor_names::kEnd);
@@ -334,7 +346,8 @@ TEST_F(CalendarWindowsTest, EditorChecksRunInOrderAndKeepTheInput) {
   minutes->clear();
   QTest::keyClicks(minutes, QStringLiteral("1234567"));
   EXPECT_EQ(minutes->text().size(), AppointmentEditorWindow::kMinutesLimit);
-  QPlainTextEdit* description = Find<QPlainTextEdit>(editor, appointment_editor_names::kDescription);
+  QPlainTextEdit* description =
+      Find<QPlainTextEdit>(editor, appointment_editor_names::kDescription);
   description->clear();
   QTest::keyClicks(description, QString(120, QLatin1Char('d')));
   EXPECT_EQ(description->toPlainText().size(), 100);
@@ -354,13 +367,18 @@ TEST_F(CalendarWindowsTest, EditorTabOrder) {
     QWidget* owner = w;
     while (owner && owner->objectName().isEmpty()) owner = owner->parentWidget();
     if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&editor) && w->isEnabled() &&
-        w->focusProxy() == nullptr && owner && (order.isEmpty() || order.last() != owner->objectName())) {
+        w->focusProxy() == nullptr && owner &&
+        (order.isEmpty() || order.last() != owner->objectName())) {
       order.append(owner->objectName());
     }
     w = w->nextInFocusChain();
   } while (w != subject);
-  EXPECT_EQ(order, (QStringList{appointment_editor_names::kSubject, appointment_editor_names::kStart, appointment_editor_names::kEnd, appointment_editor_names::kReminder, appointment_editor_names::kMinutes, appointment_editor_names::kAllDay, appointment_editor_names::kRepeats, appointment_editor_names::kDescription,
-                                appointment_editor_names::kOk}));
+  EXPECT_EQ(order,
+            (QStringList{appointment_editor_names::kSubject, appointment_editor_names::kStart,
+                         appointment_editor_names::kEnd, appointment_editor_names::kReminder,
+                         appointment_editor_names::kMinutes, appointment_editor_names::kAllDay,
+                         appointment_editor_names::kRepeats, appointment_editor_names::kDescription,
+                         appointment_editor_names::kOk}));
 }
 
 // Only a pick from the start list moves the end; a typed start that happens
@@ -390,30 +408,38 @@ TEST_F(CalendarWindowsTest, TypingAStartTimeLeavesTheEndAlone) {
 }
 
 TEST_F(CalendarWindowsTest, EditRewritesTheSameAppointmentAndIsNotResetByActivation) {
-  Store(QStringLiteral("20260107-1"), QStringLiteral("One"), QStringLiteral("08:00"), QStringLiteral("09:00"));
-  Store(QStringLiteral("20260107-2"), QStringLiteral("Two"), QStringLiteral("10:00"), QStringLiteral("11:00"),
-        true, QStringLiteral("30"));
+  Store(QStringLiteral("20260107-1"), QStringLiteral("One"), QStringLiteral("08:00"),
+        QStringLiteral("09:00"));
+  Store(QStringLiteral("20260107-2"), QStringLiteral("Two"), QStringLiteral("10:00"),
+        QStringLiteral("11:00"), true, QStringLiteral("30"));
   ActivitiesWindow& activities = OpenDay(QDate(2026, 1, 7));
   Find<QComboBox>(activities, activities_names::kAppointments)->setCurrentIndex(1);
   Click(activities, activities_names::kEdit);
   AppointmentEditorWindow& editor = app_->AppointmentEditor();
   EXPECT_TRUE(app_->EditMode());
   EXPECT_EQ(editor.windowTitle(), QStringLiteral("Edit Appointment"));
-  EXPECT_EQ(Find<QLineEdit>(editor, appointment_editor_names::kSubject)->text(), QStringLiteral("Two"));
-  EXPECT_EQ(Find<QComboBox>(editor, appointment_editor_names::kStart)->currentText(), QStringLiteral("10:00"));
-  EXPECT_EQ(Find<QComboBox>(editor, appointment_editor_names::kEnd)->currentText(), QStringLiteral("11:00"));
+  EXPECT_EQ(Find<QLineEdit>(editor, appointment_editor_names::kSubject)->text(),
+            QStringLiteral("Two"));
+  EXPECT_EQ(Find<QComboBox>(editor, appointment_editor_names::kStart)->currentText(),
+            QStringLiteral("10:00"));
+  EXPECT_EQ(Find<QComboBox>(editor, appointment_editor_names::kEnd)->currentText(),
+            QStringLiteral("11:00"));
   EXPECT_TRUE(Find<QCheckBox>(editor, appointment_editor_names::kReminder)->isChecked());
-  EXPECT_EQ(Find<QLineEdit>(editor, appointment_editor_names::kMinutes)->text(), QStringLiteral("30"));
-  EXPECT_EQ(Find<QLineEdit>(editor, appointment_editor_names::kId)->text(), QStringLiteral("20260107-2"));
+  EXPECT_EQ(Find<QLineEdit>(editor, appointment_editor_names::kMinutes)->text(),
+            QStringLiteral("30"));
+  EXPECT_EQ(Find<QLineEdit>(editor, appointment_editor_names::kId)->text(),
+            QStringLiteral("20260107-2"));
 
   // Coming back to the editor from another window keeps what it holds.
   QEvent deactivate(QEvent::WindowDeactivate);
   QEvent activate(QEvent::WindowActivate);
   QCoreApplication::sendEvent(&editor, &deactivate);
   QCoreApplication::sendEvent(&editor, &activate);
-  EXPECT_EQ(Find<QLineEdit>(editor, appointment_editor_names::kSubject)->text(), QStringLiteral("Two"));
+  EXPECT_EQ(Find<QLineEdit>(editor, appointment_editor_names::kSubject)->text(),
+            QStringLiteral("Two"));
 
-  Find<QLineEdit>(editor, appointment_editor_names::kSubject)->setText(QStringLiteral("Two, moved"));
+  Find<QLineEdit>(editor, appointment_editor_names::kSubject)
+      ->setText(QStringLiteral("Two, moved"));
   Click(editor, appointment_editor_names::kOk);
   EXPECT_EQ(files().ReadCount(Channel::kAppoint), 2);
   EXPECT_EQ(ReadAppointment(files(), 1).id, QStringLiteral("20260107-2"));
@@ -425,7 +451,8 @@ TEST_F(CalendarWindowsTest, EditRewritesTheSameAppointmentAndIsNotResetByActivat
   // The next Add keeps the Reminder box as it was, with the default minutes.
   Click(activities, activities_names::kAdd);
   EXPECT_TRUE(Find<QCheckBox>(editor, appointment_editor_names::kReminder)->isChecked());
-  EXPECT_EQ(Find<QLineEdit>(editor, appointment_editor_names::kMinutes)->text(), QStringLiteral("15"));
+  EXPECT_EQ(Find<QLineEdit>(editor, appointment_editor_names::kMinutes)->text(),
+            QStringLiteral("15"));
   EXPECT_TRUE(Find<QComboBox>(editor, appointment_editor_names::kStart)->currentText().isEmpty());
 }
 
@@ -462,16 +489,19 @@ TEST_F(CalendarWindowsTest, ClosingTheEditorStoresNothingAndShowsActivitiesAgain
 TEST_F(CalendarWindowsTest, KeptEventsMarkTheirDays) {
   auto put = [&](const QByteArray& uid, const QByteArray& lines) {
     store::Operation op(files());
-    ASSERT_EQ(events::PutEvent(op, "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:" +
-                                       uid + "\r\nDTSTAMP:20260101T000000Z\r\n" + lines +
-                                       "END:VEVENT\r\nEND:VCALENDAR\r\n"),
-              events::PutResult::kStored);
+    ASSERT_EQ(
+        events::PutEvent(
+            op, "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:" + uid +
+                    "\r\nDTSTAMP:20260101T000000Z\r\n" + lines + "END:VEVENT\r\nEND:VCALENDAR\r\n"),
+        events::PutResult::kStored);
     ASSERT_TRUE(op.Commit().stored());
   };
-  put("weekly", "DTSTART:20260105T100000Z\r\nDTEND:20260105T110000Z\r\nRRULE:FREQ=WEEKLY;COUNT=3\r\n");
+  put("weekly",
+      "DTSTART:20260105T100000Z\r\nDTEND:20260105T110000Z\r\nRRULE:FREQ=WEEKLY;COUNT=3\r\n");
   put("trip", "DTSTART;VALUE=DATE:20260120\r\nDTEND;VALUE=DATE:20260123\r\n");
   put("anniversary", "DTSTART;VALUE=DATE:20250114\r\nRRULE:FREQ=YEARLY\r\n");
-  Store(QStringLiteral("20260109-1"), QStringLiteral("Plain"), QStringLiteral("08:00"), QStringLiteral("09:00"));
+  Store(QStringLiteral("20260109-1"), QStringLiteral("Plain"), QStringLiteral("08:00"),
+        QStringLiteral("09:00"));
   MonthCalendarWindow& calendar = app_->MonthCalendar();
   calendar.show();
   calendar.RefreshMarks();
@@ -483,10 +513,14 @@ TEST_F(CalendarWindowsTest, KeptEventsMarkTheirDays) {
   QCoreApplication::processEvents();
   EXPECT_EQ(calendar.calendar().marks().appointment_days, (QSet<int>{9, 27}));
   // The legend names the events' marks too.
-  QAccessibleInterface* legend = QAccessible::queryAccessibleInterface(Find<QLabel>(calendar, month_calendar_names::kEventsLegend));
+  QAccessibleInterface* legend = QAccessible::queryAccessibleInterface(
+      Find<QLabel>(calendar, month_calendar_names::kEventsLegend));
   ASSERT_NE(legend, nullptr);
-  EXPECT_EQ(legend->text(QAccessible::Name), QStringLiteral("Legend: Repeating event, All-day event"));
-  EXPECT_EQ(QAccessible::queryAccessibleInterface(Find<QLabel>(calendar, month_calendar_names::kRepeatingMark))->text(QAccessible::Name),
+  EXPECT_EQ(legend->text(QAccessible::Name),
+            QStringLiteral("Legend: Repeating event, All-day event"));
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(
+                Find<QLabel>(calendar, month_calendar_names::kRepeatingMark))
+                ->text(QAccessible::Name),
             QStringLiteral("Repeating event"));
   // Pictures to look at: QUORVEL_SCREENS=folder.
   const QString out = qEnvironmentVariable("QUORVEL_SCREENS");
@@ -505,7 +539,8 @@ TEST_F(CalendarWindowsTest, KeptEventsMarkTheirDays) {
   // The marks lie on the palette's base, not on white squares, and stand
   // out from it, in the cells (the 14th has a ring and a band) and in the
   // legend.
-  auto* view = calendar.calendar().findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview"));
+  auto* view =
+      calendar.calendar().findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview"));
   ASSERT_NE(view, nullptr);
   for (const QPalette& palette : {dark, light}) {
     QApplication::setPalette(palette);
@@ -515,11 +550,15 @@ TEST_F(CalendarWindowsTest, KeptEventsMarkTheirDays) {
     // 14 January 2026: a Wednesday, the third row under the day names.
     const QRect cell = view->visualRect(view->model()->index(3, 3));
     const QRect ring(cell.left() + 14 + 2 * 16, cell.top() + 4, 17, 17);
-    auto at = [&](const QImage& image, QPoint p) { return image.pixelColor(p * image.devicePixelRatio()); };
+    auto at = [&](const QImage& image, QPoint p) {
+      return image.pixelColor(p * image.devicePixelRatio());
+    };
     EXPECT_EQ(at(cells, ring.topLeft() + QPoint(1, 1)), base);
     EXPECT_GE(ContrastRatio(at(cells, ring.topLeft() + QPoint(3, 9)), base), 3.0);
-    EXPECT_GE(ContrastRatio(at(cells, QPoint(cell.center().x(), cell.top() + 2)), base), 3.0);  // the band
-    for (const char* name : {month_calendar_names::kBirthdayMark, month_calendar_names::kRepeatingMark}) {
+    EXPECT_GE(ContrastRatio(at(cells, QPoint(cell.center().x(), cell.top() + 2)), base),
+              3.0);  // the band
+    for (const char* name :
+         {month_calendar_names::kBirthdayMark, month_calendar_names::kRepeatingMark}) {
       const QImage mark = Find<QLabel>(calendar, name)->pixmap().toImage();
       const QColor window = palette.color(QPalette::Window);
       EXPECT_EQ(at(mark, QPoint(1, 1)), window) << name;
@@ -530,15 +569,19 @@ TEST_F(CalendarWindowsTest, KeptEventsMarkTheirDays) {
 }
 
 TEST_F(CalendarWindowsTest, DeleteRemovesTheSelectedAppointmentAndOkMarksAndHides) {
-  Store(QStringLiteral("20260107-1"), QStringLiteral("One"), QStringLiteral("08:00"), QStringLiteral("09:00"));
-  Store(QStringLiteral("20260107-2"), QStringLiteral("Two"), QStringLiteral("10:00"), QStringLiteral("11:00"));
-  Store(QStringLiteral("20260107-3"), QStringLiteral("Three"), QStringLiteral("12:00"), QStringLiteral("13:00"));
+  Store(QStringLiteral("20260107-1"), QStringLiteral("One"), QStringLiteral("08:00"),
+        QStringLiteral("09:00"));
+  Store(QStringLiteral("20260107-2"), QStringLiteral("Two"), QStringLiteral("10:00"),
+        QStringLiteral("11:00"));
+  Store(QStringLiteral("20260107-3"), QStringLiteral("Three"), QStringLiteral("12:00"),
+        QStringLiteral("13:00"));
   MonthCalendarWindow& calendar = app_->MonthCalendar();
   ActivitiesWindow& activities = OpenDay(QDate(2026, 1, 7));
   Click(activities, activities_names::kDelete);
   EXPECT_TRUE(messages_.isEmpty());
   EXPECT_EQ(activities.Subjects(), (QStringList{"Two", "Three"}));
-  EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kId)->text(), QStringLiteral("20260107-1"));
+  EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kId)->text(),
+            QStringLiteral("20260107-1"));
   EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kStart)->text(), QStringLiteral("10:00"));
   EXPECT_EQ(Id(1), QStringLiteral("20260107-2"));
 
@@ -597,17 +640,22 @@ class DayScheduleTest : public CalendarWindowsTest {
 };
 
 TEST_F(DayScheduleTest, RowsAreColouredByCoverageWithTheTotalBelow) {
-  Store(QStringLiteral("20260107-1"), QStringLiteral("A"), QStringLiteral("09:00"), QStringLiteral("10:00"));
-  Store(QStringLiteral("20260107-2"), QStringLiteral("B"), QStringLiteral("09:30"), QStringLiteral("11:00"));
-  Store(QStringLiteral("20260107-3"), QStringLiteral("C"), QStringLiteral("23:00"), QStringLiteral("24:00"));
-  Store(QStringLiteral("20260107-4"), QStringLiteral("D"), QStringLiteral("09:15"), QStringLiteral("10:15"));
-  Store(QStringLiteral("20260107-5"), QStringLiteral("E"), QStringLiteral("9:00"), QStringLiteral("10:00"));
-  Store(QStringLiteral("20260107-6"), QStringLiteral("F"), QStringLiteral("12:00"), QStringLiteral("12:00"));
+  Store(QStringLiteral("20260107-1"), QStringLiteral("A"), QStringLiteral("09:00"),
+        QStringLiteral("10:00"));
+  Store(QStringLiteral("20260107-2"), QStringLiteral("B"), QStringLiteral("09:30"),
+        QStringLiteral("11:00"));
+  Store(QStringLiteral("20260107-3"), QStringLiteral("C"), QStringLiteral("23:00"),
+        QStringLiteral("24:00"));
+  Store(QStringLiteral("20260107-4"), QStringLiteral("D"), QStringLiteral("09:15"),
+        QStringLiteral("10:15"));
+  Store(QStringLiteral("20260107-5"), QStringLiteral("E"), QStringLiteral("9:00"),
+        QStringLiteral("10:00"));
+  Store(QStringLiteral("20260107-6"), QStringLiteral("F"), QStringLiteral("12:00"),
+        QStringLiteral("12:00"));
   DayScheduleWindow& schedule = View(QDate(2026, 1, 7));
   EXPECT_TRUE(schedule.isVisible());
   EXPECT_TRUE(app_->Activities().isVisible());
-  EXPECT_EQ(schedule.windowTitle(),
-            QStringLiteral("Day Schedule for - 07/01/2026"));
+  EXPECT_EQ(schedule.windowTitle(), QStringLiteral("Day Schedule for - 07/01/2026"));
   auto* grid = schedule.findChild<QTableWidget*>(QLatin1String(day_schedule_names::kGrid));
   ASSERT_EQ(grid->columnCount(), 35);
   EXPECT_EQ(grid->horizontalHeaderItem(0)->text(), QStringLiteral("Appointment"));
@@ -629,8 +677,10 @@ TEST_F(DayScheduleTest, RowsAreColouredByCoverageWithTheTotalBelow) {
 }
 
 TEST_F(DayScheduleTest, ChangingTheDateRefillsBothWindows) {
-  Store(QStringLiteral("20260108-1"), QStringLiteral("First"), QStringLiteral("09:00"), QStringLiteral("10:30"));
-  Store(QStringLiteral("20260108-2"), QStringLiteral("Second"), QStringLiteral("14:00"), QStringLiteral("15:00"));
+  Store(QStringLiteral("20260108-1"), QStringLiteral("First"), QStringLiteral("09:00"),
+        QStringLiteral("10:30"));
+  Store(QStringLiteral("20260108-2"), QStringLiteral("Second"), QStringLiteral("14:00"),
+        QStringLiteral("15:00"));
   DayScheduleWindow& schedule = View(QDate(2026, 1, 7));
   auto* grid = schedule.findChild<QTableWidget*>(QLatin1String(day_schedule_names::kGrid));
   EXPECT_EQ(grid->rowCount(), 0);  // the header only
@@ -639,7 +689,8 @@ TEST_F(DayScheduleTest, ChangingTheDateRefillsBothWindows) {
   ActivitiesWindow& activities = app_->Activities();
   EXPECT_EQ(activities.Date(), QDate(2026, 1, 8));
   EXPECT_EQ(activities.Subjects(), (QStringList{"First", "Second"}));
-  EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kId)->text(), QStringLiteral("20260108-1"));
+  EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kId)->text(),
+            QStringLiteral("20260108-1"));
   ASSERT_EQ(grid->rowCount(), 3);
   EXPECT_EQ(Colours(schedule, 0), Line("09:00", "BBB"));
   EXPECT_EQ(Colours(schedule, 2), Line("09:00", "RRR").replace(14, 2, QStringLiteral("RR")));
@@ -653,7 +704,8 @@ TEST_F(CalendarWindowsTest, EnterPressesOkExceptInTheDescription) {
   Click(activities, activities_names::kAdd);
   AppointmentEditorWindow& editor = app_->AppointmentEditor();
   QLineEdit* subject = Find<QLineEdit>(editor, appointment_editor_names::kSubject);
-  QPlainTextEdit* description = Find<QPlainTextEdit>(editor, appointment_editor_names::kDescription);
+  QPlainTextEdit* description =
+      Find<QPlainTextEdit>(editor, appointment_editor_names::kDescription);
   Pick(Find<QComboBox>(editor, appointment_editor_names::kStart), QStringLiteral("09:00"));
 
   // Enter in the description is a new line, nothing is stored.
@@ -692,16 +744,20 @@ TEST_F(DayScheduleTest, AServerSeriesIsListedScheduledAndRemindedAmongTheAppoint
   };
   put(kServerSeries);
   put(one("trip", "DTSTART;VALUE=DATE:20260308\r\nDTEND;VALUE=DATE:20260311\r\nSUMMARY:Trip\r\n"));
-  Store(QStringLiteral("20260309-1"), QStringLiteral("Early"), QStringLiteral("08:00"), QStringLiteral("09:00"));
-  Store(QStringLiteral("20260309-2"), QStringLiteral("Late"), QStringLiteral("15:00"), QStringLiteral("16:00"));
-  Store(QStringLiteral("20260309-3"), QStringLiteral("Lunch"), QStringLiteral("12:00"), QStringLiteral("13:30"));
+  Store(QStringLiteral("20260309-1"), QStringLiteral("Early"), QStringLiteral("08:00"),
+        QStringLiteral("09:00"));
+  Store(QStringLiteral("20260309-2"), QStringLiteral("Late"), QStringLiteral("15:00"),
+        QStringLiteral("16:00"));
+  Store(QStringLiteral("20260309-3"), QStringLiteral("Lunch"), QStringLiteral("12:00"),
+        QStringLiteral("13:30"));
   ActivitiesWindow& activities = OpenDay(QDate(2026, 3, 9));
   const QString standup = QStringLiteral("13:00\u201313:30 Standup \u21BB");
   EXPECT_EQ(activities.ListedItems(),
             (QStringList{"All day Trip", "Early", standup, "Late", "Lunch"}));
   EXPECT_EQ(activities.Subjects(), (QStringList{"Early", "Late", "Lunch"}));
   // The trip comes first; Edit and Delete act on it (asking, for a series).
-  EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kStart)->text(), QStringLiteral("All day"));
+  EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kStart)->text(),
+            QStringLiteral("All day"));
   EXPECT_TRUE(Find<QPushButton>(activities, activities_names::kEdit)->isEnabled());
   EXPECT_TRUE(Find<QPushButton>(activities, activities_names::kDelete)->isEnabled());
 
@@ -713,12 +769,14 @@ TEST_F(DayScheduleTest, AServerSeriesIsListedScheduledAndRemindedAmongTheAppoint
   const QString uid = series->uid;
   const QString instance = series->instance;
   ASSERT_TRUE(activities.ChooseOccurrence(uid, instance));
-  QAccessibleInterface* list = QAccessible::queryAccessibleInterface(Find<QComboBox>(activities, activities_names::kAppointments));
+  QAccessibleInterface* list = QAccessible::queryAccessibleInterface(
+      Find<QComboBox>(activities, activities_names::kAppointments));
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(list->role(), QAccessible::ComboBox);
   EXPECT_EQ(list->text(QAccessible::Name), QStringLiteral("Appointments"));
   EXPECT_EQ(list->text(QAccessible::Value), QStringLiteral("13:00 to 13:30 Standup, repeats"));
-  QAccessibleInterface* start = QAccessible::queryAccessibleInterface(Find<QLineEdit>(activities, activities_names::kStart));
+  QAccessibleInterface* start =
+      QAccessible::queryAccessibleInterface(Find<QLineEdit>(activities, activities_names::kStart));
   EXPECT_EQ(start->text(QAccessible::Name), QStringLiteral("Start Time"));
   EXPECT_EQ(start->text(QAccessible::Value), QStringLiteral("13:00"));
   EXPECT_EQ(Find<QLineEdit>(activities, activities_names::kEnd)->text(), QStringLiteral("13:30"));
@@ -728,8 +786,8 @@ TEST_F(DayScheduleTest, AServerSeriesIsListedScheduledAndRemindedAmongTheAppoint
   // Another event arrives (a sync, say): the same occurrence stays chosen.
   put(one("call", "DTSTART:20260309T070000Z\r\nDTEND:20260309T073000Z\r\nSUMMARY:Call\r\n"));
   QCoreApplication::processEvents();
-  EXPECT_EQ(activities.ListedItems(),
-            (QStringList{"All day Trip", "07:00\u201307:30 Call", "Early", standup, "Late", "Lunch"}));
+  EXPECT_EQ(activities.ListedItems(), (QStringList{"All day Trip", "07:00\u201307:30 Call", "Early",
+                                                   standup, "Late", "Lunch"}));
   ASSERT_TRUE(activities.ChosenOccurrence().has_value());
   EXPECT_EQ(activities.ChosenOccurrence()->uid, uid);
   EXPECT_EQ(activities.ChosenOccurrence()->instance, instance);
@@ -760,11 +818,12 @@ TEST_F(DayScheduleTest, AServerSeriesIsListedScheduledAndRemindedAmongTheAppoint
   now_ = QDateTime(QDate(2026, 3, 9), QTime(12, 45));
   app_->KeepReminders();
   ASSERT_TRUE(app_->HasReminder() && app_->Reminder().isVisible());
-  QAccessibleInterface* subject =
-      QAccessible::queryAccessibleInterface(app_->Reminder().findChild<QLabel*>(QLatin1String(reminder_names::kSubject)));
+  QAccessibleInterface* subject = QAccessible::queryAccessibleInterface(
+      app_->Reminder().findChild<QLabel*>(QLatin1String(reminder_names::kSubject)));
   EXPECT_EQ(subject->text(QAccessible::Name), QStringLiteral("Subject"));
   EXPECT_EQ(subject->text(QAccessible::Value), QStringLiteral("Standup"));
-  EXPECT_EQ(app_->Reminder().findChild<QLabel*>(QLatin1String(reminder_names::kStart))->text(), QStringLiteral("13:00"));
+  EXPECT_EQ(app_->Reminder().findChild<QLabel*>(QLatin1String(reminder_names::kStart))->text(),
+            QStringLiteral("13:00"));
 
   // Other days: the trip's last, the left-out Monday, the moved one.
   const std::pair<QDate, QStringList> days[] = {

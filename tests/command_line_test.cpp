@@ -152,8 +152,7 @@ TEST(CommandLineTest, SubsystemsAddHeadlessCommands) {
   // The data files were opened (and so created) for the command.
   EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("Appoint.dat"))));
 
-  Invocation failing =
-      Parse({QStringLiteral("--export-list"), QStringLiteral("fail")}, subsystems);
+  Invocation failing = Parse({QStringLiteral("--export-list"), QStringLiteral("fail")}, subsystems);
   EXPECT_EQ(RunHeadless(dir.path(), failing.commands, out, err), 3);
   EXPECT_TRUE(out_text.contains(QStringLiteral("exported")));
 }
@@ -170,8 +169,7 @@ TEST(CommandLineTest, HeadlessCommandsKeepTheOneInstanceRule) {
   holder.start(QStringLiteral(QUORVEL_STORE_CHILD), {QStringLiteral("hold"), dir.path()});
   ASSERT_TRUE(holder.waitForStarted());
   ASSERT_TRUE(holder.waitForReadyRead(10000));
-  const int status = RunHeadless(dir.path(),
-                                 {[&ran](HeadlessContext&) {
+  const int status = RunHeadless(dir.path(), {[&ran](HeadlessContext&) {
                                    ran = true;
                                    return 0;
                                  }},
@@ -199,13 +197,15 @@ TEST(CommandLineTest, AnErrorRepeatsTheUsageLineOfTheHelp) {
   for (const std::vector<CommandLineOptions>& subsystems :
        {std::vector<CommandLineOptions>{}, std::vector<CommandLineOptions>{ExportOptions(&ran)},
         SubsystemCommandLines()}) {
-    const QString usage = Parse({QStringLiteral("--help")}, subsystems).text.section(QLatin1Char('\n'), 0, 0);
+    const QString usage =
+        Parse({QStringLiteral("--help")}, subsystems).text.section(QLatin1Char('\n'), 0, 0);
     SCOPED_TRACE(usage.toStdString());
     EXPECT_TRUE(usage.startsWith(QStringLiteral("Usage: quorvel [options]")));
     EXPECT_EQ(usage.endsWith(QStringLiteral(" [file…]")), !subsystems.empty());
     for (const QStringList& arguments :
          {QStringList{QStringLiteral("--bogus")}, QStringList{QStringLiteral("stray")},
-          QStringList{QStringLiteral("--standard-folder"), QStringLiteral("-d"), QStringLiteral("x")}}) {
+          QStringList{QStringLiteral("--standard-folder"), QStringLiteral("-d"),
+                      QStringLiteral("x")}}) {
       const QStringList lines = Parse(arguments, subsystems).text.split(QLatin1Char('\n'));
       ASSERT_EQ(lines.size(), 4);  // the message, usage, the hint, and the last line's end
       EXPECT_EQ(lines[1], usage);
@@ -240,12 +240,15 @@ TEST(CommandLineTest, TheManualPageHasEveryOptionOfTheHelp) {
     }
     return found;
   };
-  const auto roff = [](QString text) { return text.replace(QLatin1Char('-'), QStringLiteral("\\-")); };
+  const auto roff = [](QString text) {
+    return text.replace(QLatin1Char('-'), QStringLiteral("\\-"));
+  };
 
   const QString help = Parse({QStringLiteral("--help")}, SubsystemCommandLines()).text;
   const QStringList option_items = items(QStringLiteral("OPTIONS"));
   ASSERT_FALSE(option_items.isEmpty());
-  const QRegularExpression option_line(QStringLiteral("^\\s+(?:-(\\w), )?--([\\w-]+)(?: <([^>]+)>)?"));
+  const QRegularExpression option_line(
+      QStringLiteral("^\\s+(?:-(\\w), )?--([\\w-]+)(?: <([^>]+)>)?"));
   QStringList long_names;
   for (const QString& line : help.split(QLatin1Char('\n'))) {
     const QRegularExpressionMatch option = option_line.match(line);
@@ -253,19 +256,23 @@ TEST(CommandLineTest, TheManualPageHasEveryOptionOfTheHelp) {
     const QString name = option.captured(2);
     long_names.append(name);
     SCOPED_TRACE(name.toStdString());
-    const auto item = std::find_if(option_items.begin(), option_items.end(), [&](const QString& text) {
-      return QRegularExpression(QStringLiteral("(^|[^\\w-])") + QRegularExpression::escape(roff(QStringLiteral("--") + name)) +
-                                QStringLiteral("($|[^\\w\\\\])"))
-          .match(text)
-          .hasMatch();
-    });
+    const auto item =
+        std::find_if(option_items.begin(), option_items.end(), [&](const QString& text) {
+          return QRegularExpression(QStringLiteral("(^|[^\\w-])") +
+                                    QRegularExpression::escape(roff(QStringLiteral("--") + name)) +
+                                    QStringLiteral("($|[^\\w\\\\])"))
+              .match(text)
+              .hasMatch();
+        });
     ASSERT_NE(item, option_items.end()) << "no manual entry for --" << name.toStdString();
     if (!option.captured(1).isEmpty()) {
-      EXPECT_TRUE(item->contains(roff(QStringLiteral("-") + option.captured(1)) + QStringLiteral(" \"")))
+      EXPECT_TRUE(
+          item->contains(roff(QStringLiteral("-") + option.captured(1)) + QStringLiteral(" \"")))
           << item->toStdString();
     }
     if (!option.captured(3).isEmpty()) {
-      EXPECT_TRUE(item->contains(QStringLiteral("\\fI") + option.captured(3) + QStringLiteral("\\fR")))
+      EXPECT_TRUE(
+          item->contains(QStringLiteral("\\fI") + option.captured(3) + QStringLiteral("\\fR")))
           << item->toStdString();
     }
   }
@@ -286,7 +293,8 @@ TEST(CommandLineTest, TheManualPageHasEveryOptionOfTheHelp) {
   for (const QString& line : arguments.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
     const QString name = line.trimmed().section(QLatin1Char(' '), 0, 0);
     SCOPED_TRACE(name.toStdString());
-    EXPECT_TRUE(sections.value(QStringLiteral("SYNOPSIS")).contains(QStringLiteral("\\fI") + name + QStringLiteral("\\fR")));
+    EXPECT_TRUE(sections.value(QStringLiteral("SYNOPSIS"))
+                    .contains(QStringLiteral("\\fI") + name + QStringLiteral("\\fR")));
     EXPECT_TRUE(std::any_of(option_items.begin(), option_items.end(), [&](const QString& text) {
       return text.startsWith(QStringLiteral(".I ") + name);
     }));
@@ -296,9 +304,10 @@ TEST(CommandLineTest, TheManualPageHasEveryOptionOfTheHelp) {
   for (auto it = variable.globalMatch(help); it.hasNext();) {
     const QString name = it.next().captured(0);
     const QStringList environment = items(QStringLiteral("ENVIRONMENT"));
-    EXPECT_TRUE(std::any_of(environment.begin(), environment.end(), [&](const QString& text) {
-      return text.contains(QStringLiteral(" ") + roff(name));
-    })) << "the manual's ENVIRONMENT lacks " << name.toStdString();
+    EXPECT_TRUE(std::any_of(
+        environment.begin(), environment.end(),
+        [&](const QString& text) { return text.contains(QStringLiteral(" ") + roff(name)); }))
+        << "the manual's ENVIRONMENT lacks " << name.toStdString();
   }
 }
 

@@ -17,18 +17,18 @@
 #include <QTest>
 
 #include "addressbook/address_book_window.h"
-#include "items/address_file.h"
 #include "app/instance.h"
 #include "app/main_window.h"
 #include "app/splash_window.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
-#include "items/appointment_file.h"
 #include "calendar/day_schedule_window.h"
 #include "calendar/month_calendar_window.h"
 #include "calendar/reminder_window.h"
 #include "help/help_page_window.h"
 #include "help/help_topics_window.h"
+#include "items/address_file.h"
+#include "items/appointment_file.h"
 #include "notes/notes_window.h"
 #include "test_support.h"
 
@@ -47,7 +47,8 @@ TEST_F(DesktopTest, AboutBoxNamesTheDataFolderButTheStartingSplashDoesNot) {
 
   splash.SetCloseVisible(true);
   EXPECT_TRUE(folder->isVisible());
-  EXPECT_TRUE(splash.findChild<QLabel*>(QLatin1String(splash_names::kDataFolderCaption))->isVisible());
+  EXPECT_TRUE(
+      splash.findChild<QLabel*>(QLatin1String(splash_names::kDataFolderCaption))->isVisible());
   EXPECT_EQ(folder->toolTip(), QDir::toNativeSeparators(dir_.path()));
   // A long path is shortened in the middle to fit; the tool tip holds it all.
   EXPECT_LE(folder->fontMetrics().horizontalAdvance(folder->text()), folder->width());
@@ -125,10 +126,11 @@ TEST_F(DesktopTest, EscInAnOpenListClosesOnlyTheList) {
   entry.birthday_date = QStringLiteral("07/01/1990");
   entry.birthday_flag = QStringLiteral("1");
   ASSERT_TRUE(AddAddressEntry(files(), entry).stored());
-  ASSERT_TRUE(AddAppointment(files(), Appointment{QStringLiteral("20260107-1"), QStringLiteral("Dentist"),
-                                                  QStringLiteral("09:00"), QStringLiteral("10:00"),
-                                                  false, QStringLiteral("15"), QString()})
-                  .stored());
+  ASSERT_TRUE(
+      AddAppointment(files(), Appointment{QStringLiteral("20260107-1"), QStringLiteral("Dentist"),
+                                          QStringLiteral("09:00"), QStringLiteral("10:00"), false,
+                                          QStringLiteral("15"), QString()})
+          .stored());
   app_->Main().show();
   app_->MonthCalendar().OpenActivitiesFor(QDate(2026, 1, 7));
   struct List {
@@ -136,10 +138,11 @@ TEST_F(DesktopTest, EscInAnOpenListClosesOnlyTheList) {
     QWidget* window;
     const char* combo;
   };
-  for (const List& list : {List{"appointments", &app_->Activities(), activities_names::kAppointments},
-                           List{"memos", &app_->Activities(), activities_names::kMemos},
-                           List{"names", &app_->AddressBook(), address_book_names::kNames},
-                           List{"start time", &app_->AppointmentEditor(), appointment_editor_names::kStart}}) {
+  for (const List& list :
+       {List{"appointments", &app_->Activities(), activities_names::kAppointments},
+        List{"memos", &app_->Activities(), activities_names::kMemos},
+        List{"names", &app_->AddressBook(), address_book_names::kNames},
+        List{"start time", &app_->AppointmentEditor(), appointment_editor_names::kStart}}) {
     SCOPED_TRACE(list.what);
     Activate(*list.window);
     auto* combo = list.window->findChild<QComboBox*>(QLatin1String(list.combo));
@@ -191,7 +194,8 @@ TEST_F(DesktopTest, SecondStartRaisesTheRunningWindow) {
 
   // The same folder by another spelling or through a link meets the same
   // window; another folder does not.
-  EXPECT_EQ(InstanceSocketPath(dir_.path() + QStringLiteral("/./")), InstanceSocketPath(dir_.path()));
+  EXPECT_EQ(InstanceSocketPath(dir_.path() + QStringLiteral("/./")),
+            InstanceSocketPath(dir_.path()));
   const QString link = Path(QStringLiteral("link"));
   ASSERT_TRUE(QFile::link(dir_.path(), link));
   EXPECT_EQ(InstanceSocketPath(link), InstanceSocketPath(dir_.path()));
@@ -252,7 +256,8 @@ TEST(DesktopProcessTest, AnEndingSignalRemovesTheInstanceSocket) {
     };
     QElapsedTimer waited;
     waited.start();
-    while (sockets().isEmpty() && waited.elapsed() < 30000 && program.state() == QProcess::Running) {
+    while (sockets().isEmpty() && waited.elapsed() < 30000 &&
+           program.state() == QProcess::Running) {
       QTest::qWait(50);
     }
     ASSERT_EQ(sockets().size(), 1) << program.readAllStandardError().toStdString();

@@ -35,9 +35,8 @@ enum class CrashImage {
   kTornPrefix,   // the first half of the pending changes, the last one torn
   kScattered,    // every other pending change; names as at the last flush
 };
-inline constexpr CrashImage kAllCrashImages[] = {
-    CrashImage::kDropPending, CrashImage::kKeepAll, CrashImage::kTornPrefix,
-    CrashImage::kScattered};
+inline constexpr CrashImage kAllCrashImages[] = {CrashImage::kDropPending, CrashImage::kKeepAll,
+                                                 CrashImage::kTornPrefix, CrashImage::kScattered};
 
 class FaultyFileSystem : public store::FileSystem {
  public:
@@ -196,7 +195,8 @@ class FaultyFileSystem : public store::FileSystem {
     if (!crashed_) {
       const QString canonical = QDir(QFile::decodeName(dir)).absolutePath();
       for (auto& [path, entry] : paths_) {
-        if (QFileInfo(QFile::decodeName(path)).absolutePath() == canonical) entry.durable_inode = entry.current_inode;
+        if (QFileInfo(QFile::decodeName(path)).absolutePath() == canonical)
+          entry.durable_inode = entry.current_inode;
       }
     }
     Changed();
@@ -280,7 +280,8 @@ class FaultyFileSystem : public store::FileSystem {
 
   // Fails a call for want of room: always false.
   static bool NoRoom(store::SystemError* error) {
-    if (error != nullptr) *error = store::SystemError{ENOSPC, QStringLiteral("No space left on device")};
+    if (error != nullptr)
+      *error = store::SystemError{ENOSPC, QStringLiteral("No space left on device")};
     return false;
   }
   // Whether creating `path` fails for want of room (true: `error` set).

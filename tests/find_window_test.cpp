@@ -13,17 +13,17 @@
 #include <QTreeView>
 
 #include "addressbook/address_book_window.h"
-#include "items/address_file.h"
 #include "app/main_window.h"
-#include "ui/ui.h"
 #include "calendar/activities_window.h"
-#include "items/appointment_file.h"
 #include "events/event_file.h"
 #include "find/find_window.h"
+#include "items/address_file.h"
+#include "items/appointment_file.h"
 #include "items/note_file.h"
 #include "notes/notes_window.h"
 #include "search/search.h"
 #include "test_support.h"
+#include "ui/ui.h"
 
 namespace quorvel::testing {
 namespace {
@@ -44,8 +44,10 @@ class FindWindowTest : public AppFixture {
     Add(QStringLiteral("20260112-1"), QStringLiteral("Team meeting"), QStringLiteral("09:00"));
     Add(QStringLiteral("20260112-2"), QStringLiteral("Dentist Jos\u00e9"), QStringLiteral("14:00"));
     Add(QStringLiteral("20260105-1"), QStringLiteral("Dentist check"), QStringLiteral("10:00"));
-    ASSERT_TRUE(SaveNote(files(), QStringLiteral("Shopping"), QStringLiteral("Milk\r\nBread")).stored());
-    ASSERT_TRUE(SaveNote(files(), QStringLiteral("Wi-Fi"), QStringLiteral("Password: s3cret")).stored());
+    ASSERT_TRUE(
+        SaveNote(files(), QStringLiteral("Shopping"), QStringLiteral("Milk\r\nBread")).stored());
+    ASSERT_TRUE(
+        SaveNote(files(), QStringLiteral("Wi-Fi"), QStringLiteral("Password: s3cret")).stored());
     AddressEntry e;
     e.surname = QStringLiteral("M\u00fcller");
     e.name = QStringLiteral("Jos\u00e9");
@@ -65,8 +67,10 @@ class FindWindowTest : public AppFixture {
   void Event(const QString& uid, const QString& lines) {
     store::Operation op(files());
     ASSERT_EQ(events::PutEvent(op, ("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\n"
-                                    "BEGIN:VEVENT\r\nUID:" + uid + "\r\nDTSTAMP:20260101T000000Z\r\n" +
-                                    lines + "END:VEVENT\r\nEND:VCALENDAR\r\n").toUtf8()),
+                                    "BEGIN:VEVENT\r\nUID:" +
+                                    uid + "\r\nDTSTAMP:20260101T000000Z\r\n" + lines +
+                                    "END:VEVENT\r\nEND:VCALENDAR\r\n")
+                                       .toUtf8()),
               events::PutResult::kStored);
     ASSERT_TRUE(op.Commit().stored());
   }
@@ -89,8 +93,8 @@ class FindWindowTest : public AppFixture {
       const QModelIndex group = model->index(g, 0);
       rows.append(group.data().toString());
       for (int r = 0; r < model->rowCount(group); ++r) {
-        rows.append(QStringLiteral("  ") + model->index(r, 0, group).data().toString() + QStringLiteral(" | ") +
-                    model->index(r, 1, group).data().toString());
+        rows.append(QStringLiteral("  ") + model->index(r, 0, group).data().toString() +
+                    QStringLiteral(" | ") + model->index(r, 1, group).data().toString());
       }
     }
     return rows;
@@ -142,7 +146,8 @@ TEST_F(FindWindowTest, EachKindOpensWhereItLives) {
   EXPECT_EQ(activities.Date(), QDate(2026, 1, 12));
   auto* subjects = activities.findChild<QComboBox*>(QLatin1String(activities_names::kAppointments));
   EXPECT_EQ(subjects->currentText(), QStringLiteral("Dentist Jos\u00e9"));
-  EXPECT_EQ(activities.findChild<QLineEdit*>(QLatin1String(activities_names::kStart))->text(), QStringLiteral("14:00"));
+  EXPECT_EQ(activities.findChild<QLineEdit*>(QLatin1String(activities_names::kStart))->text(),
+            QStringLiteral("14:00"));
 
   // A note: the pad holds it, its title in the title box.
   Type(QStringLiteral("password"));
@@ -150,7 +155,8 @@ TEST_F(FindWindowTest, EachKindOpensWhereItLives) {
   NotesWindow& notes = app_->Notes();
   EXPECT_TRUE(notes.isVisible());
   EXPECT_EQ(notes.PadText(), QStringLiteral("Password: s3cret"));
-  EXPECT_EQ(notes.findChild<QLineEdit*>(QLatin1String(notes_names::kTitle))->text(), QStringLiteral("Wi-Fi"));
+  EXPECT_EQ(notes.findChild<QLineEdit*>(QLatin1String(notes_names::kTitle))->text(),
+            QStringLiteral("Wi-Fi"));
 
   // An entry: its letter group chosen and the entry shown.
   Type(QStringLiteral("mull"));
@@ -165,10 +171,12 @@ TEST_F(FindWindowTest, EachKindOpensWhereItLives) {
 
 TEST_F(FindWindowTest, AnEventIsListedAsAnAppointmentAndOpensOnItsOccurrence) {
   // Today is Wednesday 07/01/2026.
-  Event(QStringLiteral("weekly"), QStringLiteral("DTSTART:20251201T180000\r\nDTEND:20251201T190000\r\n"
-                                                 "RRULE:FREQ=WEEKLY\r\nSUMMARY:Dentist weekly\r\n"));
-  Event(QStringLiteral("away"), QStringLiteral("DTSTART;VALUE=DATE:20260108\r\nDTEND;VALUE=DATE:20260110\r\n"
-                                               "SUMMARY:Away at the dentist\r\n"));
+  Event(QStringLiteral("weekly"),
+        QStringLiteral("DTSTART:20251201T180000\r\nDTEND:20251201T190000\r\n"
+                       "RRULE:FREQ=WEEKLY\r\nSUMMARY:Dentist weekly\r\n"));
+  Event(QStringLiteral("away"),
+        QStringLiteral("DTSTART;VALUE=DATE:20260108\r\nDTEND;VALUE=DATE:20260110\r\n"
+                       "SUMMARY:Away at the dentist\r\n"));
   Type(QStringLiteral("dentist"));
   EXPECT_EQ(Shown(), (QStringList{QStringLiteral("Appointments (4)"),
                                   QStringLiteral("  08/01/2026 All day | Away at the dentist"),
@@ -218,7 +226,8 @@ TEST_F(FindWindowTest, AResultOpensTheItemItNamesAfterTheFilesChanged) {
   // The first appointment of that day goes: the dentist is now ordinal 1.
   ASSERT_TRUE(DeleteAppointment(files(), QStringLiteral("20260112-1")).stored());
   OpenResult(0, 0);
-  auto* subjects = app_->Activities().findChild<QComboBox*>(QLatin1String(activities_names::kAppointments));
+  auto* subjects =
+      app_->Activities().findChild<QComboBox*>(QLatin1String(activities_names::kAppointments));
   EXPECT_EQ(subjects->currentText(), QStringLiteral("Dentist Jos\u00e9"));
 
   // A note deleted after it was found is said to be gone; the results are
@@ -244,7 +253,8 @@ TEST_F(FindWindowTest, ShownResultsFollowEveryChangeToTheFiles) {
   List()->setCurrentIndex(model->index(1, 0, model->index(0, 0)));
   ASSERT_TRUE(DeleteAppointment(files(), QStringLiteral("20260112-1")).stored());
   for (int i = 0; i < 20 || Window().Searching(); ++i) QApplication::processEvents();
-  EXPECT_EQ(List()->currentIndex().data(Qt::AccessibleTextRole).toString(), QStringLiteral("Note, Wi-Fi, Password: s3cret"));
+  EXPECT_EQ(List()->currentIndex().data(Qt::AccessibleTextRole).toString(),
+            QStringLiteral("Note, Wi-Fi, Password: s3cret"));
   // A keystroke typed right after a change reads it: the announcement that
   // follows finds the results current and leaves them, and the chosen one,
   // as they are. A change after that is searched for again.
@@ -260,7 +270,8 @@ TEST_F(FindWindowTest, ShownResultsFollowEveryChangeToTheFiles) {
   QObject::connect(model, &QAbstractItemModel::modelReset, [&resets] { ++resets; });
   for (int i = 0; i < 20 || Window().Searching(); ++i) QApplication::processEvents();
   EXPECT_EQ(resets, 0);
-  EXPECT_EQ(List()->currentIndex().data(Qt::AccessibleTextRole).toString(), QStringLiteral("Note, Wi-Fi, Password: s3cret"));
+  EXPECT_EQ(List()->currentIndex().data(Qt::AccessibleTextRole).toString(),
+            QStringLiteral("Note, Wi-Fi, Password: s3cret"));
   ASSERT_TRUE(DeleteNote(files(), 2).stored());  // Bank
   for (int i = 0; i < 20 || Window().Searching(); ++i) QApplication::processEvents();
   EXPECT_EQ(resets, 1);
@@ -327,8 +338,8 @@ TEST_F(FindWindowTest, BoxAndResultsHaveNamesAndRoles) {
   QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&Window());
   EXPECT_EQ(window->role(), QAccessible::Window);
   EXPECT_EQ(window->text(QAccessible::Name), QStringLiteral("Find"));
-  QAccessibleInterface* status =
-      QAccessible::queryAccessibleInterface(Window().findChild<QLabel*>(QLatin1String(find_names::kStatus)));
+  QAccessibleInterface* status = QAccessible::queryAccessibleInterface(
+      Window().findChild<QLabel*>(QLatin1String(find_names::kStatus)));
   EXPECT_EQ(status->text(QAccessible::Name), QStringLiteral("Found"));
 }
 
@@ -338,7 +349,8 @@ TEST(FindGroups, TheLetterGroupOfAKeyIsTheOneTheAddressBookListsItUnder) {
   for (int i = 0; i < AddressBookWindow::kGroupCount; ++i) {
     EXPECT_EQ(groups[i], AddressBookWindow::GroupText(i));
     for (const QChar c : AddressBookWindow::GroupInitials(AddressBookWindow::GroupText(i))) {
-      EXPECT_EQ(search::LetterGroupOf(QString(c) + QStringLiteral("x, y")), groups[i]) << int(c.unicode());
+      EXPECT_EQ(search::LetterGroupOf(QString(c) + QStringLiteral("x, y")), groups[i])
+          << int(c.unicode());
     }
   }
   EXPECT_EQ(search::LetterGroupOf(QStringLiteral("adams, ann")), QString());
@@ -357,8 +369,9 @@ class SearchCommandTest : public FindWindowTest {
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     program.setProcessEnvironment(env);
-    program.start(QStringLiteral(QUORVEL_BINARY),
-                  QStringList{QStringLiteral("--data-folder"), folder, QStringLiteral("--search")} + words);
+    program.start(
+        QStringLiteral(QUORVEL_BINARY),
+        QStringList{QStringLiteral("--data-folder"), folder, QStringLiteral("--search")} + words);
     EXPECT_TRUE(program.waitForFinished(20000));
     *out = QString::fromUtf8(program.readAllStandardOutput());
     *err = QString::fromUtf8(program.readAllStandardError());
@@ -369,10 +382,12 @@ class SearchCommandTest : public FindWindowTest {
 TEST_F(SearchCommandTest, PrintsTheResultsAsLinesAndSaysWhetherAnythingWasFound) {
   QString out, err;
   // Events in the past whatever the day: an all-day one, an ended series.
-  Event(QStringLiteral("party"), QStringLiteral("DTSTART;VALUE=DATE:20200301\r\nSUMMARY:Jos\u00e9's party\r\n"
-                                                "DESCRIPTION:Bring a cake\r\n"));
-  Event(QStringLiteral("course"), QStringLiteral("DTSTART:20200102T100000\r\nRRULE:FREQ=WEEKLY;COUNT=2\r\n"
-                                                 "SUMMARY:Course\r\nLOCATION:Jose's\r\n"));
+  Event(QStringLiteral("party"),
+        QStringLiteral("DTSTART;VALUE=DATE:20200301\r\nSUMMARY:Jos\u00e9's party\r\n"
+                       "DESCRIPTION:Bring a cake\r\n"));
+  Event(QStringLiteral("course"),
+        QStringLiteral("DTSTART:20200102T100000\r\nRRULE:FREQ=WEEKLY;COUNT=2\r\n"
+                       "SUMMARY:Course\r\nLOCATION:Jose's\r\n"));
   // The words as one argument or several; the order is the window's.
   EXPECT_EQ(Run({QStringLiteral("JOSE")}, &out, &err), 0) << err.toStdString();
   const QString jose = QStringLiteral(
@@ -390,7 +405,8 @@ TEST_F(SearchCommandTest, PrintsTheResultsAsLinesAndSaysWhetherAnythingWasFound)
   EXPECT_EQ(err, QString());
   // No words at all is a usage error.
   EXPECT_EQ(Run({QStringLiteral(" ")}, &out, &err), 2);
-  EXPECT_TRUE(err.contains(QStringLiteral("--search needs the words to find."))) << err.toStdString();
+  EXPECT_TRUE(err.contains(QStringLiteral("--search needs the words to find.")))
+      << err.toStdString();
   // A folder that cannot be used is an error, never "nothing found": one
   // another Quorvel holds, one that is not there.
   QProcess holder;

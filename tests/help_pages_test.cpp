@@ -13,22 +13,22 @@
 #include <QSet>
 #include <QTableWidget>
 #include <QTextBrowser>
-#include <QTreeWidget>
 #include <QTranslator>
+#include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_editor_window.h"
-#include "items/address_file.h"
 #include "app/main_window.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
-#include "items/appointment_file.h"
 #include "calendar/day_schedule_window.h"
 #include "calendar/month_calendar_window.h"
 #include "calendar/reminder_window.h"
 #include "help/help_page_window.h"
 #include "help/help_topics_window.h"
+#include "items/address_file.h"
+#include "items/appointment_file.h"
 #include "notes/notes_window.h"
 #include "test_support.h"
 
@@ -91,8 +91,10 @@ TEST_F(HelpPagesTest, GermanPagesQuoteTheGermanCaptions) {
     QTranslator translator;
   } german;
   ASSERT_FALSE(german.translator.isEmpty());
-  ASSERT_TRUE(app_->HelpPage().HelpFile(1)->toPlainText().startsWith(QStringLiteral("Quorvel – Erste Schritte")));
-  CheckQuotedCaptions(QStringLiteral("„"), QStringLiteral("“"), {"Notiz", "notiz", "Nachname, Vorname"});
+  ASSERT_TRUE(app_->HelpPage().HelpFile(1)->toPlainText().startsWith(
+      QStringLiteral("Quorvel – Erste Schritte")));
+  CheckQuotedCaptions(QStringLiteral("„"), QStringLiteral("“"),
+                      {"Notiz", "notiz", "Nachname, Vorname"});
 }
 
 void HelpPagesTest::CheckQuotedCaptions(const QString& open, const QString& close,

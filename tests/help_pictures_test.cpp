@@ -12,8 +12,8 @@
 // With QUORVEL_SCREENSHOTS=DIR it also saves each window as a plain PNG.
 #include <QApplication>
 #include <QBuffer>
-#include <QCheckBox>
 #include <QCalendarWidget>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -27,13 +27,13 @@
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_editor_window.h"
-#include "items/address_file.h"
 #include "app/main_window.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
-#include "items/appointment_file.h"
 #include "calendar/day_schedule_window.h"
 #include "calendar/month_calendar_window.h"
+#include "items/address_file.h"
+#include "items/appointment_file.h"
 #include "items/note_file.h"
 #include "notes/notes_window.h"
 #include "test_support.h"
@@ -94,8 +94,8 @@ void SavePicture(QWidget& window, const QString& file, const std::vector<Mark>& 
   // (QUORVEL_SCREENSHOTS=packaging/screenshots).
   const QString plain = qEnvironmentVariable("QUORVEL_SCREENSHOTS");
   if (!plain.isEmpty()) {
-    EXPECT_TRUE(shot.save(QDir(plain).filePath(QString(file).replace(QLatin1String(".svg"),
-                                                                      QLatin1String(".png")))));
+    EXPECT_TRUE(shot.save(
+        QDir(plain).filePath(QString(file).replace(QLatin1String(".svg"), QLatin1String(".png")))));
   }
   QByteArray png;
   QBuffer buffer(&png);
@@ -112,13 +112,14 @@ void SavePicture(QWidget& window, const QString& file, const std::vector<Mark>& 
   const int oy = kMargin + 1 + kTitleBar;
 
   QString svg;
-  svg += QStringLiteral(
-             "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\""
-             " width=\"%1\" height=\"%2\" viewBox=\"0 0 %3 %4\">\n")
-             .arg(qRound(view_w * scale))
-             .arg(qRound(view_h * scale))
-             .arg(view_w)
-             .arg(view_h);
+  svg +=
+      QStringLiteral(
+          "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\""
+          " width=\"%1\" height=\"%2\" viewBox=\"0 0 %3 %4\">\n")
+          .arg(qRound(view_w * scale))
+          .arg(qRound(view_h * scale))
+          .arg(view_w)
+          .arg(view_h);
   // Frame and title bar with the window's caption and close box.
   svg += QStringLiteral(
              "<rect x=\"%1.5\" y=\"%2.5\" width=\"%3\" height=\"%4\" rx=\"3\" fill=\"#f0f0f0\" "
@@ -127,7 +128,8 @@ void SavePicture(QWidget& window, const QString& file, const std::vector<Mark>& 
              .arg(kMargin)
              .arg(w + 1)
              .arg(h + kTitleBar + 1);
-  svg += QStringLiteral("<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" rx=\"2\" fill=\"#2d5da8\"/>\n")
+  svg += QStringLiteral(
+             "<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" rx=\"2\" fill=\"#2d5da8\"/>\n")
              .arg(ox)
              .arg(kMargin + 1)
              .arg(w)
@@ -179,7 +181,8 @@ void SavePicture(QWidget& window, const QString& file, const std::vector<Mark>& 
                "<circle cx=\"%1\" cy=\"%2\" r=\"%3\" fill=\"#ff8a00\" stroke=\"#ffffff\" "
                "stroke-width=\"%4\"/>\n"
                "<text x=\"%1\" y=\"%5\" font-family=\"Liberation Sans, Arial, sans-serif\" "
-               "font-size=\"%6\" font-weight=\"bold\" fill=\"#ffffff\" text-anchor=\"middle\">%7</text>\n")
+               "font-size=\"%6\" font-weight=\"bold\" fill=\"#ffffff\" "
+               "text-anchor=\"middle\">%7</text>\n")
                .arg(cx)
                .arg(cy)
                .arg(radius)
@@ -216,7 +219,8 @@ class HelpPictures : public AppFixture {
       bool reminder;
       const char* description;
     } kSamples[] = {
-        {kDay, "Dentist", "09:00", "09:30", true, "Dr. Hale, Market Street 4\nBring the insurance card"},
+        {kDay, "Dentist", "09:00", "09:30", true,
+         "Dr. Hale, Market Street 4\nBring the insurance card"},
         {kDay, "Team meeting", "10:00", "12:00", false, "Room 2: plans for the spring fair"},
         {kDay, "Lunch with Anne", "11:30", "13:00", true, "Corner cafe"},
         {kDay.addDays(7), "Piano lesson", "17:00", "18:00", false, "Description"},
@@ -230,7 +234,8 @@ class HelpPictures : public AppFixture {
       a.end = QLatin1String(s.end);
       a.reminder = s.reminder;
       a.minutes = QStringLiteral("15");
-      a.description = QString::fromLatin1(s.description).replace(QLatin1String("\n"), QLatin1String("\r\n"));
+      a.description =
+          QString::fromLatin1(s.description).replace(QLatin1String("\n"), QLatin1String("\r\n"));
       ASSERT_TRUE(AddAppointment(files(), a).stored());
     }
   }
@@ -246,7 +251,8 @@ class HelpPictures : public AppFixture {
         {"Car", "Winter tyres before November."},
     };
     for (const auto& s : kSamples) {
-      ASSERT_TRUE(SaveNote(files(), QLatin1String(s.title), QLatin1String(s.body), nullptr).stored());
+      ASSERT_TRUE(
+          SaveNote(files(), QLatin1String(s.title), QLatin1String(s.body), nullptr).stored());
     }
   }
 
@@ -265,7 +271,8 @@ class HelpPictures : public AppFixture {
         {"Anne", "Sutton", "14 Elm Row\r\nNorthgate\r\nManchester M4 6BD", "0161 496 0732",
          "07700 900461", "10/03/1990", "anne.sutton@example.org", "www.example.org/anne",
          "Prefers calls after 6 pm."},
-        {"Tom", "Shaw", "2 Mill Lane\r\nHebden Bridge HX7 8AB", "01422 555 013", "", "", "", "", ""},
+        {"Tom", "Shaw", "2 Mill Lane\r\nHebden Bridge HX7 8AB", "01422 555 013", "", "", "", "",
+         ""},
         {"Ruth", "Stone", "9 Quay Street\r\nWhitby YO21 3PU", "01947 555 208", "07700 900118",
          "23/03/1984", "ruth@example.net", "", ""},
         {"Paul", "Baker", "31 Hill Road\r\nLeeds LS6 2QF", "0113 496 0555", "", "", "", "", ""},
@@ -294,15 +301,17 @@ class HelpPictures : public AppFixture {
 TEST_F(HelpPictures, DISABLED_Desk) {
   MainWindow& main = app_->Main();
   Settle(main);
-  QTest::mouseClick(main.findChild<QPushButton*>(QLatin1String(main_window_names::kCalendarHandle)), Qt::LeftButton);
+  QTest::mouseClick(main.findChild<QPushButton*>(QLatin1String(main_window_names::kCalendarHandle)),
+                    Qt::LeftButton);
   QApplication::processEvents();
-  SavePicture(main, QStringLiteral("desk.svg"),
-              {{PlaceOf(main, main_window_names::kFileTab), 1},
-               {PlaceOf(main, main_window_names::kClipboard), 2},
-               {PlaceOf(main, {main_window_names::kCalendarPicture, main_window_names::kCalendarIcon}), 3},
-               {PlaceOf(main, {main_window_names::kTelephone, main_window_names::kContactsCard}), 4},
-               {PlaceOf(main, main_window_names::kCalendarHandle), 5},
-               {PlaceOf(main, main_window_names::kCalendarPlate), 6}});
+  SavePicture(
+      main, QStringLiteral("desk.svg"),
+      {{PlaceOf(main, main_window_names::kFileTab), 1},
+       {PlaceOf(main, main_window_names::kClipboard), 2},
+       {PlaceOf(main, {main_window_names::kCalendarPicture, main_window_names::kCalendarIcon}), 3},
+       {PlaceOf(main, {main_window_names::kTelephone, main_window_names::kContactsCard}), 4},
+       {PlaceOf(main, main_window_names::kCalendarHandle), 5},
+       {PlaceOf(main, main_window_names::kCalendarPlate), 6}});
 }
 
 TEST_F(HelpPictures, DISABLED_Calendar) {
@@ -343,20 +352,26 @@ TEST_F(HelpPictures, DISABLED_Calendar) {
   AppointmentEditorWindow& editor = app_->AppointmentEditor();
   app_->SetEditMode(false);
   editor.OpenForAdd(NextAppointmentId(files(), kDay));
-  editor.findChild<QLineEdit*>(QLatin1String(appointment_editor_names::kSubject))->setText(QStringLiteral("Call the plumber"));
+  editor.findChild<QLineEdit*>(QLatin1String(appointment_editor_names::kSubject))
+      ->setText(QStringLiteral("Call the plumber"));
   auto* start = editor.findChild<QComboBox*>(QLatin1String(appointment_editor_names::kStart));
   start->setCurrentText(QStringLiteral("14:00"));
-  editor.findChild<QComboBox*>(QLatin1String(appointment_editor_names::kEnd))->setCurrentText(QStringLiteral("14:30"));
+  editor.findChild<QComboBox*>(QLatin1String(appointment_editor_names::kEnd))
+      ->setCurrentText(QStringLiteral("14:30"));
   editor.findChild<QPlainTextEdit*>(QLatin1String(appointment_editor_names::kDescription))
       ->setPlainText(QStringLiteral("About the dripping tap in the kitchen"));
-  editor.findChild<QCheckBox*>(QLatin1String(appointment_editor_names::kReminder))->setChecked(true);
-  editor.findChild<QLineEdit*>(QLatin1String(appointment_editor_names::kMinutes))->setText(QStringLiteral("30"));
+  editor.findChild<QCheckBox*>(QLatin1String(appointment_editor_names::kReminder))
+      ->setChecked(true);
+  editor.findChild<QLineEdit*>(QLatin1String(appointment_editor_names::kMinutes))
+      ->setText(QStringLiteral("30"));
   Settle(editor);
   editor.findChild<QLineEdit*>(QLatin1String(appointment_editor_names::kSubject))->deselect();
   SavePicture(editor, QStringLiteral("appointment_add.svg"),
               {{PlaceOf(editor, appointment_editor_names::kSubject), 1},
                {PlaceOf(editor, appointment_editor_names::kStart), 2},
-               {PlaceOf(editor, {appointment_editor_names::kReminder, appointment_editor_names::kMinutesCaption}), 3},
+               {PlaceOf(editor, {appointment_editor_names::kReminder,
+                                 appointment_editor_names::kMinutesCaption}),
+                3},
                {PlaceOf(editor, appointment_editor_names::kOk), 4}});
   editor.hide();
 
@@ -364,11 +379,14 @@ TEST_F(HelpPictures, DISABLED_Calendar) {
   editor.OpenForEdit(ReadAppointment(files(), 0));
   Settle(editor);
   editor.findChild<QLineEdit*>(QLatin1String(appointment_editor_names::kSubject))->deselect();
-  SavePicture(editor, QStringLiteral("appointment_edit.svg"),
-              {{PlaceOf(editor, appointment_editor_names::kSubject), 1},
-               {PlaceOf(editor, {appointment_editor_names::kStart, appointment_editor_names::kEnd}), 2},
-               {PlaceOf(editor, {appointment_editor_names::kReminder, appointment_editor_names::kMinutesCaption}), 3},
-               {PlaceOf(editor, appointment_editor_names::kOk), 4}});
+  SavePicture(
+      editor, QStringLiteral("appointment_edit.svg"),
+      {{PlaceOf(editor, appointment_editor_names::kSubject), 1},
+       {PlaceOf(editor, {appointment_editor_names::kStart, appointment_editor_names::kEnd}), 2},
+       {PlaceOf(editor,
+                {appointment_editor_names::kReminder, appointment_editor_names::kMinutesCaption}),
+        3},
+       {PlaceOf(editor, appointment_editor_names::kOk), 4}});
   editor.hide();
 
   DayScheduleWindow& schedule = app_->DaySchedule();
@@ -395,7 +413,8 @@ TEST_F(HelpPictures, DISABLED_Notes) {
   auto* title = notes.findChild<QLineEdit*>(QLatin1String(notes_names::kTitle));
   auto* list = notes.findChild<QTableView*>(QLatin1String(notes_names::kList));
 
-  pad->setPlainText(QStringLiteral("Ring the garage about the winter tyres.\nAsk for a price first."));
+  pad->setPlainText(
+      QStringLiteral("Ring the garage about the winter tyres.\nAsk for a price first."));
   title->setText(QStringLiteral("Garage"));
   SavePicture(notes, QStringLiteral("notes_add.svg"),
               {{PlaceOf(notes, notes_names::kClearPad), 1, Corner::kTopRight},
@@ -411,7 +430,8 @@ TEST_F(HelpPictures, DISABLED_Notes) {
   SavePicture(notes, QStringLiteral("notes_view.svg"),
               {{row, 1}, {PlaceOf(notes, notes_names::kViewNote), 2}});
 
-  pad->setPlainText(QStringLiteral("Lake District in May?\nAsk Anne about the cottage.\nBook the train by March."));
+  pad->setPlainText(QStringLiteral(
+      "Lake District in May?\nAsk Anne about the cottage.\nBook the train by March."));
   SavePicture(notes, QStringLiteral("notes_edit.svg"),
               {{PlaceOf(notes, notes_names::kPad), 1},
                {PlaceOf(notes, notes_names::kTitle), 2, Corner::kTopRight},
@@ -426,7 +446,9 @@ TEST_F(HelpPictures, DISABLED_Notes) {
 
 TEST_F(HelpPictures, DISABLED_AddressBook) {
   AddSampleEntries();
-  app_->MonthCalendar().findChild<QCalendarWidget*>(QLatin1String(month_calendar_names::kCalendar))->setSelectedDate(kDay);
+  app_->MonthCalendar()
+      .findChild<QCalendarWidget*>(QLatin1String(month_calendar_names::kCalendar))
+      ->setSelectedDate(kDay);
   AddressBookWindow& book = app_->AddressBook();
   Settle(book);
   book.findChild<QPushButton*>(QLatin1String(address_book_names::kGroups[17]))->click();  // "S"
@@ -439,7 +461,8 @@ TEST_F(HelpPictures, DISABLED_AddressBook) {
                {PlaceOf(book, address_book_names::kNames), 2},
                {PlaceOf(book, address_book_names::kViewToggle), 3, Corner::kTopRight}});
   SavePicture(book, QStringLiteral("address_delete.svg"),
-              {{PlaceOf(book, address_book_names::kNames), 1}, {PlaceOf(book, address_book_names::kDeleteEntry), 2, Corner::kTopRight}});
+              {{PlaceOf(book, address_book_names::kNames), 1},
+               {PlaceOf(book, address_book_names::kDeleteEntry), 2, Corner::kTopRight}});
   book.findChild<QPushButton*>(QLatin1String(address_book_names::kViewToggle))->click();
   QApplication::processEvents();
   SavePicture(book, QStringLiteral("address_details.svg"),
@@ -452,27 +475,34 @@ TEST_F(HelpPictures, DISABLED_AddressBook) {
   const struct {
     const char* name;
     const char* text;
-  } kTyped[] = {{address_editor_names::kName, "Clare"}, {address_editor_names::kSurname, "Lewis"},         {address_editor_names::kEmail, "clare.lewis@example.com"},
-                {address_editor_names::kPhones[0], "0161 496 0377"}, {address_editor_names::kPhones[3], "07700 900777"}};
+  } kTyped[] = {{address_editor_names::kName, "Clare"},
+                {address_editor_names::kSurname, "Lewis"},
+                {address_editor_names::kEmail, "clare.lewis@example.com"},
+                {address_editor_names::kPhones[0], "0161 496 0377"},
+                {address_editor_names::kPhones[3], "07700 900777"}};
   for (const auto& t : kTyped) {
     editor.findChild<QLineEdit*>(QLatin1String(t.name))->setText(QLatin1String(t.text));
   }
-  editor.findChild<QCheckBox*>(QLatin1String(address_editor_names::kBirthdayFlag))->setChecked(true);
+  editor.findChild<QCheckBox*>(QLatin1String(address_editor_names::kBirthdayFlag))
+      ->setChecked(true);
   Settle(editor);
-  SavePicture(editor, QStringLiteral("address_add.svg"),
-              {{PlaceOf(editor, {address_editor_names::kCaptions[0], address_editor_names::kSurname}), 1},
-               {PlaceOf(editor, {address_editor_names::kBirthdayFlag, address_editor_names::kBirthday}), 2},
-               {PlaceOf(editor, address_editor_names::kOk), 3, Corner::kTopRight}});
+  SavePicture(
+      editor, QStringLiteral("address_add.svg"),
+      {{PlaceOf(editor, {address_editor_names::kCaptions[0], address_editor_names::kSurname}), 1},
+       {PlaceOf(editor, {address_editor_names::kBirthdayFlag, address_editor_names::kBirthday}), 2},
+       {PlaceOf(editor, address_editor_names::kOk), 3, Corner::kTopRight}});
   editor.hide();
 
   app_->SetEditMode(true);
-  editor.PrepareEdit(QStringLiteral("Sutton, Anne"),
-                     ReadAddressEntry(files(), FindAddressEntry(files(), QStringLiteral("Sutton, Anne"))));
+  editor.PrepareEdit(
+      QStringLiteral("Sutton, Anne"),
+      ReadAddressEntry(files(), FindAddressEntry(files(), QStringLiteral("Sutton, Anne"))));
   Settle(editor);
-  SavePicture(editor, QStringLiteral("address_edit.svg"),
-              {{PlaceOf(editor, {address_editor_names::kCaptions[0], address_editor_names::kSurname}), 1},
-               {PlaceOf(editor, {address_editor_names::kBirthdayFlag, address_editor_names::kBirthday}), 2},
-               {PlaceOf(editor, address_editor_names::kOk), 3, Corner::kTopRight}});
+  SavePicture(
+      editor, QStringLiteral("address_edit.svg"),
+      {{PlaceOf(editor, {address_editor_names::kCaptions[0], address_editor_names::kSurname}), 1},
+       {PlaceOf(editor, {address_editor_names::kBirthdayFlag, address_editor_names::kBirthday}), 2},
+       {PlaceOf(editor, address_editor_names::kOk), 3, Corner::kTopRight}});
   editor.hide();
 }
 

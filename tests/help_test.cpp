@@ -10,13 +10,15 @@
 #include <QTextFragment>
 #include <QTreeWidget>
 
-#include "ui/ui.h"
 #include "help/help_page_window.h"
 #include "help/help_topics_window.h"
 #include "test_support.h"
+#include "ui/ui.h"
 
 // Readable failure messages for texts.
-inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
 
 namespace quorvel::testing {
 namespace {
@@ -25,21 +27,36 @@ const int kReadingOrder[] = {1, 11, 12, 13, 14, 15, 21, 22, 23, 24, 31, 32, 33, 
 
 QString PageTitle(int n) {
   switch (n) {
-    case 1: return QStringLiteral("Quorvel - Getting Started");
-    case 11: return QStringLiteral("Calendar – How to Add an Appointment");
-    case 12: return QStringLiteral("Calendar – How to View an Appointment");
-    case 13: return QStringLiteral("Calendar – How to Edit an Appointment");
-    case 14: return QStringLiteral("Calendar – How to Delete an Appointment");
-    case 15: return QStringLiteral("Calendar – How to View the Schedule for a specific day");
-    case 21: return QStringLiteral("Notes – How to Add a Note");
-    case 22: return QStringLiteral("Notes – How to View a Note");
-    case 23: return QStringLiteral("Notes – How to Edit a Note");
-    case 24: return QStringLiteral("Notes – How to Delete a Note");
-    case 31: return QStringLiteral("Address Book – How to Add an Entry");
-    case 32: return QStringLiteral("Address Book – How to View an Entry");
-    case 33: return QStringLiteral("Address Book – How to Edit an Entry");
-    case 34: return QStringLiteral("Address Book – How to Delete an Entry");
-    default: return QString();
+    case 1:
+      return QStringLiteral("Quorvel - Getting Started");
+    case 11:
+      return QStringLiteral("Calendar – How to Add an Appointment");
+    case 12:
+      return QStringLiteral("Calendar – How to View an Appointment");
+    case 13:
+      return QStringLiteral("Calendar – How to Edit an Appointment");
+    case 14:
+      return QStringLiteral("Calendar – How to Delete an Appointment");
+    case 15:
+      return QStringLiteral("Calendar – How to View the Schedule for a specific day");
+    case 21:
+      return QStringLiteral("Notes – How to Add a Note");
+    case 22:
+      return QStringLiteral("Notes – How to View a Note");
+    case 23:
+      return QStringLiteral("Notes – How to Edit a Note");
+    case 24:
+      return QStringLiteral("Notes – How to Delete a Note");
+    case 31:
+      return QStringLiteral("Address Book – How to Add an Entry");
+    case 32:
+      return QStringLiteral("Address Book – How to View an Entry");
+    case 33:
+      return QStringLiteral("Address Book – How to Edit an Entry");
+    case 34:
+      return QStringLiteral("Address Book – How to Delete an Entry");
+    default:
+      return QString();
   }
 }
 
@@ -191,11 +208,14 @@ TEST_F(HelpTest, ExpandingAChapterSwitchesItsPictureAndShowsItsTopics) {
   EXPECT_EQ(root->data(0, HelpTopicsWindow::kPictureRole).toInt(), HelpTopicsWindow::kOpenChapter);
 
   QTreeWidgetItem* calendar = topics.Node(QStringLiteral("C"));
-  EXPECT_EQ(calendar->data(0, HelpTopicsWindow::kPictureRole).toInt(), HelpTopicsWindow::kClosedChapter);
+  EXPECT_EQ(calendar->data(0, HelpTopicsWindow::kPictureRole).toInt(),
+            HelpTopicsWindow::kClosedChapter);
   ClickNode(topics, QStringLiteral("C"), /*on_button=*/true);
   EXPECT_TRUE(calendar->isExpanded());
-  EXPECT_EQ(calendar->data(0, HelpTopicsWindow::kPictureRole).toInt(), HelpTopicsWindow::kOpenChapter);
-  EXPECT_EQ(calendar->icon(0).cacheKey(), topics.Picture(HelpTopicsWindow::kOpenChapter).cacheKey());
+  EXPECT_EQ(calendar->data(0, HelpTopicsWindow::kPictureRole).toInt(),
+            HelpTopicsWindow::kOpenChapter);
+  EXPECT_EQ(calendar->icon(0).cacheKey(),
+            topics.Picture(HelpTopicsWindow::kOpenChapter).cacheKey());
   ASSERT_EQ(calendar->childCount(), 5);
   for (int i = 0; i < 5; ++i) {
     QTreeWidgetItem* topic = calendar->child(i);
@@ -207,8 +227,10 @@ TEST_F(HelpTest, ExpandingAChapterSwitchesItsPictureAndShowsItsTopics) {
 
   ClickNode(topics, QStringLiteral("C"), /*on_button=*/true);
   EXPECT_FALSE(calendar->isExpanded());
-  EXPECT_EQ(calendar->data(0, HelpTopicsWindow::kPictureRole).toInt(), HelpTopicsWindow::kClosedChapter);
-  EXPECT_EQ(calendar->icon(0).cacheKey(), topics.Picture(HelpTopicsWindow::kClosedChapter).cacheKey());
+  EXPECT_EQ(calendar->data(0, HelpTopicsWindow::kPictureRole).toInt(),
+            HelpTopicsWindow::kClosedChapter);
+  EXPECT_EQ(calendar->icon(0).cacheKey(),
+            topics.Picture(HelpTopicsWindow::kClosedChapter).cacheKey());
   EXPECT_TRUE(tree->visualItemRect(calendar->child(0)).isEmpty());
 
   // Clicking the root or a chapter opens nothing.
@@ -261,12 +283,12 @@ TEST_F(HelpTest, TheKeyboardAloneOpensAChapterAndATopic) {
   tree->setCurrentItem(topics.Node(QStringLiteral("Org")));
   QTest::keyClick(tree, Qt::Key_Right);  // opens "Quorvel"
   QTest::keyClick(tree, Qt::Key_Down);
-  QTest::keyClick(tree, Qt::Key_Down);   // "Calendar"
+  QTest::keyClick(tree, Qt::Key_Down);  // "Calendar"
   EXPECT_EQ(tree->currentItem(), topics.Node(QStringLiteral("C")));
   QTest::keyClick(tree, Qt::Key_Right);
   EXPECT_TRUE(topics.Node(QStringLiteral("C"))->isExpanded());
   QTest::keyClick(tree, Qt::Key_Down);
-  QTest::keyClick(tree, Qt::Key_Down);   // "How to view an appointment"
+  QTest::keyClick(tree, Qt::Key_Down);  // "How to view an appointment"
   QTest::keyClick(tree, Qt::Key_Return);
   HelpPageWindow& viewer = app_->HelpPage();
   EXPECT_TRUE(viewer.isVisible());
@@ -280,7 +302,8 @@ TEST_F(HelpTest, GettingStartedOpensOnPageOneWithOnlyForwardPaging) {
   EXPECT_FALSE(Button(viewer, help_page_names::kPrevious)->isEnabled());
   EXPECT_TRUE(Button(viewer, help_page_names::kNext)->isEnabled());
   // Each button is named by its caption, as a screen reader reads it.
-  for (const char* name : {help_page_names::kIndex, help_page_names::kPrevious, help_page_names::kNext}) {
+  for (const char* name :
+       {help_page_names::kIndex, help_page_names::kPrevious, help_page_names::kNext}) {
     EXPECT_EQ(Button(viewer, name)->accessibleName(), Button(viewer, name)->text()) << name;
   }
   const QString text = viewer.HelpFile(1)->toPlainText();

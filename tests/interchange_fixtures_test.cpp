@@ -2,10 +2,10 @@
 // import with the expected summary.
 #include <QDir>
 
-#include "items/address_file.h"
-#include "items/appointment_file.h"
 #include "events/occurrences.h"
 #include "interchange/transfer.h"
+#include "items/address_file.h"
+#include "items/appointment_file.h"
 #include "test_support.h"
 
 namespace quorvel::testing {
@@ -40,11 +40,13 @@ const std::pair<const char*, const char*> kSpotChecks[] = {
      "kept|20260403|all day|20260406|Easter in Lisbon|-|Flights: LHR 07:15, back Monday evening.\n"
      "Hotel booked.|Lisbon, Portugal"},
     {"google-calendar-shape.ics",
-     "kept|20260312|18:00|19:00|Project sync with Bob|-|Join with Google Meet: https://meet.google.com/abc-defg-hij\n"
+     "kept|20260312|18:00|19:00|Project sync with Bob|-|Join with Google Meet: "
+     "https://meet.google.com/abc-defg-hij\n"
      "Or dial: (GB) +44 20 3873 7654 PIN: 123 456 789#\n\n"
      "Learn more about Meet at: https://support.google.com/a/users/answer/9282720|"},
-    {"outlook-shape.ics", "kept|20260121|10:00|11:30|Abstimmung Jahresplanung|15|"
-                          "Bitte die Unterlagen mitbringen.\n|Raum 2.14"},
+    {"outlook-shape.ics",
+     "kept|20260121|10:00|11:30|Abstimmung Jahresplanung|15|"
+     "Bitte die Unterlagen mitbringen.\n|Raum 2.14"},
     {"python-icalendar-4.0.3.ics", "kept|20260302|10:00|11:00|Συνάντηση με τον Γιώργο|-||"},
     {"calcurse-4.7.1.ics", "kept|20260214|14:00|15:00|Course|-||"},
     {"rfc5545-recurrence.ics", "kept|20271102|all day|20271102|Our Blissful Anniversary|-||"},
@@ -55,8 +57,9 @@ const std::pair<const char*, const char*> kSpotChecks[] = {
     {"calcurse-4.7.1.ics", "20260112-1|09:00|09:30|Dentist, Dr. Müller|-|"},
     // The example's own VTIMEZONE begins after the event; the zone
     // database has New York at -05:00 then.
-    {"rfc5545-examples.ics", "kept|19980312|14:30|15:30|XYZ Project Review|-|"
-                             "Project XYZ Review Meeting|1CP Conference Room 4350"},
+    {"rfc5545-examples.ics",
+     "kept|19980312|14:30|15:30|XYZ Project Review|-|"
+     "Project XYZ Review Meeting|1CP Conference Room 4350"},
     // Windows zone names without a definition, by name and by display name.
     {"exchange-windows-zones.ics", "kept|20260210|03:30|04:30|Sydney office call|-|\n|Teams"},
     {"exchange-windows-zones.ics", "20260615-1|09:00|10:30|Supplier visit|-|"},
@@ -71,11 +74,13 @@ const std::pair<const char*, const char*> kSpotChecks[] = {
     {"evolution-tasks-memos.ics", "20260114-1|18:00|19:30|Choir rehearsal|-|"},
     // vCard 2.1 without CHARSET: Windows-1252.
     {"outlook-v21-windows1252.vcf",
-     "Größer, Jürgen|Marienplatz 1\r\n80331 München\r\nDeutschland||+49 89 1234567||+49 171 2345678|||"
+     "Größer, Jürgen|Marienplatz 1\r\n80331 München\r\nDeutschland||+49 89 1234567||+49 171 "
+     "2345678|||"
      "Termine nur vormittags – Parkplatz im Hof\r\nRechnung an die Zentrale|-"},
     // tel: URIs, one with an extension.
-    {"rfc6350-example.vcf", "Perreault, Simon|Suite D2-630\r\n2875 Laurier\r\nG1V 2M2 Quebec\r\nQC\r\nCanada||"
-                            "+1-418-656-9254 x102||+1-418-262-6501||||-"},
+    {"rfc6350-example.vcf",
+     "Perreault, Simon|Suite D2-630\r\n2875 Laurier\r\nG1V 2M2 Quebec\r\nQC\r\nCanada||"
+     "+1-418-656-9254 x102||+1-418-262-6501||||-"},
 };
 
 TEST(InterchangeFixturesTest, EachFileImportsWithItsSummary) {
@@ -102,9 +107,9 @@ TEST(InterchangeFixturesTest, EachFileImportsWithItsSummary) {
     QStringList stored;
     for (int k = 0; k < files.ReadCount(store::Channel::kAppoint); ++k) {
       const Appointment a = ReadAppointment(files, k);
-      stored.append(QStringList{a.id, a.start, a.end, a.subject, a.reminder ? a.minutes : "-",
-                                a.description}
-                        .join(QLatin1Char('|')));
+      stored.append(
+          QStringList{a.id, a.start, a.end, a.subject, a.reminder ? a.minutes : "-", a.description}
+              .join(QLatin1Char('|')));
     }
     for (int k = 0; k < files.ReadCount(store::Channel::kAddBook); ++k) {
       const AddressEntry e = ReadAddressEntry(files, k);
@@ -118,12 +123,14 @@ TEST(InterchangeFixturesTest, EachFileImportsWithItsSummary) {
     for (const events::Occurrence& o :
          events::ReadOccurrences(files, QDate(1990, 1, 1), QDate(2027, 12, 31), options.zone)) {
       const bool midnight = o.end.time() == QTime(0, 0) && o.end.date() > o.start.date();
-      stored.append(QStringList{QStringLiteral("kept"), DayKey(o.start.date()),
-                                o.all_day ? QStringLiteral("all day") : o.start.toString(QStringLiteral("HH:mm")),
-                                o.all_day ? DayKey(o.last_day())
-                                          : midnight ? QStringLiteral("24:00") : o.end.toString(QStringLiteral("HH:mm")),
-                                o.summary, o.alarm_minutes < 0 ? QStringLiteral("-") : QString::number(o.alarm_minutes),
-                                o.description, o.location}
+      stored.append(QStringList{
+          QStringLiteral("kept"), DayKey(o.start.date()),
+          o.all_day ? QStringLiteral("all day") : o.start.toString(QStringLiteral("HH:mm")),
+          o.all_day  ? DayKey(o.last_day())
+          : midnight ? QStringLiteral("24:00")
+                     : o.end.toString(QStringLiteral("HH:mm")),
+          o.summary, o.alarm_minutes < 0 ? QStringLiteral("-") : QString::number(o.alarm_minutes),
+          o.description, o.location}
                         .join(QLatin1Char('|')));
     }
     for (const auto& [file, record] : kSpotChecks) {
@@ -138,7 +145,8 @@ TEST(InterchangeFixturesTest, EachFileImportsWithItsSummary) {
     files.CloseDataFiles();
   }
   // Every fixture is in the table.
-  for (const QString& name : fixtures.entryList({QStringLiteral("*.ics"), QStringLiteral("*.vcf")})) {
+  for (const QString& name :
+       fixtures.entryList({QStringLiteral("*.ics"), QStringLiteral("*.vcf")})) {
     EXPECT_TRUE(seen.contains(name)) << name.toStdString();
   }
 }

@@ -5,9 +5,9 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include "interchange/transfer.h"
 #include "items/appointment_file.h"
 #include "items/imported_appointments.h"
-#include "interchange/transfer.h"
 #include "store_sweep.h"
 #include "test_support.h"
 #include "undo/undo_history.h"
@@ -50,7 +50,8 @@ QStringList EventLines(const QByteArray& ics, const QString& uid) {
     } else if (in && line == QLatin1String("END:VEVENT")) {
       if (event.contains(QStringLiteral("UID:") + uid)) return event;
       in = false;
-    } else if (in && !line.startsWith(QLatin1String("DTSTAMP")) && !line.startsWith(QLatin1String("LAST-MODIFIED")) &&
+    } else if (in && !line.startsWith(QLatin1String("DTSTAMP")) &&
+               !line.startsWith(QLatin1String("LAST-MODIFIED")) &&
                !line.startsWith(QLatin1String("SEQUENCE"))) {
       event.append(line);
     }
@@ -62,7 +63,8 @@ QSet<QString> Uids(const QByteArray& ics) {
   QSet<QString> uids;
   QString text = QString::fromUtf8(ics);
   text.replace(QLatin1String("\r\n "), QString()).replace(QLatin1String("\n "), QString());
-  static const QRegularExpression uid(QStringLiteral("^UID:(.*?)\\r?$"), QRegularExpression::MultilineOption);
+  static const QRegularExpression uid(QStringLiteral("^UID:(.*?)\\r?$"),
+                                      QRegularExpression::MultilineOption);
   for (auto it = uid.globalMatch(text); it.hasNext();) uids.insert(it.next().captured(1));
   return uids;
 }
@@ -114,7 +116,9 @@ TEST_F(InterchangeImportedTest, ExportGivesBackWhatCameInWithOnlyTheEditsChanged
   }
 
   const QString out = Path(QStringLiteral("out.ics"));
-  ASSERT_TRUE(interchange::ExportCalendar(files_, out, QDateTime::currentDateTimeUtc(), Options().zone).ok());
+  ASSERT_TRUE(
+      interchange::ExportCalendar(files_, out, QDateTime::currentDateTimeUtc(), Options().zone)
+          .ok());
   const QByteArray ics = ReadAll(out);
   for (const auto& [index, a] : left) {
     const QStringList before = EventLines(a.text, a.uid);
@@ -137,7 +141,8 @@ TEST_F(InterchangeImportedTest, ExportGivesBackWhatCameInWithOnlyTheEditsChanged
   const QSet<QString> gone = Uids(deleted_text);
   // (An event that came without a UID goes out under the one it was
   // given, the same at every import.)
-  for (const QString& uid : Uids(ics) - came) EXPECT_TRUE(uid.startsWith(QLatin1String("quorvel-import-"))) << S(uid);
+  for (const QString& uid : Uids(ics) - came)
+    EXPECT_TRUE(uid.startsWith(QLatin1String("quorvel-import-"))) << S(uid);
 
   const FolderState before = ReadFolder(data_);
   const interchange::ImportSummary again = interchange::ImportFiles(files_, {out}, Options());
@@ -156,20 +161,25 @@ TEST_F(InterchangeImportedTest, ExportGivesBackWhatCameInWithOnlyTheEditsChanged
   {
     QFile file(newer);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:" + supplier.toUtf8() +
-               "\r\nSEQUENCE:1\r\nDTSTAMP:20260106T090000Z\r\nDTSTART:20260615T073000Z\r\n"
-               "DTEND:20260615T083000Z\r\nSUMMARY:Supplier visit, later\r\nEND:VEVENT\r\n"
-               "BEGIN:VEVENT\r\nUID:py-5\r\nSEQUENCE:1\r\nDTSTAMP:20260106T090000Z\r\nDTSTART:20260310T010000Z\r\n"
-               "DTEND:20260310T020000Z\r\nSUMMARY:Call with Tokyo office\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    file.write(
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:" + supplier.toUtf8() +
+        "\r\nSEQUENCE:1\r\nDTSTAMP:20260106T090000Z\r\nDTSTART:20260615T073000Z\r\n"
+        "DTEND:20260615T083000Z\r\nSUMMARY:Supplier visit, later\r\nEND:VEVENT\r\n"
+        "BEGIN:VEVENT\r\nUID:py-5\r\nSEQUENCE:1\r\nDTSTAMP:20260106T090000Z\r\nDTSTART:"
+        "20260310T010000Z\r\n"
+        "DTEND:20260310T020000Z\r\nSUMMARY:Call with Tokyo "
+        "office\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
   }
   const interchange::ImportSummary update = interchange::ImportFiles(files_, {newer}, Options());
   ASSERT_TRUE(update.ok());
   EXPECT_EQ(update.Appointments(), 1) << S(update.Text());
   EXPECT_EQ(update.files[0].updated, 1);
-  EXPECT_TRUE(update.Text().contains(QStringLiteral("changed here or moves to another day"))) << S(update.Text());
+  EXPECT_TRUE(update.Text().contains(QStringLiteral("changed here or moves to another day")))
+      << S(update.Text());
   EXPECT_EQ(Find(QStringLiteral("Supplier visit")), -1);
   ASSERT_GE(Find(QStringLiteral("Supplier visit, later")), 0);
-  EXPECT_EQ(ReadAppointment(files_, Find(QStringLiteral("Supplier visit, later"))).start, QStringLiteral("09:30"));
+  EXPECT_EQ(ReadAppointment(files_, Find(QStringLiteral("Supplier visit, later"))).start,
+            QStringLiteral("09:30"));
   EXPECT_EQ(ReadImported(files_).size(), left.size());
 
   // Undoing the update, the delete, the edit and the import takes the kept
@@ -191,12 +201,13 @@ TEST_F(InterchangeImportedTest, ADeleteDropsTheKeptEventAtEveryCrashPointOrNot) 
   {
     QFile file(ics);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\n"
-               "BEGIN:VEVENT\r\nUID:first\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260110T090000\r\n"
-               "DTEND:20260110T100000\r\nSUMMARY:First\r\nX-OTHER:kept\r\nEND:VEVENT\r\n"
-               "BEGIN:VEVENT\r\nUID:second\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260110T110000\r\n"
-               "DTEND:20260110T120000\r\nSUMMARY:Second\r\nEND:VEVENT\r\n"
-               "END:VCALENDAR\r\n");
+    file.write(
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\n"
+        "BEGIN:VEVENT\r\nUID:first\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260110T090000\r\n"
+        "DTEND:20260110T100000\r\nSUMMARY:First\r\nX-OTHER:kept\r\nEND:VEVENT\r\n"
+        "BEGIN:VEVENT\r\nUID:second\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260110T110000\r\n"
+        "DTEND:20260110T120000\r\nSUMMARY:Second\r\nEND:VEVENT\r\n"
+        "END:VCALENDAR\r\n");
   }
   RunSweep("delete of an imported appointment",
            {[&](const QString& dir) {

@@ -9,15 +9,15 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
-#include "items/address_file.h"
-#include "items/appointment_file.h"
-#include "items/imported_appointments.h"
 #include "events/event_file.h"
 #include "events/occurrences.h"
 #include "interchange/command.h"
 #include "interchange/transfer.h"
-#include "store_sweep.h"
+#include "items/address_file.h"
+#include "items/appointment_file.h"
+#include "items/imported_appointments.h"
 #include "items/sync_state.h"
+#include "store_sweep.h"
 #include "test_support.h"
 #include "undo/undo_history.h"
 
@@ -42,7 +42,8 @@ interchange::EventOptions Options() {
 }
 
 QString Corpus(const char* name) {
-  return QStringLiteral(QUORVEL_SOURCE_DIR "/tests/fixtures/interchange/kept/") + QLatin1String(name);
+  return QStringLiteral(QUORVEL_SOURCE_DIR "/tests/fixtures/interchange/kept/") +
+         QLatin1String(name);
 }
 
 // Each occurrence as a person reads it: "2026-01-27 14:00-15:00 Weekly
@@ -52,10 +53,12 @@ QStringList Shown(const DataFiles& files, QDate from, QDate to) {
   for (const events::Occurrence& o : events::ReadOccurrences(files, from, to, Berlin())) {
     if (o.all_day) {
       out << QStringLiteral("%1..%2 all day %3")
-                 .arg(o.first_day().toString(Qt::ISODate), o.last_day().toString(Qt::ISODate), o.summary);
+                 .arg(o.first_day().toString(Qt::ISODate), o.last_day().toString(Qt::ISODate),
+                      o.summary);
     } else {
       out << QStringLiteral("%1 %2-%3 %4")
-                 .arg(o.start.date().toString(Qt::ISODate), o.start.toString(QStringLiteral("HH:mm")),
+                 .arg(o.start.date().toString(Qt::ISODate),
+                      o.start.toString(QStringLiteral("HH:mm")),
                       o.end.toString(QStringLiteral("HH:mm")), o.summary);
     }
   }
@@ -64,47 +67,65 @@ QStringList Shown(const DataFiles& files, QDate from, QDate to) {
 
 // The export's content lines, unfolded.
 QStringList Lines(const QByteArray& ics) {
-  return QString::fromUtf8(ics).replace(QLatin1String("\r\n "), QString()).split(QStringLiteral("\r\n"));
+  return QString::fromUtf8(ics)
+      .replace(QLatin1String("\r\n "), QString())
+      .split(QStringLiteral("\r\n"));
 }
 
 struct Case {
   const char* file;
-  int kept;          // events in Events.dat afterwards
-  int appointments;  // records in Appoint.dat afterwards
+  int kept;             // events in Events.dat afterwards
+  int appointments;     // records in Appoint.dat afterwards
   const char* summary;  // the whole summary after "<path>: "
   QDate from, to;
-  std::vector<const char*> shown;  // every occurrence from `from` to `to`
+  std::vector<const char*> shown;         // every occurrence from `from` to `to`
   std::vector<const char*> exported;      // lines the export holds
   std::vector<const char*> not_exported;  // and lines it must not
 };
 
 const Case kCases[] = {
-    {"series-with-changes.ics", 2, 0, "2 appointments and 0 contacts imported.",
-     QDate(2026, 1, 12), QDate(2026, 2, 3),
+    {"series-with-changes.ics",
+     2,
+     0,
+     "2 appointments and 0 contacts imported.",
+     QDate(2026, 1, 12),
+     QDate(2026, 2, 3),
      {"2026-01-12 09:30-10:30 Weekly review", "2026-01-27 14:00-15:00 Weekly review (moved)",
       "2026-02-02..2026-02-02 all day Anniversary", "2026-02-02 09:30-10:30 Weekly review"},
      {"UID:weekly-review-7f3a@example.org", "RRULE:FREQ=WEEKLY;UNTIL=20260427T235959Z;BYDAY=MO",
-      "EXDATE;TZID=Europe/Berlin:20260119T093000", "RECURRENCE-ID;TZID=Europe/Berlin:20260126T093000",
-      "ATTENDEE;CN=Bob:mailto:bob@example.org", "DTSTART;VALUE=DATE:19970202", "TRIGGER:-PT10M",
-      "TZID:Europe/Berlin"},
+      "EXDATE;TZID=Europe/Berlin:20260119T093000",
+      "RECURRENCE-ID;TZID=Europe/Berlin:20260126T093000", "ATTENDEE;CN=Bob:mailto:bob@example.org",
+      "DTSTART;VALUE=DATE:19970202", "TRIGGER:-PT10M", "TZID:Europe/Berlin"},
      {"DTSTART:20260202T000000"}},
-    {"all-day-and-long.ics", 4, 0, "4 appointments and 0 contacts imported.",
-     QDate(2026, 1, 14), QDate(2026, 4, 30),
+    {"all-day-and-long.ics",
+     4,
+     0,
+     "4 appointments and 0 contacts imported.",
+     QDate(2026, 1, 14),
+     QDate(2026, 4, 30),
      {"2026-01-14 22:00-01:30 Night train to Zürich", "2026-01-20 09:00-09:30 Dentist",
-      "2026-03-12 15:00-16:00 Project sync with Bob", "2026-04-03..2026-04-05 all day Easter in Lisbon"},
+      "2026-03-12 15:00-16:00 Project sync with Bob",
+      "2026-04-03..2026-04-05 all day Easter in Lisbon"},
      {"DTSTART;VALUE=DATE:20260403", "DTEND;VALUE=DATE:20260406", "LOCATION:Lisbon\\, Portugal",
-      "UID:dentist-4411@example.org", "LOCATION:Hauptstraße 5", "URL:https://example.org/booking/4411",
-      "DESCRIPTION:Join with Google Meet: https://meet.google.com/abc-defg-hij\\nOr dial: (US) +1 555-0100 "
-      "PIN: 123456789#\\nMore phone numbers: https://tel.meet/abc-defg-hij?pin=123456789\\nAgenda: the "
+      "UID:dentist-4411@example.org", "LOCATION:Hauptstraße 5",
+      "URL:https://example.org/booking/4411",
+      "DESCRIPTION:Join with Google Meet: https://meet.google.com/abc-defg-hij\\nOr dial: (US) +1 "
+      "555-0100 "
+      "PIN: 123456789#\\nMore phone numbers: https://tel.meet/abc-defg-hij?pin=123456789\\nAgenda: "
+      "the "
       "numbers\\, the plans\\, the dates."},
      {"DTSTART:20260403T000000", "Location: Lisbon"}},
     // The zone database's rules, not the file's wrong Paris, and a Windows
     // zone name as its IANA zone.
-    {"zones-resolved.ics", 2, 0,
+    {"zones-resolved.ics",
+     2,
+     0,
      "2 appointments and 0 contacts imported.\n"
-     "The file's own definition of the time zone Europe/Paris contradicts the time zone database; its times "
+     "The file's own definition of the time zone Europe/Paris contradicts the time zone database; "
+     "its times "
      "were read as the database has Europe/Paris.",
-     QDate(2026, 1, 13), QDate(2026, 2, 28),
+     QDate(2026, 1, 13),
+     QDate(2026, 2, 28),
      {"2026-01-13 10:00-11:30 Réunion d'équipe", "2026-02-10 03:30-04:30 Sydney office call",
       "2026-02-17 03:30-04:30 Sydney office call", "2026-02-24 03:30-04:30 Sydney office call"},
      {"DTSTART;TZID=AUS Eastern Standard Time:20260210T133000", "TZID:AUS Eastern Standard Time",
@@ -112,14 +133,24 @@ const Case kCases[] = {
      {}},
     // Without UIDs: a plain appointment stays one, a series gets a UID of
     // what it holds.
-    {"without-uids.ics", 1, 1, "2 appointments and 0 contacts imported.",
-     QDate(2026, 2, 9), QDate(2026, 2, 13),
-     {"2026-02-10 14:00-15:00 Course", "2026-02-11 14:00-15:00 Course", "2026-02-13 14:00-15:00 Course"},
+    {"without-uids.ics",
+     1,
+     1,
+     "2 appointments and 0 contacts imported.",
+     QDate(2026, 2, 9),
+     QDate(2026, 2, 13),
+     {"2026-02-10 14:00-15:00 Course", "2026-02-11 14:00-15:00 Course",
+      "2026-02-13 14:00-15:00 Course"},
      {"SUMMARY:Dentist\\, Dr. Müller", "RRULE:FREQ=DAILY;UNTIL=20260214", "EXDATE:20260212T140000"},
      {}},
     // An empty UID line is none: the event gets one, libical's note about
     // the line stays out of the kept text.
-    {"empty-uid.ics", 1, 0, "1 appointment and 0 contacts imported.", QDate(2026, 1, 5), QDate(2026, 1, 5),
+    {"empty-uid.ics",
+     1,
+     0,
+     "1 appointment and 0 contacts imported.",
+     QDate(2026, 1, 5),
+     QDate(2026, 1, 5),
      {"2026-01-05..2026-01-05 all day Holiday"},
      {"UID:quorvel-import-d8f5a42ed1701137d53cbbd7", "DTSTART;VALUE=DATE:20260105"},
      {"X-LIC-ERROR", "UID:\r\n"}},
@@ -136,11 +167,13 @@ QStringList SecondParserUids(const QString& path, QString* skip) {
     if (!QFileInfo::exists(python)) continue;
     any = true;
     QProcess p;
-    p.start(python, {QStringLiteral(QUORVEL_SOURCE_DIR "/tests/interchange_export_check.py"), path});
+    p.start(python,
+            {QStringLiteral(QUORVEL_SOURCE_DIR "/tests/interchange_export_check.py"), path});
     if (!p.waitForFinished(60000)) continue;
     if (p.exitCode() == 3) continue;  // this python lacks the modules
     EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-    QStringList uids = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QStringList uids =
+        QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     uids.sort();
     return uids;
   }
@@ -177,7 +210,8 @@ TEST(InterchangeKeptTest, ImportKeepsWhatTheFilesCannotHoldAndExportWritesItBack
     EXPECT_EQ(written.appointments, c.kept + c.appointments);
     const QByteArray ics = FileBytes(out);
     const QStringList lines = Lines(ics);
-    for (const char* line : c.exported) EXPECT_TRUE(lines.contains(QString::fromUtf8(line))) << line << "\n" << ics.toStdString();
+    for (const char* line : c.exported)
+      EXPECT_TRUE(lines.contains(QString::fromUtf8(line))) << line << "\n" << ics.toStdString();
     for (const char* line : c.not_exported) {
       EXPECT_FALSE(QString::fromUtf8(ics).contains(QString::fromUtf8(line))) << line;
     }
@@ -233,7 +267,8 @@ TEST(InterchangeKeptTest, ANewerCopyOfAKeptEventReplacesItAndAnOlderOneIsAlready
   const QString newer = Corpus("series-updated.ics");
   const interchange::ImportSummary s = interchange::ImportFiles(files, {newer}, Options());
   ASSERT_TRUE(s.ok());
-  EXPECT_EQ(s.Text(), newer + QStringLiteral(": 1 appointment and 0 contacts imported; 1 of them updated."));
+  EXPECT_EQ(s.Text(),
+            newer + QStringLiteral(": 1 appointment and 0 contacts imported; 1 of them updated."));
   EXPECT_EQ(events::ReadEvents(files).events.size(), 2u);
   EXPECT_EQ(Shown(files, QDate(2026, 1, 26), QDate(2026, 1, 27)),
             QStringList{QStringLiteral("2026-01-26 10:00-11:00 Weekly review at ten")});
@@ -241,7 +276,8 @@ TEST(InterchangeKeptTest, ANewerCopyOfAKeptEventReplacesItAndAnOlderOneIsAlready
   const interchange::ImportSummary older =
       interchange::ImportFiles(files, {Corpus("series-with-changes.ics")}, Options());
   EXPECT_EQ(older.Appointments(), 0);
-  EXPECT_TRUE(older.Details().contains(QStringLiteral("\"Weekly review\" on 05/01/2026 at 09:30 (already present)")))
+  EXPECT_TRUE(older.Details().contains(
+      QStringLiteral("\"Weekly review\" on 05/01/2026 at 09:30 (already present)")))
       << S(older.Details());
   files.CloseDataFiles();
 }
@@ -277,10 +313,13 @@ TEST(InterchangeKeptTest, AppointmentsGoOutUnderTheirLinkedOrStableUids) {
   const QString one = dir.filePath(QStringLiteral("one.ics"));
   const QString two = dir.filePath(QStringLiteral("two.ics"));
   ASSERT_TRUE(interchange::ExportCalendar(files, one).ok());
-  ASSERT_TRUE(interchange::ExportCalendar(files, two, QDateTime::currentDateTimeUtc().addDays(1)).ok());
+  ASSERT_TRUE(
+      interchange::ExportCalendar(files, two, QDateTime::currentDateTimeUtc().addDays(1)).ok());
   const QStringList lines = Lines(FileBytes(one));
-  EXPECT_TRUE(lines.contains(QStringLiteral("UID:4f1c-server-made@example.org"))) << S(lines.join('\n'));
-  const QString made = QStringLiteral("UID:") + interchange::AppointmentUid(ReadAppointment(files, 1));
+  EXPECT_TRUE(lines.contains(QStringLiteral("UID:4f1c-server-made@example.org")))
+      << S(lines.join('\n'));
+  const QString made =
+      QStringLiteral("UID:") + interchange::AppointmentUid(ReadAppointment(files, 1));
   EXPECT_TRUE(lines.contains(made));
   EXPECT_TRUE(Lines(FileBytes(two)).contains(made));
   files.CloseDataFiles();
@@ -352,9 +391,9 @@ TEST(InterchangeKeptTest, AnExportedUidStaysThroughEditsDeletesAndUndo) {
 // stored until the user (or --accept-shortened) agrees, then cut to it.
 TEST(InterchangeKeptTest, ACardTextThatDoesNotFitIsShortenedOnlyWhenAccepted) {
   const QString vcf = Corpus("long-texts.vcf");
-  const QString named =
-      QStringLiteral("- Smith, John: its e-mail address, 59 characters (the field holds 30)\n"
-                     "- Smith, John: its notes, 1239 characters (the field holds 100)");
+  const QString named = QStringLiteral(
+      "- Smith, John: its e-mail address, 59 characters (the field holds 30)\n"
+      "- Smith, John: its notes, 1239 characters (the field holds 100)");
   struct Way {
     bool command;
     bool accept;
@@ -381,18 +420,23 @@ TEST(InterchangeKeptTest, ACardTextThatDoesNotFitIsShortenedOnlyWhenAccepted) {
         EXPECT_TRUE(err_text.contains(QStringLiteral("--accept-shortened"))) << S(err_text);
       }
     } else {
-      const interchange::ImportSummary s = interchange::ImportFiles(files, {vcf}, Options(), way.accept);
+      const interchange::ImportSummary s =
+          interchange::ImportFiles(files, {vcf}, Options(), way.accept);
       EXPECT_EQ(s.needs_shortening, !way.accept);
       said = s.ok() ? s.Text() : s.error;
     }
     EXPECT_TRUE(said.contains(named)) << S(said);
     if (!way.accept) {
-      EXPECT_TRUE(said.startsWith(QStringLiteral("Nothing was imported. 2 texts are longer"))) << S(said);
+      EXPECT_TRUE(said.startsWith(QStringLiteral("Nothing was imported. 2 texts are longer")))
+          << S(said);
       EXPECT_EQ(ReadFolder(dir.path()), before);
       continue;
     }
-    EXPECT_TRUE(said.contains(QStringLiteral("0 appointments and 2 contacts imported.\nShortened:\n") + named)) << S(said);
-    const AddressEntry john = ReadAddressEntry(files, FindAddressEntry(files, QStringLiteral("Smith, John")));
+    EXPECT_TRUE(said.contains(
+        QStringLiteral("0 appointments and 2 contacts imported.\nShortened:\n") + named))
+        << S(said);
+    const AddressEntry john =
+        ReadAddressEntry(files, FindAddressEntry(files, QStringLiteral("Smith, John")));
     EXPECT_EQ(john.email, QStringLiteral("john.smith.at.the.office@very-"));
     EXPECT_EQ(john.notes.size(), 100);
     EXPECT_TRUE(john.notes.startsWith(QStringLiteral("Met at the conference in Lyon. Met")));
@@ -409,8 +453,8 @@ TEST(InterchangeKeptTest, AKeptEventGoesUnderTheUidItsKeptTextReadsAs) {
   const QByteArray base = f.readAll();
   interchange::EventOptions o = Options();
   o.keep_whole = true;
-  const auto escaped =
-      interchange::ReadEvents(QByteArray(base).replace("UID:last-friday@example.com", "UID:last-friday@example.com\\x"), o);
+  const auto escaped = interchange::ReadEvents(
+      QByteArray(base).replace("UID:last-friday@example.com", "UID:last-friday@example.com\\x"), o);
   int months = 0;
   for (const auto& e : escaped.kept) {
     EXPECT_EQ(S(events::UidOf(e.text)), S(e.uid));
@@ -420,7 +464,8 @@ TEST(InterchangeKeptTest, AKeptEventGoesUnderTheUidItsKeptTextReadsAs) {
   const auto twice = interchange::ReadEvents(
       QByteArray(base).replace("UID:rdates@example.com", "UID:last-friday@example.com\\x"), o);
   ASSERT_EQ(twice.skipped.size(), 1u);
-  EXPECT_TRUE(twice.skipped[0].reason.contains(QStringLiteral("does not read back the same"))) << S(twice.skipped[0].reason);
+  EXPECT_TRUE(twice.skipped[0].reason.contains(QStringLiteral("does not read back the same")))
+      << S(twice.skipped[0].reason);
   for (const auto& e : twice.kept) EXPECT_EQ(S(events::UidOf(e.text)), S(e.uid));
 }
 

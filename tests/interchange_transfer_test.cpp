@@ -3,12 +3,12 @@
 #include <QProcess>
 #include <QRegularExpression>
 
-#include "items/address_file.h"
-#include "items/appointment_file.h"
-#include "items/imported_appointments.h"
 #include "events/event_file.h"
 #include "interchange/command.h"
 #include "interchange/transfer.h"
+#include "items/address_file.h"
+#include "items/appointment_file.h"
+#include "items/imported_appointments.h"
 #include "store_sweep.h"
 #include "test_support.h"
 
@@ -55,8 +55,8 @@ Contents Read(const DataFiles& files) {
   Contents c;
   for (int k = 0; k < files.ReadCount(Channel::kAppoint); ++k) {
     const Appointment a = ReadAppointment(files, k);
-    c.appointments.push_back({a.id, a.subject, a.start, a.end, a.reminder ? "-1" : "0", a.minutes,
-                              a.description});
+    c.appointments.push_back(
+        {a.id, a.subject, a.start, a.end, a.reminder ? "-1" : "0", a.minutes, a.description});
   }
   for (int k = 0; k < files.ReadCount(Channel::kAddBook); ++k) {
     AddressEntry e = ReadAddressEntry(files, k);
@@ -68,7 +68,8 @@ Contents Read(const DataFiles& files) {
 
 class InterchangeTransferTest : public DataFolderFixture {};
 
-Appointment Make(const QString& id, const QString& start, const QString& end, const QString& subject) {
+Appointment Make(const QString& id, const QString& start, const QString& end,
+                 const QString& subject) {
   Appointment a;
   a.id = id;
   a.start = start;
@@ -79,7 +80,8 @@ Appointment Make(const QString& id, const QString& start, const QString& end, co
 }
 
 TEST_F(InterchangeTransferTest, ImportStoresThroughTheFileOperationsAndRecognisesDuplicates) {
-  ASSERT_TRUE(AddAppointment(files_, Make("20260110-1", "09:00", "10:00", "Already here")).stored());
+  ASSERT_TRUE(
+      AddAppointment(files_, Make("20260110-1", "09:00", "10:00", "Already here")).stored());
   const QString ics = Path(QStringLiteral("in.ics"));
   WriteFile(ics,
             "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\n"
@@ -88,7 +90,8 @@ TEST_F(InterchangeTransferTest, ImportStoresThroughTheFileOperationsAndRecognise
             "BEGIN:VEVENT\r\nUID:2\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260110T110000\r\n"
             "DTEND:20260110T120000\r\nSUMMARY:New one\r\nEND:VEVENT\r\n"
             "BEGIN:VEVENT\r\nUID:3\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260111T110000\r\n"
-            "DTEND:20260111T120000\r\nSUMMARY:\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82\r\nEND:VEVENT\r\n"
+            "DTEND:20260111T120000\r\nSUMMARY:"
+            "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82\r\nEND:VEVENT\r\n"
             "END:VCALENDAR\r\n");
   const QString vcf = Path(QStringLiteral("in.vcf"));
   WriteFile(vcf,
@@ -102,13 +105,14 @@ TEST_F(InterchangeTransferTest, ImportStoresThroughTheFileOperationsAndRecognise
   ASSERT_EQ(first.files.size(), 2u);
   // Every item skipped is named, the ones already present too. A subject
   // Appoint.dat cannot store is kept whole in Events.dat.
-  EXPECT_EQ(first.Text(), QStringLiteral("%1: 2 appointments and 0 contacts imported; 1 skipped.\n"
-                                         "Skipped:\n"
-                                         "- \"Already here\" on 10/01/2026 at 09:00 (already present)\n"
-                                         "%2: 0 appointments and 1 contact imported; 1 skipped.\n"
-                                         "Skipped:\n"
-                                         "- Smith, John (already present)")
-                              .arg(ics, vcf));
+  EXPECT_EQ(first.Text(),
+            QStringLiteral("%1: 2 appointments and 0 contacts imported; 1 skipped.\n"
+                           "Skipped:\n"
+                           "- \"Already here\" on 10/01/2026 at 09:00 (already present)\n"
+                           "%2: 0 appointments and 1 contact imported; 1 skipped.\n"
+                           "Skipped:\n"
+                           "- Smith, John (already present)")
+                .arg(ics, vcf));
 
   // The new appointment took the next ordinal of its date.
   EXPECT_EQ(files_.ReadCount(Channel::kAppoint), 2);
@@ -144,40 +148,45 @@ TEST_F(InterchangeTransferTest, AnImportIntoTwoFilesIsAllOrNothingAtEveryCrashPo
             "DTEND:20260112T100000\r\nRRULE:FREQ=WEEKLY\r\nSUMMARY:Weekly\r\nEND:VEVENT\r\n"
             "END:VCALENDAR\r\n");
   const QString vcf = Path(QStringLiteral("sweep.vcf"));
-  WriteFile(vcf, "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;John\r\nTEL;TYPE=HOME:123\r\nEND:VCARD\r\n");
-  RunSweep("import of an appointment and an entry",
-           {[](const QString& dir) {
-              Fill(dir, [](DataFiles& files) {
-                ASSERT_TRUE(
-                    AddAppointment(files, Make("20260110-1", "08:00", "08:30", "Early")).stored());
-                AddressEntry doe;
-                doe.surname = QStringLiteral("Doe");
-                ASSERT_TRUE(AddAddressEntry(files, doe).stored());
-                // Events.dat with an event kept before: the import's series
-                // goes into it in the same operation.
-                store::Operation op(files);
-                ASSERT_EQ(events::PutEvent(op, "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\n"
-                                               "UID:before\r\nDTSTAMP:20260101T000000Z\r\n"
-                                               "DTSTART;VALUE=DATE:20260105\r\nSUMMARY:Holiday\r\n"
-                                               "END:VEVENT\r\nEND:VCALENDAR\r\n"),
-                          events::PutResult::kStored);
-                // Imported.dat likewise, with the event "Early" came as:
-                // the import's plain event is kept beside it in the same
-                // operation.
-                ImportedKeeper keeper(op);
-                keeper.Add(0, QStringLiteral("early"),
-                           "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:early\r\n"
-                           "DTSTAMP:20260101T000000Z\r\nDTSTART:20260110T080000\r\nDTEND:20260110T083000\r\n"
-                           "SUMMARY:Early\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n",
-                           Make("20260110-1", "08:00", "08:30", "Early"));
-                ASSERT_TRUE(keeper.Finish().empty());
-                ASSERT_TRUE(op.Commit().stored());
-              });
-            },
-            [&](DataFiles& files) {
-              const ImportSummary summary = ImportFiles(files, {ics, vcf}, Options());
-              EXPECT_EQ(summary.Appointments() + summary.Contacts(), summary.ok() ? 3 : 0);
-            }});
+  WriteFile(vcf,
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;John\r\nTEL;TYPE=HOME:123\r\nEND:VCARD\r\n");
+  RunSweep(
+      "import of an appointment and an entry",
+      {[](const QString& dir) {
+         Fill(dir, [](DataFiles& files) {
+           ASSERT_TRUE(
+               AddAppointment(files, Make("20260110-1", "08:00", "08:30", "Early")).stored());
+           AddressEntry doe;
+           doe.surname = QStringLiteral("Doe");
+           ASSERT_TRUE(AddAddressEntry(files, doe).stored());
+           // Events.dat with an event kept before: the import's series
+           // goes into it in the same operation.
+           store::Operation op(files);
+           ASSERT_EQ(
+               events::PutEvent(op,
+                                "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\n"
+                                "UID:before\r\nDTSTAMP:20260101T000000Z\r\n"
+                                "DTSTART;VALUE=DATE:20260105\r\nSUMMARY:Holiday\r\n"
+                                "END:VEVENT\r\nEND:VCALENDAR\r\n"),
+               events::PutResult::kStored);
+           // Imported.dat likewise, with the event "Early" came as:
+           // the import's plain event is kept beside it in the same
+           // operation.
+           ImportedKeeper keeper(op);
+           keeper.Add(
+               0, QStringLiteral("early"),
+               "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:early\r\n"
+               "DTSTAMP:20260101T000000Z\r\nDTSTART:20260110T080000\r\nDTEND:20260110T083000\r\n"
+               "SUMMARY:Early\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n",
+               Make("20260110-1", "08:00", "08:30", "Early"));
+           ASSERT_TRUE(keeper.Finish().empty());
+           ASSERT_TRUE(op.Commit().stored());
+         });
+       },
+       [&](DataFiles& files) {
+         const ImportSummary summary = ImportFiles(files, {ics, vcf}, Options());
+         EXPECT_EQ(summary.Appointments() + summary.Contacts(), summary.ok() ? 3 : 0);
+       }});
 }
 
 TEST_F(InterchangeTransferTest, AFileThatCannotBeReadStopsTheWholeImport) {
@@ -200,12 +209,9 @@ TEST_F(InterchangeTransferTest, AFileThatCannotBeReadStopsTheWholeImport) {
 
   const FolderState before = ReadFolder(data_);
   const std::pair<QString, const char*> cases[] = {
-      {truncated, "cut short"},
-      {binary, "binary"},
-      {latin1, "not valid UTF-8"},
-      {huge, "too large"},
-      {text, "neither an iCalendar"},
-      {Path(QStringLiteral("missing.ics")), "no such file"},
+      {truncated, "cut short"},       {binary, "binary"},
+      {latin1, "not valid UTF-8"},    {huge, "too large"},
+      {text, "neither an iCalendar"}, {Path(QStringLiteral("missing.ics")), "no such file"},
       {dir_.path(), "folder"},
   };
   for (const auto& [path, says] : cases) {
@@ -247,14 +253,17 @@ TEST_F(InterchangeTransferTest, AFullFileSkipsTheRestAndSaysSo) {
 // A folder filled to capacity: 4096 appointments, 2048 entries.
 void FillToCapacity(DataFiles& files) {
   store::Operation op(files);
-  const QString subjects[] = {QStringLiteral("Dentist, Dr. Ångström"), QStringLiteral("Call; then write"),
-                              QStringLiteral("Café \\ crème"), QStringLiteral("Meeting")};
+  const QString subjects[] = {QStringLiteral("Dentist, Dr. Ångström"),
+                              QStringLiteral("Call; then write"), QStringLiteral("Café \\ crème"),
+                              QStringLiteral("Meeting")};
   for (int k = 0; k < 4096; ++k) {
     const QDate day = QDate(2026, 1, 1).addDays(k / 8);
     const int ordinal = k % 8 + 1;
-    const QString start = QStringLiteral("%1:%2").arg(7 + ordinal, 2, 10, QLatin1Char('0')).arg(k % 2 ? "30" : "00");
-    const QString end = ordinal == 8 ? QStringLiteral("24:00")
-                                     : QStringLiteral("%1:00").arg(8 + ordinal, 2, 10, QLatin1Char('0'));
+    const QString start =
+        QStringLiteral("%1:%2").arg(7 + ordinal, 2, 10, QLatin1Char('0')).arg(k % 2 ? "30" : "00");
+    const QString end = ordinal == 8
+                            ? QStringLiteral("24:00")
+                            : QStringLiteral("%1:00").arg(8 + ordinal, 2, 10, QLatin1Char('0'));
     Appointment a;
     a.id = DayKey(day) + QLatin1Char('-') + QString::number(ordinal);
     a.subject = subjects[k % 4] + QLatin1Char(' ') + QString::number(k);
@@ -302,8 +311,7 @@ TEST_F(InterchangeTransferTest, RoundTripAtCapacityGivesTheSameFilesAndRecords) 
   ASSERT_TRUE(s.ok()) << S(s.error);
   EXPECT_EQ(s.Appointments(), 4096);
   EXPECT_EQ(s.Contacts(), 2048);
-  EXPECT_TRUE(s.files[0].Line().endsWith(QStringLiteral("512 skipped.")))
-      << S(s.files[0].Line());
+  EXPECT_TRUE(s.files[0].Line().endsWith(QStringLiteral("512 skipped."))) << S(s.files[0].Line());
   EXPECT_EQ(s.Details().count(QStringLiteral("(already present)")), 512);
   EXPECT_TRUE(s.files[0].left_out.isEmpty() && s.files[1].left_out.isEmpty()) << S(s.Text());
 
@@ -471,13 +479,14 @@ TEST(InterchangeProgramTest, ExportsAndImportsFromTheCommandLineWithoutAWindow) 
                                 "%2: 0 appointments and 1 contact imported.\n")
                      .arg(ics, vcf));
   // Again: nothing new, and a file that is not there fails the lot.
-  EXPECT_EQ(run({QStringLiteral("--data-folder"), target, QStringLiteral("--import"), ics},
-                &out, &err),
-            0);
+  EXPECT_EQ(
+      run({QStringLiteral("--data-folder"), target, QStringLiteral("--import"), ics}, &out, &err),
+      0);
   // The command line lists every item skipped.
-  EXPECT_TRUE(out.endsWith(QStringLiteral("0 appointments and 0 contacts imported; 2 skipped.\nSkipped:\n"
-                                          "- Birthday - Adams,  (already present)\n"
-                                          "- \"Dentist\" on 10/01/2026 at 09:00 (already present)\n")))
+  EXPECT_TRUE(
+      out.endsWith(QStringLiteral("0 appointments and 0 contacts imported; 2 skipped.\nSkipped:\n"
+                                  "- Birthday - Adams,  (already present)\n"
+                                  "- \"Dentist\" on 10/01/2026 at 09:00 (already present)\n")))
       << S(out);
   const FolderState before = ReadFolder(target);
   EXPECT_EQ(run({QStringLiteral("--data-folder"), target, QStringLiteral("--import"), ics,

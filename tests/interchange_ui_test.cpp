@@ -12,8 +12,8 @@
 #include "addressbook/address_book_window.h"
 #include "app/interchange_actions.h"
 #include "app/main_window.h"
-#include "items/appointment_file.h"
 #include "calendar/month_calendar_window.h"
+#include "items/appointment_file.h"
 #include "test_support.h"
 
 namespace quorvel::testing {
@@ -82,9 +82,10 @@ TEST_F(InterchangeMenuTest, ExportWritesTheChosenKindAndImportRefreshesTheWindow
   vcf.close();
   QFile ics(Path(QStringLiteral("more.ics")));
   ASSERT_TRUE(ics.open(QIODevice::WriteOnly));
-  ics.write("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:1\r\n"
-            "DTSTAMP:20260101T000000Z\r\nDTSTART:20260112T090000\r\nDTEND:20260112T100000\r\n"
-            "SUMMARY:Imported\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+  ics.write(
+      "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:1\r\n"
+      "DTSTAMP:20260101T000000Z\r\nDTSTART:20260112T090000\r\nDTEND:20260112T100000\r\n"
+      "SUMMARY:Imported\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
   ics.close();
   answer_ = {vcf.fileName(), ics.fileName()};
   Trigger(main_window_names::kImport);
@@ -100,7 +101,8 @@ TEST_F(InterchangeMenuTest, ExportWritesTheChosenKindAndImportRefreshesTheWindow
   EXPECT_TRUE(calendar.HasBirthdayMark(offset + 20));
   // The address book lists the new entry in its group.
   app_->AddressBook().FillNameList();
-  QComboBox* names = app_->AddressBook().findChild<QComboBox*>(QLatin1String(address_book_names::kNames));
+  QComboBox* names =
+      app_->AddressBook().findChild<QComboBox*>(QLatin1String(address_book_names::kNames));
   ASSERT_NE(names, nullptr);
   EXPECT_EQ(names->findText(QStringLiteral("Adams, Ann")), 0);
 
@@ -108,14 +110,16 @@ TEST_F(InterchangeMenuTest, ExportWritesTheChosenKindAndImportRefreshesTheWindow
   answer_ = {Path(QStringLiteral("nothing-here.ics"))};
   Trigger(main_window_names::kImport);
   ASSERT_EQ(messages_.size(), 3);
-  EXPECT_TRUE(messages_[2].startsWith(QStringLiteral("Nothing was imported."))) << messages_[2].toStdString();
+  EXPECT_TRUE(messages_[2].startsWith(QStringLiteral("Nothing was imported.")))
+      << messages_[2].toStdString();
 }
 
 TEST_F(InterchangeMenuTest, TheSummaryListsEveryItemSkippedInABoxThatScrolls) {
   QByteArray ics = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\n";
   for (int k = 0; k < 40; ++k) {
-    ics += QStringLiteral("BEGIN:VEVENT\r\nUID:%1\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260112T090000\r\n"
-                          "DTEND:20260112T100000\r\nSUMMARY:Meeting %1\r\nEND:VEVENT\r\n")
+    ics += QStringLiteral(
+               "BEGIN:VEVENT\r\nUID:%1\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260112T090000\r\n"
+               "DTEND:20260112T100000\r\nSUMMARY:Meeting %1\r\nEND:VEVENT\r\n")
                .arg(k)
                .toUtf8();
   }
@@ -166,8 +170,9 @@ TEST_F(InterchangeMenuTest, TheSummaryListsEveryItemSkippedInABoxThatScrolls) {
 TEST_F(InterchangeMenuTest, TextsThatWouldBeShortenedAreNamedAndTheUserChooses) {
   QFile vcf(Path(QStringLiteral("long.vcf")));
   ASSERT_TRUE(vcf.open(QIODevice::WriteOnly));
-  vcf.write("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;John\r\n"
-            "EMAIL:john.smith.at.the.office@example-company.org\r\nEND:VCARD\r\n");
+  vcf.write(
+      "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;John\r\n"
+      "EMAIL:john.smith.at.the.office@example-company.org\r\nEND:VCARD\r\n");
   vcf.close();
   answer_ = {vcf.fileName()};
   for (int choice : {0, 1}) {
@@ -177,12 +182,14 @@ TEST_F(InterchangeMenuTest, TextsThatWouldBeShortenedAreNamedAndTheUserChooses) 
     EXPECT_TRUE(questions_.back().contains(
         QStringLiteral("- Smith, John: its e-mail address, 44 characters (the field holds 30)")))
         << questions_.back().toStdString();
-    EXPECT_EQ(offered_, (QStringList{QStringLiteral("Import nothing"), QStringLiteral("Import the rest shortened")}));
+    EXPECT_EQ(offered_, (QStringList{QStringLiteral("Import nothing"),
+                                     QStringLiteral("Import the rest shortened")}));
     EXPECT_EQ(files().ReadCount(store::Channel::kAddBook), choice == 1 ? 1 : 0);
   }
   ASSERT_EQ(questions_.size(), 2);
   ASSERT_FALSE(messages_.isEmpty());
-  EXPECT_TRUE(messages_.back().contains(QStringLiteral("Shortened:\n- Smith, John: its e-mail address")))
+  EXPECT_TRUE(
+      messages_.back().contains(QStringLiteral("Shortened:\n- Smith, John: its e-mail address")))
       << messages_.back().toStdString();
 
   // Fourteen of them: all in a box that scrolls first, the question names
@@ -203,7 +210,8 @@ TEST_F(InterchangeMenuTest, TextsThatWouldBeShortenedAreNamedAndTheUserChooses) 
   ASSERT_EQ(messages_.size(), shown + 1);
   EXPECT_EQ(messages_.back().count(QStringLiteral("its e-mail address")), 14);
   EXPECT_EQ(questions_.back().count(QStringLiteral("its e-mail address")), 12);
-  EXPECT_TRUE(questions_.back().contains(QStringLiteral("… and 2 more, all listed in the previous message.")));
+  EXPECT_TRUE(questions_.back().contains(
+      QStringLiteral("… and 2 more, all listed in the previous message.")));
   EXPECT_EQ(files().ReadCount(store::Channel::kAddBook), 1);
 }
 

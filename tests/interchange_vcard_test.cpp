@@ -22,7 +22,7 @@ vcard::Card OnlyCard(const QByteArray& bytes) {
 TEST(VcardReadTest, UnfoldsUnescapesAndSplitsStructuredValues) {
   const vcard::Card card = OnlyCard(
       "BEGIN:VCARD\r\nVERSION:3.0\r\nN:M\\;ller;Hans\\, Peter;;Dr.;\r\n"
-      "FN:Hans M\xC3\xBC\r\n ller\r\n"          // folded inside a word
+      "FN:Hans M\xC3\xBC\r\n ller\r\n"  // folded inside a word
       "NOTE:line one\\nline two\\, with comma\\\\backslash\r\n"
       "item1.TEL;TYPE=\"work,voice\";TYPE=pref:+49 30 1234\r\n"
       "item1.X-ABLabel:Office\r\n"
@@ -65,7 +65,8 @@ TEST(VcardReadTest, ReadsVersion21QuotedPrintableAndCharsets) {
 
 TEST(VcardReadTest, ReadsVersion40ByteOrderMarksAndBase64Photos) {
   const QByteArray v4 =
-      "\xEF\xBB\xBF" "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:\xE6\x9D\x8E\xE5\xB0\x8F\xE9\xBE\x99\r\n"
+      "\xEF\xBB\xBF"
+      "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:\xE6\x9D\x8E\xE5\xB0\x8F\xE9\xBE\x99\r\n"
       "TEL;VALUE=uri;TYPE=\"voice,cell\":tel:+86-10-1234\r\n"
       "END:VCARD\r\n";
   const vcard::Card card = OnlyCard(v4);
@@ -85,7 +86,8 @@ TEST(VcardReadTest, ReadsVersion40ByteOrderMarksAndBase64Photos) {
       "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Doe;Jane\r\nPHOTO;ENCODING=BASE64;TYPE=JPEG:\r\n"
       "/9j/4AAQSkZJRgABAQ\r\nAAAQABAAD\r\n\r\nTEL;CELL:123\r\nEND:VCARD\r\n");
   EXPECT_TRUE(photo.First(QStringLiteral("PHOTO"))->IsBinary());
-  EXPECT_EQ(photo.First(QStringLiteral("PHOTO"))->value, QStringLiteral("/9j/4AAQSkZJRgABAQAAAQABAAD"));
+  EXPECT_EQ(photo.First(QStringLiteral("PHOTO"))->value,
+            QStringLiteral("/9j/4AAQSkZJRgABAQAAAQABAAD"));
   EXPECT_EQ(photo.First(QStringLiteral("TEL"))->value, QStringLiteral("123"));
 }
 
@@ -106,8 +108,7 @@ TEST(VcardReadTest, RefusesWhatIsNotAWellFormedVcard) {
       {"END:VCARD\r\n", "never began"},
       {"BEGIN:VCARD\r\nVERSION:3.0\r\nFN:G\xF6tz\r\nEND:VCARD\r\n",
        "It is not a valid vCard file: line 3 holds bytes that are not valid UTF-8 text."},
-      {"BEGIN:VCARD\r\nVERSION:3.0\r\nFN;CHARSET=NO-SUCH-SET:x\r\nEND:VCARD\r\n",
-       "does not know"},
+      {"BEGIN:VCARD\r\nVERSION:3.0\r\nFN;CHARSET=NO-SUCH-SET:x\r\nEND:VCARD\r\n", "does not know"},
       {"BEGIN:VCARD\r\nVERSION:2.1\r\nFN;ENCODING=QUOTED-PRINTABLE:a=Zb\r\nEND:VCARD\r\n",
        "quoted-printable"},
       {QByteArray("BEGIN:VCARD\r\n\0\x01\x02", 16), "binary"},
@@ -123,7 +124,8 @@ TEST(VcardReadTest, RefusesWhatIsNotAWellFormedVcard) {
   // is UTF-8.
   const Case read[] = {
       {"BEGIN:VCARD\r\nVERSION:2.1\r\nN:G\xF6tz;J\xFCrgen\r\nEND:VCARD\r\n", "Götz, Jürgen|"},
-      {"BEGIN:VCARD\r\nN:G\xC3\xB6tz;J\r\nVERSION:2.1\r\nNOTE;ENCODING=QUOTED-PRINTABLE:a =96 b\r\nEND:VCARD\r\n",
+      {"BEGIN:VCARD\r\nN:G\xC3\xB6tz;J\r\nVERSION:2.1\r\nNOTE;ENCODING=QUOTED-PRINTABLE:a =96 "
+       "b\r\nEND:VCARD\r\n",
        "Götz, J|"},
       {"BEGIN:VCARD\r\nVERSION:3.0\r\nN:A;B\r\nX-MS-OL-DESIGN;CHARSET=utf-8:<v>\x8a</v>\r\n"
        "X-MS-CARDPICTURE;ENCODING=QUOTED-PRINTABLE:=FF=ZZ\r\nEND:VCARD\r\n",
@@ -135,7 +137,8 @@ TEST(VcardReadTest, RefusesWhatIsNotAWellFormedVcard) {
     const ContactReading r = ReadContacts(c.bytes);
     ASSERT_TRUE(r.ok()) << S(r.error);
     ASSERT_EQ(r.entries.size(), 1u);
-    EXPECT_EQ(r.entries[0].Key() + QLatin1Char('|') + r.left_out.join(QLatin1Char('|')), QString::fromUtf8(c.says));
+    EXPECT_EQ(r.entries[0].Key() + QLatin1Char('|') + r.left_out.join(QLatin1Char('|')),
+              QString::fromUtf8(c.says));
   }
   EXPECT_EQ(ReadContacts(read[1].bytes).entries[0].notes, QStringLiteral("a – b"));
   // An empty file holds no cards, which is no error.
@@ -144,8 +147,8 @@ TEST(VcardReadTest, RefusesWhatIsNotAWellFormedVcard) {
 }
 
 TEST(VcardWriteTest, FoldsAt75OctetsWithoutSplittingACharacter) {
-  for (const QString& unit : {QStringLiteral("a"), QStringLiteral("é"), QStringLiteral("李"),
-                              QStringLiteral("😀")}) {
+  for (const QString& unit :
+       {QStringLiteral("a"), QStringLiteral("é"), QStringLiteral("李"), QStringLiteral("😀")}) {
     for (int n : {10, 74, 75, 76, 200}) {
       QString value;
       for (int i = 0; i < n; ++i) value += unit;
@@ -174,7 +177,7 @@ AddressEntry FullEntry() {
   e.surname = QStringLiteral("O'Brien, Jr; the 2nd");
   e.address = QStringLiteral("12 Rue de l'Église\r\n75001 Paris\r\nFrance");
   e.phones = {QStringLiteral("+33 1 23 45"), QStringLiteral("work 1"), QStringLiteral("work 2"),
-              QStringLiteral("06 12 34"), QStringLiteral("fax"), QStringLiteral("other")};
+              QStringLiteral("06 12 34"),    QStringLiteral("fax"),    QStringLiteral("other")};
   e.birthday_date = QStringLiteral("05/03/1975");
   e.birthday_flag = QStringLiteral("1");
   e.email = QStringLiteral("zoe@example.org");
@@ -219,7 +222,8 @@ TEST(ContactMappingTest, CardsOfOtherProgramsMapHonestly) {
       "ORG:Acme\r\nBDAY:--0305\r\nEND:VCARD\r\n"
       "BEGIN:VCARD\r\nVERSION:3.0\r\nORG:Acme Plumbing\r\nTEL:555\r\nEND:VCARD\r\n"
       "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Averyveryverylongsurname;X\r\nEND:VCARD\r\n"
-      "BEGIN:VCARD\r\nVERSION:3.0\r\nN:\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\xD0\xBE\xD0\xB2;\r\nEND:VCARD\r\n"
+      "BEGIN:VCARD\r\nVERSION:3.0\r\nN:\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\xD0\xBE\xD0\xB2;\r\nEND:"
+      "VCARD\r\n"
       "BEGIN:VCARD\r\nVERSION:3.0\r\nNOTE:nobody\r\nEND:VCARD\r\n",
       QDate(2026, 1, 7));
   ASSERT_TRUE(r.ok());
@@ -235,13 +239,16 @@ TEST(ContactMappingTest, CardsOfOtherProgramsMapHonestly) {
   EXPECT_TRUE(left.contains(QStringLiteral("telephone number 4"))) << S(left);
   EXPECT_TRUE(left.contains(QStringLiteral("second@example.org"))) << S(left);
   EXPECT_TRUE(left.contains(QStringLiteral("organisation"))) << S(left);
-  EXPECT_TRUE(left.contains(QStringLiteral("its birthday --0305 (5 March, without a year"))) << S(left);
+  EXPECT_TRUE(left.contains(QStringLiteral("its birthday --0305 (5 March, without a year")))
+      << S(left);
   EXPECT_EQ(r.entries[1].Key(), QStringLiteral("Acme Plumbing, "));
   EXPECT_EQ(r.entries[1].phones[5], QStringLiteral("555"));
 
   ASSERT_EQ(r.skipped.size(), 3u);
-  EXPECT_TRUE(r.skipped[0].reason.contains(QStringLiteral("longer than 20"))) << S(r.skipped[0].reason);
-  EXPECT_TRUE(r.skipped[1].reason.contains(QStringLiteral("cannot store"))) << S(r.skipped[1].reason);
+  EXPECT_TRUE(r.skipped[0].reason.contains(QStringLiteral("longer than 20")))
+      << S(r.skipped[0].reason);
+  EXPECT_TRUE(r.skipped[1].reason.contains(QStringLiteral("cannot store")))
+      << S(r.skipped[1].reason);
   EXPECT_EQ(r.skipped[2].reason, QStringLiteral("it has no name"));
 }
 

@@ -45,7 +45,8 @@ class NoteFileTest : public AppFixture {
 TEST_F(NoteFileTest, SaveAppendsThenReplacesTheBodyOfTheSameTitleOnly) {
   Save(QStringLiteral("Note"), QStringLiteral("Buy milk\r\nand br\u00e9ad"), 1);
   EXPECT_EQ(Record(1), TextRecord("Note"));
-  EXPECT_EQ(Record(2), TextRecord("Buy milk\r\nand br\xe9" "ad"));
+  EXPECT_EQ(Record(2), TextRecord("Buy milk\r\nand br\xe9"
+                                  "ad"));
   EXPECT_EQ(Record(3), CountRecord(1));
   EXPECT_EQ(File().size(), 3 * kLength);
 
@@ -130,9 +131,9 @@ TEST_F(NoteFileTest, RefusedSavesWriteNothing) {
   };
   EXPECT_EQ(refused(QStringLiteral("Long"), QString(1001, QLatin1Char('x'))),
             QStringLiteral("The size of the Note must not exceed 1000 characters"));
-  refused(QStringLiteral("Long"), QString(499, QLatin1Char('x')));   // beyond the record
-  refused(QStringLiteral("Kept"), QString(499, QLatin1Char('x')));   // also when replacing
-  refused(QStringLiteral("\u03a9mega"), QStringLiteral("body"));     // not in the code page
+  refused(QStringLiteral("Long"), QString(499, QLatin1Char('x')));  // beyond the record
+  refused(QStringLiteral("Kept"), QString(499, QLatin1Char('x')));  // also when replacing
+  refused(QStringLiteral("\u03a9mega"), QStringLiteral("body"));    // not in the code page
   refused(QStringLiteral("Kept"), QStringLiteral("\u0101"));
   EXPECT_TRUE(SaveNote(files(), QStringLiteral("Full"), QString(498, QLatin1Char('x'))).stored());
 }
@@ -212,7 +213,8 @@ class NotesWindowTest : public AppFixture {
 TEST_F(NotesWindowTest, FirstUseShowsTheHeaderOnlyAndWritingEnablesSave) {
   EXPECT_EQ(Rows(), 0);
   EXPECT_EQ(list_->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Nr."));
-  EXPECT_EQ(list_->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Description"));
+  EXPECT_EQ(list_->model()->headerData(1, Qt::Horizontal).toString(),
+            QStringLiteral("Description"));
   EXPECT_EQ(list_->columnWidth(0), 33);
   // The description takes the rest of the list's width.
   EXPECT_EQ(list_->columnWidth(0) + list_->columnWidth(1), list_->viewport()->width());
@@ -365,8 +367,7 @@ TEST_F(NotesWindowTest, PadAndTitleTakeNoMoreThanTheirLimits) {
   caret.setPosition(2);
   pad_->setTextCursor(caret);
   pad_->insertPlainText(QStringLiteral("1234567"));
-  EXPECT_EQ(window_->PadText(),
-            QStringLiteral("xx12345") + QString(483, QLatin1Char('x')));
+  EXPECT_EQ(window_->PadText(), QStringLiteral("xx12345") + QString(483, QLatin1Char('x')));
   EXPECT_EQ(pad_->textCursor().position(), 7);
 
   // Text the program puts there is taken whole.

@@ -20,16 +20,31 @@ TEST(DueMinuteTest, StartMinusLeadOnTheSameDayOnly) {
     std::optional<int> due;
   };
   const Case cases[] = {
-      {"10:00", "15", 9 * 60 + 45}, {"10:00", "0", 10 * 60},   {"10:00", "90", 8 * 60 + 30},
-      {"07:30", "45", 6 * 60 + 45}, {"07:00", "480", {}},      {"07:00", "420", 0},
-      {"07:00", "421", {}},         {"23:59", "0", 1439},      {"10:00", " 15 ", 9 * 60 + 45},
+      {"10:00", "15", 9 * 60 + 45},
+      {"10:00", "0", 10 * 60},
+      {"10:00", "90", 8 * 60 + 30},
+      {"07:30", "45", 6 * 60 + 45},
+      {"07:00", "480", {}},
+      {"07:00", "420", 0},
+      {"07:00", "421", {}},
+      {"23:59", "0", 1439},
+      {"10:00", " 15 ", 9 * 60 + 45},
       {"10:00", "015", 9 * 60 + 45},
       // Lead times that are not a whole number of minutes.
-      {"10:00", "", {}}, {"10:00", "1.5", {}}, {"10:00", "-5", {}}, {"10:00", "15 min", {}},
-      {"10:00", "99999999999", {}}, {"10:00", "\u0661\u0665", {}},
+      {"10:00", "", {}},
+      {"10:00", "1.5", {}},
+      {"10:00", "-5", {}},
+      {"10:00", "15 min", {}},
+      {"10:00", "99999999999", {}},
+      {"10:00", "\u0661\u0665", {}},
       // Start times not written as HH:MM.
-      {"9:00", "15", {}}, {"1000", "15", {}}, {"10.00", "15", {}}, {"", "15", {}},
-      {"10:6x", "15", {}}, {"25:00", "15", {}}, {"10:60", "15", {}},
+      {"9:00", "15", {}},
+      {"1000", "15", {}},
+      {"10.00", "15", {}},
+      {"", "15", {}},
+      {"10:6x", "15", {}},
+      {"25:00", "15", {}},
+      {"10:60", "15", {}},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(DueMinute(QString::fromUtf8(c.start), QString::fromUtf8(c.lead)), c.due)
@@ -58,8 +73,7 @@ TEST(ReminderScheduleTest, EveryMinuteOnceWhateverTheTicks) {
   };
   ReminderSchedule schedule(at(9, 40, 20));
   // The first tick also checks the minute the program started in.
-  EXPECT_EQ(schedule.MinutesFor(at(9, 41, 20)),
-            (std::vector<Minute>{{day, 580}, {day, 581}}));
+  EXPECT_EQ(schedule.MinutesFor(at(9, 41, 20)), (std::vector<Minute>{{day, 580}, {day, 581}}));
   // A tick just before and one just after the next boundary: none skipped.
   EXPECT_EQ(schedule.MinutesFor(at(9, 41, 59)), std::vector<Minute>{});
   EXPECT_EQ(schedule.MinutesFor(at(9, 43, 1)), (std::vector<Minute>{{day, 582}, {day, 583}}));
@@ -117,7 +131,8 @@ class CheckRemindersTest : public AppFixture {
     CheckReminders(*app_);
     if (!app_->HasReminder() || !app_->Reminder().isVisible()) return std::nullopt;
     title_ = app_->Reminder().windowTitle();
-    Shown shown{time, Text(reminder_names::kLead), Text(reminder_names::kSubject), Text(reminder_names::kStart), Text(reminder_names::kEnd)};
+    Shown shown{time, Text(reminder_names::kLead), Text(reminder_names::kSubject),
+                Text(reminder_names::kStart), Text(reminder_names::kEnd)};
     QTest::mouseClick(app_->Reminder().findChild<QPushButton*>(QLatin1String(reminder_names::kOk)),
                       Qt::LeftButton);
     EXPECT_FALSE(app_->Reminder().isVisible());

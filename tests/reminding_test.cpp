@@ -28,9 +28,8 @@
 #include <QThread>
 
 #include "app/application.h"
-#include "app/main_window.h"
 #include "app/instance.h"
-#include "ui/ui.h"
+#include "app/main_window.h"
 #include "app/reminder_agent.h"
 #include "calendar/activities_window.h"
 #include "calendar/reminder_window.h"
@@ -44,6 +43,7 @@
 #include "server_series.h"
 #include "store_sweep.h"
 #include "test_support.h"
+#include "ui/ui.h"
 
 namespace quorvel::testing {
 namespace {
@@ -198,13 +198,13 @@ TEST(ReminderDueTest, MomentsEndsAndKeysFromTheStoredTexts) {
   files.SetDataDir(dir.path());
   ASSERT_EQ(files.OpenDataFiles(), store::OpenResult::kOpened);
   SeedAppointments(files, {
-                   {"20260107-1", "  Dentist  ", "10:00", "10:30", true, " 15 "},
-                   {"20260107-2", "Early", "07:00", "24:00", true, "480"},
-                   {"20260107-3", "Off", "12:00", "12:30", false, "15"},
-                   {"20260107-4", "Odd lead", "13:00", "13:30", true, "1/4"},
-                   {"20260107-5", "Odd start", "1400", "14:30", true, "15"},
-                   {"20260107-6", "No end", "15:00", "", true, "0"},
-               });
+                              {"20260107-1", "  Dentist  ", "10:00", "10:30", true, " 15 "},
+                              {"20260107-2", "Early", "07:00", "24:00", true, "480"},
+                              {"20260107-3", "Off", "12:00", "12:30", false, "15"},
+                              {"20260107-4", "Odd lead", "13:00", "13:30", true, "1/4"},
+                              {"20260107-5", "Odd start", "1400", "14:30", true, "15"},
+                              {"20260107-6", "No end", "15:00", "", true, "0"},
+                          });
   files.CloseDataFiles();
   const auto bytes = reminding::ReadAppointFile(dir.path());
   ASSERT_TRUE(bytes);
@@ -496,8 +496,10 @@ TEST_F(KeeperTest, ASeriesAlarmsFollowItsZoneComeOnceAndAreNeverLost) {
   keeper->Check();
   ASSERT_EQ(Calls().size(), 1u);
   EXPECT_EQ(Calls()[0].summary, QStringLiteral("Standup"));
-  EXPECT_TRUE(Calls()[0].body.contains(QStringLiteral("15:00 to 15:30"))) << Calls()[0].body.toStdString();
-  EXPECT_TRUE(Calls()[0].body.contains(QStringLiteral("15 minutes"))) << Calls()[0].body.toStdString();
+  EXPECT_TRUE(Calls()[0].body.contains(QStringLiteral("15:00 to 15:30")))
+      << Calls()[0].body.toStdString();
+  EXPECT_TRUE(Calls()[0].body.contains(QStringLiteral("15 minutes")))
+      << Calls()[0].body.toStdString();
   struct Step {
     const char* what;
     QDateTime now;
@@ -518,13 +520,15 @@ TEST_F(KeeperTest, ASeriesAlarmsFollowItsZoneComeOnceAndAreNeverLost) {
     now_ = step.now;
     keeper->Start();
     EXPECT_EQ(Calls().size(), std::size_t(step.calls)) << step.what;
-    EXPECT_EQ(keeper->NextWake(), step.next_wake) << step.what << " "
-                                                  << keeper->NextWake().toString(Qt::ISODate).toStdString();
+    EXPECT_EQ(keeper->NextWake(), step.next_wake)
+        << step.what << " " << keeper->NextWake().toString(Qt::ISODate).toStdString();
   }
   ASSERT_EQ(Calls().size(), 3u);
-  EXPECT_TRUE(Calls()[1].body.contains(QStringLiteral("14:00 to 14:30"))) << Calls()[1].body.toStdString();
+  EXPECT_TRUE(Calls()[1].body.contains(QStringLiteral("14:00 to 14:30")))
+      << Calls()[1].body.toStdString();
   EXPECT_EQ(Calls()[2].summary, QStringLiteral("Standup (moved)"));
-  EXPECT_TRUE(Calls()[2].body.contains(QStringLiteral("16:00 to 16:30"))) << Calls()[2].body.toStdString();
+  EXPECT_TRUE(Calls()[2].body.contains(QStringLiteral("16:00 to 16:30")))
+      << Calls()[2].body.toStdString();
   // Nothing ran at 14:45 on the 30th (both zones on summer time now): shown
   // late, marked missed, while the occurrence is on.
   keeper.reset();
@@ -534,7 +538,8 @@ TEST_F(KeeperTest, ASeriesAlarmsFollowItsZoneComeOnceAndAreNeverLost) {
   keeper->Start();
   ASSERT_EQ(Calls().size(), 4u);
   EXPECT_EQ(Calls()[3].summary, QStringLiteral("Missed: Standup"));
-  EXPECT_TRUE(Calls()[3].body.contains(QStringLiteral("15:00 to 15:30"))) << Calls()[3].body.toStdString();
+  EXPECT_TRUE(Calls()[3].body.contains(QStringLiteral("15:00 to 15:30")))
+      << Calls()[3].body.toStdString();
   EXPECT_TRUE(popups_.isEmpty());
 
   // Alarms that lead their occurrence by more than the days looked ahead
@@ -546,14 +551,19 @@ TEST_F(KeeperTest, ASeriesAlarmsFollowItsZoneComeOnceAndAreNeverLost) {
     ASSERT_EQ(files.OpenDataFiles(), store::OpenResult::kOpened);
     store::Operation op(files);
     for (const QByteArray& text :
-         {QByteArray("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//EN\r\nBEGIN:VEVENT\r\nUID:passport@t\r\n"
-                     "DTSTAMP:20260101T000000Z\r\nDTSTART:20260620T070000Z\r\nDTEND:20260620T080000Z\r\n"
-                     "SUMMARY:Passport\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:x\r\n"
-                     "TRIGGER:-P60D\r\nEND:VALARM\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n"),
-          QByteArray("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//EN\r\nBEGIN:VEVENT\r\nUID:fair@t\r\n"
-                     "DTSTAMP:20260101T000000Z\r\nDTSTART;VALUE=DATE:20250810\r\nDTEND;VALUE=DATE:20250811\r\n"
-                     "RRULE:FREQ=YEARLY\r\nSUMMARY:Fair\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:x\r\n"
-                     "TRIGGER:-P100D\r\nEND:VALARM\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n")}) {
+         {QByteArray(
+              "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//"
+              "EN\r\nBEGIN:VEVENT\r\nUID:passport@t\r\n"
+              "DTSTAMP:20260101T000000Z\r\nDTSTART:20260620T070000Z\r\nDTEND:20260620T080000Z\r\n"
+              "SUMMARY:Passport\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:x\r\n"
+              "TRIGGER:-P60D\r\nEND:VALARM\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n"),
+          QByteArray(
+              "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//EN\r\nBEGIN:VEVENT\r\nUID:fair@t\r\n"
+              "DTSTAMP:20260101T000000Z\r\nDTSTART;VALUE=DATE:20250810\r\nDTEND;VALUE=DATE:"
+              "20250811\r\n"
+              "RRULE:FREQ=YEARLY\r\nSUMMARY:Fair\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:"
+              "x\r\n"
+              "TRIGGER:-P100D\r\nEND:VALARM\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n")}) {
       ASSERT_EQ(events::PutEvent(op, text), events::PutResult::kStored);
     }
     ASSERT_TRUE(op.Commit().stored());
@@ -783,7 +793,6 @@ TEST_F(ReminderAgentTest, WithoutAServiceTheAgentStartsAgainWithWindowsForOnePop
 }  // namespace
 }  // namespace quorvel::testing
 
-
 namespace quorvel::testing {
 namespace {
 
@@ -798,7 +807,8 @@ TEST_F(ReminderScreens, DISABLED_MenuAndMissedPopUp) {
   ASSERT_FALSE(out.isEmpty());
   QDir().mkpath(out);
   app_->SetNotificationBus(QDBusConnection(QStringLiteral("no-such-bus")));
-  SeedAppointments(files(), {{"20260107-1", "Dentist with Dr. Miller", "10:00", "10:30", true, "15"}});
+  SeedAppointments(files(),
+                   {{"20260107-1", "Dentist with Dr. Miller", "10:00", "10:30", true, "15"}});
   auto shoot = [&](const char* name) {
     WaitFor([] { return false; }, 800);
     QProcess::execute(QStringLiteral("import"),

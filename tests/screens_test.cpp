@@ -19,14 +19,13 @@
 
 #include "addressbook/address_editor_window.h"
 #include "app/restore_window.h"
-#include "ui/ui.h"
 #include "backups/backups.h"
 #include "every_window.h"
 #include "test_support.h"
+#include "ui/ui.h"
 
 namespace quorvel::testing {
 namespace {
-
 
 class Screens : public SeamsFixture {};
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "events/event_file.h"
 #include "items/address_file.h"
 #include "items/appointment_file.h"
-#include "events/event_file.h"
 #include "items/note_file.h"
 #include "search/fold.h"
 #include "search/search.h"
@@ -45,7 +45,8 @@ TEST(SearchMatching, CaseAndAccentsDoNotCountEitherWay) {
 
 TEST(SearchMatching, EveryWordMustOccurAnywhereAndQuotesMakeOnePhrase) {
   EXPECT_TRUE(Finds(QStringLiteral("list shopping"), QStringLiteral("Shopping: a long list")));
-  EXPECT_FALSE(Finds(QStringLiteral("list shopping bread"), QStringLiteral("Shopping: a long list")));
+  EXPECT_FALSE(
+      Finds(QStringLiteral("list shopping bread"), QStringLiteral("Shopping: a long list")));
   EXPECT_TRUE(Finds(QStringLiteral("  shop   LIST "), QStringLiteral("Shopping: a long list")));
   EXPECT_TRUE(Finds(QStringLiteral("\"long list\""), QStringLiteral("Shopping: a long list")));
   EXPECT_FALSE(Finds(QStringLiteral("\"list long\""), QStringLiteral("Shopping: a long list")));
@@ -86,8 +87,9 @@ TEST(SearchMatching, TheFoldTableIsStableAndNeverMakesTheFieldSeparator) {
   }
   // Folding a text (eight bytes at a time where it can) is folding it byte
   // by byte through the table, runs of spaces made one, also across calls.
-  const char alphabet[] = {'a', 'z', 'A', 'Z', '@', '[', '`', '{', '~', '0', ' ', ' ', ' ', '\r',
-                           '\n', '\t', '\0', '\x7f', '\x80', '\x8a', '\xa0', '\xc0', '\xdf', '\xe9'};
+  const char alphabet[] = {'a',  'z',    'A',    'Z',    '@',    '[',    '`',    '{',
+                           '~',  '0',    ' ',    ' ',    ' ',    '\r',   '\n',   '\t',
+                           '\0', '\x7f', '\x80', '\x8a', '\xa0', '\xc0', '\xdf', '\xe9'};
   std::uint32_t seed = 2026;
   for (int round = 0; round < 20000; ++round) {
     std::string text;
@@ -128,7 +130,7 @@ class SearchFiles : public AppFixture {
   void Appointment(const QString& id, const QString& subject, const QString& start,
                    const QString& description = QString()) {
     ASSERT_TRUE(AddAppointment(files(), quorvel::Appointment{id, subject, start, start, false,
-                                                              QStringLiteral("15"), description})
+                                                             QStringLiteral("15"), description})
                     .stored());
   }
   void Entry(const QString& surname, const QString& name, const QString& notes = QString(),
@@ -145,8 +147,10 @@ class SearchFiles : public AppFixture {
   void Event(const QString& uid, const QString& lines) {
     store::Operation op(files());
     ASSERT_EQ(events::PutEvent(op, ("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\n"
-                                    "BEGIN:VEVENT\r\nUID:" + uid + "\r\nDTSTAMP:20260101T000000Z\r\n" +
-                                    lines + "END:VEVENT\r\nEND:VCALENDAR\r\n").toUtf8()),
+                                    "BEGIN:VEVENT\r\nUID:" +
+                                    uid + "\r\nDTSTAMP:20260101T000000Z\r\n" + lines +
+                                    "END:VEVENT\r\nEND:VCALENDAR\r\n")
+                                       .toUtf8()),
               events::PutResult::kStored);
     ASSERT_TRUE(op.Commit().stored());
   }
@@ -163,7 +167,8 @@ class SearchFiles : public AppFixture {
 TEST_F(SearchFiles, EachKindIsSearchedInItsOwnTexts) {
   Appointment(QStringLiteral("20260110-1"), QStringLiteral("Dentist"), QStringLiteral("09:00"),
               QStringLiteral("Bring the X-ray"));
-  ASSERT_TRUE(SaveNote(files(), QStringLiteral("Wi-Fi"), QStringLiteral("Password: dentist42")).stored());
+  ASSERT_TRUE(
+      SaveNote(files(), QStringLiteral("Wi-Fi"), QStringLiteral("Password: dentist42")).stored());
   Entry(QStringLiteral("Zahn"), QStringLiteral("Dentist"), QStringLiteral("Tooth doctor"));
   const search::Results all = Find(QStringLiteral("dentist"));
   ASSERT_EQ(all.appointments.size(), 1u);
@@ -186,10 +191,13 @@ TEST_F(SearchFiles, EachKindIsSearchedInItsOwnTexts) {
 }
 
 TEST_F(SearchFiles, ABirthdayIsSearchedOnlyWhenItIsSet) {
-  Entry(QStringLiteral("Adams"), QStringLiteral("Ann"), QString(), QStringLiteral("07/01/1980"), true);
+  Entry(QStringLiteral("Adams"), QStringLiteral("Ann"), QString(), QStringLiteral("07/01/1980"),
+        true);
   // The editor stores a date even when no birthday is ticked.
-  Entry(QStringLiteral("Brown"), QStringLiteral("Bob"), QString(), QStringLiteral("07/01/1980"), false);
-  EXPECT_EQ(Titles(Find(QStringLiteral("07/01/1980")).entries), QStringList{QStringLiteral("Adams, Ann")});
+  Entry(QStringLiteral("Brown"), QStringLiteral("Bob"), QString(), QStringLiteral("07/01/1980"),
+        false);
+  EXPECT_EQ(Titles(Find(QStringLiteral("07/01/1980")).entries),
+            QStringList{QStringLiteral("Adams, Ann")});
 }
 
 TEST_F(SearchFiles, StoredWindowsCodePageBytesAreFoundAndMarked) {
@@ -198,7 +206,8 @@ TEST_F(SearchFiles, StoredWindowsCodePageBytesAreFoundAndMarked) {
   {
     store::Operation op(files());
     op.WriteText(store::Channel::kNotes, 1, QStringLiteral("\u0160koda"));
-    op.WriteText(store::Channel::kNotes, 2, QStringLiteral("c\u0153ur d\u2019\u00e9t\u00e9, Stra\u00dfe"));
+    op.WriteText(store::Channel::kNotes, 2,
+                 QStringLiteral("c\u0153ur d\u2019\u00e9t\u00e9, Stra\u00dfe"));
     op.WriteCount(store::Channel::kNotes, 1);
     ASSERT_TRUE(op.Commit().stored());
   }
@@ -217,11 +226,14 @@ TEST_F(SearchFiles, AppointmentsComeNearestUpcomingFirstThenTheLatestPast) {
   // Today is 07/01/2026.
   Appointment(QStringLiteral("20251201-1"), QStringLiteral("Call Dec 1"), QStringLiteral("09:00"));
   Appointment(QStringLiteral("20260201-1"), QStringLiteral("Call Feb 1"), QStringLiteral("09:00"));
-  Appointment(QStringLiteral("20260107-1"), QStringLiteral("Call today late"), QStringLiteral("16:00"));
-  Appointment(QStringLiteral("20260107-2"), QStringLiteral("Call today early"), QStringLiteral("08:00"));
+  Appointment(QStringLiteral("20260107-1"), QStringLiteral("Call today late"),
+              QStringLiteral("16:00"));
+  Appointment(QStringLiteral("20260107-2"), QStringLiteral("Call today early"),
+              QStringLiteral("08:00"));
   Appointment(QStringLiteral("20251220-1"), QStringLiteral("Call Dec 20"), QStringLiteral("09:00"));
   Appointment(QStringLiteral("20260110-1"), QStringLiteral("Call Jan 10"), QStringLiteral("09:00"));
-  Appointment(QStringLiteral("20251220-2"), QStringLiteral("Call Dec 20 early"), QStringLiteral("08:00"));
+  Appointment(QStringLiteral("20251220-2"), QStringLiteral("Call Dec 20 early"),
+              QStringLiteral("08:00"));
   // A past day lists its appointments as on that day.
   EXPECT_EQ(Titles(Find(QStringLiteral("call")).appointments),
             (QStringList{QStringLiteral("Call today early"), QStringLiteral("Call today late"),
@@ -232,15 +244,19 @@ TEST_F(SearchFiles, AppointmentsComeNearestUpcomingFirstThenTheLatestPast) {
 
 TEST_F(SearchFiles, EventsAreFoundAsAppointmentsOnTheirNearestOccurrence) {
   // Today is Wednesday 07/01/2026.
-  Event(QStringLiteral("yoga"), QStringLiteral("DTSTART:20251201T180000\r\nDTEND:20251201T190000\r\n"
-                                               "RRULE:FREQ=WEEKLY\r\nSUMMARY:Yoga class \u262f\r\n"
-                                               "DESCRIPTION:Bring the mat \u262f please\r\n"
-                                               "LOCATION:Gym Z\u00fcrich\r\n"));
-  Event(QStringLiteral("ski"), QStringLiteral("DTSTART;VALUE=DATE:20260105\r\nDTEND;VALUE=DATE:20260110\r\n"
-                                              "SUMMARY:Ski class\r\n"));
-  Event(QStringLiteral("old"), QStringLiteral("DTSTART:20250101T100000\r\nRRULE:FREQ=WEEKLY;COUNT=3\r\n"
-                                              "SUMMARY:Old class\r\n"));
-  Event(QStringLiteral("reunion"), QStringLiteral("DTSTART:20300601T190000\r\nSUMMARY:Class reunion\r\n"));
+  Event(QStringLiteral("yoga"),
+        QStringLiteral("DTSTART:20251201T180000\r\nDTEND:20251201T190000\r\n"
+                       "RRULE:FREQ=WEEKLY\r\nSUMMARY:Yoga class \u262f\r\n"
+                       "DESCRIPTION:Bring the mat \u262f please\r\n"
+                       "LOCATION:Gym Z\u00fcrich\r\n"));
+  Event(QStringLiteral("ski"),
+        QStringLiteral("DTSTART;VALUE=DATE:20260105\r\nDTEND;VALUE=DATE:20260110\r\n"
+                       "SUMMARY:Ski class\r\n"));
+  Event(QStringLiteral("old"),
+        QStringLiteral("DTSTART:20250101T100000\r\nRRULE:FREQ=WEEKLY;COUNT=3\r\n"
+                       "SUMMARY:Old class\r\n"));
+  Event(QStringLiteral("reunion"),
+        QStringLiteral("DTSTART:20300601T190000\r\nSUMMARY:Class reunion\r\n"));
   Appointment(QStringLiteral("20260112-1"), QStringLiteral("Class A"), QStringLiteral("09:00"));
   Appointment(QStringLiteral("20260112-2"), QStringLiteral("Class B"), QStringLiteral("18:00"));
   Appointment(QStringLiteral("20260107-1"), QStringLiteral("Class today"), QStringLiteral("08:00"));
@@ -251,10 +267,10 @@ TEST_F(SearchFiles, EventsAreFoundAsAppointmentsOnTheirNearestOccurrence) {
   // series on its last occurrence.
   const search::Results found = Find(QStringLiteral("class"));
   EXPECT_EQ(Titles(found.appointments),
-            (QStringList{QStringLiteral("Ski class"), QStringLiteral("Class today"), QStringLiteral("Class A"),
-                         QStringLiteral("Class B"), QStringLiteral("Yoga class \u262f"),
-                         QStringLiteral("Class reunion"), QStringLiteral("Class Dec"),
-                         QStringLiteral("Old class")}));
+            (QStringList{QStringLiteral("Ski class"), QStringLiteral("Class today"),
+                         QStringLiteral("Class A"), QStringLiteral("Class B"),
+                         QStringLiteral("Yoga class \u262f"), QStringLiteral("Class reunion"),
+                         QStringLiteral("Class Dec"), QStringLiteral("Old class")}));
   const search::Match& ski = found.appointments[0];
   EXPECT_TRUE(ski.event && ski.all_day && !ski.repeats);
   EXPECT_EQ(ski.date, QDate(2026, 1, 7));
@@ -271,9 +287,11 @@ TEST_F(SearchFiles, EventsAreFoundAsAppointmentsOnTheirNearestOccurrence) {
   // Description and location are searched, accents aside, and marked in
   // the excerpt (past a character the files cannot hold); a word never
   // matches across such a character.
-  EXPECT_EQ(Titles(Find(QStringLiteral("zurich mat")).appointments), QStringList{QStringLiteral("Yoga class \u262f")});
+  EXPECT_EQ(Titles(Find(QStringLiteral("zurich mat")).appointments),
+            QStringList{QStringLiteral("Yoga class \u262f")});
   const Query please(QStringLiteral("please"));
-  const search::Excerpt excerpt = search::Describe(files(), Find(QStringLiteral("please")).appointments[0], please);
+  const search::Excerpt excerpt =
+      search::Describe(files(), Find(QStringLiteral("please")).appointments[0], please);
   EXPECT_EQ(excerpt.text, QStringLiteral("Bring the mat \u262f please"));
   EXPECT_EQ(excerpt.text_marks, (QList<Mark>{{16, 6}}));
   EXPECT_TRUE(Find(QStringLiteral("\"mat please\"")).empty());
@@ -281,21 +299,26 @@ TEST_F(SearchFiles, EventsAreFoundAsAppointmentsOnTheirNearestOccurrence) {
 }
 
 TEST_F(SearchFiles, NotesByTitleAndEntriesByLetterGroupAsTheBookListsThem) {
-  for (const char* title : {"fig", "\xc3\x89" "clair", "apple", "Dog", "echo"}) {
+  for (const char* title : {"fig",
+                            "\xc3\x89"
+                            "clair",
+                            "apple", "Dog", "echo"}) {
     ASSERT_TRUE(SaveNote(files(), QString::fromUtf8(title), QStringLiteral("fruit")).stored());
   }
   EXPECT_EQ(Titles(Find(QStringLiteral("fruit")).notes),
             (QStringList{QStringLiteral("apple"), QStringLiteral("Dog"), QStringLiteral("echo"),
                          QStringLiteral("\u00c9clair"), QStringLiteral("fig")}));
-  Entry(QStringLiteral("zebra"), QStringLiteral("Z"), QStringLiteral("friend"));  // lower case: no group
+  Entry(QStringLiteral("zebra"), QStringLiteral("Z"),
+        QStringLiteral("friend"));  // lower case: no group
   Entry(QStringLiteral("Young"), QStringLiteral("Y"), QStringLiteral("friend"));
   Entry(QStringLiteral("42nd"), QStringLiteral("S"), QStringLiteral("friend"));
   Entry(QStringLiteral("Baker"), QStringLiteral("B"), QStringLiteral("friend"));
   Entry(QStringLiteral("Xu"), QStringLiteral("X"), QStringLiteral("friend"));
   const search::Results found = Find(QStringLiteral("friend"));
-  EXPECT_EQ(Titles(found.entries),
-            (QStringList{QStringLiteral("Baker, B"), QStringLiteral("Xu, X"), QStringLiteral("Young, Y"),
-                         QStringLiteral("42nd, S"), QStringLiteral("zebra, Z")}));
+  EXPECT_EQ(
+      Titles(found.entries),
+      (QStringList{QStringLiteral("Baker, B"), QStringLiteral("Xu, X"), QStringLiteral("Young, Y"),
+                   QStringLiteral("42nd, S"), QStringLiteral("zebra, Z")}));
   EXPECT_EQ(found.entries.back().group, QString());
 }
 
@@ -313,7 +336,8 @@ TEST_F(SearchFiles, AFoldedCopyReadInStepsFindsWhatTheFilesHoldAfterEveryChange)
   const Query query(QStringLiteral("key"));
   const QDate today(2026, 1, 7);
   search::FoldedCopy copy(files());
-  const int listener = files().AddChangeListener([&copy](store::ChangedFiles c) { copy.Outdate(c); });
+  const int listener =
+      files().AddChangeListener([&copy](store::ChangedFiles c) { copy.Outdate(c); });
   int steps = 1;
   while (!copy.Update(0)) ++steps;
   EXPECT_GT(steps, 2);  // a zero budget stops after every run of records
@@ -352,7 +376,8 @@ TEST_F(SearchFiles, AFoldedCopyReadInStepsFindsWhatTheFilesHoldAfterEveryChange)
   EXPECT_EQ(before.notes.size(), 43u);
   EXPECT_EQ(before.notes[0].title, QStringLiteral("Note 0"));
   ASSERT_TRUE(DeleteNote(files(), 0).stored());
-  Appointment(QStringLiteral("20260110-1"), QStringLiteral("Key handover"), QStringLiteral("09:00"));
+  Appointment(QStringLiteral("20260110-1"), QStringLiteral("Key handover"),
+              QStringLiteral("09:00"));
   Entry(QStringLiteral("Keyes"), QStringLiteral("K"));
   const search::Results after = copy.Find(query, today);
   EXPECT_EQ(after.notes.size(), 43u);
@@ -363,15 +388,21 @@ TEST_F(SearchFiles, AFoldedCopyReadInStepsFindsWhatTheFilesHoldAfterEveryChange)
   EXPECT_FALSE(copy.current());
   EXPECT_EQ(copy.Find(query, today).size(), 45u);
   // An event added, changed, removed; and dated again on another day.
-  Event(QStringLiteral("e"), QStringLiteral("DTSTART;VALUE=DATE:20260101\r\nRRULE:FREQ=MONTHLY\r\nSUMMARY:Key day\r\n"));
+  Event(QStringLiteral("e"),
+        QStringLiteral("DTSTART;VALUE=DATE:20260101\r\nRRULE:FREQ=MONTHLY\r\nSUMMARY:Key day\r\n"));
   EXPECT_FALSE(copy.current());
   search::Results events = copy.Find(query, today);
-  ASSERT_EQ(Titles(events.appointments), (QStringList{QStringLiteral("Key handover"), QStringLiteral("Key day")}));
+  ASSERT_EQ(Titles(events.appointments),
+            (QStringList{QStringLiteral("Key handover"), QStringLiteral("Key day")}));
   EXPECT_EQ(events.appointments[1].date, QDate(2026, 2, 1));
   EXPECT_EQ(copy.Find(query, QDate(2026, 2, 2)).appointments[0].date, QDate(2026, 3, 1));
-  Event(QStringLiteral("e"), QStringLiteral("DTSTART;VALUE=DATE:20260101\r\nRRULE:FREQ=MONTHLY\r\nSUMMARY:Lock day\r\n"));
-  EXPECT_EQ(Titles(copy.Find(query, today).appointments), QStringList{QStringLiteral("Key handover")});
-  EXPECT_EQ(Titles(copy.Find(Query(QStringLiteral("lock")), today).appointments), QStringList{QStringLiteral("Lock day")});
+  Event(
+      QStringLiteral("e"),
+      QStringLiteral("DTSTART;VALUE=DATE:20260101\r\nRRULE:FREQ=MONTHLY\r\nSUMMARY:Lock day\r\n"));
+  EXPECT_EQ(Titles(copy.Find(query, today).appointments),
+            QStringList{QStringLiteral("Key handover")});
+  EXPECT_EQ(Titles(copy.Find(Query(QStringLiteral("lock")), today).appointments),
+            QStringList{QStringLiteral("Lock day")});
   EXPECT_EQ(Titles(events.appointments)[1], QStringLiteral("Key day"));
   {
     store::Operation op(files());

@@ -10,14 +10,14 @@
 
 #include "addressbook/address_book_window.h"
 #include "app/main_window.h"
-#include "ui/picture.h"
 #include "app/splash_window.h"
 #include "app/startup.h"
-#include "ui/ui.h"
 #include "calendar/month_calendar_window.h"
 #include "help/help_topics_window.h"
 #include "notes/notes_window.h"
 #include "test_support.h"
+#include "ui/picture.h"
+#include "ui/ui.h"
 
 namespace quorvel::testing {
 namespace {
@@ -76,7 +76,8 @@ TEST_F(StartTest, FirstStartShowsTheSplashCreatesTheFilesThenShowsTheMainWindow)
     seen.checked = true;
     SplashWindow& splash = app_->Splash();
     seen.splash_visible = splash.isVisible();
-    seen.close_hidden = splash.findChild<QPushButton*>(QLatin1String(splash_names::kClose))->isHidden();
+    seen.close_hidden =
+        splash.findChild<QPushButton*>(QLatin1String(splash_names::kClose))->isHidden();
     seen.main_visible = app_->Main().isVisible();
     seen.files_there = QFile::exists(Path("Appoint.dat"));
     // Nothing may close the splash while the program starts.
@@ -99,14 +100,18 @@ TEST_F(StartTest, FirstStartShowsTheSplashCreatesTheFilesThenShowsTheMainWindow)
   EXPECT_LT(took, 2400);
   ASSERT_TRUE(app_->HasSplash());
   EXPECT_FALSE(app_->Splash().isVisible());
-  EXPECT_FALSE(app_->Splash().findChild<QPushButton*>(QLatin1String(splash_names::kClose))->isHidden());
+  EXPECT_FALSE(
+      app_->Splash().findChild<QPushButton*>(QLatin1String(splash_names::kClose))->isHidden());
   EXPECT_TRUE(app_->Main().isVisible());
-  EXPECT_TRUE(app_->Main().findChild<QWidget*>(QLatin1String(main_window_names::kTodayIndicator))->isHidden());
+  EXPECT_TRUE(app_->Main()
+                  .findChild<QWidget*>(QLatin1String(main_window_names::kTodayIndicator))
+                  ->isHidden());
 
   EXPECT_EQ(QFileInfo(Path("Appoint.dat")).size(), 1024);
   EXPECT_EQ(QFileInfo(Path("Notes.dat")).size(), 1500);
   EXPECT_EQ(QFileInfo(Path("AddBook.dat")).size(), 2048);
-  EXPECT_EQ(FileBytes(Path("PhotoF.dat")), QByteArray::fromHex("0400") + "none" + QByteArray(122, '\0'));
+  EXPECT_EQ(FileBytes(Path("PhotoF.dat")),
+            QByteArray::fromHex("0400") + "none" + QByteArray(122, '\0'));
   for (Channel channel : store::kAllChannels) EXPECT_TRUE(app_->files().IsOpen(channel));
 }
 
@@ -119,7 +124,9 @@ TEST_F(StartTest, StartWithTodaysAppointmentShowsTheIndicatorAndKeepsTheData) {
   }
   const QByteArray before = FileBytes(Path("Appoint.dat"));
   app_->Start();
-  EXPECT_TRUE(app_->Main().findChild<QWidget*>(QLatin1String(main_window_names::kTodayIndicator))->isVisible());
+  EXPECT_TRUE(app_->Main()
+                  .findChild<QWidget*>(QLatin1String(main_window_names::kTodayIndicator))
+                  ->isVisible());
   EXPECT_EQ(FileBytes(Path("Appoint.dat")), before);
 }
 
@@ -137,7 +144,9 @@ class MainWindowTest : public AppFixture {
     EXPECT_NE(child, nullptr) << name;
     return child;
   }
-  QAction* MenuItem(const char* name) { return main_->FileMenu().findChild<QAction*>(QLatin1String(name)); }
+  QAction* MenuItem(const char* name) {
+    return main_->FileMenu().findChild<QAction*>(QLatin1String(name));
+  }
   static void Flush() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
   MainWindow* main_ = nullptr;
@@ -148,7 +157,8 @@ TEST_F(MainWindowTest, ControlsSitAtTheirPlacesWithTipsAndStackFrontToBack) {
   EXPECT_EQ(main_->windowTitle(), QStringLiteral("Quorvel"));
   EXPECT_EQ(main_->size(), QSize(336, 335));
   EXPECT_EQ(main_->minimumSize(), main_->maximumSize());
-  EXPECT_FALSE(main_->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+  EXPECT_FALSE(main_->windowFlags() &
+               (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
 
   struct Expected {
     const char* name;
@@ -159,7 +169,8 @@ TEST_F(MainWindowTest, ControlsSitAtTheirPlacesWithTipsAndStackFrontToBack) {
       {main_window_names::kWorkSurface, QRect(120, 240, 4695, 2175), ""},
       {main_window_names::kCalendarPicture, QRect(1680, 1200, 1575, 1095), "Calendar"},
       {main_window_names::kCalendarIcon, QRect(2880, 840, 480, 600), "Calendar"},
-      {main_window_names::kTodayIndicator, QRect(2520, 960, 480, 465), "You have an appointment today!"},
+      {main_window_names::kTodayIndicator, QRect(2520, 960, 480, 465),
+       "You have an appointment today!"},
       {main_window_names::kTelephone, QRect(3480, 1320, 1215, 540), "Contacts"},
       {main_window_names::kContactsCard, QRect(4080, 480, 600, 600), "Contacts"},
       {main_window_names::kClipboard, QRect(360, 960, 735, 900), "Notes"},
@@ -187,7 +198,9 @@ TEST_F(MainWindowTest, ControlsSitAtTheirPlacesWithTipsAndStackFrontToBack) {
     }
   }
   const std::pair<const char*, const char*> plates[] = {
-      {main_window_names::kCalendarPlate, "Calendar"}, {main_window_names::kContactsPlate, "Contacts"}, {main_window_names::kNotesPlate, "Notes"}};
+      {main_window_names::kCalendarPlate, "Calendar"},
+      {main_window_names::kContactsPlate, "Contacts"},
+      {main_window_names::kNotesPlate, "Notes"}};
   for (const auto& [name, text] : plates) {
     EXPECT_EQ(Child<QLabel>(name)->text(), QLatin1String(text)) << name;
     EXPECT_EQ(Child<QLabel>(name)->accessibleName(), QLatin1String(text)) << name;
@@ -196,9 +209,16 @@ TEST_F(MainWindowTest, ControlsSitAtTheirPlacesWithTipsAndStackFrontToBack) {
 
   // Sibling order is drawing order: later siblings are in front.
   const QStringList back_to_front = {
-      main_window_names::kCabinet, main_window_names::kWorkSurface,  main_window_names::kCalendarPicture, main_window_names::kTelephone,  main_window_names::kContactsCard, main_window_names::kCalendarIcon, main_window_names::kClipboard,
-      main_window_names::kFileTab, main_window_names::kCalendarPlate,  main_window_names::kContactsPlate, main_window_names::kNotesPlate,  main_window_names::kDrawer3,  main_window_names::kDrawer2,  main_window_names::kDrawer1,
-      main_window_names::kBookcase,  main_window_names::kTodayIndicator, main_window_names::kNotesHandle, main_window_names::kAddressBookHandle, main_window_names::kCalendarHandle};
+      main_window_names::kCabinet,         main_window_names::kWorkSurface,
+      main_window_names::kCalendarPicture, main_window_names::kTelephone,
+      main_window_names::kContactsCard,    main_window_names::kCalendarIcon,
+      main_window_names::kClipboard,       main_window_names::kFileTab,
+      main_window_names::kCalendarPlate,   main_window_names::kContactsPlate,
+      main_window_names::kNotesPlate,      main_window_names::kDrawer3,
+      main_window_names::kDrawer2,         main_window_names::kDrawer1,
+      main_window_names::kBookcase,        main_window_names::kTodayIndicator,
+      main_window_names::kNotesHandle,     main_window_names::kAddressBookHandle,
+      main_window_names::kCalendarHandle};
   QStringList actual;
   for (QObject* child : main_->children()) {
     if (child->isWidgetType() && !qobject_cast<QMenu*>(child)) actual << child->objectName();
@@ -265,12 +285,14 @@ TEST_F(MainWindowTest, FileMenuOpensOnRightButtonReleaseOverTheTabOnly) {
       for (QAction* inner : sub->actions()) items << QStringLiteral(">") + inner->text();
     }
   }
-  EXPECT_EQ(items, QStringList({"View", ">Calendar", ">Address Book", ">Notes", "Import…",
-                                "Export…", "Sync…", "Find…", "Remind me when Quorvel is closed", "-", "Undo",
-                                "Redo", "Restore…", "-", "Help",
-                                ">About", ">Help Topics", "-", "Exit"}));
-  for (const char* name : {main_window_names::kViewCalendar, main_window_names::kViewAddressBook, main_window_names::kViewNotes, main_window_names::kImport, main_window_names::kExport, main_window_names::kAbout, main_window_names::kHelpTopics,
-                           main_window_names::kExit}) {
+  EXPECT_EQ(items,
+            QStringList({"View", ">Calendar", ">Address Book", ">Notes", "Import…", "Export…",
+                         "Sync…", "Find…", "Remind me when Quorvel is closed", "-", "Undo", "Redo",
+                         "Restore…", "-", "Help", ">About", ">Help Topics", "-", "Exit"}));
+  for (const char* name :
+       {main_window_names::kViewCalendar, main_window_names::kViewAddressBook,
+        main_window_names::kViewNotes, main_window_names::kImport, main_window_names::kExport,
+        main_window_names::kAbout, main_window_names::kHelpTopics, main_window_names::kExit}) {
     EXPECT_NE(MenuItem(name), nullptr) << name;
   }
   EXPECT_NE(menu.findChild<QMenu*>(QLatin1String(main_window_names::kView)), nullptr);
@@ -297,7 +319,8 @@ TEST_F(MainWindowTest, AboutShowsTheSplashWithCloseAndCloseUnloadsIt) {
   auto* close = splash->findChild<QPushButton*>(QLatin1String(splash_names::kClose));
   ASSERT_NE(close, nullptr);
   EXPECT_TRUE(close->isVisible());
-  EXPECT_EQ(splash->findChild<QLabel*>(QLatin1String(splash_names::kProductName))->text(), "Quorvel");
+  EXPECT_EQ(splash->findChild<QLabel*>(QLatin1String(splash_names::kProductName))->text(),
+            "Quorvel");
   // Pale cyan inside a raised edge on the outermost pixels.
   const QImage look = splash->grab().toImage();
   EXPECT_EQ(look.pixelColor(10, 100), QColor(192, 255, 255));
@@ -312,7 +335,8 @@ TEST_F(MainWindowTest, AboutShowsTheSplashWithCloseAndCloseUnloadsIt) {
   MenuItem(main_window_names::kAbout)->trigger();
   ASSERT_TRUE(app_->HasSplash());
   EXPECT_TRUE(app_->Splash().isVisible());
-  EXPECT_TRUE(app_->Splash().findChild<QPushButton*>(QLatin1String(splash_names::kClose))->isVisible());
+  EXPECT_TRUE(
+      app_->Splash().findChild<QPushButton*>(QLatin1String(splash_names::kClose))->isVisible());
 
   // Escape works as Close.
   QTest::keyClick(&app_->Splash(), Qt::Key_Escape);
@@ -338,7 +362,8 @@ TEST_F(MainWindowTest, HotSpotsRestoreTheOneExistingToolWindow) {
   app_->UpdateTodayIndicator();
 
   MonthCalendarWindow* calendar = &app_->MonthCalendar();
-  for (const char* name : {main_window_names::kCalendarPicture, main_window_names::kCalendarIcon, main_window_names::kTodayIndicator}) {
+  for (const char* name : {main_window_names::kCalendarPicture, main_window_names::kCalendarIcon,
+                           main_window_names::kTodayIndicator}) {
     calendar->showMinimized();
     QTest::mouseDClick(Child(name), Qt::LeftButton);
     EXPECT_EQ(&app_->MonthCalendar(), calendar) << name;
@@ -374,7 +399,8 @@ class DrawerTest : public MainWindowTest {
     MainWindowTest::SetUp();
     cabinet_ = &main_->Drawers();
     cabinet_->SetStepObserver([this](int drawer, int step) {
-      steps_.push_back({drawer, step, !Child(main_window_names::kAddressBookHandle)->isHidden(), !Child(main_window_names::kNotesHandle)->isHidden()});
+      steps_.push_back({drawer, step, !Child(main_window_names::kAddressBookHandle)->isHidden(),
+                        !Child(main_window_names::kNotesHandle)->isHidden()});
     });
   }
   void Click(const char* name) { QTest::mouseClick(Child(name), Qt::LeftButton); }
@@ -386,7 +412,8 @@ class DrawerTest : public MainWindowTest {
     const char* const fronts[] = {main_window_names::kDrawer1, main_window_names::kDrawer2,
                                   main_window_names::kDrawer3};
     const char* const handles[] = {main_window_names::kCalendarHandle,
-                                   main_window_names::kAddressBookHandle, main_window_names::kNotesHandle};
+                                   main_window_names::kAddressBookHandle,
+                                   main_window_names::kNotesHandle};
     EXPECT_EQ(Child(fronts[drawer - 1])->y(), Px(home + offset)) << drawer;
     EXPECT_EQ(Child(handles[drawer - 1])->y(), Px(home + 240 + offset)) << drawer;
   }
@@ -414,7 +441,8 @@ TEST_F(DrawerTest, HandleSlidesTheDrawerOutInTwelveStepsAndUncoversItsPlate) {
   std::vector<bool> ran_during_slide;
   cabinet_->SetStepObserver([&](int drawer, int step) {
     ran_during_slide.push_back(other_event_ran);
-    steps_.push_back({drawer, step, !Child(main_window_names::kAddressBookHandle)->isHidden(), true});
+    steps_.push_back(
+        {drawer, step, !Child(main_window_names::kAddressBookHandle)->isHidden(), true});
   });
   QElapsedTimer timer;
   timer.start();
@@ -431,7 +459,9 @@ TEST_F(DrawerTest, HandleSlidesTheDrawerOutInTwelveStepsAndUncoversItsPlate) {
   EXPECT_TRUE(Child(main_window_names::kAddressBookHandle)->isHidden());
   EXPECT_EQ(main_->childAt(plate_middle), plate);
   // The hidden handle below cannot be reached: the front is there instead.
-  EXPECT_EQ(main_->childAt(Child(main_window_names::kAddressBookHandle)->geometry().center())->objectName(), main_window_names::kDrawer1);
+  EXPECT_EQ(main_->childAt(Child(main_window_names::kAddressBookHandle)->geometry().center())
+                ->objectName(),
+            main_window_names::kDrawer1);
 }
 
 TEST_F(DrawerTest, DrawerOneOutThenCommand6SlidesOneInThenThreeOut) {
@@ -481,11 +511,13 @@ TEST_F(DrawerTest, AHandleShownAgainMidSlideReachesTheScreenWhole) {
   QPoint probe;
   std::vector<QColor> seen;
   cabinet_->SetStepObserver([&](int, int) {
-    const QImage pixel = main_->screen()->grabWindow(main_->winId(), probe.x(), probe.y(), 1, 1).toImage();
+    const QImage pixel =
+        main_->screen()->grabWindow(main_->winId(), probe.x(), probe.y(), 1, 1).toImage();
     seen.push_back(pixel.pixelColor(0, 0));
   });
   for (int upper : {1, 2}) {
-    auto* below = Child(upper == 1 ? main_window_names::kAddressBookHandle : main_window_names::kNotesHandle);
+    auto* below =
+        Child(upper == 1 ? main_window_names::kAddressBookHandle : main_window_names::kNotesHandle);
     probe = below->geometry().center() + QPoint(0, below->height() / 2 - 1);
     Click(upper == 1 ? main_window_names::kCalendarHandle : main_window_names::kAddressBookHandle);
     seen.clear();

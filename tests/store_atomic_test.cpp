@@ -95,40 +95,42 @@ TEST_F(StoreAtomicTest, OpeningIsAllOrNothingAtEveryCrashPoint) {
 TEST_F(StoreAtomicTest, RollingBackIsItselfSafeAtEveryCrashPoint) {
   // The folder as a crash left it in the middle of moving records down: the
   // delete's journal, and records of Appoint.dat and AddBook.dat half moved.
-  RunSweep("open rolling back a half-done delete", {[](const QString& dir) {
-             WithItems(Channel::kAppoint, 4)(dir);
-             Fill(dir, [](DataFiles& files) {
-               for (int i = 0; i < 3; ++i) AppendItem(files, Channel::kAddBook, i);
-             });
-             auto fs = std::make_shared<FaultyFileSystem>();
-             {
-               DataFiles files(fs);
-               files.SetDataDir(dir);
-               files.OpenDataFiles();
-               fs->Arm();
-               fs->CrashAtChange(9);  // two journals, folder flush, then both files' writes
-               try {
-                 Operation op(files);
-                 const int count = op.ReadCount(Channel::kAppoint);
-                 for (int j = 1; j < count; ++j) {
-                   for (int f = 1; f <= 7; ++f) {
-                     op.WriteText(Channel::kAppoint, store::FieldRecord(Channel::kAppoint, j - 1, f),
-                                  op.ReadText(Channel::kAppoint,
-                                              store::FieldRecord(Channel::kAppoint, j, f)));
-                   }
-                 }
-                 op.WriteCount(Channel::kAppoint, count - 1);
-                 op.WriteText(Channel::kAddBook, 1, QStringLiteral("moved"));
-                 op.Commit();
-               } catch (const SimulatedCrash&) {
+  RunSweep(
+      "open rolling back a half-done delete",
+      {[](const QString& dir) {
+         WithItems(Channel::kAppoint, 4)(dir);
+         Fill(dir, [](DataFiles& files) {
+           for (int i = 0; i < 3; ++i) AppendItem(files, Channel::kAddBook, i);
+         });
+         auto fs = std::make_shared<FaultyFileSystem>();
+         {
+           DataFiles files(fs);
+           files.SetDataDir(dir);
+           files.OpenDataFiles();
+           fs->Arm();
+           fs->CrashAtChange(9);  // two journals, folder flush, then both files' writes
+           try {
+             Operation op(files);
+             const int count = op.ReadCount(Channel::kAppoint);
+             for (int j = 1; j < count; ++j) {
+               for (int f = 1; f <= 7; ++f) {
+                 op.WriteText(
+                     Channel::kAppoint, store::FieldRecord(Channel::kAppoint, j - 1, f),
+                     op.ReadText(Channel::kAppoint, store::FieldRecord(Channel::kAppoint, j, f)));
                }
              }
-             ASSERT_TRUE(fs->crashed());
-             fs->Materialize(CrashImage::kKeepAll);
-             ASSERT_TRUE(QFile::exists(QDir(dir).filePath(QStringLiteral("Appoint.dat-journal"))));
-             ASSERT_TRUE(QFile::exists(QDir(dir).filePath(QStringLiteral("AddBook.dat-journal"))));
-           },
-           {}});
+             op.WriteCount(Channel::kAppoint, count - 1);
+             op.WriteText(Channel::kAddBook, 1, QStringLiteral("moved"));
+             op.Commit();
+           } catch (const SimulatedCrash&) {
+           }
+         }
+         ASSERT_TRUE(fs->crashed());
+         fs->Materialize(CrashImage::kKeepAll);
+         ASSERT_TRUE(QFile::exists(QDir(dir).filePath(QStringLiteral("Appoint.dat-journal"))));
+         ASSERT_TRUE(QFile::exists(QDir(dir).filePath(QStringLiteral("AddBook.dat-journal"))));
+       },
+       {}});
 }
 
 TEST_F(StoreAtomicTest, AppendingIsAllOrNothingInEveryFile) {
@@ -140,17 +142,17 @@ TEST_F(StoreAtomicTest, AppendingIsAllOrNothingInEveryFile) {
 }
 
 TEST_F(StoreAtomicTest, CompactingDeletesAreAllOrNothingInEveryFile) {
-  RunSweep("delete first of three appointments",
-           {WithItems(Channel::kAppoint, 3),
-            [](DataFiles& f) { DeleteItem(f, Channel::kAppoint, 0); }});
-  RunSweep("delete middle of three notes",
-           {WithItems(Channel::kNotes, 3), [](DataFiles& f) { DeleteItem(f, Channel::kNotes, 1); }});
-  RunSweep("delete first of three entries",
-           {WithItems(Channel::kAddBook, 3),
-            [](DataFiles& f) { DeleteItem(f, Channel::kAddBook, 0); }});
-  RunSweep("delete the only entry",
-           {WithItems(Channel::kAddBook, 1),
-            [](DataFiles& f) { DeleteItem(f, Channel::kAddBook, 0); }});
+  RunSweep(
+      "delete first of three appointments",
+      {WithItems(Channel::kAppoint, 3), [](DataFiles& f) { DeleteItem(f, Channel::kAppoint, 0); }});
+  RunSweep("delete middle of three notes", {WithItems(Channel::kNotes, 3), [](DataFiles& f) {
+                                              DeleteItem(f, Channel::kNotes, 1);
+                                            }});
+  RunSweep("delete first of three entries", {WithItems(Channel::kAddBook, 3), [](DataFiles& f) {
+                                               DeleteItem(f, Channel::kAddBook, 0);
+                                             }});
+  RunSweep("delete the only entry", {WithItems(Channel::kAddBook, 1),
+                                     [](DataFiles& f) { DeleteItem(f, Channel::kAddBook, 0); }});
 }
 
 TEST_F(StoreAtomicTest, RewritesAreAllOrNothingInEveryFile) {
@@ -322,8 +324,8 @@ TEST_F(StoreJournalTest, TheJournalsOfOneOperationArePutBackOnlyWhenTheyAreAllTh
        false},
       {"a journal of its own beside one whose partner is gone",
        journal(Channel::kAppoint, appoint, 0, 0), b, true, false},
-      {"a bit for a file this version does not know", journal(Channel::kAppoint, appoint, 9,
-                                                              both | (1u << 20)),
+      {"a bit for a file this version does not know",
+       journal(Channel::kAppoint, appoint, 9, both | (1u << 20)),
        journal(Channel::kAddBook, book, 9, both | (1u << 20)), true, true},
       {"journals from before operations were named", unbound(a), QByteArray(), true, false},
   };
@@ -331,7 +333,8 @@ TEST_F(StoreJournalTest, TheJournalsOfOneOperationArePutBackOnlyWhenTheyAreAllTh
     files_.CloseDataFiles();
     WriteFile(QStringLiteral("Appoint.dat"), appoint_after);
     WriteFile(QStringLiteral("AddBook.dat"), book_after);
-    if (!c.appoint_journal.isNull()) WriteFile(QStringLiteral("Appoint.dat-journal"), c.appoint_journal);
+    if (!c.appoint_journal.isNull())
+      WriteFile(QStringLiteral("Appoint.dat-journal"), c.appoint_journal);
     if (!c.book_journal.isNull()) WriteFile(QStringLiteral("AddBook.dat-journal"), c.book_journal);
     ASSERT_EQ(files_.OpenDataFiles(), store::OpenResult::kOpened) << c.what;
     EXPECT_EQ(Bytes("Appoint.dat"), c.appoint_back ? appoint : appoint_after) << c.what;
@@ -359,7 +362,9 @@ TEST_F(StoreJournalTest, AnOperationThatChangesNothingTouchesNoFile) {
 // A file system that keeps no locks, as some network shares.
 class LocklessFileSystem : public store::PosixFileSystem {
  public:
-  store::LockResult Lock(int, store::SystemError*) override { return store::LockResult::kUnsupported; }
+  store::LockResult Lock(int, store::SystemError*) override {
+    return store::LockResult::kUnsupported;
+  }
 };
 
 // A system that cannot lock at all.
@@ -399,8 +404,9 @@ class SweepReport : public ::testing::Environment {
  public:
   void TearDown() override {
     if (Totals().crash_points + Totals().failures == 0) return;
-    std::cout << "[ sweeps   ] " << Totals().crash_points << " crash points (change x disk image) and "
-              << Totals().failures << " failing calls checked\n";
+    std::cout << "[ sweeps   ] " << Totals().crash_points
+              << " crash points (change x disk image) and " << Totals().failures
+              << " failing calls checked\n";
   }
 };
 [[maybe_unused]] const ::testing::Environment* const kSweepReport =

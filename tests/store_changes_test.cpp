@@ -7,10 +7,10 @@
 #include <QSignalSpy>
 #include <QThread>
 
-#include "ui/data_changes.h"
 #include "items/appointment_file.h"
 #include "store/data_files.h"
 #include "test_support.h"
+#include "ui/data_changes.h"
 
 namespace quorvel::testing {
 namespace {
@@ -52,9 +52,11 @@ TEST_F(StoreChangesTest, EachCommitThatChangesFilesIsAnnouncedOnceWithExactlyTho
     ASSERT_TRUE(op.Commit().stored());
   }
   // The file operations the windows use go the same way.
-  ASSERT_TRUE(AddAppointment(files_, Appointment{QStringLiteral("20260107-1"),
-                                                 QStringLiteral("One"), {}, {}, false, {}, {}})
-                  .stored());
+  ASSERT_TRUE(
+      AddAppointment(
+          files_,
+          Appointment{QStringLiteral("20260107-1"), QStringLiteral("One"), {}, {}, false, {}, {}})
+          .stored());
   ASSERT_EQ(heard_.size(), 4u);
   EXPECT_EQ(heard_[0], (ChangedFiles{Channel::kAppoint, Channel::kNotes}));
   EXPECT_EQ(heard_[1], ChangedFiles{Channel::kAddBook});

@@ -25,11 +25,13 @@ using store::DataFiles;
 using store::Operation;
 
 void Link(const QString& target, const QString& name) {
-  ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(name).constData()), 0);
+  ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(name).constData()),
+            0);
 }
 
 void HardLink(const QString& existing, const QString& name) {
-  ASSERT_EQ(::link(QFile::encodeName(existing).constData(), QFile::encodeName(name).constData()), 0);
+  ASSERT_EQ(::link(QFile::encodeName(existing).constData(), QFile::encodeName(name).constData()),
+            0);
 }
 
 void Write(const QString& path, const QByteArray& bytes) {
@@ -85,7 +87,8 @@ class StoreFolderTest : public SeamsFixture {
   void ExpectRefused(const QStringList& words) {
     const FolderState data = ReadFolder(data_);
     const FolderState outside = ReadFolder(outside_);
-    const QStringList entries = QDir(data_).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    const QStringList entries =
+        QDir(data_).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
     DataFiles files;
     files.SetDataDir(data_);
     fatal_.clear();
@@ -97,7 +100,8 @@ class StoreFolderTest : public SeamsFixture {
     EXPECT_FALSE(files.IsOpen(Channel::kAppoint));
     EXPECT_EQ(ReadFolder(data_), data);
     EXPECT_EQ(ReadFolder(outside_), outside);
-    EXPECT_EQ(QDir(data_).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot), entries);
+    EXPECT_EQ(QDir(data_).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+              entries);
   }
 
   QString data_, outside_;
@@ -109,9 +113,8 @@ TEST_F(StoreFolderTest, ADataFileThatIsALinkIsRefusedAndNothingOutsideIsWritten)
   // planted beside it; 2: Notes.dat leads nowhere.
   Link(Outside("victim"), Data("Appoint.dat"));
   ExpectRefused({QStringLiteral("Appoint.dat"), QStringLiteral("symbolic link")});
-  Write(Data("Appoint.dat-journal"),
-        store::EncodeJournal(JournalFor(Outside("victim"), 128, 4096,
-                                        {{1, QByteArray(128, 'X')}})));
+  Write(Data("Appoint.dat-journal"), store::EncodeJournal(JournalFor(Outside("victim"), 128, 4096,
+                                                                     {{1, QByteArray(128, 'X')}})));
   ExpectRefused({QStringLiteral("Appoint.dat"), QStringLiteral("symbolic link")});
   QFile::remove(Data("Appoint.dat"));
   QFile::remove(Data("Appoint.dat-journal"));
@@ -145,8 +148,8 @@ TEST_F(StoreFolderTest, TwoDataNamesForOneFileOrAFileWithNamesElsewhereAreRefuse
   AddAppointments(data_, 3);
   QFile::remove(Data("Notes.dat"));
   HardLink(Data("Appoint.dat"), Data("Notes.dat"));
-  ExpectRefused({QStringLiteral("Notes.dat"), QStringLiteral("Appoint.dat"),
-                 QStringLiteral("same file")});
+  ExpectRefused(
+      {QStringLiteral("Notes.dat"), QStringLiteral("Appoint.dat"), QStringLiteral("same file")});
   QFile::remove(Data("Notes.dat"));
   // A snapshot copy outside shares AddBook.dat's bytes: writing in place
   // would change the copy too.
@@ -172,7 +175,8 @@ TEST_F(StoreFolderTest, AJournalPlantedWhileRunningStopsTheSaveAndNothingIsWritt
   EXPECT_EQ(ReadFolder(data_), before);
 }
 
-QByteArray LegacyJournal(qint64 original_length, const std::vector<store::Journal::Entry>& entries) {
+QByteArray LegacyJournal(qint64 original_length,
+                         const std::vector<store::Journal::Entry>& entries) {
   QByteArray out("QVJ1");
   auto put = [&out](quint64 value, int width) {
     for (int i = 0; i < width; ++i) out.append(char((value >> (8 * i)) & 0xFF));
@@ -213,9 +217,9 @@ TEST_F(StoreFolderTest, JournalsThatDoNotBelongAreSetAsideAndOnesThatDoAreApplie
   ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("other")));
   const QString other = dir_.filePath(QStringLiteral("other"));
   AddAppointments(other, 50);
-  const QByteArray foreign = store::EncodeJournal(JournalFor(
-      QDir(other).filePath(QStringLiteral("Appoint.dat")), 128, appoint.size(),
-      {{2, store::EncodeTextRecord("someone else's subject", 128)}}));
+  const QByteArray foreign = store::EncodeJournal(
+      JournalFor(QDir(other).filePath(QStringLiteral("Appoint.dat")), 128, appoint.size(),
+                 {{2, store::EncodeTextRecord("someone else's subject", 128)}}));
   const QByteArray renamed = store::EncodeJournal(
       JournalFor(Data("Notes.dat"), 128, appoint.size(), {{2, QByteArray(128, 'n')}}));
   // The same in the first format, which names no file: it fits this file's
@@ -350,7 +354,9 @@ TEST_F(StoreFolderTest, FilesReplacedWhileRunningAdmitNoSecondProgramAndTakeNoSa
   for (const char* name : {"Appoint.dat", "Notes.dat"}) {
     const QString incoming = Data(name) + QStringLiteral(".sync-tmp");
     ASSERT_TRUE(QFile::copy(Data(name), incoming));
-    ASSERT_EQ(::rename(QFile::encodeName(incoming).constData(), QFile::encodeName(Data(name)).constData()), 0);
+    ASSERT_EQ(::rename(QFile::encodeName(incoming).constData(),
+                       QFile::encodeName(Data(name)).constData()),
+              0);
   }
   const FolderState synced = ReadFolder(data_);
   QProcess second;
@@ -430,7 +436,8 @@ TEST_F(StoreFolderTest, AFolderNamedInBytesThatAreNotTextWorksAndIsShownReadably
     fatal_.clear();
     EXPECT_THROW(files.OpenDataFiles(), store::FatalError);
     ASSERT_EQ(fatal_.size(), 1);
-    EXPECT_TRUE(fatal_.front().contains(QStringLiteral("caf\u00e9"))) << fatal_.front().toStdString();
+    EXPECT_TRUE(fatal_.front().contains(QStringLiteral("caf\u00e9")))
+        << fatal_.front().toStdString();
   });
   // The temporary folder cannot name what is inside: clear it by bytes.
   for (const char* name : {"/Appoint.dat", "/Notes.dat", "/AddBook.dat", "/PhotoF.dat"}) {
@@ -440,15 +447,16 @@ TEST_F(StoreFolderTest, AFolderNamedInBytesThatAreNotTextWorksAndIsShownReadably
 }
 
 TEST_F(StoreFolderTest, SettingAForeignJournalAsideIsSafeAtEveryCrashPoint) {
-  RunSweep("open setting a foreign journal aside", {[](const QString& dir) {
-             AddAppointments(dir, 3);
-             QTemporaryDir other;
-             AddAppointments(other.path(), 3);
-             Write(QDir(dir).filePath(QStringLiteral("Appoint.dat-journal")),
-                   store::EncodeJournal(JournalFor(
-                       QDir(other.path()).filePath(QStringLiteral("Appoint.dat")), 128, 0, {})));
-           },
-           {}});
+  RunSweep("open setting a foreign journal aside",
+           {[](const QString& dir) {
+              AddAppointments(dir, 3);
+              QTemporaryDir other;
+              AddAppointments(other.path(), 3);
+              Write(QDir(dir).filePath(QStringLiteral("Appoint.dat-journal")),
+                    store::EncodeJournal(JournalFor(
+                        QDir(other.path()).filePath(QStringLiteral("Appoint.dat")), 128, 0, {})));
+            },
+            {}});
 }
 
 }  // namespace

@@ -45,7 +45,8 @@ TEST_F(StoreHostileTest, CountsTextsAndTagsOutOfLineAreReadWithinTheLimits) {
                              Record(QByteArray::fromHex("0300") + "abc", 500) +
                              Record(QByteArray::fromHex("0300701101 00"), 500) + "partial");
   // AddBook.dat: an unknown tag in the count record, file of odd length.
-  WriteFile("AddBook.dat", QByteArray(15 * 128, 'z') + Record(QByteArray::fromHex("0900"), 128) + "odd");
+  WriteFile("AddBook.dat",
+            QByteArray(15 * 128, 'z') + Record(QByteArray::fromHex("0900"), 128) + "odd");
   WriteFile("PhotoF.dat", QByteArray::fromHex("ffff"));
 
   DataFiles files;
@@ -90,8 +91,8 @@ TEST_F(StoreHostileTest, EveryByteReadsAsACharacterThatWritesBackAsThatByte) {
   EXPECT_EQ(store::DecodeText("\x80\x8a\x9f\x81\xe9"),
             QString::fromUtf8("€Š") + QChar(0x178) + QChar(0x81) + QString::fromUtf8("é"));
   // Characters with no byte of their own are refused, never replaced.
-  for (char16_t c : {char16_t(0x80), char16_t(0x9F), char16_t(0x100), char16_t(0x2260),
-                     char16_t(0xFFFD)}) {
+  for (char16_t c :
+       {char16_t(0x80), char16_t(0x9F), char16_t(0x100), char16_t(0x2260), char16_t(0xFFFD)}) {
     EXPECT_FALSE(store::EncodeText(QString(QChar(c))).has_value()) << int(c);
   }
 }

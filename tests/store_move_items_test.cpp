@@ -106,7 +106,10 @@ void FillFiles(const QString& dir, int items) {
     // unused record of a group (moved by nobody).
     poke(store::FieldRecord(channel, 2, 1), length - 5, QByteArray("junk!"));
     poke(store::FieldRecord(channel, 3, 2), 0, QByteArray("\xff\x7f", 2));
-    poke(store::FieldRecord(channel, 4, 1), 0, QByteArray("\x03\x00" "ab\0\0zz", 8));
+    poke(store::FieldRecord(channel, 4, 1), 0,
+         QByteArray("\x03\x00"
+                    "ab\0\0zz",
+                    8));
     if (channel == Channel::kAppoint) poke(store::FieldRecord(channel, 5, 5), 2, "\x01\x02\x03");
     poke(store::FieldRecord(channel, 6, store::Info(channel).group_size), 0, "odd");
     // The file ends inside the last item.
@@ -167,7 +170,7 @@ TEST_F(StoreMoveItemsTest, MovingBytesLeavesTheFilesMovingValuesLeaves) {
   // 300 notes make Notes.dat cross several of the store's read blocks.
   FillFiles(dir_.path(), 300);
   for (Channel channel : {Channel::kAppoint, Channel::kNotes, Channel::kAddBook}) {
-    ExpectSameAsByValue(channel, 1, 299, 0);     // delete the first item
+    ExpectSameAsByValue(channel, 1, 299, 0);      // delete the first item
     ExpectSameAsByValue(channel, 151, 149, 150);  // delete one in the middle
     ExpectSameAsByValue(channel, 0, 10, 3);       // overlapping, upwards
     ExpectSameAsByValue(channel, 290, 20, 280);   // past the file's end
@@ -250,26 +253,27 @@ TEST_F(StoreMoveItemsTest, OwnersDeletesLeaveTheBytesTheValueByValueDeleteLeft) 
 }
 
 TEST_F(StoreMoveItemsTest, MovesAreAllOrNothingAtEveryCrashPoint) {
-  auto with = [](int items) {
-    return [items](const QString& dir) { FillFiles(dir, items); };
-  };
+  auto with = [](int items) { return [items](const QString& dir) { FillFiles(dir, items); }; };
   RunSweep("move notes down across read blocks", {with(100), [](DataFiles& f) {
-             Operation op(f);
-             op.MoveItems(Channel::kNotes, 1, 99, 0, LayoutOf(Channel::kNotes));
-             op.WriteCount(Channel::kNotes, 99);
-             op.Commit();
-           }});
+                                                    Operation op(f);
+                                                    op.MoveItems(Channel::kNotes, 1, 99, 0,
+                                                                 LayoutOf(Channel::kNotes));
+                                                    op.WriteCount(Channel::kNotes, 99);
+                                                    op.Commit();
+                                                  }});
   RunSweep("move appointments up, overlapping", {with(9), [](DataFiles& f) {
-             Operation op(f);
-             op.MoveItems(Channel::kAppoint, 0, 9, 2, LayoutOf(Channel::kAppoint));
-             op.Commit();
-           }});
-  RunSweep("delete an address entry and a note in one operation", {with(9), [](DataFiles& f) {
-             Operation op(f);
-             op.MoveItems(Channel::kAddBook, 4, 5, 3, LayoutOf(Channel::kAddBook));
-             op.MoveItems(Channel::kNotes, 1, 8, 0, LayoutOf(Channel::kNotes));
-             op.Commit();
-           }});
+                                                   Operation op(f);
+                                                   op.MoveItems(Channel::kAppoint, 0, 9, 2,
+                                                                LayoutOf(Channel::kAppoint));
+                                                   op.Commit();
+                                                 }});
+  RunSweep("delete an address entry and a note in one operation",
+           {with(9), [](DataFiles& f) {
+              Operation op(f);
+              op.MoveItems(Channel::kAddBook, 4, 5, 3, LayoutOf(Channel::kAddBook));
+              op.MoveItems(Channel::kNotes, 1, 8, 0, LayoutOf(Channel::kNotes));
+              op.Commit();
+            }});
 }
 
 }  // namespace

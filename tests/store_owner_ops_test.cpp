@@ -70,38 +70,43 @@ class StoreOwnerOpsTest : public SeamsFixture {};
 
 TEST_F(StoreOwnerOpsTest, AddressOperationsAreAllOrNothingAtEveryCrashPoint) {
   RunSweep("AddAddressEntry", {WithEntries(), [](DataFiles& f) {
-             AddAddressEntry(f, MakeEntry(QStringLiteral("Adams"), QStringLiteral("Dora")));
-           }});
-  RunSweep("DeleteAddressEntry", {WithEntries(), [](DataFiles& f) {
-             DeleteAddressEntry(f, AddressKey(QStringLiteral("Smith"), QStringLiteral("John")));
-           }});
-  RunSweep("ReplaceAddressEntry (edit)", {WithEntries(), [](DataFiles& f) {
-             AddressEntry edited = MakeEntry(QStringLiteral("Brown"), QStringLiteral("Anne"));
-             edited.phones[1] = QStringLiteral("555 0142");
-             ReplaceAddressEntry(f, AddressKey(QStringLiteral("Brown"), QStringLiteral("Anna")),
-                                 edited);
-           }});
+                                 AddAddressEntry(
+                                     f, MakeEntry(QStringLiteral("Adams"), QStringLiteral("Dora")));
+                               }});
+  RunSweep("DeleteAddressEntry",
+           {WithEntries(), [](DataFiles& f) {
+              DeleteAddressEntry(f, AddressKey(QStringLiteral("Smith"), QStringLiteral("John")));
+            }});
+  RunSweep("ReplaceAddressEntry (edit)",
+           {WithEntries(), [](DataFiles& f) {
+              AddressEntry edited = MakeEntry(QStringLiteral("Brown"), QStringLiteral("Anne"));
+              edited.phones[1] = QStringLiteral("555 0142");
+              ReplaceAddressEntry(f, AddressKey(QStringLiteral("Brown"), QStringLiteral("Anna")),
+                                  edited);
+            }});
 }
 
 TEST_F(StoreOwnerOpsTest, AppointmentOperationsAreAllOrNothingAtEveryCrashPoint) {
   RunSweep("AddAppointment", {WithAppointments(), [](DataFiles& f) {
-             AddAppointment(f, MakeAppointment(QStringLiteral("20260107-3"), "Call", true));
-           }});
-  RunSweep("UpdateAppointment", {WithAppointments(), [](DataFiles& f) {
-             UpdateAppointment(f, MakeAppointment(QStringLiteral("20260108-1"), "Moved", true));
-           }});
+                                AddAppointment(
+                                    f, MakeAppointment(QStringLiteral("20260107-3"), "Call", true));
+                              }});
+  RunSweep("UpdateAppointment",
+           {WithAppointments(), [](DataFiles& f) {
+              UpdateAppointment(f, MakeAppointment(QStringLiteral("20260108-1"), "Moved", true));
+            }});
   RunSweep("DeleteAppointment", {WithAppointments(), [](DataFiles& f) {
-             DeleteAppointment(f, QStringLiteral("20260107-1"));
-           }});
+                                   DeleteAppointment(f, QStringLiteral("20260107-1"));
+                                 }});
 }
 
 TEST_F(StoreOwnerOpsTest, NoteOperationsAreAllOrNothingAtEveryCrashPoint) {
   RunSweep("SaveNote (new)", {WithNotes(), [](DataFiles& f) {
-             SaveNote(f, QStringLiteral("Garden"), QStringLiteral("Roses"));
-           }});
+                                SaveNote(f, QStringLiteral("Garden"), QStringLiteral("Roses"));
+                              }});
   RunSweep("SaveNote (replace)", {WithNotes(), [](DataFiles& f) {
-             SaveNote(f, QStringLiteral("Books"), QStringLiteral("Four"));
-           }});
+                                    SaveNote(f, QStringLiteral("Books"), QStringLiteral("Four"));
+                                  }});
   RunSweep("DeleteNote", {WithNotes(), [](DataFiles& f) { DeleteNote(f, 0); }});
 }
 

@@ -68,8 +68,9 @@ TEST_F(StoreProcessTest, AWriterKilledDuringALargeDeleteLeavesBeforeOrAfter) {
   // The last changes: both files flushed, the first journal removed (the
   // operation counts as done from here on), the second removed, the folder
   // flushed.
-  std::vector<int> points = {1, 2, 3, 4, 5, 6, 7, 100, changes / 2, changes - 5, changes - 4,
-                             changes - 3, changes - 2, changes - 1};
+  std::vector<int> points = {1,           2,           3,           4,           5,
+                             6,           7,           100,         changes / 2, changes - 5,
+                             changes - 4, changes - 3, changes - 2, changes - 1};
   int as_before = 0;
   int as_after = 0;
   for (int point : points) {

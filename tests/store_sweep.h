@@ -11,8 +11,8 @@
 #include <memory>
 
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "faulty_file_system.h"
@@ -183,12 +183,12 @@ inline int RunSweep(const char* name, const Sweep& sweep) {
       const QByteArray was = before.count(file) ? before.at(file) : QByteArray();
       if (bytes == was || (after.count(file) && bytes == after.at(file))) continue;
       const QString journal = store::JournalPath(file);
-      const auto intact = found.count(journal) ? store::DecodeJournal(
-                                                     found.at(journal), store::Info(channel).record_length)
-                                               : std::nullopt;
-      EXPECT_TRUE(intact.has_value())
-          << name << where.toStdString() << ": " << file.toStdString()
-          << " changed halfway without an intact journal";
+      const auto intact =
+          found.count(journal)
+              ? store::DecodeJournal(found.at(journal), store::Info(channel).record_length)
+              : std::nullopt;
+      EXPECT_TRUE(intact.has_value()) << name << where.toStdString() << ": " << file.toStdString()
+                                      << " changed halfway without an intact journal";
       // The journal names this very file, so it is applied on restart.
       if (intact) {
         EXPECT_FALSE(intact->legacy);
@@ -215,8 +215,8 @@ inline int RunSweep(const char* name, const Sweep& sweep) {
     check(QStringLiteral(", failure of call %1").arg(n));
     ++Totals().failures;
   }
-  std::cout << "[ sweep    ] " << name << ": " << changes << " changes x 4 images, "
-            << calls << " failing calls\n";
+  std::cout << "[ sweep    ] " << name << ": " << changes << " changes x 4 images, " << calls
+            << " failing calls\n";
   return checked;
 }
 

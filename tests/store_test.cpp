@@ -133,8 +133,8 @@ TEST_F(StoreTest, ABulkReadGivesTheSameRecordsAsOneByOneAndZerosPastTheEnd) {
   const int length = 128;
   // Runs inside, across and wholly past the end (the file has 15 records),
   // and runs reaching below record 1 or beyond the last record number.
-  for (const auto& [first, count] : std::vector<std::pair<int, int>>{
-           {1, 15}, {8, 3}, {14, 5}, {40, 2}, {-1, 4}, {32766, 3}}) {
+  for (const auto& [first, count] :
+       std::vector<std::pair<int, int>>{{1, 15}, {8, 3}, {14, 5}, {40, 2}, {-1, 4}, {32766, 3}}) {
     const QByteArray run = files_.ReadRecords(Channel::kAppoint, first, count);
     ASSERT_EQ(run.size(), count * length) << first;
     for (int i = 0; i < count; ++i) {
@@ -158,9 +158,9 @@ TEST_F(StoreTest, TextsThatFillTheirRecordFitAndOneByteMoreIsRefused) {
     const char* file;
     int capacity;
   };
-  for (const Case& c : {Case{Channel::kAppoint, "Appoint.dat", 126},
-                        Case{Channel::kNotes, "Notes.dat", 498},
-                        Case{Channel::kAddBook, "AddBook.dat", 126}}) {
+  for (const Case& c :
+       {Case{Channel::kAppoint, "Appoint.dat", 126}, Case{Channel::kNotes, "Notes.dat", 498},
+        Case{Channel::kAddBook, "AddBook.dat", 126}}) {
     const QString fits(c.capacity, QLatin1Char('x'));
     {
       Operation op(files_);

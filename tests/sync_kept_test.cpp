@@ -7,12 +7,12 @@
 
 #include <iostream>
 
-#include "items/appointment_file.h"
 #include "interchange/mapping.h"
+#include "items/appointment_file.h"
+#include "items/sync_state.h"
 #include "store_sweep.h"
 #include "sync/kept_store.h"
 #include "sync/reconcile.h"
-#include "items/sync_state.h"
 #include "test_support.h"
 
 namespace quorvel::testing {
@@ -23,8 +23,13 @@ using sync::Link;
 using sync::SyncState;
 
 Appointment Make(const QString& id, const QString& subject) {
-  return Appointment{id, subject, QStringLiteral("09:00"), QStringLiteral("10:00"), false,
-                     QStringLiteral("15"), QString()};
+  return Appointment{id,
+                     subject,
+                     QStringLiteral("09:00"),
+                     QStringLiteral("10:00"),
+                     false,
+                     QStringLiteral("15"),
+                     QString()};
 }
 
 Link LinkTo(int index, const QString& href) {
@@ -58,8 +63,9 @@ TEST(SyncKept, CopiesComeBackExactlyAndSpaceIsReused) {
   Link john = LinkTo(-1, "/b/j.vcf");
   john.key = QStringLiteral("Smith, John");
   state.entries = {john};
-  const std::map<QString, QByteArray> first = {
-      {"/c/a.ics", Resource('a', 5000)}, {"/c/b.ics", Resource('b', 100)}, {"/b/j.vcf", Resource('j', 9000)}};
+  const std::map<QString, QByteArray> first = {{"/c/a.ics", Resource('a', 5000)},
+                                               {"/c/b.ics", Resource('b', 100)},
+                                               {"/b/j.vcf", Resource('j', 9000)}};
   Store(files, SyncState{}, state, first);
   SyncState stored = *sync::LoadState(files);
   for (const Link& l : stored.appointments) EXPECT_EQ(*sync::ReadKept(files, l), first.at(l.href));
@@ -72,7 +78,8 @@ TEST(SyncKept, CopiesComeBackExactlyAndSpaceIsReused) {
   SyncState next = stored;
   next.appointments.erase(next.appointments.begin());
   const Link unchanged = next.entries[0];
-  Store(files, stored, next, {{"/c/b.ics", Resource('B', 8000)}, {"/b/j.vcf", first.at("/b/j.vcf")}});
+  Store(files, stored, next,
+        {{"/c/b.ics", Resource('B', 8000)}, {"/b/j.vcf", first.at("/b/j.vcf")}});
   const SyncState now = *sync::LoadState(files);
   EXPECT_EQ(*sync::ReadKept(files, now.appointments[0]), Resource('B', 8000));
   EXPECT_EQ(now.entries[0].kept_first, unchanged.kept_first);
@@ -94,21 +101,24 @@ TEST_F(SyncKeptSweep, TheStoringStepSurvivesACrashAtEveryPoint) {
       AddAppointment(files, Make("20260108-1", "Team"));
       SyncState state;
       state.appointments = {LinkTo(0, "/c/a.ics"), LinkTo(1, "/c/b.ics")};
-      Store(files, SyncState{}, state, {{"/c/a.ics", Resource('a', 5000)}, {"/c/b.ics", Resource('b', 300)}});
+      Store(files, SyncState{}, state,
+            {{"/c/a.ics", Resource('a', 5000)}, {"/c/b.ics", Resource('b', 300)}});
     });
   };
-  RunSweep("sync store step with kept copies", {prepare, [](DataFiles& files) {
-             const SyncState before = *sync::LoadState(files);
-             SyncState after = before;
-             after.appointments.erase(after.appointments.begin() + 1);
-             after.appointments.push_back(LinkTo(1, "/c/n.ics"));
-             store::Operation op(files);
-             RewriteAppointment(op, 0, Make("20260107-1", "Dentist moved"));
-             sync::StageKept(op, before, after,
-                             {{"/c/a.ics", Resource('A', 4500)}, {"/c/n.ics", Resource('n', 700)}});
-             sync::SaveState(files, op, after);
-             op.Commit();
-           }});
+  RunSweep("sync store step with kept copies",
+           {prepare, [](DataFiles& files) {
+              const SyncState before = *sync::LoadState(files);
+              SyncState after = before;
+              after.appointments.erase(after.appointments.begin() + 1);
+              after.appointments.push_back(LinkTo(1, "/c/n.ics"));
+              store::Operation op(files);
+              RewriteAppointment(op, 0, Make("20260107-1", "Dentist moved"));
+              sync::StageKept(
+                  op, before, after,
+                  {{"/c/a.ics", Resource('A', 4500)}, {"/c/n.ics", Resource('n', 700)}});
+              sync::SaveState(files, op, after);
+              op.Commit();
+            }});
 }
 
 sync::LocalIdentity Local(int k, const char* digest, const char* day, const char* subject) {
@@ -138,7 +148,7 @@ TEST(SyncReconcile, LinksFollowTheirItemsNotTheirPlaces) {
   EXPECT_EQ(links[0].index, 0);
   EXPECT_EQ(links[1].index, -3);  // vanished: never deleted on the server
   EXPECT_EQ(links[2].index, 1);
-  EXPECT_EQ(links[3].index, 2);   // edited where the item now is
+  EXPECT_EQ(links[3].index, 2);  // edited where the item now is
   EXPECT_EQ(links[4].index, 3);
   EXPECT_EQ(links[5].index, -1);
 
@@ -161,10 +171,11 @@ TEST(SyncReconcile, TheDeletionGuardStopsMassDeletionsOnly) {
 TEST(SyncNewEvents, CarryTheirZoneWithACompleteVtimezone) {
   const Appointment a = Make("20260705-1", "Summer call");  // 09:00 to 10:00
   const QTimeZone berlin("Europe/Berlin");
-  const QByteArray ics = interchange::WriteAppointmentEvent(a, QStringLiteral("uid-1"),
-                                                            QDateTime::currentDateTimeUtc(), berlin);
+  const QByteArray ics = interchange::WriteAppointmentEvent(
+      a, QStringLiteral("uid-1"), QDateTime::currentDateTimeUtc(), berlin);
   EXPECT_TRUE(ics.contains("DTSTART;TZID=Europe/Berlin:20260705T090000")) << ics.toStdString();
-  EXPECT_TRUE(ics.contains("BEGIN:VTIMEZONE") && ics.contains("TZID:Europe/Berlin")) << ics.toStdString();
+  EXPECT_TRUE(ics.contains("BEGIN:VTIMEZONE") && ics.contains("TZID:Europe/Berlin"))
+      << ics.toStdString();
   // Another device in another zone sees the same instant: 07:00 UTC.
   interchange::EventOptions utc;
   utc.zone = QTimeZone::utc();
@@ -173,8 +184,8 @@ TEST(SyncNewEvents, CarryTheirZoneWithACompleteVtimezone) {
   ASSERT_EQ(there.appointments.size(), 1u);
   EXPECT_EQ(there.appointments[0].appointment.start, QStringLiteral("07:00"));
   // UTC itself is written as UTC, not floating.
-  const QByteArray in_utc = interchange::WriteAppointmentEvent(a, QStringLiteral("uid-2"),
-                                                               QDateTime::currentDateTimeUtc(), QTimeZone::utc());
+  const QByteArray in_utc = interchange::WriteAppointmentEvent(
+      a, QStringLiteral("uid-2"), QDateTime::currentDateTimeUtc(), QTimeZone::utc());
   EXPECT_TRUE(in_utc.contains("DTSTART:20260705T090000Z")) << in_utc.toStdString();
   std::cout << "[ size     ] a new event with its VTIMEZONE: " << ics.size() << " bytes\n";
 }

@@ -8,8 +8,8 @@ int main(int argc, char** argv) {
   // server (tests/screens_test.cpp): a picture of the screen itself shows
   // only the windows the X server has.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-    const bool on_x = !qEnvironmentVariableIsEmpty("QUORVEL_SCREENS") &&
-                      !qEnvironmentVariableIsEmpty("DISPLAY");
+    const bool on_x =
+        !qEnvironmentVariableIsEmpty("QUORVEL_SCREENS") && !qEnvironmentVariableIsEmpty("DISPLAY");
     qputenv("QT_QPA_PLATFORM", on_x ? "xcb" : "offscreen");
   }
   // The automatic backups (and anything else kept in the account's data

@@ -6,22 +6,22 @@
 #include <vector>
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
 #include <QPalette>
-#include <QWidget>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTranslator>
+#include <QWidget>
 
 #include "app/application.h"
 #include "items/address_file.h"
-#include "ui/seams.h"
 #include "store/data_files.h"
 #include "store/fatal.h"
+#include "ui/seams.h"
 
 namespace quorvel::testing {
 
@@ -58,7 +58,6 @@ inline QPalette DarkPalette() {
   return dark;
 }
 
-
 inline QByteArray FileBytes(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return QByteArray();
@@ -80,8 +79,10 @@ inline void SeedBirthday(store::DataFiles& files, const QString& key, const QStr
   store::Operation op(files);
   const int c = op.ReadCount(Channel::kAddBook);
   op.WriteText(Channel::kAddBook, store::FieldRecord(Channel::kAddBook, c, kFieldKey), key);
-  op.WriteText(Channel::kAddBook, store::FieldRecord(Channel::kAddBook, c, kFieldBirthdayDate), born);
-  op.WriteText(Channel::kAddBook, store::FieldRecord(Channel::kAddBook, c, kFieldBirthdayFlag), flag);
+  op.WriteText(Channel::kAddBook, store::FieldRecord(Channel::kAddBook, c, kFieldBirthdayDate),
+               born);
+  op.WriteText(Channel::kAddBook, store::FieldRecord(Channel::kAddBook, c, kFieldBirthdayFlag),
+               flag);
   op.WriteCount(Channel::kAddBook, c + 1);
   ASSERT_TRUE(op.Commit().stored());
 }

@@ -19,9 +19,9 @@
 #include <QTranslator>
 
 #include "app/splash_window.h"
-#include "ui/translation.h"
 #include "every_window.h"
 #include "test_support.h"
+#include "ui/translation.h"
 
 namespace quorvel::testing {
 namespace {
@@ -57,20 +57,24 @@ QStringList Clipped(QWidget& window) {
       const QString text = label->buddy() != nullptr ? Drawn(label->text()) : label->text();
       const QRect room = label->contentsRect().adjusted(label->margin(), label->margin(),
                                                         -label->margin(), -label->margin());
-      const QRect need = metrics.boundingRect(QRect(0, 0, 100000, 100000), Qt::AlignLeft | Qt::AlignTop, text);
-      if (need.width() > room.width()) clipped << Describe(*label, text, need.width(), room.width());
+      const QRect need =
+          metrics.boundingRect(QRect(0, 0, 100000, 100000), Qt::AlignLeft | Qt::AlignTop, text);
+      if (need.width() > room.width())
+        clipped << Describe(*label, text, need.width(), room.width());
       // Lines below the box are lost; a line a pixel or two taller than the
       // box only loses the space under the letters.
       const int lines = int(text.count(QLatin1Char('\n'))) + 1;
-      const int lines_need = (lines - 1) * metrics.lineSpacing() + metrics.ascent() + metrics.descent() / 2;
+      const int lines_need =
+          (lines - 1) * metrics.lineSpacing() + metrics.ascent() + metrics.descent() / 2;
       if (lines_need > room.height()) clipped << Describe(*label, text, lines_need, room.height());
     } else if (auto* box = qobject_cast<QCheckBox*>(widget)) {
       if (box->text().isEmpty()) continue;
       const QString text = Drawn(box->text());
       QStyleOptionButton option;
       option.initFrom(box);
-      const int indicator = box->style()->pixelMetric(QStyle::PM_IndicatorWidth, &option, box) +
-                            box->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, &option, box);
+      const int indicator =
+          box->style()->pixelMetric(QStyle::PM_IndicatorWidth, &option, box) +
+          box->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, &option, box);
       const int need = indicator + metrics.horizontalAdvance(text);
       if (need > box->width()) clipped << Describe(*box, text, need, box->width());
     } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
@@ -134,9 +138,14 @@ TEST_F(Windows, EveryGermanCaptionFitsItsControl) {
 // texts compared with the same window in English.
 TEST_F(Windows, GermanWindowsShowNoEnglishCaption) {
   // Texts that are the same in both languages.
-  const QStringList same = {QStringLiteral("OK"), QStringLiteral("Quorvel"), QStringLiteral("Fax"),
-                            QStringLiteral("Name"), QStringLiteral("Details"), QStringLiteral("Nr."),
-                            QStringLiteral("Version 1.0"), QStringLiteral("Server"),
+  const QStringList same = {QStringLiteral("OK"),
+                            QStringLiteral("Quorvel"),
+                            QStringLiteral("Fax"),
+                            QStringLiteral("Name"),
+                            QStringLiteral("Details"),
+                            QStringLiteral("Nr."),
+                            QStringLiteral("Version 1.0"),
+                            QStringLiteral("Server"),
                             QLatin1String(SplashWindow::kSupportEmail),
                             QLatin1String(SplashWindow::kWebAddress)};
   auto captions = [](QWidget& window) {
@@ -145,7 +154,8 @@ TEST_F(Windows, GermanWindowsShowNoEnglishCaption) {
       if (!widget->isVisibleTo(&window)) continue;
       if (widget->objectName().startsWith(QLatin1String(help_page_names::kPageBoxPrefix))) continue;
       // The help pages' own text (rich text) is English in every language.
-      if (auto* label = qobject_cast<QLabel*>(widget); label && !Qt::mightBeRichText(label->text())) {
+      if (auto* label = qobject_cast<QLabel*>(widget);
+          label && !Qt::mightBeRichText(label->text())) {
         texts << label->text();
       }
       if (auto* button = qobject_cast<QAbstractButton*>(widget)) texts << button->text();
@@ -162,12 +172,14 @@ TEST_F(Windows, GermanWindowsShowNoEnglishCaption) {
   Visit([&](QWidget& window, const char* name) {
     QStringList left;
     for (const QString& text : captions(window)) {
-      if (english[name].contains(text) && !same.contains(Drawn(text)) && text.contains(QRegularExpression(QStringLiteral("[a-z]{3}")))) {
+      if (english[name].contains(text) && !same.contains(Drawn(text)) &&
+          text.contains(QRegularExpression(QStringLiteral("[a-z]{3}")))) {
         left << text;
       }
     }
     // Data typed by the user stays as typed.
-    for (const char* data : {"Dentist", "Team lunch", "Adams, Ann", "Ann", "Adams", "Bring the card"}) {
+    for (const char* data :
+         {"Dentist", "Team lunch", "Adams, Ann", "Ann", "Adams", "Bring the card"}) {
       left.removeAll(QLatin1String(data));
     }
     EXPECT_EQ(left.join(QLatin1Char('\n')).toStdString(), "") << name;
@@ -178,7 +190,8 @@ TEST(Translation, LoadsTheTranslationOfTheUsersLocale) {
   const QLocale original;
   QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
   LoadTranslation();
-  EXPECT_EQ(QCoreApplication::translate("quorvel::MainWindow", "Address Book"), QStringLiteral("Adressbuch"));
+  EXPECT_EQ(QCoreApplication::translate("quorvel::MainWindow", "Address Book"),
+            QStringLiteral("Adressbuch"));
   EXPECT_EQ(QCoreApplication::translate("Messages", "Entry Already Exists!"),
             QStringLiteral("Der Eintrag ist schon vorhanden!"));
   // Removing what was installed leaves English as before.
@@ -187,7 +200,8 @@ TEST(Translation, LoadsTheTranslationOfTheUsersLocale) {
     delete translator;
   }
   QLocale::setDefault(original);
-  EXPECT_EQ(QCoreApplication::translate("quorvel::MainWindow", "Address Book"), QStringLiteral("Address Book"));
+  EXPECT_EQ(QCoreApplication::translate("quorvel::MainWindow", "Address Book"),
+            QStringLiteral("Address Book"));
 }
 
 TEST(Translation, AnUnknownLanguageKeepsTheEnglishTexts) {
@@ -196,7 +210,8 @@ TEST(Translation, AnUnknownLanguageKeepsTheEnglishTexts) {
   LoadTranslation();
   QLocale::setDefault(original);
   EXPECT_TRUE(QCoreApplication::instance()->findChildren<QTranslator*>().isEmpty());
-  EXPECT_EQ(QCoreApplication::translate("quorvel::MainWindow", "Address Book"), QStringLiteral("Address Book"));
+  EXPECT_EQ(QCoreApplication::translate("quorvel::MainWindow", "Address Book"),
+            QStringLiteral("Address Book"));
 }
 
 }  // namespace

@@ -1,14 +1,14 @@
 // Undo and redo of this run's changes, with the files compared byte for
 // byte against what they held, across syncs, within the memory bound and
 // through a crash.
+#include "undo/undo_history.h"
+#include "interchange/transfer.h"
 #include "items/address_file.h"
 #include "items/appointment_file.h"
-#include "interchange/transfer.h"
 #include "items/note_file.h"
-#include "store_sweep.h"
 #include "items/sync_state.h"
+#include "store_sweep.h"
 #include "test_support.h"
-#include "undo/undo_history.h"
 
 namespace quorvel::testing {
 namespace {
@@ -18,8 +18,13 @@ using store::DataFiles;
 using undo::UndoHistory;
 
 Appointment Appt(const QString& id, const QString& subject) {
-  return Appointment{id, subject, QStringLiteral("09:00"), QStringLiteral("09:30"), true,
-                     QStringLiteral("15"), QStringLiteral("About ") + subject};
+  return Appointment{id,
+                     subject,
+                     QStringLiteral("09:00"),
+                     QStringLiteral("09:30"),
+                     true,
+                     QStringLiteral("15"),
+                     QStringLiteral("About ") + subject};
 }
 
 AddressEntry Entry(const QString& surname, const QString& name) {
@@ -55,12 +60,13 @@ TEST_F(UndoHistoryTest, EveryKindOfChangeIsUndoneAndRedoneByteForByte) {
   {
     QFile f(ics);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\n"
-            "BEGIN:VEVENT\r\nUID:1\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260110T090000\r\n"
-            "DTEND:20260110T100000\r\nSUMMARY:Imported\r\nEND:VEVENT\r\n"
-            "BEGIN:VEVENT\r\nUID:2\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260111T090000\r\n"
-            "DTEND:20260111T100000\r\nSUMMARY:Imported too\r\nEND:VEVENT\r\n"
-            "END:VCALENDAR\r\n");
+    f.write(
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\n"
+        "BEGIN:VEVENT\r\nUID:1\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260110T090000\r\n"
+        "DTEND:20260110T100000\r\nSUMMARY:Imported\r\nEND:VEVENT\r\n"
+        "BEGIN:VEVENT\r\nUID:2\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260111T090000\r\n"
+        "DTEND:20260111T100000\r\nSUMMARY:Imported too\r\nEND:VEVENT\r\n"
+        "END:VCALENDAR\r\n");
   }
   const QString vcf = Path(QStringLiteral("in.vcf"));
   {
@@ -75,7 +81,8 @@ TEST_F(UndoHistoryTest, EveryKindOfChangeIsUndoneAndRedoneByteForByte) {
   const QString vcf_path = dir_.path() + QStringLiteral("/../undo-in.vcf");
 
   std::vector<std::pair<const char*, std::function<bool()>>> changes = {
-      {"add appointment", [&] { return AddAppointment(files_, Appt("20260107-1", "Dentist")).stored(); }},
+      {"add appointment",
+       [&] { return AddAppointment(files_, Appt("20260107-1", "Dentist")).stored(); }},
       {"add second", [&] { return AddAppointment(files_, Appt("20260107-2", "Lunch")).stored(); }},
       {"add third", [&] { return AddAppointment(files_, Appt("20260108-1", "Team")).stored(); }},
       {"edit appointment",
@@ -86,16 +93,33 @@ TEST_F(UndoHistoryTest, EveryKindOfChangeIsUndoneAndRedoneByteForByte) {
        }},
       {"delete appointment (renumbers)",
        [&] { return DeleteAppointment(files_, QStringLiteral("20260107-1")).stored(); }},
-      {"add note", [&] { return SaveNote(files_, QStringLiteral("Shopping"), QStringLiteral("Milk")).stored(); }},
-      {"add note 2", [&] { return SaveNote(files_, QStringLiteral("Books"), QString(400, QLatin1Char('b'))).stored(); }},
-      {"edit note", [&] { return SaveNote(files_, QStringLiteral("Shopping"), QStringLiteral("Milk\r\nBread")).stored(); }},
+      {"add note",
+       [&] {
+         return SaveNote(files_, QStringLiteral("Shopping"), QStringLiteral("Milk")).stored();
+       }},
+      {"add note 2",
+       [&] {
+         return SaveNote(files_, QStringLiteral("Books"), QString(400, QLatin1Char('b'))).stored();
+       }},
+      {"edit note",
+       [&] {
+         return SaveNote(files_, QStringLiteral("Shopping"), QStringLiteral("Milk\r\nBread"))
+             .stored();
+       }},
       {"delete note", [&] { return DeleteNote(files_, 0).stored(); }},
       {"add entry", [&] { return AddAddressEntry(files_, Entry("Smith", "Ann")).stored(); }},
       {"add entry 2", [&] { return AddAddressEntry(files_, Entry("Brown", "Bob")).stored(); }},
       {"edit entry (renamed)",
-       [&] { return ReplaceAddressEntry(files_, AddressKey("Smith", "Ann"), Entry("Smyth", "Ann")).stored(); }},
-      {"delete entry", [&] { return DeleteAddressEntry(files_, AddressKey("Brown", "Bob")).stored(); }},
-      {"import", [&] { return interchange::ImportFiles(files_, {ics_path, vcf_path}).ok(); }},
+       [&] {
+         return ReplaceAddressEntry(files_, AddressKey("Smith", "Ann"), Entry("Smyth", "Ann"))
+             .stored();
+       }},
+      {"delete entry",
+       [&] { return DeleteAddressEntry(files_, AddressKey("Brown", "Bob")).stored(); }},
+      {"import",
+       [&] {
+         return interchange::ImportFiles(files_, {ics_path, vcf_path}).ok();
+       }},
   };
   std::vector<FolderState> states{Folder()};
   for (const auto& [name, change] : changes) {
@@ -138,12 +162,14 @@ TEST_F(UndoHistoryTest, AChangeMadeSinceRefusesTheUndoWithNothingWritten) {
     DataFiles other;
     other.SetDataDir(dir_.path());
     ASSERT_EQ(other.OpenDataFiles(), store::OpenResult::kOpened);
-    ASSERT_TRUE(SaveNote(other, QStringLiteral("Shopping"), QStringLiteral("Milk and eggs")).stored());
+    ASSERT_TRUE(
+        SaveNote(other, QStringLiteral("Shopping"), QStringLiteral("Milk and eggs")).stored());
   }
   const FolderState changed = Folder();
   const store::Outcome undone = history_->Undo();
   ASSERT_TRUE(undone.refused());
-  EXPECT_TRUE(undone.reason().contains(QStringLiteral("Notes.dat"))) << undone.reason().toStdString();
+  EXPECT_TRUE(undone.reason().contains(QStringLiteral("Notes.dat")))
+      << undone.reason().toStdString();
   EXPECT_TRUE(undone.reason().contains(QStringLiteral("changed since")));
   EXPECT_EQ(Folder(), changed);
   EXPECT_EQ(history_->UndoCount(), 2);  // still there, still refused
@@ -230,7 +256,8 @@ void SimulateSync(DataFiles& files, const std::function<void(sync::SyncState&)>&
 
 TEST_F(UndoHistoryTest, SyncedAppointmentsUndoAsChangesMadeHere) {
   for (int i = 0; i < 3; ++i) {
-    ASSERT_TRUE(AddAppointment(files_, Appt(QStringLiteral("2026010%1-1").arg(i + 1), "A")).stored());
+    ASSERT_TRUE(
+        AddAppointment(files_, Appt(QStringLiteral("2026010%1-1").arg(i + 1), "A")).stored());
   }
   SeedSync(files_, QStringLiteral("t1"), 3);
   history_->Clear();
@@ -332,7 +359,8 @@ TEST_F(UndoCrashTest, AnOperationThatCutsFilesBackIsAllOrNothing) {
             [kept](DataFiles& files) {
               store::Operation op(files);
               for (Channel channel : {Channel::kAppoint, Channel::kNotes}) {
-                const QByteArray bytes = kept->at(QString::fromLatin1(store::Info(channel).file_name));
+                const QByteArray bytes =
+                    kept->at(QString::fromLatin1(store::Info(channel).file_name));
                 const int length = store::Info(channel).record_length;
                 for (int r = 1; qint64(r - 1) * length < bytes.size(); ++r) {
                   op.WriteRecord(channel, r, bytes.mid(qsizetype(r - 1) * length, length));

@@ -15,19 +15,19 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "ui/data_changes.h"
 #include "app/interchange_actions.h"
 #include "app/main_window.h"
 #include "app/restore_window.h"
-#include "ui/ui.h"
 #include "backups/backups.h"
 #include "calendar/activities_window.h"
-#include "items/appointment_file.h"
 #include "calendar/month_calendar_window.h"
+#include "items/appointment_file.h"
 #include "items/note_file.h"
 #include "notes/notes_window.h"
 #include "store_sweep.h"
 #include "test_support.h"
+#include "ui/data_changes.h"
+#include "ui/ui.h"
 #include "undo/undo_history.h"
 
 namespace quorvel::testing {
@@ -73,7 +73,10 @@ TEST_F(UndoWindowsTest, TheMenuItemsFollowTheHistoryAndTheOpenWindowsFollowTheFi
   EXPECT_FALSE(redo_->isEnabled());
   EXPECT_EQ(undo_->shortcut(), QKeySequence(QKeySequence::Undo));
   EXPECT_EQ(redo_->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
-  EXPECT_TRUE(app_->Main().findChild<QMenu*>(QLatin1String(main_window_names::kFileMenu))->actions().contains(undo_));
+  EXPECT_TRUE(app_->Main()
+                  .findChild<QMenu*>(QLatin1String(main_window_names::kFileMenu))
+                  ->actions()
+                  .contains(undo_));
 
   NotesWindow& notes = app_->Notes();
   OpenToolWindow(notes);
@@ -115,16 +118,23 @@ TEST_F(UndoWindowsTest, TheMenuItemsFollowTheHistoryAndTheOpenWindowsFollowTheFi
 // window reads the files again once for each.
 TEST_F(UndoWindowsTest, EachUndoRedoAndRestoreRefreshesAnOpenWindowOnce) {
   auto appointment = [](const char* id, const char* subject) {
-    return Appointment{QLatin1String(id), QLatin1String(subject), QStringLiteral("10:00"),
-                       QStringLiteral("11:00"), false, QStringLiteral("15"), QString()};
+    return Appointment{QLatin1String(id),
+                       QLatin1String(subject),
+                       QStringLiteral("10:00"),
+                       QStringLiteral("11:00"),
+                       false,
+                       QStringLiteral("15"),
+                       QString()};
   };
   ASSERT_TRUE(AddAppointment(files(), appointment("20260107-1", "Dentist")).stored());
-  ASSERT_TRUE(backups::TakeAutomaticBackup(files(), app_->BackupsFolder(), backups::Reason::kDaily,
-                                           now_).stored());
+  ASSERT_TRUE(
+      backups::TakeAutomaticBackup(files(), app_->BackupsFolder(), backups::Reason::kDaily, now_)
+          .stored());
   ASSERT_TRUE(AddAppointment(files(), appointment("20260107-2", "Lunch")).stored());
   app_->MonthCalendar().OpenActivitiesFor(QDate(2026, 1, 7));
   QApplication::processEvents();
-  auto* subjects = app_->Activities().findChild<QComboBox*>(QLatin1String(activities_names::kAppointments));
+  auto* subjects =
+      app_->Activities().findChild<QComboBox*>(QLatin1String(activities_names::kAppointments));
   ASSERT_NE(subjects, nullptr);
   ASSERT_EQ(subjects->count(), 2);
   QSignalSpy announced(&app_->Changes(), &DataChanges::DataChanged);
@@ -180,11 +190,13 @@ TEST_F(UndoWindowsTest, TheRestoreWindowListsTheBackupsAndPutsOneBackByKeyboard)
   const QString folder = app_->BackupsFolder();
   ASSERT_TRUE(SaveNote(files(), QStringLiteral("Old"), QStringLiteral("o")).stored());
   ASSERT_TRUE(backups::TakeAutomaticBackup(files(), folder, backups::Reason::kDaily,
-                                           QDateTime(QDate(2026, 1, 5), QTime(9, 0))).stored());
+                                           QDateTime(QDate(2026, 1, 5), QTime(9, 0)))
+                  .stored());
   const FolderState old_state = ReadFolder(dir_.path());
   ASSERT_TRUE(SaveNote(files(), QStringLiteral("New"), QStringLiteral("n")).stored());
   ASSERT_TRUE(backups::TakeAutomaticBackup(files(), folder, backups::Reason::kImport,
-                                           QDateTime(QDate(2026, 1, 6), QTime(9, 0))).stored());
+                                           QDateTime(QDate(2026, 1, 6), QTime(9, 0)))
+                  .stored());
   ASSERT_TRUE(SaveNote(files(), QStringLiteral("Newest"), QStringLiteral("n")).stored());
   const FolderState newest = ReadFolder(dir_.path());
   NotesWindow& notes = app_->Notes();
@@ -222,7 +234,8 @@ TEST_F(UndoWindowsTest, TheRestoreWindowListsTheBackupsAndPutsOneBackByKeyboard)
   QTest::keyClick(list, Qt::Key_Tab);
   EXPECT_EQ(QApplication::focusWidget(), button);
   QTest::keyClick(button, Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), window.findChild<QPushButton*>(QLatin1String(restore_names::kClose)));
+  EXPECT_EQ(QApplication::focusWidget(),
+            window.findChild<QPushButton*>(QLatin1String(restore_names::kClose)));
 
   // Down to the older one; Enter asks, and "no" changes nothing.
   list->setFocus();
@@ -260,9 +273,10 @@ TEST_F(UndoWindowsTest, AnImportIsBackedUpFirstAndUndoneAsOneChange) {
   {
     QFile f(ics);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\n"
-            "BEGIN:VEVENT\r\nUID:1\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260110T090000\r\n"
-            "DTEND:20260110T100000\r\nSUMMARY:Imported\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    f.write(
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\n"
+        "BEGIN:VEVENT\r\nUID:1\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260110T090000\r\n"
+        "DTEND:20260110T100000\r\nSUMMARY:Imported\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
   }
   SetFileChooser([&](const FileDialogRequest&, QString*) { return QStringList{ics}; });
   app_->Main().findChild<QAction*>(QLatin1String(main_window_names::kImport))->trigger();
@@ -304,7 +318,8 @@ TEST_F(UndoWindowsTest, InGermanTheItemsAndTheRestoreWindowSpeakGerman) {
   GermanTexts german;
   ASSERT_TRUE(german.loaded());
   ASSERT_TRUE(backups::TakeAutomaticBackup(files(), app_->BackupsFolder(), backups::Reason::kDaily,
-                                           QDateTime(QDate(2026, 1, 5), QTime(9, 0))).stored());
+                                           QDateTime(QDate(2026, 1, 5), QTime(9, 0)))
+                  .stored());
   ASSERT_TRUE(SaveNote(files(), QStringLiteral("Neu"), QStringLiteral("n")).stored());
   EXPECT_EQ(undo_->text(), QStringLiteral("Notizänderung rückgängig machen"));
   EXPECT_EQ(app_->History().RedoText(), QStringLiteral("Wiederherstellen"));
@@ -327,7 +342,8 @@ TEST_F(UndoWindowsTest, InGermanTheItemsAndTheRestoreWindowSpeakGerman) {
   }
   const store::Outcome refused = app_->History().Undo();
   ASSERT_TRUE(refused.refused());
-  EXPECT_TRUE(refused.reason().contains(QStringLiteral("nicht rückgängig"))) << refused.reason().toStdString();
+  EXPECT_TRUE(refused.reason().contains(QStringLiteral("nicht rückgängig")))
+      << refused.reason().toStdString();
 }
 
 }  // namespace

@@ -11,20 +11,19 @@
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_editor_window.h"
-#include "items/address_file.h"
-#include "ui/date_box.h"
 #include "calendar/activities_window.h"
-#include "items/appointment_file.h"
 #include "calendar/day_schedule_window.h"
 #include "calendar/month_calendar_window.h"
+#include "items/address_file.h"
+#include "items/appointment_file.h"
 #include "items/note_file.h"
 #include "test_support.h"
+#include "ui/date_box.h"
 
 namespace quorvel::testing {
 namespace {
 
 using store::Channel;
-
 
 void Activate(QWidget& window) {
   window.show();
@@ -67,7 +66,9 @@ class EntryEditorTest : public AppFixture {
     QTest::keyClicks(date_, keys);
   }
   void Leave() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); }
-  void ClickOk() { QTest::mouseClick(Find<QPushButton>(*editor_, address_editor_names::kOk), Qt::LeftButton); }
+  void ClickOk() {
+    QTest::mouseClick(Find<QPushButton>(*editor_, address_editor_names::kOk), Qt::LeftButton);
+  }
 
   AddressEditorWindow* editor_ = nullptr;
   QDateEdit* date_ = nullptr;
@@ -79,8 +80,8 @@ TEST_F(EntryEditorTest, ABirthdayTypedAsShownBecomesExactlyThatDate) {
   Leave();
   EXPECT_EQ(date_->date(), QDate(1990, 8, 7));
 
-  for (const QString& typed : {QStringLiteral("7/8/1991"), QStringLiteral("07081992"),
-                               QStringLiteral("29.2.1996")}) {
+  for (const QString& typed :
+       {QStringLiteral("7/8/1991"), QStringLiteral("07081992"), QStringLiteral("29.2.1996")}) {
     TypeBirthday(typed);
     Leave();
   }
@@ -182,10 +183,11 @@ TEST_F(EntryEditorTest, TextPutInByAnyRouteIsCutAtTheBoxLimit) {
 class DayTest : public AppFixture {};
 
 TEST_F(DayTest, ActivitiesTakesATypedDateWholeAndStartsAtTheList) {
-  ASSERT_TRUE(AddAppointment(files(), Appointment{QStringLiteral("20260108-1"), QStringLiteral("Dentist"),
-                                                  QStringLiteral("09:00"), QStringLiteral("09:30"),
-                                                  false, QStringLiteral("15"), QString()})
-                  .stored());
+  ASSERT_TRUE(
+      AddAppointment(files(), Appointment{QStringLiteral("20260108-1"), QStringLiteral("Dentist"),
+                                          QStringLiteral("09:00"), QStringLiteral("09:30"), false,
+                                          QStringLiteral("15"), QString()})
+          .stored());
   MonthCalendarWindow& calendar = app_->MonthCalendar();
   Activate(calendar);
   calendar.OpenActivitiesFor(QDate(2026, 1, 7));
@@ -227,7 +229,8 @@ TEST_F(DayTest, TheDayScheduleRefusesADateThatIsNone) {
 TEST_F(DayTest, ANoteTooLongIsRefusedInWhatTheUserSees) {
   // 400 characters and 60 line breaks: 520 as stored.
   QString body;
-  for (int i = 0; i < 60; ++i) body += QString(i < 40 ? 10 : 0, QLatin1Char('x')) + QStringLiteral("\r\n");
+  for (int i = 0; i < 60; ++i)
+    body += QString(i < 40 ? 10 : 0, QLatin1Char('x')) + QStringLiteral("\r\n");
   ASSERT_EQ(body.size(), 520);
   const store::Outcome outcome = SaveNote(files(), QStringLiteral("Trip"), body);
   ASSERT_TRUE(outcome.refused());

@@ -5,24 +5,24 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QProcess>
-#include <QTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_editor_window.h"
-#include "items/address_file.h"
 #include "app/main_window.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
-#include "items/appointment_file.h"
 #include "calendar/day_schedule_window.h"
 #include "calendar/month_calendar_window.h"
+#include "items/address_file.h"
+#include "items/appointment_file.h"
 #include "items/note_file.h"
 #include "notes/notes_window.h"
 #include "test_support.h"
@@ -62,10 +62,11 @@ class WindowsFollowChangesTest : public AppFixture {
   }
   void StoreOn(const QDate& date, const QString& subject, const QString& start = "09:00",
                const QString& end = "10:00") {
-    ASSERT_TRUE(AddAppointmentOn(files(), date,
-                                 Appointment{{}, subject, start, end, false,
-                                             QStringLiteral("15"), subject + " notes"})
-                    .stored());
+    ASSERT_TRUE(
+        AddAppointmentOn(
+            files(), date,
+            Appointment{{}, subject, start, end, false, QStringLiteral("15"), subject + " notes"})
+            .stored());
   }
   // What the windows hear of happens on the next turn of the event loop.
   static void Settle() { QCoreApplication::processEvents(); }
@@ -83,9 +84,7 @@ class WindowsFollowChangesTest : public AppFixture {
   }
   // A change behind the windows, as a sync makes it: the store's own
   // operations, nothing the windows are told of directly.
-  void DeleteBehind(const QString& id) {
-    ASSERT_TRUE(DeleteAppointment(files(), id).stored());
-  }
+  void DeleteBehind(const QString& id) { ASSERT_TRUE(DeleteAppointment(files(), id).stored()); }
 
   ActivitiesWindow& OpenDay() {
     ActivitiesWindow& activities = app_->Activities();

@@ -1,9 +1,9 @@
 #include "ui/accessibility.h"
 
-#include <QCoreApplication>
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QCoreApplication>
 #include <QItemSelectionModel>
 #include <QKeySequence>
 #include <QLineEdit>
@@ -28,8 +28,8 @@ bool IsDialog(const QString& name) {
 class WindowAccessible : public QAccessibleWidget {
  public:
   explicit WindowAccessible(QWidget* window)
-      : QAccessibleWidget(window, IsDialog(window->objectName()) ? QAccessible::Dialog
-                                                                 : QAccessible::Window) {}
+      : QAccessibleWidget(
+            window, IsDialog(window->objectName()) ? QAccessible::Dialog : QAccessible::Window) {}
   QString text(QAccessible::Text t) const override {
     if (t == QAccessible::Name && widget()->accessibleName().isEmpty()) {
       return widget()->windowTitle();
@@ -68,7 +68,8 @@ class PictureAccessible : public QAccessibleWidget {
 // entry it shows on Linux, where a label's relation names it.
 class ComboAccessible : public QAccessibleWidget {
  public:
-  explicit ComboAccessible(NamedComboBox* combo) : QAccessibleWidget(combo, QAccessible::ComboBox) {}
+  explicit ComboAccessible(NamedComboBox* combo)
+      : QAccessibleWidget(combo, QAccessible::ComboBox) {}
 
   int childCount() const override { return combo()->isEditable() ? 2 : 1; }
   QAccessibleInterface* child(int index) const override {
@@ -103,7 +104,8 @@ class ComboAccessible : public QAccessibleWidget {
       case QAccessible::Value:
         if (combo()->isEditable()) return combo()->lineEdit()->text();
         // An entry may say in words what its text shows by a sign.
-        if (const QString heard = combo()->currentData(Qt::AccessibleTextRole).toString(); !heard.isEmpty()) {
+        if (const QString heard = combo()->currentData(Qt::AccessibleTextRole).toString();
+            !heard.isEmpty()) {
           return heard;
         }
         return combo()->currentText();
@@ -115,9 +117,7 @@ class ComboAccessible : public QAccessibleWidget {
     return QAccessibleWidget::text(t);
   }
 
-  QStringList actionNames() const override {
-    return QStringList{showMenuAction(), pressAction()};
-  }
+  QStringList actionNames() const override { return QStringList{showMenuAction(), pressAction()}; }
   QString localizedActionDescription(const QString& name) const override {
     if (name == showMenuAction() || name == pressAction()) {
       return AccessibilityTexts::tr("Opens or closes the list to choose from");

@@ -1,16 +1,16 @@
 #include "ui/date_box.h"
 
 #include <QCalendarWidget>
+#include <QEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QEvent>
 #include <QMouseEvent>
 #include <QRegularExpression>
 #include <QTimer>
 
-#include "ui/seams.h"
 #include "store/date_text.h"
+#include "ui/seams.h"
 
 namespace quorvel {
 
@@ -34,7 +34,7 @@ DateBox::DateBox(QWidget* parent) : QDateEdit(parent) {
 
 QString DateBox::NotADateMessage(const QString& text) {
   return tr("\"%1\" is not a date. Please type the date as day/month/year, for "
-             "example 07/08/1990.")
+            "example 07/08/1990.")
       .arg(text);
 }
 

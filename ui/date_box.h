@@ -49,8 +49,8 @@ class DateBox : public QDateEdit {
   void StartTyping();
   void ShowPendingMessage();
 
-  QDate before_;        // the date when typing began
-  QString typed_;       // digits and separators typed since then
+  QDate before_;   // the date when typing began
+  QString typed_;  // digits and separators typed since then
   Section typed_from_ = NoSection;
   bool just_moved_ = false;  // the last digit filled its part and moved on
   QString pending_message_;

@@ -20,8 +20,7 @@ QPixmap RenderSvg(QSvgRenderer& renderer, const QSize& size, qreal dpr) {
   return pixmap;
 }
 
-Picture::Picture(const QString& resource, QWidget* parent)
-    : QWidget(parent), renderer_(resource) {
+Picture::Picture(const QString& resource, QWidget* parent) : QWidget(parent), renderer_(resource) {
   Q_ASSERT(renderer_.isValid());
 }
 

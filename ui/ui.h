@@ -3,8 +3,8 @@
 
 #include <QDate>
 #include <QFont>
-#include <QString>
 #include <QRect>
+#include <QString>
 
 #include "store/date_text.h"
 

@@ -5,11 +5,10 @@
 #include <map>
 #include <set>
 
-
 #include "items/address_file.h"
+#include "items/sync_state.h"
 #include "store/record_codec.h"
 #include "store/scan.h"
-#include "items/sync_state.h"
 
 namespace quorvel::undo {
 namespace {
@@ -43,9 +42,11 @@ bool Holds(const store::DataFiles& files, const FileChange& change, bool before)
   if (change.records.empty()) return true;
   const int length = Length(change.channel);
   const int first = change.records.front();
-  const QByteArray now = files.ReadRecords(change.channel, first, change.records.back() - first + 1);
+  const QByteArray now =
+      files.ReadRecords(change.channel, first, change.records.back() - first + 1);
   for (std::size_t i = 0; i < change.records.size(); ++i) {
-    const QByteArrayView at(now.constData() + qsizetype(change.records[i] - first) * length, length);
+    const QByteArrayView at(now.constData() + qsizetype(change.records[i] - first) * length,
+                            length);
     if (at != Image(change, i, before)) return false;
   }
   return true;
@@ -83,8 +84,8 @@ Sides SidesOf(const store::DataFiles& files, const FileChange& change, bool befo
   s.to_count = s.from_count;
   for (std::size_t i = 0; i < change.records.size(); ++i) {
     if (change.records[i] == count_record) {
-      s.to_count = store::CountOf(file, store::DecodeVariantRecord(
-                                            Image(change, i, before).toByteArray()));
+      s.to_count =
+          store::CountOf(file, store::DecodeVariantRecord(Image(change, i, before).toByteArray()));
     }
   }
   const int records = std::max(s.from_count, s.to_count) * group;
@@ -279,17 +280,18 @@ store::Outcome UndoHistory::Apply(const Step& step, bool undo) {
       const QString name = QString::fromLatin1(store::Info(file.channel).file_name);
       return store::Outcome::Refused(
           (undo ? UndoTexts::tr("This change cannot be undone: %1 has changed since it was made "
-                     "(by a sync or another program), and undoing it would overwrite "
-                     "that. Nothing was changed.")
+                                "(by a sync or another program), and undoing it would overwrite "
+                                "that. Nothing was changed.")
                 : UndoTexts::tr("This change cannot be redone: %1 has changed since it was undone "
-                     "(by a sync or another program), and redoing it would overwrite "
-                     "that. Nothing was changed."))
+                                "(by a sync or another program), and redoing it would overwrite "
+                                "that. Nothing was changed."))
               .arg(name));
     }
   }
 
   for (const FileChange& file : step.files) {
-    if (!Bookkeeping(file.channel) && !files_.IsOpen(file.channel)) files_.OpenExtraFile(file.channel);
+    if (!Bookkeeping(file.channel) && !files_.IsOpen(file.channel))
+      files_.OpenExtraFile(file.channel);
   }
   store::Operation op(files_);
   for (const FileChange& file : step.files) {
@@ -308,8 +310,8 @@ store::Outcome UndoHistory::Apply(const Step& step, bool undo) {
     now.truncate(size);
     QByteArray other = now;
     const qint64 other_size = undo ? sync->size_before : sync->size_after;
-    other.resize(std::max<qint64>(other_size, qint64(sync->records.empty() ? 0
-                                                      : sync->records.back()) * length),
+    other.resize(std::max<qint64>(
+                     other_size, qint64(sync->records.empty() ? 0 : sync->records.back()) * length),
                  '\0');
     for (std::size_t i = 0; i < sync->records.size(); ++i) {
       std::memcpy(other.data() + qsizetype(sync->records[i] - 1) * length,
@@ -367,13 +369,15 @@ QString UndoHistory::Label(const Step& step, bool undo) {
     }
   }
   if (kinds == 1 && only == Channel::kAppoint) {
-    return undo ? UndoTexts::tr("Undo Appointment Change") : UndoTexts::tr("Redo Appointment Change");
+    return undo ? UndoTexts::tr("Undo Appointment Change")
+                : UndoTexts::tr("Redo Appointment Change");
   }
   if (kinds == 1 && only == Channel::kNotes) {
     return undo ? UndoTexts::tr("Undo Note Change") : UndoTexts::tr("Redo Note Change");
   }
   if (kinds == 1 && only == Channel::kAddBook) {
-    return undo ? UndoTexts::tr("Undo Address Book Change") : UndoTexts::tr("Redo Address Book Change");
+    return undo ? UndoTexts::tr("Undo Address Book Change")
+                : UndoTexts::tr("Redo Address Book Change");
   }
   return undo ? UndoTexts::tr("Undo Changes") : UndoTexts::tr("Redo Changes");
 }

@@ -191,8 +191,10 @@ TEST_F(DavClientTest, SyncTokenListsChangesAndMultigetFetchesInBatches) {
   ASSERT_TRUE(listed);
   ASSERT_EQ(listed->size(), size_t(kCount));
   const Member& some = listed->front();
-  ASSERT_TRUE(client_->Put(some.href, CollectionKind::kCalendar, Event(some.href.section(QLatin1Char('/'), -1).chopped(4), QStringLiteral("Changed")), some.etag,
-                           &error));
+  ASSERT_TRUE(client_->Put(
+      some.href, CollectionKind::kCalendar,
+      Event(some.href.section(QLatin1Char('/'), -1).chopped(4), QStringLiteral("Changed")),
+      some.etag, &error));
   ASSERT_TRUE(client_->Delete(hrefs.back(), QString(), &error));
   auto changes = client_->SyncCollection(calendar_, all->token, &error);
   ASSERT_TRUE(changes) << error.Message().toStdString();
@@ -202,7 +204,8 @@ TEST_F(DavClientTest, SyncTokenListsChangesAndMultigetFetchesInBatches) {
   EXPECT_NE(changes->token, all->token);
 
   // A token the server never gave is refused, not taken as "everything".
-  EXPECT_FALSE(client_->SyncCollection(calendar_, QStringLiteral("http://radicale.org/ns/sync/nonsense"), &error));
+  EXPECT_FALSE(client_->SyncCollection(
+      calendar_, QStringLiteral("http://radicale.org/ns/sync/nonsense"), &error));
   EXPECT_NE(error.kind, DavErrorKind::kNone);
 
   // Missing hrefs are left out of a multiget.
@@ -217,7 +220,8 @@ TEST_F(DavClientTest, AddressBookCardsTravelTheSameWay) {
   DavError error;
   const QString href = DavClient::PathOf(contacts_) + QStringLiteral("smith.vcf");
   const QByteArray card =
-      "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:smith\r\nFN:John Smith\r\nN:Smith;John;;;\r\nEND:VCARD\r\n";
+      "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:smith\r\nFN:John "
+      "Smith\r\nN:Smith;John;;;\r\nEND:VCARD\r\n";
   ASSERT_TRUE(client_->Put(href, CollectionKind::kAddressBook, card, QString(), &error))
       << error.Message().toStdString();
   auto got = client_->Multiget(contacts_, CollectionKind::kAddressBook, {href}, &error);
@@ -254,7 +258,8 @@ END:VCALENDAR</c:calendar-data>
   EXPECT_EQ(first.Text(kDavNs, "getetag"), QStringLiteral("\"1\""));
   EXPECT_EQ(first.Find(kCalDavNs, "calendar-data")->text,
             QStringLiteral("BEGIN:VCALENDAR\r\nEND:VCALENDAR"));
-  EXPECT_TRUE(first.Find(kDavNs, "resourcetype")->children.contains(QualifiedName(kCalDavNs, "calendar")));
+  EXPECT_TRUE(
+      first.Find(kDavNs, "resourcetype")->children.contains(QualifiedName(kCalDavNs, "calendar")));
   EXPECT_EQ(first.Find(kCalDavNs, "supported-calendar-component-set")->names,
             QStringList{QStringLiteral("VEVENT")});
   EXPECT_EQ(first.Find(kDavNs, "displayname"), nullptr);

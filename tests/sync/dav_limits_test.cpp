@@ -134,9 +134,11 @@ TEST(DavLimitsTest, OversizedBatchesAreAskedForInHalvesAndOneItemOverItsLimitSto
     const QByteArray description(i == 11 ? 6000 : 200, 'd');
     ASSERT_TRUE(setup.Put(href, CollectionKind::kCalendar,
                           "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//EN\r\nBEGIN:VEVENT\r\n"
-                          "UID:e" + QByteArray::number(i) + "\r\nDTSTAMP:20260101T000000Z\r\n"
-                          "DTSTART:20260107T090000\r\nSUMMARY:E\r\nDESCRIPTION:" + description +
-                          "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n",
+                          "UID:e" +
+                              QByteArray::number(i) +
+                              "\r\nDTSTAMP:20260101T000000Z\r\n"
+                              "DTSTART:20260107T090000\r\nSUMMARY:E\r\nDESCRIPTION:" +
+                              description + "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n",
                           QString(), &error))
         << error.Message().toStdString();
     hrefs << href;

@@ -18,13 +18,13 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "app/sync_command_line.h"
 #include "items/appointment_file.h"
+#include "items/sync_state.h"
 #include "store/data_files.h"
 #include "sync/background_sync.h"
 #include "sync/dav_client.h"
 #include "sync/setup.h"
-#include "app/sync_command_line.h"
-#include "items/sync_state.h"
 #include "tests/sync/radicale.h"
 #include "tests/sync/relay.h"
 
@@ -83,11 +83,11 @@ class HostileServerTest : public ::testing::Test {
     files.SetDataDir(folder);
     ASSERT_EQ(files.OpenDataFiles(), store::OpenResult::kOpened);
     const int count = files.ReadCount(store::Channel::kAppoint);
-    ASSERT_TRUE(AddAppointment(files, Appointment{QStringLiteral("20270305-%1").arg(count + 1),
-                                                  subject, QStringLiteral("09:00"),
-                                                  QStringLiteral("09:30"), false, QString(),
-                                                  QString()})
-                    .stored());
+    ASSERT_TRUE(
+        AddAppointment(files, Appointment{QStringLiteral("20270305-%1").arg(count + 1), subject,
+                                          QStringLiteral("09:00"), QStringLiteral("09:30"), false,
+                                          QString(), QString()})
+            .stored());
   }
   static QStringList Local(const QString& folder) {
     store::DataFiles files;
@@ -229,8 +229,8 @@ TEST_F(HostileServerTest, AddressesWithALoginOrOnAnotherServerAreRefused) {
   with_login.setUserName(server_.user());
   with_login.setPassword(QStringLiteral("typed-secret"));
   Outcome login = Run({QStringLiteral("--data-folder"), here_.path(), QStringLiteral("--sync"),
-                       QStringLiteral("--server"), with_login.toString(),
-                       QStringLiteral("--user"), server_.user()});
+                       QStringLiteral("--server"), with_login.toString(), QStringLiteral("--user"),
+                       server_.user()});
   EXPECT_EQ(login.exit_code, kSyncUsage) << login.Text().toStdString();
   EXPECT_TRUE(login.err.contains(QStringLiteral("must not hold a user name or password")))
       << login.err.toStdString();
@@ -289,7 +289,8 @@ TEST_F(HostileServerTest, AddressesWithALoginOrOnAnotherServerAreRefused) {
   ASSERT_TRUE(AnyFileHolds(here_.path(), "typed-secret"));
   const Outcome old = Sync(here_.path());
   EXPECT_EQ(old.exit_code, kSyncDone) << old.Text().toStdString();
-  EXPECT_TRUE(old.err.contains(QStringLiteral("was removed from Sync.dat"))) << old.err.toStdString();
+  EXPECT_TRUE(old.err.contains(QStringLiteral("was removed from Sync.dat")))
+      << old.err.toStdString();
   EXPECT_FALSE(AnyFileHolds(here_.path(), "typed-secret"));
   EXPECT_EQ(OnServer(), (QStringList{"Dentist", "Lunch"}));
 }
@@ -428,9 +429,9 @@ TEST_F(HostileServerTest, HugeRepliesStopTheSync) {
     EXPECT_EQ(outcome.exit_code, kSyncFailed) << outcome.Text().toStdString();
     // A body of blanks is refused once it is longer than the longest
     // text a listing may hold.
-    EXPECT_TRUE(outcome.err.contains(fault.announce_length
-                                         ? QStringLiteral("larger than Quorvel accepts (more than 32 MiB)")
-                                         : QStringLiteral("larger than Quorvel accepts (more than 1 MiB)")))
+    EXPECT_TRUE(outcome.err.contains(
+        fault.announce_length ? QStringLiteral("larger than Quorvel accepts (more than 32 MiB)")
+                              : QStringLiteral("larger than Quorvel accepts (more than 1 MiB)")))
         << outcome.err.toStdString();
     EXPECT_EQ(OnServer(), (QStringList{"Dentist", "Lunch"}));
     EXPECT_EQ(Local(here_.path()).size(), 3);
@@ -440,7 +441,8 @@ TEST_F(HostileServerTest, HugeRepliesStopTheSync) {
   // the gigabytes an unbounded read takes (and from the 280 MiB more that a
   // parser holding a whole run of blanks took).
   const long largest = LargestChildMiB();
-  std::printf("largest resident size of a sync: %ld MiB (an ordinary one: %ld MiB)\n", largest, ordinary);
+  std::printf("largest resident size of a sync: %ld MiB (an ordinary one: %ld MiB)\n", largest,
+              ordinary);
   ASSERT_GT(ordinary, 0);
   EXPECT_LT(largest - ordinary, kSanitized ? 400 : 120);
   ExpectConverges(here_.path());

@@ -22,8 +22,8 @@ Radicale::Radicale(Options options) : tls_(options.tls) {
     failure_ = QStringLiteral("no temporary folder");
     return;
   }
-  failure_ = server_.Start(QStringLiteral("radicale"),
-                           [&](int port) { return CommandFor(port, options); }, 20000);
+  failure_ = server_.Start(
+      QStringLiteral("radicale"), [&](int port) { return CommandFor(port, options); }, 20000);
 }
 
 Radicale::~Radicale() = default;
@@ -37,10 +37,7 @@ QUrl Radicale::url() const {
 ServerProcess::Command Radicale::CommandFor(int port, const Options& options) const {
   const QString users = dir_.filePath(QStringLiteral("users"));
   const QString config = dir_.filePath(QStringLiteral("config"));
-  QByteArray text = QStringLiteral(
-                        "[server]\nhosts = 127.0.0.1:%1\n")
-                        .arg(port)
-                        .toUtf8();
+  QByteArray text = QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n").arg(port).toUtf8();
   if (options.tls) {
     const QString cert = dir_.filePath(QStringLiteral("cert.pem"));
     const QString key = dir_.filePath(QStringLiteral("key.pem"));
@@ -48,12 +45,11 @@ ServerProcess::Command Radicale::CommandFor(int port, const Options& options) co
       QProcess openssl;
       openssl.setStandardOutputFile(QProcess::nullDevice());
       openssl.setStandardErrorFile(QProcess::nullDevice());
-      openssl.start(
-          QStringLiteral("openssl"),
-          {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
-           QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
-           QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
-           QStringLiteral("-keyout"), key, QStringLiteral("-out"), cert});
+      openssl.start(QStringLiteral("openssl"),
+                    {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                     QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
+                     QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
+                     QStringLiteral("-keyout"), key, QStringLiteral("-out"), cert});
       if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0) {
         return {{}, {}, QStringLiteral("openssl could not make a certificate")};
       }

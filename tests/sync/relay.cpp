@@ -40,7 +40,8 @@ std::optional<Whole> WholeAnswer(const QByteArray& bytes) {
       const qsizetype line_end = bytes.indexOf("\r\n", at);
       if (line_end < 0) return std::nullopt;
       bool ok = false;
-      const qsizetype size = bytes.mid(at, line_end - at).split(';').front().trimmed().toLongLong(&ok, 16);
+      const qsizetype size =
+          bytes.mid(at, line_end - at).split(';').front().trimmed().toLongLong(&ok, 16);
       if (!ok) return std::nullopt;
       if (size == 0) {
         const qsizetype end = bytes.indexOf("\r\n", line_end + 2);
@@ -82,10 +83,10 @@ class Relay::Server : public QTcpServer {
 
  protected:
   struct Connection {
-    QByteArray buffer;  // from the client, not yet cut into requests
+    QByteArray buffer;     // from the client, not yet cut into requests
     bool waiting = false;  // a request sent, its answer not begun
     std::function<QByteArray(const QByteArray&)> rewrite;  // of the answer on its way
-    QByteArray answer;  // the answer to rewrite, so far
+    QByteArray answer;                                     // the answer to rewrite, so far
   };
 
   void incomingConnection(qintptr descriptor) override {
@@ -194,8 +195,10 @@ class Relay::Server : public QTcpServer {
       case Fault::Kind::kDrip: {
         const QByteArray body = "<?xml version=\"1.0\"?><multistatus xmlns=\"DAV:\">" +
                                 QByteArray(100000, ' ') + "</multistatus>";
-        client->write("HTTP/1.1 207 Multi-Status\r\nContent-Type: application/xml\r\n"
-                      "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n");
+        client->write(
+            "HTTP/1.1 207 Multi-Status\r\nContent-Type: application/xml\r\n"
+            "Content-Length: " +
+            QByteArray::number(body.size()) + "\r\n\r\n");
         auto* timer = new QTimer(client);
         auto at = std::make_shared<qsizetype>(0);
         connect(timer, &QTimer::timeout, client, [target, body, at, timer] {
@@ -259,7 +262,8 @@ Relay::Relay(const QUrl& upstream, Options options) : upstream_(upstream), optio
 }
 
 Relay::~Relay() {
-  QMetaObject::invokeMethod(server_, [this] { server_->close(); }, Qt::BlockingQueuedConnection);
+  QMetaObject::invokeMethod(
+      server_, [this] { server_->close(); }, Qt::BlockingQueuedConnection);
   server_->deleteLater();  // deleted as the thread ends
   thread_.quit();
   thread_.wait();

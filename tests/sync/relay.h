@@ -23,8 +23,8 @@ namespace quorvel::testing {
 class Relay {
  public:
   struct Options {
-    int delay_ms = 0;        // each answer is held back this long
-    int refuse_puts = 0;     // answer every PUT with this status instead (0: forward)
+    int delay_ms = 0;     // each answer is held back this long
+    int refuse_puts = 0;  // answer every PUT with this status instead (0: forward)
   };
 
   // What the relay does to a request that matches (instead of forwarding it).
@@ -57,7 +57,7 @@ class Relay {
     QByteArray path;
     bool authorized = false;  // it carried an Authorization header
     QByteArray body;
-    bool hit = false;         // a fault was applied to it
+    bool hit = false;  // a fault was applied to it
   };
 
   Relay(const QUrl& upstream, Options options);

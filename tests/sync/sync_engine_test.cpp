@@ -14,16 +14,16 @@
 #include <QSet>
 #include <QTemporaryDir>
 
+#include "events/event_file.h"
 #include "items/address_file.h"
 #include "items/appointment_file.h"
-#include "events/event_file.h"
+#include "items/sync_state.h"
 #include "store/data_files.h"
 #include "sync/background_sync.h"
 #include "sync/dav_client.h"
 #include "sync/engine.h"
 #include "sync/item_codec.h"
 #include "sync/setup.h"
-#include "items/sync_state.h"
 #include "tests/sync/radicale.h"
 #include "tests/sync/relay.h"
 #include "undo/undo_history.h"
@@ -45,8 +45,8 @@ QByteArray FileBytes(const QString& path) {
 }
 
 QString Describe(const Appointment& a) {
-  return QStringList{a.id.left(8), a.subject, a.start, a.end, a.reminder ? "R" : "-", a.minutes,
-                     a.description}
+  return QStringList{a.id.left(8),           a.subject, a.start,      a.end,
+                     a.reminder ? "R" : "-", a.minutes, a.description}
       .join(QLatin1Char('|'));
 }
 
@@ -147,7 +147,8 @@ class SyncEngineTest : public ::testing::Test {
 
   void ExpectAllAgree(int appointments, int entries) {
     const QStringList server_appointments = ServerAppointments();
-    EXPECT_EQ(server_appointments.size(), appointments) << server_appointments.join("\n").toStdString();
+    EXPECT_EQ(server_appointments.size(), appointments)
+        << server_appointments.join("\n").toStdString();
     EXPECT_EQ(Appointments(a_.files), server_appointments);
     EXPECT_EQ(Appointments(b_.files), server_appointments);
     const QStringList server_entries = ServerEntries();
@@ -158,8 +159,12 @@ class SyncEngineTest : public ::testing::Test {
 
   static Appointment Appt(const QString& day, int ordinal, const QString& subject,
                           const QString& start = QStringLiteral("09:00")) {
-    return Appointment{day + QLatin1Char('-') + QString::number(ordinal), subject, start,
-                       QStringLiteral("23:00"), true, QStringLiteral("15"),
+    return Appointment{day + QLatin1Char('-') + QString::number(ordinal),
+                       subject,
+                       start,
+                       QStringLiteral("23:00"),
+                       true,
+                       QStringLiteral("15"),
                        QStringLiteral("note for ") + subject};
   }
   static int Find(const store::DataFiles& files, const QString& subject) {
@@ -211,17 +216,19 @@ TEST_F(SyncEngineTest, EveryCombinationOfChangesReachesEverySide) {
   DavError error;
   ASSERT_TRUE(phone_->Put(DavClient::PathOf(calendar_) + "phone1.ics", CollectionKind::kCalendar,
                           PhoneEvent("phone1", "20260110", "From the phone"), QString(), &error));
-  ASSERT_TRUE(phone_->Put(DavClient::PathOf(book_) + "doe.vcf", CollectionKind::kAddressBook,
-                          "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:doe\r\nFN:Jane Doe\r\nN:Doe;Jane;;;\r\n"
-                          "TEL;TYPE=CELL:555 1234\r\nBDAY:1980-12-01\r\nEND:VCARD\r\n",
-                          QString(), &error));
+  ASSERT_TRUE(
+      phone_->Put(DavClient::PathOf(book_) + "doe.vcf", CollectionKind::kAddressBook,
+                  "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:doe\r\nFN:Jane Doe\r\nN:Doe;Jane;;;\r\n"
+                  "TEL;TYPE=CELL:555 1234\r\nBDAY:1980-12-01\r\nEND:VCARD\r\n",
+                  QString(), &error));
   {
     const int k = Find(b_.files, "Train");
     Appointment train = ReadAppointment(b_.files, k);
     train.subject = QStringLiteral("Train to Leeds");
     ASSERT_TRUE(UpdateAppointment(b_.files, train).stored());
   }
-  ASSERT_TRUE(DeleteAppointment(a_.files, ReadAppointment(a_.files, Find(a_.files, "Dentist")).id).stored());
+  ASSERT_TRUE(DeleteAppointment(a_.files, ReadAppointment(a_.files, Find(a_.files, "Dentist")).id)
+                  .stored());
   Round();
   ExpectAllAgree(3, 2);
   EXPECT_GE(Find(a_.files, "Train to Leeds"), 0);
@@ -252,7 +259,9 @@ TEST_F(SyncEngineTest, EveryCombinationOfChangesReachesEverySide) {
     Appointment leeds = ReadAppointment(a_.files, Find(a_.files, "Train to Leeds"));
     leeds.start = QStringLiteral("08:00");
     ASSERT_TRUE(UpdateAppointment(a_.files, leeds).stored());
-    ASSERT_TRUE(DeleteAppointment(a_.files, ReadAppointment(a_.files, Find(a_.files, "From the phone")).id).stored());
+    ASSERT_TRUE(
+        DeleteAppointment(a_.files, ReadAppointment(a_.files, Find(a_.files, "From the phone")).id)
+            .stored());
   }
   for (const Resource& r : ServerItems(calendar_, CollectionKind::kCalendar)) {
     if (r.data.contains("SUMMARY:Train to Leeds")) {
@@ -312,11 +321,12 @@ TEST_F(SyncEngineTest, WhatTheFilesCannotHoldIsReportedOnceAndLeftAlone) {
   ASSERT_TRUE(phone_->Put(weekly, CollectionKind::kCalendar,
                           PhoneEvent("weekly", "20260112", "Choir", "RRULE:FREQ=WEEKLY\r\n"),
                           QString(), &error));
-  ASSERT_TRUE(phone_->Put(DavClient::PathOf(calendar_) + "task.ics", CollectionKind::kCalendar,
-                          "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//phone//EN\r\nBEGIN:VTODO\r\n"
-                          "UID:task\r\nDTSTAMP:20260101T000000Z\r\nSUMMARY:Call back\r\nEND:VTODO\r\n"
-                          "END:VCALENDAR\r\n",
-                          QString(), &error));
+  ASSERT_TRUE(
+      phone_->Put(DavClient::PathOf(calendar_) + "task.ics", CollectionKind::kCalendar,
+                  "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//phone//EN\r\nBEGIN:VTODO\r\n"
+                  "UID:task\r\nDTSTAMP:20260101T000000Z\r\nSUMMARY:Call back\r\nEND:VTODO\r\n"
+                  "END:VCALENDAR\r\n",
+                  QString(), &error));
   const SyncReport first = Sync(a_);
   // The series is kept whole beside the appointments; the to-do, which is
   // no event, is named.
@@ -333,7 +343,8 @@ TEST_F(SyncEngineTest, WhatTheFilesCannotHoldIsReportedOnceAndLeftAlone) {
 
 TEST_F(SyncEngineTest, OfflineChangesWaitAndAKilledSyncConverges) {
   for (int i = 1; i <= 4; ++i) {
-    ASSERT_TRUE(AddAppointment(a_.files, Appt("20260201", i, QStringLiteral("Item %1").arg(i))).stored());
+    ASSERT_TRUE(
+        AddAppointment(a_.files, Appt("20260201", i, QStringLiteral("Item %1").arg(i))).stored());
   }
   ASSERT_TRUE(AddAddressEntry(a_.files, Person("Brown", "Ann")).stored());
   // Offline: the server cannot be reached; nothing changes here.
@@ -366,7 +377,8 @@ TEST_F(SyncEngineTest, OfflineChangesWaitAndAKilledSyncConverges) {
     Appointment a = ReadAppointment(a_.files, k);
     a.description = QStringLiteral("cut %1").arg(stop);
     ASSERT_TRUE(UpdateAppointment(a_.files, a).stored());
-    ASSERT_TRUE(AddAppointment(a_.files, Appt("20260202", stop, QStringLiteral("New %1").arg(stop))).stored());
+    ASSERT_TRUE(AddAppointment(a_.files, Appt("20260202", stop, QStringLiteral("New %1").arg(stop)))
+                    .stored());
   }
 }
 
@@ -397,8 +409,10 @@ TEST_F(SyncEngineTest, LostLinksFindTheItemsAlreadyThereInsteadOfDoublingThem) {
 
   const QUrl other_calendar = server_.url().resolved(QUrl(QStringLiteral("/alice/elsewhere/")));
   const QUrl other_book = server_.url().resolved(QUrl(QStringLiteral("/alice/elsewhere-book/")));
-  ASSERT_TRUE(phone_->MakeCollection(other_calendar, CollectionKind::kCalendar, "Elsewhere", &error));
-  ASSERT_TRUE(phone_->MakeCollection(other_book, CollectionKind::kAddressBook, "Elsewhere", &error));
+  ASSERT_TRUE(
+      phone_->MakeCollection(other_calendar, CollectionKind::kCalendar, "Elsewhere", &error));
+  ASSERT_TRUE(
+      phone_->MakeCollection(other_book, CollectionKind::kAddressBook, "Elsewhere", &error));
   // What the Sync window stores when the user types other addresses.
   auto use = [&](const QUrl& server, const QUrl& calendar, const QUrl& book) {
     SyncSettings settings = LoadState(a_.files)->settings;
@@ -467,7 +481,8 @@ TEST_F(SyncEngineTest, LostLinksFindTheItemsAlreadyThereInsteadOfDoublingThem) {
   ASSERT_TRUE(ReplaceAddressEntry(b_.files, ann.Key(), ann).stored());
   Sync(b_);
   const SyncReport told = Sync(a_);
-  EXPECT_EQ(told.conflicts, (QStringList{QStringLiteral("\"Lunch\" on 01/04/2026"), QStringLiteral("\"Brown, Ann\"")}))
+  EXPECT_EQ(told.conflicts, (QStringList{QStringLiteral("\"Lunch\" on 01/04/2026"),
+                                         QStringLiteral("\"Brown, Ann\"")}))
       << told.Summary().toStdString();
   Round();
   ExpectAllAgree(10, 10);
@@ -497,7 +512,8 @@ TEST_F(SyncEngineTest, UndoneChangesReachTheServerAsChangesMadeHere) {
     EXPECT_EQ(Sync(a_).sent, sent);
     Round();
     ExpectAllAgree(1, 1);
-    EXPECT_EQ(hrefs().join(u' ').toStdString(), resources.join(u' ').toStdString());  // edited, not replaced
+    EXPECT_EQ(hrefs().join(u' ').toStdString(),
+              resources.join(u' ').toStdString());  // edited, not replaced
     EXPECT_GE(Find(b_.files, "Dentist"), 0);
     EXPECT_GE(FindAddressEntry(b_.files, "Smith, John"), 0);
   };
@@ -575,7 +591,8 @@ TEST_F(SyncEngineTest, UndoneChangesReachTheServerAsChangesMadeHere) {
 // nothing twice.
 TEST_F(SyncEngineTest, AStoppedRunSaysSoAndTheNextOneFinishes) {
   for (int i = 1; i <= 30; ++i) {
-    ASSERT_TRUE(AddAppointment(a_.files, Appt("20260305", i, QStringLiteral("Stop %1").arg(i))).stored());
+    ASSERT_TRUE(
+        AddAppointment(a_.files, Appt("20260305", i, QStringLiteral("Stop %1").arg(i))).stored());
   }
   Relay slow(server_.url(), Relay::Options{300, 0});
   ASSERT_TRUE(slow.url().isValid());
@@ -617,7 +634,8 @@ TEST_F(SyncEngineTest, AStoppedRunSaysSoAndTheNextOneFinishes) {
 // nothing.
 TEST_F(SyncEngineTest, WritesGoSeveralAtATimeAndAFullAccountLosesNothing) {
   for (int i = 1; i <= 24; ++i) {
-    ASSERT_TRUE(AddAppointment(a_.files, Appt("20260301", i, QStringLiteral("Batch %1").arg(i))).stored());
+    ASSERT_TRUE(
+        AddAppointment(a_.files, Appt("20260301", i, QStringLiteral("Batch %1").arg(i))).stored());
   }
   {
     Relay full(server_.url(), Relay::Options{0, 507});
@@ -669,7 +687,8 @@ TEST_F(SyncEngineTest, ScaleFullFilesThereAndBack) {
     }
     QSet<QString> keys;
     for (int i = 0; i < 2048; ++i) {
-      ASSERT_TRUE(AddAddressEntry(op, Person(QStringLiteral("Surname%1").arg(i), "Name"), &keys).stored());
+      ASSERT_TRUE(
+          AddAddressEntry(op, Person(QStringLiteral("Surname%1").arg(i), "Name"), &keys).stored());
     }
     ASSERT_TRUE(op.Commit().stored());
   }

@@ -15,20 +15,22 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "items/address_file.h"
 #include "backups/backups.h"
-#include "items/appointment_file.h"
 #include "interchange/vcard.h"
+#include "items/address_file.h"
+#include "items/appointment_file.h"
+#include "items/sync_state.h"
 #include "store/data_files.h"
 #include "sync/background_sync.h"
 #include "sync/dav_client.h"
 #include "sync/engine.h"
 #include "sync/kept_store.h"
-#include "items/sync_state.h"
 #include "tests/sync/two_servers.h"
 
 // Texts shown as text when a comparison fails.
-static void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+static void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
 
 namespace quorvel::sync {
 namespace {
@@ -57,7 +59,8 @@ QByteArray PhoneEvent(const QString& uid, const QString& summary, const QString&
               "CATEGORIES:Work,Project X\r\nURL:https://example.org/meeting/42\r\nCLASS:PRIVATE\r\n"
               "PRIORITY:1\r\nSTATUS:CONFIRMED\r\nTRANSP:OPAQUE\r\nX-PHONE-COLOR:#ff8800\r\n"
               "X-MICROSOFT-CDO-BUSYSTATUS:BUSY\r\n"
-              "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:Reminder\r\nTRIGGER:-PT15M\r\nEND:VALARM\r\n"
+              "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:Reminder\r\nTRIGGER:-PT15M\r\nEND:"
+              "VALARM\r\n"
               "BEGIN:VALARM\r\nACTION:AUDIO\r\nTRIGGER;VALUE=DATE-TIME:20260301T070000Z\r\n"
               "X-PHONE-SOUND:chime\r\nEND:VALARM\r\n"
               "END:VEVENT\r\nEND:VCALENDAR\r\n")
@@ -81,7 +84,8 @@ QStringList EventLines(const QByteArray& ics) {
           kind == ICAL_SEQUENCE_PROPERTY) {
         continue;
       }
-      lines << prefix + QString::fromUtf8(icalproperty_as_ical_string(p)).remove(QStringLiteral("\r\n "))
+      lines << prefix + QString::fromUtf8(icalproperty_as_ical_string(p))
+                            .remove(QStringLiteral("\r\n "))
                             .trimmed();
     }
   };
@@ -115,7 +119,8 @@ QStringList CardLines(const QByteArray& vcf) {
   for (const auto& p : read.cards.front().properties) {
     if (p.name == QLatin1String("REV") || p.name == QLatin1String("PRODID")) continue;
     QString line = p.group + QLatin1Char('.') + p.name;
-    for (const auto& [name, values] : p.params) line += QLatin1Char(';') + name + QLatin1Char('=') + values.join(QLatin1Char(','));
+    for (const auto& [name, values] : p.params)
+      line += QLatin1Char(';') + name + QLatin1Char('=') + values.join(QLatin1Char(','));
     lines << line + QLatin1Char(':') + p.value;
   }
   lines.sort();
@@ -130,12 +135,15 @@ const char kCard3[] =
     "EMAIL;TYPE=INTERNET:jsmith@other.example\r\nCATEGORIES:Friends,Work\r\n"
     "ADR;TYPE=HOME:;Flat 2;1 High Street;London;Greater London;SW1A 1AA;United Kingdom\r\n"
     "NOTE:Met at the fair\r\nX-PHONE-RINGTONE:bells\r\n"
-    "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQEASABIAAD/2wBDAP//////////////////////////////////////"
-    "////////////////////////////////////////////////wgALCAABAAEBAREA/8QAFBABAAAAAAAAAAAAAAAAAAAAAP/aAAgB"
+    "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQEASABIAAD/2wBDAP/////////////////////////////////"
+    "/////"
+    "////////////////////////////////////////////////wgALCAABAAEBAREA/"
+    "8QAFBABAAAAAAAAAAAAAAAAAAAAAP/aAAgB"
     "AQABPxA=\r\nEND:VCARD\r\n";
 
 const char kCard4[] =
-    "BEGIN:VCARD\r\nVERSION:4.0\r\nPRODID:-//Phone Maker//Contacts 7.1//EN\r\nUID:urn:uuid:card-4\r\n"
+    "BEGIN:VCARD\r\nVERSION:4.0\r\nPRODID:-//Phone Maker//Contacts "
+    "7.1//EN\r\nUID:urn:uuid:card-4\r\n"
     "N:Doe;Jane;;;\r\nFN:Jane Doe\r\nORG:Example Corp\r\nTITLE:Engineer\r\n"
     "TEL;VALUE=uri;TYPE=\"home,voice\":tel:+1-555-0100\r\nEMAIL;TYPE=home:jane@example.org\r\n"
     "EMAIL;TYPE=work:jane.doe@corp.example\r\nEMAIL:jd@third.example\r\nBDAY:--0412\r\n"
@@ -160,14 +168,16 @@ TEST_P(KeepWholeTest, EditsOfPhoneEventsChangeOnlyTheirProperties) {
     QString times;
   };
   const std::vector<Case> cases = {
-      {"zoned", QStringLiteral("DTSTART;TZID=Europe/Berlin:20260310T100000\r\nDTEND;TZID=Europe/Berlin:20260310T110000\r\n")},
+      {"zoned", QStringLiteral("DTSTART;TZID=Europe/Berlin:20260310T100000\r\nDTEND;TZID=Europe/"
+                               "Berlin:20260310T110000\r\n")},
       {"utc", QStringLiteral("DTSTART:20260311T090000Z\r\nDTEND:20260311T100000Z\r\n")},
       {"floating", QStringLiteral("DTSTART:20260312T090000\r\nDTEND:20260312T100000\r\n")},
       {"allday", QStringLiteral("DTSTART;VALUE=DATE:20260313\r\nDTEND;VALUE=DATE:20260314\r\n")},
   };
   std::map<QString, QByteArray> original;
   for (const Case& c : cases) {
-    original[c.name] = PhoneEvent(QStringLiteral("phone-") + c.name, QStringLiteral("Meeting ") + c.name, c.times);
+    original[c.name] =
+        PhoneEvent(QStringLiteral("phone-") + c.name, QStringLiteral("Meeting ") + c.name, c.times);
     PhonePut(cal, QStringLiteral("%1.ics").arg(c.name), original[c.name], true);
     // The server may write it in its own way: what it holds is the original.
     original[c.name] = ServerCopy(cal, QStringLiteral("%1.ics").arg(c.name), true);
@@ -187,7 +197,8 @@ TEST_P(KeepWholeTest, EditsOfPhoneEventsChangeOnlyTheirProperties) {
   zoned.end = QTime::fromString(zoned.end, "HH:mm").addSecs(3600).toString("HH:mm");
   ASSERT_TRUE(UpdateAppointment(files_, zoned).stored());
   Appointment utc = ReadAppointment(files_, FindAppointment("Meeting utc"));
-  utc.description = QStringLiteral("Bring the slides and coffee\r\nLocation: Room 4.12, Main Building");
+  utc.description =
+      QStringLiteral("Bring the slides and coffee\r\nLocation: Room 4.12, Main Building");
   ASSERT_TRUE(UpdateAppointment(files_, utc).stored());
   Appointment floating = ReadAppointment(files_, FindAppointment("Meeting floating"));
   floating.minutes = QStringLiteral("30");
@@ -209,10 +220,12 @@ TEST_P(KeepWholeTest, EditsOfPhoneEventsChangeOnlyTheirProperties) {
   };
   {
     const auto [lost, gained] = changes("zoned");
-    EXPECT_EQ(lost, (QStringList{"DTEND;TZID=Europe/Berlin:20260310T110000",
-                                 "DTSTART;TZID=Europe/Berlin:20260310T100000", "SUMMARY:Meeting zoned"}));
-    EXPECT_EQ(gained, (QStringList{"DTEND;TZID=Europe/Berlin:20260310T120000",
-                                   "DTSTART;TZID=Europe/Berlin:20260310T110000", "SUMMARY:Meeting moved"}));
+    EXPECT_EQ(lost,
+              (QStringList{"DTEND;TZID=Europe/Berlin:20260310T110000",
+                           "DTSTART;TZID=Europe/Berlin:20260310T100000", "SUMMARY:Meeting zoned"}));
+    EXPECT_EQ(gained,
+              (QStringList{"DTEND;TZID=Europe/Berlin:20260310T120000",
+                           "DTSTART;TZID=Europe/Berlin:20260310T110000", "SUMMARY:Meeting moved"}));
     Q_UNUSED(zoned_start);
   }
   {
@@ -249,7 +262,8 @@ TEST_P(KeepWholeTest, EditsOfPhoneCardsKeepEveryOtherLineAndTheVersion) {
   EXPECT_TRUE(first.Summary().contains(QStringLiteral("--0412"))) << first.Summary().toStdString();
   EXPECT_TRUE(first.Summary().contains(QStringLiteral("photo"))) << first.Summary().toStdString();
 
-  AddressEntry john = ReadAddressEntry(files_, FindAddressEntry(files_, AddressKey("Smith", "John")));
+  AddressEntry john =
+      ReadAddressEntry(files_, FindAddressEntry(files_, AddressKey("Smith", "John")));
   john.phones[0] = QStringLiteral("+44 20 7946 1111");
   john.notes = QStringLiteral("Met at the fair; likes tea");
   ASSERT_TRUE(ReplaceAddressEntry(files_, john.Key(), john).stored());
@@ -275,24 +289,26 @@ TEST_P(KeepWholeTest, EditsOfPhoneCardsKeepEveryOtherLineAndTheVersion) {
 
   const QStringList before3 = CardLines(card3);
   const QStringList after3 = CardLines(ServerCopy(book, QStringLiteral("card-3.vcf"), false));
-  EXPECT_EQ(Gained(after3, before3), (QStringList{".NOTE:Met at the fair", ".TEL;TYPE=HOME,VOICE:+44 20 7946 0000"}));
-  EXPECT_EQ(Gained(before3, after3),
-            (QStringList{".NOTE:Met at the fair\\; likes tea", ".TEL;TYPE=HOME,VOICE:+44 20 7946 1111"}));
+  EXPECT_EQ(Gained(after3, before3),
+            (QStringList{".NOTE:Met at the fair", ".TEL;TYPE=HOME,VOICE:+44 20 7946 0000"}));
+  EXPECT_EQ(Gained(before3, after3), (QStringList{".NOTE:Met at the fair\\; likes tea",
+                                                  ".TEL;TYPE=HOME,VOICE:+44 20 7946 1111"}));
   const QStringList before4 = CardLines(card4);
   const QStringList after4 = CardLines(ServerCopy(book, QStringLiteral("card-4.vcf"), false));
   // The number changed inside its own line (its parameters, its "tel:").
   const QStringList lost4 = Gained(after4, before4);
   ASSERT_EQ(lost4.size(), 1) << lost4.join(' ').toStdString();
-  EXPECT_TRUE(lost4[0].startsWith(".TEL;") && lost4[0].endsWith(":tel:+1-555-0100")) << lost4[0].toStdString();
+  EXPECT_TRUE(lost4[0].startsWith(".TEL;") && lost4[0].endsWith(":tel:+1-555-0100"))
+      << lost4[0].toStdString();
   EXPECT_EQ(Gained(before4, after4), QStringList{QString(lost4[0]).replace("0100", "0199")});
 }
 
 TEST_P(KeepWholeTest, ATextTooLongToHoldIsNeverSentBackShortened) {
   const QUrl cal = server_->calendar();
   const QString long_text = QString(3000, QLatin1Char('x'));
-  const QByteArray original =
-      PhoneEvent(QStringLiteral("phone-long"), QStringLiteral("Long one"),
-                 QStringLiteral("DTSTART:20260315T090000Z\r\nDTEND:20260315T100000Z\r\n"), long_text);
+  const QByteArray original = PhoneEvent(
+      QStringLiteral("phone-long"), QStringLiteral("Long one"),
+      QStringLiteral("DTSTART:20260315T090000Z\r\nDTEND:20260315T100000Z\r\n"), long_text);
   PhonePut(cal, QStringLiteral("long.ics"), original, true);
   const QByteArray stored = ServerCopy(cal, QStringLiteral("long.ics"), true);
   ASSERT_TRUE(Sync().ok());
@@ -308,12 +324,19 @@ TEST_P(KeepWholeTest, ATextTooLongToHoldIsNeverSentBackShortened) {
 
 TEST_P(KeepWholeTest, NewEventsCarryTheirZoneAndAOneOffZonedEventIsHeld) {
   const QUrl cal = server_->calendar();
-  PhonePut(cal, QStringLiteral("ny.ics"),
-           PhoneEvent(QStringLiteral("phone-ny"), QStringLiteral("Zoned once"),
-                      QStringLiteral("DTSTART;TZID=Europe/Berlin:20260316T100000\r\nDTEND;TZID=Europe/Berlin:20260316T110000\r\n")),
-           true);
-  Appointment mine{QStringLiteral("20260317-1"), QStringLiteral("Made here"), QStringLiteral("09:00"),
-                   QStringLiteral("10:00"), false, QStringLiteral("15"), QString()};
+  PhonePut(
+      cal, QStringLiteral("ny.ics"),
+      PhoneEvent(QStringLiteral("phone-ny"), QStringLiteral("Zoned once"),
+                 QStringLiteral("DTSTART;TZID=Europe/Berlin:20260316T100000\r\nDTEND;TZID=Europe/"
+                                "Berlin:20260316T110000\r\n")),
+      true);
+  Appointment mine{QStringLiteral("20260317-1"),
+                   QStringLiteral("Made here"),
+                   QStringLiteral("09:00"),
+                   QStringLiteral("10:00"),
+                   false,
+                   QStringLiteral("15"),
+                   QString()};
   ASSERT_TRUE(AddAppointment(files_, mine).stored());
   const SyncReport report = Sync();
   ASSERT_TRUE(report.ok()) << report.Summary().toStdString();
@@ -342,8 +365,13 @@ TEST_P(KeepWholeTest, AFileChangedBehindTheSyncNeverRewritesOrDeletesServerItems
   const QUrl cal = server_->calendar();
   const QUrl book = server_->book();
   for (int i = 1; i <= 13; ++i) {
-    Appointment a{QStringLiteral("202603%1-1").arg(i, 2, 10, QLatin1Char('0')), QStringLiteral("Item %1").arg(i),
-                  QStringLiteral("09:00"), QStringLiteral("10:00"), false, QStringLiteral("15"), QString()};
+    Appointment a{QStringLiteral("202603%1-1").arg(i, 2, 10, QLatin1Char('0')),
+                  QStringLiteral("Item %1").arg(i),
+                  QStringLiteral("09:00"),
+                  QStringLiteral("10:00"),
+                  false,
+                  QStringLiteral("15"),
+                  QString()};
     ASSERT_TRUE(AddAppointment(files_, a).stored());
   }
   for (const char* surname : {"Ash", "Birch", "Cedar"}) {
@@ -362,8 +390,9 @@ TEST_P(KeepWholeTest, AFileChangedBehindTheSyncNeverRewritesOrDeletesServerItems
     EXPECT_TRUE(members) << error.Message().toStdString();
     QStringList hrefs;
     for (const Member& m : members ? *members : std::vector<Member>{}) hrefs << m.href;
-    const auto got = phone_->Multiget(collection, calendar ? CollectionKind::kCalendar : CollectionKind::kAddressBook,
-                                      hrefs, &error);
+    const auto got = phone_->Multiget(
+        collection, calendar ? CollectionKind::kCalendar : CollectionKind::kAddressBook, hrefs,
+        &error);
     for (const Resource& r : got ? *got : std::vector<Resource>{}) out[r.href] = {r.etag, r.data};
     return out;
   };
@@ -373,14 +402,17 @@ TEST_P(KeepWholeTest, AFileChangedBehindTheSyncNeverRewritesOrDeletesServerItems
     QStringList out;
     auto name = [](const QByteArray& data) {
       for (const QByteArray& line : data.split('\n')) {
-        if (line.startsWith("SUMMARY:") || line.startsWith("FN:")) return QString::fromUtf8(line.mid(line.indexOf(':') + 1)).trimmed();
+        if (line.startsWith("SUMMARY:") || line.startsWith("FN:"))
+          return QString::fromUtf8(line.mid(line.indexOf(':') + 1)).trimmed();
       }
       return QString();
     };
     for (const auto& [href, was] : before) {
       const auto it = after.find(href);
-      if (it == after.end()) out << QStringLiteral("-") + name(was.second);
-      else if (it->second.first != was.first) out << QStringLiteral("~") + name(it->second.second);
+      if (it == after.end())
+        out << QStringLiteral("-") + name(was.second);
+      else if (it->second.first != was.first)
+        out << QStringLiteral("~") + name(it->second.second);
     }
     for (const auto& [href, now] : after) {
       if (!before.count(href)) out << QStringLiteral("+") + name(now.second);
@@ -432,7 +464,8 @@ TEST_P(KeepWholeTest, AFileChangedBehindTheSyncNeverRewritesOrDeletesServerItems
   EXPECT_EQ(changed(book_before, held(book, false)), (QStringList{"-Kim Birch", "~Kim Cedar"}));
   EXPECT_EQ(report.sent, 3) << report.Summary().toStdString();
   EXPECT_EQ(files_.ReadCount(store::Channel::kAppoint), 13);
-  EXPECT_EQ(ReadAppointment(files_, FindAppointment("Item 7")).description, QStringLiteral("edited elsewhere"));
+  EXPECT_EQ(ReadAppointment(files_, FindAppointment("Item 7")).description,
+            QStringLiteral("edited elsewhere"));
   EXPECT_GE(FindAppointment("Item 4"), 0);
   EXPECT_EQ(Sync().sent, 0);
 }
@@ -440,8 +473,13 @@ TEST_P(KeepWholeTest, AFileChangedBehindTheSyncNeverRewritesOrDeletesServerItems
 TEST_P(KeepWholeTest, ARestoredBackupNeverRewritesOrDeletesServerItems) {
   const QUrl cal = server_->calendar();
   for (int i = 1; i <= 3; ++i) {
-    Appointment a{QStringLiteral("202605%1-1").arg(i, 2, 10, QLatin1Char('0')), QStringLiteral("Mine %1").arg(i),
-                  QStringLiteral("09:00"), QStringLiteral("10:00"), false, QStringLiteral("15"), QString()};
+    Appointment a{QStringLiteral("202605%1-1").arg(i, 2, 10, QLatin1Char('0')),
+                  QStringLiteral("Mine %1").arg(i),
+                  QStringLiteral("09:00"),
+                  QStringLiteral("10:00"),
+                  false,
+                  QStringLiteral("15"),
+                  QString()};
     ASSERT_TRUE(AddAppointment(files_, a).stored());
   }
   ASSERT_TRUE(Sync().ok());
@@ -454,8 +492,9 @@ TEST_P(KeepWholeTest, ARestoredBackupNeverRewritesOrDeletesServerItems) {
   // appointments from before is put back.
   for (int i = 1; i <= 2; ++i) {
     PhonePut(cal, QStringLiteral("p%1.ics").arg(i),
-             PhoneEvent(QStringLiteral("p%1").arg(i), QStringLiteral("Phone %1").arg(i),
-                        QStringLiteral("DTSTART:2026052%1T090000Z\r\nDTEND:2026052%1T100000Z\r\n").arg(i)),
+             PhoneEvent(
+                 QStringLiteral("p%1").arg(i), QStringLiteral("Phone %1").arg(i),
+                 QStringLiteral("DTSTART:2026052%1T090000Z\r\nDTEND:2026052%1T100000Z\r\n").arg(i)),
              true);
   }
   ASSERT_TRUE(Sync().ok());
@@ -490,12 +529,14 @@ TEST_P(KeepWholeTest, ARestoredBackupNeverRewritesOrDeletesServerItems) {
   // state here and writes nothing there.
   QTemporaryDir folder;
   backups::BackupInfo taken;
-  ASSERT_TRUE(backups::TakeBackup(files_, folder.path(), backups::Reason::kCommand, QDateTime::currentDateTime(),
-                                  &taken).stored());
+  ASSERT_TRUE(backups::TakeBackup(files_, folder.path(), backups::Reason::kCommand,
+                                  QDateTime::currentDateTime(), &taken)
+                  .stored());
   Appointment one = ReadAppointment(files_, FindAppointment("Mine 1"));
   one.subject = QStringLiteral("Mine 1 edited");
   ASSERT_TRUE(UpdateAppointment(files_, one).stored());
-  ASSERT_TRUE(DeleteAppointment(files_, ReadAppointment(files_, FindAppointment("Mine 2")).id).stored());
+  ASSERT_TRUE(
+      DeleteAppointment(files_, ReadAppointment(files_, FindAppointment("Mine 2")).id).stored());
   ASSERT_TRUE(Sync().ok());
   QStringList hrefs;
   for (const auto& [href, etag] : etags(*phone_->ListMembers(cal, &error))) hrefs << href;
@@ -503,7 +544,8 @@ TEST_P(KeepWholeTest, ARestoredBackupNeverRewritesOrDeletesServerItems) {
   ASSERT_TRUE(held);
   for (const Resource& r : *held) {
     if (!r.data.contains("SUMMARY:Mine 3")) continue;
-    ASSERT_TRUE(phone_->Put(r.href, CollectionKind::kCalendar, QByteArray(r.data).replace("SUMMARY:Mine 3", "SUMMARY:Mine 3 phone"),
+    ASSERT_TRUE(phone_->Put(r.href, CollectionKind::kCalendar,
+                            QByteArray(r.data).replace("SUMMARY:Mine 3", "SUMMARY:Mine 3 phone"),
                             r.etag, &error));
   }
   PhonePut(cal, QStringLiteral("p3.ics"),
@@ -519,9 +561,11 @@ TEST_P(KeepWholeTest, ARestoredBackupNeverRewritesOrDeletesServerItems) {
   EXPECT_TRUE(after_restore.conflicts.isEmpty()) << after_restore.Summary().toStdString();
   EXPECT_EQ(etags(*phone_->ListMembers(cal, &error)), server_before);
   QStringList subjects;
-  for (int k = 0; k < files_.ReadCount(store::Channel::kAppoint); ++k) subjects << ReadAppointment(files_, k).subject;
+  for (int k = 0; k < files_.ReadCount(store::Channel::kAppoint); ++k)
+    subjects << ReadAppointment(files_, k).subject;
   subjects.sort();
-  EXPECT_EQ(subjects, (QStringList{"Mine 1 edited", "Mine 3 phone", "Phone 1", "Phone 2", "Phone 3"}));
+  EXPECT_EQ(subjects,
+            (QStringList{"Mine 1 edited", "Mine 3 phone", "Phone 1", "Phone 2", "Phone 3"}));
   EXPECT_EQ(Sync().sent, 0);
 }
 
@@ -530,7 +574,8 @@ TEST_P(KeepWholeTest, ARunThatWouldDeleteMostOfASideAsksFirst) {
   for (int i = 1; i <= 8; ++i) {
     PhonePut(cal, QStringLiteral("e%1.ics").arg(i),
              PhoneEvent(QStringLiteral("e%1").arg(i), QStringLiteral("Event %1").arg(i),
-                        QStringLiteral("DTSTART:202604%1T090000Z\r\nDTEND:202604%1T100000Z\r\n").arg(i, 2, 10, QLatin1Char('0'))),
+                        QStringLiteral("DTSTART:202604%1T090000Z\r\nDTEND:202604%1T100000Z\r\n")
+                            .arg(i, 2, 10, QLatin1Char('0'))),
              true);
   }
   ASSERT_TRUE(Sync().ok());
@@ -562,7 +607,8 @@ TEST_P(KeepWholeTest, ARunThatWouldDeleteMostOfASideAsksFirst) {
   ASSERT_TRUE(UpdateAppointment(files_, last).stored());
   auto members = phone_->ListMembers(book, &error);
   ASSERT_TRUE(members && members->size() == 3);
-  for (int i = 0; i < 2; ++i) ASSERT_TRUE(phone_->Delete((*members)[std::size_t(i)].href, QString(), &error));
+  for (int i = 0; i < 2; ++i)
+    ASSERT_TRUE(phone_->Delete((*members)[std::size_t(i)].href, QString(), &error));
   auto listing = [&](const QUrl& collection) {
     std::map<QString, QString> out;
     const auto members = phone_->ListMembers(collection, &error);
@@ -580,7 +626,8 @@ TEST_P(KeepWholeTest, ARunThatWouldDeleteMostOfASideAsksFirst) {
   const QByteArray state_before = sync_file();
   const SyncReport book_refused = Sync();
   EXPECT_TRUE(book_refused.deletions_refused) << book_refused.Summary().toStdString();
-  EXPECT_TRUE(book_refused.error.contains(QStringLiteral("address book entries"))) << book_refused.error.toStdString();
+  EXPECT_TRUE(book_refused.error.contains(QStringLiteral("address book entries")))
+      << book_refused.error.toStdString();
   EXPECT_EQ(book_refused.sent, 0);
   EXPECT_EQ(listing(cal), calendar_before);
   EXPECT_EQ(sync_file(), state_before);

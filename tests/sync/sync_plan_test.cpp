@@ -13,8 +13,9 @@ namespace quorvel::sync {
 namespace {
 
 Appointment Appt(const QString& day, const QString& subject) {
-  return Appointment{day + QStringLiteral("-1"), subject, QStringLiteral("09:00"), QStringLiteral("10:00"),
-                     false, QStringLiteral("15"), QString()};
+  return Appointment{
+      day + QStringLiteral("-1"), subject,  QStringLiteral("09:00"), QStringLiteral("10:00"), false,
+      QStringLiteral("15"),       QString()};
 }
 
 const QString kHref = QStringLiteral("/cal/a.ics");
@@ -26,9 +27,12 @@ QString Describe(const Plan& plan) {
   auto what = [](const LocalChange& c) {
     const QString name = c.source.appointment.subject + c.source.entry.name;
     switch (c.what) {
-      case LocalChange::kRewrite: return QStringLiteral("rewrite %1 %2").arg(c.ident, name);
-      case LocalChange::kRemove: return QStringLiteral("remove %1").arg(c.ident);
-      case LocalChange::kAppend: return QStringLiteral("append ") + name;
+      case LocalChange::kRewrite:
+        return QStringLiteral("rewrite %1 %2").arg(c.ident, name);
+      case LocalChange::kRemove:
+        return QStringLiteral("remove %1").arg(c.ident);
+      case LocalChange::kAppend:
+        return QStringLiteral("append ") + name;
     }
     return QString();
   };
@@ -40,12 +44,17 @@ QString Describe(const Plan& plan) {
   }
   for (const LocalChange& c : plan.changes) out << what(c);
   for (const Link& l : plan.links) {
-    out << QStringLiteral("link %1 %2 %3").arg(l.index >= 0 ? QString::number(l.index) : l.key, l.href, l.etag);
+    out << QStringLiteral("link %1 %2 %3")
+               .arg(l.index >= 0 ? QString::number(l.index) : l.key, l.href, l.etag);
   }
   if (!plan.conflicts.isEmpty()) out << QStringLiteral("conflicts %1").arg(plan.conflicts.size());
-  if (!plan.brought_back.isEmpty()) out << QStringLiteral("brought back %1").arg(plan.brought_back.size());
+  if (!plan.brought_back.isEmpty())
+    out << QStringLiteral("brought back %1").arg(plan.brought_back.size());
   for (const DeletionWarning& w : plan.TooMany()) {
-    out << QStringLiteral("ask: %1 of %2 %3").arg(w.deletions).arg(w.total).arg(w.here ? "here" : "there");
+    out << QStringLiteral("ask: %1 of %2 %3")
+               .arg(w.deletions)
+               .arg(w.total)
+               .arg(w.here ? "here" : "there");
   }
   return out.join(QStringLiteral("; "));
 }
@@ -68,7 +77,9 @@ TEST(SyncPlanTest, EachKindOfChangeBecomesItsPlan) {
   const std::vector<Case> cases = {
       {"unchanged", [](DecideInput&) {}, "link 0 /cal/a.ics e1"},
       {"edited here",
-       [](DecideInput& in) { in.locals[0] = LocalAppointment(0, Appt("20260107", "Dentist at ten")); },
+       [](DecideInput& in) {
+         in.locals[0] = LocalAppointment(0, Appt("20260107", "Dentist at ten"));
+       },
        "update /cal/a.ics"},
       {"edited there",
        [](DecideInput& in) { Send(in, kHref, "e2", Appt("20260107", "Dentist (phone)")); },
@@ -91,9 +102,7 @@ TEST(SyncPlanTest, EachKindOfChangeBecomesItsPlan) {
          in.links[0].index = -1;  // as deleting it here leaves the link
        },
        "remove /cal/a.ics"},
-      {"deleted there",
-       [](DecideInput& in) { in.view.removed.insert(kHref); },
-       "remove 0"},
+      {"deleted there", [](DecideInput& in) { in.view.removed.insert(kHref); }, "remove 0"},
       {"edited here, deleted there: put back",
        [](DecideInput& in) {
          in.locals[0] = LocalAppointment(0, Appt("20260107", "Dentist at ten"));
@@ -118,16 +127,18 @@ TEST(SyncPlanTest, EachKindOfChangeBecomesItsPlan) {
        },
        "link 0 /cal/a.ics e1; link 1 /cal/b.ics e7"},
       {"moved: another item put before it",
-       [&](DecideInput& in) { in.locals = {LocalAppointment(0, lunch), LocalAppointment(1, dentist)}; },
+       [&](DecideInput& in) {
+         in.locals = {LocalAppointment(0, lunch), LocalAppointment(1, dentist)};
+       },
        "create /cal/n1.ics; link 1 /cal/a.ics e1"},
       {"moved and edited, its old place taken by another day's item",
        [&](DecideInput& in) {
-         in.locals = {LocalAppointment(0, lunch), LocalAppointment(1, Appt("20260107", "Dentist at ten"))};
+         in.locals = {LocalAppointment(0, lunch),
+                      LocalAppointment(1, Appt("20260107", "Dentist at ten"))};
        },
        "update /cal/a.ics; create /cal/n1.ics"},
       {"gone from the file behind the program: back from its kept copy, nothing deleted there",
-       [](DecideInput& in) { in.locals.clear(); },
-       "append Dentist; brought back 1"},
+       [](DecideInput& in) { in.locals.clear(); }, "append Dentist; brought back 1"},
       {"most deleted there: asked first",
        [&](DecideInput& in) {
          for (int k = 1; k < 8; ++k) {
@@ -135,11 +146,13 @@ TEST(SyncPlanTest, EachKindOfChangeBecomesItsPlan) {
                                       QStringLiteral("Item %1").arg(k));
            const QString href = QStringLiteral("/cal/i%1.ics").arg(k);
            in.locals.push_back(LocalAppointment(k, a));
-           in.links.push_back(Link{k, QString(), href, "e1", Digest(a), QStringLiteral("i%1").arg(k)});
+           in.links.push_back(
+               Link{k, QString(), href, "e1", Digest(a), QStringLiteral("i%1").arg(k)});
            in.view.removed.insert(href);
          }
        },
-       "remove 1; remove 2; remove 3; remove 4; remove 5; remove 6; remove 7; link 0 /cal/a.ics e1; "
+       "remove 1; remove 2; remove 3; remove 4; remove 5; remove 6; remove 7; link 0 /cal/a.ics "
+       "e1; "
        "ask: 7 of 8 here"},
   };
   for (const Case& c : cases) {
@@ -174,26 +187,30 @@ TEST(SyncPlanTest, AServerCardWhoseKeyIsTakenIsRenamedThereFirst) {
   in.calendar = false;
   in.collection_path = QStringLiteral("/book/");
   in.locals = {LocalEntry(here)};
-  in.links = {Link{-1, here.Key(), QStringLiteral("/book/j.vcf"), "e1", Digest(here), QStringLiteral("j")}};
+  in.links = {
+      Link{-1, here.Key(), QStringLiteral("/book/j.vcf"), "e1", Digest(here), QStringLiteral("j")}};
   in.view.changed[QStringLiteral("/book/k.vcf")] = QStringLiteral("e5");
   in.fetched[QStringLiteral("/book/k.vcf")] =
-      ReadFetched(QStringLiteral("/book/k.vcf"), QStringLiteral("e5"), EncodeEntry(there, QStringLiteral("k")), false);
+      ReadFetched(QStringLiteral("/book/k.vcf"), QStringLiteral("e5"),
+                  EncodeEntry(there, QStringLiteral("k")), false);
   const Plan plan = Decide(in);
-  EXPECT_EQ(Describe(plan), QStringLiteral("rename /book/k.vcf then append John (2); link Smith, John /book/j.vcf e1")
-                                .replace(QStringLiteral("Smith, John"), here.Key()));
+  EXPECT_EQ(
+      Describe(plan),
+      QStringLiteral("rename /book/k.vcf then append John (2); link Smith, John /book/j.vcf e1")
+          .replace(QStringLiteral("Smith, John"), here.Key()));
   ASSERT_EQ(plan.uploads.size(), 1u);
   EXPECT_EQ(plan.uploads[0].request.etag, QStringLiteral("e5"));  // over the card it renames
   EXPECT_TRUE(plan.uploads[0].skip_if_refused.has_value());       // refused: asked for again
 }
 
-
 // A weekly series kept whole in Events.dat, linked to /cal/s.ics: what
 // each side's change to it becomes. Its text goes up as kept, never made
 // from fields, and comes down as the server sent it.
 QByteArray Series(const QString& uid, const QString& extra = QString()) {
-  return QStringLiteral("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//phone//EN\r\nBEGIN:VEVENT\r\nUID:%1\r\n"
-                        "DTSTAMP:20260101T000000Z\r\nDTSTART:20260112T190000\r\nDTEND:20260112T210000\r\n"
-                        "RRULE:FREQ=WEEKLY\r\nSUMMARY:Choir\r\n%2END:VEVENT\r\nEND:VCALENDAR\r\n")
+  return QStringLiteral(
+             "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//phone//EN\r\nBEGIN:VEVENT\r\nUID:%1\r\n"
+             "DTSTAMP:20260101T000000Z\r\nDTSTART:20260112T190000\r\nDTEND:20260112T210000\r\n"
+             "RRULE:FREQ=WEEKLY\r\nSUMMARY:Choir\r\n%2END:VEVENT\r\nEND:VCALENDAR\r\n")
       .arg(uid, extra)
       .toUtf8();
 }
@@ -207,16 +224,22 @@ QString DescribeEvents(const Plan& plan) {
   }
   for (const LocalChange& c : plan.event_changes) {
     static const char* whats[] = {"rewrite", "remove", "append"};
-    out << QStringLiteral("%1 %2%3").arg(QString::fromLatin1(whats[c.what]), c.ident,
-                                        c.source.href.isEmpty() ? QString() : QStringLiteral(" from ") + c.source.href);
+    out << QStringLiteral("%1 %2%3").arg(
+        QString::fromLatin1(whats[c.what]), c.ident,
+        c.source.href.isEmpty() ? QString() : QStringLiteral(" from ") + c.source.href);
   }
-  for (const Link& l : plan.event_links) out << QStringLiteral("link %1 %2 %3").arg(l.key, l.href, l.etag);
-  if (!plan.changes.empty()) out << QStringLiteral("appointment changes %1").arg(plan.changes.size());
+  for (const Link& l : plan.event_links)
+    out << QStringLiteral("link %1 %2 %3").arg(l.key, l.href, l.etag);
+  if (!plan.changes.empty())
+    out << QStringLiteral("appointment changes %1").arg(plan.changes.size());
   if (!plan.conflicts.isEmpty()) out << QStringLiteral("conflicts %1").arg(plan.conflicts.size());
   if (!plan.not_held.isEmpty()) out << QStringLiteral("named %1").arg(plan.not_held.size());
   for (const Skip& s : plan.skipped) out << QStringLiteral("skip ") + s.href;
   for (const DeletionWarning& w : plan.TooMany()) {
-    out << QStringLiteral("ask: %1 of %2 %3").arg(w.deletions).arg(w.total).arg(w.here ? "here" : "there");
+    out << QStringLiteral("ask: %1 of %2 %3")
+               .arg(w.deletions)
+               .arg(w.total)
+               .arg(w.here ? "here" : "there");
   }
   return out.join(QStringLiteral("; "));
 }
@@ -224,7 +247,8 @@ QString DescribeEvents(const Plan& plan) {
 TEST(SyncPlanTest, EventsKeptWholeBecomeTheirPlan) {
   const QString href = QStringLiteral("/cal/s.ics");
   const QByteArray kept = Series(QStringLiteral("choir"));
-  const QByteArray exdate = Series(QStringLiteral("choir"), QStringLiteral("EXDATE:20260119T190000\r\n"));
+  const QByteArray exdate =
+      Series(QStringLiteral("choir"), QStringLiteral("EXDATE:20260119T190000\r\n"));
   auto send = [](DecideInput& in, const QString& at, const QString& etag, const QByteArray& data) {
     in.view.changed[at] = etag;
     in.fetched[at] = ReadFetched(at, etag, data, true);
@@ -239,12 +263,12 @@ TEST(SyncPlanTest, EventsKeptWholeBecomeTheirPlan) {
       {"an occurrence deleted here: sent as kept, over its version",
        [&](DecideInput& in) { in.events[0] = LocalEventOf("choir", exdate); },
        "update event /cal/s.ics if e1"},
-      {"changed there: kept as sent",
-       [&](DecideInput& in) { send(in, href, "e2", exdate); },
+      {"changed there: kept as sent", [&](DecideInput& in) { send(in, href, "e2", exdate); },
        "rewrite choir from /cal/s.ics; link choir /cal/s.ics e1"},
       {"refolded there, the same event: no change",
        [&](DecideInput& in) {
-         send(in, href, "e2", QByteArray(kept).replace("DTSTAMP:20260101T000000Z", "DTSTAMP:20260301T000000Z"));
+         send(in, href, "e2",
+              QByteArray(kept).replace("DTSTAMP:20260101T000000Z", "DTSTAMP:20260301T000000Z"));
        },
        "link choir /cal/s.ics e2"},
       {"changed on both sides: kept twice",
@@ -252,7 +276,8 @@ TEST(SyncPlanTest, EventsKeptWholeBecomeTheirPlan) {
          in.events[0] = LocalEventOf("choir", exdate);
          send(in, href, "e2", Series("choir", "LOCATION:Hall\r\n"));
        },
-       "conflict-copy event /cal/n2.ics; rewrite choir from /cal/s.ics; append ; link choir /cal/s.ics e1; conflicts 1"},
+       "conflict-copy event /cal/n2.ics; rewrite choir from /cal/s.ics; append ; link choir "
+       "/cal/s.ics e1; conflicts 1"},
       {"deleted here", [](DecideInput& in) { in.events.clear(); }, "remove event /cal/s.ics if e1"},
       {"deleted here while Events.dat has damaged runs: not deleted there",
        [](DecideInput& in) {
@@ -298,7 +323,8 @@ TEST(SyncPlanTest, EventsKeptWholeBecomeTheirPlan) {
        [&](DecideInput& in) {
          in.view.removed.insert(href);
          in.events.push_back(LocalEventOf("yoga", Series("yoga")));
-         in.event_links.push_back(Link{-1, "yoga", "/cal/y.ics", "e5", EventDigest(Series("yoga")), "yoga"});
+         in.event_links.push_back(
+             Link{-1, "yoga", "/cal/y.ics", "e5", EventDigest(Series("yoga")), "yoga"});
          in.view.removed.insert("/cal/y.ics");
        },
        "remove choir; remove yoga; ask: 2 of 2 here"},
@@ -308,7 +334,8 @@ TEST(SyncPlanTest, EventsKeptWholeBecomeTheirPlan) {
     in.calendar = true;
     in.collection_path = QStringLiteral("/cal/");
     in.events = {LocalEventOf(QStringLiteral("choir"), kept)};
-    in.event_links = {Link{-1, QStringLiteral("choir"), href, "e1", EventDigest(kept), QStringLiteral("choir")}};
+    in.event_links = {
+        Link{-1, QStringLiteral("choir"), href, "e1", EventDigest(kept), QStringLiteral("choir")}};
     int uids = 0;
     in.new_uid = [&uids] { return QStringLiteral("n%1").arg(++uids); };
     c.change(in);

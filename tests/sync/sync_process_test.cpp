@@ -66,17 +66,21 @@ TEST(SyncProcessTest, SyncsFromTheCommandLineAndFailsClearly) {
     files.SetDataDir(here.path());
     ASSERT_EQ(files.OpenDataFiles(), store::OpenResult::kOpened);
     store::Operation op(files);
-    ASSERT_TRUE(AddAppointment(op, Appointment{QStringLiteral("20270305-1"),
-                                               QStringLiteral("Dentist"), QStringLiteral("09:00"),
-                                               QStringLiteral("09:30"), false, QString(),
-                                               QString()})
-                    .stored());
+    ASSERT_TRUE(
+        AddAppointment(op, Appointment{QStringLiteral("20270305-1"), QStringLiteral("Dentist"),
+                                       QStringLiteral("09:00"), QStringLiteral("09:30"), false,
+                                       QString(), QString()})
+            .stored());
     ASSERT_TRUE(op.Commit().stored());
   }
   const QString url = server.url().toString();
   auto sync_args = [&](const QString& folder, const QString& server_url) {
-    return QStringList{QStringLiteral("--data-folder"), folder, QStringLiteral("--sync"),
-                       QStringLiteral("--server"), server_url, QStringLiteral("--user"),
+    return QStringList{QStringLiteral("--data-folder"),
+                       folder,
+                       QStringLiteral("--sync"),
+                       QStringLiteral("--server"),
+                       server_url,
+                       QStringLiteral("--user"),
                        server.user()};
   };
 
@@ -90,9 +94,8 @@ TEST(SyncProcessTest, SyncsFromTheCommandLineAndFailsClearly) {
   EXPECT_EQ(second.exit_code, 0) << second.err.toStdString();
   EXPECT_EQ(second.out, QStringLiteral("Sync done: 1 received, 0 sent.\n"));
   // The saved settings serve the next run; the password is in no file.
-  Outcome again = RunQuorvel({QStringLiteral("--data-folder"), here.path(),
-                              QStringLiteral("--sync")},
-                             server.password());
+  Outcome again = RunQuorvel(
+      {QStringLiteral("--data-folder"), here.path(), QStringLiteral("--sync")}, server.password());
   EXPECT_EQ(again.exit_code, 0) << again.err.toStdString();
   EXPECT_EQ(again.out, QStringLiteral("Sync done: 0 received, 0 sent.\n"));
   EXPECT_FALSE(AnyFileHolds(here.path(), server.password().toUtf8()));

@@ -7,9 +7,9 @@
 
 #include <QTimeZone>
 
-#include "items/appointment_file.h"
 #include "events/event_file.h"
 #include "events/occurrences.h"
+#include "items/appointment_file.h"
 #include "sync/plan.h"
 #include "tests/sync/two_servers.h"
 
@@ -25,40 +25,46 @@ const char kZone[] =
     "END:VTIMEZONE\r\n";
 
 QByteArray Calendar(const QString& events) {
-  return (QStringLiteral("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Phone Maker//Calendar 7.1//EN\r\n") +
+  return (QStringLiteral(
+              "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Phone Maker//Calendar 7.1//EN\r\n") +
           QString::fromLatin1(kZone) + events + QStringLiteral("END:VCALENDAR\r\n"))
       .toUtf8();
 }
 
 // Eight Mondays at 18:00 in Berlin, from 12 January 2026.
 QByteArray Yoga(const QString& extra = QString()) {
-  return Calendar(QStringLiteral(
-                      "BEGIN:VEVENT\r\nUID:yoga-1@here\r\nDTSTAMP:20260101T080000Z\r\n"
-                      "DTSTART;TZID=Europe/Berlin:20260112T180000\r\nDTEND;TZID=Europe/Berlin:20260112T190000\r\n"
-                      "RRULE:FREQ=WEEKLY;COUNT=8\r\nSUMMARY:Yoga\r\nX-HERE-COLOUR:green\r\n%1END:VEVENT\r\n")
-                      .arg(extra));
+  return Calendar(
+      QStringLiteral(
+          "BEGIN:VEVENT\r\nUID:yoga-1@here\r\nDTSTAMP:20260101T080000Z\r\n"
+          "DTSTART;TZID=Europe/Berlin:20260112T180000\r\nDTEND;TZID=Europe/"
+          "Berlin:20260112T190000\r\n"
+          "RRULE:FREQ=WEEKLY;COUNT=8\r\nSUMMARY:Yoga\r\nX-HERE-COLOUR:green\r\n%1END:VEVENT\r\n")
+          .arg(extra));
 }
 
 // Thursdays at 19:00 from 8 January; the 22nd left out, the 15th moved to
 // Friday the 16th and renamed.
 QByteArray Choir(const QString& summary = QStringLiteral("Choir")) {
-  return Calendar(QStringLiteral(
-                      "BEGIN:VEVENT\r\nUID:choir@phone\r\nDTSTAMP:20260101T080000Z\r\n"
-                      "DTSTART;TZID=Europe/Berlin:20260108T190000\r\nDTEND;TZID=Europe/Berlin:20260108T210000\r\n"
-                      "RRULE:FREQ=WEEKLY;BYDAY=TH\r\nEXDATE;TZID=Europe/Berlin:20260122T190000\r\n"
-                      "SUMMARY:%1\r\nLOCATION:St. Mary's\r\nEND:VEVENT\r\n"
-                      "BEGIN:VEVENT\r\nUID:choir@phone\r\nDTSTAMP:20260101T080000Z\r\n"
-                      "RECURRENCE-ID;TZID=Europe/Berlin:20260115T190000\r\n"
-                      "DTSTART;TZID=Europe/Berlin:20260116T190000\r\nDTEND;TZID=Europe/Berlin:20260116T210000\r\n"
-                      "SUMMARY:Choir (concert)\r\nEND:VEVENT\r\n")
-                      .arg(summary));
+  return Calendar(
+      QStringLiteral("BEGIN:VEVENT\r\nUID:choir@phone\r\nDTSTAMP:20260101T080000Z\r\n"
+                     "DTSTART;TZID=Europe/Berlin:20260108T190000\r\nDTEND;TZID=Europe/"
+                     "Berlin:20260108T210000\r\n"
+                     "RRULE:FREQ=WEEKLY;BYDAY=TH\r\nEXDATE;TZID=Europe/Berlin:20260122T190000\r\n"
+                     "SUMMARY:%1\r\nLOCATION:St. Mary's\r\nEND:VEVENT\r\n"
+                     "BEGIN:VEVENT\r\nUID:choir@phone\r\nDTSTAMP:20260101T080000Z\r\n"
+                     "RECURRENCE-ID;TZID=Europe/Berlin:20260115T190000\r\n"
+                     "DTSTART;TZID=Europe/Berlin:20260116T190000\r\nDTEND;TZID=Europe/"
+                     "Berlin:20260116T210000\r\n"
+                     "SUMMARY:Choir (concert)\r\nEND:VEVENT\r\n")
+          .arg(summary));
 }
 
 // Three whole days, 2 to 4 March.
 QByteArray Holiday() {
-  return Calendar(QStringLiteral(
-      "BEGIN:VEVENT\r\nUID:holiday@phone\r\nDTSTAMP:20260101T080000Z\r\n"
-      "DTSTART;VALUE=DATE:20260302\r\nDTEND;VALUE=DATE:20260305\r\nSUMMARY:Away\r\nEND:VEVENT\r\n"));
+  return Calendar(
+      QStringLiteral("BEGIN:VEVENT\r\nUID:holiday@phone\r\nDTSTAMP:20260101T080000Z\r\n"
+                     "DTSTART;VALUE=DATE:20260302\r\nDTEND;VALUE=DATE:20260305\r\nSUMMARY:"
+                     "Away\r\nEND:VEVENT\r\n"));
 }
 
 class SeriesSyncTest : public TwoServersTest {
@@ -128,11 +134,13 @@ TEST_P(SeriesSyncTest, ASeriesMadeHereGoesUpWholeAndAnOccurrenceDeletedHereBecom
   raw = Raw();
   ASSERT_EQ(raw.size(), 1u);
   EXPECT_EQ(raw[0].href, href);  // the same resource, replaced
-  EXPECT_TRUE(raw[0].data.contains("EXDATE;TZID=Europe/Berlin:20260119T180000")) << raw[0].data.toStdString();
+  EXPECT_TRUE(raw[0].data.contains("EXDATE;TZID=Europe/Berlin:20260119T180000"))
+      << raw[0].data.toStdString();
   const events::Expansion there =
       events::OccurrencesBetween(raw[0].data, QDate(2026, 1, 1), QDate(2026, 3, 31), Berlin());
   EXPECT_EQ(there.occurrences.size(), 7u);
-  for (const events::Occurrence& o : there.occurrences) EXPECT_NE(o.start.date(), QDate(2026, 1, 19));
+  for (const events::Occurrence& o : there.occurrences)
+    EXPECT_NE(o.start.date(), QDate(2026, 1, 19));
   EXPECT_EQ(Days(Here(), "yoga-1@here").size(), 7);
 
   // The series deleted here goes there too.
@@ -156,8 +164,9 @@ TEST_P(SeriesSyncTest, ASeriesMadeThereShowsHereAndGoesWhenDeletedThere) {
   const auto occurrences = Here();
   EXPECT_EQ(Days(occurrences, "choir@phone").mid(0, 4),
             (QStringList{"2026-01-08", "2026-01-16*", "2026-01-29", "2026-02-05"}));
-  const auto away = std::find_if(occurrences.begin(), occurrences.end(),
-                                 [](const events::Occurrence& o) { return o.uid == "holiday@phone"; });
+  const auto away =
+      std::find_if(occurrences.begin(), occurrences.end(),
+                   [](const events::Occurrence& o) { return o.uid == "holiday@phone"; });
   ASSERT_NE(away, occurrences.end());
   EXPECT_TRUE(away->all_day);
   EXPECT_EQ(away->first_day(), QDate(2026, 3, 2));
@@ -167,8 +176,8 @@ TEST_P(SeriesSyncTest, ASeriesMadeThereShowsHereAndGoesWhenDeletedThere) {
   DavError error;
   const auto before = phone_->Get(cal.path() + "choir.ics", &error);
   ASSERT_TRUE(before);
-  ASSERT_TRUE(phone_->Put(cal.path() + "choir.ics", CollectionKind::kCalendar, Choir("Choir practice"), before->etag,
-                          &error))
+  ASSERT_TRUE(phone_->Put(cal.path() + "choir.ics", CollectionKind::kCalendar,
+                          Choir("Choir practice"), before->etag, &error))
       << error.Message().toStdString();
   const SyncReport changed = SyncOk();
   EXPECT_EQ(changed.received, 1);
@@ -178,17 +187,19 @@ TEST_P(SeriesSyncTest, ASeriesMadeThereShowsHereAndGoesWhenDeletedThere) {
   // Changed on both sides: the server's version keeps the UID here, this
   // side's (an occurrence left out) goes there as a new resource; named.
   QByteArray mine = events::FindEvent(files_, "choir@phone")->text;
-  mine.replace("EXDATE;TZID=Europe/Berlin:20260122T190000", "EXDATE;TZID=Europe/Berlin:20260122T190000,20260129T190000");
+  mine.replace("EXDATE;TZID=Europe/Berlin:20260122T190000",
+               "EXDATE;TZID=Europe/Berlin:20260122T190000,20260129T190000");
   ASSERT_TRUE(mine.contains("20260129T190000"));
   Keep(mine);
   const auto current = phone_->Get(cal.path() + "choir.ics", &error);
   ASSERT_TRUE(current);
-  ASSERT_TRUE(phone_->Put(cal.path() + "choir.ics", CollectionKind::kCalendar, Choir("Choir (new room)"),
-                          current->etag, &error));
+  ASSERT_TRUE(phone_->Put(cal.path() + "choir.ics", CollectionKind::kCalendar,
+                          Choir("Choir (new room)"), current->etag, &error));
   const SyncReport both = Sync();
   ASSERT_TRUE(both.ok()) << both.Summary().toStdString();
   ASSERT_EQ(both.conflicts.size(), 1) << both.Summary().toStdString();
-  EXPECT_TRUE(both.Summary().contains("changed on both sides and kept twice")) << both.Summary().toStdString();
+  EXPECT_TRUE(both.Summary().contains("changed on both sides and kept twice"))
+      << both.Summary().toStdString();
   EXPECT_TRUE(events::FindEvent(files_, "choir@phone")->text.contains("Choir (new room)"));
   EXPECT_EQ(events::ReadEvents(files_).events.size(), 3u);
   std::vector<Resource> raw = Raw();
@@ -201,7 +212,8 @@ TEST_P(SeriesSyncTest, ASeriesMadeThereShowsHereAndGoesWhenDeletedThere) {
   EXPECT_EQ(settled.sent + settled.received, 0) << settled.Summary().toStdString();
 
   // Deleted there: removed here, the other events stay.
-  ASSERT_TRUE(phone_->Delete(cal.path() + "choir.ics", QString(), &error)) << error.Message().toStdString();
+  ASSERT_TRUE(phone_->Delete(cal.path() + "choir.ics", QString(), &error))
+      << error.Message().toStdString();
   EXPECT_EQ(SyncOk().received, 1);
   EXPECT_FALSE(events::FindEvent(files_, "choir@phone"));
   EXPECT_TRUE(events::FindEvent(files_, "holiday@phone"));
@@ -210,12 +222,16 @@ TEST_P(SeriesSyncTest, ASeriesMadeThereShowsHereAndGoesWhenDeletedThere) {
 
   // An appointment made here and turned into a series there moves into
   // Events.dat with its link: nothing doubles on either side.
-  ASSERT_TRUE(AddAppointment(files_, Appointment{"20260210-1", "Dentist", "09:00", "10:00", false, "15", ""}).stored());
+  ASSERT_TRUE(AddAppointment(
+                  files_, Appointment{"20260210-1", "Dentist", "09:00", "10:00", false, "15", ""})
+                  .stored());
   EXPECT_EQ(SyncOk().sent, 1);
   raw = Raw();
-  const auto dentist = std::find_if(raw.begin(), raw.end(), [](const Resource& r) { return r.data.contains("Dentist"); });
+  const auto dentist = std::find_if(raw.begin(), raw.end(),
+                                    [](const Resource& r) { return r.data.contains("Dentist"); });
   ASSERT_NE(dentist, raw.end());
-  const QByteArray daily = QByteArray(dentist->data).replace("END:VEVENT", "RRULE:FREQ=DAILY;COUNT=3\r\nEND:VEVENT");
+  const QByteArray daily =
+      QByteArray(dentist->data).replace("END:VEVENT", "RRULE:FREQ=DAILY;COUNT=3\r\nEND:VEVENT");
   ASSERT_TRUE(phone_->Put(dentist->href, CollectionKind::kCalendar, daily, dentist->etag, &error));
   SyncOk();
   EXPECT_EQ(files_.ReadCount(store::Channel::kAppoint), 0);
@@ -228,8 +244,9 @@ TEST_P(SeriesSyncTest, ASeriesMadeThereShowsHereAndGoesWhenDeletedThere) {
 TEST_P(SeriesSyncTest, EveryEventNoAppointmentCanHoldIsKeptWholeAndSyncsBothWays) {
   const QUrl cal = server_->calendar();
   auto event = [](const QString& uid, const QString& lines) {
-    return Calendar(QStringLiteral("BEGIN:VEVENT\r\nUID:%1\r\nDTSTAMP:20260101T080000Z\r\n%2END:VEVENT\r\n")
-                        .arg(uid, lines));
+    return Calendar(
+        QStringLiteral("BEGIN:VEVENT\r\nUID:%1\r\nDTSTAMP:20260101T080000Z\r\n%2END:VEVENT\r\n")
+            .arg(uid, lines));
   };
   const QString hour = QStringLiteral(
       "DTSTART;TZID=Europe/Berlin:20260210T093000\r\nDTEND;TZID=Europe/Berlin:20260210T103000\r\n");
@@ -241,15 +258,20 @@ TEST_P(SeriesSyncTest, EveryEventNoAppointmentCanHoldIsKeptWholeAndSyncsBothWays
       {"kanji", hour + QString::fromUtf8("SUMMARY:会議\r\n")},
       {"untitled", hour},
       {"called-off", hour + "STATUS:CANCELLED\r\nSUMMARY:Called off\r\n"},
-      {"term", "DTSTART;TZID=Europe/Berlin:20260301T080000\r\nDTEND;TZID=Europe/Berlin:20260415T170000\r\n"
-               "SUMMARY:Term\r\n"},
-      {"night", "DTSTART;TZID=Europe/Berlin:20260212T221500\r\nDTEND;TZID=Europe/Berlin:20260213T014500\r\n"
-                "SUMMARY:Night shift\r\n"},
-      {"dates", hour + "RDATE;TZID=Europe/Berlin:20260217T093000,20260224T093000\r\nSUMMARY:Clinic\r\n"},
+      {"term",
+       "DTSTART;TZID=Europe/Berlin:20260301T080000\r\nDTEND;TZID=Europe/Berlin:20260415T170000\r\n"
+       "SUMMARY:Term\r\n"},
+      {"night",
+       "DTSTART;TZID=Europe/Berlin:20260212T221500\r\nDTEND;TZID=Europe/Berlin:20260213T014500\r\n"
+       "SUMMARY:Night shift\r\n"},
+      {"dates",
+       hour + "RDATE;TZID=Europe/Berlin:20260217T093000,20260224T093000\r\nSUMMARY:Clinic\r\n"},
   };
-  for (const auto& k : kinds) PhonePut(cal, QString::fromLatin1(k.uid) + ".ics", event(k.uid, k.lines), true);
+  for (const auto& k : kinds)
+    PhonePut(cal, QString::fromLatin1(k.uid) + ".ics", event(k.uid, k.lines), true);
   // A plain event still becomes an appointment, its location in the description.
-  PhonePut(cal, "dentist.ics", event("dentist", hour + "SUMMARY:Dentist\r\nLOCATION:Main St\r\n"), true);
+  PhonePut(cal, "dentist.ics", event("dentist", hour + "SUMMARY:Dentist\r\nLOCATION:Main St\r\n"),
+           true);
   EXPECT_EQ(SyncOk().received, int(std::size(kinds)) + 1);
   ASSERT_EQ(files_.ReadCount(store::Channel::kAppoint), 1);
   EXPECT_EQ(ReadAppointment(files_, 0).description, QStringLiteral("Location: Main St"));
@@ -272,7 +294,8 @@ TEST_P(SeriesSyncTest, EveryEventNoAppointmentCanHoldIsKeptWholeAndSyncsBothWays
   EXPECT_EQ(SyncOk().sent, 1);
   EXPECT_TRUE(SameEvent(ServerCopy(cal, "long.ics", true), edited));
   DavError error;
-  ASSERT_TRUE(phone_->Delete(cal.path() + "kanji.ics", QString(), &error)) << error.Message().toStdString();
+  ASSERT_TRUE(phone_->Delete(cal.path() + "kanji.ics", QString(), &error))
+      << error.Message().toStdString();
   EXPECT_EQ(SyncOk().received, 1);
   EXPECT_FALSE(events::FindEvent(files_, "kanji"));
   EXPECT_EQ(events::ReadEvents(files_).events.size(), std::size(kinds) - 1);

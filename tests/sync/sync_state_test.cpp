@@ -6,13 +6,13 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "events/event_file.h"
 #include "items/address_file.h"
 #include "items/appointment_file.h"
+#include "items/sync_state.h"
 #include "store/data_files.h"
 #include "store/fatal.h"
-#include "events/event_file.h"
 #include "sync/engine_run.h"
-#include "items/sync_state.h"
 #include "tests/store_sweep.h"
 
 namespace quorvel::sync {
@@ -36,8 +36,13 @@ class SyncStateTest : public ::testing::Test {
     ASSERT_TRUE(op.Commit().stored());
   }
   Appointment Appt(const QString& id, const QString& subject) {
-    return Appointment{id, subject, QStringLiteral("09:00"), QStringLiteral("09:30"), false,
-                       QStringLiteral("15"), QString()};
+    return Appointment{id,
+                       subject,
+                       QStringLiteral("09:00"),
+                       QStringLiteral("09:30"),
+                       false,
+                       QStringLiteral("15"),
+                       QString()};
   }
 
   QTemporaryDir dir_;
@@ -104,7 +109,8 @@ TEST_F(SyncStateTest, StoredBesideTheDataFilesWithoutTouchingThem) {
 
 TEST_F(SyncStateTest, LinksFollowDeletedAndRenamedItems) {
   for (const char* id : {"20260107-1", "20260107-2", "20260108-1", "20260107-3"}) {
-    ASSERT_TRUE(AddAppointment(files_, Appt(QString::fromLatin1(id), QStringLiteral("S"))).stored());
+    ASSERT_TRUE(
+        AddAppointment(files_, Appt(QString::fromLatin1(id), QStringLiteral("S"))).stored());
   }
   AddressEntry john;
   john.surname = QStringLiteral("Smith");
@@ -145,7 +151,8 @@ TEST_F(SyncStateTest, LinksFollowDeletedAndRenamedItems) {
 }
 
 TEST_F(SyncStateTest, WithoutSyncNothingExtraIsWritten) {
-  ASSERT_TRUE(AddAppointment(files_, Appt(QStringLiteral("20260107-1"), QStringLiteral("A"))).stored());
+  ASSERT_TRUE(
+      AddAppointment(files_, Appt(QStringLiteral("20260107-1"), QStringLiteral("A"))).stored());
   ASSERT_TRUE(DeleteAppointment(files_, QStringLiteral("20260107-1")).stored());
   EXPECT_FALSE(QFile::exists(dir_.filePath("Sync.dat")));
   EXPECT_FALSE(HasSyncFile(files_));
@@ -156,28 +163,35 @@ TEST_F(SyncStateTest, WithoutSyncNothingExtraIsWritten) {
 // does, so the links never point at the wrong appointment.
 TEST(SyncStateSweepTest, AnItemAndItsLinksChangeTogetherAtEveryCrashPoint) {
   auto appointment = [](const char* id) {
-    return Appointment{QString::fromLatin1(id), QStringLiteral("S"), QStringLiteral("09:00"),
-                       QStringLiteral("09:30"), false, QStringLiteral("15"), QString()};
+    return Appointment{QString::fromLatin1(id),
+                       QStringLiteral("S"),
+                       QStringLiteral("09:00"),
+                       QStringLiteral("09:30"),
+                       false,
+                       QStringLiteral("15"),
+                       QString()};
   };
   // A failing call ends the program with a message; here it only ends the run.
   store::SetFatalHandler([](const QString&) {});
   store::SetNoticeHandler([](const QString&) {});
-  testing::RunSweep("delete a synced appointment", {[&](const QString& dir) {
-    testing::Fill(dir, [&](store::DataFiles& files) {
-      SyncState state;
-      int k = 0;
-      for (const char* id : {"20260107-1", "20260107-2", "20260108-1"}) {
-        ASSERT_TRUE(AddAppointment(files, appointment(id)).stored());
-        state.appointments.push_back(Link{k, {}, QStringLiteral("/c/%1.ics").arg(k), "e", "d", "u"});
-        ++k;
-      }
-      store::Operation op(files);
-      SaveState(files, op, state);
-      ASSERT_TRUE(op.Commit().stored());
-    });
-  }, [](store::DataFiles& files) {
-    DeleteAppointment(files, QStringLiteral("20260107-1"));
-  }});
+  testing::RunSweep(
+      "delete a synced appointment",
+      {[&](const QString& dir) {
+         testing::Fill(dir, [&](store::DataFiles& files) {
+           SyncState state;
+           int k = 0;
+           for (const char* id : {"20260107-1", "20260107-2", "20260108-1"}) {
+             ASSERT_TRUE(AddAppointment(files, appointment(id)).stored());
+             state.appointments.push_back(
+                 Link{k, {}, QStringLiteral("/c/%1.ics").arg(k), "e", "d", "u"});
+             ++k;
+           }
+           store::Operation op(files);
+           SaveState(files, op, state);
+           ASSERT_TRUE(op.Commit().stored());
+         });
+       },
+       [](store::DataFiles& files) { DeleteAppointment(files, QStringLiteral("20260107-1")); }});
   store::SetFatalHandler({});
   store::SetNoticeHandler({});
 }
@@ -188,9 +202,10 @@ TEST(SyncStateSweepTest, AnItemAndItsLinksChangeTogetherAtEveryCrashPoint) {
 // appointment file and the links all hold the step or none does.
 TEST(SyncStateSweepTest, EventsAndTheirLinksChangeTogetherAtEveryCrashPoint) {
   auto series = [](const char* uid, const char* extra) {
-    return QStringLiteral("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//EN\r\nBEGIN:VEVENT\r\nUID:%1\r\n"
-                          "DTSTAMP:20260101T000000Z\r\nDTSTART:20260108T190000\r\nDTEND:20260108T210000\r\n"
-                          "RRULE:FREQ=WEEKLY\r\nSUMMARY:%1\r\n%2END:VEVENT\r\nEND:VCALENDAR\r\n")
+    return QStringLiteral(
+               "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//EN\r\nBEGIN:VEVENT\r\nUID:%1\r\n"
+               "DTSTAMP:20260101T000000Z\r\nDTSTART:20260108T190000\r\nDTEND:20260108T210000\r\n"
+               "RRULE:FREQ=WEEKLY\r\nSUMMARY:%1\r\n%2END:VEVENT\r\nEND:VCALENDAR\r\n")
         .arg(QString::fromLatin1(uid), QString::fromLatin1(extra))
         .toUtf8();
   };
@@ -202,8 +217,13 @@ TEST(SyncStateSweepTest, EventsAndTheirLinksChangeTogetherAtEveryCrashPoint) {
     l.digest = EventDigest(series(uid, ""));
     return l;
   };
-  const Appointment dentist{QStringLiteral("20260107-1"), QStringLiteral("Dentist"), QStringLiteral("09:00"),
-                            QStringLiteral("09:30"), false, QStringLiteral("15"), QString()};
+  const Appointment dentist{QStringLiteral("20260107-1"),
+                            QStringLiteral("Dentist"),
+                            QStringLiteral("09:00"),
+                            QStringLiteral("09:30"),
+                            false,
+                            QStringLiteral("15"),
+                            QString()};
   store::SetFatalHandler([](const QString&) {});
   store::SetNoticeHandler([](const QString&) {});
   auto prepare = [&](const QString& dir) {
@@ -230,7 +250,8 @@ TEST(SyncStateSweepTest, EventsAndTheirLinksChangeTogetherAtEveryCrashPoint) {
       return f;
     };
     // The series' text grows past its record, so it moves.
-    const QByteArray long_extra = "EXDATE:20260122T190000\r\nX-LONG:" + QByteArray(5000, 'x') + "\r\n";
+    const QByteArray long_extra =
+        "EXDATE:20260122T190000\r\nX-LONG:" + QByteArray(5000, 'x') + "\r\n";
     const std::vector<LocalChange> changes = {
         {LocalChange::kRewrite, QStringLiteral("choir"),
          from("/c/choir.ics", series("choir", long_extra.constData()))},

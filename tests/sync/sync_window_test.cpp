@@ -17,16 +17,16 @@
 #include <QTest>
 #include <QTimer>
 
-#include "ui/seams.h"
 #include "app/sync_window.h"
 #include "items/appointment_file.h"
+#include "items/sync_state.h"
 #include "store/data_files.h"
 #include "sync/background_sync.h"
 #include "sync/password.h"
 #include "sync/setup.h"
-#include "items/sync_state.h"
 #include "tests/sync/radicale.h"
 #include "tests/sync/relay.h"
+#include "ui/seams.h"
 
 namespace quorvel {
 namespace {
@@ -42,11 +42,11 @@ class SyncWindowTest : public ::testing::Test {
     files_.SetDataDir(dir_.path());
     ASSERT_EQ(files_.OpenDataFiles(), store::OpenResult::kOpened);
     store::Operation op(files_);
-    ASSERT_TRUE(AddAppointment(op, Appointment{QStringLiteral("20270412-1"),
-                                               QStringLiteral("Team lunch"),
-                                               QStringLiteral("12:00"), QStringLiteral("13:00"),
-                                               false, QString(), QString()})
-                    .stored());
+    ASSERT_TRUE(
+        AddAppointment(op, Appointment{QStringLiteral("20270412-1"), QStringLiteral("Team lunch"),
+                                       QStringLiteral("12:00"), QStringLiteral("13:00"), false,
+                                       QString(), QString()})
+            .stored());
     ASSERT_TRUE(op.Commit().stored());
     SetMessageSink([this](const QString& text) { messages_ << text; });
     runner_ = std::make_unique<sync::BackgroundSync>(files_);
@@ -131,7 +131,8 @@ TEST_F(SyncWindowTest, SavesSettingsSyncsAndKeepsThePasswordOutOfTheFolder) {
   while (it.hasNext()) {
     QFile file(it.next());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_FALSE(file.readAll().contains(server_.password().toUtf8())) << it.filePath().toStdString();
+    EXPECT_FALSE(file.readAll().contains(server_.password().toUtf8()))
+        << it.filePath().toStdString();
   }
 
   // A wrong password: the summary says so and nothing is changed.
@@ -152,9 +153,8 @@ TEST_F(SyncWindowTest, AnswersWhileASlowServerIsAsked) {
   since_tick.start();
   qint64 longest_gap = 0;
   QTimer ticker;
-  QObject::connect(&ticker, &QTimer::timeout, [&] {
-    longest_gap = std::max(longest_gap, since_tick.restart());
-  });
+  QObject::connect(&ticker, &QTimer::timeout,
+                   [&] { longest_gap = std::max(longest_gap, since_tick.restart()); });
   ticker.start(20);
   QElapsedTimer took;
   took.start();
@@ -171,10 +171,10 @@ TEST_F(SyncWindowTest, AnswersWhileASlowServerIsAsked) {
 
 TEST_F(SyncWindowTest, StopEndsARunningSyncAndTheNextOneFinishes) {
   for (int i = 1; i <= 40; ++i) {
-    ASSERT_TRUE(AddAppointment(files_, Appointment{QStringLiteral("20270413-%1").arg(i),
-                                                   QStringLiteral("Slot %1").arg(i),
-                                                   QStringLiteral("09:00"), QStringLiteral("09:30"),
-                                                   false, QString(), QString()})
+    ASSERT_TRUE(AddAppointment(
+                    files_, Appointment{QStringLiteral("20270413-%1").arg(i),
+                                        QStringLiteral("Slot %1").arg(i), QStringLiteral("09:00"),
+                                        QStringLiteral("09:30"), false, QString(), QString()})
                     .stored());
   }
   Relay slow(server_.url(), Relay::Options{400, 0});
@@ -203,7 +203,8 @@ TEST_F(SyncWindowTest, StopEndsARunningSyncAndTheNextOneFinishes) {
   // Again: the rest goes, nothing twice.
   QTest::mouseClick(Child<QPushButton>("Sync now"), Qt::LeftButton);
   ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 2; }, 120000));
-  EXPECT_TRUE(Status().startsWith(QStringLiteral("Sync done: 0 received,"))) << Status().toStdString();
+  EXPECT_TRUE(Status().startsWith(QStringLiteral("Sync done: 0 received,")))
+      << Status().toStdString();
   QTest::mouseClick(Child<QPushButton>("Sync now"), Qt::LeftButton);
   ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 3; }, 120000));
   EXPECT_EQ(Status(), QStringLiteral("Sync done: 0 received, 0 sent."));
@@ -233,14 +234,17 @@ TEST_F(SyncWindowTest, KeychainKeepsThePasswordAndNoFileHoldsIt) {
   qunsetenv(sync::kPasswordVariable);
   // Directly: stored, read back, replaced; another account has none.
   const QUrl elsewhere(QStringLiteral("https://dav.example.org/dav/"));
-  EXPECT_TRUE(sync::StorePassword(elsewhere, QStringLiteral("bob"), QStringLiteral("first")).isNull());
-  EXPECT_TRUE(sync::StorePassword(elsewhere, QStringLiteral("bob"), QStringLiteral("sëcond")).isNull());
+  EXPECT_TRUE(
+      sync::StorePassword(elsewhere, QStringLiteral("bob"), QStringLiteral("first")).isNull());
+  EXPECT_TRUE(
+      sync::StorePassword(elsewhere, QStringLiteral("bob"), QStringLiteral("sëcond")).isNull());
   const sync::PasswordLookup bob = sync::ReadPassword(elsewhere, QStringLiteral("bob"));
   EXPECT_TRUE(bob.ok()) << bob.error.toStdString();
   EXPECT_EQ(bob.password, QStringLiteral("sëcond"));
   const sync::PasswordLookup carol = sync::ReadPassword(elsewhere, QStringLiteral("carol"));
   EXPECT_FALSE(carol.ok());
-  EXPECT_TRUE(carol.error.contains(QStringLiteral("No password is saved"))) << carol.error.toStdString();
+  EXPECT_TRUE(carol.error.contains(QStringLiteral("No password is saved")))
+      << carol.error.toStdString();
   // A password an older version left inside an address in Sync.dat moves
   // into the store and out of the file.
   {
@@ -253,7 +257,8 @@ TEST_F(SyncWindowTest, KeychainKeepsThePasswordAndNoFileHoldsIt) {
     store::Operation op(old_files);
     sync::SaveState(old_files, op, state);
     ASSERT_TRUE(op.Commit().stored());
-    EXPECT_TRUE(sync::MoveLoginOutOfAddresses(old_files).contains("into the desktop's secret store"));
+    EXPECT_TRUE(
+        sync::MoveLoginOutOfAddresses(old_files).contains("into the desktop's secret store"));
     const sync::PasswordLookup dave = sync::ReadPassword(elsewhere, QStringLiteral("dave"));
     EXPECT_EQ(dave.password, QStringLiteral("old-s3cret")) << dave.error.toStdString();
     EXPECT_EQ(sync::LoadState(old_files)->settings.user, QStringLiteral("dave"));
@@ -282,8 +287,9 @@ TEST_F(SyncWindowTest, KeychainKeepsThePasswordAndNoFileHoldsIt) {
       if (!file.open(QIODevice::ReadOnly)) continue;
       const QByteArray bytes = file.readAll();
       EXPECT_FALSE(bytes.contains(server_.password().toUtf8())) << it.filePath().toStdString();
-      EXPECT_FALSE(bytes.contains(QByteArray(reinterpret_cast<const char*>(server_.password().utf16()),
-                                             server_.password().size() * 2)))
+      EXPECT_FALSE(
+          bytes.contains(QByteArray(reinterpret_cast<const char*>(server_.password().utf16()),
+                                    server_.password().size() * 2)))
           << it.filePath().toStdString();
     }
   }

@@ -9,11 +9,11 @@
 
 #include <QTemporaryDir>
 
+#include "items/sync_state.h"
 #include "store/data_files.h"
 #include "sync/background_sync.h"
 #include "sync/dav_client.h"
 #include "sync/engine.h"
-#include "items/sync_state.h"
 #include "tests/sync/radicale.h"
 #include "tests/sync/xandikos.h"
 
@@ -36,7 +36,9 @@ struct RadicaleServer : Server {
   QUrl url() const override { return r.url(); }
   QString user() const override { return r.user(); }
   QString password() const override { return r.password(); }
-  QUrl calendar() const override { return r.url().resolved(QUrl(QStringLiteral("/alice/calendar/"))); }
+  QUrl calendar() const override {
+    return r.url().resolved(QUrl(QStringLiteral("/alice/calendar/")));
+  }
   QUrl book() const override { return r.url().resolved(QUrl(QStringLiteral("/alice/contacts/"))); }
   bool make_collections() const override { return true; }
 };
@@ -64,8 +66,10 @@ class TwoServersTest : public ::testing::TestWithParam<bool> {
     DavError error;
     ASSERT_TRUE(phone_->Discover(&error)) << error.Message().toStdString();
     if (server_->make_collections()) {
-      ASSERT_TRUE(phone_->MakeCollection(server_->calendar(), CollectionKind::kCalendar, "Calendar", &error));
-      ASSERT_TRUE(phone_->MakeCollection(server_->book(), CollectionKind::kAddressBook, "Contacts", &error));
+      ASSERT_TRUE(phone_->MakeCollection(server_->calendar(), CollectionKind::kCalendar, "Calendar",
+                                         &error));
+      ASSERT_TRUE(phone_->MakeCollection(server_->book(), CollectionKind::kAddressBook, "Contacts",
+                                         &error));
     }
     ASSERT_TRUE(dir_.isValid());
     files_.SetDataDir(dir_.path());
@@ -82,23 +86,27 @@ class TwoServersTest : public ::testing::TestWithParam<bool> {
 
   QString Path(const QUrl& collection, const QString& name) { return collection.path() + name; }
 
-  void PhonePut(const QUrl& collection, const QString& name, const QByteArray& bytes, bool calendar) {
+  void PhonePut(const QUrl& collection, const QString& name, const QByteArray& bytes,
+                bool calendar) {
     DavError error;
-    ASSERT_TRUE(phone_->Put(Path(collection, name), calendar ? CollectionKind::kCalendar : CollectionKind::kAddressBook,
+    ASSERT_TRUE(phone_->Put(Path(collection, name),
+                            calendar ? CollectionKind::kCalendar : CollectionKind::kAddressBook,
                             bytes, QString(), &error))
         << error.Message().toStdString();
   }
 
   QByteArray ServerCopy(const QUrl& collection, const QString& name, bool calendar) {
     DavError error;
-    auto got = phone_->Multiget(collection, calendar ? CollectionKind::kCalendar : CollectionKind::kAddressBook,
+    auto got = phone_->Multiget(collection,
+                                calendar ? CollectionKind::kCalendar : CollectionKind::kAddressBook,
                                 {Path(collection, name)}, &error);
     EXPECT_TRUE(got && got->size() == 1) << error.Message().toStdString();
     return got && !got->empty() ? got->front().data : QByteArray();
   }
 
   SyncReport Sync(bool allow_deletions = false) {
-    SyncReport report = SyncNow(files_, server_->password(), {}, TransportLimits{}, allow_deletions);
+    SyncReport report =
+        SyncNow(files_, server_->password(), {}, TransportLimits{}, allow_deletions);
     return report;
   }
 

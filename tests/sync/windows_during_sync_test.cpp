@@ -25,19 +25,21 @@
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_editor_window.h"
-#include "items/address_file.h"
 #include "app/sync_window.h"
 #include "calendar/activities_window.h"
 #include "calendar/appointment_editor_window.h"
+#include "items/address_file.h"
 #include "items/appointment_file.h"
+#include "items/sync_state.h"
 #include "sync/background_sync.h"
 #include "sync/dav_client.h"
-#include "items/sync_state.h"
 #include "tests/sync/radicale.h"
 #include "tests/test_support.h"
 
 // Texts shown as text when a comparison fails.
-static void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+static void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
 
 namespace quorvel::testing {
 namespace {
@@ -68,8 +70,13 @@ class WindowsDuringSyncTest : public AppFixture {
     now_ = QDateTime(kDay, QTime(8, 0));
     for (const char* subject : {"One", "Two", "Three"}) {
       ASSERT_TRUE(AddAppointmentOn(files(), kDay,
-                                   Appointment{{}, QLatin1String(subject), "09:00", "10:00", false,
-                                               "15", QLatin1String(subject) + " notes"})
+                                   Appointment{{},
+                                               QLatin1String(subject),
+                                               "09:00",
+                                               "10:00",
+                                               false,
+                                               "15",
+                                               QLatin1String(subject) + " notes"})
                       .stored());
     }
     for (const char* surname : {"Adams", "Archer"}) {
@@ -85,8 +92,10 @@ class WindowsDuringSyncTest : public AppFixture {
       sync::DavClient phone(server_.url(), server_.user(), server_.password());
       sync::DavError error;
       ASSERT_TRUE(phone.Discover(&error)) << error.Message().toStdString();
-      ASSERT_TRUE(phone.MakeCollection(calendar, sync::CollectionKind::kCalendar, "Calendar", &error));
-      ASSERT_TRUE(phone.MakeCollection(contacts, sync::CollectionKind::kAddressBook, "Contacts", &error));
+      ASSERT_TRUE(
+          phone.MakeCollection(calendar, sync::CollectionKind::kCalendar, "Calendar", &error));
+      ASSERT_TRUE(
+          phone.MakeCollection(contacts, sync::CollectionKind::kAddressBook, "Contacts", &error));
     }
     sync::SyncState state = *sync::LoadState(files());
     state.settings.server = server_.url();
@@ -129,8 +138,9 @@ class WindowsDuringSyncTest : public AppFixture {
     ASSERT_FALSE(name.isEmpty()) << line.toStdString();
     QNetworkAccessManager network;
     QNetworkRequest request(server_.url().resolved(QUrl("/alice/" + collection + "/" + name)));
-    request.setRawHeader("Authorization",
-                         "Basic " + (server_.user() + ":" + server_.password()).toUtf8().toBase64());
+    request.setRawHeader(
+        "Authorization",
+        "Basic " + (server_.user() + ":" + server_.password()).toUtf8().toBase64());
     QNetworkReply* reply = network.deleteResource(request);
     QEventLoop wait;
     QObject::connect(reply, &QNetworkReply::finished, &wait, &QEventLoop::quit);
@@ -197,7 +207,8 @@ TEST_F(WindowsDuringSyncTest, TheWindowsShowWhatTheSyncLeftAndTheEditorsWriteOnl
   // OK in the appointment editor: over Two, not over Three.
   editor.Ok();
   EXPECT_TRUE(messages_.isEmpty()) << messages_.join('|').toStdString();
-  EXPECT_EQ(Stored(), (QStringList{"20260107-1 Two edited Two notes", "20260107-2 Three Three notes"}));
+  EXPECT_EQ(Stored(),
+            (QStringList{"20260107-1 Two edited Two notes", "20260107-2 Three Three notes"}));
   EXPECT_EQ(activities.Subjects(), (QStringList{"Two edited", "Three"}));
 
   // OK in the entry editor: asked, and discarded; Archer is not back.
@@ -217,8 +228,8 @@ TEST_F(WindowsDuringSyncTest, TheWindowsShowWhatTheSyncLeftAndTheEditorsWriteOnl
     QFile file(it.next());
     if (it.fileName().startsWith('.') || !file.open(QIODevice::ReadOnly)) continue;
     const QByteArray data = file.readAll();
-    for (const char* wanted : {"SUMMARY:One\r\n", "SUMMARY:Two edited\r\n", "SUMMARY:Three\r\n",
-                               "Archer", "Adams"}) {
+    for (const char* wanted :
+         {"SUMMARY:One\r\n", "SUMMARY:Two edited\r\n", "SUMMARY:Three\r\n", "Archer", "Adams"}) {
       if (data.contains(wanted)) on_server.append(QString::fromLatin1(wanted).trimmed());
     }
   }
@@ -264,7 +275,8 @@ TEST_F(WindowsDuringSyncTest, TheQuestionBeforeManyDeletionsIsReadableAndStopsBy
           if (child->role() == QAccessible::PushButton) {
             seen.buttons << child->text(QAccessible::Name);
             if (child->state().defaultButton) seen.default_button = child->text(QAccessible::Name);
-          } else if (child->role() == QAccessible::StaticText && !child->text(QAccessible::Name).isEmpty()) {
+          } else if (child->role() == QAccessible::StaticText &&
+                     !child->text(QAccessible::Name).isEmpty()) {
             seen.text = child->text(QAccessible::Name);
           }
           walk(child);
@@ -294,7 +306,8 @@ TEST_F(WindowsDuringSyncTest, TheQuestionBeforeManyDeletionsIsReadableAndStopsBy
   EXPECT_EQ(english.role, QAccessible::AlertMessage);
   EXPECT_EQ(english.title, "Quorvel");
   EXPECT_EQ(english.text.toStdString(),
-            "This sync would delete 2 of 2 address book entries here (\"Adams, Ann\"; \"Archer, Ann\"). Delete them?");
+            "This sync would delete 2 of 2 address book entries here (\"Adams, Ann\"; \"Archer, "
+            "Ann\"). Delete them?");
   EXPECT_EQ(english.buttons, (QStringList{"Stop the Sync", "Delete Them"}));
   EXPECT_EQ(english.default_button, "Stop the Sync");
   EXPECT_FALSE(ok);
@@ -303,7 +316,8 @@ TEST_F(WindowsDuringSyncTest, TheQuestionBeforeManyDeletionsIsReadableAndStopsBy
   struct German {
     German() {
       QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-      if (translator.load(QStringLiteral(":/i18n/quorvel_de.qm"))) QCoreApplication::installTranslator(&translator);
+      if (translator.load(QStringLiteral(":/i18n/quorvel_de.qm")))
+        QCoreApplication::installTranslator(&translator);
     }
     ~German() {
       QCoreApplication::removeTranslator(&translator);
@@ -315,7 +329,8 @@ TEST_F(WindowsDuringSyncTest, TheQuestionBeforeManyDeletionsIsReadableAndStopsBy
   ASSERT_FALSE(german.translator.isEmpty());
   const Seen deutsch = ask("Löschen", "sync_question_de", &ok);
   EXPECT_EQ(deutsch.text.toStdString(),
-            "Dieser Abgleich würde 2 von 2 Adressbucheinträgen hier löschen (\"Adams, Ann\"; \"Archer, Ann\"). Löschen?");
+            "Dieser Abgleich würde 2 von 2 Adressbucheinträgen hier löschen (\"Adams, Ann\"; "
+            "\"Archer, Ann\"). Löschen?");
   EXPECT_EQ(deutsch.buttons, (QStringList{"Abgleich abbrechen", "Löschen"}));
   EXPECT_EQ(deutsch.default_button, "Abgleich abbrechen");
   EXPECT_TRUE(ok);

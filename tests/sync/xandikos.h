@@ -22,8 +22,12 @@ class Xandikos {
   QUrl url() const;
   QString user() const { return QStringLiteral("user"); }
   QString password() const { return QStringLiteral("unused"); }
-  QUrl calendar() const { return url().resolved(QUrl(QStringLiteral("/user/calendars/calendar/"))); }
-  QUrl address_book() const { return url().resolved(QUrl(QStringLiteral("/user/contacts/addressbook/"))); }
+  QUrl calendar() const {
+    return url().resolved(QUrl(QStringLiteral("/user/calendars/calendar/")));
+  }
+  QUrl address_book() const {
+    return url().resolved(QUrl(QStringLiteral("/user/contacts/addressbook/")));
+  }
 
  private:
   QTemporaryDir dir_;
