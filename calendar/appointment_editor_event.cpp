@@ -38,19 +38,7 @@ void AppointmentEditorWindow::OkEvent() {
     event.start = QDateTime(day, QTime(0, 0), zone);
     event.end = QDateTime(day.addDays(1), QTime(0, 0), zone);
   } else {
-    // The same checks, in the same order, as for a plain appointment.
-    if (a.start.isEmpty()) {
-      ShowMessage(tr("You need to specify a Start-Time for the Appointment"));
-      return;
-    }
-    if (a.end.isEmpty()) {
-      ShowMessage(tr("You need to specify an End-Time for the Appointment"));
-      return;
-    }
-    if (!(a.start < a.end)) {
-      ShowMessage(tr("The duration of the meeting must be greater than 0 minutes!"));
-      return;
-    }
+    if (!TimesStated(a)) return;
     const std::optional<QDateTime> from = TimeOn(day, a.start, zone);
     const std::optional<QDateTime> to = TimeOn(day, a.end, zone);
     if (!from || !to || *from >= *to) {

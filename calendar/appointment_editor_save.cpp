@@ -25,6 +25,23 @@ Appointment AppointmentEditorWindow::Values() const {
   return a;
 }
 
+bool AppointmentEditorWindow::TimesStated(const Appointment& a) {
+  if (a.start.isEmpty()) {
+    ShowMessage(tr("You need to specify a Start-Time for the Appointment"));
+    return false;
+  }
+  if (a.end.isEmpty()) {
+    ShowMessage(tr("You need to specify an End-Time for the Appointment"));
+    return false;
+  }
+  // Times compare as texts, character by character.
+  if (!(a.start < a.end)) {
+    ShowMessage(tr("The duration of the meeting must be greater than 0 minutes!"));
+    return false;
+  }
+  return true;
+}
+
 void AppointmentEditorWindow::Ok() {
   if (occurrence_) {
     OkOccurrence();
@@ -35,19 +52,7 @@ void AppointmentEditorWindow::Ok() {
     return;
   }
   const Appointment a = Values();
-  if (a.start.isEmpty()) {
-    ShowMessage(tr("You need to specify a Start-Time for the Appointment"));
-    return;
-  }
-  if (a.end.isEmpty()) {
-    ShowMessage(tr("You need to specify an End-Time for the Appointment"));
-    return;
-  }
-  // Times compare as texts, character by character.
-  if (!(a.start < a.end)) {
-    ShowMessage(tr("The duration of the meeting must be greater than 0 minutes!"));
-    return;
-  }
+  if (!TimesStated(a)) return;
   if (a.subject.isEmpty()) {
     ShowMessage(tr("You need to specify a Subject for the Appointment"));
     return;

@@ -98,6 +98,9 @@ class AppointmentEditorWindow : public QWidget {
   void ShowAllDay(bool all_day);
   // A repeating or all-day appointment, kept as an event.
   void OkEvent();
+  // Whether `a` has a start and an end, the end after the start; says
+  // what is wrong when not. Every kind of appointment is checked so, first.
+  bool TimesStated(const Appointment& a);
   // The kept event opened changed as the controls say.
   void OkOccurrence();
 
