@@ -125,12 +125,6 @@ QString DateKey(icaltimetype t) {
   return QStringLiteral("d%1-%2-%3").arg(t.year).arg(t.month).arg(t.day);
 }
 
-icaltimezone* Zones::Of(icalproperty* property) {
-  icalparameter* tzid = icalproperty_get_first_parameter(property, ICAL_TZID_PARAMETER);
-  if (!tzid || !icalparameter_get_tzid(tzid)) return nullptr;
-  return Find(icalparameter_get_tzid(tzid)).zone;
-}
-
 icaltimetype Zones::With(icaltimetype t, icalproperty* property) {
   if (t.is_date || icaltime_is_utc(t) || t.zone) return t;
   icalparameter* tzid = icalproperty_get_first_parameter(property, ICAL_TZID_PARAMETER);

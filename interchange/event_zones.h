@@ -45,10 +45,6 @@ class Zones {
 
   Zones(icalcomponent* calendar, Report& report) : calendar_(calendar), report_(report) {}
 
-  // The zone of `property`'s TZID; nullptr without one or when it cannot be
-  // resolved.
-  icaltimezone* Of(icalproperty* property);
-
   // `t` given the zone of `property`'s TZID, unless it is a date, UTC or
   // has one.
   icaltimetype With(icaltimetype t, icalproperty* property);
